@@ -1,0 +1,11 @@
+if(ORVEX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(ORVEX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ORVEX_FUZZ needs clang")
+  endif()
+  # Coverage feedback for the fuzzers comes from every library they link.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/Foundation/Clock.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// The main thread's run loop: the main queue, delayed work and timers, all ordered by
+// the loop's clock. Work may be posted from any thread; it always runs on the thread
+// that drives the loop (the first thread to call `main()` owns it).
+class RunLoop {
+public:
+    using Task = std::function<void()>;
+    using TaskId = std::uint64_t;
+
+    static RunLoop& main();
+
+    // Queues `task` to run `delaySeconds` (of the loop's clock) from now. Tasks due at
+    // the same moment run in the order they were posted. Thread-safe.
+    TaskId post(Task task, double delaySeconds = 0);
+    // Forgets a queued task that has not run yet. Thread-safe.
+    void cancel(TaskId id);
+
+    // Runs every task that is due now, including tasks those tasks post for now.
+    // Returns how many ran.
+    std::size_t runPending();
+    // Waits, in real time and at most `maxWaitSeconds`, until work is due (never with a
+    // virtual clock), then runs what is due.
+    void runOnce(double maxWaitSeconds);
+    // Runs until `stop()`.
+    void run();
+    void stop();
+    // Runs the loop until `done()` answers true or `realTimeoutSeconds` of real time
+    // pass; answers whether `done()` became true. For work finished on other threads.
+    bool runUntil(const std::function<bool()>& done, double realTimeoutSeconds);
+
+    // Virtual time: moves the clock forward by `seconds`, running every task that falls
+    // due on the way at its own moment. Only with a VirtualClock installed.
+    void advance(double seconds);
+
+    void setClock(std::shared_ptr<Clock> clock);
+    const Clock& clock() const { return *clock_; }
+    double now() const { return clock_->monotonic(); }
+
+    // Seconds until the next queued task is due (0 when one is due, a negative value
+    // when nothing is queued).
+    double secondsUntilNextTask() const;
+    bool hasPendingTasks() const;
+
+    // Called (from any thread) whenever work is posted, so that a host blocked in its
+    // own event wait can wake up and call runPending().
+    void setWakeUpHandler(std::function<void()> handler);
+
+    bool isLoopThread() const { return std::this_thread::get_id() == owner_; }
+
+private:
+    RunLoop();
+    bool runOneDueTask(double now);
+
+    struct Key {
+        double due;
+        std::uint64_t sequence;
+        bool operator<(const Key& other) const {
+            return due != other.due ? due < other.due : sequence < other.sequence;
+        }
+    };
+
+    std::shared_ptr<Clock> clock_;
+    std::thread::id owner_;
+    mutable std::mutex mutex_;
+    std::condition_variable posted_;
+    std::map<Key, Task> tasks_;
+    std::map<TaskId, Key> keysById_;
+    std::uint64_t nextSequence_ = 1;
+    std::function<void()> wakeUp_;
+    bool stopRequested_ = false;
+};
+
+// The platform's notion of "now" in seconds since 1970, read from the run loop's clock.
+namespace Date {
+double timeIntervalSince1970();
+}
