@@ -37,8 +37,16 @@ function(orvex_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} orvex_test_support GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "ORVEX_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORVEX_BUILD_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
-               TIMEOUT 300)
+    TEST_LIST ${name}_TESTS
+    PROPERTIES TIMEOUT 300)
+  # gtest_discover_tests passes a list-valued property on as separate arguments, so an
+  # ENVIRONMENT list there keeps only its first variable. The environment is set instead
+  # by a script of its own that CTest runs after the discovered tests are defined.
+  set(environment "ORVEX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ORVEX_BUILD_DIR=${PROJECT_BINARY_DIR}" ${ARG_ENV})
+  set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
+  file(GENERATE OUTPUT "${script}" CONTENT
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${environment}]==])\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
 
 # orvex_fuzzer(name SOURCES ... [LIBS ...] [RUNS n]): a libFuzzer target that CTest
