@@ -1,0 +1,919 @@
+#include "platform/SJMediaCacheServer/MediaCache.h"
+
+#include "platform/SJMediaCacheServer/AssetNaming.h"
+#include "platform/SJMediaCacheServer/http/HttpMessage.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <chrono>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mcs {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint64_t kJoinWindow = 1u << 20; // a transfer this close to a position will bring it soon
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+constexpr auto kRecentlyServed = std::chrono::seconds(60);
+
+double wallSeconds() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+bool isLocalHost(const std::string& host) {
+    return host == "localhost" || host == "::1" || host == "[::1]" || host.rfind("127.", 0) == 0;
+}
+
+bool isLocalAddress(const sockaddr* address) {
+    if (address->sa_family == AF_INET) {
+        const auto ip = ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
+        return (ip >> 24) == 127 || (ip >> 16) == 0xA9FE || ip == 0;
+    }
+    if (address->sa_family == AF_INET6) {
+        const auto& ip = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+        if (IN6_IS_ADDR_LOOPBACK(&ip) || IN6_IS_ADDR_UNSPECIFIED(&ip) || IN6_IS_ADDR_LINKLOCAL(&ip)) {
+            return true;
+        }
+        if (IN6_IS_ADDR_V4MAPPED(&ip)) {
+            const std::uint8_t* bytes = ip.s6_addr;
+            return bytes[12] == 127 || (bytes[12] == 169 && bytes[13] == 254) ||
+                   (bytes[12] == 0 && bytes[13] == 0 && bytes[14] == 0 && bytes[15] == 0);
+        }
+    }
+    return false;
+}
+
+bool isLoopbackPort(const sockaddr* address, std::uint16_t port) {
+    if (address->sa_family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(address);
+        return (ntohl(in->sin_addr.s_addr) >> 24) == 127 && ntohs(in->sin_port) == port;
+    }
+    if (address->sa_family == AF_INET6) {
+        const auto* in = reinterpret_cast<const sockaddr_in6*>(address);
+        return (IN6_IS_ADDR_LOOPBACK(&in->sin6_addr) || IN6_IS_ADDR_V4MAPPED(&in->sin6_addr)) && ntohs(in->sin6_port) == port;
+    }
+    return false;
+}
+
+// Refuses peers that an upstream request must never reach: the proxy itself, and for
+// addresses found in remote playlists, loopback and link-local hosts.
+curl_socket_t openSocket(void* context, curlsocktype, curl_sockaddr* address) {
+    const auto* transfer = static_cast<const Transfer*>(context);
+    const auto* peer = &address->addr;
+    if ((transfer->refusedPort != 0 && isLoopbackPort(peer, transfer->refusedPort)) ||
+        (transfer->restrictLocal && isLocalAddress(peer))) {
+        return CURL_SOCKET_BAD;
+    }
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
+void ensureCurl() {
+    static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    (void)initialised;
+}
+
+std::optional<std::string> headerValue(const std::vector<std::string>& headers, std::string_view name) {
+    for (const auto& line : headers) {
+        const auto colon = line.find(':');
+        if (colon != std::string::npos && http::equalsIgnoringCase(std::string_view(line).substr(0, colon), name)) {
+            return std::string(http::trimWhitespace(std::string_view(line).substr(colon + 1)));
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Resource::~Resource() {
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+ReadSession::~ReadSession() {
+    std::lock_guard lock(cache_.mutex_);
+    cache_.releaseLocked(*this);
+}
+
+MediaCache::MediaCache(CacheOptions options)
+    : options_(std::move(options)), database_((std::filesystem::create_directories(options_.root), options_.root / "mcs.db")) {
+    ensureCurl();
+    ::chmod(options_.root.c_str(), 0700);
+    configurator_ = options_.upstreamConfigurator;
+    loadFromDatabase();
+    multi_ = curl_multi_init();
+    curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, 16L);
+    fetcher_ = std::thread([this] { fetchLoop(); });
+    housekeeper_ = std::thread([this] { housekeepingLoop(); });
+}
+
+MediaCache::~MediaCache() {
+    stopping_ = true;
+    curl_multi_wakeup(multi_);
+    fetcher_.join();
+    housekeepingWake_.notify_all();
+    housekeeper_.join();
+    flush();
+    curl_multi_cleanup(multi_);
+}
+
+void MediaCache::setUpstreamConfigurator(std::function<void(CURL*)> configurator) {
+    std::lock_guard lock(commandMutex_);
+    configurator_ = std::move(configurator);
+}
+
+void MediaCache::setProtectedFolders(std::function<std::set<std::string>()> provider) {
+    std::lock_guard lock(housekeepingMutex_);
+    protectedFolders_ = std::move(provider);
+}
+
+void MediaCache::loadFromDatabase() {
+    for (const auto& row : database_.assets()) {
+        auto asset = std::make_shared<Asset>();
+        asset->folder = row.folder;
+        asset->url = row.url;
+        asset->playlist = row.playlist;
+        asset->lastAccess = row.lastAccess;
+        asset->entryRid = resourceId(row.url);
+        asset->entryName = displayName(row.url);
+        const auto parts = parseHttpUrl(row.url);
+        asset->allowLocalTargets = parts && isLocalHost(parts->host);
+        assets_[row.folder] = std::move(asset);
+    }
+    for (const auto& row : database_.resources()) {
+        const auto found = assets_.find(row.folder);
+        if (found == assets_.end() || row.rid.find_first_not_of("0123456789abcdef") != std::string::npos ||
+            row.extension.find_first_not_of("abcdefghijklmnopqrstuvwxyz0-9") != std::string::npos) {
+            continue;
+        }
+        const bool playlist = row.rid == found->second->entryRid ? found->second->playlist : row.extension == "m3u8";
+        auto resource = std::make_shared<Resource>(row.rid, row.url, options_.root / row.folder / (row.rid + "." + row.extension),
+                                                   playlist);
+        resource->total = row.total;
+        resource->contentType = row.contentType;
+        resource->etag = row.etag;
+        resource->effectiveUrl = row.effectiveUrl;
+        resource->present = RangeSet::deserialize(row.ranges);
+        struct stat info {};
+        if (::stat(resource->file.c_str(), &info) != 0) {
+            resource->present.clear(); // the file is gone: nothing of it is cached
+        }
+        resource->dirty = false;
+        found->second->resources[row.rid] = std::move(resource);
+    }
+}
+
+std::shared_ptr<Asset> MediaCache::registerAsset(const std::string& folder, const std::string& url, bool playlist) {
+    std::lock_guard lock(mutex_);
+    const auto now = wallSeconds();
+    if (const auto found = assets_.find(folder); found != assets_.end()) {
+        found->second->lastAccess = now;
+        found->second->accessChanged = true;
+        return found->second;
+    }
+    auto asset = std::make_shared<Asset>();
+    asset->folder = folder;
+    asset->url = url;
+    asset->playlist = playlist;
+    asset->lastAccess = now;
+    asset->entryRid = resourceId(url);
+    asset->entryName = displayName(url);
+    const auto parts = parseHttpUrl(url);
+    asset->allowLocalTargets = parts && isLocalHost(parts->host);
+    asset->resources[asset->entryRid] = std::make_shared<Resource>(
+        asset->entryRid, url, options_.root / folder / (asset->entryRid + "." + storageExtension(url)), playlist);
+    assets_[folder] = asset;
+    database_.saveAsset({folder, url, playlist, now});
+    return asset;
+}
+
+std::shared_ptr<Asset> MediaCache::asset(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    const auto found = assets_.find(folder);
+    return found == assets_.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<Resource> MediaCache::resource(const Asset& asset, const std::string& rid) {
+    std::lock_guard lock(mutex_);
+    const auto found = asset.resources.find(rid);
+    return found == asset.resources.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<Resource> MediaCache::entryResource(const Asset& asset) {
+    std::lock_guard lock(mutex_);
+    const auto found = asset.resources.find(asset.entryRid);
+    if (found != asset.resources.end()) {
+        return found->second;
+    }
+    // Its rows were removed while the asset stayed registered: start it afresh.
+    auto entry = std::make_shared<Resource>(asset.entryRid, asset.url,
+                                            options_.root / asset.folder / (asset.entryRid + "." + storageExtension(asset.url)),
+                                            asset.playlist);
+    const_cast<Asset&>(asset).resources[asset.entryRid] = entry;
+    return entry;
+}
+
+std::shared_ptr<Resource> MediaCache::addResource(Asset& asset, const std::string& url, bool playlist) {
+    const auto rid = resourceId(url);
+    std::lock_guard lock(mutex_);
+    auto& slot = asset.resources[rid];
+    if (!slot) {
+        slot = std::make_shared<Resource>(rid, url, options_.root / asset.folder / (rid + "." + storageExtension(url)), playlist);
+    }
+    return slot;
+}
+
+int MediaCache::openFileLocked(Resource& resource) {
+    if (resource.fd < 0) {
+        std::error_code error;
+        std::filesystem::create_directories(resource.file.parent_path(), error);
+        ::chmod(resource.file.parent_path().c_str(), 0700);
+        resource.fd = ::open(resource.file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
+    return resource.fd;
+}
+
+std::shared_ptr<Transfer> MediaCache::coveringTransferLocked(const Resource& resource, std::uint64_t position) const {
+    for (const auto& transfer : resource.transfers) {
+        if (transfer->state == Transfer::State::Running && !transfer->cancelRequested && transfer->next <= position &&
+            (!transfer->stop || position < *transfer->stop) && position - transfer->next <= kJoinWindow) {
+            return transfer;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<Transfer> MediaCache::startTransferLocked(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                                                          std::uint64_t start, std::optional<std::uint64_t> stop) {
+    auto transfer = std::make_shared<Transfer>();
+    transfer->resource = resource;
+    transfer->start = start;
+    transfer->next = start;
+    transfer->stop = stop;
+    transfer->restrictLocal = !asset.allowLocalTargets && resource->rid != asset.entryRid;
+    transfer->refusedPort = proxyPort_;
+    if (openFileLocked(*resource) < 0) {
+        transfer->state = Transfer::State::Failed;
+        return transfer;
+    }
+    resource->transfers.push_back(transfer);
+    {
+        std::lock_guard lock(commandMutex_);
+        toStart_.push_back(transfer);
+    }
+    wakeFetcher();
+    return transfer;
+}
+
+void MediaCache::joinLocked(ReadSession& session, const std::shared_ptr<Transfer>& transfer) {
+    if (session.joined_ == transfer) {
+        return;
+    }
+    releaseLocked(session);
+    session.joined_ = transfer;
+    ++transfer->waiters;
+}
+
+void MediaCache::releaseLocked(ReadSession& session) {
+    auto transfer = std::move(session.joined_);
+    session.joined_.reset();
+    if (!transfer) {
+        return;
+    }
+    if (--transfer->waiters == 0 && transfer->state == Transfer::State::Running && !transfer->cancelRequested) {
+        transfer->cancelRequested = true;
+        {
+            std::lock_guard lock(commandMutex_);
+            toCancel_.push_back(transfer);
+        }
+        wakeFetcher();
+    }
+}
+
+void MediaCache::wakeFetcher() { curl_multi_wakeup(multi_); }
+
+WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
+                                    std::optional<std::uint64_t> limit, ReadSession& session,
+                                    const std::function<bool()>& abandon) {
+    std::unique_lock lock(mutex_);
+    auto lastProgress = Clock::now();
+    std::uint64_t lastNext = 0;
+    while (true) {
+        if (resource->total && position >= *resource->total) {
+            return {WaitResult::End};
+        }
+        if (auto available = resource->present.contiguousFrom(position); available > 0) {
+            if (resource->total) {
+                available = std::min(available, *resource->total - position);
+            }
+            return {WaitResult::Ready, available};
+        }
+        if (session.joined_ && (session.joined_->state == Transfer::State::Failed ||
+                                session.joined_->state == Transfer::State::Cancelled)) {
+            WaitResult failed{WaitResult::Failed, 0, session.joined_->httpStatus,
+                              session.joined_->state == Transfer::State::Cancelled || session.joined_->transient};
+            releaseLocked(session);
+            return failed;
+        }
+        auto transfer = coveringTransferLocked(*resource, position);
+        if (!transfer) {
+            std::optional<std::uint64_t> stop = limit;
+            if (resource->total) {
+                stop = std::min(stop.value_or(*resource->total), *resource->total);
+            }
+            if (std::uint64_t present = 0; resource->present.nextPresent(position, present)) {
+                stop = std::min(stop.value_or(present), present);
+            }
+            transfer = startTransferLocked(asset, resource, position, stop);
+            if (transfer->state == Transfer::State::Failed) {
+                return {WaitResult::Failed, 0, 0, false};
+            }
+        }
+        joinLocked(session, transfer);
+        if (abandon && abandon()) {
+            releaseLocked(session);
+            return {WaitResult::Cancelled};
+        }
+        resource->changed.wait_for(lock, kPollInterval);
+        if (session.joined_ && session.joined_->next != lastNext) {
+            lastNext = session.joined_->next;
+            lastProgress = Clock::now();
+        } else if (Clock::now() - lastProgress > std::chrono::duration<double>(options_.stallTimeoutSeconds)) {
+            releaseLocked(session);
+            return {WaitResult::TimedOut};
+        }
+    }
+}
+
+WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
+                                     ReadSession& session, const std::function<bool()>& abandon) {
+    std::unique_lock lock(mutex_);
+    const auto started = Clock::now();
+    while (true) {
+        if (resource->total) {
+            return {WaitResult::Ready};
+        }
+        if (session.joined_ && (session.joined_->state == Transfer::State::Failed ||
+                                session.joined_->state == Transfer::State::Cancelled)) {
+            WaitResult failed{WaitResult::Failed, 0, session.joined_->httpStatus,
+                              session.joined_->state == Transfer::State::Cancelled || session.joined_->transient};
+            releaseLocked(session);
+            return failed;
+        }
+        if (!session.joined_ || session.joined_->state != Transfer::State::Running) {
+            auto transfer = coveringTransferLocked(*resource, position);
+            if (!transfer) {
+                transfer = startTransferLocked(asset, resource, position, std::nullopt);
+                if (transfer->state == Transfer::State::Failed) {
+                    return {WaitResult::Failed, 0, 0, false};
+                }
+            }
+            joinLocked(session, transfer);
+        }
+        if (abandon && abandon()) {
+            releaseLocked(session);
+            return {WaitResult::Cancelled};
+        }
+        resource->changed.wait_for(lock, kPollInterval);
+        if (Clock::now() - started > std::chrono::duration<double>(options_.stallTimeoutSeconds)) {
+            releaseLocked(session);
+            return {WaitResult::TimedOut};
+        }
+    }
+}
+
+WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
+                            std::optional<std::uint64_t> stop, const std::function<bool()>& abandon) {
+    ReadSession session(*this);
+    while (true) {
+        std::uint64_t position = start;
+        {
+            std::lock_guard lock(mutex_);
+            const auto end = stop ? stop : resource->total;
+            if (end) {
+                if (!resource->present.firstMissing(start, *end, position)) {
+                    return {WaitResult::Ready};
+                }
+            } else {
+                position = start + resource->present.contiguousFrom(start);
+            }
+        }
+        const auto result = waitForBytes(asset, resource, position, stop, session, abandon);
+        if (result.kind == WaitResult::End) {
+            return {WaitResult::Ready};
+        }
+        if (result.kind != WaitResult::Ready) {
+            return result;
+        }
+    }
+}
+
+WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resource>& resource, std::string& text,
+                                 std::size_t maxBytes, const std::function<bool()>& abandon) {
+    {
+        ReadSession session(*this);
+        const auto length = waitForLength(asset, resource, 0, session, abandon);
+        if (length.kind != WaitResult::Ready) {
+            return length;
+        }
+        if (*totalOf(*resource) > maxBytes) {
+            return {WaitResult::Failed, 0, 0, false};
+        }
+    }
+    const auto filled = fill(asset, resource, 0, std::nullopt, abandon);
+    if (filled.kind != WaitResult::Ready) {
+        return filled;
+    }
+    int fd;
+    std::uint64_t total;
+    {
+        std::lock_guard lock(mutex_);
+        fd = resource->fd;
+        total = resource->total.value_or(0);
+    }
+    text.resize(total);
+    std::uint64_t done = 0;
+    while (done < total) {
+        const auto n = ::pread(fd, text.data() + done, total - done, static_cast<off_t>(done));
+        if (n <= 0) {
+            return {WaitResult::Failed, 0, 0, true};
+        }
+        done += static_cast<std::uint64_t>(n);
+    }
+    return {WaitResult::Ready, total};
+}
+
+void MediaCache::invalidate(const std::shared_ptr<Resource>& resource) {
+    std::lock_guard lock(mutex_);
+    resource->present.clear();
+    resource->total.reset();
+    resource->etag.clear();
+    resource->dirty = true;
+    if (resource->fd >= 0) {
+        [[maybe_unused]] const int truncated = ::ftruncate(resource->fd, 0);
+    }
+}
+
+std::uint64_t MediaCache::bytesOf(const std::set<std::string>& folders) {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = 0;
+    for (const auto& folder : folders) {
+        const auto found = assets_.find(folder);
+        if (found == assets_.end()) {
+            continue;
+        }
+        for (const auto& [rid, resource] : found->second->resources) {
+            total += resource->present.totalBytes();
+        }
+    }
+    return total;
+}
+
+std::uint64_t MediaCache::presentBytes(const Resource& resource, std::uint64_t start, std::optional<std::uint64_t> stop) {
+    std::lock_guard lock(mutex_);
+    const auto end = stop ? stop : resource.total;
+    return end ? resource.present.bytesWithin(start, *end) : 0;
+}
+
+std::optional<std::uint64_t> MediaCache::totalOf(const Resource& resource) {
+    std::lock_guard lock(mutex_);
+    return resource.total;
+}
+
+std::string MediaCache::effectiveUrlOf(const Resource& resource) {
+    std::lock_guard lock(mutex_);
+    return resource.effectiveUrl.empty() ? resource.url : resource.effectiveUrl;
+}
+
+std::string MediaCache::contentTypeOf(const Resource& resource) {
+    std::lock_guard lock(mutex_);
+    return resource.contentType;
+}
+
+void MediaCache::beginReading(Asset& asset) {
+    std::lock_guard lock(mutex_);
+    ++asset.readers;
+    asset.lastServed = Clock::now();
+    asset.lastAccess = wallSeconds();
+    asset.accessChanged = true;
+}
+
+void MediaCache::endReading(Asset& asset) {
+    std::lock_guard lock(mutex_);
+    --asset.readers;
+    asset.lastServed = Clock::now();
+}
+
+void MediaCache::pin(Asset& asset, int delta) {
+    std::lock_guard lock(mutex_);
+    asset.pins += delta;
+}
+
+void MediaCache::removeAsset(const std::string& folder) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = assets_.find(folder);
+        if (found == assets_.end()) {
+            return;
+        }
+        auto asset = found->second;
+        asset->removed = true;
+        for (auto& [rid, resource] : asset->resources) {
+            for (auto& transfer : resource->transfers) {
+                if (!transfer->cancelRequested) {
+                    transfer->cancelRequested = true;
+                    std::lock_guard commands(commandMutex_);
+                    toCancel_.push_back(transfer);
+                }
+            }
+            resource->present.clear();
+            resource->changed.notify_all();
+        }
+        assets_.erase(found);
+    }
+    wakeFetcher();
+    database_.deleteAsset(folder);
+    std::error_code error;
+    std::filesystem::remove_all(options_.root / folder, error);
+}
+
+std::size_t MediaCache::removeRemovable(const std::set<std::string>& keep) {
+    std::vector<std::string> folders;
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = Clock::now();
+        for (const auto& [folder, asset] : assets_) {
+            const bool recentlyServed = asset->lastServed != Clock::time_point{} && now - asset->lastServed < kRecentlyServed;
+            if (keep.count(folder) == 0 && asset->readers == 0 && asset->pins == 0 && !recentlyServed) {
+                folders.push_back(folder);
+            }
+        }
+    }
+    for (const auto& folder : folders) {
+        removeAsset(folder);
+    }
+    return folders.size();
+}
+
+void MediaCache::enforceLimit(const std::set<std::string>& keep) {
+    std::vector<std::pair<double, std::string>> candidates;
+    std::uint64_t removable = 0;
+    std::map<std::string, std::uint64_t> sizes;
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = Clock::now();
+        for (const auto& [folder, asset] : assets_) {
+            if (keep.count(folder) != 0) {
+                continue;
+            }
+            std::uint64_t size = 0;
+            for (const auto& [rid, resource] : asset->resources) {
+                size += resource->present.totalBytes();
+            }
+            removable += size;
+            const bool recentlyServed = asset->lastServed != Clock::time_point{} && now - asset->lastServed < kRecentlyServed;
+            if (asset->readers == 0 && asset->pins == 0 && !recentlyServed) {
+                candidates.emplace_back(asset->lastAccess, folder);
+                sizes[folder] = size;
+            }
+        }
+    }
+    std::sort(candidates.begin(), candidates.end());
+    for (const auto& [access, folder] : candidates) {
+        if (removable <= options_.removableCacheLimit) {
+            break;
+        }
+        removeAsset(folder);
+        removable -= sizes[folder];
+    }
+}
+
+void MediaCache::flush() {
+    std::lock_guard flushing(flushMutex_);
+    std::vector<ResourceRow> rows;
+    std::vector<std::shared_ptr<Resource>> synced;
+    std::vector<std::pair<std::string, double>> accesses;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [folder, asset] : assets_) {
+            if (asset->accessChanged) {
+                accesses.emplace_back(folder, asset->lastAccess);
+                asset->accessChanged = false;
+            }
+            for (const auto& [rid, resource] : asset->resources) {
+                if (!resource->dirty || (resource->present.empty() && resource->fd < 0)) {
+                    continue;
+                }
+                resource->dirty = false;
+                rows.push_back({folder, rid, resource->url, resource->effectiveUrl,
+                                resource->file.extension().string().substr(1), resource->total, resource->contentType,
+                                resource->etag, resource->present.serialize()});
+                synced.push_back(resource);
+            }
+        }
+    }
+    // The bytes recorded in the rows were written before the snapshot: make them
+    // durable first, so the database never claims bytes a crash could lose.
+    for (const auto& resource : synced) {
+        if (resource->fd >= 0) {
+            ::fdatasync(resource->fd);
+        }
+    }
+    database_.saveResources(rows);
+    database_.touchAssets(accesses);
+}
+
+void MediaCache::housekeepingLoop() {
+    auto lastEviction = Clock::now();
+    std::unique_lock lock(housekeepingMutex_);
+    while (!stopping_) {
+        housekeepingWake_.wait_for(lock, std::chrono::seconds(1));
+        if (stopping_) {
+            break;
+        }
+        auto provider = protectedFolders_;
+        lock.unlock();
+        flush();
+        if (Clock::now() - lastEviction > std::chrono::seconds(10)) {
+            lastEviction = Clock::now();
+            enforceLimit(provider ? provider() : std::set<std::string>{});
+        }
+        lock.lock();
+    }
+}
+
+// The fetcher thread.
+
+std::size_t MediaCache::headerCallback(char* data, std::size_t size, std::size_t count, void* context) {
+    auto* transfer = static_cast<Transfer*>(context);
+    std::string line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    if (line.rfind("HTTP/", 0) == 0) {
+        transfer->responseHeaders.clear(); // a new response (after a redirect or an interim answer)
+    } else if (!line.empty() && transfer->responseHeaders.size() < 200) {
+        transfer->responseHeaders.push_back(std::move(line));
+    }
+    return size * count;
+}
+
+std::size_t MediaCache::writeCallback(char* data, std::size_t size, std::size_t count, void* context) {
+    auto* transfer = static_cast<Transfer*>(context);
+    auto* cache = static_cast<MediaCache*>(nullptr);
+    curl_easy_getinfo(static_cast<CURL*>(transfer->easy), CURLINFO_PRIVATE, &cache);
+    return cache->onData(*transfer, data, size * count);
+}
+
+bool MediaCache::acceptResponse(Transfer& transfer) {
+    auto* easy = static_cast<CURL*>(transfer.easy);
+    long code = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
+    std::optional<std::uint64_t> total;
+    if (code == 206) {
+        const auto value = headerValue(transfer.responseHeaders, "Content-Range");
+        const auto range = value ? http::parseContentRange(*value) : std::nullopt;
+        if (!range || !range->range || range->range->first > transfer.start) {
+            transfer.httpStatus = 502;
+            return false;
+        }
+        transfer.skip = transfer.start - range->range->first;
+        total = range->total;
+    } else if (code == 200) {
+        transfer.skip = transfer.start;
+        curl_off_t length = -1;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (length >= 0) {
+            total = static_cast<std::uint64_t>(length);
+        }
+    } else {
+        transfer.httpStatus = static_cast<int>(code);
+        transfer.transient = code == 408 || code == 429 || code >= 500;
+        return false;
+    }
+    const auto etag = headerValue(transfer.responseHeaders, "ETag").value_or("");
+    const auto contentType = headerValue(transfer.responseHeaders, "Content-Type").value_or("");
+    char* effective = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+    std::lock_guard lock(mutex_);
+    auto& resource = *transfer.resource;
+    const bool changed = !resource.present.empty() &&
+                         ((!etag.empty() && !resource.etag.empty() && etag != resource.etag) ||
+                          (total && resource.total && *total != *resource.total));
+    if (changed) {
+        // The origin's file is not the one cached: forget the old bytes.
+        resource.present.clear();
+        if (resource.fd >= 0) {
+            [[maybe_unused]] const int truncated = ::ftruncate(resource.fd, 0);
+        }
+    }
+    if (total) {
+        resource.total = total;
+    }
+    if (!etag.empty()) {
+        resource.etag = etag;
+    }
+    if (!contentType.empty()) {
+        resource.contentType = contentType;
+    }
+    if (effective != nullptr) {
+        resource.effectiveUrl = effective;
+    }
+    resource.dirty = true;
+    resource.changed.notify_all();
+    return true;
+}
+
+std::size_t MediaCache::onData(Transfer& transfer, const char* data, std::size_t size) {
+    if (!transfer.checkedHeaders) {
+        transfer.checkedHeaders = true;
+        if (!acceptResponse(transfer)) {
+            return 0;
+        }
+    }
+    std::size_t offset = 0;
+    if (transfer.skip > 0) {
+        const auto skipped = static_cast<std::size_t>(std::min<std::uint64_t>(transfer.skip, size));
+        transfer.skip -= skipped;
+        offset = skipped;
+        if (offset == size) {
+            return size;
+        }
+    }
+    std::size_t length = size - offset;
+    if (transfer.stop) {
+        if (transfer.next >= *transfer.stop) {
+            transfer.reachedStop = true;
+            return 0;
+        }
+        length = static_cast<std::size_t>(std::min<std::uint64_t>(length, *transfer.stop - transfer.next));
+    }
+    const int fd = transfer.resource->fd;
+    std::size_t written = 0;
+    while (written < length) {
+        const auto n = ::pwrite(fd, data + offset + written, length - written, static_cast<off_t>(transfer.next + written));
+        if (n < 0) {
+            transfer.errorText = "cannot write the cache file";
+            return 0;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    {
+        std::lock_guard lock(mutex_);
+        auto& resource = *transfer.resource;
+        resource.present.add(transfer.next, transfer.next + length);
+        transfer.next += length;
+        resource.dirty = true;
+        resource.changed.notify_all();
+    }
+    if (transfer.stop && transfer.next >= *transfer.stop) {
+        transfer.reachedStop = true;
+        if (offset + length < size) {
+            return 0; // the origin sends more than asked: stop here
+        }
+    }
+    return size;
+}
+
+void MediaCache::addEasyHandle(const std::shared_ptr<Transfer>& transfer) {
+    CURL* easy = curl_easy_init();
+    transfer->easy = easy;
+    curl_easy_setopt(easy, CURLOPT_URL, transfer->resource->url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &MediaCache::writeCallback);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &MediaCache::headerCallback);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 15L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1024L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 30L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "Orvex-MediaCache/1");
+    if (transfer->start > 0 || transfer->stop) {
+        std::string range = std::to_string(transfer->start) + "-";
+        if (transfer->stop) {
+            range += std::to_string(*transfer->stop - 1);
+        }
+        curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str());
+    }
+    std::function<void(CURL*)> configurator;
+    {
+        std::lock_guard lock(commandMutex_);
+        configurator = configurator_;
+    }
+    if (configurator) {
+        configurator(easy);
+    }
+    // Set after the configurator: nothing may widen what upstream requests can reach.
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &openSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, transfer.get());
+    running_[easy] = transfer;
+    curl_multi_add_handle(multi_, easy);
+}
+
+void MediaCache::finishTransfer(const std::shared_ptr<Transfer>& transfer, CURLcode code) {
+    bool succeeded = false;
+    if (!transfer->cancelRequested &&
+        (code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer->reachedStop))) {
+        succeeded = transfer->checkedHeaders || (transfer->checkedHeaders = true, acceptResponse(*transfer));
+    } else if (transfer->httpStatus == 0 && !transfer->cancelRequested) {
+        transfer->transient = code != CURLE_UNSUPPORTED_PROTOCOL && code != CURLE_URL_MALFORMAT &&
+                              code != CURLE_TOO_MANY_REDIRECTS && transfer->errorText.empty();
+        transfer->errorText = curl_easy_strerror(code);
+    }
+    std::lock_guard lock(mutex_);
+    auto& resource = *transfer->resource;
+    if (succeeded) {
+        if (!transfer->stop && !resource.total) {
+            resource.total = transfer->next; // the answer had no length: it ended here
+        }
+        const auto end = transfer->stop ? transfer->stop : resource.total;
+        if (end && transfer->next < *end) {
+            succeeded = false; // the answer ended early
+            transfer->transient = true;
+        }
+    }
+    transfer->state = transfer->cancelRequested ? Transfer::State::Cancelled
+                      : succeeded               ? Transfer::State::Succeeded
+                                                : Transfer::State::Failed;
+    resource.transfers.erase(std::remove(resource.transfers.begin(), resource.transfers.end(), transfer),
+                             resource.transfers.end());
+    resource.fetchedAt = Clock::now();
+    resource.dirty = true;
+    resource.changed.notify_all();
+}
+
+void MediaCache::fetchLoop() {
+    while (!stopping_) {
+        std::deque<std::shared_ptr<Transfer>> starting;
+        std::deque<std::shared_ptr<Transfer>> cancelling;
+        {
+            std::lock_guard lock(commandMutex_);
+            starting.swap(toStart_);
+            cancelling.swap(toCancel_);
+        }
+        for (const auto& transfer : starting) {
+            if (transfer->cancelRequested) {
+                finishTransfer(transfer, CURLE_ABORTED_BY_CALLBACK);
+            } else {
+                addEasyHandle(transfer);
+            }
+        }
+        for (const auto& transfer : cancelling) {
+            auto* easy = static_cast<CURL*>(transfer->easy);
+            if (easy != nullptr && running_.erase(easy) > 0) {
+                curl_multi_remove_handle(multi_, easy);
+                curl_easy_cleanup(easy);
+                transfer->easy = nullptr;
+                finishTransfer(transfer, CURLE_ABORTED_BY_CALLBACK);
+            }
+        }
+        int active = 0;
+        curl_multi_perform(multi_, &active);
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+            if (message->msg != CURLMSG_DONE) {
+                continue;
+            }
+            auto* easy = message->easy_handle;
+            const auto code = message->data.result;
+            const auto found = running_.find(easy);
+            if (found == running_.end()) {
+                continue;
+            }
+            auto transfer = found->second;
+            running_.erase(found);
+            curl_multi_remove_handle(multi_, easy);
+            finishTransfer(transfer, code);
+            curl_easy_cleanup(easy);
+            transfer->easy = nullptr;
+        }
+        curl_multi_poll(multi_, nullptr, 0, 500, nullptr);
+    }
+    for (auto& [easy, transfer] : running_) {
+        curl_multi_remove_handle(multi_, easy);
+        curl_easy_cleanup(easy);
+        transfer->easy = nullptr;
+        transfer->cancelRequested = true;
+        finishTransfer(transfer, CURLE_ABORTED_BY_CALLBACK);
+    }
+    running_.clear();
+    std::lock_guard lock(commandMutex_);
+    for (const auto& transfer : toStart_) {
+        transfer->cancelRequested = true;
+        finishTransfer(transfer, CURLE_ABORTED_BY_CALLBACK);
+    }
+    toStart_.clear();
+}
+
+} // namespace mcs

@@ -1,0 +1,234 @@
+#include "platform/SJMediaCacheServer/http/LoopbackHttpServer.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace mcs::http {
+
+bool ResponseWriter::sendAll(const char* data, std::size_t size) {
+    while (size > 0) {
+        const auto sent = ::send(socket_, data, size, MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            close_ = true;
+            return false;
+        }
+        data += sent;
+        size -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool ResponseWriter::sendHead(int status, const std::vector<std::pair<std::string, std::string>>& fields,
+                              bool closeAfter) {
+    if (closeAfter) {
+        close_ = true;
+    }
+    std::string head = "HTTP/1.1 " + std::to_string(status) + " " + reasonPhrase(status) + "\r\n";
+    for (const auto& [name, value] : fields) {
+        head += name + ": " + value + "\r\n";
+    }
+    if (close_) {
+        head += "Connection: close\r\n";
+    }
+    head += "\r\n";
+    return sendAll(head.data(), head.size());
+}
+
+bool ResponseWriter::sendBody(const void* data, std::size_t size) {
+    return sendAll(static_cast<const char*>(data), size);
+}
+
+bool ResponseWriter::sendFile(int fd, off_t offset, std::size_t count) {
+    while (count > 0) {
+        const auto sent = ::sendfile(socket_, fd, &offset, count);
+        if (sent < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            close_ = true;
+            return false;
+        }
+        if (sent == 0) {
+            close_ = true; // the file is shorter than announced
+            return false;
+        }
+        count -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool ResponseWriter::respond(int status, const std::vector<std::pair<std::string, std::string>>& fields,
+                             std::string_view body, bool closeAfter) {
+    auto all = fields;
+    all.emplace_back("Content-Length", std::to_string(body.size()));
+    if (!sendHead(status, all, closeAfter)) {
+        return false;
+    }
+    return headRequest_ || sendBody(body.data(), body.size());
+}
+
+bool ResponseWriter::respondError(int status) { return respond(status, {}, {}, true); }
+
+bool ResponseWriter::peerGone() const {
+    pollfd item{socket_, POLLIN | POLLRDHUP, 0};
+    if (::poll(&item, 1, 0) <= 0) {
+        return false;
+    }
+    if ((item.revents & (POLLHUP | POLLERR | POLLRDHUP)) != 0) {
+        return true;
+    }
+    if ((item.revents & POLLIN) != 0) {
+        char byte;
+        const auto peeked = ::recv(socket_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        return peeked == 0;
+    }
+    return false;
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() { stop(); }
+
+bool LoopbackHttpServer::start(Handler handler, std::uint16_t port) {
+    if (listener_ >= 0) {
+        return true;
+    }
+    handler_ = std::move(handler);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const int yes = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 128) != 0 ||
+        ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        ::close(fd);
+        return false;
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    listener_ = fd;
+    stopping_ = false;
+    acceptThread_ = std::thread([this] { acceptLoop(); });
+    return true;
+}
+
+void LoopbackHttpServer::stop() {
+    if (listener_ < 0) {
+        return;
+    }
+    stopping_ = true;
+    const char byte = 0;
+    [[maybe_unused]] const auto written = ::write(wakePipe_[1], &byte, 1);
+    acceptThread_.join();
+    {
+        std::unique_lock lock(mutex_);
+        for (int connection : connections_) {
+            ::shutdown(connection, SHUT_RDWR);
+        }
+        drained_.wait(lock, [&] { return activeThreads_ == 0; });
+    }
+    ::close(listener_);
+    ::close(wakePipe_[0]);
+    ::close(wakePipe_[1]);
+    listener_ = -1;
+    wakePipe_[0] = wakePipe_[1] = -1;
+}
+
+void LoopbackHttpServer::acceptLoop() {
+    while (!stopping_) {
+        pollfd items[2] = {{listener_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (::poll(items, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if ((items[1].revents & POLLIN) != 0) {
+            return;
+        }
+        const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (socket < 0) {
+            continue;
+        }
+        const int yes = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        std::lock_guard lock(mutex_);
+        if (activeThreads_ >= options_.maxConnections) {
+            ::close(socket); // over the limit: refuse rather than queue
+            continue;
+        }
+        connections_.insert(socket);
+        ++activeThreads_;
+        std::thread([this, socket] {
+            serveConnection(socket);
+            std::lock_guard done(mutex_);
+            connections_.erase(socket);
+            ::close(socket);
+            --activeThreads_;
+            drained_.notify_all();
+        }).detach();
+    }
+}
+
+void LoopbackHttpServer::serveConnection(int socket) {
+    std::string buffer;
+    char chunk[4096];
+    const int idleMillis = static_cast<int>(options_.idleTimeoutSeconds * 1000);
+    while (!stopping_) {
+        HttpRequest request;
+        std::size_t consumed = 0;
+        auto status = parseRequestHead(buffer, request, consumed);
+        while (status == ParseStatus::Incomplete) {
+            pollfd item{socket, POLLIN, 0};
+            const int ready = ::poll(&item, 1, idleMillis);
+            if (ready <= 0 || stopping_) {
+                return; // idle timeout, error or shutdown
+            }
+            const auto received = ::recv(socket, chunk, sizeof chunk, 0);
+            if (received <= 0) {
+                return;
+            }
+            buffer.append(chunk, static_cast<std::size_t>(received));
+            status = parseRequestHead(buffer, request, consumed);
+        }
+        ResponseWriter writer(socket, request.method == "HEAD");
+        if (status == ParseStatus::TooLarge) {
+            writer.respondError(431);
+            return;
+        }
+        if (status == ParseStatus::Invalid) {
+            writer.respondError(400);
+            return;
+        }
+        buffer.erase(0, consumed);
+        const auto contentLength = request.header("Content-Length");
+        if (request.header("Transfer-Encoding") || (contentLength && trimWhitespace(*contentLength) != "0")) {
+            writer.respondError(400); // no request carries a body here
+            return;
+        }
+        if (!request.wantsKeepAlive()) {
+            writer.requestClose();
+        }
+        handler_(request, writer);
+        if (writer.closeRequested()) {
+            return;
+        }
+    }
+}
+
+} // namespace mcs::http

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/SJMediaCacheServer/http/LoopbackHttpServer.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace testmedia {
+
+// A media origin for tests and benchmarks: serves one folder over HTTP/1.1 on
+// 127.0.0.1 with Range support, and can add latency, limit each connection's
+// bandwidth, fail chosen paths and log what was asked. In playlists (".m3u8"),
+// the text "{{ORIGIN}}" is replaced by the origin's base address, so fixtures can
+// hold absolute URIs.
+class TestOrigin {
+public:
+    struct LoggedRequest {
+        std::string method;
+        std::string path;  // without the query
+        std::string range; // the Range field, empty when absent
+    };
+
+    explicit TestOrigin(std::filesystem::path root);
+    ~TestOrigin();
+    TestOrigin(const TestOrigin&) = delete;
+    TestOrigin& operator=(const TestOrigin&) = delete;
+
+    // Starts serving (again on the same port after a stop).
+    bool start();
+    void stop();
+    bool running() const { return server_.running(); }
+    std::uint16_t port() const { return port_; }
+    // "http://127.0.0.1:<port>"
+    std::string baseURL() const;
+    // The address of `path` ("showcase/master.m3u8" or "/showcase/master.m3u8").
+    std::string url(const std::string& path) const;
+
+    // Waits this long before answering each request.
+    void setLatency(double seconds);
+    // Sends at most this many bytes per second on each connection (0: unlimited).
+    void setBytesPerSecond(std::uint64_t bytesPerSecond);
+    // Answers `status` (with an empty body) to the next `times` requests of `path`
+    // (-1: every request from now on).
+    void failPath(const std::string& path, int status, int times = -1);
+    // Announces the whole body of `path` but closes the connection after `bytes` bytes.
+    void cutPath(const std::string& path, std::uint64_t bytes, int times = -1);
+    void clearFailures();
+
+    std::vector<LoggedRequest> requests() const;
+    // How many requests asked for `path` (GET and HEAD).
+    std::size_t requestCount(const std::string& path) const;
+    // Whether any request's path starts with `prefix`.
+    bool anyRequestUnder(const std::string& prefix) const;
+    void clearLog();
+
+private:
+    struct Failure {
+        int status = 500;
+        std::uint64_t cutAfter = 0;
+        bool cut = false;
+        int remaining = -1;
+    };
+
+    void handle(const mcs::http::HttpRequest& request, mcs::http::ResponseWriter& writer);
+    bool takeFailure(const std::string& path, Failure& failure);
+    bool sendThrottled(mcs::http::ResponseWriter& writer, int fd, const std::string* memory,
+                       std::uint64_t offset, std::uint64_t count);
+
+    std::filesystem::path root_;
+    mcs::http::LoopbackHttpServer server_;
+    std::uint16_t port_ = 0;
+    mutable std::mutex mutex_;
+    double latency_ = 0;
+    std::uint64_t bytesPerSecond_ = 0;
+    std::map<std::string, Failure> failures_;
+    std::vector<LoggedRequest> log_;
+};
+
+} // namespace testmedia
