@@ -1,0 +1,127 @@
+#include "platform/Network/NetworkPolicy.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace NetworkPolicy {
+namespace {
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+struct Settings {
+    std::mutex mutex;
+    std::filesystem::path caFile;
+    std::optional<NWParameters::PrivacyContext::ResolverConfiguration> resolver;
+    // The resolve entries of the current resolver. curl does not copy a resolve list and
+    // reads it when a transfer starts, so every list handed out stays alive for the
+    // process (the settings change a handful of times at most).
+    curl_slist* resolveEntries = nullptr;
+    std::vector<Slist> retainedLists;
+};
+
+Settings& settings() {
+    static Settings instance;
+    return instance;
+}
+
+std::string bracketed(const std::string& address) {
+    return address.find(':') != std::string::npos ? "[" + address + "]" : address;
+}
+
+// "host:port:addr1,addr2" per port of the resolver's configured addresses.
+Slist makeResolveEntries(const NWParameters::PrivacyContext::ResolverConfiguration& resolver) {
+    std::map<int, std::string> addressesByPort;
+    for (const auto& endpoint : resolver.serverAddresses()) {
+        auto& addresses = addressesByPort[endpoint.port];
+        if (!addresses.empty()) {
+            addresses += ',';
+        }
+        addresses += bracketed(endpoint.host);
+    }
+    curl_slist* list = nullptr;
+    for (const auto& [port, addresses] : addressesByPort) {
+        const std::string entry = resolver.urlHost() + ":" + std::to_string(port) + ":" + addresses;
+        curl_slist* extended = curl_slist_append(list, entry.c_str());
+        if (extended == nullptr) {
+            curl_slist_free_all(list);
+            return nullptr;
+        }
+        list = extended;
+    }
+    return Slist(list);
+}
+
+} // namespace
+
+void setCertificateAuthorityFile(const std::filesystem::path& file) {
+    std::lock_guard lock(settings().mutex);
+    settings().caFile = file;
+}
+
+std::filesystem::path certificateAuthorityFile() {
+    std::lock_guard lock(settings().mutex);
+    return settings().caFile;
+}
+
+void setEncryptedResolver(std::optional<NWParameters::PrivacyContext::ResolverConfiguration> resolver) {
+    auto& state = settings();
+    std::lock_guard lock(state.mutex);
+    state.resolver = std::move(resolver);
+    state.resolveEntries = nullptr;
+    if (state.resolver) {
+        Slist entries = makeResolveEntries(*state.resolver);
+        state.resolveEntries = entries.get();
+        if (entries) {
+            state.retainedLists.push_back(std::move(entries));
+        }
+    }
+}
+
+std::optional<NWParameters::PrivacyContext::ResolverConfiguration> encryptedResolver() {
+    std::lock_guard lock(settings().mutex);
+    return settings().resolver;
+}
+
+void applyTo(CURL* handle) {
+    auto& state = settings();
+    std::lock_guard lock(state.mutex);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(handle, CURLOPT_DOH_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_DOH_SSL_VERIFYHOST, 2L);
+    // A configured file replaces the system store (file and folder) entirely. Resolver
+    // requests inherit the transfer's CA settings, so one file serves both peers.
+    if (!state.caFile.empty()) {
+        curl_easy_setopt(handle, CURLOPT_CAINFO, state.caFile.c_str());
+        curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
+    }
+    if (state.resolver) {
+        curl_easy_setopt(handle, CURLOPT_DOH_URL, state.resolver->url().c_str());
+        curl_easy_setopt(handle, CURLOPT_RESOLVE, state.resolveEntries);
+    } else {
+        curl_easy_setopt(handle, CURLOPT_DOH_URL, nullptr);
+        curl_easy_setopt(handle, CURLOPT_RESOLVE, nullptr);
+    }
+}
+
+std::function<void(CURL*)> configurator() {
+    return [](CURL* handle) { applyTo(handle); };
+}
+
+std::string resolutionFailureHint(const std::string& host) {
+    std::lock_guard lock(settings().mutex);
+    if (!settings().resolver) {
+        return {};
+    }
+    const auto& caFile = settings().caFile;
+    return "Could not resolve " + host + " through the encrypted resolver " + settings().resolver->url() +
+           " (the resolver may be unreachable, may not know the name, or its certificate may not verify against " +
+           (caFile.empty() ? std::string("the system store") : caFile.string()) + ")";
+}
+
+} // namespace NetworkPolicy
