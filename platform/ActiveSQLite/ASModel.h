@@ -57,6 +57,19 @@ public:
         }
         return found->empty() ? Pointer() : found->front();
     }
+    // The first record that meets `filter`, in the given orders and then in storage
+    // order, or a null pointer.
+    static SQLite::Result<Pointer> findFirst(const ASExpression& filter, const ASOrders& orders = {}) {
+        auto database = ASConfigration::defaultDB();
+        if (!database) {
+            return database.error();
+        }
+        auto found = collect((*database)->select(Derived::table().info(), filter, orders, 1));
+        if (!found) {
+            return found.error();
+        }
+        return found->empty() ? Pointer() : found->front();
+    }
     // Every record whose columns equal all the values, in the given orders and then in
     // storage order.
     static SQLite::Result<std::vector<Pointer>> findAll(const ASAttributes& attributes, const ASOrders& orders = {}) {

@@ -128,6 +128,13 @@ TEST_F(ActiveSQLite, ExpressionsCombineComparisons) {
     ASSERT_TRUE(negated);
     EXPECT_EQ(negated->size(), 2u);
 
+    auto best = Note::findFirst(ASColumnRef("title") == "done", {{"score", false}});
+    ASSERT_TRUE(best && *best);
+    EXPECT_DOUBLE_EQ((*best)->score, 4);
+    auto missing = Note::findFirst(ASColumnRef("title") == "none");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(*missing, nullptr);
+
     auto everyStored = Note::findAll(ASColumnRef("title") != std::optional<std::string>());
     ASSERT_TRUE(everyStored);
     EXPECT_EQ(everyStored->size(), 4u);

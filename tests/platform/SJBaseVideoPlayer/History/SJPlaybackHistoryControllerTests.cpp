@@ -53,7 +53,8 @@ TEST_F(PlaybackHistory, ARecordOfAMediaIsFoundWithAllItsFields) {
     record.title = "片名 \"quoted\" 'x'";
     record.cover = "http://127.0.0.1/c.jpg";
     record.index = "3";
-    record.episode = "第4集";
+    static constexpr char episode[] = "第4集\0\xff'; DROP TABLE x; --";
+    record.episode = std::string(episode, sizeof episode - 1);
     record.duration = "0";
     ASSERT_TRUE(store_->save(record));
     EXPECT_DOUBLE_EQ(record.updatedTime, Date::timeIntervalSince1970());
