@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace devservice {
+
+// The sample catalogue's pictures, drawn on demand: "poster", "banner", "background",
+// "topic", "cover", "portrait", "ad" and "qrcode" pictures, each at the size that kind
+// is shown at, coloured and patterned from the name so that every title looks
+// different and the same name always gives the same picture.
+// Answers the PNG bytes, or nothing for an unknown kind or a name that is not 1 to 64
+// characters of [A-Za-z0-9_-].
+std::optional<std::string> renderSampleImage(std::string_view kind, std::string_view name);
+
+} // namespace devservice

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "tools/devservice/FormEncoding.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace devservice {
+
+// One request as the service received it.
+struct RecordedRequest {
+    int port = 0;          // the local port it arrived on
+    std::string method;
+    std::string path;      // "/api/indexList", without the query
+    std::multimap<std::string, std::string> headers;
+    FormParameters parameters; // the query's (GET) or the form body's (POST); empty when unreadable
+
+    // The first header of that name, compared without regard to case; "" when absent.
+    std::string header(const std::string& name) const;
+};
+
+// How the service misbehaves for chosen requests, for tests of failure paths. The parts
+// apply in this order: wait `delaySeconds`; then close the connection without an answer
+// (`dropConnection`), or answer `status` (default 200) with `rawBody` (default empty) when
+// either is set; otherwise answer normally.
+struct Fault {
+    double delaySeconds = 0;
+    std::optional<int> status;
+    std::optional<std::string> rawBody;
+    bool dropConnection = false;
+    int times = -1; // how many requests it hits; -1 for every one until cleared
+};
+
+// Faults by path pattern: the path as the client names it, with or without the leading
+// "/" ("api/getParse"); a trailing "*" matches any rest ("media/*"). Thread-safe.
+class FaultTable {
+public:
+    void set(const std::string& pattern, const Fault& fault);
+    void clear(const std::string& pattern);
+    void clearAll();
+    // The fault that hits a request for `path`, counted as used.
+    std::optional<Fault> take(const std::string& path);
+
+private:
+    std::mutex mutex_;
+    std::map<std::string, Fault> faults_;
+};
+
+// The most recent requests (the oldest are dropped beyond `capacity`). Thread-safe.
+class RequestLog {
+public:
+    explicit RequestLog(std::size_t capacity = 10000) : capacity_(capacity) {}
+    void add(RecordedRequest request);
+    std::vector<RecordedRequest> all() const;
+    void clear();
+
+private:
+    const std::size_t capacity_;
+    mutable std::mutex mutex_;
+    std::deque<RecordedRequest> requests_;
+};
+
+// A pause that ends early when the service stops.
+class StopSignal {
+public:
+    // Waits up to `seconds`; answers false when the service stopped meanwhile.
+    bool sleep(double seconds);
+    void raise();
+    void reset();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool raised_ = false;
+};
+
+} // namespace devservice
