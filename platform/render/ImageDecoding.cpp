@@ -87,10 +87,19 @@ ImageFormat sniffImageFormat(std::string_view bytes) {
 }
 
 CGImageRef decodeRaster(std::string_view bytes) {
-    if (bytes.empty()) {
+    // Only the formats the application serves reach gdk-pixbuf: its other loaders
+    // (icons, cursors, old bitmap formats) are not offered data from the network.
+    const char* type = nullptr;
+    switch (sniffImageFormat(bytes)) {
+    case ImageFormat::png: type = "png"; break;
+    case ImageFormat::jpeg: type = "jpeg"; break;
+    case ImageFormat::webp: type = "webp"; break;
+    default: return nullptr;
+    }
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type(type, nullptr);
+    if (loader == nullptr) {
         return nullptr;
     }
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
     bool tooLarge = false;
     g_signal_connect(loader, "size-prepared", G_CALLBACK(rememberSize), &tooLarge);
     const bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);

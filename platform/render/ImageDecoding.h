@@ -13,8 +13,7 @@ namespace render {
 
 enum class ImageFormat { png, jpeg, gif, webp, svg, other };
 
-// The format told by the first bytes; `other` for anything unrecognised (which may still
-// decode through gdk-pixbuf's other loaders).
+// The format told by the first bytes; `other` for anything else (which is not decoded).
 ImageFormat sniffImageFormat(std::string_view bytes);
 
 // One frame of an image. `delay` is the frame's own display time as stored in the file
@@ -30,11 +29,11 @@ struct DecodedImage {
     double scale = 1;
 };
 
-// Decodes PNG, JPEG, WebP, GIF (every frame, composed as the animation shows it) and
-// other raster formats gdk-pixbuf knows; SVG is rendered at `svgScale` pixels per unit.
+// Decodes PNG, JPEG, WebP, GIF (every frame, composed as the animation shows it) and SVG
+// (rendered at `svgScale` pixels per unit).
 std::optional<DecodedImage> decodeImage(std::string_view bytes, double svgScale);
 
-// A raster image through gdk-pixbuf (first frame only).
+// A PNG, JPEG or WebP image through gdk-pixbuf (first frame only).
 CGImageRef decodeRaster(std::string_view bytes);
 // An SVG document rendered at `scale` pixels per unit of its intrinsic size (its width
 // and height, else its view box).
