@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/AVFoundation/Media/VideoFrame.h"
+
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The mpv handle of one MpvEngine and everything known about it, used on the engine's
+// worker thread only (except `wakeUp`, which mpv calls from its own threads).
+class MpvSession {
+public:
+    struct Options {
+        std::filesystem::path certificateAuthorityFile;
+        bool audioOutput = true;
+    };
+
+    MpvSession(Options options, std::function<void()> wakeUp);
+
+    // Creates and starts mpv; on failure every later load fails with the reason.
+    void start();
+    // Frees the renderer, then mpv.
+    void finish();
+    // Handles mpv's events and draws a new picture when one is due.
+    void step();
+
+    void load(std::uint64_t generation, const MediaRequest& request, bool paused);
+    void stop(std::uint64_t generation);
+    void setPaused(bool paused);
+    void setRate(double rate);
+    void setVolume(double volume, bool muted);
+    void seek(std::uint64_t seekId, double seconds);
+
+    using PostState = std::function<void(std::uint64_t, const MediaEngineState&)>;
+    using PostFrame = std::function<void(std::uint64_t, std::shared_ptr<VideoFrame>)>;
+    using PostSeekEnd = std::function<void(std::uint64_t, bool)>;
+    void setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd);
+
+private:
+    void handle(const mpv_event& event);
+    void handleReply(const mpv_event& event);
+    void handleProperty(const mpv_event_property& property);
+    void handleEndFile(const mpv_event_end_file& end);
+    void readMediaFacts();
+    void render();
+    void fail(const std::string& reason);
+    void publish();
+    void endSeek(bool finished);
+    void setFlag(const char* name, bool value);
+    void setDouble(const char* name, double value);
+
+    Options options_;
+    std::function<void()> wakeUp_;
+    PostState postState_;
+    PostFrame postFrame_;
+    PostSeekEnd postSeekEnd_;
+
+    mpv_handle* handle_ = nullptr;
+    mpv_render_context* renderer_ = nullptr;
+    std::string startError_;
+    std::atomic<bool> renderWanted_{false};
+    VideoFramePool frames_;
+
+    // The load in force: its generation, mpv's playlist entry, and what was seen.
+    std::uint64_t generation_ = 0;
+    std::int64_t entryId_ = -1;
+    bool entryActive_ = false;
+    bool followRedirect_ = false;
+    bool paused_ = true;
+    bool pausedForCache_ = false;
+    std::string lastError_;
+    MediaEngineState state_;
+    MediaEngineState published_;
+    bool hasPublished_ = false;
+
+    // The seek in flight: sent, acknowledged by mpv, ended by the next playback restart.
+    std::uint64_t seekId_ = 0;
+    bool seekAcknowledged_ = false;
+};

@@ -1,0 +1,62 @@
+#include "platform/AVFoundation/AVPlayer.h"
+#include "platform/Foundation/NotificationCenter.h"
+#include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AVPlayerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        MediaEngineSettings::setAudioOutputEnabled(false);
+        folder_ = playertest::hlsStream("short", 3);
+        ASSERT_FALSE(folder_.empty());
+    }
+
+    std::filesystem::path folder_;
+};
+
+// The splash screen's use: a local file, muted, played to its end.
+TEST_F(AVPlayerTest, PlaysALocalFileToItsEndAndPostsTheEndNotification) {
+    auto item = AVPlayerItem::playerItemWithURL("file://" + (folder_ / "index.m3u8").string());
+    auto player = AVPlayer::playerWithPlayerItem(item);
+    player->setVolume(0);
+    std::shared_ptr<AVPlayerItem> endedItem;
+    auto token = NotificationCenter::defaultCenter().addObserver(
+        AVPlayerItemDidPlayToEndTimeNotification,
+        [&](const Notification& notification) { endedItem = std::any_cast<std::shared_ptr<AVPlayerItem>>(notification.object); });
+    bool sawFrame = false;
+    bool frameBlank = true;
+    auto observer = player->addObserver([&](AVPlayer& observed, unsigned changes) {
+        if ((changes & AVPlayerChangeFrame) != 0 && !sawFrame) {
+            sawFrame = true;
+            frameBlank = observed.latestFrame()->isBlank();
+        }
+    });
+    player->play();
+
+    ASSERT_TRUE(playertest::waitFor([&] { return endedItem != nullptr; }));
+    EXPECT_EQ(endedItem, item);
+    EXPECT_EQ(item->status(), AVPlayerItemStatusReadyToPlay);
+    EXPECT_NEAR(item->duration(), 3.0, 0.2);
+    EXPECT_EQ(item->presentationSize(), (AVPresentationSize{320, 180}));
+    EXPECT_TRUE(sawFrame);
+    EXPECT_FALSE(frameBlank);
+    EXPECT_EQ(player->timeControlStatus(), AVPlayerTimeControlStatusPaused);
+    EXPECT_EQ(player->volume(), 0.0f);
+}
+
+TEST_F(AVPlayerTest, RefusesAddressesThatAreNeitherNetworkNorFile) {
+    for (const std::string url : {"av://lavfi:testsrc", "ftp://127.0.0.1/x.mp4", "/tmp/x.mp4", "lavf://file:/etc/passwd"}) {
+        auto item = AVPlayerItem::playerItemWithURL(url);
+        auto player = AVPlayer::playerWithPlayerItem(item);
+        player->play();
+        ASSERT_TRUE(playertest::waitFor([&] { return item->status() == AVPlayerItemStatusFailed; }, 5)) << url;
+        EXPECT_EQ(item->error()->domain, AVFoundationErrorDomain);
+        EXPECT_FALSE(item->errorDescription().empty());
+        EXPECT_EQ(player->latestFrame(), nullptr);
+    }
+}
+
+} // namespace
