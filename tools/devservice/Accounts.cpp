@@ -122,6 +122,18 @@ bool Accounts::load(std::string& error) {
         error = stateFile_.string() + " cannot be read as the service's state";
         return false;
     }
+    try {
+        readState(state);
+    } catch (const nlohmann::json::exception& failure) {
+        error = stateFile_.string() + " holds a value of the wrong type: " + failure.what();
+        users_.clear();
+        sessions_.clear();
+        return false;
+    }
+    return true;
+}
+
+void Accounts::readState(const Json& state) {
     nextId_ = state.value("next_id", nextId_);
     for (const auto& entry : state.value("users", Json::array())) {
         User user;
@@ -140,7 +152,6 @@ bool Accounts::load(std::string& error) {
             Session{entry.value("user_id", std::int64_t{0}), entry.value("expires_at", 0.0), entry.value("ended", false)};
     }
     feedback_ = state.value("feedback", Json::array());
-    return true;
 }
 
 void Accounts::save() {

@@ -92,6 +92,7 @@ private:
         int failedAttempts = 0;
     };
 
+    void readState(const Json& state);
     User* findUser(std::int64_t id);
     const User* findUser(std::int64_t id) const;
     User* findMember(const std::string& username);

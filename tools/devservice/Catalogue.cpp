@@ -101,6 +101,17 @@ std::vector<std::pair<std::string, std::string>> PlaySource::requiredHeaders() c
 
 std::optional<Catalogue> Catalogue::load(const std::filesystem::path& folder, std::string& error) {
     error.clear();
+    try {
+        return loadChecked(folder, error);
+    } catch (const nlohmann::json::exception& failure) {
+        if (error.empty()) {
+            error = std::string("a value has the wrong type: ") + failure.what();
+        }
+        return std::nullopt;
+    }
+}
+
+std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& folder, std::string& error) {
     Problems problems(error);
     Catalogue catalogue;
 
@@ -260,7 +271,10 @@ const PlaySource* Catalogue::source(const std::string& type) const {
 
 bool Catalogue::knownCategory(int typeId) const {
     return std::any_of(categories_.begin(), categories_.end(),
-                       [typeId](const Json& category) { return category.value("type_id", -1) == typeId; });
+                       [typeId](const Json& category) {
+                           const auto found = category.find("type_id");
+                           return found != category.end() && found->is_number_integer() && found->get<int>() == typeId;
+                       });
 }
 
 std::vector<const Title*> Catalogue::category(int typeId) const {

@@ -111,6 +111,7 @@ public:
 
 private:
     Catalogue() = default;
+    static std::optional<Catalogue> loadChecked(const std::filesystem::path& folder, std::string& error);
     std::vector<const Title*> titlesFromIds(const Json& ids) const;
     bool matchesFilter(const std::string& value, const std::optional<std::string>& wanted) const;
 

@@ -23,6 +23,7 @@ constexpr const char* kLoopback = "127.0.0.1";
 constexpr std::size_t kWorkerThreads = 24;
 constexpr std::size_t kLargestBody = 1 << 20;
 constexpr double kLongestMediaWait = 180;
+constexpr std::size_t kCachedImages = 512;
 constexpr const char* kVodFixture = "vod-v1";
 constexpr const char* kShortFixture = "short-v1";
 
@@ -59,7 +60,7 @@ std::optional<std::vector<std::string>> safeComponents(std::string_view path) {
 }
 
 std::optional<std::size_t> positiveNumber(const std::string& text, std::size_t largest) {
-    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), ::isdigit)) {
+    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
     const std::size_t value = std::stoul(text);
@@ -129,6 +130,7 @@ struct DevService::Running {
     mutable std::mutex mediaMutex;
     mutable std::condition_variable mediaChanged;
     MediaState mediaState = MediaState::making;
+    bool mediaWaitsEnded = false; // the service is stopping
     std::thread mediaMaker;
 
     std::mutex imageMutex;
@@ -168,7 +170,8 @@ void DevService::Running::makeMedia() {
 
 bool DevService::Running::waitForMedia(double seconds) const {
     std::unique_lock lock(mediaMutex);
-    mediaChanged.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return mediaState != MediaState::making; });
+    mediaChanged.wait_for(lock, std::chrono::duration<double>(seconds),
+                          [this] { return mediaState != MediaState::making || mediaWaitsEnded; });
     return mediaState == MediaState::ready;
 }
 
@@ -354,6 +357,9 @@ void DevService::Running::serveImage(const std::string& kind, const std::string&
         png = renderSampleImage(kind, name);
         if (png) {
             std::lock_guard lock(imageMutex);
+            if (images.size() >= kCachedImages) {
+                images.clear(); // any name is a picture: keep the memory bounded
+            }
             images.emplace(key, *png);
         }
     }
@@ -460,6 +466,11 @@ void DevService::stop() {
         return;
     }
     running_->stopping.raise();
+    {
+        std::lock_guard lock(running_->mediaMutex);
+        running_->mediaWaitsEnded = true;
+    }
+    running_->mediaChanged.notify_all();
     for (int i = 0; i < 2; ++i) {
         running_->servers[i]->stop();
         running_->listeners[i].join();

@@ -26,9 +26,10 @@ struct RecordedRequest {
 };
 
 // How the service misbehaves for chosen requests, for tests of failure paths. The parts
-// apply in this order: wait `delaySeconds`; then close the connection without an answer
-// (`dropConnection`), or answer `status` (default 200) with `rawBody` (default empty) when
-// either is set; otherwise answer normally.
+// apply in this order: wait `delaySeconds`; then close the connection right after the
+// status line and headers, before any byte of the body (`dropConnection`), or answer
+// `status` (default 200) with `rawBody` (default empty) when either is set; otherwise
+// answer normally.
 struct Fault {
     double delaySeconds = 0;
     std::optional<int> status;

@@ -156,4 +156,14 @@ TEST(Catalogue, BrokenDataNamesTheFileAndTheFault) {
 
     std::filesystem::remove(folder / "notices.json");
     EXPECT_FALSE(Catalogue::load(folder, error).has_value());
+
+    std::filesystem::copy_file(shippedData() / "sources.json", folder / "sources.json",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(shippedData() / "notices.json", folder / "notices.json");
+    {
+        std::ofstream categories(folder / "categories.json", std::ios::trunc);
+        categories << R"({"all":"全部","categories":[{"type_id":"1","type_name":"电影"}]})";
+    }
+    EXPECT_FALSE(Catalogue::load(folder, error).has_value()) << "a text where a number belongs";
+    EXPECT_NE(error.find("categories.json"), std::string::npos) << error;
 }

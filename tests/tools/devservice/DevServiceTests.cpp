@@ -116,6 +116,18 @@ TEST(DevServiceTls, KeepsItsAuthorityAcrossRestartsAndWritesTheClientConfigurati
     EXPECT_EQ(readWholeFile(again.caFile()).value_or(""), firstAuthority);
 }
 
+TEST(DevServiceTls, RefusesToStartOnStateItCannotRead) {
+    const auto dataDir = testsupport::freshFolder("broken");
+    ASSERT_TRUE(writeFileAtomically(dataDir / "users.json", R"({"users":[{"id":"not a number"}]})"));
+    DevService::Options options;
+    options.dataDir = dataDir;
+    options.mediaDir = devservicetest::sharedMediaDir();
+    DevService service(options);
+    EXPECT_FALSE(service.start());
+    EXPECT_NE(service.lastError().find("users.json"), std::string::npos) << service.lastError();
+    EXPECT_EQ(service.port1(), 0);
+}
+
 TEST(DevServiceDoh, AnswersWireQueriesOverPostAndGet) {
     ServiceFixture fixture;
     const std::string url = "https://dns.orvex.test:" + std::to_string(fixture.service().port2()) + "/dns-query";
