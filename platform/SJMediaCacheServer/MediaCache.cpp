@@ -149,7 +149,7 @@ void MediaCache::loadFromDatabase() {
     for (const auto& row : database_.resources()) {
         const auto found = assets_.find(row.folder);
         if (found == assets_.end() || row.rid.find_first_not_of("0123456789abcdef") != std::string::npos ||
-            row.extension.find_first_not_of("abcdefghijklmnopqrstuvwxyz0-9") != std::string::npos) {
+            row.extension.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789") != std::string::npos) {
             continue;
         }
         const bool playlist = row.rid == found->second->entryRid ? found->second->playlist : row.extension == "m3u8";
@@ -352,7 +352,8 @@ WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Re
 }
 
 WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
-                                     ReadSession& session, const std::function<bool()>& abandon) {
+                                     std::optional<std::uint64_t> stop, ReadSession& session,
+                                     const std::function<bool()>& abandon) {
     std::unique_lock lock(mutex_);
     const auto started = Clock::now();
     while (true) {
@@ -369,7 +370,7 @@ WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<R
         if (!session.joined_ || session.joined_->state != Transfer::State::Running) {
             auto transfer = coveringTransferLocked(*resource, position);
             if (!transfer) {
-                transfer = startTransferLocked(asset, resource, position, std::nullopt);
+                transfer = startTransferLocked(asset, resource, position, stop);
                 if (transfer->state == Transfer::State::Failed) {
                     return {WaitResult::Failed, 0, 0, false};
                 }
@@ -418,7 +419,7 @@ WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resou
                                  std::size_t maxBytes, const std::function<bool()>& abandon) {
     {
         ReadSession session(*this);
-        const auto length = waitForLength(asset, resource, 0, session, abandon);
+        const auto length = waitForLength(asset, resource, 0, std::nullopt, session, abandon);
         if (length.kind != WaitResult::Ready) {
             return length;
         }
@@ -434,7 +435,7 @@ WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resou
     std::uint64_t total;
     {
         std::lock_guard lock(mutex_);
-        fd = resource->fd;
+        fd = openFileLocked(*resource);
         total = resource->total.value_or(0);
     }
     text.resize(total);
@@ -484,6 +485,11 @@ std::uint64_t MediaCache::presentBytes(const Resource& resource, std::uint64_t s
 std::optional<std::uint64_t> MediaCache::totalOf(const Resource& resource) {
     std::lock_guard lock(mutex_);
     return resource.total;
+}
+
+int MediaCache::fileDescriptor(Resource& resource) {
+    std::lock_guard lock(mutex_);
+    return openFileLocked(resource);
 }
 
 std::string MediaCache::effectiveUrlOf(const Resource& resource) {

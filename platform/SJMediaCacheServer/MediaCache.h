@@ -81,9 +81,10 @@ public:
     WaitResult waitForBytes(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
                             std::optional<std::uint64_t> limit, ReadSession& session,
                             const std::function<bool()>& abandon);
-    // Waits until the resource's length is known (fetching from `position`).
+    // Waits until the resource's length is known, fetching [position, stop) meanwhile.
     WaitResult waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
-                             ReadSession& session, const std::function<bool()>& abandon);
+                             std::optional<std::uint64_t> stop, ReadSession& session,
+                             const std::function<bool()>& abandon);
     // Makes [start, stop) present (stop unknown: the whole resource from `start`).
     WaitResult fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
                     std::optional<std::uint64_t> stop, const std::function<bool()>& abandon);
@@ -98,6 +99,8 @@ public:
     // Byte counts of a resource, read under the lock.
     std::uint64_t presentBytes(const Resource& resource, std::uint64_t start, std::optional<std::uint64_t> stop);
     std::optional<std::uint64_t> totalOf(const Resource& resource);
+    // The resource's open file (for sending cached bytes).
+    int fileDescriptor(Resource& resource);
     std::string effectiveUrlOf(const Resource& resource);
     std::string contentTypeOf(const Resource& resource);
 

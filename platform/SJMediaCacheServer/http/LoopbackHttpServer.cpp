@@ -7,6 +7,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
+#include <csignal>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -186,6 +188,12 @@ void LoopbackHttpServer::acceptLoop() {
 }
 
 void LoopbackHttpServer::serveConnection(int socket) {
+    // sendfile() to a peer that has gone raises SIGPIPE in this thread; keep it pending
+    // (and discarded with the thread) instead of ending the process.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     std::string buffer;
     char chunk[4096];
     const int idleMillis = static_cast<int>(options_.idleTimeoutSeconds * 1000);

@@ -1,0 +1,352 @@
+#include "platform/SJMediaCacheServer/MCSAssetExporter.h"
+
+#include "platform/Foundation/DispatchQueue.h"
+#include "platform/SJMediaCacheServer/AssetNaming.h"
+#include "platform/SJMediaCacheServer/ProxyCore.h"
+
+#include <cmath>
+#include <set>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// One piece an export needs: [start, stop) of a resource (stop unknown: to its end).
+struct ExportItem {
+    std::shared_ptr<mcs::Resource> resource;
+    std::uint64_t start = 0;
+    std::optional<std::uint64_t> stop;
+};
+
+} // namespace
+
+MCSAssetExporter::MCSAssetExporter(std::weak_ptr<mcs::ProxyCore> core, std::string urlString, std::string name,
+                                   int status, float progress)
+    : core_(std::move(core)), urlString_(std::move(urlString)), name_(std::move(name)), status_(status),
+      progress_(progress), postedProgress_(progress) {}
+
+void MCSAssetExporter::resume() {
+    const auto core = core_.lock();
+    if (!core) {
+        return;
+    }
+    {
+        std::lock_guard lock(jobMutex_);
+        const int status = status_;
+        if (removed_ || status == MCSAssetExportStatusWaiting || status == MCSAssetExportStatusExporting ||
+            status == MCSAssetExportStatusFinished) {
+            return;
+        }
+    }
+    setStatus(MCSAssetExportStatusWaiting);
+    core->enqueueExport(shared_from_this());
+}
+
+void MCSAssetExporter::suspend() {
+    {
+        std::lock_guard lock(jobMutex_);
+        const int status = status_;
+        if (status != MCSAssetExportStatusWaiting && status != MCSAssetExportStatusExporting) {
+            return;
+        }
+        cancelled_ = true;
+    }
+    jobWake_.notify_all();
+    setStatus(MCSAssetExportStatusSuspended);
+}
+
+void MCSAssetExporter::setProgressDidChangeExecuteBlock(Block block) {
+    std::lock_guard lock(blockMutex_);
+    progressBlock_ = std::move(block);
+}
+
+void MCSAssetExporter::setStatusDidChangeExecuteBlock(Block block) {
+    std::lock_guard lock(blockMutex_);
+    statusBlock_ = std::move(block);
+}
+
+void MCSAssetExporter::cancelForRemoval() {
+    {
+        std::lock_guard lock(jobMutex_);
+        removed_ = true;
+        cancelled_ = true;
+        status_ = MCSAssetExportStatusCancelled;
+    }
+    {
+        std::lock_guard lock(blockMutex_);
+        progressBlock_ = nullptr;
+        statusBlock_ = nullptr;
+    }
+    jobWake_.notify_all();
+    waitForJob();
+}
+
+void MCSAssetExporter::stopForShutdown() {
+    {
+        std::lock_guard lock(jobMutex_);
+        cancelled_ = true;
+    }
+    jobWake_.notify_all();
+    waitForJob();
+}
+
+void MCSAssetExporter::waitForJob() {
+    std::unique_lock lock(jobMutex_);
+    jobWake_.wait(lock, [&] { return !jobRunning_; });
+}
+
+void MCSAssetExporter::start() {
+    const auto core = core_.lock();
+    {
+        std::lock_guard lock(jobMutex_);
+        if (!core || removed_ || jobRunning_ || status_ != MCSAssetExportStatusWaiting) {
+            return;
+        }
+        jobRunning_ = true;
+        cancelled_ = false;
+    }
+    // The job holds the task and the core until it has ended.
+    std::thread([self = shared_from_this(), core] {
+        self->run(*core);
+        {
+            std::lock_guard lock(self->jobMutex_);
+            self->jobRunning_ = false;
+        }
+        self->jobWake_.notify_all();
+        core->exportEnded(self.get());
+    }).detach();
+}
+
+void MCSAssetExporter::run(mcs::ProxyCore& core) {
+    setStatus(MCSAssetExportStatusExporting);
+    core.log("export of asset " + name_ + " started");
+    const bool exported = exportItems(core);
+    std::unique_lock lock(jobMutex_);
+    if (cancelled_) {
+        return; // suspended, removed or shut down: they have set the status
+    }
+    lock.unlock();
+    if (exported) {
+        setProgress(1.0f, true);
+        setStatus(MCSAssetExportStatusFinished);
+        core.log("export of asset " + name_ + " finished");
+    } else {
+        setStatus(MCSAssetExportStatusFailed);
+        core.log("export of asset " + name_ + " failed");
+    }
+}
+
+template <typename Operation>
+auto MCSAssetExporter::withRetries(mcs::ProxyCore& core, Operation&& operation) {
+    double delay = core.options().exportRetryDelaySeconds;
+    for (int attempt = 1;; ++attempt) {
+        const mcs::WaitResult result = operation();
+        if (result.kind == mcs::WaitResult::Ready || result.kind == mcs::WaitResult::Cancelled) {
+            return result;
+        }
+        const bool transient =
+            result.kind == mcs::WaitResult::TimedOut || (result.kind == mcs::WaitResult::Failed && result.transient);
+        if (!transient || attempt >= core.options().exportAttempts) {
+            return result;
+        }
+        std::unique_lock lock(jobMutex_);
+        if (jobWake_.wait_for(lock, std::chrono::duration<double>(delay), [&] { return cancelled_.load(); })) {
+            return mcs::WaitResult{mcs::WaitResult::Cancelled};
+        }
+        delay *= 2;
+    }
+}
+
+bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
+    auto& cache = core.cache();
+    const auto asset = core.assetFor(urlString_, name_);
+    cache.pin(*asset, 1);
+    struct Unpin {
+        mcs::MediaCache& cache;
+        mcs::Asset& asset;
+        ~Unpin() { cache.pin(asset, -1); }
+    } unpin{cache, *asset};
+
+    std::atomic<bool> failed{false};
+    const auto abandon = [&] { return cancelled_.load() || failed.load(); };
+    const auto loadPlaylist = [&](const std::shared_ptr<mcs::Resource>& resource, mcs::hls::Playlist& playlist) {
+        std::string text;
+        const auto loaded = withRetries(core, [&] {
+            return cache.loadWhole(*asset, resource, text, mcs::hls::kMaxPlaylistBytes, abandon);
+        });
+        if (loaded.kind != mcs::WaitResult::Ready) {
+            return false;
+        }
+        playlist = mcs::hls::parsePlaylist(text);
+        return playlist.valid;
+    };
+
+    std::vector<ExportItem> items;
+    const auto entry = cache.entryResource(*asset);
+    items.push_back({entry, 0, std::nullopt});
+    if (asset->playlist) {
+        mcs::hls::Playlist entryPlaylist;
+        if (!loadPlaylist(entry, entryPlaylist)) {
+            return false;
+        }
+        std::vector<std::pair<std::shared_ptr<mcs::Resource>, mcs::hls::Playlist>> mediaPlaylists;
+        if (entryPlaylist.isMaster) {
+            const auto base = cache.effectiveUrlOf(*entry);
+            const auto selection = mcs::hls::chooseExportSelection(entryPlaylist);
+            if (selection.empty()) {
+                return false;
+            }
+            for (const auto index : selection) {
+                const auto resolved = mcs::resolveUrl(base, entryPlaylist.uris[index].uri);
+                if (!resolved) {
+                    return false;
+                }
+                const auto child = cache.addResource(*asset, *resolved, true);
+                mcs::hls::Playlist media;
+                if (!loadPlaylist(child, media) || media.isMaster) {
+                    return false;
+                }
+                items.push_back({child, 0, std::nullopt});
+                mediaPlaylists.emplace_back(child, std::move(media));
+            }
+        } else {
+            mediaPlaylists.emplace_back(entry, std::move(entryPlaylist));
+        }
+        for (const auto& [resource, playlist] : mediaPlaylists) {
+            if (!playlist.isFinished()) {
+                core.log("asset " + name_ + " is a live stream and cannot be exported");
+                return false;
+            }
+            const auto base = cache.effectiveUrlOf(*resource);
+            for (const auto& reference : playlist.uris) {
+                const bool needed = reference.role == mcs::hls::UriRole::Segment || reference.role == mcs::hls::UriRole::Map ||
+                                    (reference.role == mcs::hls::UriRole::Key && reference.keyMethod != "NONE");
+                if (!needed) {
+                    continue;
+                }
+                const auto resolved = mcs::resolveUrl(base, reference.uri);
+                if (!resolved) {
+                    return false; // a segment or key that cannot be fetched: no complete copy
+                }
+                ExportItem item{cache.addResource(*asset, *resolved, false), reference.rangeOffset.value_or(0), std::nullopt};
+                if (reference.rangeLength) {
+                    item.stop = item.start + *reference.rangeLength;
+                }
+                items.push_back(std::move(item));
+            }
+        }
+    }
+    {
+        std::set<std::tuple<std::string, std::uint64_t, std::uint64_t>> seen;
+        std::vector<ExportItem> unique;
+        for (auto& item : items) {
+            if (seen.emplace(item.resource->rid, item.start, item.stop.value_or(UINT64_MAX)).second) {
+                unique.push_back(std::move(item));
+            }
+        }
+        items.swap(unique);
+    }
+
+    const auto itemFraction = [&](const ExportItem& item) {
+        const auto stop = item.stop ? item.stop : cache.totalOf(*item.resource);
+        if (!stop) {
+            return 0.0;
+        }
+        if (*stop <= item.start) {
+            return 1.0;
+        }
+        return static_cast<double>(cache.presentBytes(*item.resource, item.start, stop)) /
+               static_cast<double>(*stop - item.start);
+    };
+    const auto computeProgress = [&] {
+        double sum = 0;
+        for (const auto& item : items) {
+            sum += itemFraction(item);
+        }
+        return static_cast<float>(sum / static_cast<double>(items.size()));
+    };
+
+    std::atomic<std::size_t> nextItem{0};
+    std::atomic<int> workersLeft{std::min<int>(core.options().exportConnections, static_cast<int>(items.size()))};
+    std::vector<std::thread> workers;
+    for (int i = workersLeft; i > 0; --i) {
+        workers.emplace_back([&] {
+            while (!abandon()) {
+                const auto index = nextItem++;
+                if (index >= items.size()) {
+                    break;
+                }
+                const auto& item = items[index];
+                const auto result = withRetries(core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
+                if (result.kind != mcs::WaitResult::Ready && result.kind != mcs::WaitResult::Cancelled) {
+                    core.log("export of asset " + name_ + ": a resource failed with status " + std::to_string(result.httpStatus));
+                    failed = true;
+                }
+            }
+            --workersLeft;
+            jobWake_.notify_all();
+        });
+    }
+    {
+        std::unique_lock lock(jobMutex_);
+        while (workersLeft > 0) {
+            jobWake_.wait_for(lock, std::chrono::milliseconds(200));
+            lock.unlock();
+            setProgress(computeProgress());
+            lock.lock();
+        }
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    if (cancelled_ || failed) {
+        return false;
+    }
+    // Finished means every byte of every piece is in its file: check rather than trust.
+    for (const auto& item : items) {
+        if (itemFraction(item) < 1.0) {
+            return false;
+        }
+    }
+    cache.flush();
+    return true;
+}
+
+void MCSAssetExporter::setStatus(int status) {
+    if (status_.exchange(status) == status) {
+        return;
+    }
+    if (const auto core = core_.lock()) {
+        core->saveExporter(*this);
+    }
+    post(true);
+}
+
+void MCSAssetExporter::setProgress(float progress, bool force) {
+    if (!force) {
+        progress = std::min(progress, 0.99f); // 1.0 only once everything is verified
+    }
+    progress_ = progress;
+    if (force || std::fabs(progress - postedProgress_) >= 0.01f) {
+        postedProgress_ = progress;
+        post(false);
+    }
+}
+
+void MCSAssetExporter::post(bool statusBlock) {
+    DispatchQueue::main().async([weak = weak_from_this(), statusBlock] {
+        const auto self = weak.lock();
+        if (!self || self->removed_) {
+            return;
+        }
+        Block block;
+        {
+            std::lock_guard lock(self->blockMutex_);
+            block = statusBlock ? self->statusBlock_ : self->progressBlock_;
+        }
+        if (block) {
+            block(self);
+        }
+    });
+}
