@@ -422,7 +422,10 @@ bool DevService::start() {
         }
         server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
         server->set_payload_max_length(kLargestBody);
-        server->set_keep_alive_timeout(5);
+        // An idle keep-alive connection holds a worker, and stop() waits for it: keep the
+        // idle time short and let a busy connection serve many requests.
+        server->set_keep_alive_timeout(1);
+        server->set_keep_alive_max_count(100);
         const int service = i + 1;
         const auto handler = [self, service](const httplib::Request& request, httplib::Response& response) {
             self->serve(service, request, response);
