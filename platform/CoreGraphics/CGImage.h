@@ -3,6 +3,8 @@
 #include <cairo.h>
 
 #include <memory>
+#include <mutex>
+#include <vector>
 
 // Decoded pixels: an immutable premultiplied ARGB32 Cairo image surface. Shared by
 // std::shared_ptr<const CGImage> (CGImageRef); safe to read from several threads at
@@ -22,9 +24,16 @@ public:
     // The pixels, for painting as a source; callers must not modify them.
     cairo_surface_t* surface() const { return surface_; }
 
+    // The image halved `halvings` times (each step averages 2 x 2 pixels, rounding odd
+    // sizes up), made on first use and kept with the image. Painting a large image much
+    // smaller uses these so that cheap filtering gives a smooth result.
+    const CGImage& reduced(int halvings) const;
+
 private:
     explicit CGImage(cairo_surface_t* surface) : surface_(surface) {}
     cairo_surface_t* surface_;
+    mutable std::mutex reductionsLock_;
+    mutable std::vector<std::shared_ptr<const CGImage>> reductions_;
 };
 
 using CGImageRef = std::shared_ptr<const CGImage>;

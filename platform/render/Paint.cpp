@@ -153,19 +153,39 @@ void strokePath(cairo_t* cr, const CGPath& path, const RGBA& color, const Stroke
     cairo_restore(cr);
 }
 
+namespace {
+
+// Device pixels per image pixel along the image's shorter-scaled axis.
+double deviceScaleOf(cairo_t* cr, const CGImage& image, const CGRect& destination) {
+    double xx = destination.size.width, xy = 0, yx = 0, yy = destination.size.height;
+    cairo_user_to_device_distance(cr, &xx, &xy);
+    cairo_user_to_device_distance(cr, &yx, &yy);
+    return std::min(std::hypot(xx, xy) / image.width(), std::hypot(yx, yy) / image.height());
+}
+
+} // namespace
+
 void drawImage(cairo_t* cr, const CGImage& image, const CGRect& destination, double opacity, const std::optional<RGBA>& tint) {
     const CGRect d = destination.standardized();
     if (image.width() <= 0 || image.height() <= 0 || d.isEmpty() || opacity <= 0) {
         return;
     }
+    // Shrinking by more than half: start from a halved copy, so that bilinear filtering
+    // (fast) still sees every source pixel.
+    const double scale = deviceScaleOf(cr, image, d);
+    int halvings = 0;
+    while (scale * double(1 << halvings) < 0.5 && halvings < 16) {
+        ++halvings;
+    }
+    const CGImage& source = image.reduced(halvings);
     cairo_save(cr);
     cairo_rectangle(cr, d.origin.x, d.origin.y, d.size.width, d.size.height);
     cairo_clip(cr);
     cairo_translate(cr, d.origin.x, d.origin.y);
-    cairo_scale(cr, d.size.width / image.width(), d.size.height / image.height());
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image.surface());
+    cairo_scale(cr, d.size.width / source.width(), d.size.height / source.height());
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.surface());
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_BILINEAR);
     if (tint) {
         cairo_set_source_rgba(cr, tint->r, tint->g, tint->b, tint->a * opacity);
         cairo_mask(cr, pattern);

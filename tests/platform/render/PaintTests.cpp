@@ -135,6 +135,25 @@ TEST(Paint, ImagesStretchToTheirDestination) {
     EXPECT_EQ(pixelAt(surface.get(), 0, 0).g, 255) << "edges are not faded by the scaling filter";
 }
 
+TEST(Paint, GreatlyShrunkImagesAverageInsteadOfAliasing) {
+    // 1-pixel black and white columns drawn at a tenth of their size come out grey.
+    cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 400, 40);
+    cairo_t* sourceContext = cairo_create(source);
+    for (int x = 0; x < 400; ++x) {
+        cairo_set_source_rgb(sourceContext, x % 2, x % 2, x % 2);
+        cairo_rectangle(sourceContext, x, 0, 1, 40);
+        cairo_fill(sourceContext);
+    }
+    cairo_destroy(sourceContext);
+    auto image = CGImage::adopt(source);
+    auto surface = rendertest::makeSurface(40, 4);
+    auto cr = rendertest::makeContext(surface.get(), 2);
+    render::drawImage(cr.get(), *image, CGRectMake(0, 0, 20, 2));
+    for (int x = 0; x < 40; x += 7) {
+        EXPECT_NEAR(pixelAt(surface.get(), x, 2).g, 128, 20) << x;
+    }
+}
+
 TEST(Paint, TemplateImageTakesItsTint) {
     auto image = checkerImage();
     auto surface = rendertest::makeSurface(40, 20);
