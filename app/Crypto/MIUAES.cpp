@@ -1,16 +1,22 @@
 #include "app/Crypto/MIUAES.h"
 
+#include "app/Crypto/BulkDecoding.h"
 #include "app/Crypto/KeyMaterial.h"
 #include "app/Crypto/MIUGTMBase64.h"
 #include "app/Crypto/UTF8.h"
 #include "platform/CommonCrypto/CommonCryptor.h"
 #include "platform/Foundation/Log.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <random>
 
 namespace {
+
+using bulkdecoding::kBase64DigitValues;
+using bulkdecoding::kHexDigitValues;
+using bulkdecoding::kNotADigit;
 
 constexpr std::size_t kBlockSize = kCCBlockSizeAES128;
 
@@ -22,9 +28,8 @@ bool padsPKCS7ByHand(int mode) { return mode == kCCModeCFB || mode == kCCModeOFB
 void logCipherFailure(CCCryptorStatus status) { consoleLog("Encrypt Error:" + std::to_string(status)); }
 
 // The length of the data without its padding, or nothing when the padding is invalid.
-std::optional<std::size_t> unpaddedLength(const Bytes& data, int mode, int padding) {
-    const std::size_t length = data.size();
-    const std::size_t last = length > 0 ? data.back() : 0;
+std::optional<std::size_t> unpaddedLength(const std::uint8_t* data, std::size_t length, int mode, int padding) {
+    const std::size_t last = length > 0 ? data[length - 1] : 0;
     switch (padding) {
     case pkcs7Padding:
         if (padsPKCS7ByHand(mode) && last >= 1 && last <= kBlockSize && last <= length) {
@@ -52,112 +57,71 @@ std::optional<std::size_t> unpaddedLength(const Bytes& data, int mode, int paddi
     }
 }
 
-// The numbers of the hexadecimal digits; 0xFF for every other byte.
-constexpr std::array<std::uint8_t, 256> kHexDigits = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (std::uint8_t& entry : table) {
-        entry = 0xFF;
-    }
-    for (int digit = 0; digit < 10; ++digit) {
-        table['0' + digit] = static_cast<std::uint8_t>(digit);
-    }
-    for (int digit = 0; digit < 6; ++digit) {
-        table['a' + digit] = static_cast<std::uint8_t>(10 + digit);
-        table['A' + digit] = static_cast<std::uint8_t>(10 + digit);
-    }
-    return table;
-}();
-
-bool isScannerWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-// A pair that is not two plain digits, read as a hexadecimal number: leading white
-// space skipped, an optional "0x" prefix, digits up to the first other character.
-// Nothing when no digit is found.
-std::optional<std::uint8_t> scanHexPair(char first, char second) {
-    std::array<char, 2> pair = {first, second};
-    std::size_t i = 0;
-    while (i < pair.size() && isScannerWhiteSpace(pair[i])) {
-        ++i;
-    }
-    if (i + 1 < pair.size() && pair[i] == '0' && (pair[i + 1] == 'x' || pair[i + 1] == 'X')) {
-        return std::uint8_t{0}; // the prefix leaves no room for digits: "0" is the number
-    }
-    unsigned value = 0;
-    bool anyDigit = false;
-    for (; i < pair.size() && kHexDigits[static_cast<unsigned char>(pair[i])] != 0xFF; ++i) {
-        value = value << 4 | kHexDigits[static_cast<unsigned char>(pair[i])];
-        anyDigit = true;
-    }
-    if (!anyDigit) {
+// The cipher step of the general routine: AES over `length` bytes into `room` bytes at
+// `out` (at least the input length, plus one block when encrypting; `out` may be
+// `in`), then, when decrypting, the padding removed (invalid padding leaves nothing).
+// Answers the length of the result; nothing when the cipher refuses.
+std::optional<std::size_t> runAES(int operation, int mode, const std::string& key, int keySize, const std::string& iv,
+                                  int padding, const std::uint8_t* in, std::size_t length, std::uint8_t* out,
+                                  std::size_t room) {
+    const Bytes keyBytes = keyMaterial(key, keySize);
+    const Bytes ivBytes = ivMaterial(iv, keySize);
+    CCCryptorRef created = nullptr;
+    CCCryptorStatus status = CCCryptorCreateWithMode(
+        static_cast<CCOperation>(operation), static_cast<CCMode>(mode), kCCAlgorithmAES,
+        padding == pkcs7Padding ? ccPKCS7Padding : ccNoPadding, ivBytes.data(), keyBytes.data(), keyBytes.size(),
+        nullptr, 0, 0, 0, &created);
+    if (status != kCCSuccess) {
+        logCipherFailure(status);
         return std::nullopt;
     }
-    return static_cast<std::uint8_t>(value);
-}
-
-// The values of the standard Base64 digits; 0xFF for every other byte.
-constexpr std::array<std::uint8_t, 256> kBase64Digits = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (std::uint8_t& entry : table) {
-        entry = 0xFF;
+    const std::unique_ptr<CCCryptor, decltype(&CCCryptorRelease)> cryptor(created, CCCryptorRelease);
+    std::size_t updated = 0;
+    status = CCCryptorUpdate(cryptor.get(), in, length, out, room, &updated);
+    // The final step also runs without cipher padding: it reports a partial block that
+    // would otherwise be dropped without a word.
+    std::size_t finished = 0;
+    if (status == kCCSuccess) {
+        status = CCCryptorFinal(cryptor.get(), out + updated, room - updated, &finished);
     }
-    for (std::size_t value = 0; value < MIUGTMBase64::standardCharset.size(); ++value) {
-        table[static_cast<unsigned char>(MIUGTMBase64::standardCharset[value])] = static_cast<std::uint8_t>(value);
-    }
-    return table;
-}();
-
-std::string hexText(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex(bytes.size() * 2, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        hex[2 * i] = kDigits[byte >> 4];
-        hex[2 * i + 1] = kDigits[byte & 15];
-    }
-    return hex;
-}
-
-} // namespace
-
-std::optional<std::string> MIUAES::hex2bin(const std::string& text) {
-    std::string bytes(text.size() / 2, '\0');
-    std::size_t length = 0;
-    if (text.size() != 1) {
-        for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-            const std::uint8_t high = kHexDigits[static_cast<unsigned char>(text[i])];
-            const std::uint8_t low = kHexDigits[static_cast<unsigned char>(text[i + 1])];
-            std::uint8_t byte = 0;
-            if (high < 16 && low < 16) {
-                byte = static_cast<std::uint8_t>(high << 4 | low);
-            } else {
-                byte = scanHexPair(text[i], text[i + 1]).value_or(0);
-            }
-            if (byte == 0) {
-                break; // the text ends at the first zero byte
-            }
-            bytes[length++] = static_cast<char>(byte);
-        }
-    }
-    bytes.resize(length);
-    if (!isValidUTF8(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) {
+    if (status != kCCSuccess) {
+        logCipherFailure(status);
         return std::nullopt;
     }
-    return bytes;
+    const std::size_t written = updated + finished;
+    if (operation == kCCDecrypt && written > 0) {
+        return unpaddedLength(out, written, mode, padding).value_or(0);
+    }
+    return written;
 }
 
-std::optional<Bytes> MIUAES::decodeBase64WithString(const std::string& text) {
-    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t length = text.size();
-    Bytes out(length / 4 * 3 + 3, 0);
-    std::size_t i = 0;     // position in the text
+// The lenient Base64 decoder; `out` (room for 3/4 of the length plus 3 bytes) may be
+// `in`, as no byte is written before it has been read. Answers the decoded length.
+std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size_t length, std::uint8_t* out) {
+    std::size_t i = 0;      // position in the text
     std::size_t digits = 0; // Base64 digits taken
-    std::size_t j = 0;     // output position
+    std::size_t j = 0;      // output position
     bool lastWasPadding = false;
-    for (; i < length && in[i] != 0; ++i) {
-        const unsigned char c = in[i];
-        const std::uint8_t value = kBase64Digits[c];
+    while (i < length) {
+        if (digits % 4 == 0) {
+            const std::size_t run = bulkdecoding::decodeBase64Groups(in + i, length - i, out + j);
+            if (run > 0) {
+                i += run;
+                digits += run;
+                j += run / 4 * 3;
+                lastWasPadding = false;
+                if (i == length) {
+                    break;
+                }
+            }
+        }
+        const std::uint8_t c = in[i];
+        if (c == 0) {
+            break;
+        }
+        const std::uint8_t value = kBase64DigitValues[c];
         lastWasPadding = false;
-        if (value != 0xFF) {
+        if (value != kNotADigit) {
             switch (digits % 4) {
             case 0: out[j] = static_cast<std::uint8_t>(value << 2); break;
             case 1:
@@ -180,18 +144,95 @@ std::optional<Bytes> MIUAES::decodeBase64WithString(const std::string& text) {
         } else if (c != '\t' && c != '\n' && c != '\f' && c != '\r' && c != ' ') {
             return std::nullopt; // includes every non-ASCII byte
         }
+        ++i;
     }
     // Text after a zero character is not read, but must still be ASCII.
-    for (; i < length; ++i) {
-        if (in[i] >= 0x80) {
-            return std::nullopt;
-        }
+    if (std::any_of(in + i, in + length, [](std::uint8_t c) { return c >= 0x80; })) {
+        return std::nullopt;
     }
     if (lastWasPadding && digits % 4 == 1) {
         return std::nullopt;
     }
-    out.resize(j);
-    return out;
+    return j;
+}
+
+bool isScannerWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// A pair that is not two plain digits, read as a hexadecimal number: leading white
+// space skipped, an optional "0x" prefix, digits up to the first other character.
+// Nothing when no digit is found.
+std::optional<std::uint8_t> scanHexPair(char first, char second) {
+    std::array<char, 2> pair = {first, second};
+    std::size_t i = 0;
+    while (i < pair.size() && isScannerWhiteSpace(pair[i])) {
+        ++i;
+    }
+    if (i + 1 < pair.size() && pair[i] == '0' && (pair[i + 1] == 'x' || pair[i + 1] == 'X')) {
+        return std::uint8_t{0}; // the prefix leaves no room for digits: "0" is the number
+    }
+    unsigned value = 0;
+    bool anyDigit = false;
+    for (; i < pair.size() && kHexDigitValues[static_cast<unsigned char>(pair[i])] != kNotADigit; ++i) {
+        value = value << 4 | kHexDigitValues[static_cast<unsigned char>(pair[i])];
+        anyDigit = true;
+    }
+    if (!anyDigit) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+// The bytes of hexadecimal text up to the first zero byte, written to `out` (room for
+// half the text's length); answers their number. A one-character text gives none.
+std::size_t decodeHexText(std::string_view text, std::uint8_t* out) {
+    const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t pairs = text.size() == 1 ? 0 : text.size() / 2;
+    std::size_t done = 0; // pairs read, and bytes written
+    while (done < pairs) {
+        done += bulkdecoding::decodeHexPairs(in + 2 * done, pairs - done, out + done);
+        if (done == pairs) {
+            break;
+        }
+        const std::uint8_t byte = scanHexPair(text[2 * done], text[2 * done + 1]).value_or(0);
+        if (byte == 0) {
+            break;
+        }
+        out[done++] = byte;
+    }
+    return done;
+}
+
+std::string hexText(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex(bytes.size() * 2, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        hex[2 * i] = kDigits[byte >> 4];
+        hex[2 * i + 1] = kDigits[byte & 15];
+    }
+    return hex;
+}
+
+} // namespace
+
+std::optional<std::string> MIUAES::hex2bin(const std::string& text) {
+    std::string bytes(text.size() == 1 ? 0 : text.size() / 2, '\0');
+    bytes.resize(decodeHexText(text, reinterpret_cast<std::uint8_t*>(bytes.data())));
+    if (!isValidUTF8(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<Bytes> MIUAES::decodeBase64WithString(const std::string& text) {
+    Bytes decoded(text.size() / 4 * 3 + 3);
+    const std::optional<std::size_t> length =
+        decodeLenientBase64(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), decoded.data());
+    if (!length) {
+        return std::nullopt;
+    }
+    decoded.resize(*length);
+    return decoded;
 }
 
 Bytes MIUAES::bitPaddingWithData(const Bytes& data, int mode, int padding) {
@@ -226,48 +267,21 @@ Bytes MIUAES::removeBitPaddingWithData(const Bytes& data, int mode, int operatio
     if (operation != kCCDecrypt) {
         return data;
     }
-    const std::optional<std::size_t> length = unpaddedLength(data, mode, padding);
-    if (!length) {
-        return {};
-    }
-    return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(*length));
+    const std::optional<std::size_t> length = unpaddedLength(data.data(), data.size(), mode, padding);
+    return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length.value_or(0)));
 }
 
 std::optional<Bytes> MIUAES::MIUAESWithData(const Bytes& data, int operation, int mode, const std::string& key,
                                             int keySize, const std::string& iv, int padding) {
-    const Bytes keyBytes = keyMaterial(key, keySize);
-    const Bytes ivBytes = ivMaterial(iv, keySize);
     const Bytes padded = operation == kCCEncrypt ? bitPaddingWithData(data, mode, padding) : Bytes{};
     const Bytes& input = operation == kCCEncrypt ? padded : data;
-
-    CCCryptorRef created = nullptr;
-    CCCryptorStatus status = CCCryptorCreateWithMode(
-        static_cast<CCOperation>(operation), static_cast<CCMode>(mode), kCCAlgorithmAES,
-        padding == pkcs7Padding ? ccPKCS7Padding : ccNoPadding, ivBytes.data(), keyBytes.data(), keyBytes.size(),
-        nullptr, 0, 0, 0, &created);
-    if (status != kCCSuccess) {
-        logCipherFailure(status);
+    Bytes output(input.size() + kBlockSize);
+    const std::optional<std::size_t> length =
+        runAES(operation, mode, key, keySize, iv, padding, input.data(), input.size(), output.data(), output.size());
+    if (!length) {
         return std::nullopt;
     }
-    const std::unique_ptr<CCCryptor, decltype(&CCCryptorRelease)> cryptor(created, CCCryptorRelease);
-    Bytes output(CCCryptorGetOutputLength(cryptor.get(), input.size(), true));
-    std::size_t updated = 0;
-    status = CCCryptorUpdate(cryptor.get(), input.data(), input.size(), output.data(), output.size(), &updated);
-    // The final step also runs without cipher padding: it reports a partial block that
-    // would otherwise be dropped without a word.
-    std::size_t finished = 0;
-    if (status == kCCSuccess) {
-        status = CCCryptorFinal(cryptor.get(), output.data() + updated, output.size() - updated, &finished);
-    }
-    if (status != kCCSuccess) {
-        logCipherFailure(status);
-        return std::nullopt;
-    }
-    output.resize(updated + finished);
-    if (operation == kCCDecrypt && !output.empty()) {
-        const std::optional<std::size_t> length = unpaddedLength(output, mode, padding);
-        output.resize(length.value_or(0));
-    }
+    output.resize(*length);
     return output;
 }
 
@@ -295,20 +309,34 @@ std::string MIUAES::MIUAESDecrypt(const std::string& base64, int mode, const std
 }
 
 std::string MIUAES::MIUAESDecrypt(const std::string& text) {
-    const std::optional<std::string> base64 = hex2bin(text);
-    if (!base64) {
+    // This is hex2bin, then decodeBase64WithString, in one buffer and mostly in one
+    // pass. The Base64 text is not checked to be UTF-8 on the way: any byte above 0x7F
+    // makes it invalid Base64 just as surely.
+    const std::size_t pairs = text.size() == 1 ? 0 : text.size() / 2;
+    std::string buffer(pairs, '\0');
+    auto* bytes = reinterpret_cast<std::uint8_t*>(buffer.data());
+    // Long runs of plain digits go from hexadecimal straight to ciphertext. The rest is
+    // decoded step by step: to Base64 text at its own place in the buffer, then decoded
+    // over itself, behind the ciphertext decoded so far.
+    const std::size_t fused = bulkdecoding::decodeHexBase64Blocks(
+        reinterpret_cast<const std::uint8_t*>(text.data()), 2 * pairs, bytes);
+    const std::size_t textStart = fused / 2;
+    const std::size_t decodedStart = fused / 64 * 24;
+    const std::size_t textLength = decodeHexText(std::string_view(text).substr(fused), bytes + textStart);
+    const std::optional<std::size_t> restLength =
+        decodeLenientBase64(bytes + textStart, textLength, bytes + decodedStart);
+    if (!restLength) {
         return {};
     }
-    const std::optional<Bytes> cipher = decodeBase64WithString(*base64);
-    if (!cipher) {
+    const std::size_t cipherLength = decodedStart + *restLength;
+    const std::optional<std::size_t> plainLength =
+        runAES(kCCDecrypt, kCCModeCBC, std::string(responseKey), kCCKeySizeAES128, std::string(responseIV),
+               pkcs7Padding, bytes, cipherLength, bytes, cipherLength);
+    if (!plainLength || !isValidUTF8(bytes, *plainLength)) {
         return {};
     }
-    const std::optional<Bytes> plain = MIUAESWithData(*cipher, kCCDecrypt, kCCModeCBC, std::string(responseKey),
-                                                      kCCKeySizeAES128, std::string(responseIV), pkcs7Padding);
-    if (!plain || !isValidUTF8(plain->data(), plain->size())) {
-        return {};
-    }
-    return std::string(plain->begin(), plain->end());
+    buffer.resize(*plainLength);
+    return buffer;
 }
 
 std::string MIUAES::encryptPayload(const std::string& json) {
