@@ -6,7 +6,6 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace devservice {
 namespace {
@@ -468,11 +467,6 @@ std::optional<std::string> Accounts::lastCode(const std::string& number) const {
     std::lock_guard lock(mutex_);
     const auto found = lastCodes_.find(number);
     return found == lastCodes_.end() ? std::nullopt : std::optional<std::string>(found->second);
-}
-
-std::size_t Accounts::feedbackCount() const {
-    std::lock_guard lock(mutex_);
-    return feedback_.size();
 }
 
 } // namespace devservice

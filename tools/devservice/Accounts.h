@@ -69,7 +69,6 @@ public:
     // Test hooks.
     void expireToken(const std::string& token);
     std::optional<std::string> lastCode(const std::string& number) const;
-    std::size_t feedbackCount() const;
 
 private:
     struct User {

@@ -361,10 +361,6 @@ std::string envelope(int code, const std::string& message, const std::string& da
 ApiService::ApiService(const Catalogue& catalogue, Accounts& accounts, Options options)
     : catalogue_(catalogue), accounts_(accounts), options_(std::move(options)) {}
 
-bool ApiService::isApiPath(const std::string& path) {
-    return findRoute(path) != nullptr;
-}
-
 HttpAnswer ApiService::handle(const ApiRequest& request) const {
     const Route* route = findRoute(request.path);
     if (route == nullptr || route->service != request.service) {

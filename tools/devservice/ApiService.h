@@ -39,8 +39,6 @@ public:
 
     ApiService(const Catalogue& catalogue, Accounts& accounts, Options options);
 
-    // True for a path the API serves on either base URL.
-    static bool isApiPath(const std::string& path);
     HttpAnswer handle(const ApiRequest& request) const;
 
 private:

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <set>
+#include <tuple>
 
 namespace devservice {
 namespace {
