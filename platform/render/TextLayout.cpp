@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -84,6 +85,7 @@ TextLayout::TextLayout(const TextSpec& spec) {
     pango_layout_set_font_description(layout_, base);
     pango_font_description_free(base);
     pango_layout_set_text(layout_, spec.text.data(), static_cast<int>(spec.text.size()));
+    textLength_ = std::strlen(pango_layout_get_text(layout_));
     PangoAttrList* attributes = attributesFor(spec);
     pango_layout_set_attributes(layout_, attributes);
     pango_attr_list_unref(attributes);
@@ -140,6 +142,31 @@ TextLayout::TextLayout(const TextSpec& spec) {
 TextLayout::~TextLayout() {
     std::lock_guard guard(textLock());
     g_object_unref(layout_);
+}
+
+CGRect TextLayout::caretRect(std::size_t index) const {
+    std::lock_guard guard(textLock());
+    const char* text = pango_layout_get_text(layout_);
+    std::size_t boundary = std::min(index, textLength_);
+    // Step back to the start of a character split by the index.
+    while (boundary > 0 && boundary < textLength_ && (static_cast<unsigned char>(text[boundary]) & 0xC0) == 0x80) {
+        --boundary;
+    }
+    int line = 0;
+    int x = 0;
+    pango_layout_index_to_line_x(layout_, static_cast<int>(boundary), FALSE, &line, &x);
+    auto [bottom, height] = lineBottom(layout_, line);
+    return {{pango_units_to_double(x), pango_units_to_double(bottom - height)}, {0, pango_units_to_double(height)}};
+}
+
+std::size_t TextLayout::indexAtPoint(CGPoint point) const {
+    std::lock_guard guard(textLock());
+    int index = 0;
+    int trailing = 0;
+    pango_layout_xy_to_index(layout_, pango_units_from_double(point.x), pango_units_from_double(point.y), &index, &trailing);
+    const char* text = pango_layout_get_text(layout_);
+    const char* position = g_utf8_offset_to_pointer(text + index, trailing);
+    return std::min(static_cast<std::size_t>(position - text), textLength_);
 }
 
 void TextLayout::draw(cairo_t* cr, CGPoint origin) const {

@@ -66,6 +66,11 @@ public:
     bool isTruncated() const { return truncated_; }
     // The baseline of the first line, from the top.
     double firstBaseline() const { return firstBaseline_; }
+    // The caret in front of the character at UTF-8 byte `index` (at the end for an index
+    // past it): a zero-width rectangle as tall as its line, in the layout's box.
+    CGRect caretRect(std::size_t index) const;
+    // The UTF-8 byte index of the character boundary nearest to `point` (in the layout's box).
+    std::size_t indexAtPoint(CGPoint point) const;
     // Draws the text with the top-left corner of its box at `origin` (points in the user
     // space of `cr`, whatever scale its transform has).
     void draw(cairo_t* cr, CGPoint origin) const;
@@ -73,6 +78,7 @@ public:
 
 private:
     PangoLayout* layout_ = nullptr;
+    std::size_t textLength_ = 0;
     CGSize size_;
     double boxWidth_ = 0;
     double visibleHeight_ = 0;

@@ -164,6 +164,28 @@ TEST(TextLayout, KernWidensText) {
     EXPECT_NEAR(render::layoutText(kerned)->size().width - render::layoutText(plain)->size().width, 12, 2.5);
 }
 
+TEST(TextLayout, CaretPositionsAndHitTesting) {
+    auto layout = render::layoutText(textOf("ab中文"));
+    const CGRect start = layout->caretRect(0);
+    const CGRect afterB = layout->caretRect(2);
+    const CGRect end = layout->caretRect(100);
+    EXPECT_EQ(start.origin.x, 0);
+    EXPECT_GT(afterB.origin.x, start.origin.x);
+    EXPECT_NEAR(end.origin.x, layout->size().width, 0.01);
+    EXPECT_NEAR(start.size.height, layout->size().height, 0.01);
+    EXPECT_EQ(layout->caretRect(3).origin.x, afterB.origin.x) << "an index inside a character means its start";
+
+    EXPECT_EQ(layout->indexAtPoint({-5, 5}), 0u);
+    EXPECT_EQ(layout->indexAtPoint({afterB.origin.x + 1, 5}), 2u);
+    EXPECT_EQ(layout->indexAtPoint({1000, 5}), std::string("ab中文").size());
+
+    auto twoLines = render::layoutText(textOf("第一行\n第二行"));
+    const CGRect secondLine = twoLines->caretRect(std::string("第一行\n").size());
+    EXPECT_NEAR(secondLine.origin.y, twoLines->size().height / 2, 0.01);
+    EXPECT_EQ(secondLine.origin.x, 0);
+    EXPECT_EQ(twoLines->indexAtPoint({0, twoLines->size().height - 1}), std::string("第一行\n").size());
+}
+
 TEST(TextLayout, InvalidUTF8DoesNotBreakLayout) {
     auto layout = render::layoutText(textOf(std::string("ab\xff\xfe") + "中"));
     EXPECT_GT(layout->size().width, 0);
