@@ -392,6 +392,11 @@ WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<R
 WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
                             std::optional<std::uint64_t> stop, const std::function<bool()>& abandon) {
     ReadSession session(*this);
+    return fill(asset, resource, start, stop, session, abandon);
+}
+
+WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
+                            std::optional<std::uint64_t> stop, ReadSession& session, const std::function<bool()>& abandon) {
     while (true) {
         std::uint64_t position = start;
         {
@@ -417,17 +422,16 @@ WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>&
 
 WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resource>& resource, std::string& text,
                                  std::size_t maxBytes, const std::function<bool()>& abandon) {
-    {
-        ReadSession session(*this);
-        const auto length = waitForLength(asset, resource, 0, std::nullopt, session, abandon);
-        if (length.kind != WaitResult::Ready) {
-            return length;
-        }
-        if (*totalOf(*resource) > maxBytes) {
-            return {WaitResult::Failed, 0, 0, false};
-        }
+    // One session throughout, so the request that brought the length brings the rest.
+    ReadSession session(*this);
+    const auto length = waitForLength(asset, resource, 0, std::nullopt, session, abandon);
+    if (length.kind != WaitResult::Ready) {
+        return length;
     }
-    const auto filled = fill(asset, resource, 0, std::nullopt, abandon);
+    if (*totalOf(*resource) > maxBytes) {
+        return {WaitResult::Failed, 0, 0, false};
+    }
+    const auto filled = fill(asset, resource, 0, std::nullopt, session, abandon);
     if (filled.kind != WaitResult::Ready) {
         return filled;
     }
@@ -549,22 +553,59 @@ void MediaCache::removeAsset(const std::string& folder) {
     std::filesystem::remove_all(options_.root / folder, error);
 }
 
+bool MediaCache::removableLocked(const Asset& asset, const std::set<std::string>& keep) const {
+    if (keep.count(asset.folder) != 0 || asset.readers > 0 || asset.pins > 0) {
+        return false;
+    }
+    if (asset.lastServed != Clock::time_point{} && Clock::now() - asset.lastServed < kRecentlyServed) {
+        return false;
+    }
+    for (const auto& [rid, resource] : asset.resources) {
+        if (!resource->transfers.empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MediaCache::clearAsset(const std::string& folder, const std::set<std::string>& keep) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = assets_.find(folder);
+        if (found == assets_.end() || !removableLocked(*found->second, keep)) {
+            return false;
+        }
+        for (auto& [rid, resource] : found->second->resources) {
+            resource->present.clear();
+            resource->total.reset();
+            resource->etag.clear();
+            resource->effectiveUrl.clear();
+            resource->dirty = false;
+            if (resource->fd >= 0) {
+                ::close(resource->fd);
+                resource->fd = -1;
+            }
+        }
+        std::error_code error;
+        std::filesystem::remove_all(options_.root / folder, error);
+    }
+    database_.deleteResources(folder);
+    return true;
+}
+
 std::size_t MediaCache::removeRemovable(const std::set<std::string>& keep) {
     std::vector<std::string> folders;
     {
         std::lock_guard lock(mutex_);
-        const auto now = Clock::now();
         for (const auto& [folder, asset] : assets_) {
-            const bool recentlyServed = asset->lastServed != Clock::time_point{} && now - asset->lastServed < kRecentlyServed;
-            if (keep.count(folder) == 0 && asset->readers == 0 && asset->pins == 0 && !recentlyServed) {
-                folders.push_back(folder);
-            }
+            folders.push_back(folder);
         }
     }
+    std::size_t cleared = 0;
     for (const auto& folder : folders) {
-        removeAsset(folder);
+        cleared += clearAsset(folder, keep) ? 1 : 0;
     }
-    return folders.size();
+    return cleared;
 }
 
 void MediaCache::enforceLimit(const std::set<std::string>& keep) {
@@ -573,7 +614,6 @@ void MediaCache::enforceLimit(const std::set<std::string>& keep) {
     std::map<std::string, std::uint64_t> sizes;
     {
         std::lock_guard lock(mutex_);
-        const auto now = Clock::now();
         for (const auto& [folder, asset] : assets_) {
             if (keep.count(folder) != 0) {
                 continue;
@@ -583,8 +623,7 @@ void MediaCache::enforceLimit(const std::set<std::string>& keep) {
                 size += resource->present.totalBytes();
             }
             removable += size;
-            const bool recentlyServed = asset->lastServed != Clock::time_point{} && now - asset->lastServed < kRecentlyServed;
-            if (asset->readers == 0 && asset->pins == 0 && !recentlyServed) {
+            if (size > 0 && removableLocked(*asset, keep)) {
                 candidates.emplace_back(asset->lastAccess, folder);
                 sizes[folder] = size;
             }
@@ -595,8 +634,9 @@ void MediaCache::enforceLimit(const std::set<std::string>& keep) {
         if (removable <= options_.removableCacheLimit) {
             break;
         }
-        removeAsset(folder);
-        removable -= sizes[folder];
+        if (clearAsset(folder, keep)) {
+            removable -= sizes[folder];
+        }
     }
 }
 
@@ -636,7 +676,6 @@ void MediaCache::flush() {
 }
 
 void MediaCache::housekeepingLoop() {
-    auto lastEviction = Clock::now();
     std::unique_lock lock(housekeepingMutex_);
     while (!stopping_) {
         housekeepingWake_.wait_for(lock, std::chrono::seconds(1));
@@ -646,10 +685,7 @@ void MediaCache::housekeepingLoop() {
         auto provider = protectedFolders_;
         lock.unlock();
         flush();
-        if (Clock::now() - lastEviction > std::chrono::seconds(10)) {
-            lastEviction = Clock::now();
-            enforceLimit(provider ? provider() : std::set<std::string>{});
-        }
+        enforceLimit(provider ? provider() : std::set<std::string>{});
         lock.lock();
     }
 }

@@ -110,8 +110,9 @@ public:
 
     // Deletes an asset's files and rows (readers holding its files keep them open).
     void removeAsset(const std::string& folder);
-    // Removes every asset that is not in `keep`, not read or pinned now and not served
-    // in the last minute. Answers how many were removed.
+    // Deletes the cached bytes of every asset that is not in `keep`, not read, fetched
+    // or pinned now and not served in the last minute. The assets stay known, so that
+    // addresses handed out earlier fetch again. Answers how many were cleared.
     std::size_t removeRemovable(const std::set<std::string>& keep);
     // Evicts least recently used removable assets while they exceed the limit.
     void enforceLimit(const std::set<std::string>& keep);
@@ -124,6 +125,12 @@ private:
     static std::size_t headerCallback(char* data, std::size_t size, std::size_t count, void* context);
 
     void loadFromDatabase();
+    WaitResult fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
+                    std::optional<std::uint64_t> stop, ReadSession& session, const std::function<bool()>& abandon);
+    // Whether an asset's bytes may go now (under the lock).
+    bool removableLocked(const Asset& asset, const std::set<std::string>& keep) const;
+    // Deletes an asset's bytes and files but keeps it and its resources known.
+    bool clearAsset(const std::string& folder, const std::set<std::string>& keep);
     int openFileLocked(Resource& resource);
     std::shared_ptr<Transfer> coveringTransferLocked(const Resource& resource, std::uint64_t position) const;
     std::shared_ptr<Transfer> startTransferLocked(const Asset& asset, const std::shared_ptr<Resource>& resource,

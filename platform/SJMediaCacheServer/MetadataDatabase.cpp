@@ -187,6 +187,16 @@ void MetadataDatabase::deleteAsset(const std::string& folder) {
     asset.step();
 }
 
+void MetadataDatabase::deleteResources(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    if (db_ == nullptr) {
+        return;
+    }
+    Statement resources(db_, "DELETE FROM resource WHERE folder = ?");
+    resources.bind(1, folder);
+    resources.step();
+}
+
 void MetadataDatabase::saveResources(const std::vector<ResourceRow>& rows) {
     std::lock_guard lock(mutex_);
     if (db_ == nullptr || rows.empty()) {

@@ -57,6 +57,8 @@ public:
     void touchAssets(const std::vector<std::pair<std::string, double>>& accesses);
     // Deletes the asset and its resources.
     void deleteAsset(const std::string& folder);
+    // Deletes the asset's resources (it stays known).
+    void deleteResources(const std::string& folder);
     void saveResources(const std::vector<ResourceRow>& rows);
     void saveExporter(const ExporterRow& row);
     void deleteExporter(const std::string& urlString);

@@ -2,6 +2,7 @@
 #include "tests/platform/SJMediaCacheServer/ProxyFixture.h"
 #include "tests/platform/SJMediaCacheServer/ProxyTestClient.h"
 
+#include <atomic>
 #include <csignal>
 #include <spawn.h>
 #include <sqlite3.h>
@@ -211,6 +212,40 @@ TEST_F(ProxyFixture, ClearingRemovableCachesKeepsExports) {
     EXPECT_EQ(server_->countOfBytesAllExportedAssets(), exportedBytes);
     origin_->stop();
     EXPECT_FALSE(proxytest::ffmpegFrameDigests(*server_->playbackURLWithURL(exported)).empty());
+}
+
+TEST_F(ProxyFixture, EvictsTheLeastRecentlyUsedCacheBeyondItsLimit) {
+    const auto size = testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4").size();
+    server_ = makeServer(size + size / 2);
+    std::atomic<int> configured{0};
+    server_->setUpstreamConfigurator([&](CURL*) { ++configured; });
+    const auto prefetchWhole = [&](const std::string& path) {
+        bool done = false;
+        const auto task = server_->prefetchWithURL(origin_->url(path), 100u << 20, nullptr,
+                                                   [&](const std::optional<NSError>&) { done = true; });
+        return RunLoop::main().runUntil([&] { return done; }, 20);
+    };
+    const auto folders = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(cacheRoot_)) {
+            if (entry.is_directory()) {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    };
+    ASSERT_TRUE(prefetchWhole("plain/clip.mp4?copy=1"));
+    const auto older = folders();
+    ASSERT_EQ(older.size(), 1u);
+    ASSERT_TRUE(prefetchWhole("plain/clip.mp4?copy=2"));
+    // Two copies exceed the limit: the older one goes, the newer stays.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return folders().size() == 1; }, 20));
+    EXPECT_NE(folders()[0], older[0]);
+    EXPECT_GT(configured, 0) << "every upstream request passes the configurator";
+
+    // An address handed out before its bytes were evicted still plays (fetched again).
+    const auto url = *server_->playbackURLWithURL(origin_->url("plain/clip.mp4?copy=1"));
+    EXPECT_EQ(proxytest::get(url).body.size(), size);
 }
 
 TEST_F(ProxyFixture, PrefetchCachesUpToItsSizeAndStopsWhenCancelled) {

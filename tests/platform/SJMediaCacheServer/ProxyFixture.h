@@ -27,8 +27,9 @@ protected:
         origin_->stop();
     }
 
-    std::unique_ptr<SJMediaCacheServer> makeServer() const {
+    std::unique_ptr<SJMediaCacheServer> makeServer(std::uint64_t removableCacheLimit = 2ull << 30) const {
         auto options = SJMediaCacheServer::defaultOptions();
+        options.removableCacheLimit = removableCacheLimit;
         options.cacheRoot = cacheRoot_;
         options.exportRetryDelaySeconds = 0.05;
         options.exportAttempts = 3;
