@@ -37,7 +37,6 @@ struct Resource {
     std::string effectiveUrl; // after redirects; playlists resolve their URIs against it
     RangeSet present;
     bool dirty = true; // changed since it was last written to the database
-    std::chrono::steady_clock::time_point fetchedAt{};
     std::condition_variable changed; // bytes arrived, a transfer ended
     std::vector<std::shared_ptr<Transfer>> transfers;
 
@@ -59,7 +58,6 @@ struct Asset {
     std::chrono::steady_clock::time_point lastServed{};
     int readers = 0; // responses being served
     int pins = 0;    // exports and prefetches at work
-    bool removed = false;
 };
 
 // One upstream request filling [start, stop) of a resource (stop unknown: to its end).

@@ -284,14 +284,17 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                     failed = true;
                 }
             }
-            --workersLeft;
+            {
+                std::lock_guard lock(jobMutex_);
+                --workersLeft;
+            }
             jobWake_.notify_all();
         });
     }
     {
         std::unique_lock lock(jobMutex_);
         while (workersLeft > 0) {
-            jobWake_.wait_for(lock, std::chrono::milliseconds(200));
+            jobWake_.wait_for(lock, std::chrono::milliseconds(200), [&] { return workersLeft == 0; });
             lock.unlock();
             setProgress(computeProgress());
             lock.lock();

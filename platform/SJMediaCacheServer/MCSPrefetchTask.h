@@ -24,7 +24,6 @@ public:
 
     // Stops the task; no block runs afterwards. Safe to call more than once.
     void cancel();
-    bool isCancelled() const { return cancelled_; }
     bool isFinished() const { return finished_; }
 
 private:

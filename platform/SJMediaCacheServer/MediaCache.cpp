@@ -533,7 +533,6 @@ void MediaCache::removeAsset(const std::string& folder) {
             return;
         }
         auto asset = found->second;
-        asset->removed = true;
         for (auto& [rid, resource] : asset->resources) {
             for (auto& transfer : resource->transfers) {
                 if (!transfer->cancelRequested) {
@@ -890,7 +889,6 @@ void MediaCache::finishTransfer(const std::shared_ptr<Transfer>& transfer, CURLc
                                                 : Transfer::State::Failed;
     resource.transfers.erase(std::remove(resource.transfers.begin(), resource.transfers.end(), transfer),
                              resource.transfers.end());
-    resource.fetchedAt = Clock::now();
     resource.dirty = true;
     resource.changed.notify_all();
 }
