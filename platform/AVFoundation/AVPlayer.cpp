@@ -66,7 +66,7 @@ void AVPlayer::replaceCurrentItemWithPlayerItem(std::shared_ptr<AVPlayerItem> it
     }
     const AVHTTPHeaderFields fields = item_->asset()->httpHeaderFields();
     const std::vector<std::pair<std::string, std::string>> headerFields(fields.begin(), fields.end());
-    mediaEngine().load(makeMediaRequest(URL, 0, headerFields));
+    mediaEngine().load(makeMediaRequest(URL, item_->startTime(), headerFields));
     notify(AVPlayerChangeItem);
 }
 

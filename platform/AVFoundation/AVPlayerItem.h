@@ -47,6 +47,11 @@ public:
     AVPresentationSize presentationSize() const { return presentationSize_; }
     bool hasPlayedToEnd() const { return ended_; }
 
+    // Where a player starts the item, in seconds (0: the start). Set it before the item is
+    // given to a player; the engine then opens the media right there.
+    double startTime() const { return startTime_; }
+    void setStartTime(double seconds) { startTime_ = seconds; }
+
 private:
     friend class AVPlayer;
     explicit AVPlayerItem(std::shared_ptr<AVURLAsset> asset) : asset_(std::move(asset)) {}
@@ -59,4 +64,5 @@ private:
     double loadedDuration_ = 0;
     AVPresentationSize presentationSize_;
     bool ended_ = false;
+    double startTime_ = 0;
 };

@@ -213,8 +213,13 @@ void MpvSession::load(std::uint64_t generation, const MediaRequest& request, boo
         fail(startError_);
         return;
     }
-    setFlag("pause", paused);
+    request_ = request;
+    reopening_ = false;
+    sendLoad(request);
+}
 
+void MpvSession::sendLoad(const MediaRequest& request) {
+    setFlag("pause", paused_);
     std::string headerList;
     for (const auto& [name, value] : request.headerFields) {
         headerList += (headerList.empty() ? "" : ",") + escapedListItem(name + ": " + value);
@@ -236,7 +241,7 @@ void MpvSession::load(std::uint64_t generation, const MediaRequest& request, boo
     command.add("flags", "replace");
     command.addMap("options", options);
     mpv_node node = command.node();
-    mpv_command_node_async(handle_, generation << tagBits | loadTag, &node);
+    mpv_command_node_async(handle_, generation_ << tagBits | loadTag, &node);
 }
 
 void MpvSession::stop(std::uint64_t generation) {
@@ -265,12 +270,20 @@ void MpvSession::setVolume(double volume, bool muted) {
 
 void MpvSession::seek(std::uint64_t seekId, double seconds) {
     endSeek(false);
-    if (handle_ == nullptr || !entryActive_) {
+    if (handle_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
         postSeekEnd_(seekId, false);
         return;
     }
     seekId_ = seekId;
     seekAcknowledged_ = false;
+    if (!entryActive_) {
+        // mpv let go of a file that played to its end: open it again at the target.
+        MediaRequest again = request_;
+        again.startPosition = seconds;
+        reopening_ = true;
+        sendLoad(again);
+        return;
+    }
     const std::string target = decimal(seconds);
     const char* command[] = {"seek", target.c_str(), "absolute", nullptr};
     mpv_command_async(handle_, seekId << tagBits | seekTag, command);
@@ -337,6 +350,11 @@ void MpvSession::handleReply(const mpv_event& event) {
         if (event.error < 0) {
             fail(mpv_error_string(event.error));
             return;
+        }
+        if (reopening_) {
+            reopening_ = false;
+            seekAcknowledged_ = seekId_ != 0;
+            state_.ended = false;
         }
         const auto* reply = static_cast<const mpv_event_command*>(event.data);
         if (reply->result.format == MPV_FORMAT_NODE_MAP) {

@@ -44,6 +44,7 @@ public:
     void setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd);
 
 private:
+    void sendLoad(const MediaRequest& request);
     void handle(const mpv_event& event);
     void handleReply(const mpv_event& event);
     void handleProperty(const mpv_event_property& property);
@@ -70,6 +71,8 @@ private:
 
     // The load in force: its generation, mpv's playlist entry, and what was seen.
     std::uint64_t generation_ = 0;
+    MediaRequest request_;
+    bool reopening_ = false;
     std::int64_t entryId_ = -1;
     bool entryActive_ = false;
     bool followRedirect_ = false;

@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cstdlib>
 
@@ -50,6 +51,10 @@ MediaOrigin::MediaOrigin(std::filesystem::path root) : server_(std::make_unique<
     });
     port_ = server_->bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // Stopping a server that has not started listening yet would leave it listening.
+    while (!server_->is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 MediaOrigin::~MediaOrigin() {

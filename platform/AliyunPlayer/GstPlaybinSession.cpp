@@ -1,0 +1,449 @@
+#include "platform/AliyunPlayer/GstPlaybinSession.h"
+
+#include <gio/gio.h>
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+// playbin's "flags": video, audio and software volume; no subtitles, no visualisation.
+constexpr guint playVideo = 0x1;
+constexpr guint playAudio = 0x2;
+constexpr guint playSoftVolume = 0x10;
+
+// A load that has not become ready by then has failed (a demuxer that refuses a
+// segment address may stay silent rather than report an error).
+constexpr std::chrono::seconds loadTimeout{30};
+
+std::string& initialisationError() {
+    static std::string error;
+    return error;
+}
+
+void initialiseGStreamer() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        GError* error = nullptr;
+        if (!gst_init_check(nullptr, nullptr, &error)) {
+            initialisationError() = std::string("GStreamer could not start: ") + (error ? error->message : "");
+            g_clear_error(&error);
+            return;
+        }
+        // The legacy HLS demuxer follows file:// segment addresses found in a network
+        // playlist; only its successor may open playlists.
+        if (GstPluginFeature* legacy = gst_registry_lookup_feature(gst_registry_get(), "hlsdemux")) {
+            gst_plugin_feature_set_rank(legacy, GST_RANK_NONE);
+            gst_object_unref(legacy);
+        }
+    });
+}
+
+GstClockTime clockTime(double seconds) {
+    return static_cast<GstClockTime>(std::max(0.0, seconds) * static_cast<double>(GST_SECOND));
+}
+
+double seconds(gint64 time) { return static_cast<double>(time) / static_cast<double>(GST_SECOND); }
+
+} // namespace
+
+struct GstPlaybinSession::PictureSink {
+    std::uint64_t generation = 0;
+    PostFrame postFrame;
+    VideoFramePool pool; // streaming thread only
+    std::atomic<int> width{0};
+    std::atomic<int> height{0};
+
+    static GstFlowReturn preroll(GstAppSink* sink, gpointer context) {
+        return static_cast<PictureSink*>(context)->take(gst_app_sink_pull_preroll(sink));
+    }
+    static GstFlowReturn sample(GstAppSink* sink, gpointer context) {
+        return static_cast<PictureSink*>(context)->take(gst_app_sink_pull_sample(sink));
+    }
+
+    GstFlowReturn take(GstSample* sample) {
+        if (sample == nullptr) {
+            return GST_FLOW_OK;
+        }
+        GstVideoInfo info;
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        GstCaps* caps = gst_sample_get_caps(sample);
+        if (buffer != nullptr && caps != nullptr && gst_video_info_from_caps(&info, caps)) {
+            copy(info, buffer);
+        }
+        gst_sample_unref(sample);
+        return GST_FLOW_OK;
+    }
+
+    void copy(GstVideoInfo& info, GstBuffer* buffer) {
+        GstVideoFrame mapped;
+        if (!gst_video_frame_map(&mapped, &info, buffer, GST_MAP_READ)) {
+            return;
+        }
+        const int frameWidth = GST_VIDEO_INFO_WIDTH(&info);
+        const int frameHeight = GST_VIDEO_INFO_HEIGHT(&info);
+        const int aspectNumerator = std::max(1, GST_VIDEO_INFO_PAR_N(&info));
+        const int aspectDenominator = std::max(1, GST_VIDEO_INFO_PAR_D(&info));
+        width = static_cast<int>(std::lround(static_cast<double>(frameWidth) * aspectNumerator / aspectDenominator));
+        height = frameHeight;
+        if (auto frame = pool.frame(frameWidth, frameHeight)) {
+            const auto* source = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
+            const std::size_t sourceStride = static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0));
+            cairo_surface_flush(frame->surface());
+            for (int y = 0; y < frameHeight; ++y) {
+                std::memcpy(frame->pixels() + frame->stride() * static_cast<std::size_t>(y),
+                            source + sourceStride * static_cast<std::size_t>(y), static_cast<std::size_t>(frameWidth) * 4);
+            }
+            cairo_surface_mark_dirty(frame->surface());
+            postFrame(generation, std::move(frame));
+        }
+        gst_video_frame_unmap(&mapped);
+    }
+};
+
+GstPlaybinSession::GstPlaybinSession(Options options, std::function<void()> wakeUp)
+    : options_(std::move(options)), wakeUp_(std::move(wakeUp)) {}
+
+GstPlaybinSession::~GstPlaybinSession() { tearDown(); }
+
+void GstPlaybinSession::setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd) {
+    postState_ = std::move(state);
+    postFrame_ = std::move(frame);
+    postSeekEnd_ = std::move(seekEnd);
+}
+
+void GstPlaybinSession::start() {
+    initialiseGStreamer();
+    startError_ = initialisationError();
+}
+
+void GstPlaybinSession::finish() { tearDown(); }
+
+void GstPlaybinSession::tearDown() {
+    if (pipeline_ == nullptr) {
+        return;
+    }
+    // Stopping joins the streaming threads, so nothing calls into `pictures_` after it.
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
+    gst_object_unref(bus_);
+    gst_object_unref(pipeline_);
+    bus_ = nullptr;
+    pipeline_ = nullptr;
+    pictures_.reset();
+}
+
+bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
+    pipeline_ = gst_element_factory_make("playbin3", nullptr);
+    GstElement* videoSink = gst_element_factory_make("appsink", nullptr);
+    if (pipeline_ == nullptr || videoSink == nullptr) {
+        if (videoSink != nullptr) {
+            gst_object_unref(videoSink);
+        }
+        if (pipeline_ != nullptr) {
+            gst_object_unref(pipeline_);
+            pipeline_ = nullptr;
+        }
+        return false;
+    }
+    GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
+    g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
+    gst_caps_unref(caps);
+    pictures_ = std::make_unique<PictureSink>();
+    pictures_->generation = generation_;
+    pictures_->postFrame = postFrame_;
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_preroll = &PictureSink::preroll;
+    callbacks.new_sample = &PictureSink::sample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, pictures_.get(), nullptr);
+
+    g_object_set(pipeline_, "uri", request.url.c_str(), "video-sink", videoSink, "flags",
+                 playVideo | playAudio | playSoftVolume, "volume", volume_, "mute", muted_ ? TRUE : FALSE, nullptr);
+    if (!options_.audioOutput) {
+        if (GstElement* audioSink = gst_element_factory_make("fakesink", nullptr)) {
+            g_object_set(audioSink, "sync", TRUE, nullptr);
+            g_object_set(pipeline_, "audio-sink", audioSink, nullptr);
+        }
+    }
+    // The HTTP source of the first request gets the header fields, the user agent and
+    // the certificate bundle; the HLS demuxer copies the user agent to its own requests.
+    g_signal_connect(pipeline_, "source-setup", G_CALLBACK(+[](GstElement*, GstElement* source, gpointer context) {
+                         static_cast<GstPlaybinSession*>(context)->configureSource(source);
+                     }),
+                     this);
+    bus_ = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(
+        bus_,
+        [](GstBus*, GstMessage*, gpointer context) {
+            (*static_cast<std::function<void()>*>(context))();
+            return GST_BUS_PASS;
+        },
+        &wakeUp_, nullptr);
+    return true;
+}
+
+void GstPlaybinSession::configureSource(GstElement* source) {
+    GObjectClass* type = G_OBJECT_GET_CLASS(source);
+    if (!request_.userAgent.empty() && g_object_class_find_property(type, "user-agent") != nullptr) {
+        g_object_set(source, "user-agent", request_.userAgent.c_str(), nullptr);
+    }
+    if (!request_.headerFields.empty() && g_object_class_find_property(type, "extra-headers") != nullptr) {
+        GstStructure* headers = gst_structure_new_empty("extra-headers");
+        for (const auto& [name, value] : request_.headerFields) {
+            gst_structure_set(headers, name.c_str(), G_TYPE_STRING, value.c_str(), nullptr);
+        }
+        g_object_set(source, "extra-headers", headers, nullptr);
+        gst_structure_free(headers);
+    }
+    if (!options_.certificateAuthorityFile.empty() && g_object_class_find_property(type, "tls-database") != nullptr) {
+        GError* error = nullptr;
+        GTlsDatabase* database = g_tls_file_database_new(options_.certificateAuthorityFile.c_str(), &error);
+        if (database != nullptr) {
+            g_object_set(source, "tls-database", database, nullptr);
+            g_object_unref(database);
+        }
+        g_clear_error(&error);
+    }
+    if (g_object_class_find_property(type, "ssl-strict") != nullptr) {
+        g_object_set(source, "ssl-strict", TRUE, nullptr);
+    }
+}
+
+void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& request, bool paused) {
+    endSeek(false);
+    tearDown();
+    generation_ = generation;
+    request_ = request;
+    paused_ = paused;
+    prerolled_ = false;
+    startSeekPending_ = false;
+    rateSeekPending_ = false;
+    bufferingMessage_ = false;
+    loadStarted_ = std::chrono::steady_clock::now();
+    state_ = MediaEngineState{};
+    state_.phase = MediaEnginePhase::Loading;
+    state_.position = request.startPosition;
+    if (!startError_.empty()) {
+        fail(startError_);
+        return;
+    }
+    if (!buildPipeline(request)) {
+        fail("GStreamer's playbin3 is not installed");
+        return;
+    }
+    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+        fail("the media could not be opened");
+    }
+}
+
+void GstPlaybinSession::stop(std::uint64_t generation) {
+    endSeek(false);
+    tearDown();
+    generation_ = generation;
+    state_ = MediaEngineState{};
+}
+
+void GstPlaybinSession::setPaused(bool paused) {
+    paused_ = paused;
+    applyPlayState();
+}
+
+void GstPlaybinSession::setRate(double rate) {
+    rate_ = rate;
+    if (pipeline_ != nullptr && state_.phase == MediaEnginePhase::Ready && seekId_ == 0) {
+        readPosition();
+        rateSeekPending_ = seekPipeline(state_.position);
+    }
+}
+
+void GstPlaybinSession::setVolume(double volume, bool muted) {
+    volume_ = volume;
+    muted_ = muted;
+    if (pipeline_ != nullptr) {
+        g_object_set(pipeline_, "volume", volume, "mute", muted ? TRUE : FALSE, nullptr);
+    }
+}
+
+void GstPlaybinSession::seek(std::uint64_t seekId, double target) {
+    endSeek(false);
+    if (pipeline_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
+        postSeekEnd_(seekId, false);
+        return;
+    }
+    if (!seekPipeline(target)) {
+        postSeekEnd_(seekId, false);
+        return;
+    }
+    seekId_ = seekId;
+    rateSeekPending_ = false;
+    state_.ended = false;
+    state_.position = target;
+    applyPlayState();
+}
+
+bool GstPlaybinSession::seekPipeline(double target) {
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    return gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                            static_cast<gint64>(clockTime(target)), GST_SEEK_TYPE_NONE, 0) == TRUE;
+}
+
+void GstPlaybinSession::applyPlayState() {
+    if (pipeline_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
+        return;
+    }
+    gst_element_set_state(pipeline_, paused_ ? GST_STATE_PAUSED : GST_STATE_PLAYING);
+}
+
+void GstPlaybinSession::step() {
+    if (pipeline_ == nullptr) {
+        publish();
+        return;
+    }
+    while (GstMessage* message = gst_bus_pop(bus_)) {
+        handle(message);
+        gst_message_unref(message);
+        if (pipeline_ == nullptr) {
+            break;
+        }
+    }
+    if (state_.phase == MediaEnginePhase::Loading && std::chrono::steady_clock::now() - loadStarted_ > loadTimeout) {
+        fail("the media did not open in time");
+    }
+    if (state_.phase == MediaEnginePhase::Ready) {
+        readPosition();
+    }
+    publish();
+}
+
+void GstPlaybinSession::handle(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        fail(error != nullptr ? error->message : "the media could not be played");
+        g_clear_error(&error);
+        break;
+    }
+    case GST_MESSAGE_EOS:
+        if (state_.phase == MediaEnginePhase::Ready) {
+            state_.ended = true;
+            if (state_.duration > 0) {
+                state_.position = state_.duration;
+            }
+        } else {
+            fail("the media has nothing to play");
+        }
+        break;
+    case GST_MESSAGE_ASYNC_DONE:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_)) {
+            handleAsyncDone();
+        }
+        break;
+    case GST_MESSAGE_BUFFERING: {
+        gint percent = 100;
+        gst_message_parse_buffering(message, &percent);
+        bufferingMessage_ = percent < 100;
+        break;
+    }
+    case GST_MESSAGE_DURATION_CHANGED:
+        state_.duration = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void GstPlaybinSession::handleAsyncDone() {
+    if (state_.phase == MediaEnginePhase::Failed) {
+        return;
+    }
+    if (!prerolled_) {
+        prerolled_ = true;
+        if (request_.startPosition > 0 || rate_ != 1) {
+            startSeekPending_ = seekPipeline(request_.startPosition);
+            if (startSeekPending_) {
+                return;
+            }
+        }
+        becomeReady();
+        return;
+    }
+    if (startSeekPending_) {
+        startSeekPending_ = false;
+        becomeReady();
+        return;
+    }
+    if (rateSeekPending_) {
+        rateSeekPending_ = false;
+        return;
+    }
+    endSeek(true);
+}
+
+void GstPlaybinSession::becomeReady() {
+    state_.phase = MediaEnginePhase::Ready;
+    readPosition();
+    applyPlayState();
+}
+
+void GstPlaybinSession::readPosition() {
+    gint64 time = 0;
+    if (state_.duration <= 0 && gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &time) && time > 0) {
+        state_.duration = seconds(time);
+    }
+    if (!state_.ended && seekId_ == 0 && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &time) && time >= 0) {
+        state_.position = seconds(time);
+    }
+    GstQuery* buffering = gst_query_new_buffering(GST_FORMAT_TIME);
+    if (gst_element_query(pipeline_, buffering)) {
+        gint64 stop = -1;
+        gst_query_parse_buffering_range(buffering, nullptr, nullptr, &stop, nullptr);
+        if (stop > 0) {
+            state_.bufferedPosition = seconds(stop);
+        }
+    }
+    gst_query_unref(buffering);
+    if (state_.bufferedPosition < state_.position) {
+        state_.bufferedPosition = state_.position;
+    }
+    if (pictures_) {
+        state_.presentationWidth = pictures_->width;
+        state_.presentationHeight = pictures_->height;
+    }
+}
+
+void GstPlaybinSession::fail(const std::string& reason) {
+    endSeek(false);
+    state_.phase = MediaEnginePhase::Failed;
+    state_.buffering = false;
+    state_.errorDescription = reason.empty() ? "the media could not be played" : reason;
+    if (pipeline_ != nullptr) {
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+    }
+}
+
+void GstPlaybinSession::publish() {
+    if (state_.phase != MediaEnginePhase::Failed) {
+        const bool waiting = state_.phase == MediaEnginePhase::Loading || bufferingMessage_;
+        state_.buffering = !paused_ && !state_.ended && waiting;
+    }
+    if (hasPublished_ && published_ == state_) {
+        return;
+    }
+    published_ = state_;
+    hasPublished_ = true;
+    postState_(generation_, state_);
+}
+
+void GstPlaybinSession::endSeek(bool finished) {
+    if (seekId_ == 0) {
+        return;
+    }
+    postSeekEnd_(seekId_, finished);
+    seekId_ = 0;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/AVFoundation/Media/VideoFrame.h"
+
+#include <gst/gst.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The pipeline of one GstPlaybinEngine and everything known about it, used on the
+// engine's worker thread only (except `wakeUp` and the appsink's picture callbacks,
+// which GStreamer calls from its streaming threads).
+class GstPlaybinSession {
+public:
+    struct Options {
+        std::filesystem::path certificateAuthorityFile;
+        bool audioOutput = true;
+    };
+    using PostState = std::function<void(std::uint64_t, const MediaEngineState&)>;
+    using PostFrame = std::function<void(std::uint64_t, std::shared_ptr<VideoFrame>)>;
+    using PostSeekEnd = std::function<void(std::uint64_t, bool)>;
+
+    GstPlaybinSession(Options options, std::function<void()> wakeUp);
+    ~GstPlaybinSession();
+
+    void setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd);
+
+    // Makes sure GStreamer is initialised; on failure every later load fails.
+    void start();
+    // Tears the pipeline down.
+    void finish();
+    // Handles the pipeline's messages and reads its position.
+    void step();
+
+    void load(std::uint64_t generation, const MediaRequest& request, bool paused);
+    void stop(std::uint64_t generation);
+    void setPaused(bool paused);
+    void setRate(double rate);
+    void setVolume(double volume, bool muted);
+    void seek(std::uint64_t seekId, double seconds);
+
+    // What the streaming threads need of one pipeline; lives as long as the pipeline.
+    struct PictureSink;
+
+private:
+    void tearDown();
+    bool buildPipeline(const MediaRequest& request);
+    void configureSource(GstElement* source);
+    void handle(GstMessage* message);
+    void handleAsyncDone();
+    void becomeReady();
+    void readPosition();
+    bool seekPipeline(double seconds);
+    void applyPlayState();
+    void fail(const std::string& reason);
+    void publish();
+    void endSeek(bool finished);
+
+    Options options_;
+    std::function<void()> wakeUp_;
+    PostState postState_;
+    PostFrame postFrame_;
+    PostSeekEnd postSeekEnd_;
+    std::string startError_;
+
+    GstElement* pipeline_ = nullptr;
+    GstBus* bus_ = nullptr;
+    std::unique_ptr<PictureSink> pictures_;
+
+    std::uint64_t generation_ = 0;
+    MediaRequest request_;
+    std::chrono::steady_clock::time_point loadStarted_;
+    bool prerolled_ = false;
+    bool startSeekPending_ = false;
+    bool rateSeekPending_ = false;
+    bool paused_ = true;
+    bool bufferingMessage_ = false;
+    double rate_ = 1;
+    double volume_ = 1;
+    bool muted_ = false;
+    MediaEngineState state_;
+    MediaEngineState published_;
+    bool hasPublished_ = false;
+
+    std::uint64_t seekId_ = 0;
+};
