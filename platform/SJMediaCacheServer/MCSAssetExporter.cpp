@@ -279,7 +279,10 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                 }
                 const auto& item = items[index];
                 const auto result = withRetries(core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
-                if (result.kind != mcs::WaitResult::Ready && result.kind != mcs::WaitResult::Cancelled) {
+                if (result.kind == mcs::WaitResult::Ready) {
+                    // Durable now, in parallel with the other transfers, not all at the end.
+                    cache.syncFile(*item.resource);
+                } else if (result.kind != mcs::WaitResult::Cancelled) {
                     core.log("export of asset " + name_ + ": a resource failed with status " + std::to_string(result.httpStatus));
                     failed = true;
                 }

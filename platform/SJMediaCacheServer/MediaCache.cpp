@@ -674,6 +674,17 @@ void MediaCache::flush() {
     database_.touchAssets(accesses);
 }
 
+void MediaCache::syncFile(Resource& resource) {
+    int fd;
+    {
+        std::lock_guard lock(mutex_);
+        fd = resource.fd;
+    }
+    if (fd >= 0) {
+        ::fdatasync(fd);
+    }
+}
+
 void MediaCache::housekeepingLoop() {
     std::unique_lock lock(housekeepingMutex_);
     while (!stopping_) {

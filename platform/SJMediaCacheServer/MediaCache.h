@@ -118,6 +118,8 @@ public:
     void enforceLimit(const std::set<std::string>& keep);
     // Writes present byte runs to the database (after syncing the files).
     void flush();
+    // Makes the bytes written to a resource's file durable now.
+    void syncFile(Resource& resource);
 
 private:
     friend class ReadSession;
