@@ -278,7 +278,7 @@ TEST_F(ProxyFixture, PrefetchCachesUpToItsSizeAndStopsWhenCancelled) {
 
 TEST_F(ProxyFixture, KilledProcessResumesWithoutFetchingAgainWhatItHad) {
     const auto address = origin_->url("showcase/a/index.m3u8");
-    origin_->setBytesPerSecond(60 * 1024);
+    origin_->setBytesPerSecond(30 * 1024);
     const auto child = std::filesystem::path(std::getenv("ORVEX_BUILD_DIR")) / "tests" / "platform" /
                        "SJMediaCacheServer" / "mediacache_export_child";
     const std::string root = cacheRoot_.string();
