@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/CoreGraphics/CGAffineTransform.h"
+#include "platform/CoreGraphics/CGGeometry.h"
+
+#include <cairo.h>
+
+#include <memory>
+#include <unordered_map>
+
+class CALayer;
+
+// Paints layers with Cairo: shadow, background with rounded corners, own content, masked
+// sublayers, border, all at the layer's opacity as one group. One painter serves one
+// pass, so that each animated layer's presentation is computed once per frame.
+class LayerPainter {
+public:
+    // `scale`: device pixels per point. With `cacheContent`, each layer's own content is
+    // rasterised into its render state and reused until it changes.
+    LayerPainter(double scale, bool cacheContent);
+
+    // Paints `layer` and its sublayers as presented now, in the layer's own bounds space
+    // (its position and transform are not applied), drawing content directly.
+    static void paintTree(CALayer& layer, cairo_t* cr);
+
+    // Paints the subtree with `cr` already mapping the layer's bounds space. Subtrees whose
+    // last on-screen box lies outside `visible` (device pixels) are skipped.
+    void paintSubtree(CALayer& layer, cairo_t* cr, const cairo_region_t* visible = nullptr);
+
+    // The values the layer shows in this pass: its presentation while it has animations.
+    CALayer& presented(CALayer& layer);
+    // The device rectangle painting the layer's own parts may touch (content, shadow,
+    // border), for `values` drawn with `toDevice`; null when the layer shows nothing.
+    CGRect ownDeviceBox(CALayer& layer, const CGAffineTransform& toDevice);
+
+    double scale() const { return scale_; }
+
+private:
+    void paintShadow(CALayer& layer, CALayer& values, cairo_t* cr);
+    void paintContent(CALayer& layer, CALayer& values, cairo_t* cr);
+    void drawContent(CALayer& values, cairo_t* cr);
+
+    double scale_;
+    bool cacheContent_;
+    double now_;
+    std::unordered_map<const CALayer*, std::shared_ptr<CALayer>> presentations_;
+};
+
+// Converts between the geometry types and Cairo matrices.
+cairo_matrix_t toCairoMatrix(const CGAffineTransform& transform);
