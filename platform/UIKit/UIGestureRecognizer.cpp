@@ -105,6 +105,11 @@ void UIGestureRecognizer::resetIfFinished() {
     }
 }
 
+void UIGestureRecognizer::endTouchSequence() {
+    touches_.clear();
+    resetIfFinished();
+}
+
 void UIGestureRecognizer::failBecauseAnotherRecognized() {
     if (state_ == UIGestureRecognizerState::possible) {
         state_ = UIGestureRecognizerState::failed;

@@ -64,6 +64,8 @@ public:
     void setArbiter(UIWindow* window) { arbiter_ = window; }
     // Back to `possible` once its touches are over and it ended, failed or was cancelled.
     void resetIfFinished();
+    // The window's touch sequence is over: forget its touches, reset when finished.
+    void endTouchSequence();
     // Forced to fail because another recognizer won the touch.
     void failBecauseAnotherRecognized();
 

@@ -217,7 +217,7 @@ void UIWindow::finishTouch(UITouchPhase phase) {
     touch_.reset();
     deliversToView_ = false;
     for (const auto& recognizer : recognizers) {
-        recognizer->resetIfFinished();
+        recognizer->endTouchSequence();
     }
     recognizers_.clear();
 }
