@@ -15,6 +15,8 @@ constexpr std::uint64_t tagBits = 2;
 // Pictures are drawn no larger than this; the view scales them.
 constexpr int maximumFrameWidth = 1920;
 constexpr int maximumFrameHeight = 1080;
+// The side of the scratch picture taken while the real size is not yet known.
+constexpr int provisionalSide = 16;
 
 // Observed properties, told apart by their reply number.
 enum Observed : std::uint64_t {
@@ -191,7 +193,8 @@ void MpvSession::step() {
         }
         handle(*event);
     }
-    if (renderWanted_.exchange(false)) {
+    const bool sizeKnown = mirroredWidth_ > 0 && mirroredHeight_ > 0;
+    if (renderWanted_.exchange(false) || framePending_ || (redrawPending_ && sizeKnown)) {
         render();
     }
     publish();
@@ -308,12 +311,7 @@ void MpvSession::handle(const mpv_event& event) {
     case MPV_EVENT_FILE_LOADED:
         if (entryActive_ && state_.phase == MediaEnginePhase::Loading) {
             state_.phase = MediaEnginePhase::Ready;
-            readMediaFacts();
-        }
-        break;
-    case MPV_EVENT_VIDEO_RECONFIG:
-        if (entryActive_) {
-            readMediaFacts();
+            adoptMediaFacts();
         }
         break;
     case MPV_EVENT_END_FILE:
@@ -409,21 +407,26 @@ void MpvSession::handleEndFile(const mpv_event_end_file& end) {
 }
 
 void MpvSession::handleProperty(const mpv_event_property& property) {
-    if (!entryActive_) {
-        return;
-    }
     const bool present = property.format != MPV_FORMAT_NONE && property.data != nullptr;
     const double number = present && property.format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(property.data) : 0;
     const bool flag = present && property.format == MPV_FORMAT_FLAG && *static_cast<int*>(property.data) != 0;
     const std::int64_t integer =
         present && property.format == MPV_FORMAT_INT64 ? *static_cast<std::int64_t*>(property.data) : 0;
     const bool finite = std::isfinite(number);
+    if (std::strcmp(property.name, "duration") == 0) {
+        mirroredDuration_ = present && finite && number > 0 ? number : 0;
+    } else if (std::strcmp(property.name, "dwidth") == 0) {
+        mirroredWidth_ = static_cast<int>(integer);
+    } else if (std::strcmp(property.name, "dheight") == 0) {
+        mirroredHeight_ = static_cast<int>(integer);
+    }
+    if (!entryActive_) {
+        return;
+    }
     if (std::strcmp(property.name, "time-pos") == 0) {
         if (present && finite) {
             state_.position = std::max(0.0, number);
         }
-    } else if (std::strcmp(property.name, "duration") == 0) {
-        state_.duration = present && finite && number > 0 ? number : 0;
     } else if (std::strcmp(property.name, "paused-for-cache") == 0) {
         pausedForCache_ = flag;
     } else if (std::strcmp(property.name, "eof-reached") == 0) {
@@ -432,53 +435,59 @@ void MpvSession::handleProperty(const mpv_event_property& property) {
         if (present && finite) {
             state_.bufferedPosition = std::max(0.0, number);
         }
-    } else if (std::strcmp(property.name, "dwidth") == 0) {
-        state_.presentationWidth = static_cast<int>(integer);
-    } else if (std::strcmp(property.name, "dheight") == 0) {
-        state_.presentationHeight = static_cast<int>(integer);
+    } else {
+        adoptMediaFacts();
     }
 }
 
-// Observed properties are reported only when they change, so a new file whose duration
-// or size equals the previous one's would never report them: read them directly.
-void MpvSession::readMediaFacts() {
-    double duration = 0;
-    if (mpv_get_property(handle_, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0 && std::isfinite(duration) &&
-        duration > 0) {
-        state_.duration = duration;
-    }
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    if (mpv_get_property(handle_, "dwidth", MPV_FORMAT_INT64, &width) >= 0 &&
-        mpv_get_property(handle_, "dheight", MPV_FORMAT_INT64, &height) >= 0) {
-        state_.presentationWidth = static_cast<int>(width);
-        state_.presentationHeight = static_cast<int>(height);
-    }
+// mpv reports an observed property only when its value changes, so a new file whose
+// duration or size equals the previous one's would never report them: the session keeps
+// mpv's current values whatever is loaded and hands them to each new file.
+void MpvSession::adoptMediaFacts() {
+    state_.duration = mirroredDuration_;
+    state_.presentationWidth = mirroredWidth_;
+    state_.presentationHeight = mirroredHeight_;
 }
 
+// Never asks mpv anything synchronously: mpv's video output waits for this thread to
+// render, and mpv's core may wait for its video output in turn.
 void MpvSession::render() {
     if (renderer_ == nullptr) {
         return;
     }
-    const std::uint64_t flags = mpv_render_context_update(renderer_);
-    if ((flags & MPV_RENDER_UPDATE_FRAME) == 0) {
+    if ((mpv_render_context_update(renderer_) & MPV_RENDER_UPDATE_FRAME) != 0) {
+        framePending_ = true;
+    }
+    if (!framePending_ && !redrawPending_) {
         return;
     }
-    if (state_.presentationWidth <= 0 || state_.presentationHeight <= 0) {
-        readMediaFacts();
-    }
-    int width = state_.presentationWidth;
-    int height = state_.presentationHeight;
-    if (width <= 0 || height <= 0) {
+    if (mirroredWidth_ <= 0 || mirroredHeight_ <= 0) {
+        // The picture's size is reported by mpv's core, which may be waiting for this
+        // very picture to be taken: take it into a scratch frame now and draw it again
+        // once the size is known.
+        if (framePending_ && draw(provisionalSide, provisionalSide)) {
+            framePending_ = false;
+            redrawPending_ = true;
+        }
         return;
     }
-    const double scale = std::min({1.0, static_cast<double>(maximumFrameWidth) / width,
-                                   static_cast<double>(maximumFrameHeight) / height});
-    width = std::max(1, static_cast<int>(std::lround(width * scale)));
-    height = std::max(1, static_cast<int>(std::lround(height * scale)));
+    const double scale = std::min({1.0, static_cast<double>(maximumFrameWidth) / mirroredWidth_,
+                                   static_cast<double>(maximumFrameHeight) / mirroredHeight_});
+    const int width = std::max(1, static_cast<int>(std::lround(mirroredWidth_ * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(mirroredHeight_ * scale)));
+    if (auto frame = draw(width, height)) {
+        framePending_ = false;
+        redrawPending_ = false;
+        if (entryActive_) {
+            postFrame_(generation_, std::move(frame));
+        }
+    }
+}
+
+std::shared_ptr<VideoFrame> MpvSession::draw(int width, int height) {
     auto frame = frames_.frame(width, height);
     if (!frame) {
-        return;
+        return nullptr;
     }
     int size[2] = {width, height};
     char format[] = "bgr0";
@@ -492,12 +501,10 @@ void MpvSession::render() {
     };
     cairo_surface_flush(frame->surface());
     if (mpv_render_context_render(renderer_, parameters) < 0) {
-        return;
+        return nullptr;
     }
     cairo_surface_mark_dirty(frame->surface());
-    if (entryActive_ || state_.phase == MediaEnginePhase::Ready) {
-        postFrame_(generation_, std::move(frame));
-    }
+    return frame;
 }
 
 void MpvSession::fail(const std::string& reason) {

@@ -49,8 +49,9 @@ private:
     void handleReply(const mpv_event& event);
     void handleProperty(const mpv_event_property& property);
     void handleEndFile(const mpv_event_end_file& end);
-    void readMediaFacts();
+    void adoptMediaFacts();
     void render();
+    std::shared_ptr<VideoFrame> draw(int width, int height);
     void fail(const std::string& reason);
     void publish();
     void endSeek(bool finished);
@@ -68,6 +69,14 @@ private:
     std::string startError_;
     std::atomic<bool> renderWanted_{false};
     VideoFramePool frames_;
+    // mpv has a picture waiting to be rendered.
+    bool framePending_ = false;
+    // A picture was taken before its size was known and must be drawn again.
+    bool redrawPending_ = false;
+    // mpv's current values of these properties, whatever is loaded.
+    double mirroredDuration_ = 0;
+    int mirroredWidth_ = 0;
+    int mirroredHeight_ = 0;
 
     // The load in force: its generation, mpv's playlist entry, and what was seen.
     std::uint64_t generation_ = 0;
