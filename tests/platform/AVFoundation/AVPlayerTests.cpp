@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 class AVPlayerTest : public testing::Test {
@@ -56,6 +58,30 @@ TEST_F(AVPlayerTest, RefusesAddressesThatAreNeitherNetworkNorFile) {
         EXPECT_EQ(item->error()->domain, AVFoundationErrorDomain);
         EXPECT_FALSE(item->errorDescription().empty());
         EXPECT_EQ(player->latestFrame(), nullptr);
+    }
+}
+
+// A network playlist may name only network segments: one that names a local file (here
+// a perfectly playable one) must fail rather than play it.
+TEST_F(AVPlayerTest, RefusesLocalSegmentsNamedByANetworkPlaylist) {
+    const std::filesystem::path nested = folder_.parent_path() / "nested";
+    std::filesystem::create_directories(nested);
+    std::ofstream playlist(nested / "index.m3u8");
+    playlist << "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n";
+    for (int i = 0; i < 3; ++i) {
+        playlist << "#EXTINF:1.0,\nfile://" << (folder_ / ("segment" + std::to_string(i) + ".ts")).string() << "\n";
+    }
+    playlist << "#EXT-X-ENDLIST\n";
+    playlist.close();
+    playertest::MediaOrigin origin(nested);
+
+    auto item = AVPlayerItem::playerItemWithURL(origin.url("index.m3u8"));
+    auto player = AVPlayer::playerWithPlayerItem(item);
+    player->play();
+    ASSERT_TRUE(playertest::waitFor([&] { return item->status() == AVPlayerItemStatusFailed; }));
+    EXPECT_EQ(player->latestFrame(), nullptr);
+    for (const auto& request : origin.requests()) {
+        EXPECT_EQ(request.path, "/index.m3u8");
     }
 }
 

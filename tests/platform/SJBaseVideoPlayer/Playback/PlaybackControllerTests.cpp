@@ -86,6 +86,7 @@ TEST_P(PlaybackControllerTest, PlaysAnHlsStreamOverHttpToItsEnd) {
     EXPECT_EQ(controller_->timeControlStatus(), SJPlaybackTimeControlStatusPaused);
     EXPECT_NEAR(controller_->duration(), 4.0, 0.25);
     EXPECT_GT(recorder_->maximumPosition, 3.0);
+    EXPECT_GT(controller_->playableDuration(), 3.0);
     EXPECT_EQ(controller_->presentationSize(), (SJPresentationSize{320, 180}));
     ASSERT_NE(recorder_->firstFrame, nullptr);
     EXPECT_EQ(recorder_->firstFrame->width(), 320);
