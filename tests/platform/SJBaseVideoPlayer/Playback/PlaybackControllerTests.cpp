@@ -1,6 +1,9 @@
 #include "platform/SJBaseVideoPlayer/Playback/SJAVMediaPlaybackController.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAliMediaPlaybackController.h"
+#include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
+#include "tests/support/media/MediaFixtures.h"
+#include "tests/support/media/TestOrigin.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +54,8 @@ struct Engine {
     // the other header fields.
     bool headerFieldsReachSegments;
 };
+
+void PrintTo(const Engine& engine, std::ostream* out) { *out << engine.name; }
 
 class PlaybackControllerTest : public testing::TestWithParam<Engine> {
 protected:
@@ -196,6 +201,32 @@ TEST_P(PlaybackControllerTest, ReportsFiveFailedLoadsInOrder) {
     controller_->play();
     ASSERT_TRUE(waitFor([&] { return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying; }));
     EXPECT_FALSE(controller_->error().has_value());
+}
+
+// Real-world kinds of media from the shared fixtures: AES-128 segments with an absolute
+// key address, one media file addressed by byte ranges, and a progressive mp4.
+TEST_P(PlaybackControllerTest, PlaysEncryptedByteRangeAndProgressiveMedia) {
+    testmedia::TestOrigin origin(testmedia::MediaFixtures::shared().root());
+    ASSERT_TRUE(origin.start());
+    for (const std::string path : {"showcase/a/index.m3u8", "showcase/b/index.m3u8", "plain/clip.mp4"}) {
+        controller_->setMedia(SJVideoPlayerURLAsset::initWithURL(origin.url(path), 0));
+        controller_->play();
+        ASSERT_TRUE(waitFor([&] { return controller_->currentTime() > 1.0 && controller_->latestFrame(); }))
+            << path << ": " << controller_->errorDescription();
+        EXPECT_FALSE(controller_->latestFrame()->isBlank()) << path;
+    }
+    EXPECT_GE(origin.requestCount("/showcase/a/enc.key"), 1u);
+}
+
+TEST_P(PlaybackControllerTest, PlaysThroughTheMediaCacheProxy) {
+    const auto proxied = SJMediaCacheServer::shared().playbackURLWithURL(fourURL_);
+    ASSERT_TRUE(proxied.has_value());
+    ASSERT_EQ(proxied->rfind("http://127.0.0.1:", 0), 0u) << *proxied;
+    controller_->setMedia(SJVideoPlayerURLAsset::initWithURL(*proxied, 0));
+    controller_->play();
+    ASSERT_TRUE(waitFor([&] { return recorder_->finishes > 0; })) << controller_->errorDescription();
+    EXPECT_NEAR(controller_->duration(), 4.0, 0.25);
+    EXPECT_FALSE(origin_->requests().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PlaybackControllerTest,
