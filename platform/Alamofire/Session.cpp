@@ -65,6 +65,11 @@ public:
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
 
         for (const auto& header : request_->headers()) {
+            // A line break in a header would start a header (or a request) of its own.
+            if (header.name.find_first_of("\r\n:") != std::string::npos ||
+                header.value.find_first_of("\r\n") != std::string::npos) {
+                continue;
+            }
             appendHeader(header.name + ": " + header.value);
         }
         if (request_->method() == HTTPMethod::post) {

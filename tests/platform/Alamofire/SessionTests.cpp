@@ -54,6 +54,10 @@ public:
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
+        // stop() only ends a server that is already listening.
+        while (!server_.is_running()) {
+            std::this_thread::yield();
+        }
     }
 
     ~LoopbackServer() {
@@ -129,6 +133,17 @@ TEST_F(SessionTest, GetSendsTheEncodedQueryAndPostTheFormBody) {
     for (const auto& request : received) {
         EXPECT_STREQ(httplib::detail::get_header_value(request.headers, "Accept", 0, ""), "x/y");
     }
+}
+
+TEST_F(SessionTest, HeadersWithLineBreaksAreNotSent) {
+    const auto got = await(AF().request(server.url("/echo"), HTTPMethod::get, {},
+                                        {{"X-Good", "1"}, {"X-Bad", "a\r\nX-Injected: 1"}, {"X-Bad\nName", "2"}}));
+    ASSERT_TRUE(got.isSuccess());
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_STREQ(httplib::detail::get_header_value(received[0].headers, "X-Good", 0, ""), "1");
+    EXPECT_EQ(received[0].headers.count("X-Injected"), 0u);
+    EXPECT_EQ(received[0].headers.count("X-Bad"), 0u);
 }
 
 TEST_F(SessionTest, AnEmptyBodyIsAFailureUnlessTheStatusSaysThereIsNone) {

@@ -1,0 +1,184 @@
+#include "app/Network/KKriplog.h"
+
+#include "app/Crypto/MIUAES.h"
+#include "app/Helpers/KKpresentationdisease.h"
+#include "app/Models/KKrearinfluence.h"
+#include "app/Network/ServiceConfiguration.h"
+#include "platform/Alamofire/Session.h"
+#include "platform/Foundation/Log.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/Foundation/UserDefaults.h"
+#include "platform/QMUIKit/QMUITips.h"
+
+namespace {
+
+constexpr const char* transportErrorDomain = "网络错误";
+constexpr const char* notJSONErrorDomain = "网络异常";
+constexpr std::int64_t localErrorCode = 404;
+constexpr const char* missingVideoMessage = "视频不存在";
+
+bool isLoginExpired(std::int64_t code) { return code >= 70001 && code <= 79999; }
+
+bool isValidUTF8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t length;
+        std::uint32_t codePoint;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        const bool overlong = (length == 2 && codePoint < 0x80) || (length == 3 && codePoint < 0x800) ||
+                              (length == 4 && codePoint < 0x10000);
+        if (overlong || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+KKriplog& KKriplog::shared() {
+    static KKriplog client;
+    return client;
+}
+
+KKriplog& apiClient = KKriplog::shared();
+
+void KKriplog::sendRequest(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion) {
+    send(method, path, std::move(parameters), std::move(completion), Origin::caller);
+}
+
+void KKriplog::send(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion,
+                    Origin origin) {
+    parameters["timestamp"] = std::to_string(static_cast<std::int64_t>(Date::timeIntervalSince1970()));
+    parameters["sign"] = KKpresentationdisease::signParameters(parameters);
+
+    HTTPHeaders headers{{"Accept", acceptHeader}};
+    if (const auto user = KKrearinfluence::storedUser(); user && user->token) {
+        headers.add("Authorization", "Bearer " + *user->token);
+    }
+
+    const auto& service = ServiceConfiguration::current();
+    const std::string url = (path == secondServicePath ? service.baseURL2 : service.baseURL1) + path;
+    AF().request(url, method, parameters, headers)
+        ->responseData(DispatchQueue::main(), [this, path, completion = std::move(completion),
+                                               origin](const AFDataResponse& response) {
+            decodeResponseData(
+                response, [&](std::optional<JSON> object) { handleResponse(object, path, completion, origin); },
+                [&](const AFError&) { completion(std::nullopt, NSError{transportErrorDomain, localErrorCode}); });
+        });
+}
+
+void KKriplog::decodeResponseData(const AFDataResponse& response,
+                                  const std::function<void(std::optional<JSON>)>& success,
+                                  const std::function<void(const AFError&)>& failure) {
+    QMUITips::hideAllTips();
+    if (const AFError* error = response.error()) {
+        failure(*error);
+        return;
+    }
+    const std::string& body = *response.value();
+    if (isValidUTF8(body)) {
+        consoleLog(body);
+    }
+    JSON parsed = JSON::parse(body);
+    success(parsed.exists() ? std::optional<JSON>(std::move(parsed)) : std::nullopt);
+}
+
+void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion) {
+    handleResponse(object, path, completion, Origin::caller);
+}
+
+void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
+                              Origin origin) {
+    if (!object) {
+        completion(std::nullopt, NSError{notJSONErrorDomain, localErrorCode});
+        return;
+    }
+    const JSON& envelope = *object;
+    const std::int64_t code = envelope["code"].int64Value();
+    const std::string message = envelope["message"].stringValue();
+
+    if (code == successCode) {
+        const JSON data = envelope["data"];
+        const std::string text = data.stringValue();
+        if (text.empty()) {
+            completion(data, std::nullopt);
+            return;
+        }
+        consoleLog(path);
+        JSON payload = JSON::parse(MIUAES::MIUAESDecrypt(text));
+        if (!payload.exists()) {
+            // A payload that does not decrypt to JSON is a failure, not an empty success:
+            // callers fall back to what they cached only on an error.
+            completion(std::nullopt, NSError{notJSONErrorDomain, localErrorCode});
+            return;
+        }
+        completion(std::move(payload), std::nullopt);
+        return;
+    }
+
+    if (isLoginExpired(code)) {
+        if (origin == Origin::caller) {
+            renewLogin();
+        }
+        if (!message.empty()) {
+            QMUITips::showError(message);
+        }
+    } else if (!message.empty() && message.find(missingVideoMessage) == std::string::npos) {
+        QMUITips::showError(message);
+    }
+    completion(std::nullopt, NSError{message, code});
+}
+
+void KKriplog::renewLogin() {
+    if (renewalInFlight_) {
+        return;
+    }
+    const auto user = KKrearinfluence::storedUser();
+    if (!user || !user->id) {
+        return;
+    }
+    renewalInFlight_ = true;
+    send(HTTPMethod::post, "api/touristLogin", {{"id", *user->id}},
+         [this](std::optional<JSON> json, std::optional<NSError> error) {
+             renewalInFlight_ = false;
+             storeLoginJSON(std::move(json), std::move(error));
+         },
+         Origin::renewal);
+}
+
+void KKriplog::storeLoginJSON(std::optional<JSON> json, std::optional<NSError> error) {
+    if (error || !json || json->type() != JSON::Type::dictionary) {
+        return;
+    }
+    const std::string text = KKpresentationdisease::toJSONString(*json);
+    if (!text.empty()) {
+        UserDefaults::standard().setString(KKrearinfluence::loginDefaultsKey, text);
+    }
+}

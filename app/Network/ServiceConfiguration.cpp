@@ -1,0 +1,101 @@
+#include "app/Network/ServiceConfiguration.h"
+
+#include "platform/Foundation/AtomicFile.h"
+#include "platform/Foundation/JSON.h"
+#include "platform/Foundation/Log.h"
+#include "platform/Foundation/Paths.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+struct Setting {
+    const char* key;
+    const char* environment;
+    std::string ServiceConfiguration::*member;
+};
+
+constexpr Setting settings[] = {
+    {"baseURL1", "ORVEX_BASE_URL_1", &ServiceConfiguration::baseURL1},
+    {"baseURL2", "ORVEX_BASE_URL_2", &ServiceConfiguration::baseURL2},
+    {"dohURL", "ORVEX_DOH_URL", &ServiceConfiguration::dohURL},
+    {"dohAddress", "ORVEX_DOH_ADDRESS", &ServiceConfiguration::dohAddress},
+    {"caFile", "ORVEX_CA_FILE", &ServiceConfiguration::caFile},
+};
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<ServiceConfiguration>& installed() {
+    static std::optional<ServiceConfiguration> configuration;
+    return configuration;
+}
+
+} // namespace
+
+std::vector<std::string> ServiceConfiguration::dohAddresses() const {
+    std::vector<std::string> addresses;
+    std::size_t start = 0;
+    while (start <= dohAddress.size()) {
+        const auto comma = dohAddress.find(',', start);
+        const std::string address =
+            trimmed(dohAddress.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (!address.empty()) {
+            addresses.push_back(address);
+        }
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    return addresses;
+}
+
+std::filesystem::path ServiceConfiguration::file() { return Paths::dataRoot() / "service.json"; }
+
+ServiceConfiguration ServiceConfiguration::load() {
+    ServiceConfiguration configuration;
+    const auto path = file();
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        const auto text = readWholeFile(path);
+        const JSON json = text ? JSON::parse(*text) : JSON::absent();
+        if (json.type() != JSON::Type::dictionary) {
+            consoleLog("Ignoring " + path.string() + ": not a JSON object");
+        } else {
+            for (const auto& setting : settings) {
+                const JSON value = json[setting.key];
+                if (!value.exists()) {
+                    continue;
+                }
+                if (const auto string = value.string()) {
+                    configuration.*setting.member = *string;
+                } else {
+                    consoleLog("Ignoring \"" + std::string(setting.key) + "\" in " + path.string() + ": not a text");
+                }
+            }
+        }
+    }
+    for (const auto& setting : settings) {
+        if (const char* value = std::getenv(setting.environment)) {
+            configuration.*setting.member = value;
+        }
+    }
+    return configuration;
+}
+
+const ServiceConfiguration& ServiceConfiguration::current() {
+    auto& configuration = installed();
+    if (!configuration) {
+        configuration = load();
+    }
+    return *configuration;
+}
+
+void ServiceConfiguration::setCurrent(ServiceConfiguration configuration) { installed() = std::move(configuration); }

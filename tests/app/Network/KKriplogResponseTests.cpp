@@ -1,0 +1,229 @@
+// What callers receive from the client: envelopes, decryption, errors, toasts and the
+// renewal of an expired login.
+
+#include "app/Crypto/MIUAES.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/Foundation/UserDefaults.h"
+#include "platform/QMUIKit/QMUITips.h"
+#include "tests/app/Network/ServiceTestSupport.h"
+
+#include <algorithm>
+
+using namespace networktest;
+
+namespace {
+
+constexpr const char* path = "api/getVideoInfo";
+
+class ResponseTest : public ServiceTest {
+protected:
+    Answer get() {
+        return await([](auto done) { apiClient.sendRequest(HTTPMethod::get, path, {{"vod_id", "1"}}, done); });
+    }
+
+    std::vector<std::string> errorToasts() const {
+        std::vector<std::string> texts;
+        for (const auto& tip : QMUITips::shownTips()) {
+            if (tip.kind == QMUITips::Kind::error) {
+                texts.push_back(tip.text);
+            }
+        }
+        return texts;
+    }
+
+    std::vector<devservice::RecordedRequest> renewals() const {
+        auto requests = apiRequests();
+        std::erase_if(requests, [](const auto& request) { return request.path != "/api/touristLogin"; });
+        return requests;
+    }
+
+    // Runs until the renewal has ended (or none was started).
+    void settleRenewal() {
+        EXPECT_TRUE(RunLoop::main().runUntil([] { return !apiClient.isRenewingLogin(); }, 60));
+    }
+};
+
+} // namespace
+
+TEST_F(ResponseTest, SuccessHandsOnTheDecryptedPayload) {
+    answer(path, envelope(20000, "ok", JSON(JSON::Storage(MIUAES::encryptPayload(R"({"vod_name":"视频"})"))).rawString()));
+    ConsoleCapture console;
+    const Answer answer = get();
+    ASSERT_FALSE(answer.error.has_value());
+    EXPECT_EQ((*answer.json)["vod_name"].stringValue(), "视频");
+    const auto lines = console.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), path), lines.end()); // the decrypted path is logged
+    EXPECT_TRUE(errorToasts().empty());
+}
+
+TEST_F(ResponseTest, AnEmptyDataTextOrCleartextDataIsHandedOnAsItCame) {
+    answer(path, envelope(20000, "", "\"\""));
+    const Answer empty = get();
+    ASSERT_FALSE(empty.error.has_value());
+    EXPECT_EQ(empty.json->string(), "");
+
+    answer(path, envelope(20000, "", R"({"a":[1,2]})"));
+    const Answer object = get();
+    ASSERT_FALSE(object.error.has_value());
+    EXPECT_EQ(object.json->rawString(), R"({"a":[1,2]})");
+
+    answer(path, R"({"code":"20000","message":"m"})");
+    const Answer missing = get();
+    ASSERT_FALSE(missing.error.has_value());
+    EXPECT_FALSE(missing.json->exists());
+}
+
+TEST_F(ResponseTest, APayloadThatDoesNotDecryptToJSONIsAnError) {
+    for (const std::string& data : {std::string("\"zz-not-hex\""), std::string("12345"),
+                                    JSON(JSON::Storage(MIUAES::encryptPayload("not json"))).rawString()}) {
+        answer(path, envelope(20000, "ok", data));
+        const Answer answer = get();
+        EXPECT_FALSE(answer.json.has_value()) << data;
+        EXPECT_EQ(answer.error, (NSError{"网络异常", 404})) << data;
+    }
+    EXPECT_TRUE(errorToasts().empty());
+}
+
+TEST_F(ResponseTest, ServiceErrorsReachTheCallerAndTheUserUnlessTheVideoIsMissing) {
+    answer(path, envelope(40004, "参数错误"));
+    const Answer shown = get();
+    EXPECT_EQ(shown.error, (NSError{"参数错误", 40004}));
+    EXPECT_FALSE(shown.json.has_value());
+    EXPECT_EQ(errorToasts(), (std::vector<std::string>{"参数错误"}));
+
+    answer(path, envelope(40404, "抱歉，该视频不存在或已下架"));
+    const Answer missing = get();
+    EXPECT_EQ(missing.error, (NSError{"抱歉，该视频不存在或已下架", 40404}));
+    EXPECT_TRUE(errorToasts().empty()); // the earlier toast was hidden when this answer came
+
+    answer(path, envelope(50000, ""));
+    EXPECT_EQ(get().error, (NSError{"", 50000}));
+    EXPECT_TRUE(errorToasts().empty());
+
+    // The HTTP status plays no part.
+    answer(path, envelope(20000, "", R"({"x":1})"), 500);
+    const Answer despiteStatus = get();
+    ASSERT_FALSE(despiteStatus.error.has_value());
+    EXPECT_EQ((*despiteStatus.json)["x"].intValue(), 1);
+}
+
+TEST_F(ResponseTest, RepliesThatAreNoEnvelopeOrNoJSONOrNothingAreErrorsWithoutToasts) {
+    for (const char* fragment : {"[1,2]", "42", "\"text\""}) {
+        answer(path, fragment);
+        EXPECT_EQ(get().error, (NSError{"", 0})) << fragment;
+    }
+    answer(path, "<html>busy</html>");
+    EXPECT_EQ(get().error, (NSError{"网络异常", 404}));
+    answer(path, "", 204);
+    EXPECT_EQ(get().error, (NSError{"网络异常", 404}));
+
+    answer(path, "", 200);
+    EXPECT_EQ(get().error, (NSError{"网络错误", 404}));
+    devservice::Fault drop;
+    drop.dropConnection = true;
+    service().setFault(path, drop);
+    const Answer dropped = get();
+    EXPECT_EQ(dropped.error, (NSError{"网络错误", 404}));
+    EXPECT_FALSE(dropped.json.has_value());
+    EXPECT_TRUE(errorToasts().empty());
+}
+
+TEST_F(ResponseTest, EveryAnswerHidesTheTipsThatWereShowing) {
+    QMUITips::showLoadingInView(nullptr);
+    QMUITips::showWithText("稍等");
+    const Answer answer =
+        await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexLabelList", {}, done); });
+    EXPECT_FALSE(answer.error.has_value());
+    EXPECT_TRUE(QMUITips::shownTips().empty());
+}
+
+TEST_F(ResponseTest, ExpiredLoginCodesRenewTheStoredUserAsTourist) {
+    for (const std::int64_t code : {70001, 79999}) {
+        const JSON user = storeTourist();
+        service().clearRequests();
+        answer(path, envelope(code, "登录已过期"));
+        const Answer answer = get();
+        EXPECT_EQ(answer.error, (NSError{"登录已过期", code}));
+        EXPECT_EQ(errorToasts(), (std::vector<std::string>{"登录已过期"}));
+        settleRenewal();
+        const auto sent = renewals();
+        ASSERT_EQ(sent.size(), 1u) << code;
+        EXPECT_EQ(sent[0].parameters.at("id"), user["id"].stringValue());
+        EXPECT_EQ(sent[0].header("Authorization"), "Bearer " + user["token"].stringValue());
+        const JSON stored = JSON::parse(UserDefaults::standard().stringForKey("login").value_or(""));
+        EXPECT_EQ(stored["id"].stringValue(), user["id"].stringValue());
+        EXPECT_NE(stored["token"].stringValue(), user["token"].stringValue());
+        service().clearFaults();
+    }
+}
+
+TEST_F(ResponseTest, OtherCodesAndAMissingUserStartNoRenewal) {
+    for (const std::int64_t code : {70000, 80000}) {
+        storeTourist();
+        service().clearRequests();
+        answer(path, envelope(code, "错误"));
+        EXPECT_EQ(get().error, (NSError{"错误", code}));
+        EXPECT_FALSE(apiClient.isRenewingLogin());
+        EXPECT_TRUE(renewals().empty()) << code;
+        service().clearFaults();
+    }
+
+    UserDefaults::standard().removeObject("login");
+    service().clearRequests();
+    answer(path, envelope(70001, ""));
+    EXPECT_EQ(get().error, (NSError{"", 70001}));
+    EXPECT_FALSE(apiClient.isRenewingLogin());
+    EXPECT_TRUE(renewals().empty());
+    EXPECT_TRUE(errorToasts().empty()); // an empty message shows nothing
+}
+
+TEST_F(ResponseTest, ARenewalThatIsRefusedDoesNotRenewItselfAgain) {
+    const JSON user = storeTourist();
+    const std::string storedBefore = UserDefaults::standard().stringForKey("login").value_or("");
+    service().clearRequests();
+    answer(path, envelope(70001, "登录已过期"));
+    answer("api/touristLogin", envelope(70002, "登录信息无效"));
+    EXPECT_EQ(get().error, (NSError{"登录已过期", 70001}));
+    settleRenewal();
+    EXPECT_EQ(renewals().size(), 1u);
+    EXPECT_EQ(errorToasts(), (std::vector<std::string>{"登录信息无效"}));
+    EXPECT_EQ(UserDefaults::standard().stringForKey("login"), storedBefore); // nothing stored on failure
+}
+
+TEST_F(ResponseTest, RequestsExpiringTogetherShareOneRenewal) {
+    storeTourist();
+    service().clearRequests();
+    answer(path, envelope(70001, "登录已过期"));
+    Answer first;
+    Answer second;
+    auto record = [](Answer& into) {
+        return [&into](std::optional<JSON> json, std::optional<NSError> error) {
+            into.json = std::move(json);
+            into.error = std::move(error);
+            ++into.calls;
+        };
+    };
+    apiClient.sendRequest(HTTPMethod::get, path, {}, record(first));
+    apiClient.sendRequest(HTTPMethod::get, path, {}, record(second));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return first.calls == 1 && second.calls == 1; }, 60));
+    settleRenewal();
+    EXPECT_EQ(renewals().size(), 1u);
+    EXPECT_EQ(first.calls + second.calls, 2);
+}
+
+TEST_F(ResponseTest, AnExpiredTokenIsRenewedByTheServiceAndTheNextRequestUsesTheNewOne) {
+    const JSON user = storeTourist();
+    service().expireToken(user["token"].stringValue());
+    const Answer expired = await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
+    ASSERT_TRUE(expired.error.has_value());
+    EXPECT_GE(expired.error->code, 70001);
+    EXPECT_LE(expired.error->code, 79999);
+    settleRenewal();
+
+    const JSON renewed = JSON::parse(UserDefaults::standard().stringForKey("login").value_or(""));
+    ASSERT_NE(renewed["token"].stringValue(), user["token"].stringValue());
+    service().clearRequests();
+    const Answer after = await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
+    EXPECT_FALSE(after.error.has_value());
+    EXPECT_EQ(apiRequests().back().header("Authorization"), "Bearer " + renewed["token"].stringValue());
+}

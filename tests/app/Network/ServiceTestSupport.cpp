@@ -1,0 +1,151 @@
+#include "tests/app/Network/ServiceTestSupport.h"
+
+#include "app/Network/ServiceConfiguration.h"
+#include "app/Network/appLink.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/Foundation/UserDefaults.h"
+#include "platform/QMUIKit/QMUITips.h"
+#include "tests/support/TestSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
+
+namespace networktest {
+namespace {
+
+std::filesystem::path sharedMediaDir() {
+    const char* build = std::getenv("ORVEX_BUILD_DIR");
+    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
+                            : testsupport::dataRoot() / "devservice-media";
+}
+
+} // namespace
+
+ConsoleCapture::ConsoleCapture() : file_(testsupport::freshFolder("console") / "stdout.txt") {
+    std::fflush(stdout);
+    const int capture = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (capture < 0) {
+        ADD_FAILURE() << "cannot capture the console";
+        return;
+    }
+    savedStdout_ = ::dup(STDOUT_FILENO);
+    ::dup2(capture, STDOUT_FILENO);
+    ::close(capture);
+}
+
+ConsoleCapture::~ConsoleCapture() {
+    if (savedStdout_ < 0) {
+        return;
+    }
+    std::fflush(stdout);
+    ::dup2(savedStdout_, STDOUT_FILENO);
+    ::close(savedStdout_);
+    // What was captured goes on to the console after all (test failures among it).
+    for (const auto& line : lines()) {
+        std::printf("%s\n", line.c_str());
+    }
+    std::fflush(stdout);
+}
+
+std::vector<std::string> ConsoleCapture::lines() const {
+    std::fflush(stdout);
+    std::vector<std::string> lines;
+    std::ifstream text(file_);
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool ConsoleCapture::waitFor(const std::string& line, double seconds) const {
+    return RunLoop::main().runUntil(
+        [&] {
+            const auto current = lines();
+            return std::find(current.begin(), current.end(), line) != current.end();
+        },
+        seconds);
+}
+
+void ServiceTest::SetUp() {
+    testsupport::useVirtualClock();
+    DevService::Options options;
+    options.dataDir = testsupport::freshFolder("devservice");
+    options.mediaDir = sharedMediaDir();
+    service_ = std::make_unique<DevService>(options);
+    ASSERT_TRUE(service_->start()) << service_->lastError();
+    service_->writeClientConfiguration(ServiceConfiguration::file());
+    ServiceConfiguration::setCurrent(ServiceConfiguration::load());
+    {
+        // Launch's probe finds nothing (its public host is unknown to the service's
+        // resolver); it ends before the test begins so that its lines stay out of it.
+        ConsoleCapture console;
+        std::make_shared<appLink>()->allLinkInAppDoH();
+        ASSERT_TRUE(console.waitFor("waiting or failed"));
+    }
+    UserDefaults::standard().removeObject("login");
+    QMUITips::hideAllTips();
+}
+
+void ServiceTest::TearDown() {
+    service_->stop();
+    QMUITips::hideAllTips();
+}
+
+Answer ServiceTest::await(const std::function<void(KKriplog::Completion)>& send) {
+    Answer answer;
+    send([&answer](std::optional<JSON> json, std::optional<NSError> error) {
+        answer.json = std::move(json);
+        answer.error = std::move(error);
+        ++answer.calls;
+    });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return answer.calls > 0; }, 60));
+    return answer;
+}
+
+std::vector<devservice::RecordedRequest> ServiceTest::apiRequests() const {
+    std::vector<devservice::RecordedRequest> requests;
+    for (auto& request : service_->requests()) {
+        if (request.path != "/dns-query") {
+            requests.push_back(std::move(request));
+        }
+    }
+    return requests;
+}
+
+std::vector<devservice::RecordedRequest> ServiceTest::dnsRequests() const {
+    std::vector<devservice::RecordedRequest> requests;
+    for (auto& request : service_->requests()) {
+        if (request.path == "/dns-query") {
+            requests.push_back(std::move(request));
+        }
+    }
+    return requests;
+}
+
+void ServiceTest::answer(const std::string& path, const std::string& body, int status) {
+    devservice::Fault fault;
+    fault.status = status;
+    fault.rawBody = body;
+    service_->setFault(path, fault);
+}
+
+JSON ServiceTest::storeTourist() {
+    const Answer signedIn = await([](auto done) { apiClient.touristLogin("0", done); });
+    EXPECT_FALSE(signedIn.error.has_value());
+    const JSON user = signedIn.json.value_or(JSON());
+    storeLogin(user.rawString());
+    return user;
+}
+
+void ServiceTest::storeLogin(const std::string& text) { UserDefaults::standard().setString("login", text); }
+
+std::string envelope(std::int64_t code, const std::string& message, const std::string& dataJSON) {
+    return "{\"code\":" + std::to_string(code) + ",\"message\":" + JSON(JSON::Storage(message)).rawString() +
+           ",\"data\":" + dataJSON + "}";
+}
+
+} // namespace networktest
