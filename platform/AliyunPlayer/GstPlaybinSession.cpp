@@ -54,7 +54,7 @@ double seconds(gint64 time) { return static_cast<double>(time) / static_cast<dou
 
 struct GstPlaybinSession::PictureSink {
     std::uint64_t generation = 0;
-    PostFrame postFrame;
+    std::function<void(std::uint64_t, std::shared_ptr<VideoFrame>)> postFrame;
     VideoFramePool pool; // streaming thread only
     std::atomic<int> width{0};
     std::atomic<int> height{0};
@@ -111,12 +111,6 @@ GstPlaybinSession::GstPlaybinSession(Options options, std::function<void()> wake
 
 GstPlaybinSession::~GstPlaybinSession() { tearDown(); }
 
-void GstPlaybinSession::setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd) {
-    postState_ = std::move(state);
-    postFrame_ = std::move(frame);
-    postSeekEnd_ = std::move(seekEnd);
-}
-
 void GstPlaybinSession::start() {
     initialiseGStreamer();
     startError_ = initialisationError();
@@ -156,7 +150,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     gst_caps_unref(caps);
     pictures_ = std::make_unique<PictureSink>();
     pictures_->generation = generation_;
-    pictures_->postFrame = postFrame_;
+    pictures_->postFrame = outlets_.frame;
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &PictureSink::preroll;
     callbacks.new_sample = &PictureSink::sample;
@@ -272,11 +266,11 @@ void GstPlaybinSession::setVolume(double volume, bool muted) {
 void GstPlaybinSession::seek(std::uint64_t seekId, double target) {
     endSeek(false);
     if (pipeline_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
-        postSeekEnd_(seekId, false);
+        outlets_.seekEnd(seekId, false);
         return;
     }
     if (!seekPipeline(target)) {
-        postSeekEnd_(seekId, false);
+        outlets_.seekEnd(seekId, false);
         return;
     }
     seekId_ = seekId;
@@ -437,13 +431,13 @@ void GstPlaybinSession::publish() {
     }
     published_ = state_;
     hasPublished_ = true;
-    postState_(generation_, state_);
+    outlets_.state(generation_, state_);
 }
 
 void GstPlaybinSession::endSeek(bool finished) {
     if (seekId_ == 0) {
         return;
     }
-    postSeekEnd_(seekId_, finished);
+    outlets_.seekEnd(seekId_, finished);
     seekId_ = 0;
 }

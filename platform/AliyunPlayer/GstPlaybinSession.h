@@ -21,14 +21,11 @@ public:
         std::filesystem::path certificateAuthorityFile;
         bool audioOutput = true;
     };
-    using PostState = std::function<void(std::uint64_t, const MediaEngineState&)>;
-    using PostFrame = std::function<void(std::uint64_t, std::shared_ptr<VideoFrame>)>;
-    using PostSeekEnd = std::function<void(std::uint64_t, bool)>;
 
     GstPlaybinSession(Options options, std::function<void()> wakeUp);
     ~GstPlaybinSession();
 
-    void setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd);
+    void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
 
     // Makes sure GStreamer is initialised; on failure every later load fails.
     void start();
@@ -63,9 +60,7 @@ private:
 
     Options options_;
     std::function<void()> wakeUp_;
-    PostState postState_;
-    PostFrame postFrame_;
-    PostSeekEnd postSeekEnd_;
+    MediaEngineOutlets outlets_;
     std::string startError_;
 
     GstElement* pipeline_ = nullptr;

@@ -85,6 +85,27 @@ MediaEngine::MediaEngine() : mailbox_(std::make_shared<Mailbox>()) {
 
 MediaEngine::~MediaEngine() { mailbox_->owner_ = nullptr; }
 
+MediaEngineOutlets MediaEngine::outlets() const {
+    std::weak_ptr<Mailbox> box = mailbox_;
+    MediaEngineOutlets outlets;
+    outlets.state = [box](std::uint64_t generation, const MediaEngineState& state) {
+        if (auto mailbox = box.lock()) {
+            mailbox->postState(generation, state);
+        }
+    };
+    outlets.frame = [box](std::uint64_t generation, std::shared_ptr<VideoFrame> frame) {
+        if (auto mailbox = box.lock()) {
+            mailbox->postFrame(generation, std::move(frame));
+        }
+    };
+    outlets.seekEnd = [box](std::uint64_t seekId, bool finished) {
+        if (auto mailbox = box.lock()) {
+            mailbox->postSeekEnd(seekId, finished);
+        }
+    };
+    return outlets;
+}
+
 void MediaEngine::deliver() {
     const std::shared_ptr<Mailbox> box = mailbox_;
     std::optional<MediaEngineState> state;

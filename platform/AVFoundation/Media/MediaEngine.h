@@ -52,6 +52,17 @@ struct MediaEngineState {
 
 class MediaEngine;
 
+// How an engine's own threads hand what they see to the main thread; callable from any
+// thread, and harmless once the engine is gone.
+struct MediaEngineOutlets {
+    // The state seen for load `generation`.
+    std::function<void(std::uint64_t generation, const MediaEngineState& state)> state;
+    // A new picture of load `generation`.
+    std::function<void(std::uint64_t generation, std::shared_ptr<VideoFrame> frame)> frame;
+    // The end of seek `seekId`.
+    std::function<void(std::uint64_t seekId, bool finished)> seekEnd;
+};
+
 // Hears from an engine, on the main thread.
 class MediaEngineClient {
 public:
@@ -99,14 +110,24 @@ public:
     std::shared_ptr<const VideoFrame> latestFrame() const { return frame_; }
 
 protected:
-    // What the engine's threads hand to the main thread.
+    // Where the subclass's threads report to.
+    MediaEngineOutlets outlets() const;
+
+    // Work of the subclass, called on the main thread after the shared bookkeeping.
+    virtual void performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) = 0;
+    virtual void performStop(std::uint64_t generation) = 0;
+    virtual void performSetPaused(bool paused) = 0;
+    virtual void performSetRate(double rate) = 0;
+    virtual void performSetVolume(double volume, bool muted) = 0;
+    virtual void performSeek(std::uint64_t seekId, double seconds) = 0;
+
+private:
+    // What the engine's threads hand to the main thread, delivered in one main-queue task
+    // however much arrives before it runs.
     class Mailbox {
     public:
-        // The state seen for load `generation` (from any thread).
         void postState(std::uint64_t generation, const MediaEngineState& state);
-        // A new picture of load `generation` (from any thread).
         void postFrame(std::uint64_t generation, std::shared_ptr<VideoFrame> frame);
-        // The end of seek `seekId` (from any thread).
         void postSeekEnd(std::uint64_t seekId, bool finished);
 
     private:
@@ -124,17 +145,6 @@ protected:
         std::vector<std::pair<std::uint64_t, bool>> seekEnds_;
     };
 
-    // Work of the subclass, called on the main thread after the shared bookkeeping.
-    virtual void performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) = 0;
-    virtual void performStop(std::uint64_t generation) = 0;
-    virtual void performSetPaused(bool paused) = 0;
-    virtual void performSetRate(double rate) = 0;
-    virtual void performSetVolume(double volume, bool muted) = 0;
-    virtual void performSeek(std::uint64_t seekId, double seconds) = 0;
-
-    const std::shared_ptr<Mailbox>& mailbox() const { return mailbox_; }
-
-private:
     void deliver();
     void finishSeek(std::uint64_t seekId, bool finished);
     void abandonSeeks();

@@ -17,23 +17,7 @@ MpvEngine::MpvEngine() {
     worker_ = std::make_unique<WorkerThread>(idleSeconds);
     WorkerThread* worker = worker_.get();
     session_ = std::make_shared<MpvSession>(std::move(options), [worker] { worker->wake(); });
-    std::weak_ptr<Mailbox> box = mailbox();
-    session_->setOutlets(
-        [box](std::uint64_t generation, const MediaEngineState& state) {
-            if (auto mailbox = box.lock()) {
-                mailbox->postState(generation, state);
-            }
-        },
-        [box](std::uint64_t generation, std::shared_ptr<VideoFrame> frame) {
-            if (auto mailbox = box.lock()) {
-                mailbox->postFrame(generation, std::move(frame));
-            }
-        },
-        [box](std::uint64_t seekId, bool finished) {
-            if (auto mailbox = box.lock()) {
-                mailbox->postSeekEnd(seekId, finished);
-            }
-        });
+    session_->setOutlets(outlets());
     MpvSession* session = session_.get();
     worker_->launch([session] { session->start(); }, [session] { session->step(); },
                     [session] { session->finish(); });

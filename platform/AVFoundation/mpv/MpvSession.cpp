@@ -85,12 +85,6 @@ std::string decimal(double value) {
 MpvSession::MpvSession(Options options, std::function<void()> wakeUp)
     : options_(std::move(options)), wakeUp_(std::move(wakeUp)) {}
 
-void MpvSession::setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd) {
-    postState_ = std::move(state);
-    postFrame_ = std::move(frame);
-    postSeekEnd_ = std::move(seekEnd);
-}
-
 void MpvSession::start() {
     handle_ = mpv_create();
     if (handle_ == nullptr) {
@@ -274,7 +268,7 @@ void MpvSession::setVolume(double volume, bool muted) {
 void MpvSession::seek(std::uint64_t seekId, double seconds) {
     endSeek(false);
     if (handle_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
-        postSeekEnd_(seekId, false);
+        outlets_.seekEnd(seekId, false);
         return;
     }
     seekId_ = seekId;
@@ -479,7 +473,7 @@ void MpvSession::render() {
         framePending_ = false;
         redrawPending_ = false;
         if (entryActive_) {
-            postFrame_(generation_, std::move(frame));
+            outlets_.frame(generation_, std::move(frame));
         }
     }
 }
@@ -524,14 +518,14 @@ void MpvSession::publish() {
     }
     published_ = state_;
     hasPublished_ = true;
-    postState_(generation_, state_);
+    outlets_.state(generation_, state_);
 }
 
 void MpvSession::endSeek(bool finished) {
     if (seekId_ == 0) {
         return;
     }
-    postSeekEnd_(seekId_, finished);
+    outlets_.seekEnd(seekId_, finished);
     seekId_ = 0;
     seekAcknowledged_ = false;
 }

@@ -38,10 +38,7 @@ public:
     void setVolume(double volume, bool muted);
     void seek(std::uint64_t seekId, double seconds);
 
-    using PostState = std::function<void(std::uint64_t, const MediaEngineState&)>;
-    using PostFrame = std::function<void(std::uint64_t, std::shared_ptr<VideoFrame>)>;
-    using PostSeekEnd = std::function<void(std::uint64_t, bool)>;
-    void setOutlets(PostState state, PostFrame frame, PostSeekEnd seekEnd);
+    void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
 
 private:
     void sendLoad(const MediaRequest& request);
@@ -60,9 +57,7 @@ private:
 
     Options options_;
     std::function<void()> wakeUp_;
-    PostState postState_;
-    PostFrame postFrame_;
-    PostSeekEnd postSeekEnd_;
+    MediaEngineOutlets outlets_;
 
     mpv_handle* handle_ = nullptr;
     mpv_render_context* renderer_ = nullptr;
