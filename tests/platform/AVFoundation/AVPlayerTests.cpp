@@ -1,6 +1,7 @@
 #include "platform/AVFoundation/AVPlayer.h"
 #include "platform/Foundation/NotificationCenter.h"
 #include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +65,7 @@ TEST_F(AVPlayerTest, RefusesAddressesThatAreNeitherNetworkNorFile) {
 // A network playlist may name only network segments: one that names a local file (here
 // a perfectly playable one) must fail rather than play it.
 TEST_F(AVPlayerTest, RefusesLocalSegmentsNamedByANetworkPlaylist) {
-    const std::filesystem::path nested = folder_.parent_path() / "nested";
-    std::filesystem::create_directories(nested);
+    const std::filesystem::path nested = testsupport::freshFolder("nested");
     std::ofstream playlist(nested / "index.m3u8");
     playlist << "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n";
     for (int i = 0; i < 3; ++i) {

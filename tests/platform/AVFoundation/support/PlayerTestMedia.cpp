@@ -9,28 +9,53 @@
 #include <chrono>
 #include <cctype>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace playertest {
 
-std::filesystem::path hlsStream(const std::string& name, int seconds) {
-    static std::mutex mutex;
-    static std::map<std::string, std::filesystem::path> made;
-    std::lock_guard lock(mutex);
-    if (auto found = made.find(name); found != made.end()) {
-        return found->second;
-    }
-    const std::filesystem::path folder = testsupport::freshFolder("media-" + name);
-    const std::string duration = std::to_string(seconds);
+namespace {
+
+bool makeHls(const std::filesystem::path& folder, int seconds) {
     const std::string command =
         "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=320x180:rate=25 -f lavfi -i sine=frequency=440 -t " +
-        duration + " -c:v libx264 -preset ultrafast -g 25 -keyint_min 25 -sc_threshold 0 -pix_fmt yuv420p -c:a aac " +
+        std::to_string(seconds) +
+        " -c:v libx264 -preset ultrafast -g 25 -keyint_min 25 -sc_threshold 0 -pix_fmt yuv420p -c:a aac " +
         "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename '" + (folder / "segment%d.ts").string() + "' '" +
         (folder / "index.m3u8").string() + "'";
-    if (std::system(command.c_str()) != 0) {
+    return std::system(command.c_str()) == 0;
+}
+
+// Streams are kept in the build folder between test processes (made once per build);
+// without one, in the process's own data root.
+std::filesystem::path streamsFolder() {
+    const char* build = std::getenv("ORVEX_BUILD_DIR");
+    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "player-streams-v1"
+                            : testsupport::dataRoot() / "player-streams";
+}
+
+} // namespace
+
+std::filesystem::path hlsStream(const std::string& name, int seconds) {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const std::filesystem::path folder = streamsFolder() / (name + "-" + std::to_string(seconds));
+    std::error_code error;
+    if (std::filesystem::exists(folder / "index.m3u8", error)) {
+        return folder;
+    }
+    // Made beside its place and renamed into it, so that a process running at the same
+    // time never sees half a stream; the first rename wins.
+    std::filesystem::create_directories(streamsFolder(), error);
+    const std::filesystem::path making = streamsFolder() / (name + ".making." + std::to_string(::getpid()));
+    std::filesystem::remove_all(making, error);
+    std::filesystem::create_directories(making, error);
+    if (!makeHls(making, seconds)) {
+        std::filesystem::remove_all(making, error);
         return {};
     }
-    made.emplace(name, folder);
-    return folder;
+    std::filesystem::rename(making, folder, error);
+    std::filesystem::remove_all(making, error);
+    return std::filesystem::exists(folder / "index.m3u8", error) ? folder : std::filesystem::path{};
 }
 
 MediaOrigin::MediaOrigin(std::filesystem::path root) : server_(std::make_unique<httplib::Server>()) {

@@ -15,9 +15,10 @@ class Server;
 
 namespace playertest {
 
-// A short HLS stream made once per test process with the ffmpeg tool: a moving test
-// picture (never black) with a tone, `seconds` long in segments of one second, in
-// `folder`/index.m3u8. Answers the folder, or an empty path when ffmpeg failed.
+// A short HLS stream made with the ffmpeg tool (once per build): a moving test picture
+// (never black) with a tone, `seconds` long in segments of one second, in
+// `folder`/index.m3u8. Answers the folder (which holds nothing else), or an empty path
+// when ffmpeg failed.
 std::filesystem::path hlsStream(const std::string& name, int seconds);
 
 // A media origin on 127.0.0.1 serving one folder (with Range requests), remembering
