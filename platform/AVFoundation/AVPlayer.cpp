@@ -238,6 +238,12 @@ void AVPlayer::engineStateDidChange(MediaEngine& engine) {
         item_->ended_ = state.ended;
         changes |= AVPlayerChangeTimeControlStatus;
     }
+    if (reachedEnd && playing_) {
+        // At the end of its item the player pauses, as the platform's player does.
+        playing_ = false;
+        engine.setPaused(true);
+        changes |= AVPlayerChangeRate;
+    }
     auto item = item_;
     if (changes != 0) {
         notify(changes);

@@ -43,7 +43,7 @@ public:
     // Starts opening `item` (paused unless the rate is above 0), replacing the current one.
     void replaceCurrentItemWithPlayerItem(std::shared_ptr<AVPlayerItem> item);
 
-    // Plays at the default rate.
+    // Plays at the default rate. The player pauses by itself when its item ends.
     void play();
     void pause();
     // 0 while paused, else the playback rate.

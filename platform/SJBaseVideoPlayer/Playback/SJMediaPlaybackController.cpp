@@ -131,11 +131,9 @@ void SJMediaPlaybackController::replay() {
         return;
     }
     everPlayed_ = true;
-    const bool wasPaused = paused_;
+    // Also when not paused: an engine may have paused itself at the end.
     paused_ = false;
-    if (wasPaused) {
-        applyPaused(false);
-    }
+    applyPaused(false);
     if (assetStatus_ == SJAssetStatusFailed || !engineLoaded_) {
         open(0);
         return;

@@ -47,7 +47,14 @@ TEST_F(AVPlayerTest, PlaysALocalFileToItsEndAndPostsTheEndNotification) {
     EXPECT_TRUE(sawFrame);
     EXPECT_FALSE(frameBlank);
     EXPECT_EQ(player->timeControlStatus(), AVPlayerTimeControlStatusPaused);
+    EXPECT_EQ(player->rate(), 0.0);
     EXPECT_EQ(player->volume(), 0.0f);
+
+    // Seeking back and playing again plays the item once more.
+    endedItem.reset();
+    player->seekToTime(1.0);
+    player->play();
+    ASSERT_TRUE(playertest::waitFor([&] { return endedItem != nullptr; }));
 }
 
 TEST_F(AVPlayerTest, RefusesAddressesThatAreNeitherNetworkNorFile) {
