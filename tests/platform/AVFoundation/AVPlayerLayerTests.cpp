@@ -72,4 +72,30 @@ TEST_F(AVPlayerLayerTest, ForgetsThePictureWhenThePlayerLosesItsItem) {
     EXPECT_EQ(layer_->videoRect().size.width, 0);
 }
 
+TEST(VideoFrameLayer, StretchesAPictureHandedToItOverItsBounds) {
+    auto frame = VideoFrame::make(4, 2);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            frame->pixels()[y * frame->stride() + x * 4 + 2] = 0xff; // red
+        }
+    }
+    EXPECT_FALSE(frame->isBlank());
+    auto layer = std::make_shared<VideoFrameLayer>();
+    layer->setFrame(CGRect{{0, 0}, {10, 10}});
+    layer->setVideoGravity(AVLayerVideoGravityResize);
+    EXPECT_FALSE(layer->isReadyForDisplay());
+    layer->setVideoFrame(frame);
+    EXPECT_EQ(layer->videoRect().size.width, 10);
+    EXPECT_EQ(layer->videoRect().size.height, 10);
+
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 10, 10);
+    cairo_t* context = cairo_create(surface);
+    layer->renderInContext(context);
+    cairo_destroy(context);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{9, 9}, std::pair{5, 1}}) {
+        EXPECT_FALSE(isBlack(surface, x, y)) << x << "," << y;
+    }
+    cairo_surface_destroy(surface);
+}
+
 } // namespace
