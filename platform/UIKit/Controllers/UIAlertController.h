@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/UIKit/Controllers/UIViewController.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class UIAlertCardView;
+
+enum class UIAlertControllerStyle { actionSheet = 0, alert = 1 };
+enum class UIAlertActionStyle { defaultStyle = 0, cancel = 1, destructive = 2 };
+
+// One button of an alert: its title, its look (cancel titles are bold, destructive ones
+// red) and what it does once the alert is gone.
+class UIAlertAction {
+public:
+    using Handler = std::function<void(UIAlertAction& action)>;
+
+    static std::shared_ptr<UIAlertAction> actionWithTitle(const std::string& title, UIAlertActionStyle style,
+                                                          Handler handler = nullptr);
+    UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler);
+
+    const std::string& title() const { return title_; }
+    UIAlertActionStyle style() const { return style_; }
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+    const Handler& handler() const { return handler_; }
+
+private:
+    std::string title_;
+    UIAlertActionStyle style_;
+    Handler handler_;
+    bool enabled_ = true;
+};
+
+// A message with buttons, over the dimmed screen: a card in the middle (alert) or at the
+// bottom (action sheet). Present it with presentViewController; tapping a button
+// dismisses the alert and then runs the button's handler. In an action sheet a tap on the
+// dimmed area counts as its cancel button (if it has one).
+class UIAlertController : public UIViewController {
+public:
+    static std::shared_ptr<UIAlertController> alertControllerWithTitle(std::optional<std::string> title,
+                                                                       std::optional<std::string> message,
+                                                                       UIAlertControllerStyle preferredStyle);
+    UIAlertController(std::optional<std::string> title, std::optional<std::string> message,
+                      UIAlertControllerStyle preferredStyle);
+    ~UIAlertController() override;
+
+    const std::optional<std::string>& alertTitle() const { return alertTitle_; }
+    const std::optional<std::string>& message() const { return message_; }
+    UIAlertControllerStyle preferredStyle() const { return preferredStyle_; }
+
+    // Actions appear in the order added; an alert with two shows them side by side.
+    void addAction(std::shared_ptr<UIAlertAction> action);
+    const std::vector<std::shared_ptr<UIAlertAction>>& actions() const { return actions_; }
+
+    // Dismisses the alert, then runs the action's handler (what a tap on its button does).
+    void performAction(const std::shared_ptr<UIAlertAction>& action);
+
+    void viewDidLoad() override;
+    void viewWillLayoutSubviews() override;
+
+protected:
+    std::shared_ptr<UIPresentationController>
+    presentationControllerForPresentation(const std::shared_ptr<UIViewController>& presenting) override;
+
+private:
+    void dimmingTapped();
+
+    std::optional<std::string> alertTitle_;
+    std::optional<std::string> message_;
+    UIAlertControllerStyle preferredStyle_;
+    std::vector<std::shared_ptr<UIAlertAction>> actions_;
+    std::shared_ptr<UIAlertCardView> card_;
+    bool performing_ = false;
+};
