@@ -24,6 +24,11 @@ struct SJPlayerEventInfo {
     double currentTime = 0;
     double duration = 0;
     SJAssetStatus assetStatus = SJAssetStatusUnknown;
+
+    // What a player playing through `controller` tells: its media and where it is.
+    static SJPlayerEventInfo of(const SJMediaPlaybackController& controller) {
+        return {controller.media(), controller.currentTime(), controller.duration(), controller.assetStatus()};
+    }
 };
 
 // Where players tell what happens to them (each player forwards its own events here),

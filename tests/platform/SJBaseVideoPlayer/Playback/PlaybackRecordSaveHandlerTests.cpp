@@ -135,10 +135,7 @@ public:
     bool finished = false;
 
 private:
-    void post(SJPlayerEvent event) {
-        SJPlayerEventCenter::shared().post(
-            event, {asset_, controller_->currentTime(), controller_->duration(), controller_->assetStatus()});
-    }
+    void post(SJPlayerEvent event) { SJPlayerEventCenter::shared().post(event, SJPlayerEventInfo::of(*controller_)); }
 
     std::shared_ptr<SJVideoPlayerURLAsset> asset_;
     SJMediaPlaybackController* controller_ = nullptr;
