@@ -153,6 +153,8 @@ void MpvSession::start() {
     if (mpv_render_context_create(&renderer_, handle_, parameters) < 0) {
         renderer_ = nullptr;
         startError_ = "the media engine's picture renderer could not start";
+        mpv_terminate_destroy(handle_);
+        handle_ = nullptr;
         return;
     }
     mpv_render_context_set_update_callback(
@@ -178,6 +180,7 @@ void MpvSession::finish() {
 
 void MpvSession::step() {
     if (handle_ == nullptr) {
+        publish();
         return;
     }
     for (;;) {
