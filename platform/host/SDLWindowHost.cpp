@@ -1,0 +1,279 @@
+#include "platform/host/SDLWindowHost.h"
+
+#include "platform/Foundation/Log.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/QuartzCore/CAAnimationRegistry.h"
+#include "platform/UIKit/UIScreen.h"
+#include "platform/UIKit/UIWindow.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+// Points a wheel notch scrolls.
+constexpr CGFloat kWheelStep = 40;
+constexpr double kFrameInterval = 1.0 / 60;
+
+double seconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::shared_ptr<UIWindow> inputWindow() {
+    auto windows = UIWindow::windows();
+    if (auto key = UIWindow::keyWindow(); key && !key->isHidden()) {
+        // Input goes to the topmost visible window, which is the key window unless an
+        // alert-level window lies above it.
+        if (!windows.empty() && windows.back()->windowLevel() > key->windowLevel()) {
+            return windows.back();
+        }
+        return key;
+    }
+    return windows.empty() ? nullptr : windows.back();
+}
+
+} // namespace
+
+SDLWindowHost::SDLWindowHost(const Options& options) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        consoleLog(std::string("[Host] SDL could not start: ") + SDL_GetError());
+        return;
+    }
+    const CGSize points = UIScreen::mainScreen().bounds().size;
+    double scale = options.windowScale;
+    if (scale <= 0) {
+        SDL_DisplayMode mode;
+        const double screenScale = UIScreen::mainScreen().scale();
+        scale = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h >= points.height * screenScale + 80 ? screenScale : 1;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    window_ = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               static_cast<int>(std::lround(points.width * scale)),
+                               static_cast<int>(std::lround(points.height * scale)),
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (window_ == nullptr) {
+        consoleLog(std::string("[Host] The window could not be made: ") + SDL_GetError());
+        return;
+    }
+    context_ = SDL_GL_CreateContext(window_);
+    if (context_ == nullptr) {
+        consoleLog(std::string("[Host] No OpenGL context: ") + SDL_GetError());
+        return;
+    }
+    SDL_GL_MakeCurrent(window_, context_);
+    SDL_GL_SetSwapInterval(options.vsync ? 1 : 0);
+    presenter_ = std::make_unique<GLPresenter>(renderer_.pixelWidth(), renderer_.pixelHeight());
+    // Text input starts switched on in SDL; it is only wanted while a text field edits.
+    SDL_StopTextInput();
+    wakeEvent_ = SDL_RegisterEvents(1);
+    const std::uint32_t wakeEvent = wakeEvent_;
+    RunLoop::main().setWakeUpHandler([wakeEvent] {
+        SDL_Event event{};
+        event.type = wakeEvent;
+        SDL_PushEvent(&event);
+    });
+}
+
+SDLWindowHost::~SDLWindowHost() {
+    RunLoop::main().setWakeUpHandler(nullptr);
+    presenter_.reset();
+    if (context_ != nullptr) {
+        SDL_GL_DeleteContext(context_);
+    }
+    if (window_ != nullptr) {
+        SDL_DestroyWindow(window_);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+CGPoint SDLWindowHost::toPoints(int x, int y) const {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    const CGSize points = UIScreen::mainScreen().bounds().size;
+    return {width > 0 ? x * points.width / width : 0, height > 0 ? y * points.height / height : 0};
+}
+
+void SDLWindowHost::handleEvent(const SDL_Event& event) {
+    auto window = inputWindow();
+    const double now = RunLoop::main().now();
+    switch (event.type) {
+    case SDL_QUIT:
+        running_ = false;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT && window) {
+            pointerDown_ = true;
+            pointer_ = toPoints(event.button.x, event.button.y);
+            window->handleTouch(UITouchPhase::began, pointer_, now);
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        pointer_ = toPoints(event.motion.x, event.motion.y);
+        if (pointerDown_ && window) {
+            window->handleTouch(UITouchPhase::moved, pointer_, now);
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT && pointerDown_) {
+            pointerDown_ = false;
+            pointer_ = toPoints(event.button.x, event.button.y);
+            if (window) {
+                window->handleTouch(UITouchPhase::ended, pointer_, now);
+            }
+        }
+        break;
+    case SDL_MOUSEWHEEL:
+        if (window) {
+            const int direction = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+            // Wheel up shows what lies above: the content offset decreases.
+            window->handleScroll(pointer_, -event.wheel.x * direction * kWheelStep,
+                                 -event.wheel.y * direction * kWheelStep);
+        }
+        break;
+    case SDL_TEXTINPUT:
+        if (window) {
+            window->handleMarkedText("");
+            window->handleTextInput(event.text.text);
+        }
+        break;
+    case SDL_TEXTEDITING:
+        if (window) {
+            window->handleMarkedText(event.edit.text);
+        }
+        break;
+    case SDL_KEYDOWN:
+        if (!window) {
+            break;
+        }
+        switch (event.key.keysym.sym) {
+        case SDLK_BACKSPACE:
+            window->handleDeleteBackward();
+            break;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            window->handleKeyCommand(UIKeyCommand::returnKey);
+            break;
+        case SDLK_ESCAPE:
+            window->handleKeyCommand(UIKeyCommand::escape);
+            break;
+        case SDLK_TAB:
+            window->handleKeyCommand(UIKeyCommand::tab);
+            break;
+        case SDLK_LEFT:
+            window->handleKeyCommand(UIKeyCommand::leftArrow);
+            break;
+        case SDLK_RIGHT:
+            window->handleKeyCommand(UIKeyCommand::rightArrow);
+            break;
+        case SDLK_UP:
+            window->handleKeyCommand(UIKeyCommand::upArrow);
+            break;
+        case SDLK_DOWN:
+            window->handleKeyCommand(UIKeyCommand::downArrow);
+            break;
+        case SDLK_HOME:
+            window->handleKeyCommand(UIKeyCommand::home);
+            break;
+        case SDLK_END:
+            window->handleKeyCommand(UIKeyCommand::end);
+            break;
+        case SDLK_DELETE:
+            window->handleKeyCommand(UIKeyCommand::deleteForward);
+            break;
+        default:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SDLWindowHost::updateTextInput() {
+    auto responder = UIResponder::currentFirstResponder();
+    const bool wanted = responder && responder->acceptsTextInput();
+    if (wanted != textInputOn_) {
+        textInputOn_ = wanted;
+        wanted ? SDL_StartTextInput() : SDL_StopTextInput();
+    }
+    if (wanted) {
+        // The input method's candidate window opens at the text being edited.
+        const CGRect area = responder->textInputRect();
+        const CGPoint origin = area.origin;
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(window_, &width, &height);
+        const double scale = width / UIScreen::mainScreen().bounds().size.width;
+        SDL_Rect rect{static_cast<int>(origin.x * scale), static_cast<int>(origin.y * scale),
+                      static_cast<int>(area.size.width * scale), static_cast<int>(area.size.height * scale)};
+        SDL_SetTextInputRect(&rect);
+    }
+}
+
+bool SDLWindowHost::presentFrame(bool force) {
+    const auto changed = renderer_.renderFrame();
+    if (changed.empty() && !force) {
+        return false;
+    }
+    presenter_->upload(renderer_.surface(), changed);
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window_, &width, &height);
+    presenter_->draw(width, height, underlay_);
+    return true;
+}
+
+bool SDLWindowHost::pumpOnce() {
+    if (!isOpen()) {
+        return false;
+    }
+    // Wait for input, due work or the next frame of an animation, whichever comes first.
+    const bool animating = CAAnimationRegistry::hasRunningAnimations();
+    double wait = RunLoop::main().secondsUntilNextTask();
+    if (animating) {
+        wait = std::max(0.0, frameStarted_ + kFrameInterval - seconds());
+    }
+    SDL_Event event;
+    const int timeout = wait < 0 ? 250 : static_cast<int>(std::ceil(std::min(wait, 0.25) * 1000));
+    if (SDL_WaitEventTimeout(&event, timeout) != 0) {
+        handleEvent(event);
+        while (SDL_PollEvent(&event) != 0) {
+            handleEvent(event);
+        }
+    }
+    RunLoop::main().runPending();
+    updateTextInput();
+    frameStarted_ = seconds();
+    if (!presentFrame(false)) {
+        return false;
+    }
+    SDL_GL_SwapWindow(window_);
+    return true;
+}
+
+void SDLWindowHost::run() {
+    running_ = isOpen();
+    while (running_) {
+        pumpOnce();
+    }
+}
+
+bool SDLWindowHost::writeScreenshot(const std::string& path) {
+    if (!isOpen()) {
+        return false;
+    }
+    RunLoop::main().runPending();
+    presentFrame(true);
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window_, &width, &height);
+    cairo_surface_t* frame = presenter_->readFrame(width, height);
+    const bool written = cairo_surface_write_to_png(frame, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(frame);
+    SDL_GL_SwapWindow(window_);
+    return written;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/host/GLPresenter.h"
+#include "platform/host/ScreenRenderer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+union SDL_Event;
+
+// The interface in a phone-shaped desktop window. The main run loop runs here: SDL
+// events become touches (mouse), scrolling (wheel), text and keys; run-loop work posted
+// from other threads wakes the loop through an SDL event; frames are drawn when
+// something changed and paced by the display while animations run. The screen image is
+// shown through OpenGL, and only its changed parts are uploaded.
+class SDLWindowHost {
+public:
+    struct Options {
+        std::string title = "Orvex";
+        // Window pixels per point; 0 picks the screen's scale when the display is large
+        // enough for it, else 1. The image is always drawn at the screen's scale.
+        double windowScale = 0;
+        bool vsync = true;
+    };
+
+    explicit SDLWindowHost(const Options& options);
+    ~SDLWindowHost();
+    SDLWindowHost(const SDLWindowHost&) = delete;
+    SDLWindowHost& operator=(const SDLWindowHost&) = delete;
+
+    // Whether the window and its OpenGL context were made (the reason is logged if not).
+    bool isOpen() const { return window_ != nullptr && presenter_ && presenter_->isReady(); }
+    // Runs until the window is closed or stop() is called.
+    void run();
+    void stop() { running_ = false; }
+    // Handles waiting events, runs due tasks and draws a frame if anything changed;
+    // answers whether a frame was presented.
+    bool pumpOnce();
+    // Draws the current frame and writes what the window shows as a PNG.
+    bool writeScreenshot(const std::string& path);
+    // Video (or anything else) drawn under the interface each frame.
+    void setUnderlay(GLPresenter::Underlay underlay) { underlay_ = std::move(underlay); }
+    const ScreenRenderer& screen() const { return renderer_; }
+    SDL_Window* window() const { return window_; }
+
+private:
+    void handleEvent(const SDL_Event& event);
+    bool presentFrame(bool force);
+    void updateTextInput();
+    CGPoint toPoints(int x, int y) const;
+
+    ScreenRenderer renderer_;
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;
+    std::unique_ptr<GLPresenter> presenter_;
+    GLPresenter::Underlay underlay_;
+    std::uint32_t wakeEvent_ = 0;
+    bool running_ = false;
+    bool pointerDown_ = false;
+    bool textInputOn_ = false;
+    CGPoint pointer_;
+    double frameStarted_ = 0;
+};

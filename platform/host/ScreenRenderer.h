@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/QuartzCore/LayerCompositor.h"
+
+#include <cairo.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CALayer;
+class UIWindow;
+
+// Draws the screen: lays out every visible window, stacks their layers by window level
+// on one screen layer and brings a compositor image of it up to date. Both hosts draw
+// through it, so a window shows the same pixels headless and on the desktop.
+class ScreenRenderer {
+public:
+    // An image of the main screen at the screen's scale.
+    ScreenRenderer();
+    ~ScreenRenderer();
+    ScreenRenderer(const ScreenRenderer&) = delete;
+    ScreenRenderer& operator=(const ScreenRenderer&) = delete;
+
+    // Lays out and draws what changed; answers the repainted pixel rectangles.
+    std::vector<cairo_rectangle_int_t> renderFrame();
+    // The screen image (premultiplied ARGB32, transparent where no window draws).
+    cairo_surface_t* surface() const { return compositor_.surface(); }
+    int pixelWidth() const { return compositor_.pixelWidth(); }
+    int pixelHeight() const { return compositor_.pixelHeight(); }
+    double scale() const { return compositor_.scale(); }
+    // Draws the current frame and writes it as a PNG; answers whether the file was written.
+    bool writePNG(const std::string& path);
+
+private:
+    void stackWindows();
+
+    std::shared_ptr<CALayer> screen_;
+    std::vector<std::weak_ptr<UIWindow>> stacked_;
+    LayerCompositor compositor_;
+};

@@ -1,0 +1,236 @@
+#include "platform/Foundation/RunLoop.h"
+#include "platform/QuartzCore/CAGradientLayer.h"
+#include "platform/UIKit/UIControl.h"
+#include "platform/UIKit/UILabel.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/host/SDLWindowHost.h"
+#include "tests/platform/QuartzCore/PixelProbe.h"
+#include "tests/support/TestSupport.h"
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <csignal>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// A private X server for the duration of a test.
+class XvfbServer {
+public:
+    XvfbServer() {
+        for (int display = 90; display < 190; ++display) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+            const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
+            if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) {
+                continue;
+            }
+            const std::string name = ":" + std::to_string(display);
+            const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+            if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+                pid_ = 0;
+                return;
+            }
+            for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                    pid_ = 0;
+                    break;
+                }
+            }
+            if (pid_ != 0 && std::filesystem::exists(socket)) {
+                display_ = name;
+                return;
+            }
+        }
+    }
+    ~XvfbServer() {
+        if (pid_ != 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = 0;
+    std::string display_;
+};
+
+std::shared_ptr<UIWindow> buildScreen() {
+    auto window = std::make_shared<UIWindow>();
+    window->setBackgroundColor(UIColor::colorWithRed(28 / 255.0, 27 / 255.0, 32 / 255.0, 1));
+    auto card = std::make_shared<UIView>(CGRectMake(20, 40, 160, 100));
+    card->setBackgroundColor(UIColor::colorWithRed(40 / 255.0, 39 / 255.0, 44 / 255.0, 1));
+    card->layer()->setCornerRadius(12);
+    card->setClipsToBounds(true);
+    auto gradient = CAGradientLayer::layer();
+    gradient->setFrame(CGRectMake(0, 0, 160, 100));
+    gradient->setColors({UIColor::colorWithRed(0.84, 0.25, 0.25, 1), UIColor::clearColor()});
+    card->layer()->insertSublayer(gradient, 0);
+    window->addSubview(card);
+    auto label = std::make_shared<UILabel>(CGRectMake(10, 10, 140, 40));
+    label->setText("热门 Movies");
+    label->setTextColor(UIColor::whiteColor());
+    label->setFont(UIFont::systemFontOfSize(18, UIFontWeightBold));
+    card->addSubview(label);
+    auto veil = std::make_shared<UIView>(CGRectMake(0, 200, 200, 100));
+    veil->setBackgroundColor(UIColor::colorWithWhite(1, 0.5));
+    window->addSubview(veil);
+    window->makeKeyAndVisible();
+    return window;
+}
+
+// Compares the window host's picture with the headless one composed over black.
+void expectSameAsHeadless(SDLWindowHost& host, const std::filesystem::path& folder) {
+    const auto headlessPath = folder / "headless.png";
+    const auto windowPath = folder / "window.png";
+    HeadlessHost headless;
+    ASSERT_TRUE(headless.writeScreenshot(headlessPath.string()));
+    ASSERT_TRUE(host.writeScreenshot(windowPath.string()));
+    cairo_surface_t* expected = cairo_image_surface_create_from_png(headlessPath.c_str());
+    cairo_surface_t* actual = cairo_image_surface_create_from_png(windowPath.c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(expected), cairo_image_surface_get_width(actual));
+    ASSERT_EQ(cairo_image_surface_get_height(expected), cairo_image_surface_get_height(actual));
+    int differing = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(expected); ++y) {
+        for (int x = 0; x < cairo_image_surface_get_width(expected); ++x) {
+            const Pixel a = pixelAt(expected, x, y);
+            const Pixel b = pixelAt(actual, x, y);
+            // Over black, the shown colour is the premultiplied colour.
+            auto over = [&](int component) { return (component * a.a + 127) / 255; };
+            if (std::abs(over(a.r) - b.r) > 2 || std::abs(over(a.g) - b.g) > 2 || std::abs(over(a.b) - b.b) > 2) {
+                ++differing;
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << "pictures in " << folder;
+    cairo_surface_destroy(expected);
+    cairo_surface_destroy(actual);
+}
+
+void pushMouse(Uint32 type, int x, int y) {
+    SDL_Event event{};
+    event.type = type;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.x = x;
+    event.button.y = y;
+    SDL_PushEvent(&event);
+}
+
+class TextField : public UIView {
+public:
+    using UIView::UIView;
+    bool canBecomeFirstResponder() const override { return true; }
+    bool acceptsTextInput() const override { return true; }
+    void insertText(const std::string& text) override { typed += text; }
+    void deleteBackward() override { typed.pop_back(); }
+    void setMarkedText(const std::string& text) override { marked = text; }
+    std::string typed;
+    std::string marked;
+};
+
+class Hosts : public testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::useVirtualClock();
+        UIScreen::configureMainScreen({{200, 300}, 2, 20, 10});
+    }
+};
+
+} // namespace
+
+TEST_F(Hosts, HeadlessHostDrawsTheKeyWindowIntoAnImage) {
+    auto window = buildScreen();
+    HeadlessHost host;
+    const auto changed = host.renderFrame();
+    ASSERT_FALSE(changed.empty());
+    EXPECT_EQ(host.screen().pixelWidth(), 400);
+    EXPECT_EQ(host.screen().pixelHeight(), 600);
+    const Pixel background = pixelAt(host.screen().surface(), 5, 5);
+    EXPECT_EQ(background.r, 28);
+    EXPECT_EQ(background.b, 32);
+    EXPECT_EQ(pixelAt(host.screen().surface(), 42, 82).a, 0 + 255) << "inside the card";
+    EXPECT_EQ(pixelAt(host.screen().surface(), 40, 80).r, 28) << "the card's rounded corner shows the window";
+    EXPECT_TRUE(host.renderFrame().empty()) << "nothing changed";
+
+    const auto path = testsupport::freshFolder("headless") / "screen.png";
+    EXPECT_TRUE(host.writeScreenshot(path.string()));
+    EXPECT_GT(std::filesystem::file_size(path), 1000u);
+}
+
+TEST_F(Hosts, OffscreenWindowShowsTheSamePictureAsTheHeadlessHost) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    auto window = buildScreen();
+    SDLWindowHost host({"Orvex test", 2, false});
+    ASSERT_TRUE(host.isOpen());
+    expectSameAsHeadless(host, testsupport::freshFolder("offscreen"));
+}
+
+TEST_F(Hosts, DesktopWindowUnderXvfbShowsTheSamePictureAndTakesInput) {
+    XvfbServer server;
+    if (server.display().empty()) {
+        GTEST_SKIP() << "Xvfb could not start";
+    }
+    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    auto window = buildScreen();
+    SDLWindowHost host({"Orvex test", 2, false});
+    ASSERT_TRUE(host.isOpen());
+    expectSameAsHeadless(host, testsupport::freshFolder("xvfb"));
+
+    // A click on a control is a tap.
+    auto button = std::make_shared<UIControl>(CGRectMake(20, 160, 100, 30));
+    window->addSubview(button);
+    int taps = 0;
+    button->addTarget([&](UIControl&) { ++taps; }, UIControlEventTouchUpInside);
+    pushMouse(SDL_MOUSEBUTTONDOWN, 60, 350);
+    pushMouse(SDL_MOUSEBUTTONUP, 60, 350);
+    host.pumpOnce();
+    EXPECT_EQ(taps, 1);
+
+    // Text input is on only while a text field is first responder.
+    EXPECT_FALSE(SDL_IsTextInputActive());
+    auto field = std::make_shared<TextField>(CGRectMake(0, 0, 100, 30));
+    window->addSubview(field);
+    field->becomeFirstResponder();
+    host.pumpOnce();
+    EXPECT_TRUE(SDL_IsTextInputActive());
+    SDL_Event editing{};
+    editing.type = SDL_TEXTEDITING;
+    std::strcpy(editing.edit.text, "你");
+    SDL_PushEvent(&editing);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    std::strcpy(text.text.text, "你好");
+    SDL_PushEvent(&text);
+    host.pumpOnce();
+    EXPECT_EQ(field->typed, "你好");
+    EXPECT_EQ(field->marked, "");
+    field->resignFirstResponder();
+    host.pumpOnce();
+    EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
+TEST_F(Hosts, WorkPostedFromAnotherThreadWakesTheWindowLoop) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    auto window = buildScreen();
+    SDLWindowHost host({"Orvex test", 1, false});
+    ASSERT_TRUE(host.isOpen());
+    std::atomic<bool> ran{false};
+    std::thread worker([&] { RunLoop::main().post([&] { ran = true; }); });
+    worker.join();
+    for (int i = 0; i < 20 && !ran; ++i) {
+        host.pumpOnce();
+    }
+    EXPECT_TRUE(ran);
+}
