@@ -3,6 +3,8 @@
 #include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/UIWindow.h"
 
+#include <cairo.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +12,26 @@
 #include <vector>
 
 namespace controllertests {
+
+// A picture of the whole screen (every visible window, by level) at the screen's scale.
+class ScreenImage {
+public:
+    ScreenImage();
+    ~ScreenImage();
+    ScreenImage(const ScreenImage&) = delete;
+    ScreenImage& operator=(const ScreenImage&) = delete;
+
+    // The colour at a point of the screen, in points.
+    UIColor colorAt(CGPoint point) const;
+    bool writePNG(const std::string& path) const;
+
+private:
+    cairo_surface_t* surface_;
+    double scale_;
+};
+
+// Whether two colours match within `tolerance` per component (0...1).
+bool similarColors(const UIColor& a, const UIColor& b, double tolerance = 0.03);
 
 // The appearance calls pages receive, as "name.call" lines in the order they came.
 using CallLog = std::vector<std::string>;
@@ -40,13 +62,18 @@ protected:
 
     // Lets animations and delayed work finish.
     void settle(double seconds = 2);
-    // A tap in the middle of the view, through the window's touch handling.
+    // A tap in the middle of the view, through the touch handling of the topmost window.
     void tap(const std::shared_ptr<UIView>& view);
     void tapAt(CGPoint point);
-    // The first visible view in the window whose accessibility identifier is `identifier`.
+    // The first visible view, in the topmost window that has one, whose accessibility
+    // identifier is `identifier`.
     std::shared_ptr<UIView> find(const std::string& identifier) const;
-    // Writes the screen as "<name>.png" into the build's artefacts folder; answers the path.
+    // Writes the screen (every visible window) as "<name>.png" into the build's artefacts
+    // folder; answers the path.
     std::string writeScreenshot(const std::string& name) const;
+    // Keeps a picture of the screen when the test fails, or always when the environment
+    // variable ORVEX_KEEP_SCREENSHOTS is set; call at the end of a screenshot test.
+    void keepScreenshot(const std::string& name);
 
     std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
     std::shared_ptr<UIWindow> window;

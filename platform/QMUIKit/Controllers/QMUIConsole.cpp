@@ -1,0 +1,6 @@
+#include "platform/QMUIKit/Controllers/QMUIConsole.h"
+
+QMUIConsole& QMUIConsole::appearance() {
+    static QMUIConsole console;
+    return console;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+// Facts about the device the UI kit's settings depend on.
+class QMUIHelper {
+public:
+    // Whether the screen counts as a large one: at least 414 points wide (the wide phones
+    // and tablets). The default phone screen is not.
+    static bool isRegularScreen();
+};
