@@ -28,6 +28,7 @@ public:
     int32_t preceding(std::size_t offset) { return iterator_->preceding(static_cast<int32_t>(offset)); }
     int32_t following(std::size_t offset) { return iterator_->following(static_cast<int32_t>(offset)); }
     bool isBoundary(std::size_t offset) { return iterator_->isBoundary(static_cast<int32_t>(offset)); }
+    int32_t previous() { return iterator_->previous(); }
 
 private:
     UText* text_ = nullptr;
@@ -64,7 +65,10 @@ std::size_t alignedBoundary(std::string_view text, std::size_t offset) {
         }
         return offset;
     }
-    return static_cast<std::size_t>(std::max<int32_t>(0, boundaries.preceding(offset)));
+    // ICU first moves an offset inside a UTF-8 sequence to the sequence's start; the
+    // boundary before the next one is the one at or before the offset.
+    boundaries.following(offset);
+    return static_cast<std::size_t>(std::max<int32_t>(0, boundaries.previous()));
 }
 
 } // namespace
