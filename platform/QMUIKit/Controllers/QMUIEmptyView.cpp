@@ -1,6 +1,6 @@
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
 
-#include "platform/QMUIKit/Controllers/QMUIActivityIndicatorView.h"
+#include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UIImageView.h"
 #include "platform/UIKit/UILabel.h"
@@ -16,8 +16,10 @@ constexpr CGFloat kSideMargin = 30;
 } // namespace
 
 QMUIEmptyView::QMUIEmptyView(const CGRect& frame)
-    : UIView(frame), loadingView_(std::make_shared<QMUIActivityIndicatorView>(UIColor::grayColor())),
+    : UIView(frame), loadingView_(std::make_shared<UIActivityIndicatorView>(UIActivityIndicatorViewStyle::gray)),
       imageView_(std::make_shared<UIImageView>()), textLabel_(std::make_shared<UILabel>()) {
+    loadingView_->setHidesWhenStopped(false);
+    loadingView_->startAnimating();
     imageView_->setContentMode(UIViewContentMode::center);
     textLabel_->setTextAlignment(NSTextAlignment::center);
     textLabel_->setNumberOfLines(0);

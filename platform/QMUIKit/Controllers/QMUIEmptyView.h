@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-class QMUIActivityIndicatorView;
+class UIActivityIndicatorView;
 class UIImage;
 class UIImageView;
 class UILabel;
@@ -20,7 +20,7 @@ public:
     explicit QMUIEmptyView(const CGRect& frame = CGRectZero);
     ~QMUIEmptyView() override;
 
-    const std::shared_ptr<QMUIActivityIndicatorView>& loadingView() const { return loadingView_; }
+    const std::shared_ptr<UIActivityIndicatorView>& loadingView() const { return loadingView_; }
     const std::shared_ptr<UIImageView>& imageView() const { return imageView_; }
     const std::shared_ptr<UILabel>& textLabel() const { return textLabel_; }
 
@@ -42,7 +42,7 @@ protected:
 private:
     void attachContent();
 
-    std::shared_ptr<QMUIActivityIndicatorView> loadingView_;
+    std::shared_ptr<UIActivityIndicatorView> loadingView_;
     std::shared_ptr<UIImageView> imageView_;
     std::shared_ptr<UILabel> textLabel_;
     CGFloat verticalOffset_ = 0;

@@ -1,7 +1,7 @@
 #include "platform/QMUIKit/Controllers/QMUIToastView.h"
 
-#include "platform/QMUIKit/Controllers/QMUIActivityIndicatorView.h"
 #include "platform/QuartzCore/CALayer.h"
+#include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UIGraphics.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UIImageView.h"
@@ -54,9 +54,12 @@ QMUIToastView::QMUIToastView(const QMUITips::Tip& tip)
     box_->setBackgroundColor(UIColor::colorWithWhite(0, 0.8));
     box_->layer()->setCornerRadius(kCornerRadius);
     switch (tip.kind) {
-    case QMUITips::Kind::loading:
-        indicator_ = std::make_shared<QMUIActivityIndicatorView>(UIColor::whiteColor());
+    case QMUITips::Kind::loading: {
+        auto wheel = std::make_shared<UIActivityIndicatorView>(UIActivityIndicatorViewStyle::whiteLarge);
+        wheel->startAnimating();
+        indicator_ = std::move(wheel);
         break;
+    }
     case QMUITips::Kind::succeed:
     case QMUITips::Kind::error:
         indicator_ = std::make_shared<UIImageView>(statusIcon(tip.kind == QMUITips::Kind::succeed));

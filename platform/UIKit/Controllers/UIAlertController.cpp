@@ -1,6 +1,8 @@
 #include "platform/UIKit/Controllers/UIAlertController.h"
 
+#include "platform/Foundation/Log.h"
 #include "platform/UIKit/Controllers/UIPresentationController.h"
+#include "platform/UIKit/Controls/UITextField.h"
 #include "platform/UIKit/UIControl.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UIScreen.h"
@@ -17,6 +19,9 @@ constexpr CGFloat kSheetMargin = 8;
 constexpr CGFloat kSheetCornerRadius = 13;
 constexpr CGFloat kSheetButtonHeight = 57;
 constexpr CGFloat kHeaderPadding = 20;
+constexpr CGFloat kTextFieldHeight = 30;
+constexpr CGFloat kTextFieldInset = 16;
+constexpr CGFloat kTextFieldSpacing = 8;
 constexpr CGFloat kDimmingAlpha = 0.2;
 constexpr double kAlertDuration = 0.25;
 constexpr double kSheetDuration = 0.3;
@@ -106,6 +111,11 @@ public:
         }
     }
 
+    void addTextField(const std::shared_ptr<UITextField>& field) {
+        addSubview(field);
+        textFields_.push_back(field);
+    }
+
     void addButton(const std::shared_ptr<UIAlertActionButton>& button) {
         addSubview(button);
         buttons_.push_back(button);
@@ -123,14 +133,23 @@ public:
         return style_ == UIAlertControllerStyle::alert ? kAlertButtonHeight : kSheetButtonHeight;
     }
 
-    CGFloat headerHeight(CGFloat width) const {
+    CGFloat labelsHeight(CGFloat width) const {
         CGFloat height = 0;
         for (const auto& label : {titleLabel_, messageLabel_}) {
             if (label) {
                 height += label->sizeThatFits({width - 2 * kHeaderPadding, CGFLOAT_MAX}).height + 4;
             }
         }
-        return height > 0 ? height + 2 * kHeaderPadding - 4 : 0;
+        return height > 0 ? height - 4 : 0;
+    }
+
+    CGFloat headerHeight(CGFloat width) const {
+        const CGFloat labels = labelsHeight(width);
+        const CGFloat fields = static_cast<CGFloat>(textFields_.size()) * (kTextFieldHeight + kTextFieldSpacing);
+        if (labels <= 0 && fields <= 0) {
+            return 0;
+        }
+        return labels + fields + 2 * kHeaderPadding - (labels > 0 ? 0 : kTextFieldSpacing);
     }
 
     CGSize sizeThatFits(CGSize size) const override {
@@ -149,6 +168,11 @@ public:
                 label->setFrame({{kHeaderPadding, y}, {width - 2 * kHeaderPadding, height}});
                 y += height + 4;
             }
+        }
+        y = kHeaderPadding + labelsHeight(width) + (labelsHeight(width) > 0 ? kTextFieldSpacing : 0);
+        for (const auto& field : textFields_) {
+            field->setFrame({{kTextFieldInset, y}, {width - 2 * kTextFieldInset, kTextFieldHeight}});
+            y += kTextFieldHeight + kTextFieldSpacing;
         }
         y = headerHeight(width);
         const CGFloat rowHeight = buttonHeight();
@@ -183,6 +207,7 @@ private:
     UIAlertControllerStyle style_;
     std::shared_ptr<UILabel> titleLabel_;
     std::shared_ptr<UILabel> messageLabel_;
+    std::vector<std::shared_ptr<UITextField>> textFields_;
     std::vector<std::shared_ptr<UIAlertActionButton>> buttons_;
     std::vector<std::shared_ptr<UIView>> separators_;
 };
@@ -274,10 +299,34 @@ UIAlertController::presentationControllerForPresentation(const std::shared_ptr<U
     return std::make_shared<AlertPresentationController>(sharedController(), presenting, preferredStyle_);
 }
 
+void UIAlertController::addTextFieldWithConfigurationHandler(
+    const std::function<void(UITextField&)>& configurationHandler) {
+    if (preferredStyle_ != UIAlertControllerStyle::alert) {
+        consoleLog("[UIAlertController] An action sheet takes no text fields");
+        return;
+    }
+    auto field = std::make_shared<UITextField>();
+    field->setFont(UIFont::systemFontOfSize(13));
+    field->setBackgroundColor(UIColor::whiteColor());
+    field->layer()->setBorderWidth(0.5);
+    field->layer()->setBorderColor(UIColor::colorWithWhite(0, 0.25));
+    field->layer()->setCornerRadius(4);
+    if (configurationHandler) {
+        configurationHandler(*field);
+    }
+    textFields_.push_back(field);
+    if (card_) {
+        card_->addTextField(field);
+    }
+}
+
 void UIAlertController::viewDidLoad() {
     UIViewController::viewDidLoad();
     card_ = std::make_shared<UIAlertCardView>(preferredStyle_, alertTitle_, message_);
     view()->addSubview(card_);
+    for (const auto& field : textFields_) {
+        card_->addTextField(field);
+    }
     std::weak_ptr<UIAlertController> weakSelf = std::static_pointer_cast<UIAlertController>(sharedController());
     const CGFloat fontSize = preferredStyle_ == UIAlertControllerStyle::alert ? 17 : 20;
     for (const auto& action : actions_) {
@@ -301,6 +350,13 @@ void UIAlertController::viewDidLoad() {
                 self->dimmingTapped();
             }
         }));
+    }
+}
+
+void UIAlertController::viewDidAppear(bool animated) {
+    UIViewController::viewDidAppear(animated);
+    if (!textFields_.empty()) {
+        textFields_.front()->becomeFirstResponder();
     }
 }
 
@@ -328,6 +384,7 @@ void UIAlertController::performAction(const std::shared_ptr<UIAlertAction>& acti
         return;
     }
     performing_ = true;
+    view()->endEditing(true);
     auto handler = action->handler();
     dismissViewControllerAnimated(true, [action, handler] {
         if (handler) {

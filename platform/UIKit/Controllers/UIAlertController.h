@@ -9,6 +9,7 @@
 #include <vector>
 
 class UIAlertCardView;
+class UITextField;
 
 enum class UIAlertControllerStyle { actionSheet = 0, alert = 1 };
 enum class UIAlertActionStyle { defaultStyle = 0, cancel = 1, destructive = 2 };
@@ -57,10 +58,16 @@ public:
     void addAction(std::shared_ptr<UIAlertAction> action);
     const std::vector<std::shared_ptr<UIAlertAction>>& actions() const { return actions_; }
 
+    // Adds a text field under the message (alerts only; an action sheet takes none). The
+    // first field is ready for typing once the alert is shown.
+    void addTextFieldWithConfigurationHandler(const std::function<void(UITextField& textField)>& configurationHandler);
+    const std::vector<std::shared_ptr<UITextField>>& textFields() const { return textFields_; }
+
     // Dismisses the alert, then runs the action's handler (what a tap on its button does).
     void performAction(const std::shared_ptr<UIAlertAction>& action);
 
     void viewDidLoad() override;
+    void viewDidAppear(bool animated) override;
     void viewWillLayoutSubviews() override;
 
 protected:
@@ -74,6 +81,7 @@ private:
     std::optional<std::string> message_;
     UIAlertControllerStyle preferredStyle_;
     std::vector<std::shared_ptr<UIAlertAction>> actions_;
+    std::vector<std::shared_ptr<UITextField>> textFields_;
     std::shared_ptr<UIAlertCardView> card_;
     bool performing_ = false;
 };

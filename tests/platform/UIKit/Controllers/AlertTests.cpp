@@ -1,4 +1,5 @@
 #include "platform/UIKit/Controllers/UIAlertController.h"
+#include "platform/UIKit/Controls/UITextField.h"
 #include "tests/platform/UIKit/Controllers/ControllerTestSupport.h"
 
 using namespace controllertests;
@@ -98,4 +99,29 @@ TEST_F(Alerts, AnAlertIgnoresTapsOutsideItsCard) {
     tapAt({10, 100});
     settle();
     EXPECT_EQ(page->presentedViewController(), alert);
+}
+
+TEST_F(Alerts, TextFieldsTakeTypingAndTheHandlerReadsThem) {
+    auto page = showPage();
+    auto alert = UIAlertController::alertControllerWithTitle("", std::nullopt, UIAlertControllerStyle::alert);
+    alert->addTextFieldWithConfigurationHandler(nullptr);
+    std::string entered;
+    alert->addAction(UIAlertAction::actionWithTitle("确定", UIAlertActionStyle::defaultStyle,
+                                                    [&](UIAlertAction&) { entered = alert->textFields()[0]->text(); }));
+    alert->addAction(UIAlertAction::actionWithTitle("取消", UIAlertActionStyle::cancel));
+    page->presentViewController(alert, true);
+    settle();
+    ASSERT_EQ(alert->textFields().size(), 1u);
+    const auto& field = alert->textFields()[0];
+    EXPECT_TRUE(field->isFirstResponder()) << "ready for typing";
+    EXPECT_LT(field->frame().maxY(), find("确定")->frame().minY()) << "the field lies above the buttons";
+    window->handleTextInput("新昵称");
+    tap(find("确定"));
+    settle();
+    EXPECT_EQ(entered, "新昵称");
+    EXPECT_FALSE(field->isFirstResponder());
+
+    auto sheet = UIAlertController::alertControllerWithTitle(std::nullopt, std::nullopt, UIAlertControllerStyle::actionSheet);
+    sheet->addTextFieldWithConfigurationHandler(nullptr);
+    EXPECT_TRUE(sheet->textFields().empty()) << "an action sheet takes no text fields";
 }
