@@ -191,6 +191,10 @@ void UINavigationBar::setTranslucent(bool translucent) {
     }
     translucent_ = translucent;
     applyAppearance();
+    // Pages sit under a translucent bar and below an opaque one.
+    if (auto container = superview()) {
+        container->setNeedsLayout();
+    }
 }
 
 UIBarStyle UINavigationBar::barStyle() const {

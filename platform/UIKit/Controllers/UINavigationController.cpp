@@ -359,6 +359,7 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
         for (const auto& controller : popped) {
             controller->removeFromParentViewController();
         }
+        self->view()->setUserInteractionEnabled(true);
         self->view()->setNeedsLayout();
         if (completion) {
             completion();
@@ -370,6 +371,8 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
         return;
     }
 
+    // Taps wait until the pages are in place (a second tap on a row pushes nothing more).
+    view()->setUserInteractionEnabled(false);
     // Both pages slide; the bar and the tab bar go with the page they belong to when
     // the two pages disagree about them.
     const CGFloat width = view()->bounds().width();

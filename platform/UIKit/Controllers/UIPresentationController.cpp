@@ -123,6 +123,8 @@ void UIPresentationController::runPresentation(UIWindow& window, const std::shar
 
     const bool removesPresenter = shouldRemovePresentersView();
     transitioning_ = true;
+    // The container takes the taps until the presented view is in place.
+    view->setUserInteractionEnabled(false);
     if (removesPresenter) {
         presenting->beginAppearanceTransition(false, animated);
     }
@@ -134,6 +136,7 @@ void UIPresentationController::runPresentation(UIWindow& window, const std::shar
         auto presented = self->presented_.lock();
         auto presenting = self->presenting_.lock();
         if (presented) {
+            presented->view()->setUserInteractionEnabled(true);
             presented->endAppearanceTransition();
         }
         if (removesPresenter) {
@@ -182,8 +185,12 @@ void UIPresentationController::runDismissal(const std::vector<std::shared_ptr<UI
             presenting->beginAppearanceTransition(true, animated);
         }
     }
-    // Only the top-most presentation animates away; those between simply go.
+    // Only the top-most presentation animates away; those between simply go. Nothing
+    // takes taps meanwhile.
     auto top = chain.back();
+    if (auto view = top->presentedView()) {
+        view->setUserInteractionEnabled(false);
+    }
     for (const auto& presentation : chain) {
         if (presentation != top) {
             presentation->containerView_->setHidden(true);
@@ -214,6 +221,7 @@ void UIPresentationController::finishDismissal(const std::vector<std::shared_ptr
             presented->endAppearanceTransition();
             presented->view()->removeFromSuperview();
             presented->view()->setTransform(CGAffineTransformIdentity);
+            presented->view()->setUserInteractionEnabled(true);
         }
         presentation->containerView_->removeFromSuperview();
         if (auto presenter = presentation->presenting_.lock()) {

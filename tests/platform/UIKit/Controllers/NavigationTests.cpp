@@ -42,7 +42,9 @@ TEST_F(Navigation, PushGivesBothPagesUIKitsAppearanceCalls) {
     auto second = page("B");
     navigation->pushViewController(second, true);
     EXPECT_EQ(*log, (Calls{"B.viewDidLoad", "A.viewWillDisappear", "B.viewWillAppear"}));
+    EXPECT_FALSE(navigation->view()->isUserInteractionEnabled()) << "no taps while the pages slide";
     settle();
+    EXPECT_TRUE(navigation->view()->isUserInteractionEnabled());
     EXPECT_EQ(*log, (Calls{"B.viewDidLoad", "A.viewWillDisappear", "B.viewWillAppear", "A.viewDidDisappear",
                            "B.viewDidAppear"}));
     EXPECT_EQ(navigation->topViewController(), second);
@@ -142,7 +144,6 @@ TEST_F(Navigation, PagesSitBelowAnOpaqueBarAndUnderATranslucentOne) {
     EXPECT_EQ(first->view()->safeAreaInsets().top, barBottom);
 
     navigation->navigationBar()->setTranslucent(false);
-    navigation->view()->setNeedsLayout();
     settle();
     EXPECT_EQ(first->view()->frame().minY(), barBottom);
     EXPECT_EQ(first->view()->safeAreaInsets().top, 0);

@@ -34,8 +34,10 @@ TEST_F(Presentation, FullScreenPresentAndDismissGiveBothPagesUIKitsAppearanceCal
     first->presentViewController(second, true, [&] { presented = true; });
     EXPECT_EQ(*log, (Calls{"B.viewDidLoad", "A.viewWillDisappear", "B.viewWillAppear"}));
     EXPECT_FALSE(presented);
+    EXPECT_FALSE(second->view()->isUserInteractionEnabled()) << "no taps until it is in place";
     settle();
     EXPECT_TRUE(presented);
+    EXPECT_TRUE(second->view()->isUserInteractionEnabled());
     EXPECT_EQ(*log, (Calls{"B.viewDidLoad", "A.viewWillDisappear", "B.viewWillAppear", "B.viewDidAppear",
                            "A.viewDidDisappear"}));
     EXPECT_EQ(first->presentedViewController(), second);
