@@ -128,6 +128,11 @@ void UILabel::setPreferredMaxLayoutWidth(CGFloat width) {
     invalidateIntrinsicContentSize();
 }
 
+std::string UILabel::accessibilityLabel() const {
+    const std::string label = UIView::accessibilityLabel();
+    return label.empty() ? text_ : label;
+}
+
 std::shared_ptr<const render::TextLayout> UILabel::layoutFor(std::optional<CGFloat> width) const {
     return attributedText().layout(width, numberOfLines_);
 }

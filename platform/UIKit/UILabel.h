@@ -39,6 +39,7 @@ public:
     CGFloat preferredMaxLayoutWidth() const { return preferredMaxLayoutWidth_; }
     void setPreferredMaxLayoutWidth(CGFloat width);
 
+    std::string accessibilityLabel() const override;
     CGSize intrinsicContentSize() const override;
     bool intrinsicContentSizeDependsOnWidth() const override { return numberOfLines_ != 1; }
     CGSize intrinsicContentSizeForWidth(CGFloat width) const override;

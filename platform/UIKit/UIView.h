@@ -71,6 +71,10 @@ public:
     std::shared_ptr<UIView> viewWithTag(long tag);
     const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
     void setAccessibilityIdentifier(std::string identifier) { accessibilityIdentifier_ = std::move(identifier); }
+    // What the view says it is: the label set, else what the view shows as text (a label
+    // its text; controls their title), else nothing.
+    virtual std::string accessibilityLabel() const { return accessibilityLabel_; }
+    void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
     bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
     void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
 
@@ -222,6 +226,7 @@ private:
 
     long tag_ = 0;
     std::string accessibilityIdentifier_;
+    std::string accessibilityLabel_;
     bool userInteractionEnabled_ = true;
     std::optional<UIColor> tintColor_;
     UIViewContentMode contentMode_ = UIViewContentMode::scaleToFill;
