@@ -7,8 +7,6 @@
 #include "platform/UIKit/Controllers/UIViewControllerView.h"
 #include "platform/UIKit/UIScreen.h"
 
-#include <algorithm>
-
 namespace {
 
 // How far the page beneath moves while another slides over it.

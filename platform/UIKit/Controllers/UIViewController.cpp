@@ -1,6 +1,6 @@
 #include "platform/UIKit/Controllers/UIViewController.h"
 
-#include "platform/Foundation/Log.h"
+#include "platform/Foundation/RunLoop.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "platform/UIKit/Controllers/UINavigationItem.h"
 #include "platform/UIKit/Controllers/UIPresentationController.h"
@@ -341,6 +341,15 @@ void UIViewController::windowRootDidChange(UIWindow& window, const std::shared_p
     }
     if (root) {
         root->endAppearanceTransition();
+    }
+    if (root && !visible) {
+        // A window is usually shown right after its root is set: the root appears then.
+        std::weak_ptr<UIWindow> weakWindow = std::static_pointer_cast<UIWindow>(window.sharedView());
+        RunLoop::main().post([weakWindow] {
+            if (auto shown = weakWindow.lock()) {
+                UIWindowDidBecomeVisible(*shown);
+            }
+        });
     }
 }
 

@@ -3,6 +3,7 @@
 class UIWindow;
 
 // A window's root controller appears when the window is visible: at once when the root is
-// set on a visible window, else when the window is shown. Hosts (and the application
-// main loop) call this right after they made a window visible.
+// set on a visible window, else when the window is shown: on the next turn of the run
+// loop, or at once when whoever showed the window calls this (the application's main
+// loop does).
 void UIWindowDidBecomeVisible(UIWindow& window);

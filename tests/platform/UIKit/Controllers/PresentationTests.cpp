@@ -153,3 +153,15 @@ TEST_F(Presentation, ReplacingTheWindowsRootSwapsTheirAppearance) {
     EXPECT_EQ(splash->view()->superview(), nullptr);
     EXPECT_EQ(main->view()->superview(), window);
 }
+
+TEST_F(Presentation, ARootSetOnAHiddenWindowAppearsOnceTheWindowIsShown) {
+    auto hidden = std::make_shared<UIWindow>(window->bounds());
+    auto root = page("Root");
+    hidden->setRootViewController(root);
+    EXPECT_EQ(*log, (Calls{"Root.viewDidLoad"}));
+    hidden->makeKeyAndVisible();
+    settle();
+    EXPECT_EQ(*log, (Calls{"Root.viewDidLoad", "Root.viewWillAppear", "Root.viewDidAppear"}));
+    hidden->setRootViewController(nullptr);
+    hidden->setHidden(true);
+}
