@@ -57,7 +57,6 @@ const std::string& QMUIEmptyView::textLabelText() const { return textLabel_->tex
 
 void QMUIEmptyView::setTextLabelText(const std::string& text) {
     textLabel_->setText(text);
-    textLabel_->setAccessibilityIdentifier(text);
     setNeedsLayout();
 }
 

@@ -72,7 +72,6 @@ QMUIToastView::QMUIToastView(const QMUITips::Tip& tip)
     textLabel_->setFont(UIFont::systemFontOfSize(16));
     textLabel_->setTextAlignment(NSTextAlignment::center);
     textLabel_->setNumberOfLines(0);
-    textLabel_->setAccessibilityIdentifier(tip.text);
     textLabel_->setHidden(tip.text.empty());
 }
 

@@ -43,7 +43,7 @@ public:
         const bool cancel = action_->style() == UIAlertActionStyle::cancel;
         label_->setFont(UIFont::systemFontOfSize(fontSize, cancel ? UIFontWeightSemibold : UIFontWeightRegular));
         label_->setUserInteractionEnabled(false);
-        setAccessibilityIdentifier(action_->title());
+        setAccessibilityLabel(action_->title());
         setEnabled(action_->isEnabled());
         updateColors();
     }

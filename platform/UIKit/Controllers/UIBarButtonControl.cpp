@@ -45,7 +45,7 @@ void UIBarButtonControl::setTitle(const std::string& title) {
     }
     titleLabel_->setText(title);
     titleLabel_->setHidden(title.empty());
-    setAccessibilityIdentifier(title);
+    setAccessibilityLabel(title);
     invalidateIntrinsicContentSize();
     setNeedsLayout();
 }

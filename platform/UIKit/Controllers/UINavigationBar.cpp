@@ -64,6 +64,7 @@ UINavigationBar::UINavigationBar(const CGRect& frame)
     layer()->insertSublayer(shadowLayer_, 1);
     titleLabel_->setTextAlignment(NSTextAlignment::center);
     backButton_->setAccessibilityIdentifier("Back");
+    backButton_->setAccessibilityLabel("Back");
     backButton_->setHidden(true);
     backButton_->addTarget(
         [this](UIControl&) {
@@ -157,7 +158,6 @@ std::shared_ptr<UIBarButtonControl> UINavigationBar::makeButton(const std::share
 void UINavigationBar::itemsChanged() {
     auto top = topItem();
     titleLabel_->setText(top ? top->title() : std::string());
-    titleLabel_->setAccessibilityIdentifier(titleLabel_->text());
 
     for (const auto& item : {leftItem_, rightItem_}) {
         if (item) {

@@ -284,7 +284,7 @@ void UITabBarButton::update(bool selected, const UIColor& imageColor, const UICo
     titleLabel_->setText(item_->title());
     titleLabel_->setTextColor(titleColor);
     titleLabel_->setFont(titleFont);
-    setAccessibilityIdentifier(item_->title());
+    setAccessibilityLabel(item_->title());
     setSelected(selected);
     setEnabled(item_->isEnabled());
     setNeedsLayout();

@@ -2,8 +2,7 @@
 
 #include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/UIWindow.h"
-
-#include <cairo.h>
+#include "tests/support/ui/UIDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +10,12 @@
 #include <string>
 #include <vector>
 
+class ScreenRenderer;
+
 namespace controllertests {
 
-// A picture of the whole screen (every visible window, by level) at the screen's scale.
+// A picture of the whole screen (every visible window, by level) drawn by the hosts'
+// screen renderer.
 class ScreenImage {
 public:
     ScreenImage();
@@ -23,11 +25,9 @@ public:
 
     // The colour at a point of the screen, in points.
     UIColor colorAt(CGPoint point) const;
-    bool writePNG(const std::string& path) const;
 
 private:
-    cairo_surface_t* surface_;
-    double scale_;
+    std::unique_ptr<ScreenRenderer> renderer_;
 };
 
 // Whether two colours match within `tolerance` per component (0...1).
@@ -53,30 +53,30 @@ private:
     std::shared_ptr<CallLog> log_;
 };
 
-// A visible key window of the screen's size on the virtual clock. On failure the screen
-// is kept as a PNG among the build's test artefacts.
+// A visible key window of the screen's size on the virtual clock, driven through the UI
+// test driver (which keeps a picture of the screen of a failing test).
 class ScreenTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     // Lets animations and delayed work finish.
-    void settle(double seconds = 2);
-    // A tap in the middle of the view, through the touch handling of the topmost window.
-    void tap(const std::shared_ptr<UIView>& view);
-    void tapAt(CGPoint point);
-    // The first visible view, in the topmost window that has one, whose accessibility
-    // identifier is `identifier`.
-    std::shared_ptr<UIView> find(const std::string& identifier) const;
-    // Writes the screen (every visible window) as "<name>.png" into the build's artefacts
-    // folder; answers the path.
-    std::string writeScreenshot(const std::string& name) const;
-    // Keeps a picture of the screen when the test fails, or always when the environment
-    // variable ORVEX_KEEP_SCREENSHOTS is set; call at the end of a screenshot test.
+    void settle(double seconds = 2) { driver.advance(seconds); }
+    // A tap in the middle of the view (which must be the one a finger would reach there),
+    // or at a point, through the key window's touch handling.
+    void tap(const std::shared_ptr<UIView>& view) { driver.tap(view); }
+    void tapAt(CGPoint point) { driver.tap(point); }
+    // The first visible view of the key window with this accessibility identifier, else
+    // with this text.
+    std::shared_ptr<UIView> find(const std::string& identifierOrText) const;
+    // Writes the screen into the build's artefacts folder as "<name>.png" when the test has
+    // failed, or always when the environment variable ORVEX_KEEP_SCREENSHOTS is set; call it
+    // at the end of a screenshot test.
     void keepScreenshot(const std::string& name);
 
     std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
     std::shared_ptr<UIWindow> window;
+    testsupport::ui::UIDriver driver;
 };
 
 } // namespace controllertests
