@@ -1,5 +1,7 @@
 #include "platform/Foundation/JSON.h"
 
+#include "platform/Foundation/JSONFastParse.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -14,6 +16,9 @@ JSON JSON::absent() {
 }
 
 JSON JSON::parse(std::string_view text) {
+    if (auto quick = parseJSONQuickly(text)) {
+        return JSON(std::move(*quick));
+    }
     Storage parsed = Storage::parse(text, nullptr, false);
     if (parsed.is_discarded()) {
         return absent();
