@@ -10,6 +10,8 @@
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
 
+#include <simdjson.h>
+
 namespace {
 
 constexpr const char* transportErrorDomain = "网络错误";
@@ -18,47 +20,6 @@ constexpr std::int64_t localErrorCode = 404;
 constexpr const char* missingVideoMessage = "视频不存在";
 
 bool isLoginExpired(std::int64_t code) { return code >= 70001 && code <= 79999; }
-
-bool isValidUTF8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t length;
-        std::uint32_t codePoint;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        const bool overlong = (length == 2 && codePoint < 0x80) || (length == 3 && codePoint < 0x800) ||
-                              (length == 4 && codePoint < 0x10000);
-        if (overlong || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -103,7 +64,7 @@ void KKriplog::decodeResponseData(const AFDataResponse& response,
         return;
     }
     const std::string& body = *response.value();
-    if (isValidUTF8(body)) {
+    if (simdjson::validate_utf8(body.data(), body.size())) {
         consoleLog(body);
     }
     JSON parsed = JSON::parse(body);

@@ -5,6 +5,7 @@
 #include "platform/Network/CurlWorker.h"
 #include "platform/Network/NetworkPolicy.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -96,6 +97,7 @@ public:
         CURL* easy = handle();
         curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &raw.metrics.newConnections);
         curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME, &raw.metrics.totalSeconds);
+        request_->session_.connectionsOpened_ += static_cast<std::uint64_t>(std::max(raw.metrics.newConnections, 0L));
         if (cancelled) {
             raw.result = AFError{AFError::Kind::explicitlyCancelled, 0, 0, "The request was cancelled."};
         } else if (result != CURLE_OK) {

@@ -6,6 +6,8 @@
 #include "platform/Alamofire/URLEncodedFormParameterEncoder.h"
 #include "platform/Foundation/DispatchQueue.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -94,10 +96,16 @@ public:
     // delivered on `queue`.
     void fetchData(const std::string& url, DispatchQueue& queue, DataRequest::Handler completion);
 
+    // How many connections the session's requests have opened so far (each one a TCP
+    // connection and, for HTTPS, a TLS handshake); reused connections count once.
+    std::uint64_t connectionsOpened() const { return connectionsOpened_.load(); }
+
 private:
     friend class DataRequest;
+    friend class HTTPTransfer;
     Configuration configuration_;
     CurlWorker& worker_;
+    std::atomic<std::uint64_t> connectionsOpened_{0};
 };
 
 // The default session, as the framework's global entry names it.

@@ -184,13 +184,15 @@ TEST_F(SessionTest, FetchDataDeliversBytesOnTheGivenQueue) {
 }
 
 TEST_F(SessionTest, SequentialRequestsToOneHostShareOneConnection) {
+    Session session(Session::Configuration{});
     long connections = 0;
     for (int i = 0; i < 5; ++i) {
-        const auto got = await(AF().request(server.url("/echo"), HTTPMethod::post, {{"i", std::to_string(i)}}));
+        const auto got = await(session.request(server.url("/echo"), HTTPMethod::post, {{"i", std::to_string(i)}}));
         ASSERT_TRUE(got.isSuccess());
         connections += got.metrics.newConnections;
     }
     EXPECT_EQ(connections, 1);
+    EXPECT_EQ(session.connectionsOpened(), 1u);
 }
 
 TEST_F(SessionTest, TransportFailuresAreReportedAsSuch) {

@@ -1,0 +1,245 @@
+// API client benchmark (run.sh builds it without sanitizers and runs it).
+//
+// Against one development service on loopback (HTTPS verified against its certificate
+// authority, names resolved through its DNS-over-HTTPS resolver), in one process:
+//   client:   N sequential signed requests through the API client ("api/indexVodList",
+//             page 1 of 15 titles, an encrypted answer), each decrypted and parsed, the
+//             next sent once the previous completion has run on the main loop;
+//   baseline: plain libcurl fetching the same answers from the same server: one easy
+//             handle, the same request (headers, signed form) prepared once, the same
+//             resolver and trust settings, no decryption.
+// Rounds alternate between the two; the medians are compared. Connections opened are
+// counted for both (each one a TLS handshake).
+//
+// Usage: network_bench [REQUESTS [ROUNDS]]   (results on standard error; the client's
+// console lines on standard output)
+
+#include "app/Crypto/MIUAES.h"
+#include "app/Helpers/KKpresentationdisease.h"
+#include "app/Network/KKriplog.h"
+#include "app/Network/ServiceConfiguration.h"
+#include "app/Network/appLink.h"
+#include "platform/Alamofire/Session.h"
+#include "platform/Alamofire/URLEncodedFormParameterEncoder.h"
+#include "platform/Foundation/Paths.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/Foundation/UserDefaults.h"
+#include "platform/Network/NetworkPolicy.h"
+#include "tools/devservice/DevService.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Run {
+    double seconds = 0;
+    std::uint64_t connections = 0;
+    int failures = 0;
+};
+
+const KKriplog::Parameters requestParameters{{"page", "1"}, {"type_id", "1"}, {"pageSize", "15"}};
+
+Run runClient(int requests) {
+    Run run;
+    const std::uint64_t connectionsBefore = AF().connectionsOpened();
+    const auto start = Clock::now();
+    for (int i = 0; i < requests; ++i) {
+        auto done = std::make_shared<bool>(false);
+        auto failed = std::make_shared<bool>(true);
+        apiClient.indexVodList(1, "1", "15", [done, failed](std::optional<JSON> json, std::optional<NSError> error) {
+            *failed = error || !json || (*json).count() != 15; // one page of 15 titles
+            *done = true;
+        });
+        RunLoop::main().runUntil([&] { return *done; }, 60);
+        run.failures += *failed ? 1 : 0;
+    }
+    run.seconds = secondsSince(start);
+    run.connections = AF().connectionsOpened() - connectionsBefore;
+    return run;
+}
+
+struct PlainRequest {
+    std::string url;
+    std::string body;
+    std::vector<std::string> headers;
+    Parameters parameters;
+    HTTPHeaders sessionHeaders;
+};
+
+// The HTTP session alone (the client's transport): the same prepared request through
+// the session's worker thread and back on the main loop, no decryption.
+Run runSession(const PlainRequest& request, int requests) {
+    Run run;
+    const std::uint64_t connectionsBefore = AF().connectionsOpened();
+    const auto start = Clock::now();
+    for (int i = 0; i < requests; ++i) {
+        auto done = std::make_shared<bool>(false);
+        auto failed = std::make_shared<bool>(true);
+        AF().request(request.url, HTTPMethod::post, request.parameters, request.sessionHeaders)
+            ->responseData(DispatchQueue::main(), [done, failed](const AFDataResponse& response) {
+                *failed = !response.isSuccess() || response.value()->find("\"code\":20000") == std::string::npos;
+                *done = true;
+            });
+        RunLoop::main().runUntil([&] { return *done; }, 60);
+        run.failures += *failed ? 1 : 0;
+    }
+    run.seconds = secondsSince(start);
+    run.connections = AF().connectionsOpened() - connectionsBefore;
+    return run;
+}
+
+size_t collect(char* data, size_t size, size_t count, void* context) {
+    static_cast<std::string*>(context)->append(data, size * count);
+    return size * count;
+}
+
+Run runBaseline(const PlainRequest& request, int requests) {
+    Run run;
+    CURL* easy = curl_easy_init();
+    NetworkPolicy::applyTo(easy); // the same resolver and trust settings
+    curl_slist* headers = nullptr;
+    for (const auto& header : request.headers) {
+        headers = curl_slist_append(headers, header.c_str());
+    }
+    std::string body;
+    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.c_str());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.body.size()));
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &collect);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    const auto start = Clock::now();
+    for (int i = 0; i < requests; ++i) {
+        body.clear();
+        long connects = 0;
+        if (curl_easy_perform(easy) != CURLE_OK || body.find("\"code\":20000") == std::string::npos) {
+            ++run.failures;
+        }
+        curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &connects);
+        run.connections += static_cast<std::uint64_t>(connects);
+    }
+    run.seconds = secondsSince(start);
+    curl_easy_cleanup(easy);
+    curl_slist_free_all(headers);
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int requests = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+    if (requests <= 0 || rounds <= 0) {
+        std::fprintf(stderr, "usage: network_bench [REQUESTS [ROUNDS]]\n");
+        return 2;
+    }
+
+    const auto home = std::filesystem::temp_directory_path() / ("orvex-network-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(home);
+    Paths::setDataRoot(home);
+    RunLoop::main();
+
+    DevService::Options options;
+    options.dataDir = home / "service";
+    if (const char* media = std::getenv("ORVEX_BENCH_MEDIA_DIR")) {
+        options.mediaDir = media;
+    }
+    DevService service(options);
+    if (!service.start()) {
+        std::fprintf(stderr, "the development service did not start: %s\n", service.lastError().c_str());
+        return 1;
+    }
+    // No media generation may run while timing.
+    service.waitForMedia(900);
+    service.writeClientConfiguration(ServiceConfiguration::file());
+    ServiceConfiguration::setCurrent(ServiceConfiguration::load());
+    std::make_shared<appLink>()->allLinkInAppDoH();
+
+    // A signed-in tourist, as on every device after the first launch.
+    bool signedIn = false;
+    apiClient.touristLogin("0", [&](std::optional<JSON> json, std::optional<NSError>) {
+        if (json) {
+            UserDefaults::standard().setString("login", KKpresentationdisease::toJSONString(*json));
+        }
+        signedIn = true;
+    });
+    RunLoop::main().runUntil([&] { return signedIn; }, 60);
+    const JSON user = JSON::parse(UserDefaults::standard().stringForKey("login").value_or(""));
+
+    // The baseline's request: what the client sends, prepared once.
+    KKriplog::Parameters signedParameters = requestParameters;
+    signedParameters["timestamp"] = std::to_string(static_cast<std::int64_t>(Date::timeIntervalSince1970()));
+    signedParameters["sign"] = KKpresentationdisease::signParameters(signedParameters);
+    const PlainRequest plain{ServiceConfiguration::current().baseURL1 + "api/indexVodList",
+                             URLEncodedFormParameterEncoder::encode(signedParameters),
+                             {"Accept: application/prs.Orvex.v2+json",
+                              "Authorization: Bearer " + user["token"].stringValue(),
+                              "Content-Type: application/x-www-form-urlencoded; charset=utf-8", "Expect:"},
+                             signedParameters,
+                             {{"Accept", "application/prs.Orvex.v2+json"},
+                              {"Authorization", "Bearer " + user["token"].stringValue()}}};
+
+    // Warm-up: name resolution, connections, caches.
+    runClient(20);
+    runSession(plain, 20);
+    runBaseline(plain, 20);
+
+    std::vector<double> clientTimes;
+    std::vector<double> sessionTimes;
+    std::vector<double> baselineTimes;
+    std::uint64_t clientConnections = 0;
+    std::uint64_t baselineConnections = 0;
+    int failures = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const Run baseline = runBaseline(plain, requests);
+        const Run client = runClient(requests);
+        const Run session = runSession(plain, requests);
+        baselineTimes.push_back(baseline.seconds);
+        clientTimes.push_back(client.seconds);
+        sessionTimes.push_back(session.seconds);
+        baselineConnections += baseline.connections;
+        clientConnections += client.connections;
+        failures += baseline.failures + client.failures + session.failures;
+        std::fprintf(stderr,
+                     "round %d: client %.3f s (%llu connections), session alone %.3f s, plain libcurl %.3f s "
+                     "(%llu connections)\n",
+                     round + 1, client.seconds, static_cast<unsigned long long>(client.connections), session.seconds,
+                     baseline.seconds, static_cast<unsigned long long>(baseline.connections));
+    }
+    service.stop();
+    std::filesystem::remove_all(home);
+
+    const double client = median(clientTimes);
+    const double baseline = median(baselineTimes);
+    std::fprintf(stderr, "requests per run: %d, rounds: %d, failed requests: %d\n", requests, rounds, failures);
+    std::fprintf(stderr, "client (median):        %.3f s, %.0f us per request\n", client, client / requests * 1e6);
+    const double sessionAlone = median(sessionTimes);
+    std::fprintf(stderr, "session alone (median): %.3f s, %.0f us per request\n", sessionAlone,
+                 sessionAlone / requests * 1e6);
+    std::fprintf(stderr, "plain libcurl (median): %.3f s, %.0f us per request\n", baseline, baseline / requests * 1e6);
+    std::fprintf(stderr, "ratio client / plain libcurl: %.3f (target <= 1.3)\n", client / baseline);
+    std::fprintf(stderr, "connections opened per %d requests: client %.1f, plain libcurl %.1f\n", requests,
+                 static_cast<double>(clientConnections) / rounds, static_cast<double>(baselineConnections) / rounds);
+    return failures == 0 ? 0 : 1;
+}
