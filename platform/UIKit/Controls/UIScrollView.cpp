@@ -241,6 +241,7 @@ void UIScrollView::endDragging(CGPoint fingerVelocity) {
     }
     if (!willDecelerate) {
         hideIndicatorsSoon();
+        notifyObservers(&UIScrollViewObserver::scrollViewDidEndScrolling);
         return;
     }
     decelerating_ = true;
@@ -303,6 +304,7 @@ void UIScrollView::finishMotion() {
     const MotionKind finished = motion_;
     stopMotion();
     hideIndicatorsSoon();
+    notifyObservers(&UIScrollViewObserver::scrollViewDidEndScrolling);
     auto watcher = delegate_.lock();
     if (!watcher) {
         return;

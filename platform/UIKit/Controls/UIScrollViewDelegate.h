@@ -35,4 +35,6 @@ public:
     virtual void scrollViewContentSizeDidChange(UIScrollView& scrollView) {}
     virtual void scrollViewDidBeginDragging(UIScrollView& scrollView) {}
     virtual void scrollViewDidEndDragging(UIScrollView& scrollView) {}
+    // Momentum, a bounce, a page snap or an animated scroll came to rest.
+    virtual void scrollViewDidEndScrolling(UIScrollView& scrollView) {}
 };
