@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+
+class UIViewController;
 
 // The application's stateless toolbox: short texts for sizes and durations, JSON to
 // text, the size of a cache folder, the mobile-number test, the tourist test and the
@@ -40,4 +43,12 @@ public:
     // Whole seconds as "mm:ss", or "hh:mm:ss" once there is an hour; hours are not
     // capped. A negative duration reads as 0.
     static std::string formatDuration(std::int64_t seconds);
+
+    // The controller at the top of what the user sees: from the window's root through
+    // presented controllers, a tab bar controller's selected tab and a navigation
+    // controller's visible page; a new plain controller when there is no window or root.
+    // Defined with the controllers (library orvex_app_helpers_controllers).
+    static std::shared_ptr<UIViewController> getCurrentVC();
+    // As getCurrentVC, but ending at the root page of the selected tab's navigation stack.
+    static std::shared_ptr<UIViewController> getMainCurrentVC();
 };
