@@ -187,6 +187,12 @@ void UITabBarController::didSelectItem(UITabBar& bar, const std::shared_ptr<UITa
         }
         return;
     }
+    if (controller == selectedViewController()) {
+        // Tapping the tab that shows already takes its stack back to the root.
+        if (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller)) {
+            navigation->popToRootViewControllerAnimated(true);
+        }
+    }
     setSelectedViewController(controller);
     if (listener) {
         listener->didSelectViewController(*this, *controller);

@@ -45,8 +45,8 @@ public:
 
     std::weak_ptr<UITabBarControllerDelegate> delegate;
 
-    // A tap on a bar item: asks the delegate, selects the item's child and tells the
-    // delegate.
+    // A tap on a bar item: asks the delegate, selects the item's child (a tap on the tab
+    // already shown takes its navigation stack back to the root) and tells the delegate.
     void didSelectItem(UITabBar& tabBar, const std::shared_ptr<UITabBarItem>& item) override;
 
     // For navigation controllers inside: the height the bar takes from a page's safe

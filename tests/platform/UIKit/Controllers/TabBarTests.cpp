@@ -138,10 +138,18 @@ TEST_F(TabBar, PushingTheRootKeepsTheBarAndLaterPushesHideItUntilPopped) {
     EXPECT_EQ(home->view()->safeAreaInsets().bottom, screenBottomInset + UITabBar::kContentHeight);
 
     navigation->pushViewController(page("Again"), false);
+    navigation->tabBarItem()->setTitle("首页");
     tabs->setSelectedIndex(1);
     EXPECT_FALSE(bar->isHidden()) << "another tab shows the bar";
     tabs->setSelectedIndex(0);
     EXPECT_TRUE(bar->isHidden()) << "back on a tab whose page hides it";
+
+    navigation->popViewControllerAnimated(false);
+    navigation->pushViewController(page("Once more"), false);
+    tabs->didSelectItem(*bar, navigation->tabBarItem());
+    settle();
+    EXPECT_EQ(navigation->topViewController(), home) << "a tap on the tab shown goes back to the root";
+    EXPECT_FALSE(bar->isHidden());
 }
 
 TEST_F(TabBar, TabsInsideNavigationControllersForwardAppearanceToTheirTopPage) {
