@@ -261,6 +261,12 @@ void CALayer::setNeedsDisplay() { invalidateContent(); }
 
 bool CALayer::drawsContent() const { return delegate_ != nullptr || contents_ != nullptr; }
 
+CGRect CALayerDelegate::contentRectForLayer(const CALayer& layer) const { return layer.bounds(); }
+
+CGRect CALayer::contentRect() const {
+    return delegate_ != nullptr && !contents_ ? delegate_->contentRectForLayer(*this) : bounds_;
+}
+
 void CALayer::drawInContext(cairo_t* context) {
     if (delegate_ != nullptr) {
         delegate_->drawLayer(*this, context);

@@ -38,6 +38,9 @@ public:
     virtual ~CALayerDelegate() = default;
     // Draws into `context`, whose coordinates are the layer's bounds in points.
     virtual void drawLayer(CALayer& layer, cairo_t* context) = 0;
+    // The part of the bounds the drawing covers (drawing outside it is cut), so that only
+    // that part is kept as a raster.
+    virtual CGRect contentRectForLayer(const CALayer& layer) const;
 };
 
 // Receives property changes while a view animation block is open, so that they become
@@ -146,7 +149,7 @@ public:
     virtual bool drawsContent() const;
     // The area (layer coordinates) the own content covers; the bounds unless a subclass
     // draws beyond them.
-    virtual CGRect contentRect() const { return bounds_; }
+    virtual CGRect contentRect() const;
     // Whether animating `keyPath` changes the own content (so it must be redrawn each
     // frame) rather than only how the content is composed.
     virtual bool isContentKeyPath(const std::string& keyPath) const { return false; }

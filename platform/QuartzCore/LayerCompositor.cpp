@@ -106,6 +106,16 @@ private:
     cairo_region_t* region_;
 };
 
+// Whether the root's own background fills the whole image opaquely, so that the old
+// pixels need no clearing first.
+bool coversOpaquely(const CALayer& root, const CGAffineTransform& toDevice, int width, int height) {
+    if (root.isHidden() || root.opacity() < 1 || !root.backgroundColor() || root.backgroundColor()->alpha < 1 ||
+        root.cornerRadius() > 0 || toDevice.b != 0 || toDevice.c != 0) {
+        return false;
+    }
+    return CGRectApplyAffineTransform(root.bounds(), toDevice).contains(CGRectMake(0, 0, width, height));
+}
+
 } // namespace
 
 LayerCompositor::LayerCompositor(int pixelWidth, int pixelHeight, double scale)
@@ -152,10 +162,14 @@ std::vector<cairo_rectangle_int_t> LayerCompositor::render(CALayer& root) {
         cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
     }
     cairo_clip(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_paint(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    const cairo_matrix_t matrix = toCairoMatrix(painter.presented(root).transformToSuperlayer().concatenating(toDevice));
+    const CALayer& rootValues = painter.presented(root);
+    const CGAffineTransform rootToDevice = rootValues.transformToSuperlayer().concatenating(toDevice);
+    if (!coversOpaquely(rootValues, rootToDevice, width_, height_)) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_paint(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    }
+    const cairo_matrix_t matrix = toCairoMatrix(rootToDevice);
     cairo_set_matrix(cr, &matrix);
     painter.paintSubtree(root, cr, damage.region());
     cairo_destroy(cr);

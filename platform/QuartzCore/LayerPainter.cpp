@@ -233,11 +233,20 @@ void LayerPainter::paintContent(CALayer& layer, CALayer& values, cairo_t* cr) {
                        !(state.contentRect == rect && state.contentRect.origin == rect.origin) ||
                        layer.animatesContentAt(now_);
     if (stale) {
-        state.dropContent();
         const int width = std::max(1, static_cast<int>(std::ceil(rect.size.width * scale_)));
         const int height = std::max(1, static_cast<int>(std::ceil(rect.size.height * scale_)));
-        state.content = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        const bool reusable = state.content != nullptr && cairo_image_surface_get_width(state.content) == width &&
+                              cairo_image_surface_get_height(state.content) == height;
+        if (!reusable) {
+            state.dropContent();
+            state.content = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        }
         cairo_t* raster = cairo_create(state.content);
+        if (reusable) {
+            cairo_set_operator(raster, CAIRO_OPERATOR_CLEAR);
+            cairo_paint(raster);
+            cairo_set_operator(raster, CAIRO_OPERATOR_OVER);
+        }
         cairo_scale(raster, scale_, scale_);
         cairo_translate(raster, -rect.origin.x, -rect.origin.y);
         drawContent(values, raster);

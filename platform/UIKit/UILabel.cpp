@@ -36,7 +36,13 @@ UILabel::UILabel(const CGRect& frame) : UIView(frame) {
 UILabel::~UILabel() { layer()->setDelegate(nullptr); }
 
 void UILabel::textChanged() {
+    layouts_.clear();
     invalidateIntrinsicContentSize();
+    setNeedsDisplay();
+}
+
+void UILabel::styleChanged() {
+    layouts_.clear();
     setNeedsDisplay();
 }
 
@@ -92,7 +98,7 @@ void UILabel::setTextColor(const UIColor& color) {
         return;
     }
     textColor_ = color;
-    setNeedsDisplay();
+    styleChanged();
 }
 
 void UILabel::setTextAlignment(NSTextAlignment alignment) {
@@ -100,7 +106,7 @@ void UILabel::setTextAlignment(NSTextAlignment alignment) {
         return;
     }
     textAlignment_ = alignment;
-    setNeedsDisplay();
+    styleChanged();
 }
 
 void UILabel::setLineBreakMode(NSLineBreakMode mode) {
@@ -134,7 +140,18 @@ std::string UILabel::accessibilityLabel() const {
 }
 
 std::shared_ptr<const render::TextLayout> UILabel::layoutFor(std::optional<CGFloat> width) const {
-    return attributedText().layout(width, numberOfLines_);
+    for (const auto& cached : layouts_) {
+        if (cached.width == width) {
+            return cached.layout;
+        }
+    }
+    auto layout = attributedText().layout(width, numberOfLines_);
+    constexpr size_t kKept = 3;
+    if (layouts_.size() == kKept) {
+        layouts_.erase(layouts_.begin());
+    }
+    layouts_.push_back({width, layout});
+    return layout;
 }
 
 CGSize UILabel::intrinsicContentSize() const {
@@ -168,11 +185,32 @@ CGSize UILabel::sizeThatFits(CGSize size) const {
 }
 
 CGRect UILabel::textRectForBounds(const CGRect& bounds, int lines) const {
-    const CGSize size = attributedText().layout(bounds.size.width > 0 ? std::optional<CGFloat>(bounds.size.width)
-                                                                      : std::nullopt,
-                                                lines)
-                            ->size();
+    const std::optional<CGFloat> width =
+        bounds.size.width > 0 ? std::optional<CGFloat>(bounds.size.width) : std::nullopt;
+    const CGSize size = lines == numberOfLines_ ? layoutFor(width)->size() : attributedText().layout(width, lines)->size();
     return {bounds.origin, {std::min(size.width, bounds.size.width), std::min(size.height, bounds.size.height)}};
+}
+
+CGRect UILabel::textFrame(const CGRect& bounds) const {
+    const CGSize size = layoutFor(bounds.size.width)->size();
+    const CGFloat top = bounds.origin.y + std::max<CGFloat>(0, (bounds.size.height - size.height) / 2);
+    const CGFloat width = std::min(size.width, bounds.size.width);
+    CGFloat left = bounds.origin.x;
+    if (textAlignment_ == NSTextAlignment::center) {
+        left += (bounds.size.width - width) / 2;
+    } else if (textAlignment_ == NSTextAlignment::right) {
+        left += bounds.size.width - width;
+    }
+    return CGRectMake(left, top, width, std::min(size.height, bounds.size.height));
+}
+
+CGRect UILabel::contentRectForLayer(const CALayer& layer) const {
+    const CGRect bounds = layer.bounds();
+    if (text_.empty() || bounds.size.width <= 0 || bounds.size.height <= 0) {
+        return CGRectNull;
+    }
+    // The text with a little room for glyphs that reach past their advance.
+    return textFrame(bounds).insetBy(-2, -2).intersection(bounds);
 }
 
 void UILabel::drawLayer(CALayer& layer, cairo_t* context) {
@@ -180,8 +218,9 @@ void UILabel::drawLayer(CALayer& layer, cairo_t* context) {
     if (text_.empty() || bounds.size.width <= 0 || bounds.size.height <= 0) {
         return;
     }
-    auto layout = layoutFor(bounds.size.width);
-    const CGFloat height = layout->size().height;
-    const CGFloat top = bounds.origin.y + std::max<CGFloat>(0, (bounds.size.height - height) / 2);
-    layout->draw(context, {bounds.origin.x, top});
+    cairo_save(context);
+    cairo_rectangle(context, bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
+    cairo_clip(context);
+    layoutFor(bounds.size.width)->draw(context, {bounds.origin.x, textFrame(bounds).origin.y});
+    cairo_restore(context);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace render {
 class TextLayout;
@@ -48,10 +49,14 @@ public:
     CGRect textRectForBounds(const CGRect& bounds, int lines) const;
 
     void drawLayer(CALayer& layer, cairo_t* context) override;
+    CGRect contentRectForLayer(const CALayer& layer) const override;
 
 private:
     void textChanged();
+    void styleChanged();
     std::shared_ptr<const render::TextLayout> layoutFor(std::optional<CGFloat> width) const;
+    // Where the text goes inside `bounds`.
+    CGRect textFrame(const CGRect& bounds) const;
 
     std::string text_;
     std::optional<NSAttributedString> attributedText_;
@@ -61,4 +66,11 @@ private:
     NSLineBreakMode lineBreakMode_ = NSLineBreakMode::byTruncatingTail;
     int numberOfLines_ = 1;
     CGFloat preferredMaxLayoutWidth_ = 0;
+    // The last few layouts made, by wrapping width: drawing, measuring and intrinsic sizes
+    // ask for the same ones again and again.
+    struct CachedLayout {
+        std::optional<CGFloat> width;
+        std::shared_ptr<const render::TextLayout> layout;
+    };
+    mutable std::vector<CachedLayout> layouts_;
 };

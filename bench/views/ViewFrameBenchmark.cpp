@@ -1,0 +1,284 @@
+// A screen of 60 labels (Chinese and Latin) and 30 cover images, 390 x 844 points at
+// scale 2, drawn through the view tree and the layer compositor:
+//   - full frame: every layer's content drawn again and the whole screen composed;
+//   - repaint: the whole screen composed again from the layers' kept rasters;
+//   - one label changed: what a frame costs when one label's text changes;
+// against a plain Cairo/Pango program drawing the same text and images in the same run
+// (layouts shaped in advance, and shaping every frame; images scaled with Cairo's good
+// filter, and with its cheaper bilinear one). The labels alone are compared as well,
+// since scaling covers down costs the two ways of drawing most differently. Targets:
+// full frame within 1.5x of the plain program; one changed label below a tenth of a
+// full frame.
+
+#include "bench/views/BenchReporter.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/QuartzCore/LayerCompositor.h"
+#include "platform/UIKit/UIImageView.h"
+#include "platform/UIKit/UILabel.h"
+#include "platform/UIKit/UIScreen.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/render/Fonts.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <pango/pangocairo.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kScale = 2;
+constexpr int kLabels = 60;
+constexpr int kImages = 30;
+const UIColor kBackground = UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1);
+
+// A photo-like cover (a gradient with noise) of width x height pixels, JPEG-encoded.
+std::string coverJPEG(int width, int height, int seed) {
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    unsigned state = static_cast<unsigned>(seed) * 2654435761u;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            guchar* p = pixels + y * stride + x * 3;
+            p[0] = static_cast<guchar>((x * 255 / width + (state >> 28)) & 0xFF);
+            p[1] = static_cast<guchar>((y * 255 / height + seed * 40) & 0xFF);
+            p[2] = static_cast<guchar>((state >> 24) & 0xFF);
+        }
+    }
+    gchar* buffer = nullptr;
+    gsize size = 0;
+    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, "quality", "85", nullptr);
+    std::string bytes(buffer, size);
+    g_free(buffer);
+    g_object_unref(pixbuf);
+    return bytes;
+}
+
+std::string labelText(int i) {
+    return i % 2 == 0 ? "第" + std::to_string(i + 1) + "集 深夜食堂：城市里的温暖故事与人间烟火"
+                      : "Episode " + std::to_string(i + 1) + " - Midnight Diner, stories of the city at night";
+}
+
+CGRect labelFrame(int i) { return CGRectMake((i % 3) * 126 + 8, (i / 3) * 41 + 4, 118, 36); }
+CGRect coverFrame(int i) { return CGRectMake((i % 3) * 126 + 8, (i / 3) * 82 + 10, 110, 76); }
+UIFont labelFont(int i) { return UIFont::systemFontOfSize(i % 3 == 0 ? 15 : 12, i % 3 == 0 ? UIFontWeightMedium : UIFontWeightRegular); }
+UIColor labelColor(int i) {
+    return i % 3 == 0 ? UIColor::whiteColor() : UIColor::colorWithRed(0xBE / 255.0, 0xBD / 255.0, 0xC2 / 255.0, 1);
+}
+int labelLines(int i) { return i % 4 == 0 ? 2 : 1; }
+
+struct Screen {
+    std::shared_ptr<UIWindow> window;
+    std::vector<std::shared_ptr<UILabel>> labels;
+    std::vector<std::shared_ptr<UIImageView>> covers;
+    std::vector<std::shared_ptr<UIImage>> images;
+
+    Screen() {
+        UIScreen::configureMainScreen(UIScreen::Metrics::modern());
+        window = std::make_shared<UIWindow>();
+        window->setBackgroundColor(kBackground);
+        for (int i = 0; i < kImages; ++i) {
+            images.push_back(UIImage::imageWithData(coverJPEG(300, 420, i)));
+            auto cover = std::make_shared<UIImageView>(coverFrame(i));
+            cover->setContentMode(UIViewContentMode::scaleToFill);
+            cover->setImage(images.back());
+            window->addSubview(cover);
+            covers.push_back(cover);
+        }
+        for (int i = 0; i < kLabels; ++i) {
+            auto label = std::make_shared<UILabel>(labelFrame(i));
+            label->setFont(labelFont(i));
+            label->setTextColor(labelColor(i));
+            label->setNumberOfLines(labelLines(i));
+            label->setText(labelText(i));
+            window->addSubview(label);
+            labels.push_back(label);
+        }
+        window->makeKeyAndVisible();
+        window->layoutIfNeeded();
+    }
+};
+
+Screen& screen() {
+    static Screen shared;
+    return shared;
+}
+
+LayerCompositor& compositor() {
+    static LayerCompositor shared(static_cast<int>(390 * kScale), static_cast<int>(844 * kScale), kScale);
+    return shared;
+}
+
+void viewsFullFrame(benchmark::State& state) {
+    Screen& s = screen();
+    const bool labelsOnly = state.range(0) != 0;
+    for (const auto& cover : s.covers) {
+        cover->setHidden(labelsOnly);
+    }
+    for (auto _ : state) {
+        for (const auto& label : s.labels) {
+            label->setNeedsDisplay();
+        }
+        for (const auto& cover : s.covers) {
+            cover->setNeedsDisplay();
+        }
+        compositor().invalidateAll();
+        s.window->layoutIfNeeded();
+        compositor().render(*s.window->layer());
+    }
+    for (const auto& cover : s.covers) {
+        cover->setHidden(false);
+    }
+}
+
+void viewsRepaint(benchmark::State& state) {
+    Screen& s = screen();
+    compositor().render(*s.window->layer());
+    for (auto _ : state) {
+        compositor().invalidateAll();
+        s.window->layoutIfNeeded();
+        compositor().render(*s.window->layer());
+    }
+}
+
+void viewsOneLabelChanged(benchmark::State& state) {
+    Screen& s = screen();
+    compositor().render(*s.window->layer());
+    const std::string texts[2] = {"第9集 深夜食堂：城市里的温暖故事", "Episode 9 - Midnight Diner, changed"};
+    int flip = 0;
+    for (auto _ : state) {
+        s.labels[25]->setText(texts[flip]);
+        flip = 1 - flip;
+        s.window->layoutIfNeeded();
+        compositor().render(*s.window->layer());
+    }
+}
+
+// ---- The plain program -----------------------------------------------------------------
+
+PangoLayout* plainLayout(int i) {
+    PangoLayout* layout = pango_layout_new(render::textContext());
+    PangoFontDescription* description = render::newFontDescription(labelFont(i).fontSpec());
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
+    PangoAttrList* list = pango_attr_list_new();
+    pango_attr_list_insert(list, render::newLineHeightAttribute(labelFont(i).pointSize()));
+    const UIColor color = labelColor(i);
+    pango_attr_list_insert(list, pango_attr_foreground_new(static_cast<guint16>(color.red * 65535),
+                                                           static_cast<guint16>(color.green * 65535),
+                                                           static_cast<guint16>(color.blue * 65535)));
+    pango_layout_set_attributes(layout, list);
+    pango_attr_list_unref(list);
+    pango_layout_set_text(layout, labelText(i).c_str(), -1);
+    pango_layout_set_width(layout, static_cast<int>(labelFrame(i).size.width * PANGO_SCALE));
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    pango_layout_set_height(layout, -labelLines(i));
+    return layout;
+}
+
+enum Covers { goodFilter, bilinearFilter, noCovers };
+
+void drawPlainFrame(cairo_t* cr, cairo_surface_t* surface, const std::vector<PangoLayout*>& layouts, bool shape,
+                    Covers covers) {
+    Screen& s = screen();
+    cairo_set_source_rgb(cr, kBackground.red, kBackground.green, kBackground.blue);
+    cairo_paint(cr);
+    for (int i = 0; covers != noCovers && i < kImages; ++i) {
+        cairo_surface_t* image = s.images[i]->CGImage()->surface();
+        const CGRect frame = coverFrame(i);
+        cairo_save(cr);
+        cairo_rectangle(cr, frame.origin.x, frame.origin.y, frame.size.width, frame.size.height);
+        cairo_clip(cr);
+        cairo_translate(cr, frame.origin.x, frame.origin.y);
+        cairo_scale(cr, frame.size.width / cairo_image_surface_get_width(image),
+                    frame.size.height / cairo_image_surface_get_height(image));
+        cairo_set_source_surface(cr, image, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), covers == goodFilter ? CAIRO_FILTER_GOOD : CAIRO_FILTER_BILINEAR);
+        cairo_paint(cr);
+        cairo_restore(cr);
+    }
+    for (int i = 0; i < kLabels; ++i) {
+        PangoLayout* layout = shape ? plainLayout(i) : layouts[i];
+        int width = 0;
+        int height = 0;
+        pango_layout_get_size(layout, &width, &height);
+        const CGRect frame = labelFrame(i);
+        cairo_move_to(cr, frame.origin.x, frame.origin.y + (frame.size.height - pango_units_to_double(height)) / 2);
+        pango_cairo_show_layout(cr, layout);
+        if (shape) {
+            g_object_unref(layout);
+        }
+    }
+    cairo_surface_flush(surface);
+}
+
+void plainCairoPango(benchmark::State& state) {
+    const bool shapeEveryFrame = state.range(0) != 0;
+    const auto covers = static_cast<Covers>(state.range(1));
+    std::vector<PangoLayout*> layouts;
+    for (int i = 0; i < kLabels; ++i) {
+        layouts.push_back(plainLayout(i));
+    }
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(390 * kScale), static_cast<int>(844 * kScale));
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, kScale, kScale);
+    for (auto _ : state) {
+        drawPlainFrame(cr, surface, layouts, shapeEveryFrame, covers);
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    for (PangoLayout* layout : layouts) {
+        g_object_unref(layout);
+    }
+}
+
+BENCHMARK(viewsFullFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(viewsRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(viewsOneLabelChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(plainCairoPango)
+    ->Args({0, goodFilter})
+    ->Args({1, goodFilter})
+    ->Args({0, bilinearFilter})
+    ->Args({0, noCovers})
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RunLoop::main();
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    const double full = reporter.time("viewsFullFrame/0");
+    const double fullLabels = reporter.time("viewsFullFrame/1");
+    const double repaint = reporter.time("viewsRepaint");
+    const double oneLabel = reporter.time("viewsOneLabelChanged");
+    const double plain = reporter.time("plainCairoPango/0/0");
+    const double plainShaping = reporter.time("plainCairoPango/1/0");
+    const double plainBilinear = reporter.time("plainCairoPango/0/1");
+    const double plainLabels = reporter.time("plainCairoPango/0/2");
+    auto ratio = [](const char* what, double ours, double theirs, const char* target) {
+        if (ours > 0 && theirs > 0) {
+            std::printf("%s: %.2fx%s\n", what, ours / theirs, target);
+        }
+    };
+    ratio("full frame through the views / plain Cairo+Pango (layouts shaped in advance, good filter)", full, plain,
+          " (target 1.5x or less)");
+    ratio("full frame through the views / plain Cairo+Pango shaping every frame", full, plainShaping, "");
+    ratio("full frame through the views / plain Cairo+Pango with bilinear image scaling", full, plainBilinear,
+          " (target 1.5x or less)");
+    ratio("labels only: full frame through the views / plain Cairo+Pango", fullLabels, plainLabels,
+          " (target 1.5x or less)");
+    ratio("whole-screen repaint from kept rasters / plain Cairo+Pango (good filter)", repaint, plain, "");
+    if (oneLabel > 0 && full > 0) {
+        std::printf("frame with one changed label / full frame: %.3f (target below 0.1)\n", oneLabel / full);
+    }
+    return 0;
+}
