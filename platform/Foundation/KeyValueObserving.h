@@ -13,28 +13,27 @@ inline constexpr NSKeyValueObservingOptions NSKeyValueObservingOptionNew = 1u <<
 inline constexpr NSKeyValueObservingOptions NSKeyValueObservingOptionOld = 1u << 1;
 inline constexpr NSKeyValueObservingOptions NSKeyValueObservingOptionInitial = 1u << 2;
 
-template <class T>
-struct NSKeyValueObservedChange {
+template <class T> struct NSKeyValueObservedChange {
     std::optional<T> oldValue;
     std::optional<T> newValue;
 };
 
 // One observation: it lasts while this object lives, or until invalidate.
 class NSKeyValueObservation {
-public:
-    explicit NSKeyValueObservation(std::shared_ptr<void> registration) : registration_(std::move(registration)) {}
+  public:
+    explicit NSKeyValueObservation(std::shared_ptr<void> registration)
+        : registration_(std::move(registration)) {}
     void invalidate() { registration_.reset(); }
 
-private:
+  private:
     std::shared_ptr<void> registration_;
 };
 
 // A property that others can observe, standing in for key-value observing: every set
 // reports to the observers, in the order they started observing (a set to an equal value
 // reports too, as automatic notifications do). Main thread only.
-template <class T>
-class KeyValueObservable {
-public:
+template <class T> class KeyValueObservable {
+  public:
     using Handler = std::function<void(const NSKeyValueObservedChange<T>& change)>;
 
     explicit KeyValueObservable(T value = T{}) : value_(std::move(value)) {}
@@ -66,7 +65,8 @@ public:
         }
     }
 
-    [[nodiscard]] std::shared_ptr<NSKeyValueObservation> observe(NSKeyValueObservingOptions options, Handler handler) {
+    [[nodiscard]] std::shared_ptr<NSKeyValueObservation> observe(NSKeyValueObservingOptions options,
+                                                                 Handler handler) {
         auto observer = std::make_shared<Observer>(Observer{options, std::move(handler)});
         observers_.push_back(observer);
         if (options & NSKeyValueObservingOptionInitial) {
@@ -80,7 +80,7 @@ public:
         return std::make_shared<NSKeyValueObservation>(std::move(observer));
     }
 
-private:
+  private:
     struct Observer {
         NSKeyValueObservingOptions options;
         Handler handler;

@@ -10,7 +10,7 @@ class QMUIEmptyView;
 // The UI kit's base page: the configuration's page background, orientations and bar
 // settings, and an empty view to show over the page while it has no content.
 class QMUICommonViewController : public UIViewController, public QMUINavigationControllerAppearanceDelegate {
-public:
+  public:
     QMUICommonViewController();
     ~QMUICommonViewController() override;
 
@@ -24,9 +24,9 @@ public:
     void viewDidLoad() override;
     UIInterfaceOrientationMask supportedInterfaceOrientations() const override;
 
-protected:
+  protected:
     void layoutChildViews() override;
 
-private:
+  private:
     std::shared_ptr<QMUIEmptyView> emptyView_;
 };

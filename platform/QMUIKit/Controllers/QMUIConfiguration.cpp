@@ -49,8 +49,9 @@ QMUIConfiguration::QMUIConfiguration() {
     const auto tabBar = [this] { applyTabBarAppearance(); };
     tabBarBackgroundImage.setDidSet(tabBar);
     tabBarStyle.setDidSet(tabBar);
-    for (auto* color : {&tabBarBarTintColor, &tabBarShadowImageColor, &tabBarItemTitleColor,
-                        &tabBarItemTitleColorSelected, &tabBarItemImageColor, &tabBarItemImageColorSelected}) {
+    for (auto* color :
+         {&tabBarBarTintColor, &tabBarShadowImageColor, &tabBarItemTitleColor, &tabBarItemTitleColorSelected,
+          &tabBarItemImageColor, &tabBarItemImageColorSelected}) {
         color->setDidSet(tabBar);
     }
     for (auto* font : {&tabBarItemTitleFont, &tabBarItemTitleFontSelected}) {
@@ -58,7 +59,8 @@ QMUIConfiguration::QMUIConfiguration() {
     }
 }
 
-void QMUIConfiguration::registerTemplate(std::shared_ptr<QMUIConfigurationTemplateProtocol> configurationTemplate) {
+void QMUIConfiguration::registerTemplate(
+    std::shared_ptr<QMUIConfigurationTemplateProtocol> configurationTemplate) {
     if (configurationTemplate) {
         templates().push_back(std::move(configurationTemplate));
     }

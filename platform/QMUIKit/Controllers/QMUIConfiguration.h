@@ -19,9 +19,8 @@ inline constexpr CGFloat UITableViewAutomaticDimension = -1;
 
 // One setting of the configuration: assign a value, read it back (it converts to its
 // value). Settings that bars draw with apply themselves to the bars when assigned.
-template <class T>
-class QMUISetting {
-public:
+template <class T> class QMUISetting {
+  public:
     QMUISetting() = default;
     QMUISetting(T value) : value_(std::move(value)) {}
     QMUISetting(const QMUISetting&) = delete;
@@ -42,7 +41,7 @@ public:
 
     void setDidSet(std::function<void()> didSet) { didSet_ = std::move(didSet); }
 
-private:
+  private:
     T value_{};
     std::function<void()> didSet_;
 };
@@ -54,7 +53,7 @@ using QMUIClassesSetting = QMUISetting<std::vector<std::string>>;
 
 // A theme: writes its settings into the shared configuration.
 class QMUIConfigurationTemplateProtocol {
-public:
+  public:
     virtual ~QMUIConfigurationTemplateProtocol() = default;
     virtual void applyConfigurationTemplate() = 0;
     virtual bool shouldApplyTemplateAutomatically() { return false; }
@@ -66,7 +65,7 @@ public:
 // others are kept for whoever reads them (several are only bookkeeping here, and
 // sendAnalyticsToQMUITeam is never acted on: nothing is ever sent).
 class QMUIConfiguration {
-public:
+  public:
     static QMUIConfiguration* sharedInstance();
 
     // Applies the kit's defaults once, then every registered template that asks to be
@@ -304,7 +303,7 @@ public:
     void applyNavigationBarAppearance();
     void applyTabBarAppearance();
 
-private:
+  private:
     QMUIConfiguration();
     bool initialTemplateApplied_ = false;
 };

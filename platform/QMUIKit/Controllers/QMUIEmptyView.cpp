@@ -16,7 +16,8 @@ constexpr CGFloat kSideMargin = 30;
 } // namespace
 
 QMUIEmptyView::QMUIEmptyView(const CGRect& frame)
-    : UIView(frame), loadingView_(std::make_shared<UIActivityIndicatorView>(UIActivityIndicatorViewStyle::gray)),
+    : UIView(frame),
+      loadingView_(std::make_shared<UIActivityIndicatorView>(UIActivityIndicatorViewStyle::gray)),
       imageView_(std::make_shared<UIImageView>()), textLabel_(std::make_shared<UILabel>()) {
     loadingView_->setHidesWhenStopped(false);
     loadingView_->startAnimating();
@@ -44,23 +45,31 @@ void QMUIEmptyView::didMoveToSuperview() {
     attachContent();
 }
 
-void QMUIEmptyView::setLoadingViewHidden(bool hidden) { loadingView_->setHidden(hidden); }
+void QMUIEmptyView::setLoadingViewHidden(bool hidden) {
+    loadingView_->setHidden(hidden);
+}
 
-void QMUIEmptyView::subviewHiddenDidChange(UIView&) { setNeedsLayout(); }
+void QMUIEmptyView::subviewHiddenDidChange(UIView&) {
+    setNeedsLayout();
+}
 
 void QMUIEmptyView::setImage(std::shared_ptr<UIImage> image) {
     imageView_->setImage(std::move(image));
     setNeedsLayout();
 }
 
-const std::string& QMUIEmptyView::textLabelText() const { return textLabel_->text(); }
+const std::string& QMUIEmptyView::textLabelText() const {
+    return textLabel_->text();
+}
 
 void QMUIEmptyView::setTextLabelText(const std::string& text) {
     textLabel_->setText(text);
     setNeedsLayout();
 }
 
-void QMUIEmptyView::setTextLabelTextColor(const UIColor& color) { textLabel_->setTextColor(color); }
+void QMUIEmptyView::setTextLabelTextColor(const UIColor& color) {
+    textLabel_->setTextColor(color);
+}
 
 void QMUIEmptyView::setTextLabelFont(const UIFont& font) {
     textLabel_->setFont(font);

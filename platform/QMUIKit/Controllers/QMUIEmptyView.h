@@ -16,7 +16,7 @@ class UILabel;
 // one above the other in the middle of the page (moved down by verticalOffset). Parts
 // without content (no image, an empty text, a hidden wheel) take no room.
 class QMUIEmptyView : public UIView {
-public:
+  public:
     explicit QMUIEmptyView(const CGRect& frame = CGRectZero);
     ~QMUIEmptyView() override;
 
@@ -36,10 +36,10 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-protected:
+  protected:
     void subviewHiddenDidChange(UIView& subview) override;
 
-private:
+  private:
     void attachContent();
 
     std::shared_ptr<UIActivityIndicatorView> loadingView_;

@@ -2,4 +2,6 @@
 
 #include "platform/UIKit/UIScreen.h"
 
-bool QMUIHelper::isRegularScreen() { return UIScreen::mainScreen().bounds().width() >= 414; }
+bool QMUIHelper::isRegularScreen() {
+    return UIScreen::mainScreen().bounds().width() >= 414;
+}

@@ -24,14 +24,16 @@ QMUIModalPresentationViewController::~QMUIModalPresentationViewController() = de
 const std::shared_ptr<UIView>& QMUIModalPresentationViewController::dimmingView() {
     if (!dimmingView_) {
         dimmingView_ = std::make_shared<UIView>();
-        dimmingView_->setBackgroundColor(QMUICMI().maskDarkColor.get().value_or(UIColor::colorWithWhite(0, 0.35)));
+        dimmingView_->setBackgroundColor(
+            QMUICMI().maskDarkColor.get().value_or(UIColor::colorWithWhite(0, 0.35)));
         std::weak_ptr<QMUIModalPresentationViewController> weakSelf =
             std::static_pointer_cast<QMUIModalPresentationViewController>(sharedController());
-        dimmingView_->addGestureRecognizer(std::make_shared<UITapGestureRecognizer>([weakSelf](UIGestureRecognizer&) {
-            if (auto self = weakSelf.lock()) {
-                self->dimmingViewTapped();
-            }
-        }));
+        dimmingView_->addGestureRecognizer(
+            std::make_shared<UITapGestureRecognizer>([weakSelf](UIGestureRecognizer&) {
+                if (auto self = weakSelf.lock()) {
+                    self->dimmingViewTapped();
+                }
+            }));
     }
     return dimmingView_;
 }
@@ -117,7 +119,8 @@ void QMUIModalPresentationViewController::applyAnimationState(bool hidden) {
     }
 }
 
-void QMUIModalPresentationViewController::showWithAnimated(bool animated, std::function<void(bool)> completion) {
+void QMUIModalPresentationViewController::showWithAnimated(bool animated,
+                                                           std::function<void(bool)> completion) {
     if (visible_) {
         return;
     }
@@ -146,7 +149,8 @@ void QMUIModalPresentationViewController::showWithAnimated(bool animated, std::f
         });
 }
 
-void QMUIModalPresentationViewController::hideWithAnimated(bool animated, std::function<void(bool)> completion) {
+void QMUIModalPresentationViewController::hideWithAnimated(bool animated,
+                                                           std::function<void(bool)> completion) {
     if (!visible_ || hiding_) {
         return;
     }
@@ -175,7 +179,8 @@ void QMUIModalPresentationViewController::hideWithAnimated(bool animated, std::f
         finish(true);
         return;
     }
-    UIView::animateWithDuration(kAnimationDuration, [self] { self->applyAnimationState(true); }, std::move(finish));
+    UIView::animateWithDuration(
+        kAnimationDuration, [self] { self->applyAnimationState(true); }, std::move(finish));
 }
 
 void QMUIModalPresentationViewController::dimmingViewTapped() {

@@ -15,11 +15,12 @@ enum class QMUIModalPresentationAnimationStyle { fade = 0, popup = 1, slide = 2 
 // tap on the dimmed area hides it (unless it is modal). While shown, its window keeps
 // it alive; once hidden, nothing does.
 class QMUIModalPresentationViewController : public UIViewController {
-public:
+  public:
     static constexpr double kAnimationDuration = 0.25;
 
     // (container bounds, keyboard height, the default frame of the content view)
-    using LayoutBlock = std::function<void(CGRect containerBounds, CGFloat keyboardHeight, CGRect contentViewDefaultFrame)>;
+    using LayoutBlock =
+        std::function<void(CGRect containerBounds, CGFloat keyboardHeight, CGRect contentViewDefaultFrame)>;
 
     QMUIModalPresentationViewController();
     ~QMUIModalPresentationViewController() override;
@@ -52,10 +53,10 @@ public:
 
     void viewDidLoad() override;
 
-protected:
+  protected:
     void layoutChildViews() override;
 
-private:
+  private:
     void dimmingViewTapped();
     void applyAnimationState(bool hidden);
 

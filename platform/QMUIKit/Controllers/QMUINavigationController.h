@@ -6,9 +6,9 @@
 // page prefers (pages that do not say follow the configuration's
 // navigationBarHiddenInitially), and it moves with the page that has it.
 class QMUINavigationController : public UINavigationController {
-public:
+  public:
     explicit QMUINavigationController(std::shared_ptr<UIViewController> rootViewController = nullptr);
 
-protected:
+  protected:
     bool prefersNavigationBarHiddenFor(UIViewController& controller) override;
 };

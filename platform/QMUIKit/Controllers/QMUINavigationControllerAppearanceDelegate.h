@@ -3,7 +3,7 @@
 // What a page tells the UI kit's navigation controller about the bar while the page is
 // on top.
 class QMUINavigationControllerAppearanceDelegate {
-public:
+  public:
     virtual ~QMUINavigationControllerAppearanceDelegate() = default;
     // Whether the bar is hidden while the page is on top.
     virtual bool preferredNavigationBarHidden() const;

@@ -39,8 +39,8 @@ void tipsChanged() {
     const auto& tips = QMUITips::shownTips();
     auto& shown = toasts();
     for (auto it = shown.begin(); it != shown.end();) {
-        const bool stillShown = std::any_of(tips.begin(), tips.end(),
-                                            [&](const QMUITips::Tip& tip) { return tip.identifier == it->first; });
+        const bool stillShown = std::any_of(
+            tips.begin(), tips.end(), [&](const QMUITips::Tip& tip) { return tip.identifier == it->first; });
         if (stillShown) {
             ++it;
             continue;

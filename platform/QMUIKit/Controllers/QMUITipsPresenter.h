@@ -6,7 +6,7 @@
 // and fade out when it is hidden, by its own delay or by hideAllTips. Loading toasts
 // keep touches from the view beneath; the others let them through.
 class QMUITipsPresenter {
-public:
+  public:
     // Starts drawing the tips; later calls do nothing. The kit's controllers call it.
     static void install();
 };

@@ -99,14 +99,17 @@ void QMUIToastView::layoutSubviews() {
     UIView::layoutSubviews();
     const CGRect bounds = this->bounds();
     const CGFloat maximumTextWidth = std::max(0.0, bounds.width() - 2 * kOuterMargin - 2 * kPadding);
-    const CGSize text = textLabel_->isHidden() ? CGSizeZero : textLabel_->sizeThatFits({maximumTextWidth, CGFLOAT_MAX});
+    const CGSize text =
+        textLabel_->isHidden() ? CGSizeZero : textLabel_->sizeThatFits({maximumTextWidth, CGFLOAT_MAX});
     const CGFloat textWidth = std::min(text.width, maximumTextWidth);
     const CGFloat iconSide = indicator_ ? kIconSide : 0;
     const CGFloat spacing = indicator_ && !textLabel_->isHidden() ? kSpacing : 0;
-    const CGSize box{std::max(textWidth, iconSide) + 2 * kPadding, iconSide + spacing + text.height + 2 * kPadding};
+    const CGSize box{std::max(textWidth, iconSide) + 2 * kPadding,
+                     iconSide + spacing + text.height + 2 * kPadding};
     box_->setFrame({{(bounds.width() - box.width) / 2, (bounds.height() - box.height) / 2}, box});
     if (indicator_) {
         indicator_->setFrame({{(box.width - iconSide) / 2, kPadding}, {iconSide, iconSide}});
     }
-    textLabel_->setFrame({{(box.width - textWidth) / 2, kPadding + iconSide + spacing}, {textWidth, text.height}});
+    textLabel_->setFrame(
+        {{(box.width - textWidth) / 2, kPadding + iconSide + spacing}, {textWidth, text.height}});
 }

@@ -10,7 +10,7 @@ class UILabel;
 
 // One tip on the screen: covers the view it is shown in, with the tip's box centred.
 class QMUIToastView : public UIView {
-public:
+  public:
     static constexpr double kFadeDuration = 0.25;
 
     explicit QMUIToastView(const QMUITips::Tip& tip);
@@ -23,7 +23,7 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-private:
+  private:
     void attachContent();
 
     std::uint64_t identifier_;

@@ -27,15 +27,17 @@ std::optional<UIColor> qmui_colorWithHexString(const std::string& text) {
     }
     switch (digits.size()) {
     case 3:
-        return UIColor::colorWithRed(component(digits, 0, 1), component(digits, 1, 1), component(digits, 2, 1), 1);
+        return UIColor::colorWithRed(component(digits, 0, 1), component(digits, 1, 1),
+                                     component(digits, 2, 1), 1);
     case 4:
-        return UIColor::colorWithRed(component(digits, 1, 1), component(digits, 2, 1), component(digits, 3, 1),
-                                     component(digits, 0, 1));
+        return UIColor::colorWithRed(component(digits, 1, 1), component(digits, 2, 1),
+                                     component(digits, 3, 1), component(digits, 0, 1));
     case 6:
-        return UIColor::colorWithRed(component(digits, 0, 2), component(digits, 2, 2), component(digits, 4, 2), 1);
+        return UIColor::colorWithRed(component(digits, 0, 2), component(digits, 2, 2),
+                                     component(digits, 4, 2), 1);
     case 8:
-        return UIColor::colorWithRed(component(digits, 2, 2), component(digits, 4, 2), component(digits, 6, 2),
-                                     component(digits, 0, 2));
+        return UIColor::colorWithRed(component(digits, 2, 2), component(digits, 4, 2),
+                                     component(digits, 6, 2), component(digits, 0, 2));
     default:
         return std::nullopt;
     }

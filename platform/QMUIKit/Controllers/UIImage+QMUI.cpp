@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-std::shared_ptr<UIImage> qmui_imageWithShape(QMUIImageShape shape, CGSize size, std::optional<UIColor> tintColor) {
+std::shared_ptr<UIImage> qmui_imageWithShape(QMUIImageShape shape, CGSize size,
+                                             std::optional<UIColor> tintColor) {
     if (size.width <= 0 || size.height <= 0) {
         return nullptr;
     }

@@ -13,4 +13,5 @@ enum class QMUIImageShape { triangle = 1, navClose = 6 };
 
 // An image of `shape` filling `size` points, drawn in `tintColor`; without a tint it is
 // drawn in black as a template image, so that it takes the tint of the view showing it.
-std::shared_ptr<UIImage> qmui_imageWithShape(QMUIImageShape shape, CGSize size, std::optional<UIColor> tintColor);
+std::shared_ptr<UIImage> qmui_imageWithShape(QMUIImageShape shape, CGSize size,
+                                             std::optional<UIColor> tintColor);

@@ -27,21 +27,28 @@ constexpr double kAlertDuration = 0.25;
 constexpr double kSheetDuration = 0.3;
 constexpr double kAlertStartScale = 1.15;
 
-UIColor systemRed() { return UIColor::colorWithRed(1, 59 / 255.0, 48 / 255.0, 1); }
-UIColor separatorColor() { return UIColor::colorWithWhite(0, 0.15); }
-UIColor cardColor() { return UIColor::colorWithWhite(0.97, 0.98); }
+UIColor systemRed() {
+    return UIColor::colorWithRed(1, 59 / 255.0, 48 / 255.0, 1);
+}
+UIColor separatorColor() {
+    return UIColor::colorWithWhite(0, 0.15);
+}
+UIColor cardColor() {
+    return UIColor::colorWithWhite(0.97, 0.98);
+}
 
 } // namespace
 
 // One button of the card: the action's title, centred; grey while pressed.
 class UIAlertActionButton : public UIControl {
-public:
+  public:
     UIAlertActionButton(std::shared_ptr<UIAlertAction> action, CGFloat fontSize)
         : action_(std::move(action)), label_(std::make_shared<UILabel>()) {
         label_->setText(action_->title());
         label_->setTextAlignment(NSTextAlignment::center);
         const bool cancel = action_->style() == UIAlertActionStyle::cancel;
-        label_->setFont(UIFont::systemFontOfSize(fontSize, cancel ? UIFontWeightSemibold : UIFontWeightRegular));
+        label_->setFont(
+            UIFont::systemFontOfSize(fontSize, cancel ? UIFontWeightSemibold : UIFontWeightRegular));
         label_->setUserInteractionEnabled(false);
         setAccessibilityLabel(action_->title());
         setEnabled(action_->isEnabled());
@@ -62,11 +69,11 @@ public:
         label_->setFrame(bounds().insetBy(8, 0));
     }
 
-protected:
+  protected:
     void stateDidChange() override { updateColors(); }
     void tintColorDidChange() override { updateColors(); }
 
-private:
+  private:
     void updateColors() {
         UIColor color = action_->style() == UIAlertActionStyle::destructive ? systemRed() : tintColor();
         if (!isEnabled()) {
@@ -83,7 +90,7 @@ private:
 // The card of an alert or of one group of an action sheet: a header (title and message)
 // over a column (or, for two alert buttons, a row) of buttons split by hairlines.
 class UIAlertCardView : public UIView {
-public:
+  public:
     UIAlertCardView(UIAlertControllerStyle style, const std::optional<std::string>& title,
                     const std::optional<std::string>& message)
         : style_(style) {
@@ -92,8 +99,9 @@ public:
         layer()->setCornerRadius(alert ? kAlertCornerRadius : kSheetCornerRadius);
         setClipsToBounds(true);
         if (title && !title->empty()) {
-            titleLabel_ = makeLabel(*title, alert ? UIFont::systemFontOfSize(17, UIFontWeightSemibold)
-                                                  : UIFont::systemFontOfSize(13, UIFontWeightSemibold),
+            titleLabel_ = makeLabel(*title,
+                                    alert ? UIFont::systemFontOfSize(17, UIFontWeightSemibold)
+                                          : UIFont::systemFontOfSize(13, UIFontWeightSemibold),
                                     alert ? UIColor::blackColor() : UIColor::colorWithWhite(0.55, 1));
         }
         if (message && !message->empty()) {
@@ -145,7 +153,8 @@ public:
 
     CGFloat headerHeight(CGFloat width) const {
         const CGFloat labels = labelsHeight(width);
-        const CGFloat fields = static_cast<CGFloat>(textFields_.size()) * (kTextFieldHeight + kTextFieldSpacing);
+        const CGFloat fields =
+            static_cast<CGFloat>(textFields_.size()) * (kTextFieldHeight + kTextFieldSpacing);
         if (labels <= 0 && fields <= 0) {
             return 0;
         }
@@ -193,7 +202,7 @@ public:
         }
     }
 
-private:
+  private:
     std::shared_ptr<UILabel> makeLabel(const std::string& text, const UIFont& font, const UIColor& color) {
         auto label = std::make_shared<UILabel>();
         label->setText(text);
@@ -216,9 +225,10 @@ namespace {
 
 // Dims the screen; the alert fades in from slightly larger, the sheet rises from below.
 class AlertPresentationController : public UIPresentationController {
-public:
+  public:
     AlertPresentationController(const std::shared_ptr<UIViewController>& presented,
-                                const std::shared_ptr<UIViewController>& presenting, UIAlertControllerStyle style)
+                                const std::shared_ptr<UIViewController>& presenting,
+                                UIAlertControllerStyle style)
         : UIPresentationController(presented, presenting), style_(style) {}
 
     void presentationTransitionWillBegin() override {
@@ -239,8 +249,9 @@ public:
             view->setTransform(offScreen ? CGAffineTransformMakeScale(kAlertStartScale, kAlertStartScale)
                                          : CGAffineTransformIdentity);
         } else {
-            view->setTransform(offScreen ? CGAffineTransformMakeTranslation(0, containerView()->bounds().height())
-                                         : CGAffineTransformIdentity);
+            view->setTransform(offScreen
+                                   ? CGAffineTransformMakeTranslation(0, containerView()->bounds().height())
+                                   : CGAffineTransformIdentity);
         }
     }
 
@@ -248,7 +259,7 @@ public:
         return style_ == UIAlertControllerStyle::alert ? kAlertDuration : kSheetDuration;
     }
 
-private:
+  private:
     UIAlertControllerStyle style_;
     std::shared_ptr<UIView> dimmingView_;
 };
@@ -257,8 +268,8 @@ private:
 
 // ---- Actions -------------------------------------------------------------------------
 
-std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string& title, UIAlertActionStyle style,
-                                                              Handler handler) {
+std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string& title,
+                                                              UIAlertActionStyle style, Handler handler) {
     return std::make_shared<UIAlertAction>(title, style, std::move(handler));
 }
 
@@ -267,9 +278,10 @@ UIAlertAction::UIAlertAction(std::string title, UIAlertActionStyle style, Handle
 
 // ---- The controller ------------------------------------------------------------------
 
-std::shared_ptr<UIAlertController> UIAlertController::alertControllerWithTitle(std::optional<std::string> title,
-                                                                               std::optional<std::string> message,
-                                                                               UIAlertControllerStyle preferredStyle) {
+std::shared_ptr<UIAlertController>
+UIAlertController::alertControllerWithTitle(std::optional<std::string> title,
+                                            std::optional<std::string> message,
+                                            UIAlertControllerStyle preferredStyle) {
     return std::make_shared<UIAlertController>(std::move(title), std::move(message), preferredStyle);
 }
 
@@ -294,8 +306,8 @@ void UIAlertController::addAction(std::shared_ptr<UIAlertAction> action) {
     actions_.push_back(std::move(action));
 }
 
-std::shared_ptr<UIPresentationController>
-UIAlertController::presentationControllerForPresentation(const std::shared_ptr<UIViewController>& presenting) {
+std::shared_ptr<UIPresentationController> UIAlertController::presentationControllerForPresentation(
+    const std::shared_ptr<UIViewController>& presenting) {
     return std::make_shared<AlertPresentationController>(sharedController(), presenting, preferredStyle_);
 }
 
@@ -327,7 +339,8 @@ void UIAlertController::viewDidLoad() {
     for (const auto& field : textFields_) {
         card_->addTextField(field);
     }
-    std::weak_ptr<UIAlertController> weakSelf = std::static_pointer_cast<UIAlertController>(sharedController());
+    std::weak_ptr<UIAlertController> weakSelf =
+        std::static_pointer_cast<UIAlertController>(sharedController());
     const CGFloat fontSize = preferredStyle_ == UIAlertControllerStyle::alert ? 17 : 20;
     for (const auto& action : actions_) {
         auto button = std::make_shared<UIAlertActionButton>(action, fontSize);
@@ -344,12 +357,13 @@ void UIAlertController::viewDidLoad() {
         card_->addButton(button);
     }
     if (preferredStyle_ == UIAlertControllerStyle::actionSheet) {
-        view()->addGestureRecognizer(std::make_shared<UITapGestureRecognizer>([weakSelf](UIGestureRecognizer& tap) {
-            auto self = weakSelf.lock();
-            if (self && !self->card_->frame().contains(tap.locationInView(self->view().get()))) {
-                self->dimmingTapped();
-            }
-        }));
+        view()->addGestureRecognizer(
+            std::make_shared<UITapGestureRecognizer>([weakSelf](UIGestureRecognizer& tap) {
+                auto self = weakSelf.lock();
+                if (self && !self->card_->frame().contains(tap.locationInView(self->view().get()))) {
+                    self->dimmingTapped();
+                }
+            }));
     }
 }
 
@@ -394,8 +408,9 @@ void UIAlertController::performAction(const std::shared_ptr<UIAlertAction>& acti
 }
 
 void UIAlertController::dimmingTapped() {
-    auto cancel = std::find_if(actions_.begin(), actions_.end(),
-                               [](const auto& action) { return action->style() == UIAlertActionStyle::cancel; });
+    auto cancel = std::find_if(actions_.begin(), actions_.end(), [](const auto& action) {
+        return action->style() == UIAlertActionStyle::cancel;
+    });
     if (cancel != actions_.end()) {
         performAction(*cancel);
     }

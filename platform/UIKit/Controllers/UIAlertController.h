@@ -17,7 +17,7 @@ enum class UIAlertActionStyle { defaultStyle = 0, cancel = 1, destructive = 2 };
 // One button of an alert: its title, its look (cancel titles are bold, destructive ones
 // red) and what it does once the alert is gone.
 class UIAlertAction {
-public:
+  public:
     using Handler = std::function<void(UIAlertAction& action)>;
 
     static std::shared_ptr<UIAlertAction> actionWithTitle(const std::string& title, UIAlertActionStyle style,
@@ -30,7 +30,7 @@ public:
     void setEnabled(bool enabled) { enabled_ = enabled; }
     const Handler& handler() const { return handler_; }
 
-private:
+  private:
     std::string title_;
     UIAlertActionStyle style_;
     Handler handler_;
@@ -42,7 +42,7 @@ private:
 // dismisses the alert and then runs the button's handler. In an action sheet a tap on the
 // dimmed area counts as its cancel button (if it has one).
 class UIAlertController : public UIViewController {
-public:
+  public:
     static std::shared_ptr<UIAlertController> alertControllerWithTitle(std::optional<std::string> title,
                                                                        std::optional<std::string> message,
                                                                        UIAlertControllerStyle preferredStyle);
@@ -60,7 +60,8 @@ public:
 
     // Adds a text field under the message (alerts only; an action sheet takes none). The
     // first field is ready for typing once the alert is shown.
-    void addTextFieldWithConfigurationHandler(const std::function<void(UITextField& textField)>& configurationHandler);
+    void addTextFieldWithConfigurationHandler(
+        const std::function<void(UITextField& textField)>& configurationHandler);
     const std::vector<std::shared_ptr<UITextField>>& textFields() const { return textFields_; }
 
     // Dismisses the alert, then runs the action's handler (what a tap on its button does).
@@ -70,11 +71,11 @@ public:
     void viewDidAppear(bool animated) override;
     void viewWillLayoutSubviews() override;
 
-protected:
+  protected:
     std::shared_ptr<UIPresentationController>
     presentationControllerForPresentation(const std::shared_ptr<UIViewController>& presenting) override;
 
-private:
+  private:
     void dimmingTapped();
 
     std::optional<std::string> alertTitle_;

@@ -17,9 +17,13 @@ const std::shared_ptr<UIApplication>& UIApplication::sharedApplication() {
     return application;
 }
 
-std::vector<std::shared_ptr<UIWindow>> UIApplication::windows() const { return UIWindow::windows(); }
+std::vector<std::shared_ptr<UIWindow>> UIApplication::windows() const {
+    return UIWindow::windows();
+}
 
-std::shared_ptr<UIWindow> UIApplication::keyWindow() const { return UIWindow::keyWindow(); }
+std::shared_ptr<UIWindow> UIApplication::keyWindow() const {
+    return UIWindow::keyWindow();
+}
 
 CGRect UIApplication::statusBarFrame() const {
     const auto& screen = UIScreen::mainScreen();

@@ -12,10 +12,14 @@
 class UIApplication;
 class UIWindow;
 
-inline const std::string UIApplicationDidBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
-inline const std::string UIApplicationWillResignActiveNotification = "UIApplicationWillResignActiveNotification";
-inline const std::string UIApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
-inline const std::string UIApplicationWillEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
+inline const std::string UIApplicationDidBecomeActiveNotification =
+    "UIApplicationDidBecomeActiveNotification";
+inline const std::string UIApplicationWillResignActiveNotification =
+    "UIApplicationWillResignActiveNotification";
+inline const std::string UIApplicationDidEnterBackgroundNotification =
+    "UIApplicationDidEnterBackgroundNotification";
+inline const std::string UIApplicationWillEnterForegroundNotification =
+    "UIApplicationWillEnterForegroundNotification";
 
 enum class UIApplicationState { active, inactive, background };
 
@@ -26,16 +30,17 @@ using UIApplicationOpenURLOptions = std::map<std::string, std::string>;
 // becomes active or stops being active. The main loop sets `window` (a window of the
 // screen's size) before the launch call.
 class UIApplicationDelegate {
-public:
+  public:
     virtual ~UIApplicationDelegate() = default;
 
     std::shared_ptr<UIWindow> window;
 
-    virtual bool didFinishLaunchingWithOptions(UIApplication& application, const UIApplicationLaunchOptions& options) {
+    virtual bool didFinishLaunchingWithOptions(UIApplication& application,
+                                               const UIApplicationLaunchOptions& options) {
         return true;
     }
     virtual UIInterfaceOrientationMask supportedInterfaceOrientationsForWindow(UIApplication& application,
-                                                                             UIWindow* window) {
+                                                                               UIWindow* window) {
         return UIInterfaceOrientationMaskAllButUpsideDown;
     }
     virtual void applicationDidBecomeActive(UIApplication& application) {}
@@ -48,7 +53,7 @@ public:
 // desktop window has the focus, in the background while it is minimised) and the
 // opening of web addresses in the desktop's browser. Main thread only.
 class UIApplication : public UIResponder {
-public:
+  public:
     static const std::shared_ptr<UIApplication>& sharedApplication();
 
     const std::shared_ptr<UIApplicationDelegate>& delegate() const { return delegate_; }
@@ -74,7 +79,7 @@ public:
     void openURL(const std::string& url, const UIApplicationOpenURLOptions& options,
                  std::function<void(bool success)> completion);
 
-private:
+  private:
     std::shared_ptr<UIApplicationDelegate> delegate_;
     UIApplicationState state_ = UIApplicationState::inactive;
 };

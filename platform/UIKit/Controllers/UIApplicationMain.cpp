@@ -81,7 +81,8 @@ int watchWindowEvents(void*, SDL_Event* event) {
         break;
     }
     if (state) {
-        RunLoop::main().post([state = *state] { UIApplication::sharedApplication()->hostStateChanged(state); });
+        RunLoop::main().post(
+            [state = *state] { UIApplication::sharedApplication()->hostStateChanged(state); });
     }
     return 0;
 }

@@ -50,7 +50,9 @@ void UIBarButtonControl::setTitle(const std::string& title) {
     setNeedsLayout();
 }
 
-const std::string& UIBarButtonControl::title() const { return titleLabel_->text(); }
+const std::string& UIBarButtonControl::title() const {
+    return titleLabel_->text();
+}
 
 void UIBarButtonControl::setImage(std::shared_ptr<UIImage> image) {
     if (image && image->renderingMode() == UIImageRenderingMode::automatic) {
@@ -89,7 +91,8 @@ CGSize UIBarButtonControl::imageSize() const {
     if (natural.width <= 0 || natural.height <= 0) {
         return CGSizeZero;
     }
-    const double scale = std::min({1.0, maximumImageSize_.width / natural.width, maximumImageSize_.height / natural.height});
+    const double scale =
+        std::min({1.0, maximumImageSize_.width / natural.width, maximumImageSize_.height / natural.height});
     return {natural.width * scale, natural.height * scale};
 }
 
@@ -100,7 +103,9 @@ CGSize UIBarButtonControl::intrinsicContentSize() const {
     return {image.width + spacing + title.width + 2 * kHorizontalPadding, 44};
 }
 
-CGSize UIBarButtonControl::sizeThatFits(CGSize) const { return intrinsicContentSize(); }
+CGSize UIBarButtonControl::sizeThatFits(CGSize) const {
+    return intrinsicContentSize();
+}
 
 void UIBarButtonControl::layoutSubviews() {
     attachContent();
@@ -117,9 +122,13 @@ void UIBarButtonControl::layoutSubviews() {
     titleLabel_->setFrame({{x, (bounds.height() - title.height) / 2}, {width, title.height}});
 }
 
-void UIBarButtonControl::stateDidChange() { updateColors(); }
+void UIBarButtonControl::stateDidChange() {
+    updateColors();
+}
 
-void UIBarButtonControl::tintColorDidChange() { updateColors(); }
+void UIBarButtonControl::tintColorDidChange() {
+    updateColors();
+}
 
 void UIBarButtonControl::updateColors() {
     titleLabel_->setTextColor(tintColor());

@@ -15,7 +15,7 @@ class UILabel;
 // colour (images drawn as templates unless they ask to keep their own colours). Dims
 // while pressed and when disabled.
 class UIBarButtonControl : public UIControl {
-public:
+  public:
     UIBarButtonControl();
 
     void setTitle(const std::string& title);
@@ -30,11 +30,11 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-protected:
+  protected:
     void stateDidChange() override;
     void tintColorDidChange() override;
 
-private:
+  private:
     CGSize imageSize() const;
     void updateColors();
     // Subviews can only be added once the control is shared, after construction.

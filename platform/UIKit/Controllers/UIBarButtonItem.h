@@ -10,7 +10,7 @@ enum class UIBarButtonItemStyle { plain = 0, done = 2 };
 
 // A button of a navigation bar: a title or an image that runs an action when tapped.
 class UIBarButtonItem : public UIBarItem {
-public:
+  public:
     using Action = std::function<void(UIBarButtonItem& item)>;
 
     UIBarButtonItem(const std::string& title, UIBarButtonItemStyle style, Action action);
@@ -25,7 +25,7 @@ public:
     // Runs the action, as a tap on the item does.
     void performAction();
 
-private:
+  private:
     UIBarButtonItemStyle style_;
     Action action_;
     std::optional<UIColor> tintColor_;

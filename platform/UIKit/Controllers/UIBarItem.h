@@ -11,7 +11,7 @@ class UIImage;
 // What bars show for an entry: a title and an image. The bar that shows the item
 // listens for changes and redraws.
 class UIBarItem : public UINibLoadable {
-public:
+  public:
     virtual ~UIBarItem();
 
     const std::string& title() const { return title_; }
@@ -29,10 +29,10 @@ public:
     // For the bar showing the item: called after a visible property changed.
     void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
 
-protected:
+  protected:
     void changed();
 
-private:
+  private:
     std::string title_;
     std::shared_ptr<UIImage> image_;
     long tag_ = 0;

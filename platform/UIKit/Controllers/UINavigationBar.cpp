@@ -1,11 +1,11 @@
 #include "platform/UIKit/Controllers/UINavigationBar.h"
 
+#include "platform/QuartzCore/CALayer.h"
 #include "platform/UIKit/Controllers/UIBarButtonControl.h"
 #include "platform/UIKit/Controllers/UIBarButtonItem.h"
 #include "platform/UIKit/Controllers/UINavigationItem.h"
 #include "platform/UIKit/UIGraphics.h"
 #include "platform/UIKit/UIImage.h"
-#include "platform/QuartzCore/CALayer.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UIScreen.h"
 
@@ -131,13 +131,16 @@ void UINavigationBar::setItems(std::vector<std::shared_ptr<UINavigationItem>> it
     }
 }
 
-std::shared_ptr<UINavigationItem> UINavigationBar::topItem() const { return items_.empty() ? nullptr : items_.back(); }
+std::shared_ptr<UINavigationItem> UINavigationBar::topItem() const {
+    return items_.empty() ? nullptr : items_.back();
+}
 
 std::shared_ptr<UINavigationItem> UINavigationBar::backItem() const {
     return items_.size() < 2 ? nullptr : items_[items_.size() - 2];
 }
 
-std::shared_ptr<UIBarButtonControl> UINavigationBar::makeButton(const std::shared_ptr<UIBarButtonItem>& item) {
+std::shared_ptr<UIBarButtonControl>
+UINavigationBar::makeButton(const std::shared_ptr<UIBarButtonItem>& item) {
     auto button = std::make_shared<UIBarButtonControl>();
     button->setTitle(item->title());
     button->setImage(item->image());
@@ -288,7 +291,8 @@ void UINavigationBar::applyAppearance() {
 
     const auto attributes = titleTextAttributes();
     titleLabel_->setFont(attributes.font.value_or(UIFont::systemFontOfSize(17, UIFontWeightSemibold)));
-    titleLabel_->setTextColor(attributes.foregroundColor.value_or(dark ? UIColor::whiteColor() : UIColor::blackColor()));
+    titleLabel_->setTextColor(
+        attributes.foregroundColor.value_or(dark ? UIColor::whiteColor() : UIColor::blackColor()));
 
     setTintColor(appearance().tintColor);
     auto indicator = backIndicatorImage();
@@ -298,7 +302,9 @@ void UINavigationBar::applyAppearance() {
 
 // ---- Layout --------------------------------------------------------------------------
 
-CGSize UINavigationBar::sizeThatFits(CGSize size) const { return {size.width, kContentHeight}; }
+CGSize UINavigationBar::sizeThatFits(CGSize size) const {
+    return {size.width, kContentHeight};
+}
 
 void UINavigationBar::layoutSubviews() {
     attachContent();

@@ -16,7 +16,7 @@ class UINavigationBar;
 class UINavigationItem;
 
 class UINavigationBarDelegate {
-public:
+  public:
     virtual ~UINavigationBarDelegate() = default;
     // The back button was tapped while `item` was on top.
     virtual void backButtonTapped(UINavigationBar& bar, UINavigationItem& item) = 0;
@@ -31,7 +31,7 @@ public:
 // (which the UI kit's theme writes), else UIKit's default. Changing the appearance
 // updates every bar at once.
 class UINavigationBar : public UIView {
-public:
+  public:
     static constexpr CGFloat kContentHeight = 44;
 
     struct Appearance {
@@ -83,7 +83,7 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-private:
+  private:
     // Subviews can only be added once the bar is shared, after construction.
     void attachContent();
     void applyAppearance();

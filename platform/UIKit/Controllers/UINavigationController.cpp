@@ -12,7 +12,9 @@ namespace {
 // How far the page beneath moves while another slides over it.
 constexpr double kParallax = 0.3;
 
-CGAffineTransform shifted(CGFloat dx) { return CGAffineTransformMakeTranslation(dx, 0); }
+CGAffineTransform shifted(CGFloat dx) {
+    return CGAffineTransformMakeTranslation(dx, 0);
+}
 
 } // namespace
 
@@ -77,14 +79,17 @@ void UINavigationController::loadView() {
     updateBarItems(false);
 }
 
-std::vector<std::shared_ptr<UIViewController>> UINavigationController::childViewControllersForAppearance() const {
+std::vector<std::shared_ptr<UIViewController>>
+UINavigationController::childViewControllersForAppearance() const {
     if (stack_.empty() || !isViewLoaded()) {
         return {};
     }
     return {stack_.back()};
 }
 
-bool UINavigationController::prefersNavigationBarHiddenFor(UIViewController&) { return navigationBarHidden_; }
+bool UINavigationController::prefersNavigationBarHiddenFor(UIViewController&) {
+    return navigationBarHidden_;
+}
 
 bool UINavigationController::hidesBottomBarFor(const UIViewController& page) {
     for (const auto& controller : viewControllers()) {
@@ -117,13 +122,18 @@ void UINavigationController::setNavigationBarHidden(bool hidden, bool animated) 
         return;
     }
     bar->setHidden(false);
-    UIView::performWithoutAnimation([&] { bar->setTransform(hidden ? CGAffineTransformIdentity
-                                                                    : CGAffineTransformMakeTranslation(0, -height)); });
+    UIView::performWithoutAnimation([&] {
+        bar->setTransform(hidden ? CGAffineTransformIdentity : CGAffineTransformMakeTranslation(0, -height));
+    });
     auto generation = ++transitionGeneration_;
-    std::weak_ptr<UINavigationController> weakSelf = std::static_pointer_cast<UINavigationController>(sharedController());
+    std::weak_ptr<UINavigationController> weakSelf =
+        std::static_pointer_cast<UINavigationController>(sharedController());
     UIView::animateWithDuration(
         kTransitionDuration,
-        [&] { bar->setTransform(hidden ? CGAffineTransformMakeTranslation(0, -height) : CGAffineTransformIdentity); },
+        [&] {
+            bar->setTransform(hidden ? CGAffineTransformMakeTranslation(0, -height)
+                                     : CGAffineTransformIdentity);
+        },
         [weakSelf, generation](bool) {
             auto self = weakSelf.lock();
             if (!self || self->transitionGeneration_ != generation) {
@@ -143,7 +153,9 @@ void UINavigationController::updateBarItems(bool animated) {
     navigationBar()->setItems(std::move(items), animated);
 }
 
-void UINavigationController::backButtonTapped(UINavigationBar&, UINavigationItem&) { popViewControllerAnimated(true); }
+void UINavigationController::backButtonTapped(UINavigationBar&, UINavigationItem&) {
+    popViewControllerAnimated(true);
+}
 
 // ---- Layout --------------------------------------------------------------------------
 
@@ -155,7 +167,8 @@ CGRect UINavigationController::barFrame() const {
 
 void UINavigationController::layoutPage(UIViewController& page, bool barHidden, bool tabBarHidden) {
     const CGRect bounds = view()->bounds();
-    const bool underBar = navigationBar_->isTranslucent() && (page.edgesForExtendedLayout() & UIRectEdgeTop) != 0;
+    const bool underBar =
+        navigationBar_->isTranslucent() && (page.edgesForExtendedLayout() & UIRectEdgeTop) != 0;
     const CGFloat top = !barHidden && !underBar ? barFrame().maxY() : 0;
     page.view()->setFrame({{0, top}, {bounds.width(), bounds.height() - top}});
 
@@ -192,7 +205,8 @@ void UINavigationController::pushViewController(std::shared_ptr<UIViewController
     if (!controller) {
         return;
     }
-    if (controller.get() == this || controller->parentViewController() || controller->presentingViewController()) {
+    if (controller.get() == this || controller->parentViewController() ||
+        controller->presentingViewController()) {
         consoleLog("Pushing a view controller that is already in a stack or on screen is not supported");
         return;
     }
@@ -218,7 +232,8 @@ std::shared_ptr<UIViewController> UINavigationController::popViewControllerAnima
     return popped.empty() ? nullptr : popped.back();
 }
 
-std::vector<std::shared_ptr<UIViewController>> UINavigationController::popToRootViewControllerAnimated(bool animated) {
+std::vector<std::shared_ptr<UIViewController>>
+UINavigationController::popToRootViewControllerAnimated(bool animated) {
     return popTo(0, animated, nullptr);
 }
 
@@ -233,8 +248,8 @@ void UINavigationController::qmui_popViewControllerAnimated(bool animated, std::
     popTo(stack.size() - 2, animated, std::move(completion));
 }
 
-std::vector<std::shared_ptr<UIViewController>> UINavigationController::popTo(std::size_t index, bool animated,
-                                                                             std::function<void()> completion) {
+std::vector<std::shared_ptr<UIViewController>>
+UINavigationController::popTo(std::size_t index, bool animated, std::function<void()> completion) {
     adoptPendingRoot();
     finishRunningTransition();
     const auto stack = stack_;
@@ -247,8 +262,8 @@ std::vector<std::shared_ptr<UIViewController>> UINavigationController::popTo(std
     auto from = stack.back();
     auto to = stack[index];
     const bool tabBarHiddenBefore = tabBarController() && hidesBottomBarFor(*from);
-    std::vector<std::shared_ptr<UIViewController>> popped(stack.begin() + static_cast<std::ptrdiff_t>(index) + 1,
-                                                          stack.end());
+    std::vector<std::shared_ptr<UIViewController>> popped(
+        stack.begin() + static_cast<std::ptrdiff_t>(index) + 1, stack.end());
     for (auto it = popped.rbegin(); it != popped.rend(); ++it) {
         (*it)->willMoveToParentViewController(nullptr);
     }
@@ -279,8 +294,9 @@ void UINavigationController::finishRunningTransition() {
 }
 
 void UINavigationController::transition(const std::shared_ptr<UIViewController>& from,
-                                        const std::shared_ptr<UIViewController>& to, bool isPush, bool animated,
-                                        bool tabBarHiddenBefore, std::vector<std::shared_ptr<UIViewController>> popped,
+                                        const std::shared_ptr<UIViewController>& to, bool isPush,
+                                        bool animated, bool tabBarHiddenBefore,
+                                        std::vector<std::shared_ptr<UIViewController>> popped,
                                         std::function<void()> completion) {
     auto self = std::static_pointer_cast<UINavigationController>(sharedController());
     const bool onScreen = isVisible();
@@ -320,7 +336,8 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
     }
 
     std::weak_ptr<UINavigationController> weakSelf = self;
-    transition_->finish = [weakSelf, from, to, isPush, onScreen, popped, tabs, completion = std::move(completion)] {
+    transition_->finish = [weakSelf, from, to, isPush, onScreen, popped, tabs,
+                           completion = std::move(completion)] {
         auto self = weakSelf.lock();
         if (!self) {
             return;

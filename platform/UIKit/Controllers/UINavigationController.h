@@ -17,7 +17,7 @@
 // Transitions run on the main run loop's clock; a new push or pop while one runs first
 // completes the running one, so that every page gets balanced appearance calls.
 class UINavigationController : public UIViewController, public UINavigationBarDelegate {
-public:
+  public:
     static constexpr double kTransitionDuration = 0.35;
 
     // The root is pushed (through pushViewController) when the controller is first used.
@@ -50,7 +50,7 @@ public:
                             const std::shared_ptr<UIResponder>& sender) override;
     void backButtonTapped(UINavigationBar& bar, UINavigationItem& item) override;
 
-protected:
+  protected:
     void loadView() override;
     void layoutChildViews() override;
     std::vector<std::shared_ptr<UIViewController>> childViewControllersForAppearance() const override;
@@ -58,7 +58,7 @@ protected:
     // bar as it is; subclasses may ask the controller.
     virtual bool prefersNavigationBarHiddenFor(UIViewController& controller);
 
-private:
+  private:
     struct Transition {
         std::uint64_t generation = 0;
         std::function<void()> finish;
@@ -71,9 +71,10 @@ private:
     void updateBarItems(bool animated);
     void finishRunningTransition();
     // Replaces `from` on screen by `to`; `popped` are the controllers leaving the stack.
-    void transition(const std::shared_ptr<UIViewController>& from, const std::shared_ptr<UIViewController>& to,
-                    bool isPush, bool animated, bool tabBarHiddenBefore,
-                    std::vector<std::shared_ptr<UIViewController>> popped, std::function<void()> completion);
+    void transition(const std::shared_ptr<UIViewController>& from,
+                    const std::shared_ptr<UIViewController>& to, bool isPush, bool animated,
+                    bool tabBarHiddenBefore, std::vector<std::shared_ptr<UIViewController>> popped,
+                    std::function<void()> completion);
     std::vector<std::shared_ptr<UIViewController>> popTo(std::size_t index, bool animated,
                                                          std::function<void()> completion);
     void layoutPage(UIViewController& page, bool barHidden, bool tabBarHidden);

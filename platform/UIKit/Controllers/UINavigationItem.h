@@ -9,7 +9,7 @@ class UIBarButtonItem;
 // What a navigation bar shows while a controller is on top: its title and the buttons at
 // either side. The bar showing the item listens for changes and redraws.
 class UINavigationItem {
-public:
+  public:
     const std::string& title() const { return title_; }
     void setTitle(const std::string& title);
     const std::shared_ptr<UIBarButtonItem>& leftBarButtonItem() const { return leftBarButtonItem_; }
@@ -22,7 +22,7 @@ public:
     // For the bar showing the item: called after anything shown changed.
     void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
 
-private:
+  private:
     void changed();
 
     std::string title_;

@@ -9,21 +9,21 @@ namespace {
 
 // Slides the presented view up from below the container's bottom edge.
 class SlideUpPresentationController : public UIPresentationController {
-public:
+  public:
     SlideUpPresentationController(const std::shared_ptr<UIViewController>& presented,
                                   const std::shared_ptr<UIViewController>& presenting, bool removesPresenter)
         : UIPresentationController(presented, presenting), removesPresenter_(removesPresenter) {}
 
     bool shouldRemovePresentersView() const override { return removesPresenter_; }
 
-private:
+  private:
     bool removesPresenter_;
 };
 
 // A card over the dimmed presenter: it leaves a strip of the screen at the top, and its
 // top corners are rounded.
 class PageSheetPresentationController : public UIPresentationController {
-public:
+  public:
     using UIPresentationController::UIPresentationController;
 
     static constexpr CGFloat kTopGap = 10;
@@ -54,7 +54,7 @@ public:
         }
     }
 
-private:
+  private:
     std::shared_ptr<UIView> dimmingView_;
 };
 
@@ -67,7 +67,8 @@ UIPresentationController::UIPresentationController(const std::shared_ptr<UIViewC
 UIPresentationController::~UIPresentationController() = default;
 
 std::shared_ptr<UIPresentationController>
-UIPresentationController::makeForStyle(UIModalPresentationStyle style, const std::shared_ptr<UIViewController>& presented,
+UIPresentationController::makeForStyle(UIModalPresentationStyle style,
+                                       const std::shared_ptr<UIViewController>& presented,
                                        const std::shared_ptr<UIViewController>& presenting) {
     switch (style) {
     case UIModalPresentationStyle::fullScreen:
@@ -92,7 +93,9 @@ std::shared_ptr<UIView> UIPresentationController::presentedView() const {
     return presented ? presented->view() : nullptr;
 }
 
-CGRect UIPresentationController::frameOfPresentedViewInContainerView() const { return containerView_->bounds(); }
+CGRect UIPresentationController::frameOfPresentedViewInContainerView() const {
+    return containerView_->bounds();
+}
 
 void UIPresentationController::applyTransitionState(bool offScreen) {
     if (auto view = presentedView()) {
@@ -101,8 +104,9 @@ void UIPresentationController::applyTransitionState(bool offScreen) {
     }
 }
 
-void UIPresentationController::runPresentation(UIWindow& window, const std::shared_ptr<UIView>& presenterContent,
-                                               bool animated, std::function<void()> completion) {
+void UIPresentationController::runPresentation(UIWindow& window,
+                                               const std::shared_ptr<UIView>& presenterContent, bool animated,
+                                               std::function<void()> completion) {
     auto self = shared_from_this();
     auto presented = presented_.lock();
     auto presenting = presenting_.lock();
@@ -161,8 +165,9 @@ void UIPresentationController::runPresentation(UIWindow& window, const std::shar
         transitionDuration(), [self] { self->applyTransitionState(false); }, [finish](bool) { finish(); });
 }
 
-void UIPresentationController::runDismissal(const std::vector<std::shared_ptr<UIPresentationController>>& above,
-                                            bool animated, std::function<void()> completion) {
+void UIPresentationController::runDismissal(
+    const std::vector<std::shared_ptr<UIPresentationController>>& above, bool animated,
+    std::function<void()> completion) {
     auto self = shared_from_this();
     std::vector<std::shared_ptr<UIPresentationController>> chain{self};
     chain.insert(chain.end(), above.begin(), above.end());
@@ -207,8 +212,9 @@ void UIPresentationController::runDismissal(const std::vector<std::shared_ptr<UI
         top->transitionDuration(), [top] { top->applyTransitionState(true); }, [finish](bool) { finish(); });
 }
 
-void UIPresentationController::finishDismissal(const std::vector<std::shared_ptr<UIPresentationController>>& chain,
-                                               bool revealsPresenter, const std::function<void()>& completion) {
+void UIPresentationController::finishDismissal(
+    const std::vector<std::shared_ptr<UIPresentationController>>& chain, bool revealsPresenter,
+    const std::function<void()>& completion) {
     auto presenting = presenting_.lock();
     if (revealsPresenter && presenting) {
         presenting->endAppearanceTransition();

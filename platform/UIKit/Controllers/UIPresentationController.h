@@ -17,16 +17,16 @@ class UIWindow;
 // out. The presenting controller's views stay beneath, or leave the screen once a
 // full-screen presentation is over.
 class UIPresentationController : public std::enable_shared_from_this<UIPresentationController> {
-public:
+  public:
     UIPresentationController(const std::shared_ptr<UIViewController>& presented,
                              const std::shared_ptr<UIViewController>& presenting);
     virtual ~UIPresentationController();
 
     // The presentation for a style: full screen, over full screen, or a page sheet (for
     // `automatic` and the sheet styles).
-    static std::shared_ptr<UIPresentationController> makeForStyle(UIModalPresentationStyle style,
-                                                                  const std::shared_ptr<UIViewController>& presented,
-                                                                  const std::shared_ptr<UIViewController>& presenting);
+    static std::shared_ptr<UIPresentationController>
+    makeForStyle(UIModalPresentationStyle style, const std::shared_ptr<UIViewController>& presented,
+                 const std::shared_ptr<UIViewController>& presenting);
 
     std::shared_ptr<UIViewController> presentedViewController() const { return presented_.lock(); }
     std::shared_ptr<UIViewController> presentingViewController() const { return presenting_.lock(); }
@@ -45,7 +45,7 @@ public:
     virtual void applyTransitionState(bool offScreen);
     virtual double transitionDuration() const { return 0.4; }
 
-private:
+  private:
     friend class UIViewController;
     // Shows the presented view over `presenterContent` in `window`, with the appearance
     // calls; `completion` runs when the transition is over.
@@ -54,8 +54,8 @@ private:
     // Takes this presentation and those above it (`above`, lowest first) off the screen.
     void runDismissal(const std::vector<std::shared_ptr<UIPresentationController>>& above, bool animated,
                       std::function<void()> completion);
-    void finishDismissal(const std::vector<std::shared_ptr<UIPresentationController>>& chain, bool revealsPresenter,
-                         const std::function<void()>& completion);
+    void finishDismissal(const std::vector<std::shared_ptr<UIPresentationController>>& chain,
+                         bool revealsPresenter, const std::function<void()>& completion);
 
     std::weak_ptr<UIViewController> presented_;
     std::weak_ptr<UIViewController> presenting_;

@@ -1,3 +1,5 @@
 #include "platform/UIKit/Controllers/UIRuntimeAttributes.h"
 
-bool UINibLoadable::setValue(const UIRuntimeAttributeValue&, const std::string&) { return false; }
+bool UINibLoadable::setValue(const UIRuntimeAttributeValue&, const std::string&) {
+    return false;
+}

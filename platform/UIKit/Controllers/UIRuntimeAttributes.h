@@ -18,14 +18,13 @@ using UIRuntimeAttributeValue = std::variant<bool, double, std::string, UIColor,
 // instead of ignored. Once every object of the scene is made, set up and connected,
 // each is sent awakeFromNib.
 class UINibLoadable {
-public:
+  public:
     virtual ~UINibLoadable() = default;
     virtual bool setValue(const UIRuntimeAttributeValue& value, const std::string& key);
     virtual void awakeFromNib() {}
 };
 
 // Reads a value of one kind; nothing when the value is of another kind.
-template <class T>
-const T* runtimeAttribute(const UIRuntimeAttributeValue& value) {
+template <class T> const T* runtimeAttribute(const UIRuntimeAttributeValue& value) {
     return std::get_if<T>(&value);
 }

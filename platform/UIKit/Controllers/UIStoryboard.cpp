@@ -47,8 +47,11 @@ std::optional<UIColor> parseColor(std::string text) {
         text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
         return std::nullopt;
     }
-    auto component = [&](std::size_t index) { return std::stoi(text.substr(index * 2, 2), nullptr, 16) / 255.0; };
-    return UIColor::colorWithRed(component(0), component(1), component(2), text.size() == 8 ? component(3) : 1);
+    auto component = [&](std::size_t index) {
+        return std::stoi(text.substr(index * 2, 2), nullptr, 16) / 255.0;
+    };
+    return UIColor::colorWithRed(component(0), component(1), component(2),
+                                 text.size() == 8 ? component(3) : 1);
 }
 
 UIRuntimeAttributeValue parseValue(const std::string& key, const JSON& value) {
@@ -107,7 +110,7 @@ std::string requiredClass(const JSON& description, const std::string& what) {
 // Builds one scene and everything it contains, remembering the made objects so that
 // they are woken up once the whole graph stands.
 class UIStoryboard::Builder {
-public:
+  public:
     explicit Builder(const JSON& scenes) : scenes_(scenes) {}
 
     std::shared_ptr<UIViewController> build(const std::string& sceneName) {
@@ -138,14 +141,16 @@ public:
             auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller);
             auto root = scene["rootViewController"].string();
             if (!navigation || !root) {
-                throw BuildError("scene '" + sceneName + "': only a navigation controller has a root scene name");
+                throw BuildError("scene '" + sceneName +
+                                 "': only a navigation controller has a root scene name");
             }
             navigation->pushViewController(build(*root), false);
         }
         auto tabs = std::dynamic_pointer_cast<UITabBarController>(controller);
         if (scene["tabBar"].exists() || scene["viewControllers"].exists()) {
             if (!tabs) {
-                throw BuildError("scene '" + sceneName + "': only a tab bar controller has a tab bar and tabs");
+                throw BuildError("scene '" + sceneName +
+                                 "': only a tab bar controller has a tab bar and tabs");
             }
             buildTabs(*tabs, scene, sceneName);
         }
@@ -160,10 +165,11 @@ public:
         }
     }
 
-private:
+  private:
     std::shared_ptr<UITabBarItem> buildTabBarItem(const JSON& description) {
-        const std::string className = description["class"].exists() ? requiredClass(description, "a tab bar item")
-                                                                    : std::string("UITabBarItem");
+        const std::string className = description["class"].exists()
+                                          ? requiredClass(description, "a tab bar item")
+                                          : std::string("UITabBarItem");
         const auto factory = registry().tabBarItems.find(className);
         if (factory == registry().tabBarItems.end()) {
             throw BuildError("tab bar item class '" + className + "' is not registered");
@@ -193,8 +199,9 @@ private:
         std::shared_ptr<UITabBar> bar;
         if (scene["tabBar"].exists()) {
             const JSON description = scene["tabBar"];
-            const std::string className = description["class"].exists() ? requiredClass(description, "a tab bar")
-                                                                        : std::string("UITabBar");
+            const std::string className = description["class"].exists()
+                                              ? requiredClass(description, "a tab bar")
+                                              : std::string("UITabBar");
             const auto factory = registry().tabBars.find(className);
             if (factory == registry().tabBars.end()) {
                 throw BuildError("tab bar class '" + className + "' is not registered");
@@ -228,7 +235,8 @@ std::shared_ptr<UIStoryboard> UIStoryboard::storyboardWithName(const std::string
     }
     const auto text = readWholeFile(*path);
     const JSON description = text ? JSON::parse(*text) : JSON::absent();
-    if (description.type() != JSON::Type::dictionary || description["scenes"].type() != JSON::Type::dictionary) {
+    if (description.type() != JSON::Type::dictionary ||
+        description["scenes"].type() != JSON::Type::dictionary) {
         consoleLog("[UIStoryboard] The storyboard '" + name + "' is not a storyboard description");
         return nullptr;
     }
@@ -243,8 +251,8 @@ std::shared_ptr<UIViewController> UIStoryboard::instantiateInitialViewController
     return instantiateScene(*initial);
 }
 
-std::shared_ptr<UIViewController> UIStoryboard::instantiateViewControllerWithIdentifier(
-    const std::string& identifier) const {
+std::shared_ptr<UIViewController>
+UIStoryboard::instantiateViewControllerWithIdentifier(const std::string& identifier) const {
     const JSON scenes = description_["scenes"];
     for (const auto& sceneName : scenes.keys()) {
         if (scenes[sceneName]["storyboardIdentifier"].string() == identifier) {

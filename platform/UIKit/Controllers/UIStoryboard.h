@@ -43,7 +43,7 @@ class UIViewController;
 // containers. A scene that cannot be built (unknown class, scene, attribute or key)
 // builds nothing: the reason is logged and the result is empty.
 class UIStoryboard {
-public:
+  public:
     using ViewControllerFactory = std::function<std::shared_ptr<UIViewController>()>;
     using TabBarFactory = std::function<std::shared_ptr<UITabBar>()>;
     using TabBarItemFactory = std::function<std::shared_ptr<UITabBarItem>()>;
@@ -55,7 +55,8 @@ public:
     // Empty when the storyboard names no initial controller.
     std::shared_ptr<UIViewController> instantiateInitialViewController() const;
     // The scene whose storyboardIdentifier is `identifier`.
-    std::shared_ptr<UIViewController> instantiateViewControllerWithIdentifier(const std::string& identifier) const;
+    std::shared_ptr<UIViewController>
+    instantiateViewControllerWithIdentifier(const std::string& identifier) const;
 
     // Classes by name. The UIKit classes are registered from the start; registering a
     // name again replaces its factory.
@@ -65,7 +66,7 @@ public:
 
     UIStoryboard(std::string name, JSON description);
 
-private:
+  private:
     class Builder;
     std::shared_ptr<UIViewController> instantiateScene(const std::string& sceneName) const;
 

@@ -1,7 +1,7 @@
 #include "platform/UIKit/Controllers/UITabBar.h"
 
-#include "platform/UIKit/Controllers/UITabBarItem.h"
 #include "platform/QuartzCore/CALayer.h"
+#include "platform/UIKit/Controllers/UITabBarItem.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UIImageView.h"
 #include "platform/UIKit/UILabel.h"
@@ -19,7 +19,9 @@ std::vector<UITabBar*>& liveBars() {
     return bars;
 }
 
-UIColor defaultUnselectedColor() { return UIColor::colorWithWhite(0.6, 1); }
+UIColor defaultUnselectedColor() {
+    return UIColor::colorWithWhite(0.6, 1);
+}
 
 } // namespace
 
@@ -112,7 +114,8 @@ void UITabBar::updateButtons() {
     const auto& look = appearance();
     const UIColor selectedColor = tintColor();
     const UIColor unselectedColor = unselectedItemTintColor_.value_or(defaultUnselectedColor());
-    const UIFont font = look.itemTitleFont.value_or(UIFont::systemFontOfSize(kTitleFontSize, UIFontWeightMedium));
+    const UIFont font =
+        look.itemTitleFont.value_or(UIFont::systemFontOfSize(kTitleFontSize, UIFontWeightMedium));
     const UIFont selectedFont = look.itemTitleFontSelected.value_or(font);
     for (const auto& button : buttons_) {
         const bool selected = button->item() == selectedItem();
@@ -179,8 +182,8 @@ void UITabBar::applyAppearance() {
         backgroundLayer_->setBackgroundColor(std::nullopt);
     } else {
         const bool dark = appearance().barStyle == UIBarStyle::black;
-        const UIColor base =
-            barTintColor().value_or(dark ? UIColor::colorWithWhite(0.11, 1) : UIColor::colorWithWhite(0.976, 1));
+        const UIColor base = barTintColor().value_or(dark ? UIColor::colorWithWhite(0.11, 1)
+                                                          : UIColor::colorWithWhite(0.976, 1));
         backgroundLayer_->setBackgroundColor(translucent_ ? base.colorWithAlphaComponent(0.94) : base);
     }
     auto shadow = shadowImage();
@@ -189,7 +192,9 @@ void UITabBar::applyAppearance() {
     updateButtons();
 }
 
-void UITabBar::tintColorDidChange() { updateButtons(); }
+void UITabBar::tintColorDidChange() {
+    updateButtons();
+}
 
 bool UITabBar::setValue(const UIRuntimeAttributeValue& value, const std::string& key) {
     const auto* color = runtimeAttribute<UIColor>(value);
@@ -216,9 +221,13 @@ bool UITabBar::setValue(const UIRuntimeAttributeValue& value, const std::string&
 
 // ---- Layout --------------------------------------------------------------------------
 
-CGSize UITabBar::sizeThatFits(CGSize size) const { return {size.width, kContentHeight + safeAreaInsets().bottom}; }
+CGSize UITabBar::sizeThatFits(CGSize size) const {
+    return {size.width, kContentHeight + safeAreaInsets().bottom};
+}
 
-void UITabBar::safeAreaInsetsDidChange() { observedSafeAreaInsets_.setValue(safeAreaInsets()); }
+void UITabBar::safeAreaInsetsDidChange() {
+    observedSafeAreaInsets_.setValue(safeAreaInsets());
+}
 
 void UITabBar::didMoveToSuperview() {
     UIView::didMoveToSuperview();
@@ -251,7 +260,8 @@ void UITabBar::layoutSubviews() {
 // ---- Buttons -------------------------------------------------------------------------
 
 UITabBarButton::UITabBarButton(std::shared_ptr<UITabBarItem> item)
-    : item_(std::move(item)), imageView_(std::make_shared<UIImageView>()), titleLabel_(std::make_shared<UILabel>()) {
+    : item_(std::move(item)), imageView_(std::make_shared<UIImageView>()),
+      titleLabel_(std::make_shared<UILabel>()) {
     imageView_->setContentMode(UIViewContentMode::scaleAspectFit);
     titleLabel_->setTextAlignment(NSTextAlignment::center);
     titleLabel_->setUserInteractionEnabled(false);

@@ -19,7 +19,7 @@ class UITabBarButton;
 class UITabBarItem;
 
 class UITabBarDelegate {
-public:
+  public:
     virtual ~UITabBarDelegate() = default;
     // The user tapped `item`.
     virtual void didSelectItem(UITabBar& tabBar, const std::shared_ptr<UITabBarItem>& item) {}
@@ -33,7 +33,7 @@ public:
 // items from this class, which then shows no buttons. Look properties fall back to the
 // shared appearance (written by the UI kit's theme), then to UIKit's defaults.
 class UITabBar : public UIView, public UINibLoadable {
-public:
+  public:
     static constexpr CGFloat kContentHeight = 49;
 
     struct Appearance {
@@ -90,10 +90,10 @@ public:
     void didMoveToSuperview() override;
     void safeAreaInsetsDidChange() override;
 
-protected:
+  protected:
     void tintColorDidChange() override;
 
-private:
+  private:
     void applyAppearance();
     void rebuildButtons();
     void updateButtons();
@@ -118,7 +118,7 @@ private:
 // The button of one tab bar item: its image (the selected image while selected) above
 // its title.
 class UITabBarButton : public UIControl {
-public:
+  public:
     explicit UITabBarButton(std::shared_ptr<UITabBarItem> item);
     ~UITabBarButton() override;
 
@@ -128,7 +128,7 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-private:
+  private:
     void attachContent();
 
     std::shared_ptr<UITabBarItem> item_;

@@ -47,7 +47,8 @@ void UITabBarController::loadView() {
 
 // ---- Children ------------------------------------------------------------------------
 
-void UITabBarController::setViewControllers(std::vector<std::shared_ptr<UIViewController>> controllers, bool animated) {
+void UITabBarController::setViewControllers(std::vector<std::shared_ptr<UIViewController>> controllers,
+                                            bool animated) {
     auto previous = selectedViewController();
     const bool onScreen = isVisible();
     for (const auto& child : std::vector(childViewControllers())) {
@@ -99,7 +100,9 @@ void UITabBarController::updateItems(bool animated) {
     }
 }
 
-void UITabBarController::childTabBarItemChanged() { updateItems(false); }
+void UITabBarController::childTabBarItemChanged() {
+    updateItems(false);
+}
 
 std::vector<std::shared_ptr<UIViewController>> UITabBarController::childViewControllersForAppearance() const {
     auto selected = selectedViewController();
@@ -210,7 +213,9 @@ bool UITabBarController::tabBarHiddenForSelection() const {
     return top && navigation->hidesBottomBarFor(*top);
 }
 
-void UITabBarController::updateTabBarVisibility() { tabBar()->setHidden(tabBarHiddenForSelection()); }
+void UITabBarController::updateTabBarVisibility() {
+    tabBar()->setHidden(tabBarHiddenForSelection());
+}
 
 void UITabBarController::layoutChildViews() {
     const CGRect bounds = view()->bounds();

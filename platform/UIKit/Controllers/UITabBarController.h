@@ -10,12 +10,14 @@
 class UITabBarController;
 
 class UITabBarControllerDelegate {
-public:
+  public:
     virtual ~UITabBarControllerDelegate() = default;
-    virtual bool shouldSelectViewController(UITabBarController& tabBarController, UIViewController& controller) {
+    virtual bool shouldSelectViewController(UITabBarController& tabBarController,
+                                            UIViewController& controller) {
         return true;
     }
-    virtual void didSelectViewController(UITabBarController& tabBarController, UIViewController& controller) {}
+    virtual void didSelectViewController(UITabBarController& tabBarController, UIViewController& controller) {
+    }
 };
 
 // Shows one of several child controllers at a time, with a tab bar to switch between
@@ -23,7 +25,7 @@ public:
 // bar; while the bar shows, the child's safe area ends above it. The bar may be any
 // UITabBar subclass, set before the view loads.
 class UITabBarController : public UIViewController, public UITabBarDelegate {
-public:
+  public:
     UITabBarController();
     ~UITabBarController() override;
 
@@ -32,7 +34,9 @@ public:
     // Replaces the bar (for interface files and subclasses); before the view loads.
     void setTabBar(std::shared_ptr<UITabBar> tabBar);
 
-    const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const { return childViewControllers(); }
+    const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const {
+        return childViewControllers();
+    }
     // The children and the bar's items (their tabBarItem). The selection stays at its
     // index when there is one, else goes to the first child.
     void setViewControllers(std::vector<std::shared_ptr<UIViewController>> controllers, bool animated);
@@ -56,12 +60,12 @@ public:
     // A child's tabBarItem was replaced.
     void childTabBarItemChanged();
 
-protected:
+  protected:
     void loadView() override;
     void layoutChildViews() override;
     std::vector<std::shared_ptr<UIViewController>> childViewControllersForAppearance() const override;
 
-private:
+  private:
     bool tabBarHiddenForSelection() const;
     void showSelectedChild(const std::shared_ptr<UIViewController>& previous);
     void updateItems(bool animated);

@@ -209,7 +209,8 @@ void UIViewController::removeFromParentViewController() {
 }
 
 std::shared_ptr<UINavigationController> UIViewController::navigationController() const {
-    for (auto controller = parentViewController(); controller; controller = controller->parentViewController()) {
+    for (auto controller = parentViewController(); controller;
+         controller = controller->parentViewController()) {
         if (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller)) {
             return navigation;
         }
@@ -218,7 +219,8 @@ std::shared_ptr<UINavigationController> UIViewController::navigationController()
 }
 
 std::shared_ptr<UITabBarController> UIViewController::tabBarController() const {
-    for (auto controller = parentViewController(); controller; controller = controller->parentViewController()) {
+    for (auto controller = parentViewController(); controller;
+         controller = controller->parentViewController()) {
         if (auto tabs = std::dynamic_pointer_cast<UITabBarController>(controller)) {
             return tabs;
         }
@@ -311,7 +313,8 @@ std::shared_ptr<UIResponder> UIViewController::nextResponder() const {
 
 // ---- The window's root ---------------------------------------------------------------
 
-void UIViewController::windowRootDidChange(UIWindow& window, const std::shared_ptr<UIViewController>& previous) {
+void UIViewController::windowRootDidChange(UIWindow& window,
+                                           const std::shared_ptr<UIViewController>& previous) {
     const bool visible = !window.isHidden();
     auto root = window.rootViewController();
     if (root) {

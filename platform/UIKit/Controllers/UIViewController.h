@@ -27,7 +27,7 @@ class UIWindow;
 // transition begins, viewDidAppear/viewDidDisappear when it ends, each once per
 // transition, forwarded to the children whose views are on screen.
 class UIViewController : public UIResponder, public UINibLoadable {
-public:
+  public:
     UIViewController();
     ~UIViewController() override;
 
@@ -60,7 +60,9 @@ public:
     void beginAppearanceTransition(bool isAppearing, bool animated);
     void endAppearanceTransition();
     // Whether the view is on screen (appeared, or appearing).
-    bool isVisible() const { return appearance_ == Appearance::appeared || appearance_ == Appearance::appearing; }
+    bool isVisible() const {
+        return appearance_ == Appearance::appeared || appearance_ == Appearance::appearing;
+    }
 
     // ---- Title and bar items ----
     const std::string& title() const { return title_; }
@@ -127,7 +129,9 @@ public:
     virtual UIStatusBarStyle preferredStatusBarStyle() const { return UIStatusBarStyle::defaultStyle; }
     virtual bool prefersStatusBarHidden() const { return false; }
     virtual std::shared_ptr<UIViewController> childViewControllerForStatusBarStyle() const { return nullptr; }
-    virtual std::shared_ptr<UIViewController> childViewControllerForStatusBarHidden() const { return nullptr; }
+    virtual std::shared_ptr<UIViewController> childViewControllerForStatusBarHidden() const {
+        return nullptr;
+    }
 
     // ---- Interface files ----
     const std::string& storyboardIdentifier() const { return storyboardIdentifier_; }
@@ -138,7 +142,7 @@ public:
     // The view's superview, else the presenting controller.
     std::shared_ptr<UIResponder> nextResponder() const override;
 
-protected:
+  protected:
     // The presentation to use when this controller is presented; the default follows
     // modalPresentationStyle.
     virtual std::shared_ptr<UIPresentationController>
@@ -153,7 +157,7 @@ protected:
     // child's own additionalSafeAreaInsets).
     static void setContainerSafeAreaInsets(UIViewController& child, const UIEdgeInsets& insets);
 
-private:
+  private:
     friend class UIPresentationController;
     friend class UIViewControllerView;
     friend void UIWindowDidBecomeVisible(UIWindow& window);

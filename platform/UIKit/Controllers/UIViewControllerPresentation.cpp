@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string describe(const UIViewController& controller) { return typeid(controller).name(); }
+std::string describe(const UIViewController& controller) {
+    return typeid(controller).name();
+}
 
 } // namespace
 

@@ -38,7 +38,8 @@ bool isOpenableWebAddress(const std::string& url) {
     }
     const auto hostStart = colon + 3;
     const auto hostEnd = url.find_first_of("/?#", hostStart);
-    std::string authority = url.substr(hostStart, hostEnd == std::string::npos ? std::string::npos : hostEnd - hostStart);
+    std::string authority =
+        url.substr(hostStart, hostEnd == std::string::npos ? std::string::npos : hostEnd - hostStart);
     if (const auto at = authority.rfind('@'); at != std::string::npos) {
         authority.erase(0, at + 1);
     }
@@ -49,7 +50,8 @@ bool isOpenableWebAddress(const std::string& url) {
     return !host.empty();
 }
 
-void runOpener(const std::string& program, const std::string& argument, std::function<void(bool success)> completion) {
+void runOpener(const std::string& program, const std::string& argument,
+               std::function<void(bool success)> completion) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -60,7 +62,8 @@ void runOpener(const std::string& program, const std::string& argument, std::fun
     posix_spawnattr_setsigmask(&attributes, &signals);
     sigfillset(&signals);
     posix_spawnattr_setsigdefault(&attributes, &signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     std::string programArgument = program;
     std::string addressArgument = argument;

@@ -14,7 +14,7 @@ namespace {
 // Writes a few settings the way the application's theme does: each preceded by
 // applyInitialTemplate, some read back from earlier rows.
 class ThemeTemplate : public QMUIConfigurationTemplateProtocol {
-public:
+  public:
     void applyConfigurationTemplate() override {
         ++runs;
         auto* configuration = QMUIConfiguration::sharedInstance();
@@ -30,7 +30,8 @@ public:
                 ? std::optional(configuration->toolBarTintColor.get()->colorWithAlphaComponent(0.4))
                 : std::nullopt;
         configuration->applyInitialTemplate();
-        configuration->navBarBackgroundImage = UIImage::qmui_imageWithColor(*qmui_colorWithHexString("1C1B20"));
+        configuration->navBarBackgroundImage =
+            UIImage::qmui_imageWithColor(*qmui_colorWithHexString("1C1B20"));
         configuration->applyInitialTemplate();
         configuration->navBarTitleColor = UIColor::whiteColor();
         configuration->applyInitialTemplate();
@@ -49,7 +50,8 @@ TEST(QMUIConfiguration, TheInitialTemplateIsAppliedOnceAndItsSettingsStay) {
 
     QMUIConfiguration& configuration = QMUICMI();
     EXPECT_EQ(theme->runs, 1);
-    EXPECT_EQ(configuration.disabledColor.get(), UIColor::colorWithRed(0.5, 0.5, 0.5, 1)) << "read back from grayColor";
+    EXPECT_EQ(configuration.disabledColor.get(), UIColor::colorWithRed(0.5, 0.5, 0.5, 1))
+        << "read back from grayColor";
     EXPECT_EQ(configuration.toolBarTintColorHighlighted.get(), std::nullopt);
 
     configuration.applyInitialTemplate();
@@ -72,14 +74,16 @@ TEST(QMUIConfiguration, TheInitialTemplateIsAppliedOnceAndItsSettingsStay) {
 
 TEST(QMUIConfiguration, TheDefaultsAreTheKitsPalette) {
     QMUIConfiguration& configuration = QMUICMI();
-    EXPECT_EQ(configuration.clearColor.get(), UIColor::colorWithRed(1, 1, 1, 0)) << "white at alpha 0, not black";
+    EXPECT_EQ(configuration.clearColor.get(), UIColor::colorWithRed(1, 1, 1, 0))
+        << "white at alpha 0, not black";
     EXPECT_EQ(configuration.windowLevelQMUIAlertView.get(), UIWindowLevelAlert - 4);
     EXPECT_FALSE(configuration.sendAnalyticsToQMUITeam.get());
     EXPECT_EQ(configuration.updatesIndicatorOffset.get(), (CGPoint{4, 7}));
 }
 
 TEST(QMUIConfiguration, HexColoursReadWithAndWithoutHashAndAlphaFirst) {
-    EXPECT_EQ(qmui_colorWithHexString("1C1B20"), UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1));
+    EXPECT_EQ(qmui_colorWithHexString("1C1B20"),
+              UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1));
     EXPECT_EQ(qmui_colorWithHexString("#1c1b20"), qmui_colorWithHexString("1C1B20"));
     EXPECT_EQ(qmui_colorWithHexString("80FF0000"), UIColor::colorWithRed(1, 0, 0, 0x80 / 255.0));
     EXPECT_EQ(qmui_colorWithHexString("#F00"), UIColor::redColor());
@@ -99,4 +103,6 @@ TEST(QMUIConfiguration, ShapeImagesHaveTheirSizeAndTakeTheTintWhenDrawnWithout) 
     EXPECT_EQ(qmui_imageWithShape(QMUIImageShape::triangle, {0, 5}, std::nullopt), nullptr);
 }
 
-TEST(QMUIConfiguration, ThePhoneScreenIsNotARegularOne) { EXPECT_FALSE(QMUIHelper::isRegularScreen()); }
+TEST(QMUIConfiguration, ThePhoneScreenIsNotARegularOne) {
+    EXPECT_FALSE(QMUIHelper::isRegularScreen());
+}

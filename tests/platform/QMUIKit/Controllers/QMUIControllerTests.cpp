@@ -15,18 +15,18 @@ using namespace controllertests;
 namespace {
 
 class Page : public QMUICommonViewController {
-public:
+  public:
     explicit Page(bool hidesBar = false) : hidesBar_(hidesBar) {}
     bool preferredNavigationBarHidden() const override { return hidesBar_; }
 
-private:
+  private:
     bool hidesBar_;
 };
 
 // A bottom sheet as the player page's pop-ups make it: a white content view with its
 // top corners rounded, full width, a fixed height on the bottom edge, sliding in.
 class BottomSheet : public QMUIModalPresentationViewController {
-public:
+  public:
     static constexpr CGFloat kHeight = 400;
 
     void viewDidLoad() override {
@@ -48,7 +48,7 @@ public:
 };
 
 class QMUIControllers : public ScreenTest {
-protected:
+  protected:
     void TearDown() override {
         QMUITips::hideAllTips();
         ScreenTest::TearDown();
@@ -159,7 +159,8 @@ TEST_F(QMUIControllers, ALoadingTipKeepsTouchesFromThePage) {
         auto hit = window->hitTest(middle, nullptr);
         const auto shown = toasts(page->view());
         const auto inWindow = toasts(window);
-        for (const auto& toast : {shown.empty() ? nullptr : shown.front(), inWindow.empty() ? nullptr : inWindow.front()}) {
+        for (const auto& toast :
+             {shown.empty() ? nullptr : shown.front(), inWindow.empty() ? nullptr : inWindow.front()}) {
             if (toast && hit && hit->isDescendantOfView(toast.get())) {
                 return true;
             }
@@ -188,7 +189,8 @@ TEST_F(QMUIControllers, ABottomSheetSlidesInAndATapOnTheDimmedAreaHidesIt) {
     ASSERT_TRUE(sheet->isViewLoaded());
     const auto content = sheet->contentView();
     const CGRect screen = window->bounds();
-    EXPECT_EQ(content->frame(), (CGRect{{0, screen.height() - BottomSheet::kHeight}, {screen.width(), BottomSheet::kHeight}}));
+    EXPECT_EQ(content->frame(),
+              (CGRect{{0, screen.height() - BottomSheet::kHeight}, {screen.width(), BottomSheet::kHeight}}));
     EXPECT_GT(content->layer()->presentationLayer()->frame().minY(), content->frame().minY())
         << "still on its way up from the bottom";
     settle(QMUIModalPresentationViewController::kAnimationDuration / 2);

@@ -20,7 +20,7 @@ const UIColor kPanel = *qmui_colorWithHexString("28272C");
 const UIColor kBar = *qmui_colorWithHexString("1C1B20");
 
 class Page : public QMUICommonViewController {
-public:
+  public:
     void viewDidLoad() override {
         QMUICommonViewController::viewDidLoad();
         view()->setBackgroundColor(kPanel);
@@ -28,7 +28,7 @@ public:
 };
 
 class Sheet : public QMUIModalPresentationViewController {
-public:
+  public:
     void viewDidLoad() override {
         QMUIModalPresentationViewController::viewDidLoad();
         setAnimationStyle(QMUIModalPresentationAnimationStyle::slide);
@@ -52,7 +52,7 @@ public:
         sheet->addSubview(title_);
     }
 
-private:
+  private:
     std::shared_ptr<UILabel> title_;
 };
 
@@ -66,7 +66,7 @@ void applyTheme() {
 }
 
 class Screenshots : public ScreenTest {
-protected:
+  protected:
     std::shared_ptr<Page> showPage() {
         auto page = std::make_shared<Page>();
         window->setRootViewController(page);
@@ -97,7 +97,8 @@ TEST_F(Screenshots, APushedPageUnderTheThemedNavigationBar) {
     const CGFloat barBottom = navigation->navigationBar()->frame().maxY();
     EXPECT_TRUE(similarColors(screen.colorAt({5, 5}), kBar)) << "the bar's background covers the status bar";
     EXPECT_TRUE(similarColors(screen.colorAt({5, barBottom - 3}), kBar));
-    EXPECT_TRUE(similarColors(screen.colorAt({5, barBottom + 20}), kPanel)) << "the page starts below the opaque bar";
+    EXPECT_TRUE(similarColors(screen.colorAt({5, barBottom + 20}), kPanel))
+        << "the page starts below the opaque bar";
     const CGRect title = navigation->navigationBar()->titleLabel()->frame();
     bool whiteTitle = false;
     for (CGFloat x = title.minX(); x < title.maxX() && !whiteTitle; x += 0.5) {
@@ -110,7 +111,8 @@ TEST_F(Screenshots, APushedPageUnderTheThemedNavigationBar) {
 
 TEST_F(Screenshots, AnAlertOverTheDimmedPage) {
     auto page = showPage();
-    auto alert = UIAlertController::alertControllerWithTitle("确认退出登录？", std::nullopt, UIAlertControllerStyle::alert);
+    auto alert = UIAlertController::alertControllerWithTitle("确认退出登录？", std::nullopt,
+                                                             UIAlertControllerStyle::alert);
     alert->addAction(UIAlertAction::actionWithTitle("取消", UIAlertActionStyle::cancel));
     alert->addAction(UIAlertAction::actionWithTitle("确认", UIAlertActionStyle::destructive));
     page->presentViewController(alert, true);
@@ -137,7 +139,8 @@ TEST_F(Screenshots, ABottomSheetWithRoundedTopCorners) {
     const CGFloat bottom = window->bounds().height();
     EXPECT_FALSE(similarColors(screen.colorAt({0.5, top + 0.5}), UIColor::whiteColor(), 0.1))
         << "the top left corner is rounded off";
-    EXPECT_TRUE(similarColors(screen.colorAt({0.5, bottom - 0.5}), UIColor::whiteColor())) << "the lower corner is square";
+    EXPECT_TRUE(similarColors(screen.colorAt({0.5, bottom - 0.5}), UIColor::whiteColor()))
+        << "the lower corner is square";
     EXPECT_TRUE(similarColors(screen.colorAt({window->bounds().midX(), top + 200}), UIColor::whiteColor()));
     EXPECT_LT(screen.colorAt({5, top - 50}).red, kPanel.red) << "the page above the sheet is dimmed";
     keepScreenshot("BottomSheet");

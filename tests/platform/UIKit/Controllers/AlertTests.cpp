@@ -9,7 +9,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 class Alerts : public ScreenTest {
-protected:
+  protected:
     std::shared_ptr<RecordingViewController> showPage() {
         auto page = std::make_shared<RecordingViewController>("Page", log);
         window->setRootViewController(page);
@@ -23,13 +23,15 @@ protected:
 
 TEST_F(Alerts, AnActionDismissesTheAlertAndThenRunsItsHandler) {
     auto page = showPage();
-    auto alert = UIAlertController::alertControllerWithTitle("确认退出登录？", std::nullopt, UIAlertControllerStyle::alert);
+    auto alert = UIAlertController::alertControllerWithTitle("确认退出登录？", std::nullopt,
+                                                             UIAlertControllerStyle::alert);
     std::vector<std::string> ran;
     alert->addAction(UIAlertAction::actionWithTitle("取消", UIAlertActionStyle::cancel));
-    alert->addAction(UIAlertAction::actionWithTitle("确认", UIAlertActionStyle::destructive, [&](UIAlertAction& action) {
-        ran.push_back(action.title());
-        EXPECT_EQ(page->presentedViewController(), nullptr) << "the alert is gone when the handler runs";
-    }));
+    alert->addAction(
+        UIAlertAction::actionWithTitle("确认", UIAlertActionStyle::destructive, [&](UIAlertAction& action) {
+            ran.push_back(action.title());
+            EXPECT_EQ(page->presentedViewController(), nullptr) << "the alert is gone when the handler runs";
+        }));
     page->presentViewController(alert, true);
     settle();
     EXPECT_EQ(page->presentedViewController(), alert);
@@ -75,7 +77,8 @@ TEST_F(Alerts, ThreeActionsStackAndTheCancelTitleIsBold) {
 
 TEST_F(Alerts, AnActionSheetSitsAtTheBottomAndATapOutsideCancels) {
     auto page = showPage();
-    auto sheet = UIAlertController::alertControllerWithTitle(std::nullopt, std::nullopt, UIAlertControllerStyle::actionSheet);
+    auto sheet = UIAlertController::alertControllerWithTitle(std::nullopt, std::nullopt,
+                                                             UIAlertControllerStyle::actionSheet);
     std::vector<std::string> ran;
     const auto record = [&](UIAlertAction& action) { ran.push_back(action.title()); };
     sheet->addAction(UIAlertAction::actionWithTitle("取消", UIAlertActionStyle::cancel, record));
@@ -83,7 +86,8 @@ TEST_F(Alerts, AnActionSheetSitsAtTheBottomAndATapOutsideCancels) {
     EXPECT_EQ(sheet->actions().back()->title(), "取消") << "the cancel action comes last";
     page->presentViewController(sheet, true);
     settle();
-    EXPECT_GT(find("取消")->convertPointToView({0, 0}, nullptr).y, find("保存")->convertPointToView({0, 0}, nullptr).y);
+    EXPECT_GT(find("取消")->convertPointToView({0, 0}, nullptr).y,
+              find("保存")->convertPointToView({0, 0}, nullptr).y);
     EXPECT_GT(find("保存")->convertPointToView({0, 0}, nullptr).y, window->bounds().midY());
 
     tapAt({window->bounds().midX(), 100});
@@ -94,7 +98,8 @@ TEST_F(Alerts, AnActionSheetSitsAtTheBottomAndATapOutsideCancels) {
 
 TEST_F(Alerts, AnAlertIgnoresTapsOutsideItsCard) {
     auto page = showPage();
-    auto alert = UIAlertController::alertControllerWithTitle("标题", std::nullopt, UIAlertControllerStyle::alert);
+    auto alert =
+        UIAlertController::alertControllerWithTitle("标题", std::nullopt, UIAlertControllerStyle::alert);
     alert->addAction(UIAlertAction::actionWithTitle("取消", UIAlertActionStyle::cancel));
     page->presentViewController(alert, false);
     tapAt({10, 100});
@@ -107,8 +112,9 @@ TEST_F(Alerts, TextFieldsTakeTypingAndTheHandlerReadsThem) {
     auto alert = UIAlertController::alertControllerWithTitle("", std::nullopt, UIAlertControllerStyle::alert);
     alert->addTextFieldWithConfigurationHandler(nullptr);
     std::string entered;
-    alert->addAction(UIAlertAction::actionWithTitle("确定", UIAlertActionStyle::defaultStyle,
-                                                    [&](UIAlertAction&) { entered = alert->textFields()[0]->text(); }));
+    alert->addAction(
+        UIAlertAction::actionWithTitle("确定", UIAlertActionStyle::defaultStyle,
+                                       [&](UIAlertAction&) { entered = alert->textFields()[0]->text(); }));
     alert->addAction(UIAlertAction::actionWithTitle("取消", UIAlertActionStyle::cancel));
     page->presentViewController(alert, true);
     settle();
@@ -122,7 +128,8 @@ TEST_F(Alerts, TextFieldsTakeTypingAndTheHandlerReadsThem) {
     EXPECT_EQ(entered, "新昵称");
     EXPECT_FALSE(field->isFirstResponder());
 
-    auto sheet = UIAlertController::alertControllerWithTitle(std::nullopt, std::nullopt, UIAlertControllerStyle::actionSheet);
+    auto sheet = UIAlertController::alertControllerWithTitle(std::nullopt, std::nullopt,
+                                                             UIAlertControllerStyle::actionSheet);
     sheet->addTextFieldWithConfigurationHandler(nullptr);
     EXPECT_TRUE(sheet->textFields().empty()) << "an action sheet takes no text fields";
 }

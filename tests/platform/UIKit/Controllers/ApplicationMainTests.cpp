@@ -18,13 +18,13 @@ std::vector<std::string>& events() {
 }
 
 class RedPage : public UIViewController {
-public:
+  public:
     void viewDidLoad() override { view()->setBackgroundColor(UIColor::redColor()); }
     void viewDidAppear(bool) override { events().push_back("root appeared"); }
 };
 
 class Delegate : public UIApplicationDelegate {
-public:
+  public:
     bool didFinishLaunchingWithOptions(UIApplication&, const UIApplicationLaunchOptions&) override {
         events().push_back(window ? "launched with a window" : "launched without a window");
         window->setRootViewController(std::make_shared<RedPage>());

@@ -17,7 +17,7 @@ namespace {
 // arguments it was given (each ended by a NUL) beside itself and exits with the status in
 // FAKE_OPENER_STATUS.
 class OpenURL : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = testsupport::freshFolder("opener");
         const auto opener = folder / "xdg-open";
@@ -99,9 +99,11 @@ TEST(Application, HostStateChangesPostThePlatformsNotifications) {
     auto& center = NotificationCenter::defaultCenter();
     std::vector<std::string> posted;
     std::vector<NotificationCenter::ObserverToken> tokens;
-    for (const auto& name : {UIApplicationDidBecomeActiveNotification, UIApplicationWillResignActiveNotification,
-                             UIApplicationDidEnterBackgroundNotification, UIApplicationWillEnterForegroundNotification}) {
-        tokens.push_back(center.addObserver(name, [&posted](const Notification& note) { posted.push_back(note.name); }));
+    for (const auto& name :
+         {UIApplicationDidBecomeActiveNotification, UIApplicationWillResignActiveNotification,
+          UIApplicationDidEnterBackgroundNotification, UIApplicationWillEnterForegroundNotification}) {
+        tokens.push_back(
+            center.addObserver(name, [&posted](const Notification& note) { posted.push_back(note.name); }));
     }
     const auto& application = UIApplication::sharedApplication();
     application->hostStateChanged(UIApplicationState::active);
@@ -109,19 +111,20 @@ TEST(Application, HostStateChangesPostThePlatformsNotifications) {
     application->hostStateChanged(UIApplicationState::inactive);
     application->hostStateChanged(UIApplicationState::background);
     application->hostStateChanged(UIApplicationState::active);
-    EXPECT_EQ(posted, (std::vector<std::string>{
-                          UIApplicationDidBecomeActiveNotification, UIApplicationWillResignActiveNotification,
-                          UIApplicationDidEnterBackgroundNotification, UIApplicationWillEnterForegroundNotification,
-                          UIApplicationDidBecomeActiveNotification}));
+    EXPECT_EQ(posted, (std::vector<std::string>{UIApplicationDidBecomeActiveNotification,
+                                                UIApplicationWillResignActiveNotification,
+                                                UIApplicationDidEnterBackgroundNotification,
+                                                UIApplicationWillEnterForegroundNotification,
+                                                UIApplicationDidBecomeActiveNotification}));
     EXPECT_EQ(application->applicationState(), UIApplicationState::active);
 }
 
 TEST(KeyValueObserving, ObserversGetOldNewAndInitialValuesUntilTheyStop) {
     KeyValueObservable<int> value(1);
     std::vector<std::pair<std::optional<int>, std::optional<int>>> seen;
-    auto observation = value.observe(NSKeyValueObservingOptionInitial | NSKeyValueObservingOptionNew |
-                                         NSKeyValueObservingOptionOld,
-                                     [&](const auto& change) { seen.emplace_back(change.oldValue, change.newValue); });
+    auto observation = value.observe(
+        NSKeyValueObservingOptionInitial | NSKeyValueObservingOptionNew | NSKeyValueObservingOptionOld,
+        [&](const auto& change) { seen.emplace_back(change.oldValue, change.newValue); });
     value.setValue(2);
     value.setValue(2);
     EXPECT_EQ(seen, (std::vector<std::pair<std::optional<int>, std::optional<int>>>{

@@ -22,15 +22,17 @@ namespace {
 
 // A private X server for the duration of a test.
 class XServer {
-public:
+  public:
     XServer() {
         for (int number = 290; number < 390 && display_.empty(); ++number) {
             const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            if (std::filesystem::exists(socket) || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+            if (std::filesystem::exists(socket) ||
+                std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
                 continue;
             }
             const std::string name = ":" + std::to_string(number);
-            const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "1024x1024x24", "-nolisten", "tcp", nullptr};
+            const char* argv[] = {"Xvfb",         name.c_str(), "-screen", "0",
+                                  "1024x1024x24", "-nolisten",  "tcp",     nullptr};
             if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
                 pid_ = 0;
                 return;
@@ -48,7 +50,7 @@ public:
     ~XServer() { stop(); }
     const std::string& display() const { return display_; }
 
-private:
+  private:
     void stop() {
         if (pid_ != 0) {
             kill(pid_, SIGTERM);
@@ -74,18 +76,20 @@ void pushWindowEvent(SDL_WindowEventID kind) {
 
 // Plays the desktop: the window loses the focus, is minimised, comes back, and closes.
 class Delegate : public UIApplicationDelegate {
-public:
+  public:
     bool didFinishLaunchingWithOptions(UIApplication&, const UIApplicationLaunchOptions&) override {
         window->setRootViewController(std::make_shared<UIViewController>());
         auto& loop = RunLoop::main();
         loop.post([] { pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); }, 0.2);
         loop.post([] { pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED); }, 0.3);
         loop.post([] { pushWindowEvent(SDL_WINDOWEVENT_RESTORED); }, 0.4);
-        loop.post([] {
-            SDL_Event quit{};
-            quit.type = SDL_QUIT;
-            SDL_PushEvent(&quit);
-        }, 0.6);
+        loop.post(
+            [] {
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                SDL_PushEvent(&quit);
+            },
+            0.6);
         return true;
     }
     void applicationWillResignActive(UIApplication&) override { calls().push_back("resign active"); }

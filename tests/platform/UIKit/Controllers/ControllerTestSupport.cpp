@@ -48,7 +48,9 @@ void ScreenTest::keepScreenshot(const std::string& name) {
     }
 }
 
-ScreenImage::ScreenImage() : renderer_(std::make_unique<ScreenRenderer>()) { renderer_->renderFrame(); }
+ScreenImage::ScreenImage() : renderer_(std::make_unique<ScreenRenderer>()) {
+    renderer_->renderFrame();
+}
 
 ScreenImage::~ScreenImage() = default;
 
@@ -61,7 +63,8 @@ UIColor ScreenImage::colorAt(CGPoint point) const {
     if (x < 0 || y < 0 || x >= renderer_->pixelWidth() || y >= renderer_->pixelHeight()) {
         return UIColor::clearColor();
     }
-    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
     std::uint32_t pixel = 0;
     std::memcpy(&pixel, row + x * 4, sizeof pixel);
     const double alpha = ((pixel >> 24) & 0xFF) / 255.0;

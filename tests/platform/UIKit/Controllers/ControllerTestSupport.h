@@ -17,7 +17,7 @@ namespace controllertests {
 // A picture of the whole screen (every visible window, by level) drawn by the hosts'
 // screen renderer.
 class ScreenImage {
-public:
+  public:
     ScreenImage();
     ~ScreenImage();
     ScreenImage(const ScreenImage&) = delete;
@@ -26,7 +26,7 @@ public:
     // The colour at a point of the screen, in points.
     UIColor colorAt(CGPoint point) const;
 
-private:
+  private:
     std::unique_ptr<ScreenRenderer> renderer_;
 };
 
@@ -37,7 +37,7 @@ bool similarColors(const UIColor& a, const UIColor& b, double tolerance = 0.03);
 using CallLog = std::vector<std::string>;
 
 class RecordingViewController : public UIViewController {
-public:
+  public:
     RecordingViewController(std::string name, std::shared_ptr<CallLog> log)
         : name_(std::move(name)), log_(std::move(log)) {}
 
@@ -47,7 +47,7 @@ public:
     void viewWillDisappear(bool) override { record("viewWillDisappear"); }
     void viewDidDisappear(bool) override { record("viewDidDisappear"); }
 
-private:
+  private:
     void record(const std::string& call) { log_->push_back(name_ + "." + call); }
     std::string name_;
     std::shared_ptr<CallLog> log_;
@@ -56,7 +56,7 @@ private:
 // A visible key window of the screen's size on the virtual clock, driven through the UI
 // test driver (which keeps a picture of the screen of a failing test).
 class ScreenTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

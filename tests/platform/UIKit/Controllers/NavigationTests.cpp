@@ -12,7 +12,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 class Navigation : public ScreenTest {
-protected:
+  protected:
     std::shared_ptr<RecordingViewController> page(const std::string& name) {
         return std::make_shared<RecordingViewController>(name, log);
     }

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     std::string start = text.substr(0, 8);
-    std::transform(start.begin(), start.end(), start.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(start.begin(), start.end(), start.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     const bool webScheme = start.rfind("http://", 0) == 0 || start.rfind("https://", 0) == 0;
     const bool control = std::any_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);

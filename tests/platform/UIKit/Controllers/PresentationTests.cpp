@@ -10,7 +10,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 class Presentation : public ScreenTest {
-protected:
+  protected:
     std::shared_ptr<RecordingViewController> page(const std::string& name) {
         return std::make_shared<RecordingViewController>(name, log);
     }
@@ -43,7 +43,8 @@ TEST_F(Presentation, FullScreenPresentAndDismissGiveBothPagesUIKitsAppearanceCal
     EXPECT_EQ(first->presentedViewController(), second);
     EXPECT_EQ(second->presentingViewController(), first);
     EXPECT_EQ(second->view()->frame(), window->bounds());
-    EXPECT_TRUE(first->view()->isHidden()) << "a full-screen presentation takes the page beneath off the screen";
+    EXPECT_TRUE(first->view()->isHidden())
+        << "a full-screen presentation takes the page beneath off the screen";
 
     log->clear();
     bool dismissed = false;
@@ -92,7 +93,8 @@ TEST_F(Presentation, PagesInsideAPresentedNavigationControllerDismissIt) {
     form->dismissViewControllerAnimated(true);
     settle();
     EXPECT_EQ(first->presentedViewController(), nullptr);
-    EXPECT_EQ(*log, (Calls{"Form.viewWillDisappear", "A.viewWillAppear", "A.viewDidAppear", "Form.viewDidDisappear"}));
+    EXPECT_EQ(*log, (Calls{"Form.viewWillDisappear", "A.viewWillAppear", "A.viewDidAppear",
+                           "Form.viewDidDisappear"}));
 }
 
 TEST_F(Presentation, PresentingFromAChildPresentsOverItsOutermostContainer) {
@@ -119,7 +121,8 @@ TEST_F(Presentation, DismissingTheMiddleOfAStackTakesEverythingAboveWithIt) {
 
     first->dismissViewControllerAnimated(true);
     settle();
-    EXPECT_EQ(*log, (Calls{"C.viewWillDisappear", "A.viewWillAppear", "A.viewDidAppear", "C.viewDidDisappear"}))
+    EXPECT_EQ(*log,
+              (Calls{"C.viewWillDisappear", "A.viewWillAppear", "A.viewDidAppear", "C.viewDidDisappear"}))
         << "the page in between was off the screen and stays quiet";
     EXPECT_EQ(first->presentedViewController(), nullptr);
     EXPECT_EQ(second->presentedViewController(), nullptr);

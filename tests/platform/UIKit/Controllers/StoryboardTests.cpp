@@ -15,20 +15,22 @@ std::vector<std::string>& awakenings() {
 }
 
 class AwakeViewController : public UIViewController {
-public:
+  public:
     void awakeFromNib() override { awakenings().push_back("controller " + title()); }
 };
 
 class AwakeTabBarController : public UITabBarController {
-public:
+  public:
     void awakeFromNib() override {
         awakenings().push_back("tabs with " + std::to_string(viewControllers().size()) + " tabs");
     }
 };
 
 class AwakeTabBar : public UITabBar {
-public:
-    void awakeFromNib() override { awakenings().push_back("bar with " + std::to_string(items().size()) + " items"); }
+  public:
+    void awakeFromNib() override {
+        awakenings().push_back("bar with " + std::to_string(items().size()) + " items");
+    }
     bool setValue(const UIRuntimeAttributeValue& value, const std::string& key) override {
         if (const auto* flag = runtimeAttribute<bool>(value); flag != nullptr && key == "observesSafeArea") {
             observesSafeArea = *flag;
@@ -40,7 +42,7 @@ public:
 };
 
 class ColouredTabBarItem : public UITabBarItem {
-public:
+  public:
     void awakeFromNib() override { awakenings().push_back("item " + title()); }
     bool setValue(const UIRuntimeAttributeValue& value, const std::string& key) override {
         const auto* color = runtimeAttribute<UIColor>(value);
@@ -58,7 +60,7 @@ public:
 };
 
 class Storyboards : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         awakenings().clear();
         UIStoryboard::registerViewControllerClass("AwakeViewController",
@@ -66,7 +68,8 @@ protected:
         UIStoryboard::registerViewControllerClass("AwakeTabBarController",
                                                   [] { return std::make_shared<AwakeTabBarController>(); });
         UIStoryboard::registerTabBarClass("AwakeTabBar", [] { return std::make_shared<AwakeTabBar>(); });
-        UIStoryboard::registerTabBarItemClass("ColouredTabBarItem", [] { return std::make_shared<ColouredTabBarItem>(); });
+        UIStoryboard::registerTabBarItemClass("ColouredTabBarItem",
+                                              [] { return std::make_shared<ColouredTabBarItem>(); });
     }
 };
 
@@ -75,7 +78,8 @@ protected:
 TEST_F(Storyboards, TheInitialControllerIsBuiltWithItsTabsBarAndItems) {
     auto storyboard = UIStoryboard::storyboardWithName("Test");
     ASSERT_NE(storyboard, nullptr);
-    auto tabs = std::dynamic_pointer_cast<AwakeTabBarController>(storyboard->instantiateInitialViewController());
+    auto tabs =
+        std::dynamic_pointer_cast<AwakeTabBarController>(storyboard->instantiateInitialViewController());
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->storyboardIdentifier(), "TabbarController");
     ASSERT_EQ(tabs->viewControllers().size(), 2u);
@@ -134,7 +138,8 @@ TEST_F(Storyboards, ScenesThatCannotBeBuiltGiveNoneInsteadOfAHalfBuiltController
     auto storyboard = UIStoryboard::storyboardWithName("Broken");
     ASSERT_NE(storyboard, nullptr);
     EXPECT_EQ(storyboard->instantiateInitialViewController(), nullptr) << "an unregistered class";
-    for (const char* identifier : {"UnknownKey", "WrongKind", "BadColour", "Loop", "MissingRoot", "RootOnPlain"}) {
+    for (const char* identifier :
+         {"UnknownKey", "WrongKind", "BadColour", "Loop", "MissingRoot", "RootOnPlain"}) {
         EXPECT_EQ(storyboard->instantiateViewControllerWithIdentifier(identifier), nullptr) << identifier;
     }
     EXPECT_TRUE(awakenings().empty()) << "nothing is woken up from a scene that failed";

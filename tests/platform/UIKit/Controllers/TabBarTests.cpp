@@ -12,7 +12,7 @@ using Calls = std::vector<std::string>;
 // Hides the bottom bar for every page pushed after the root, as the application's
 // navigation controller does.
 class HidingNavigationController : public UINavigationController {
-public:
+  public:
     using UINavigationController::UINavigationController;
     void pushViewController(std::shared_ptr<UIViewController> controller, bool animated) override {
         controller->setHidesBottomBarWhenPushed(!viewControllers().empty());
@@ -21,7 +21,7 @@ public:
 };
 
 class Delegate : public UITabBarControllerDelegate {
-public:
+  public:
     bool shouldSelectViewController(UITabBarController&, UIViewController& controller) override {
         return &controller != refused;
     }
@@ -33,7 +33,7 @@ public:
 };
 
 class TabBar : public ScreenTest {
-protected:
+  protected:
     std::shared_ptr<RecordingViewController> page(const std::string& name) {
         auto controller = std::make_shared<RecordingViewController>(name, log);
         controller->setTitle(name);
@@ -124,7 +124,8 @@ TEST_F(TabBar, PushingTheRootKeepsTheBarAndLaterPushesHideItUntilPopped) {
     EXPECT_FALSE(bar->isHidden()) << "the bar slides away with the page beneath";
     settle();
     EXPECT_TRUE(bar->isHidden());
-    EXPECT_EQ(detail->view()->safeAreaInsets().bottom, screenBottomInset) << "the pushed page has the whole height";
+    EXPECT_EQ(detail->view()->safeAreaInsets().bottom, screenBottomInset)
+        << "the pushed page has the whole height";
 
     auto deeper = page("Deeper");
     navigation->pushViewController(deeper, false);
@@ -155,7 +156,8 @@ TEST_F(TabBar, PushingTheRootKeepsTheBarAndLaterPushesHideItUntilPopped) {
 TEST_F(TabBar, TabsInsideNavigationControllersForwardAppearanceToTheirTopPage) {
     auto home = page("Home");
     auto library = page("Library");
-    auto tabs = showTabs({std::make_shared<UINavigationController>(home), std::make_shared<UINavigationController>(library)});
+    auto tabs = showTabs(
+        {std::make_shared<UINavigationController>(home), std::make_shared<UINavigationController>(library)});
     tabs->setSelectedIndex(1);
     EXPECT_EQ(*log, (Calls{"Library.viewDidLoad", "Library.viewWillAppear", "Home.viewWillDisappear",
                            "Home.viewDidDisappear", "Library.viewDidAppear"}));
@@ -163,9 +165,11 @@ TEST_F(TabBar, TabsInsideNavigationControllersForwardAppearanceToTheirTopPage) {
 
 TEST_F(TabBar, ACustomBarClassReplacesThePlainOne) {
     class CustomBar : public UITabBar {
-    public:
+      public:
         const std::vector<std::shared_ptr<UITabBarItem>>& items() const override { return kept; }
-        void setItems(std::vector<std::shared_ptr<UITabBarItem>> items, bool) override { kept = std::move(items); }
+        void setItems(std::vector<std::shared_ptr<UITabBarItem>> items, bool) override {
+            kept = std::move(items);
+        }
         std::vector<std::shared_ptr<UITabBarItem>> kept;
     };
     auto bar = std::make_shared<CustomBar>();
