@@ -400,3 +400,70 @@ TEST(ConstraintMaker, MasonryNamesMakeTheSameConstraints) {
     expectFrame(content, 0, 0, 100, 100);
     expectFrame(centred, 40, 45, 20, 10);
 }
+
+TEST(ConstraintMaker, SafeAreaFollowsWhereAViewSitsAndTellsItWhenItChanges) {
+    UIScreen::configureMainScreen(UIScreen::Metrics::modern());
+    class Watcher : public UIView {
+    public:
+        using UIView::UIView;
+        void safeAreaInsetsDidChange() override { ++changes; }
+        int changes = 0;
+    };
+    auto window = std::make_shared<UIWindow>();
+    auto bar = std::make_shared<Watcher>(CGRectMake(0, 844 - 83, 390, 83));
+    window->addSubview(bar);
+    window->layoutIfNeeded();
+    EXPECT_EQ(bar->safeAreaInsets(), (UIEdgeInsets{0, 0, 34, 0}));
+    EXPECT_EQ(bar->changes, 1);
+    window->layoutIfNeeded();
+    EXPECT_EQ(bar->changes, 1) << "nothing changed";
+    bar->setFrame(CGRectMake(0, 700, 390, 83));
+    window->layoutIfNeeded();
+    EXPECT_EQ(bar->safeAreaInsets(), (UIEdgeInsets{0, 0, 0, 0}));
+    EXPECT_EQ(bar->changes, 2);
+
+    // A controller's extra insets (a navigation bar) push content down.
+    auto page = addView(window);
+    page->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
+    page->setAdditionalSafeAreaInsets({44, 0, 0, 0});
+    auto content = addView(page);
+    content->snp.makeConstraints([&](ConstraintMaker& make) {
+        make.top.equalTo(page->safeAreaLayoutGuide()->snp.top);
+        make.left.right().equalToSuperview();
+        make.height.equalTo(10);
+    });
+    window->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(content->frame().origin.y, 91);
+}
+
+TEST(ConstraintMaker, ContradictoryConstraintsLeaveOneOutAndLayoutGoesOn) {
+    auto root = container(100, 100);
+    auto box = addView(root);
+    box->snp.makeConstraints([](ConstraintMaker& make) {
+        make.left.top().equalToSuperview();
+        make.width.equalTo(40);
+        make.width.equalTo(60);
+        make.height.equalTo(20);
+    });
+    root->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(box->frame().size.width, 40) << "the later, contradicting constraint is left out";
+    EXPECT_DOUBLE_EQ(box->frame().size.height, 20);
+}
+
+TEST(ConstraintMaker, FillStackStretchesTheViewThatHugsLeast) {
+    auto root = container(300, 40);
+    auto stack = std::make_shared<UIStackView>();
+    root->addSubview(stack);
+    stack->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
+    auto name = std::make_shared<UILabel>();
+    name->setText("名称");
+    auto score = std::make_shared<UILabel>();
+    score->setText("9.1");
+    score->setContentHuggingPriority(UILayoutPriorityDefaultHigh, UILayoutConstraintAxis::horizontal);
+    stack->addArrangedSubview(name);
+    stack->addArrangedSubview(score);
+    root->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(score->frame().size.width, score->intrinsicContentSize().width);
+    EXPECT_DOUBLE_EQ(name->frame().size.width, 300 - score->frame().size.width);
+    EXPECT_DOUBLE_EQ(score->frame().origin.x, name->frame().size.width);
+}

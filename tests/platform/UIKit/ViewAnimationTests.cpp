@@ -1,4 +1,5 @@
 #include "platform/Foundation/RunLoop.h"
+#include "platform/QuartzCore/CAShapeLayer.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/UIView.h"
 #include "tests/support/TestSupport.h"
@@ -142,4 +143,21 @@ TEST_F(ViewAnimation, ChangesOutsideBlocksAndWithoutAnimationJump) {
     UIView::animateWithDuration(1, [&] { UIView::performWithoutAnimation([&] { view->setAlpha(0.4); }); });
     EXPECT_TRUE(view->layer()->animationKeys().empty());
     EXPECT_NEAR(presentedAlpha(*view), 0.4, 1e-6);
+}
+
+TEST_F(ViewAnimation, SublayerPropertiesChangedInABlockAnimateWithIt) {
+    // A bar background whose shape layer changes colour inside a half-second view animation.
+    auto bar = std::make_shared<UIView>(CGRectMake(0, 0, 390, 83));
+    auto shape = CAShapeLayer::layer();
+    shape->setFillColor(UIColor::whiteColor());
+    bar->layer()->addSublayer(shape);
+    UIView::animateWithDuration(0.5, 0, UIViewAnimationOptionCurveLinear,
+                                [&] { shape->setFillColor(UIColor::blackColor()); }, nullptr);
+    EXPECT_EQ(shape->fillColor(), UIColor::blackColor());
+    RunLoop::main().advance(0.25);
+    auto shown = std::get<std::optional<UIColor>>(*shape->presentationValueForKeyPath("fillColor"));
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_NEAR(shown->red, 0.5, 1e-9);
+    RunLoop::main().advance(0.25);
+    EXPECT_TRUE(shape->animationKeys().empty());
 }

@@ -1,7 +1,9 @@
+#include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/LayerCompositor.h"
 #include "platform/UIKit/UIImageView.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UIView.h"
+#include "platform/UIKit/UIWindow.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
 #include "tests/support/TestSupport.h"
 
@@ -136,4 +138,50 @@ TEST_F(ViewDrawing, ClipsToBoundsWithCornerRadiusCutsSubviews) {
     compositor.render(*root->layer());
     EXPECT_EQ(pixelAt(compositor.surface(), 1, 1).a, 0);
     EXPECT_EQ(pixelAt(compositor.surface(), 20, 20).g, 255);
+}
+
+TEST_F(ViewDrawing, AnimatedImagesPlayTheirFramesWhileInAWindow) {
+    auto window = std::make_shared<UIWindow>(CGRectMake(0, 0, 10, 10));
+    window->makeKeyAndVisible();
+    auto left = makeImage(10, 10, [](int x, int) { return x < 5; });
+    auto right = makeImage(10, 10, [](int x, int) { return x >= 5; });
+    auto view = std::make_shared<UIImageView>(CGRectMake(0, 0, 10, 10));
+    view->setImage(UIImage::animatedImageWithImages({left, right}, 1.0));
+    EXPECT_EQ(view->layer()->contents(), left);
+    EXPECT_FALSE(view->isAnimating()) << "not in a window yet";
+    window->addSubview(view);
+    EXPECT_TRUE(view->isAnimating());
+    RunLoop::main().advance(0.6);
+    EXPECT_EQ(view->layer()->contents(), right);
+    RunLoop::main().advance(0.5);
+    EXPECT_EQ(view->layer()->contents(), left) << "it loops";
+    view->removeFromSuperview();
+    EXPECT_FALSE(view->isAnimating());
+}
+
+TEST_F(ViewDrawing, AttributedTextKeepsItsOwnColoursAndTakesTheLabelsForTheRest) {
+    auto root = std::make_shared<UIView>(CGRectMake(0, 0, 200, 40));
+    root->setBackgroundColor(UIColor::whiteColor());
+    auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 200, 40));
+    label->setFont(UIFont::systemFontOfSize(20));
+    label->setTextColor(UIColor::blueColor());
+    NSMutableAttributedString text(std::string("RRRR BBBB"));
+    NSAttributedString::Attributes red;
+    red.foregroundColor = UIColor::redColor();
+    text.addAttributes(red, NSRange{0, 4});
+    label->setAttributedText(text);
+    root->addSubview(label);
+    LayerCompositor compositor(200, 40, 1);
+    compositor.render(*root->layer());
+    int reddish = 0;
+    int bluish = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const Pixel pixel = pixelAt(compositor.surface(), x, y);
+            reddish += pixel.r > 200 && pixel.b < 80 ? (x < 60 ? 1 : -1000) : 0;
+            bluish += pixel.b > 200 && pixel.r < 80 ? (x > 50 ? 1 : -1000) : 0;
+        }
+    }
+    EXPECT_GT(reddish, 20) << "the first word in its own red, only there";
+    EXPECT_GT(bluish, 20) << "the rest in the label's blue, only there";
 }
