@@ -68,6 +68,11 @@ void eraseFrom(std::vector<NSLayoutConstraint*>& list, NSLayoutConstraint* const
 
 } // namespace
 
+void LayoutEngine::noteChange() {
+    solutionChanged_ = true;
+    widthsStale_ = true;
+}
+
 LayoutEngine& LayoutEngine::shared() {
     // Never destroyed: views that outlive static destruction may still call it.
     static LayoutEngine* engine = new LayoutEngine();
@@ -77,7 +82,7 @@ LayoutEngine& LayoutEngine::shared() {
 std::optional<cassowary::ConstraintId> LayoutEngine::add(const Expression& expression, Relation relation,
                                                          double priority) {
     try {
-        solutionChanged_ = true;
+        noteChange();
         return solver_.addConstraint(expression, relation, priority);
     } catch (const cassowary::UnsatisfiableConstraint&) {
         consoleLog("[LayoutConstraints] Unable to simultaneously satisfy constraints; a required constraint "
@@ -113,7 +118,7 @@ void LayoutEngine::removePlacement(LayoutItemState& state) {
         if (id) {
             solver_.removeConstraint(*id);
             id.reset();
-            solutionChanged_ = true;
+            noteChange();
         }
     }
 }
@@ -123,7 +128,7 @@ void LayoutEngine::removeIntrinsic(LayoutItemState& state) {
         if (id) {
             solver_.removeConstraint(*id);
             id.reset();
-            solutionChanged_ = true;
+            noteChange();
         }
     }
     state.intrinsicSize = {-1, -1};
@@ -131,7 +136,7 @@ void LayoutEngine::removeIntrinsic(LayoutItemState& state) {
 
 void LayoutEngine::place(UIView& view, LayoutItemState& state) {
     removePlacement(state);
-    solutionChanged_ = true;
+    noteChange();
     if (!view.translatesAutoresizingMaskIntoConstraints()) {
         constrainedViews_.insert(&view);
         if (auto superview = view.superview()) {
@@ -193,7 +198,7 @@ void LayoutEngine::updatePlacement(UIView& view, LayoutItemState& state) {
             continue;
         }
         state.placedValues[i] = values[i];
-        solutionChanged_ = true;
+        noteChange();
         try {
             if (state.placement[i]) {
                 solver_.setConstant(*state.placement[i], -values[i]);
@@ -220,13 +225,13 @@ void LayoutEngine::refreshIntrinsic(UIView& view, LayoutItemState& state, CGSize
                 if (slot) {
                     solver_.removeConstraint(*slot);
                     slot.reset();
-                    solutionChanged_ = true;
+                    noteChange();
                 }
                 continue;
             }
             if (slot) {
                 if (solver_.constantOf(*slot) != -values[axis]) {
-                    solutionChanged_ = true;
+                    noteChange();
                     try {
                         solver_.setConstant(*slot, -values[axis]);
                     } catch (const cassowary::UnsatisfiableConstraint&) {
@@ -280,7 +285,7 @@ void LayoutEngine::uninstall(NSLayoutConstraint& constraint) {
     if (constraint.solverId) {
         solver_.removeConstraint(*constraint.solverId);
         constraint.solverId.reset();
-        solutionChanged_ = true;
+        noteChange();
     }
     for (LayoutItem* item : {constraint.rawFirstItem(), constraint.rawSecondItem()}) {
         if (item != nullptr && item->layoutState_) {
@@ -308,7 +313,7 @@ void LayoutEngine::constantChanged(NSLayoutConstraint& constraint) {
         install(constraint);
         return;
     }
-    solutionChanged_ = true;
+    noteChange();
     try {
         solver_.setConstant(*constraint.solverId, -constraint.constant());
     } catch (const cassowary::UnsatisfiableConstraint&) {
@@ -324,7 +329,7 @@ std::optional<cassowary::ConstraintId> LayoutEngine::addInternalConstraint(const
 
 void LayoutEngine::removeInternalConstraint(cassowary::ConstraintId id) {
     solver_.removeConstraint(id);
-    solutionChanged_ = true;
+    noteChange();
 }
 
 void LayoutEngine::itemWillBeDestroyed(LayoutItem& item) {
@@ -419,7 +424,7 @@ void LayoutEngine::viewDidChangeSuperview(UIView& view) {
     } else if (auto superview = view.superview()) {
         ensure(*superview);
     }
-    solutionChanged_ = true;
+    noteChange();
 }
 
 void LayoutEngine::translatesAutoresizingMaskChanged(UIView& view) {
@@ -469,7 +474,7 @@ void LayoutEngine::guideInsetsChanged(UILayoutGuide& guide) {
             continue;
         }
         state->placedValues[i] = values[i];
-        solutionChanged_ = true;
+        noteChange();
         try {
             solver_.setConstant(*state->placement[i], -values[i]);
         } catch (const cassowary::UnsatisfiableConstraint&) {
@@ -478,8 +483,7 @@ void LayoutEngine::guideInsetsChanged(UILayoutGuide& guide) {
     }
 }
 
-bool LayoutEngine::updateWidthDependentSizes() {
-    bool changed = false;
+void LayoutEngine::updateWidthDependentSizes() {
     const std::vector<UIView*> views(widthDependentViews_.begin(), widthDependentViews_.end());
     for (UIView* view : views) {
         LayoutItemState* state = view->layoutState();
@@ -494,10 +498,8 @@ bool LayoutEngine::updateWidthDependentSizes() {
         const CGSize size = view->intrinsicContentSizeForWidth(width);
         if (size != state->intrinsicSize) {
             refreshIntrinsic(*view, *state, size);
-            changed = true;
         }
     }
-    return changed;
 }
 
 void LayoutEngine::settle() {
@@ -510,7 +512,10 @@ void LayoutEngine::settle() {
             }
         }
     }
-    for (int round = 0; round < 8 && updateWidthDependentSizes(); ++round) {
+    // Wrapping texts are measured again only when the solution may have changed widths.
+    for (int round = 0; round < 8 && widthsStale_; ++round) {
+        widthsStale_ = false;
+        updateWidthDependentSizes();
     }
     markMovedViews();
 }

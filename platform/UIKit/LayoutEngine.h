@@ -70,7 +70,8 @@ private:
     void install(NSLayoutConstraint& constraint);
     void retryBrokenConstraints(LayoutItemState& state);
     void uninstall(NSLayoutConstraint& constraint);
-    bool updateWidthDependentSizes();
+    void updateWidthDependentSizes();
+    void noteChange();
     void markMovedViews();
     std::optional<cassowary::ConstraintId> add(const cassowary::Expression& expression, cassowary::Relation relation,
                                                double priority);
@@ -81,4 +82,5 @@ private:
     std::unordered_set<UIView*> constrainedViews_;
     std::unordered_set<UIView*> widthDependentViews_;
     bool solutionChanged_ = false;
+    bool widthsStale_ = false;
 };
