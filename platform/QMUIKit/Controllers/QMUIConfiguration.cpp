@@ -61,8 +61,15 @@ QMUIConfiguration::QMUIConfiguration() {
 
 void QMUIConfiguration::registerTemplate(
     std::shared_ptr<QMUIConfigurationTemplateProtocol> configurationTemplate) {
-    if (configurationTemplate) {
-        templates().push_back(std::move(configurationTemplate));
+    if (!configurationTemplate) {
+        return;
+    }
+    templates().push_back(configurationTemplate);
+    // A template that comes after the initial one was applied is applied at once, as it
+    // would have been with the others.
+    if (sharedInstance()->initialTemplateApplied_ &&
+        configurationTemplate->shouldApplyTemplateAutomatically()) {
+        configurationTemplate->applyConfigurationTemplate();
     }
 }
 

@@ -72,7 +72,8 @@ class QMUIConfiguration {
     // applied automatically. Later calls do nothing, so that a template may call it
     // before each setting without undoing what it wrote.
     void applyInitialTemplate();
-    // Templates are found this way instead of by searching the program's classes.
+    // Templates are found this way instead of by searching the program's classes; one
+    // registered after the initial template was applied is applied at once.
     static void registerTemplate(std::shared_ptr<QMUIConfigurationTemplateProtocol> configurationTemplate);
 
     // ---- Global colours ----

@@ -72,6 +72,14 @@ TEST(QMUIConfiguration, TheInitialTemplateIsAppliedOnceAndItsSettingsStay) {
     EXPECT_EQ(tabBar->shadowImage(), nullptr);
 }
 
+TEST(QMUIConfiguration, ATemplateRegisteredLateIsAppliedAtOnce) {
+    QMUICMI();
+    auto late = std::make_shared<ThemeTemplate>();
+    QMUIConfiguration::registerTemplate(late);
+    EXPECT_EQ(late->runs, 1);
+    EXPECT_EQ(QMUICMI().navBarTitleColor.get(), UIColor::whiteColor());
+}
+
 TEST(QMUIConfiguration, TheDefaultsAreTheKitsPalette) {
     QMUIConfiguration& configuration = QMUICMI();
     EXPECT_EQ(configuration.clearColor.get(), UIColor::colorWithRed(1, 1, 1, 0))
