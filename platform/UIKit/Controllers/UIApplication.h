@@ -74,8 +74,8 @@ class UIApplication : public UIResponder {
     // Opens a web address in the desktop's browser: only "http" and "https" addresses
     // with a host are opened, by the desktop's opener ("xdg-open" on the search path)
     // started without a shell, the address as its one argument. `completion` runs on the
-    // main queue with whether the opener ran and succeeded (false at once for an address
-    // that is refused).
+    // main queue with whether the opener ran and succeeded (false for a refused address,
+    // for which nothing is started).
     void openURL(const std::string& url, const UIApplicationOpenURLOptions& options,
                  std::function<void(bool success)> completion);
 
