@@ -20,29 +20,28 @@ ScreenRenderer::ScreenRenderer()
     screen_->setFrame(UIScreen::mainScreen().bounds());
 }
 
-ScreenRenderer::~ScreenRenderer() {
-    for (const auto& entry : stacked_) {
-        if (auto window = entry.lock()) {
-            window->layer()->removeFromSuperlayer();
-        }
+ScreenRenderer::~ScreenRenderer() { unstackWindows(); }
+
+void ScreenRenderer::unstackWindows() {
+    // Layers of windows that are gone are still on the screen layer: they all come off.
+    const auto layers = screen_->sublayers();
+    for (const auto& layer : layers) {
+        layer->removeFromSuperlayer();
     }
+    stacked_.clear();
 }
 
 void ScreenRenderer::stackWindows() {
     const auto windows = UIWindow::windows();
+    // Another renderer (a screenshot taken meanwhile) may have taken the layers over.
     bool same = windows.size() == stacked_.size();
     for (size_t i = 0; same && i < windows.size(); ++i) {
-        same = stacked_[i].lock() == windows[i];
+        same = stacked_[i].lock() == windows[i] && windows[i]->layer()->superlayer() == screen_;
     }
     if (same) {
         return;
     }
-    for (const auto& entry : stacked_) {
-        if (auto window = entry.lock()) {
-            window->layer()->removeFromSuperlayer();
-        }
-    }
-    stacked_.clear();
+    unstackWindows();
     for (const auto& window : windows) {
         screen_->addSublayer(window->layer());
         stacked_.push_back(window);

@@ -34,6 +34,7 @@ public:
 
 private:
     void stackWindows();
+    void unstackWindows();
 
     std::shared_ptr<CALayer> screen_;
     std::vector<std::weak_ptr<UIWindow>> stacked_;

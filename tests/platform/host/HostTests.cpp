@@ -168,6 +168,29 @@ TEST_F(Hosts, HeadlessHostDrawsTheKeyWindowIntoAnImage) {
     EXPECT_GT(std::filesystem::file_size(path), 1000u);
 }
 
+TEST_F(Hosts, ScreenshotsTakenMeanwhileLeaveTheHostsPictureWhole) {
+    auto window = buildScreen();
+    HeadlessHost host;
+    host.renderFrame();
+    {
+        ScreenRenderer screenshot;
+        screenshot.renderFrame();
+    }
+    host.renderFrame();
+    EXPECT_EQ(pixelAt(host.screen().surface(), 5, 5).r, 28) << "the window is back on the host's screen";
+    auto gone = std::make_shared<UIWindow>(CGRectMake(0, 0, 200, 300));
+    gone->setBackgroundColor(UIColor::redColor());
+    gone->setWindowLevel(UIWindowLevelAlert);
+    gone->makeKeyAndVisible();
+    host.renderFrame();
+    EXPECT_EQ(pixelAt(host.screen().surface(), 5, 5).r, 255) << "the alert window on top";
+    gone.reset();
+    host.renderFrame();
+    const Pixel background = pixelAt(host.screen().surface(), 5, 5);
+    EXPECT_EQ(background.r, 28) << "the window beneath, whole again";
+    EXPECT_EQ(pixelAt(host.screen().surface(), 42, 82).a, 255);
+}
+
 TEST_F(Hosts, OffscreenWindowShowsTheSamePictureAsTheHeadlessHost) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     auto window = buildScreen();
