@@ -70,7 +70,12 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     SDL_StopTextInput();
     wakeEvent_ = SDL_RegisterEvents(1);
     const std::uint32_t wakeEvent = wakeEvent_;
-    RunLoop::main().setWakeUpHandler([wakeEvent] {
+    // One wake-up event in the queue at a time, however often work is posted.
+    auto pending = wakePending_;
+    RunLoop::main().setWakeUpHandler([wakeEvent, pending] {
+        if (pending->exchange(true)) {
+            return;
+        }
         SDL_Event event{};
         event.type = wakeEvent;
         SDL_PushEvent(&event);
@@ -98,6 +103,10 @@ CGPoint SDLWindowHost::toPoints(int x, int y) const {
 }
 
 void SDLWindowHost::handleEvent(const SDL_Event& event) {
+    if (event.type == wakeEvent_) {
+        wakePending_->store(false);
+        return;
+    }
     auto window = inputWindow();
     const double now = RunLoop::main().now();
     switch (event.type) {

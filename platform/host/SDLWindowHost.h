@@ -3,6 +3,7 @@
 #include "platform/host/GLPresenter.h"
 #include "platform/host/ScreenRenderer.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@ private:
     std::unique_ptr<GLPresenter> presenter_;
     GLPresenter::Underlay underlay_;
     std::uint32_t wakeEvent_ = 0;
+    std::shared_ptr<std::atomic<bool>> wakePending_ = std::make_shared<std::atomic<bool>>(false);
     bool running_ = false;
     bool pointerDown_ = false;
     bool textInputOn_ = false;
