@@ -35,7 +35,8 @@ public:
     virtual void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event);
 
     // A scroll wheel or touchpad scroll of (deltaX, deltaY) points over this responder;
-    // answers whether it was used. By default passed on to the next responder.
+    // positive values move the content offset on (towards what lies below or to the
+    // right). Answers whether it was used. By default passed on to the next responder.
     virtual bool scrollWheel(CGFloat deltaX, CGFloat deltaY);
 
     // Text input (the key-input protocol), for responders that edit text.

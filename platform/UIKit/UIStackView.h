@@ -11,7 +11,9 @@ enum class UIStackViewAlignment { fill, leading, top = leading, firstBaseline, c
 
 // Lines up its arranged subviews along an axis with constraints it keeps itself: edge to
 // edge with `spacing` between, sized by the distribution, placed across by the alignment.
-// Hidden arranged views take no room. The stack itself draws nothing.
+// Hidden arranged views take no room. The stack itself draws nothing. Proportional
+// filling lays out as fill, equal centring as equal spacing, and baseline alignments as
+// leading and trailing: the application uses none of them.
 class UIStackView : public UIView {
 public:
     explicit UIStackView(const CGRect& frame = CGRectZero);
