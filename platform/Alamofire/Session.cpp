@@ -240,7 +240,7 @@ void DataRequest::cancel() {
             return;
         }
         cancelled_ = true;
-        transfer = transfer_;
+        transfer = transfer_.lock();
     }
     if (transfer) {
         session_.worker_.cancel(transfer);

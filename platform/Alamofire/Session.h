@@ -67,7 +67,8 @@ private:
     bool cancelled_ = false;
     std::optional<AFDataResponse> outcome_;
     std::vector<PendingHandler> handlers_;
-    std::shared_ptr<CurlTransfer> transfer_;
+    // Held by the worker while it runs (and the transfer holds this request).
+    std::weak_ptr<CurlTransfer> transfer_;
 };
 
 // HTTP(S) requests over the process's curl worker: form parameters encoded by the default
