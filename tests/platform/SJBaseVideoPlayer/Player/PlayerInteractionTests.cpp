@@ -1,0 +1,207 @@
+#include "platform/SJBaseVideoPlayer/Player/SJBaseVideoPlayer.h"
+#include "platform/UIKit/UILabel.h"
+#include "platform/UIKit/UITapGestureRecognizer.h"
+#include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/ui/UIDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using playerviewtest::waitFor;
+
+const CGRect kPlayerFrame{{0, 100}, {390, 219}};
+const CGPoint kPlayerMiddle{195, 210};
+
+class PlayerInteraction : public testing::Test {
+  protected:
+    void SetUp() override {
+        testsupport::useVirtualClock();
+        player = SJBaseVideoPlayer::player();
+        window = playerviewtest::showInWindow(*player, kPlayerFrame);
+    }
+
+    void TearDown() override {
+        window->setHidden(true);
+        player.reset();
+        driver.advance(1);
+    }
+
+    void startClip() {
+        player->setURLAsset(SJVideoPlayerURLAsset::initWithURL(playerviewtest::clipURL(), 0));
+        ASSERT_TRUE(waitFor([&] { return player->isPlaying() && player->currentTime() > 0.2; }))
+            << player->playbackController()->errorDescription();
+    }
+
+    std::shared_ptr<SJBaseVideoPlayer> player;
+    std::shared_ptr<UIWindow> window;
+    testsupport::ui::UIDriver driver;
+};
+
+TEST_F(PlayerInteraction, LongPressPlaysFasterWhileHeldOnceSupported) {
+    player->setRate(1.25f);
+    driver.longPress(kPlayerMiddle, 1.0);
+    EXPECT_EQ(player->rate(), 1.25f) << "long press is not among the default gestures";
+
+    std::vector<float> rates;
+    player->playbackObserver().rateDidChangeExeBlock = [&](SJBaseVideoPlayer& p) {
+        rates.push_back(p.rate());
+    };
+    player->gestureController().setSupportedGestureTypes(player->gestureController().supportedGestureTypes() |
+                                                         SJPlayerGestureTypeMask_LongPress);
+    driver.advance(0.5);
+    const bool appeared = player->controlLayerAppearManager().isAppeared();
+    window->handleTouch(UITouchPhase::began, kPlayerMiddle, RunLoop::main().now());
+    driver.advance(0.6);
+    EXPECT_EQ(player->rate(), 2.0f);
+    EXPECT_EQ(player->playbackController()->rate(), 2.0);
+    window->handleTouch(UITouchPhase::ended, kPlayerMiddle, RunLoop::main().now());
+    driver.runLoop();
+    EXPECT_EQ(player->rate(), 1.25f);
+    EXPECT_EQ(rates, (std::vector<float>{2.0f, 1.25f}));
+    driver.advance(0.5);
+    EXPECT_EQ(player->controlLayerAppearManager().isAppeared(), appeared) << "a long press is no tap";
+}
+
+TEST_F(PlayerInteraction, ATapTogglesTheControlsAfterWaitingForASecondTap) {
+    SJControlLayerAppearManager& controls = player->controlLayerAppearManager();
+    ASSERT_TRUE(controls.isAppeared());
+    driver.tap(kPlayerMiddle);
+    EXPECT_TRUE(controls.isAppeared()) << "a second tap may still come";
+    driver.advance(SJPlayerGestureController::doubleTapInterval + 0.05);
+    EXPECT_FALSE(controls.isAppeared());
+    driver.tap(kPlayerMiddle);
+    driver.advance(0.3);
+    EXPECT_TRUE(controls.isAppeared());
+
+    // Without double taps, a tap acts at once.
+    player->gestureController().setSupportedGestureTypes(SJPlayerGestureTypeMask_SingleTap);
+    driver.tap(kPlayerMiddle);
+    EXPECT_FALSE(controls.isAppeared());
+}
+
+TEST_F(PlayerInteraction, ADoubleTapPausesForTheUserAndPlaysAgain) {
+    startClip();
+    bool toggled = false;
+    player->controlLayerAppearManager().getObserver()->onAppearChanged = [&](auto&) { toggled = true; };
+    driver.tap(kPlayerMiddle);
+    driver.advance(0.1);
+    driver.tap(kPlayerMiddle);
+    EXPECT_TRUE(player->isPaused());
+    EXPECT_TRUE(player->isUserPaused());
+    driver.advance(0.5);
+    EXPECT_FALSE(toggled) << "the taps of a double tap are no single taps";
+    driver.tap(kPlayerMiddle);
+    driver.advance(0.1);
+    driver.tap(kPlayerMiddle);
+    EXPECT_FALSE(player->isPaused());
+}
+
+TEST_F(PlayerInteraction, AHorizontalPanSeeksByTheShareOfTheWidthDragged) {
+    startClip();
+    player->pause();
+    const double start = player->currentTime();
+    // Half the width of a four-second media is two seconds.
+    driver.drag({100, 210}, {295, 210}, 0.3, 6);
+    const double target = start + 195.0 / 390.0 * player->duration();
+    ASSERT_TRUE(waitFor([&] { return std::fabs(player->currentTime() - target) < 0.15; }))
+        << "at " << player->currentTime() << ", wanted " << target;
+    EXPECT_TRUE(player->controlLayerAppearManager().isAppeared());
+
+    // A vertical pan on the right half lowers the volume.
+    driver.drag({300, 300}, {300, 210}, 0.3, 6);
+    EXPECT_NEAR(player->volume(), 1.0, 1e-6) << "upwards at full volume stays there";
+    driver.drag({300, 130}, {300, 240}, 0.3, 6);
+    EXPECT_NEAR(player->volume(), 1.0 - 110.0 / 219.0, 0.01);
+}
+
+TEST_F(PlayerInteraction, GoesFullScreenTurnedOverTheWholeWindowAndBack) {
+    std::vector<std::pair<bool, bool>> transitions; // (isTransitioning, isFullscreen)
+    player->rotationObserver().onTransitioningChanged = [&](SJRotationManager& manager, bool transitioning) {
+        transitions.emplace_back(transitioning, manager.isFullscreen());
+    };
+    SJRotationManager& rotation = player->rotationManager();
+    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()),
+              UIInterfaceOrientationMaskPortrait);
+
+    rotation.rotate();
+    EXPECT_TRUE(player->isFullscreen());
+    EXPECT_TRUE(rotation.isTransitioning());
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_FALSE(rotation.isTransitioning());
+    EXPECT_EQ(transitions, (std::vector<std::pair<bool, bool>>{{true, true}, {false, true}}));
+
+    // The content is laid out landscape and turned to cover the portrait window.
+    auto content = player->presentView()->superview();
+    ASSERT_EQ(content->superview(), rotation.fullscreenContainer());
+    EXPECT_EQ(content->bounds().size, (CGSize{844, 390}));
+    const CGRect covered = content->convertRectToView(content->bounds(), nullptr);
+    EXPECT_NEAR(covered.size.width, 390, 1e-6);
+    EXPECT_NEAR(covered.size.height, 844, 1e-6);
+    EXPECT_NEAR(covered.origin.y, 0, 1e-6);
+    EXPECT_EQ(player->presentView()->bounds().size, (CGSize{844, 390}));
+    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()),
+              UIInterfaceOrientationMaskLandscapeLeft);
+
+    // Touches reach the turned player: a tap anywhere on the window toggles the controls.
+    driver.tap({60, 700});
+    driver.advance(0.3);
+    EXPECT_FALSE(player->controlLayerAppearManager().isAppeared());
+
+    rotation.rotate();
+    EXPECT_FALSE(player->isFullscreen());
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_EQ(content->superview(), player->view());
+    EXPECT_EQ(content->frame(), player->view()->bounds());
+    EXPECT_EQ(rotation.fullscreenContainer(), nullptr);
+    EXPECT_EQ(window->subviews().size(), 1u) << "the container is gone";
+    EXPECT_EQ(transitions.size(), 4u);
+    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()),
+              UIInterfaceOrientationMaskPortrait);
+}
+
+TEST_F(PlayerInteraction, StaysInPlaceWithoutAWindowOrWhileThePageIsAway) {
+    player->vc_viewWillDisappear();
+    player->rotationManager().rotate();
+    EXPECT_FALSE(player->isFullscreen());
+    player->vc_viewDidAppear();
+
+    auto loose = SJBaseVideoPlayer::player();
+    loose->rotationManager().rotate();
+    EXPECT_FALSE(loose->isFullscreen());
+}
+
+TEST_F(PlayerInteraction, PromptsStackShowForTheirTimeAndClear) {
+    SJPromptingPopupController& prompts = player->promptingPopupController();
+    prompts.show(NSAttributedString("first"));
+    prompts.show(NSAttributedString("second"), 10);
+    driver.runLoop();
+    auto views = prompts.displayingViews();
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_LT(views[0]->frame().maxY(), views[1]->frame().minY()) << "the newest lies lowest";
+
+    // The app's tap action on a prompt gets the tap; the player's own tap does not.
+    int promptTaps = 0;
+    views[1]->addGestureRecognizer(
+        std::make_shared<UITapGestureRecognizer>([&](UIGestureRecognizer&) { ++promptTaps; }));
+    driver.tap(views[1]);
+    driver.advance(0.3);
+    EXPECT_EQ(promptTaps, 1);
+    EXPECT_TRUE(player->controlLayerAppearManager().isAppeared());
+
+    driver.advance(SJPromptingPopupController::defaultDuration);
+    ASSERT_EQ(prompts.displayingViews().size(), 1u);
+    EXPECT_EQ(prompts.displayingViews()[0], views[1]);
+    driver.advance(SJPromptingPopupController::fadeDuration + 0.05);
+    EXPECT_EQ(views[0]->superview(), nullptr);
+
+    prompts.clear();
+    EXPECT_FALSE(prompts.isShowing());
+    EXPECT_EQ(views[1]->superview(), nullptr);
+}
+
+} // namespace
