@@ -538,6 +538,21 @@ void LayoutEngine::markMovedViews() {
     }
 }
 
+std::vector<std::shared_ptr<NSLayoutConstraint>> LayoutEngine::constraintsNaming(const LayoutItem& item) const {
+    std::vector<std::shared_ptr<NSLayoutConstraint>> result;
+    if (const LayoutItemState* state = item.layoutState()) {
+        for (NSLayoutConstraint* constraint : state->constraints) {
+            result.push_back(constraint->shared_from_this());
+        }
+    }
+    for (NSLayoutConstraint* constraint : pending_) {
+        if (constraint->rawFirstItem() == &item || constraint->rawSecondItem() == &item) {
+            result.push_back(constraint->shared_from_this());
+        }
+    }
+    return result;
+}
+
 CGRect LayoutEngine::solvedFrame(UIView& view) {
     const LayoutItemState* state = view.layoutState();
     if (state == nullptr) {

@@ -54,6 +54,8 @@ public:
     // A guide's solved rectangle in its owning view's coordinates.
     CGRect solvedFrame(UILayoutGuide& guide);
     bool isRegistered(const LayoutItem& item) const { return item.layoutState() != nullptr; }
+    // The active constraints that name `item`, installed or waiting for the next settle().
+    std::vector<std::shared_ptr<NSLayoutConstraint>> constraintsNaming(const LayoutItem& item) const;
 
     cassowary::Solver& solver() { return solver_; }
 

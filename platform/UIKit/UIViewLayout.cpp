@@ -172,11 +172,5 @@ void UIView::setContentCompressionResistancePriority(UILayoutPriority priority, 
 }
 
 std::vector<std::shared_ptr<NSLayoutConstraint>> UIView::constraints() const {
-    std::vector<std::shared_ptr<NSLayoutConstraint>> result;
-    if (const LayoutItemState* state = layoutState()) {
-        for (NSLayoutConstraint* constraint : state->constraints) {
-            result.push_back(constraint->shared_from_this());
-        }
-    }
-    return result;
+    return LayoutEngine::shared().constraintsNaming(*this);
 }
