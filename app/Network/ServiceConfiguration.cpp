@@ -6,6 +6,7 @@
 #include "platform/Foundation/Paths.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 
 namespace {
@@ -86,6 +87,11 @@ ServiceConfiguration ServiceConfiguration::load() {
         if (const char* value = std::getenv(setting.environment)) {
             configuration.*setting.member = value;
         }
+    }
+    // Kept all the same: falling back to the system store would trust other peers.
+    if (!configuration.caFile.empty() && !std::ifstream(configuration.caFile).good()) {
+        consoleLog("The certificate authority file " + configuration.caFile +
+                   " cannot be read: HTTPS requests will fail");
     }
     return configuration;
 }

@@ -24,7 +24,8 @@ struct ServiceConfiguration {
 
     static std::filesystem::path file();
     // Reads the file and the environment now. A file that is not a JSON object, or a key
-    // whose value is not a text, is reported on the console and left out.
+    // whose value is not a text, is reported on the console and left out; a certificate
+    // authority file that cannot be read is reported and kept (requests then fail).
     static ServiceConfiguration load();
 
     // The configuration in force for the process: loaded on first use.

@@ -39,7 +39,10 @@ TEST_F(ServiceConfigurationTest, TheFileSetsWhatItNamesAndTheEnvironmentWins) {
                         R"({"baseURL1":"https://a.test:1/","dohAddress":"127.0.0.1, ::1","caFile":"/x/ca.pem","other":1})");
     ::setenv("ORVEX_BASE_URL_2", "https://b.test:2/", 1);
     ::setenv("ORVEX_CA_FILE", "/y/ca.pem", 1);
+    ConsoleCapture console;
     const auto configuration = ServiceConfiguration::load();
+    ASSERT_EQ(console.lines().size(), 1u);
+    EXPECT_NE(console.lines()[0].find("/y/ca.pem cannot be read"), std::string::npos);
     EXPECT_EQ(configuration.baseURL1, "https://a.test:1/");
     EXPECT_EQ(configuration.baseURL2, "https://b.test:2/");
     EXPECT_EQ(configuration.dohURL, "https://dns.orvex.test:8083/dns-query");
