@@ -251,5 +251,6 @@ void MediaEngine::seek(double seconds, SeekCompletion completion) {
     const std::uint64_t seekId = nextSeekId_++;
     seeks_.emplace(seekId, std::move(completion));
     state_.position = seconds;
+    state_.ended = false;
     performSeek(seekId, seconds);
 }
