@@ -153,3 +153,40 @@ TEST_F(PlayerPlayback, SwitchesToAnotherEngineFromInsideItsOwnFailureReport) {
 }
 
 } // namespace
+
+namespace {
+
+// A player with defaults of its own, as a list cell's player sets them.
+class QuietPlayer : public SJBaseVideoPlayer {
+  public:
+    explicit QuietPlayer(Construction construction) : SJBaseVideoPlayer(construction) {}
+
+  protected:
+    void init() override {
+        SJBaseVideoPlayer::init();
+        setAutoplayWhenSetNewAsset(false);
+        setResumePlaybackWhenAppDidEnterForeground(false);
+        gestureController().setSupportedGestureTypes(SJPlayerGestureTypeMask_SingleTap);
+        presentView()->hiddenPlaceholderImageViewAnimated(false);
+    }
+};
+
+TEST(PlayerSubclass, SetsItsDefaultsInItsOwnInit) {
+    testsupport::useVirtualClock();
+    auto player = SJBaseVideoPlayer::player<QuietPlayer>();
+    EXPECT_EQ(player->gestureController().supportedGestureTypes(), SJPlayerGestureTypeMask_SingleTap);
+    int loops = 0;
+    player->playbackObserver().playbackDidFinishExeBlock = [&](SJBaseVideoPlayer& finished) {
+        ++loops;
+        finished.replay();
+    };
+    player->setURLAsset(SJVideoPlayerURLAsset::initWithURL(playerviewtest::clipURL(), 3.2));
+    EXPECT_FALSE(player->isPlayed()) << "no autoplay";
+    ASSERT_TRUE(waitFor([&] { return player->assetStatus() == SJAssetStatusReadyToPlay; }));
+    EXPECT_TRUE(player->isPaused());
+    player->play();
+    ASSERT_TRUE(waitFor([&] { return loops == 1 && player->isPlaying() && player->currentTime() < 1; }))
+        << "the video loops";
+}
+
+} // namespace

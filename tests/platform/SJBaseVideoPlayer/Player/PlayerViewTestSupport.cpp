@@ -30,6 +30,10 @@ std::string clipURL() {
     return origin().url("plain/clip.mp4");
 }
 
+std::string streamURL() {
+    return origin().url("twovariants/v0/index.m3u8");
+}
+
 std::string missingURL() {
     return origin().url("plain/missing.mp4");
 }

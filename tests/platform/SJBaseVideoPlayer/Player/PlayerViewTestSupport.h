@@ -13,6 +13,7 @@ namespace playerviewtest {
 
 // The shared media fixtures, served on 127.0.0.1 for the whole test process.
 std::string clipURL();    // "plain/clip.mp4": 4 seconds of a moving picture, 320 x 240
+std::string streamURL();  // "twovariants/v0/index.m3u8": a 3-second HLS stream, 320 x 180
 std::string missingURL(); // an address the origin answers 404 to
 
 // A visible key window of the screen's size with the player's view in it at `frame`, the
