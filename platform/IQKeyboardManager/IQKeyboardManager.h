@@ -4,11 +4,11 @@
 // fields clear of the on-screen keyboard; a desktop window has no on-screen keyboard, so
 // here it only keeps the setting.
 class IQKeyboardManager {
-public:
+  public:
     static IQKeyboardManager& shared();
 
     bool enable = false;
 
-private:
+  private:
     IQKeyboardManager() = default;
 };

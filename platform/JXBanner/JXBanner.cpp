@@ -19,12 +19,13 @@ constexpr CGFloat kFlickVelocity = 0.2;
 
 // Feeds the banner's collection view and hears its scrolling.
 class JXBanner::Bridge final : public UICollectionViewDataSource, public UICollectionViewDelegate {
-public:
+  public:
     explicit Bridge(JXBanner& banner) : banner_(banner) {}
 
     long numberOfItemsInSection(UICollectionView&, long) override { return banner_.itemsShown(); }
 
-    std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& view, const NSIndexPath& path) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& view,
+                                                        const NSIndexPath& path) override {
         const long index = path.item % std::max(1L, banner_.count_);
         auto cell = view.dequeueReusableCellWithReuseIdentifier(banner_.reuseIdentifier_, path);
         if (auto dataSource = banner_.dataSource_.lock()) {
@@ -72,7 +73,7 @@ public:
     void didEndDecelerating(UIScrollView&) override { settled(); }
     void didEndScrollingAnimation(UIScrollView&) override { settled(); }
 
-private:
+  private:
     void settled() {
         banner_.recentre();
         banner_.updatePageControl();
@@ -89,7 +90,8 @@ private:
 // ---- JXBannerCell ---------------------------------------------------------------------------
 
 JXBannerCell::JXBannerCell()
-    : imageView_(std::make_shared<UIImageView>()), msgBgView_(std::make_shared<UIView>()), msgLabel_(std::make_shared<UILabel>()) {
+    : imageView_(std::make_shared<UIImageView>()), msgBgView_(std::make_shared<UIView>()),
+      msgLabel_(std::make_shared<UILabel>()) {
     imageView_->setClipsToBounds(true);
     msgBgView_->setBackgroundColor(UIColor::colorWithWhite(0, 0.4));
     msgLabel_->setTextColor(UIColor::whiteColor());
@@ -106,14 +108,14 @@ void JXBannerCell::layoutSubviews() {
     imageView_->setFrame(bounds);
     const CGFloat barHeight = 30;
     msgBgView_->setFrame({{0, bounds.size.height - barHeight}, {bounds.size.width, barHeight}});
-    msgLabel_->setFrame({{10, bounds.size.height - barHeight}, {std::max<CGFloat>(0, bounds.size.width - 20), barHeight}});
+    msgLabel_->setFrame(
+        {{10, bounds.size.height - barHeight}, {std::max<CGFloat>(0, bounds.size.width - 20), barHeight}});
 }
 
 // ---- JXBanner ---------------------------------------------------------------------------------
 
 JXBanner::JXBanner(const CGRect& frame)
-    : UIView(frame),
-      placeholderImgView_(std::make_shared<UIImageView>()),
+    : UIView(frame), placeholderImgView_(std::make_shared<UIImageView>()),
       pageControl_(std::make_shared<UIPageControl>()),
       layout_(std::make_shared<UICollectionViewFlowLayout>()),
       collectionView_(std::make_shared<UICollectionView>(CGRect{{0, 0}, frame.size}, layout_)) {
@@ -136,7 +138,9 @@ JXBanner::JXBanner(const CGRect& frame)
     setClipsToBounds(true);
 }
 
-JXBanner::~JXBanner() { stopTimer(); }
+JXBanner::~JXBanner() {
+    stopTimer();
+}
 
 void JXBanner::attachParts() {
     if (partsAttached_ || weak_from_this().expired()) {
@@ -183,8 +187,8 @@ void JXBanner::reloadView() {
     if (dataSource) {
         JXBannerCellRegister cellRegister = dataSource->registerCell(*this);
         if (!cellRegister.factory) {
-            cellRegister = JXBannerCellRegister::of<JXBannerCell>(cellRegister.reuseIdentifier.empty() ? "JXBannerCell"
-                                                                                                        : cellRegister.reuseIdentifier);
+            cellRegister = JXBannerCellRegister::of<JXBannerCell>(
+                cellRegister.reuseIdentifier.empty() ? "JXBannerCell" : cellRegister.reuseIdentifier);
         }
         reuseIdentifier_ = cellRegister.reuseIdentifier;
         collectionView_->registerClass(cellRegister.factory, reuseIdentifier_);
@@ -213,7 +217,8 @@ void JXBanner::layoutSubviews() {
     const CGRect bounds = this->bounds();
     placeholderImgView_->setFrame(bounds);
     collectionView_->setFrame(bounds);
-    pageControl_->setFrame({{0, bounds.size.height - kPageControlHeight}, {bounds.size.width, kPageControlHeight}});
+    pageControl_->setFrame(
+        {{0, bounds.size.height - kPageControlHeight}, {bounds.size.width, kPageControlHeight}});
     const CGSize item = layoutParams_.itemSize.value_or(bounds.size);
     layout_->setItemSize(item);
     layout_->setMinimumLineSpacing(layoutParams_.itemSpacing);
@@ -240,8 +245,8 @@ long JXBanner::currentIndex() const {
 void JXBanner::scrollToItem(long item, bool animated) {
     const CGFloat page = pageLength();
     item = std::clamp(item, 0L, std::max(0L, itemsShown() - 1));
-    collectionView_->setContentOffset({collectionView_->horizontalOffsetRange().clamp(page * static_cast<CGFloat>(item)), 0},
-                                      animated);
+    collectionView_->setContentOffset(
+        {collectionView_->horizontalOffsetRange().clamp(page * static_cast<CGFloat>(item)), 0}, animated);
 }
 
 void JXBanner::recentre() {
@@ -255,7 +260,9 @@ void JXBanner::recentre() {
     }
 }
 
-void JXBanner::updatePageControl() { pageControl_->setCurrentPage(currentIndex()); }
+void JXBanner::updatePageControl() {
+    pageControl_->setCurrentPage(currentIndex());
+}
 
 void JXBanner::startTimer() {
     stopTimer();

@@ -38,34 +38,36 @@ struct JXBannerCellRegister {
     UICollectionView::CellFactory factory;
     std::string reuseIdentifier;
 
-    template <class Cell>
-    static JXBannerCellRegister of(std::string identifier) {
-        return {[]() -> std::shared_ptr<UICollectionViewCell> { return std::make_shared<Cell>(); }, std::move(identifier)};
+    template <class Cell> static JXBannerCellRegister of(std::string identifier) {
+        return {[]() -> std::shared_ptr<UICollectionViewCell> { return std::make_shared<Cell>(); },
+                std::move(identifier)};
     }
 };
 
 class JXBannerDataSource {
-public:
+  public:
     virtual ~JXBannerDataSource() = default;
     virtual JXBannerCellRegister registerCell(JXBanner& banner) = 0;
     virtual long numberOfItems(JXBanner& banner) = 0;
     // Fills `cell` (of the registered class) for item `index` and answers it.
-    virtual std::shared_ptr<UICollectionViewCell> cellForItemAt(JXBanner& banner, long index,
-                                                                std::shared_ptr<UICollectionViewCell> cell) = 0;
+    virtual std::shared_ptr<UICollectionViewCell>
+    cellForItemAt(JXBanner& banner, long index, std::shared_ptr<UICollectionViewCell> cell) = 0;
     // The banner's defaults, changed as the data source wants.
     virtual JXBannerParams params(JXBanner& banner, JXBannerParams params) { return params; }
-    virtual JXBannerLayoutParams layoutParams(JXBanner& banner, JXBannerLayoutParams layoutParams) { return layoutParams; }
+    virtual JXBannerLayoutParams layoutParams(JXBanner& banner, JXBannerLayoutParams layoutParams) {
+        return layoutParams;
+    }
 };
 
 class JXBannerDelegate {
-public:
+  public:
     virtual ~JXBannerDelegate() = default;
     virtual void didSelectItemAt(JXBanner& banner, long index) {}
 };
 
 // The banner's own cell: an image with a message line over its bottom.
 class JXBannerCell : public UICollectionViewCell {
-public:
+  public:
     JXBannerCell();
 
     const std::shared_ptr<UIImageView>& imageView() const { return imageView_; }
@@ -74,7 +76,7 @@ public:
 
     void layoutSubviews() override;
 
-private:
+  private:
     std::shared_ptr<UIImageView> imageView_;
     std::shared_ptr<UIView> msgBgView_;
     std::shared_ptr<UILabel> msgLabel_;
@@ -85,7 +87,7 @@ private:
 // in both directions) and plays by itself every timeInterval seconds, pausing while a
 // finger holds it and while it is off screen. Without items it shows its placeholder.
 class JXBanner : public UIView {
-public:
+  public:
     explicit JXBanner(const CGRect& frame = CGRectZero);
     ~JXBanner() override;
 
@@ -110,7 +112,7 @@ public:
     void didMoveToWindow() override;
     void didMoveToSuperview() override;
 
-private:
+  private:
     class Bridge;
     friend class Bridge;
 

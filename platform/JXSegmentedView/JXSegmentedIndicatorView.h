@@ -9,7 +9,7 @@ enum class JXSegmentedIndicatorPosition { top, bottom, center };
 // Width and height are its own or, when automatic, follow the item's content and the
 // kind of marker.
 class JXSegmentedIndicatorBaseView : public UIView {
-public:
+  public:
     JXSegmentedIndicatorBaseView();
 
     CGFloat indicatorWidth = JXSegmentedViewAutomaticDimension;
@@ -27,23 +27,23 @@ public:
     void place(const CGRect& fromItem, CGFloat fromContentWidth, const CGRect& toItem, CGFloat toContentWidth,
                CGFloat percent, CGFloat barHeight);
 
-protected:
+  protected:
     virtual CGFloat automaticHeight(CGFloat barHeight) const = 0;
     virtual CGFloat automaticWidth(CGFloat contentWidth) const { return contentWidth; }
 };
 
 // A line, three points high by default.
 class JXSegmentedIndicatorLineView : public JXSegmentedIndicatorBaseView {
-protected:
+  protected:
     CGFloat automaticHeight(CGFloat) const override { return 3; }
 };
 
 // A rounded patch behind the title, 20 points wider than it by default.
 class JXSegmentedIndicatorBackgroundView : public JXSegmentedIndicatorBaseView {
-public:
+  public:
     JXSegmentedIndicatorBackgroundView();
 
-protected:
+  protected:
     CGFloat automaticHeight(CGFloat barHeight) const override { return std::max<CGFloat>(0, barHeight - 16); }
     CGFloat automaticWidth(CGFloat contentWidth) const override { return contentWidth + 20; }
 };

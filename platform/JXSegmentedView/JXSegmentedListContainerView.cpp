@@ -4,8 +4,10 @@
 #include <cmath>
 
 JXSegmentedListContainerView::JXSegmentedListContainerView(
-    const std::shared_ptr<JXSegmentedListContainerViewDataSource>& dataSource, JXSegmentedListContainerType type)
-    : UIView(CGRectZero), dataSource_(dataSource), type_(type), scrollView_(std::make_shared<UIScrollView>()) {
+    const std::shared_ptr<JXSegmentedListContainerViewDataSource>& dataSource,
+    JXSegmentedListContainerType type)
+    : UIView(CGRectZero), dataSource_(dataSource), type_(type),
+      scrollView_(std::make_shared<UIScrollView>()) {
     scrollView_->setPagingEnabled(true);
     scrollView_->setBounces(false);
     scrollView_->setShowsHorizontalScrollIndicator(false);
@@ -14,7 +16,9 @@ JXSegmentedListContainerView::JXSegmentedListContainerView(
     scrollView_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
 }
 
-JXSegmentedListContainerView::~JXSegmentedListContainerView() { scrollView_->removeScrollObserver(this); }
+JXSegmentedListContainerView::~JXSegmentedListContainerView() {
+    scrollView_->removeScrollObserver(this);
+}
 
 void JXSegmentedListContainerView::attachParts() {
     if (partsAttached_ || weak_from_this().expired()) {
@@ -22,7 +26,8 @@ void JXSegmentedListContainerView::attachParts() {
     }
     partsAttached_ = true;
     addSubview(scrollView_);
-    scrollView_->addScrollObserver(std::shared_ptr<UIScrollViewObserver>(sharedView(), static_cast<UIScrollViewObserver*>(this)));
+    scrollView_->addScrollObserver(
+        std::shared_ptr<UIScrollViewObserver>(sharedView(), static_cast<UIScrollViewObserver*>(this)));
 }
 
 void JXSegmentedListContainerView::didMoveToSuperview() {
@@ -38,7 +43,9 @@ long JXSegmentedListContainerView::listCount() {
     return count_;
 }
 
-void JXSegmentedListContainerView::setDefaultSelectedIndex(long index) { currentIndex_ = std::max(0L, index); }
+void JXSegmentedListContainerView::setDefaultSelectedIndex(long index) {
+    currentIndex_ = std::max(0L, index);
+}
 
 void JXSegmentedListContainerView::ensureList(long index) {
     if (index < 0 || index >= listCount() || lists_.count(index) != 0) {

@@ -14,7 +14,9 @@ CGFloat JXSegmentedTitleDataSource::contentWidthForItemAt(long index) const {
     auto widthIn = [&](const UIFont& font) {
         NSAttributedString::Attributes style;
         style.font = font;
-        return NSAttributedString(titles[index], style).boundingRectWithSize({CGFLOAT_MAX, CGFLOAT_MAX}, 0).size.width;
+        return NSAttributedString(titles[index], style)
+            .boundingRectWithSize({CGFLOAT_MAX, CGFLOAT_MAX}, 0)
+            .size.width;
     };
     CGFloat width = widthIn(titleNormalFont);
     if (titleSelectedFont) {
@@ -24,7 +26,8 @@ CGFloat JXSegmentedTitleDataSource::contentWidthForItemAt(long index) const {
 }
 
 CGFloat JXSegmentedTitleDataSource::widthForItemAt(long index) const {
-    const CGFloat base = itemWidth == JXSegmentedViewAutomaticDimension ? contentWidthForItemAt(index) : itemWidth;
+    const CGFloat base =
+        itemWidth == JXSegmentedViewAutomaticDimension ? contentWidthForItemAt(index) : itemWidth;
     return base + itemWidthIncrement;
 }
 
@@ -43,7 +46,8 @@ void JXSegmentedTitleDataSource::configureItemView(UIView& view, long index, CGF
     const bool selected = selectedShare >= 0.5;
     label->setFont(selected ? titleSelectedFont.value_or(titleNormalFont) : titleNormalFont);
     if (isTitleColorGradientEnabled) {
-        label->setTextColor(UIColor::interpolate(titleNormalColor, titleSelectedColor, std::clamp<CGFloat>(selectedShare, 0, 1)));
+        label->setTextColor(UIColor::interpolate(titleNormalColor, titleSelectedColor,
+                                                 std::clamp<CGFloat>(selectedShare, 0, 1)));
     } else {
         label->setTextColor(selected ? titleSelectedColor : titleNormalColor);
     }

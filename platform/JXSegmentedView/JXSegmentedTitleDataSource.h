@@ -14,7 +14,7 @@ inline constexpr CGFloat JXSegmentedViewAutomaticDimension = -1;
 // What a segmented view shows: how many items, how wide, and the view of each item in
 // its state between normal (0) and selected (1).
 class JXSegmentedViewDataSource {
-public:
+  public:
     virtual ~JXSegmentedViewDataSource() = default;
     virtual long numberOfItems() const = 0;
     // The width of an item's content (its title), and of the item itself.
@@ -32,7 +32,7 @@ public:
 // colour passing smoothly from one to the other while the pages are swiped when the
 // gradient is on.
 class JXSegmentedTitleDataSource : public JXSegmentedViewDataSource {
-public:
+  public:
     std::vector<std::string> titles;
     UIColor titleNormalColor = UIColor::blackColor();
     UIColor titleSelectedColor = UIColor::redColor();

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-JXSegmentedView::JXSegmentedView(const CGRect& frame) : UIView(frame), strip_(std::make_shared<UIScrollView>()) {
+JXSegmentedView::JXSegmentedView(const CGRect& frame)
+    : UIView(frame), strip_(std::make_shared<UIScrollView>()) {
     strip_->setShowsHorizontalScrollIndicator(false);
     strip_->setShowsVerticalScrollIndicator(false);
     strip_->setScrollsToTop(false);
@@ -67,7 +68,8 @@ void JXSegmentedView::observe(const std::shared_ptr<UIScrollView>& scrollView) {
     }
     contentScrollView_ = scrollView;
     if (scrollView && !weak_from_this().expired()) {
-        scrollView->addScrollObserver(std::shared_ptr<UIScrollViewObserver>(sharedView(), static_cast<UIScrollViewObserver*>(this)));
+        scrollView->addScrollObserver(
+            std::shared_ptr<UIScrollViewObserver>(sharedView(), static_cast<UIScrollViewObserver*>(this)));
     }
 }
 
@@ -76,7 +78,9 @@ void JXSegmentedView::setListContainer(const std::shared_ptr<JXSegmentedViewList
     observe(container ? container->contentScrollView() : nullptr);
 }
 
-void JXSegmentedView::setContentScrollView(const std::shared_ptr<UIScrollView>& scrollView) { observe(scrollView); }
+void JXSegmentedView::setContentScrollView(const std::shared_ptr<UIScrollView>& scrollView) {
+    observe(scrollView);
+}
 
 void JXSegmentedView::reloadData() {
     attachParts();
@@ -133,7 +137,8 @@ void JXSegmentedView::layoutItems() {
     }
     CGFloat spacing = dataSource->itemSpacingValue();
     CGFloat left = contentEdgeInsetLeft == JXSegmentedViewAutomaticDimension ? spacing : contentEdgeInsetLeft;
-    CGFloat right = contentEdgeInsetRight == JXSegmentedViewAutomaticDimension ? spacing : contentEdgeInsetRight;
+    CGFloat right =
+        contentEdgeInsetRight == JXSegmentedViewAutomaticDimension ? spacing : contentEdgeInsetRight;
     const CGFloat total = left + sum + spacing * static_cast<CGFloat>(count - 1) + right;
     if (dataSource->itemSpacingAverageEnabled() && total < bounds.size.width) {
         spacing = (bounds.size.width - sum) / static_cast<CGFloat>(count + 1);
@@ -169,7 +174,8 @@ void JXSegmentedView::showSelection(long from, long to, CGFloat percent) {
         dataSource->configureItemView(*items_[index], index, std::min<CGFloat>(1, share));
     }
     for (const auto& indicator : indicators_) {
-        indicator->place(frames_[from], contentWidths_[from], frames_[to], contentWidths_[to], percent, bounds().size.height);
+        indicator->place(frames_[from], contentWidths_[from], frames_[to], contentWidths_[to], percent,
+                         bounds().size.height);
     }
 }
 
@@ -244,8 +250,9 @@ void JXSegmentedView::scrollViewDidEndScrolling(UIScrollView& scroll) {
     if (scroll.bounds().size.width <= 0 || items_.empty()) {
         return;
     }
-    const long index = std::clamp(static_cast<long>(std::lround(scroll.contentOffset().x / scroll.bounds().size.width)), 0L,
-                                  numberOfItems() - 1);
+    const long index =
+        std::clamp(static_cast<long>(std::lround(scroll.contentOffset().x / scroll.bounds().size.width)), 0L,
+                   numberOfItems() - 1);
     if (index == selectedIndex_) {
         showSelection(index, index, 0);
         return;

@@ -13,7 +13,7 @@ class JXSegmentedView;
 class UITapGestureRecognizer;
 
 class JXSegmentedViewDelegate {
-public:
+  public:
     virtual ~JXSegmentedViewDelegate() = default;
     // After an item became selected, by a tap or by swiping the pages.
     virtual void didSelectedItemAt(JXSegmentedView& segmentedView, long index) {}
@@ -27,16 +27,20 @@ public:
 // title colours along and selects the page's item where the swipe comes to rest. Items
 // spread out evenly when they do not fill the strip, and scroll when they overflow it.
 class JXSegmentedView : public UIView, public UIScrollViewObserver {
-public:
+  public:
     explicit JXSegmentedView(const CGRect& frame = CGRectZero);
     ~JXSegmentedView() override;
 
     // Held weakly.
-    void setDataSource(const std::shared_ptr<JXSegmentedViewDataSource>& dataSource) { dataSource_ = dataSource; }
+    void setDataSource(const std::shared_ptr<JXSegmentedViewDataSource>& dataSource) {
+        dataSource_ = dataSource;
+    }
     std::shared_ptr<JXSegmentedViewDataSource> dataSource() const { return dataSource_.lock(); }
     void setDelegate(const std::shared_ptr<JXSegmentedViewDelegate>& delegate) { delegate_ = delegate; }
     std::shared_ptr<JXSegmentedViewDelegate> delegate() const { return delegate_.lock(); }
-    const std::vector<std::shared_ptr<JXSegmentedIndicatorBaseView>>& indicators() const { return indicators_; }
+    const std::vector<std::shared_ptr<JXSegmentedIndicatorBaseView>>& indicators() const {
+        return indicators_;
+    }
     void setIndicators(std::vector<std::shared_ptr<JXSegmentedIndicatorBaseView>> indicators);
     // The pages; held weakly.
     void setListContainer(const std::shared_ptr<JXSegmentedViewListContainer>& container);
@@ -63,7 +67,7 @@ public:
     void scrollViewContentOffsetDidChange(UIScrollView& scrollView) override;
     void scrollViewDidEndScrolling(UIScrollView& scrollView) override;
 
-private:
+  private:
     void attachParts();
     void observe(const std::shared_ptr<UIScrollView>& scrollView);
     void layoutItems();

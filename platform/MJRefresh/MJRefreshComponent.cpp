@@ -1,6 +1,8 @@
 #include "platform/MJRefresh/MJRefreshComponent.h"
 
-MJRefreshComponent::MJRefreshComponent() : UIView(CGRectZero) { setBackgroundColor(std::nullopt); }
+MJRefreshComponent::MJRefreshComponent() : UIView(CGRectZero) {
+    setBackgroundColor(std::nullopt);
+}
 
 MJRefreshComponent::~MJRefreshComponent() = default;
 
@@ -20,7 +22,8 @@ void MJRefreshComponent::willMoveToSuperview(UIView* newSuperview) {
     }
     auto shared = std::static_pointer_cast<UIScrollView>(scroll->sharedView());
     scrollView_ = shared;
-    shared->addScrollObserver(std::shared_ptr<UIScrollViewObserver>(sharedView(), static_cast<UIScrollViewObserver*>(this)));
+    shared->addScrollObserver(
+        std::shared_ptr<UIScrollViewObserver>(sharedView(), static_cast<UIScrollViewObserver*>(this)));
     didAttachToScrollView(*scroll);
 }
 
@@ -29,7 +32,9 @@ void MJRefreshComponent::layoutSubviews() {
     placeSubviews();
 }
 
-void MJRefreshComponent::setState(MJRefreshState state) { state_ = state; }
+void MJRefreshComponent::setState(MJRefreshState state) {
+    state_ = state;
+}
 
 void MJRefreshComponent::beginRefreshing() {
     if (state_ == MJRefreshState::refreshing) {

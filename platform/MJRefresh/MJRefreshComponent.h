@@ -12,7 +12,7 @@ enum class MJRefreshState { idle = 1, pulling, refreshing, willRefresh, noMoreDa
 // footer): a state, the block run when refreshing starts, and the scroll view it follows
 // through the scroll view's observer interface, never taking its delegate.
 class MJRefreshComponent : public UIView, public UIScrollViewObserver {
-public:
+  public:
     using RefreshingBlock = std::function<void()>;
 
     MJRefreshComponent();
@@ -34,7 +34,7 @@ public:
     void willMoveToSuperview(UIView* newSuperview) override;
     void layoutSubviews() override;
 
-protected:
+  protected:
     // Changes the state; subclasses react (insets, labels) and call the base first.
     virtual void setState(MJRefreshState state);
     // Lays out the control's own content.
@@ -46,7 +46,7 @@ protected:
     virtual void willDetachFromScrollView(UIScrollView& scrollView) {}
     void executeRefreshingCallback();
 
-private:
+  private:
     MJRefreshState state_ = MJRefreshState::idle;
     RefreshingBlock refreshingBlock_;
     std::weak_ptr<UIScrollView> scrollView_;

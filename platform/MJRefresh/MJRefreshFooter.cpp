@@ -10,7 +10,9 @@ const UIColor kTextColor = UIColor::colorWithWhite(0.6, 1);
 
 // ---- MJRefreshFooter -------------------------------------------------------------------------
 
-void MJRefreshFooter::endRefreshingWithNoMoreData() { setState(MJRefreshState::noMoreData); }
+void MJRefreshFooter::endRefreshingWithNoMoreData() {
+    setState(MJRefreshState::noMoreData);
+}
 
 void MJRefreshFooter::resetNoMoreData() {
     if (state() == MJRefreshState::noMoreData) {
@@ -28,7 +30,9 @@ void MJRefreshFooter::setHidden(bool hidden) {
 
 // ---- MJRefreshAutoFooter ----------------------------------------------------------------------
 
-MJRefreshAutoFooter::MJRefreshAutoFooter() { setFrame(CGRectMake(0, 0, 0, MJRefreshFooterHeight)); }
+MJRefreshAutoFooter::MJRefreshAutoFooter() {
+    setFrame(CGRectMake(0, 0, 0, MJRefreshFooterHeight));
+}
 
 void MJRefreshAutoFooter::didAttachToScrollView(UIScrollView& scrollView) {
     MJRefreshFooter::didAttachToScrollView(scrollView);
@@ -65,7 +69,8 @@ void MJRefreshAutoFooter::syncInset() {
 
 void MJRefreshAutoFooter::updateFrame() {
     if (auto scroll = scrollView()) {
-        const CGRect wanted{{0, scroll->contentSize().height}, {scroll->bounds().size.width, MJRefreshFooterHeight}};
+        const CGRect wanted{{0, scroll->contentSize().height},
+                            {scroll->bounds().size.width, MJRefreshFooterHeight}};
         if (frame() != wanted) {
             setFrame(wanted);
         }
@@ -92,8 +97,9 @@ void MJRefreshAutoFooter::scrollViewContentOffsetDidChange(UIScrollView& scroll)
         return; // content shorter than the view: only a drag up loads
     }
     // The footer's trigger share has come into sight, scrolling down (not back up).
-    const CGFloat trigger = contentHeight - viewHeight + MJRefreshFooterHeight * triggerAutomaticallyRefreshPercent +
-                            inset.bottom - MJRefreshFooterHeight;
+    const CGFloat trigger = contentHeight - viewHeight +
+                            MJRefreshFooterHeight * triggerAutomaticallyRefreshPercent + inset.bottom -
+                            MJRefreshFooterHeight;
     if (movingDown && offsetY >= trigger) {
         beginRefreshing();
     }
@@ -104,7 +110,8 @@ void MJRefreshAutoFooter::scrollViewDidEndDragging(UIScrollView& scroll) {
         return;
     }
     const UIEdgeInsets inset = scroll.adjustedContentInset();
-    if (inset.top + scroll.contentSize().height <= scroll.bounds().size.height && scroll.contentOffset().y > -inset.top) {
+    if (inset.top + scroll.contentSize().height <= scroll.bounds().size.height &&
+        scroll.contentOffset().y > -inset.top) {
         beginRefreshing();
     }
 }
@@ -156,19 +163,24 @@ void MJRefreshAutoStateFooter::setState(MJRefreshState state) {
     }
 }
 
-void MJRefreshAutoStateFooter::placeSubviews() { stateLabel_->setFrame(bounds()); }
+void MJRefreshAutoStateFooter::placeSubviews() {
+    stateLabel_->setFrame(bounds());
+}
 
 void MJRefreshAutoStateFooter::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
-    if (state() == MJRefreshState::idle && !touches.empty() && bounds().contains(touches.front()->locationInView(this))) {
+    if (state() == MJRefreshState::idle && !touches.empty() &&
+        bounds().contains(touches.front()->locationInView(this))) {
         beginRefreshing();
     }
 }
 
 // ---- MJRefreshAutoNormalFooter -----------------------------------------------------------------------
 
-MJRefreshAutoNormalFooter::MJRefreshAutoNormalFooter() : loadingView_(std::make_shared<UIActivityIndicatorView>()) {}
+MJRefreshAutoNormalFooter::MJRefreshAutoNormalFooter()
+    : loadingView_(std::make_shared<UIActivityIndicatorView>()) {}
 
-std::shared_ptr<MJRefreshAutoNormalFooter> MJRefreshAutoNormalFooter::footerWithRefreshingBlock(RefreshingBlock block) {
+std::shared_ptr<MJRefreshAutoNormalFooter>
+MJRefreshAutoNormalFooter::footerWithRefreshingBlock(RefreshingBlock block) {
     auto footer = std::make_shared<MJRefreshAutoNormalFooter>();
     footer->setRefreshingBlock(std::move(block));
     return footer;
@@ -194,5 +206,6 @@ void MJRefreshAutoNormalFooter::placeSubviews() {
     MJRefreshAutoStateFooter::placeSubviews();
     const CGRect bounds = this->bounds();
     const CGFloat textWidth = stateLabel()->text().empty() ? 0 : stateLabel()->sizeThatFits({0, 0}).width;
-    loadingView_->setCenter({textWidth > 0 ? bounds.midX() - textWidth / 2 - 20 : bounds.midX(), bounds.midY()});
+    loadingView_->setCenter(
+        {textWidth > 0 ? bounds.midX() - textWidth / 2 - 20 : bounds.midX(), bounds.midY()});
 }

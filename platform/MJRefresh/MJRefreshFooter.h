@@ -11,7 +11,7 @@ inline constexpr CGFloat MJRefreshFooterHeight = 44;
 
 // The control below a scroll view's content that loads more.
 class MJRefreshFooter : public MJRefreshComponent {
-public:
+  public:
     // Refreshing ends and the footer offers no more until resetNoMoreData.
     void endRefreshingWithNoMoreData();
     // Leaves the no-more-data state (a refresh running meanwhile goes on).
@@ -20,7 +20,7 @@ public:
     // A hidden footer takes no room below the content and never loads.
     void setHidden(bool hidden);
 
-protected:
+  protected:
     virtual void hiddenDidChange() {}
 };
 
@@ -29,7 +29,7 @@ protected:
 // the content is shorter than the view, when a drag up ends. It loads once and then waits
 // for endRefreshing before it can load again.
 class MJRefreshAutoFooter : public MJRefreshFooter {
-public:
+  public:
     MJRefreshAutoFooter();
 
     bool automaticallyRefresh = true;
@@ -39,14 +39,14 @@ public:
     void scrollViewContentSizeDidChange(UIScrollView& scrollView) override;
     void scrollViewDidEndDragging(UIScrollView& scrollView) override;
 
-protected:
+  protected:
     void setState(MJRefreshState state) override;
     void updateFrame() override;
     void didAttachToScrollView(UIScrollView& scrollView) override;
     void willDetachFromScrollView(UIScrollView& scrollView) override;
     void hiddenDidChange() override { syncInset(); }
 
-private:
+  private:
     // Adds (or takes back) the footer's height to the scroll view's bottom inset.
     void syncInset();
 
@@ -56,7 +56,7 @@ private:
 
 // A footer that says what it does, per state; a tap on it loads when idle.
 class MJRefreshAutoStateFooter : public MJRefreshAutoFooter {
-public:
+  public:
     MJRefreshAutoStateFooter();
 
     const std::shared_ptr<UILabel>& stateLabel() const { return stateLabel_; }
@@ -66,29 +66,29 @@ public:
 
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     void setState(MJRefreshState state) override;
     void placeSubviews() override;
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
-private:
+  private:
     std::shared_ptr<UILabel> stateLabel_;
     std::map<MJRefreshState, std::string> titles_;
 };
 
 // The usual footer: a spinner while loading beside the state text.
 class MJRefreshAutoNormalFooter : public MJRefreshAutoStateFooter {
-public:
+  public:
     MJRefreshAutoNormalFooter();
     static std::shared_ptr<MJRefreshAutoNormalFooter> footerWithRefreshingBlock(RefreshingBlock block);
 
     const std::shared_ptr<UIActivityIndicatorView>& loadingView() const { return loadingView_; }
 
-protected:
+  protected:
     void setState(MJRefreshState state) override;
     void placeSubviews() override;
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
-private:
+  private:
     std::shared_ptr<UIActivityIndicatorView> loadingView_;
 };

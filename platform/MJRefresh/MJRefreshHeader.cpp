@@ -34,7 +34,9 @@ std::shared_ptr<UIView> makeArrow() {
 
 // ---- MJRefreshHeader ----------------------------------------------------------------------
 
-MJRefreshHeader::MJRefreshHeader() { setFrame(CGRectMake(0, -MJRefreshHeaderHeight, 0, MJRefreshHeaderHeight)); }
+MJRefreshHeader::MJRefreshHeader() {
+    setFrame(CGRectMake(0, -MJRefreshHeaderHeight, 0, MJRefreshHeaderHeight));
+}
 
 void MJRefreshHeader::didAttachToScrollView(UIScrollView& scrollView) {
     MJRefreshComponent::didAttachToScrollView(scrollView);
@@ -43,7 +45,8 @@ void MJRefreshHeader::didAttachToScrollView(UIScrollView& scrollView) {
 
 void MJRefreshHeader::updateFrame() {
     if (auto scroll = scrollView()) {
-        const CGRect wanted{{0, -MJRefreshHeaderHeight}, {scroll->bounds().size.width, MJRefreshHeaderHeight}};
+        const CGRect wanted{{0, -MJRefreshHeaderHeight},
+                            {scroll->bounds().size.width, MJRefreshHeaderHeight}};
         if (frame() != wanted) {
             setFrame(wanted);
         }
@@ -160,14 +163,17 @@ void MJRefreshStateHeader::setState(MJRefreshState state) {
     }
 }
 
-void MJRefreshStateHeader::placeSubviews() { stateLabel_->setFrame(bounds()); }
+void MJRefreshStateHeader::placeSubviews() {
+    stateLabel_->setFrame(bounds());
+}
 
 // ---- MJRefreshNormalHeader -------------------------------------------------------------------
 
 MJRefreshNormalHeader::MJRefreshNormalHeader()
     : arrowView_(makeArrow()), loadingView_(std::make_shared<UIActivityIndicatorView>()) {}
 
-std::shared_ptr<MJRefreshNormalHeader> MJRefreshNormalHeader::headerWithRefreshingBlock(RefreshingBlock block) {
+std::shared_ptr<MJRefreshNormalHeader>
+MJRefreshNormalHeader::headerWithRefreshingBlock(RefreshingBlock block) {
     auto header = std::make_shared<MJRefreshNormalHeader>();
     header->setRefreshingBlock(std::move(block));
     return header;

@@ -14,7 +14,7 @@ inline constexpr CGFloat MJRefreshHeaderHeight = 54;
 // inset grows by its height) and the refreshing block runs. Ending the refresh gives the
 // space back.
 class MJRefreshHeader : public MJRefreshComponent {
-public:
+  public:
     MJRefreshHeader();
 
     // How far (0...) the content is pulled, in header heights.
@@ -25,12 +25,12 @@ public:
     void scrollViewContentOffsetDidChange(UIScrollView& scrollView) override;
     void scrollViewDidEndDragging(UIScrollView& scrollView) override;
 
-protected:
+  protected:
     void setState(MJRefreshState state) override;
     void updateFrame() override;
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
-private:
+  private:
     CGFloat pullingPercent_ = 0;
     // The top inset the header added while refreshing.
     CGFloat addedInset_ = 0;
@@ -39,18 +39,18 @@ private:
 
 // A header that says what pulling does, per state.
 class MJRefreshStateHeader : public MJRefreshHeader {
-public:
+  public:
     MJRefreshStateHeader();
 
     const std::shared_ptr<UILabel>& stateLabel() const { return stateLabel_; }
     void setTitle(const std::string& title, MJRefreshState state);
 
-protected:
+  protected:
     void setState(MJRefreshState state) override;
     void placeSubviews() override;
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
-private:
+  private:
     std::shared_ptr<UILabel> stateLabel_;
     std::map<MJRefreshState, std::string> titles_;
 };
@@ -58,18 +58,18 @@ private:
 // The usual header: an arrow that turns when letting go would refresh, a spinner while
 // refreshing, and the state text.
 class MJRefreshNormalHeader : public MJRefreshStateHeader {
-public:
+  public:
     MJRefreshNormalHeader();
     static std::shared_ptr<MJRefreshNormalHeader> headerWithRefreshingBlock(RefreshingBlock block);
 
     const std::shared_ptr<UIActivityIndicatorView>& loadingView() const { return loadingView_; }
 
-protected:
+  protected:
     void setState(MJRefreshState state) override;
     void placeSubviews() override;
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
-private:
+  private:
     std::shared_ptr<UIView> arrowView_;
     std::shared_ptr<UIActivityIndicatorView> loadingView_;
 };

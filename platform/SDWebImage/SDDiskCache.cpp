@@ -39,7 +39,8 @@ std::string extensionOf(const std::string& key) {
     }
     const std::string extension = path.substr(dot + 1);
     const bool plain = !extension.empty() && extension.size() <= 5 &&
-                       std::all_of(extension.begin(), extension.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+                       std::all_of(extension.begin(), extension.end(),
+                                   [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
     return plain ? extension : std::string();
 }
 

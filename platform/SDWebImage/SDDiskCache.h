@@ -11,7 +11,7 @@
 // its file work at once on the calling thread; the image cache calls from its own queue.
 // Files appear whole or not at all (written beside, then renamed).
 class SDDiskCache {
-public:
+  public:
     explicit SDDiskCache(std::filesystem::path directory);
 
     const std::filesystem::path& directory() const { return directory_; }
@@ -30,6 +30,6 @@ public:
     std::uint64_t totalSize() const;
     std::size_t totalCount() const;
 
-private:
+  private:
     std::filesystem::path directory_;
 };

@@ -11,10 +11,8 @@ SDImageCache& SDImageCache::sharedImageCache() {
 }
 
 SDImageCache::SDImageCache(std::filesystem::path directory, SDImageCacheConfig config)
-    : config_(config),
-      memory_(std::make_shared<SDMemoryCache>(config.maxMemoryCost)),
-      disk_(std::make_shared<SDDiskCache>(std::move(directory))),
-      io_(SerialWorkQueue::create()) {
+    : config_(config), memory_(std::make_shared<SDMemoryCache>(config.maxMemoryCost)),
+      disk_(std::make_shared<SDDiskCache>(std::move(directory))), io_(SerialWorkQueue::create()) {
     if (config_.maxDiskAge > 0 || config_.maxDiskSize > 0) {
         io_->async([disk = disk_, age = config_.maxDiskAge, size = config_.maxDiskSize] {
             disk->removeExpiredData(age, size);
@@ -42,8 +40,8 @@ double SDImageCache::scaleForKey(const std::string& key) {
     return 1;
 }
 
-void SDImageCache::storeImage(std::shared_ptr<UIImage> image, std::optional<std::string> data, const std::string& key,
-                              bool toDisk, std::function<void()> completion) {
+void SDImageCache::storeImage(std::shared_ptr<UIImage> image, std::optional<std::string> data,
+                              const std::string& key, bool toDisk, std::function<void()> completion) {
     if (image) {
         memory_->setObject(image, key);
     }
@@ -61,7 +59,8 @@ void SDImageCache::storeImage(std::shared_ptr<UIImage> image, std::optional<std:
     });
 }
 
-std::shared_ptr<SDImageCacheQuery> SDImageCache::queryCacheForKey(const std::string& key, QueryCompletion completion) {
+std::shared_ptr<SDImageCacheQuery> SDImageCache::queryCacheForKey(const std::string& key,
+                                                                  QueryCompletion completion) {
     auto query = std::make_shared<SDImageCacheQuery>();
     if (auto image = memory_->objectForKey(key)) {
         completion(std::move(image), SDImageCacheType::memory);
@@ -69,7 +68,8 @@ std::shared_ptr<SDImageCacheQuery> SDImageCache::queryCacheForKey(const std::str
     }
     // Reads go through the serial queue too, so that a read never sees a file that a
     // removal asked for earlier has not yet removed; decoding then runs in parallel.
-    auto deliver = [memory = memory_, key, query, completion = std::move(completion)](std::shared_ptr<UIImage> image) {
+    auto deliver = [memory = memory_, key, query,
+                    completion = std::move(completion)](std::shared_ptr<UIImage> image) {
         DispatchQueue::main().async([memory, key, query, image = std::move(image), completion] {
             if (query->isCancelled()) {
                 return;
@@ -101,7 +101,8 @@ std::shared_ptr<SDImageCacheQuery> SDImageCache::queryCacheForKey(const std::str
     return query;
 }
 
-void SDImageCache::removeImageForKey(const std::string& key, bool fromDisk, std::function<void()> completion) {
+void SDImageCache::removeImageForKey(const std::string& key, bool fromDisk,
+                                     std::function<void()> completion) {
     memory_->removeObjectForKey(key);
     if (!fromDisk) {
         if (completion) {

@@ -28,11 +28,11 @@ struct SDImageCacheConfig {
 
 // A running cache query; cancelling it means its completion never runs.
 class SDImageCacheQuery {
-public:
+  public:
     void cancel() { cancelled_ = true; }
     bool isCancelled() const { return cancelled_; }
 
-private:
+  private:
     std::atomic<bool> cancelled_{false};
 };
 
@@ -40,7 +40,7 @@ private:
 // calls and completions are on the main thread; file work and decoding run in the
 // background, file writes and removals in the order they were asked for.
 class SDImageCache {
-public:
+  public:
     using QueryCompletion = std::function<void(std::shared_ptr<UIImage> image, SDImageCacheType cacheType)>;
 
     // The application's cache, in the "WebImages" folder of the caches folder.
@@ -54,13 +54,17 @@ public:
     const SDImageCacheConfig& config() const { return config_; }
     void setMaxMemoryCost(std::size_t bytes);
     SDMemoryCache& memoryCache() { return *memory_; }
-    std::filesystem::path cachePathForKey(const std::string& key) const { return disk_->cachePathForKey(key); }
+    std::filesystem::path cachePathForKey(const std::string& key) const {
+        return disk_->cachePathForKey(key);
+    }
 
-    std::shared_ptr<UIImage> imageFromMemoryCacheForKey(const std::string& key) { return memory_->objectForKey(key); }
+    std::shared_ptr<UIImage> imageFromMemoryCacheForKey(const std::string& key) {
+        return memory_->objectForKey(key);
+    }
     // Keeps `image` in memory and, when `data` is given and `toDisk` is set, writes the
     // bytes to disk; `completion` runs on the main thread once the write is done.
-    void storeImage(std::shared_ptr<UIImage> image, std::optional<std::string> data, const std::string& key, bool toDisk,
-                    std::function<void()> completion = {});
+    void storeImage(std::shared_ptr<UIImage> image, std::optional<std::string> data, const std::string& key,
+                    bool toDisk, std::function<void()> completion = {});
     // A memory hit answers at once (before this call returns); otherwise the file is read
     // and decoded in the background and the answer (nothing on a miss or unreadable file)
     // comes on the main thread, the image then also kept in memory.
@@ -70,13 +74,14 @@ public:
     void clearMemory() { memory_->removeAllObjects(); }
     void clearDiskOnCompletion(std::function<void()> completion);
     void diskImageExistsWithKey(const std::string& key, std::function<void(bool)> completion);
-    void calculateSizeWithCompletion(std::function<void(std::size_t fileCount, std::uint64_t totalSize)> completion);
+    void calculateSizeWithCompletion(
+        std::function<void(std::size_t fileCount, std::uint64_t totalSize)> completion);
 
     // Points per pixel of an image stored under `key`: 2 or 3 for names ending in "@2x"
     // or "@3x", else 1.
     static double scaleForKey(const std::string& key);
 
-private:
+  private:
     SDImageCacheConfig config_;
     std::shared_ptr<SDMemoryCache> memory_;
     std::shared_ptr<SDDiskCache> disk_;

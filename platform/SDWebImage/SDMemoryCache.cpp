@@ -5,7 +5,9 @@
 std::size_t SDMemoryCache::costOf(const UIImage& image) {
     auto pixels = [](const UIImage& still) -> std::size_t {
         const auto& cgImage = still.CGImage();
-        return cgImage ? static_cast<std::size_t>(cgImage->width()) * static_cast<std::size_t>(cgImage->height()) * 4 : 0;
+        return cgImage ? static_cast<std::size_t>(cgImage->width()) *
+                             static_cast<std::size_t>(cgImage->height()) * 4
+                       : 0;
     };
     if (image.images().empty()) {
         return pixels(image);

@@ -12,7 +12,7 @@ class UIImage;
 // Decoded images by key, least recently used first out once their total cost (bytes of
 // pixels) passes the limit. Thread-safe.
 class SDMemoryCache {
-public:
+  public:
     explicit SDMemoryCache(std::size_t costLimit) : costLimit_(costLimit) {}
 
     std::shared_ptr<UIImage> objectForKey(const std::string& key);
@@ -29,7 +29,7 @@ public:
     // Bytes of pixels an image holds (every frame of an animation).
     static std::size_t costOf(const UIImage& image);
 
-private:
+  private:
     struct Entry {
         std::string key;
         std::shared_ptr<UIImage> image;

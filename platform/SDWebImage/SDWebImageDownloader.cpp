@@ -48,12 +48,15 @@ SDWebImageDownloader& SDWebImageDownloader::sharedDownloader() {
     return *downloader;
 }
 
-SDWebImageDownloader::SDWebImageDownloader(double timeoutSeconds) : state_(std::make_shared<State>(timeoutSeconds)) {}
+SDWebImageDownloader::SDWebImageDownloader(double timeoutSeconds)
+    : state_(std::make_shared<State>(timeoutSeconds)) {}
 
-SDWebImageDownloader::~SDWebImageDownloader() { cancelAllDownloads(); }
+SDWebImageDownloader::~SDWebImageDownloader() {
+    cancelAllDownloads();
+}
 
 std::shared_ptr<SDWebImageDownloadToken> SDWebImageDownloader::downloadImageWithURL(const std::string& url,
-                                                                                  Completion completion) {
+                                                                                    Completion completion) {
     auto token = std::shared_ptr<SDWebImageDownloadToken>(new SDWebImageDownloadToken(url, state_->nextId++));
     if (auto running = state_->operations.find(url); running != state_->operations.end()) {
         running->second->callbacks.emplace_back(token->id_, std::move(completion));
@@ -68,34 +71,37 @@ std::shared_ptr<SDWebImageDownloadToken> SDWebImageDownloader::downloadImageWith
     const double scale = SDImageCache::scaleForKey(url);
     operation->request = state_->session.request(url)->validate();
     // Decoding happens on the global queue, where the response is delivered.
-    operation->request->responseData(DispatchQueue::global(), [weakState, weakOperation, url, scale](const AFDataResponse& response) {
-        std::shared_ptr<UIImage> image;
-        std::optional<std::string> data;
-        std::optional<NSError> error;
-        if (const auto* bytes = response.value()) {
-            image = UIImage::imageWithData(*bytes, scale);
-            if (image) {
-                data = *bytes;
+    operation->request->responseData(
+        DispatchQueue::global(), [weakState, weakOperation, url, scale](const AFDataResponse& response) {
+            std::shared_ptr<UIImage> image;
+            std::optional<std::string> data;
+            std::optional<NSError> error;
+            if (const auto* bytes = response.value()) {
+                image = UIImage::imageWithData(*bytes, scale);
+                if (image) {
+                    data = *bytes;
+                } else {
+                    error = makeWebImageError(SDWebImageErrorBadImageData);
+                }
             } else {
-                error = makeWebImageError(SDWebImageErrorBadImageData);
+                error = errorFor(*response.error());
             }
-        } else {
-            error = errorFor(*response.error());
-        }
-        DispatchQueue::main().async([weakState, weakOperation, url, image = std::move(image), data = std::move(data), error] {
-            auto state = weakState.lock();
-            auto operation = weakOperation.lock();
-            if (!state || !operation) {
-                return;
-            }
-            if (auto entry = state->operations.find(url); entry != state->operations.end() && entry->second == operation) {
-                state->operations.erase(entry);
-            }
-            for (auto& [id, completion] : std::exchange(operation->callbacks, {})) {
-                completion(image, data, error);
-            }
+            DispatchQueue::main().async(
+                [weakState, weakOperation, url, image = std::move(image), data = std::move(data), error] {
+                    auto state = weakState.lock();
+                    auto operation = weakOperation.lock();
+                    if (!state || !operation) {
+                        return;
+                    }
+                    if (auto entry = state->operations.find(url);
+                        entry != state->operations.end() && entry->second == operation) {
+                        state->operations.erase(entry);
+                    }
+                    for (auto& [id, completion] : std::exchange(operation->callbacks, {})) {
+                        completion(image, data, error);
+                    }
+                });
         });
-    });
     return token;
 }
 
@@ -123,4 +129,6 @@ void SDWebImageDownloader::cancelAllDownloads() {
     }
 }
 
-std::size_t SDWebImageDownloader::currentDownloadCount() const { return state_->operations.size(); }
+std::size_t SDWebImageDownloader::currentDownloadCount() const {
+    return state_->operations.size();
+}

@@ -32,20 +32,22 @@ bool SDWebImageManager::isLoadableURL(const std::string& url) {
         return false;
     }
     std::string scheme = url.substr(0, schemeEnd);
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     if (scheme != "http" && scheme != "https") {
         return false;
     }
     const std::string rest = url.substr(schemeEnd + 3);
     const std::string authority = rest.substr(0, rest.find_first_of("/?#"));
-    const std::string host = authority.substr(authority.rfind('@') == std::string::npos ? 0 : authority.rfind('@') + 1);
-    const bool hasSpace = std::any_of(url.begin(), url.end(), [](unsigned char c) { return std::isspace(c) || c < 0x20; });
+    const std::string host =
+        authority.substr(authority.rfind('@') == std::string::npos ? 0 : authority.rfind('@') + 1);
+    const bool hasSpace =
+        std::any_of(url.begin(), url.end(), [](unsigned char c) { return std::isspace(c) || c < 0x20; });
     return !host.empty() && host[0] != ':' && !hasSpace;
 }
 
-std::shared_ptr<SDWebImageCombinedOperation> SDWebImageManager::loadImageWithURL(const std::string& url,
-                                                                                SDWebImageOptions,
-                                                                                Completion completion) {
+std::shared_ptr<SDWebImageCombinedOperation>
+SDWebImageManager::loadImageWithURL(const std::string& url, SDWebImageOptions, Completion completion) {
     auto operation = std::make_shared<SDWebImageCombinedOperation>();
     operation->downloader_ = &downloader_;
     if (!isLoadableURL(url)) {
@@ -64,8 +66,9 @@ std::shared_ptr<SDWebImageCombinedOperation> SDWebImageManager::loadImageWithURL
                 return;
             }
             operation->downloadToken_ = downloader_.downloadImageWithURL(
-                url, [this, operation, url, completion](std::shared_ptr<UIImage> image, std::optional<std::string> data,
-                                                       std::optional<NSError> error) {
+                url, [this, operation, url, completion](std::shared_ptr<UIImage> image,
+                                                        std::optional<std::string> data,
+                                                        std::optional<NSError> error) {
                     operation->downloadToken_.reset();
                     if (image) {
                         cache_.storeImage(image, std::move(data), url, true);

@@ -11,8 +11,10 @@
 // Disk writes, removals and clears go through one of these so that they never overtake
 // each other.
 class SerialWorkQueue : public std::enable_shared_from_this<SerialWorkQueue> {
-public:
-    static std::shared_ptr<SerialWorkQueue> create() { return std::shared_ptr<SerialWorkQueue>(new SerialWorkQueue()); }
+  public:
+    static std::shared_ptr<SerialWorkQueue> create() {
+        return std::shared_ptr<SerialWorkQueue>(new SerialWorkQueue());
+    }
 
     void async(std::function<void()> task) {
         {
@@ -26,7 +28,7 @@ public:
         DispatchQueue::global().async([self = shared_from_this()] { self->drain(); });
     }
 
-private:
+  private:
     SerialWorkQueue() = default;
 
     void drain() {

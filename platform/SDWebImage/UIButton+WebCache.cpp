@@ -1,7 +1,9 @@
 #include "platform/SDWebImage/UIButton+WebCache.h"
 
 namespace {
-std::string slotFor(UIControlState state) { return "image." + std::to_string(state); }
+std::string slotFor(UIControlState state) {
+    return "image." + std::to_string(state);
+}
 } // namespace
 
 void sd_setImageWithURL(const std::shared_ptr<UIButton>& button, const std::string& url, UIControlState state,

@@ -10,6 +10,6 @@
 // placeholder first, the image when it arrives, each call cancelling the previous load
 // for that state. Main thread only.
 void sd_setImageWithURL(const std::shared_ptr<UIButton>& button, const std::string& url, UIControlState state,
-                        const std::shared_ptr<UIImage>& placeholderImage = nullptr, SDWebImageOptions options = 0,
-                        webimage::SDExternalCompletionBlock completed = {});
+                        const std::shared_ptr<UIImage>& placeholderImage = nullptr,
+                        SDWebImageOptions options = 0, webimage::SDExternalCompletionBlock completed = {});
 void sd_cancelImageLoadForState(const std::shared_ptr<UIButton>& button, UIControlState state);

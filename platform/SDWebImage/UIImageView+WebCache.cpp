@@ -22,13 +22,9 @@ void sd_setImageWithURL(const std::shared_ptr<UIImageView>& imageView, const std
 }
 
 void sd_setImageWithURL(const std::shared_ptr<UIImageView>& imageView, const std::string& url,
-                        const std::shared_ptr<UIImage>& placeholderImage, SDExternalCompletionBlock completed) {
-    sd_setImageWithURL(imageView, url, placeholderImage, 0, std::move(completed));
-}
-
-void sd_setImageWithURL(const std::shared_ptr<UIImageView>& imageView, const std::string& url,
+                        const std::shared_ptr<UIImage>& placeholderImage,
                         SDExternalCompletionBlock completed) {
-    sd_setImageWithURL(imageView, url, nullptr, 0, std::move(completed));
+    sd_setImageWithURL(imageView, url, placeholderImage, 0, std::move(completed));
 }
 
 void sd_cancelCurrentImageLoad(const std::shared_ptr<UIImageView>& imageView) {

@@ -60,8 +60,9 @@ std::optional<std::string> url(const UIView& view, const std::string& slot) {
     return found->second.url;
 }
 
-void load(UIView& view, const std::string& slot, const std::string& address, const std::shared_ptr<UIImage>& placeholder,
-          SDWebImageOptions options, Apply apply, SDExternalCompletionBlock completed) {
+void load(UIView& view, const std::string& slot, const std::string& address,
+          const std::shared_ptr<UIImage>& placeholder, SDWebImageOptions options, Apply apply,
+          SDExternalCompletionBlock completed) {
     cancel(view, slot);
     SDWebImageManager& manager = SDWebImageManager::sharedManager();
     // An image already in memory shows at once, without the placeholder in between.

@@ -20,8 +20,9 @@ using SDExternalCompletionBlock = SDWebImageManager::Completion;
 
 // Shows `placeholder` (or the image at once when the memory cache has it), then loads
 // `url` and shows the image when it arrives.
-void load(UIView& view, const std::string& slot, const std::string& url, const std::shared_ptr<UIImage>& placeholder,
-          SDWebImageOptions options, Apply apply, SDExternalCompletionBlock completed);
+void load(UIView& view, const std::string& slot, const std::string& url,
+          const std::shared_ptr<UIImage>& placeholder, SDWebImageOptions options, Apply apply,
+          SDExternalCompletionBlock completed);
 void cancel(const UIView& view, const std::string& slot);
 // The address the slot loads or last loaded.
 std::optional<std::string> url(const UIView& view, const std::string& slot);

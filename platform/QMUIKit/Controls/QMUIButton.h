@@ -12,7 +12,7 @@ inline constexpr CGFloat QMUIButtonCornerRadiusAdjustsBounds = -1;
 // A button that places its image on any side of the title with a given space between
 // them, dims as a whole while highlighted or disabled, and runs a tap block.
 class QMUIButton : public UIButton {
-public:
+  public:
     explicit QMUIButton(const CGRect& frame = CGRectZero);
 
     QMUIButtonImagePosition imagePosition() const { return imagePosition_; }
@@ -30,10 +30,10 @@ public:
 
     void layoutSubviews() override;
 
-protected:
+  protected:
     void stateDidChange() override;
 
-private:
+  private:
     QMUIButtonImagePosition imagePosition_ = QMUIButtonImagePosition::left;
     CGFloat spacing_ = 0;
     CGFloat cornerRadius_ = 0;

@@ -42,7 +42,9 @@ void QMUILabel::setCanPerformCopyAction(bool can) {
     }
 }
 
-CGRect QMUILabel::textArea(const CGRect& bounds) const { return UIEdgeInsetsInsetRect(bounds, contentEdgeInsets_); }
+CGRect QMUILabel::textArea(const CGRect& bounds) const {
+    return UIEdgeInsetsInsetRect(bounds, contentEdgeInsets_);
+}
 
 CGSize QMUILabel::intrinsicContentSize() const {
     const CGSize size = UILabel::intrinsicContentSize();
@@ -58,7 +60,8 @@ CGSize QMUILabel::intrinsicContentSizeForWidth(CGFloat width) const {
 
 CGSize QMUILabel::sizeThatFits(CGSize size) const {
     const CGFloat horizontal = contentEdgeInsets_.left + contentEdgeInsets_.right;
-    const CGSize fitted = UILabel::sizeThatFits({size.width > 0 ? std::max<CGFloat>(1, size.width - horizontal) : 0, size.height});
+    const CGSize fitted = UILabel::sizeThatFits(
+        {size.width > 0 ? std::max<CGFloat>(1, size.width - horizontal) : 0, size.height});
     return {fitted.width + horizontal, fitted.height + contentEdgeInsets_.top + contentEdgeInsets_.bottom};
 }
 
@@ -69,5 +72,6 @@ void QMUILabel::drawLayer(CALayer& layer, cairo_t* context) {
     }
     auto layout = attributedText().layout(area.size.width, numberOfLines());
     const CGFloat height = layout->size().height;
-    layout->draw(context, {area.origin.x, area.origin.y + std::max<CGFloat>(0, (area.size.height - height) / 2)});
+    layout->draw(context,
+                 {area.origin.x, area.origin.y + std::max<CGFloat>(0, (area.size.height - height) / 2)});
 }

@@ -9,7 +9,7 @@ class UILongPressGestureRecognizer;
 
 // A label with space around its text, and an optional long press that copies the text.
 class QMUILabel : public UILabel {
-public:
+  public:
     explicit QMUILabel(const CGRect& frame = CGRectZero);
 
     UIEdgeInsets contentEdgeInsets() const { return contentEdgeInsets_; }
@@ -25,11 +25,11 @@ public:
     CGSize sizeThatFits(CGSize size) const override;
     void drawLayer(CALayer& layer, cairo_t* context) override;
 
-protected:
+  protected:
     // The bounds less the content edge insets.
     CGRect textArea(const CGRect& bounds) const;
 
-private:
+  private:
     UIEdgeInsets contentEdgeInsets_;
     bool canPerformCopyAction_ = false;
     std::shared_ptr<UILongPressGestureRecognizer> copyPress_;

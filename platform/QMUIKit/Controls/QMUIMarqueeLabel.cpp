@@ -37,9 +37,13 @@ void QMUIMarqueeLabel::setFont(const UIFont& font) {
     updateScrolling();
 }
 
-CGFloat QMUIMarqueeLabel::textWidth() const { return attributedText().layout(std::nullopt, 1)->size().width; }
+CGFloat QMUIMarqueeLabel::textWidth() const {
+    return attributedText().layout(std::nullopt, 1)->size().width;
+}
 
-bool QMUIMarqueeLabel::overflows() const { return textWidth() > textArea(bounds()).size.width + 0.5; }
+bool QMUIMarqueeLabel::overflows() const {
+    return textWidth() > textArea(bounds()).size.width + 0.5;
+}
 
 void QMUIMarqueeLabel::didMoveToWindow() {
     QMUILabel::didMoveToWindow();

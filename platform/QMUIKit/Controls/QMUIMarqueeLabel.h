@@ -11,7 +11,7 @@ class CADisplayLink;
 // display frames (while the label is in a window), pausing at the start of each pass.
 // The edges fade over a share of the width, unless that share is 0.
 class QMUIMarqueeLabel : public QMUILabel {
-public:
+  public:
     explicit QMUIMarqueeLabel(const CGRect& frame = CGRectZero);
     ~QMUIMarqueeLabel() override;
 
@@ -36,7 +36,7 @@ public:
     void layoutSubviews() override;
     void drawLayer(CALayer& layer, cairo_t* context) override;
 
-private:
+  private:
     CGFloat textWidth() const;
     bool overflows() const;
     void updateScrolling();

@@ -9,7 +9,7 @@
 // composed and pasted text all keep to. Unlike the plain field it also sends the
 // editing-changed event when code changes its text.
 class QMUITextField : public UITextField {
-public:
+  public:
     explicit QMUITextField(const CGRect& frame = CGRectZero);
 
     UIColor placeholderColor() const { return placeholderColorValue(); }
@@ -22,11 +22,11 @@ public:
 
     void setText(const std::string& text) override;
 
-protected:
+  protected:
     UIEdgeInsets textInsets() const override { return textInsets_; }
     std::optional<std::size_t> maximumLength() const override;
 
-private:
+  private:
     UIEdgeInsets textInsets_{0, 7, 0, 7};
     std::size_t maximumTextLength_ = std::numeric_limits<std::size_t>::max();
 };

@@ -8,7 +8,7 @@
 // A text view with a placeholder (and its colour) and a maximum length that typed,
 // composed and pasted text all keep to.
 class QMUITextView : public UITextView {
-public:
+  public:
     explicit QMUITextView(const CGRect& frame = CGRectZero) : UITextView(frame) {}
 
     const std::string& placeholder() const { return placeholderValue(); }
@@ -19,7 +19,7 @@ public:
     std::size_t maximumTextLength() const { return maximumTextLength_; }
     void setMaximumTextLength(std::size_t length) { maximumTextLength_ = length; }
 
-protected:
+  protected:
     std::optional<std::size_t> maximumLength() const override {
         if (maximumTextLength_ == std::numeric_limits<std::size_t>::max()) {
             return std::nullopt;
@@ -27,6 +27,6 @@ protected:
         return maximumTextLength_;
     }
 
-private:
+  private:
     std::size_t maximumTextLength_ = std::numeric_limits<std::size_t>::max();
 };

@@ -17,8 +17,7 @@ struct NSIndexPath {
     friend auto operator<=>(const NSIndexPath&, const NSIndexPath&) = default;
 };
 
-template <>
-struct std::hash<NSIndexPath> {
+template <> struct std::hash<NSIndexPath> {
     std::size_t operator()(const NSIndexPath& path) const noexcept {
         return std::hash<long>()(path.section) * 1000003u ^ std::hash<long>()(path.item);
     }

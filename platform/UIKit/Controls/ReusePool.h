@@ -11,9 +11,8 @@
 // Views of a list kept for reuse by identifier: the factory registered for an identifier
 // makes new ones; views that scrolled out of sight wait here until a row or item of the
 // same identifier needs one. `View` must offer setReuseIdentifier and prepareForReuse.
-template <class View>
-class ReusePool {
-public:
+template <class View> class ReusePool {
+  public:
     using Factory = std::function<std::shared_ptr<View>()>;
 
     // Replaces any earlier registration of the identifier (and drops its waiting views).
@@ -70,7 +69,7 @@ public:
         return count;
     }
 
-private:
+  private:
     std::unordered_map<std::string, Factory> factories_;
     std::unordered_map<std::string, std::vector<std::shared_ptr<View>>> waiting_;
 };

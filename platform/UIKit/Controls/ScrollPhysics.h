@@ -34,17 +34,21 @@ double projectedRestingPosition(double position, double velocity, double deceler
 double pageTarget(double position, double velocity, double pageLength, const Range& range);
 
 class AxisMotion {
-public:
+  public:
     enum class Kind { none, momentum, spring, timed };
 
     // Momentum within `range`; beyond it the motion turns into a bounce (or, without
     // bouncing, stops at the edge).
-    void startMomentum(double position, double velocity, double decelerationRate, const Range& range, bool bounces);
+    void startMomentum(double position, double velocity, double decelerationRate, const Range& range,
+                       bool bounces);
     // A critically damped spring towards `target`.
     void startSpring(double position, double velocity, double target);
     // Ease-in-out from `from` to `to` over `duration` seconds.
     void startTimed(double from, double to, double duration);
-    void stop() { kind_ = Kind::none; velocity_ = 0; }
+    void stop() {
+        kind_ = Kind::none;
+        velocity_ = 0;
+    }
 
     // Advances by `dt` seconds and answers the new position.
     double step(double dt);
@@ -54,7 +58,7 @@ public:
     double position() const { return position_; }
     double velocity() const { return velocity_; }
 
-private:
+  private:
     void stepMomentum(double dt);
     void stepSpring(double dt);
 

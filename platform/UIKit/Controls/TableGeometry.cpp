@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-void TableGeometry::rebuild(double tableHeaderHeight, const std::vector<Section>& sections, double tableFooterHeight) {
+void TableGeometry::rebuild(double tableHeaderHeight, const std::vector<Section>& sections,
+                            double tableFooterHeight) {
     tableHeaderHeight_ = tableHeaderHeight;
     tableFooterHeight_ = tableFooterHeight;
     sections_.clear();
@@ -17,7 +18,8 @@ void TableGeometry::rebuild(double tableHeaderHeight, const std::vector<Section>
             y += std::max(0.0, height);
             placed.rowTops.push_back(y);
         }
-        sectionTops_.push_back(sectionTops_.back() + section.topPadding + section.headerHeight + y + section.footerHeight);
+        sectionTops_.push_back(sectionTops_.back() + section.topPadding + section.headerHeight + y +
+                               section.footerHeight);
         sections_.push_back(std::move(placed));
     }
     contentHeight_ = sectionTops_.back() + tableFooterHeight;
@@ -31,7 +33,8 @@ long TableGeometry::numberOfRows(long section) const {
 }
 
 bool TableGeometry::contains(const NSIndexPath& path) const {
-    return path.section >= 0 && path.section < numberOfSections() && path.item >= 0 && path.item < numberOfRows(path.section);
+    return path.section >= 0 && path.section < numberOfSections() && path.item >= 0 &&
+           path.item < numberOfRows(path.section);
 }
 
 double TableGeometry::rowTop(const NSIndexPath& path) const {

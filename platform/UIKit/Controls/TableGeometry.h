@@ -10,7 +10,7 @@
 // rows and sections in a band of the content by binary search, so that a frame of a long
 // table costs what the visible rows cost.
 class TableGeometry {
-public:
+  public:
     struct Section {
         double topPadding = 0;
         double headerHeight = 0;
@@ -46,7 +46,7 @@ public:
     // Changes one row's height; everything below moves.
     void setRowHeight(const NSIndexPath& path, double height);
 
-private:
+  private:
     struct Placed {
         double topPadding;
         double headerHeight;

@@ -10,7 +10,7 @@ namespace {
 
 // Grapheme cluster boundaries over UTF-8 (ICU's UTF-8 text indexes by byte offset).
 class CharacterBoundaries {
-public:
+  public:
     explicit CharacterBoundaries(std::string_view text) {
         UErrorCode status = U_ZERO_ERROR;
         text_ = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
@@ -30,13 +30,15 @@ public:
     bool isBoundary(std::size_t offset) { return iterator_->isBoundary(static_cast<int32_t>(offset)); }
     int32_t previous() { return iterator_->previous(); }
 
-private:
+  private:
     UText* text_ = nullptr;
     std::unique_ptr<icu::BreakIterator> iterator_;
     bool valid_ = false;
 };
 
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // Byte length of the UTF-8 sequence starting with `lead` (1 for stray bytes).
 std::size_t sequenceLength(unsigned char lead) {
@@ -145,9 +147,13 @@ void TextEditingBuffer::moveRight(bool extend) {
     collapseOrExtend(nextBoundary(text_, moving), extend);
 }
 
-void TextEditingBuffer::moveToStart(bool extend) { collapseOrExtend(0, extend); }
+void TextEditingBuffer::moveToStart(bool extend) {
+    collapseOrExtend(0, extend);
+}
 
-void TextEditingBuffer::moveToEnd(bool extend) { collapseOrExtend(text_.size(), extend); }
+void TextEditingBuffer::moveToEnd(bool extend) {
+    collapseOrExtend(text_.size(), extend);
+}
 
 std::size_t TextEditingBuffer::previousBoundary(std::string_view text, std::size_t offset) {
     offset = std::min(offset, text.size());

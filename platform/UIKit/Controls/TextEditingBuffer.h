@@ -12,7 +12,7 @@
 // UTF-8 byte offsets on character boundaries; the caret moves and deletes by whole
 // user-perceived characters, so that an emoji or a letter with its accents never splits.
 class TextEditingBuffer {
-public:
+  public:
     struct Range {
         std::size_t start = 0;
         std::size_t end = 0;
@@ -65,7 +65,7 @@ public:
     // character boundary.
     static std::string_view prefixFitting(std::string_view text, std::size_t maxUnits);
 
-private:
+  private:
     void collapseOrExtend(std::size_t caret, bool extend);
 
     std::string text_;

@@ -15,7 +15,7 @@
 // strings do; text cut to fit never splits a character. Text being composed is not held
 // to the maximum until it is committed.
 class TextInputEditor {
-public:
+  public:
     struct Hooks {
         // Whether the text in `range` (UTF-16) may become `replacement`.
         std::function<bool(NSRange range, const std::string& replacement)> shouldChange;
@@ -39,7 +39,7 @@ public:
     // Removes the selection, else the character after the caret.
     bool deleteForward();
 
-private:
+  private:
     bool replaceRange(TextEditingBuffer::Range range, std::string replacement, bool composing);
 
     bool singleLine_;

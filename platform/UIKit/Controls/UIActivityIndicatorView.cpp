@@ -32,11 +32,14 @@ UIActivityIndicatorView::UIActivityIndicatorView(UIActivityIndicatorViewStyle st
 }
 
 CGFloat UIActivityIndicatorView::diameter() const {
-    const bool large = style_ == UIActivityIndicatorViewStyle::large || style_ == UIActivityIndicatorViewStyle::whiteLarge;
+    const bool large =
+        style_ == UIActivityIndicatorViewStyle::large || style_ == UIActivityIndicatorViewStyle::whiteLarge;
     return large ? 37 : 20;
 }
 
-CGSize UIActivityIndicatorView::intrinsicContentSize() const { return {diameter(), diameter()}; }
+CGSize UIActivityIndicatorView::intrinsicContentSize() const {
+    return {diameter(), diameter()};
+}
 
 void UIActivityIndicatorView::setActivityIndicatorViewStyle(UIActivityIndicatorViewStyle style) {
     if (style_ == style) {
@@ -74,12 +77,14 @@ void UIActivityIndicatorView::rebuildSpokes() {
         const double angle = 2 * M_PI * i / kSpokes;
         const CGPoint centre{size / 2, size / 2};
         path.move({centre.x + std::sin(angle) * size * 0.25, centre.y - std::cos(angle) * size * 0.25});
-        path.addLine({centre.x + std::sin(angle) * (size / 2 - thickness), centre.y - std::cos(angle) * (size / 2 - thickness)});
+        path.addLine({centre.x + std::sin(angle) * (size / 2 - thickness),
+                      centre.y - std::cos(angle) * (size / 2 - thickness)});
         spoke->setPath(path);
         spoke->setFillColor(std::nullopt);
         spoke->setLineWidth(thickness);
         spoke->setLineCap(kCALineCapRound);
-        spoke->setStrokeColor(color_.colorWithAlphaComponent(color_.alpha * (0.25 + 0.75 * i / (kSpokes - 1))));
+        spoke->setStrokeColor(
+            color_.colorWithAlphaComponent(color_.alpha * (0.25 + 0.75 * i / (kSpokes - 1))));
         spoke->setFrame({{0, 0}, {size, size}});
         wheel_->addSublayer(spoke);
     }

@@ -10,8 +10,9 @@ enum class UIActivityIndicatorViewStyle { medium, large, white, whiteLarge, gray
 // The spinning wheel of spokes shown while work goes on; hidden while stopped unless told
 // otherwise.
 class UIActivityIndicatorView : public UIView {
-public:
-    explicit UIActivityIndicatorView(UIActivityIndicatorViewStyle style = UIActivityIndicatorViewStyle::medium);
+  public:
+    explicit UIActivityIndicatorView(
+        UIActivityIndicatorViewStyle style = UIActivityIndicatorViewStyle::medium);
 
     UIActivityIndicatorViewStyle activityIndicatorViewStyle() const { return style_; }
     void setActivityIndicatorViewStyle(UIActivityIndicatorViewStyle style);
@@ -28,7 +29,7 @@ public:
     CGSize sizeThatFits(CGSize) const override { return intrinsicContentSize(); }
     void layoutSubviews() override;
 
-private:
+  private:
     CGFloat diameter() const;
     void rebuildSpokes();
 

@@ -22,8 +22,7 @@ CGFloat roundToPixels(CGFloat value) {
 
 } // namespace
 
-template <class T>
-const T* UIButton::PerState<T>::lookup(UIControlState state) const {
+template <class T> const T* UIButton::PerState<T>::lookup(UIControlState state) const {
     auto find = [&](UIControlState key) -> const T* {
         const auto found = values.find(key);
         return found != values.end() ? &found->second : nullptr;
@@ -31,7 +30,8 @@ const T* UIButton::PerState<T>::lookup(UIControlState state) const {
     if (const T* exact = find(state)) {
         return exact;
     }
-    for (UIControlState single : {UIControlStateSelected, UIControlStateHighlighted, UIControlStateDisabled}) {
+    for (UIControlState single :
+         {UIControlStateSelected, UIControlStateHighlighted, UIControlStateDisabled}) {
         if ((state & single) != 0) {
             if (const T* value = find(single)) {
                 return value;
@@ -42,7 +42,8 @@ const T* UIButton::PerState<T>::lookup(UIControlState state) const {
 }
 
 UIButton::UIButton(const CGRect& frame, UIButtonType type)
-    : UIControl(frame), type_(type), titleLabel_(std::make_shared<UILabel>()), imageView_(std::make_shared<UIImageView>()) {
+    : UIControl(frame), type_(type), titleLabel_(std::make_shared<UILabel>()),
+      imageView_(std::make_shared<UIImageView>()) {
     titleLabel_->setFont(UIFont::systemFontOfSize(15));
     titleLabel_->setLineBreakMode(NSLineBreakMode::byTruncatingMiddle);
     titleLabel_->setHidden(true);
@@ -190,7 +191,9 @@ void UIButton::setImageArrangement(ImagePosition position, CGFloat spacing) {
     setNeedsLayout();
 }
 
-void UIButton::stateDidChange() { updateShownContent(); }
+void UIButton::stateDidChange() {
+    updateShownContent();
+}
 
 void UIButton::tintColorDidChange() {
     UIControl::tintColorDidChange();
@@ -262,12 +265,15 @@ CGSize UIButton::contentSize() const {
 
 CGSize UIButton::intrinsicContentSize() const {
     const CGSize content = contentSize();
-    reportedIntrinsicSize_ = {ceilToPixels(content.width + contentEdgeInsets_.left + contentEdgeInsets_.right),
-                              ceilToPixels(content.height + contentEdgeInsets_.top + contentEdgeInsets_.bottom)};
+    reportedIntrinsicSize_ = {
+        ceilToPixels(content.width + contentEdgeInsets_.left + contentEdgeInsets_.right),
+        ceilToPixels(content.height + contentEdgeInsets_.top + contentEdgeInsets_.bottom)};
     return reportedIntrinsicSize_;
 }
 
-CGSize UIButton::sizeThatFits(CGSize) const { return intrinsicContentSize(); }
+CGSize UIButton::sizeThatFits(CGSize) const {
+    return intrinsicContentSize();
+}
 
 void UIButton::layoutSubviews() {
     attachParts();
@@ -293,8 +299,9 @@ void UIButton::layoutSubviews() {
     } else {
         title.width = std::min(title.width, std::max<CGFloat>(0, box.size.width - image.width - spacing));
     }
-    const CGSize content = stacked ? CGSizeMake(std::max(title.width, image.width), title.height + spacing + image.height)
-                                   : CGSizeMake(title.width + spacing + image.width, std::max(title.height, image.height));
+    const CGSize content =
+        stacked ? CGSizeMake(std::max(title.width, image.width), title.height + spacing + image.height)
+                : CGSizeMake(title.width + spacing + image.width, std::max(title.height, image.height));
     const bool fillsWidth = contentHorizontalAlignment == UIControlContentHorizontalAlignment::fill;
     const bool fillsHeight = contentVerticalAlignment == UIControlContentVerticalAlignment::fill;
     auto place = [](CGFloat start, CGFloat available, CGFloat length, int alignment) {
@@ -333,9 +340,12 @@ void UIButton::layoutSubviews() {
     case UIControlContentVerticalAlignment::center:
         break;
     }
-    const CGFloat contentX = place(box.origin.x, box.size.width, fillsWidth ? box.size.width : content.width, horizontal);
-    const CGFloat contentY = place(box.origin.y, box.size.height, fillsHeight ? box.size.height : content.height, vertical);
-    const CGSize area{fillsWidth ? box.size.width : content.width, fillsHeight ? box.size.height : content.height};
+    const CGFloat contentX =
+        place(box.origin.x, box.size.width, fillsWidth ? box.size.width : content.width, horizontal);
+    const CGFloat contentY =
+        place(box.origin.y, box.size.height, fillsHeight ? box.size.height : content.height, vertical);
+    const CGSize area{fillsWidth ? box.size.width : content.width,
+                      fillsHeight ? box.size.height : content.height};
 
     CGRect imageFrame{{0, 0}, image};
     CGRect titleFrame{{0, 0}, title};

@@ -22,7 +22,7 @@ enum class UIButtonType { custom, system };
 // The title label and image view are put into the button as soon as it is owned by a
 // shared_ptr (views cannot take subviews while still being constructed).
 class UIButton : public UIControl {
-public:
+  public:
     explicit UIButton(const CGRect& frame = CGRectZero, UIButtonType type = UIButtonType::custom);
     static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
     ~UIButton() override;
@@ -60,7 +60,7 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-protected:
+  protected:
     enum class ImagePosition { top, left, bottom, right };
     // Where the image goes relative to the title, and the space between them when both show.
     void setImageArrangement(ImagePosition position, CGFloat spacing);
@@ -68,9 +68,8 @@ protected:
     void tintColorDidChange() override;
     void attachParts();
 
-private:
-    template <class T>
-    struct PerState {
+  private:
+    template <class T> struct PerState {
         std::map<UIControlState, T> values;
         // The value for `state`, falling back through selected, highlighted, disabled, normal.
         const T* lookup(UIControlState state) const;

@@ -57,18 +57,21 @@ void UICollectionView::registerClass(CellFactory factory, const std::string& ide
     cellPool_.registerFactory(identifier, std::move(factory));
 }
 
-void UICollectionView::registerClassForSupplementaryViewOfKind(ReusableViewFactory factory, const std::string& kind,
+void UICollectionView::registerClassForSupplementaryViewOfKind(ReusableViewFactory factory,
+                                                               const std::string& kind,
                                                                const std::string& identifier) {
     supplementaryPools_[kind].registerFactory(identifier, std::move(factory));
 }
 
-bool UICollectionView::hasRegisteredSupplementaryView(const std::string& kind, const std::string& identifier) const {
+bool UICollectionView::hasRegisteredSupplementaryView(const std::string& kind,
+                                                      const std::string& identifier) const {
     const auto pool = supplementaryPools_.find(kind);
     return pool != supplementaryPools_.end() && pool->second.isRegistered(identifier);
 }
 
-std::shared_ptr<UICollectionViewCell> UICollectionView::dequeueReusableCellWithReuseIdentifier(const std::string& identifier,
-                                                                                              const NSIndexPath& indexPath) {
+std::shared_ptr<UICollectionViewCell>
+UICollectionView::dequeueReusableCellWithReuseIdentifier(const std::string& identifier,
+                                                         const NSIndexPath& indexPath) {
     auto cell = cellPool_.dequeue(identifier);
     if (!cell) {
         throw std::logic_error("unable to dequeue a cell with identifier \"" + identifier + "\" for " +
@@ -84,8 +87,9 @@ std::shared_ptr<UICollectionReusableView> UICollectionView::dequeueReusableSuppl
         view = pool->second.dequeue(identifier);
     }
     if (!view) {
-        throw std::logic_error("unable to dequeue a view of kind " + kind + " with identifier \"" + identifier +
-                               "\" for " + describe(indexPath) + ": no class is registered for it");
+        throw std::logic_error("unable to dequeue a view of kind " + kind + " with identifier \"" +
+                               identifier + "\" for " + describe(indexPath) +
+                               ": no class is registered for it");
     }
     return view;
 }
@@ -151,7 +155,8 @@ void UICollectionView::prepareIfNeeded() {
             }
         }
     }
-    if (!needsLayoutPreparation_ && layout_->shouldInvalidateLayoutForBoundsChange(preparedBounds_, bounds())) {
+    if (!needsLayoutPreparation_ &&
+        layout_->shouldInvalidateLayoutForBoundsChange(preparedBounds_, bounds())) {
         needsLayoutPreparation_ = true;
     }
     // A new content size can change the adjusted insets, and so the layout once more.
@@ -216,7 +221,8 @@ void UICollectionView::tile() {
 
 std::shared_ptr<UICollectionViewCell> UICollectionView::requestCell(const NSIndexPath& path) {
     auto dataSource = dataSource_.lock();
-    std::shared_ptr<UICollectionViewCell> cell = dataSource ? dataSource->cellForItemAt(*this, path) : nullptr;
+    std::shared_ptr<UICollectionViewCell> cell =
+        dataSource ? dataSource->cellForItemAt(*this, path) : nullptr;
     if (!cell) {
         throw std::logic_error("the collection's data source gave no cell for " + describe(path));
     }
@@ -251,7 +257,8 @@ void UICollectionView::showSupplementary(const UICollectionViewLayoutAttributes&
     auto found = visibleSupplementary_.find(key);
     if (found == visibleSupplementary_.end()) {
         auto dataSource = dataSource_.lock();
-        auto view = dataSource ? dataSource->viewForSupplementaryElementOfKind(*this, key.first, key.second) : nullptr;
+        auto view = dataSource ? dataSource->viewForSupplementaryElementOfKind(*this, key.first, key.second)
+                               : nullptr;
         if (!view) {
             return;
         }
@@ -324,27 +331,29 @@ std::optional<NSIndexPath> UICollectionView::indexPathForCell(const UICollection
 std::optional<NSIndexPath> UICollectionView::indexPathForItemAtPoint(CGPoint point) {
     prepareIfNeeded();
     for (const auto& element : layout_->layoutAttributesForElementsInRect({point, {1e-6, 1e-6}})) {
-        if (element.representedElementCategory == UICollectionElementCategory::cell && element.frame.contains(point)) {
+        if (element.representedElementCategory == UICollectionElementCategory::cell &&
+            element.frame.contains(point)) {
             return element.indexPath;
         }
     }
     return std::nullopt;
 }
 
-std::shared_ptr<UICollectionReusableView> UICollectionView::supplementaryViewForElementKind(const std::string& kind,
-                                                                                           const NSIndexPath& path) {
+std::shared_ptr<UICollectionReusableView>
+UICollectionView::supplementaryViewForElementKind(const std::string& kind, const NSIndexPath& path) {
     layoutIfNeeded();
     auto found = visibleSupplementary_.find({kind, {path.section, 0}});
     return found != visibleSupplementary_.end() ? found->second : nullptr;
 }
 
-std::optional<UICollectionViewLayoutAttributes> UICollectionView::layoutAttributesForItemAtIndexPath(const NSIndexPath& path) {
+std::optional<UICollectionViewLayoutAttributes>
+UICollectionView::layoutAttributesForItemAtIndexPath(const NSIndexPath& path) {
     prepareIfNeeded();
     return layout_->layoutAttributesForItemAtIndexPath(path);
 }
 
-void UICollectionView::scrollToItemAtIndexPath(const NSIndexPath& path, UICollectionViewScrollPosition position,
-                                               bool animated) {
+void UICollectionView::scrollToItemAtIndexPath(const NSIndexPath& path,
+                                               UICollectionViewScrollPosition position, bool animated) {
     prepareIfNeeded();
     const auto attributes = layout_->layoutAttributesForItemAtIndexPath(path);
     if (!attributes) {
@@ -383,10 +392,12 @@ void UICollectionView::scrollToItemAtIndexPath(const NSIndexPath& path, UICollec
     } else {
         offset.x = nearest(offset.x, insets.left, visibleWidth, frame.minX(), frame.size.width);
     }
-    setContentOffset({horizontalOffsetRange().clamp(offset.x), verticalOffsetRange().clamp(offset.y)}, animated);
+    setContentOffset({horizontalOffsetRange().clamp(offset.x), verticalOffsetRange().clamp(offset.y)},
+                     animated);
 }
 
-// ---- Selection -----------------------------------------------------------------------------------------------
+// ---- Selection
+// -----------------------------------------------------------------------------------------------
 
 std::vector<NSIndexPath> UICollectionView::indexPathsForSelectedItems() const {
     return {selected_.begin(), selected_.end()};
@@ -418,7 +429,8 @@ void UICollectionView::deselectItemAtIndexPath(const NSIndexPath& path, bool) {
     }
 }
 
-std::shared_ptr<UICollectionViewCell> UICollectionView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
+std::shared_ptr<UICollectionViewCell>
+UICollectionView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
     if (touches.empty()) {
         return nullptr;
     }

@@ -30,29 +30,31 @@ inline constexpr UICollectionViewScrollPosition UICollectionViewScrollPositionRi
 // Where a collection's items come from; they are counted, then asked for as they come
 // into sight.
 class UICollectionViewDataSource {
-public:
+  public:
     virtual ~UICollectionViewDataSource() = default;
     virtual long numberOfSections(UICollectionView& collectionView) { return 1; }
     virtual long numberOfItemsInSection(UICollectionView& collectionView, long section) = 0;
     virtual std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& collectionView,
                                                                 const NSIndexPath& indexPath) = 0;
     // A header or footer the layout places; the same view may be handed out again.
-    virtual std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView& collectionView,
-                                                                                       const std::string& kind,
-                                                                                       const NSIndexPath& indexPath) {
+    virtual std::shared_ptr<UICollectionReusableView>
+    viewForSupplementaryElementOfKind(UICollectionView& collectionView, const std::string& kind,
+                                      const NSIndexPath& indexPath) {
         return nullptr;
     }
 };
 
 class UICollectionViewDelegate : public UIScrollViewDelegate {
-public:
+  public:
     virtual void didSelectItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) {}
     virtual void didDeselectItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) {}
-    virtual void willDisplay(UICollectionView& collectionView, UICollectionViewCell& cell, const NSIndexPath& indexPath) {}
+    virtual void willDisplay(UICollectionView& collectionView, UICollectionViewCell& cell,
+                             const NSIndexPath& indexPath) {}
     virtual void didEndDisplaying(UICollectionView& collectionView, UICollectionViewCell& cell,
                                   const NSIndexPath& indexPath) {}
-    virtual void willDisplaySupplementaryView(UICollectionView& collectionView, UICollectionReusableView& view,
-                                              const std::string& kind, const NSIndexPath& indexPath) {}
+    virtual void willDisplaySupplementaryView(UICollectionView& collectionView,
+                                              UICollectionReusableView& view, const std::string& kind,
+                                              const NSIndexPath& indexPath) {}
 };
 
 // A scrolling collection of items placed by a layout object (the flow layout: lines of
@@ -60,7 +62,7 @@ public:
 // leave the screen wait in a pool and are handed out again, so a long collection costs
 // what a screenful costs.
 class UICollectionView : public UIScrollView {
-public:
+  public:
     UICollectionView(const CGRect& frame, std::shared_ptr<UICollectionViewLayout> layout);
     ~UICollectionView() override;
 
@@ -78,24 +80,25 @@ public:
     using CellFactory = std::function<std::shared_ptr<UICollectionViewCell>()>;
     using ReusableViewFactory = std::function<std::shared_ptr<UICollectionReusableView>()>;
     void registerClass(CellFactory factory, const std::string& identifier);
-    template <class Cell>
-    void registerClass(const std::string& identifier) {
-        registerClass([]() -> std::shared_ptr<UICollectionViewCell> { return std::make_shared<Cell>(); }, identifier);
+    template <class Cell> void registerClass(const std::string& identifier) {
+        registerClass([]() -> std::shared_ptr<UICollectionViewCell> { return std::make_shared<Cell>(); },
+                      identifier);
     }
     void registerClassForSupplementaryViewOfKind(ReusableViewFactory factory, const std::string& kind,
                                                  const std::string& identifier);
     template <class View>
     void registerClassForSupplementaryViewOfKind(const std::string& kind, const std::string& identifier) {
         registerClassForSupplementaryViewOfKind(
-            []() -> std::shared_ptr<UICollectionReusableView> { return std::make_shared<View>(); }, kind, identifier);
+            []() -> std::shared_ptr<UICollectionReusableView> { return std::make_shared<View>(); }, kind,
+            identifier);
     }
     // A cell waiting for reuse, else a new one; an unregistered identifier is a
     // programming error (throws).
-    std::shared_ptr<UICollectionViewCell> dequeueReusableCellWithReuseIdentifier(const std::string& identifier,
-                                                                                 const NSIndexPath& indexPath);
-    std::shared_ptr<UICollectionReusableView> dequeueReusableSupplementaryViewOfKind(const std::string& kind,
-                                                                                     const std::string& identifier,
-                                                                                     const NSIndexPath& indexPath);
+    std::shared_ptr<UICollectionViewCell>
+    dequeueReusableCellWithReuseIdentifier(const std::string& identifier, const NSIndexPath& indexPath);
+    std::shared_ptr<UICollectionReusableView>
+    dequeueReusableSupplementaryViewOfKind(const std::string& kind, const std::string& identifier,
+                                           const NSIndexPath& indexPath);
     // Whether a class is registered (for callers that report their own error).
     bool hasRegisteredCell(const std::string& identifier) const { return cellPool_.isRegistered(identifier); }
     bool hasRegisteredSupplementaryView(const std::string& kind, const std::string& identifier) const;
@@ -114,8 +117,10 @@ public:
     std::optional<NSIndexPath> indexPathForItemAtPoint(CGPoint point);
     std::shared_ptr<UICollectionReusableView> supplementaryViewForElementKind(const std::string& kind,
                                                                               const NSIndexPath& indexPath);
-    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath);
-    void scrollToItemAtIndexPath(const NSIndexPath& indexPath, UICollectionViewScrollPosition position, bool animated);
+    std::optional<UICollectionViewLayoutAttributes>
+    layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath);
+    void scrollToItemAtIndexPath(const NSIndexPath& indexPath, UICollectionViewScrollPosition position,
+                                 bool animated);
 
     // ---- Selection ----
     bool allowsSelection() const { return allowsSelection_; }
@@ -138,11 +143,11 @@ public:
     // For the layout: asks for a new layout at the next layout pass.
     void layoutInvalidated();
 
-protected:
+  protected:
     void contentOffsetDidChange() override { setNeedsLayout(); }
     void adjustedContentInsetDidChange() override { layoutInvalidated(); }
 
-private:
+  private:
     using SupplementaryKey = std::pair<std::string, NSIndexPath>;
 
     void prepareIfNeeded();

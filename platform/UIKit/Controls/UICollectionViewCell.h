@@ -8,7 +8,7 @@
 // A view a collection view places and reuses: an item's cell, or a supplementary view
 // such as a section header. Reused views get prepareForReuse before they are handed out.
 class UICollectionReusableView : public UIView {
-public:
+  public:
     using UIView::UIView;
 
     const std::string& reuseIdentifier() const { return reuseIdentifier_; }
@@ -16,7 +16,7 @@ public:
     // Subclasses reset what they showed (and call the base).
     virtual void prepareForReuse() {}
 
-private:
+  private:
     std::string reuseIdentifier_;
 };
 
@@ -26,7 +26,7 @@ private:
 // The content view is put into the cell as soon as the cell is owned by a shared_ptr
 // (views cannot take subviews while still being constructed).
 class UICollectionViewCell : public UICollectionReusableView {
-public:
+  public:
     explicit UICollectionViewCell(const CGRect& frame = CGRectZero);
 
     const std::shared_ptr<UIView>& contentView();
@@ -44,10 +44,10 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-protected:
+  protected:
     void attachParts();
 
-private:
+  private:
     void updateSelectionLook();
 
     std::shared_ptr<UIView> contentView_;

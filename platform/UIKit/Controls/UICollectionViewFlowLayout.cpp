@@ -10,7 +10,8 @@ struct Axes {
     double main(CGSize size) const { return vertical ? size.height : size.width; }
     double cross(CGSize size) const { return vertical ? size.width : size.height; }
     CGRect rect(double main, double cross, double mainLength, double crossLength) const {
-        return vertical ? CGRectMake(cross, main, crossLength, mainLength) : CGRectMake(main, cross, mainLength, crossLength);
+        return vertical ? CGRectMake(cross, main, crossLength, mainLength)
+                        : CGRectMake(main, cross, mainLength, crossLength);
     }
     double mainStart(const CGRect& r) const { return vertical ? r.minY() : r.minX(); }
     double mainEnd(const CGRect& r) const { return vertical ? r.maxY() : r.maxX(); }
@@ -95,15 +96,20 @@ void UICollectionViewFlowLayout::prepareLayout() {
     for (long index = 0; index < sectionCount; ++index) {
         Section section;
         section.start = cursor;
-        const UIEdgeInsets inset = (delegate ? delegate->insetForSectionAt(view, *this, index) : std::nullopt).value_or(sectionInset_);
+        const UIEdgeInsets inset = (delegate ? delegate->insetForSectionAt(view, *this, index) : std::nullopt)
+                                       .value_or(sectionInset_);
         const double lineSpacing =
-            (delegate ? delegate->minimumLineSpacingForSectionAt(view, *this, index) : std::nullopt).value_or(minimumLineSpacing_);
+            (delegate ? delegate->minimumLineSpacingForSectionAt(view, *this, index) : std::nullopt)
+                .value_or(minimumLineSpacing_);
         const double interitem =
-            (delegate ? delegate->minimumInteritemSpacingForSectionAt(view, *this, index) : std::nullopt).value_or(minimumInteritemSpacing_);
+            (delegate ? delegate->minimumInteritemSpacingForSectionAt(view, *this, index) : std::nullopt)
+                .value_or(minimumInteritemSpacing_);
         const CGSize headerSize =
-            (delegate ? delegate->referenceSizeForHeaderInSection(view, *this, index) : std::nullopt).value_or(headerReferenceSize_);
+            (delegate ? delegate->referenceSizeForHeaderInSection(view, *this, index) : std::nullopt)
+                .value_or(headerReferenceSize_);
         const CGSize footerSize =
-            (delegate ? delegate->referenceSizeForFooterInSection(view, *this, index) : std::nullopt).value_or(footerReferenceSize_);
+            (delegate ? delegate->referenceSizeForFooterInSection(view, *this, index) : std::nullopt)
+                .value_or(footerReferenceSize_);
         const double insetBefore = axes.vertical ? inset.top : inset.left;
         const double insetAfter = axes.vertical ? inset.bottom : inset.right;
         const double crossStart = axes.vertical ? inset.left : inset.top;
@@ -119,7 +125,9 @@ void UICollectionViewFlowLayout::prepareLayout() {
             cursor += insetBefore;
             std::vector<CGSize> sizes(static_cast<std::size_t>(itemCount));
             for (long item = 0; item < itemCount; ++item) {
-                const CGSize size = (delegate ? delegate->sizeForItemAt(view, *this, {index, item}) : std::nullopt).value_or(itemSize_);
+                const CGSize size =
+                    (delegate ? delegate->sizeForItemAt(view, *this, {index, item}) : std::nullopt)
+                        .value_or(itemSize_);
                 sizes[item] = {std::max(0.0, size.width), std::max(0.0, size.height)};
             }
             section.items.resize(sizes.size());
@@ -140,11 +148,14 @@ void UICollectionViewFlowLayout::prepareLayout() {
                     itemsCross += axes.cross(sizes[item]);
                 }
                 const bool lastLine = end == itemCount;
-                const double gap = (!lastLine && count > 1) ? (lineLength - itemsCross) / static_cast<double>(count - 1) : interitem;
+                const double gap = (!lastLine && count > 1)
+                                       ? (lineLength - itemsCross) / static_cast<double>(count - 1)
+                                       : interitem;
                 double crossAt = crossStart;
                 for (long item = first; item < end; ++item) {
                     const double main = axes.main(sizes[item]);
-                    section.items[item] = axes.rect(cursor + (extent - main) / 2, crossAt, main, axes.cross(sizes[item]));
+                    section.items[item] =
+                        axes.rect(cursor + (extent - main) / 2, crossAt, main, axes.cross(sizes[item]));
                     crossAt += axes.cross(sizes[item]) + gap;
                 }
                 section.lines.push_back({cursor, extent, first, count});
@@ -166,17 +177,21 @@ void UICollectionViewFlowLayout::prepareLayout() {
     contentSize_ = axes.vertical ? CGSizeMake(crossExtent, cursor) : CGSizeMake(cursor, crossExtent);
 }
 
-std::pair<std::size_t, std::size_t> UICollectionViewFlowLayout::sectionsBetween(double start, double end) const {
-    const auto first = std::upper_bound(sections_.begin(), sections_.end(), start,
-                                        [](double value, const Section& section) { return value < section.end; });
+std::pair<std::size_t, std::size_t> UICollectionViewFlowLayout::sectionsBetween(double start,
+                                                                                double end) const {
+    const auto first =
+        std::upper_bound(sections_.begin(), sections_.end(), start,
+                         [](double value, const Section& section) { return value < section.end; });
     auto last = first;
     while (last != sections_.end() && last->start < end) {
         ++last;
     }
-    return {static_cast<std::size_t>(first - sections_.begin()), static_cast<std::size_t>(last - sections_.begin())};
+    return {static_cast<std::size_t>(first - sections_.begin()),
+            static_cast<std::size_t>(last - sections_.begin())};
 }
 
-std::vector<UICollectionViewLayoutAttributes> UICollectionViewFlowLayout::layoutAttributesForElementsInRect(const CGRect& rect) const {
+std::vector<UICollectionViewLayoutAttributes>
+UICollectionViewFlowLayout::layoutAttributesForElementsInRect(const CGRect& rect) const {
     std::vector<UICollectionViewLayoutAttributes> result;
     const Axes axes{scrollDirection_ == UICollectionViewScrollDirection::vertical};
     const double start = axes.mainStart(rect);
@@ -186,21 +201,31 @@ std::vector<UICollectionViewLayoutAttributes> UICollectionViewFlowLayout::layout
         const Section& section = sections_[index];
         const long sectionIndex = static_cast<long>(index);
         if (section.header && section.header->intersects(rect)) {
-            result.push_back({UICollectionElementCategory::supplementaryView, UICollectionElementKindSectionHeader,
-                              {sectionIndex, 0}, *section.header, 0});
+            result.push_back({UICollectionElementCategory::supplementaryView,
+                              UICollectionElementKindSectionHeader,
+                              {sectionIndex, 0},
+                              *section.header,
+                              0});
         }
         auto line = std::upper_bound(section.lines.begin(), section.lines.end(), start,
                                      [](double value, const Line& l) { return value < l.start + l.extent; });
         for (; line != section.lines.end() && line->start < end; ++line) {
             for (long item = line->firstItem; item < line->firstItem + line->itemCount; ++item) {
                 if (section.items[item].intersects(rect)) {
-                    result.push_back({UICollectionElementCategory::cell, {}, {sectionIndex, item}, section.items[item], 0});
+                    result.push_back({UICollectionElementCategory::cell,
+                                      {},
+                                      {sectionIndex, item},
+                                      section.items[item],
+                                      0});
                 }
             }
         }
         if (section.footer && section.footer->intersects(rect)) {
-            result.push_back({UICollectionElementCategory::supplementaryView, UICollectionElementKindSectionFooter,
-                              {sectionIndex, 0}, *section.footer, 0});
+            result.push_back({UICollectionElementCategory::supplementaryView,
+                              UICollectionElementKindSectionFooter,
+                              {sectionIndex, 0},
+                              *section.footer,
+                              0});
         }
     }
     return result;
@@ -215,20 +240,23 @@ UICollectionViewFlowLayout::layoutAttributesForItemAtIndexPath(const NSIndexPath
     if (indexPath.item < 0 || indexPath.item >= static_cast<long>(items.size())) {
         return std::nullopt;
     }
-    return UICollectionViewLayoutAttributes{UICollectionElementCategory::cell, {}, indexPath, items[indexPath.item], 0};
+    return UICollectionViewLayoutAttributes{
+        UICollectionElementCategory::cell, {}, indexPath, items[indexPath.item], 0};
 }
 
 std::optional<UICollectionViewLayoutAttributes>
-UICollectionViewFlowLayout::layoutAttributesForSupplementaryViewOfKind(const std::string& kind, const NSIndexPath& indexPath) const {
+UICollectionViewFlowLayout::layoutAttributesForSupplementaryViewOfKind(const std::string& kind,
+                                                                       const NSIndexPath& indexPath) const {
     if (indexPath.section < 0 || indexPath.section >= static_cast<long>(sections_.size())) {
         return std::nullopt;
     }
     const Section& section = sections_[indexPath.section];
-    const auto& frame = kind == UICollectionElementKindSectionHeader ? section.header
+    const auto& frame = kind == UICollectionElementKindSectionHeader   ? section.header
                         : kind == UICollectionElementKindSectionFooter ? section.footer
-                                                                      : std::optional<CGRect>();
+                                                                       : std::optional<CGRect>();
     if (!frame) {
         return std::nullopt;
     }
-    return UICollectionViewLayoutAttributes{UICollectionElementCategory::supplementaryView, kind, {indexPath.section, 0}, *frame, 0};
+    return UICollectionViewLayoutAttributes{
+        UICollectionElementCategory::supplementaryView, kind, {indexPath.section, 0}, *frame, 0};
 }

@@ -10,8 +10,9 @@ enum class UICollectionViewScrollDirection { vertical, horizontal };
 
 // Sizes and spacings per item and section that override the flow layout's own settings.
 class UICollectionViewDelegateFlowLayout : public UICollectionViewDelegate {
-public:
-    virtual std::optional<CGSize> sizeForItemAt(UICollectionView& collectionView, UICollectionViewLayout& layout,
+  public:
+    virtual std::optional<CGSize> sizeForItemAt(UICollectionView& collectionView,
+                                                UICollectionViewLayout& layout,
                                                 const NSIndexPath& indexPath) {
         return std::nullopt;
     }
@@ -20,19 +21,23 @@ public:
         return std::nullopt;
     }
     virtual std::optional<CGFloat> minimumLineSpacingForSectionAt(UICollectionView& collectionView,
-                                                                  UICollectionViewLayout& layout, long section) {
+                                                                  UICollectionViewLayout& layout,
+                                                                  long section) {
         return std::nullopt;
     }
     virtual std::optional<CGFloat> minimumInteritemSpacingForSectionAt(UICollectionView& collectionView,
-                                                                       UICollectionViewLayout& layout, long section) {
+                                                                       UICollectionViewLayout& layout,
+                                                                       long section) {
         return std::nullopt;
     }
     virtual std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView& collectionView,
-                                                                  UICollectionViewLayout& layout, long section) {
+                                                                  UICollectionViewLayout& layout,
+                                                                  long section) {
         return std::nullopt;
     }
     virtual std::optional<CGSize> referenceSizeForFooterInSection(UICollectionView& collectionView,
-                                                                  UICollectionViewLayout& layout, long section) {
+                                                                  UICollectionViewLayout& layout,
+                                                                  long section) {
         return std::nullopt;
     }
 };
@@ -43,7 +48,7 @@ public:
 // width; the last line of a section keeps the minimum spacing. Items smaller than their
 // line are centred in it.
 class UICollectionViewFlowLayout : public UICollectionViewLayout {
-public:
+  public:
     UICollectionViewScrollDirection scrollDirection() const { return scrollDirection_; }
     void setScrollDirection(UICollectionViewScrollDirection direction);
     CGSize itemSize() const { return itemSize_; }
@@ -66,12 +71,15 @@ public:
 
     void prepareLayout() override;
     CGSize collectionViewContentSize() const override { return contentSize_; }
-    std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(const CGRect& rect) const override;
-    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const override;
+    std::vector<UICollectionViewLayoutAttributes>
+    layoutAttributesForElementsInRect(const CGRect& rect) const override;
     std::optional<UICollectionViewLayoutAttributes>
-    layoutAttributesForSupplementaryViewOfKind(const std::string& kind, const NSIndexPath& indexPath) const override;
+    layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const override;
+    std::optional<UICollectionViewLayoutAttributes>
+    layoutAttributesForSupplementaryViewOfKind(const std::string& kind,
+                                               const NSIndexPath& indexPath) const override;
 
-private:
+  private:
     struct Line {
         double start = 0; // along the scrolling axis
         double extent = 0;
@@ -86,7 +94,8 @@ private:
         std::vector<Line> lines;
         std::vector<CGRect> items;
     };
-    void appendItems(const std::vector<CGRect>& frames, const std::vector<Line>& lines, Section& section) const;
+    void appendItems(const std::vector<CGRect>& frames, const std::vector<Line>& lines,
+                     Section& section) const;
     // The section range whose extent along the scrolling axis meets [start, end).
     std::pair<std::size_t, std::size_t> sectionsBetween(double start, double end) const;
 

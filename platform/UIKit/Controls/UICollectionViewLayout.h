@@ -29,7 +29,7 @@ struct UICollectionViewLayoutAttributes {
 // calls prepareLayout after the layout was invalidated (new data, a new size), then asks
 // for the content size and for the elements in the rectangles it shows.
 class UICollectionViewLayout {
-public:
+  public:
     virtual ~UICollectionViewLayout() = default;
 
     // The collection view using this layout (held weakly).
@@ -38,21 +38,24 @@ public:
     virtual void prepareLayout() {}
     virtual CGSize collectionViewContentSize() const = 0;
     // Every element whose frame meets `rect` (content coordinates).
-    virtual std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(const CGRect& rect) const = 0;
-    virtual std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const = 0;
+    virtual std::vector<UICollectionViewLayoutAttributes>
+    layoutAttributesForElementsInRect(const CGRect& rect) const = 0;
+    virtual std::optional<UICollectionViewLayoutAttributes>
+    layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const = 0;
     virtual std::optional<UICollectionViewLayoutAttributes>
     layoutAttributesForSupplementaryViewOfKind(const std::string& kind, const NSIndexPath& indexPath) const {
         return std::nullopt;
     }
     // Whether a change of the collection view's bounds needs a new layout (by default a
     // change of size; scrolling does not).
-    virtual bool shouldInvalidateLayoutForBoundsChange(const CGRect& oldBounds, const CGRect& newBounds) const {
+    virtual bool shouldInvalidateLayoutForBoundsChange(const CGRect& oldBounds,
+                                                       const CGRect& newBounds) const {
         return oldBounds.size != newBounds.size;
     }
     // Asks for a new layout before the next layout pass of the collection view.
     void invalidateLayout();
 
-private:
+  private:
     friend class UICollectionView;
     std::weak_ptr<UICollectionView> collectionView_;
 };

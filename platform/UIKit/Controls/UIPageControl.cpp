@@ -52,7 +52,9 @@ CGSize UIPageControl::sizeForNumberOfPages(long pages) const {
     return {pages > 0 ? kDot + kPitch * static_cast<CGFloat>(pages - 1) + 2 * (kPitch - kDot) : 0, kHeight};
 }
 
-void UIPageControl::updateVisibility() { setHidden(hidesForSinglePage_ && numberOfPages_ <= 1); }
+void UIPageControl::updateVisibility() {
+    setHidden(hidesForSinglePage_ && numberOfPages_ <= 1);
+}
 
 void UIPageControl::rebuildDots() {
     for (const auto& dot : dots_) {
@@ -95,8 +97,10 @@ void UIPageControl::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& to
     }
     const CGRect bounds = this->bounds();
     const CGFloat width = kDot + kPitch * static_cast<CGFloat>(numberOfPages_ - 1);
-    const CGFloat currentX = bounds.midX() - width / 2 + kPitch * static_cast<CGFloat>(currentPage_) + kDot / 2;
-    const long target = touches.front()->locationInView(this).x < currentX ? currentPage_ - 1 : currentPage_ + 1;
+    const CGFloat currentX =
+        bounds.midX() - width / 2 + kPitch * static_cast<CGFloat>(currentPage_) + kDot / 2;
+    const long target =
+        touches.front()->locationInView(this).x < currentX ? currentPage_ - 1 : currentPage_ + 1;
     if (target < 0 || target >= numberOfPages_) {
         return;
     }

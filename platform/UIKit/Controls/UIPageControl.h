@@ -9,7 +9,7 @@
 // A row of dots, one per page, the current one brighter. A tap on either side of the
 // current dot moves one page that way and sends value changed.
 class UIPageControl : public UIControl {
-public:
+  public:
     explicit UIPageControl(const CGRect& frame = CGRectZero);
 
     long numberOfPages() const { return numberOfPages_; }
@@ -31,7 +31,7 @@ public:
     void layoutSubviews() override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-private:
+  private:
     void rebuildDots();
     void applyColors();
     void updateVisibility();

@@ -7,7 +7,7 @@
 // The clipboard texts are copied to and pasted from. Inside the process it keeps the text
 // itself; a window host connects it to the desktop's clipboard.
 class UIPasteboard {
-public:
+  public:
     static UIPasteboard& generalPasteboard();
 
     std::optional<std::string> string() const;
@@ -21,7 +21,7 @@ public:
     };
     void setBackend(Backend backend) { backend_ = std::move(backend); }
 
-private:
+  private:
     std::optional<std::string> text_;
     Backend backend_;
 };

@@ -9,7 +9,7 @@ enum class UIProgressViewStyle { defaultStyle, bar };
 
 // A thin bar filled to the progress (0...1).
 class UIProgressView : public UIView {
-public:
+  public:
     explicit UIProgressView(UIProgressViewStyle style = UIProgressViewStyle::defaultStyle);
 
     float progress() const { return progress_; }
@@ -25,10 +25,10 @@ public:
     CGSize sizeThatFits(CGSize size) const override { return {size.width, 4}; }
     void layoutSubviews() override;
 
-protected:
+  protected:
     void tintColorDidChange() override;
 
-private:
+  private:
     void applyLook();
 
     float progress_ = 0;

@@ -24,7 +24,7 @@ constexpr double kMaxFrameStep = 0.1;
 // Notices a finger going down on the scroll view (or anything inside it) without ever
 // recognizing a gesture itself, so that a touch can catch moving content at once.
 class TouchDownWatcher final : public UIGestureRecognizer {
-public:
+  public:
     explicit TouchDownWatcher(std::function<void()> onTouchDown) : onTouchDown_(std::move(onTouchDown)) {}
     void touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override {
         UIGestureRecognizer::touchesBegan(touches, event);
@@ -33,11 +33,13 @@ public:
         }
     }
 
-private:
+  private:
     std::function<void()> onTouchDown_;
 };
 
-bool sameInsets(const UIEdgeInsets& a, const UIEdgeInsets& b) { return a == b; }
+bool sameInsets(const UIEdgeInsets& a, const UIEdgeInsets& b) {
+    return a == b;
+}
 
 } // namespace
 
@@ -81,7 +83,8 @@ void UIScrollView::attachGestureRecognizers() {
             self->handlePan(static_cast<UIPanGestureRecognizer&>(recognizer));
         }
     });
-    pan_->delegate = std::shared_ptr<UIGestureRecognizerDelegate>(sharedView(), static_cast<UIGestureRecognizerDelegate*>(this));
+    pan_->delegate = std::shared_ptr<UIGestureRecognizerDelegate>(
+        sharedView(), static_cast<UIGestureRecognizerDelegate*>(this));
     addGestureRecognizer(pan_);
     touchDownWatcher_ = std::make_shared<TouchDownWatcher>([weak] {
         auto self = weak.lock();
@@ -160,8 +163,8 @@ void UIScrollView::dragBy(CGPoint translation) {
     if (!dragging_) {
         return;
     }
-    auto follow = [](double start, double moved, const scrollphysics::Range& range, bool scrolls, bool bounces,
-                     double dimension, double current) {
+    auto follow = [](double start, double moved, const scrollphysics::Range& range, bool scrolls,
+                     bool bounces, double dimension, double current) {
         if (!scrolls) {
             return current;
         }
@@ -201,23 +204,25 @@ void UIScrollView::endDragging(CGPoint fingerVelocity) {
     const CGPoint offset = contentOffset();
     const auto rangeX = horizontalOffsetRange();
     const auto rangeY = verticalOffsetRange();
-    const CGPoint velocity{canScrollHorizontally() ? -fingerVelocity.x : 0, canScrollVertically() ? -fingerVelocity.y : 0};
+    const CGPoint velocity{canScrollHorizontally() ? -fingerVelocity.x : 0,
+                           canScrollVertically() ? -fingerVelocity.y : 0};
 
     CGPoint natural;
     if (pagingEnabled_) {
         natural = {scrollphysics::pageTarget(offset.x, velocity.x, bounds().size.width, rangeX),
                    scrollphysics::pageTarget(offset.y, velocity.y, bounds().size.height, rangeY)};
     } else {
-        natural = {rangeX.clamp(scrollphysics::projectedRestingPosition(offset.x, velocity.x, decelerationRate_)),
-                   rangeY.clamp(scrollphysics::projectedRestingPosition(offset.y, velocity.y, decelerationRate_))};
+        natural = {
+            rangeX.clamp(scrollphysics::projectedRestingPosition(offset.x, velocity.x, decelerationRate_)),
+            rangeY.clamp(scrollphysics::projectedRestingPosition(offset.y, velocity.y, decelerationRate_))};
     }
     CGPoint target = natural;
     if (auto watcher = delegate_.lock()) {
         watcher->willEndDragging(*this, {velocity.x / 1000, velocity.y / 1000}, target);
     }
 
-    auto settle = [&](scrollphysics::AxisMotion& motion, double position, double speed, double goal, double naturalGoal,
-                      const scrollphysics::Range& range, bool bounces) {
+    auto settle = [&](scrollphysics::AxisMotion& motion, double position, double speed, double goal,
+                      double naturalGoal, const scrollphysics::Range& range, bool bounces) {
         if (!pagingEnabled_ && goal == naturalGoal) {
             motion.startMomentum(position, speed, decelerationRate_, range, bounces);
             return;
@@ -331,7 +336,9 @@ void UIScrollView::applyOffset(CGPoint offset) {
     }
 }
 
-void UIScrollView::setContentOffset(CGPoint offset) { applyOffset(offset); }
+void UIScrollView::setContentOffset(CGPoint offset) {
+    applyOffset(offset);
+}
 
 void UIScrollView::setContentOffset(CGPoint offset, bool animated) {
     stopMotion();
@@ -361,8 +368,10 @@ void UIScrollView::scrollRectToVisible(const CGRect& rect, bool animated) {
         }
         return start;
     };
-    offset.x = horizontalOffsetRange().clamp(axis(visible.origin.x, visible.size.width, rect.origin.x, rect.size.width));
-    offset.y = verticalOffsetRange().clamp(axis(visible.origin.y, visible.size.height, rect.origin.y, rect.size.height));
+    offset.x = horizontalOffsetRange().clamp(
+        axis(visible.origin.x, visible.size.width, rect.origin.x, rect.size.width));
+    offset.y = verticalOffsetRange().clamp(
+        axis(visible.origin.y, visible.size.height, rect.origin.y, rect.size.height));
     setContentOffset(offset, animated);
 }
 
@@ -393,11 +402,13 @@ bool UIScrollView::scrollWheel(CGFloat deltaX, CGFloat deltaY) {
         CGPoint target = offset;
         if (horizontal) {
             const double page = bounds().size.width;
-            target.x = scrollphysics::pageTarget(offset.x + (deltaX > 0 ? page / 2 : -page / 2), 0, page, horizontalOffsetRange());
+            target.x = scrollphysics::pageTarget(offset.x + (deltaX > 0 ? page / 2 : -page / 2), 0, page,
+                                                 horizontalOffsetRange());
         }
         if (vertical) {
             const double page = bounds().size.height;
-            target.y = scrollphysics::pageTarget(offset.y + (deltaY > 0 ? page / 2 : -page / 2), 0, page, verticalOffsetRange());
+            target.y = scrollphysics::pageTarget(offset.y + (deltaY > 0 ? page / 2 : -page / 2), 0, page,
+                                                 verticalOffsetRange());
         }
         if (target != offset) {
             stopMotion();
@@ -452,8 +463,10 @@ void UIScrollView::safeAreaInsetsDidChange() {
 void UIScrollView::updateAdjustedInset() {
     const UIEdgeInsets safe = safeAreaInsets();
     UIEdgeInsets added;
-    const bool fitsVertically = contentSize_.height + contentInset_.top + contentInset_.bottom <= bounds().size.height;
-    const bool fitsHorizontally = contentSize_.width + contentInset_.left + contentInset_.right <= bounds().size.width;
+    const bool fitsVertically =
+        contentSize_.height + contentInset_.top + contentInset_.bottom <= bounds().size.height;
+    const bool fitsHorizontally =
+        contentSize_.width + contentInset_.left + contentInset_.right <= bounds().size.width;
     switch (adjustmentBehavior_) {
     case UIScrollViewContentInsetAdjustmentBehavior::never:
         break;
@@ -531,9 +544,13 @@ bool UIScrollView::canScrollVertically() const {
     return range.max > range.min || alwaysBounceVertical_;
 }
 
-bool UIScrollView::bouncesHorizontally() const { return bounces_ && canScrollHorizontally(); }
+bool UIScrollView::bouncesHorizontally() const {
+    return bounces_ && canScrollHorizontally();
+}
 
-bool UIScrollView::bouncesVertically() const { return bounces_ && canScrollVertically(); }
+bool UIScrollView::bouncesVertically() const {
+    return bounces_ && canScrollVertically();
+}
 
 CGPoint UIScrollView::clampedOffset(CGPoint offset) const {
     return {horizontalOffsetRange().clamp(offset.x), verticalOffsetRange().clamp(offset.y)};
@@ -601,8 +618,9 @@ void UIScrollView::updateIndicators() {
     const CGRect visible = bounds();
     // Length along a track: the visible share of the content, shrinking while the
     // content is pulled past an edge.
-    auto place = [](double offset, double visibleLength, double contentLength, const scrollphysics::Range& range,
-                    double trackStart, double trackLength) -> std::pair<double, double> {
+    auto place = [](double offset, double visibleLength, double contentLength,
+                    const scrollphysics::Range& range, double trackStart,
+                    double trackLength) -> std::pair<double, double> {
         const double total = std::max(contentLength, visibleLength);
         double length = std::max(kIndicatorMinLength, trackLength * visibleLength / std::max(total, 1.0));
         double overshoot = 0;
@@ -612,10 +630,12 @@ void UIScrollView::updateIndicators() {
             overshoot = offset - range.max;
         }
         length = std::max(kIndicatorThickness * 2, std::min(trackLength, length - overshoot));
-        const double travel = range.max > range.min ? (range.clamp(offset) - range.min) / (range.max - range.min) : 0;
+        const double travel =
+            range.max > range.min ? (range.clamp(offset) - range.min) / (range.max - range.min) : 0;
         return {trackStart + travel * (trackLength - length), length};
     };
-    const bool verticalShown = showsVerticalIndicator_ && verticalOffsetRange().max > verticalOffsetRange().min;
+    const bool verticalShown =
+        showsVerticalIndicator_ && verticalOffsetRange().max > verticalOffsetRange().min;
     verticalIndicator_->setHidden(!verticalShown);
     if (verticalShown) {
         const UIEdgeInsets insets = verticalIndicatorInsets_;
@@ -624,10 +644,12 @@ void UIScrollView::updateIndicators() {
         const auto [start, length] = place(visible.origin.y, visible.size.height,
                                            contentSize_.height + adjustedInset_.top + adjustedInset_.bottom,
                                            verticalOffsetRange(), trackStart, std::max(0.0, trackLength));
-        verticalIndicator_->setFrame({{visible.maxX() - kIndicatorMargin - kIndicatorThickness - insets.right, start},
-                                      {kIndicatorThickness, length}});
+        verticalIndicator_->setFrame(
+            {{visible.maxX() - kIndicatorMargin - kIndicatorThickness - insets.right, start},
+             {kIndicatorThickness, length}});
     }
-    const bool horizontalShown = showsHorizontalIndicator_ && horizontalOffsetRange().max > horizontalOffsetRange().min;
+    const bool horizontalShown =
+        showsHorizontalIndicator_ && horizontalOffsetRange().max > horizontalOffsetRange().min;
     horizontalIndicator_->setHidden(!horizontalShown);
     if (horizontalShown) {
         const UIEdgeInsets insets = horizontalIndicatorInsets_;
@@ -636,8 +658,9 @@ void UIScrollView::updateIndicators() {
         const auto [start, length] = place(visible.origin.x, visible.size.width,
                                            contentSize_.width + adjustedInset_.left + adjustedInset_.right,
                                            horizontalOffsetRange(), trackStart, std::max(0.0, trackLength));
-        horizontalIndicator_->setFrame({{start, visible.maxY() - kIndicatorMargin - kIndicatorThickness - insets.bottom},
-                                        {length, kIndicatorThickness}});
+        horizontalIndicator_->setFrame(
+            {{start, visible.maxY() - kIndicatorMargin - kIndicatorThickness - insets.bottom},
+             {length, kIndicatorThickness}});
     }
 }
 

@@ -20,8 +20,10 @@ enum class UIScrollViewKeyboardDismissMode { none, onDrag, interactive };
 enum class UIScrollViewIndicatorStyle { defaultStyle, black, white };
 
 using UIScrollViewDecelerationRate = CGFloat;
-inline constexpr UIScrollViewDecelerationRate UIScrollViewDecelerationRateNormal = scrollphysics::kNormalDecelerationRate;
-inline constexpr UIScrollViewDecelerationRate UIScrollViewDecelerationRateFast = scrollphysics::kFastDecelerationRate;
+inline constexpr UIScrollViewDecelerationRate UIScrollViewDecelerationRateNormal =
+    scrollphysics::kNormalDecelerationRate;
+inline constexpr UIScrollViewDecelerationRate UIScrollViewDecelerationRateFast =
+    scrollphysics::kFastDecelerationRate;
 
 // A view whose bounds origin (the content offset) moves over content larger than itself:
 // dragged with a finger, then carried on by momentum that decays at the deceleration rate,
@@ -30,7 +32,7 @@ inline constexpr UIScrollViewDecelerationRate UIScrollViewDecelerationRateFast =
 // animation. All motion runs on display frames of the main run loop, so it follows the
 // loop's clock (virtual in tests).
 class UIScrollView : public UIView, public UIGestureRecognizerDelegate {
-public:
+  public:
     explicit UIScrollView(const CGRect& frame = CGRectZero);
     ~UIScrollView() override;
 
@@ -46,7 +48,9 @@ public:
     void setContentInset(const UIEdgeInsets& insets);
     // The content inset plus the safe area the adjustment behaviour adds.
     UIEdgeInsets adjustedContentInset() const { return adjustedInset_; }
-    UIScrollViewContentInsetAdjustmentBehavior contentInsetAdjustmentBehavior() const { return adjustmentBehavior_; }
+    UIScrollViewContentInsetAdjustmentBehavior contentInsetAdjustmentBehavior() const {
+        return adjustmentBehavior_;
+    }
     void setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior behavior);
     // Scrolls the least needed to show `rect` (content coordinates).
     void scrollRectToVisible(const CGRect& rect, bool animated);
@@ -122,13 +126,13 @@ public:
     // inside another one that scrolls the other way leaves that direction to it.
     bool gestureRecognizerShouldBegin(UIGestureRecognizer& recognizer) override;
 
-protected:
+  protected:
     // Called after the content offset changed (before the delegate hears of it).
     virtual void contentOffsetDidChange() {}
     // Called after the adjusted content inset changed.
     virtual void adjustedContentInsetDidChange() {}
 
-private:
+  private:
     enum class MotionKind { none, deceleration, animation };
 
     void attachGestureRecognizers();
@@ -155,7 +159,8 @@ private:
     CGSize contentSize_;
     UIEdgeInsets contentInset_;
     UIEdgeInsets adjustedInset_;
-    UIScrollViewContentInsetAdjustmentBehavior adjustmentBehavior_ = UIScrollViewContentInsetAdjustmentBehavior::automatic;
+    UIScrollViewContentInsetAdjustmentBehavior adjustmentBehavior_ =
+        UIScrollViewContentInsetAdjustmentBehavior::automatic;
     bool scrollEnabled_ = true;
     bool pagingEnabled_ = false;
     bool bounces_ = true;

@@ -7,7 +7,7 @@ class UIScrollView;
 // What a scroll view tells its delegate as it moves. Every method has a default that does
 // nothing, so a delegate overrides only what it needs.
 class UIScrollViewDelegate {
-public:
+  public:
     virtual ~UIScrollViewDelegate() = default;
 
     // After every change of the content offset, whoever made it.
@@ -29,7 +29,7 @@ public:
 // Components attached to a scroll view (refresh controls) follow its movement through
 // this, without taking the delegate. Called after the change.
 class UIScrollViewObserver {
-public:
+  public:
     virtual ~UIScrollViewObserver() = default;
     virtual void scrollViewContentOffsetDidChange(UIScrollView& scrollView) {}
     virtual void scrollViewContentSizeDidChange(UIScrollView& scrollView) {}

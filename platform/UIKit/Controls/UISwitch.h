@@ -8,7 +8,7 @@
 // An on/off switch, 51 x 31 points. A tap flips it (animated) and sends value changed;
 // setting it in code sends nothing.
 class UISwitch : public UIControl {
-public:
+  public:
     explicit UISwitch(const CGRect& frame = CGRectZero);
 
     bool isOn() const { return on_; }
@@ -24,7 +24,7 @@ public:
     void layoutSubviews() override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-private:
+  private:
     void applyLook();
 
     bool on_ = false;

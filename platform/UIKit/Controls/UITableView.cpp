@@ -26,7 +26,8 @@ UITableView::UITableView(const CGRect& frame, UITableViewStyle style)
     setShowsHorizontalScrollIndicator(false);
     setBackgroundColor(style == UITableViewStyle::plain ? UIColor::whiteColor()
                                                         : UIColor::colorWithRed(0.95, 0.95, 0.97, 1));
-    headerFooterPool_.registerFactory(kTitleViewIdentifier, [] { return std::make_shared<UITableViewHeaderFooterView>(); });
+    headerFooterPool_.registerFactory(kTitleViewIdentifier,
+                                      [] { return std::make_shared<UITableViewHeaderFooterView>(); });
 }
 
 UITableView::~UITableView() = default;
@@ -153,12 +154,13 @@ void UITableView::registerHeaderFooterClass(HeaderFooterFactory factory, const s
     headerFooterPool_.registerFactory(identifier, std::move(factory));
 }
 
-std::shared_ptr<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier) {
+std::shared_ptr<UITableViewCell>
+UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier) {
     return cellPool_.dequeue(identifier);
 }
 
-std::shared_ptr<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier,
-                                                                                const NSIndexPath& indexPath) {
+std::shared_ptr<UITableViewCell>
+UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier, const NSIndexPath& indexPath) {
     auto cell = cellPool_.dequeue(identifier);
     if (!cell) {
         throw std::logic_error("unable to dequeue a cell with identifier \"" + identifier + "\" for " +
@@ -179,7 +181,8 @@ void UITableView::reloadData() {
     setNeedsLayout();
 }
 
-void UITableView::reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths, UITableViewRowAnimation) {
+void UITableView::reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths,
+                                         UITableViewRowAnimation) {
     if (needsReload_) {
         return; // everything is asked again anyway
     }
@@ -235,7 +238,8 @@ double UITableView::measuredRowHeight(const NSIndexPath& path) {
     return height;
 }
 
-double UITableView::headerHeightFor(long section, UITableViewDelegate* delegate, UITableViewDataSource* dataSource) {
+double UITableView::headerHeightFor(long section, UITableViewDelegate* delegate,
+                                    UITableViewDataSource* dataSource) {
     if (delegate != nullptr) {
         if (auto height = delegate->heightForHeaderInSection(*this, section); height && *height >= 0) {
             return *height;
@@ -250,7 +254,8 @@ double UITableView::headerHeightFor(long section, UITableViewDelegate* delegate,
     return style_ == UITableViewStyle::plain ? 0 : kGroupedHeaderHeight;
 }
 
-double UITableView::footerHeightFor(long section, UITableViewDelegate* delegate, UITableViewDataSource* dataSource) {
+double UITableView::footerHeightFor(long section, UITableViewDelegate* delegate,
+                                    UITableViewDataSource* dataSource) {
     if (delegate != nullptr) {
         if (auto height = delegate->heightForFooterInSection(*this, section); height && *height >= 0) {
             return *height;
@@ -384,7 +389,8 @@ void UITableView::tile() {
     const CGFloat width = bounds().size.width;
     for (const auto& path : wanted) {
         auto found = visibleCells_.find(path);
-        std::shared_ptr<UITableViewCell> cell = found != visibleCells_.end() ? found->second : requestCell(path);
+        std::shared_ptr<UITableViewCell> cell =
+            found != visibleCells_.end() ? found->second : requestCell(path);
         cell->setFrame({{0, geometry_.rowTop(path)}, {width, geometry_.rowHeight(path)}});
         configureSeparator(*cell, path);
     }
@@ -488,7 +494,8 @@ void UITableView::tileSupplementary(bool header, const std::vector<long>& sectio
 std::shared_ptr<UIView> UITableView::requestSupplementary(bool header, long section, bool& reusable) {
     reusable = false;
     if (auto delegate = tableDelegate_.lock()) {
-        auto view = header ? delegate->viewForHeaderInSection(*this, section) : delegate->viewForFooterInSection(*this, section);
+        auto view = header ? delegate->viewForHeaderInSection(*this, section)
+                           : delegate->viewForFooterInSection(*this, section);
         if (view) {
             auto reusableView = std::dynamic_pointer_cast<UITableViewHeaderFooterView>(view);
             reusable = reusableView && !reusableView->reuseIdentifier().empty();
@@ -502,7 +509,8 @@ std::shared_ptr<UIView> UITableView::requestSupplementary(bool header, long sect
     if (!dataSource) {
         return nullptr;
     }
-    auto title = header ? dataSource->titleForHeaderInSection(*this, section) : dataSource->titleForFooterInSection(*this, section);
+    auto title = header ? dataSource->titleForHeaderInSection(*this, section)
+                        : dataSource->titleForFooterInSection(*this, section);
     if (!title) {
         return nullptr;
     }
@@ -531,7 +539,8 @@ void UITableView::placeTableHeaderAndFooter() {
         tableHeaderView_->setFrame({{0, 0}, {width, geometry_.tableHeaderHeight()}});
     }
     if (tableFooterView_) {
-        tableFooterView_->setFrame({{0, geometry_.tableFooterTop()}, {width, tableFooterView_->frame().size.height}});
+        tableFooterView_->setFrame(
+            {{0, geometry_.tableFooterTop()}, {width, tableFooterView_->frame().size.height}});
     }
 }
 
@@ -542,7 +551,8 @@ CGRect UITableView::rectForSection(long section) {
     if (section < 0 || section >= geometry_.numberOfSections()) {
         return CGRectZero;
     }
-    return {{0, geometry_.sectionTop(section)}, {bounds().size.width, geometry_.sectionBottom(section) - geometry_.sectionTop(section)}};
+    return {{0, geometry_.sectionTop(section)},
+            {bounds().size.width, geometry_.sectionBottom(section) - geometry_.sectionTop(section)}};
 }
 
 CGRect UITableView::rectForRowAtIndexPath(const NSIndexPath& path) {
@@ -622,7 +632,8 @@ std::shared_ptr<UIView> UITableView::footerViewForSection(long section) {
     return found != footers_.end() ? found->second.view : nullptr;
 }
 
-void UITableView::scrollToRowAtIndexPath(const NSIndexPath& path, UITableViewScrollPosition position, bool animated) {
+void UITableView::scrollToRowAtIndexPath(const NSIndexPath& path, UITableViewScrollPosition position,
+                                         bool animated) {
     reloadIfNeeded();
     if (!geometry_.contains(path)) {
         throw std::out_of_range("scrollToRowAtIndexPath: no row at " + describe(path));
@@ -684,7 +695,8 @@ void UITableView::deselectRowAtIndexPath(const NSIndexPath& path, bool animated)
     }
 }
 
-std::shared_ptr<UITableViewCell> UITableView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
+std::shared_ptr<UITableViewCell>
+UITableView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
     if (touches.empty()) {
         return nullptr;
     }

@@ -27,12 +27,13 @@ inline constexpr CGFloat UITableViewAutomaticDimension = -1;
 // Where a table's rows come from. Rows of a section are counted, then asked for as they
 // come into sight.
 class UITableViewDataSource {
-public:
+  public:
     virtual ~UITableViewDataSource() = default;
     virtual long numberOfSections(UITableView& tableView) { return 1; }
     virtual long numberOfRowsInSection(UITableView& tableView, long section) = 0;
     // A cell for the row, normally from dequeueReusableCellWithIdentifier(identifier, indexPath).
-    virtual std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& tableView, const NSIndexPath& indexPath) = 0;
+    virtual std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& tableView,
+                                                          const NSIndexPath& indexPath) = 0;
     virtual std::optional<std::string> titleForHeaderInSection(UITableView& tableView, long section) {
         return std::nullopt;
     }
@@ -44,7 +45,7 @@ public:
 // What a table asks and tells beyond the rows. A method that answers nothing (nullopt,
 // nullptr) leaves the table to its own settings.
 class UITableViewDelegate : public UIScrollViewDelegate {
-public:
+  public:
     virtual std::optional<CGFloat> heightForRowAt(UITableView& tableView, const NSIndexPath& indexPath) {
         return std::nullopt;
     }
@@ -54,10 +55,15 @@ public:
     virtual std::optional<CGFloat> heightForFooterInSection(UITableView& tableView, long section) {
         return std::nullopt;
     }
-    virtual std::shared_ptr<UIView> viewForHeaderInSection(UITableView& tableView, long section) { return nullptr; }
-    virtual std::shared_ptr<UIView> viewForFooterInSection(UITableView& tableView, long section) { return nullptr; }
+    virtual std::shared_ptr<UIView> viewForHeaderInSection(UITableView& tableView, long section) {
+        return nullptr;
+    }
+    virtual std::shared_ptr<UIView> viewForFooterInSection(UITableView& tableView, long section) {
+        return nullptr;
+    }
     virtual void willDisplay(UITableView& tableView, UITableViewCell& cell, const NSIndexPath& indexPath) {}
-    virtual void didEndDisplaying(UITableView& tableView, UITableViewCell& cell, const NSIndexPath& indexPath) {}
+    virtual void didEndDisplaying(UITableView& tableView, UITableViewCell& cell,
+                                  const NSIndexPath& indexPath) {}
     virtual void didSelectRowAt(UITableView& tableView, const NSIndexPath& indexPath) {}
     virtual void didDeselectRowAt(UITableView& tableView, const NSIndexPath& indexPath) {}
 };
@@ -69,7 +75,7 @@ public:
 // a screenful costs. Heights come from the delegate, else the table's settings; automatic
 // heights are measured from the cells.
 class UITableView : public UIScrollView {
-public:
+  public:
     explicit UITableView(const CGRect& frame = CGRectZero, UITableViewStyle style = UITableViewStyle::plain);
     ~UITableView() override;
 
@@ -116,8 +122,7 @@ public:
     using CellFactory = std::function<std::shared_ptr<UITableViewCell>()>;
     using HeaderFooterFactory = std::function<std::shared_ptr<UITableViewHeaderFooterView>()>;
     void registerClass(CellFactory factory, const std::string& identifier);
-    template <class Cell>
-    void registerClass(const std::string& identifier) {
+    template <class Cell> void registerClass(const std::string& identifier) {
         registerClass(
             [identifier]() -> std::shared_ptr<UITableViewCell> {
                 if constexpr (std::is_constructible_v<Cell, UITableViewCellStyle, std::string>) {
@@ -135,13 +140,15 @@ public:
     // The same, for a row; an unregistered identifier is a programming error (throws).
     std::shared_ptr<UITableViewCell> dequeueReusableCellWithIdentifier(const std::string& identifier,
                                                                        const NSIndexPath& indexPath);
-    std::shared_ptr<UITableViewHeaderFooterView> dequeueReusableHeaderFooterViewWithIdentifier(const std::string& identifier);
+    std::shared_ptr<UITableViewHeaderFooterView>
+    dequeueReusableHeaderFooterViewWithIdentifier(const std::string& identifier);
 
     // ---- Data ----
     // Asks the data source again (at the next layout pass) and shows the rows anew.
     void reloadData();
     // Asks again for the heights and cells of these rows only.
-    void reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths, UITableViewRowAnimation animation);
+    void reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths,
+                                UITableViewRowAnimation animation);
     long numberOfSections();
     long numberOfRowsInSection(long section);
 
@@ -158,7 +165,8 @@ public:
     std::vector<NSIndexPath> indexPathsForVisibleRows();
     std::shared_ptr<UIView> headerViewForSection(long section);
     std::shared_ptr<UIView> footerViewForSection(long section);
-    void scrollToRowAtIndexPath(const NSIndexPath& indexPath, UITableViewScrollPosition position, bool animated);
+    void scrollToRowAtIndexPath(const NSIndexPath& indexPath, UITableViewScrollPosition position,
+                                bool animated);
 
     // ---- Selection ----
     bool allowsSelection() const { return allowsSelection_; }
@@ -178,11 +186,11 @@ public:
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     void contentOffsetDidChange() override { setNeedsLayout(); }
     void adjustedContentInsetDidChange() override { setNeedsLayout(); }
 
-private:
+  private:
     struct SupplementaryView {
         std::shared_ptr<UIView> view;
         bool reusable = false;

@@ -13,7 +13,9 @@ constexpr CGFloat kMargin = 16;
 constexpr CGFloat kAccessoryWidth = 36;
 constexpr CGFloat kDefaultRowHeight = 44;
 
-UIColor selectedBackgroundColor() { return UIColor::colorWithWhite(0.82, 1); }
+UIColor selectedBackgroundColor() {
+    return UIColor::colorWithWhite(0.82, 1);
+}
 
 CGPath chevronPath() {
     CGPath path;
@@ -66,7 +68,9 @@ void UITableViewCell::didMoveToSuperview() {
     attachParts();
 }
 
-void UITableViewCell::prepareForReuse() { setHighlighted(false, false); }
+void UITableViewCell::prepareForReuse() {
+    setHighlighted(false, false);
+}
 
 const std::shared_ptr<UIView>& UITableViewCell::contentView() {
     attachParts();
@@ -211,7 +215,8 @@ void UITableViewCell::setHighlighted(bool highlighted, bool) {
 }
 
 void UITableViewCell::updateSelectionLook() {
-    const bool showSelected = (selected_ || highlighted_) && selectionStyle_ != UITableViewCellSelectionStyle::none;
+    const bool showSelected =
+        (selected_ || highlighted_) && selectionStyle_ != UITableViewCellSelectionStyle::none;
     if (showSelected) {
         selectedBackgroundView()->setHidden(false);
     } else if (selectedBackgroundView_) {
@@ -234,11 +239,14 @@ CGFloat UITableViewCell::accessoryWidth() const {
     return accessoryType_ == UITableViewCellAccessoryType::none ? 0 : kAccessoryWidth;
 }
 
-CGSize UITableViewCell::sizeThatFits(CGSize size) const { return {size.width, kDefaultRowHeight}; }
+CGSize UITableViewCell::sizeThatFits(CGSize size) const {
+    return {size.width, kDefaultRowHeight};
+}
 
 CGFloat UITableViewCell::fittingHeightForWidth(CGFloat width) {
     attachParts();
-    const auto height = constrainedHeightForWidth(*contentView_, std::max<CGFloat>(0, width - accessoryWidth()));
+    const auto height =
+        constrainedHeightForWidth(*contentView_, std::max<CGFloat>(0, width - accessoryWidth()));
     return height ? std::ceil(*height) : sizeThatFits({width, 0}).height;
 }
 
@@ -253,19 +261,23 @@ void UITableViewCell::layoutSubviews() {
         selectedBackgroundView_->setFrame(bounds);
     }
     const CGFloat accessory = accessoryWidth();
-    contentView_->setFrame({{0, 0}, {std::max<CGFloat>(0, bounds.size.width - accessory), bounds.size.height}});
+    contentView_->setFrame(
+        {{0, 0}, {std::max<CGFloat>(0, bounds.size.width - accessory), bounds.size.height}});
     if (accessoryView_) {
         const CGSize size = accessoryView_->frame().size;
-        accessoryView_->setFrame({{bounds.size.width - kMargin - size.width, (bounds.size.height - size.height) / 2}, size});
+        accessoryView_->setFrame(
+            {{bounds.size.width - kMargin - size.width, (bounds.size.height - size.height) / 2}, size});
     }
     if (accessoryMark_) {
         const CGRect box = accessoryMark_->path() ? accessoryMark_->path()->boundingBox() : CGRectZero;
-        accessoryMark_->setFrame({{bounds.size.width - kMargin - box.size.width, std::round((bounds.size.height - box.size.height) / 2)},
+        accessoryMark_->setFrame({{bounds.size.width - kMargin - box.size.width,
+                                   std::round((bounds.size.height - box.size.height) / 2)},
                                   box.size});
     }
     const double pixel = 1.0 / UIScreen::mainScreen().scale();
-    separator_->setFrame({{separatorInsets_.left, bounds.size.height - pixel},
-                          {std::max<CGFloat>(0, bounds.size.width - separatorInsets_.left - separatorInsets_.right), pixel}});
+    separator_->setFrame(
+        {{separatorInsets_.left, bounds.size.height - pixel},
+         {std::max<CGFloat>(0, bounds.size.width - separatorInsets_.left - separatorInsets_.right), pixel}});
 
     // The standard parts, by style.
     const CGSize content = contentView_->bounds().size;
@@ -296,12 +308,16 @@ void UITableViewCell::layoutSubviews() {
         break;
     case UITableViewCellStyle::value1:
     case UITableViewCellStyle::value2: {
-        const CGFloat detailWidth = hasDetail ? std::min(available / 2, detailTextLabel_->sizeThatFits({0, 0}).width) : 0;
+        const CGFloat detailWidth =
+            hasDetail ? std::min(available / 2, detailTextLabel_->sizeThatFits({0, 0}).width) : 0;
         if (detailTextLabel_) {
-            detailTextLabel_->setFrame({{content.width - kMargin - detailWidth, 0}, {detailWidth, content.height}});
+            detailTextLabel_->setFrame(
+                {{content.width - kMargin - detailWidth, 0}, {detailWidth, content.height}});
         }
         if (textLabel_) {
-            textLabel_->setFrame({{x, 0}, {std::max<CGFloat>(0, available - detailWidth - (hasDetail ? 8 : 0)), content.height}});
+            textLabel_->setFrame(
+                {{x, 0},
+                 {std::max<CGFloat>(0, available - detailWidth - (hasDetail ? 8 : 0)), content.height}});
         }
         break;
     }
@@ -370,6 +386,7 @@ void UITableViewHeaderFooterView::layoutSubviews() {
     }
     contentView_->setFrame(bounds);
     if (textLabel_) {
-        textLabel_->setFrame({{kMargin, 0}, {std::max<CGFloat>(0, bounds.size.width - 2 * kMargin), bounds.size.height}});
+        textLabel_->setFrame(
+            {{kMargin, 0}, {std::max<CGFloat>(0, bounds.size.width - 2 * kMargin), bounds.size.height}});
     }
 }

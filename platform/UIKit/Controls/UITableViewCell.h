@@ -11,7 +11,13 @@ class CAShapeLayer;
 
 enum class UITableViewCellStyle { defaultStyle, value1, value2, subtitle };
 enum class UITableViewCellSelectionStyle { none, blue, gray, defaultStyle };
-enum class UITableViewCellAccessoryType { none, disclosureIndicator, detailDisclosureButton, checkmark, detailButton };
+enum class UITableViewCellAccessoryType {
+    none,
+    disclosureIndicator,
+    detailDisclosureButton,
+    checkmark,
+    detailButton
+};
 
 // A row of a table: a content view that subclasses fill, optional standard parts (a text
 // label, a detail label and an image, laid out by the style), an accessory at the right,
@@ -21,7 +27,7 @@ enum class UITableViewCellAccessoryType { none, disclosureIndicator, detailDiscl
 // Parts are made in the constructor and put into the cell's tree as soon as the cell is
 // owned by a shared_ptr (views cannot take subviews while still being constructed).
 class UITableViewCell : public UIView {
-public:
+  public:
     explicit UITableViewCell(UITableViewCellStyle style = UITableViewCellStyle::defaultStyle,
                              std::string reuseIdentifier = {});
     ~UITableViewCell() override;
@@ -71,11 +77,11 @@ public:
     void didMoveToSuperview() override;
     CGSize sizeThatFits(CGSize size) const override;
 
-protected:
+  protected:
     // Puts the parts made in the constructor into the tree once that is possible.
     void attachParts();
 
-private:
+  private:
     void updateSelectionLook();
     CGFloat accessoryWidth() const;
 
@@ -102,7 +108,7 @@ private:
 // The header or footer of a table section: a content view, an optional title label and
 // background; reused like cells.
 class UITableViewHeaderFooterView : public UIView {
-public:
+  public:
     explicit UITableViewHeaderFooterView(std::string reuseIdentifier = {});
 
     const std::string& reuseIdentifier() const { return reuseIdentifier_; }
@@ -117,7 +123,7 @@ public:
     void layoutSubviews() override;
     void didMoveToSuperview() override;
 
-private:
+  private:
     void attachParts();
 
     std::string reuseIdentifier_;

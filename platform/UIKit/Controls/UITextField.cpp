@@ -17,7 +17,9 @@ constexpr CGFloat kClearButtonSize = 19;
 constexpr CGFloat kClearButtonGap = 5;
 const std::string kSecureDot = "\u2022";
 
-render::RGBA rgba(const UIColor& color) { return {color.red, color.green, color.blue, color.alpha}; }
+render::RGBA rgba(const UIColor& color) {
+    return {color.red, color.green, color.blue, color.alpha};
+}
 
 render::TextAlignment alignmentFor(NSTextAlignment alignment) {
     switch (alignment) {
@@ -32,7 +34,7 @@ render::TextAlignment alignmentFor(NSTextAlignment alignment) {
 
 // The small round button that empties the field.
 class ClearTextButton final : public UIControl {
-public:
+  public:
     ClearTextButton() : UIControl(CGRectMake(0, 0, kClearButtonSize, kClearButtonSize)) {
         auto circle = CAShapeLayer::layer();
         CGPath disc;
@@ -85,7 +87,9 @@ UITextField::UITextField(const CGRect& frame)
         UIControlEventTouchUpInside);
 }
 
-UITextField::~UITextField() { layer()->setDelegate(nullptr); }
+UITextField::~UITextField() {
+    layer()->setDelegate(nullptr);
+}
 
 void UITextField::attachParts() {
     if (partsAttached_ || weak_from_this().expired()) {
@@ -426,7 +430,9 @@ UIEdgeInsets UITextField::textInsets() const {
     return borderStyle_ == UITextBorderStyle::none ? UIEdgeInsets{} : UIEdgeInsets{0, 7, 0, 7};
 }
 
-CGRect UITextField::textRectForBounds(const CGRect& bounds) const { return UIEdgeInsetsInsetRect(bounds, textInsets()); }
+CGRect UITextField::textRectForBounds(const CGRect& bounds) const {
+    return UIEdgeInsetsInsetRect(bounds, textInsets());
+}
 
 CGRect UITextField::editingRect() const {
     CGRect rect = textRectForBounds(bounds());
@@ -444,7 +450,8 @@ struct PlacedText {
 };
 
 // Where a single line of text sits in `rect`: aligned when it fits, else scrolled.
-PlacedText placeText(const render::TextSpec& spec, const CGRect& rect, NSTextAlignment alignment, double scrollX) {
+PlacedText placeText(const render::TextSpec& spec, const CGRect& rect, NSTextAlignment alignment,
+                     double scrollX) {
     auto layout = render::layoutText(spec);
     const CGSize size = layout->size();
     const double height = size.height > 0 ? size.height : 0;
@@ -530,9 +537,9 @@ CGRect UITextField::caretRect() const {
     const CGFloat height = shown.text.empty() ? font_.lineHeight() : caret.size.height;
     CGFloat x = placed.origin.x + caret.origin.x;
     if (shown.text.empty()) {
-        x = textAlignment_ == NSTextAlignment::center ? rect.midX()
+        x = textAlignment_ == NSTextAlignment::center  ? rect.midX()
             : textAlignment_ == NSTextAlignment::right ? rect.maxX() - kCaretWidth
-                                                         : rect.origin.x;
+                                                       : rect.origin.x;
     }
     return {{x, rect.origin.y + (rect.size.height - height) / 2}, {kCaretWidth, height}};
 }
@@ -633,7 +640,9 @@ CGSize UITextField::intrinsicContentSize() const {
             std::ceil((font_.lineHeight() + insets.top + insets.bottom + border) * scale) / scale};
 }
 
-CGSize UITextField::sizeThatFits(CGSize) const { return intrinsicContentSize(); }
+CGSize UITextField::sizeThatFits(CGSize) const {
+    return intrinsicContentSize();
+}
 
 void UITextField::layoutSubviews() {
     attachParts();
@@ -644,7 +653,9 @@ void UITextField::layoutSubviews() {
     updateCaret();
 }
 
-CGRect UITextField::textInputRect() const { return convertRectToView(caretRect(), nullptr); }
+CGRect UITextField::textInputRect() const {
+    return convertRectToView(caretRect(), nullptr);
+}
 
 void UITextField::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
     UIControl::touchesBegan(touches, event);
@@ -670,7 +681,8 @@ void UITextField::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touc
     spec.text = shown.text;
     spec.baseFont = font_.fontSpec();
     const PlacedText placed = placeText(spec, editingRect(), textAlignment_, scrollX_);
-    const std::size_t index = placed.layout->indexAtPoint({point.x - placed.origin.x, point.y - placed.origin.y});
+    const std::size_t index =
+        placed.layout->indexAtPoint({point.x - placed.origin.x, point.y - placed.origin.y});
     const std::size_t offset = bufferOffsetForDisplayOffset(index);
     editor_.buffer().unmarkText();
     editor_.buffer().setSelection({offset, offset});

@@ -3,8 +3,8 @@
 #include "platform/Foundation/NSRange.h"
 #include "platform/Foundation/Timer.h"
 #include "platform/UIKit/Controls/TextInputEditor.h"
-#include "platform/UIKit/UIControl.h"
 #include "platform/UIKit/NSParagraphStyle.h"
+#include "platform/UIKit/UIControl.h"
 #include "platform/UIKit/UIFont.h"
 
 #include <memory>
@@ -16,19 +16,45 @@ class UITextField;
 enum class UITextBorderStyle { none, line, bezel, roundedRect };
 enum class UITextFieldViewMode { never, whileEditing, unlessEditing, always };
 // Kept for callers: the desktop keyboard is the same for every kind.
-enum class UIKeyboardType { defaultType, asciiCapable, numbersAndPunctuation, URL, numberPad, phonePad, namePhonePad,
-                            emailAddress, decimalPad, twitter, webSearch, asciiCapableNumberPad };
-enum class UIReturnKeyType { defaultType, go, google, join, next, route, search, send, yahoo, done, emergencyCall, continueType };
+enum class UIKeyboardType {
+    defaultType,
+    asciiCapable,
+    numbersAndPunctuation,
+    URL,
+    numberPad,
+    phonePad,
+    namePhonePad,
+    emailAddress,
+    decimalPad,
+    twitter,
+    webSearch,
+    asciiCapableNumberPad
+};
+enum class UIReturnKeyType {
+    defaultType,
+    go,
+    google,
+    join,
+    next,
+    route,
+    search,
+    send,
+    yahoo,
+    done,
+    emergencyCall,
+    continueType
+};
 
 class UITextFieldDelegate {
-public:
+  public:
     virtual ~UITextFieldDelegate() = default;
     virtual bool shouldBeginEditing(UITextField& textField) { return true; }
     virtual void didBeginEditing(UITextField& textField) {}
     virtual bool shouldEndEditing(UITextField& textField) { return true; }
     virtual void didEndEditing(UITextField& textField) {}
     // Whether the text in `range` (UTF-16 units) may become `replacement`.
-    virtual bool shouldChangeCharactersIn(UITextField& textField, NSRange range, const std::string& replacement) {
+    virtual bool shouldChangeCharactersIn(UITextField& textField, NSRange range,
+                                          const std::string& replacement) {
         return true;
     }
     virtual bool shouldClear(UITextField& textField) { return true; }
@@ -41,7 +67,7 @@ public:
 // the editing-changed event; setting the text in code does neither. A secure field shows
 // a dot per character. The text scrolls sideways to keep the caret in sight.
 class UITextField : public UIControl, public CALayerDelegate {
-public:
+  public:
     explicit UITextField(const CGRect& frame = CGRectZero);
     ~UITextField() override;
 
@@ -108,7 +134,7 @@ public:
     void touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     // Space between the bounds and the text.
     virtual UIEdgeInsets textInsets() const;
     // The most UTF-16 units a user may enter; nothing for no limit.
@@ -119,7 +145,7 @@ protected:
     virtual void userTextDidChange();
     void tintColorDidChange() override;
 
-private:
+  private:
     // What is drawn: the text, or a dot per character for secure entry, with the
     // selection and composition ranges mapped onto it.
     struct Display {

@@ -13,7 +13,9 @@ namespace {
 constexpr double kBlinkInterval = 0.5;
 constexpr CGFloat kCaretWidth = 2;
 
-render::RGBA rgba(const UIColor& color) { return {color.red, color.green, color.blue, color.alpha}; }
+render::RGBA rgba(const UIColor& color) {
+    return {color.red, color.green, color.blue, color.alpha};
+}
 
 render::TextAlignment alignmentFor(NSTextAlignment alignment) {
     switch (alignment) {
@@ -30,7 +32,7 @@ render::TextAlignment alignmentFor(NSTextAlignment alignment) {
 
 // The view the text is drawn on, as tall as the text.
 class TextContentView final : public UIView, public CALayerDelegate {
-public:
+  public:
     explicit TextContentView(UITextView& owner) : owner_(owner) {
         layer()->setDelegate(this);
         setUserInteractionEnabled(false);
@@ -38,7 +40,7 @@ public:
     ~TextContentView() override { layer()->setDelegate(nullptr); }
     void drawLayer(CALayer& layer, cairo_t* context) override { owner_.drawText(context, layer.bounds()); }
 
-private:
+  private:
     UITextView& owner_;
 };
 
@@ -266,7 +268,9 @@ void UITextView::keyCommand(UIKeyCommand command) {
     contentChanged();
 }
 
-NSRange UITextView::selectedRange() const { return TextEditingBuffer::utf16Range(text(), editor_.buffer().selection()); }
+NSRange UITextView::selectedRange() const {
+    return TextEditingBuffer::utf16Range(text(), editor_.buffer().selection());
+}
 
 void UITextView::setSelectedRange(NSRange range) {
     editor_.buffer().setSelection(TextEditingBuffer::byteRange(text(), range));
@@ -347,11 +351,12 @@ void UITextView::drawText(cairo_t* cr, const CGRect&) {
         const UIColor tint = tintColor().colorWithAlphaComponent(0.25);
         cairo_set_source_rgba(cr, tint.red, tint.green, tint.blue, tint.alpha);
         if (start.origin.y == end.origin.y) {
-            cairo_rectangle(cr, origin.x + start.origin.x, origin.y + start.origin.y, end.origin.x - start.origin.x,
-                            start.size.height);
+            cairo_rectangle(cr, origin.x + start.origin.x, origin.y + start.origin.y,
+                            end.origin.x - start.origin.x, start.size.height);
         } else {
             const double width = wrapWidth();
-            cairo_rectangle(cr, origin.x + start.origin.x, origin.y + start.origin.y, width - start.origin.x, start.size.height);
+            cairo_rectangle(cr, origin.x + start.origin.x, origin.y + start.origin.y, width - start.origin.x,
+                            start.size.height);
             cairo_rectangle(cr, origin.x, origin.y + start.maxY(), width, end.origin.y - start.maxY());
             cairo_rectangle(cr, origin.x, origin.y + end.origin.y, end.origin.x, end.size.height);
         }
@@ -375,14 +380,17 @@ CGSize UITextView::sizeThatFits(CGSize size) const {
     render::TextSpec spec;
     spec.text = text().empty() ? placeholder_ : text();
     spec.baseFont = font_.fontSpec();
-    const double width = size.width > 0 ? size.width - textContainerInset_.left - textContainerInset_.right : 0;
+    const double width =
+        size.width > 0 ? size.width - textContainerInset_.left - textContainerInset_.right : 0;
     if (width > 0) {
         spec.width = width;
     }
     const CGSize textSize = render::layoutText(spec)->size();
     const double scale = UIScreen::mainScreen().scale();
     const double height = std::max<double>(textSize.height, font_.lineHeight());
-    return {size.width > 0 ? size.width : std::ceil(textSize.width * scale) / scale + textContainerInset_.left + textContainerInset_.right,
+    return {size.width > 0 ? size.width
+                           : std::ceil(textSize.width * scale) / scale + textContainerInset_.left +
+                                 textContainerInset_.right,
             std::ceil((height + textContainerInset_.top + textContainerInset_.bottom) * scale) / scale};
 }
 
@@ -395,8 +403,8 @@ void UITextView::layoutSubviews() {
     attachParts();
     UIScrollView::layoutSubviews();
     const CGFloat width = bounds().size.width;
-    const CGFloat textHeight = std::max<CGFloat>(text().empty() ? font_.lineHeight() : textLayout()->size().height,
-                                                 font_.lineHeight());
+    const CGFloat textHeight = std::max<CGFloat>(
+        text().empty() ? font_.lineHeight() : textLayout()->size().height, font_.lineHeight());
     const CGFloat height = std::ceil(textHeight + textContainerInset_.top + textContainerInset_.bottom);
     const CGSize contentSize{width, std::max(height, bounds().size.height)};
     if (content_->frame().size != contentSize) {
@@ -438,7 +446,9 @@ void UITextView::stopBlinking() {
     caret_->setHidden(true);
 }
 
-CGRect UITextView::textInputRect() const { return content_->convertRectToView(caretRectInContent(), nullptr); }
+CGRect UITextView::textInputRect() const {
+    return content_->convertRectToView(caretRectInContent(), nullptr);
+}
 
 void UITextView::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
     if (touches.empty() || !editable_) {
@@ -449,7 +459,8 @@ void UITextView::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touch
         return;
     }
     const CGPoint point = touches.front()->locationInView(content_.get());
-    const std::size_t index = textLayout()->indexAtPoint({point.x - textContainerInset_.left, point.y - textContainerInset_.top});
+    const std::size_t index =
+        textLayout()->indexAtPoint({point.x - textContainerInset_.left, point.y - textContainerInset_.top});
     editor_.buffer().unmarkText();
     editor_.buffer().setSelection({index, index});
     startBlinking();

@@ -17,13 +17,15 @@ class TextLayout;
 }
 
 class UITextViewDelegate : public UIScrollViewDelegate {
-public:
+  public:
     virtual bool shouldBeginEditing(UITextView& textView) { return true; }
     virtual void didBeginEditing(UITextView& textView) {}
     virtual bool shouldEndEditing(UITextView& textView) { return true; }
     virtual void didEndEditing(UITextView& textView) {}
     // Whether the text in `range` (UTF-16 units) may become `replacement`.
-    virtual bool shouldChangeTextIn(UITextView& textView, NSRange range, const std::string& replacement) { return true; }
+    virtual bool shouldChangeTextIn(UITextView& textView, NSRange range, const std::string& replacement) {
+        return true;
+    }
     // After every change of the text by the user.
     virtual void didChange(UITextView& textView) {}
 };
@@ -33,7 +35,7 @@ public:
 // pasting, arrow keys); return starts a new line. User edits are offered to the delegate
 // first, then reported to it.
 class UITextView : public UIScrollView {
-public:
+  public:
     explicit UITextView(const CGRect& frame = CGRectZero);
     ~UITextView() override;
 
@@ -79,7 +81,7 @@ public:
     // Draws the text; the view's content calls this.
     void drawText(cairo_t* context, const CGRect& bounds);
 
-protected:
+  protected:
     // A text shown while the text is empty, and its colour (subclasses offer them).
     void setPlaceholderValue(const std::string& placeholder);
     const std::string& placeholderValue() const { return placeholder_; }
@@ -89,7 +91,7 @@ protected:
     virtual std::optional<std::size_t> maximumLength() const { return std::nullopt; }
     virtual void userTextDidChange();
 
-private:
+  private:
     std::shared_ptr<const render::TextLayout> textLayout() const;
     CGFloat wrapWidth() const;
     CGRect caretRectInContent() const;

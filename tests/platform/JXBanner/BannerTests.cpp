@@ -8,10 +8,13 @@
 namespace {
 
 class Ads : public JXBannerDataSource, public JXBannerDelegate {
-public:
-    JXBannerCellRegister registerCell(JXBanner&) override { return JXBannerCellRegister::of<JXBannerCell>("JXBannerCell"); }
+  public:
+    JXBannerCellRegister registerCell(JXBanner&) override {
+        return JXBannerCellRegister::of<JXBannerCell>("JXBannerCell");
+    }
     long numberOfItems(JXBanner&) override { return count; }
-    std::shared_ptr<UICollectionViewCell> cellForItemAt(JXBanner&, long index, std::shared_ptr<UICollectionViewCell> cell) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAt(JXBanner&, long index,
+                                                        std::shared_ptr<UICollectionViewCell> cell) override {
         auto banner = std::static_pointer_cast<JXBannerCell>(cell);
         banner->msgLabel()->setHidden(true);
         banner->imageView()->setContentMode(UIViewContentMode::scaleAspectFill);
@@ -37,7 +40,7 @@ public:
 };
 
 class Banners : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 375, 667));

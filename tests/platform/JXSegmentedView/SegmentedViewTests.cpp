@@ -9,7 +9,7 @@
 namespace {
 
 class Page : public JXSegmentedListContainerViewListDelegate {
-public:
+  public:
     explicit Page(long index) : index(index), view(std::make_shared<UIView>()) {}
     std::shared_ptr<UIView> listView() override { return view; }
     void listDidAppear() override { ++appearances; }
@@ -22,9 +22,12 @@ public:
 
 // The home page's part: the tab titles and the pages.
 class Home : public JXSegmentedListContainerViewDataSource, public JXSegmentedViewDelegate {
-public:
-    long numberOfLists(JXSegmentedListContainerView&) override { return static_cast<long>(titles->titles.size()); }
-    std::shared_ptr<JXSegmentedListContainerViewListDelegate> initListAt(JXSegmentedListContainerView&, long index) override {
+  public:
+    long numberOfLists(JXSegmentedListContainerView&) override {
+        return static_cast<long>(titles->titles.size());
+    }
+    std::shared_ptr<JXSegmentedListContainerViewListDelegate> initListAt(JXSegmentedListContainerView&,
+                                                                         long index) override {
         made.push_back(index);
         auto page = std::make_shared<Page>(index);
         pages[index] = page;
@@ -41,7 +44,7 @@ public:
 };
 
 class SegmentedViews : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 375, 667));
@@ -62,7 +65,8 @@ protected:
         indicator->indicatorHeight = 3;
 
         segmented = std::make_shared<JXSegmentedView>(CGRectMake(0, 100, 375, 44));
-        container = std::make_shared<JXSegmentedListContainerView>(home, JXSegmentedListContainerType::scrollView);
+        container =
+            std::make_shared<JXSegmentedListContainerView>(home, JXSegmentedListContainerType::scrollView);
         container->setFrame(CGRectMake(0, 144, 375, 523));
         window->addSubview(segmented);
         window->addSubview(container);
@@ -89,7 +93,9 @@ protected:
 
 TEST_F(SegmentedViews, TitlesAreSpacedAndTheSelectedOneIsMarked) {
     ASSERT_EQ(segmented->numberOfItems(), 5);
-    auto gap = [&](long i) { return segmented->frameForItemAt(i).minX() - segmented->frameForItemAt(i - 1).maxX(); };
+    auto gap = [&](long i) {
+        return segmented->frameForItemAt(i).minX() - segmented->frameForItemAt(i - 1).maxX();
+    };
     const CGFloat spread = gap(1);
     EXPECT_GT(spread, 26) << "short titles spread out over the strip";
     for (long i = 2; i < 5; ++i) {
@@ -149,10 +155,12 @@ TEST_F(SegmentedViews, SwipingThePagesMovesTheMarkerAndSelectsWhereItRests) {
     const double share = container->scrollView()->contentOffset().x / 375;
     EXPECT_GT(share, 0.3);
     EXPECT_LT(share, 0.7);
-    const CGFloat midway = segmented->frameForItemAt(0).midX() +
-                           (segmented->frameForItemAt(1).midX() - segmented->frameForItemAt(0).midX()) * share;
+    const CGFloat midway =
+        segmented->frameForItemAt(0).midX() +
+        (segmented->frameForItemAt(1).midX() - segmented->frameForItemAt(0).midX()) * share;
     EXPECT_NEAR(indicator->frame().midX(), midway, 0.5);
-    EXPECT_NE(colorOf(1), home->titles->titleNormalColor) << "the next title is on its way to the selected colour";
+    EXPECT_NE(colorOf(1), home->titles->titleNormalColor)
+        << "the next title is on its way to the selected colour";
     EXPECT_NE(colorOf(1), UIColor::whiteColor());
 
     for (int i = 0; i < 12; ++i) {

@@ -10,7 +10,7 @@
 namespace {
 
 class Rows : public UITableViewDataSource {
-public:
+  public:
     long numberOfRowsInSection(UITableView&, long) override { return count; }
     std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& table, const NSIndexPath& path) override {
         return table.dequeueReusableCellWithIdentifier("row", path);
@@ -19,7 +19,7 @@ public:
 };
 
 class RefreshControls : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));

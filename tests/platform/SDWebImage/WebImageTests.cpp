@@ -36,7 +36,8 @@ devservice::Fault answering(int status, std::string body) {
 }
 
 std::shared_ptr<UIImage> solidImage(int width, int height) {
-    return UIImage::imageWithCGImage(CGImage::adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)), 1);
+    return UIImage::imageWithCGImage(
+        CGImage::adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)), 1);
 }
 
 } // namespace
@@ -74,7 +75,8 @@ TEST(SDDiskCache, StoresWholeFilesByKeyAndDropsOldOnes) {
 
     disk.setData(std::string(100, 'x'), "old");
     std::filesystem::last_write_time(disk.cachePathForKey("old"),
-                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::hours(24 * 8));
     disk.removeExpiredData(7 * 24 * 3600, 0);
     EXPECT_FALSE(disk.containsDataForKey("old"));
     EXPECT_TRUE(disk.containsDataForKey(key));
@@ -82,7 +84,8 @@ TEST(SDDiskCache, StoresWholeFilesByKeyAndDropsOldOnes) {
     for (int i = 0; i < 10; ++i) {
         disk.setData(std::string(1000, 'y'), "file" + std::to_string(i));
         std::filesystem::last_write_time(disk.cachePathForKey("file" + std::to_string(i)),
-                                         std::filesystem::file_time_type::clock::now() - std::chrono::minutes(100 - i));
+                                         std::filesystem::file_time_type::clock::now() -
+                                             std::chrono::minutes(100 - i));
     }
     disk.removeExpiredData(0, 6000);
     EXPECT_LE(disk.totalSize(), 6000u);
@@ -95,7 +98,7 @@ namespace {
 // The development service, once for all tests of this file, with its pictures at
 // https://127.0.0.1:<port1>/images/<kind>/<name>.png.
 class WebImages : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         DevService::Options options;
         options.dataDir = testsupport::freshFolder("web-images-service");
@@ -145,7 +148,8 @@ protected:
     };
 
     static SDExternalCompletionBlock record(Outcome& outcome) {
-        return [&outcome](std::shared_ptr<UIImage> image, std::optional<NSError> error, SDImageCacheType type, const std::string&) {
+        return [&outcome](std::shared_ptr<UIImage> image, std::optional<NSError> error, SDImageCacheType type,
+                          const std::string&) {
             ++outcome.calls;
             outcome.image = std::move(image);
             outcome.error = std::move(error);
@@ -160,7 +164,7 @@ protected:
     std::shared_ptr<UIWindow> window;
     std::shared_ptr<UIImage> placeholder;
 
-private:
+  private:
     static DevService* service_;
 };
 
@@ -228,7 +232,11 @@ TEST_F(WebImages, ViewsAskingForTheSamePictureShareOneDownload) {
         sd_setImageWithURL(views.back(), pictureURL("shared"), placeholder, 0, record(outcome));
     }
     ASSERT_TRUE(RunLoop::main().runUntil(
-        [&] { return std::all_of(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.calls > 0; }); }, 30));
+        [&] {
+            return std::all_of(outcomes.begin(), outcomes.end(),
+                               [](const Outcome& o) { return o.calls > 0; });
+        },
+        30));
     EXPECT_EQ(requestsFor("shared"), 1u);
     for (const auto& view : views) {
         EXPECT_EQ(view->image(), outcomes.front().image);
@@ -298,23 +306,25 @@ TEST_F(WebImages, TheMemoryCacheEvictsBeyondItsLimitAndTheDiskKeepsTheRest) {
 namespace {
 
 class PosterCell : public UICollectionViewCell {
-public:
+  public:
     PosterCell() : poster(std::make_shared<UIImageView>()) { contentView()->addSubview(poster); }
     std::shared_ptr<UIImageView> poster;
 };
 
 class Posters : public UICollectionViewDataSource {
-public:
+  public:
     explicit Posters(std::function<std::string(long)> url) : url_(std::move(url)) {}
     long numberOfItemsInSection(UICollectionView&, long) override { return 60; }
-    std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& view, const NSIndexPath& path) override {
-        auto cell = std::static_pointer_cast<PosterCell>(view.dequeueReusableCellWithReuseIdentifier("poster", path));
+    std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& view,
+                                                        const NSIndexPath& path) override {
+        auto cell =
+            std::static_pointer_cast<PosterCell>(view.dequeueReusableCellWithReuseIdentifier("poster", path));
         sd_setImageWithURL(cell->poster, url_(path.item), placeholder);
         return cell;
     }
     std::shared_ptr<UIImage> placeholder;
 
-private:
+  private:
     std::function<std::string(long)> url_;
 };
 
@@ -330,7 +340,8 @@ TEST_F(WebImages, AReusedCellShowsItsNewRowsPictureEvenWhenTheOldOneArrivesLater
     auto view = std::make_shared<UICollectionView>(window->bounds(), layout);
     view->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
     view->registerClass<PosterCell>("poster");
-    auto posters = std::make_shared<Posters>([](long item) { return pictureURL("row" + std::to_string(item)); });
+    auto posters =
+        std::make_shared<Posters>([](long item) { return pictureURL("row" + std::to_string(item)); });
     posters->placeholder = placeholder;
     view->setDataSource(posters);
     window->addSubview(view);
@@ -355,11 +366,16 @@ TEST_F(WebImages, AReusedCellShowsItsNewRowsPictureEvenWhenTheOldOneArrivesLater
     EXPECT_EQ(firstCell->poster->image(), placeholder) << "no stale picture while the new one loads";
     const std::string newURL = pictureURL("row" + std::to_string(reusedFor));
     ASSERT_TRUE(RunLoop::main().runUntil(
-        [&] { return late.calls > 0 && SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(newURL) != nullptr; }, 30));
+        [&] {
+            return late.calls > 0 &&
+                   SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(newURL) != nullptr;
+        },
+        30));
     RunLoop::main().runUntil([] { return false; }, 0.2);
     ASSERT_TRUE(late.image);
     EXPECT_EQ(keeper->image(), late.image);
-    EXPECT_EQ(firstCell->poster->image(), SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(newURL));
+    EXPECT_EQ(firstCell->poster->image(),
+              SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(newURL));
     EXPECT_NE(firstCell->poster->image(), late.image);
 }
 

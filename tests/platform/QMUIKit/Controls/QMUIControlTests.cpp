@@ -12,7 +12,7 @@
 namespace {
 
 class QMUIControls : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));
@@ -20,8 +20,8 @@ protected:
     }
 
     static std::shared_ptr<UIImage> image(CGSize size) {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(size.width),
-                                                              static_cast<int>(size.height));
+        cairo_surface_t* surface = cairo_image_surface_create(
+            CAIRO_FORMAT_ARGB32, static_cast<int>(size.width), static_cast<int>(size.height));
         return UIImage::imageWithCGImage(CGImage::adopt(surface), 1);
     }
 

@@ -13,7 +13,7 @@ namespace {
 int gPostersAlive = 0;
 
 class PosterCell : public UICollectionViewCell {
-public:
+  public:
     PosterCell() { ++gPostersAlive; }
     ~PosterCell() override { --gPostersAlive; }
     long item = -1;
@@ -22,16 +22,19 @@ public:
 class Header : public UICollectionReusableView {};
 
 class Grid : public UICollectionViewDataSource, public UICollectionViewDelegateFlowLayout {
-public:
+  public:
     long numberOfSections(UICollectionView&) override { return static_cast<long>(counts.size()); }
     long numberOfItemsInSection(UICollectionView&, long section) override { return counts[section]; }
-    std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& view, const NSIndexPath& path) override {
-        auto cell = std::static_pointer_cast<PosterCell>(view.dequeueReusableCellWithReuseIdentifier("poster", path));
+    std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& view,
+                                                        const NSIndexPath& path) override {
+        auto cell =
+            std::static_pointer_cast<PosterCell>(view.dequeueReusableCellWithReuseIdentifier("poster", path));
         cell->item = path.item;
         return cell;
     }
-    std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView& view, const std::string& kind,
-                                                                               const NSIndexPath& path) override {
+    std::shared_ptr<UICollectionReusableView>
+    viewForSupplementaryElementOfKind(UICollectionView& view, const std::string& kind,
+                                      const NSIndexPath& path) override {
         if (keptHeader && kind == UICollectionElementKindSectionHeader) {
             return keptHeader;
         }
@@ -39,13 +42,15 @@ public:
         header->setTag(path.section);
         return header;
     }
-    std::optional<CGSize> sizeForItemAt(UICollectionView&, UICollectionViewLayout&, const NSIndexPath& path) override {
+    std::optional<CGSize> sizeForItemAt(UICollectionView&, UICollectionViewLayout&,
+                                        const NSIndexPath& path) override {
         if (auto found = sizes.find(path); found != sizes.end()) {
             return found->second;
         }
         return std::nullopt;
     }
-    std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&, long section) override {
+    std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&,
+                                                          long section) override {
         return headerSize;
     }
     void didSelectItemAt(UICollectionView&, const NSIndexPath& path) override { selected.push_back(path); }
@@ -58,7 +63,7 @@ public:
 };
 
 class CollectionViews : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 375, 667));
@@ -155,10 +160,14 @@ TEST_F(CollectionViews, ItemSizesAndHeaderSizesFromTheDelegateWinAndItemsCentreI
     grid->headerSize = CGSizeMake(0, 60);
     layout->setItemSize({100, 40});
     auto view = makeCollection();
-    EXPECT_EQ(view->layoutAttributesForItemAtIndexPath({0, 0})->frame.origin.y, 60 + 20) << "centred in an 80-point line";
+    EXPECT_EQ(view->layoutAttributesForItemAtIndexPath({0, 0})->frame.origin.y, 60 + 20)
+        << "centred in an 80-point line";
     EXPECT_EQ(view->layoutAttributesForItemAtIndexPath({0, 1})->frame, CGRectMake(110, 60, 100, 80))
         << "a single, last line keeps the minimum spacing";
-    EXPECT_EQ(view->supplementaryViewForElementKind(UICollectionElementKindSectionHeader, {0, 0})->frame().size.height, 60);
+    EXPECT_EQ(view->supplementaryViewForElementKind(UICollectionElementKindSectionHeader, {0, 0})
+                  ->frame()
+                  .size.height,
+              60);
 }
 
 TEST_F(CollectionViews, HorizontalLayoutsFillColumnsAndPageSideways) {
@@ -185,7 +194,8 @@ TEST_F(CollectionViews, ScrollingToAnItemCentresItAndVisibleItemsFollow) {
     const auto visible = view->indexPathsForVisibleItems();
     EXPECT_NE(std::find(visible.begin(), visible.end(), NSIndexPath{0, 3000}), visible.end());
     EXPECT_EQ(view->indexPathForItemAtPoint({frame.midX(), frame.midY()}), (NSIndexPath{0, 3000}));
-    EXPECT_THROW(view->scrollToItemAtIndexPath({0, 10000}, UICollectionViewScrollPositionTop, false), std::out_of_range);
+    EXPECT_THROW(view->scrollToItemAtIndexPath({0, 10000}, UICollectionViewScrollPositionTop, false),
+                 std::out_of_range);
 }
 
 TEST_F(CollectionViews, ADataSourceMayHandOutTheSameHeaderAgain) {
@@ -193,7 +203,8 @@ TEST_F(CollectionViews, ADataSourceMayHandOutTheSameHeaderAgain) {
     grid->keptHeader = std::make_shared<Header>();
     layout->setHeaderReferenceSize({0, 100});
     auto view = makeCollection();
-    EXPECT_EQ(view->supplementaryViewForElementKind(UICollectionElementKindSectionHeader, {0, 0}), grid->keptHeader);
+    EXPECT_EQ(view->supplementaryViewForElementKind(UICollectionElementKindSectionHeader, {0, 0}),
+              grid->keptHeader);
     view->setContentOffset({0, 600});
     view->layoutIfNeeded();
     EXPECT_FALSE(grid->keptHeader->superview());
@@ -203,7 +214,8 @@ TEST_F(CollectionViews, ADataSourceMayHandOutTheSameHeaderAgain) {
     EXPECT_EQ(grid->keptHeader->frame(), CGRectMake(0, 0, 375, 100));
     view->reloadData();
     view->layoutIfNeeded();
-    EXPECT_EQ(view->supplementaryViewForElementKind(UICollectionElementKindSectionHeader, {0, 0}), grid->keptHeader);
+    EXPECT_EQ(view->supplementaryViewForElementKind(UICollectionElementKindSectionHeader, {0, 0}),
+              grid->keptHeader);
 }
 
 TEST_F(CollectionViews, TappingAnItemSelectsIt) {

@@ -13,7 +13,7 @@
 namespace {
 
 class Controls : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));
@@ -22,8 +22,8 @@ protected:
 
     // A solid image of `size` points at scale 1.
     static std::shared_ptr<UIImage> image(CGSize size) {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(size.width),
-                                                              static_cast<int>(size.height));
+        cairo_surface_t* surface = cairo_image_surface_create(
+            CAIRO_FORMAT_ARGB32, static_cast<int>(size.width), static_cast<int>(size.height));
         return UIImage::imageWithCGImage(CGImage::adopt(surface), 1);
     }
 
@@ -114,8 +114,9 @@ TEST_F(Controls, APageControlClampsItsPageAndStepsOnTaps) {
     EXPECT_EQ(dots->currentPage(), 4);
     dots->setCurrentPage(2);
     long reported = -1;
-    dots->addTarget([&](UIControl& control) { reported = static_cast<UIPageControl&>(control).currentPage(); },
-                    UIControlEventValueChanged);
+    dots->addTarget(
+        [&](UIControl& control) { reported = static_cast<UIPageControl&>(control).currentPage(); },
+        UIControlEventValueChanged);
     TouchScript(*window).tap({300, 113});
     EXPECT_EQ(dots->currentPage(), 3);
     EXPECT_EQ(reported, 3);

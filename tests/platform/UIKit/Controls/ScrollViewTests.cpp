@@ -11,7 +11,7 @@
 namespace {
 
 class EventLog : public UIScrollViewDelegate {
-public:
+  public:
     void didScroll(UIScrollView&) override { ++scrolls; }
     void willBeginDragging(UIScrollView&) override { events.push_back("willBeginDragging"); }
     void didEndDragging(UIScrollView&, bool willDecelerate) override {
@@ -25,7 +25,7 @@ public:
 };
 
 class ScrollViews : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 300, 600));
@@ -61,7 +61,8 @@ TEST(ScrollPhysics, MomentumComesToRestWhereProjectedAndSlowsDownOnTheWay) {
         ++frames;
     }
     EXPECT_FALSE(motion.isActive());
-    const double projected = scrollphysics::projectedRestingPosition(0, 3000, scrollphysics::kNormalDecelerationRate);
+    const double projected =
+        scrollphysics::projectedRestingPosition(0, 3000, scrollphysics::kNormalDecelerationRate);
     EXPECT_NEAR(position, projected, 5);
     EXPECT_LT(frames, 60 * 5);
 }

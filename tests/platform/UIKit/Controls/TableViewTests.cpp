@@ -1,5 +1,5 @@
-#include "platform/UIKit/Controls/UITableView.h"
 #include "platform/SnapKit/ConstraintMaker.h"
+#include "platform/UIKit/Controls/UITableView.h"
 #include "platform/UIKit/UILabel.h"
 #include "tests/platform/UIKit/Controls/TouchScript.h"
 #include "tests/support/TestSupport.h"
@@ -15,7 +15,7 @@ int gCellsMade = 0;
 int gCellsAlive = 0;
 
 class CountedCell : public UITableViewCell {
-public:
+  public:
     CountedCell() {
         ++gCellsMade;
         ++gCellsAlive;
@@ -32,12 +32,13 @@ public:
 
 // Rows numbered per section; heights by the delegate when `heights` holds one.
 class Rows : public UITableViewDataSource, public UITableViewDelegate {
-public:
+  public:
     long numberOfSections(UITableView&) override { return static_cast<long>(counts.size()); }
     long numberOfRowsInSection(UITableView&, long section) override { return counts[section]; }
     std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& table, const NSIndexPath& path) override {
         ++cellRequests;
-        auto cell = std::static_pointer_cast<CountedCell>(table.dequeueReusableCellWithIdentifier("row", path));
+        auto cell =
+            std::static_pointer_cast<CountedCell>(table.dequeueReusableCellWithIdentifier("row", path));
         cell->row = path.item;
         return cell;
     }
@@ -65,7 +66,7 @@ public:
 };
 
 class TableViews : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         gCellsMade = 0;
@@ -212,14 +213,15 @@ TEST_F(TableViews, ScrollingToARowPutsItWhereAsked) {
     EXPECT_EQ(table->contentOffset().y, 4444 - 480);
     table->scrollToRowAtIndexPath({0, 0}, UITableViewScrollPosition::bottom, false);
     EXPECT_EQ(table->contentOffset().y, 0) << "never before the start";
-    EXPECT_THROW(table->scrollToRowAtIndexPath({0, 10000}, UITableViewScrollPosition::top, false), std::out_of_range);
+    EXPECT_THROW(table->scrollToRowAtIndexPath({0, 10000}, UITableViewScrollPosition::top, false),
+                 std::out_of_range);
 }
 
 namespace {
 
 // A cell whose height is its wrapping label's, by constraints.
 class NoteCell : public UITableViewCell {
-public:
+  public:
     NoteCell() {
         label = std::make_shared<UILabel>();
         label->setNumberOfLines(0);
@@ -231,7 +233,7 @@ public:
 };
 
 class Notes : public UITableViewDataSource {
-public:
+  public:
     long numberOfRowsInSection(UITableView&, long) override { return static_cast<long>(texts.size()); }
     std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& table, const NSIndexPath& path) override {
         auto cell = std::static_pointer_cast<NoteCell>(table.dequeueReusableCellWithIdentifier("note", path));

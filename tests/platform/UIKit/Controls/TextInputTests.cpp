@@ -10,7 +10,7 @@
 namespace {
 
 class Recorder : public UITextFieldDelegate {
-public:
+  public:
     bool shouldChangeCharactersIn(UITextField&, NSRange range, const std::string& replacement) override {
         asked.push_back({range, replacement});
         return !refuseDigits || replacement.find_first_of("0123456789") == std::string::npos;
@@ -29,7 +29,7 @@ public:
 };
 
 class TextInput : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));
@@ -192,7 +192,7 @@ TEST_F(TextInput, TheCaretBlinksOnTheClock) {
 namespace {
 
 class NoteWatcher : public UITextViewDelegate {
-public:
+  public:
     void didChange(UITextView& view) override { texts.push_back(view.text()); }
     std::vector<std::string> texts;
 };

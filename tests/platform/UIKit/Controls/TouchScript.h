@@ -7,7 +7,7 @@
 
 // Moves one finger over a window on the virtual clock: one touch event per display frame.
 class TouchScript {
-public:
+  public:
     explicit TouchScript(UIWindow& window) : window_(window) {}
 
     // Drags from `from` by `delta` over `seconds`, then lifts (or holds still for
@@ -36,6 +36,6 @@ public:
         window_.handleTouch(UITouchPhase::ended, point, RunLoop::main().now());
     }
 
-private:
+  private:
     UIWindow& window_;
 };
