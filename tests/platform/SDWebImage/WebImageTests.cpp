@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -102,6 +103,10 @@ class WebImages : public testing::Test {
     static void SetUpTestSuite() {
         DevService::Options options;
         options.dataDir = testsupport::freshFolder("web-images-service");
+        // The service's media, made once for all test processes of the build.
+        const char* build = std::getenv("ORVEX_BUILD_DIR");
+        options.mediaDir = build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
+                                            : testsupport::dataRoot() / "devservice-media";
         service_ = new DevService(options);
         ASSERT_TRUE(service_->start()) << service_->lastError();
         NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
