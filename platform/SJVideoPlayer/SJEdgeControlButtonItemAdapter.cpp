@@ -129,8 +129,8 @@ void SJEdgeControlButtonItemAdapter::itemDidChange(SJEdgeControlButtonItem& item
     setNeedsLayout();
 }
 
-std::shared_ptr<UIView>
-SJEdgeControlButtonItemAdapter::viewForItemWithTag(SJEdgeControlButtonItemTag tag) const {
+std::shared_ptr<UIView> SJEdgeControlButtonItemAdapter::viewForItemWithTag(SJEdgeControlButtonItemTag tag) {
+    layoutIfNeeded();
     auto item = itemForTag(tag);
     if (!item || !item->isVisible()) {
         return nullptr;

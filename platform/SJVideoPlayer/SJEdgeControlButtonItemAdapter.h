@@ -56,9 +56,9 @@ class SJEdgeControlButtonItemAdapter : public UIView {
     void reload();
     void updateContentForItemWithTag(SJEdgeControlButtonItemTag tag);
 
-    // The view showing the item with the tag (its own view or its button); null when the
-    // item is absent or not visible.
-    std::shared_ptr<UIView> viewForItemWithTag(SJEdgeControlButtonItemTag tag) const;
+    // The view showing the item with the tag (its own view or its button), after laying the
+    // bar out; null when the item is absent or not visible.
+    std::shared_ptr<UIView> viewForItemWithTag(SJEdgeControlButtonItemTag tag);
 
     void layoutSubviews() override;
     std::shared_ptr<UIView> hitTest(CGPoint point, UIEvent* event) override;

@@ -1,5 +1,8 @@
 #include "platform/SJVideoPlayer/SJVideoPlayer.h"
 
+#include "platform/SJVideoPlayer/SJMoreSettingsPanel.h"
+#include "platform/SnapKit/ConstraintMaker.h"
+
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "platform/UIKit/Controllers/UIViewController.h"
 
@@ -49,6 +52,8 @@ void SJVideoPlayer::wireItems() {
        [](SJVideoPlayer& player) { player.rotationManager().rotate(); });
     on(layer.centerAdapter(), SJEdgeControlLayerCenterItem_Replay,
        [](SJVideoPlayer& player) { player.replay(); });
+    on(layer.topAdapter(), SJEdgeControlLayerTopItem_More,
+       [](SJVideoPlayer& player) { player.showMoreSettings(); });
 
     SJProgressSlider& slider = *layer.progressSlider();
     slider.onDragBegan = [weak](SJProgressSlider&) {
@@ -139,6 +144,18 @@ void SJVideoPlayer::showFullscreenState() {
 
 void SJVideoPlayer::seekDraggingDidChange(std::optional<double> target) {
     edgeControlLayer_->setCurrentTime(target ? *target : currentTime());
+}
+
+void SJVideoPlayer::showMoreSettings() {
+    std::weak_ptr<SJVideoPlayer> weak = std::static_pointer_cast<SJVideoPlayer>(shared_from_this());
+    auto panel = SJMoreSettingsPanel::make(rate(), [weak](float rate) {
+        if (auto player = weak.lock()) {
+            player->setRate(rate);
+        }
+    });
+    edgeControlLayer_->addSubview(panel);
+    panel->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
+    controlLayerAppearManager().needDisappear();
 }
 
 void SJVideoPlayer::leave() {

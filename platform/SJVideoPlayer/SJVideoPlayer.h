@@ -8,9 +8,9 @@
 #include <memory>
 
 // The player with its edge control layer: back (leaves full screen, else the page), the
-// asset's title, play and pause, times, a progress slider to seek with, full screen and,
-// at the end, replay. The controls follow the controls' appearance (a tap shows them, they
-// hide by themselves while playing) and the full-screen state.
+// asset's title, more (in full screen, when shown: a panel of playback rates), play and
+// pause, times, a progress slider to seek with, full screen and, at the end, replay. The controls follow the
+// controls' appearance (a tap shows them, they hide by themselves while playing) and the full-screen state.
 class SJVideoPlayer : public SJBaseVideoPlayer {
   public:
     static std::shared_ptr<SJVideoPlayer> player() { return SJBaseVideoPlayer::player<SJVideoPlayer>(); }
@@ -33,6 +33,7 @@ class SJVideoPlayer : public SJBaseVideoPlayer {
     void observe();
     void showState();
     void showFullscreenState();
+    void showMoreSettings();
     void leave();
 
     std::shared_ptr<SJEdgeControlLayer> edgeControlLayer_;

@@ -1,3 +1,4 @@
+#include "platform/SJVideoPlayer/SJMoreSettingsPanel.h"
 #include "platform/SJVideoPlayer/SJVideoPlayer.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -118,6 +119,32 @@ TEST_F(VideoPlayer, TheFullScreenBarGetsAndLosesThePagesItems) {
     EXPECT_EQ(controls().bottomAdapter()->itemForTag(1000), nullptr);
     EXPECT_EQ(controls().bottomAdapter()->itemForTag(1002), nullptr);
     EXPECT_EQ(speed->superview(), nullptr);
+}
+
+TEST_F(VideoPlayer, TheMoreItemOffersRatesInFullScreenWhenSwitchedOn) {
+    auto more = controls().topAdapter()->itemForTag(SJEdgeControlLayerTopItem_More);
+    player->rotationManager().rotate();
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_FALSE(more->isVisible()) << "off unless switched on";
+    controls().setShowsMoreItem(true);
+    EXPECT_TRUE(more->isVisible());
+
+    player->setRate(1.25f);
+    driver.tap(controls().topAdapter()->viewForItemWithTag(SJEdgeControlLayerTopItem_More));
+    auto panel = driver.findByClass<SJMoreSettingsPanel>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(player->controlLayerAppearManager().isAppeared()) << "the bars make way for the panel";
+    const auto& rates = SJMoreSettingsPanel::rates();
+    const auto current = std::find(rates.begin(), rates.end(), 1.25f) - rates.begin();
+    EXPECT_EQ(panel->rateButtons()[current]->currentTitleColor(),
+              SJVideoPlayerResources::shared().progressTraceColor);
+    driver.tap(panel->rateButtons()[4]);
+    EXPECT_EQ(player->rate(), rates[4]);
+    EXPECT_EQ(panel->superview(), nullptr);
+
+    player->rotationManager().rotate();
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_FALSE(more->isVisible()) << "full screen only";
 }
 
 TEST_F(VideoPlayer, ControlsHideAfterTheIntervalWhilePlayingAndATapShowsThem) {
