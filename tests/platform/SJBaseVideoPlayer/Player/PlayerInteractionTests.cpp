@@ -1,4 +1,5 @@
 #include "platform/SJBaseVideoPlayer/Player/SJBaseVideoPlayer.h"
+#include "platform/SJBaseVideoPlayer/Player/UIView+SJBaseVideoPlayerExtended.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UITapGestureRecognizer.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
@@ -202,6 +203,25 @@ TEST_F(PlayerInteraction, PromptsStackShowForTheirTimeAndClear) {
     prompts.clear();
     EXPECT_FALSE(prompts.isShowing());
     EXPECT_EQ(views[1]->superview(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ViewIntersection, MeasuresHowMuchOfAViewAScrolledAreaShows) {
+    auto list = std::make_shared<UIView>(CGRect{{0, 0}, {390, 700}});
+    auto first = std::make_shared<UIView>(CGRect{{0, 0}, {390, 700}});
+    auto second = std::make_shared<UIView>(CGRect{{0, 700}, {390, 700}});
+    list->addSubview(first);
+    list->addSubview(second);
+    // Scrolled by 500 points: 200 of the first page and 500 of the second show.
+    list->setBounds({{0, 500}, {390, 700}});
+    EXPECT_EQ(intersectionWithView(*first, *list, {}).size.height, 200);
+    EXPECT_EQ(intersectionWithView(*second, *list, {}), (CGRect{{0, 700}, {390, 500}}));
+    EXPECT_EQ(intersectionWithView(*second, *list, {0, 0, 100, 0}).size.height, 400);
+    list->setBounds({{0, 1400}, {390, 700}});
+    EXPECT_TRUE(intersectionWithView(*first, *list, {}).isEmpty());
 }
 
 } // namespace
