@@ -6,9 +6,11 @@
 // reads "暂无数据" over the "empty" image without a loading wheel, portrait only, and a
 // navigation bar that stays shown.
 class BaseViewController : public QMUICommonViewController {
-public:
+  public:
     void viewDidLoad() override;
-    UIInterfaceOrientationMask supportedInterfaceOrientations() const override { return UIInterfaceOrientationMaskPortrait; }
+    UIInterfaceOrientationMask supportedInterfaceOrientations() const override {
+        return UIInterfaceOrientationMaskPortrait;
+    }
     bool shouldAutorotate() const override { return false; }
     bool preferredNavigationBarHidden() const override { return false; }
     bool shouldCustomizeNavigationBarTransitionIfHideable() const override { return true; }

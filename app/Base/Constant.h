@@ -3,7 +3,7 @@
 // Empty name spaces of the application: download and watching states are spelled out
 // where they are used.
 class Constant {
-public:
+  public:
     class downState {};
     class watchingState {};
 };

@@ -22,7 +22,8 @@ bool NavigationController::shouldAutorotate() const {
 
 UIInterfaceOrientationMask NavigationController::supportedInterfaceOrientations() const {
     const auto page = top();
-    return page ? page->supportedInterfaceOrientations() : QMUINavigationController::supportedInterfaceOrientations();
+    return page ? page->supportedInterfaceOrientations()
+                : QMUINavigationController::supportedInterfaceOrientations();
 }
 
 UIInterfaceOrientation NavigationController::preferredInterfaceOrientationForPresentation() const {
@@ -31,6 +32,10 @@ UIInterfaceOrientation NavigationController::preferredInterfaceOrientationForPre
                 : QMUINavigationController::preferredInterfaceOrientationForPresentation();
 }
 
-std::shared_ptr<UIViewController> NavigationController::childViewControllerForStatusBarStyle() const { return top(); }
+std::shared_ptr<UIViewController> NavigationController::childViewControllerForStatusBarStyle() const {
+    return top();
+}
 
-std::shared_ptr<UIViewController> NavigationController::childViewControllerForStatusBarHidden() const { return top(); }
+std::shared_ptr<UIViewController> NavigationController::childViewControllerForStatusBarHidden() const {
+    return top();
+}

@@ -5,7 +5,7 @@
 // The application's navigation controller: an opaque bar, the tab bar hidden for every
 // page pushed above the root, and rotation and status bar decided by the top page.
 class NavigationController : public QMUINavigationController {
-public:
+  public:
     using QMUINavigationController::QMUINavigationController;
 
     void viewDidLoad() override;
@@ -17,6 +17,6 @@ public:
     std::shared_ptr<UIViewController> childViewControllerForStatusBarStyle() const override;
     std::shared_ptr<UIViewController> childViewControllerForStatusBarHidden() const override;
 
-private:
+  private:
     std::shared_ptr<UIViewController> top() const;
 };

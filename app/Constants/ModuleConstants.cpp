@@ -10,8 +10,7 @@
 namespace {
 
 // A value computed by `make` on first use and kept.
-template <class T, class Make>
-const T& once(Make make) {
+template <class T, class Make> const T& once(Make make) {
     static OnceToken token;
     static T value;
     dispatchOnce(token, [&] { value = make(); });
@@ -33,12 +32,24 @@ ScreenMetrics ScreenMetrics::forBounds(const CGRect& bounds) {
     return result;
 }
 
-CGFloat screenWidth() { return metrics().bounds.size.width; }
-CGFloat screenHeight() { return metrics().bounds.size.height; }
-CGRect screenBounds() { return metrics().bounds; }
-bool isFullScreen() { return metrics().isFullScreen; }
-CGFloat bottomSafeHeight() { return metrics().bottomSafeHeight; }
-CGFloat tabBarHeight() { return metrics().tabBarHeight; }
+CGFloat screenWidth() {
+    return metrics().bounds.size.width;
+}
+CGFloat screenHeight() {
+    return metrics().bounds.size.height;
+}
+CGRect screenBounds() {
+    return metrics().bounds;
+}
+bool isFullScreen() {
+    return metrics().isFullScreen;
+}
+CGFloat bottomSafeHeight() {
+    return metrics().bottomSafeHeight;
+}
+CGFloat tabBarHeight() {
+    return metrics().tabBarHeight;
+}
 
 CGFloat statusBarHeight() {
     return once<CGFloat>([] { return UIScreen::mainScreen().statusBarHeight(); });
@@ -60,7 +71,8 @@ const std::string& appVersion() {
     return once<std::string>([] {
         const JSON value = Bundle::main().infoValue("CFBundleShortVersionString");
         if (!value.exists() || value.isNull()) {
-            std::fprintf(stderr, "Info value CFBundleShortVersionString is missing from the application package\n");
+            std::fprintf(stderr,
+                         "Info value CFBundleShortVersionString is missing from the application package\n");
             std::abort();
         }
         return value.string() ? *value.string() : value.rawString();
@@ -68,12 +80,14 @@ const std::string& appVersion() {
 }
 
 std::shared_ptr<UIWindow> keyWindow() {
-    return once<std::shared_ptr<UIWindow>>([]() -> std::shared_ptr<UIWindow> {
-        for (const auto& window : UIWindow::windows()) {
-            if (window->isKeyWindow()) {
-                return window;
-            }
-        }
-        return nullptr;
-    });
+    // Held weakly: the constant names the window, the application owns it.
+    return once<std::weak_ptr<UIWindow>>([]() -> std::weak_ptr<UIWindow> {
+               for (const auto& window : UIWindow::windows()) {
+                   if (window->isKeyWindow()) {
+                       return window;
+                   }
+               }
+               return {};
+           })
+        .lock();
 }

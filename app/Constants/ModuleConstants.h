@@ -39,5 +39,5 @@ DispatchQueue& mainQueue();
 // Info value "CFBundleShortVersionString" as text; a package without it is broken, and the
 // first use stops the process.
 const std::string& appVersion();
-// The first window that was key at first use; none when no window was.
+// The first window that was key at first use, while it exists; none when no window was.
 std::shared_ptr<UIWindow> keyWindow();

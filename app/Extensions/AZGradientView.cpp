@@ -2,17 +2,18 @@
 
 AZGradientView::AZGradientView(const CGRect& frame) : UIView(frame, CAGradientLayer::layer()) {}
 
-std::shared_ptr<AZGradientView> AZGradientView::az_gradientViewWithColors(const std::vector<UIColor>& colors,
-                                                                          const std::vector<double>& locations,
-                                                                          CGPoint startPoint, CGPoint endPoint) {
+std::shared_ptr<AZGradientView>
+AZGradientView::az_gradientViewWithColors(const std::vector<UIColor>& colors,
+                                          const std::vector<double>& locations, CGPoint startPoint,
+                                          CGPoint endPoint) {
     auto view = std::make_shared<AZGradientView>();
     view->az_setGradientBackgroundWithColors(colors, locations, startPoint, endPoint);
     return view;
 }
 
 void AZGradientView::az_setGradientBackgroundWithColors(const std::vector<UIColor>& colors,
-                                                        const std::vector<double>& locations, CGPoint startPoint,
-                                                        CGPoint endPoint) {
+                                                        const std::vector<double>& locations,
+                                                        CGPoint startPoint, CGPoint endPoint) {
     setAz_colors(colors);
     setAz_locations(locations);
     setAz_startPoint(startPoint);

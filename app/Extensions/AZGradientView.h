@@ -10,7 +10,7 @@
 // the view: each setter stores its value and hands it to the layer at once. Without
 // colours the view looks like a plain view.
 class AZGradientView : public UIView {
-public:
+  public:
     explicit AZGradientView(const CGRect& frame = CGRectZero);
 
     // A new gradient view (zero frame) with the gradient set.
@@ -18,8 +18,9 @@ public:
                                                                      const std::vector<double>& locations,
                                                                      CGPoint startPoint, CGPoint endPoint);
     // Sets the colours, the stops, the start and the end point, in this order.
-    void az_setGradientBackgroundWithColors(const std::vector<UIColor>& colors, const std::vector<double>& locations,
-                                            CGPoint startPoint, CGPoint endPoint);
+    void az_setGradientBackgroundWithColors(const std::vector<UIColor>& colors,
+                                            const std::vector<double>& locations, CGPoint startPoint,
+                                            CGPoint endPoint);
 
     const std::vector<UIColor>& az_colors() const { return colors_; }
     void setAz_colors(std::vector<UIColor> colors);
@@ -33,7 +34,7 @@ public:
 
     CAGradientLayer& gradientLayer() const { return static_cast<CAGradientLayer&>(*layer()); }
 
-private:
+  private:
     std::vector<UIColor> colors_;
     std::vector<double> locations_;
     CGPoint startPoint_;

@@ -2,6 +2,6 @@
 
 // An object-runtime class with one operation, which answers its receiver unchanged.
 class CallSot {
-public:
+  public:
     CallSot& InitSot() { return *this; }
 };

@@ -14,8 +14,7 @@
 
 // The plain name of a class, as lists register it.
 std::string className(const std::type_info& type);
-template <class T>
-std::string classNameOf() {
+template <class T> std::string classNameOf() {
     return className(typeid(T));
 }
 
@@ -43,7 +42,8 @@ std::shared_ptr<Cell> dequeueReusableCell(UICollectionView& collectionView, cons
     const std::string name = classNameOf<Cell>();
     std::shared_ptr<Cell> cell;
     if (collectionView.hasRegisteredCell(name)) {
-        cell = std::dynamic_pointer_cast<Cell>(collectionView.dequeueReusableCellWithReuseIdentifier(name, indexPath));
+        cell = std::dynamic_pointer_cast<Cell>(
+            collectionView.dequeueReusableCellWithReuseIdentifier(name, indexPath));
     }
     if (!cell) {
         unregisteredReusableView("Couldn't find UICollectionViewCell for " + name +
@@ -53,12 +53,14 @@ std::shared_ptr<Cell> dequeueReusableCell(UICollectionView& collectionView, cons
 }
 
 template <class View>
-std::shared_ptr<View> dequeueReusableSupplementaryView(UICollectionView& collectionView, const std::string& kind,
+std::shared_ptr<View> dequeueReusableSupplementaryView(UICollectionView& collectionView,
+                                                       const std::string& kind,
                                                        const NSIndexPath& indexPath) {
     const std::string name = classNameOf<View>();
     std::shared_ptr<View> view;
     if (collectionView.hasRegisteredSupplementaryView(kind, name)) {
-        view = std::dynamic_pointer_cast<View>(collectionView.dequeueReusableSupplementaryViewOfKind(kind, name, indexPath));
+        view = std::dynamic_pointer_cast<View>(
+            collectionView.dequeueReusableSupplementaryViewOfKind(kind, name, indexPath));
     }
     if (!view) {
         unregisteredReusableView("Couldn't find UICollectionReusableView for " + name +

@@ -11,7 +11,8 @@ CGSize measured(const std::string& text, const UIFont& font, CGFloat maxWidth) {
     NSAttributedString::Attributes attributes;
     attributes.font = font;
     return boundingRectWithSize(text, {maxWidth, CGFLOAT_MAX},
-                                NSStringDrawingUsesLineFragmentOrigin | NSStringDrawingUsesFontLeading, attributes)
+                                NSStringDrawingUsesLineFragmentOrigin | NSStringDrawingUsesFontLeading,
+                                attributes)
         .size;
 }
 

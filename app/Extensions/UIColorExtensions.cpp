@@ -8,7 +8,9 @@
 
 namespace {
 
-bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string trimmed(std::string_view text) {
     std::size_t begin = 0;
@@ -86,7 +88,9 @@ UIColor hexColor(std::string_view text, double alpha) {
     return colorFromBits(parseHexadecimal(digits).value_or(0), alpha);
 }
 
-UIColor hexColor(std::int64_t color, double alpha) { return colorFromBits(color, alpha); }
+UIColor hexColor(std::int64_t color, double alpha) {
+    return colorFromBits(color, alpha);
+}
 
 UIColor hexColor(std::int64_t color) {
     const double alpha = color < (std::int64_t(1) << 24) ? 1.0 : double((color >> 24) & 0xFF) / 255;
@@ -107,4 +111,6 @@ std::shared_ptr<UIImage> colorImage(const UIColor& color, CGSize size) {
     return image;
 }
 
-std::shared_ptr<UIImage> colorImage(const UIColor& color) { return colorImage(color, {1, 1}); }
+std::shared_ptr<UIImage> colorImage(const UIColor& color) {
+    return colorImage(color, {1, 1});
+}

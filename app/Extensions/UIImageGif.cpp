@@ -13,7 +13,9 @@ namespace {
 
 constexpr double kMinimumDelay = 0.1;
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 bool isURLText(const std::string& text) {
     if (text.empty()) {

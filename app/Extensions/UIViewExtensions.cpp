@@ -4,7 +4,7 @@ namespace {
 
 // The recognizer addTapAction attaches; it carries the view's current action.
 class TapActionRecognizer : public UITapGestureRecognizer {
-public:
+  public:
     TapActionRecognizer()
         : UITapGestureRecognizer([](UIGestureRecognizer& recognizer) {
               auto& self = static_cast<TapActionRecognizer&>(recognizer);
@@ -54,7 +54,8 @@ void addTapAction(UIView& view, TapAction action) {
 }
 
 std::shared_ptr<CAGradientLayer> linearGradientLayer(const UIView& with, const UIColor& beginColor,
-                                                     const UIColor& endColor, CGPoint startPoint, CGPoint endPoint) {
+                                                     const UIColor& endColor, CGPoint startPoint,
+                                                     CGPoint endPoint) {
     auto gradient = CAGradientLayer::layer();
     gradient->setFrame(with.bounds());
     gradient->setColors({beginColor, endColor});
@@ -100,58 +101,86 @@ void activeAll(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constrain
 
 namespace UIViewFrame {
 
-CGFloat left(const UIView& view) { return view.frame().origin.x; }
+CGFloat left(const UIView& view) {
+    return view.frame().origin.x;
+}
 void setLeft(UIView& view, CGFloat value) {
     CGRect frame = view.frame();
     frame.origin.x = value;
     view.setFrame(frame);
 }
 
-CGFloat top(const UIView& view) { return view.frame().origin.y; }
+CGFloat top(const UIView& view) {
+    return view.frame().origin.y;
+}
 void setTop(UIView& view, CGFloat value) {
     CGRect frame = view.frame();
     frame.origin.y = value;
     view.setFrame(frame);
 }
 
-CGFloat right(const UIView& view) { return view.frame().origin.x + view.frame().size.width; }
+CGFloat right(const UIView& view) {
+    return view.frame().origin.x + view.frame().size.width;
+}
 void setRight(UIView& view, CGFloat value) {
     CGRect frame = view.frame();
     frame.origin.x = value - frame.size.width;
     view.setFrame(frame);
 }
 
-CGFloat bottom(const UIView& view) { return view.frame().origin.y + view.frame().size.height; }
+CGFloat bottom(const UIView& view) {
+    return view.frame().origin.y + view.frame().size.height;
+}
 void setBottom(UIView& view, CGFloat value) {
     CGRect frame = view.frame();
     frame.origin.y = value - frame.size.height;
     view.setFrame(frame);
 }
 
-CGFloat centerX(const UIView& view) { return view.center().x; }
-void setCenterX(UIView& view, CGFloat value) { view.setCenter({value, view.center().y}); }
+CGFloat centerX(const UIView& view) {
+    return view.center().x;
+}
+void setCenterX(UIView& view, CGFloat value) {
+    view.setCenter({value, view.center().y});
+}
 
-CGFloat centerY(const UIView& view) { return view.center().y; }
-void setCenterY(UIView& view, CGFloat value) { view.setCenter({view.center().x, value}); }
+CGFloat centerY(const UIView& view) {
+    return view.center().y;
+}
+void setCenterY(UIView& view, CGFloat value) {
+    view.setCenter({view.center().x, value});
+}
 
-CGFloat width(const UIView& view) { return view.frame().size.width; }
+CGFloat width(const UIView& view) {
+    return view.frame().size.width;
+}
 void setWidth(UIView& view, CGFloat value) {
     CGRect frame = view.frame();
     frame.size.width = value;
     view.setFrame(frame);
 }
 
-CGFloat height(const UIView& view) { return view.frame().size.height; }
+CGFloat height(const UIView& view) {
+    return view.frame().size.height;
+}
 void setHeight(UIView& view, CGFloat value) {
     CGRect frame = view.frame();
     frame.size.height = value;
     view.setFrame(frame);
 }
 
-CGPoint origin(const UIView& view) { return view.frame().origin; }
-void setOrigin(UIView& view, CGPoint value) { view.setFrame({value, view.frame().size}); }
+CGPoint origin(const UIView& view) {
+    return view.frame().origin;
+}
+void setOrigin(UIView& view, CGPoint value) {
+    view.setFrame({value, view.frame().size});
+}
 
-CGSize size(const UIView& view) { return view.frame().size; }
-void setSize(UIView& view, CGSize value) { view.setFrame({view.frame().origin, value}); }
+CGSize size(const UIView& view) {
+    return view.frame().size;
+}
+void setSize(UIView& view, CGSize value) {
+    view.setFrame({view.frame().origin, value});
+}
 
 } // namespace UIViewFrame

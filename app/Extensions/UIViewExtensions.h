@@ -27,7 +27,8 @@ void addTapAction(UIView& view, TapAction action);
 // A new gradient layer over the bounds of `with` from `beginColor` to `endColor` between
 // two unit points; it is not added anywhere.
 std::shared_ptr<CAGradientLayer> linearGradientLayer(const UIView& with, const UIColor& beginColor,
-                                                     const UIColor& endColor, CGPoint startPoint, CGPoint endPoint);
+                                                     const UIColor& endColor, CGPoint startPoint,
+                                                     CGPoint endPoint);
 // Puts a top-to-bottom gradient of `colors` behind every sublayer of `layer`, over its
 // bounds, and clips the layer to its bounds.
 void addGradientBackground(CALayer& layer, const std::vector<UIColor>& colors);

@@ -11,7 +11,7 @@
 // One tab's icon in the bar's row: the item's image, centred and as high as the view, in
 // the icon colour. A tap calls `onSelected` with the view.
 class AHLimberTabBarItemView : public UIView {
-public:
+  public:
     // A new icon view, set up (views are made only by this, since setting up adds subviews).
     static std::shared_ptr<AHLimberTabBarItemView> make(const CGRect& frame = CGRectZero);
     explicit AHLimberTabBarItemView(const CGRect& frame = CGRectZero) : UIView(frame) {}
@@ -26,7 +26,7 @@ public:
     // (Re)builds the icon for the current item, replacing the one made before.
     void setupView();
 
-private:
+  private:
     void onTapped();
 
     std::shared_ptr<UIImageView> imgIcon_;

@@ -13,8 +13,7 @@ namespace {
 constexpr double kTintDuration = 1.0 / 6;
 constexpr double kSelectionDuration = 0.5;
 
-template <class T>
-std::weak_ptr<T> weakOf(T& object) {
+template <class T> std::weak_ptr<T> weakOf(T& object) {
     return std::static_pointer_cast<T>(object.shared_from_this());
 }
 
@@ -184,7 +183,8 @@ void AHLimberTabbar::reloadTabs() {
             }
         };
         tab->setIconTintColor(tintColor());
-        UIView::animateWithDuration(kTintDuration, [&tab] { tab->imgIcon()->setTintColor(tab->iconTintColor()); });
+        UIView::animateWithDuration(kTintDuration,
+                                    [&tab] { tab->imgIcon()->setTintColor(tab->iconTintColor()); });
         tabsHolderView_->addArrangedSubview(tab);
         tabs_.push_back(tab);
     }
@@ -224,8 +224,9 @@ void AHLimberTabbar::select(const std::shared_ptr<AHLimberTabBarItemView>& tab) 
     } else if (hasGivenTint(*this)) {
         iconColor = tintColor();
     }
-    const UIColor backgroundColor =
-        limberItem && limberItem->backgroundColor() ? *limberItem->backgroundColor() : defaultBackgroundColor_;
+    const UIColor backgroundColor = limberItem && limberItem->backgroundColor()
+                                        ? *limberItem->backgroundColor()
+                                        : defaultBackgroundColor_;
 
     auto& bubble = *selectedTabHolder_;
     const auto current = bubble.currentTab();
@@ -235,13 +236,16 @@ void AHLimberTabbar::select(const std::shared_ptr<AHLimberTabBarItemView>& tab) 
     UIView::animateWithDuration(kSelectionDuration, [&tab] { tab->setAlpha(0); });
 
     bubble.setIconTintColor(iconColor);
-    UIView::animateWithDuration(kTintDuration, [&bubble, iconColor] { bubble.imgTabIcon()->setTintColor(iconColor); });
+    UIView::animateWithDuration(kTintDuration,
+                                [&bubble, iconColor] { bubble.imgTabIcon()->setTintColor(iconColor); });
 
-    UIView::animateWithDuration(kSelectionDuration, [this, backgroundColor] { backgroundView_->setFillColor(backgroundColor); });
+    UIView::animateWithDuration(kSelectionDuration,
+                                [this, backgroundColor] { backgroundView_->setFillColor(backgroundColor); });
 
     for (const auto& each : tabs_) {
         each->setIconTintColor(iconColor);
-        UIView::animateWithDuration(kTintDuration, [&each, iconColor] { each->imgIcon()->setTintColor(iconColor); });
+        UIView::animateWithDuration(kTintDuration,
+                                    [&each, iconColor] { each->imgIcon()->setTintColor(iconColor); });
     }
 
     const auto& from = current ? current : (tabs_.empty() ? tab : tabs_.front());
@@ -258,7 +262,8 @@ void AHLimberTabbar::select(const std::shared_ptr<AHLimberTabBarItemView>& tab) 
                     kSelectionDuration, 0, 0,
                     [&passed] {
                         UIView::addKeyframeWithRelativeStartTime(0, 0.5, [&passed] { passed->setAlpha(0); });
-                        UIView::addKeyframeWithRelativeStartTime(0.5, 0.5, [&passed] { passed->setAlpha(1); });
+                        UIView::addKeyframeWithRelativeStartTime(0.5, 0.5,
+                                                                 [&passed] { passed->setAlpha(1); });
                     },
                     nullptr);
             }

@@ -19,7 +19,7 @@
 // buttons of its own. Made by the interface file, which then calls awakeFromNib; a tap
 // reaches the bar's delegate (the tab bar controller).
 class AHLimberTabbar : public UITabBar {
-public:
+  public:
     explicit AHLimberTabbar(const CGRect& frame = CGRectZero);
 
     // Whether the bubble's size counts the bottom safe-area inset (default true).
@@ -53,7 +53,7 @@ public:
     // Shows `tab` as selected.
     void select(const std::shared_ptr<AHLimberTabBarItemView>& tab);
 
-private:
+  private:
     CGFloat bubbleSize() const;
     void tabTapped(AHLimberTabBarItemView& tab);
     void selectedItemChanged();

@@ -3,7 +3,9 @@
 #include "app/Tabbar/PitPath.h"
 #include "platform/QuartzCore/CAAnimation.h"
 
-AHLimberTabbarBackgroundView::AHLimberTabbarBackgroundView(const CGRect& frame) : UIView(frame) { setupLayer(); }
+AHLimberTabbarBackgroundView::AHLimberTabbarBackgroundView(const CGRect& frame) : UIView(frame) {
+    setupLayer();
+}
 
 std::shared_ptr<AHLimberTabbarBackgroundView> AHLimberTabbarBackgroundView::makePinned(UIView& superview) {
     auto view = std::make_shared<AHLimberTabbarBackgroundView>(superview.bounds());
@@ -49,4 +51,6 @@ void AHLimberTabbarBackgroundView::animatePit(CGFloat fromX, CGFloat toX) {
     borderLayer_->addAnimation(animation, "path");
 }
 
-void AHLimberTabbarBackgroundView::setFillColor(const UIColor& color) { borderLayer_->setFillColor(color); }
+void AHLimberTabbarBackgroundView::setFillColor(const UIColor& color) {
+    borderLayer_->setFillColor(color);
+}

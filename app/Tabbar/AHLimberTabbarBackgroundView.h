@@ -10,7 +10,7 @@
 // shallower half-way. The shape layer's own path is never set: what shows at rest is the
 // last value of the last pit animation, held by that finished animation.
 class AHLimberTabbarBackgroundView : public UIView {
-public:
+  public:
     explicit AHLimberTabbarBackgroundView(const CGRect& frame = CGRectZero);
 
     // A new background view filling `superview`, added as its last subview and held to its
@@ -33,7 +33,7 @@ public:
     void animatePit(CGFloat fromX, CGFloat toX);
     void setFillColor(const UIColor& color);
 
-private:
+  private:
     void setupLayer();
 
     UIColor defaultBackgroundColor_ = UIColor::whiteColor();

@@ -5,6 +5,6 @@
 // The tab bar controller under the animated bar: a tap on a bar item selects that item's
 // child and tells the delegate, without asking it first.
 class AHLimberTabbarController : public UITabBarController {
-public:
+  public:
     void didSelectItem(UITabBar& tabBar, const std::shared_ptr<UITabBarItem>& item) override;
 };

@@ -14,7 +14,8 @@ bool AHLimberTabbarItem::setValue(const UIRuntimeAttributeValue& value, const st
     if (key == "image") {
         const auto* image = runtimeAttribute<std::shared_ptr<UIImage>>(value);
         if (image != nullptr && *image && (*image)->renderingMode() == UIImageRenderingMode::automatic) {
-            return UITabBarItem::setValue((*image)->imageWithRenderingMode(UIImageRenderingMode::alwaysTemplate), key);
+            return UITabBarItem::setValue(
+                (*image)->imageWithRenderingMode(UIImageRenderingMode::alwaysTemplate), key);
         }
     }
     return UITabBarItem::setValue(value, key);

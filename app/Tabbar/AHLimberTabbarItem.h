@@ -8,7 +8,7 @@
 // bubble's and the background's colour, and the tint of every icon. Both come from the
 // interface file; an item without them takes the bar's colours.
 class AHLimberTabbarItem : public UITabBarItem {
-public:
+  public:
     using UITabBarItem::UITabBarItem;
 
     const std::optional<UIColor>& backgroundColor() const { return backgroundColor_; }
@@ -20,7 +20,7 @@ public:
     // interface file are drawn as templates in the icon colour, as tab bars draw them.
     bool setValue(const UIRuntimeAttributeValue& value, const std::string& key) override;
 
-private:
+  private:
     std::optional<UIColor> backgroundColor_;
     std::optional<UIColor> iconTintColor_;
 };

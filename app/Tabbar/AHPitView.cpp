@@ -2,7 +2,9 @@
 
 #include "app/Tabbar/PitPath.h"
 
-AHPitView::AHPitView(const CGRect& frame) : UIView(frame) { setupLayers(); }
+AHPitView::AHPitView(const CGRect& frame) : UIView(frame) {
+    setupLayers();
+}
 
 void AHPitView::setPitPositionScale(CGFloat scale) {
     pitPositionScale_ = scale;

@@ -9,7 +9,7 @@
 // the pit's three guide rectangles in cyan. Position 0 puts the pit at the left edge, 1
 // ends it at the right edge. Every change of a property redraws at once.
 class AHPitView : public UIView {
-public:
+  public:
     explicit AHPitView(const CGRect& frame = CGRectZero);
 
     CGFloat pitDepth() const { return pitDepth_; }
@@ -26,7 +26,7 @@ public:
     // What the designer shows: a centred pit of full depth.
     void prepareForInterfaceBuilder();
 
-private:
+  private:
     void setupLayers();
     void redraw();
 

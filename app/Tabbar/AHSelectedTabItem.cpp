@@ -41,7 +41,8 @@ void AHSelectedTabItem::moveToCurrentTab() {
     });
 
     UIColor color = defaultBackgroundColor_;
-    if (auto item = std::dynamic_pointer_cast<AHLimberTabbarItem>(currentTab_ ? currentTab_->tabBarItem() : nullptr);
+    if (auto item =
+            std::dynamic_pointer_cast<AHLimberTabbarItem>(currentTab_ ? currentTab_->tabBarItem() : nullptr);
         item && item->backgroundColor()) {
         color = *item->backgroundColor();
     }

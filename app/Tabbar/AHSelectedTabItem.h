@@ -9,7 +9,7 @@
 // The bubble: a circle with a shadow that carries the selected tab's icon and moves to a
 // newly selected tab along a dipping arc, taking the tab's colour on the way.
 class AHSelectedTabItem : public UIView {
-public:
+  public:
     // A new bubble, set up (bubbles are made only by this, since setting up adds subviews).
     static std::shared_ptr<AHSelectedTabItem> make(const CGRect& frame);
     explicit AHSelectedTabItem(const CGRect& frame = CGRectZero) : UIView(frame) {}
@@ -29,7 +29,7 @@ public:
     // Shows the current tab's icon (none without a tab or an item).
     void updateIcon();
 
-private:
+  private:
     void setupView();
 
     UIColor defaultBackgroundColor_ = UIColor::whiteColor();

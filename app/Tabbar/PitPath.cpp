@@ -14,10 +14,10 @@ AHPit addPit(CGMutablePath& toPath, CGFloat startingPointX, CGFloat y, CGFloat d
     toPath.addCurve({endX, y}, {midX + handle, bottomY}, {endX - 0.625 * handle, y});
 
     const CGFloat halfDepth = std::fabs(depth / 2);
-    return AHPit{
-        {CGRectMake(x, y, depth / 2, actualDepth / 2), CGRectMake(x + halfDepth, y, depth, actualDepth),
-         CGRectMake(x + halfDepth + std::fabs(depth), y, depth / 2, actualDepth / 2)},
-        {endX, y}};
+    return AHPit{{CGRectMake(x, y, depth / 2, actualDepth / 2),
+                  CGRectMake(x + halfDepth, y, depth, actualDepth),
+                  CGRectMake(x + halfDepth + std::fabs(depth), y, depth / 2, actualDepth / 2)},
+                 {endX, y}};
 }
 
 CGPath pitOutline(CGSize size, CGFloat pitLeftX, CGFloat pitDepth, CGFloat depthScale,
@@ -36,7 +36,9 @@ CGPath pitOutline(CGSize size, CGFloat pitLeftX, CGFloat pitDepth, CGFloat depth
     return path;
 }
 
-CGFloat pitLeftForCentre(CGFloat centreX, CGFloat pitDepth) { return centreX - 1.125 * pitDepth; }
+CGFloat pitLeftForCentre(CGFloat centreX, CGFloat pitDepth) {
+    return centreX - 1.125 * pitDepth;
+}
 
 CGFloat pitMiddleDepthScale(CGFloat fromX, CGFloat toX, CGFloat width) {
     if (!(width > 0)) {

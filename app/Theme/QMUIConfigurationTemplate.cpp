@@ -19,7 +19,9 @@ UIColor rgba(double red, double green, double blue, double alpha) {
     return UIColor::colorWithRed(red, green, blue, alpha);
 }
 
-UIColor gray(int level) { return rgba(level / 255.0, level / 255.0, level / 255.0, 1); }
+UIColor gray(int level) {
+    return rgba(level / 255.0, level / 255.0, level / 255.0, 1);
+}
 
 std::optional<UIColor> withAlpha(const std::optional<UIColor>& color, double alpha) {
     return color ? std::optional<UIColor>(color->colorWithAlphaComponent(alpha)) : std::nullopt;
@@ -194,11 +196,13 @@ void QMUIConfigurationTemplate::applyConfigurationTemplate() {
     configuration().tableViewGroupedBackgroundColor = std::nullopt;
     configuration().tableViewGroupedSeparatorColor = configuration().tableViewSeparatorColor.get();
     configuration().tableViewGroupedCellTitleLabelColor = configuration().tableViewCellTitleLabelColor.get();
-    configuration().tableViewGroupedCellDetailLabelColor = configuration().tableViewCellDetailLabelColor.get();
+    configuration().tableViewGroupedCellDetailLabelColor =
+        configuration().tableViewCellDetailLabelColor.get();
     configuration().tableViewGroupedCellBackgroundColor = configuration().tableViewCellBackgroundColor.get();
     configuration().tableViewGroupedCellSelectedBackgroundColor =
         configuration().tableViewCellSelectedBackgroundColor.get();
-    configuration().tableViewGroupedCellWarningBackgroundColor = configuration().tableViewCellWarningBackgroundColor.get();
+    configuration().tableViewGroupedCellWarningBackgroundColor =
+        configuration().tableViewCellWarningBackgroundColor.get();
     configuration().tableViewGroupedSectionHeaderFont = UIFont::systemFontOfSize(12);
     configuration().tableViewGroupedSectionFooterFont = UIFont::systemFontOfSize(12);
     configuration().tableViewGroupedSectionHeaderTextColor = configuration().grayDarkenColor.get();
@@ -216,18 +220,24 @@ void QMUIConfigurationTemplate::applyConfigurationTemplate() {
     // Table views, inset grouped style.
     configuration().tableViewInsetGroupedCornerRadius = 10;
     configuration().tableViewInsetGroupedHorizontalInset = QMUIHelper::isRegularScreen() ? 20 : 15;
-    configuration().tableViewInsetGroupedBackgroundColor = configuration().tableViewGroupedBackgroundColor.get();
-    configuration().tableViewInsetGroupedSeparatorColor = configuration().tableViewGroupedSeparatorColor.get();
-    configuration().tableViewInsetGroupedCellTitleLabelColor = configuration().tableViewGroupedCellTitleLabelColor.get();
+    configuration().tableViewInsetGroupedBackgroundColor =
+        configuration().tableViewGroupedBackgroundColor.get();
+    configuration().tableViewInsetGroupedSeparatorColor =
+        configuration().tableViewGroupedSeparatorColor.get();
+    configuration().tableViewInsetGroupedCellTitleLabelColor =
+        configuration().tableViewGroupedCellTitleLabelColor.get();
     configuration().tableViewInsetGroupedCellDetailLabelColor =
         configuration().tableViewGroupedCellDetailLabelColor.get();
-    configuration().tableViewInsetGroupedCellBackgroundColor = configuration().tableViewGroupedCellBackgroundColor.get();
+    configuration().tableViewInsetGroupedCellBackgroundColor =
+        configuration().tableViewGroupedCellBackgroundColor.get();
     configuration().tableViewInsetGroupedCellSelectedBackgroundColor =
         configuration().tableViewGroupedCellSelectedBackgroundColor.get();
     configuration().tableViewInsetGroupedCellWarningBackgroundColor =
         configuration().tableViewGroupedCellWarningBackgroundColor.get();
-    configuration().tableViewInsetGroupedSectionHeaderFont = configuration().tableViewGroupedSectionHeaderFont.get();
-    configuration().tableViewInsetGroupedSectionFooterFont = configuration().tableViewInsetGroupedSectionHeaderFont.get();
+    configuration().tableViewInsetGroupedSectionHeaderFont =
+        configuration().tableViewGroupedSectionHeaderFont.get();
+    configuration().tableViewInsetGroupedSectionFooterFont =
+        configuration().tableViewInsetGroupedSectionHeaderFont.get();
     configuration().tableViewInsetGroupedSectionHeaderTextColor =
         configuration().tableViewGroupedSectionHeaderTextColor.get();
     configuration().tableViewInsetGroupedSectionFooterTextColor =

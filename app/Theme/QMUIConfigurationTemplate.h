@@ -8,7 +8,7 @@
 // "1C1B20", a white 18-point title and the back indicator "back". The kit applies the
 // template by itself when it sets up its configuration.
 class QMUIConfigurationTemplate : public QMUIConfigurationTemplateProtocol {
-public:
+  public:
     // On this platform the system counts as version 15.0 or later.
     QMUIConfigurationTemplate() : QMUIConfigurationTemplate(true) {}
     // `systemAtLeast15`: whether the settings of system 15.0 and later are written.
@@ -17,6 +17,6 @@ public:
     void applyConfigurationTemplate() override;
     bool shouldApplyTemplateAutomatically() override { return true; }
 
-private:
+  private:
     bool systemAtLeast15_;
 };

@@ -2,9 +2,9 @@
 #include "app/Base/NavigationController.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
 #include "platform/UIKit/Controllers/UITabBarController.h"
+#include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UIImageView.h"
 #include "platform/UIKit/UILabel.h"
@@ -17,7 +17,7 @@ namespace {
 
 // A page that rotates and picks its own status bar (as the player page does).
 class RotatingPage : public BaseViewController {
-public:
+  public:
     bool shouldAutorotate() const override { return true; }
     UIInterfaceOrientationMask supportedInterfaceOrientations() const override {
         return UIInterfaceOrientationMaskAllButUpsideDown;
@@ -48,7 +48,7 @@ TEST(BaseViewController, PagesStayInPortraitWithTheBarShown) {
 }
 
 class NavigationStack : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 390, 844));

@@ -36,9 +36,13 @@ void expectConstantsOn(const UIScreen::Metrics& screen, CGFloat bottom, CGFloat 
         testing::ExitedWithCode(0), "");
 }
 
-TEST(ModuleConstants, OnA844PointScreen) { expectConstantsOn(UIScreen::Metrics::modern(), 34, 83, 47); }
+TEST(ModuleConstants, OnA844PointScreen) {
+    expectConstantsOn(UIScreen::Metrics::modern(), 34, 83, 47);
+}
 
-TEST(ModuleConstants, OnA667PointScreen) { expectConstantsOn(UIScreen::Metrics::classic(), 0, 49, 20); }
+TEST(ModuleConstants, OnA667PointScreen) {
+    expectConstantsOn(UIScreen::Metrics::classic(), 0, 49, 20);
+}
 
 TEST(ModuleConstants, KeyWindowIsTheOneKeyAtFirstUse) {
     EXPECT_EXIT(

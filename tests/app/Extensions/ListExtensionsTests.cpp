@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 class KKsampleRow : public BaseTableViewCell {
-public:
+  public:
     using BaseTableViewCell::BaseTableViewCell;
 };
 class KKsampleTile : public BaseCollectionViewCell {};
@@ -37,25 +37,27 @@ TEST(ListExtensions, CollectionCellsAndSupplementaryViewsDequeueTyped) {
     const auto tile = dequeueReusableCell<KKsampleTile>(*grid, NSIndexPath::indexPathForItem(0, 0));
     ASSERT_NE(tile, nullptr);
     EXPECT_EQ(tile->backgroundColor(), UIColor::clearColor());
-    EXPECT_NE(dequeueReusableSupplementaryView<BaseCollectionReusableView>(*grid, UICollectionElementKindSectionHeader,
-                                                                             NSIndexPath::indexPathForItem(0, 0)),
+    EXPECT_NE(dequeueReusableSupplementaryView<BaseCollectionReusableView>(
+                  *grid, UICollectionElementKindSectionHeader, NSIndexPath::indexPathForItem(0, 0)),
               nullptr);
 }
 
 TEST(ListExtensionsDeathTest, UnregisteredOrMisregisteredClassesStopTheProcess) {
     auto table = std::make_shared<UITableView>(CGRectMake(0, 0, 320, 480));
-    EXPECT_DEATH(dequeueReusableCell<KKsampleRow>(*table, NSIndexPath::indexPathForRow(0, 0)),
-                 "Couldn't find UITableViewCell for KKsampleRow, make sure the cell is registered with table view");
+    EXPECT_DEATH(
+        dequeueReusableCell<KKsampleRow>(*table, NSIndexPath::indexPathForRow(0, 0)),
+        "Couldn't find UITableViewCell for KKsampleRow, make sure the cell is registered with table view");
     auto grid = std::make_shared<UICollectionView>(CGRectMake(0, 0, 320, 480),
                                                    std::make_shared<UICollectionViewFlowLayout>());
     grid->registerClass<KKotherTile>(classNameOf<KKsampleTile>());
     EXPECT_DEATH(dequeueReusableCell<KKsampleTile>(*grid, NSIndexPath::indexPathForItem(0, 0)),
                  "Couldn't find UICollectionViewCell for KKsampleTile, make sure the cell is registered with "
                  "collection view");
-    EXPECT_DEATH(dequeueReusableSupplementaryView<BaseCollectionReusableView>(
-                     *grid, UICollectionElementKindSectionHeader, NSIndexPath::indexPathForItem(0, 0)),
-                 "Couldn't find UICollectionReusableView for BaseCollectionReusableView, make sure the view is "
-                 "registered with collection view");
+    EXPECT_DEATH(
+        dequeueReusableSupplementaryView<BaseCollectionReusableView>(
+            *grid, UICollectionElementKindSectionHeader, NSIndexPath::indexPathForItem(0, 0)),
+        "Couldn't find UICollectionReusableView for BaseCollectionReusableView, make sure the view is "
+        "registered with collection view");
 }
 
 } // namespace

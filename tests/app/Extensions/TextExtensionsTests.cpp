@@ -59,8 +59,8 @@ TEST(AttributedTextBuilders, StylesTheFirstOccurrenceCountedInUTF16) {
 }
 
 TEST(AttributedTextBuilders, StylesEachListedPartAndSkipsAbsentOnes) {
-    const auto text = attributeStringInside("skip 30 s, from 01:20", {},
-                                            std::optional<std::vector<std::string>>({"30", "none", "01:20"}), red());
+    const auto text = attributeStringInside(
+        "skip 30 s, from 01:20", {}, std::optional<std::vector<std::string>>({"30", "none", "01:20"}), red());
     EXPECT_EQ(text.attributesAtIndex(5).foregroundColor, UIColor::redColor());
     EXPECT_FALSE(text.attributesAtIndex(8).foregroundColor.has_value());
     EXPECT_EQ(text.attributesAtIndex(16).foregroundColor, UIColor::redColor());
@@ -71,7 +71,8 @@ TEST(QueryParameters, LaterItemsReplaceAndBareNamesRemove) {
     EXPECT_EQ(queryParameters("https://a.test/p?a=1&b=2&a=3"), (Map{{"a", "3"}, {"b", "2"}}));
     EXPECT_EQ(queryParameters("https://a.test/p?a=1&a"), Map{});
     EXPECT_EQ(queryParameters("https://a.test/p?"), Map{});
-    EXPECT_EQ(queryParameters("https://a.test/p?name=%E4%BD%A0&x=#frag?y=1"), (Map{{"name", "你"}, {"x", ""}}));
+    EXPECT_EQ(queryParameters("https://a.test/p?name=%E4%BD%A0&x=#frag?y=1"),
+              (Map{{"name", "你"}, {"x", ""}}));
     EXPECT_EQ(queryParameters("https://a.test/p"), std::nullopt);
     EXPECT_EQ(queryParameters("https://a.test/p#?a=1"), std::nullopt);
     EXPECT_EQ(queryParameters("not a url?a=1"), std::nullopt);

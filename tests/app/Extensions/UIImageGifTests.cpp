@@ -10,7 +10,9 @@ namespace {
 
 using imagefixtures::solidFrame;
 
-CGImageRef pixel() { return CGImage::adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1)); }
+CGImageRef pixel() {
+    return CGImage::adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+}
 
 CGImageSource::Frame frame(CGImageRef image, std::optional<double> unclamped, std::optional<double> shown) {
     CGImageSource::Frame result{std::move(image), {}};
@@ -25,7 +27,8 @@ std::string captured(const std::function<void()>& work) {
 }
 
 TEST(GifImage, FramesRepeatByTheirShareOfTheCommonDelay) {
-    const auto data = imagefixtures::gif(2, 2, {solidFrame(2, 2, 1, 10), solidFrame(2, 2, 2, 20), solidFrame(2, 2, 3, 30)});
+    const auto data =
+        imagefixtures::gif(2, 2, {solidFrame(2, 2, 1, 10), solidFrame(2, 2, 2, 20), solidFrame(2, 2, 3, 30)});
     const auto image = gifImageWithData(data);
     ASSERT_NE(image, nullptr);
     ASSERT_EQ(image->images().size(), 6u);
@@ -44,9 +47,9 @@ TEST(GifImage, DelaysOfOneHundredFiftyAndTwoHundredFiftyShareFifty) {
 }
 
 TEST(GifImage, DelaysFallBackToTheShownDelayAndHaveAFloor) {
-    auto source = std::make_shared<const CGImageSource>(std::vector<CGImageSource::Frame>{
-        frame(pixel(), 0, 0.05), frame(pixel(), 0.04, 0.04), frame(pixel(), 0.3, 0.3),
-        CGImageSource::Frame{pixel(), {}}});
+    auto source = std::make_shared<const CGImageSource>(
+        std::vector<CGImageSource::Frame>{frame(pixel(), 0, 0.05), frame(pixel(), 0.04, 0.04),
+                                          frame(pixel(), 0.3, 0.3), CGImageSource::Frame{pixel(), {}}});
     EXPECT_DOUBLE_EQ(delayForImageAtIndex(0, source), 0.1);
     EXPECT_DOUBLE_EQ(delayForImageAtIndex(1, source), 0.1);
     EXPECT_DOUBLE_EQ(delayForImageAtIndex(2, source), 0.3);
@@ -61,10 +64,12 @@ TEST(GifImage, FramesWithoutPicturesLeaveWithTheirDelays) {
     EXPECT_EQ(image->images().size(), 1u + 2u);
     EXPECT_DOUBLE_EQ(image->duration(), 0.6);
 
-    auto empty = std::make_shared<const CGImageSource>(std::vector<CGImageSource::Frame>{frame(nullptr, 0.1, 0.1)});
+    auto empty =
+        std::make_shared<const CGImageSource>(std::vector<CGImageSource::Frame>{frame(nullptr, 0.1, 0.1)});
     EXPECT_EQ(animatedImageWithSource(empty), nullptr);
-    EXPECT_EQ(animatedImageWithSource(std::make_shared<const CGImageSource>(std::vector<CGImageSource::Frame>{})),
-              nullptr);
+    EXPECT_EQ(
+        animatedImageWithSource(std::make_shared<const CGImageSource>(std::vector<CGImageSource::Frame>{})),
+        nullptr);
 }
 
 TEST(GifImage, FailuresWriteTheirLines) {
@@ -83,7 +88,8 @@ TEST(GifImage, FailuresWriteTheirLines) {
 
 TEST(GifImage, ReadsFileURLs) {
     const auto path = testsupport::freshFolder("gif") / "two frames.gif";
-    ASSERT_TRUE(writeFileAtomically(path, imagefixtures::gif(1, 1, {solidFrame(1, 1, 1, 10), solidFrame(1, 1, 2, 10)})));
+    ASSERT_TRUE(writeFileAtomically(
+        path, imagefixtures::gif(1, 1, {solidFrame(1, 1, 1, 10), solidFrame(1, 1, 2, 10)})));
     std::string url = "file://" + path.string();
     url.replace(url.find(' '), 1, "%20");
     const auto image = gifImageWithURL(url);

@@ -42,7 +42,7 @@ TEST(ViewFrame, MaxRightOnlyNarrowsAViewThatCrossesIt) {
 }
 
 class TapActions : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 300, 300));
@@ -117,7 +117,8 @@ TEST(ViewShorthands, GradientsCoverTheBoundsFromTopToBottom) {
     EXPECT_EQ(gradient->endPoint(), (CGPoint{0, 1}));
     EXPECT_TRUE(header.layer()->masksToBounds());
 
-    const auto layer = linearGradientLayer(header, UIColor::redColor(), UIColor::blueColor(), {0, 0.5}, {1, 0.5});
+    const auto layer =
+        linearGradientLayer(header, UIColor::redColor(), UIColor::blueColor(), {0, 0.5}, {1, 0.5});
     EXPECT_EQ(layer->frame(), header.bounds());
     EXPECT_EQ(layer->colors(), (std::vector<UIColor>{UIColor::redColor(), UIColor::blueColor()}));
     EXPECT_EQ(layer->locations(), (std::vector<double>{0, 1}));
@@ -129,8 +130,8 @@ TEST(GradientView, PropertiesReachTheLayerAtOnce) {
     EXPECT_EQ(view.az_endPoint(), CGPointZero);
     view.setAz_startPoint({0.2, 0.3});
     EXPECT_EQ(view.gradientLayer().startPoint(), (CGPoint{0.2, 0.3}));
-    const auto made =
-        AZGradientView::az_gradientViewWithColors({UIColor::redColor(), UIColor::blueColor()}, {0, 1}, {0, 0}, {1, 1});
+    const auto made = AZGradientView::az_gradientViewWithColors({UIColor::redColor(), UIColor::blueColor()},
+                                                                {0, 1}, {0, 0}, {1, 1});
     EXPECT_EQ(made->frame(), CGRectZero);
     EXPECT_EQ(made->gradientLayer().colors().size(), 2u);
     EXPECT_EQ(made->gradientLayer().endPoint(), (CGPoint{1, 1}));

@@ -15,7 +15,7 @@ namespace {
 using Controller = std::shared_ptr<UIViewController>;
 
 class TopController : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         delegate = std::make_shared<UIApplicationDelegate>();
@@ -99,7 +99,8 @@ TEST_F(TopController, ANavigationControllerAsRoot) {
     show(navigation);
     navigation->pushViewController(std::make_shared<UIViewController>(), false);
     EXPECT_EQ(KKpresentationdisease::getCurrentVC(), navigation->topViewController());
-    EXPECT_EQ(KKpresentationdisease::getMainCurrentVC(), navigation) << "outside a tab bar it is itself the answer";
+    EXPECT_EQ(KKpresentationdisease::getMainCurrentVC(), navigation)
+        << "outside a tab bar it is itself the answer";
 }
 
 TEST(FooterRefresh, EachPageEndsTheLoadMoreControlAsItShould) {

@@ -11,7 +11,7 @@
 namespace {
 
 class BackgroundView : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         RunLoop::main().advance(10);
@@ -48,7 +48,8 @@ TEST_F(BackgroundView, ShapeStartsEmptyWithTheDefaultFillAndAnUpwardShadow) {
 
 TEST_F(BackgroundView, PitSlidesShallowerHalfWayAndHoldsItsLastShape) {
     background->animatePit(47, 328);
-    auto animation = std::dynamic_pointer_cast<CAKeyframeAnimation>(background->borderLayer()->animationForKey("path"));
+    auto animation =
+        std::dynamic_pointer_cast<CAKeyframeAnimation>(background->borderLayer()->animationForKey("path"));
     ASSERT_NE(animation, nullptr);
     EXPECT_EQ(animation->keyTimes, (std::vector<double>{0, 0.5, 1}));
     EXPECT_DOUBLE_EQ(animation->duration, 0.5);
@@ -84,7 +85,8 @@ TEST_F(BackgroundView, NewSlideReplacesTheRunningOne) {
 TEST_F(BackgroundView, ZeroWidthBarAnimatesWithoutNaN) {
     auto empty = std::make_shared<AHLimberTabbarBackgroundView>();
     empty->animatePit(0, 50);
-    auto animation = std::dynamic_pointer_cast<CAKeyframeAnimation>(empty->borderLayer()->animationForKey("path"));
+    auto animation =
+        std::dynamic_pointer_cast<CAKeyframeAnimation>(empty->borderLayer()->animationForKey("path"));
     ASSERT_NE(animation, nullptr);
     for (const CAValue& value : animation->values) {
         for (const auto& element : std::get<std::optional<CGPath>>(value)->elements()) {

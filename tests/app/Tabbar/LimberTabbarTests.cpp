@@ -22,7 +22,7 @@ bool blinks(const AHLimberTabBarItemView& tab) {
 }
 
 class LimberTabbar : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         RunLoop::main().advance(10);
@@ -43,7 +43,8 @@ protected:
 
     void fourTabs() {
         makeBar(CGRectMake(0, 0, 375, 667), 49,
-                {item("home", UIColor::redColor(), UIColor::blackColor()), item("library"), item("video"), item("my")});
+                {item("home", UIColor::redColor(), UIColor::blackColor()), item("library"), item("video"),
+                 item("my")});
     }
 
     void settle() { RunLoop::main().advance(1); }
@@ -205,7 +206,7 @@ TEST_F(LimberTabbar, NewItemsKeepTheSelectedItemWhenStillPresent) {
 }
 
 class RecordingDelegate : public UITabBarControllerDelegate {
-public:
+  public:
     bool shouldSelectViewController(UITabBarController&, UIViewController&) override {
         ++asked;
         return false;

@@ -12,8 +12,7 @@ namespace {
 
 // The configuration is one per process: each case applies the template in a child process
 // whose configuration is fresh, and reports through its exit status.
-template <class Check>
-void inFreshProcess(Check check) {
+template <class Check> void inFreshProcess(Check check) {
     EXPECT_EXIT(
         {
             const bool passed = check();

@@ -1,0 +1,29 @@
+#include "app/Startup/ApplicationSetup.h"
+
+#include "app/Base/BaseViewController.h"
+#include "app/Base/NavigationController.h"
+#include "app/Startup/TabbarController.h"
+#include "app/Tabbar/AHLimberTabbar.h"
+#include "app/Tabbar/AHLimberTabbarItem.h"
+#include "app/Theme/QMUIConfigurationTemplate.h"
+#include "platform/Foundation/Once.h"
+#include "platform/UIKit/Controllers/UIStoryboard.h"
+
+void setUpApplication() {
+    static OnceToken once;
+    dispatchOnce(once, [] {
+        UIStoryboard::registerViewControllerClass("TabbarController",
+                                                  [] { return std::make_shared<TabbarController>(); });
+        UIStoryboard::registerViewControllerClass("NavigationController",
+                                                  [] { return std::make_shared<NavigationController>(); });
+        UIStoryboard::registerViewControllerClass("BaseViewController",
+                                                  [] { return std::make_shared<BaseViewController>(); });
+        UIStoryboard::registerTabBarClass("AHLimberTabbar",
+                                          [] { return std::make_shared<AHLimberTabbar>(); });
+        UIStoryboard::registerTabBarItemClass("AHLimberTabbarItem",
+                                              [] { return std::make_shared<AHLimberTabbarItem>(); });
+
+        QMUIConfiguration::registerTemplate(std::make_shared<QMUIConfigurationTemplate>());
+        QMUIConfiguration::sharedInstance()->applyInitialTemplate();
+    });
+}
