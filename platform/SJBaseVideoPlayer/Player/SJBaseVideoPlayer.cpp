@@ -153,6 +153,8 @@ void SJBaseVideoPlayer::setPlaybackController(std::shared_ptr<SJMediaPlaybackCon
     presentView_->videoLayer()->setVideoFrame(nullptr);
     lastReportedTime_.reset();
     adoptPlaybackController(controller);
+    controller->setVolume(previous->volume());
+    controller->setMuted(previous->isMuted());
     if (URLAsset_) {
         controller->setMedia(URLAsset_);
         if (wasPlaying) {

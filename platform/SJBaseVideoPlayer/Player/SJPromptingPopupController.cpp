@@ -48,7 +48,9 @@ class PromptView : public UIView {
 // The prompts' area: lets through every touch that misses a prompt.
 class SJPromptingPopupController::AreaView : public UIView {
   public:
-    explicit AreaView(SJPromptingPopupController& owner) : owner_(owner) {}
+    explicit AreaView(SJPromptingPopupController& owner) : owner_(&owner) {}
+    // The area may outlive its controller inside a page that still shows it.
+    void forgetOwner() { owner_ = nullptr; }
 
     std::shared_ptr<UIView> hitTest(CGPoint point, UIEvent* event) override {
         auto hit = UIView::hitTest(point, event);
@@ -57,17 +59,20 @@ class SJPromptingPopupController::AreaView : public UIView {
 
     void layoutSubviews() override {
         UIView::layoutSubviews();
-        owner_.layoutPrompts();
+        if (owner_ != nullptr) {
+            owner_->layoutPrompts();
+        }
     }
 
   private:
-    SJPromptingPopupController& owner_;
+    SJPromptingPopupController* owner_;
 };
 
 SJPromptingPopupController::SJPromptingPopupController() : view_(std::make_shared<AreaView>(*this)) {}
 
 SJPromptingPopupController::~SJPromptingPopupController() {
     clear();
+    static_cast<AreaView&>(*view_).forgetOwner();
 }
 
 void SJPromptingPopupController::setContentInsets(const UIEdgeInsets& insets) {
