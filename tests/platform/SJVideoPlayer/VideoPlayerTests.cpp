@@ -1,5 +1,6 @@
 #include "platform/SJVideoPlayer/SJMoreSettingsPanel.h"
 #include "platform/SJVideoPlayer/SJVideoPlayer.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/ui/UIDriver.h"
@@ -242,6 +243,48 @@ TEST_F(VideoPlayer, DrawsItsControlsOverThePicture) {
     EXPECT_GT(playerviewtest::litFraction({{20, 282}, {24, 24}}), 0.05) << "play";
     EXPECT_LT(playerviewtest::litFraction({{20, 190}, {24, 24}}), 0.01) << "nothing between the bars";
     keepScreenshot("video-player-controls");
+}
+
+} // namespace
+
+namespace {
+
+// A page whose view holds a player, as the player page does.
+class PlayerPage : public UIViewController {
+  public:
+    void viewDidLoad() override {
+        player = SJVideoPlayer::player();
+        view()->addSubview(player->view());
+        player->view()->setFrame({{0, 200}, {390, 219}});
+    }
+    void viewDidDisappear(bool animated) override {
+        UIViewController::viewDidDisappear(animated);
+        player->vc_viewDidDisappear();
+    }
+    std::shared_ptr<SJVideoPlayer> player;
+};
+
+TEST(VideoPlayerInAPage, TheBackItemLeavesThePage) {
+    testsupport::useVirtualClock();
+    auto window = std::make_shared<UIWindow>();
+    window->makeKeyAndVisible();
+    auto navigation = std::make_shared<UINavigationController>(std::make_shared<UIViewController>());
+    window->setRootViewController(navigation);
+    testsupport::ui::UIDriver driver;
+    driver.runLoop();
+    auto page = std::make_shared<PlayerPage>();
+    navigation->pushViewController(page, false);
+    driver.advance(1);
+    ASSERT_EQ(navigation->topViewController(), page);
+
+    auto back = page->player->defaultEdgeControlLayer()->topAdapter()->viewForItemWithTag(
+        SJEdgeControlLayerTopItem_Back);
+    driver.tap(back);
+    driver.advance(1);
+    EXPECT_NE(navigation->topViewController(), page);
+    EXPECT_EQ(navigation->viewControllers().size(), 1u);
+    window->setRootViewController(nullptr);
+    window->setHidden(true);
 }
 
 } // namespace
