@@ -3,6 +3,7 @@
 #include "platform/UIKit/UITouch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -434,6 +435,8 @@ UICollectionView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touch
     if (touches.empty()) {
         return nullptr;
     }
+    // Rows reloaded since the last frame are in place before a touch looks for them.
+    layoutIfNeeded();
     const CGPoint point = touches.front()->locationInView(this);
     for (const auto& [path, cell] : visibleCells_) {
         if (cell->frame().contains(point)) {
@@ -450,6 +453,20 @@ void UICollectionView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>&
     if (auto cell = cellAtTouch(touches)) {
         cell->setHighlighted(true);
         touchedCell_ = cell;
+        touchStart_ = touches.front()->locationInView(this);
+    }
+}
+
+void UICollectionView::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    auto cell = touchedCell_.lock();
+    if (!cell || touches.empty()) {
+        return;
+    }
+    // A finger that moves away is not tapping the item.
+    const CGPoint point = touches.front()->locationInView(this);
+    if (std::hypot(point.x - touchStart_.x, point.y - touchStart_.y) > 10) {
+        cell->setHighlighted(false);
+        touchedCell_.reset();
     }
 }
 

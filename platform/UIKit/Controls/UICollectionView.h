@@ -137,6 +137,7 @@ class UICollectionView : public UIScrollView {
     // ---- UIView ----
     void layoutSubviews() override;
     void touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
+    void touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
@@ -173,4 +174,5 @@ class UICollectionView : public UIScrollView {
     std::map<SupplementaryKey, std::shared_ptr<UICollectionReusableView>> visibleSupplementary_;
     std::set<NSIndexPath> selected_;
     std::weak_ptr<UICollectionViewCell> touchedCell_;
+    CGPoint touchStart_;
 };

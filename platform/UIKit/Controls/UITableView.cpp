@@ -1,5 +1,6 @@
 #include "platform/UIKit/Controls/UITableView.h"
 
+#include "platform/UIKit/Controls/UIButton.h"
 #include "platform/UIKit/UITouch.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@ constexpr CGFloat kTitleHeaderHeight = 28;
 constexpr CGFloat kGroupedHeaderHeight = 18;
 constexpr CGFloat kGroupedFooterHeight = 18;
 const std::string kTitleViewIdentifier = "UITableViewHeaderFooterView.title";
+constexpr CGFloat kDeleteButtonMinWidth = 74;
+constexpr CGFloat kSwipeSlop = 10;
 
 std::string describe(const NSIndexPath& path) {
     return "section " + std::to_string(path.section) + ", row " + std::to_string(path.item);
@@ -291,9 +294,10 @@ void UITableView::reloadIfNeeded() {
         dropSupplementary(entry);
     }
     footers_.clear();
-    if (selected_) {
-        selected_.reset();
-    }
+    selected_.reset();
+    closeSwipedRow();
+    swipeCandidate_.reset();
+    swiping_ = false;
 
     auto dataSource = dataSource_.lock();
     auto delegate = tableDelegate_.lock();
@@ -409,6 +413,7 @@ std::shared_ptr<UITableViewCell> UITableView::requestCell(const NSIndexPath& pat
     }
     cellPool_.remove(cell.get());
     visibleCells_[path] = cell;
+    cell->setTransform(CGAffineTransformIdentity);
     cell->setSelected(selected_ == path, false);
     if (auto delegate = tableDelegate_.lock()) {
         delegate->willDisplay(*this, *cell, path);
@@ -426,7 +431,13 @@ void UITableView::recycleCell(const NSIndexPath& path) {
     }
     auto cell = found->second;
     visibleCells_.erase(found);
+    if (swipedRow_ == path || swipeCandidate_ == path) {
+        closeSwipedRow();
+        swipeCandidate_.reset();
+        swiping_ = false;
+    }
     cell->removeFromSuperview();
+    cell->setTransform(CGAffineTransformIdentity);
     if (auto delegate = tableDelegate_.lock()) {
         delegate->didEndDisplaying(*this, *cell, path);
     }
@@ -700,6 +711,8 @@ UITableView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
     if (touches.empty()) {
         return nullptr;
     }
+    // Rows reloaded since the last frame are in place before a touch looks for them.
+    layoutIfNeeded();
     const CGPoint point = touches.front()->locationInView(this);
     for (const auto& [path, cell] : visibleCells_) {
         if (cell->frame().contains(point)) {
@@ -710,16 +723,70 @@ UITableView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
 }
 
 void UITableView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
-    if (!allowsSelection_) {
+    touchedCell_.reset();
+    swipeCandidate_.reset();
+    swiping_ = false;
+    if (swipedRow_) {
+        // A touch anywhere but on the delete button closes the open row, and does nothing else.
+        closeSwipedRow();
         return;
     }
-    if (auto cell = cellAtTouch(touches)) {
+    auto cell = cellAtTouch(touches);
+    if (!cell) {
+        return;
+    }
+    swipeStart_ = touches.front()->locationInView(this);
+    if (auto path = indexPathForCell(*cell); path && canSwipeToDelete(*path)) {
+        swipeCandidate_ = path;
+    }
+    if (allowsSelection_) {
         cell->setHighlighted(true, false);
         touchedCell_ = cell;
     }
 }
 
+void UITableView::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    if (touches.empty()) {
+        return;
+    }
+    const CGPoint point = touches.front()->locationInView(this);
+    const CGFloat dx = point.x - swipeStart_.x;
+    const CGFloat dy = point.y - swipeStart_.y;
+    // A finger that moves away is not tapping the row.
+    if (std::hypot(dx, dy) > kSwipeSlop) {
+        if (auto cell = touchedCell_.lock()) {
+            cell->setHighlighted(false, false);
+        }
+        touchedCell_.reset();
+    }
+    if (!swipeCandidate_) {
+        return;
+    }
+    if (!swiping_) {
+        if (dx > -kSwipeSlop || std::fabs(dx) < std::fabs(dy)) {
+            return;
+        }
+        swiping_ = true;
+    }
+    showSwipe(*swipeCandidate_, dx);
+}
+
 void UITableView::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    if (swiping_) {
+        swiping_ = false;
+        const auto path = swipeCandidate_;
+        swipeCandidate_.reset();
+        const CGFloat buttonWidth = deleteButton_ ? deleteButton_->frame().size.width : kDeleteButtonMinWidth;
+        if (path && -swipeOffset_ > buttonWidth / 2) {
+            UIView::animateWithDuration(0.2, [&] { showSwipe(*path, -buttonWidth); });
+            swipedRow_ = path;
+        } else {
+            swipedRow_ = path;
+            closeSwipedRow();
+        }
+        return;
+    }
+    swipeCandidate_.reset();
     auto cell = touchedCell_.lock();
     touchedCell_.reset();
     if (!cell) {
@@ -751,4 +818,87 @@ void UITableView::touchesCancelled(const std::vector<std::shared_ptr<UITouch>>&,
         cell->setHighlighted(false, false);
     }
     touchedCell_.reset();
+    if (swiping_) {
+        swiping_ = false;
+        swipedRow_ = swipeCandidate_;
+        closeSwipedRow();
+    }
+    swipeCandidate_.reset();
+}
+
+// ---- Swipe to delete -------------------------------------------------------------------------
+
+void UITableView::contentOffsetDidChange() {
+    if (swipedRow_ && isDragging()) {
+        closeSwipedRow();
+    }
+    setNeedsLayout();
+}
+
+bool UITableView::canSwipeToDelete(const NSIndexPath& path) {
+    auto dataSource = dataSource_.lock();
+    if (!dataSource || !dataSource->canEditRowAt(*this, path)) {
+        return false;
+    }
+    auto delegate = tableDelegate_.lock();
+    return !delegate || delegate->editingStyleForRowAt(*this, path) == UITableViewCellEditingStyle::remove;
+}
+
+void UITableView::showSwipe(const NSIndexPath& path, CGFloat offset) {
+    auto found = visibleCells_.find(path);
+    if (found == visibleCells_.end()) {
+        return;
+    }
+    if (!deleteButton_) {
+        deleteButton_ = std::make_shared<UIButton>();
+        deleteButton_->setBackgroundColor(UIColor::colorWithRed(1, 59 / 255.0, 48 / 255.0, 1));
+        deleteButton_->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
+        std::weak_ptr<UIView> weak = sharedView();
+        deleteButton_->addTarget(
+            [weak](UIControl&) {
+                if (auto self = std::static_pointer_cast<UITableView>(weak.lock())) {
+                    self->deleteSwipedRow();
+                }
+            },
+            UIControlEventTouchUpInside);
+    }
+    std::string title = "删除";
+    if (auto delegate = tableDelegate_.lock()) {
+        title = delegate->titleForDeleteConfirmationButtonForRowAt(*this, path).value_or(title);
+    }
+    deleteButton_->setTitle(title, UIControlStateNormal);
+    const CGFloat buttonWidth =
+        std::max(kDeleteButtonMinWidth, deleteButton_->intrinsicContentSize().width + 30);
+    const CGRect row = rectForRowAtIndexPath(path);
+    swipeOffset_ = std::clamp<CGFloat>(offset, -buttonWidth * 1.5, 0);
+    found->second->setTransform(CGAffineTransformMakeTranslation(swipeOffset_, 0));
+    deleteButton_->setFrame({{row.maxX() - buttonWidth, row.origin.y}, {buttonWidth, row.size.height}});
+    deleteButton_->setHidden(false);
+    insertSubviewBelow(deleteButton_, found->second);
+}
+
+void UITableView::closeSwipedRow() {
+    for (const auto& path : {swipedRow_, swipeCandidate_}) {
+        if (!path) {
+            continue;
+        }
+        if (auto found = visibleCells_.find(*path); found != visibleCells_.end()) {
+            UIView::animateWithDuration(0.2, [&] { found->second->setTransform(CGAffineTransformIdentity); });
+        }
+    }
+    swipedRow_.reset();
+    swipeOffset_ = 0;
+    if (deleteButton_) {
+        deleteButton_->setHidden(true);
+    }
+}
+
+void UITableView::deleteSwipedRow() {
+    const auto path = swipedRow_;
+    closeSwipedRow();
+    auto dataSource = dataSource_.lock();
+    if (path && dataSource) {
+        auto self = sharedView();
+        dataSource->commit(*this, UITableViewCellEditingStyle::remove, *path);
+    }
 }

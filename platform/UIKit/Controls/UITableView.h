@@ -14,11 +14,13 @@
 #include <type_traits>
 #include <vector>
 
+class UIButton;
 class UITableView;
 
 enum class UITableViewStyle { plain, grouped, insetGrouped };
 enum class UITableViewCellSeparatorStyle { none, singleLine };
 enum class UITableViewScrollPosition { none, top, middle, bottom };
+enum class UITableViewCellEditingStyle { none, remove, insert };
 enum class UITableViewRowAnimation { fade, right, left, top, bottom, none, middle, automatic = 100 };
 
 // A height that the table works out itself: the row's cell measured at the table's width.
@@ -40,6 +42,11 @@ class UITableViewDataSource {
     virtual std::optional<std::string> titleForFooterInSection(UITableView& tableView, long section) {
         return std::nullopt;
     }
+    // Rows that can be edited offer a delete button when swiped to the left.
+    virtual bool canEditRowAt(UITableView& tableView, const NSIndexPath& indexPath) { return false; }
+    // The delete button of a swiped row was tapped.
+    virtual void commit(UITableView& tableView, UITableViewCellEditingStyle editingStyle,
+                        const NSIndexPath& indexPath) {}
 };
 
 // What a table asks and tells beyond the rows. A method that answers nothing (nullopt,
@@ -66,6 +73,14 @@ class UITableViewDelegate : public UIScrollViewDelegate {
                                   const NSIndexPath& indexPath) {}
     virtual void didSelectRowAt(UITableView& tableView, const NSIndexPath& indexPath) {}
     virtual void didDeselectRowAt(UITableView& tableView, const NSIndexPath& indexPath) {}
+    virtual UITableViewCellEditingStyle editingStyleForRowAt(UITableView& tableView,
+                                                             const NSIndexPath& indexPath) {
+        return UITableViewCellEditingStyle::remove;
+    }
+    virtual std::optional<std::string>
+    titleForDeleteConfirmationButtonForRowAt(UITableView& tableView, const NSIndexPath& indexPath) {
+        return std::nullopt;
+    }
 };
 
 // A vertical list of rows in sections, with section headers and footers (pinned to the
@@ -182,12 +197,16 @@ class UITableView : public UIScrollView {
 
     // ---- UIView ----
     void layoutSubviews() override;
+    // The row swiped open to show its delete button, if any.
+    std::optional<NSIndexPath> indexPathForSwipedRow() const { return swipedRow_; }
+
     void touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
+    void touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
   protected:
-    void contentOffsetDidChange() override { setNeedsLayout(); }
+    void contentOffsetDidChange() override;
     void adjustedContentInsetDidChange() override { setNeedsLayout(); }
 
   private:
@@ -210,6 +229,10 @@ class UITableView : public UIScrollView {
     void dropSupplementary(SupplementaryView& entry);
     void placeTableHeaderAndFooter();
     std::shared_ptr<UITableViewCell> cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches);
+    bool canSwipeToDelete(const NSIndexPath& indexPath);
+    void showSwipe(const NSIndexPath& indexPath, CGFloat offset);
+    void closeSwipedRow();
+    void deleteSwipedRow();
 
     UITableViewStyle style_;
     std::weak_ptr<UITableViewDataSource> dataSource_;
@@ -240,4 +263,11 @@ class UITableView : public UIScrollView {
     std::map<long, SupplementaryView> footers_;
     std::optional<NSIndexPath> selected_;
     std::weak_ptr<UITableViewCell> touchedCell_;
+    // Swipe to delete.
+    std::optional<NSIndexPath> swipedRow_;
+    std::optional<NSIndexPath> swipeCandidate_;
+    CGPoint swipeStart_;
+    CGFloat swipeOffset_ = 0;
+    bool swiping_ = false;
+    std::shared_ptr<UIButton> deleteButton_;
 };

@@ -1,6 +1,7 @@
 #include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/Controls/UITableView.h"
 #include "platform/UIKit/UILabel.h"
+#include "platform/UIKit/UIPanGestureRecognizer.h"
 #include "tests/platform/UIKit/Controls/TouchScript.h"
 #include "tests/support/TestSupport.h"
 
@@ -268,4 +269,65 @@ TEST_F(TableViews, AutomaticHeightsFollowTheCellsConstraints) {
     window->layoutIfNeeded();
     EXPECT_EQ(cell->frame().size.height, longRow);
     EXPECT_NEAR(cell->label->frame().size.height, longRow - 20, 1) << "the label fills the measured row";
+}
+
+namespace {
+
+class Deletable : public Rows {
+  public:
+    bool canEditRowAt(UITableView&, const NSIndexPath& path) override { return path.item != 0; }
+    void commit(UITableView& table, UITableViewCellEditingStyle style, const NSIndexPath& path) override {
+        EXPECT_EQ(style, UITableViewCellEditingStyle::remove);
+        deleted.push_back(path);
+        counts[0] -= 1;
+        table.reloadData();
+    }
+    std::vector<NSIndexPath> deleted;
+};
+
+} // namespace
+
+TEST_F(TableViews, SwipingARowLeftOffersDeleteAndATapOnItCommits) {
+    auto deletable = std::make_shared<Deletable>();
+    deletable->counts = {20};
+    rows = deletable;
+    auto table = makeTable();
+    TouchScript touches(*window);
+    window->handleTouch(UITouchPhase::began, {250, 110}, RunLoop::main().now());
+    for (int i = 1; i <= 10; ++i) {
+        RunLoop::main().advance(0.02);
+        window->handleTouch(UITouchPhase::moved, {250.0 - 12 * i, 110}, RunLoop::main().now());
+        printf("move %d tx %f pan %d\n", i, table->cellForRowAtIndexPath({0, 2})->transform().tx,
+               (int)table->panGestureRecognizer()->state());
+    }
+    window->handleTouch(UITouchPhase::ended, {130, 110}, RunLoop::main().now());
+    RunLoop::main().advance(0.5);
+    ASSERT_EQ(table->indexPathForSwipedRow(), (NSIndexPath{0, 2}));
+    auto cell = table->cellForRowAtIndexPath({0, 2});
+    EXPECT_LT(cell->transform().tx, -60) << "the row slid aside";
+    EXPECT_TRUE(deletable->selections.empty()) << "a swipe is not a tap";
+
+    touches.tap({300, 110});
+    ASSERT_EQ(deletable->deleted.size(), 1u);
+    EXPECT_EQ(deletable->deleted[0], (NSIndexPath{0, 2}));
+    EXPECT_FALSE(table->indexPathForSwipedRow());
+    EXPECT_EQ(table->numberOfRowsInSection(0), 19);
+
+    touches.drag({250, 20}, {-120, 0}, 0.3, 0.1);
+    EXPECT_FALSE(table->indexPathForSwipedRow()) << "the first row cannot be edited";
+
+    window->handleTouch(UITouchPhase::began, {250, 200}, RunLoop::main().now());
+    for (int i = 1; i <= 18; ++i) {
+        RunLoop::main().advance(1.0 / 60);
+        window->handleTouch(UITouchPhase::moved, {250.0 - 6.67 * i, 200}, RunLoop::main().now());
+        auto c = table->cellForRowAtIndexPath({0, 4});
+        printf("move %d tx %f pan %d cell %p\n", i, c ? c->transform().tx : 999.0,
+               (int)table->panGestureRecognizer()->state(), (void*)c.get());
+    }
+    window->handleTouch(UITouchPhase::ended, {130, 200}, RunLoop::main().now());
+    ASSERT_TRUE(table->indexPathForSwipedRow());
+    touches.tap({100, 300});
+    EXPECT_FALSE(table->indexPathForSwipedRow()) << "a tap elsewhere closes it";
+    EXPECT_TRUE(deletable->selections.empty()) << "and selects nothing";
+    EXPECT_EQ(deletable->deleted.size(), 1u);
 }
