@@ -447,7 +447,7 @@ UICollectionView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touch
 }
 
 void UICollectionView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
-    if (!allowsSelection_) {
+    if (!allowsSelection_ || touchCaughtMotion()) {
         return;
     }
     if (auto cell = cellAtTouch(touches)) {

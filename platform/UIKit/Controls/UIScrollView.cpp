@@ -88,7 +88,11 @@ void UIScrollView::attachGestureRecognizers() {
     addGestureRecognizer(pan_);
     touchDownWatcher_ = std::make_shared<TouchDownWatcher>([weak] {
         auto self = weak.lock();
-        if (self && self->motion_ == MotionKind::deceleration && self->scrollEnabled_) {
+        if (!self) {
+            return;
+        }
+        self->touchCaughtMotion_ = self->motion_ == MotionKind::deceleration && self->scrollEnabled_;
+        if (self->touchCaughtMotion_) {
             // A finger catches moving content: it stops where it is (back inside its range).
             self->stopMotion();
             self->applyOffset(self->clampedOffset(self->contentOffset()));

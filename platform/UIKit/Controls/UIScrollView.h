@@ -131,6 +131,8 @@ class UIScrollView : public UIView, public UIGestureRecognizerDelegate {
     virtual void contentOffsetDidChange() {}
     // Called after the adjusted content inset changed.
     virtual void adjustedContentInsetDidChange() {}
+    // Whether the finger now down caught moving content (such a touch selects nothing).
+    bool touchCaughtMotion() const { return touchCaughtMotion_; }
 
   private:
     enum class MotionKind { none, deceleration, animation };
@@ -196,6 +198,7 @@ class UIScrollView : public UIView, public UIGestureRecognizerDelegate {
     std::shared_ptr<UIPanGestureRecognizer> pan_;
     std::shared_ptr<UIGestureRecognizer> touchDownWatcher_;
     bool recognizersAttached_ = false;
+    bool touchCaughtMotion_ = false;
 
     std::shared_ptr<MJRefreshHeader> mjHeader_;
     std::shared_ptr<MJRefreshFooter> mjFooter_;

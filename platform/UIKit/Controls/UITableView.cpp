@@ -732,7 +732,7 @@ void UITableView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touc
         return;
     }
     auto cell = cellAtTouch(touches);
-    if (!cell) {
+    if (!cell || touchCaughtMotion()) {
         return;
     }
     swipeStart_ = touches.front()->locationInView(this);

@@ -331,3 +331,16 @@ TEST_F(TableViews, SwipingARowLeftOffersDeleteAndATapOnItCommits) {
     EXPECT_TRUE(deletable->selections.empty()) << "and selects nothing";
     EXPECT_EQ(deletable->deleted.size(), 1u);
 }
+
+TEST_F(TableViews, ATapThatCatchesAFlingStopsItWithoutSelecting) {
+    auto table = makeTable();
+    TouchScript touches(*window);
+    touches.drag({160, 400}, {0, -300}, 0.15);
+    RunLoop::main().advance(0.1);
+    ASSERT_TRUE(table->isDecelerating());
+    touches.tap({160, 200});
+    EXPECT_FALSE(table->isDecelerating());
+    EXPECT_TRUE(rows->selections.empty());
+    touches.tap({160, 200});
+    EXPECT_EQ(rows->selections.size(), 1u) << "the next tap selects";
+}
