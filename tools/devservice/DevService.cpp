@@ -425,7 +425,9 @@ bool DevService::start() {
         // An idle keep-alive connection holds a worker, and stop() waits for it: keep the
         // idle time short and let a busy connection serve many requests.
         server->set_keep_alive_timeout(1);
-        server->set_keep_alive_max_count(100);
+        server->set_keep_alive_max_count(1000);
+        // Small answers must leave at once rather than wait for the peer's delayed ACK.
+        server->set_tcp_nodelay(true);
         const int service = i + 1;
         const auto handler = [self, service](const httplib::Request& request, httplib::Response& response) {
             self->serve(service, request, response);
