@@ -6,6 +6,7 @@
 #include "crashreport/core/Tremor.h"
 #include "platform/IQKeyboardManager/IQKeyboardManager.h"
 #include "platform/QMUIKit/Controllers/QMUIConsole.h"
+#include "platform/SJBaseVideoPlayer/Player/SJRotationManager.h"
 #include "platform/UIKit/UIWindow.h"
 
 namespace {
@@ -57,7 +58,7 @@ bool AppDelegate::didFinishLaunchingWithOptions(UIApplication&, const UIApplicat
     return true;
 }
 
-UIInterfaceOrientationMask AppDelegate::supportedInterfaceOrientationsForWindow(UIApplication& application,
+UIInterfaceOrientationMask AppDelegate::supportedInterfaceOrientationsForWindow(UIApplication&,
                                                                                 UIWindow* window) {
-    return UIApplicationDelegate::supportedInterfaceOrientationsForWindow(application, window);
+    return SJRotationManager::supportedInterfaceOrientationsForWindow(window);
 }

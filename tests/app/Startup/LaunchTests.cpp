@@ -13,6 +13,7 @@
 #include "platform/Network/NetworkPolicy.h"
 #include "platform/QMUIKit/Controllers/QMUIConfiguration.h"
 #include "platform/QMUIKit/Controllers/QMUIConsole.h"
+#include "platform/SJBaseVideoPlayer/Player/SJRotationManager.h"
 #include "platform/UIKit/Controls/UIButton.h"
 
 #include <bitset>
@@ -62,6 +63,10 @@ TEST_F(LaunchTest, SplashShowsFirstAndSetsShowAD) {
     ASSERT_NE(splash(), nullptr);
     EXPECT_TRUE(UserDefaults::standard().boolForKey("showAD"));
     EXPECT_TRUE(window->isKeyWindow());
+    // Rotation is the player framework's to decide.
+    EXPECT_EQ(
+        delegate->supportedInterfaceOrientationsForWindow(*UIApplication::sharedApplication(), window.get()),
+        SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()));
 }
 
 TEST_F(LaunchTest, SplashIsMutedUnlessTheLaunchSoundIsOn) {
