@@ -6,6 +6,7 @@
 // reused, so a list costs what a screenful costs), and its 99th-percentile frame within
 // 8.3 ms (two frames of a 240 Hz display, half of a 60 Hz one).
 
+#include "bench/support/PhotoJPEG.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
@@ -15,8 +16,6 @@
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/HeadlessHost.h"
-
-#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,30 +33,6 @@ constexpr int kRounds = 5;
 
 std::string posterURL(long index) {
     return "https://posters.invalid/poster/" + std::to_string(index % kPosters) + ".jpg";
-}
-
-// A photo-like poster of width x height pixels, JPEG-encoded.
-std::string posterJPEG(int width, int height, int seed) {
-    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-    unsigned state = static_cast<unsigned>(seed) * 2654435761u;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            state = state * 1664525u + 1013904223u;
-            guchar* p = pixels + y * stride + x * 3;
-            p[0] = static_cast<guchar>((x * 255 / width + (state >> 28)) & 0xFF);
-            p[1] = static_cast<guchar>((y * 255 / height + seed * 40) & 0xFF);
-            p[2] = static_cast<guchar>((state >> 24) & 0xFF);
-        }
-    }
-    gchar* buffer = nullptr;
-    gsize size = 0;
-    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, "quality", "85", nullptr);
-    std::string bytes(buffer, size);
-    g_free(buffer);
-    g_object_unref(pixbuf);
-    return bytes;
 }
 
 class PosterCell : public UICollectionViewCell {
@@ -169,7 +144,7 @@ int main() {
     const double posterWidth = (390 - 50) / 3.0 * 2;
     for (int i = 0; i < kPosters; ++i) {
         const std::string bytes =
-            posterJPEG(static_cast<int>(posterWidth * 1.5), static_cast<int>(posterWidth * 1.5 * 16 / 9), i);
+            photoLikeJPEG(static_cast<int>(posterWidth * 1.5), static_cast<int>(posterWidth * 1.5 * 16 / 9), i);
         SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
                                                     posterURL(i), false);
     }

@@ -6,18 +6,17 @@
 // first baseline. The labels alone are compared as well, because the images' cost
 // (scaling covers down) differs most between the two ways of drawing.
 
+#include "bench/support/BenchReporter.h"
+#include "bench/support/PhotoJPEG.h"
 #include "platform/UIKit/NSAttributedString.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/render/Fonts.h"
 #include "platform/render/Paint.h"
 
 #include <benchmark/benchmark.h>
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <pango/pangocairo.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,30 +40,6 @@ struct Cover {
     CGRect frame;
 };
 
-// A photo-like cover (a gradient with noise) of width x height pixels, JPEG-encoded.
-std::string coverJPEG(int width, int height, int seed) {
-    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-    unsigned state = unsigned(seed) * 2654435761u;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            state = state * 1664525u + 1013904223u;
-            guchar* p = pixels + y * stride + x * 3;
-            p[0] = guchar((x * 255 / width + (state >> 28)) & 0xFF);
-            p[1] = guchar((y * 255 / height + seed * 40) & 0xFF);
-            p[2] = guchar((state >> 24) & 0xFF);
-        }
-    }
-    gchar* buffer = nullptr;
-    gsize size = 0;
-    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, "quality", "85", nullptr);
-    std::string bytes(buffer, size);
-    g_free(buffer);
-    g_object_unref(pixbuf);
-    return bytes;
-}
-
 struct Scene {
     std::vector<Label> labels;
     std::vector<Cover> covers;
@@ -86,7 +61,7 @@ struct Scene {
             labels.push_back({NSAttributedString(text, attributes), CGRectMake(column, row, 118, 36), i % 4 == 0 ? 2 : 1});
         }
         for (int i = 0; i < kImages; ++i) {
-            auto image = UIImage::imageWithData(coverJPEG(300, 420, i));
+            auto image = UIImage::imageWithData(photoLikeJPEG(300, 420, i));
             covers.push_back({image, CGRectMake((i % 3) * 126 + 8, (i / 3) * 82 + 10, 110, 76)});
         }
     }
@@ -214,26 +189,6 @@ BENCHMARK(renderLayerPath)->Arg(labelsAndImages)->Arg(labelsOnly)->Unit(benchmar
 BENCHMARK(plainCairoPango)->Arg(labelsAndImages)->Arg(labelsOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(plainCairoPangoShapingEveryFrame)->Unit(benchmark::kMillisecond);
 
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            // With repetitions, the fastest one: the least disturbed by other work on the machine.
-            if (run.run_type == Run::RT_Iteration) {
-                const std::string name =
-                    run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
-                auto [entry, added] = times.emplace(name, run.GetAdjustedRealTime());
-                if (!added) {
-                    entry->second = std::min(entry->second, run.GetAdjustedRealTime());
-                }
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -241,15 +196,11 @@ int main(int argc, char** argv) {
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    auto time = [&](const char* name) {
-        auto found = reporter.times.find(name);
-        return found == reporter.times.end() ? 0.0 : found->second;
-    };
-    const double ours = time("renderLayerPath/0");
-    const double plain = time("plainCairoPango/0");
-    const double reshaping = time("plainCairoPangoShapingEveryFrame");
-    const double oursText = time("renderLayerPath/1");
-    const double plainText = time("plainCairoPango/1");
+    const double ours = reporter.time("renderLayerPath/0");
+    const double plain = reporter.time("plainCairoPango/0");
+    const double reshaping = reporter.time("plainCairoPangoShapingEveryFrame");
+    const double oursText = reporter.time("renderLayerPath/1");
+    const double plainText = reporter.time("plainCairoPango/1");
     if (ours > 0 && plain > 0) {
         std::printf("frame through the render layer / plain Cairo+Pango with prepared layouts: %.2fx (target: 1.5x or less)\n",
                     ours / plain);

@@ -10,7 +10,8 @@
 // full frame within 1.5x of the plain program; one changed label below a tenth of a
 // full frame.
 
-#include "bench/views/BenchReporter.h"
+#include "bench/support/BenchReporter.h"
+#include "bench/support/PhotoJPEG.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/LayerCompositor.h"
 #include "platform/UIKit/UIImageView.h"
@@ -19,7 +20,6 @@
 #include "platform/UIKit/UIWindow.h"
 #include "platform/render/Fonts.h"
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <pango/pangocairo.h>
 
 #include <cstdio>
@@ -33,30 +33,6 @@ constexpr double kScale = 2;
 constexpr int kLabels = 60;
 constexpr int kImages = 30;
 const UIColor kBackground = UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1);
-
-// A photo-like cover (a gradient with noise) of width x height pixels, JPEG-encoded.
-std::string coverJPEG(int width, int height, int seed) {
-    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-    unsigned state = static_cast<unsigned>(seed) * 2654435761u;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            state = state * 1664525u + 1013904223u;
-            guchar* p = pixels + y * stride + x * 3;
-            p[0] = static_cast<guchar>((x * 255 / width + (state >> 28)) & 0xFF);
-            p[1] = static_cast<guchar>((y * 255 / height + seed * 40) & 0xFF);
-            p[2] = static_cast<guchar>((state >> 24) & 0xFF);
-        }
-    }
-    gchar* buffer = nullptr;
-    gsize size = 0;
-    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, "quality", "85", nullptr);
-    std::string bytes(buffer, size);
-    g_free(buffer);
-    g_object_unref(pixbuf);
-    return bytes;
-}
 
 std::string labelText(int i) {
     return i % 2 == 0 ? "第" + std::to_string(i + 1) + "集 深夜食堂：城市里的温暖故事与人间烟火"
@@ -82,7 +58,7 @@ struct Screen {
         window = std::make_shared<UIWindow>();
         window->setBackgroundColor(kBackground);
         for (int i = 0; i < kImages; ++i) {
-            images.push_back(UIImage::imageWithData(coverJPEG(300, 420, i)));
+            images.push_back(UIImage::imageWithData(photoLikeJPEG(300, 420, i)));
             auto cover = std::make_shared<UIImageView>(coverFrame(i));
             cover->setContentMode(UIViewContentMode::scaleToFill);
             cover->setImage(images.back());

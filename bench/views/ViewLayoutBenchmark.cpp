@@ -5,7 +5,7 @@
 //   - from scratch: making and activating every constraint, solving and applying frames;
 //   - incremental: one constant changes (the first row moves down, moving every row).
 
-#include "bench/views/BenchReporter.h"
+#include "bench/support/BenchReporter.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/UIView.h"
