@@ -63,6 +63,31 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+// Every row a query returns, each made by readRow from the statement on that row; none
+// when the database is not open.
+template <typename Row, typename ReadRow>
+std::vector<Row> selectRows(sqlite3* db, const char* sql, ReadRow readRow) {
+    std::vector<Row> rows;
+    if (db == nullptr) {
+        return rows;
+    }
+    Statement query(db, sql);
+    while (query.valid() && query.step()) {
+        rows.push_back(readRow(query));
+    }
+    return rows;
+}
+
+// Runs a statement whose one parameter is key; nothing when the database is not open.
+void executeWithKey(sqlite3* db, const char* sql, const std::string& key) {
+    if (db == nullptr) {
+        return;
+    }
+    Statement statement(db, sql);
+    statement.bind(1, key);
+    statement.step();
+}
+
 } // namespace
 
 MetadataDatabase::MetadataDatabase(const std::filesystem::path& file) {
@@ -95,25 +120,17 @@ bool MetadataDatabase::execute(const char* sql) {
 
 std::vector<AssetRow> MetadataDatabase::assets() {
     std::lock_guard lock(mutex_);
-    std::vector<AssetRow> rows;
-    if (db_ == nullptr) {
-        return rows;
-    }
-    Statement query(db_, "SELECT folder, url, playlist, last_access FROM asset");
-    while (query.valid() && query.step()) {
-        rows.push_back({query.text(0), query.text(1), query.integer(2) != 0, query.real(3)});
-    }
-    return rows;
+    return selectRows<AssetRow>(db_, "SELECT folder, url, playlist, last_access FROM asset",
+                                [](const Statement& query) {
+                                    return AssetRow{query.text(0), query.text(1), query.integer(2) != 0,
+                                                    query.real(3)};
+                                });
 }
 
 std::vector<ResourceRow> MetadataDatabase::resources() {
     std::lock_guard lock(mutex_);
-    std::vector<ResourceRow> rows;
-    if (db_ == nullptr) {
-        return rows;
-    }
-    Statement query(db_, "SELECT folder, rid, url, effective_url, ext, total, content_type, etag, ranges FROM resource");
-    while (query.valid() && query.step()) {
+    const char* sql = "SELECT folder, rid, url, effective_url, ext, total, content_type, etag, ranges FROM resource";
+    return selectRows<ResourceRow>(db_, sql, [](const Statement& query) {
         ResourceRow row;
         row.folder = query.text(0);
         row.rid = query.text(1);
@@ -126,22 +143,17 @@ std::vector<ResourceRow> MetadataDatabase::resources() {
         row.contentType = query.text(6);
         row.etag = query.text(7);
         row.ranges = query.text(8);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+        return row;
+    });
 }
 
 std::vector<ExporterRow> MetadataDatabase::exporters() {
     std::lock_guard lock(mutex_);
-    std::vector<ExporterRow> rows;
-    if (db_ == nullptr) {
-        return rows;
-    }
-    Statement query(db_, "SELECT URLString, name, status, progress FROM MCSAssetExporter");
-    while (query.valid() && query.step()) {
-        rows.push_back({query.text(0), query.text(1), static_cast<int>(query.integer(2)), query.real(3)});
-    }
-    return rows;
+    return selectRows<ExporterRow>(db_, "SELECT URLString, name, status, progress FROM MCSAssetExporter",
+                                   [](const Statement& query) {
+                                       return ExporterRow{query.text(0), query.text(1),
+                                                          static_cast<int>(query.integer(2)), query.real(3)};
+                                   });
 }
 
 void MetadataDatabase::saveAsset(const AssetRow& row) {
@@ -176,25 +188,13 @@ void MetadataDatabase::touchAssets(const std::vector<std::pair<std::string, doub
 
 void MetadataDatabase::deleteAsset(const std::string& folder) {
     std::lock_guard lock(mutex_);
-    if (db_ == nullptr) {
-        return;
-    }
-    Statement resources(db_, "DELETE FROM resource WHERE folder = ?");
-    resources.bind(1, folder);
-    resources.step();
-    Statement asset(db_, "DELETE FROM asset WHERE folder = ?");
-    asset.bind(1, folder);
-    asset.step();
+    executeWithKey(db_, "DELETE FROM resource WHERE folder = ?", folder);
+    executeWithKey(db_, "DELETE FROM asset WHERE folder = ?", folder);
 }
 
 void MetadataDatabase::deleteResources(const std::string& folder) {
     std::lock_guard lock(mutex_);
-    if (db_ == nullptr) {
-        return;
-    }
-    Statement resources(db_, "DELETE FROM resource WHERE folder = ?");
-    resources.bind(1, folder);
-    resources.step();
+    executeWithKey(db_, "DELETE FROM resource WHERE folder = ?", folder);
 }
 
 void MetadataDatabase::saveResources(const std::vector<ResourceRow>& rows) {
@@ -244,12 +244,7 @@ void MetadataDatabase::saveExporter(const ExporterRow& row) {
 
 void MetadataDatabase::deleteExporter(const std::string& urlString) {
     std::lock_guard lock(mutex_);
-    if (db_ == nullptr) {
-        return;
-    }
-    Statement statement(db_, "DELETE FROM MCSAssetExporter WHERE URLString = ?");
-    statement.bind(1, urlString);
-    statement.step();
+    executeWithKey(db_, "DELETE FROM MCSAssetExporter WHERE URLString = ?", urlString);
 }
 
 } // namespace mcs
