@@ -1,5 +1,7 @@
 #include "app/Base/BaseViewController.h"
+#include "app/Base/Constant.h"
 #include "app/Base/NavigationController.h"
+#include "app/Base/ViewController.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
@@ -12,6 +14,8 @@
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <type_traits>
 
 namespace {
 
@@ -37,6 +41,15 @@ TEST(BaseViewController, PagesHaveThePanelColourAndAnEmptyViewReadingNoData) {
     EXPECT_EQ(empty->imageView()->image(), UIImage::imageNamed("empty"));
     EXPECT_EQ(empty->textLabel()->textColor(), hexColor("BEBDC2", 1.0));
     EXPECT_EQ(empty->textLabel()->font(), UIFont::systemFontOfSize(14));
+}
+
+TEST(BaseViewController, TheEmptyPageAndNameSpacesAddNothing) {
+    static_assert(std::is_base_of_v<UIViewController, ViewController>);
+    static_assert(std::is_empty_v<Constant> && std::is_empty_v<Constant::downState> &&
+                  std::is_empty_v<Constant::watchingState>);
+    auto page = std::make_shared<ViewController>();
+    page->loadViewIfNeeded();
+    EXPECT_TRUE(page->isViewLoaded());
 }
 
 TEST(BaseViewController, PagesStayInPortraitWithTheBarShown) {
