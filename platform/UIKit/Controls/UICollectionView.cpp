@@ -133,11 +133,7 @@ void UICollectionView::prepareIfNeeded() {
     if (needsReload_) {
         needsReload_ = false;
         needsLayoutPreparation_ = true;
-        std::vector<NSIndexPath> shown;
-        for (const auto& [path, cell] : visibleCells_) {
-            shown.push_back(path);
-        }
-        for (const auto& path : shown) {
+        for (const auto& path : indexPathsOf(visibleCells_)) {
             recycleCell(path);
         }
         std::vector<SupplementaryKey> shownViews;
@@ -298,35 +294,21 @@ void UICollectionView::recycleSupplementary(const SupplementaryKey& key) {
 
 std::vector<std::shared_ptr<UICollectionViewCell>> UICollectionView::visibleCells() {
     layoutIfNeeded();
-    std::vector<std::shared_ptr<UICollectionViewCell>> cells;
-    for (const auto& [path, cell] : visibleCells_) {
-        cells.push_back(cell);
-    }
-    return cells;
+    return cellsOf(visibleCells_);
 }
 
 std::vector<NSIndexPath> UICollectionView::indexPathsForVisibleItems() {
     layoutIfNeeded();
-    std::vector<NSIndexPath> paths;
-    for (const auto& [path, cell] : visibleCells_) {
-        paths.push_back(path);
-    }
-    return paths;
+    return indexPathsOf(visibleCells_);
 }
 
 std::shared_ptr<UICollectionViewCell> UICollectionView::cellForItemAtIndexPath(const NSIndexPath& path) {
     layoutIfNeeded();
-    auto found = visibleCells_.find(path);
-    return found != visibleCells_.end() ? found->second : nullptr;
+    return cellAt(visibleCells_, path);
 }
 
 std::optional<NSIndexPath> UICollectionView::indexPathForCell(const UICollectionViewCell& cell) const {
-    for (const auto& [path, shown] : visibleCells_) {
-        if (shown.get() == &cell) {
-            return path;
-        }
-    }
-    return std::nullopt;
+    return indexPathOf(visibleCells_, cell);
 }
 
 std::optional<NSIndexPath> UICollectionView::indexPathForItemAtPoint(CGPoint point) {
@@ -437,13 +419,7 @@ UICollectionView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touch
     }
     // Rows reloaded since the last frame are in place before a touch looks for them.
     layoutIfNeeded();
-    const CGPoint point = touches.front()->locationInView(this);
-    for (const auto& [path, cell] : visibleCells_) {
-        if (cell->frame().contains(point)) {
-            return cell;
-        }
-    }
-    return nullptr;
+    return cellContaining(visibleCells_, touches.front()->locationInView(this));
 }
 
 void UICollectionView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {

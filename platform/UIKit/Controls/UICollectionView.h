@@ -5,6 +5,7 @@
 #include "platform/UIKit/Controls/UICollectionViewCell.h"
 #include "platform/UIKit/Controls/UICollectionViewLayout.h"
 #include "platform/UIKit/Controls/UIScrollView.h"
+#include "platform/UIKit/Controls/VisibleCells.h"
 
 #include <functional>
 #include <map>
@@ -170,7 +171,7 @@ class UICollectionView : public UIScrollView {
     bool needsLayoutPreparation_ = true;
     CGRect preparedBounds_;
     std::vector<long> itemCounts_;
-    std::map<NSIndexPath, std::shared_ptr<UICollectionViewCell>> visibleCells_;
+    VisibleCells<UICollectionViewCell> visibleCells_;
     std::map<SupplementaryKey, std::shared_ptr<UICollectionReusableView>> visibleSupplementary_;
     std::set<NSIndexPath> selected_;
     std::weak_ptr<UICollectionViewCell> touchedCell_;

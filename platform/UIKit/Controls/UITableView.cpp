@@ -279,11 +279,7 @@ void UITableView::reloadIfNeeded() {
     }
     needsReload_ = false;
     auto self = sharedView();
-    std::vector<NSIndexPath> shown;
-    for (const auto& [path, cell] : visibleCells_) {
-        shown.push_back(path);
-    }
-    for (const auto& path : shown) {
+    for (const auto& path : indexPathsOf(visibleCells_)) {
         recycleCell(path);
     }
     for (auto& [section, entry] : headers_) {
@@ -599,36 +595,22 @@ std::optional<NSIndexPath> UITableView::indexPathForRowAtPoint(CGPoint point) {
 }
 
 std::optional<NSIndexPath> UITableView::indexPathForCell(const UITableViewCell& cell) const {
-    for (const auto& [path, shown] : visibleCells_) {
-        if (shown.get() == &cell) {
-            return path;
-        }
-    }
-    return std::nullopt;
+    return indexPathOf(visibleCells_, cell);
 }
 
 std::shared_ptr<UITableViewCell> UITableView::cellForRowAtIndexPath(const NSIndexPath& path) {
     layoutIfNeeded();
-    auto found = visibleCells_.find(path);
-    return found != visibleCells_.end() ? found->second : nullptr;
+    return cellAt(visibleCells_, path);
 }
 
 std::vector<std::shared_ptr<UITableViewCell>> UITableView::visibleCells() {
     layoutIfNeeded();
-    std::vector<std::shared_ptr<UITableViewCell>> cells;
-    for (const auto& [path, cell] : visibleCells_) {
-        cells.push_back(cell);
-    }
-    return cells;
+    return cellsOf(visibleCells_);
 }
 
 std::vector<NSIndexPath> UITableView::indexPathsForVisibleRows() {
     layoutIfNeeded();
-    std::vector<NSIndexPath> paths;
-    for (const auto& [path, cell] : visibleCells_) {
-        paths.push_back(path);
-    }
-    return paths;
+    return indexPathsOf(visibleCells_);
 }
 
 std::shared_ptr<UIView> UITableView::headerViewForSection(long section) {
@@ -713,13 +695,7 @@ UITableView::cellAtTouch(const std::vector<std::shared_ptr<UITouch>>& touches) {
     }
     // Rows reloaded since the last frame are in place before a touch looks for them.
     layoutIfNeeded();
-    const CGPoint point = touches.front()->locationInView(this);
-    for (const auto& [path, cell] : visibleCells_) {
-        if (cell->frame().contains(point)) {
-            return cell;
-        }
-    }
-    return nullptr;
+    return cellContaining(visibleCells_, touches.front()->locationInView(this));
 }
 
 void UITableView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {

@@ -5,6 +5,7 @@
 #include "platform/UIKit/Controls/TableGeometry.h"
 #include "platform/UIKit/Controls/UIScrollView.h"
 #include "platform/UIKit/Controls/UITableViewCell.h"
+#include "platform/UIKit/Controls/VisibleCells.h"
 
 #include <functional>
 #include <map>
@@ -258,7 +259,7 @@ class UITableView : public UIScrollView {
     CGFloat laidOutWidth_ = -1;
     // Rows with automatic heights still showing an estimate.
     std::vector<std::vector<bool>> estimated_;
-    std::map<NSIndexPath, std::shared_ptr<UITableViewCell>> visibleCells_;
+    VisibleCells<UITableViewCell> visibleCells_;
     std::map<long, SupplementaryView> headers_;
     std::map<long, SupplementaryView> footers_;
     std::optional<NSIndexPath> selected_;
