@@ -1,6 +1,7 @@
 #include "platform/UIKit/Controls/UITextField.h"
 
 #include "platform/QuartzCore/CAShapeLayer.h"
+#include "platform/QuartzCore/RenderColors.h"
 #include "platform/UIKit/Controls/UIPasteboard.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UITouch.h"
@@ -16,10 +17,6 @@ constexpr CGFloat kCaretWidth = 2;
 constexpr CGFloat kClearButtonSize = 19;
 constexpr CGFloat kClearButtonGap = 5;
 const std::string kSecureDot = "\u2022";
-
-render::RGBA rgba(const UIColor& color) {
-    return {color.red, color.green, color.blue, color.alpha};
-}
 
 render::TextAlignment alignmentFor(NSTextAlignment alignment) {
     switch (alignment) {
@@ -484,7 +481,7 @@ void UITextField::drawLayer(CALayer& layer, cairo_t* cr) {
             render::TextSpec spec;
             spec.text = placeholder_;
             spec.baseFont = font_.fontSpec();
-            spec.spans.push_back({0, placeholder_.size(), font_.fontSpec(), rgba(placeholderColor_)});
+            spec.spans.push_back({0, placeholder_.size(), font_.fontSpec(), toRGBA(placeholderColor_)});
             spec.lineBreakMode = render::LineBreakMode::truncateTail;
             spec.alignment = alignmentFor(textAlignment_);
             spec.width = rect.size.width;
@@ -500,7 +497,7 @@ void UITextField::drawLayer(CALayer& layer, cairo_t* cr) {
     spec.baseFont = font_.fontSpec();
     auto addSpan = [&](std::size_t start, std::size_t end, bool underline) {
         if (end > start) {
-            render::TextSpan span{start, end, font_.fontSpec(), rgba(textColor_)};
+            render::TextSpan span{start, end, font_.fontSpec(), toRGBA(textColor_)};
             span.underline = underline;
             spec.spans.push_back(span);
         }

@@ -1,5 +1,6 @@
 #include "platform/UIKit/Controls/UITextView.h"
 
+#include "platform/QuartzCore/RenderColors.h"
 #include "platform/UIKit/Controls/UIPasteboard.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UITouch.h"
@@ -12,10 +13,6 @@ namespace {
 
 constexpr double kBlinkInterval = 0.5;
 constexpr CGFloat kCaretWidth = 2;
-
-render::RGBA rgba(const UIColor& color) {
-    return {color.red, color.green, color.blue, color.alpha};
-}
 
 render::TextAlignment alignmentFor(NSTextAlignment alignment) {
     switch (alignment) {
@@ -314,7 +311,7 @@ std::shared_ptr<const render::TextLayout> UITextView::textLayout() const {
     const auto& marked = editor_.buffer().markedRange();
     auto addSpan = [&](std::size_t start, std::size_t end, bool underline) {
         if (end > start) {
-            render::TextSpan span{start, end, font_.fontSpec(), rgba(textColor_)};
+            render::TextSpan span{start, end, font_.fontSpec(), toRGBA(textColor_)};
             span.underline = underline;
             spec.spans.push_back(span);
         }
@@ -336,7 +333,7 @@ void UITextView::drawText(cairo_t* cr, const CGRect&) {
             render::TextSpec spec;
             spec.text = placeholder_;
             spec.baseFont = font_.fontSpec();
-            spec.spans.push_back({0, placeholder_.size(), font_.fontSpec(), rgba(placeholderColor_)});
+            spec.spans.push_back({0, placeholder_.size(), font_.fontSpec(), toRGBA(placeholderColor_)});
             spec.alignment = alignmentFor(textAlignment_);
             spec.width = wrapWidth();
             render::layoutText(spec)->draw(cr, origin);
