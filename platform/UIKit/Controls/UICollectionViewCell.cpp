@@ -1,5 +1,7 @@
 #include "platform/UIKit/Controls/UICollectionViewCell.h"
 
+#include "platform/UIKit/Controls/CellPartView.h"
+
 UICollectionViewCell::UICollectionViewCell(const CGRect& frame)
     : UICollectionReusableView(frame), contentView_(std::make_shared<UIView>(CGRect{{0, 0}, frame.size})) {}
 
@@ -29,13 +31,9 @@ const std::shared_ptr<UIView>& UICollectionViewCell::contentView() {
 }
 
 void UICollectionViewCell::setBackgroundView(std::shared_ptr<UIView> view) {
-    if (backgroundView_ == view) {
+    if (!replaceCellPartView(backgroundView_, std::move(view))) {
         return;
     }
-    if (backgroundView_) {
-        backgroundView_->removeFromSuperview();
-    }
-    backgroundView_ = std::move(view);
     if (backgroundView_ && partsAttached_) {
         insertSubview(backgroundView_, 0);
     }
@@ -43,13 +41,9 @@ void UICollectionViewCell::setBackgroundView(std::shared_ptr<UIView> view) {
 }
 
 void UICollectionViewCell::setSelectedBackgroundView(std::shared_ptr<UIView> view) {
-    if (selectedBackgroundView_ == view) {
+    if (!replaceCellPartView(selectedBackgroundView_, std::move(view))) {
         return;
     }
-    if (selectedBackgroundView_) {
-        selectedBackgroundView_->removeFromSuperview();
-    }
-    selectedBackgroundView_ = std::move(view);
     if (selectedBackgroundView_ && partsAttached_) {
         insertSubview(selectedBackgroundView_, backgroundView_ ? 1 : 0);
     }

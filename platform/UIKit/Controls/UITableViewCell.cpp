@@ -1,6 +1,7 @@
 #include "platform/UIKit/Controls/UITableViewCell.h"
 
 #include "platform/QuartzCore/CAShapeLayer.h"
+#include "platform/UIKit/Controls/CellPartView.h"
 #include "platform/UIKit/Controls/LayoutFitting.h"
 #include "platform/UIKit/UIScreen.h"
 
@@ -139,13 +140,9 @@ void UITableViewCell::setAccessoryType(UITableViewCellAccessoryType type) {
 }
 
 void UITableViewCell::setAccessoryView(std::shared_ptr<UIView> view) {
-    if (accessoryView_ == view) {
+    if (!replaceCellPartView(accessoryView_, std::move(view))) {
         return;
     }
-    if (accessoryView_) {
-        accessoryView_->removeFromSuperview();
-    }
-    accessoryView_ = std::move(view);
     if (accessoryView_ && partsAttached_) {
         addSubview(accessoryView_);
     }
@@ -158,13 +155,9 @@ void UITableViewCell::setSelectionStyle(UITableViewCellSelectionStyle style) {
 }
 
 void UITableViewCell::setBackgroundView(std::shared_ptr<UIView> view) {
-    if (backgroundView_ == view) {
+    if (!replaceCellPartView(backgroundView_, std::move(view))) {
         return;
     }
-    if (backgroundView_) {
-        backgroundView_->removeFromSuperview();
-    }
-    backgroundView_ = std::move(view);
     if (backgroundView_ && partsAttached_) {
         insertSubview(backgroundView_, 0);
     }
@@ -181,13 +174,9 @@ const std::shared_ptr<UIView>& UITableViewCell::selectedBackgroundView() {
 }
 
 void UITableViewCell::setSelectedBackgroundView(std::shared_ptr<UIView> view) {
-    if (selectedBackgroundView_ == view) {
+    if (!replaceCellPartView(selectedBackgroundView_, std::move(view))) {
         return;
     }
-    if (selectedBackgroundView_) {
-        selectedBackgroundView_->removeFromSuperview();
-    }
-    selectedBackgroundView_ = std::move(view);
     if (selectedBackgroundView_) {
         selectedBackgroundView_->setHidden(true);
         if (partsAttached_) {
