@@ -1,6 +1,7 @@
 #include "platform/UIKit/Controllers/UINavigationBar.h"
 
 #include "platform/QuartzCore/CALayer.h"
+#include "platform/UIKit/Controllers/BarBackground.h"
 #include "platform/UIKit/Controllers/UIBarButtonControl.h"
 #include "platform/UIKit/Controllers/UIBarButtonItem.h"
 #include "platform/UIKit/Controllers/UINavigationItem.h"
@@ -274,20 +275,8 @@ void UINavigationBar::setBackIndicatorImage(std::shared_ptr<UIImage> image) {
 
 void UINavigationBar::applyAppearance() {
     const bool dark = barStyle() == UIBarStyle::black;
-    auto background = backgroundImage();
-    backgroundLayer_->setContents(background);
-    if (background) {
-        backgroundLayer_->setBackgroundColor(std::nullopt);
-    } else if (auto tint = barTintColor()) {
-        backgroundLayer_->setBackgroundColor(translucent_ ? tint->colorWithAlphaComponent(0.94) : *tint);
-    } else {
-        const UIColor base = dark ? UIColor::colorWithWhite(0.11, 1) : UIColor::colorWithWhite(0.976, 1);
-        backgroundLayer_->setBackgroundColor(translucent_ ? base.colorWithAlphaComponent(0.94) : base);
-    }
-
-    auto shadow = shadowImage();
-    shadowLayer_->setContents(shadow);
-    shadowLayer_->setBackgroundColor(shadow ? std::nullopt : std::optional(UIColor::colorWithWhite(0, 0.3)));
+    applyBarBackground(*backgroundLayer_, *shadowLayer_,
+                       {backgroundImage(), barTintColor(), dark, translucent_, shadowImage()});
 
     const auto attributes = titleTextAttributes();
     titleLabel_->setFont(attributes.font.value_or(UIFont::systemFontOfSize(17, UIFontWeightSemibold)));

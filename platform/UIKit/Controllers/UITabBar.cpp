@@ -1,6 +1,7 @@
 #include "platform/UIKit/Controllers/UITabBar.h"
 
 #include "platform/QuartzCore/CALayer.h"
+#include "platform/UIKit/Controllers/BarBackground.h"
 #include "platform/UIKit/Controllers/UITabBarItem.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UIImageView.h"
@@ -176,19 +177,9 @@ void UITabBar::setUnselectedItemTintColor(std::optional<UIColor> color) {
 }
 
 void UITabBar::applyAppearance() {
-    auto background = backgroundImage();
-    backgroundLayer_->setContents(background);
-    if (background) {
-        backgroundLayer_->setBackgroundColor(std::nullopt);
-    } else {
-        const bool dark = appearance().barStyle == UIBarStyle::black;
-        const UIColor base = barTintColor().value_or(dark ? UIColor::colorWithWhite(0.11, 1)
-                                                          : UIColor::colorWithWhite(0.976, 1));
-        backgroundLayer_->setBackgroundColor(translucent_ ? base.colorWithAlphaComponent(0.94) : base);
-    }
-    auto shadow = shadowImage();
-    shadowLayer_->setContents(shadow);
-    shadowLayer_->setBackgroundColor(shadow ? std::nullopt : std::optional(UIColor::colorWithWhite(0, 0.3)));
+    const bool dark = appearance().barStyle == UIBarStyle::black;
+    applyBarBackground(*backgroundLayer_, *shadowLayer_,
+                       {backgroundImage(), barTintColor(), dark, translucent_, shadowImage()});
     updateButtons();
 }
 
