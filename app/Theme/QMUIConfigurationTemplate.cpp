@@ -23,6 +23,13 @@ UIColor gray(int level) {
     return rgba(level / 255.0, level / 255.0, level / 255.0, 1);
 }
 
+// The resource "back", a white arrow drawn for the dark bar: shown in its own colours
+// rather than tinted (the resource's rendering, which an asset catalogue would carry).
+std::shared_ptr<UIImage> backIndicator() {
+    const auto image = UIImage::imageNamed("back");
+    return image ? image->imageWithRenderingMode(UIImageRenderingMode::alwaysOriginal) : nullptr;
+}
+
 std::optional<UIColor> withAlpha(const std::optional<UIColor>& color, double alpha) {
     return color ? std::optional<UIColor>(color->colorWithAlphaComponent(alpha)) : std::nullopt;
 }
@@ -99,7 +106,7 @@ void QMUIConfigurationTemplate::applyConfigurationTemplate() {
     configuration().navBarLargeTitleFont = std::nullopt;
     configuration().navBarBackButtonTitlePositionAdjustment = UIOffsetZero;
     configuration().sizeNavBarBackIndicatorImageAutomatically = true;
-    configuration().navBarBackIndicatorImage = UIImage::imageNamed("back");
+    configuration().navBarBackIndicatorImage = backIndicator();
     configuration().navBarCloseButtonImage =
         qmui_imageWithShape(QMUIImageShape::navClose, {16, 16}, configuration().navBarTintColor.get());
     configuration().navBarLoadingMarginRight = 3;

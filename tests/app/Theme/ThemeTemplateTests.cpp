@@ -59,9 +59,10 @@ TEST(ThemeTemplate, NavigationBarCarriesTheApplicationsLook) {
         const QMUIConfiguration& c = QMUICMI();
         const auto& background = c.navBarBackgroundImage.get();
         return c.navBarTitleColor.get() == UIColor::whiteColor() &&
-               c.navBarTitleFont.get() == UIFont::systemFontOfSize(18) &&
-               c.navBarBackIndicatorImage.get() == UIImage::imageNamed("back") && background &&
-               background->CGImage() && c.navBarCloseButtonImage.get() &&
+               c.navBarTitleFont.get() == UIFont::systemFontOfSize(18) && c.navBarBackIndicatorImage.get() &&
+               c.navBarBackIndicatorImage.get()->CGImage() == UIImage::imageNamed("back")->CGImage() &&
+               c.navBarBackIndicatorImage.get()->renderingMode() == UIImageRenderingMode::alwaysOriginal &&
+               background && background->CGImage() && c.navBarCloseButtonImage.get() &&
                c.navBarAccessoryViewTypeDisclosureIndicatorImage->get()->renderingMode() ==
                    UIImageRenderingMode::alwaysTemplate &&
                UINavigationBar::appearance().backgroundImage == background;
