@@ -1,22 +1,11 @@
 #include "tools/devservice/FormEncoding.h"
 
+#include "platform/Foundation/HexDigit.h"
+
 #include <cstdint>
 
 namespace devservice {
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 int base64UrlDigit(char c) {
     if (c >= 'A' && c <= 'Z') {
@@ -48,8 +37,8 @@ std::optional<std::string> percentDecode(std::string_view text, bool plusIsSpace
             if (i + 2 >= text.size()) {
                 return std::nullopt;
             }
-            const int high = hexDigit(text[i + 1]);
-            const int low = hexDigit(text[i + 2]);
+            const int high = hexDigitValue(text[i + 1]);
+            const int low = hexDigitValue(text[i + 2]);
             if (high < 0 || low < 0) {
                 return std::nullopt;
             }

@@ -6,6 +6,7 @@
 #include "app/Crypto/MIUAES.h"
 #include "app/Crypto/MIUGTMBase64.h"
 #include "app/Crypto/UTF8.h"
+#include "platform/Foundation/HexDigit.h"
 #include "tests/app/Crypto/OpenSSLCommand.h"
 
 #include <gtest/gtest.h>
@@ -16,19 +17,6 @@
 using namespace cryptotest;
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 std::optional<std::string> referenceHex2bin(const std::string& text) {
     std::string bytes;
@@ -43,10 +31,10 @@ std::optional<std::string> referenceHex2bin(const std::string& text) {
         } else {
             bool anyDigit = false;
             for (const char c : pair) {
-                if (hexValue(c) < 0) {
+                if (hexDigitValue(c) < 0) {
                     break;
                 }
-                value = value * 16 + hexValue(c);
+                value = value * 16 + hexDigitValue(c);
                 anyDigit = true;
             }
             if (!anyDigit) {
