@@ -4,10 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-const UIColor kTextColor = UIColor::colorWithWhite(0.6, 1);
-} // namespace
-
 // ---- MJRefreshFooter -------------------------------------------------------------------------
 
 void MJRefreshFooter::endRefreshingWithNoMoreData() {
@@ -129,42 +125,34 @@ void MJRefreshAutoFooter::setState(MJRefreshState state) {
 
 // ---- MJRefreshAutoStateFooter -------------------------------------------------------------------
 
-MJRefreshAutoStateFooter::MJRefreshAutoStateFooter() : stateLabel_(std::make_shared<UILabel>()) {
-    stateLabel_->setFont(UIFont::boldSystemFontOfSize(14));
-    stateLabel_->setTextColor(kTextColor);
-    stateLabel_->setTextAlignment(NSTextAlignment::center);
-    titles_[MJRefreshState::idle] = "上拉或点击加载更多";
-    titles_[MJRefreshState::refreshing] = "正在加载…";
-    titles_[MJRefreshState::noMoreData] = "没有更多了";
-    stateLabel_->setText(titles_[MJRefreshState::idle]);
-}
+MJRefreshAutoStateFooter::MJRefreshAutoStateFooter()
+    : stateText_({{MJRefreshState::idle, "上拉或点击加载更多"},
+                  {MJRefreshState::refreshing, "正在加载…"},
+                  {MJRefreshState::noMoreData, "没有更多了"}}) {}
 
 void MJRefreshAutoStateFooter::didAttachToScrollView(UIScrollView& scrollView) {
     MJRefreshAutoFooter::didAttachToScrollView(scrollView);
-    if (stateLabel_->superview().get() != this) {
-        addSubview(stateLabel_);
+    if (stateLabel()->superview().get() != this) {
+        addSubview(stateLabel());
     }
 }
 
 void MJRefreshAutoStateFooter::setTitle(const std::string& title, MJRefreshState state) {
-    titles_[state] = title;
-    if (this->state() == state) {
-        stateLabel_->setText(title);
-    }
+    stateText_.setTitle(title, state, this->state());
 }
 
 void MJRefreshAutoStateFooter::setState(MJRefreshState state) {
     MJRefreshAutoFooter::setState(state);
     const MJRefreshState now = this->state();
     if (now == MJRefreshState::refreshing && refreshingTitleHidden) {
-        stateLabel_->setText("");
-    } else if (auto title = titles_.find(now); title != titles_.end()) {
-        stateLabel_->setText(title->second);
+        stateLabel()->setText("");
+    } else {
+        stateText_.show(now);
     }
 }
 
 void MJRefreshAutoStateFooter::placeSubviews() {
-    stateLabel_->setFrame(bounds());
+    stateLabel()->setFrame(bounds());
 }
 
 void MJRefreshAutoStateFooter::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/MJRefresh/MJRefreshComponent.h"
+#include "platform/MJRefresh/MJRefreshStateText.h"
 #include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UILabel.h"
 
-#include <map>
 #include <string>
 
 inline constexpr CGFloat MJRefreshFooterHeight = 44;
@@ -59,7 +59,7 @@ class MJRefreshAutoStateFooter : public MJRefreshAutoFooter {
   public:
     MJRefreshAutoStateFooter();
 
-    const std::shared_ptr<UILabel>& stateLabel() const { return stateLabel_; }
+    const std::shared_ptr<UILabel>& stateLabel() const { return stateText_.label(); }
     void setTitle(const std::string& title, MJRefreshState state);
     // Shows no text while refreshing (the spinner says it).
     bool refreshingTitleHidden = false;
@@ -72,8 +72,7 @@ class MJRefreshAutoStateFooter : public MJRefreshAutoFooter {
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
   private:
-    std::shared_ptr<UILabel> stateLabel_;
-    std::map<MJRefreshState, std::string> titles_;
+    MJRefreshStateText stateText_;
 };
 
 // The usual footer: a spinner while loading beside the state text.

@@ -7,8 +7,6 @@
 
 namespace {
 
-const UIColor kTextColor = UIColor::colorWithWhite(0.6, 1);
-
 std::shared_ptr<UIView> makeArrow() {
     auto arrow = std::make_shared<UIView>(CGRectMake(0, 0, 15, 40));
     auto shape = CAShapeLayer::layer();
@@ -20,7 +18,7 @@ std::shared_ptr<UIView> makeArrow() {
     path.addLine({13.5, 29});
     shape->setPath(path);
     shape->setFillColor(std::nullopt);
-    shape->setStrokeColor(kTextColor);
+    shape->setStrokeColor(MJRefreshStateText::textColor());
     shape->setLineWidth(2);
     shape->setLineCap(kCALineCapRound);
     shape->setLineJoin(kCALineJoinRound);
@@ -132,39 +130,29 @@ void MJRefreshHeader::setState(MJRefreshState state) {
 
 // ---- MJRefreshStateHeader -------------------------------------------------------------------
 
-MJRefreshStateHeader::MJRefreshStateHeader() : stateLabel_(std::make_shared<UILabel>()) {
-    stateLabel_->setFont(UIFont::boldSystemFontOfSize(14));
-    stateLabel_->setTextColor(kTextColor);
-    stateLabel_->setTextAlignment(NSTextAlignment::center);
-    titles_[MJRefreshState::idle] = "下拉刷新";
-    titles_[MJRefreshState::pulling] = "松开刷新";
-    titles_[MJRefreshState::refreshing] = "正在刷新…";
-    stateLabel_->setText(titles_[MJRefreshState::idle]);
-}
+MJRefreshStateHeader::MJRefreshStateHeader()
+    : stateText_({{MJRefreshState::idle, "下拉刷新"},
+                  {MJRefreshState::pulling, "松开刷新"},
+                  {MJRefreshState::refreshing, "正在刷新…"}}) {}
 
 void MJRefreshStateHeader::didAttachToScrollView(UIScrollView& scrollView) {
     MJRefreshHeader::didAttachToScrollView(scrollView);
-    if (stateLabel_->superview().get() != this) {
-        addSubview(stateLabel_);
+    if (stateLabel()->superview().get() != this) {
+        addSubview(stateLabel());
     }
 }
 
 void MJRefreshStateHeader::setTitle(const std::string& title, MJRefreshState state) {
-    titles_[state] = title;
-    if (this->state() == state) {
-        stateLabel_->setText(title);
-    }
+    stateText_.setTitle(title, state, this->state());
 }
 
 void MJRefreshStateHeader::setState(MJRefreshState state) {
     MJRefreshHeader::setState(state);
-    if (auto title = titles_.find(this->state()); title != titles_.end()) {
-        stateLabel_->setText(title->second);
-    }
+    stateText_.show(this->state());
 }
 
 void MJRefreshStateHeader::placeSubviews() {
-    stateLabel_->setFrame(bounds());
+    stateLabel()->setFrame(bounds());
 }
 
 // ---- MJRefreshNormalHeader -------------------------------------------------------------------

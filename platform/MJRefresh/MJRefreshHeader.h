@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/MJRefresh/MJRefreshComponent.h"
+#include "platform/MJRefresh/MJRefreshStateText.h"
 #include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UILabel.h"
 
-#include <map>
 #include <string>
 
 inline constexpr CGFloat MJRefreshHeaderHeight = 54;
@@ -42,7 +42,7 @@ class MJRefreshStateHeader : public MJRefreshHeader {
   public:
     MJRefreshStateHeader();
 
-    const std::shared_ptr<UILabel>& stateLabel() const { return stateLabel_; }
+    const std::shared_ptr<UILabel>& stateLabel() const { return stateText_.label(); }
     void setTitle(const std::string& title, MJRefreshState state);
 
   protected:
@@ -51,8 +51,7 @@ class MJRefreshStateHeader : public MJRefreshHeader {
     void didAttachToScrollView(UIScrollView& scrollView) override;
 
   private:
-    std::shared_ptr<UILabel> stateLabel_;
-    std::map<MJRefreshState, std::string> titles_;
+    MJRefreshStateText stateText_;
 };
 
 // The usual header: an arrow that turns when letting go would refresh, a spinner while

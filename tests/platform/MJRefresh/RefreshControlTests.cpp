@@ -166,3 +166,24 @@ TEST_F(RefreshControls, WithShortContentADragUpLoads) {
     TouchScript(*window).drag({160, 300}, {0, -100}, 0.5, 0.2);
     EXPECT_EQ(footerLoads, 1);
 }
+
+TEST_F(RefreshControls, TheStateLabelsSayWhatEachStateDoes) {
+    auto header = MJRefreshNormalHeader::headerWithRefreshingBlock([this] { ++headerLoads; });
+    table->setMj_header(header);
+    EXPECT_EQ(header->stateLabel()->text(), "下拉刷新");
+    header->setTitle("松手即可刷新", MJRefreshState::pulling);
+    EXPECT_EQ(header->stateLabel()->text(), "下拉刷新") << "another state's title waits for its state";
+    header->beginRefreshing();
+    EXPECT_EQ(header->stateLabel()->text(), "正在刷新…");
+    header->setTitle("刷新中", MJRefreshState::refreshing);
+    EXPECT_EQ(header->stateLabel()->text(), "刷新中") << "the current state's title shows at once";
+
+    auto footer = MJRefreshAutoNormalFooter::footerWithRefreshingBlock([this] { ++footerLoads; });
+    table->setMj_footer(footer);
+    EXPECT_EQ(footer->stateLabel()->text(), "上拉或点击加载更多");
+    footer->refreshingTitleHidden = true;
+    footer->beginRefreshing();
+    EXPECT_EQ(footer->stateLabel()->text(), "");
+    footer->endRefreshingWithNoMoreData();
+    EXPECT_EQ(footer->stateLabel()->text(), "没有更多了");
+}
