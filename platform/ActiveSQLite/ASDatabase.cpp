@@ -40,6 +40,28 @@ std::string indexName(const ASTableInfo& table, const std::vector<std::string>& 
     return name;
 }
 
+// The names of the columns the table has in the database (none when it does not exist).
+SQLite::Result<std::set<std::string>> columnNames(Connection& connection, const std::string& table) {
+    auto columns = connection.prepare("SELECT name FROM pragma_table_info(?1)");
+    if (!columns) {
+        return columns.error();
+    }
+    if (auto bound = columns->bind(1, table); !bound) {
+        return bound.error();
+    }
+    std::set<std::string> names;
+    while (true) {
+        auto row = columns->step();
+        if (!row) {
+            return row.error();
+        }
+        if (!*row) {
+            return names;
+        }
+        names.insert(columns->text(0));
+    }
+}
+
 SQLite::Error unknownColumn(const ASTableInfo& table, const std::string& column) {
     return SQLite::Error{SQLITE_ERROR, "no such column: " + column + " in table " + table.name};
 }
@@ -82,26 +104,12 @@ SQLite::Result<const ASDatabase::PreparedTable*> ASDatabase::prepareTable(const 
 }
 
 SQLite::Result<bool> ASDatabase::schemaIsComplete(const ASTableInfo& table) {
-    auto columns = connection_->prepare("SELECT name FROM pragma_table_info(?1)");
-    if (!columns) {
-        return columns.error();
-    }
-    if (auto bound = columns->bind(1, table.name); !bound) {
-        return bound.error();
-    }
-    std::set<std::string> present;
-    while (true) {
-        auto row = columns->step();
-        if (!row) {
-            return row.error();
-        }
-        if (!*row) {
-            break;
-        }
-        present.insert(columns->text(0));
+    auto present = columnNames(*connection_, table.name);
+    if (!present) {
+        return present.error();
     }
     for (const auto& column : table.columns) {
-        if (!present.contains(column)) {
+        if (!present->contains(column)) {
             return false;
         }
     }
@@ -147,28 +155,12 @@ SQLite::Status ASDatabase::createOrMigrate(const ASTableInfo& table) {
 
         // Columns that a newer record type declares: added, and filled with their default
         // in the rows already stored.
-        std::set<std::string> present;
-        {
-            auto columns = connection_->prepare("SELECT name FROM pragma_table_info(?1)");
-            if (!columns) {
-                return columns.error();
-            }
-            if (auto bound = columns->bind(1, table.name); !bound) {
-                return bound;
-            }
-            while (true) {
-                auto row = columns->step();
-                if (!row) {
-                    return row.error();
-                }
-                if (!*row) {
-                    break;
-                }
-                present.insert(columns->text(0));
-            }
+        auto present = columnNames(*connection_, table.name);
+        if (!present) {
+            return present.error();
         }
         for (std::size_t i = 0; i < table.columns.size(); ++i) {
-            if (present.contains(table.columns[i])) {
+            if (present->contains(table.columns[i])) {
                 continue;
             }
             const std::string column = Connection::quote(table.columns[i]);
