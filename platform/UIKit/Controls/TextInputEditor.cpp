@@ -1,5 +1,7 @@
 #include "platform/UIKit/Controls/TextInputEditor.h"
 
+#include "platform/UIKit/Controls/UIPasteboard.h"
+
 #include <algorithm>
 
 bool TextInputEditor::insert(std::string_view text) {
@@ -39,6 +41,27 @@ bool TextInputEditor::deleteForward() {
         range.end = TextEditingBuffer::nextBoundary(buffer_.text(), range.start);
     }
     return !range.empty() && replaceRange(range, {}, false);
+}
+
+bool TextInputEditor::paste() {
+    auto pasted = UIPasteboard::generalPasteboard().string();
+    return pasted && !pasted->empty() && insert(*pasted);
+}
+
+NSRange TextInputEditor::selectedRange() const {
+    return TextEditingBuffer::utf16Range(buffer_.text(), buffer_.selection());
+}
+
+void TextInputEditor::setSelectedRange(NSRange range) {
+    buffer_.setSelection(TextEditingBuffer::byteRange(buffer_.text(), range));
+}
+
+std::optional<NSRange> TextInputEditor::markedTextRange() const {
+    const auto& marked = buffer_.markedRange();
+    if (!marked) {
+        return std::nullopt;
+    }
+    return TextEditingBuffer::utf16Range(buffer_.text(), *marked);
 }
 
 bool TextInputEditor::replaceRange(TextEditingBuffer::Range range, std::string replacement, bool composing) {

@@ -38,6 +38,13 @@ class TextInputEditor {
     bool deleteBackward();
     // Removes the selection, else the character after the caret.
     bool deleteForward();
+    // Inserts the general pasteboard's text, when it holds any; answers whether the text changed.
+    bool paste();
+
+    // The selection and the text being composed, in UTF-16 units.
+    NSRange selectedRange() const;
+    void setSelectedRange(NSRange range);
+    std::optional<NSRange> markedTextRange() const;
 
   private:
     bool replaceRange(TextEditingBuffer::Range range, std::string replacement, bool composing);

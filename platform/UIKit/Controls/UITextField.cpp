@@ -325,12 +325,11 @@ void UITextField::keyCommand(UIKeyCommand command) {
 }
 
 NSRange UITextField::selectedRange() const {
-    return TextEditingBuffer::utf16Range(text(), editor_.buffer().selection());
+    return editor_.selectedRange();
 }
 
 void UITextField::setSelectedRange(NSRange range) {
-    const auto bytes = TextEditingBuffer::byteRange(text(), range);
-    editor_.buffer().setSelection(bytes);
+    editor_.setSelectedRange(range);
     contentChanged();
 }
 
@@ -340,11 +339,7 @@ void UITextField::selectAll() {
 }
 
 std::optional<NSRange> UITextField::markedTextRange() const {
-    const auto& marked = editor_.buffer().markedRange();
-    if (!marked) {
-        return std::nullopt;
-    }
-    return TextEditingBuffer::utf16Range(text(), *marked);
+    return editor_.markedTextRange();
 }
 
 void UITextField::copy() {
@@ -364,11 +359,8 @@ void UITextField::cut() {
 }
 
 void UITextField::paste() {
-    if (!editing_) {
-        return;
-    }
-    if (auto pasted = UIPasteboard::generalPasteboard().string(); pasted && !pasted->empty()) {
-        editor_.insert(*pasted);
+    if (editing_) {
+        editor_.paste();
     }
 }
 

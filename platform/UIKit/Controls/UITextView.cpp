@@ -1,7 +1,6 @@
 #include "platform/UIKit/Controls/UITextView.h"
 
 #include "platform/QuartzCore/RenderColors.h"
-#include "platform/UIKit/Controls/UIPasteboard.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UITouch.h"
 #include "platform/render/TextLayout.h"
@@ -266,11 +265,11 @@ void UITextView::keyCommand(UIKeyCommand command) {
 }
 
 NSRange UITextView::selectedRange() const {
-    return TextEditingBuffer::utf16Range(text(), editor_.buffer().selection());
+    return editor_.selectedRange();
 }
 
 void UITextView::setSelectedRange(NSRange range) {
-    editor_.buffer().setSelection(TextEditingBuffer::byteRange(text(), range));
+    editor_.setSelectedRange(range);
     contentChanged();
 }
 
@@ -280,19 +279,12 @@ void UITextView::selectAll() {
 }
 
 std::optional<NSRange> UITextView::markedTextRange() const {
-    const auto& marked = editor_.buffer().markedRange();
-    if (!marked) {
-        return std::nullopt;
-    }
-    return TextEditingBuffer::utf16Range(text(), *marked);
+    return editor_.markedTextRange();
 }
 
 void UITextView::paste() {
-    if (!editing_) {
-        return;
-    }
-    if (auto pasted = UIPasteboard::generalPasteboard().string(); pasted && !pasted->empty()) {
-        editor_.insert(*pasted);
+    if (editing_) {
+        editor_.paste();
     }
 }
 
