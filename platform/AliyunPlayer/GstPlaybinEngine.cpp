@@ -45,6 +45,6 @@ void GstPlaybinEngine::performSetVolume(double volume, bool muted) {
     worker_->enqueue([session = session_, volume, muted] { session->setVolume(volume, muted); });
 }
 
-void GstPlaybinEngine::performSeek(std::uint64_t seekId, double seconds) {
-    worker_->enqueue([session = session_, seekId, seconds] { session->seek(seekId, seconds); });
+void GstPlaybinEngine::performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) {
+    worker_->enqueue([session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
 }

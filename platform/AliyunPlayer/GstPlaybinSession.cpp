@@ -263,8 +263,12 @@ void GstPlaybinSession::setVolume(double volume, bool muted) {
     }
 }
 
-void GstPlaybinSession::seek(std::uint64_t seekId, double target) {
+void GstPlaybinSession::seek(std::uint64_t generation, std::uint64_t seekId, double target) {
     endSeek(false);
+    // From here on the main thread hears only states of the seek's generation: send one
+    // at the next step even if nothing else changed. Pictures keep the load's generation.
+    generation_ = generation;
+    hasPublished_ = false;
     if (pipeline_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
         outlets_.seekEnd(seekId, false);
         return;

@@ -39,7 +39,7 @@ public:
     void setPaused(bool paused);
     void setRate(double rate);
     void setVolume(double volume, bool muted);
-    void seek(std::uint64_t seekId, double seconds);
+    void seek(std::uint64_t generation, std::uint64_t seekId, double seconds);
 
     // What the streaming threads need of one pipeline; lives as long as the pipeline.
     struct PictureSink;

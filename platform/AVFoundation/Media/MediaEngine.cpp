@@ -118,7 +118,7 @@ void MediaEngine::deliver() {
             state = std::move(box->state_);
         }
         box->state_.reset();
-        if (box->frame_ && box->frameGeneration_ == generation_) {
+        if (box->frame_ && box->frameGeneration_ >= loadGeneration_) {
             frame = std::move(box->frame_);
         }
         box->frame_.reset();
@@ -182,7 +182,7 @@ void MediaEngine::abandonSeeks() {
 }
 
 void MediaEngine::load(const MediaRequest& request) {
-    ++generation_;
+    loadGeneration_ = ++generation_;
     abandonSeeks();
     frame_.reset();
     state_ = MediaEngineState{};
@@ -193,7 +193,7 @@ void MediaEngine::load(const MediaRequest& request) {
 }
 
 void MediaEngine::stop() {
-    ++generation_;
+    loadGeneration_ = ++generation_;
     abandonSeeks();
     frame_.reset();
     const bool changed = state_ != MediaEngineState{};
@@ -252,5 +252,5 @@ void MediaEngine::seek(double seconds, SeekCompletion completion) {
     seeks_.emplace(seekId, std::move(completion));
     state_.position = seconds;
     state_.ended = false;
-    performSeek(seekId, seconds);
+    performSeek(++generation_, seekId, seconds);
 }

@@ -54,10 +54,17 @@ class MediaEngine;
 
 // How an engine's own threads hand what they see to the main thread; callable from any
 // thread, and harmless once the engine is gone.
+//
+// Generations: every load, stop and seek starts a new one and hands it to the engine's
+// threads, which send each state with the newest generation they have taken up. The main
+// thread keeps only states of its own newest generation: a state sent before the threads
+// took up a seek (one that still says "ended", say) is dropped instead of undoing what the
+// seek changed. Pictures carry the generation too and are kept when they belong to the
+// media loaded now (a picture shown just before a seek is still a picture of it).
 struct MediaEngineOutlets {
-    // The state seen for load `generation`.
+    // The state seen for `generation`.
     std::function<void(std::uint64_t generation, const MediaEngineState& state)> state;
-    // A new picture of load `generation`.
+    // A new picture, seen for `generation`.
     std::function<void(std::uint64_t generation, std::shared_ptr<VideoFrame> frame)> frame;
     // The end of seek `seekId`.
     std::function<void(std::uint64_t seekId, bool finished)> seekEnd;
@@ -119,7 +126,8 @@ protected:
     virtual void performSetPaused(bool paused) = 0;
     virtual void performSetRate(double rate) = 0;
     virtual void performSetVolume(double volume, bool muted) = 0;
-    virtual void performSeek(std::uint64_t seekId, double seconds) = 0;
+    // `generation` is the seek's: the engine's threads send their states with it from now on.
+    virtual void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) = 0;
 
 private:
     // What the engine's threads hand to the main thread, delivered in one main-queue task
@@ -152,7 +160,9 @@ private:
 
     std::shared_ptr<Mailbox> mailbox_;
     std::weak_ptr<MediaEngineClient> client_;
+    // The newest generation, and the one of the last load or stop (see MediaEngineOutlets).
     std::uint64_t generation_ = 0;
+    std::uint64_t loadGeneration_ = 0;
     std::uint64_t nextSeekId_ = 1;
     std::map<std::uint64_t, SeekCompletion> seeks_;
     bool paused_ = true;

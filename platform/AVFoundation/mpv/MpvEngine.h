@@ -27,7 +27,7 @@ private:
     void performSetPaused(bool paused) override;
     void performSetRate(double rate) override;
     void performSetVolume(double volume, bool muted) override;
-    void performSeek(std::uint64_t seekId, double seconds) override;
+    void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) override;
 
     std::shared_ptr<MpvSession> session_;
     std::unique_ptr<WorkerThread> worker_;

@@ -204,6 +204,7 @@ void MpvSession::load(std::uint64_t generation, const MediaRequest& request, boo
     entryActive_ = false;
     followRedirect_ = false;
     pausedForCache_ = false;
+    eofReached_ = false;
     lastError_.clear();
     state_ = MediaEngineState{};
     state_.phase = MediaEnginePhase::Loading;
@@ -268,19 +269,28 @@ void MpvSession::setVolume(double volume, bool muted) {
     setFlag("mute", muted);
 }
 
-void MpvSession::seek(std::uint64_t seekId, double seconds) {
+void MpvSession::seek(std::uint64_t generation, std::uint64_t seekId, double seconds) {
     endSeek(false);
+    // From here on the main thread hears only states of the seek's generation: send one
+    // at the next step even if nothing else changed.
+    generation_ = generation;
+    hasPublished_ = false;
     if (handle_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
         outlets_.seekEnd(seekId, false);
         return;
     }
     seekId_ = seekId;
     seekAcknowledged_ = false;
-    if (!entryActive_) {
-        // mpv let go of a file that played to its end: open it again at the target.
+    state_.ended = false;
+    state_.position = seconds;
+    if (!entryActive_ || eofReached_) {
+        // mpv let go of a file that played to its end, or kept it open at its end, where
+        // lavf's HLS demuxer refuses every seek (playback would end again at once): open
+        // it again at the target.
         MediaRequest again = request_;
         again.startPosition = seconds;
         reopening_ = true;
+        eofReached_ = false;
         sendLoad(again);
         return;
     }
@@ -317,6 +327,7 @@ void MpvSession::handle(const mpv_event& event) {
     case MPV_EVENT_PLAYBACK_RESTART:
         if (seekId_ != 0 && seekAcknowledged_) {
             endSeek(true);
+            state_.ended = eofReached_;
         }
         break;
     case MPV_EVENT_PROPERTY_CHANGE:
@@ -420,14 +431,20 @@ void MpvSession::handleProperty(const mpv_event_property& property) {
     if (!entryActive_) {
         return;
     }
+    // While a seek is in flight, mpv may still report the position and the end of where
+    // it was before: the position stays at the seek's target and the end stays cleared
+    // until playback restarts at the target.
     if (std::strcmp(property.name, "time-pos") == 0) {
-        if (present && finite) {
+        if (present && finite && seekId_ == 0) {
             state_.position = std::max(0.0, number);
         }
     } else if (std::strcmp(property.name, "paused-for-cache") == 0) {
         pausedForCache_ = flag;
     } else if (std::strcmp(property.name, "eof-reached") == 0) {
-        state_.ended = flag;
+        eofReached_ = flag;
+        if (seekId_ == 0) {
+            state_.ended = flag;
+        }
     } else if (std::strcmp(property.name, "demuxer-cache-time") == 0) {
         if (present && finite) {
             state_.bufferedPosition = std::max(0.0, number);
@@ -440,10 +457,18 @@ void MpvSession::handleProperty(const mpv_event_property& property) {
 // mpv reports an observed property only when its value changes, so a new file whose
 // duration or size equals the previous one's would never report them: the session keeps
 // mpv's current values whatever is loaded and hands them to each new file.
+//
+// Opening a media again at a seek's target passes through unknown values: a media that is
+// ready keeps what it knew until mpv knows the values again.
 void MpvSession::adoptMediaFacts() {
-    state_.duration = mirroredDuration_;
-    state_.presentationWidth = mirroredWidth_;
-    state_.presentationHeight = mirroredHeight_;
+    const bool ready = state_.phase == MediaEnginePhase::Ready;
+    if (!ready || mirroredDuration_ > 0) {
+        state_.duration = mirroredDuration_;
+    }
+    if (!ready || (mirroredWidth_ > 0 && mirroredHeight_ > 0)) {
+        state_.presentationWidth = mirroredWidth_;
+        state_.presentationHeight = mirroredHeight_;
+    }
 }
 
 // Never asks mpv anything synchronously: mpv's video output waits for this thread to

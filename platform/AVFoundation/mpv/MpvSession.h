@@ -36,7 +36,7 @@ public:
     void setPaused(bool paused);
     void setRate(double rate);
     void setVolume(double volume, bool muted);
-    void seek(std::uint64_t seekId, double seconds);
+    void seek(std::uint64_t generation, std::uint64_t seekId, double seconds);
 
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
 
@@ -82,6 +82,8 @@ private:
     bool followRedirect_ = false;
     bool paused_ = true;
     bool pausedForCache_ = false;
+    // mpv's last word on "eof-reached" for the entry.
+    bool eofReached_ = false;
     std::string lastError_;
     MediaEngineState state_;
     MediaEngineState published_;

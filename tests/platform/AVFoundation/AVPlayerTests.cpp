@@ -57,6 +57,40 @@ TEST_F(AVPlayerTest, PlaysALocalFileToItsEndAndPostsTheEndNotification) {
     ASSERT_TRUE(playertest::waitFor([&] { return endedItem != nullptr; }));
 }
 
+// A looping player replays from its own end report. However that report and the engine's
+// next states cross, each play-through ends exactly once.
+TEST_F(AVPlayerTest, ReplayingFromTheEndReportEndsOncePerPlayThrough) {
+    const auto folder = playertest::hlsStream("loop", 1);
+    ASSERT_FALSE(folder.empty());
+    auto item = AVPlayerItem::playerItemWithURL("file://" + (folder / "index.m3u8").string());
+    auto player = AVPlayer::playerWithPlayerItem(item);
+    constexpr int playThroughs = 6;
+    int ends = 0;
+    int endsWithoutPlaying = 0;
+    bool playedSinceReplay = false;
+    auto observer = player->addObserver([&](AVPlayer& observed, unsigned changes) {
+        const double time = observed.currentTime();
+        if ((changes & AVPlayerChangeTime) != 0 && time > 0.2 && time < item->duration() - 0.2) {
+            playedSinceReplay = true;
+        }
+    });
+    auto token = NotificationCenter::defaultCenter().addObserver(AVPlayerItemDidPlayToEndTimeNotification,
+                                                                 [&](const Notification&) {
+                                                                     ++ends;
+                                                                     endsWithoutPlaying += playedSinceReplay ? 0 : 1;
+                                                                     playedSinceReplay = false;
+                                                                     if (ends < playThroughs) {
+                                                                         player->seekToTime(0);
+                                                                         player->play();
+                                                                     }
+                                                                 });
+    player->setRate(2);
+
+    ASSERT_TRUE(playertest::waitFor([&] { return ends >= playThroughs; }, 60)) << ends;
+    EXPECT_EQ(ends, playThroughs);
+    EXPECT_EQ(endsWithoutPlaying, 0) << "an end reported again without playing through";
+}
+
 TEST_F(AVPlayerTest, RefusesAddressesThatAreNeitherNetworkNorFile) {
     for (const std::string url : {"av://lavfi:testsrc", "ftp://127.0.0.1/x.mp4", "/tmp/x.mp4", "lavf://file:/etc/passwd"}) {
         auto item = AVPlayerItem::playerItemWithURL(url);
