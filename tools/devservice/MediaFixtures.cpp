@@ -98,7 +98,7 @@ int run(const std::vector<std::string>& args, const std::filesystem::path& logFi
 bool ensureHlsStream(const std::filesystem::path& folder, const HlsSpec& spec, std::string& error) {
     if (spec.variants < 1 || spec.variants > 2 || spec.seconds < 1 || spec.segmentSeconds < 1 ||
         spec.width < 16 || spec.height < 16 || spec.width % 2 != 0 || spec.height % 2 != 0) {
-        error = "unsupported HLS fixture specification";
+        error = "unsupported HLS fixture description";
         return false;
     }
     if (std::filesystem::exists(folder / kMasterPlaylist)) {
