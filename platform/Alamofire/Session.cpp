@@ -181,7 +181,7 @@ std::shared_ptr<DataRequest> DataRequest::validate() {
 }
 
 std::shared_ptr<DataRequest> DataRequest::responseData(DispatchQueue& queue, Handler handler) {
-    std::optional<AFDataResponse> outcome;
+    SharedResponse outcome;
     PendingHandler pending{&queue, std::move(handler)};
     bool mustStart = false;
     {
@@ -195,7 +195,7 @@ std::shared_ptr<DataRequest> DataRequest::responseData(DispatchQueue& queue, Han
         }
     }
     if (outcome) {
-        dispatch(pending, *outcome);
+        dispatch(std::move(pending), outcome);
     } else if (mustStart) {
         start();
     }
@@ -248,40 +248,47 @@ void DataRequest::cancel() {
 }
 
 void DataRequest::complete(AFDataResponse raw) {
+    const auto outcome = std::make_shared<const AFDataResponse>(std::move(raw));
     std::vector<PendingHandler> handlers;
     {
         std::lock_guard lock(mutex_);
-        outcome_ = raw;
+        outcome_ = outcome;
         handlers.swap(handlers_);
         transfer_.reset();
     }
-    for (const auto& pending : handlers) {
-        dispatch(pending, raw);
+    for (auto& pending : handlers) {
+        dispatch(std::move(pending), outcome);
     }
 }
 
-void DataRequest::dispatch(const PendingHandler& pending, const AFDataResponse& raw) const {
-    pending.queue->async([handler = pending.handler, response = serialized(raw)] { handler(response); });
+void DataRequest::dispatch(PendingHandler pending, const SharedResponse& raw) const {
+    pending.queue->async(
+        [handler = std::move(pending.handler), response = serialized(raw)] { handler(*response); });
 }
 
-AFDataResponse DataRequest::serialized(const AFDataResponse& raw) const {
-    AFDataResponse response = raw;
-    if (!response.isSuccess() || !response.response) {
-        return response;
+DataRequest::SharedResponse DataRequest::serialized(const SharedResponse& raw) const {
+    if (!raw->isSuccess() || !raw->response) {
+        return raw;
     }
-    const long status = response.response->statusCode;
+    const long status = raw->response->statusCode;
     bool validates;
     {
         std::lock_guard lock(mutex_);
         validates = validates_;
     }
+    std::optional<AFError> failure;
     if (validates && (status < 200 || status > 299)) {
-        response.result = AFError{AFError::Kind::responseValidationFailed, 0, status,
-                                  "Response status code was unacceptable: " + std::to_string(status) + "."};
-    } else if (response.value()->empty() && status != 204 && status != 205) {
-        response.result = AFError{AFError::Kind::inputDataNilOrZeroLength, 0, status,
-                                  "Response could not be serialized, input data was nil or zero length."};
+        failure = AFError{AFError::Kind::responseValidationFailed, 0, status,
+                          "Response status code was unacceptable: " + std::to_string(status) + "."};
+    } else if (raw->value()->empty() && status != 204 && status != 205) {
+        failure = AFError{AFError::Kind::inputDataNilOrZeroLength, 0, status,
+                          "Response could not be serialized, input data was nil or zero length."};
     }
+    if (!failure) {
+        return raw;
+    }
+    auto response = std::make_shared<AFDataResponse>(*raw);
+    response->result = std::move(*failure);
     return response;
 }
 

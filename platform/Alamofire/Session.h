@@ -49,11 +49,16 @@ private:
         Handler handler;
     };
 
+    // A delivered response is shared read-only by the request and every handler: the
+    // body is not copied on its way to them.
+    using SharedResponse = std::shared_ptr<const AFDataResponse>;
+
     DataRequest(Session& session, std::string url, HTTPMethod method, HTTPHeaders headers, std::string body);
     void start();
     void complete(AFDataResponse raw);
-    void dispatch(const PendingHandler& pending, const AFDataResponse& raw) const;
-    AFDataResponse serialized(const AFDataResponse& raw) const;
+    void dispatch(PendingHandler pending, const SharedResponse& raw) const;
+    // `raw` itself unless validation or an empty body makes it a failure.
+    SharedResponse serialized(const SharedResponse& raw) const;
 
     Session& session_;
     std::string url_;
@@ -65,7 +70,7 @@ private:
     bool validates_ = false;
     bool started_ = false;
     bool cancelled_ = false;
-    std::optional<AFDataResponse> outcome_;
+    SharedResponse outcome_;
     std::vector<PendingHandler> handlers_;
     // Held by the worker while it runs (and the transfer holds this request).
     std::weak_ptr<CurlTransfer> transfer_;
