@@ -86,10 +86,14 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
     const std::string message = envelope["message"].stringValue();
 
     if (code == successCode) {
-        const JSON data = envelope["data"];
-        const std::string text = data.stringValue();
+        // The payload text is most of the answer: it is read where it lies, not copied.
+        const JSON::Storage& fields = envelope.storage();
+        const auto stored = fields.find("data");
+        const bool isText = stored != fields.end() && stored->is_string();
+        const std::string otherText = isText ? std::string() : envelope["data"].stringValue();
+        const std::string& text = isText ? stored->get_ref<const std::string&>() : otherText;
         if (text.empty()) {
-            completion(data, std::nullopt);
+            completion(envelope["data"], std::nullopt);
             return;
         }
         consoleLog(path);
