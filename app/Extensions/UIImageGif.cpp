@@ -3,6 +3,7 @@
 #include "platform/Foundation/AtomicFile.h"
 #include "platform/Foundation/Bundle.h"
 #include "platform/Foundation/Log.h"
+#include "platform/Foundation/PercentEncoding.h"
 
 #include <cstdint>
 #include <numeric>
@@ -15,31 +16,6 @@ constexpr double kMinimumDelay = 0.1;
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
-}
-
-bool isURLText(const std::string& text) {
-    if (text.empty()) {
-        return false;
-    }
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // The local path of a "file:" URL (with or without a "localhost" authority); nothing for
@@ -57,19 +33,7 @@ std::optional<std::string> filePath(const std::string& url) {
         return std::nullopt;
     }
     rest = rest.substr(0, rest.find_first_of("?#"));
-    std::string path;
-    for (std::size_t at = 0; at < rest.size(); ++at) {
-        if (rest[at] != '%') {
-            path += rest[at];
-            continue;
-        }
-        if (at + 2 >= rest.size() || hexDigit(rest[at + 1]) < 0 || hexDigit(rest[at + 2]) < 0) {
-            return std::nullopt;
-        }
-        path += char(hexDigit(rest[at + 1]) * 16 + hexDigit(rest[at + 2]));
-        at += 2;
-    }
-    return path;
+    return percentDecoded(rest);
 }
 
 } // namespace
