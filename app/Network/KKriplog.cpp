@@ -40,8 +40,8 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
     parameters["sign"] = KKpresentationdisease::signParameters(parameters);
 
     HTTPHeaders headers{{"Accept", acceptHeader}};
-    if (const auto user = KKrearinfluence::storedUser(); user && user->token) {
-        headers.add("Authorization", "Bearer " + *user->token);
+    if (const auto token = storedToken()) {
+        headers.add("Authorization", "Bearer " + *token);
     }
 
     const auto& service = ServiceConfiguration::current();
@@ -119,6 +119,15 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
         QMUITips::showError(message);
     }
     completion(std::nullopt, NSError{message, code});
+}
+
+std::optional<std::string> KKriplog::storedToken() {
+    auto text = UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey);
+    if (text != loginText_) {
+        loginToken_ = text ? KKrearinfluence(JSON::parse(*text)).token : std::nullopt;
+        loginText_ = std::move(text);
+    }
+    return loginToken_;
 }
 
 void KKriplog::renewLogin() {

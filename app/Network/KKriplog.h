@@ -87,12 +87,16 @@ private:
     void handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
                         Origin origin);
     void renewLogin();
+    // The token of the stored user, parsed again only when the stored login changes.
+    std::optional<std::string> storedToken();
     void fetchTypePage(const std::string& path, int page, const std::string& typeId, const std::string& pageSize,
                        Completion completion);
     void submitAccountForm(const std::string& path, const std::string& username, const std::string& password,
                            const std::string& code, Completion completion);
 
     bool renewalInFlight_ = false;
+    std::optional<std::string> loginText_;
+    std::optional<std::string> loginToken_;
 };
 
 // The process's API client.
