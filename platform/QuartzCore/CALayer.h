@@ -4,6 +4,7 @@
 #include "platform/CoreGraphics/CGGeometry.h"
 #include "platform/CoreGraphics/CGPath.h"
 #include "platform/QuartzCore/CAAnimation.h"
+#include "platform/QuartzCore/CAExternalPicture.h"
 #include "platform/QuartzCore/CAValue.h"
 #include "platform/UIKit/UIColor.h"
 
@@ -150,6 +151,9 @@ public:
     // The area (layer coordinates) the own content covers; the bounds unless a subclass
     // draws beyond them.
     virtual CGRect contentRect() const;
+    // A picture the host draws beneath the interface in the layer's place (see
+    // CAExternalPicture); the layer paints that area transparent. None by default.
+    virtual std::optional<CAExternalPicture> externalPicture() const { return std::nullopt; }
     // Whether animating `keyPath` changes the own content (so it must be redrawn each
     // frame) rather than only how the content is composed.
     virtual bool isContentKeyPath(const std::string& keyPath) const { return false; }

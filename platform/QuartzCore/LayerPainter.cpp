@@ -170,6 +170,9 @@ void LayerPainter::paintSubtree(CALayer& layer, cairo_t* cr, const cairo_region_
         render::setRoundedRectPath(cr, values.bounds(), radii);
         cairo_clip(cr);
     }
+    if (const auto picture = values.externalPicture()) {
+        punchHole(values, *picture, cr);
+    }
     if (layer.drawsContent()) {
         paintContent(layer, values, cr);
     }
@@ -192,6 +195,20 @@ void LayerPainter::paintSubtree(CALayer& layer, cairo_t* cr, const cairo_region_
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, values.opacity());
     }
+    cairo_restore(cr);
+}
+
+// Everything painted so far under the picture's area becomes transparent, so that the
+// picture the host draws beneath the interface shows there.
+void LayerPainter::punchHole(const CALayer& values, const CAExternalPicture& picture, cairo_t* cr) {
+    const CGRect hole = picture.rect.intersection(values.bounds());
+    if (hole.isNull() || hole.isEmpty()) {
+        return;
+    }
+    cairo_save(cr);
+    cairo_rectangle(cr, hole.origin.x, hole.origin.y, hole.size.width, hole.size.height);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_fill(cr);
     cairo_restore(cr);
 }
 

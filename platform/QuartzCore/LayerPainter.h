@@ -9,10 +9,13 @@
 #include <unordered_map>
 
 class CALayer;
+struct CAExternalPicture;
 
-// Paints layers with Cairo: shadow, background with rounded corners, own content, masked
-// sublayers, border, all at the layer's opacity as one group. One painter serves one
-// pass, so that each animated layer's presentation is computed once per frame.
+// Paints layers with Cairo: shadow, background with rounded corners, the hole of an
+// external picture, own content, masked sublayers, border, all at the layer's opacity as
+// one group (inside a translucent group a hole shows what lies beneath the group, not the
+// external picture). One painter serves one pass, so that each animated layer's
+// presentation is computed once per frame.
 class LayerPainter {
 public:
     // `scale`: device pixels per point. With `cacheContent`, each layer's own content is
@@ -36,6 +39,7 @@ public:
     double scale() const { return scale_; }
 
 private:
+    void punchHole(const CALayer& values, const CAExternalPicture& picture, cairo_t* cr);
     void paintShadow(CALayer& layer, CALayer& values, cairo_t* cr);
     void paintContent(CALayer& layer, CALayer& values, cairo_t* cr);
     void drawContent(CALayer& values, cairo_t* cr);
