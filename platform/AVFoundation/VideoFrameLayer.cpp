@@ -8,8 +8,27 @@ void VideoFrameLayer::setVideoFrame(std::shared_ptr<const VideoFrame> frame) {
     if (frame_ == frame) {
         return;
     }
+    // The next texture of the same size goes where the last one went: the interface
+    // stays as it is and only the host draws again.
+    const bool sameTextureSize = frame_ && frame && frame_->texture() != 0 && frame->texture() != 0 &&
+                                 frame_->width() == frame->width() && frame_->height() == frame->height();
     frame_ = std::move(frame);
-    setNeedsDisplay();
+    if (frame_ && frame_->texture() != 0) {
+        if (auto self = weak_from_this().lock()) {
+            CAExternalPictures::add(self);
+        }
+        CAExternalPictures::noteChange();
+    }
+    if (!sameTextureSize) {
+        setNeedsDisplay();
+    }
+}
+
+std::optional<CAExternalPicture> VideoFrameLayer::externalPicture() const {
+    if (!frame_ || frame_->texture() == 0) {
+        return std::nullopt;
+    }
+    return CAExternalPicture{frame_->texture(), videoRect()};
 }
 
 void VideoFrameLayer::setVideoGravity(AVLayerVideoGravity gravity) {
@@ -43,7 +62,7 @@ CGRect VideoFrameLayer::videoRect() const {
 void VideoFrameLayer::drawInContext(cairo_t* context) {
     CALayer::drawInContext(context);
     const CGRect rect = videoRect();
-    if (rect.size.width <= 0 || rect.size.height <= 0) {
+    if (!frame_ || !frame_->surface() || rect.size.width <= 0 || rect.size.height <= 0) {
         return;
     }
     const CGRect area = bounds();

@@ -14,7 +14,9 @@ enum AVLayerVideoGravity {
 
 // A layer that shows one video picture at a time, fitted by its gravity. Whoever plays
 // the video hands it each new picture (a player view forwards its playback controller's
-// pictures; AVPlayerLayer its player's).
+// pictures; AVPlayerLayer its player's). A picture in memory is painted with the
+// interface; a picture in a texture of the window's OpenGL context is an external picture
+// that the window host draws beneath the interface, the layer leaving its place open.
 class VideoFrameLayer : public CALayer {
 public:
     VideoFrameLayer() = default;
@@ -29,8 +31,9 @@ public:
     // Where the picture is drawn, in the layer's coordinates (empty without a picture).
     CGRect videoRect() const;
 
-    bool drawsContent() const override { return frame_ != nullptr || CALayer::drawsContent(); }
+    bool drawsContent() const override { return (frame_ && frame_->surface()) || CALayer::drawsContent(); }
     void drawInContext(cairo_t* context) override;
+    std::optional<CAExternalPicture> externalPicture() const override;
 
 protected:
     std::shared_ptr<CALayer> clone() const override { return std::make_shared<VideoFrameLayer>(*this); }

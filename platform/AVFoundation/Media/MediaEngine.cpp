@@ -131,6 +131,18 @@ void MediaEngine::deliver() {
             return;
         }
     }
+    apply(std::move(state), std::move(frame));
+}
+
+void MediaEngine::presentFrame(std::uint64_t generation, std::shared_ptr<VideoFrame> frame) {
+    if (frame && generation >= loadGeneration_) {
+        apply(std::nullopt, std::move(frame));
+    }
+}
+
+// Takes over a new state and a new picture (either may be absent) and tells the client.
+void MediaEngine::apply(std::optional<MediaEngineState> state, std::shared_ptr<VideoFrame> frame) {
+    const std::shared_ptr<Mailbox> box = mailbox_;
     const bool frameChanged = frame != nullptr;
     if (frameChanged) {
         frame_ = std::move(frame);

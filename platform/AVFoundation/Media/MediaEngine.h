@@ -119,6 +119,10 @@ public:
 protected:
     // Where the subclass's threads report to.
     MediaEngineOutlets outlets() const;
+    // A picture made on the main thread itself (a texture of the window's context), seen
+    // for `generation` (see MediaEngineOutlets); told to the client at once. The client
+    // may destroy the engine from its callbacks.
+    void presentFrame(std::uint64_t generation, std::shared_ptr<VideoFrame> frame);
 
     // Work of the subclass, called on the main thread after the shared bookkeeping.
     virtual void performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) = 0;
@@ -154,6 +158,7 @@ private:
     };
 
     void deliver();
+    void apply(std::optional<MediaEngineState> state, std::shared_ptr<VideoFrame> frame);
     void finishSeek(std::uint64_t seekId, bool finished);
     void abandonSeeks();
     void notifyState();

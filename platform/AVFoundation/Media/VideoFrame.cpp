@@ -28,12 +28,40 @@ VideoFrame::VideoFrame(int width, int height, std::size_t stride, std::uint8_t* 
     : width_(width), height_(height), stride_(stride), pixels_(pixels),
       surface_(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, static_cast<int>(stride))) {}
 
-VideoFrame::~VideoFrame() {
-    cairo_surface_destroy(surface_);
-    std::free(pixels_);
+std::shared_ptr<VideoFrame> VideoFrame::makeTexture(int width, int height, unsigned texture,
+                                                    const std::shared_ptr<VideoGLContext>& context,
+                                                    std::function<void()> deleteTexture) {
+    if (width <= 0 || height <= 0 || texture == 0 || !context) {
+        return nullptr;
+    }
+    return std::shared_ptr<VideoFrame>(new VideoFrame(width, height, texture, context, std::move(deleteTexture)));
 }
 
+VideoFrame::VideoFrame(int width, int height, unsigned texture, const std::shared_ptr<VideoGLContext>& context,
+                       std::function<void()> deleteTexture)
+    : width_(width), height_(height), texture_(texture), context_(context), deleteTexture_(std::move(deleteTexture)) {}
+
+VideoFrame::~VideoFrame() {
+    if (surface_ != nullptr) {
+        cairo_surface_destroy(surface_);
+    }
+    std::free(pixels_);
+    if (deleteTexture_ && hasLiveTexture()) {
+        deleteTexture_();
+    }
+}
+
+bool VideoFrame::hasLiveTexture() const {
+    const auto context = context_.lock();
+    return texture_ != 0 && context && context->isAlive();
+}
+
+unsigned VideoFrame::texture() const { return hasLiveTexture() ? texture_ : 0; }
+
 bool VideoFrame::isBlank() const {
+    if (pixels_ == nullptr) {
+        return false;
+    }
     for (int y = 0; y < height_; ++y) {
         const std::uint8_t* row = pixels_ + stride_ * static_cast<std::size_t>(y);
         for (int x = 0; x < width_; ++x) {

@@ -1,15 +1,23 @@
 #pragma once
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/AVFoundation/Media/VideoGLContext.h"
 #include "platform/AVFoundation/Media/WorkerThread.h"
+
+#include <mpv/client.h>
 
 #include <memory>
 
+class MpvGLRenderer;
+class MpvPictureLink;
 class MpvSession;
 
-// The platform media engine on libmpv: headless, pictures drawn by mpv's software
-// renderer into VideoFrames. One thread of its own talks to mpv (all of mpv's own
-// commands are asynchronous); decoding runs on mpv's threads.
+// The platform media engine on libmpv. One thread of its own talks to mpv (all of mpv's
+// own commands are asynchronous); decoding runs on mpv's threads. Headless, mpv's software
+// renderer draws the pictures into VideoFrames on that thread. In a window (when the
+// window host lends its OpenGL context as the engine is made), mpv's OpenGL renderer draws
+// them into textures of that context on the main thread, which the host draws beneath the
+// interface: libmpv documents its software renderer as slow.
 //
 // Started safely for addresses from the outside: no youtube-dl hook, no scripts, no
 // configuration files, no files loaded beside the media, TLS verified against the
@@ -18,7 +26,8 @@ class MpvSession;
 class MpvEngine final : public MediaEngine {
 public:
     MpvEngine();
-    // Waits for mpv to shut down (it aborts its network reads first).
+    // Frees mpv's OpenGL renderer, then waits for mpv to shut down (it aborts its network
+    // reads first).
     ~MpvEngine() override;
 
 private:
@@ -28,7 +37,13 @@ private:
     void performSetRate(double rate) override;
     void performSetVolume(double volume, bool muted) override;
     void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) override;
+    // Makes mpv's OpenGL renderer for `handle` (main thread), or has the worker draw.
+    void attachRenderer(mpv_handle* handle, const std::shared_ptr<VideoGLContext>& context);
 
+    std::shared_ptr<MpvPictureLink> link_;
     std::shared_ptr<MpvSession> session_;
     std::unique_ptr<WorkerThread> worker_;
+    std::unique_ptr<MpvGLRenderer> renderer_;
+    // Alive as long as the engine: work posted to the main queue checks it first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

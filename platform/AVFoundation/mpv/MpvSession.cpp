@@ -82,8 +82,9 @@ std::string decimal(double value) {
 
 } // namespace
 
-MpvSession::MpvSession(Options options, std::function<void()> wakeUp)
-    : options_(std::move(options)), wakeUp_(std::move(wakeUp)) {}
+MpvSession::MpvSession(Options options, std::function<void()> wakeUp, std::shared_ptr<MpvPictureLink> link,
+                       std::function<void(mpv_handle*)> started)
+    : options_(std::move(options)), wakeUp_(std::move(wakeUp)), link_(std::move(link)), started_(std::move(started)) {}
 
 void MpvSession::start() {
     handle_ = mpv_create();
@@ -91,7 +92,7 @@ void MpvSession::start() {
         startError_ = "the media engine could not be created";
         return;
     }
-    const std::vector<std::pair<const char*, std::string>> settings = {
+    std::vector<std::pair<const char*, std::string>> settings = {
         {"vo", "libmpv"},
         {"ao", options_.audioOutput ? "pulse,alsa,null" : "null"},
         {"config", "no"},
@@ -117,6 +118,13 @@ void MpvSession::start() {
         {"network-timeout", "20"},
         {"tls-verify", "yes"},
     };
+    if (options_.picturesInTextures) {
+        // The main thread renders without waiting for a picture's display time, so mpv
+        // hands pictures over when they are due; no hardware decoder interop is probed
+        // (it writes to standard error on machines without one).
+        settings.emplace_back("video-timing-offset", "0");
+        settings.emplace_back("gpu-hwdec-interop", "no");
+    }
     for (const auto& [name, value] : settings) {
         if (mpv_set_option_string(handle_, name, value.c_str()) < 0) {
             startError_ = std::string("the media engine refused the setting ") + name;
@@ -145,6 +153,19 @@ void MpvSession::start() {
     mpv_set_wakeup_callback(
         handle_, [](void* context) { static_cast<MpvSession*>(context)->wakeUp_(); }, this);
 
+    if (options_.picturesInTextures) {
+        started_(handle_);
+        return;
+    }
+    if (!createSoftwareRenderer()) {
+        mpv_terminate_destroy(handle_);
+        handle_ = nullptr;
+        return;
+    }
+    rendererReady_ = true;
+}
+
+bool MpvSession::createSoftwareRenderer() {
     char softwareApi[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param parameters[] = {
         {MPV_RENDER_PARAM_API_TYPE, softwareApi},
@@ -153,9 +174,7 @@ void MpvSession::start() {
     if (mpv_render_context_create(&renderer_, handle_, parameters) < 0) {
         renderer_ = nullptr;
         startError_ = "the media engine's picture renderer could not start";
-        mpv_terminate_destroy(handle_);
-        handle_ = nullptr;
-        return;
+        return false;
     }
     mpv_render_context_set_update_callback(
         renderer_,
@@ -165,6 +184,32 @@ void MpvSession::start() {
             session->wakeUp_();
         },
         this);
+    return true;
+}
+
+void MpvSession::rendererReady() {
+    rendererReady_ = true;
+    if (loadHeld_) {
+        loadHeld_ = false;
+        sendLoad(request_);
+    }
+}
+
+void MpvSession::useSoftwareRenderer() {
+    if (handle_ == nullptr || renderer_ != nullptr) {
+        return;
+    }
+    options_.picturesInTextures = false;
+    link_->generation = 0;
+    if (!createSoftwareRenderer()) {
+        rendererReady_ = false;
+        if (loadHeld_) {
+            loadHeld_ = false;
+            fail(startError_);
+        }
+        return;
+    }
+    rendererReady();
 }
 
 void MpvSession::finish() {
@@ -216,7 +261,10 @@ void MpvSession::load(std::uint64_t generation, const MediaRequest& request, boo
     }
     request_ = request;
     reopening_ = false;
-    sendLoad(request);
+    loadHeld_ = !rendererReady_;
+    if (!loadHeld_) {
+        sendLoad(request);
+    }
 }
 
 void MpvSession::sendLoad(const MediaRequest& request) {
@@ -247,6 +295,7 @@ void MpvSession::sendLoad(const MediaRequest& request) {
 
 void MpvSession::stop(std::uint64_t generation) {
     endSeek(false);
+    loadHeld_ = false;
     generation_ = generation;
     entryId_ = -1;
     entryActive_ = false;
@@ -425,8 +474,10 @@ void MpvSession::handleProperty(const mpv_event_property& property) {
         mirroredDuration_ = present && finite && number > 0 ? number : 0;
     } else if (std::strcmp(property.name, "dwidth") == 0) {
         mirroredWidth_ = static_cast<int>(integer);
+        shareVideoSize();
     } else if (std::strcmp(property.name, "dheight") == 0) {
         mirroredHeight_ = static_cast<int>(integer);
+        shareVideoSize();
     }
     if (!entryActive_) {
         return;
@@ -451,6 +502,15 @@ void MpvSession::handleProperty(const mpv_event_property& property) {
         }
     } else {
         adoptMediaFacts();
+    }
+}
+
+void MpvSession::shareVideoSize() {
+    link_->width = mirroredWidth_;
+    link_->height = mirroredHeight_;
+    if (options_.picturesInTextures && mirroredWidth_ > 0 && mirroredHeight_ > 0) {
+        // A picture taken before its size was known is drawn again at that size.
+        link_->requestRender();
     }
 }
 
@@ -537,6 +597,7 @@ void MpvSession::fail(const std::string& reason) {
 }
 
 void MpvSession::publish() {
+    link_->generation = entryActive_ ? generation_ : 0;
     if (state_.phase != MediaEnginePhase::Failed) {
         const bool waiting = state_.phase == MediaEnginePhase::Loading || pausedForCache_;
         state_.buffering = !paused_ && !state_.ended && waiting;

@@ -2,6 +2,7 @@
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
+#include "platform/AVFoundation/mpv/MpvPictureLink.h"
 
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -15,17 +16,32 @@
 
 // The mpv handle of one MpvEngine and everything known about it, used on the engine's
 // worker thread only (except `wakeUp`, which mpv calls from its own threads).
+//
+// Pictures are drawn either here, by mpv's software renderer into VideoFrames in memory,
+// or, in a window, by mpv's OpenGL renderer on the main thread (MpvGLRenderer). mpv must
+// have its renderer before it opens a media, so in the second case loads wait until the
+// main thread has made it (`rendererReady`) or given up on it (`useSoftwareRenderer`).
 class MpvSession {
 public:
     struct Options {
         std::filesystem::path certificateAuthorityFile;
         bool audioOutput = true;
+        // Pictures are drawn into textures by a renderer on the main thread.
+        bool picturesInTextures = false;
     };
 
-    MpvSession(Options options, std::function<void()> wakeUp);
+    // `started` runs on the worker once mpv runs, when pictures go into textures: it
+    // has the main thread make mpv's renderer for the handle.
+    MpvSession(Options options, std::function<void()> wakeUp, std::shared_ptr<MpvPictureLink> link,
+               std::function<void(mpv_handle*)> started);
 
     // Creates and starts mpv; on failure every later load fails with the reason.
     void start();
+    // mpv's OpenGL renderer exists: a load held back goes ahead.
+    void rendererReady();
+    // Pictures are drawn here from now on (the OpenGL renderer could not be made, or is
+    // gone with the window's context).
+    void useSoftwareRenderer();
     // Frees the renderer, then mpv.
     void finish();
     // Handles mpv's events and draws a new picture when one is due.
@@ -41,11 +57,13 @@ public:
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
 
 private:
+    bool createSoftwareRenderer();
     void sendLoad(const MediaRequest& request);
     void handle(const mpv_event& event);
     void handleReply(const mpv_event& event);
     void handleProperty(const mpv_event_property& property);
     void handleEndFile(const mpv_event_end_file& end);
+    void shareVideoSize();
     void adoptMediaFacts();
     void render();
     std::shared_ptr<VideoFrame> draw(int width, int height);
@@ -57,10 +75,17 @@ private:
 
     Options options_;
     std::function<void()> wakeUp_;
+    std::shared_ptr<MpvPictureLink> link_;
+    std::function<void(mpv_handle*)> started_;
     MediaEngineOutlets outlets_;
 
     mpv_handle* handle_ = nullptr;
+    // The software renderer, when pictures are drawn here.
     mpv_render_context* renderer_ = nullptr;
+    // Some renderer exists, so mpv may open media.
+    bool rendererReady_ = false;
+    // A load waits for the renderer.
+    bool loadHeld_ = false;
     std::string startError_;
     std::atomic<bool> renderWanted_{false};
     VideoFramePool frames_;
