@@ -42,7 +42,9 @@
     X(GLint, GetUniformLocation, GLuint, const GLchar*)                                                           \
     X(void, Uniform1i, GLint, GLint)                                                                              \
     X(void, VertexAttribPointer, GLuint, GLint, GLenum, GLboolean, GLsizei, const void*)                          \
-    X(void, EnableVertexAttribArray, GLuint)
+    X(void, EnableVertexAttribArray, GLuint)                                                                      \
+    X(void, DisableVertexAttribArray, GLuint)                                                                     \
+    X(void, BindFramebuffer, GLenum, GLuint)
 
 struct GLPresenter::Functions {
 #define ORVEX_GL_DECLARE(result, name, ...) result(APIENTRY* name)(__VA_ARGS__) = nullptr;
@@ -80,9 +82,10 @@ void main() {
 }
 )";
 
-// A quad over the whole drawable; the image's first row is the top of the screen.
-const GLfloat kPositions[] = {-1, -1, 1, -1, -1, 1, 1, 1};
-const GLfloat kTexcoords[] = {0, 1, 1, 1, 0, 0, 1, 0};
+// A quad over the whole drawable (top left, top right, bottom left, bottom right); the
+// image's first row is the top of the screen.
+const GLfloat kPositions[] = {-1, 1, 1, 1, -1, -1, 1, -1};
+const GLfloat kTexcoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
 
 } // namespace
 
@@ -127,6 +130,7 @@ GLPresenter::GLPresenter(int textureWidth, int textureHeight)
     gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     gl_->TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    gl_->BindTexture(GL_TEXTURE_2D, 0);
     ready_ = true;
 }
 
@@ -155,33 +159,54 @@ void GLPresenter::upload(cairo_surface_t* image, const std::vector<cairo_rectang
                            pixels + rect.y * stride + rect.x * 4);
     }
     gl_->PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    gl_->BindTexture(GL_TEXTURE_2D, 0);
 }
 
-void GLPresenter::draw(int drawableWidth, int drawableHeight, const Underlay& underlay) {
+void GLPresenter::draw(int drawableWidth, int drawableHeight, const std::vector<CAExternalPicturePlacement>& pictures) {
+    gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
     gl_->Viewport(0, 0, drawableWidth, drawableHeight);
     gl_->ClearColor(0, 0, 0, 1);
     gl_->Clear(GL_COLOR_BUFFER_BIT);
-    if (underlay) {
-        underlay(drawableWidth, drawableHeight);
-        gl_->Viewport(0, 0, drawableWidth, drawableHeight);
-    }
     if (!ready_) {
         return;
     }
     gl_->UseProgram(program_);
     gl_->ActiveTexture(GL_TEXTURE0);
-    gl_->BindTexture(GL_TEXTURE_2D, texture_);
     gl_->Uniform1i(gl_->GetUniformLocation(program_, "screen"), 0);
-    // The interface is premultiplied: add it over the underlay by its coverage.
+    // Pictures are opaque: each covers what lies beneath it.
+    for (const auto& picture : pictures) {
+        GLfloat positions[8];
+        GLfloat texcoords[8];
+        for (int corner = 0; corner < 4; ++corner) {
+            // The image's pixels to OpenGL's clip space, whose y axis points up.
+            positions[corner * 2] = static_cast<GLfloat>(picture.corners[corner].x * 2 / textureWidth_ - 1);
+            positions[corner * 2 + 1] = static_cast<GLfloat>(1 - picture.corners[corner].y * 2 / textureHeight_);
+            const bool right = corner % 2 == 1;
+            const bool bottom = corner >= 2;
+            texcoords[corner * 2] = static_cast<GLfloat>(right ? picture.source.maxX() : picture.source.minX());
+            texcoords[corner * 2 + 1] = static_cast<GLfloat>(bottom ? picture.source.maxY() : picture.source.minY());
+        }
+        drawQuad(picture.texture, positions, texcoords);
+    }
+    // The interface is premultiplied: add it over the pictures by its coverage.
     gl_->Enable(GL_BLEND);
     gl_->BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    gl_->VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, kPositions);
-    gl_->VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, kTexcoords);
+    drawQuad(texture_, kPositions, kTexcoords);
+    gl_->Disable(GL_BLEND);
+    gl_->UseProgram(0);
+}
+
+void GLPresenter::drawQuad(unsigned texture, const float* positions, const float* texcoords) {
+    gl_->BindTexture(GL_TEXTURE_2D, texture);
+    gl_->VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, positions);
+    gl_->VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, texcoords);
     gl_->EnableVertexAttribArray(0);
     gl_->EnableVertexAttribArray(1);
     gl_->DrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    gl_->Disable(GL_BLEND);
-    gl_->UseProgram(0);
+    // Arrays left enabled would point into memory gone by the time another renderer draws.
+    gl_->DisableVertexAttribArray(0);
+    gl_->DisableVertexAttribArray(1);
+    gl_->BindTexture(GL_TEXTURE_2D, 0);
 }
 
 cairo_surface_t* GLPresenter::readFrame(int drawableWidth, int drawableHeight) {

@@ -66,6 +66,8 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     SDL_GL_MakeCurrent(window_, context_);
     SDL_GL_SetSwapInterval(options.vsync ? 1 : 0);
     presenter_ = std::make_unique<GLPresenter>(renderer_.pixelWidth(), renderer_.pixelHeight());
+    videoContext_ = std::make_shared<VideoGLContext>([](const char* name) { return SDL_GL_GetProcAddress(name); });
+    VideoGLContext::lend(videoContext_);
     // Text input starts switched on in SDL; it is only wanted while a text field edits.
     SDL_StopTextInput();
     wakeEvent_ = SDL_RegisterEvents(1);
@@ -84,6 +86,10 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
 
 SDLWindowHost::~SDLWindowHost() {
     RunLoop::main().setWakeUpHandler(nullptr);
+    // Engines let go of their textures while the context is still there.
+    if (videoContext_) {
+        videoContext_->withdraw();
+    }
     presenter_.reset();
     if (context_ != nullptr) {
         SDL_GL_DeleteContext(context_);
@@ -225,14 +231,16 @@ void SDLWindowHost::updateTextInput() {
 
 bool SDLWindowHost::presentFrame(bool force) {
     const auto changed = renderer_.renderFrame();
-    if (changed.empty() && !force) {
+    const std::uint64_t pictureChanges = CAExternalPictures::changeCount();
+    if (changed.empty() && !force && pictureChanges == drawnPictureChanges_) {
         return false;
     }
+    drawnPictureChanges_ = pictureChanges;
     presenter_->upload(renderer_.surface(), changed);
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(window_, &width, &height);
-    presenter_->draw(width, height, underlay_);
+    presenter_->draw(width, height, renderer_.externalPictures());
     return true;
 }
 

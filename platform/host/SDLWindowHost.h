@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AVFoundation/Media/VideoGLContext.h"
 #include "platform/host/GLPresenter.h"
 #include "platform/host/ScreenRenderer.h"
 
@@ -15,7 +16,9 @@ union SDL_Event;
 // events become touches (mouse), scrolling (wheel), text and keys; run-loop work posted
 // from other threads wakes the loop through an SDL event; frames are drawn when
 // something changed and paced by the display while animations run. The screen image is
-// shown through OpenGL, and only its changed parts are uploaded.
+// shown through OpenGL, and only its changed parts are uploaded. The window's OpenGL
+// context is lent to the playback engines, which draw video into textures of it; the host
+// draws those textures in their layers' places beneath the interface, at every new picture.
 class SDLWindowHost {
 public:
     struct Options {
@@ -41,8 +44,6 @@ public:
     bool pumpOnce();
     // Draws the current frame and writes what the window shows as a PNG.
     bool writeScreenshot(const std::string& path);
-    // Video (or anything else) drawn under the interface each frame.
-    void setUnderlay(GLPresenter::Underlay underlay) { underlay_ = std::move(underlay); }
     const ScreenRenderer& screen() const { return renderer_; }
     SDL_Window* window() const { return window_; }
 
@@ -56,7 +57,9 @@ private:
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;
     std::unique_ptr<GLPresenter> presenter_;
-    GLPresenter::Underlay underlay_;
+    std::shared_ptr<VideoGLContext> videoContext_;
+    // The count of external picture changes last drawn.
+    std::uint64_t drawnPictureChanges_ = 0;
     std::uint32_t wakeEvent_ = 0;
     std::shared_ptr<std::atomic<bool>> wakePending_ = std::make_shared<std::atomic<bool>>(false);
     bool running_ = false;

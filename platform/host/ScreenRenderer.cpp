@@ -56,6 +56,10 @@ std::vector<cairo_rectangle_int_t> ScreenRenderer::renderFrame() {
     return compositor_.render(*screen_);
 }
 
+std::vector<CAExternalPicturePlacement> ScreenRenderer::externalPictures() {
+    return CAExternalPictures::place(*screen_, CGAffineTransformMakeScale(scale(), scale()));
+}
+
 bool ScreenRenderer::writePNG(const std::string& path) {
     renderFrame();
     return cairo_surface_write_to_png(surface(), path.c_str()) == CAIRO_STATUS_SUCCESS;

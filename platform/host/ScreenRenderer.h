@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/QuartzCore/CAExternalPicture.h"
 #include "platform/QuartzCore/LayerCompositor.h"
 
 #include <cairo.h>
@@ -24,8 +25,12 @@ public:
 
     // Lays out and draws what changed; answers the repainted pixel rectangles.
     std::vector<cairo_rectangle_int_t> renderFrame();
-    // The screen image (premultiplied ARGB32, transparent where no window draws).
+    // The screen image (premultiplied ARGB32, transparent where no window draws and where
+    // external pictures show).
     cairo_surface_t* surface() const { return compositor_.surface(); }
+    // Where the external pictures of the visible windows go on the image (in its pixels),
+    // bottom first, as of the last frame drawn.
+    std::vector<CAExternalPicturePlacement> externalPictures();
     int pixelWidth() const { return compositor_.pixelWidth(); }
     int pixelHeight() const { return compositor_.pixelHeight(); }
     double scale() const { return compositor_.scale(); }
