@@ -1,0 +1,80 @@
+#include "platform/Foundation/RunLoop.h"
+#include "platform/SJBaseVideoPlayer/Player/SJBaseVideoPlayer.h"
+#include "platform/host/SDLWindowHost.h"
+#include "tests/platform/QuartzCore/PixelProbe.h"
+#include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+const CGRect kPlayerFrame{{0, 100}, {390, 219}};
+
+// The share of the window's pixels inside `rect` (in points) that are not black.
+double litFraction(SDLWindowHost& host, const CGRect& rect) {
+    const auto path = testsupport::freshFolder("player-window") / "screen.png";
+    if (!host.writeScreenshot(path.string())) {
+        return -1;
+    }
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+    const double scale = cairo_image_surface_get_width(image) / UIScreen::mainScreen().bounds().size.width;
+    int lit = 0;
+    int total = 0;
+    for (int y = static_cast<int>(rect.minY() * scale); y < static_cast<int>(rect.maxY() * scale); y += 2) {
+        for (int x = static_cast<int>(rect.minX() * scale); x < static_cast<int>(rect.maxX() * scale); x += 2) {
+            const Pixel pixel = pixelAt(image, x, y);
+            lit += pixel.r > 24 || pixel.g > 24 || pixel.b > 24 ? 1 : 0;
+            ++total;
+        }
+    }
+    cairo_surface_destroy(image);
+    return total > 0 ? static_cast<double>(lit) / total : 0;
+}
+
+// The player view in a window: pictures come through libmpv's OpenGL renderer and the
+// window draws them beneath the interface, also in full screen, where the player's
+// content is turned a quarter inside a black container over the whole window.
+TEST(PlayerInAWindow, ShowsThePictureInPlaceAndTurnedInFullScreen) {
+    testsupport::useVirtualClock();
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    UIScreen::configureMainScreen(UIScreen::Metrics::modern());
+    SDLWindowHost host({"Orvex player test", 1, false});
+    ASSERT_TRUE(host.isOpen());
+    auto player = SJBaseVideoPlayer::player();
+    auto window = playerviewtest::showInWindow(*player, kPlayerFrame);
+    player->setURLAsset(SJVideoPlayerURLAsset::initWithURL(playerviewtest::clipURL(), 0));
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto shown = [&] {
+        const auto& frame = player->presentView()->videoLayer()->videoFrame();
+        return frame && player->isPlaying() && player->currentTime() > 0.5;
+    };
+    while (!shown() && std::chrono::steady_clock::now() < deadline) {
+        host.pumpOnce();
+    }
+    ASSERT_TRUE(shown()) << player->playbackController()->errorDescription();
+    EXPECT_NE(player->presentView()->videoLayer()->videoFrame()->texture(), 0u);
+
+    // In place: the 4:3 picture fitted into the 16:9 area, black bars beside it.
+    const CGRect picture = player->presentView()->videoLayer()->videoRect().offsetBy(0, kPlayerFrame.origin.y);
+    EXPECT_GT(litFraction(host, picture.insetBy(4, 4)), 0.5);
+    EXPECT_LT(litFraction(host, {{1, 101}, {picture.minX() - 2, 217}}), 0.01);
+
+    // Full screen: the content, 844 x 390 points, turned to cover the window; the picture
+    // (520 x 390) lies across the window's middle.
+    player->rotationManager().rotate();
+    RunLoop::main().advance(SJRotationManager::animationDuration + 0.05);
+    ASSERT_TRUE(player->isFullscreen());
+    EXPECT_GT(litFraction(host, {{10, 172}, {370, 500}}), 0.5);
+    EXPECT_LT(litFraction(host, {{10, 20}, {370, 120}}), 0.01) << "the bar above the turned picture";
+
+    window->setHidden(true);
+    player.reset();
+    RunLoop::main().advance(1);
+}
+
+} // namespace
