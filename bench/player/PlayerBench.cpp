@@ -1,14 +1,23 @@
 // Time from handing a player an HLS address to its first rendered picture, for both
 // playback engines, against the mpv command-line player's own time to its first picture
 // of the same stream from the same loopback server (run.sh builds and runs this).
+// Then, in a window (SDL's offscreen driver), the platform engine's two picture paths:
+// libmpv's OpenGL renderer into textures the window draws beneath the interface, against
+// its software renderer into memory painted with the interface: time to the first
+// picture shown, and processor time per second of playing a 720p clip.
 //   player_bench FOLDER RUNS
-// FOLDER holds the stream (index.m3u8); each measurement starts a fresh engine, as each
-// mpv run starts a fresh process.
+// FOLDER holds the stream (index.m3u8) and the clip (clip720.mp4); each measurement
+// starts a fresh engine, as each mpv run starts a fresh process.
+#include "platform/AVFoundation/Media/VideoGLContext.h"
+#include "platform/AVFoundation/VideoFrameLayer.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAVMediaPlaybackController.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAliMediaPlaybackController.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/host/SDLWindowHost.h"
 
 #include <httplib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -62,6 +71,124 @@ double mpvFirstFrameSeconds(const std::string& url, const std::string& logFile) 
     std::exit(1);
 }
 
+// Processor time (user and system, all threads) the process has used, in seconds.
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Hands a controller's pictures to a layer, as a player view does.
+class PictureForwarder : public SJMediaPlaybackControllerDelegate {
+public:
+    explicit PictureForwarder(std::shared_ptr<VideoFrameLayer> layer) : layer_(std::move(layer)) {}
+    void frameDidChange(SJMediaPlaybackController& controller) override { layer_->setVideoFrame(controller.latestFrame()); }
+
+private:
+    std::shared_ptr<VideoFrameLayer> layer_;
+};
+
+struct WindowRun {
+    double firstPicture = 0;       // seconds from setting the media to the window showing it
+    double processorPerSecond = 0; // processor seconds per second of playing
+    double framesPerSecond = 0;    // frames the window presented per second of playing
+    bool textures = false;         // the pictures came as textures
+};
+
+// Plays `url` in the window's player layer until the window has shown its first picture,
+// then for `playSeconds` more. With `textures`, the engine is made while the window lends
+// its OpenGL context; otherwise while nothing is lent.
+WindowRun playInWindow(SDLWindowHost& host, const std::shared_ptr<VideoFrameLayer>& layer, const std::string& url,
+                       bool textures, double playSeconds) {
+    auto controller = std::make_unique<SJAVMediaPlaybackController>();
+    auto forwarder = std::make_shared<PictureForwarder>(layer);
+    controller->setDelegate(forwarder);
+
+    WindowRun run;
+    const auto start = std::chrono::steady_clock::now();
+    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    // The engine is made with the first media.
+    const auto lent = VideoGLContext::current();
+    if (!textures) {
+        VideoGLContext::lend(nullptr);
+    }
+    controller->setMedia(SJVideoPlayerURLAsset::initWithURL(url, 0));
+    VideoGLContext::lend(lent);
+    controller->play();
+    while (!layer->isReadyForDisplay()) {
+        host.pumpOnce();
+        if (elapsed() > 30) {
+            std::fprintf(stderr, "no picture in the window: %s\n", controller->errorDescription().c_str());
+            std::exit(1);
+        }
+    }
+    // The picture is on screen once the frame that took it in is presented.
+    while (!host.pumpOnce()) {
+    }
+    run.firstPicture = elapsed();
+    run.textures = layer->videoFrame()->texture() != 0;
+
+    const double processorBefore = processorSeconds();
+    const double wallBefore = elapsed();
+    int presented = 0;
+    while (elapsed() - wallBefore < playSeconds) {
+        presented += host.pumpOnce() ? 1 : 0;
+    }
+    const double wall = elapsed() - wallBefore;
+    run.processorPerSecond = (processorSeconds() - processorBefore) / wall;
+    run.framesPerSecond = presented / wall;
+    controller.reset();
+    layer->setVideoFrame(nullptr);
+    host.pumpOnce();
+    return run;
+}
+
+void benchmarkWindow(const std::string& clipURL, int runs) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    SDLWindowHost host({"Orvex player benchmark", 2, false});
+    if (!host.isOpen()) {
+        std::fprintf(stderr, "no window\n");
+        std::exit(1);
+    }
+    // A page with the player at the full width of the phone's screen.
+    auto window = std::make_shared<UIWindow>();
+    window->setBackgroundColor(UIColor::blackColor());
+    const CGFloat width = UIScreen::mainScreen().bounds().size.width;
+    auto player = std::make_shared<UIView>(CGRectMake(0, 100, width, width * 9 / 16));
+    player->setBackgroundColor(UIColor::blackColor());
+    auto layer = std::make_shared<VideoFrameLayer>();
+    layer->setFrame(player->bounds());
+    player->layer()->addSublayer(layer);
+    window->addSubview(player);
+    window->makeKeyAndVisible();
+    host.pumpOnce();
+
+    std::vector<double> textureFirst, memoryFirst;
+    for (int run = 0; run < runs; ++run) {
+        textureFirst.push_back(playInWindow(host, layer, clipURL, true, 0).firstPicture);
+        memoryFirst.push_back(playInWindow(host, layer, clipURL, false, 0).firstPicture);
+    }
+    constexpr double playSeconds = 4;
+    const WindowRun texture = playInWindow(host, layer, clipURL, true, playSeconds);
+    const WindowRun memory = playInWindow(host, layer, clipURL, false, playSeconds);
+    if (!texture.textures || memory.textures) {
+        std::fprintf(stderr, "the pictures did not take the intended paths\n");
+        std::exit(1);
+    }
+    const double textureMedian = median(textureFirst);
+    const double memoryMedian = median(memoryFirst);
+    std::printf("window (offscreen driver), 720p clip, player %.0f x %.0f points at scale %.0f:\n", width, width * 9 / 16,
+                UIScreen::mainScreen().scale());
+    std::printf("  software renderer, first picture shown: %.1f ms\n", memoryMedian * 1000);
+    std::printf("  OpenGL renderer,   first picture shown: %.1f ms  ratio %.2f\n", textureMedian * 1000,
+                textureMedian / memoryMedian);
+    std::printf("  software renderer, processor per second of playing: %.2f s (%.1f frames shown per second)\n",
+                memory.processorPerSecond, memory.framesPerSecond);
+    std::printf("  OpenGL renderer,   processor per second of playing: %.2f s (%.1f frames shown per second)  ratio %.2f\n",
+                texture.processorPerSecond, texture.framesPerSecond, texture.processorPerSecond / memory.processorPerSecond);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -85,14 +212,14 @@ int main(int argc, char** argv) {
     }
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/index.m3u8";
 
+    const std::string clipURL = "http://127.0.0.1:" + std::to_string(port) + "/clip720.mp4";
+
     std::vector<double> mpvEngine, gstreamerEngine, mpvTool;
     for (int run = 0; run < runs; ++run) {
         mpvEngine.push_back(firstFrameSeconds([] { return std::make_unique<SJAVMediaPlaybackController>(); }, url));
         gstreamerEngine.push_back(firstFrameSeconds([] { return std::make_unique<SJAliMediaPlaybackController>(); }, url));
         mpvTool.push_back(mpvFirstFrameSeconds(url, folder + "/../mpv.log"));
     }
-    server.stop();
-    serving.join();
 
     const double ours = median(mpvEngine);
     const double second = median(gstreamerEngine);
@@ -102,5 +229,10 @@ int main(int argc, char** argv) {
     std::printf("platform engine (libmpv), first picture: %.1f ms  ratio %.2f (target <= 1.2)\n", ours * 1000,
                 ours / baseline);
     std::printf("second engine (GStreamer), first picture: %.1f ms  ratio %.2f\n", second * 1000, second / baseline);
+    std::fflush(stdout);
+
+    benchmarkWindow(clipURL, runs);
+    server.stop();
+    serving.join();
     return 0;
 }
