@@ -81,11 +81,13 @@ double processorSeconds() {
 
 // Hands a controller's pictures to a layer, as a player view does.
 class PictureForwarder : public SJMediaPlaybackControllerDelegate {
-public:
+  public:
     explicit PictureForwarder(std::shared_ptr<VideoFrameLayer> layer) : layer_(std::move(layer)) {}
-    void frameDidChange(SJMediaPlaybackController& controller) override { layer_->setVideoFrame(controller.latestFrame()); }
+    void frameDidChange(SJMediaPlaybackController& controller) override {
+        layer_->setVideoFrame(controller.latestFrame());
+    }
 
-private:
+  private:
     std::shared_ptr<VideoFrameLayer> layer_;
 };
 
@@ -99,15 +101,17 @@ struct WindowRun {
 // Plays `url` in the window's player layer until the window has shown its first picture,
 // then for `playSeconds` more. With `textures`, the engine is made while the window lends
 // its OpenGL context; otherwise while nothing is lent.
-WindowRun playInWindow(SDLWindowHost& host, const std::shared_ptr<VideoFrameLayer>& layer, const std::string& url,
-                       bool textures, double playSeconds) {
+WindowRun playInWindow(SDLWindowHost& host, const std::shared_ptr<VideoFrameLayer>& layer,
+                       const std::string& url, bool textures, double playSeconds) {
     auto controller = std::make_unique<SJAVMediaPlaybackController>();
     auto forwarder = std::make_shared<PictureForwarder>(layer);
     controller->setDelegate(forwarder);
 
     WindowRun run;
     const auto start = std::chrono::steady_clock::now();
-    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     // The engine is made with the first media.
     const auto lent = VideoGLContext::current();
     if (!textures) {
@@ -178,15 +182,18 @@ void benchmarkWindow(const std::string& clipURL, int runs) {
     }
     const double textureMedian = median(textureFirst);
     const double memoryMedian = median(memoryFirst);
-    std::printf("window (offscreen driver), 720p clip, player %.0f x %.0f points at scale %.0f:\n", width, width * 9 / 16,
-                UIScreen::mainScreen().scale());
+    std::printf("window (offscreen driver), 720p clip, player %.0f x %.0f points at scale %.0f:\n", width,
+                width * 9 / 16, UIScreen::mainScreen().scale());
     std::printf("  software renderer, first picture shown: %.1f ms\n", memoryMedian * 1000);
     std::printf("  OpenGL renderer,   first picture shown: %.1f ms  ratio %.2f\n", textureMedian * 1000,
                 textureMedian / memoryMedian);
-    std::printf("  software renderer, processor per second of playing: %.2f s (%.1f frames shown per second)\n",
-                memory.processorPerSecond, memory.framesPerSecond);
-    std::printf("  OpenGL renderer,   processor per second of playing: %.2f s (%.1f frames shown per second)  ratio %.2f\n",
-                texture.processorPerSecond, texture.framesPerSecond, texture.processorPerSecond / memory.processorPerSecond);
+    std::printf(
+        "  software renderer, processor per second of playing: %.2f s (%.1f frames shown per second)\n",
+        memory.processorPerSecond, memory.framesPerSecond);
+    std::printf("  OpenGL renderer,   processor per second of playing: %.2f s (%.1f frames shown per second) "
+                " ratio %.2f\n",
+                texture.processorPerSecond, texture.framesPerSecond,
+                texture.processorPerSecond / memory.processorPerSecond);
 }
 
 } // namespace

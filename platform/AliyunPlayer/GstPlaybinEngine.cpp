@@ -46,5 +46,6 @@ void GstPlaybinEngine::performSetVolume(double volume, bool muted) {
 }
 
 void GstPlaybinEngine::performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) {
-    worker_->enqueue([session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
+    worker_->enqueue(
+        [session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
 }

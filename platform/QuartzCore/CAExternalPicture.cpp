@@ -18,7 +18,9 @@ Registry& registry() {
     return shared;
 }
 
-bool isShown(const CALayer& values) { return !values.isHidden() && values.opacity() > 0.001f; }
+bool isShown(const CALayer& values) {
+    return !values.isHidden() && values.opacity() > 0.001f;
+}
 
 // A picture's layer with its ancestors up to the root, nearest first, each with the values
 // it shows now (its presentation while animations run), and where it stands among its
@@ -67,7 +69,8 @@ std::optional<CAExternalPicturePlacement> placement(const Chain& chain, const CA
         toAncestor = toAncestor.concatenating(chain.presented[i]->transformToSuperlayer());
         const CALayer& ancestor = *chain.presented[i + 1];
         if (ancestor.masksToBounds() && toAncestor.isInvertible()) {
-            visible = visible.intersection(CGRectApplyAffineTransform(ancestor.bounds(), CGAffineTransformInvert(toAncestor)));
+            visible = visible.intersection(
+                CGRectApplyAffineTransform(ancestor.bounds(), CGAffineTransformInvert(toAncestor)));
         }
     }
     if (visible.isNull() || visible.isEmpty()) {
@@ -77,8 +80,9 @@ std::optional<CAExternalPicturePlacement> placement(const Chain& chain, const CA
         toAncestor.concatenating(chain.presented.back()->transformToSuperlayer()).concatenating(toDevice);
     CAExternalPicturePlacement placed;
     placed.texture = picture.texture;
-    placed.source = CGRect{{(visible.minX() - rect.minX()) / rect.width(), (visible.minY() - rect.minY()) / rect.height()},
-                           {visible.width() / rect.width(), visible.height() / rect.height()}};
+    placed.source = CGRect{
+        {(visible.minX() - rect.minX()) / rect.width(), (visible.minY() - rect.minY()) / rect.height()},
+        {visible.width() / rect.width(), visible.height() / rect.height()}};
     placed.corners = {CGPointApplyAffineTransform({visible.minX(), visible.minY()}, layerToDevice),
                       CGPointApplyAffineTransform({visible.maxX(), visible.minY()}, layerToDevice),
                       CGPointApplyAffineTransform({visible.minX(), visible.maxY()}, layerToDevice),
@@ -91,15 +95,20 @@ std::optional<CAExternalPicturePlacement> placement(const Chain& chain, const CA
 void add(const std::shared_ptr<CALayer>& layer) {
     auto& layers = registry().layers;
     std::erase_if(layers, [](const auto& known) { return known.expired(); });
-    const bool known = std::any_of(layers.begin(), layers.end(), [&](const auto& other) { return other.lock() == layer; });
+    const bool known =
+        std::any_of(layers.begin(), layers.end(), [&](const auto& other) { return other.lock() == layer; });
     if (!known) {
         layers.push_back(layer);
     }
 }
 
-std::uint64_t changeCount() { return registry().changes; }
+std::uint64_t changeCount() {
+    return registry().changes;
+}
 
-void noteChange() { ++registry().changes; }
+void noteChange() {
+    ++registry().changes;
+}
 
 std::vector<CAExternalPicturePlacement> place(CALayer& root, const CGAffineTransform& toDevice) {
     std::vector<std::pair<std::vector<std::size_t>, CAExternalPicturePlacement>> found;

@@ -162,7 +162,8 @@ void GLPresenter::upload(cairo_surface_t* image, const std::vector<cairo_rectang
     gl_->BindTexture(GL_TEXTURE_2D, 0);
 }
 
-void GLPresenter::draw(int drawableWidth, int drawableHeight, const std::vector<CAExternalPicturePlacement>& pictures) {
+void GLPresenter::draw(int drawableWidth, int drawableHeight,
+                       const std::vector<CAExternalPicturePlacement>& pictures) {
     gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
     gl_->Viewport(0, 0, drawableWidth, drawableHeight);
     gl_->ClearColor(0, 0, 0, 1);
@@ -177,14 +178,16 @@ void GLPresenter::draw(int drawableWidth, int drawableHeight, const std::vector<
     for (const auto& picture : pictures) {
         GLfloat positions[8];
         GLfloat texcoords[8];
+        const CGRect& source = picture.source;
         for (int corner = 0; corner < 4; ++corner) {
             // The image's pixels to OpenGL's clip space, whose y axis points up.
-            positions[corner * 2] = static_cast<GLfloat>(picture.corners[corner].x * 2 / textureWidth_ - 1);
-            positions[corner * 2 + 1] = static_cast<GLfloat>(1 - picture.corners[corner].y * 2 / textureHeight_);
+            const CGPoint point = picture.corners[corner];
+            positions[corner * 2] = static_cast<GLfloat>(point.x * 2 / textureWidth_ - 1);
+            positions[corner * 2 + 1] = static_cast<GLfloat>(1 - point.y * 2 / textureHeight_);
             const bool right = corner % 2 == 1;
             const bool bottom = corner >= 2;
-            texcoords[corner * 2] = static_cast<GLfloat>(right ? picture.source.maxX() : picture.source.minX());
-            texcoords[corner * 2 + 1] = static_cast<GLfloat>(bottom ? picture.source.maxY() : picture.source.minY());
+            texcoords[corner * 2] = static_cast<GLfloat>(right ? source.maxX() : source.minX());
+            texcoords[corner * 2 + 1] = static_cast<GLfloat>(bottom ? source.maxY() : source.minY());
         }
         drawQuad(picture.texture, positions, texcoords);
     }

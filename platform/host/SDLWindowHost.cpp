@@ -66,7 +66,8 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     SDL_GL_MakeCurrent(window_, context_);
     SDL_GL_SetSwapInterval(options.vsync ? 1 : 0);
     presenter_ = std::make_unique<GLPresenter>(renderer_.pixelWidth(), renderer_.pixelHeight());
-    videoContext_ = std::make_shared<VideoGLContext>([](const char* name) { return SDL_GL_GetProcAddress(name); });
+    videoContext_ =
+        std::make_shared<VideoGLContext>([](const char* name) { return SDL_GL_GetProcAddress(name); });
     VideoGLContext::lend(videoContext_);
     // Text input starts switched on in SDL; it is only wanted while a text field edits.
     SDL_StopTextInput();

@@ -34,12 +34,14 @@ std::shared_ptr<VideoFrame> VideoFrame::makeTexture(int width, int height, unsig
     if (width <= 0 || height <= 0 || texture == 0 || !context) {
         return nullptr;
     }
-    return std::shared_ptr<VideoFrame>(new VideoFrame(width, height, texture, context, std::move(deleteTexture)));
+    return std::shared_ptr<VideoFrame>(
+        new VideoFrame(width, height, texture, context, std::move(deleteTexture)));
 }
 
-VideoFrame::VideoFrame(int width, int height, unsigned texture, const std::shared_ptr<VideoGLContext>& context,
-                       std::function<void()> deleteTexture)
-    : width_(width), height_(height), texture_(texture), context_(context), deleteTexture_(std::move(deleteTexture)) {}
+VideoFrame::VideoFrame(int width, int height, unsigned texture,
+                       const std::shared_ptr<VideoGLContext>& context, std::function<void()> deleteTexture)
+    : width_(width), height_(height), texture_(texture), context_(context),
+      deleteTexture_(std::move(deleteTexture)) {}
 
 VideoFrame::~VideoFrame() {
     if (surface_ != nullptr) {
@@ -56,7 +58,9 @@ bool VideoFrame::hasLiveTexture() const {
     return texture_ != 0 && context && context->isAlive();
 }
 
-unsigned VideoFrame::texture() const { return hasLiveTexture() ? texture_ : 0; }
+unsigned VideoFrame::texture() const {
+    return hasLiveTexture() ? texture_ : 0;
+}
 
 bool VideoFrame::isBlank() const {
     if (pixels_ == nullptr) {

@@ -11,11 +11,17 @@ std::shared_ptr<VideoGLContext>& lent() {
 
 VideoGLContext::VideoGLContext(FunctionLookup lookup) : lookup_(std::move(lookup)) {}
 
-std::shared_ptr<VideoGLContext> VideoGLContext::current() { return lent(); }
+std::shared_ptr<VideoGLContext> VideoGLContext::current() {
+    return lent();
+}
 
-void VideoGLContext::lend(std::shared_ptr<VideoGLContext> context) { lent() = std::move(context); }
+void VideoGLContext::lend(std::shared_ptr<VideoGLContext> context) {
+    lent() = std::move(context);
+}
 
-void* VideoGLContext::functionAddress(const char* name) const { return alive_ ? lookup_(name) : nullptr; }
+void* VideoGLContext::functionAddress(const char* name) const {
+    return alive_ ? lookup_(name) : nullptr;
+}
 
 std::shared_ptr<void> VideoGLContext::onWithdrawal(std::function<void()> release) {
     auto shared = std::make_shared<std::function<void()>>(std::move(release));

@@ -30,7 +30,8 @@ MpvEngine::MpvEngine() : link_(MpvPictureLink::make()) {
     // The worker outlives mpv (mpv is destroyed on it), so mpv's callbacks may wake it.
     worker_ = std::make_unique<WorkerThread>(idleSeconds);
     WorkerThread* worker = worker_.get();
-    session_ = std::make_shared<MpvSession>(std::move(options), [worker] { worker->wake(); }, link_, std::move(started));
+    session_ = std::make_shared<MpvSession>(
+        std::move(options), [worker] { worker->wake(); }, link_, std::move(started));
     session_->setOutlets(outlets());
     MpvSession* session = session_.get();
     worker_->launch([session] { session->start(); }, [session] { session->step(); },
@@ -47,7 +48,9 @@ MpvEngine::~MpvEngine() {
 void MpvEngine::attachRenderer(mpv_handle* handle, const std::shared_ptr<VideoGLContext>& context) {
     renderer_ = MpvGLRenderer::make(
         handle, context, link_,
-        [this](std::uint64_t generation, std::shared_ptr<VideoFrame> frame) { presentFrame(generation, std::move(frame)); },
+        [this](std::uint64_t generation, std::shared_ptr<VideoFrame> frame) {
+            presentFrame(generation, std::move(frame));
+        },
         [this] { worker_->enqueue([session = session_] { session->useSoftwareRenderer(); }); });
     if (renderer_) {
         worker_->enqueue([session = session_] { session->rendererReady(); });
@@ -77,5 +80,6 @@ void MpvEngine::performSetVolume(double volume, bool muted) {
 }
 
 void MpvEngine::performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) {
-    worker_->enqueue([session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
+    worker_->enqueue(
+        [session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
 }

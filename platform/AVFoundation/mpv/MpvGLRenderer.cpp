@@ -20,16 +20,16 @@ constexpr std::size_t targetCapacity = 4;
 } // namespace
 
 // The OpenGL entry points used here, looked up in the lent context.
-#define ORVEX_MPV_GL_FUNCTIONS(X)                                                                                  \
-    X(void, GenTextures, GLsizei, GLuint*)                                                                        \
-    X(void, DeleteTextures, GLsizei, const GLuint*)                                                               \
-    X(void, BindTexture, GLenum, GLuint)                                                                          \
-    X(void, TexParameteri, GLenum, GLenum, GLint)                                                                 \
-    X(void, TexImage2D, GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)               \
-    X(void, GenFramebuffers, GLsizei, GLuint*)                                                                    \
-    X(void, DeleteFramebuffers, GLsizei, const GLuint*)                                                           \
-    X(void, BindFramebuffer, GLenum, GLuint)                                                                      \
-    X(void, FramebufferTexture2D, GLenum, GLenum, GLenum, GLuint, GLint)                                          \
+#define ORVEX_MPV_GL_FUNCTIONS(X)                                                                            \
+    X(void, GenTextures, GLsizei, GLuint*)                                                                   \
+    X(void, DeleteTextures, GLsizei, const GLuint*)                                                          \
+    X(void, BindTexture, GLenum, GLuint)                                                                     \
+    X(void, TexParameteri, GLenum, GLenum, GLint)                                                            \
+    X(void, TexImage2D, GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)          \
+    X(void, GenFramebuffers, GLsizei, GLuint*)                                                               \
+    X(void, DeleteFramebuffers, GLsizei, const GLuint*)                                                      \
+    X(void, BindFramebuffer, GLenum, GLuint)                                                                 \
+    X(void, FramebufferTexture2D, GLenum, GLenum, GLenum, GLuint, GLint)                                     \
     X(GLenum, CheckFramebufferStatus, GLenum)
 
 struct MpvGLRenderer::Functions {
@@ -39,8 +39,8 @@ struct MpvGLRenderer::Functions {
 
     bool load(const VideoGLContext& context) {
         bool complete = true;
-#define ORVEX_MPV_GL_LOAD(result, name, ...)                                                                       \
-    name = reinterpret_cast<decltype(name)>(context.functionAddress("gl" #name));                                  \
+#define ORVEX_MPV_GL_LOAD(result, name, ...)                                                                 \
+    name = reinterpret_cast<decltype(name)>(context.functionAddress("gl" #name));                            \
     complete = complete && name != nullptr;
         ORVEX_MPV_GL_FUNCTIONS(ORVEX_MPV_GL_LOAD)
 #undef ORVEX_MPV_GL_LOAD
@@ -48,7 +48,8 @@ struct MpvGLRenderer::Functions {
     }
 };
 
-std::unique_ptr<MpvGLRenderer> MpvGLRenderer::make(mpv_handle* handle, std::shared_ptr<VideoGLContext> context,
+std::unique_ptr<MpvGLRenderer> MpvGLRenderer::make(mpv_handle* handle,
+                                                   std::shared_ptr<VideoGLContext> context,
                                                    std::shared_ptr<MpvPictureLink> link, FrameHandler frames,
                                                    std::function<void()> withdrawn) {
     if (handle == nullptr || !context || !context->isAlive()) {
@@ -93,7 +94,9 @@ MpvGLRenderer::MpvGLRenderer(std::shared_ptr<VideoGLContext> context, std::share
     : context_(std::move(context)), link_(std::move(link)), frames_(std::move(frames)),
       gl_(std::make_shared<Functions>()) {}
 
-MpvGLRenderer::~MpvGLRenderer() { release(); }
+MpvGLRenderer::~MpvGLRenderer() {
+    release();
+}
 
 void MpvGLRenderer::release() {
     if (renderer_ == nullptr) {
@@ -148,7 +151,8 @@ void MpvGLRenderer::render() {
 
 MpvGLRenderer::Target MpvGLRenderer::target(int width, int height) {
     for (const auto& known : targets_) {
-        if (known.frame.use_count() == 1 && known.frame->width() == width && known.frame->height() == height) {
+        if (known.frame.use_count() == 1 && known.frame->width() == width &&
+            known.frame->height() == height) {
             return known;
         }
     }
@@ -176,10 +180,12 @@ MpvGLRenderer::Target MpvGLRenderer::target(int width, int height) {
         deleteTexture();
         return {};
     }
-    Target made{VideoFrame::makeTexture(width, height, texture, context_, std::move(deleteTexture)), framebuffer};
+    Target made{VideoFrame::makeTexture(width, height, texture, context_, std::move(deleteTexture)),
+                framebuffer};
     // Targets of another size, or too many, make room for the new one.
     std::erase_if(targets_, [&](const Target& known) {
-        return known.frame.use_count() == 1 && (known.frame->width() != width || known.frame->height() != height);
+        return known.frame.use_count() == 1 &&
+               (known.frame->width() != width || known.frame->height() != height);
     });
     if (targets_.size() < targetCapacity) {
         targets_.push_back(made);
@@ -190,7 +196,8 @@ MpvGLRenderer::Target MpvGLRenderer::target(int width, int height) {
 // Never waits for a picture's display time: this is the main thread, and mpv's video
 // output hands pictures over when they are due.
 bool MpvGLRenderer::draw(const Target& target) {
-    mpv_opengl_fbo framebuffer{static_cast<int>(target.framebuffer), target.frame->width(), target.frame->height(), 0};
+    mpv_opengl_fbo framebuffer{static_cast<int>(target.framebuffer), target.frame->width(),
+                               target.frame->height(), 0};
     int flip = 0;
     int block = 0;
     mpv_render_param parameters[] = {

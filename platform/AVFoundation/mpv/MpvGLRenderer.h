@@ -43,7 +43,8 @@ private:
         unsigned framebuffer = 0;
     };
 
-    MpvGLRenderer(std::shared_ptr<VideoGLContext> context, std::shared_ptr<MpvPictureLink> link, FrameHandler frames);
+    MpvGLRenderer(std::shared_ptr<VideoGLContext> context, std::shared_ptr<MpvPictureLink> link,
+                  FrameHandler frames);
     // Draws mpv's new picture, or the last one again once its size is known.
     void render();
     // A target of that size that nobody else holds; empty when OpenGL refuses.

@@ -84,7 +84,8 @@ std::string decimal(double value) {
 
 MpvSession::MpvSession(Options options, std::function<void()> wakeUp, std::shared_ptr<MpvPictureLink> link,
                        std::function<void(mpv_handle*)> started)
-    : options_(std::move(options)), wakeUp_(std::move(wakeUp)), link_(std::move(link)), started_(std::move(started)) {}
+    : options_(std::move(options)), wakeUp_(std::move(wakeUp)), link_(std::move(link)),
+      started_(std::move(started)) {}
 
 void MpvSession::start() {
     handle_ = mpv_create();

@@ -74,16 +74,16 @@ TEST_F(AVPlayerTest, ReplayingFromTheEndReportEndsOncePerPlayThrough) {
             playedSinceReplay = true;
         }
     });
-    auto token = NotificationCenter::defaultCenter().addObserver(AVPlayerItemDidPlayToEndTimeNotification,
-                                                                 [&](const Notification&) {
-                                                                     ++ends;
-                                                                     endsWithoutPlaying += playedSinceReplay ? 0 : 1;
-                                                                     playedSinceReplay = false;
-                                                                     if (ends < playThroughs) {
-                                                                         player->seekToTime(0);
-                                                                         player->play();
-                                                                     }
-                                                                 });
+    auto token = NotificationCenter::defaultCenter().addObserver(
+        AVPlayerItemDidPlayToEndTimeNotification, [&](const Notification&) {
+            ++ends;
+            endsWithoutPlaying += playedSinceReplay ? 0 : 1;
+            playedSinceReplay = false;
+            if (ends < playThroughs) {
+                player->seekToTime(0);
+                player->play();
+            }
+        });
     player->setRate(2);
 
     ASSERT_TRUE(playertest::waitFor([&] { return ends >= playThroughs; }, 60)) << ends;

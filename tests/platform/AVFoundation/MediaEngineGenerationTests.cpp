@@ -16,7 +16,9 @@ public:
     std::vector<std::uint64_t> seekGenerations;
 
 private:
-    void performLoad(std::uint64_t generation, const MediaRequest&, bool) override { lastGeneration = generation; }
+    void performLoad(std::uint64_t generation, const MediaRequest&, bool) override {
+        lastGeneration = generation;
+    }
     void performStop(std::uint64_t generation) override { lastGeneration = generation; }
     void performSetPaused(bool) override {}
     void performSetRate(double) override {}
@@ -70,7 +72,8 @@ TEST(MediaEngineGenerations, AStateSentBeforeTheEngineTookUpAReplayCannotEndPlay
         reports.state(generation, playing(2, true));
         RunLoop::main().runPending();
         ASSERT_EQ(client->ends, playThrough);
-        ASSERT_EQ(engine->seekGenerations.size(), static_cast<size_t>(playThrough)) << "replayed from the report";
+        ASSERT_EQ(engine->seekGenerations.size(), static_cast<size_t>(playThrough))
+            << "replayed from the report";
         EXPECT_FALSE(engine->state().ended) << "the replay cleared the end";
 
         // The engine's thread had not taken the replay up yet: its next state still says
@@ -104,7 +107,8 @@ TEST(MediaEngineGenerations, PicturesOfTheLoadedMediaSurviveASeekButNotANewLoad)
     auto beforeSeek = VideoFrame::make(4, 4);
     reports.frame(first, beforeSeek);
     RunLoop::main().runPending();
-    EXPECT_EQ(engine->latestFrame(), beforeSeek) << "a picture of the same media, sent before the seek was seen";
+    EXPECT_EQ(engine->latestFrame(), beforeSeek)
+        << "a picture of the same media, sent before the seek was seen";
 
     engine->load(makeMediaRequest("http://127.0.0.1:1/b.m3u8", 0, {}));
     reports.frame(engine->lastGeneration - 1, VideoFrame::make(4, 4));

@@ -51,7 +51,9 @@ public:
     bool isValid() const { return image_ != nullptr && cairo_surface_status(image_) == CAIRO_STATUS_SUCCESS; }
 
     // The pixel at a point of the screen.
-    Pixel at(double x, double y) const { return pixelAt(image_, static_cast<int>(x * 2), static_cast<int>(y * 2)); }
+    Pixel at(double x, double y) const {
+        return pixelAt(image_, static_cast<int>(x * 2), static_cast<int>(y * 2));
+    }
     // The share of the pixels in `rect` (in points) that are not black.
     double litFraction(const CGRect& rect) const {
         int lit = 0;
@@ -70,7 +72,9 @@ private:
     cairo_surface_t* image_ = nullptr;
 };
 
-bool isRed(const Pixel& pixel) { return pixel.r > 200 && pixel.g < 60 && pixel.b < 60; }
+bool isRed(const Pixel& pixel) {
+    return pixel.r > 200 && pixel.g < 60 && pixel.b < 60;
+}
 
 class VideoWindow : public testing::Test {
 protected:
@@ -151,7 +155,8 @@ TEST_F(VideoWindow, ShowsTheVideoTextureInThePlayersPlaceUnderTheInterface) {
     const Screenshot filled(*host, "fill");
     ASSERT_TRUE(filled.isValid());
     EXPECT_GT(filled.litFraction({{22, 62}, {16, 86}}), 0.5) << "where the bar was";
-    EXPECT_LT(filled.litFraction({{20, 50}, {160, 9.5}}), 0.01) << "the picture is cut at the top of its bounds";
+    EXPECT_LT(filled.litFraction({{20, 50}, {160, 9.5}}), 0.01)
+        << "the picture is cut at the top of its bounds";
     EXPECT_LT(filled.litFraction({{20, 150.5}, {160, 10}}), 0.01) << "and at the bottom";
 }
 

@@ -25,7 +25,8 @@ double litFraction(SDLWindowHost& host, const CGRect& rect) {
     int lit = 0;
     int total = 0;
     for (int y = static_cast<int>(rect.minY() * scale); y < static_cast<int>(rect.maxY() * scale); y += 2) {
-        for (int x = static_cast<int>(rect.minX() * scale); x < static_cast<int>(rect.maxX() * scale); x += 2) {
+        for (int x = static_cast<int>(rect.minX() * scale); x < static_cast<int>(rect.maxX() * scale);
+             x += 2) {
             const Pixel pixel = pixelAt(image, x, y);
             lit += pixel.r > 24 || pixel.g > 24 || pixel.b > 24 ? 1 : 0;
             ++total;
@@ -60,7 +61,8 @@ TEST(PlayerInAWindow, ShowsThePictureInPlaceAndTurnedInFullScreen) {
     EXPECT_NE(player->presentView()->videoLayer()->videoFrame()->texture(), 0u);
 
     // In place: the 4:3 picture fitted into the 16:9 area, black bars beside it.
-    const CGRect picture = player->presentView()->videoLayer()->videoRect().offsetBy(0, kPlayerFrame.origin.y);
+    const CGRect picture =
+        player->presentView()->videoLayer()->videoRect().offsetBy(0, kPlayerFrame.origin.y);
     EXPECT_GT(litFraction(host, picture.insetBy(4, 4)), 0.5);
     EXPECT_LT(litFraction(host, {{1, 101}, {picture.minX() - 2, 217}}), 0.01);
 
