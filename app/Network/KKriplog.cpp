@@ -40,17 +40,19 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
     parameters["sign"] = KKpresentationdisease::signParameters(parameters);
 
     HTTPHeaders headers{{"Accept", acceptHeader}};
-    if (const auto token = storedToken()) {
-        headers.add("Authorization", "Bearer " + *token);
+    auto sentToken = storedToken();
+    if (sentToken) {
+        headers.add("Authorization", "Bearer " + *sentToken);
     }
 
     const auto& service = ServiceConfiguration::current();
     const std::string url = (path == secondServicePath ? service.baseURL2 : service.baseURL1) + path;
     AF().request(url, method, parameters, headers)
-        ->responseData(DispatchQueue::main(), [this, path, completion = std::move(completion),
-                                               origin](const AFDataResponse& response) {
+        ->responseData(DispatchQueue::main(), [this, path, completion = std::move(completion), origin,
+                                               sentToken = std::move(sentToken)](const AFDataResponse& response) {
             decodeResponseData(
-                response, [&](std::optional<JSON> object) { handleResponse(object, path, completion, origin); },
+                response,
+                [&](std::optional<JSON> object) { handleResponse(object, path, completion, origin, sentToken); },
                 [&](const AFError&) { completion(std::nullopt, NSError{transportErrorDomain, localErrorCode}); });
         });
 }
@@ -72,11 +74,11 @@ void KKriplog::decodeResponseData(const AFDataResponse& response,
 }
 
 void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion) {
-    handleResponse(object, path, completion, Origin::caller);
+    handleResponse(object, path, completion, Origin::caller, storedToken());
 }
 
 void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
-                              Origin origin) {
+                              Origin origin, const std::optional<std::string>& sentToken) {
     if (!object) {
         completion(std::nullopt, NSError{notJSONErrorDomain, localErrorCode});
         return;
@@ -109,7 +111,9 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
     }
 
     if (isLoginExpired(code)) {
-        if (origin == Origin::caller) {
+        // A request sent before the stored login was replaced (by a renewal that finished
+        // meanwhile, or a sign-in) was refused for the old token: the new one needs no renewal.
+        if (origin == Origin::caller && storedToken() == sentToken) {
             renewLogin();
         }
         if (!message.empty()) {

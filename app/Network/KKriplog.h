@@ -84,8 +84,9 @@ private:
     enum class Origin { caller, renewal };
 
     void send(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion, Origin origin);
+    // `sentToken` is the bearer token the request carried (nothing when it carried none).
     void handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
-                        Origin origin);
+                        Origin origin, const std::optional<std::string>& sentToken);
     void renewLogin();
     // The token of the stored user, parsed again only when the stored login changes.
     std::optional<std::string> storedToken();

@@ -211,6 +211,26 @@ TEST_F(ResponseTest, RequestsExpiringTogetherShareOneRenewal) {
     EXPECT_EQ(first.calls + second.calls, 2);
 }
 
+TEST_F(ResponseTest, AnExpiryForATokenAlreadyReplacedStartsNoRenewal) {
+    storeTourist();
+    service().clearRequests();
+    answer(path, envelope(70001, "登录已过期"));
+    Answer refused;
+    apiClient.sendRequest(HTTPMethod::get, path, {}, [&](std::optional<JSON> json, std::optional<NSError> error) {
+        refused.json = std::move(json);
+        refused.error = std::move(error);
+        ++refused.calls;
+    });
+    // The stored login changes while the request is on its way (as when another request's
+    // renewal finishes first): the refusal concerns the old token only.
+    UserDefaults::standard().setString("login", R"({"id":"9","group_id":"1","token":"newer"})");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return refused.calls == 1; }, 60));
+    settleRenewal();
+    ASSERT_TRUE(refused.error.has_value());
+    EXPECT_EQ(refused.error->code, 70001);
+    EXPECT_TRUE(renewals().empty());
+}
+
 TEST_F(ResponseTest, AnExpiredTokenIsRenewedByTheServiceAndTheNextRequestUsesTheNewOne) {
     const JSON user = storeTourist();
     service().expireToken(user["token"].stringValue());
