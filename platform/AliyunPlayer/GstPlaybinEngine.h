@@ -1,9 +1,6 @@
 #pragma once
 
-#include "platform/AVFoundation/Media/MediaEngine.h"
-#include "platform/AVFoundation/Media/WorkerThread.h"
-
-#include <memory>
+#include "platform/AVFoundation/Media/WorkerSessionEngine.h"
 
 class GstPlaybinSession;
 
@@ -15,19 +12,8 @@ class GstPlaybinSession;
 // Header fields reach only the first request (the playlist); the user agent reaches
 // every request, segments included: that is as far as GStreamer's HLS demuxer passes
 // them on. The address check is the caller's (mediaURLRefusal).
-class GstPlaybinEngine final : public MediaEngine {
+class GstPlaybinEngine final : public WorkerSessionEngine<GstPlaybinSession> {
 public:
     GstPlaybinEngine();
     ~GstPlaybinEngine() override;
-
-private:
-    void performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) override;
-    void performStop(std::uint64_t generation) override;
-    void performSetPaused(bool paused) override;
-    void performSetRate(double rate) override;
-    void performSetVolume(double volume, bool muted) override;
-    void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) override;
-
-    std::shared_ptr<GstPlaybinSession> session_;
-    std::unique_ptr<WorkerThread> worker_;
 };

@@ -12,7 +12,7 @@ constexpr double idleSeconds = 0.25;
 
 } // namespace
 
-MpvEngine::MpvEngine() : link_(MpvPictureLink::make()) {
+MpvEngine::MpvEngine() : WorkerSessionEngine(idleSeconds), link_(MpvPictureLink::make()) {
     const std::shared_ptr<VideoGLContext> context = VideoGLContext::current();
     MpvSession::Options options;
     options.certificateAuthorityFile = MediaEngineSettings::certificateAuthorityFile();
@@ -27,15 +27,7 @@ MpvEngine::MpvEngine() : link_(MpvPictureLink::make()) {
             }
         });
     };
-    // The worker outlives mpv (mpv is destroyed on it), so mpv's callbacks may wake it.
-    worker_ = std::make_unique<WorkerThread>(idleSeconds);
-    WorkerThread* worker = worker_.get();
-    session_ = std::make_shared<MpvSession>(
-        std::move(options), [worker] { worker->wake(); }, link_, std::move(started));
-    session_->setOutlets(outlets());
-    MpvSession* session = session_.get();
-    worker_->launch([session] { session->start(); }, [session] { session->step(); },
-                    [session] { session->finish(); });
+    launch(std::make_shared<MpvSession>(std::move(options), wakeUp(), link_, std::move(started)));
 }
 
 MpvEngine::~MpvEngine() {
@@ -57,29 +49,4 @@ void MpvEngine::attachRenderer(mpv_handle* handle, const std::shared_ptr<VideoGL
     } else {
         worker_->enqueue([session = session_] { session->useSoftwareRenderer(); });
     }
-}
-
-void MpvEngine::performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) {
-    worker_->enqueue([session = session_, generation, request, paused] { session->load(generation, request, paused); });
-}
-
-void MpvEngine::performStop(std::uint64_t generation) {
-    worker_->enqueue([session = session_, generation] { session->stop(generation); });
-}
-
-void MpvEngine::performSetPaused(bool paused) {
-    worker_->enqueue([session = session_, paused] { session->setPaused(paused); });
-}
-
-void MpvEngine::performSetRate(double rate) {
-    worker_->enqueue([session = session_, rate] { session->setRate(rate); });
-}
-
-void MpvEngine::performSetVolume(double volume, bool muted) {
-    worker_->enqueue([session = session_, volume, muted] { session->setVolume(volume, muted); });
-}
-
-void MpvEngine::performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) {
-    worker_->enqueue(
-        [session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/VideoGLContext.h"
-#include "platform/AVFoundation/Media/WorkerThread.h"
+#include "platform/AVFoundation/Media/WorkerSessionEngine.h"
 
 #include <mpv/client.h>
 
@@ -23,7 +22,7 @@ class MpvSession;
 // configuration files, no files loaded beside the media, TLS verified against the
 // configured bundle, lavf's HLS demuxer only (no playlist fallback). The address check
 // is the caller's (mediaURLRefusal): mpv itself opens almost anything it is given.
-class MpvEngine final : public MediaEngine {
+class MpvEngine final : public WorkerSessionEngine<MpvSession> {
 public:
     MpvEngine();
     // Frees mpv's OpenGL renderer, then waits for mpv to shut down (it aborts its network
@@ -31,18 +30,10 @@ public:
     ~MpvEngine() override;
 
 private:
-    void performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) override;
-    void performStop(std::uint64_t generation) override;
-    void performSetPaused(bool paused) override;
-    void performSetRate(double rate) override;
-    void performSetVolume(double volume, bool muted) override;
-    void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) override;
     // Makes mpv's OpenGL renderer for `handle` (main thread), or has the worker draw.
     void attachRenderer(mpv_handle* handle, const std::shared_ptr<VideoGLContext>& context);
 
     std::shared_ptr<MpvPictureLink> link_;
-    std::shared_ptr<MpvSession> session_;
-    std::unique_ptr<WorkerThread> worker_;
     std::unique_ptr<MpvGLRenderer> renderer_;
     // Alive as long as the engine: work posted to the main queue checks it first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
