@@ -150,7 +150,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     gst_caps_unref(caps);
     pictures_ = std::make_unique<PictureSink>();
     pictures_->generation = generation_;
-    pictures_->postFrame = outlets_.frame;
+    pictures_->postFrame = report_.outlets().frame;
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &PictureSink::preroll;
     callbacks.new_sample = &PictureSink::sample;
@@ -209,7 +209,7 @@ void GstPlaybinSession::configureSource(GstElement* source) {
 }
 
 void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& request, bool paused) {
-    endSeek(false);
+    report_.endSeek(false);
     tearDown();
     generation_ = generation;
     request_ = request;
@@ -236,7 +236,7 @@ void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& reque
 }
 
 void GstPlaybinSession::stop(std::uint64_t generation) {
-    endSeek(false);
+    report_.endSeek(false);
     tearDown();
     generation_ = generation;
     state_ = MediaEngineState{};
@@ -249,7 +249,7 @@ void GstPlaybinSession::setPaused(bool paused) {
 
 void GstPlaybinSession::setRate(double rate) {
     rate_ = rate;
-    if (pipeline_ != nullptr && state_.phase == MediaEnginePhase::Ready && seekId_ == 0) {
+    if (pipeline_ != nullptr && state_.phase == MediaEnginePhase::Ready && report_.seekId() == 0) {
         readPosition();
         rateSeekPending_ = seekPipeline(state_.position);
     }
@@ -264,20 +264,20 @@ void GstPlaybinSession::setVolume(double volume, bool muted) {
 }
 
 void GstPlaybinSession::seek(std::uint64_t generation, std::uint64_t seekId, double target) {
-    endSeek(false);
+    report_.endSeek(false);
     // From here on the main thread hears only states of the seek's generation: send one
     // at the next step even if nothing else changed. Pictures keep the load's generation.
     generation_ = generation;
-    hasPublished_ = false;
+    report_.resendState();
     if (pipeline_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
-        outlets_.seekEnd(seekId, false);
+        report_.refuseSeek(seekId);
         return;
     }
     if (!seekPipeline(target)) {
-        outlets_.seekEnd(seekId, false);
+        report_.refuseSeek(seekId);
         return;
     }
-    seekId_ = seekId;
+    report_.beginSeek(seekId);
     rateSeekPending_ = false;
     state_.ended = false;
     state_.position = target;
@@ -380,7 +380,7 @@ void GstPlaybinSession::handleAsyncDone() {
         rateSeekPending_ = false;
         return;
     }
-    endSeek(true);
+    report_.endSeek(true);
 }
 
 void GstPlaybinSession::becomeReady() {
@@ -394,7 +394,8 @@ void GstPlaybinSession::readPosition() {
     if (state_.duration <= 0 && gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &time) && time > 0) {
         state_.duration = seconds(time);
     }
-    if (!state_.ended && seekId_ == 0 && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &time) && time >= 0) {
+    if (!state_.ended && report_.seekId() == 0 && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &time) &&
+        time >= 0) {
         state_.position = seconds(time);
     }
     GstQuery* buffering = gst_query_new_buffering(GST_FORMAT_TIME);
@@ -416,32 +417,14 @@ void GstPlaybinSession::readPosition() {
 }
 
 void GstPlaybinSession::fail(const std::string& reason) {
-    endSeek(false);
-    state_.phase = MediaEnginePhase::Failed;
-    state_.buffering = false;
-    state_.errorDescription = reason.empty() ? "the media could not be played" : reason;
+    report_.endSeek(false);
+    markFailed(state_, reason);
     if (pipeline_ != nullptr) {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
     }
 }
 
 void GstPlaybinSession::publish() {
-    if (state_.phase != MediaEnginePhase::Failed) {
-        const bool waiting = state_.phase == MediaEnginePhase::Loading || bufferingMessage_;
-        state_.buffering = !paused_ && !state_.ended && waiting;
-    }
-    if (hasPublished_ && published_ == state_) {
-        return;
-    }
-    published_ = state_;
-    hasPublished_ = true;
-    outlets_.state(generation_, state_);
-}
-
-void GstPlaybinSession::endSeek(bool finished) {
-    if (seekId_ == 0) {
-        return;
-    }
-    outlets_.seekEnd(seekId_, finished);
-    seekId_ = 0;
+    updateBuffering(state_, paused_, bufferingMessage_);
+    report_.sendState(generation_, state_);
 }

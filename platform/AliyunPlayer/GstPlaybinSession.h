@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/AVFoundation/Media/MediaSessionReport.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
 
 #include <gst/gst.h>
@@ -25,7 +26,7 @@ public:
     GstPlaybinSession(Options options, std::function<void()> wakeUp);
     ~GstPlaybinSession();
 
-    void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
+    void setOutlets(MediaEngineOutlets outlets) { report_.setOutlets(std::move(outlets)); }
 
     // Makes sure GStreamer is initialised; on failure every later load fails.
     void start();
@@ -56,11 +57,10 @@ private:
     void applyPlayState();
     void fail(const std::string& reason);
     void publish();
-    void endSeek(bool finished);
 
     Options options_;
     std::function<void()> wakeUp_;
-    MediaEngineOutlets outlets_;
+    MediaSessionReport report_;
     std::string startError_;
 
     GstElement* pipeline_ = nullptr;
@@ -79,8 +79,4 @@ private:
     double volume_ = 1;
     bool muted_ = false;
     MediaEngineState state_;
-    MediaEngineState published_;
-    bool hasPublished_ = false;
-
-    std::uint64_t seekId_ = 0;
 };

@@ -324,12 +324,12 @@ void MpvSession::seek(std::uint64_t generation, std::uint64_t seekId, double sec
     // From here on the main thread hears only states of the seek's generation: send one
     // at the next step even if nothing else changed.
     generation_ = generation;
-    hasPublished_ = false;
+    report_.resendState();
     if (handle_ == nullptr || state_.phase != MediaEnginePhase::Ready) {
-        outlets_.seekEnd(seekId, false);
+        report_.refuseSeek(seekId);
         return;
     }
-    seekId_ = seekId;
+    report_.beginSeek(seekId);
     seekAcknowledged_ = false;
     state_.ended = false;
     state_.position = seconds;
@@ -375,7 +375,7 @@ void MpvSession::handle(const mpv_event& event) {
         handleEndFile(*static_cast<const mpv_event_end_file*>(event.data));
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
-        if (seekId_ != 0 && seekAcknowledged_) {
+        if (report_.seekId() != 0 && seekAcknowledged_) {
             endSeek(true);
             state_.ended = eofReached_;
         }
@@ -409,7 +409,7 @@ void MpvSession::handleReply(const mpv_event& event) {
         }
         if (reopening_) {
             reopening_ = false;
-            seekAcknowledged_ = seekId_ != 0;
+            seekAcknowledged_ = report_.seekId() != 0;
             state_.ended = false;
         }
         const auto* reply = static_cast<const mpv_event_command*>(event.data);
@@ -422,7 +422,7 @@ void MpvSession::handleReply(const mpv_event& event) {
                 }
             }
         }
-    } else if (tag == seekTag && number == seekId_) {
+    } else if (tag == seekTag && number == report_.seekId()) {
         if (event.error < 0) {
             endSeek(false);
         } else {
@@ -487,14 +487,14 @@ void MpvSession::handleProperty(const mpv_event_property& property) {
     // it was before: the position stays at the seek's target and the end stays cleared
     // until playback restarts at the target.
     if (std::strcmp(property.name, "time-pos") == 0) {
-        if (present && finite && seekId_ == 0) {
+        if (present && finite && report_.seekId() == 0) {
             state_.position = std::max(0.0, number);
         }
     } else if (std::strcmp(property.name, "paused-for-cache") == 0) {
         pausedForCache_ = flag;
     } else if (std::strcmp(property.name, "eof-reached") == 0) {
         eofReached_ = flag;
-        if (seekId_ == 0) {
+        if (report_.seekId() == 0) {
             state_.ended = flag;
         }
     } else if (std::strcmp(property.name, "demuxer-cache-time") == 0) {
@@ -562,7 +562,7 @@ void MpvSession::render() {
         framePending_ = false;
         redrawPending_ = false;
         if (entryActive_) {
-            outlets_.frame(generation_, std::move(frame));
+            report_.sendFrame(generation_, std::move(frame));
         }
     }
 }
@@ -592,31 +592,17 @@ std::shared_ptr<VideoFrame> MpvSession::draw(int width, int height) {
 
 void MpvSession::fail(const std::string& reason) {
     endSeek(false);
-    state_.phase = MediaEnginePhase::Failed;
-    state_.buffering = false;
-    state_.errorDescription = reason.empty() ? "the media could not be played" : reason;
+    markFailed(state_, reason);
 }
 
 void MpvSession::publish() {
     link_->generation = entryActive_ ? generation_ : 0;
-    if (state_.phase != MediaEnginePhase::Failed) {
-        const bool waiting = state_.phase == MediaEnginePhase::Loading || pausedForCache_;
-        state_.buffering = !paused_ && !state_.ended && waiting;
-    }
-    if (hasPublished_ && published_ == state_) {
-        return;
-    }
-    published_ = state_;
-    hasPublished_ = true;
-    outlets_.state(generation_, state_);
+    updateBuffering(state_, paused_, pausedForCache_);
+    report_.sendState(generation_, state_);
 }
 
 void MpvSession::endSeek(bool finished) {
-    if (seekId_ == 0) {
-        return;
-    }
-    outlets_.seekEnd(seekId_, finished);
-    seekId_ = 0;
+    report_.endSeek(finished);
     seekAcknowledged_ = false;
 }
 

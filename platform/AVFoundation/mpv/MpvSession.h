@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/AVFoundation/Media/MediaSessionReport.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
 #include "platform/AVFoundation/mpv/MpvPictureLink.h"
 
@@ -54,7 +55,7 @@ public:
     void setVolume(double volume, bool muted);
     void seek(std::uint64_t generation, std::uint64_t seekId, double seconds);
 
-    void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
+    void setOutlets(MediaEngineOutlets outlets) { report_.setOutlets(std::move(outlets)); }
 
 private:
     bool createSoftwareRenderer();
@@ -77,7 +78,7 @@ private:
     std::function<void()> wakeUp_;
     std::shared_ptr<MpvPictureLink> link_;
     std::function<void(mpv_handle*)> started_;
-    MediaEngineOutlets outlets_;
+    MediaSessionReport report_;
 
     mpv_handle* handle_ = nullptr;
     // The software renderer, when pictures are drawn here.
@@ -111,10 +112,8 @@ private:
     bool eofReached_ = false;
     std::string lastError_;
     MediaEngineState state_;
-    MediaEngineState published_;
-    bool hasPublished_ = false;
 
-    // The seek in flight: sent, acknowledged by mpv, ended by the next playback restart.
-    std::uint64_t seekId_ = 0;
+    // The seek in flight (the report's) was acknowledged by mpv; the next playback restart
+    // ends it.
     bool seekAcknowledged_ = false;
 };
