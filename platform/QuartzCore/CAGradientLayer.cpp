@@ -29,24 +29,11 @@ std::optional<CAValue> CAGradientLayer::valueForKeyPath(const std::string& keyPa
 
 bool CAGradientLayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
     bool stored = false;
-    if (keyPath == "colors") {
-        if (auto* colors = std::get_if<std::vector<UIColor>>(&value)) {
-            colors_ = *colors;
-            stored = true;
-        }
-    } else if (keyPath == "locations") {
-        if (auto* locations = std::get_if<std::vector<double>>(&value)) {
-            locations_ = *locations;
-            stored = true;
-        }
-    } else if (keyPath == "startPoint" || keyPath == "endPoint") {
-        if (auto* point = std::get_if<CGPoint>(&value)) {
-            (keyPath == "startPoint" ? startPoint_ : endPoint_) = *point;
-            stored = true;
-        }
-    } else {
-        return CALayer::setValueForKeyPath(keyPath, value);
-    }
+    if (keyPath == "colors") stored = CAValues::store(value, colors_);
+    else if (keyPath == "locations") stored = CAValues::store(value, locations_);
+    else if (keyPath == "startPoint") stored = CAValues::store(value, startPoint_);
+    else if (keyPath == "endPoint") stored = CAValues::store(value, endPoint_);
+    else return CALayer::setValueForKeyPath(keyPath, value);
     if (stored) {
         invalidateContent();
     }

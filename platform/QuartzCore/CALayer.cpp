@@ -446,19 +446,7 @@ std::optional<CAValue> CALayer::valueForKeyPath(const std::string& keyPath) cons
 }
 
 bool CALayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
-    auto store = [&](auto& field) {
-        using T = std::decay_t<decltype(field)>;
-        if constexpr (std::is_same_v<T, float>) {
-            if (auto* number = std::get_if<double>(&value)) {
-                field = static_cast<float>(*number);
-                return true;
-            }
-        } else if (auto* typed = std::get_if<T>(&value)) {
-            field = *typed;
-            return true;
-        }
-        return false;
-    };
+    auto store = [&](auto& field) { return CAValues::store(value, field); };
     bool stored = false;
     if (keyPath == "opacity") stored = store(opacity_);
     else if (keyPath == "position") stored = store(position_);

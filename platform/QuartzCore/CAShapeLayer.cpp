@@ -52,24 +52,11 @@ std::optional<CAValue> CAShapeLayer::valueForKeyPath(const std::string& keyPath)
 
 bool CAShapeLayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
     bool stored = false;
-    if (keyPath == "path") {
-        if (auto* path = std::get_if<std::optional<CGPath>>(&value)) {
-            path_ = *path;
-            stored = true;
-        }
-    } else if (keyPath == "fillColor" || keyPath == "strokeColor") {
-        if (auto* color = std::get_if<std::optional<UIColor>>(&value)) {
-            (keyPath == "fillColor" ? fillColor_ : strokeColor_) = *color;
-            stored = true;
-        }
-    } else if (keyPath == "lineWidth") {
-        if (auto* width = std::get_if<double>(&value)) {
-            lineWidth_ = *width;
-            stored = true;
-        }
-    } else {
-        return CALayer::setValueForKeyPath(keyPath, value);
-    }
+    if (keyPath == "path") stored = CAValues::store(value, path_);
+    else if (keyPath == "fillColor") stored = CAValues::store(value, fillColor_);
+    else if (keyPath == "strokeColor") stored = CAValues::store(value, strokeColor_);
+    else if (keyPath == "lineWidth") stored = CAValues::store(value, lineWidth_);
+    else return CALayer::setValueForKeyPath(keyPath, value);
     if (stored) {
         invalidateContent();
     }

@@ -6,6 +6,7 @@
 #include "platform/UIKit/UIColor.h"
 
 #include <optional>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -22,5 +23,21 @@ namespace CAValues {
 CAValue interpolate(const CAValue& from, const CAValue& to, double t);
 // from + by, for animations given a relative change.
 CAValue add(const CAValue& from, const CAValue& by);
+
+// Stores `value` in `field` when it holds a value of the field's type (a number, for a
+// float field); whether it did. Layers use it to take values set for their key paths.
+template <class T>
+bool store(const CAValue& value, T& field) {
+    if constexpr (std::is_same_v<T, float>) {
+        if (auto* number = std::get_if<double>(&value)) {
+            field = static_cast<float>(*number);
+            return true;
+        }
+    } else if (auto* typed = std::get_if<T>(&value)) {
+        field = *typed;
+        return true;
+    }
+    return false;
+}
 
 } // namespace CAValues
