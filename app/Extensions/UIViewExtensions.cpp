@@ -101,40 +101,44 @@ void activeAll(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constrain
 
 namespace UIViewFrame {
 
+namespace {
+
+// Sets the frame of `view` to its current one as `change` edits it (a copy of it).
+template <class Change>
+void changeFrame(UIView& view, Change change) {
+    CGRect frame = view.frame();
+    change(frame);
+    view.setFrame(frame);
+}
+
+} // namespace
+
 CGFloat left(const UIView& view) {
     return view.frame().origin.x;
 }
 void setLeft(UIView& view, CGFloat value) {
-    CGRect frame = view.frame();
-    frame.origin.x = value;
-    view.setFrame(frame);
+    changeFrame(view, [value](CGRect& frame) { frame.origin.x = value; });
 }
 
 CGFloat top(const UIView& view) {
     return view.frame().origin.y;
 }
 void setTop(UIView& view, CGFloat value) {
-    CGRect frame = view.frame();
-    frame.origin.y = value;
-    view.setFrame(frame);
+    changeFrame(view, [value](CGRect& frame) { frame.origin.y = value; });
 }
 
 CGFloat right(const UIView& view) {
     return view.frame().origin.x + view.frame().size.width;
 }
 void setRight(UIView& view, CGFloat value) {
-    CGRect frame = view.frame();
-    frame.origin.x = value - frame.size.width;
-    view.setFrame(frame);
+    changeFrame(view, [value](CGRect& frame) { frame.origin.x = value - frame.size.width; });
 }
 
 CGFloat bottom(const UIView& view) {
     return view.frame().origin.y + view.frame().size.height;
 }
 void setBottom(UIView& view, CGFloat value) {
-    CGRect frame = view.frame();
-    frame.origin.y = value - frame.size.height;
-    view.setFrame(frame);
+    changeFrame(view, [value](CGRect& frame) { frame.origin.y = value - frame.size.height; });
 }
 
 CGFloat centerX(const UIView& view) {
@@ -155,18 +159,14 @@ CGFloat width(const UIView& view) {
     return view.frame().size.width;
 }
 void setWidth(UIView& view, CGFloat value) {
-    CGRect frame = view.frame();
-    frame.size.width = value;
-    view.setFrame(frame);
+    changeFrame(view, [value](CGRect& frame) { frame.size.width = value; });
 }
 
 CGFloat height(const UIView& view) {
     return view.frame().size.height;
 }
 void setHeight(UIView& view, CGFloat value) {
-    CGRect frame = view.frame();
-    frame.size.height = value;
-    view.setFrame(frame);
+    changeFrame(view, [value](CGRect& frame) { frame.size.height = value; });
 }
 
 CGPoint origin(const UIView& view) {
