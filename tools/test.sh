@@ -24,6 +24,6 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 cd "$build"
 # A test that fails is run once more and reported as failing only if it fails again:
-# tests that play real media on real decoders can, very rarely, miss their generous
-# deadlines on an overloaded machine. Each such retry is printed in the output.
+# tests that play real media on real decoders have, very rarely and only on an
+# overloaded machine, failed once and passed when run again. Each retry shows in the output.
 ctest --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
