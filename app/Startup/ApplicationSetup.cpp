@@ -9,8 +9,6 @@
 #include "app/Theme/QMUIConfigurationTemplate.h"
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/Once.h"
-#include "platform/Network/NetworkPolicy.h"
-#include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/UIKit/Controllers/UIStoryboard.h"
 
 void setUpApplication() {
@@ -30,10 +28,7 @@ void setUpApplication() {
         QMUIConfiguration::registerTemplate(std::make_shared<QMUIConfigurationTemplate>());
         QMUIConfiguration::sharedInstance()->applyInitialTemplate();
 
-        // Media reaches the network too: the engines trust what the API client trusts, and
-        // the media cache proxy's upstream fetches take the client's TLS and DNS-over-HTTPS
-        // settings (read per request, so the launch sequence's settings apply).
+        // The playback engines trust what the API client trusts.
         MediaEngineSettings::setCertificateAuthorityFile(ServiceConfiguration::current().caFile);
-        SJMediaCacheServer::shared().setUpstreamConfigurator(NetworkPolicy::configurator());
     });
 }

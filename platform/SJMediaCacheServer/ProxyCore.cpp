@@ -107,6 +107,7 @@ ProxyCore::ProxyCore(SJMediaCacheServer::Options options) : options_(std::move(o
     cacheOptions.root = options_.cacheRoot;
     cacheOptions.removableCacheLimit = options_.removableCacheLimit;
     cacheOptions.stallTimeoutSeconds = options_.stallTimeoutSeconds;
+    cacheOptions.upstreamConfigurator = options_.upstreamConfigurator;
     cache_ = std::make_unique<MediaCache>(cacheOptions);
 }
 

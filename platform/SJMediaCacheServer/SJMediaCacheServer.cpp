@@ -2,11 +2,15 @@
 
 #include "platform/Foundation/DispatchQueue.h"
 #include "platform/Foundation/Paths.h"
+#include "platform/Network/NetworkPolicy.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
 SJMediaCacheServer::Options SJMediaCacheServer::defaultOptions() {
     Options options;
     options.cacheRoot = Paths::documents() / "com.SJMediaCacheServer.cache";
+    // Upstream fetches follow the process's network policy (TLS trust, DNS over HTTPS),
+    // read at each request, like every other request of the application.
+    options.upstreamConfigurator = NetworkPolicy::configurator();
     return options;
 }
 

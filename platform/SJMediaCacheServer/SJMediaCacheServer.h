@@ -38,6 +38,8 @@ public:
         int concurrentExports = 2;
         // Readers waiting this long for bytes that do not come give up.
         double stallTimeoutSeconds = 30;
+        // Applied to every upstream request (name resolution, certificate authorities).
+        std::function<void(CURL*)> upstreamConfigurator;
     };
 
     // The process-wide proxy (its port is chosen once, when it first serves).
@@ -79,7 +81,8 @@ public:
     // Deletes cached media that is neither exported nor being played.
     void removeAllRemovableCaches();
 
-    // Applied to every upstream request (name resolution, certificate authorities).
+    // Replaces the options' upstream configurator (the shared proxy's follows the
+    // process's network policy).
     // TLS peers are verified against the system's store unless it says otherwise.
     void setUpstreamConfigurator(std::function<void(CURL*)> configurator);
 
