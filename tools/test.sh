@@ -4,21 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/setup.sh"
-
-build="${ORVEX_TEST_BUILD_DIR:-$root/build/test}"
-export CCACHE_BASEDIR="$root"
-export CCACHE_NOHASHDIR=1
-export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/orvex-ccache}"
-export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
-werror=OFF
-[ "${CI:-}" = "true" ] && werror=ON
-
-cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-  -DORVEX_SANITIZE=ON -DORVEX_FUZZ=ON -DORVEX_WERROR=$werror -DORVEX_BENCH=ON
-cmake --build "$build" -j "$(nproc)"
+build="$(bash "$root/tools/build-tests.sh" | tail -n 1)"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"

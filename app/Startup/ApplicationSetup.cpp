@@ -1,5 +1,6 @@
 #include "app/Startup/ApplicationSetup.h"
 
+#include "MainController/ScreenRegistry.h"
 #include "app/Base/BaseViewController.h"
 #include "app/Base/NavigationController.h"
 #include "app/Network/ServiceConfiguration.h"
@@ -24,6 +25,7 @@ void setUpApplication() {
                                           [] { return std::make_shared<AHLimberTabbar>(); });
         UIStoryboard::registerTabBarItemClass("AHLimberTabbarItem",
                                               [] { return std::make_shared<AHLimberTabbarItem>(); });
+        registerScreens();
 
         QMUIConfiguration::registerTemplate(std::make_shared<QMUIConfigurationTemplate>());
         QMUIConfiguration::sharedInstance()->applyInitialTemplate();

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/Base/BaseViewController.h"
+
+// The notice list page.
+// Not built yet: an empty page under its final name, so that the pages that open it can.
+class KKboycotthemisphereViewController : public BaseViewController {
+  public:
+};

@@ -1,0 +1,167 @@
+#include "tests/support/app/AppJourney.h"
+
+#include "app/Helpers/KKpresentationdisease.h"
+#include "app/Network/ServiceConfiguration.h"
+#include "app/Startup/AppDelegate.h"
+#include "app/Startup/ApplicationSetup.h"
+#include "app/Startup/KKdilemmaspectacularViewController.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/QMUIKit/QMUITips.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
+#include "platform/UIKit/Controllers/UIWindowRoot.h"
+#include "platform/UIKit/UIScreen.h"
+#include "tests/support/TestSupport.h"
+
+#include <cstdlib>
+
+namespace testsupport::app {
+namespace {
+
+// The HLS media the service makes with ffmpeg is kept between test processes.
+std::filesystem::path sharedMediaDir() {
+    const char* build = std::getenv("ORVEX_BUILD_DIR");
+    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
+                            : testsupport::dataRoot() / "devservice-media";
+}
+
+std::filesystem::path galleryDir() {
+    if (const char* chosen = std::getenv("ORVEX_GALLERY_DIR"); chosen != nullptr && *chosen != '\0') {
+        return chosen;
+    }
+    const char* build = std::getenv("ORVEX_BUILD_DIR");
+    return (build != nullptr ? std::filesystem::path(build) : testsupport::dataRoot()) / "artefacts" / "gallery";
+}
+
+} // namespace
+
+void AppJourneyTest::SetUp() {
+    setUpApplication();
+    testsupport::useVirtualClock();
+    serviceOptions_.dataDir = testsupport::freshFolder("devservice");
+    serviceOptions_.mediaDir = sharedMediaDir();
+    configureService(serviceOptions_);
+    startServiceOn(serviceOptions_.port1, serviceOptions_.port2);
+    ASSERT_FALSE(HasFatalFailure());
+    service_->writeClientConfiguration(ServiceConfiguration::file());
+    ServiceConfiguration::setCurrent(ServiceConfiguration::load());
+    beforeLaunch();
+    launch();
+}
+
+void AppJourneyTest::TearDown() {
+    quit();
+    if (service_) {
+        service_->stop();
+    }
+}
+
+void AppJourneyTest::startServiceOn(int port1, int port2) {
+    serviceOptions_.port1 = port1;
+    serviceOptions_.port2 = port2;
+    service_ = std::make_unique<DevService>(serviceOptions_);
+    ASSERT_TRUE(service_->start()) << service_->lastError();
+}
+
+void AppJourneyTest::stopService() {
+    serviceOptions_.port1 = service_->port1();
+    serviceOptions_.port2 = service_->port2();
+    service_->stop();
+}
+
+void AppJourneyTest::startService() {
+    service_->stop();
+    startServiceOn(serviceOptions_.port1, serviceOptions_.port2);
+}
+
+void AppJourneyTest::launch() {
+    delegate_ = std::make_shared<AppDelegate>();
+    auto& application = *UIApplication::sharedApplication();
+    application.setDelegate(delegate_);
+    window_ = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    delegate_->window = window_;
+    delegate_->didFinishLaunchingWithOptions(application, {});
+    window_->makeKeyAndVisible();
+    UIWindowDidBecomeVisible(*window_);
+    application.hostStateChanged(UIApplicationState::active);
+    driver_.emplace(window_);
+    driver_->runLoop();
+    const auto splash = std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window_->rootViewController());
+    ASSERT_NE(splash, nullptr) << "the launch shows the splash first";
+    splash->kknickelcharacteristic();
+    ASSERT_NE(mainInterface(), nullptr) << "the splash hands over to the main interface";
+    playFrames(0.5);
+}
+
+void AppJourneyTest::quit() {
+    if (!window_) {
+        return;
+    }
+    QMUITips::hideAllTips();
+    UIApplication::sharedApplication()->setDelegate(nullptr);
+    delegate_.reset();
+    window_->setRootViewController(nullptr);
+    window_.reset();
+    driver_.reset();
+    RunLoop::main().advance(5);
+    RunLoop::main().runPending();
+}
+
+void AppJourneyTest::relaunch() {
+    quit();
+    launch();
+}
+
+std::vector<devservice::RecordedRequest> AppJourneyTest::apiRequests(const std::string& path) const {
+    std::vector<devservice::RecordedRequest> found;
+    for (auto& request : service_->requests()) {
+        if (request.path != "/dns-query" && (path.empty() || request.path == path)) {
+            found.push_back(std::move(request));
+        }
+    }
+    return found;
+}
+
+std::shared_ptr<TabbarController> AppJourneyTest::mainInterface() const {
+    return window_ ? std::dynamic_pointer_cast<TabbarController>(window_->rootViewController()) : nullptr;
+}
+
+std::shared_ptr<UIViewController> AppJourneyTest::topPage() const { return KKpresentationdisease::getCurrentVC(); }
+
+void AppJourneyTest::selectTab(int index) {
+    const auto bar = mainInterface()->tabBar();
+    const CGRect frame = driver_->frameInWindow(bar);
+    const CGFloat width = frame.size.width / 4;
+    driver_->tap(CGPoint{frame.origin.x + width * (index + 0.5), frame.origin.y + 24});
+    playFrames(1);
+}
+
+bool AppJourneyTest::waitFor(const std::function<bool()>& done, double realSeconds) {
+    constexpr double step = 0.01;
+    for (double waited = 0; waited < realSeconds; waited += step) {
+        if (RunLoop::main().runUntil(done, step)) {
+            driver_->runLoop();
+            return true;
+        }
+        driver_->advance(1.0 / 60);
+    }
+    return done();
+}
+
+bool AppJourneyTest::waitForText(const std::string& text, double realSeconds) {
+    return waitFor([&] { return driver_->findByText(text) != nullptr; }, realSeconds);
+}
+
+void AppJourneyTest::playFrames(double seconds) {
+    constexpr double frame = 1.0 / 60;
+    for (double played = 0; played < seconds; played += frame) {
+        driver_->advance(frame);
+    }
+}
+
+void AppJourneyTest::gallery(const std::string& name) {
+    const auto folder = galleryDir();
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(driver_->writeScreenshot((folder / (name + ".png")).string())) << name;
+}
+
+} // namespace testsupport::app
