@@ -1,5 +1,6 @@
 #include "MainController/Theme/Cell/KKditchgaze.h"
 
+#include "MainController/Home/Cell/PosterImage.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "platform/SnapKit/ConstraintMaker.h"
@@ -93,4 +94,9 @@ void KKditchgaze::setupUI() {
         make.right.equalToSuperview().offset(-15);
         make.height.equalTo(0.5);
     });
+}
+
+void KKditchgaze::prepareForReuse() {
+    BaseTableViewCell::prepareForReuse();
+    resetPoster(kkdrainexempt());
 }

@@ -26,6 +26,8 @@ class KKditchgaze : public BaseTableViewCell {
     const std::shared_ptr<UIView>& kkdecoratevirtue();
 
     void setupUI();
+    // A reused row shows the placeholder until its page loads the next film's poster.
+    void prepareForReuse() override;
 
   private:
     std::shared_ptr<UIImageView> kkdrainexempt_;

@@ -1,0 +1,179 @@
+#include "MainController/Theme/Controller/KKpillleakViewController.h"
+
+#include "MainController/Theme/Cell/KKtrulyditch.h"
+#include "MainController/Theme/Controller/KKequationpillViewController.h"
+#include "MainController/Theme/View/ThemeBar.h"
+#include "app/Constants/ModuleConstants.h"
+#include "app/Extensions/ListExtensions.h"
+#include "app/Extensions/UIColorExtensions.h"
+#include "app/Network/KKriplog.h"
+#include "platform/MJRefresh/MJRefreshFooter.h"
+#include "platform/MJRefresh/MJRefreshHeader.h"
+#include "platform/SnapKit/ConstraintMaker.h"
+
+std::weak_ptr<KKpillleakViewController> KKpillleakViewController::weakSelf() {
+    return std::static_pointer_cast<KKpillleakViewController>(shared_from_this());
+}
+
+void KKpillleakViewController::viewDidLoad() {
+    BaseViewController::viewDidLoad();
+    setupUI();
+    collectionView()->mj_header()->beginRefreshing();
+}
+
+const std::shared_ptr<UIImageView>& KKpillleakViewController::backgroundView() {
+    if (!backgroundView_) {
+        backgroundView_ = std::make_shared<UIImageView>(UIImage::imageNamed("theme_background"));
+        backgroundView_->setContentMode(UIViewContentMode::scaleToFill);
+    }
+    return backgroundView_;
+}
+
+const std::shared_ptr<UIView>& KKpillleakViewController::kkexemptconvention() {
+    if (!kkexemptconvention_) {
+        kkexemptconvention_ = makeThemeBar();
+    }
+    return kkexemptconvention_;
+}
+
+const std::shared_ptr<QMUIButton>& KKpillleakViewController::kkdilemmaspectacular() {
+    if (!kkdilemmaspectacular_) {
+        kkdilemmaspectacular_ = makeThemeBackButton(*this);
+    }
+    return kkdilemmaspectacular_;
+}
+
+const std::shared_ptr<QMUILabel>& KKpillleakViewController::titleLabel() {
+    if (!titleLabel_) {
+        titleLabel_ = std::make_shared<QMUILabel>();
+        titleLabel_->setText("主题");
+        titleLabel_->setTextColor(UIColor::whiteColor());
+        titleLabel_->setFont(UIFont::systemFontOfSize(18));
+    }
+    return titleLabel_;
+}
+
+const std::shared_ptr<UICollectionView>& KKpillleakViewController::collectionView() {
+    if (!collectionView_) {
+        auto layout = std::make_shared<UICollectionViewFlowLayout>();
+        layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
+        layout->setMinimumLineSpacing(10);
+        layout->setMinimumInteritemSpacing(10);
+        layout->setItemSize(CGSizeMake(screenWidth() - 30, KKtrulyditch::kHeight));
+        layout->setSectionInset(UIEdgeInsetsMake(35, 15, 20, 15));
+        collectionView_ = std::make_shared<UICollectionView>(CGRectZero, layout);
+        collectionView_->setBackgroundColor(UIColor::clearColor());
+        collectionView_->setScrollIndicatorInsets(UIEdgeInsetsMake(0, 0, 20, 0));
+        collectionView_->setAccessibilityIdentifier("topics.list");
+        collectionView_->registerClass<KKtrulyditch>(classNameOf<KKtrulyditch>());
+        auto self = std::static_pointer_cast<KKpillleakViewController>(shared_from_this());
+        collectionView_->setDataSource(self);
+        collectionView_->setDelegate(self);
+    }
+    return collectionView_;
+}
+
+void KKpillleakViewController::setupUI() {
+    const auto& root = view();
+    root->addSubview(backgroundView());
+    root->addSubview(collectionView());
+    root->addSubview(kkexemptconvention());
+    kkexemptconvention_->addSubview(kkdilemmaspectacular());
+    kkexemptconvention_->addSubview(titleLabel());
+
+    backgroundView_->snp.makeConstraints([](ConstraintMaker& make) {
+        make.top.left().right().equalToSuperview();
+        make.height.equalTo(237);
+    });
+    kkexemptconvention_->snp.makeConstraints([](ConstraintMaker& make) {
+        make.top.left().right().equalToSuperview();
+        make.height.equalTo(statusBarHeight() + 44);
+    });
+    collectionView_->snp.makeConstraints([this](ConstraintMaker& make) {
+        make.top.equalTo(kkexemptconvention_->snp.bottom);
+        make.left.right().bottom().equalToSuperview();
+    });
+    kkdilemmaspectacular_->snp.makeConstraints([](ConstraintMaker& make) {
+        make.left.bottom().equalToSuperview();
+        make.size.equalTo(CGSizeMake(44, 44));
+    });
+    titleLabel_->snp.makeConstraints([this](ConstraintMaker& make) {
+        make.centerX.equalToSuperview();
+        make.centerY.equalTo(kkdilemmaspectacular_->snp.centerY);
+    });
+
+    collectionView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weak = weakSelf()] {
+        if (auto self = weak.lock()) {
+            self->load(self->list_.firstPage());
+            self->collectionView_->mj_footer()->resetNoMoreData();
+        }
+    }));
+    collectionView_->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weak = weakSelf()] {
+        if (auto self = weak.lock()) {
+            self->load(self->list_.nextPage());
+        }
+    }));
+    collectionView_->mj_footer()->setHidden(true);
+}
+
+void KKpillleakViewController::load(const Request& request) {
+    apiClient.themeList(request.page, kPageSize,
+                        [weak = weakSelf(), request](std::optional<JSON> json, std::optional<NSError>) {
+                            if (auto self = weak.lock()) {
+                                self->handleAnswer(request, json);
+                            }
+                        });
+}
+
+void KKpillleakViewController::handleAnswer(const Request& request, const std::optional<JSON>& json) {
+    if (!json) {
+        // The client shows the service's message; the controls stop, and the next
+        // load-more asks for the same page again.
+        if (list_.fail(request)) {
+            endRefreshing();
+        }
+        return;
+    }
+    std::vector<JSON> topics = json->arrayValue();
+    const bool emptyPage = topics.empty();
+    if (!list_.accept(request, std::move(topics))) {
+        return;
+    }
+    const auto& footer = collectionView()->mj_footer();
+    footer->setHidden(list_.empty());
+    endRefreshing();
+    if (emptyPage) {
+        footer->endRefreshingWithNoMoreData();
+    }
+    collectionView_->reloadData();
+}
+
+void KKpillleakViewController::endRefreshing() {
+    collectionView()->mj_header()->endRefreshing();
+    collectionView_->mj_footer()->endRefreshing();
+}
+
+long KKpillleakViewController::numberOfItemsInSection(UICollectionView&, long) {
+    return static_cast<long>(list_.size());
+}
+
+std::shared_ptr<UICollectionViewCell>
+KKpillleakViewController::cellForItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) {
+    auto cell = dequeueReusableCell<KKtrulyditch>(collectionView, indexPath);
+    cell->configure(list_.items().at(static_cast<std::size_t>(indexPath.item)));
+    return cell;
+}
+
+void KKpillleakViewController::didSelectItemAt(UICollectionView&, const NSIndexPath& indexPath) {
+    const auto index = static_cast<std::size_t>(indexPath.item);
+    if (index >= list_.size()) {
+        return;
+    }
+    auto topic = std::make_shared<KKequationpillViewController>();
+    topic->topic_id = list_.items()[index]["topic_id"].stringValue();
+    showViewController(topic, nullptr);
+}
+
+void KKpillleakViewController::didScroll(UIScrollView& scrollView) {
+    fadeThemeBar(*kkexemptconvention(), scrollView);
+}
