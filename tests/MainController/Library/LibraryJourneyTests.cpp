@@ -7,6 +7,7 @@
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
 #include "tests/support/app/AppJourney.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -79,6 +80,16 @@ class LibraryJourney : public testsupport::app::AppJourneyTest {
         return {};
     }
 
+    // Waits until every poster in sight shows its picture rather than the placeholder.
+    bool waitForPosters() {
+        return waitFor([&] {
+            const auto cells = ui().findAllOfClass<KKcreatesymphony>();
+            return !cells.empty() && std::all_of(cells.begin(), cells.end(), [](const auto& cell) {
+                return cell->kkdrainexempt()->image() != placeholderImage();
+            });
+        });
+    }
+
     bool isSelected(const std::string& row, const std::string& title) {
         auto button = filterButton(row, title);
         return button && button->backgroundColor() == KKtyrepuzzle::selectedColor();
@@ -146,6 +157,7 @@ TEST_F(LibraryJourney, FiveFiltersNarrowTheGridWithExactlyTheChosenKeysAndPageOn
     }
     EXPECT_FALSE(isSelected("library.filter.year", "全部"));
     EXPECT_FALSE(page->isEmptyViewShowing());
+    EXPECT_TRUE(waitForPosters());
     gallery("library-filters-chosen");
 
     // A combination without titles: the empty state, and no footer.

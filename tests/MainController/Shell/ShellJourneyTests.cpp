@@ -9,8 +9,7 @@ namespace {
 
 using ShellJourney = testsupport::app::AppJourneyTest;
 
-template <class Page>
-bool tabShows(const std::shared_ptr<UIViewController>& top) {
+template <class Page> bool tabShows(const std::shared_ptr<UIViewController>& top) {
     return std::dynamic_pointer_cast<Page>(top) != nullptr;
 }
 

@@ -4,9 +4,11 @@
 #include "MainController/Theme/Cell/KKtrulyditch.h"
 #include "MainController/Theme/Controller/KKequationpillViewController.h"
 #include "MainController/Theme/Controller/KKpillleakViewController.h"
+#include "app/Constants/ModuleConstants.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "tests/support/app/AppJourney.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -41,6 +43,16 @@ class TopicJourney : public testsupport::app::AppJourneyTest {
         playFrames(0.2);
     }
 
+    // Waits until every card in sight shows its topic's picture rather than the placeholder.
+    bool waitForCovers() {
+        return waitFor([&] {
+            const auto cards = ui().findAllOfClass<KKtrulyditch>();
+            return !cards.empty() && std::all_of(cards.begin(), cards.end(), [](const auto& card) {
+                return card->kkdrainexempt()->image() != placeholderImage();
+            });
+        });
+    }
+
     static std::string param(const devservice::RecordedRequest& request, const std::string& key) {
         const auto found = request.parameters.find(key);
         return found == request.parameters.end() ? "<absent>" : found->second;
@@ -62,6 +74,7 @@ TEST_F(TopicJourney, TopicsFadeTheirBarAndATopicsLongIntroductionPushesItsFilmsD
     EXPECT_EQ(firstCard->name()->text(), "暑期必看大片");
     EXPECT_EQ(firstCard->count()->text(), "8个影片");
     EXPECT_EQ(topics->kkexemptconvention()->backgroundColor().value_or(UIColor{}).alpha, 0);
+    EXPECT_TRUE(waitForCovers());
     gallery("topics-list");
 
     // The bar fades in with the scroll, fully shown from 100 points on.
