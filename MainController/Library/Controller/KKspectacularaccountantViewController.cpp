@@ -2,6 +2,7 @@
 
 #include "MainController/Detail/Controller/KKgiganticgloomy.h"
 #include "MainController/Home/Cell/KKcreatesymphony.h"
+#include "MainController/Library/View/LibraryGridLayout.h"
 #include "MainController/Theme/Controller/KKpillleakViewController.h"
 #include "app/Base/BaseCells.h"
 #include "app/Constants/ModuleConstants.h"
@@ -17,12 +18,6 @@
 namespace {
 
 constexpr CGFloat kHeaderHeightBeforeFilters = 185;
-
-// Three posters across, as tall as a 9:16 picture.
-CGSize posterSize() {
-    const CGFloat width = (screenWidth() - 50) / 3;
-    return CGSizeMake(width, width * 16 / 9);
-}
 
 } // namespace
 
@@ -71,13 +66,7 @@ const std::shared_ptr<QMUIButton>& KKspectacularaccountantViewController::kkregu
 
 const std::shared_ptr<UICollectionView>& KKspectacularaccountantViewController::collectionView() {
     if (!collectionView_) {
-        auto layout = std::make_shared<UICollectionViewFlowLayout>();
-        layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
-        layout->setMinimumLineSpacing(10);
-        layout->setMinimumInteritemSpacing(9);
-        layout->setSectionInset(UIEdgeInsetsMake(10, 15, 0, 15));
-        layout->setItemSize(posterSize());
-        collectionView_ = std::make_shared<UICollectionView>(CGRectZero, layout);
+        collectionView_ = std::make_shared<UICollectionView>(CGRectZero, makeLibraryGridLayout());
         collectionView_->setBackgroundColor(hexColor("28272C"));
         collectionView_->setContentInset(UIEdgeInsetsMake(0, 0, 70, 0));
         collectionView_->setScrollIndicatorInsets(UIEdgeInsetsMake(0, 0, 50, 0));
