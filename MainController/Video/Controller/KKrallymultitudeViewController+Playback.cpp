@@ -33,7 +33,13 @@ void KKrallymultitudeViewController::playEpisode() {
         position = *recorded;
     }
     const auto count = static_cast<long>(list.size());
-    chooseEpisode(NSIndexPath::indexPathForItem(std::min(position, count - 1), 0));
+    const auto chosen = NSIndexPath::indexPathForItem(std::min(position, count - 1), 0);
+    // The detail answer may have started this very episode already (its playback record
+    // is then the one found here): it is not started twice.
+    if (parseSequence_ > 0 && list[static_cast<std::size_t>(chosen.item)]["src"].stringValue() == requestedSrc_) {
+        return;
+    }
+    chooseEpisode(chosen);
 }
 
 void KKrallymultitudeViewController::chooseEpisode(const NSIndexPath& indexPath) {
@@ -59,6 +65,7 @@ void KKrallymultitudeViewController::restartCurrentEpisode() {
 void KKrallymultitudeViewController::requestParse(const std::string& src) {
     QMUITips::showLoadingInView(view());
     const std::uint64_t sequence = ++parseSequence_;
+    requestedSrc_ = src;
     auto weak = weakSelf();
     apiClient.getParse(type, src, [weak, src, sequence](std::optional<JSON> answer, std::optional<NSError>) {
         auto page = weak.lock();

@@ -155,4 +155,6 @@ class KKrallymultitudeViewController : public BaseViewController,
     bool seekedToOutroEnd_ = false;
     // Numbers the parse requests; an answer that is not the latest one is ignored.
     std::uint64_t parseSequence_ = 0;
+    // The source address of the latest parse request.
+    std::string requestedSrc_;
 };
