@@ -53,23 +53,25 @@ double median(std::vector<double> values) {
 
 // Runs mpv until it has written the first picture of `url`; answers the milliseconds from
 // the start of the process to its end, or a negative value when mpv failed.
-double mpvFirstFrame(const std::string& url, const std::filesystem::path& caFile, const std::filesystem::path& out) {
+double mpvFirstFrame(const std::string& url, const std::filesystem::path& caFile,
+                     const std::filesystem::path& out) {
     std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
-    std::vector<std::string> arguments{"mpv",
-                                       "--no-config",
-                                       "--really-quiet",
-                                       "--ytdl=no",
-                                       "--ao=null",
-                                       "--vo=image",
-                                       "--vo-image-format=png",
-                                       "--vo-image-outdir=" + out.string(),
-                                       "--frames=1",
-                                       "--tls-verify=yes",
-                                       "--tls-ca-file=" + caFile.string(),
-                                       "--user-agent=OrvexPlayer/2.0 (lzm3u8)",
-                                       "--http-header-fields=Referer: https://lz.orvex.test/,X-Play-Key: lz-7f3a9c",
-                                       url};
+    std::vector<std::string> arguments{
+        "mpv",
+        "--no-config",
+        "--really-quiet",
+        "--ytdl=no",
+        "--ao=null",
+        "--vo=image",
+        "--vo-image-format=png",
+        "--vo-image-outdir=" + out.string(),
+        "--frames=1",
+        "--tls-verify=yes",
+        "--tls-ca-file=" + caFile.string(),
+        "--user-agent=OrvexPlayer/2.0 (lzm3u8)",
+        "--http-header-fields=Referer: https://lz.orvex.test/,X-Play-Key: lz-7f3a9c",
+        url};
     std::vector<char*> argv;
     for (auto& argument : arguments) {
         argv.push_back(argument.data());
@@ -100,7 +102,8 @@ int main(int argc, char** argv) {
     }
     DevService service(options);
     if (!service.start() || !service.waitForMedia(300)) {
-        std::fprintf(stderr, "title_bench: the development service did not start: %s\n", service.lastError().c_str());
+        std::fprintf(stderr, "title_bench: the development service did not start: %s\n",
+                     service.lastError().c_str());
         return 1;
     }
     service.writeClientConfiguration(ServiceConfiguration::file());
@@ -120,7 +123,8 @@ int main(int argc, char** argv) {
     application.hostStateChanged(UIApplicationState::active);
     auto& loop = RunLoop::main();
     loop.runPending();
-    if (auto splash = std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window->rootViewController())) {
+    if (auto splash =
+            std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window->rootViewController())) {
         splash->kknickelcharacteristic();
     }
     ScreenRenderer renderer;
@@ -150,9 +154,11 @@ int main(int argc, char** argv) {
         page->didSelectItemAt(*page->collectionView(), indexPath);
         const auto shownMedia = [&] {
             auto asset = page->player()->URLAsset();
-            return asset && asset->mediaURL().find("/1021/" + std::to_string(item + 1) + "/") != std::string::npos;
+            return asset &&
+                   asset->mediaURL().find("/1021/" + std::to_string(item + 1) + "/") != std::string::npos;
         };
-        if (!loop.runUntil([&] { return shownMedia() && page->player()->playbackController()->latestFrame(); }, 30)) {
+        if (!loop.runUntil(
+                [&] { return shownMedia() && page->player()->playbackController()->latestFrame(); }, 30)) {
             std::fprintf(stderr, "title_bench: episode %ld showed no frame\n", item + 1);
             return 1;
         }

@@ -5,7 +5,8 @@
 #include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/UIImage.h"
 
-KKcompatibleenthusiastic::KKcompatibleenthusiastic(UITableViewCellStyle style, const std::string& reuseIdentifier)
+KKcompatibleenthusiastic::KKcompatibleenthusiastic(UITableViewCellStyle style,
+                                                   const std::string& reuseIdentifier)
     : BaseTableViewCell(style, reuseIdentifier), kkdrainexempt_(std::make_shared<UIImageView>()),
       name_(std::make_shared<QMUIMarqueeLabel>()), classType_(std::make_shared<QMUILabel>()),
       kkheadquarterscurrency_(std::make_shared<QMUIButton>()) {
@@ -28,7 +29,8 @@ void KKcompatibleenthusiastic::setupUI() {
     kkheadquarterscurrency_->setTintColor(UIColor::whiteColor());
     kkheadquarterscurrency_->setSpacingBetweenImageAndTitle(8);
     kkheadquarterscurrency_->setUserInteractionEnabled(false);
-    kkheadquarterscurrency_->setTitle(EpisodeStartRules::decodedText("56uL5Y2z5pKt5pS+"), UIControlStateNormal);
+    kkheadquarterscurrency_->setTitle(EpisodeStartRules::decodedText("56uL5Y2z5pKt5pS+"),
+                                      UIControlStateNormal);
     kkheadquarterscurrency_->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
     kkheadquarterscurrency_->titleLabel()->setFont(UIFont::systemFontOfSize(14));
     kkheadquarterscurrency_->setImage(UIImage::systemImageNamed("play.circle"), UIControlStateNormal);

@@ -44,8 +44,8 @@ const std::shared_ptr<QMUILabel>& KKgiganticgloomy::kkpublicationsummon() {
         kkpublicationsummon_->setTextAlignment(NSTextAlignment::center);
         kkpublicationsummon_->setTextColor(hexColor("BEBDC2", 1.0));
         kkpublicationsummon_->setFont(UIFont::systemFontOfSize(14));
-        kkpublicationsummon_->setText(
-            EpisodeStartRules::decodedText("5pe25pe25qOA57Si5LiN5YWo77yM6K+356iN562J5Yeg56eS5oiW5YiH5o2i6LWE5rqQ5pCc57Si"));
+        kkpublicationsummon_->setText(EpisodeStartRules::decodedText(
+            "5pe25pe25qOA57Si5LiN5YWo77yM6K+356iN562J5Yeg56eS5oiW5YiH5o2i6LWE5rqQ5pCc57Si"));
     }
     return kkpublicationsummon_;
 }
@@ -87,7 +87,7 @@ std::optional<CGFloat> KKgiganticgloomy::heightForRowAt(UITableView&, const NSIn
 }
 
 std::shared_ptr<UITableViewCell> KKgiganticgloomy::cellForRowAt(UITableView& tableView,
-                                                                 const NSIndexPath& indexPath) {
+                                                                const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKcompatibleenthusiastic>(tableView, indexPath);
     const JSON& row = list_[static_cast<std::size_t>(indexPath.row())];
     cell->name()->setText(row["vod_name"].stringValue());

@@ -24,7 +24,8 @@ class KKgiganticgloomy : public BaseViewController, public UITableViewDataSource
     const std::vector<JSON>& list() const { return list_; }
 
     long numberOfRowsInSection(UITableView& tableView, long section) override;
-    std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
+    std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& tableView,
+                                                  const NSIndexPath& indexPath) override;
     std::optional<CGFloat> heightForRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
     void didSelectRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
 

@@ -30,9 +30,7 @@ void KKintegratecompatible::setupUI() {
     content->addSubview(selectIcon_);
     content->addSubview(kkhighlyscrutiny_);
     name_->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
-    selectIcon_->snp.makeConstraints([](ConstraintMaker& make) {
-        make.top.left().equalToSuperview();
-    });
+    selectIcon_->snp.makeConstraints([](ConstraintMaker& make) { make.top.left().equalToSuperview(); });
     kkhighlyscrutiny_->snp.makeConstraints([](ConstraintMaker& make) {
         make.top.left().bottom().equalToSuperview();
         make.width.equalTo(0);

@@ -36,7 +36,8 @@ void KKrallymultitudeViewController::playEpisode() {
     const auto chosen = NSIndexPath::indexPathForItem(std::min(position, count - 1), 0);
     // The detail answer may have started this very episode already (its playback record
     // is then the one found here): it is not started twice.
-    if (parseSequence_ > 0 && list[static_cast<std::size_t>(chosen.item)]["src"].stringValue() == requestedSrc_) {
+    if (parseSequence_ > 0 &&
+        list[static_cast<std::size_t>(chosen.item)]["src"].stringValue() == requestedSrc_) {
         return;
     }
     chooseEpisode(chosen);
@@ -83,7 +84,8 @@ void KKrallymultitudeViewController::requestParse(const std::string& src) {
     collectionView()->reloadData();
 }
 
-void KKrallymultitudeViewController::handleParseResult(const std::optional<JSON>& answer, const std::string& src) {
+void KKrallymultitudeViewController::handleParseResult(const std::optional<JSON>& answer,
+                                                       const std::string& src) {
     JSON resolved;
     if (answer) {
         resolved = *answer;
@@ -160,13 +162,15 @@ void KKrallymultitudeViewController::startPlayback(const std::string& url, const
         record->position = resume.position;
     }
 
-    auto media = SJVideoPlayerURLAsset::initWithAVAsset(asset, record->position, std::make_shared<SJPlayModel>());
+    auto media =
+        SJVideoPlayerURLAsset::initWithAVAsset(asset, record->position, std::make_shared<SJPlayModel>());
     if (!media) {
         return;
     }
     if (isChangePlayer) {
         AVPUrlSource source;
-        if (auto second = SJVideoPlayerURLAsset::initWithSource(source.urlWithString(asset->URL()), record->position)) {
+        if (auto second =
+                SJVideoPlayerURLAsset::initWithSource(source.urlWithString(asset->URL()), record->position)) {
             media = second;
         }
     }

@@ -145,7 +145,8 @@ void KKrallymultitudeViewController::installObservers() {
     };
     observer.currentTimeDidChangeExeBlock = forward(&KKrallymultitudeViewController::currentTimeDidChange);
     observer.playbackDidFinishExeBlock = forward(&KKrallymultitudeViewController::playbackDidFinish);
-    observer.playbackStatusDidChangeExeBlock = forward(&KKrallymultitudeViewController::playbackStatusDidChange);
+    observer.playbackStatusDidChangeExeBlock =
+        forward(&KKrallymultitudeViewController::playbackStatusDidChange);
     observer.timeControlStatusDidChangeExeBlock =
         forward(&KKrallymultitudeViewController::timeControlStatusDidChange);
     observer.durationDidChangeExeBlock = forward(&KKrallymultitudeViewController::durationDidChange);
@@ -154,7 +155,7 @@ void KKrallymultitudeViewController::installObservers() {
 // ---- Reactions ----
 
 void KKrallymultitudeViewController::rotationTransitioningChanged(SJRotationManager& manager,
-                                                                   bool isTransitioning) {
+                                                                  bool isTransitioning) {
     if (!isTransitioning) {
         return;
     }
@@ -167,7 +168,8 @@ void KKrallymultitudeViewController::rotationTransitioningChanged(SJRotationMana
         bar->addItem(SJEdgeControlButtonItem::initWithCustomView(kksupplementaryaggressive(), rateItemTag));
         bar->exchangeItemForTag(SJEdgeControlLayerBottomItem_Full, rateItemTag);
         if (list.size() >= 2) {
-            auto episodes = SJEdgeControlButtonItem::initWithCustomView(kksubtleemployment(), episodesItemTag);
+            auto episodes =
+                SJEdgeControlButtonItem::initWithCustomView(kksubtleemployment(), episodesItemTag);
             episodes->setInsets(SJEdgeInsets{12, 0});
             bar->addItem(episodes);
             bar->exchangeItemForTag(SJEdgeControlLayerBottomItem_Full, episodesItemTag);

@@ -254,8 +254,9 @@ long KKrallymultitudeViewController::numberOfItemsInSection(UICollectionView&, l
     return static_cast<long>(list.size());
 }
 
-std::shared_ptr<UICollectionViewCell> KKrallymultitudeViewController::cellForItemAt(UICollectionView& collectionView,
-                                                                                   const NSIndexPath& indexPath) {
+std::shared_ptr<UICollectionViewCell>
+KKrallymultitudeViewController::cellForItemAt(UICollectionView& collectionView,
+                                              const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKintegratecompatible>(collectionView, indexPath);
     cell->name()->setText(list[static_cast<std::size_t>(indexPath.item)]["item"].stringValue());
     const bool current = indexPath == index;
@@ -289,10 +290,8 @@ void KKrallymultitudeViewController::fillFooter() {
     kkconfineblade->kkcompetentingredient()->setText(model.blurb.value_or(""));
 }
 
-std::shared_ptr<UICollectionReusableView>
-KKrallymultitudeViewController::viewForSupplementaryElementOfKind(UICollectionView& collectionView,
-                                                                  const std::string& kind,
-                                                                  const NSIndexPath& indexPath) {
+std::shared_ptr<UICollectionReusableView> KKrallymultitudeViewController::viewForSupplementaryElementOfKind(
+    UICollectionView& collectionView, const std::string& kind, const NSIndexPath& indexPath) {
     if (json.isEmpty()) {
         return dequeueReusableSupplementaryView<BaseCollectionReusableView>(collectionView, kind, indexPath);
     }

@@ -109,13 +109,15 @@ class KKrallymultitudeViewController : public BaseViewController,
     long numberOfItemsInSection(UICollectionView& collectionView, long section) override;
     std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& collectionView,
                                                         const NSIndexPath& indexPath) override;
-    std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView& collectionView,
-                                                                                const std::string& kind,
-                                                                                const NSIndexPath& indexPath) override;
+    std::shared_ptr<UICollectionReusableView>
+    viewForSupplementaryElementOfKind(UICollectionView& collectionView, const std::string& kind,
+                                      const NSIndexPath& indexPath) override;
     std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView& collectionView,
-                                                          UICollectionViewLayout& layout, long section) override;
+                                                          UICollectionViewLayout& layout,
+                                                          long section) override;
     std::optional<CGSize> referenceSizeForFooterInSection(UICollectionView& collectionView,
-                                                          UICollectionViewLayout& layout, long section) override;
+                                                          UICollectionViewLayout& layout,
+                                                          long section) override;
     void didSelectItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) override;
 
   private:
@@ -127,7 +129,8 @@ class KKrallymultitudeViewController : public BaseViewController,
     void fillHeader();
     void fillFooter();
     void restartCurrentEpisode();
-    void showPrompt(const std::string& text, std::optional<NSRange> highlighted, std::optional<double> duration);
+    void showPrompt(const std::string& text, std::optional<NSRange> highlighted,
+                    std::optional<double> duration);
 
     // Playback observers.
     void installObservers();

@@ -181,8 +181,8 @@ std::optional<std::string> durationText(double seconds) {
 
 std::string resumePromptText(double position) {
     const auto seconds = static_cast<std::int64_t>(std::max(0.0, std::trunc(position)));
-    return decodedText("5LuO5LiK5qyh55qE5L2N572u") + " " + KKpresentationdisease::formatDuration(seconds) + " " +
-           decodedText("5aSE5byA5aeL5pKt5pS+");
+    return decodedText("5LuO5LiK5qyh55qE5L2N572u") + " " + KKpresentationdisease::formatDuration(seconds) +
+           " " + decodedText("5aSE5byA5aeL5pKt5pS+");
 }
 
 std::string decodedText(const std::string& base64) {

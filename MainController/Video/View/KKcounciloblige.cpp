@@ -95,7 +95,8 @@ void KKcounciloblige::setupUI() {
     addSubview(classType_);
     addSubview(kkloungecandy_);
     addSubview(kkdecoratevirtue_);
-    for (const auto& button : {kkimpetusorientation_, kkpersonnelimpetus_, kkbalancepersonnel_, kkpettyverdict_}) {
+    for (const auto& button :
+         {kkimpetusorientation_, kkpersonnelimpetus_, kkbalancepersonnel_, kkpettyverdict_}) {
         kkloungecandy_->addArrangedSubview(button);
         button->snp.makeConstraints([](ConstraintMaker& make) { make.width.height().equalTo(28); });
     }
@@ -158,8 +159,8 @@ long KKcounciloblige::numberOfItems(JXBanner&) {
     return banner_ ? static_cast<long>(banner_->size()) : 0;
 }
 
-std::shared_ptr<UICollectionViewCell> KKcounciloblige::cellForItemAt(JXBanner&, long index,
-                                                                     std::shared_ptr<UICollectionViewCell> cell) {
+std::shared_ptr<UICollectionViewCell>
+KKcounciloblige::cellForItemAt(JXBanner&, long index, std::shared_ptr<UICollectionViewCell> cell) {
     auto bannerCell = std::dynamic_pointer_cast<JXBannerCell>(cell);
     if (!bannerCell) {
         return cell;

@@ -53,7 +53,8 @@ class KKcounciloblige : public UICollectionReusableView, public JXBannerDataSour
 
   private:
     void setupUI();
-    std::shared_ptr<QMUIButton> actionButton(const std::string& image, std::function<void()> KKcounciloblige::*action);
+    std::shared_ptr<QMUIButton> actionButton(const std::string& image,
+                                             std::function<void()> KKcounciloblige::*action);
     void applyAdverts(const std::optional<JSON>& answer);
     void moveTitleToTop();
 

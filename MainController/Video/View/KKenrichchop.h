@@ -11,7 +11,9 @@
 // The episode strip: a 300-point panel that slides in from the right over the player in
 // full screen, listing the episodes as tiles with the current one marked. A tile tap
 // tells the page and slides the strip out; a tap on the dimmed rest closes it.
-class KKenrichchop : public UIView, public UICollectionViewDataSource, public UICollectionViewDelegateFlowLayout {
+class KKenrichchop : public UIView,
+                     public UICollectionViewDataSource,
+                     public UICollectionViewDelegateFlowLayout {
   public:
     static constexpr CGFloat panelWidth = 300;
 

@@ -45,12 +45,10 @@ void KKsuicideenrich::setupUI() {
     timeTitle_ = label("发布：", "#999999");
     kkverdictheadquarters_ = label("不详", "28272C");
 
-    for (const std::shared_ptr<UIView>& view :
-         std::initializer_list<std::shared_ptr<UIView>>{kkdecoratevirtue_, kkvehicleskeleton_, kkskeletonfeast_,
-                                                        kkcompetentingredient_, areaTitle_, areaLabel_, yearTitle_,
-                                                        yearLabel_, classTitle_, classLabel_, directorTitle_,
-                                                        directorLabel_, actorTitle_, actorLabel_, timeTitle_,
-                                                        kkverdictheadquarters_}) {
+    for (const std::shared_ptr<UIView>& view : std::initializer_list<std::shared_ptr<UIView>>{
+             kkdecoratevirtue_, kkvehicleskeleton_, kkskeletonfeast_, kkcompetentingredient_, areaTitle_,
+             areaLabel_, yearTitle_, yearLabel_, classTitle_, classLabel_, directorTitle_, directorLabel_,
+             actorTitle_, actorLabel_, timeTitle_, kkverdictheadquarters_}) {
         addSubview(view);
     }
 
@@ -73,7 +71,7 @@ void KKsuicideenrich::setupUI() {
         make.left.equalToSuperview().inset(15);
     });
     const std::pair<std::shared_ptr<QMUILabel>, std::shared_ptr<QMUILabel>> rows[] = {
-        {areaTitle_, areaLabel_},   {yearTitle_, yearLabel_},   {classTitle_, classLabel_},
+        {areaTitle_, areaLabel_},         {yearTitle_, yearLabel_},   {classTitle_, classLabel_},
         {directorTitle_, directorLabel_}, {actorTitle_, actorLabel_}, {timeTitle_, kkverdictheadquarters_}};
     std::shared_ptr<QMUILabel> above;
     for (const auto& row : rows) {

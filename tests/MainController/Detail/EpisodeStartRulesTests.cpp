@@ -48,7 +48,8 @@ TEST(EpisodeStartRules, HeadersFollowTheParseAnswerWithoutUnsafeOnes) {
         {"User-Agent", "Agent/1"}, {"Referer", "https://b/"}, {"X-Number", "7"}};
     EXPECT_EQ(options.at(AVURLAssetHTTPHeaderFieldsKey), expected);
 
-    const auto replaced = mediaRequestOptions(JSON::parse(R"({"user_agent":"A","headers":[{"key":"User-Agent","val":"B"}]})"));
+    const auto replaced =
+        mediaRequestOptions(JSON::parse(R"({"user_agent":"A","headers":[{"key":"User-Agent","val":"B"}]})"));
     EXPECT_EQ(replaced.at(AVURLAssetHTTPHeaderFieldsKey).at("User-Agent"), "B");
 }
 

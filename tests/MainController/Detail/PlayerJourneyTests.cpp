@@ -40,7 +40,8 @@ TEST_F(PlayerJourney, SkipsTheIntroOnceAndTheOutroToTheNextEpisode) {
     }));
     EXPECT_EQ(page->episode, "第02集");
     // The next episode skips its own intro again.
-    ASSERT_TRUE(waitFor([&] { return page->player()->isPlaying() && page->player()->currentTime() >= 2.0; }, 60));
+    ASSERT_TRUE(
+        waitFor([&] { return page->player()->isPlaying() && page->player()->currentTime() >= 2.0; }, 60));
     EXPECT_TRUE(page->isSeek);
 }
 
@@ -52,7 +53,7 @@ TEST_F(PlayerJourney, NoOutroLogicWithoutAKnownDurationOrAnOutroToSkip) {
     EXPECT_TRUE(shows("设置开启跳过片头片尾"));
 
     storeSkipRecord("1030", 0, 3);
-    service().setFault("media/*", devservice::Fault{0, 404});
+    service().setFault("media/*", devservice::Fault{.status = 404});
     tapEpisode(*page, 1);
     ASSERT_TRUE(waitFor([&] { return page->player()->assetStatus() == SJAssetStatusFailed; }, 30));
     ASSERT_EQ(page->player()->duration(), 0.0);
@@ -70,7 +71,8 @@ TEST_F(PlayerJourney, FullScreenShowsItsItemsAndTheEpisodeStripSwitchesEpisodes)
     auto full = layer->bottomAdapter()->viewForItemWithTag(SJEdgeControlLayerBottomItem_Full);
     ASSERT_NE(full, nullptr);
     ui().tap(full);
-    ASSERT_TRUE(waitFor([&] { return page->isFull && !page->player()->rotationManager().isTransitioning(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return page->isFull && !page->player()->rotationManager().isTransitioning(); }));
     playFrames(0.5);
     const auto& bar = *layer->bottomAdapter();
     ASSERT_TRUE(bar.indexOfItemForTag(1000) && bar.indexOfItemForTag(1002));
@@ -103,7 +105,8 @@ TEST_F(PlayerJourney, FullScreenShowsItsItemsAndTheEpisodeStripSwitchesEpisodes)
     full = layer->bottomAdapter()->viewForItemWithTag(SJEdgeControlLayerBottomItem_Full);
     ASSERT_NE(full, nullptr);
     ui().tap(full);
-    ASSERT_TRUE(waitFor([&] { return !page->isFull && !page->player()->rotationManager().isTransitioning(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return !page->isFull && !page->player()->rotationManager().isTransitioning(); }));
     EXPECT_FALSE(layer->bottomAdapter()->indexOfItemForTag(1000).has_value());
     EXPECT_FALSE(layer->bottomAdapter()->indexOfItemForTag(1002).has_value());
 }
@@ -111,7 +114,7 @@ TEST_F(PlayerJourney, FullScreenShowsItsItemsAndTheEpisodeStripSwitchesEpisodes)
 // The platform engine fails to load the episode five times; the second engine then plays
 // the same episode.
 TEST_F(PlayerJourney, TheSecondEngineTakesOverAfterFiveFailedLoads) {
-    service().setFault("media/hnm3u8/1027/2/master.m3u8", devservice::Fault{0, 404, std::nullopt, false, 5});
+    service().setFault("media/hnm3u8/1027/2/master.m3u8", devservice::Fault{.status = 404, .times = 5});
     auto page = openPlayer("1027", "hnm3u8");
     ASSERT_TRUE(waitFor([&] { return page->list.size() > 2; }));
     for (int attempt = 1; attempt <= 5; ++attempt) {
@@ -119,7 +122,8 @@ TEST_F(PlayerJourney, TheSecondEngineTakesOverAfterFiveFailedLoads) {
         ASSERT_TRUE(waitFor([&] { return page->changeCount >= attempt; }, 30)) << "attempt " << attempt;
     }
     EXPECT_TRUE(page->isChangePlayer);
-    EXPECT_NE(std::dynamic_pointer_cast<SJAliMediaPlaybackController>(page->player()->playbackController()), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<SJAliMediaPlaybackController>(page->player()->playbackController()),
+              nullptr);
     ASSERT_TRUE(waitForPlayback(*page, 0.5));
     EXPECT_EQ(page->index.item, 1);
     EXPECT_NE(page->player()->URLAsset()->mediaURL().find("/1027/2/"), std::string::npos);

@@ -51,7 +51,7 @@ std::shared_ptr<KKrallymultitudeViewController> TitleJourneyTest::tapResource(si
 }
 
 std::shared_ptr<KKrallymultitudeViewController> TitleJourneyTest::openPlayer(const std::string& vodId,
-                                                                              const std::string& type) {
+                                                                             const std::string& type) {
     auto page = std::make_shared<KKrallymultitudeViewController>();
     page->vod_id = vodId;
     page->type = type;
@@ -61,7 +61,8 @@ std::shared_ptr<KKrallymultitudeViewController> TitleJourneyTest::openPlayer(con
     return page;
 }
 
-bool TitleJourneyTest::waitForPlayback(KKrallymultitudeViewController& page, double seconds, double realSeconds) {
+bool TitleJourneyTest::waitForPlayback(KKrallymultitudeViewController& page, double seconds,
+                                       double realSeconds) {
     return waitFor(
         [&] {
             auto& player = *page.player();
@@ -73,8 +74,8 @@ bool TitleJourneyTest::waitForPlayback(KKrallymultitudeViewController& page, dou
 
 void TitleJourneyTest::tapEpisode(KKrallymultitudeViewController& page, long item) {
     auto& grid = *page.collectionView();
-    grid.scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(item, 0), UICollectionViewScrollPositionCenteredVertically,
-                                 false);
+    grid.scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(item, 0),
+                                 UICollectionViewScrollPositionCenteredVertically, false);
     playFrames(0.1);
     auto cell = grid.cellForItemAtIndexPath(NSIndexPath::indexPathForItem(item, 0));
     ASSERT_NE(cell, nullptr) << "episode tile " << item;

@@ -14,7 +14,7 @@ namespace titletest {
 // a title's resource list, a resource opens the player page, which plays the service's
 // HLS media for real.
 class TitleJourneyTest : public testsupport::app::AppJourneyTest {
-protected:
+  protected:
     void SetUp() override;
 
     // Opens the resource list of `vodId` the way catalogue screens do, and waits for its
@@ -23,7 +23,8 @@ protected:
     // Taps row `row` of the resource list on top and waits for the player page.
     std::shared_ptr<KKrallymultitudeViewController> tapResource(size_t row);
     // Opens the player page directly, as the downloaded-episodes page does.
-    std::shared_ptr<KKrallymultitudeViewController> openPlayer(const std::string& vodId, const std::string& type);
+    std::shared_ptr<KKrallymultitudeViewController> openPlayer(const std::string& vodId,
+                                                               const std::string& type);
     // Waits until the page's player plays past `seconds` of its media with a picture.
     bool waitForPlayback(KKrallymultitudeViewController& page, double seconds = 1.0, double realSeconds = 60);
     // Taps the tile of episode position `item` in the page's grid.

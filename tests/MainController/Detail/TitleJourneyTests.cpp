@@ -5,10 +5,13 @@
 #include "MainController/Video/View/KKcounciloblige.h"
 #include "MainController/Video/View/KKsuicideenrich.h"
 #include "app/Extensions/UIColorExtensions.h"
+#include "app/Helpers/KKpresentationdisease.h"
+#include "app/Records/KKcommenthumble.h"
 #include "app/Records/KKeditjerk.h"
 #include "app/Records/KKenthusiasticreap.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/MainController/Detail/TitleJourneySupport.h"
 
 namespace {
@@ -146,10 +149,15 @@ TEST_F(TitleJourney, AFailedParseShowsThePromptAndPlaysNothing) {
 
     // The service's own refusal: an error envelope with its message, arriving after the
     // page's other answers (each answer clears the tips shown before it).
-    service().setFault("api/getParse", devservice::Fault{0.5, 200, R"({"code":40004,"message":"解析失败，资源不存在","data":""})"});
+    service().setFault(
+        "api/getParse",
+        devservice::Fault{.delaySeconds = 0.5,
+                          .status = 200,
+                          .rawBody = R"({"code":40004,"message":"解析失败，资源不存在","data":""})"});
     auto page = openPlayer("1031", "hnm3u8");
     ASSERT_TRUE(waitFor([&] { return !apiRequests("/api/getParse").empty() && page->list.size() > 1; }));
     ASSERT_TRUE(waitFor([&] { return shows("解析失败，资源不存在"); }));
+    playFrames(0.3);
     gallery("detail-player-parse-failed");
     playFrames(1.0);
     EXPECT_EQ(page->player()->URLAsset(), nullptr);
@@ -171,10 +179,11 @@ TEST_F(TitleJourney, AFailedParseShowsThePromptAndPlaysNothing) {
 TEST_F(TitleJourney, OnlyTheLatestEpisodeChoicePlays) {
     auto page = openPlayer("1022", "hnm3u8");
     ASSERT_TRUE(waitForPlayback(*page, 0.2));
-    service().setFault("api/getParse", devservice::Fault{1.0, std::nullopt, std::nullopt, false, 1});
+    service().setFault("api/getParse", devservice::Fault{.delaySeconds = 1.0, .times = 1});
     page->chooseEpisode(NSIndexPath::indexPathForItem(1, 0));
     page->chooseEpisode(NSIndexPath::indexPathForItem(2, 0));
-    ASSERT_TRUE(waitFor([&] { return page->player()->URLAsset()->mediaURL().find("/1022/3/") != std::string::npos; }));
+    ASSERT_TRUE(waitFor(
+        [&] { return page->player()->URLAsset()->mediaURL().find("/1022/3/") != std::string::npos; }));
     ASSERT_TRUE(waitForPlayback(*page, 0.2));
     EXPECT_NE(page->player()->URLAsset()->mediaURL().find("/1022/3/"), std::string::npos);
     // The late answer of episode 2 arrives and is stored, and episode 3 keeps playing.
@@ -186,6 +195,60 @@ TEST_F(TitleJourney, OnlyTheLatestEpisodeChoicePlays) {
     playFrames(0.5);
     EXPECT_NE(page->player()->URLAsset()->mediaURL().find("/1022/3/"), std::string::npos);
     EXPECT_EQ(page->index.item, 2);
+}
+
+// A title the service does not know (an empty identifier, as some openers send): the
+// hint band over an empty list, no message of the page's own, and nothing to tap.
+TEST_F(TitleJourney, AnUnknownTitleShowsTheHintOverAnEmptyList) {
+    auto list = std::make_shared<KKgiganticgloomy>();
+    KKpresentationdisease::getCurrentVC()->showViewController(list, nullptr);
+    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/vodResourceList").size() == 1; }));
+    playFrames(1.0);
+    EXPECT_EQ(topPage(), list);
+    EXPECT_EQ(apiRequests("/api/vodResourceList")[0].parameters.at("vod_id"), "");
+    EXPECT_TRUE(list->list().empty());
+    EXPECT_EQ(list->tableView()->numberOfRowsInSection(0), 0);
+    EXPECT_TRUE(shows("时时检索不全，请稍等几秒或切换资源搜索"));
+    gallery("detail-resource-list-empty");
+}
+
+// A page closed before its answers arrive lets them go (run under the sanitizers).
+TEST_F(TitleJourney, APageClosedBeforeItsAnswersLetsThemGo) {
+    service().setFault("api/*", devservice::Fault{.delaySeconds = 0.5});
+    std::weak_ptr<KKrallymultitudeViewController> weakPage = openPlayer("1021", "lzm3u8");
+    // The loading tip covers the page meanwhile; the navigation controller closes it.
+    weakPage.lock()->navigationController()->popViewControllerAnimated(false);
+    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/getVideoList").size() == 1; }));
+    waitFor([] { return false; }, 1.5);
+    playFrames(1.0);
+    EXPECT_EQ(weakPage.lock(), nullptr);
+    EXPECT_TRUE(apiRequests("/api/getParse").empty());
+}
+
+// Opened from the downloaded episodes: the finished download plays from the media cache
+// proxy, is marked watched, and the detail answer starts nothing of its own.
+TEST_F(TitleJourney, AFinishedDownloadPlaysFromTheMediaCacheProxy) {
+    KKcommenthumble download;
+    download.vod_id = "1030";
+    download.index = "1";
+    download.type = "hnm3u8";
+    download.state = "finish";
+    download.url = service().origin() + "/media/hnm3u8/1030/2/master.m3u8";
+    ASSERT_TRUE(download.save());
+
+    auto page = std::make_shared<KKrallymultitudeViewController>();
+    page->vod_id = "1030";
+    page->type = "hnm3u8";
+    page->downloadSelectIndex = 1;
+    KKpresentationdisease::getCurrentVC()->showViewController(page, nullptr);
+    ASSERT_TRUE(waitForPlayback(*page, 0.5));
+    EXPECT_EQ(page->player()->URLAsset()->mediaURL().rfind("http://127.0.0.1:", 0), 0u)
+        << page->player()->URLAsset()->mediaURL();
+    EXPECT_EQ(page->index.item, 1);
+    EXPECT_EQ(apiRequests("/api/getParse").size(), 1u);
+    auto stored = KKcommenthumble::findFirst(ASAttributes{{"vod_id", "1030"}, {"index", "1"}});
+    ASSERT_TRUE(stored && *stored);
+    EXPECT_EQ((*stored)->watching, "yes");
 }
 
 } // namespace
