@@ -165,6 +165,7 @@ std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& fol
             title.director = textOf(entry, "director");
             title.doubanId = textOf(entry, "douban_id");
             title.score = scoreOf(textOf(entry, "vod_douban_score"));
+            title.longMedia = entry.value("long_media", false);
             title.summary = Json::object();
             for (const char* key : kSummaryKeys) {
                 title.summary[key] = entry.value(key, Json(""));

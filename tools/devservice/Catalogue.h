@@ -42,6 +42,7 @@ struct Title {
     double score = 0;
     std::vector<std::string> sources;  // play-source types, in the order shown
     std::vector<std::string> episodes; // episode names, shared by every source
+    bool longMedia = false;            // its episodes play the two-minute stream ("long_media")
 };
 
 struct Paging {

@@ -26,6 +26,9 @@ constexpr double kLongestMediaWait = 180;
 constexpr std::size_t kCachedImages = 512;
 constexpr const char* kVodFixture = "vod-v1";
 constexpr const char* kShortFixture = "short-v1";
+// Episodes long enough to resume in the middle and to skip an outro of (titles with
+// "long_media").
+constexpr const char* kLongFixture = "vod-long-v1";
 
 double secondsSince1970() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -157,7 +160,8 @@ struct DevService::Running {
 void DevService::Running::makeMedia() {
     std::string error;
     const bool made = mediafixtures::ensureHlsStream(mediaDir / kVodFixture, {2, 6, 2, 640, 360}, error) &&
-                      mediafixtures::ensureHlsStream(mediaDir / kShortFixture, {1, 6, 2, 360, 640}, error);
+                      mediafixtures::ensureHlsStream(mediaDir / kShortFixture, {1, 6, 2, 360, 640}, error) &&
+                      mediafixtures::ensureHlsStream(mediaDir / kLongFixture, {1, 120, 4, 320, 180}, error);
     if (!made) {
         say("media could not be made: " + error);
     }
@@ -310,7 +314,7 @@ void DevService::Running::serveMedia(const httplib::Request& request, const std:
                 return refuse(403, "this media needs the request headers of its parse answer (" + name + ")");
             }
         }
-        file = mediaDir / kVodFixture;
+        file = mediaDir / (title->longMedia ? kLongFixture : kVodFixture);
         fileStart = 3;
     }
     for (std::size_t i = fileStart; i < parts->size(); ++i) {
