@@ -3,8 +3,6 @@
 #include "MainController/Detail/Cell/KKcompatibleenthusiastic.h"
 #include "MainController/Video/Cell/KKintegratecompatible.h"
 #include "app/Helpers/KKpresentationdisease.h"
-#include "app/Network/ServiceConfiguration.h"
-#include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/host/ScreenRenderer.h"
@@ -17,12 +15,8 @@
 namespace titletest {
 
 void TitleJourneyTest::SetUp() {
-    MediaEngineSettings::setAudioOutputEnabled(false);
     AppJourneyTest::SetUp();
     ASSERT_FALSE(HasFatalFailure());
-    // The shared journey set-up runs the application's one-time set-up before it points the
-    // client at this test's service, so the engines would keep an older authority.
-    MediaEngineSettings::setCertificateAuthorityFile(ServiceConfiguration::current().caFile);
     ASSERT_TRUE(service().waitForMedia(180));
 }
 
