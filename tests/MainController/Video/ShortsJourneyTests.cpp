@@ -1,4 +1,6 @@
+#include "MainController/Video/Cell/KKcontaminatesuggestion.h"
 #include "MainController/Video/Controller/KKleanceaseViewController.h"
+#include "app/Constants/ModuleConstants.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "tests/MainController/Video/ShortsJourneySupport.h"
 
@@ -102,6 +104,7 @@ TEST_F(ShortsJourney, TapsPauseAndPlayAndAFailedVideoSaysSoInItsOwnCell) {
         << "no error text in the failed cell";
     EXPECT_FALSE(failed->coverImageView()->isHidden()) << "the cover stays over a failed video";
     EXPECT_TRUE(player->isPaused()) << "the video scrolled away from pauses";
+    playFrames(0.3);
     gallery("shorts-feed-error");
     for (const auto& tip : QMUITips::shownTips()) {
         EXPECT_FALSE(tip.kind == QMUITips::Kind::error && tip.view.lock() != failed->contentView())
@@ -126,6 +129,15 @@ TEST_F(ShortsJourney, LeftSwipeOpensTheGridAndATileOpensTheFeedAtItsVideo) {
     const auto grid = topPageAs<KKleanceaseViewController>();
     ASSERT_TRUE(waitFor([&] { return grid->list.size() == 16 && ui().findByText("短视频"); }));
     ASSERT_TRUE(waitForText(grid->list[0]->desc.value_or("")));
+    ASSERT_TRUE(waitFor([&] {
+        for (const auto& cell : grid->collectionView()->visibleCells()) {
+            if (std::static_pointer_cast<KKcontaminatesuggestion>(cell)->kkdrainexempt()->image() ==
+                placeholderImage()) {
+                return false;
+            }
+        }
+        return true;
+    })) << "the covers of the tiles did not load";
     playFrames(1);
     gallery("shorts-grid");
 
