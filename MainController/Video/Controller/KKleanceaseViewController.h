@@ -19,6 +19,7 @@ class KKleanceaseViewController : public BaseViewController,
     ShortVideoItems list;
 
     const std::shared_ptr<UICollectionView>& collectionView() const { return collectionView_; }
+    const std::shared_ptr<QMUIButton>& kkdilemmaspectacular() const { return kkdilemmaspectacular_; }
 
     void viewDidLoad() override;
     bool preferredNavigationBarHidden() const override { return true; }

@@ -164,4 +164,24 @@ TEST_F(ShortsJourney, LeftSwipeOpensTheGridAndATileOpensTheFeedAtItsVideo) {
     ASSERT_TRUE(waitFor([&] { return topPageAs<KKleanceaseViewController>() == grid; }));
 }
 
+TEST_F(ShortsJourney, PagesClosedBeforeTheirAnswersArriveLetThemGo) {
+    ASSERT_TRUE(openFeed());
+    service().setFault("api/v1/video/display", {.delaySeconds = 1});
+    const CGRect bounds = window()->bounds();
+    ui().drag({bounds.size.width * 0.8, bounds.size.height / 2},
+              {bounds.size.width * 0.2, bounds.size.height / 2}, 0.2, 8);
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKleanceaseViewController>() != nullptr; }));
+    playFrames(1);
+    std::weak_ptr<KKleanceaseViewController> grid = topPageAs<KKleanceaseViewController>();
+    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/v1/video/display").size() == 2; }));
+    ui().tap(grid.lock()->kkdilemmaspectacular());
+    ASSERT_TRUE(waitFor([&] { return feed() != nullptr && grid.expired(); })) << "the grid outlives its page";
+
+    // The answer arrives for a page that is gone: nothing happens to the feed.
+    const auto shown = feed()->list.size();
+    waitFor([] { return false; }, 1.5);
+    EXPECT_EQ(feed()->list.size(), shown);
+    EXPECT_TRUE(feed()->curPlayer());
+}
+
 } // namespace
