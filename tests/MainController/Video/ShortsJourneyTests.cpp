@@ -2,6 +2,8 @@
 #include "MainController/Video/Controller/KKleanceaseViewController.h"
 #include "app/Constants/ModuleConstants.h"
 #include "platform/QMUIKit/QMUITips.h"
+#include "platform/SDWebImage/SDImageCache.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
 #include "tests/MainController/Video/ShortsJourneySupport.h"
 
 #include <algorithm>
@@ -49,6 +51,14 @@ TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsWithoutDuplicates) {
     EXPECT_EQ(apiRequests("/api/v1/video/display").size(), 1u) << "item 13 of 16 asks for nothing";
     swipeUp();
     ASSERT_EQ(settledItem(), 14);
+    // The reused cell shows nothing or its own item's cover, never the cover of its last item.
+    const auto coverOf = [](const std::shared_ptr<KKcontrastpierce>& item) {
+        return SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(item->cover.value_or(""));
+    };
+    const auto cover = cellAt(14)->coverImageView();
+    EXPECT_TRUE(cover->image() == nullptr || cover->image() == coverOf(page->list[14]));
+    EXPECT_TRUE(waitFor([&] { return cover->image() && cover->image() == coverOf(page->list[14]); }));
+    EXPECT_EQ(cellAt(14)->titleLabel()->text(), page->list[14]->title);
     page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(15, 0),
                                                     UICollectionViewScrollPositionTop, false);
     ASSERT_TRUE(waitUntilSettled());
@@ -88,6 +98,22 @@ TEST_F(ShortsJourney, TapsPauseAndPlayAndAFailedVideoSaysSoInItsOwnCell) {
     ui().tap(player->view());
     ASSERT_TRUE(waitFor([&] { return player->isPlaying() && cell->playImageView()->isHidden(); }));
     EXPECT_FALSE(player->isUserPaused());
+
+    // Videos loop: the end starts the video again.
+    player->seekToTime(player->duration() - 0.3);
+    ASSERT_TRUE(waitFor([&] { return player->currentTime() > player->duration() - 1; }));
+    ASSERT_TRUE(waitFor([&] { return player->isPlaying() && player->currentTime() < 1; }))
+        << "the video did not loop";
+
+    // The background pauses the video; coming back does not resume it.
+    auto& application = *UIApplication::sharedApplication();
+    application.hostStateChanged(UIApplicationState::background);
+    ASSERT_TRUE(waitFor([&] { return player->isPaused(); }));
+    application.hostStateChanged(UIApplicationState::active);
+    playFrames(1);
+    EXPECT_TRUE(player->isPaused()) << "the foreground resumed the video";
+    ui().tap(player->view());
+    ASSERT_TRUE(waitFor([&] { return player->isPlaying(); }));
 
     // The second video's address fails: its own cell says so, nothing else does.
     swipeUp();
