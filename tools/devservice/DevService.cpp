@@ -140,6 +140,8 @@ struct DevService::Running {
     std::map<std::string, std::string> images;
 
     std::string origin() const { return std::string("https://") + kLoopback + ":" + std::to_string(ports[0]); }
+    // What the share poster's QR code leads to.
+    std::string downloadPage() const { return origin() + "/down/"; }
     void say(const std::string& line) const {
         if (log) {
             log(line);
@@ -155,6 +157,8 @@ struct DevService::Running {
     void serveDns(const httplib::Request& request, httplib::Response& response);
     void serveMedia(const httplib::Request& request, const std::string& range, httplib::Response& response);
     void serveImage(const std::string& kind, const std::string& name, httplib::Response& response);
+    // The share poster's code: a QR code of the service's download page.
+    void serveQrCode(httplib::Response& response);
 };
 
 void DevService::Running::makeMedia() {
@@ -218,7 +222,7 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     } else if (path == "/captcha") {
         response.set_content(captchaPage(accounts->issueCaptcha()), "text/html; charset=utf-8");
     } else if (path == "/down/qrcode.png") {
-        serveImage("qrcode", "download", response);
+        serveQrCode(response);
     } else if (const auto parts = safeComponents(path);
                parts && parts->size() == 3 && (*parts)[0] == "images" && (*parts)[2].ends_with(".png")) {
         serveImage((*parts)[1], (*parts)[2].substr(0, (*parts)[2].size() - 4), response);
@@ -370,6 +374,17 @@ void DevService::Running::serveImage(const std::string& kind, const std::string&
     if (!png) {
         response.status = 404;
         response.set_content("not found\n", "text/plain");
+        return;
+    }
+    response.set_header("Cache-Control", "max-age=86400");
+    response.set_content(*png, "image/png");
+}
+
+void DevService::Running::serveQrCode(httplib::Response& response) {
+    const auto png = renderQrCode(downloadPage());
+    if (!png) {
+        response.status = 500;
+        response.set_content("no code\n", "text/plain");
         return;
     }
     response.set_header("Cache-Control", "max-age=86400");
