@@ -36,7 +36,9 @@ public:
     std::shared_ptr<MCSPrefetchTask> prefetch(const std::string& url, std::uint64_t preloadSize,
                                               std::function<void(float)> progress,
                                               std::function<void(const std::optional<NSError>&)> completed);
-    std::shared_ptr<MCSAssetExporter> exporter(const std::string& url);
+    // The export of `url`; `headers`, when given, replace its request header fields
+    // (none when they are not valid).
+    std::shared_ptr<MCSAssetExporter> exporter(const std::string& url, const HeaderFields* headers = nullptr);
     void removeExport(const std::string& url);
     std::uint64_t exportedBytes();
     void removeRemovableCaches();
