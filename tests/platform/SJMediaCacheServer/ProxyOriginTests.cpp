@@ -124,29 +124,30 @@ TEST_F(ProxyFixture, ExportSendsTheOriginsHeaderFieldsAlsoWhenResumedAfterAResta
     EXPECT_FALSE(server_->exportAssetWithURL(address, {{"X Token", "t"}}));
     EXPECT_FALSE(server_->exportAssetWithURL(address, {{"", "t"}}));
 
-    // With them it runs; the proxy stops in the middle, as at the end of a process.
+    // With them it runs until a segment the origin cannot give stops it; then the process
+    // ends.
     origin_->clearLog();
-    origin_->setBytesPerSecond(60 * 1024);
+    origin_->failPath("showcase/a/seg003.ts", 404);
     const auto exporter = server_->exportAssetWithURL(address, headers);
     ASSERT_EQ(exporter, plain) << "one task per address";
-    exporter->resume();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return exporter->progress() > 0.05f; }, 30));
+    ASSERT_EQ(runExport(exporter), MCSAssetExportStatusFailed);
+    EXPECT_EQ(exporter->error()->code, 404);
     restartServer();
-    origin_->setBytesPerSecond(0);
+    origin_->clearFailures();
     const auto beforeRestart = origin_->requests().size();
 
     // The task of the next process is found without the fields and still sends them.
     const auto resumed = server_->exportAssetWithURL(address);
-    ASSERT_EQ(resumed->status(), MCSAssetExportStatusSuspended);
+    ASSERT_EQ(resumed->status(), MCSAssetExportStatusFailed);
     ASSERT_EQ(runExport(resumed), MCSAssetExportStatusFinished);
     const auto requests = origin_->requests();
     EXPECT_GT(requests.size(), beforeRestart) << "the rest was fetched after the restart";
     for (const auto& request : requests) {
         EXPECT_EQ(request.userAgent, "OrvexTest/2.0") << request.path;
     }
-    // The redirect, the master, the variant, its key (an absolute address) and segments.
-    for (const auto* path : {"go/master", "showcase/master.m3u8", "showcase/a/index.m3u8",
-                             "showcase/a/enc.key", "showcase/a/seg000.ts"}) {
+    // The redirect, the master, the variant, its key (an absolute address), the segments.
+    for (const auto* path : {"go/master", "showcase/master.m3u8", "showcase/a/index.m3u8", "showcase/a/enc.key",
+                             "showcase/a/seg000.ts", "showcase/a/seg003.ts"}) {
         EXPECT_GE(origin_->requestCount(path), 1u) << path;
     }
     const auto expected = [&] {
