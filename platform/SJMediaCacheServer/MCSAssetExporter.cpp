@@ -238,8 +238,10 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
     const auto entry = cache.entryResource(*asset);
     items.push_back({entry, 0, std::nullopt});
     // An address that does not say it is a playlist may still be one: its answer decides.
+    // The session keeps that first transfer going for the export to join.
+    mcs::ReadSession kindSession(cache);
     const auto kind =
-        withRetries(core, [&] { return cache.decideKind(*asset, entry, 0, std::nullopt, abandon); });
+        withRetries(core, [&] { return cache.decideKind(*asset, entry, 0, std::nullopt, kindSession, abandon); });
     if (kind.kind != mcs::WaitResult::Ready) {
         if (kind.kind != mcs::WaitResult::Cancelled) {
             fail(errorOf(kind));

@@ -503,16 +503,16 @@ WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resou
 }
 
 WaitResult MediaCache::decideKind(Asset& asset, const std::shared_ptr<Resource>& entry, std::uint64_t start,
-                                  std::optional<std::uint64_t> stop, const std::function<bool()>& abandon) {
+                                  std::optional<std::uint64_t> stop, ReadSession& session,
+                                  const std::function<bool()>& abandon) {
     {
         std::lock_guard lock(mutex_);
         if (asset.playlist || asset.kindKnown) {
             return {WaitResult::Ready};
         }
     }
-    // One session throughout: the request that brings the length brings the first bytes
-    // too when the caller reads from the start; otherwise a small one asks for them.
-    ReadSession session(*this);
+    // The request that brings the length brings the first bytes too when the caller reads
+    // from the start; otherwise a small one asks for them.
     const auto known = start == 0 ? waitForLength(asset, entry, 0, stop, session, abandon)
                                   : waitForLength(asset, entry, 0, kSniffBytes, session, abandon);
     if (known.kind != WaitResult::Ready) {

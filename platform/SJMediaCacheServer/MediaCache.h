@@ -97,9 +97,11 @@ public:
                          std::size_t maxBytes, const std::function<bool()>& abandon);
     // Decides from its answer whether an entry that does not say so by its extension is a
     // playlist: by its Content-Type, else by its first bytes. Once decided, it stays so.
-    // [start, stop) is what the caller reads next (its first request brings both).
+    // [start, stop) is what the caller reads next: its first request brings both, and
+    // stays joined to `session` for the caller to read on.
     WaitResult decideKind(Asset& asset, const std::shared_ptr<Resource>& entry, std::uint64_t start,
-                          std::optional<std::uint64_t> stop, const std::function<bool()>& abandon);
+                          std::optional<std::uint64_t> stop, ReadSession& session,
+                          const std::function<bool()>& abandon);
     // Header fields sent with every later upstream request of the asset.
     void setRequestHeaders(Asset& asset, std::shared_ptr<const HeaderFields> headers);
     // Forgets the bytes of a resource whose content changes (live playlists).

@@ -478,6 +478,8 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
         return;
     }
     cache_->beginReading(*asset);
+    // One session for the whole answer: the transfer that told the kind goes on serving.
+    ReadSession session(*cache_);
     if (resource->rid == asset->entryRid && !resource->playlist) {
         // The player's first request brings what tells a playlist from other media.
         const auto range = http::evaluateRange(request.header("Range"), UINT64_MAX);
@@ -490,7 +492,7 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
             }
         }
         const auto decided =
-            cache_->decideKind(*asset, resource, start, stop, [&] { return writer.peerGone(); });
+            cache_->decideKind(*asset, resource, start, stop, session, [&] { return writer.peerGone(); });
         if (decided.kind != WaitResult::Ready) {
             writer.respondError(statusForFailure(decided));
             cache_->endReading(*asset);
@@ -500,7 +502,7 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
     if (resource->playlist) {
         servePlaylist(*asset, resource, request, writer);
     } else {
-        serveFile(*asset, resource, request, writer);
+        serveFile(*asset, resource, request, writer, session);
     }
     cache_->endReading(*asset);
 }
@@ -552,9 +554,8 @@ void ProxyCore::serveBody(const http::HttpRequest& request, http::ResponseWriter
 }
 
 void ProxyCore::serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                          http::ResponseWriter& writer) {
+                          http::ResponseWriter& writer, ReadSession& session) {
     const auto abandon = [&] { return writer.peerGone(); };
-    ReadSession session(*cache_);
     const auto rangeField = request.header("Range");
     auto total = cache_->totalOf(*resource);
     if (!total) {

@@ -68,7 +68,7 @@ private:
     void servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
                        http::ResponseWriter& writer);
     void serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                   http::ResponseWriter& writer);
+                   http::ResponseWriter& writer, ReadSession& session);
     void serveBody(const http::HttpRequest& request, http::ResponseWriter& writer, const std::string& contentType,
                    const std::string& body);
 

@@ -102,6 +102,12 @@ TEST_F(ProxyFixture, PrefetchOfAPlaylistWithoutItsExtensionFetchesSegments) {
     const auto url = *server_->playbackURLWithURL(origin_->url("plain/video"));
     EXPECT_EQ(proxytest::get(url, {"Range: bytes=1000-"}).body, file.substr(1000));
     EXPECT_EQ(proxytest::get(url).body, file);
+
+    // Read from its start, the answer that tells the kind is the one that is served.
+    origin_->alias("plain/other", "plain/clip.mp4", "video/mp4");
+    origin_->clearLog();
+    EXPECT_EQ(proxytest::get(*server_->playbackURLWithURL(origin_->url("plain/other"))).body, file);
+    EXPECT_EQ(origin_->requestCount("plain/other"), 1u);
 }
 
 TEST_F(ProxyFixture, ExportSendsTheOriginsHeaderFieldsAlsoWhenResumedAfterARestart) {
