@@ -152,8 +152,8 @@ TEST_F(ProxyFixture, ExportSendsTheOriginsHeaderFieldsAlsoWhenResumedAfterAResta
         EXPECT_EQ(request.userAgent, "OrvexTest/2.0") << request.path;
     }
     // The redirect, the master, the variant, its key (an absolute address), the segments.
-    for (const auto* path : {"go/master", "showcase/master.m3u8", "showcase/a/index.m3u8", "showcase/a/enc.key",
-                             "showcase/a/seg000.ts", "showcase/a/seg003.ts"}) {
+    for (const auto* path : {"go/master", "showcase/master.m3u8", "showcase/a/index.m3u8",
+                             "showcase/a/enc.key", "showcase/a/seg000.ts", "showcase/a/seg003.ts"}) {
         EXPECT_GE(origin_->requestCount(path), 1u) << path;
     }
     const auto expected = [&] {
