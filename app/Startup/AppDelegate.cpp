@@ -52,8 +52,9 @@ bool AppDelegate::didFinishLaunchingWithOptions(UIApplication&, const UIApplicat
     TLConfigure::initWithAppkey("4c1f9a07d2e85b36a0f71c2e", "App Store");
     completed(LaunchStep::analytics);
 
-    // Cached media is named by one rule for the whole process, before anything plays.
-    SJMediaCacheServer::shared().setResolveAssetIdentifier(&KKcandyleanViewController::assetIdentifier);
+    // Cached media is named by one rule for the whole process, before anything plays; the
+    // proxy itself is still built only when first used.
+    SJMediaCacheServer::setDefaultResolveAssetIdentifier(&KKcandyleanViewController::assetIdentifier);
 
     auto splash = std::make_shared<KKdilemmaspectacularViewController>();
     if (window) {

@@ -5,8 +5,22 @@
 #include "platform/Network/NetworkPolicy.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
+namespace {
+
+std::function<std::string(const std::string&)>& defaultAssetIdentifierRule() {
+    static std::function<std::string(const std::string&)> rule;
+    return rule;
+}
+
+} // namespace
+
+void SJMediaCacheServer::setDefaultResolveAssetIdentifier(std::function<std::string(const std::string&)> block) {
+    defaultAssetIdentifierRule() = std::move(block);
+}
+
 SJMediaCacheServer::Options SJMediaCacheServer::defaultOptions() {
     Options options;
+    options.resolveAssetIdentifier = defaultAssetIdentifierRule();
     options.cacheRoot = Paths::documents() / "com.SJMediaCacheServer.cache";
     // Upstream fetches follow the process's network policy (TLS trust, DNS over HTTPS),
     // read at each request, like every other request of the application.
@@ -21,7 +35,12 @@ SJMediaCacheServer& SJMediaCacheServer::shared() {
     return server;
 }
 
-SJMediaCacheServer::SJMediaCacheServer(Options options) : core_(std::make_shared<mcs::ProxyCore>(std::move(options))) {
+SJMediaCacheServer::SJMediaCacheServer(Options options) {
+    auto rule = std::move(options.resolveAssetIdentifier);
+    core_ = std::make_shared<mcs::ProxyCore>(std::move(options));
+    if (rule) {
+        core_->setResolveAssetIdentifier(std::move(rule));
+    }
     core_->loadExporters();
 }
 

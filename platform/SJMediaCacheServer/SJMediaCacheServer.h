@@ -41,11 +41,16 @@ public:
         double stallTimeoutSeconds = 30;
         // Applied to every upstream request (name resolution, certificate authorities).
         std::function<void(CURL*)> upstreamConfigurator;
+        // Names assets (see setResolveAssetIdentifier); none keeps the built-in rule.
+        std::function<std::string(const std::string& url)> resolveAssetIdentifier;
     };
 
     // The process-wide proxy (its port is chosen once, when it first serves).
     static SJMediaCacheServer& shared();
     static Options defaultOptions();
+    // The naming rule that defaultOptions() hands on, so that a process can fix its rule
+    // at launch without building the proxy before it is first used.
+    static void setDefaultResolveAssetIdentifier(std::function<std::string(const std::string& url)> block);
 
     explicit SJMediaCacheServer(Options options);
     ~SJMediaCacheServer();
