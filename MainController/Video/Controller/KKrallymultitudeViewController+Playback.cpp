@@ -192,12 +192,13 @@ void KKrallymultitudeViewController::startPlayback(const std::string& url, const
     skipRecord_ = skip ? *skip : nullptr;
     if (!skipRecord_) {
         showPrompt("设置开启跳过片头片尾", NSRange{0, 2}, std::nullopt);
-        // A tap on the offer opens the skip editor.
+        // A tap on the offer takes it away and opens the skip editor.
         const auto prompts = player()->promptingPopupController().displayingViews();
         if (!prompts.empty()) {
             auto weak = weakSelf();
             addTapAction(*prompts.back(), [weak](UITapGestureRecognizer&) {
                 if (auto page = weak.lock()) {
+                    page->player()->promptingPopupController().clear();
                     page->openSkipEditor();
                 }
             });

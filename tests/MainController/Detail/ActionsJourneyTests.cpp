@@ -175,6 +175,7 @@ TEST_F(ActionsJourney, TheSkipEditorStoresWhatTheNextOpeningSkips) {
     playFrames(0.2);
     auto editor = ui().findByClass<KKjerkcouncil>();
     ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(shows("设置开启跳过片头片尾")) << "the offer was taken";
     EXPECT_EQ(editor->kkhopelesspastime()->text(), "0");
     EXPECT_EQ(editor->kkpastimeincidence()->text(), "0");
     EXPECT_EQ(*KKreapedit::findFirst(ASAttributes{{"vod_id", "1021"}}), nullptr) << "opening writes nothing";
@@ -382,6 +383,24 @@ TEST_F(ActionsJourney, FavouritesSendTouristsToSignInAndFollowTheMembersChoice) 
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[2].parameters["state"], "0");
     EXPECT_TRUE(favourites().empty());
+}
+
+// Answers that arrive after the page was closed change nothing and touch nothing.
+TEST_F(ActionsJourney, AClosedPageIgnoresLateAnswersOfItsActions) {
+    signInMember("13812345678");
+    auto page = openPlayer("1008", "bfzym3u8");
+    ASSERT_TRUE(waitFor([&] { return page->player()->URLAsset() != nullptr; }, 30));
+    service().setFault("api/collectionState", devservice::Fault{.delaySeconds = 1.0});
+    ui().tap(header(*page)->kkpettyverdict());
+    ASSERT_TRUE(waitFor([&] { return !apiRequests("/api/collectionState").empty(); }));
+    // The loading tip covers the page while it waits; the page is closed from outside.
+    std::weak_ptr<KKrallymultitudeViewController> closed = page;
+    page->navigationController()->popViewControllerAnimated(false);
+    page.reset();
+    ASSERT_TRUE(waitFor([&] { return closed.expired(); }));
+    playFrames(2.0);
+    ASSERT_TRUE(waitFor([&] { return favourites() == std::vector<std::string>{"1008"}; }));
+    EXPECT_EQ(apiRequests("/api/collectionState").size(), 1u);
 }
 
 // Feedback pushes its page; the AirPlay button opens the route picker, which finds no
