@@ -12,6 +12,7 @@
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
 #include "app/Records/KKreapedit.h"
+#include "platform/QMUIKit/Controllers/QMUIToastView.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAVMediaPlaybackController.h"
 #include "platform/UIKit/Controls/UIPasteboard.h"
 #include "tests/MainController/Detail/TitleJourneySupport.h"
@@ -75,8 +76,22 @@ class ActionsJourney : public titletest::TitleJourneyTest {
                    : nullptr;
     }
 
+    // A loading tip covers the page and takes its taps until the answer it waits for.
+    bool loadingTipShown() {
+        const auto tips = ui().findAllOfClass<QMUIToastView>();
+        return std::any_of(tips.begin(), tips.end(),
+                           [](const auto& tip) { return tip->isUserInteractionEnabled(); });
+    }
+    void waitForNoLoadingTip() {
+        EXPECT_TRUE(waitFor([&] { return !loadingTipShown(); }));
+    }
+
+    // The page's header once the detail and the first episode's answer arrived.
     std::shared_ptr<KKcounciloblige> header(KKrallymultitudeViewController& page) {
-        waitFor([&] { return page.kkgrapeleap != nullptr && !page.json.isEmpty(); });
+        waitFor([&] {
+            return page.kkgrapeleap != nullptr && !page.json.isEmpty() &&
+                   page.player()->URLAsset() != nullptr && !loadingTipShown();
+        });
         return page.kkgrapeleap;
     }
 
@@ -129,6 +144,7 @@ class ActionsJourney : public titletest::TitleJourneyTest {
 TEST_F(ActionsJourney, TheRatePanelMarksAndAppliesTheSpeed) {
     auto page = openPlayer("1021", "ffm3u8");
     ASSERT_TRUE(waitForPlayback(*page, 0.5));
+    waitForNoLoadingTip();
     enterFullScreen(*page);
 
     auto panel = openRatePanel(*page);
@@ -172,6 +188,7 @@ TEST_F(ActionsJourney, TheSkipEditorStoresWhatTheNextOpeningSkips) {
     auto page = openPlayer("1021", "lzm3u8");
     ASSERT_TRUE(waitFor([&] { return page->player()->URLAsset() != nullptr; }, 30));
     ASSERT_TRUE(shows("设置开启跳过片头片尾"));
+    waitForNoLoadingTip();
     page->player()->defaultEdgeControlLayer()->setAppeared(true, false);
     const auto prompts = page->player()->promptingPopupController().displayingViews();
     ASSERT_FALSE(prompts.empty());
@@ -203,10 +220,11 @@ TEST_F(ActionsJourney, TheSkipEditorStoresWhatTheNextOpeningSkips) {
 
     goBack();
     page = openPlayer("1021", "lzm3u8");
+    // The announcement shows for a few seconds from the moment of the skip.
+    ASSERT_TRUE(waitFor([&] { return shows("已为你跳过片头"); }, 60));
+    EXPECT_FALSE(shows("设置开启跳过片头片尾"));
     ASSERT_TRUE(
         waitFor([&] { return page->player()->isPlaying() && page->player()->currentTime() >= 10.0; }, 60));
-    EXPECT_TRUE(shows("已为你跳过片头"));
-    EXPECT_FALSE(shows("设置开启跳过片头片尾"));
 }
 
 // Typed and pasted text through the editor's fields never stores a value outside 0..999
@@ -214,6 +232,7 @@ TEST_F(ActionsJourney, TheSkipEditorStoresWhatTheNextOpeningSkips) {
 TEST_F(ActionsJourney, SkipEditorInputStaysWithinItsLimits) {
     auto page = openPlayer("1030", "hnm3u8");
     ASSERT_TRUE(waitFor([&] { return page->player()->URLAsset() != nullptr; }, 30));
+    waitForNoLoadingTip();
     page->player()->defaultEdgeControlLayer()->setAppeared(true, false);
     ui().tap(page->kktransferessence());
     playFrames(0.2);
@@ -263,6 +282,7 @@ TEST_F(ActionsJourney, SkipEditorInputStaysWithinItsLimits) {
 TEST_F(ActionsJourney, ThePlaySourcePopupSwitchesToTheSameEpisodeOfAnotherSource) {
     auto page = openPlayer("1022", "ffm3u8");
     ASSERT_TRUE(waitFor([&] { return page->list.size() > 3; }));
+    waitForNoLoadingTip();
     tapEpisode(*page, 2);
     ASSERT_TRUE(waitForPlayback(*page, 0.5));
     ASSERT_NE(page->player()->URLAsset()->mediaURL().find("/ffm3u8/1022/3/"), std::string::npos);
@@ -363,6 +383,7 @@ TEST_F(ActionsJourney, FavouritesSendTouristsToSignInAndFollowTheMembersChoice) 
     signInMember("13912345678");
     const auto& button = header(*page)->kkpettyverdict();
     EXPECT_FALSE(button->isSelected());
+    waitForNoLoadingTip();
     ui().tap(button);
     ASSERT_TRUE(waitFor([&] { return button->isSelected(); }));
     auto sent = apiRequests("/api/collectionState");
@@ -378,11 +399,13 @@ TEST_F(ActionsJourney, FavouritesSendTouristsToSignInAndFollowTheMembersChoice) 
 
     // A failed request leaves the button as it was.
     service().setFault("api/collectionState", devservice::Fault{.status = 500, .times = 1});
+    waitForNoLoadingTip();
     ui().tap(button);
     ASSERT_TRUE(waitFor([&] { return apiRequests("/api/collectionState").size() == 2; }));
     playFrames(0.5);
     EXPECT_TRUE(button->isSelected());
 
+    waitForNoLoadingTip();
     ui().tap(button);
     ASSERT_TRUE(waitFor([&] { return !button->isSelected(); }));
     sent = apiRequests("/api/collectionState");
@@ -417,6 +440,7 @@ TEST_F(ActionsJourney, FeedbackIsPushedAndTheRoutePickerFindsNoDevice) {
     EXPECT_FALSE(page->shouldAutorotate());
     ASSERT_TRUE(waitFor([&] { return page->player()->URLAsset() != nullptr; }, 30));
 
+    waitForNoLoadingTip();
     page->player()->defaultEdgeControlLayer()->setAppeared(true, false);
     ui().tap(page->kkhoneysightseeing());
     ASSERT_TRUE(waitFor([&] { return page->kkhoneysightseeing()->isPresentingRoutes(); }));
