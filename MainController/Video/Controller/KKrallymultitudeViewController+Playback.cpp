@@ -4,6 +4,7 @@
 
 #include "MainController/Video/Model/EpisodeStartRules.h"
 #include "app/Crypto/MIUAES.h"
+#include "app/Extensions/UIViewExtensions.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Models/KKfinancerub.h"
 #include "app/Network/KKriplog.h"
@@ -191,6 +192,17 @@ void KKrallymultitudeViewController::startPlayback(const std::string& url, const
     skipRecord_ = skip ? *skip : nullptr;
     if (!skipRecord_) {
         showPrompt("设置开启跳过片头片尾", NSRange{0, 2}, std::nullopt);
+        // A tap on the offer takes it away and opens the skip editor.
+        const auto prompts = player()->promptingPopupController().displayingViews();
+        if (!prompts.empty()) {
+            auto weak = weakSelf();
+            addTapAction(*prompts.back(), [weak](UITapGestureRecognizer&) {
+                if (auto page = weak.lock()) {
+                    page->player()->promptingPopupController().clear();
+                    page->openSkipEditor();
+                }
+            });
+        }
     }
     SJPlaybackRecordSaveHandler::shared().setEvents(127);
 }

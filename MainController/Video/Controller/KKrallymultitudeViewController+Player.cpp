@@ -78,8 +78,7 @@ const std::shared_ptr<AVRoutePickerView>& KKrallymultitudeViewController::kkhone
     return kkhoneysightseeing_;
 }
 
-// The skip editor behind this button is not part of the page yet: the button shows and
-// takes taps without doing anything.
+// The skip editor.
 const std::shared_ptr<QMUIButton>& KKrallymultitudeViewController::kktransferessence() {
     if (!kktransferessence_) {
         kktransferessence_ = std::make_shared<QMUIButton>();
@@ -87,14 +86,26 @@ const std::shared_ptr<QMUIButton>& KKrallymultitudeViewController::kktransferess
         kktransferessence_->setImage(UIImage::imageNamed("jump"), UIControlStateNormal);
         kktransferessence_->setContentEdgeInsets(UIEdgeInsets{0, 0, 0, 10});
         kktransferessence_->sizeToFit();
+        auto weak = weakSelf();
+        kktransferessence_->setQmui_tapBlock([weak](UIControl&) {
+            if (auto page = weak.lock()) {
+                page->openSkipEditor();
+            }
+        });
     }
     return kktransferessence_;
 }
 
-// "倍速": the rate panel behind it is not part of the page yet.
+// "倍速": the rate panel.
 const std::shared_ptr<QMUIButton>& KKrallymultitudeViewController::kksupplementaryaggressive() {
     if (!kksupplementaryaggressive_) {
         kksupplementaryaggressive_ = fullscreenBarButton("5YCN6YCf");
+        auto weak = weakSelf();
+        kksupplementaryaggressive_->setQmui_tapBlock([weak](UIControl&) {
+            if (auto page = weak.lock()) {
+                page->kkaggressivesubtle();
+            }
+        });
     }
     return kksupplementaryaggressive_;
 }

@@ -298,15 +298,7 @@ std::shared_ptr<UICollectionReusableView> KKrallymultitudeViewController::viewFo
     if (kind == headerKind) {
         if (!kkgrapeleap) {
             kkgrapeleap = dequeueReusableSupplementaryView<KKcounciloblige>(collectionView, kind, indexPath);
-            auto weak = weakSelf();
-            // The banner changes the header's height: lay the grid out again once it settled.
-            kkgrapeleap->loadBanner = [weak] {
-                mainQueue().asyncAfter(0.2, [weak] {
-                    if (auto page = weak.lock()) {
-                        page->collectionView()->reloadData();
-                    }
-                });
-            };
+            installHeaderActions();
         }
         fillHeader();
         return kkgrapeleap;

@@ -105,6 +105,12 @@ class KKrallymultitudeViewController : public BaseViewController,
     // Slides in the full-screen episode strip.
     void openEpisodeStrip();
 
+    // ---- Actions ----
+    // Opens the rate panel over the player, the speed in use marked.
+    void kkaggressivesubtle();
+    // Opens a new skip editor for the title over the player.
+    void openSkipEditor();
+
     // ---- The collection view ----
     long numberOfItemsInSection(UICollectionView& collectionView, long section) override;
     std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& collectionView,
@@ -122,6 +128,12 @@ class KKrallymultitudeViewController : public BaseViewController,
 
   private:
     std::weak_ptr<KKrallymultitudeViewController> weakSelf();
+    // The header's closures.
+    void installHeaderActions();
+    void collect(bool selected);
+    void openSourcePopup();
+    void switchSource(const std::string& newType);
+    void openFeedback();
     void ensureCacheRecord();
     void handleDetail(const std::optional<JSON>& answer);
     void handleEpisodeList(const std::optional<JSON>& answer);
