@@ -15,9 +15,9 @@
 #include "MainController/Home/Helpers/FilmGrid.h"
 #include "MainController/Home/Helpers/FilmPages.h"
 #include "app/Network/ServiceConfiguration.h"
+#include "app/Network/appLink.h"
 #include "app/Startup/ApplicationSetup.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/UIKit/Controllers/UIWindowRoot.h"
@@ -90,7 +90,10 @@ Run scroll(UIScrollView& view, HeadlessHost& host) {
 // A development service whose home feed has `shelves` shelves of kShelfPosters posters.
 class FeedService {
   public:
-    FeedService(const fs::path& work, const std::string& name, int shelves, const fs::path& media) {
+    // `sameAuthority`: a service whose certificate authority this one takes over, so that
+    // the client, which trusts one authority, can talk to both.
+    FeedService(const fs::path& work, const std::string& name, int shelves, const fs::path& media,
+                const FeedService* sameAuthority = nullptr) {
         const fs::path catalogue = work / (name + "-catalogue");
         fs::create_directories(catalogue);
         const fs::path sample = fs::path(ORVEX_SOURCE_DIR) / "tools/devservice/data";
@@ -111,6 +114,11 @@ class FeedService {
         std::ofstream(catalogue / "home.json", std::ios::trunc) << home.dump();
         DevService::Options options;
         options.dataDir = work / (name + "-data");
+        if (sameAuthority != nullptr) {
+            fs::create_directories(options.dataDir);
+            fs::copy(sameAuthority->dataDir_ / "tls", options.dataDir / "tls", fs::copy_options::recursive);
+        }
+        dataDir_ = options.dataDir;
         options.catalogueDir = catalogue;
         options.mediaDir = media;
         service_ = std::make_unique<DevService>(options);
@@ -134,6 +142,7 @@ class FeedService {
         return {std::istreambuf_iterator<char>(in), {}};
     }
     std::unique_ptr<DevService> service_;
+    fs::path dataDir_;
 };
 
 bool runUntil(const std::function<bool()>& done, double seconds) {
@@ -168,9 +177,7 @@ Run scrollRecommendPage(const FeedService& service, std::set<std::string>* poste
     window->setRootViewController(page);
     window->makeKeyAndVisible();
     UIWindowDidBecomeVisible(*window);
-    if (!runUntil(
-            [&] { return page->recList().has_value() && !page->tableView()->mj_header()->isRefreshing(); },
-            60)) {
+    if (!runUntil([&] { return page->recList().has_value(); }, 120)) {
         std::fprintf(stderr, "home_scroll_bench: the recommend page did not load\n");
         std::exit(1);
     }
@@ -192,6 +199,11 @@ Run scrollRecommendPage(const FeedService& service, std::set<std::string>* poste
         cachePosters(*posters);
     }
     HeadlessHost host;
+    // Lets the pull-down header finish closing before the scrolling starts.
+    for (int frame = 0; frame < 60; ++frame) {
+        RunLoop::main().runUntil([] { return false; }, 1.0 / 60);
+        host.renderFrame();
+    }
     Run run = scroll(*page->tableView(), host);
     window->setRootViewController(nullptr);
     return run;
@@ -252,8 +264,11 @@ int main(int argc, char** argv) {
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     setUpApplication();
 
-    const FeedService few(work, "few", 100 / kShelfPosters, media);
     const FeedService many(work, "many", 1000 / kShelfPosters, media);
+    const FeedService few(work, "few", 100 / kShelfPosters, media, &many);
+    // Names resolve through the service's DNS over HTTPS, as the launch sets up.
+    many.use();
+    std::make_shared<appLink>()->allLinkInAppDoH();
     std::set<std::string> posters;
     scrollRecommendPage(many, &posters); // loads and decodes every poster once
     scrollRecommendPage(few, nullptr);   // warms text layouts and reduced posters

@@ -14,6 +14,7 @@
 #include "MainController/Search/Controller/KKtenseadjacentViewController.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Models/KKrearinfluence.h"
+#include "platform/JXBanner/JXBanner.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
@@ -21,6 +22,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/app/AppJourney.h"
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 
@@ -48,8 +50,30 @@ std::string requestedPages(const std::vector<devservice::RecordedRequest>& reque
     return pages;
 }
 
+// Whether every poster in sight in `root` has arrived (pictures of lists wait for this).
+bool postersShown(const std::shared_ptr<UIView>& root) {
+    if (const auto grid = std::dynamic_pointer_cast<KKcreatesymphony>(root)) {
+        return grid->kkdrainexempt()->image() != placeholderImage();
+    }
+    if (const auto strip = std::dynamic_pointer_cast<KKassumefinance>(root)) {
+        return strip->kkdrainexempt()->image() != placeholderImage();
+    }
+    if (const auto banner = std::dynamic_pointer_cast<JXBannerCell>(root)) {
+        return banner->imageView()->image() != placeholderImage();
+    }
+    return std::all_of(root->subviews().begin(), root->subviews().end(), [](const auto& view) {
+        return view->isHidden() || postersShown(view);
+    });
+}
+
 class HomeJourney : public testsupport::app::AppJourneyTest {
   protected:
+    // Takes a picture of the screen once its posters in sight have arrived.
+    void galleryWithPosters(const std::string& name) {
+        waitFor([&] { return postersShown(window()); }, 10);
+        playFrames(0.5);
+        gallery(name);
+    }
     std::shared_ptr<KKelectronicbrow> home() { return homePage(mainInterface()); }
     // Taps a tab's title in the home page's strip (the strip takes the tap, not the label).
     void tapTab(const std::string& title) {
@@ -112,6 +136,7 @@ TEST_F(HomeJourney, FirstLaunchShowsTheServicesTabsRecommendPageAndOpensAPoster)
     ASSERT_TRUE(recommend->kkdomaingrape());
     EXPECT_EQ(recommend->kkdomaingrape()->numberOfItems(), 3);
     EXPECT_TRUE(waitForText("本周热播")) << "the recommendation cards";
+    galleryWithPosters("home-recommend-loaded");
     recommend->tableView()->setContentOffset({0, 300});
     playFrames(0.5);
     const auto shelf = std::dynamic_pointer_cast<KKsymphonyassume>(
@@ -124,8 +149,7 @@ TEST_F(HomeJourney, FirstLaunchShowsTheServicesTabsRecommendPageAndOpensAPoster)
     EXPECT_TRUE(waitFor([&] { return poster->kkdrainexempt()->image() != placeholderImage(); }))
         << "the shelf's posters arrive through the web images";
     EXPECT_EQ(poster->name()->text(), "长风破浪");
-    playFrames(1);
-    gallery("home-recommend-loaded");
+    galleryWithPosters("home-recommend-shelves");
 
     ui().tap(poster);
     playFrames(1);
@@ -172,7 +196,7 @@ TEST_F(HomeJourney, CategoryTabPagesRefreshesAndEndsWithoutDuplicates) {
     ASSERT_TRUE(cell);
     EXPECT_TRUE(waitFor([&] { return cell->kkdrainexempt()->image() != placeholderImage(); }));
     playFrames(1);
-    gallery("home-category-grid");
+    galleryWithPosters("home-category-grid");
 
     // Scrolling to the end asks the next pages until one comes back empty.
     for (int i = 0; i < 40 && grid->mj_footer()->state() != MJRefreshState::noMoreData; ++i) {
@@ -188,7 +212,7 @@ TEST_F(HomeJourney, CategoryTabPagesRefreshesAndEndsWithoutDuplicates) {
         EXPECT_TRUE(ids.insert(film.vodId.value_or("")).second) << "twice: " << film.vodId.value_or("");
     }
     EXPECT_EQ(ids.size(), 20u) << "every film of the category once";
-    gallery("home-category-end");
+    galleryWithPosters("home-category-end");
 
     // Pulling down asks page 1 again and lets the footer page once more.
     grid->setContentOffset({0, 0});
@@ -255,7 +279,7 @@ TEST_F(HomeJourney, MoreListShowsItsBackdropAndFadesItsBarWhileScrolling) {
         return ui().findByClass<KKcreatesymphony>()->kkdrainexempt()->image() != placeholderImage();
     }));
     playFrames(1);
-    gallery("home-morelist");
+    galleryWithPosters("home-morelist");
 
     EXPECT_DOUBLE_EQ(more->backgroundView()->alpha(), 1);
     EXPECT_DOUBLE_EQ(more->kkexemptconvention()->backgroundColor()->alpha, 0);
@@ -268,7 +292,7 @@ TEST_F(HomeJourney, MoreListShowsItsBackdropAndFadesItsBarWhileScrolling) {
     playFrames(1);
     EXPECT_DOUBLE_EQ(more->backgroundView()->alpha(), 0);
     EXPECT_DOUBLE_EQ(more->kkexemptconvention()->backgroundColor()->alpha, 1);
-    gallery("home-morelist-scrolled");
+    galleryWithPosters("home-morelist-scrolled");
 
     ui().tap(more->kkdilemmaspectacular());
     playFrames(1);
@@ -412,7 +436,7 @@ TEST_F(HomeContinueJourney, TheCardOffersTheNewestRecordOpensItAndStaysClosedOnc
     EXPECT_EQ(ui().findAllOfClass<KKaggravateconcession>().size(), 1u);
     ASSERT_TRUE(waitForText("热门电影"));
     playFrames(1);
-    gallery("home-continue-card");
+    galleryWithPosters("home-continue-card");
 
     ui().tap(card);
     playFrames(1);
