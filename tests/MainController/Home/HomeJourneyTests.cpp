@@ -61,9 +61,8 @@ bool postersShown(const std::shared_ptr<UIView>& root) {
     if (const auto banner = std::dynamic_pointer_cast<JXBannerCell>(root)) {
         return banner->imageView()->image() != placeholderImage();
     }
-    return std::all_of(root->subviews().begin(), root->subviews().end(), [](const auto& view) {
-        return view->isHidden() || postersShown(view);
-    });
+    return std::all_of(root->subviews().begin(), root->subviews().end(),
+                       [](const auto& view) { return view->isHidden() || postersShown(view); });
 }
 
 class HomeJourney : public testsupport::app::AppJourneyTest {
@@ -84,6 +83,7 @@ class HomeJourney : public testsupport::app::AppJourneyTest {
     // Waits for the newest notice's alert, which a first launch shows, and closes it.
     void closeNotice() {
         ASSERT_TRUE(waitForText("确定"));
+        playFrames(1); // the alert finishes coming in before it takes taps
         ui().tap(ui().findByText("确定"));
         playFrames(1);
     }
@@ -308,9 +308,9 @@ TEST_F(HomeJourney, MoreListShowsItsBackdropAndFadesItsBarWhileScrolling) {
     ASSERT_FALSE(closed.expired());
     topPage()->navigationController()->popViewControllerAnimated(false);
     playFrames(1);
-    const auto asked = apiRequests("/api/indexVodRecList").size();
-    waitFor([] { return false; }, 1.0);
-    EXPECT_EQ(apiRequests("/api/indexVodRecList").size(), asked);
+    EXPECT_TRUE(closed.expired()) << "nothing on its way holds the closed page";
+    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/indexVodRecList").size() == 2; }));
+    waitFor([] { return false; }, 1.0); // the late answer arrives meanwhile
     EXPECT_TRUE(topPageAs<KKelectronicbrow>());
 }
 
@@ -328,7 +328,7 @@ TEST_F(HomeNoticeJourney, ANoticeAlertsOnceAndNeverTouchesTheStoredUser) {
     const auto alert = std::dynamic_pointer_cast<UIAlertController>(topPage());
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->message(), "通知内容");
-    ui().tap(ui().findByText("确定"));
+    closeNotice();
     playFrames(1);
     ASSERT_TRUE(waitFor([] { return KKrearinfluence::storedUser().has_value(); }));
     ASSERT_TRUE(waitFor([] { return KKrearinfluence::storedUser()->token.has_value(); }));
