@@ -386,9 +386,13 @@ class HomeFirstLaunchOfflineJourney : public HomeJourney {
         failing.status = 500;
         failing.rawBody = "down for maintenance";
         failing.times = 3;
+        // Slow answers: the picture of the first moments shows the loading tip alone.
+        failing.delaySeconds = 1;
         service().setFault("api/indexLabelList", failing);
-        // A stored user without an id signs in again as a new tourist.
-        userDefaults().setString("login", R"({"token":"stale","group_id":"1"})");
+        devservice::Fault slow;
+        slow.delaySeconds = 3;
+        service().setFault("api/getNotice", slow);
+        service().setFault("api/touristLogin", slow);
     }
 };
 
@@ -396,13 +400,25 @@ TEST_F(HomeFirstLaunchOfflineJourney, TabsLoadOnceTheServiceAnswersAfterRetriesE
     const auto home = this->home();
     ASSERT_TRUE(home);
     EXPECT_TRUE(home->dataSource()->titles.empty());
+    playFrames(0.3);
     gallery("home-tabs-loading");
     ASSERT_TRUE(waitForText("电视剧"));
     EXPECT_EQ(apiRequests("/api/indexLabelList").size(), 4u) << "three failures, each retried";
     EXPECT_TRUE(userDefaults().stringForKey(homeTabsCacheKey));
-    const auto signIns = apiRequests("/api/touristLogin");
-    ASSERT_FALSE(signIns.empty());
-    EXPECT_EQ(signIns.front().parameters.at("id"), "0");
+}
+
+class HomeStoredUserJourney : public HomeJourney {
+  protected:
+    void beforeLaunch() override {
+        userDefaults().setString("login", R"({"nick_name":"无名","group_id":"1"})");
+    }
+};
+
+TEST_F(HomeStoredUserJourney, AStoredUserWithoutAnIdSignsInAgainAsANewTourist) {
+    ASSERT_TRUE(waitFor([&] { return !apiRequests("/api/touristLogin").empty(); }));
+    EXPECT_EQ(apiRequests("/api/touristLogin").front().parameters.at("id"), "0");
+    ASSERT_TRUE(waitFor([] { return KKrearinfluence::storedUser()->id.value_or("") != ""; }))
+        << "the new tourist is stored";
 }
 
 class HomeContinueJourney : public HomeJourney {
