@@ -219,15 +219,16 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     EXPECT_TRUE(page->searchTableView()->isHidden());
     typeInto(*page, "City");
     ASSERT_TRUE(
-        waitFor([&] { return suggestionNames(*page) == std::vector<std::string>{"阿尔法城 Alpha City"}; }));
+        waitFor([&] { return suggestionNames(*page) == std::vector<std::string>{"城市之光 City Lights"}; }));
     playFrames(0.2);
     const NSAttributedString latin = page->searchTableView()
                                          ->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0))
                                          ->textLabel()
                                          ->attributedText();
-    EXPECT_EQ(latin.attributesAtIndex(10).foregroundColor, UIColor::whiteColor());
-    EXPECT_EQ(latin.attributesAtIndex(11).foregroundColor, hexColor("D73F3F"));
-    EXPECT_EQ(latin.attributesAtIndex(14).foregroundColor, hexColor("D73F3F"));
+    EXPECT_EQ(latin.attributesAtIndex(4).foregroundColor, UIColor::whiteColor());
+    EXPECT_EQ(latin.attributesAtIndex(5).foregroundColor, hexColor("D73F3F"));
+    EXPECT_EQ(latin.attributesAtIndex(8).foregroundColor, hexColor("D73F3F"));
+    EXPECT_EQ(latin.attributesAtIndex(9).foregroundColor, UIColor::whiteColor());
 
     // Return searches: 20 films match "天", 15 on the first page.
     clearField(*page);
@@ -280,11 +281,11 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     EXPECT_EQ(topPageAs<Page>(), nullptr);
     page = openSearch();
     EXPECT_EQ(titlesIn(*page->kkiriintrigue()), std::vector<std::string>{"天"});
-    typeInto(*page, "Alpha");
+    typeInto(*page, "Island");
     ui().pressKey(UIKeyCommand::returnKey);
     ASSERT_TRUE(
-        waitFor([&] { return resultNames(*page) == std::vector<std::string>{"阿尔法城 Alpha City"}; }));
-    EXPECT_EQ(titlesIn(*page->kkiriintrigue()), (std::vector<std::string>{"Alpha", "天"}));
+        waitFor([&] { return resultNames(*page) == std::vector<std::string>{"孤岛救援 Island Rescue"}; }));
+    EXPECT_EQ(titlesIn(*page->kkiriintrigue()), (std::vector<std::string>{"Island", "天"}));
     // Return on the emptied field uncovers the history again.
     clearField(*page);
     ui().pressKey(UIKeyCommand::returnKey);
@@ -293,8 +294,8 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     ui().tap(lineIn(*page->kkiriintrigue(), "天"));
     EXPECT_EQ(page->kkcommonplaceremedy()->text(), "天");
     ASSERT_TRUE(waitFor([&] { return page->list.size() == 15; }));
-    EXPECT_EQ(titlesIn(*page->kkiriintrigue()), (std::vector<std::string>{"天", "Alpha"}));
-    EXPECT_EQ(userDefaults().stringArrayForKey("history"), (std::vector<std::string>{"天", "Alpha"}));
+    EXPECT_EQ(titlesIn(*page->kkiriintrigue()), (std::vector<std::string>{"天", "Island"}));
+    EXPECT_EQ(userDefaults().stringArrayForKey("history"), (std::vector<std::string>{"天", "Island"}));
     EXPECT_EQ(sent("/api/searchText").size(), suggestionsAsked);
     // The next edit is the user's own: it asks for suggestions again.
     typeInto(*page, "空");
@@ -309,7 +310,7 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     typeInto(*page, "a");
     typeInto(*page, "b");
     ASSERT_TRUE(waitFor([&] { return !page->relation.empty(); }));
-    EXPECT_EQ(suggestionNames(*page), std::vector<std::string>{"深渊行者 Abyss Walker"});
+    EXPECT_EQ(suggestionNames(*page), std::vector<std::string>{"山海之约 A Fable of Mountains and Seas"});
     gallery("search-suggestions-latin");
 
     // The results for "a" come late too, after the user searched "ab" instead.
@@ -321,12 +322,12 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     typeInto(*page, "b");
     ui().pressKey(UIKeyCommand::returnKey);
     ASSERT_TRUE(waitFor([&] { return !page->list.empty(); }));
-    EXPECT_EQ(resultNames(*page), std::vector<std::string>{"深渊行者 Abyss Walker"});
+    EXPECT_EQ(resultNames(*page), std::vector<std::string>{"山海之约 A Fable of Mountains and Seas"});
 
     // Give both late answers time to arrive: they change nothing.
     waitFor([] { return false; }, 3);
     EXPECT_EQ(suggestionNames(*page), std::vector<std::string>{});
-    EXPECT_EQ(resultNames(*page), std::vector<std::string>{"深渊行者 Abyss Walker"});
+    EXPECT_EQ(resultNames(*page), std::vector<std::string>{"山海之约 A Fable of Mountains and Seas"});
     // (Requests sent together may reach the service in either order.)
     auto asked = sent("/api/searchText");
     std::sort(asked.begin(), asked.end());
@@ -336,7 +337,7 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     // A page closed before its answer arrives is simply gone when it does.
     service().setFault("api/searchList", {.delaySeconds = 1, .times = 1});
     clearField(*page);
-    typeInto(*page, "Alpha");
+    typeInto(*page, "Island");
     ui().pressKey(UIKeyCommand::returnKey);
     answerSomethingElse();
     ui().tap(page->kkdilemmaspectacular());
