@@ -381,6 +381,21 @@ TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {
     EXPECT_TRUE(page->searchTableView()->isHidden());
     EXPECT_EQ(sent("/api/searchList").size(), 1u);
     EXPECT_NE(ui().findByText("没有这部电影"), nullptr); // its history line
+
+    // Another visit gets the hot list; a hot line searches its film.
+    ui().tap(page->kkdilemmaspectacular());
+    playFrames(0.6);
+    page = openSearch();
+    ASSERT_TRUE(waitFor([&] { return !page->kkloungecandy()->subviews().empty(); }));
+    playFrames(0.3);
+    const auto suggestionsAsked = sent("/api/searchText").size();
+    ui().tap(lineIn(*page->kkloungecandy(), "熊猫日记"));
+    EXPECT_EQ(page->kkcommonplaceremedy()->text(), "熊猫日记");
+    ASSERT_TRUE(waitFor([&] { return resultNames(*page) == std::vector<std::string>{"熊猫日记"}; }));
+    EXPECT_FALSE(page->isEmptyViewShowing());
+    EXPECT_EQ(sent("/api/searchText").size(), suggestionsAsked);
+    EXPECT_EQ(userDefaults().stringArrayForKey("history"),
+              (std::vector<std::string>{"熊猫日记", "没有这部电影"}));
 }
 
 TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
@@ -433,6 +448,20 @@ TEST_F(SearchJourney, ComposedInputAsksForTheCommittedTextOnly) {
     ASSERT_TRUE(waitFor([&] { return !page->relation.empty(); }));
     EXPECT_EQ(sent("/api/searchText"), std::vector<std::string>{"天"});
     EXPECT_FALSE(page->searchTableView()->isHidden());
+
+    // Choosing a suggestion searches its name, written into the field without asking for
+    // suggestions for it.
+    playFrames(0.3);
+    const std::string chosen = suggestionNames(*page).front();
+    ui().tap(page->searchTableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)));
+    EXPECT_EQ(page->kkcommonplaceremedy()->text(), chosen);
+    EXPECT_FALSE(page->kkcommonplaceremedy()->isFirstResponder());
+    EXPECT_TRUE(page->searchTableView()->isHidden());
+    EXPECT_TRUE(page->relation.empty());
+    ASSERT_TRUE(waitFor([&] { return !page->list.empty(); }));
+    EXPECT_EQ(resultNames(*page).front(), chosen);
+    EXPECT_EQ(sent("/api/searchList"), std::vector<std::string>{chosen});
+    EXPECT_EQ(sent("/api/searchText").size(), 1u);
 }
 
 } // namespace
