@@ -281,6 +281,7 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     EXPECT_EQ(topPageAs<Page>(), nullptr);
     page = openSearch();
     EXPECT_EQ(titlesIn(*page->kkiriintrigue()), std::vector<std::string>{"天"});
+    EXPECT_FALSE(page->kkremedyiri()->isHidden());
     typeInto(*page, "Island");
     ui().pressKey(UIKeyCommand::returnKey);
     ASSERT_TRUE(
@@ -290,6 +291,8 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     clearField(*page);
     ui().pressKey(UIKeyCommand::returnKey);
     EXPECT_TRUE(page->tableView()->isHidden());
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
+    gallery("search-start-history");
     const auto suggestionsAsked = sent("/api/searchText").size();
     ui().tap(lineIn(*page->kkiriintrigue(), "天"));
     EXPECT_EQ(page->kkcommonplaceremedy()->text(), "天");
