@@ -1,0 +1,7 @@
+#pragma once
+
+#include "app/Base/BaseViewController.h"
+
+class KKhemispherecommonplaceViewController : public BaseViewController {
+  public:
+};
