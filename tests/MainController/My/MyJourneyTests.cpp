@@ -362,6 +362,7 @@ TEST_F(MyJourney, FeedbackChecksItsFieldsAndSendsTheTextsAsTyped) {
     form->descriptionView()->setText("");
     ui().type("第一季第3集没有声音?\n谢谢");
     EXPECT_EQ(form->counter()->text(), "14/200字");
+    playFrames(2);
     gallery("my-feedback-filled");
 
     ui().tap(form->submitButton());

@@ -137,6 +137,33 @@ TEST_F(MyListJourney, HistoryListsEachTitleOnceNewestFirstAndDeletesAndClears) {
     EXPECT_TRUE(history->isEmptyViewShowing());
 }
 
+TEST_F(MyListJourney, RecordsWithoutATitleIdAreOneRowThatOpensButCannotBeDeleted) {
+    for (std::int64_t media : {401, 402}) {
+        SJPlaybackRecord record;
+        record.mediaId = media;
+        record.title = "来历不明";
+        record.position = 5;
+        ASSERT_TRUE(SJPlaybackHistoryController::shared().save(record).ok());
+    }
+    openMyTab();
+    tapText("历史记录");
+    const auto history = topPageAs<KKinterfereboycottViewController>();
+    ASSERT_NE(history, nullptr);
+    ASSERT_EQ(history->list().size(), 1u);
+    const auto cell = std::dynamic_pointer_cast<KKconscientiousacre>(
+        history->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)));
+    ASSERT_NE(cell, nullptr);
+    // No episode: the progress line stays empty.
+    EXPECT_EQ(cell->classType()->text(), "");
+    ui().tap(cell->delBtn());
+    playFrames(0.3);
+    EXPECT_EQ(SJPlaybackHistoryController::shared().recordsForConditions({}, {})->size(), 2u);
+    ui().tap(cell);
+    playFrames(1);
+    ASSERT_NE(topPageAs<KKgiganticgloomy>(), nullptr);
+    EXPECT_EQ(topPageAs<KKgiganticgloomy>()->vod_id, "");
+}
+
 TEST_F(MyListJourney, FavouritesListTheMembersTitlesAndRemoveThemOnTheService) {
     signInMember("13900139000");
     // Favourited on the player page: the same request its favourite button sends.
