@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <set>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
 
 std::optional<std::string> titleId(const SJPlaybackRecord& record) {
     if (!record.vodId || record.vodId->empty()) {
@@ -18,9 +20,17 @@ std::optional<std::string> titleId(const SJPlaybackRecord& record) {
 std::vector<std::shared_ptr<SJPlaybackRecord>>
 newestPerTitle(const std::vector<std::shared_ptr<SJPlaybackRecord>>& records) {
     std::vector<std::shared_ptr<SJPlaybackRecord>> rows;
-    std::set<std::optional<std::string>> seen;
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(records.size());
+    bool seenWithoutId = false;
     for (const auto& record : records) {
-        if (record && seen.insert(titleId(*record)).second) {
+        if (!record) {
+            continue;
+        }
+        // The ids are looked at in place: the records outlive the set.
+        const bool first = record->vodId && !record->vodId->empty() ? seen.insert(*record->vodId).second
+                                                                    : !std::exchange(seenWithoutId, true);
+        if (first) {
             rows.push_back(record);
         }
     }
