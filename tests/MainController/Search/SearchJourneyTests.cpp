@@ -1,11 +1,13 @@
 #include "MainController/Detail/Controller/KKgiganticgloomy.h"
 #include "MainController/Search/Controller/KKtenseadjacentViewController.h"
 #include "MainController/Search/View/KKsubsequentbasically.h"
+#include "MainController/Theme/Cell/KKditchgaze.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
+#include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/support/app/AppJourney.h"
 
@@ -19,12 +21,38 @@ using Page = KKtenseadjacentViewController;
 
 class SearchJourney : public testsupport::app::AppJourneyTest {
   protected:
-    // Opens the search page as the home page's search box does: pushed onto the first
-    // tab's navigation stack.
-    std::shared_ptr<Page> openSearch(std::optional<std::string> text = std::nullopt) {
+    // Opens the search page from the home page's search box.
+    std::shared_ptr<Page> openSearch() {
+        showHome();
+        EXPECT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
+        auto box = ui().findByAccessibilityIdentifier("home.search");
+        EXPECT_NE(box, nullptr);
+        ui().tap(box);
+        playFrames(0.6);
+        auto page = topPageAs<Page>();
+        EXPECT_NE(page, nullptr);
+        return page;
+    }
+
+    // The home tab, with the newest notice that a first launch shows over it closed.
+    void showHome() {
         selectTab(0);
+        if (!noticeClosed_) {
+            EXPECT_TRUE(waitForText("确定"));
+            playFrames(1); // the alert comes in
+            ui().tap(ui().findByText("确定"));
+            playFrames(1);
+            noticeClosed_ = true;
+        }
+    }
+    bool noticeClosed_ = false;
+
+    // Opens the search page with a keyword, as the short-video feed does for a title it
+    // cannot find: pushed onto the first tab's navigation stack.
+    std::shared_ptr<Page> openSearchFor(const std::string& text) {
+        showHome();
         auto page = std::make_shared<Page>();
-        page->text = std::move(text);
+        page->text = text;
         auto navigation =
             std::dynamic_pointer_cast<UINavigationController>(mainInterface()->selectedViewController());
         EXPECT_NE(navigation, nullptr);
@@ -86,17 +114,35 @@ class SearchJourney : public testsupport::app::AppJourneyTest {
         return names;
     }
 
-    // Drags the results up, letting each page the footer asks for arrive, until `done`.
-    bool dragResultsUntil(Page& page, const std::function<bool()>& done) {
+    // Drags the results up once, letting a page the footer asks for arrive.
+    void dragResults(Page& page) {
         const CGRect frame = ui().frameInWindow(page.tableView());
-        const auto& footer = page.tableView()->mj_footer();
+        ui().drag({frame.origin.x + 100, frame.origin.y + frame.size.height - 40},
+                  {frame.origin.x + 100, frame.origin.y + 40}, 0.2);
+        playFrames(0.5);
+        waitFor([&] { return !page.tableView()->mj_footer()->isRefreshing(); });
+    }
+
+    // Drags the results up until `done`.
+    bool dragResultsUntil(Page& page, const std::function<bool()>& done) {
         for (int i = 0; i < 20 && !done(); ++i) {
-            ui().drag({frame.origin.x + 100, frame.origin.y + frame.size.height - 40},
-                      {frame.origin.x + 100, frame.origin.y + 40}, 0.2);
-            playFrames(0.5);
-            waitFor([&] { return !footer->isRefreshing(); });
+            dragResults(page);
         }
         return waitFor(done);
+    }
+
+    // Waits until every result row in sight shows its poster instead of the placeholder.
+    bool waitForPosters(Page& page) {
+        return waitFor([&] {
+            for (const auto& cell : page.tableView()->visibleCells()) {
+                auto row = std::dynamic_pointer_cast<KKditchgaze>(cell);
+                if (!row || !row->kkdrainexempt()->image() ||
+                    row->kkdrainexempt()->image() == placeholderImage()) {
+                    return false;
+                }
+            }
+            return true;
+        });
     }
 
     // Lets another answer arrive, as a suggestion answer would: every answer takes the
@@ -196,6 +242,7 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     EXPECT_FALSE(page->isEmptyViewShowing());
     EXPECT_EQ(titlesIn(*page->kkiriintrigue()), std::vector<std::string>{"天"});
     EXPECT_FALSE(page->kkremedyiri()->isHidden());
+    EXPECT_TRUE(waitForPosters(*page));
     gallery("search-results");
 
     // Scrolling to the end loads the short second page, then the empty third one ends it.
@@ -204,16 +251,21 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     EXPECT_EQ(page->list.size(), 20u);
     EXPECT_EQ(sent("/api/searchList", "page"), (std::vector<std::string>{"1", "2", "3"}));
     // Nothing more is asked for once the end is reported.
-    dragResultsUntil(*page, [] { return false; });
+    for (int i = 0; i < 3; ++i) {
+        dragResults(*page);
+    }
     EXPECT_EQ(sent("/api/searchList").size(), 3u);
     EXPECT_EQ(sent("/api/searchList", "pageSize"), (std::vector<std::string>{"15", "15", "15"}));
+    EXPECT_TRUE(waitForPosters(*page));
     gallery("search-results-end");
 
-    // A result opens that film's resource list.
+    // A result opens that film's resource list (once the list has come to rest).
+    playFrames(2);
     const auto visible = page->tableView()->indexPathsForVisibleRows();
-    ASSERT_FALSE(visible.empty());
-    const std::string vodId = page->list[static_cast<std::size_t>(visible.back().row())].vodId.value_or("");
-    ui().tap(page->tableView()->cellForRowAtIndexPath(visible.back()));
+    ASSERT_GE(visible.size(), 2u);
+    const NSIndexPath chosen = visible[visible.size() / 2];
+    const std::string vodId = page->list[static_cast<std::size_t>(chosen.row())].vodId.value_or("");
+    ui().tap(page->tableView()->cellForRowAtIndexPath(chosen));
     playFrames(0.6);
     auto resources = topPageAs<KKgiganticgloomy>();
     ASSERT_NE(resources, nullptr);
@@ -297,8 +349,20 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     waitFor([] { return false; }, 1.5);
 }
 
-TEST_F(SearchJourney, EmptyResultsAndReturnOnAnEmptyField) {
+TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {
+    service().setFault("api/searchTipList", {.status = 500, .times = 1});
     auto page = openSearch();
+    ASSERT_TRUE(waitFor([&] { return sent("/api/searchTipList").size() == 1; }));
+    // The request layer shows what failed; the page is usable again once that has gone.
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
+    // The hot area stays empty under its title; a touch on the background puts the
+    // keyboard away.
+    EXPECT_FALSE(page->kkintriguepolitician()->isHidden());
+    EXPECT_TRUE(page->kkloungecandy()->subviews().empty());
+    EXPECT_TRUE(page->kkcommonplaceremedy()->isFirstResponder());
+    ui().tap(CGPointMake(200, 600));
+    EXPECT_FALSE(page->kkcommonplaceremedy()->isFirstResponder());
+
     typeInto(*page, "没有这部电影");
     ui().pressKey(UIKeyCommand::returnKey);
     ASSERT_TRUE(waitFor([&] { return page->isEmptyViewShowing(); }));
@@ -319,7 +383,7 @@ TEST_F(SearchJourney, EmptyResultsAndReturnOnAnEmptyField) {
 }
 
 TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
-    auto page = openSearch("天");
+    auto page = openSearchFor("天");
     EXPECT_EQ(page->kkcommonplaceremedy()->text(), "天");
     ASSERT_TRUE(waitFor([&] { return page->list.size() == 15; }));
     EXPECT_TRUE(sent("/api/searchText").empty());
@@ -340,7 +404,8 @@ TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
     EXPECT_EQ(page->list.size(), 20u);
     EXPECT_EQ(sent("/api/searchList", "page"), (std::vector<std::string>{"1", "2", "2", "3"}));
 
-    // A new keyword pages again from its first page.
+    // A new keyword pages again from its first page (once the failure's message has gone).
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
     clearField(*page);
     typeInto(*page, "剑");
     ui().pressKey(UIKeyCommand::returnKey);
