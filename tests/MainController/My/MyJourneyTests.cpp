@@ -73,6 +73,9 @@ TEST_F(MyJourney, ATouristSeesTheDefaultHeaderAndIsAskedToSignInForFavourites) {
 }
 
 TEST_F(MyJourney, WithNobodyStoredTheAvatarDoesNothingAndFavouritesAskForASignIn) {
+    // The home tab signs a tourist in at launch; this person's stored user is gone.
+    waitFor([] { return userDefaults().stringForKey("login").has_value(); }, 5);
+    userDefaults().removeObject("login");
     openMyTab();
     const auto page = topPageAs<KKstimulateinterfereViewController>();
     ASSERT_NE(page, nullptr);
@@ -167,7 +170,10 @@ TEST_F(MyJourney, OnlyWebAddressesReachTheOpenerAsOneArgument) {
 
 class MyJourneyWithAdsCleared : public mytest::MyJourneyBase {
   protected:
-    void beforeLaunch() override { userDefaults().setBool("about_ad", true); }
+    void beforeLaunch() override {
+        MyJourneyBase::beforeLaunch();
+        userDefaults().setBool("about_ad", true);
+    }
 };
 
 TEST_F(MyJourneyWithAdsCleared, TheBannerNeverShowsAndTheMenuFollowsTheEntryBar) {
