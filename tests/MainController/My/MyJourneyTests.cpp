@@ -66,10 +66,17 @@ TEST_F(MyJourney, ATouristSeesTheDefaultHeaderAndIsAskedToSignInForFavourites) {
     topPage()->dismissViewControllerAnimated(false);
     playFrames(1);
 
-    // The avatar of a tourist opens the login container too.
+    // The avatar of a tourist opens the login container too. Signing in there stores the
+    // member; once the container is gone the header shows them.
     ui().tap(page->avatar());
     playFrames(1);
     EXPECT_NE(topPageAs<KKmaximumdefyViewController>(), nullptr);
+    const std::string member = signInMember("13600136000");
+    topPage()->dismissViewControllerAnimated(true);
+    playFrames(1);
+    EXPECT_EQ(topPage(), page);
+    EXPECT_EQ(page->nickname()->text(), nicknameOf(member));
+    EXPECT_EQ(sd_imageURL(page->avatar()), JSON::parse(member)["portrait"].stringValue());
 }
 
 TEST_F(MyJourney, WithNobodyStoredTheAvatarDoesNothingAndFavouritesAskForASignIn) {
