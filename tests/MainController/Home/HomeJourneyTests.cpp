@@ -67,6 +67,8 @@ bool postersShown(const std::shared_ptr<UIView>& root) {
 
 class HomeJourney : public testsupport::app::AppJourneyTest {
   protected:
+    HomeJourney() { showsServiceNotices = true; }
+
     // Takes a picture of the screen once its posters in sight have arrived.
     void galleryWithPosters(const std::string& name) {
         waitFor([&] { return postersShown(window()); }, 10);
