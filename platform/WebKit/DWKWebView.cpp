@@ -1,0 +1,210 @@
+#include "platform/WebKit/DWKWebView.h"
+
+#include "platform/CoreGraphics/CGImage.h"
+#include "platform/Foundation/Log.h"
+
+#include "platform/UIKit/UIImage.h"
+#include "platform/UIKit/UITouch.h"
+#include "platform/WebKit/WebEngineSession.h"
+
+#include <cairo.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+DWKWebView::DWKWebView(const CGRect& frame, std::shared_ptr<WKWebViewConfiguration> configuration)
+    : UIView(frame), configuration_(std::move(configuration)) {
+    setBackgroundColor(UIColor::whiteColor());
+    setClipsToBounds(true);
+    layer()->setContentsGravity(CALayerContentsGravity::resize);
+}
+
+DWKWebView::~DWKWebView() = default;
+
+std::optional<std::string> DWKWebView::originOf(const std::string& url) {
+    const auto schemeEnd = url.find("://");
+    if (schemeEnd == std::string::npos || schemeEnd == 0) {
+        return std::nullopt;
+    }
+    std::string scheme = url.substr(0, schemeEnd);
+    for (char& c : scheme) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (scheme != "https" && scheme != "http") {
+        return std::nullopt;
+    }
+    const auto authorityStart = schemeEnd + 3;
+    auto authorityEnd = url.find_first_of("/?#", authorityStart);
+    std::string authority =
+        url.substr(authorityStart,
+                   authorityEnd == std::string::npos ? std::string::npos : authorityEnd - authorityStart);
+    if (const auto at = authority.rfind('@'); at != std::string::npos) {
+        authority = authority.substr(at + 1);
+    }
+    for (char& c : authority) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const bool bracketed = !authority.empty() && authority.front() == '[';
+    const auto portColon = authority.rfind(':');
+    const bool hasPort = portColon != std::string::npos && (!bracketed || portColon > authority.find(']'));
+    const std::string host = hasPort ? authority.substr(0, portColon) : authority;
+    if (host.empty()) {
+        return std::nullopt;
+    }
+    const std::string port = hasPort ? authority.substr(portColon + 1) : (scheme == "https" ? "443" : "80");
+    if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return scheme + "://" + host + ":" + port;
+}
+
+void DWKWebView::loadRequest(const NSURLRequest& request) {
+    const auto origin = originOf(request.url);
+    if (!origin) {
+        loadState_ = LoadState::failed;
+        loadError_ = "not a web address: " + request.url;
+        return;
+    }
+    if (trustedOrigin_.empty()) {
+        trustedOrigin_ = *origin;
+    }
+    if (*origin != trustedOrigin_) {
+        consoleLog("web view: refused to leave the trusted origin for " + request.url);
+        refusedNavigations_ += 1;
+        return;
+    }
+    loadState_ = LoadState::loading;
+    loadError_.clear();
+    if (session_) {
+        session_->load(request.url);
+        return;
+    }
+    startEngine(request);
+}
+
+void DWKWebView::startEngine(const NSURLRequest& request) {
+    const std::weak_ptr<DWKWebView> weak = std::static_pointer_cast<DWKWebView>(shared_from_this());
+    WebEngineHandlers handlers;
+    handlers.frame = [weak](WebEngineFrame frame) {
+        if (const auto self = weak.lock()) {
+            self->showFrame(frame);
+        }
+    };
+    handlers.call = [weak](const std::string& method, const std::string& argument) -> std::string {
+        const auto self = weak.lock();
+        return self ? self->answerCall(self->trustedOrigin_, method, argument) : std::string();
+    };
+    handlers.closeWindow = [weak] {
+        if (const auto self = weak.lock(); self && self->closeListener_) {
+            const auto listener = self->closeListener_;
+            listener();
+        }
+    };
+    handlers.loaded = [weak](const std::string&) {
+        if (const auto self = weak.lock()) {
+            self->loadState_ = LoadState::loaded;
+        }
+    };
+    handlers.failed = [weak](const std::string& url, const std::string& error) {
+        consoleLog("web view: " + url + " did not load: " + error);
+        if (const auto self = weak.lock()) {
+            self->loadState_ = LoadState::failed;
+            self->loadError_ = error;
+        }
+    };
+    handlers.refusedNavigation = [weak](const std::string& url) {
+        consoleLog("web view: refused to leave the trusted origin for " + url);
+        if (const auto self = weak.lock()) {
+            self->refusedNavigations_ += 1;
+        }
+    };
+    handlers.refusedCall = [weak] {
+        if (const auto self = weak.lock()) {
+            self->refusedCalls_ += 1;
+        }
+    };
+    const CGSize size = bounds().size;
+    WebEngineOptions options{request.url,
+                             trustedOrigin_,
+                             request.timeoutInterval > 0 ? request.timeoutInterval : 60,
+                             static_cast<int>(std::lround(size.width > 0 ? size.width : 326)),
+                             static_cast<int>(std::lround(size.height > 0 ? size.height : 326)),
+                             2};
+    session_ = WebEngineSession::start(std::move(options), std::move(handlers));
+}
+
+std::string DWKWebView::answerCall(const std::string&, const std::string& method,
+                                   const std::string& argument) {
+    if (!object_) {
+        return {};
+    }
+    return object_->callMethod(method, argument).value_or("");
+}
+
+void DWKWebView::addJavascriptObject(std::shared_ptr<DWKJavascriptObject> object,
+                                     const std::optional<std::string>&) {
+    object_ = std::move(object);
+}
+
+void DWKWebView::setJavascriptCloseWindowListener(std::function<void()> listener) {
+    closeListener_ = std::move(listener);
+}
+
+void DWKWebView::evaluateJavaScript(const std::string& script) {
+    if (session_) {
+        session_->evaluate(script);
+    }
+}
+
+void DWKWebView::showFrame(const WebEngineFrame& frame) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    cairo_surface_flush(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int row = 0; row < frame.height; ++row) {
+        std::memcpy(data + static_cast<std::ptrdiff_t>(row) * stride,
+                    frame.pixels.data() + static_cast<std::size_t>(row) * frame.width * 4,
+                    static_cast<std::size_t>(frame.width) * 4);
+    }
+    cairo_surface_mark_dirty(surface);
+    const auto image = CGImage::adopt(surface);
+    if (!image) {
+        return;
+    }
+    const CGFloat scale = bounds().size.width > 0 ? frame.width / bounds().size.width : 2;
+    contents_ = UIImage::imageWithCGImage(image, scale);
+    layer()->setContents(contents_);
+}
+
+void DWKWebView::layoutSubviews() {
+    UIView::layoutSubviews();
+}
+
+void DWKWebView::forwardPointer(const char* kind, const std::vector<std::shared_ptr<UITouch>>& touches) {
+    if (!session_ || touches.empty()) {
+        return;
+    }
+    const CGPoint point = touches.front()->locationInView(this);
+    session_->pointer(kind, point.x, point.y);
+}
+
+void DWKWebView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    forwardPointer("down", touches);
+}
+
+void DWKWebView::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    forwardPointer("move", touches);
+}
+
+void DWKWebView::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    forwardPointer("up", touches);
+}
+
+void DWKWebView::touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    forwardPointer("up", touches);
+}
