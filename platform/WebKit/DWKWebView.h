@@ -44,8 +44,8 @@ class DWKJavascriptObject {
 //
 // Trust: the view shows only documents of its trusted origin (scheme, host and port; the
 // origin of the first request loaded unless set): loads and page-initiated navigation to
-// any other origin are refused, and only those documents see the bridge. The engine reaches the network only through a tunnel to the
-// trusted origin, resolved and verified with the process's network policy.
+// any other origin are refused, and only those documents see the bridge. The engine reaches the network only
+// through a tunnel to the trusted origin, resolved and verified with the process's network policy.
 class DWKWebView : public UIView {
   public:
     DWKWebView(const CGRect& frame, std::shared_ptr<WKWebViewConfiguration> configuration);

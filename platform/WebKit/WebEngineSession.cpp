@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -54,39 +55,6 @@ std::optional<Target> targetOf(const std::string& origin) {
     return Target{host, port};
 }
 
-// The address of the trusted host as the process's own requests reach it: a connection
-// (with its TLS handshake verified) made under the network policy.
-std::optional<std::string> reachableAddress(const std::string& origin, double timeoutSeconds,
-                                            std::string& error) {
-    CURL* handle = curl_easy_init();
-    if (handle == nullptr) {
-        error = "curl is not available";
-        return std::nullopt;
-    }
-    NetworkPolicy::applyTo(handle);
-    curl_easy_setopt(handle, CURLOPT_URL, (origin + "/").c_str());
-    curl_easy_setopt(handle, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutSeconds * 1000));
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    const CURLcode result = curl_easy_perform(handle);
-    std::optional<std::string> address;
-    if (result == CURLE_OK) {
-        char* ip = nullptr;
-        if (curl_easy_getinfo(handle, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip != nullptr && *ip != '\0') {
-            address = ip;
-        }
-    } else {
-        error = curl_easy_strerror(result);
-        const std::string hint =
-            NetworkPolicy::resolutionFailureHint(targetOf(origin) ? targetOf(origin)->host : "");
-        if (!hint.empty()) {
-            error += " (" + hint + ")";
-        }
-    }
-    curl_easy_cleanup(handle);
-    return address;
-}
-
 bool writeAll(int fd, const std::string& text) {
     std::size_t written = 0;
     while (written < text.size()) {
@@ -109,9 +77,28 @@ bool writeAll(int fd, const std::string& text) {
 struct WebEngineSession::Channel {
     std::mutex mutex;
     bool stopped = false;
+    std::atomic<bool> finished = false;
     pid_t pid = -1;
     int toHelper = -1;
     std::vector<std::string> pending;
+
+    // Ends the helper (its thread then sees the end of its output) and any start still on
+    // its way.
+    void stop() {
+        std::lock_guard lock(mutex);
+        stopped = true;
+        if (toHelper >= 0) {
+            ::close(toHelper);
+            toHelper = -2;
+        }
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+        }
+    }
+    bool isStopped() {
+        std::lock_guard lock(mutex);
+        return stopped;
+    }
 
     void write(const std::string& line) {
         std::lock_guard lock(mutex);
@@ -137,16 +124,92 @@ std::filesystem::path WebEngineSession::helperPath() {
 WebEngineSession::WebEngineSession(WebEngineOptions options, WebEngineHandlers handlers)
     : options_(std::move(options)), handlers_(std::move(handlers)), channel_(std::make_shared<Channel>()) {}
 
+namespace {
+
+int giveUpWhenStopped(void* channel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<WebEngineSession::Channel*>(channel)->isStopped() ? 1 : 0;
+}
+
+// The address of the trusted host as the process's own requests reach it: a connection
+// (with its TLS handshake verified) made under the network policy.
+std::optional<std::string> reachableAddress(const std::string& origin, double timeoutSeconds,
+                                            WebEngineSession::Channel& channel, std::string& error) {
+    CURL* handle = curl_easy_init();
+    if (handle == nullptr) {
+        error = "curl is not available";
+        return std::nullopt;
+    }
+    NetworkPolicy::applyTo(handle);
+    curl_easy_setopt(handle, CURLOPT_URL, (origin + "/").c_str());
+    curl_easy_setopt(handle, CURLOPT_CONNECT_ONLY, 1L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutSeconds * 1000));
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, giveUpWhenStopped);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &channel);
+    const CURLcode result = curl_easy_perform(handle);
+    std::optional<std::string> address;
+    if (result == CURLE_OK) {
+        char* ip = nullptr;
+        if (curl_easy_getinfo(handle, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip != nullptr && *ip != '\0') {
+            address = ip;
+        }
+    } else {
+        error = curl_easy_strerror(result);
+        const std::string hint =
+            NetworkPolicy::resolutionFailureHint(targetOf(origin) ? targetOf(origin)->host : "");
+        if (!hint.empty()) {
+            error += " (" + hint + ")";
+        }
+    }
+    curl_easy_cleanup(handle);
+    return address;
+}
+
+// The sessions' threads. Each ends soon after its session (the helper is ended, a pending
+// connection gives up); the ones that ended are joined when the next starts, and the rest
+// when the process ends, after their helpers have been told to stop.
+class EngineThreads {
+  public:
+    static EngineThreads& shared() {
+        static EngineThreads threads;
+        return threads;
+    }
+    // curl (and the TLS library under it) is set up first, so that it is torn down only
+    // after the threads that use it have been joined.
+    EngineThreads() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    void add(std::shared_ptr<WebEngineSession::Channel> channel, std::thread thread) {
+        std::lock_guard lock(mutex_);
+        std::erase_if(running_, [](Running& running) {
+            if (!running.channel->finished) {
+                return false;
+            }
+            running.thread.join();
+            return true;
+        });
+        running_.push_back(Running{std::move(channel), std::move(thread)});
+    }
+    ~EngineThreads() {
+        std::lock_guard lock(mutex_);
+        for (auto& running : running_) {
+            running.channel->stop();
+            running.thread.join();
+        }
+    }
+
+  private:
+    struct Running {
+        std::shared_ptr<WebEngineSession::Channel> channel;
+        std::thread thread;
+    };
+    std::mutex mutex_;
+    std::vector<Running> running_;
+};
+
+} // namespace
+
 WebEngineSession::~WebEngineSession() {
-    std::lock_guard lock(channel_->mutex);
-    channel_->stopped = true;
-    if (channel_->toHelper >= 0) {
-        ::close(channel_->toHelper);
-        channel_->toHelper = -2;
-    }
-    if (channel_->pid > 0) {
-        ::kill(channel_->pid, SIGTERM);
-    }
+    channel_->stop();
 }
 
 std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions options,
@@ -155,7 +218,13 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
     const std::weak_ptr<WebEngineSession> weak = session;
     const auto channel = session->channel_;
     const WebEngineOptions start = session->options_;
-    std::thread([weak, channel, start] {
+    // The registry outlives every session made after it.
+    auto& threads = EngineThreads::shared();
+    std::thread thread([weak, channel, start] {
+        struct Finished {
+            WebEngineSession::Channel& channel;
+            ~Finished() { channel.finished = true; }
+        } finished{*channel};
         const auto report = [weak](std::string line, std::string payload = {}) {
             DispatchQueue::main().async(
                 [weak, line = std::move(line), payload = std::move(payload)]() mutable {
@@ -173,7 +242,7 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
             return;
         }
         std::string error;
-        const auto address = reachableAddress(start.trustedOrigin, start.timeoutSeconds, error);
+        const auto address = reachableAddress(start.trustedOrigin, start.timeoutSeconds, *channel, error);
         if (!address) {
             fail(error);
             return;
@@ -264,7 +333,8 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
         if (!expected) {
             fail("the web engine helper ended (status " + std::to_string(status) + ")");
         }
-    }).detach();
+    });
+    threads.add(channel, std::move(thread));
     return session;
 }
 

@@ -168,6 +168,20 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
         webkit_policy_decision_ignore(decision);
         return TRUE;
     }
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+        // Nothing is downloaded: what the engine cannot show is a failed load.
+        auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+        if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
+            const char* uri =
+                webkit_uri_response_get_uri(webkit_response_policy_decision_get_response(response));
+            webkit_policy_decision_ignore(decision);
+            emit(Json{{"event", "failed"},
+                      {"url", uri != nullptr ? uri : ""},
+                      {"error", "not a page the engine shows"}});
+            return TRUE;
+        }
+        return FALSE;
+    }
     if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
         return FALSE;
     }

@@ -20,14 +20,57 @@ std::string lowered(std::string text) {
     return text;
 }
 
-// "CONNECT host:port HTTP/1.1" -> "host:port"; "" for anything else.
-std::string connectAuthority(const std::string& header) {
-    const std::string line = header.substr(0, header.find("\r\n"));
-    if (!line.starts_with("CONNECT ")) {
-        return {};
+// A request to the proxy: a tunnel ("CONNECT host:port HTTP/1.1") or a plain request in
+// absolute form ("GET http://host:port/path HTTP/1.1"), which is passed on in origin form
+// on a connection of its own.
+struct ProxyRequest {
+    std::string authority;
+    bool tunnel = false;
+    std::string forwarded; // plain requests: what the origin gets
+};
+
+ProxyRequest parseRequest(const std::string& header) {
+    ProxyRequest request;
+    const auto lineEnd = header.find("\r\n");
+    const std::string line = header.substr(0, lineEnd);
+    const auto methodEnd = line.find(' ');
+    const auto targetEnd = methodEnd == std::string::npos ? std::string::npos : line.find(' ', methodEnd + 1);
+    if (targetEnd == std::string::npos) {
+        return request;
     }
-    const auto end = line.find(' ', 8);
-    return end == std::string::npos ? std::string() : line.substr(8, end - 8);
+    const std::string method = line.substr(0, methodEnd);
+    const std::string target = line.substr(methodEnd + 1, targetEnd - methodEnd - 1);
+    if (method == "CONNECT") {
+        request.authority = target;
+        request.tunnel = true;
+        return request;
+    }
+    if (!target.starts_with("http://")) {
+        return request;
+    }
+    const auto pathStart = target.find('/', 7);
+    request.authority = target.substr(7, pathStart == std::string::npos ? std::string::npos : pathStart - 7);
+    if (request.authority.find(':') == std::string::npos) {
+        request.authority += ":80";
+    }
+    request.forwarded = method + " " + (pathStart == std::string::npos ? "/" : target.substr(pathStart)) +
+                        line.substr(targetEnd) + "\r\n";
+    std::size_t start = lineEnd + 2;
+    while (start < header.size()) {
+        const auto end = header.find("\r\n", start);
+        const std::string field = header.substr(start, end - start);
+        start = end + 2;
+        if (field.empty()) {
+            break;
+        }
+        const std::string name = lowered(field.substr(0, field.find(':')));
+        if (name != "connection" && name != "proxy-connection" && name != "proxy-authorization" &&
+            name != "keep-alive") {
+            request.forwarded += field + "\r\n";
+        }
+    }
+    request.forwarded += "Connection: close\r\n\r\n";
+    return request;
 }
 
 bool allowed(const TunnelRule& rule, const std::string& authority) {
@@ -77,7 +120,8 @@ gboolean serve(GThreadedSocketService*, GSocketConnection* connection, GObject*,
         }
         header += c;
     }
-    const std::string authority = connectAuthority(header);
+    const ProxyRequest request = parseRequest(header);
+    const std::string& authority = request.authority;
     if (!allowed(tunnel->rule, authority)) {
         reply(client, "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         g_idle_add(
@@ -94,7 +138,13 @@ gboolean serve(GThreadedSocketService*, GSocketConnection* connection, GObject*,
         reply(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         return TRUE;
     }
-    reply(client, "HTTP/1.1 200 Connection established\r\n\r\n");
+    if (request.tunnel) {
+        reply(client, "HTTP/1.1 200 Connection established\r\n\r\n");
+    } else {
+        g_output_stream_write_all(g_io_stream_get_output_stream(G_IO_STREAM(upstream)),
+                                  request.forwarded.data(), request.forwarded.size(), nullptr, nullptr,
+                                  nullptr);
+    }
     // Both directions are copied on this thread's own loop until either side closes.
     GMainContext* context = g_main_context_new();
     g_main_context_push_thread_default(context);

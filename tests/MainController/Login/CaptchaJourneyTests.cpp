@@ -5,7 +5,7 @@
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "tests/MainController/Login/LoginJourneySupport.h"
-#include "tests/MainController/Login/XvfbDisplay.h"
+#include "tests/platform/WebKit/XvfbDisplay.h"
 
 namespace {
 
@@ -72,7 +72,9 @@ TEST_F(CaptchaJourney, RegistersThroughTheRealCaptchaThenSignsOutSignsInAndRenam
 
     const auto code = form()->kkevokefade();
     EXPECT_EQ(code->titleForState(UIControlStateDisabled), "60s");
-    ui().advance(60);
+    ui().advance(59.5);
+    EXPECT_FALSE(code->isEnabled());
+    ui().advance(1);
     EXPECT_TRUE(code->isEnabled());
 
     fill(form()->kkflourevoke(), *service().lastSmsCode(kNumber));

@@ -1,4 +1,4 @@
-#include "tests/MainController/Login/XvfbDisplay.h"
+#include "tests/platform/WebKit/XvfbDisplay.h"
 
 #include <fcntl.h>
 #include <poll.h>
