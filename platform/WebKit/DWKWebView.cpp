@@ -80,6 +80,12 @@ void DWKWebView::loadRequest(const NSURLRequest& request) {
         session_->load(request.url);
         return;
     }
+    // The page is laid out at the view's size: the engine starts once the view has one.
+    if (bounds().size.width <= 0 || bounds().size.height <= 0) {
+        pendingRequest_ = request;
+        setNeedsLayout();
+        return;
+    }
     startEngine(request);
 }
 
@@ -93,7 +99,7 @@ void DWKWebView::startEngine(const NSURLRequest& request) {
     };
     handlers.call = [weak](const std::string& method, const std::string& argument) -> std::string {
         const auto self = weak.lock();
-        return self ? self->answerCall(self->trustedOrigin_, method, argument) : std::string();
+        return self ? self->answerCall(method, argument) : std::string();
     };
     handlers.closeWindow = [weak] {
         if (const auto self = weak.lock(); self && self->closeListener_) {
@@ -128,14 +134,13 @@ void DWKWebView::startEngine(const NSURLRequest& request) {
     WebEngineOptions options{request.url,
                              trustedOrigin_,
                              request.timeoutInterval > 0 ? request.timeoutInterval : 60,
-                             static_cast<int>(std::lround(size.width > 0 ? size.width : 326)),
-                             static_cast<int>(std::lround(size.height > 0 ? size.height : 326)),
+                             static_cast<int>(std::lround(size.width)),
+                             static_cast<int>(std::lround(size.height)),
                              2};
     session_ = WebEngineSession::start(std::move(options), std::move(handlers));
 }
 
-std::string DWKWebView::answerCall(const std::string&, const std::string& method,
-                                   const std::string& argument) {
+std::string DWKWebView::answerCall(const std::string& method, const std::string& argument) {
     if (!object_) {
         return {};
     }
@@ -183,6 +188,11 @@ void DWKWebView::showFrame(const WebEngineFrame& frame) {
 
 void DWKWebView::layoutSubviews() {
     UIView::layoutSubviews();
+    if (pendingRequest_ && bounds().size.width > 0 && bounds().size.height > 0) {
+        const NSURLRequest request = *pendingRequest_;
+        pendingRequest_.reset();
+        startEngine(request);
+    }
 }
 
 void DWKWebView::forwardPointer(const char* kind, const std::vector<std::shared_ptr<UITouch>>& touches) {

@@ -83,7 +83,7 @@ class DWKWebView : public UIView {
   private:
     void startEngine(const NSURLRequest& request);
     void forwardPointer(const char* kind, const std::vector<std::shared_ptr<UITouch>>& touches);
-    std::string answerCall(const std::string& origin, const std::string& method, const std::string& argument);
+    std::string answerCall(const std::string& method, const std::string& argument);
     void showFrame(const WebEngineFrame& frame);
 
     std::shared_ptr<WKWebViewConfiguration> configuration_;
@@ -91,6 +91,8 @@ class DWKWebView : public UIView {
     std::function<void()> closeListener_;
     std::string trustedOrigin_;
     std::shared_ptr<WebEngineSession> session_;
+    // A load asked for before the view had a size.
+    std::optional<NSURLRequest> pendingRequest_;
     std::shared_ptr<UIImage> contents_;
     LoadState loadState_ = LoadState::idle;
     std::string loadError_;
