@@ -52,7 +52,7 @@ TEST_F(AccountJourney, ShowsTheMemberAndKeepsItWhenLogoutIsCancelledOrFails) {
         "api/logout",
         devservice::Fault{.rawBody = R"({"code":50000,"message":"服务繁忙","data":""})", .times = 1});
     confirmLogout("确认");
-    ASSERT_TRUE(waitFor([&] { return tipShown("服务繁忙"); }));
+    ASSERT_TRUE(waitFor([&] { return tipShown("服务繁忙") && answered(); }));
     playFrames(1);
     EXPECT_EQ(requestsTo("/api/logout"), 1u);
     EXPECT_EQ(topPage(), account);
@@ -64,8 +64,9 @@ TEST_F(AccountJourney, ASignedOutMemberIsNotKeptWhenNoTouristComes) {
     ASSERT_NE(account, nullptr);
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
     confirmLogout("确认");
-    ASSERT_TRUE(
-        waitFor([&] { return requestsTo("/api/touristLogin") >= 1 && requestsTo("/api/logout") == 1; }));
+    ASSERT_TRUE(waitFor([&] {
+        return requestsTo("/api/touristLogin") >= 1 && requestsTo("/api/logout") == 1 && answered();
+    }));
     playFrames(1);
     // The service ended the member's session; its record is gone, the page stays.
     EXPECT_FALSE(storedLogin().exists());
@@ -98,7 +99,7 @@ TEST_F(AccountJourney, NicknameIsTrimmedRefusedWhenBlankAndKeptOnFailure) {
     editor->nickName()->setText(" 北风 ");
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
     ui().tap(editor->saveBtn());
-    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") >= 1 && !tipShown("昵称修改成功!"); }));
+    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") >= 1 && answered(); }));
     playFrames(1);
     EXPECT_EQ(apiRequests("/api/setNickName").back().parameters.at("nick_name"), "北风");
     EXPECT_EQ(topPage(), editor);

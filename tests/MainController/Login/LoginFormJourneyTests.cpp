@@ -181,7 +181,7 @@ TEST_F(LoginFormJourney, ResetsAPasswordWithoutSigningIn) {
     service().setFault("api/mail", devservice::Fault{.status = 500, .times = 1});
     ui().tap(page->kkevokefade());
     answerCaptcha();
-    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/mail") == 2; }));
+    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/mail") == 2 && answered(); }));
     playFrames(0.5);
     EXPECT_TRUE(page->kkevokefade()->isEnabled());
 

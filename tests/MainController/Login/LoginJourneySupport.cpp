@@ -63,6 +63,15 @@ bool LoginJourneyTest::tipShown(const std::string& text) {
     return false;
 }
 
+bool LoginJourneyTest::answered() {
+    for (const auto& tip : QMUITips::shownTips()) {
+        if (tip.kind == QMUITips::Kind::loading) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::shared_ptr<KKfigurerip> LoginJourneyTest::overlay() {
     return ui().findByClass<KKfigurerip>();
 }

@@ -26,6 +26,8 @@ class LoginJourneyTest : public testsupport::app::AppJourneyTest {
     void tapText(const std::string& text);
     // Whether a tip with this text is listed (tips hide themselves after a while).
     static bool tipShown(const std::string& text);
+    // No loading tip is shown: every answer the pages waited for has been handled.
+    static bool answered();
     std::shared_ptr<KKfigurerip> overlay();
     // Answers the captcha overlay on screen as the captcha page would.
     void answerCaptcha();
