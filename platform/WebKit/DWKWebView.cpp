@@ -3,6 +3,7 @@
 #include "platform/CoreGraphics/CGImage.h"
 #include "platform/Foundation/Log.h"
 
+#include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UITouch.h"
 #include "platform/WebKit/WebEngineSession.h"
@@ -76,6 +77,7 @@ void DWKWebView::loadRequest(const NSURLRequest& request) {
     }
     loadState_ = LoadState::loading;
     loadError_.clear();
+    setLoading(!contents_);
     if (session_) {
         session_->load(request.url);
         return;
@@ -117,6 +119,7 @@ void DWKWebView::startEngine(const NSURLRequest& request) {
         if (const auto self = weak.lock()) {
             self->loadState_ = LoadState::failed;
             self->loadError_ = error;
+            self->setLoading(false);
         }
     };
     handlers.refusedNavigation = [weak](const std::string& url) {
@@ -184,10 +187,32 @@ void DWKWebView::showFrame(const WebEngineFrame& frame) {
     const CGFloat scale = bounds().size.width > 0 ? frame.width / bounds().size.width : 2;
     contents_ = UIImage::imageWithCGImage(image, scale);
     layer()->setContents(contents_);
+    setLoading(false);
+}
+
+void DWKWebView::setLoading(bool loading) {
+    if (loading == (spinner_ != nullptr)) {
+        return;
+    }
+    if (loading) {
+        spinner_ = std::make_shared<UIActivityIndicatorView>(UIActivityIndicatorViewStyle::gray);
+        addSubview(spinner_);
+        spinner_->startAnimating();
+        setNeedsLayout();
+    } else {
+        spinner_->stopAnimating();
+        spinner_->removeFromSuperview();
+        spinner_.reset();
+    }
 }
 
 void DWKWebView::layoutSubviews() {
     UIView::layoutSubviews();
+    if (spinner_) {
+        const CGSize size = spinner_->intrinsicContentSize();
+        spinner_->setFrame(
+            CGRect{{(bounds().size.width - size.width) / 2, (bounds().size.height - size.height) / 2}, size});
+    }
     if (pendingRequest_ && bounds().size.width > 0 && bounds().size.height > 0) {
         const NSURLRequest request = *pendingRequest_;
         pendingRequest_.reset();

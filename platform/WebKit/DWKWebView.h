@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+class UIActivityIndicatorView;
 class WebEngineSession;
 struct WebEngineFrame;
 
@@ -85,6 +86,7 @@ class DWKWebView : public UIView {
     void forwardPointer(const char* kind, const std::vector<std::shared_ptr<UITouch>>& touches);
     std::string answerCall(const std::string& method, const std::string& argument);
     void showFrame(const WebEngineFrame& frame);
+    void setLoading(bool loading);
 
     std::shared_ptr<WKWebViewConfiguration> configuration_;
     std::shared_ptr<DWKJavascriptObject> object_;
@@ -94,6 +96,8 @@ class DWKWebView : public UIView {
     // A load asked for before the view had a size.
     std::optional<NSURLRequest> pendingRequest_;
     std::shared_ptr<UIImage> contents_;
+    // Spins from the start of a load until the page is first drawn or the load fails.
+    std::shared_ptr<UIActivityIndicatorView> spinner_;
     LoadState loadState_ = LoadState::idle;
     std::string loadError_;
     int refusedCalls_ = 0;

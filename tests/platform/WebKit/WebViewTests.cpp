@@ -1,3 +1,4 @@
+#include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 #include "platform/WebKit/DWKWebView.h"
@@ -63,13 +64,22 @@ dsBridge.call("report", String(dsBridge.call("missing", "x")));
         window->makeKeyAndVisible();
         driver.emplace(window);
         web =
-            std::make_shared<DWKWebView>(CGRect{0, 0, 200, 200}, std::make_shared<WKWebViewConfiguration>());
+            std::make_shared<DWKWebView>(CGRect{{0, 0}, {200, 200}}, std::make_shared<WKWebViewConfiguration>());
         window->addSubview(web);
         web->addJavascriptObject(recorder, std::nullopt);
     }
 
     static void write(const std::filesystem::path& path, const std::string& text) {
         std::ofstream(path) << text;
+    }
+
+    bool spinning() const {
+        for (const auto& subview : web->subviews()) {
+            if (std::dynamic_pointer_cast<UIActivityIndicatorView>(subview)) {
+                return true;
+            }
+        }
+        return false;
     }
 
     bool reported(std::size_t count) {
@@ -104,6 +114,7 @@ TEST_F(WebView, ThePageCallsNativeMethodsSynchronouslyAndIsShown) {
     EXPECT_EQ(recorder->calls[3].second, "");
     ASSERT_TRUE(driver->waitUntil([&] { return web->hasContent(); }, 30));
     EXPECT_EQ(web->loadState(), DWKWebView::LoadState::loaded);
+    EXPECT_FALSE(spinning());
 
     // The page closing itself reaches the listener.
     bool closed = false;
@@ -140,7 +151,9 @@ TEST_F(WebView, APageThatCannotBeReachedFails) {
     origin->stop();
     web->loadRequest(NSURLRequest::requestWithURL(origin->url("bridge.html"),
                                                   NSURLRequestCachePolicy::useProtocolCachePolicy, 60));
+    EXPECT_TRUE(spinning()) << "the load shows progress";
     ASSERT_TRUE(driver->waitUntil([&] { return web->loadState() == DWKWebView::LoadState::failed; }, 60));
+    EXPECT_FALSE(spinning());
     EXPECT_FALSE(web->hasContent());
     EXPECT_TRUE(recorder->calls.empty());
 }
