@@ -229,7 +229,20 @@ void DWKWebView::forwardPointer(const char* kind, const std::vector<std::shared_
 }
 
 void DWKWebView::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {
+    becomeFirstResponder();
     forwardPointer("down", touches);
+}
+
+void DWKWebView::insertText(const std::string& text) {
+    if (session_ && !text.empty()) {
+        session_->editText("InsertText", text);
+    }
+}
+
+void DWKWebView::deleteBackward() {
+    if (session_) {
+        session_->editText("DeleteBackward", "");
+    }
 }
 
 void DWKWebView::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent*) {

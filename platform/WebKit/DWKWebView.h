@@ -41,7 +41,7 @@ class DWKJavascriptObject {
 // in the page's script runs the registered object's method on the main thread and answers
 // its text. The page runs in a real web engine (WebKitGTK) in a helper process of its own,
 // off screen; the view shows the engine's pictures of the page and hands it the touches it
-// receives as pointer input.
+// receives as pointer input and the text typed while it has the keyboard.
 //
 // Trust: the view shows only documents of its trusted origin (scheme, host and port; the
 // origin of the first request loaded unless set): loads and page-initiated navigation to
@@ -80,6 +80,11 @@ class DWKWebView : public UIView {
     void touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
+    // Typed text goes to the page's focused field (the view takes the keyboard when touched).
+    bool canBecomeFirstResponder() const override { return true; }
+    bool acceptsTextInput() const override { return true; }
+    void insertText(const std::string& text) override;
+    void deleteBackward() override;
 
   private:
     void startEngine(const NSURLRequest& request);

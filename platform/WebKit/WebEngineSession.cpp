@@ -350,6 +350,10 @@ void WebEngineSession::evaluate(const std::string& script) {
     send(nlohmann::json{{"command", "evaluate"}, {"script", script}}.dump());
 }
 
+void WebEngineSession::editText(const std::string& command, const std::string& argument) {
+    send(nlohmann::json{{"command", "edit"}, {"name", command}, {"argument", argument}}.dump());
+}
+
 void WebEngineSession::load(const std::string& url) {
     send(nlohmann::json{{"command", "load"}, {"url", url}}.dump());
 }

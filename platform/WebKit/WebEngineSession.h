@@ -50,6 +50,9 @@ class WebEngineSession : public std::enable_shared_from_this<WebEngineSession> {
     // Pointer input at a point of the page, in points: "down", "move" or "up".
     void pointer(const std::string& kind, double x, double y);
     void evaluate(const std::string& script);
+    // An editing command on the page's focused field: "InsertText" with the text, or
+    // "DeleteBackward".
+    void editText(const std::string& command, const std::string& argument);
     void load(const std::string& url);
 
     // The helper program: $ORVEX_WEBVIEW_HELPER, else the one built with this library.

@@ -3,7 +3,7 @@
 // Arguments: --url= --origin= (scheme://host:port trusted for the bridge and navigation)
 // --connect=host:port=address (where the tunnel leads) --ca=FILE --timeout=SECONDS
 // --size=WxH (points) --scale=N (pixels per point).
-// Standard input: one JSON command a line ("load", "evaluate", "pointer", "answer").
+// Standard input: one JSON command a line ("load", "evaluate", "pointer", "edit", "answer").
 // Standard output: one JSON event a line ("loaded", "failed", "frame" followed by its
 // pixels, "call", "close", "refused-navigation", "refused-call").
 
@@ -355,6 +355,13 @@ void command(const Json& message) {
     } else if (name == "evaluate") {
         webkit_web_view_evaluate_javascript(helper.view, message.value("script", "").c_str(), -1, nullptr,
                                             nullptr, nullptr, nullptr, nullptr);
+    } else if (name == "edit") {
+        // Text reaches the focused field as typed text does (input events included).
+        const std::string editing = message.value("name", "");
+        if (editing == "InsertText" || editing == "DeleteBackward") {
+            webkit_web_view_execute_editing_command_with_argument(helper.view, editing.c_str(),
+                                                                  message.value("argument", "").c_str());
+        }
     } else if (name == "pointer") {
         pointer(message.value("kind", ""), message.value("x", 0.0), message.value("y", 0.0));
     } else if (name == "load") {

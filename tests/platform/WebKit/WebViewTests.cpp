@@ -56,6 +56,13 @@ var answer = dsBridge.call("echo", "ping");
 dsBridge.call("report", String(answer));
 dsBridge.call("report", String(dsBridge.call("missing", "x")));
 </script></body></html>)");
+        write(root / "field.html", R"(<!DOCTYPE html><html><body style="margin:0">
+<input id="code" style="position:absolute;left:0;top:0;width:200px;height:60px;font-size:20px">
+<script>
+document.getElementById("code").addEventListener("input", function (event) {
+  dsBridge.call("report", event.target.value);
+});
+</script></body></html>)");
         write(root / "plain.html", R"(<!DOCTYPE html><html><body>
 <script>window.dsBridgeSeen = typeof window.dsBridge;</script></body></html>)");
         origin = std::make_unique<testmedia::TestOrigin>(root);
@@ -63,8 +70,8 @@ dsBridge.call("report", String(dsBridge.call("missing", "x")));
         window = std::make_shared<UIWindow>();
         window->makeKeyAndVisible();
         driver.emplace(window);
-        web =
-            std::make_shared<DWKWebView>(CGRect{{0, 0}, {200, 200}}, std::make_shared<WKWebViewConfiguration>());
+        web = std::make_shared<DWKWebView>(CGRect{{0, 0}, {200, 200}},
+                                           std::make_shared<WKWebViewConfiguration>());
         window->addSubview(web);
         web->addJavascriptObject(recorder, std::nullopt);
     }
@@ -121,6 +128,25 @@ TEST_F(WebView, ThePageCallsNativeMethodsSynchronouslyAndIsShown) {
     web->setJavascriptCloseWindowListener([&] { closed = true; });
     web->evaluateJavaScript("window.close();");
     EXPECT_TRUE(driver->waitUntil([&] { return closed; }, 30));
+}
+
+TEST_F(WebView, TakesTouchesAndTypedText) {
+    web->loadRequest(NSURLRequest::requestWithURL(origin->url("field.html"),
+                                                  NSURLRequestCachePolicy::useProtocolCachePolicy, 60));
+    ASSERT_TRUE(driver->waitUntil([&] { return web->hasContent(); }, 60)) << web->loadError();
+    // A tap on the field focuses it in the page and gives the view the keyboard.
+    driver->tap(CGPoint{100, 30});
+    EXPECT_TRUE(web->isFirstResponder());
+    driver->type("47");
+    driver->deleteBackward();
+    driver->type("2中");
+    ASSERT_TRUE(reported(3)) << recorder->calls.size() << " calls, last: "
+                             << (recorder->calls.empty() ? "" : recorder->calls.back().second);
+    std::vector<std::string> values;
+    for (const auto& call : recorder->calls) {
+        values.push_back(call.second);
+    }
+    EXPECT_EQ(values, (std::vector<std::string>{"47", "4", "42中"}));
 }
 
 TEST_F(WebView, StaysOnItsOriginAndReachesNothingElse) {
