@@ -1,6 +1,5 @@
 #include "platform/WebKit/DWKWebView.h"
 
-#include "platform/CoreGraphics/CGImage.h"
 #include "platform/Foundation/Log.h"
 
 #include "platform/UIKit/Controls/UIActivityIndicatorView.h"
@@ -8,11 +7,8 @@
 #include "platform/UIKit/UITouch.h"
 #include "platform/WebKit/WebEngineSession.h"
 
-#include <cairo.h>
-
 #include <cctype>
 #include <cmath>
-#include <cstring>
 
 DWKWebView::DWKWebView(const CGRect& frame, std::shared_ptr<WKWebViewConfiguration> configuration)
     : UIView(frame), configuration_(std::move(configuration)) {
@@ -94,9 +90,9 @@ void DWKWebView::loadRequest(const NSURLRequest& request) {
 void DWKWebView::startEngine(const NSURLRequest& request) {
     const std::weak_ptr<DWKWebView> weak = std::static_pointer_cast<DWKWebView>(shared_from_this());
     WebEngineHandlers handlers;
-    handlers.frame = [weak](WebEngineFrame frame) {
+    handlers.frame = [weak](std::shared_ptr<UIImage> frame) {
         if (const auto self = weak.lock()) {
-            self->showFrame(frame);
+            self->showFrame(std::move(frame));
         }
     };
     handlers.call = [weak](const std::string& method, const std::string& argument) -> std::string {
@@ -165,27 +161,8 @@ void DWKWebView::evaluateJavaScript(const std::string& script) {
     }
 }
 
-void DWKWebView::showFrame(const WebEngineFrame& frame) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return;
-    }
-    cairo_surface_flush(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    for (int row = 0; row < frame.height; ++row) {
-        std::memcpy(data + static_cast<std::ptrdiff_t>(row) * stride,
-                    frame.pixels.data() + static_cast<std::size_t>(row) * frame.width * 4,
-                    static_cast<std::size_t>(frame.width) * 4);
-    }
-    cairo_surface_mark_dirty(surface);
-    const auto image = CGImage::adopt(surface);
-    if (!image) {
-        return;
-    }
-    const CGFloat scale = bounds().size.width > 0 ? frame.width / bounds().size.width : 2;
-    contents_ = UIImage::imageWithCGImage(image, scale);
+void DWKWebView::showFrame(std::shared_ptr<UIImage> image) {
+    contents_ = std::move(image);
     layer()->setContents(contents_);
     setLoading(false);
 }

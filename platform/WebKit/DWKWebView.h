@@ -9,7 +9,6 @@
 
 class UIActivityIndicatorView;
 class WebEngineSession;
-struct WebEngineFrame;
 
 // What a web view is made with. Every web view here gets a fresh, private web context
 // (no cookies or storage shared with other views); nothing is configurable yet.
@@ -90,7 +89,7 @@ class DWKWebView : public UIView {
     void startEngine(const NSURLRequest& request);
     void forwardPointer(const char* kind, const std::vector<std::shared_ptr<UITouch>>& touches);
     std::string answerCall(const std::string& method, const std::string& argument);
-    void showFrame(const WebEngineFrame& frame);
+    void showFrame(std::shared_ptr<UIImage> image);
     void setLoading(bool loading);
 
     std::shared_ptr<WKWebViewConfiguration> configuration_;

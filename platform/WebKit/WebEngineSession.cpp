@@ -1,15 +1,20 @@
 #include "platform/WebKit/WebEngineSession.h"
 
+#include "platform/CoreGraphics/CGImage.h"
 #include "platform/Foundation/DispatchQueue.h"
 #include "platform/Network/NetworkPolicy.h"
+#include "platform/UIKit/UIImage.h"
 
+#include <cairo.h>
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
@@ -113,6 +118,29 @@ struct WebEngineSession::Channel {
         }
     }
 };
+
+std::shared_ptr<UIImage> imageOfFrame(const WebEngineFrame& frame, double scale) {
+    if (frame.width <= 0 || frame.height <= 0 ||
+        frame.pixels.size() != static_cast<std::size_t>(frame.width) * frame.height * 4) {
+        return nullptr;
+    }
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_flush(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const std::size_t rowBytes = static_cast<std::size_t>(frame.width) * 4;
+    for (int row = 0; row < frame.height; ++row) {
+        std::memcpy(data + static_cast<std::ptrdiff_t>(row) * stride, frame.pixels.data() + row * rowBytes,
+                    rowBytes);
+    }
+    cairo_surface_mark_dirty(surface);
+    const auto image = CGImage::adopt(surface);
+    return image ? UIImage::imageWithCGImage(image, scale) : nullptr;
+}
 
 std::filesystem::path WebEngineSession::helperPath() {
     if (const char* path = std::getenv("ORVEX_WEBVIEW_HELPER"); path != nullptr && *path != '\0') {
@@ -225,13 +253,12 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
             WebEngineSession::Channel& channel;
             ~Finished() { channel.finished = true; }
         } finished{*channel};
-        const auto report = [weak](std::string line, std::string payload = {}) {
-            DispatchQueue::main().async(
-                [weak, line = std::move(line), payload = std::move(payload)]() mutable {
-                    if (const auto self = weak.lock()) {
-                        self->handle(line, std::move(payload));
-                    }
-                });
+        const auto report = [weak](std::string line) {
+            DispatchQueue::main().async([weak, line = std::move(line)] {
+                if (const auto self = weak.lock()) {
+                    self->handle(line);
+                }
+            });
         };
         const auto fail = [&](const std::string& error) {
             report(nlohmann::json{{"event", "failed"}, {"url", start.url}, {"error", error}}.dump());
@@ -311,15 +338,26 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
         while ((length = ::getline(&buffer, &capacity, input)) > 0) {
             std::string line(buffer, static_cast<std::size_t>(length));
             const auto message = nlohmann::json::parse(line, nullptr, false);
-            std::string payload;
             if (message.is_object() && message.value("event", "") == "frame") {
+                WebEngineFrame frame{message.value("width", 0), message.value("height", 0), {}};
                 const std::size_t bytes = message.value("bytes", std::size_t{0});
-                payload.resize(bytes);
-                if (bytes > 0 && std::fread(payload.data(), 1, bytes, input) != bytes) {
+                frame.pixels.resize(bytes);
+                if (bytes > 0 && std::fread(frame.pixels.data(), 1, bytes, input) != bytes) {
                     break;
                 }
+                // The picture becomes an image here, off the main thread; the view only
+                // shows it.
+                auto image = imageOfFrame(frame, static_cast<double>(frame.width) / std::max(1, start.width));
+                if (image) {
+                    DispatchQueue::main().async([weak, image = std::move(image)] {
+                        if (const auto self = weak.lock(); self && self->handlers_.frame) {
+                            self->handlers_.frame(image);
+                        }
+                    });
+                }
+                continue;
             }
-            report(std::move(line), std::move(payload));
+            report(std::move(line));
         }
         std::free(buffer);
         std::fclose(input);
@@ -358,7 +396,7 @@ void WebEngineSession::load(const std::string& url) {
     send(nlohmann::json{{"command", "load"}, {"url", url}}.dump());
 }
 
-void WebEngineSession::handle(const std::string& line, std::string payload) {
+void WebEngineSession::handle(const std::string& line) {
     const auto message = nlohmann::json::parse(line, nullptr, false);
     if (!message.is_object()) {
         return;
@@ -366,13 +404,7 @@ void WebEngineSession::handle(const std::string& line, std::string payload) {
     const std::string event = message.value("event", "");
     // Handlers may drop this session (a page that closes itself removes its view).
     const auto keep = shared_from_this();
-    if (event == "frame") {
-        WebEngineFrame frame{message.value("width", 0), message.value("height", 0), std::move(payload)};
-        if (handlers_.frame &&
-            frame.pixels.size() == static_cast<std::size_t>(frame.width) * frame.height * 4) {
-            handlers_.frame(std::move(frame));
-        }
-    } else if (event == "call") {
+    if (event == "call") {
         std::string answer;
         if (handlers_.call) {
             answer = handlers_.call(message.value("method", ""), message.value("argument", ""));

@@ -12,6 +12,12 @@ struct WebEngineFrame {
     std::string pixels;
 };
 
+class UIImage;
+
+// The frame as an image of `scale` pixels per point; nothing for a frame whose pixels do
+// not match its size.
+std::shared_ptr<UIImage> imageOfFrame(const WebEngineFrame& frame, double scale);
+
 struct WebEngineOptions {
     std::string url;
     // Scheme, host and port whose documents may call the bridge and be navigated to.
@@ -25,7 +31,8 @@ struct WebEngineOptions {
 
 // What the engine reports; every handler runs on the main thread.
 struct WebEngineHandlers {
-    std::function<void(WebEngineFrame)> frame;
+    // A new picture of the page (made into an image on the session's thread).
+    std::function<void(std::shared_ptr<UIImage>)> frame;
     // A bridge call from a document of the trusted origin; answers the method's text.
     std::function<std::string(const std::string& method, const std::string& argument)> call;
     std::function<void()> closeWindow;
@@ -62,7 +69,7 @@ class WebEngineSession : public std::enable_shared_from_this<WebEngineSession> {
 
   private:
     WebEngineSession(WebEngineOptions options, WebEngineHandlers handlers);
-    void handle(const std::string& line, std::string payload);
+    void handle(const std::string& line);
     void send(const std::string& line);
 
     WebEngineOptions options_;
