@@ -4,9 +4,11 @@
 
 #include "platform/UIKit/Controls/UIActivityIndicatorView.h"
 #include "platform/UIKit/UIImage.h"
+#include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UITouch.h"
 #include "platform/WebKit/WebEngineSession.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -135,7 +137,7 @@ void DWKWebView::startEngine(const NSURLRequest& request) {
                              request.timeoutInterval > 0 ? request.timeoutInterval : 60,
                              static_cast<int>(std::lround(size.width)),
                              static_cast<int>(std::lround(size.height)),
-                             2};
+                             std::max(1, static_cast<int>(std::lround(UIScreen::mainScreen().scale())))};
     session_ = WebEngineSession::start(std::move(options), std::move(handlers));
 }
 
@@ -143,12 +145,20 @@ std::string DWKWebView::answerCall(const std::string& method, const std::string&
     if (!object_) {
         return {};
     }
-    return object_->callMethod(method, argument).value_or("");
+    std::string name = method;
+    if (!namespace_.empty()) {
+        if (!method.starts_with(namespace_ + ".")) {
+            return {};
+        }
+        name = method.substr(namespace_.size() + 1);
+    }
+    return object_->callMethod(name, argument).value_or("");
 }
 
 void DWKWebView::addJavascriptObject(std::shared_ptr<DWKJavascriptObject> object,
-                                     const std::optional<std::string>&) {
+                                     const std::optional<std::string>& ns) {
     object_ = std::move(object);
+    namespace_ = ns.value_or("");
 }
 
 void DWKWebView::setJavascriptCloseWindowListener(std::function<void()> listener) {

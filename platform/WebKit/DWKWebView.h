@@ -52,7 +52,8 @@ class DWKWebView : public UIView {
     ~DWKWebView() override;
 
     void loadRequest(const NSURLRequest& request);
-    // Namespace nothing or "": methods are called by their plain names.
+    // With a namespace the page calls "namespace.method"; without (nothing or "") the plain
+    // method names.
     void addJavascriptObject(std::shared_ptr<DWKJavascriptObject> object,
                              const std::optional<std::string>& ns);
     // Runs when the page closes itself (window.close()).
@@ -94,6 +95,7 @@ class DWKWebView : public UIView {
 
     std::shared_ptr<WKWebViewConfiguration> configuration_;
     std::shared_ptr<DWKJavascriptObject> object_;
+    std::string namespace_;
     std::function<void()> closeListener_;
     std::string trustedOrigin_;
     std::shared_ptr<WebEngineSession> session_;

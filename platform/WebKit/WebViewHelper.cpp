@@ -49,8 +49,7 @@ constexpr const char* kBridgeScript = R"JS((function () {
   window.dsBridge = {
     call: call,
     register: function () {},
-    registerAsyn: function () {},
-    hasNativeMethod: function (name) { return call("_dsb.hasNativeMethod", name) === true; }
+    registerAsyn: function () {}
   };
   window.close = function () { call("_dsb.closePage"); };
 })();)JS";
@@ -221,9 +220,7 @@ gboolean scriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer)
         return TRUE;
     }
     if (method.starts_with("_dsb.")) {
-        const bool known =
-            method == "_dsb.hasNativeMethod" && data.is_string() && data.get<std::string>() == "jsIOS";
-        webkit_script_dialog_prompt_set_text(dialog, Json{{"code", 0}, {"data", known}}.dump().c_str());
+        webkit_script_dialog_prompt_set_text(dialog, "{}"); // the bridge's other internal calls
         return TRUE;
     }
     const long id = helper.nextCall++;
