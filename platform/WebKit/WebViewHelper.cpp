@@ -18,7 +18,6 @@
 #include <cstring>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 
 namespace {
@@ -66,7 +65,9 @@ struct Helper {
     bool snapshotting = false;
     bool pressed = false;
     std::string lastPixels;
-    std::set<std::string> trustedHosts;
+    // Certificates allowed per host; the allowance reaches WebKit's network process
+    // asynchronously, so a load may meet the same error again and is retried a few times.
+    std::map<std::string, int> allowances;
 };
 
 Helper helper;
@@ -270,7 +271,8 @@ gboolean tlsFailed(WebKitWebView* view, gchar* uri, GTlsCertificate* certificate
         g_uri_unref(parsed);
     }
     GTlsCertificateFlags problems = G_TLS_CERTIFICATE_GENERIC_ERROR;
-    if (!helper.options.caFile.empty() && !host.empty() && !helper.trustedHosts.contains(host)) {
+    constexpr int kMaxAllowances = 5;
+    if (!helper.options.caFile.empty() && !host.empty() && helper.allowances[host] < kMaxAllowances) {
         GTlsDatabase* database = g_tls_file_database_new(helper.options.caFile.c_str(), nullptr);
         if (database != nullptr) {
             GSocketConnectable* identity = g_network_address_new(host.c_str(), static_cast<guint16>(port));
@@ -286,7 +288,7 @@ gboolean tlsFailed(WebKitWebView* view, gchar* uri, GTlsCertificate* certificate
             {"event", "failed"}, {"url", uri}, {"error", "the certificate of " + host + " is not trusted"}});
         return FALSE;
     }
-    helper.trustedHosts.insert(host);
+    helper.allowances[host] += 1;
     webkit_web_context_allow_tls_certificate_for_host(helper.context, certificate, host.c_str());
     webkit_web_view_load_uri(view, uri);
     return TRUE;
