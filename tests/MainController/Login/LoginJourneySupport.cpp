@@ -9,6 +9,14 @@
 
 #include <cstdlib>
 
+void LoginJourneyTest::SetUp() {
+    AppJourneyTest::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(waitFor([] { return UserDefaults::standard().stringForKey("login").has_value(); }))
+        << "the home page signs a tourist in at load";
+    UserDefaults::standard().removeObject("login");
+}
+
 void LoginJourneyTest::beforeLaunch() {
     ::unsetenv("DISPLAY");
 }

@@ -14,6 +14,9 @@
 // point, through the bridge object with a ticket the service hands out.
 class LoginJourneyTest : public testsupport::app::AppJourneyTest {
   protected:
+    // The journeys start from no stored user: the tourist that the home page signs in at
+    // load is stored, then removed.
+    void SetUp() override;
     // Tests start without a display; those that need the web engine start Xvfb.
     void beforeLaunch() override;
 
