@@ -36,7 +36,9 @@ public:
     std::shared_ptr<MCSPrefetchTask> prefetch(const std::string& url, std::uint64_t preloadSize,
                                               std::function<void(float)> progress,
                                               std::function<void(const std::optional<NSError>&)> completed);
-    std::shared_ptr<MCSAssetExporter> exporter(const std::string& url);
+    // The export of `url`; `headers`, when given, replace its request header fields
+    // (none when they are not valid).
+    std::shared_ptr<MCSAssetExporter> exporter(const std::string& url, const HeaderFields* headers = nullptr);
     void removeExport(const std::string& url);
     std::uint64_t exportedBytes();
     void removeRemovableCaches();
@@ -66,7 +68,7 @@ private:
     void servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
                        http::ResponseWriter& writer);
     void serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                   http::ResponseWriter& writer);
+                   http::ResponseWriter& writer, ReadSession& session);
     void serveBody(const http::HttpRequest& request, http::ResponseWriter& writer, const std::string& contentType,
                    const std::string& body);
 

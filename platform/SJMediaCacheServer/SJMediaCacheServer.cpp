@@ -49,11 +49,23 @@ std::shared_ptr<MCSAssetExporter> SJMediaCacheServer::exportAssetWithURL(const s
     return core_->exporter(url);
 }
 
-void SJMediaCacheServer::removeExportAssetWithURL(const std::string& url) { core_->removeExport(url); }
+std::shared_ptr<MCSAssetExporter>
+SJMediaCacheServer::exportAssetWithURL(const std::string& url,
+                                       const std::map<std::string, std::string>& headers) {
+    return core_->exporter(url, &headers);
+}
 
-std::uint64_t SJMediaCacheServer::countOfBytesAllExportedAssets() { return core_->exportedBytes(); }
+void SJMediaCacheServer::removeExportAssetWithURL(const std::string& url) {
+    core_->removeExport(url);
+}
 
-void SJMediaCacheServer::removeAllRemovableCaches() { core_->removeRemovableCaches(); }
+std::uint64_t SJMediaCacheServer::countOfBytesAllExportedAssets() {
+    return core_->exportedBytes();
+}
+
+void SJMediaCacheServer::removeAllRemovableCaches() {
+    core_->removeRemovableCaches();
+}
 
 void SJMediaCacheServer::setUpstreamConfigurator(std::function<void(CURL*)> configurator) {
     core_->cache().setUpstreamConfigurator(std::move(configurator));

@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,8 +53,10 @@ public:
     SJMediaCacheServer& operator=(const SJMediaCacheServer&) = delete;
 
     // The "http://127.0.0.1:<port>/..." address to play instead of `url`, whose last
-    // path segment keeps the original extension; none for addresses that are not
-    // http(s) or when the proxy cannot serve. A finished export plays from its files.
+    // path segment keeps the original extension (".m3u8" added once the address is known
+    // to be a playlist); none for addresses that are not http(s) or when the proxy cannot
+    // serve (no listening socket, or a cache folder that cannot be written). A finished
+    // export plays from its files.
     std::optional<std::string> playbackURLWithURL(const std::string& url);
     // Whether the proxy answers requests (it does until told otherwise).
     void setActive(bool active);
@@ -73,6 +76,13 @@ public:
     // exists, or a new one that waits for `resume`. None for addresses that are not
     // http(s).
     std::shared_ptr<MCSAssetExporter> exportAssetWithURL(const std::string& url);
+    // The same, with the request header fields (User-Agent among them) that the media's
+    // origin asks for: they replace the export's earlier ones, are kept with it across
+    // restarts and go with every upstream request of the asset (playlists, keys, maps,
+    // segments, redirects followed). None when a name is not an HTTP token or a value
+    // holds CR or LF.
+    std::shared_ptr<MCSAssetExporter> exportAssetWithURL(const std::string& url,
+                                                         const std::map<std::string, std::string>& headers);
     // Stops and forgets the export of `url` and deletes its files; a later export
     // starts afresh.
     void removeExportAssetWithURL(const std::string& url);

@@ -6,6 +6,7 @@
 #include "tools/devservice/Catalogue.h"
 #include "tools/devservice/CertificateAuthority.h"
 #include "tools/devservice/DnsAnswer.h"
+#include "tools/devservice/HttpsServer.h"
 #include "tools/devservice/MediaFixtures.h"
 #include "tools/devservice/SampleImages.h"
 
@@ -434,7 +435,7 @@ bool DevService::start() {
 
     const int wantedPorts[2] = {options_.port1, options_.port2};
     for (int i = 0; i < 2; ++i) {
-        auto server = std::make_unique<httplib::SSLServer>(running->tls.serverCertificate.c_str(), running->tls.serverKey.c_str());
+        auto server = std::make_unique<HttpsServer>(running->tls.serverCertificate.c_str(), running->tls.serverKey.c_str());
         if (!server->is_valid()) {
             lastError_ = "cannot load the server certificate " + running->tls.serverCertificate.string();
             return false;

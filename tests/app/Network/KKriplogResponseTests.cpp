@@ -247,3 +247,34 @@ TEST_F(ResponseTest, AnExpiredTokenIsRenewedByTheServiceAndTheNextRequestUsesThe
     EXPECT_FALSE(after.error.has_value());
     EXPECT_EQ(apiRequests().back().header("Authorization"), "Bearer " + renewed["token"].stringValue());
 }
+
+TEST_F(ResponseTest, AMemberWhoSignsInWhileARenewalIsUnderWayStaysSignedIn) {
+    const JSON tourist = storeTourist();
+    service().clearRequests();
+    service().expireToken(tourist["token"].stringValue());
+    // The renewal's answer is held back until the member has signed in.
+    service().setFault("api/touristLogin", devservice::Fault{.delaySeconds = 0.5});
+    Answer expired;
+    apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, [&](std::optional<JSON> json, std::optional<NSError> error) {
+        expired.json = std::move(json);
+        expired.error = std::move(error);
+        ++expired.calls;
+    });
+    ASSERT_TRUE(RunLoop::main().runUntil([] { return apiClient.isRenewingLogin(); }, 60));
+    const std::string member = R"({"id":"77","group_id":"2","token":"member-token","nickname":"会员"})";
+    apiClient.storeLoginJSON(JSON::parse(member), std::nullopt);
+    const auto signedIn = UserDefaults::standard().stringForKey("login");
+    settleRenewal();
+    EXPECT_EQ(renewals().size(), 1u) << "the renewal did run";
+    EXPECT_EQ(UserDefaults::standard().stringForKey("login"), signedIn);
+
+    // Without a sign-in in between, the renewal's answer is stored as before.
+    service().clearFaults();
+    const JSON other = storeTourist();
+    service().expireToken(other["token"].stringValue());
+    await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
+    settleRenewal();
+    const JSON renewed = JSON::parse(UserDefaults::standard().stringForKey("login").value_or(""));
+    EXPECT_NE(renewed["token"].stringValue(), other["token"].stringValue());
+    EXPECT_FALSE(renewed["token"].stringValue().empty());
+}
