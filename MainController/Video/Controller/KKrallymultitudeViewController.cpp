@@ -1,6 +1,7 @@
 #include "MainController/Video/Controller/KKrallymultitudeViewController.h"
 
 #include "MainController/Video/Cell/KKintegratecompatible.h"
+#include "MainController/Video/Controller/KKdeafproductViewController.h"
 #include "MainController/Video/Model/EpisodeStartRules.h"
 #include "MainController/Video/View/KKcounciloblige.h"
 #include "MainController/Video/View/KKenrichchop.h"
@@ -306,6 +307,17 @@ std::shared_ptr<UICollectionReusableView> KKrallymultitudeViewController::viewFo
                         page->collectionView()->reloadData();
                     }
                 });
+            };
+            kkgrapeleap->clickDown = [weak] {
+                auto page = weak.lock();
+                if (!page) {
+                    return;
+                }
+                auto picker = std::make_shared<KKdeafproductViewController>();
+                picker->type = page->type;
+                picker->list = page->list;
+                picker->json = page->json;
+                picker->showWithAnimated(true);
             };
         }
         fillHeader();
