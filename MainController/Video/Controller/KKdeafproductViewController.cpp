@@ -46,10 +46,7 @@ void KKdeafproductViewController::setupUI() {
     sheet->addSubview(collectionView());
     sheet->addSubview(kkdecoratevirtue());
     sheet->addSubview(kkvirtuearch());
-    sheet->snp.makeConstraints([](ConstraintMaker& make) {
-        make.width.equalTo(screenWidth());
-        make.height.equalTo(kSheetHeight);
-    });
+    // The sheet's size and place come from the layout block below.
     titleLabel_->snp.makeConstraints([](ConstraintMaker& make) {
         make.top.equalToSuperview().inset(15);
         make.left.right().equalToSuperview();
