@@ -3,10 +3,15 @@
 #include "MainController/My/Cell/KKcombcripple.h"
 #include "MainController/My/Controller/KKceremonyinflictViewController.h"
 #include "MainController/My/Model/DownloadCoordinator.h"
+#include "platform/ActiveSQLite/ASConfigration.h"
+#include "platform/Foundation/Paths.h"
 #include "platform/SJMediaCacheServer/MCSAssetExporter.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
+
 #include "tests/MainController/Downloads/DownloadJourneySupport.h"
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -191,6 +196,53 @@ TEST_F(DownloadJourney, DeletingADownloadedTitleFreesItsBytes) {
         << manager->kkvirtuearch()->text();
     EXPECT_TRUE(manager->isEmptyViewShowing());
     gallery("downloads-manager-empty");
+}
+
+// A full disk during a download: the application's files may not grow past 150 KB (a
+// segment is larger), so the export fails with a storage error that the picker shows;
+// the finished download and the records stay intact, and once there is room again a
+// retry finishes the download.
+TEST_F(DownloadJourney, AFullDiskFailsTheDownloadAndItResumesOnceThereIsRoom) {
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    openPicker();
+    tapTile(0);
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    const auto keptBytes = SJMediaCacheServer::shared().countOfBytesAllExportedAssets();
+
+    // The records' write-ahead log starts again from its beginning, as it does once the
+    // database has been checkpointed, so that the records fit under the limit.
+    ASConfigration::closeDefaultDB();
+    ASSERT_TRUE(ASConfigration::setDefaultDB(Paths::documents() / "fflist.db", "fflist.db"));
+    // Writing past the limit fails with EFBIG instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit limited = original;
+    limited.rlim_cur = 150 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    playFrames(0.5);
+    tapTile(1);
+    const bool failed = waitForState("1021", 1, "fail", 40);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
+    ASSERT_TRUE(failed)
+        << (record("1021", 1) ? record("1021", 1)->state : "no record") << " "
+        << (record("1021", 1)
+                ? SJMediaCacheServer::shared().exportAssetWithURL(record("1021", 1)->url)->status()
+                : -1);
+    EXPECT_TRUE(waitFor([&] { return tipShown("下载失败，请重新下载"); }, 5));
+    auto error = DownloadCoordinator::shared().lastError(record("1021", 1)->url);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, MCSAssetExportErrorStorage);
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+    EXPECT_EQ(records().size(), 2u);
+    EXPECT_GE(SJMediaCacheServer::shared().countOfBytesAllExportedAssets(), keptBytes);
+
+    playFrames(2.0);
+    tapTile(1);
+    EXPECT_TRUE(tipShown("重新下载..."));
+    ASSERT_TRUE(waitForState("1021", 1, "finish", 60));
+    EXPECT_EQ(record("1021", 0)->state, "finish");
 }
 
 } // namespace
