@@ -1,6 +1,7 @@
 #include "MainController/My/Model/DownloadCoordinator.h"
 
 #include "app/Constants/ModuleConstants.h"
+#include "platform/ActiveSQLite/ASConfigration.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SJMediaCacheServer/MCSAssetExporter.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
@@ -23,6 +24,11 @@ DownloadCoordinator& DownloadCoordinator::shared() {
 
 void DownloadCoordinator::start() {
     if (started_) {
+        return;
+    }
+    if (!ASConfigration::defaultDB()) {
+        // The records open with the main interface, after the splash: look again soon.
+        mainQueue().asyncAfter(kStartRetryInterval, [] { DownloadCoordinator::shared().start(); });
         return;
     }
     started_ = true;

@@ -36,7 +36,8 @@ class DownloadCoordinator {
 
     // Called once at launch: follows every unfinished record's export, resumes those that
     // were waiting or downloading, and marks finished the records whose export completed
-    // while the application was not running.
+    // while the application was not running. Until the records' database is open, it
+    // looks again every kStartRetryInterval seconds.
     void start();
 
     void addObserver(const std::shared_ptr<DownloadObserver>& observer);
@@ -58,6 +59,7 @@ class DownloadCoordinator {
     // Why the export of `url` failed last, when it did.
     std::optional<NSError> lastError(const std::string& url) const;
 
+    static constexpr double kStartRetryInterval = 0.5;
     // Seconds between two progress writes to a record.
     static constexpr double kProgressWriteInterval = 0.25;
 

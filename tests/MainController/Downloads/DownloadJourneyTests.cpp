@@ -3,6 +3,7 @@
 #include "MainController/My/Cell/KKcombcripple.h"
 #include "MainController/My/Controller/KKceremonyinflictViewController.h"
 #include "MainController/My/Model/DownloadCoordinator.h"
+#include "app/Network/ServiceConfiguration.h"
 #include "platform/ActiveSQLite/ASConfigration.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/SJMediaCacheServer/MCSAssetExporter.h"
@@ -10,8 +11,13 @@
 #include "platform/UIKit/Controllers/UINavigationController.h"
 
 #include "tests/MainController/Downloads/DownloadJourneySupport.h"
+#include <chrono>
 #include <csignal>
+#include <map>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -243,6 +249,74 @@ TEST_F(DownloadJourney, AFullDiskFailsTheDownloadAndItResumesOnceThereIsRoom) {
     EXPECT_TRUE(tipShown("重新下载..."));
     ASSERT_TRUE(waitForState("1021", 1, "finish", 60));
     EXPECT_EQ(record("1021", 0)->state, "finish");
+}
+
+// Two downloads run in a process of their own that is killed with SIGKILL halfway; the
+// application launched afterwards resumes both, and finishes them fetching no segment
+// more than twice (once before the kill, at most once after).
+class DownloadKillJourney : public downloadtest::DownloadJourneyTest {
+  protected:
+    void beforeLaunch() override {
+        ASSERT_TRUE(service().waitForMedia(180));
+        service().setFault("media/lzm3u8/1021/*", devservice::Fault{.delaySeconds = 0.2});
+        const std::string origin = service().origin();
+        std::vector<std::string> arguments = {ORVEX_DOWNLOAD_CHILD, Paths::dataRoot().string(),
+                                              ServiceConfiguration::current().caFile};
+        for (const char* episode : {"1", "2"}) {
+            arguments.push_back(std::to_string(std::stoi(episode) - 1) + "=" + origin +
+                                "/media/lzm3u8/1021/" + episode + "/master.m3u8");
+            arguments.emplace_back("User-Agent=OrvexPlayer/2.0 (lzm3u8)");
+            arguments.emplace_back("Referer=https://lz.orvex.test/");
+            arguments.emplace_back("X-Play-Key=lz-7f3a9c");
+        }
+        std::vector<char*> argv;
+        for (auto& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+        // Halfway: both episodes have segments on their way. The application is not
+        // launched yet, so this waits in real time, for the network only.
+        bool halfway = false;
+        for (int wait = 0; wait < 1200 && !halfway; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            halfway = mediaRequests("/media/lzm3u8/1021/1/v0/seg") >= 18 &&
+                      mediaRequests("/media/lzm3u8/1021/2/v0/seg") >= 18;
+        }
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(halfway) << mediaRequests("/media/lzm3u8/1021/1/") << " "
+                             << mediaRequests("/media/lzm3u8/1021/2/") << " child status " << status;
+        ASSERT_TRUE(WIFSIGNALED(status));
+        service().clearFaults();
+    }
+};
+
+TEST_F(DownloadKillJourney, DownloadsKilledHalfwayResumeAtTheNextLaunchAndFinish) {
+    ASSERT_EQ(records().size(), 2u);
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    ASSERT_TRUE(waitForState("1021", 1, "finish"));
+    for (const char* episode : {"1", "2"}) {
+        const std::string prefix = std::string("/media/lzm3u8/1021/") + episode + "/v0/seg";
+        std::map<std::string, int> fetches;
+        for (const auto& request : apiRequests()) {
+            if (request.path.rfind(prefix, 0) == 0) {
+                ++fetches[request.path];
+                EXPECT_EQ(request.header("X-Play-Key"), "lz-7f3a9c") << request.path;
+            }
+        }
+        int total = 0;
+        for (const auto& [path, count] : fetches) {
+            EXPECT_LE(count, 2) << path;
+            total += count;
+        }
+        // What was stored before the kill was kept.
+        EXPECT_LT(total, 2 * static_cast<int>(fetches.size())) << episode;
+    }
+    auto manager = openManager();
+    EXPECT_TRUE(waitForText("2个视频", 5));
 }
 
 } // namespace
