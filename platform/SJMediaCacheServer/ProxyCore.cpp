@@ -308,6 +308,9 @@ void ProxyCore::saveExporter(const MCSAssetExporter& exporter) {
     if (exporter.removed_) {
         return;
     }
+    // One save at a time, each reading the task as it is then: the row written last holds
+    // the newest status, whichever thread saves.
+    std::lock_guard lock(saveMutex_);
     const auto headers = exporter.requestHeaders();
     cache_->database().saveExporter({exporter.URLString(), exporter.name(), exporter.status(),
                                      exporter.progress(),

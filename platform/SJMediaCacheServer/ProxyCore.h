@@ -86,6 +86,7 @@ private:
     std::function<std::string(const std::string&)> resolveIdentifier_;
     bool namingFixed_ = false;
 
+    std::mutex saveMutex_;
     std::mutex tasksMutex_;
     std::map<std::string, std::shared_ptr<MCSAssetExporter>> exporters_;
     std::deque<std::weak_ptr<MCSAssetExporter>> waitingExports_;

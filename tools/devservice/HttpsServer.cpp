@@ -49,17 +49,21 @@ void addressOf(bool peer, socket_t sock, std::string& ip, int& port) {
 
 // One TLS connection as cpp-httplib's request processing reads and writes it.
 class TlsStream final : public httplib::Stream {
-public:
+  public:
     TlsStream(socket_t sock, SSL* ssl, int readMilliseconds, int writeMilliseconds)
-        : sock_(sock), ssl_(ssl), readMilliseconds_(readMilliseconds), writeMilliseconds_(writeMilliseconds) {}
+        : sock_(sock), ssl_(ssl), readMilliseconds_(readMilliseconds), writeMilliseconds_(writeMilliseconds) {
+    }
 
-    bool is_readable() const override { return SSL_pending(ssl_) > 0 || waitFor(sock_, POLLIN, readMilliseconds_); }
+    // Bytes OpenSSL holds already (decrypted or not) are readable whatever the socket says.
+    bool is_readable() const override {
+        return SSL_has_pending(ssl_) == 1 || waitFor(sock_, POLLIN, readMilliseconds_);
+    }
     bool is_writable() const override { return waitFor(sock_, POLLOUT, writeMilliseconds_); }
 
     ssize_t read(char* ptr, size_t size) override {
         const int wanted = static_cast<int>(std::min<size_t>(size, INT_MAX));
         while (true) {
-            if (SSL_pending(ssl_) == 0 && !waitFor(sock_, POLLIN, readMilliseconds_)) {
+            if (SSL_has_pending(ssl_) == 0 && !waitFor(sock_, POLLIN, readMilliseconds_)) {
                 return -1;
             }
             const int n = SSL_read(ssl_, ptr, wanted);
@@ -89,11 +93,15 @@ public:
         }
     }
 
-    void get_remote_ip_and_port(std::string& ip, int& port) const override { addressOf(true, sock_, ip, port); }
-    void get_local_ip_and_port(std::string& ip, int& port) const override { addressOf(false, sock_, ip, port); }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        addressOf(true, sock_, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        addressOf(false, sock_, ip, port);
+    }
     socket_t socket() const override { return sock_; }
 
-private:
+  private:
     socket_t sock_;
     SSL* ssl_;
     int readMilliseconds_;
@@ -104,7 +112,7 @@ private:
 // line first (cpp-httplib reads it byte by byte, so nothing of the request after it is
 // taken early), then the rest of the request as it comes.
 class RequestLineStream final : public httplib::Stream {
-public:
+  public:
     explicit RequestLineStream(httplib::Stream& inner) : inner_(inner) {}
 
     bool is_readable() const override { return !line_.empty() || inner_.is_readable(); }
@@ -137,11 +145,15 @@ public:
     }
 
     ssize_t write(const char* ptr, size_t size) override { return inner_.write(ptr, size); }
-    void get_remote_ip_and_port(std::string& ip, int& port) const override { inner_.get_remote_ip_and_port(ip, port); }
-    void get_local_ip_and_port(std::string& ip, int& port) const override { inner_.get_local_ip_and_port(ip, port); }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        inner_.get_remote_ip_and_port(ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        inner_.get_local_ip_and_port(ip, port);
+    }
     socket_t socket() const override { return inner_.socket(); }
 
-private:
+  private:
     httplib::Stream& inner_;
     bool lineRead_ = false;
     std::string line_;
@@ -151,7 +163,8 @@ private:
 
 std::string escapeQueryMarks(std::string_view requestLine) {
     const auto targetStart = requestLine.find(' ');
-    const auto targetEnd = targetStart == std::string_view::npos ? targetStart : requestLine.find(' ', targetStart + 1);
+    const auto targetEnd =
+        targetStart == std::string_view::npos ? targetStart : requestLine.find(' ', targetStart + 1);
     if (targetEnd == std::string_view::npos) {
         return std::string(requestLine);
     }
@@ -192,7 +205,7 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
         for (std::size_t count = keep_alive_max_count_; count > 0 && svr_sock_ != INVALID_SOCKET; --count) {
             // Wait for the next request in short steps, so that a stopping server is not held.
             const auto deadline = std::chrono::steady_clock::now() + keepAlive;
-            bool ready = SSL_pending(ssl) > 0;
+            bool ready = SSL_has_pending(ssl) == 1;
             while (!ready && svr_sock_ != INVALID_SOCKET && std::chrono::steady_clock::now() < deadline) {
                 ready = waitFor(sock, POLLIN, 50);
             }
@@ -201,7 +214,8 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
             }
             RequestLineStream request(stream);
             bool closed = false;
-            served = process_request(request, count == 1, closed, [ssl](httplib::Request& req) { req.ssl = ssl; });
+            served =
+                process_request(request, count == 1, closed, [ssl](httplib::Request& req) { req.ssl = ssl; });
             if (!served || closed) {
                 break;
             }

@@ -13,10 +13,10 @@ namespace devservice {
 // parser takes a second "?" for a malformed target. Each further "?" of the query is
 // handed on escaped ("%3F"), which decodes to the same parameter values.
 class HttpsServer : public httplib::SSLServer {
-public:
+  public:
     using httplib::SSLServer::SSLServer;
 
-private:
+  private:
     bool process_and_close_socket(socket_t sock) override;
 };
 

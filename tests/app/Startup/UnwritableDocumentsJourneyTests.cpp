@@ -15,7 +15,7 @@
 namespace {
 
 class UnwritableDocumentsJourney : public testsupport::app::AppJourneyTest {
-protected:
+  protected:
     void beforeLaunch() override {
         const auto documents = Paths::documents();
         if (::geteuid() != 0) {

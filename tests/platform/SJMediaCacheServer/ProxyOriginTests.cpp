@@ -152,8 +152,8 @@ TEST_F(ProxyFixture, ExportSendsTheOriginsHeaderFieldsAlsoWhenResumedAfterAResta
         EXPECT_EQ(request.userAgent, "OrvexTest/2.0") << request.path;
     }
     // The redirect, the master, the variant, its key (an absolute address), the segments.
-    for (const auto* path : {"go/master", "showcase/master.m3u8", "showcase/a/index.m3u8", "showcase/a/enc.key",
-                             "showcase/a/seg000.ts", "showcase/a/seg003.ts"}) {
+    for (const auto* path : {"go/master", "showcase/master.m3u8", "showcase/a/index.m3u8",
+                             "showcase/a/enc.key", "showcase/a/seg000.ts", "showcase/a/seg003.ts"}) {
         EXPECT_GE(origin_->requestCount(path), 1u) << path;
     }
     const auto expected = [&] {
@@ -213,4 +213,19 @@ TEST_F(ProxyFixture, CachedRangesBeyondAFilesRealLengthAreFetchedAgainAfterARest
     const auto requests = origin_->requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].range, "bytes=" + std::to_string(cut) + "-" + std::to_string(file.size() - 1));
+}
+
+TEST_F(ProxyFixture, CacheFilesThatCannotBeWrittenFailTheExportWithAStorageError) {
+    // A process whose files may not grow past 32 KiB: the playlist and the key fit, the
+    // segments do not. The export ends failed and says why, instead of finishing.
+    const auto child = std::filesystem::path(std::getenv("ORVEX_BUILD_DIR")) / "tests" / "platform" /
+                       "SJMediaCacheServer" / "mediacache_export_child";
+    const auto root = testsupport::freshFolder("mcs-limited");
+    bool ok = false;
+    const auto output = proxytest::runCommand("'" + child.string() + "' '" + root.string() + "' '" +
+                                                  origin_->url("showcase/a/index.m3u8") + "' 32768",
+                                              ok);
+    ASSERT_TRUE(ok) << output;
+    EXPECT_EQ(output, std::to_string(MCSAssetExportStatusFailed) + " " +
+                          std::to_string(MCSAssetExportErrorStorage) + "\n");
 }
