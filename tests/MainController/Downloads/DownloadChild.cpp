@@ -10,6 +10,7 @@
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
