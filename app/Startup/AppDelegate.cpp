@@ -1,5 +1,6 @@
 #include "app/Startup/AppDelegate.h"
 
+#include "MainController/My/Model/DownloadCoordinator.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
 #include "TLCommon/TLConfigure.h"
 #include "app/Network/appLink.h"
@@ -55,6 +56,8 @@ bool AppDelegate::didFinishLaunchingWithOptions(UIApplication&, const UIApplicat
     // Cached media is named by one rule for the whole process, before anything plays; the
     // proxy itself is still built only when first used.
     SJMediaCacheServer::setDefaultResolveAssetIdentifier(&KKcandyleanViewController::assetIdentifier);
+    // Downloads left unfinished by the last run go on.
+    DownloadCoordinator::shared().start();
 
     auto splash = std::make_shared<KKdilemmaspectacularViewController>();
     if (window) {

@@ -35,7 +35,7 @@ public:
         int exportAttempts = 4;
         double exportRetryDelaySeconds = 1.0;
         // Upstream connections of one export, and exports running at once.
-        int exportConnections = 8;
+        int exportConnections = 16;
         int concurrentExports = 2;
         // Readers waiting this long for bytes that do not come give up.
         double stallTimeoutSeconds = 30;

@@ -2,6 +2,7 @@
 // and banner closures, the rate panel and the skip editor over the player.
 #include "MainController/Login/Controller/KKmaximumdefyViewController.h"
 #include "MainController/My/Controller/KKgracestimulateViewController.h"
+#include "MainController/Video/Controller/KKdeafproductViewController.h"
 #include "MainController/Video/Controller/KKproductstaircaseViewController.h"
 #include "MainController/Video/Controller/KKrallymultitudeViewController.h"
 #include "MainController/Video/View/KKcounciloblige.h"
@@ -40,6 +41,17 @@ void KKrallymultitudeViewController::installHeaderActions() {
         if (auto page = weak.lock()) {
             page->openFeedback();
         }
+    };
+    kkgrapeleap->clickDown = [weak] {
+        auto page = weak.lock();
+        if (!page) {
+            return;
+        }
+        auto picker = std::make_shared<KKdeafproductViewController>();
+        picker->type = page->type;
+        picker->list = page->list;
+        picker->json = page->json;
+        picker->showWithAnimated(true);
     };
 }
 

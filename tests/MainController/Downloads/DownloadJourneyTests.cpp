@@ -1,0 +1,349 @@
+// Downloads from the player page's picker through the download manager to offline
+// playback, failed exports and their retry, one record per episode, and deleting.
+#include "MainController/My/Cell/KKcombcripple.h"
+#include "MainController/My/Controller/KKceremonyinflictViewController.h"
+#include "MainController/My/Model/DownloadCoordinator.h"
+#include "app/Network/ServiceConfiguration.h"
+#include "platform/ActiveSQLite/ASConfigration.h"
+#include "platform/Foundation/Paths.h"
+#include "platform/SJMediaCacheServer/MCSAssetExporter.h"
+#include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
+
+#include "tests/MainController/Downloads/DownloadJourneySupport.h"
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+using DownloadJourney = downloadtest::DownloadJourneyTest;
+
+std::shared_ptr<KKcombcripple> rowShowing(testsupport::ui::UIDriver& ui, const std::string& title) {
+    for (const auto& cell : ui.findAllOfClass<KKcombcripple>()) {
+        if (cell->name()->text() == title) {
+            return cell;
+        }
+    }
+    return nullptr;
+}
+
+// 1021 "锦绣长安" from "lzm3u8", whose media answers only requests carrying the parse
+// answer's headers: two episodes are downloaded, one paused and resumed, both finish and
+// the first plays from disk with the service gone.
+TEST_F(DownloadJourney, DownloadsTwoEpisodesPausesOneAndPlaysOfflineFromTheDownloadedEpisodes) {
+    // The second episode's media comes slowly, so that it can be paused on its way.
+    service().setFault("media/lzm3u8/1021/2/*", devservice::Fault{.delaySeconds = 1.5});
+    auto page = openTitle("1021", 0);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->type, "lzm3u8");
+    openPicker();
+    EXPECT_TRUE(pickerShows("选择要缓存的视频"));
+    EXPECT_TRUE(pickerShows("已缓存"));
+    gallery("downloads-picker");
+
+    const size_t parsesBefore = apiRequests("/api/getParse").size();
+    // The loading indicator covers the sheet while an episode's address is resolved.
+    tapTile(0);
+    ASSERT_TRUE(waitFor([&] { return records().size() == 1; }));
+    playFrames(0.2);
+    tapTile(1);
+    ASSERT_TRUE(waitFor([&] { return records().size() == 2; }));
+    EXPECT_TRUE(tipShown("开始下载..."));
+    // Tapping a tile that is waiting or downloading again makes no second record.
+    tapTile(1);
+    tapTile(1);
+    playFrames(0.5);
+    EXPECT_TRUE(tipShown("该资源正在下载中..."));
+    EXPECT_EQ(records().size(), 2u);
+    EXPECT_EQ(apiRequests("/api/getParse").size(), parsesBefore + 2);
+    auto first = record("1021", 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->name, "锦绣长安");
+    EXPECT_EQ(first->type, "lzm3u8");
+    EXPECT_EQ(first->url, service().origin() + "/media/lzm3u8/1021/1/master.m3u8");
+    EXPECT_EQ(first->episode, page->list[0]["item"].stringValue());
+    gallery("downloads-picker-started");
+
+    // Closing the picker stops nothing.
+    closePicker();
+    auto manager = openManager();
+    ASSERT_TRUE(waitForState("1021", 1, "downing", 30));
+    playFrames(0.3);
+    const std::string slowTitle = "锦绣长安 " + page->list[1]["item"].stringValue();
+    ASSERT_TRUE(waitFor([&] {
+        auto row = rowShowing(ui(), slowTitle);
+        return row && row->kkunderneathhostage()->text().rfind("下载中 ", 0) == 0 &&
+               row->kkunderneathhostage()->text().find("B/秒") != std::string::npos;
+    }));
+    EXPECT_TRUE(waitForText("正在下载", 2));
+    gallery("downloads-manager-downloading");
+
+    // Pause, then resume, with a tap on the row.
+    ui().tap(rowShowing(ui(), slowTitle));
+    playFrames(0.2);
+    ASSERT_EQ(record("1021", 1)->state, "pause");
+    auto slowExport = SJMediaCacheServer::shared().exportAssetWithURL(record("1021", 1)->url);
+    ASSERT_NE(slowExport, nullptr);
+    EXPECT_EQ(slowExport->status(), MCSAssetExportStatusSuspended);
+    EXPECT_TRUE(waitForText("暂停下载", 2));
+    gallery("downloads-manager-paused");
+    ui().tap(rowShowing(ui(), slowTitle));
+    playFrames(0.2);
+    EXPECT_EQ(record("1021", 1)->state, "downing");
+    // The row's bar shows the part stored so far (the origin answers each request 1.5 s
+    // late, so half the segments arrive well before the rest).
+    ASSERT_TRUE(waitFor([&] {
+        auto row = rowShowing(ui(), slowTitle);
+        const auto& bar = row ? row->kkhighlyscrutiny() : nullptr;
+        return bar && !bar->isHidden() && bar->progress() > 0 && bar->progress() < 1;
+    }));
+    gallery("downloads-manager-progress");
+
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    ASSERT_TRUE(waitForState("1021", 1, "finish"));
+    EXPECT_EQ(record("1021", 1)->progress, 1.0);
+    ASSERT_TRUE(waitForText("已下载", 5));
+    EXPECT_TRUE(waitForText("2个视频", 5));
+    EXPECT_EQ(manager->kkenduranceminority.size(), 0u);
+    ASSERT_EQ(manager->kkacademyendurance.size(), 1u);
+    gallery("downloads-manager-finished");
+    // Every media request of the first episode carried the parse answer's headers; a
+    // segment went over the network at most once for playback and once for the export.
+    for (const auto& request : apiRequests()) {
+        if (request.path.rfind("/media/lzm3u8/1021/1/", 0) == 0) {
+            EXPECT_EQ(request.header("X-Play-Key"), "lz-7f3a9c") << request.path;
+        }
+    }
+    EXPECT_LE(mediaRequests("/media/lzm3u8/1021/1/v0/seg001.ts"), 2u);
+
+    // Offline: the downloaded episodes page plays episode 1 from disk.
+    stopService();
+    ui().tap(rowShowing(ui(), "锦绣长安"));
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKceremonyinflictViewController>() != nullptr; }));
+    auto episodes = topPageAs<KKceremonyinflictViewController>();
+    playFrames(0.5);
+    ASSERT_EQ(episodes->list.size(), 2u);
+    EXPECT_EQ(episodes->list[0]->index, "0");
+    const std::string firstTitle = "锦绣长安 " + page->list[0]["item"].stringValue();
+    auto firstRow = rowShowing(ui(), firstTitle);
+    ASSERT_NE(firstRow, nullptr);
+    const std::string detail = firstRow->kkunderneathhostage()->text();
+    EXPECT_EQ(detail.rfind("未观看 ", 0), 0u) << detail;
+    EXPECT_EQ(detail.find("0 MB"), std::string::npos) << detail;
+    gallery("downloads-episodes");
+
+    page.reset();
+    ui().tap(firstRow);
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKrallymultitudeViewController>() != nullptr; }));
+    auto player = topPageAs<KKrallymultitudeViewController>();
+    EXPECT_EQ(player->downloadSelectIndex, 0);
+    ASSERT_TRUE(waitForPlayback(*player, 0.5, 90))
+        << player->player()->playbackController()->errorDescription();
+    EXPECT_EQ(player->player()->URLAsset()->mediaURL().rfind("http://127.0.0.1:", 0), 0u);
+    EXPECT_EQ(record("1021", 0)->watching, "yes");
+}
+
+// Two segments of one episode always fail: the download ends failed and shows so; once
+// the origin serves them again a retry from the picker finishes it.
+TEST_F(DownloadJourney, AnExportWithFailingSegmentsEndsFailedAndARetryFromThePickerFinishesIt) {
+    for (const char* segment : {"v0/seg001.ts", "v0/seg002.ts", "v1/seg001.ts", "v1/seg002.ts"}) {
+        service().setFault(std::string("media/ffm3u8/1021/1/") + segment, devservice::Fault{.status = 500});
+    }
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->type, "ffm3u8");
+    openPicker();
+    tapTile(0);
+    ASSERT_TRUE(waitForState("1021", 0, "fail", 90))
+        << (record("1021", 0) ? record("1021", 0)->state : "no record") << " "
+        << (record("1021", 0)
+                ? SJMediaCacheServer::shared().exportAssetWithURL(record("1021", 0)->url)->status()
+                : -1);
+    EXPECT_TRUE(waitFor([&] { return tipShown("下载失败，请重新下载"); }, 5));
+    auto error = DownloadCoordinator::shared().lastError(record("1021", 0)->url);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, 500);
+    EXPECT_LT(record("1021", 0)->progress, 1.0);
+    closePicker();
+
+    auto manager = openManager();
+    EXPECT_TRUE(waitForText("下载失败", 5));
+    gallery("downloads-manager-failed");
+    manager->navigationController()->popViewControllerAnimated(false);
+    playFrames(0.6);
+
+    const size_t firstSegmentFetches = mediaRequests("/media/ffm3u8/1021/1/v0/seg000.ts");
+    service().clearFaults();
+    openPicker();
+    tapTile(0);
+    EXPECT_TRUE(tipShown("重新下载..."));
+    ASSERT_TRUE(waitForState("1021", 0, "finish", 60));
+    EXPECT_EQ(records().size(), 1u);
+    // What the failed run stored is kept: the first segment is not fetched again.
+    EXPECT_EQ(mediaRequests("/media/ffm3u8/1021/1/v0/seg000.ts"), firstSegmentFetches);
+}
+
+// Deleting a downloaded title removes its records and frees the bytes the storage line
+// counted.
+TEST_F(DownloadJourney, DeletingADownloadedTitleFreesItsBytes) {
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    openPicker();
+    tapTile(2);
+    ASSERT_TRUE(waitForState("1021", 2, "finish"));
+    closePicker();
+    EXPECT_GT(SJMediaCacheServer::shared().countOfBytesAllExportedAssets(), 0u);
+    auto manager = openManager();
+    ASSERT_EQ(manager->kkacademyendurance.size(), 1u);
+    EXPECT_EQ(manager->kkvirtuearch()->text().find("已缓存0.00kb"), std::string::npos);
+    manager->commit(*manager->tableView(), UITableViewCellEditingStyle::remove,
+                    NSIndexPath::indexPathForRow(0, 1));
+    playFrames(0.3);
+    EXPECT_TRUE(records().empty());
+    EXPECT_EQ(SJMediaCacheServer::shared().countOfBytesAllExportedAssets(), 0u);
+    EXPECT_EQ(manager->kkvirtuearch()->text().rfind("已缓存0.00kb / 剩余", 0), 0u)
+        << manager->kkvirtuearch()->text();
+    EXPECT_TRUE(manager->isEmptyViewShowing());
+    gallery("downloads-manager-empty");
+}
+
+// A full disk during a download: the application's files may not grow past 150 KB (a
+// segment is larger), so the export fails with a storage error that the picker shows;
+// the finished download and the records stay intact, and once there is room again a
+// retry finishes the download.
+TEST_F(DownloadJourney, AFullDiskFailsTheDownloadAndItResumesOnceThereIsRoom) {
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    openPicker();
+    tapTile(0);
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    const auto keptBytes = SJMediaCacheServer::shared().countOfBytesAllExportedAssets();
+
+    // The records' write-ahead log starts again from its beginning, as it does once the
+    // database has been checkpointed, so that the records fit under the limit.
+    ASConfigration::closeDefaultDB();
+    ASSERT_TRUE(ASConfigration::setDefaultDB(Paths::documents() / "fflist.db", "fflist.db"));
+    // Writing past the limit fails with EFBIG instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit limited = original;
+    limited.rlim_cur = 150 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    playFrames(0.5);
+    tapTile(1);
+    const bool failed = waitForState("1021", 1, "fail", 40);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
+    ASSERT_TRUE(failed)
+        << (record("1021", 1) ? record("1021", 1)->state : "no record") << " "
+        << (record("1021", 1)
+                ? SJMediaCacheServer::shared().exportAssetWithURL(record("1021", 1)->url)->status()
+                : -1);
+    EXPECT_TRUE(waitFor([&] { return tipShown("下载失败，请重新下载"); }, 5));
+    auto error = DownloadCoordinator::shared().lastError(record("1021", 1)->url);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, MCSAssetExportErrorStorage);
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+    EXPECT_EQ(records().size(), 2u);
+    EXPECT_GE(SJMediaCacheServer::shared().countOfBytesAllExportedAssets(), keptBytes);
+
+    playFrames(2.0);
+    tapTile(1);
+    EXPECT_TRUE(tipShown("重新下载..."));
+    ASSERT_TRUE(waitForState("1021", 1, "finish", 60));
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+}
+
+// Two downloads run in a process of their own that is killed with SIGKILL halfway; the
+// application launched afterwards resumes both, and finishes them fetching no segment
+// more than twice (once before the kill, at most once after).
+class DownloadKillJourney : public downloadtest::DownloadJourneyTest {
+  protected:
+    // The smallest progress of the two records the child stores (read apart from the
+    // application, which is not launched yet); 0 until both exist.
+    static double leastStoredProgress() {
+        sqlite3* db = nullptr;
+        double least = 0;
+        const auto path = Paths::documents() / "fflist.db";
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 1000);
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db, "SELECT COUNT(*), MIN(progress) FROM KKcommenthumble", -1, &statement,
+                                   nullptr) == SQLITE_OK &&
+                sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_int(statement, 0) == 2) {
+                least = sqlite3_column_double(statement, 1);
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return least;
+    }
+
+    void beforeLaunch() override {
+        ASSERT_TRUE(service().waitForMedia(180));
+        service().setFault("media/lzm3u8/1021/*", devservice::Fault{.delaySeconds = 0.2});
+        const std::string origin = service().origin();
+        std::vector<std::string> arguments = {ORVEX_DOWNLOAD_CHILD, Paths::dataRoot().string(),
+                                              ServiceConfiguration::current().caFile};
+        for (const char* episode : {"1", "2"}) {
+            arguments.push_back(std::to_string(std::stoi(episode) - 1) + "=" + origin +
+                                "/media/lzm3u8/1021/" + episode + "/master.m3u8");
+            arguments.emplace_back("User-Agent=OrvexPlayer/2.0 (lzm3u8)");
+            arguments.emplace_back("Referer=https://lz.orvex.test/");
+            arguments.emplace_back("X-Play-Key=lz-7f3a9c");
+        }
+        std::vector<char*> argv;
+        for (auto& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+        // Halfway: the child's records tell that both episodes have a good part stored.
+        bool halfway = false;
+        for (int wait = 0; wait < 1200 && !halfway; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            halfway = leastStoredProgress() >= 0.3;
+        }
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(halfway) << mediaRequests("/media/lzm3u8/1021/1/") << " "
+                             << mediaRequests("/media/lzm3u8/1021/2/") << " child status " << status;
+        ASSERT_TRUE(WIFSIGNALED(status));
+        service().clearFaults();
+    }
+};
+
+TEST_F(DownloadKillJourney, DownloadsKilledHalfwayResumeAtTheNextLaunchAndFinish) {
+    ASSERT_EQ(records().size(), 2u);
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    ASSERT_TRUE(waitForState("1021", 1, "finish"));
+    for (const char* episode : {"1", "2"}) {
+        const std::string prefix = std::string("/media/lzm3u8/1021/") + episode + "/v0/seg";
+        std::map<std::string, int> fetches;
+        for (const auto& request : apiRequests()) {
+            if (request.path.rfind(prefix, 0) == 0) {
+                ++fetches[request.path];
+                EXPECT_EQ(request.header("X-Play-Key"), "lz-7f3a9c") << request.path;
+            }
+        }
+        int total = 0;
+        for (const auto& [path, count] : fetches) {
+            EXPECT_LE(count, 2) << path;
+            total += count;
+        }
+        // What was stored before the kill was kept.
+        EXPECT_LT(total, 2 * static_cast<int>(fetches.size())) << episode;
+    }
+    auto manager = openManager();
+    EXPECT_TRUE(waitForText("2个视频", 5));
+}
+
+} // namespace
