@@ -10,16 +10,13 @@
 #include "MainController/Library/View/LibraryGridLayout.h"
 #include "app/Extensions/ListExtensions.h"
 #include "app/Models/KKfinancerub.h"
-#include "bench/support/PhotoJPEG.h"
 #include "bench/support/ScrollTiming.h"
 #include "platform/Foundation/JSON.h"
-#include "platform/SDWebImage/SDImageCache.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/HeadlessHost.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -107,24 +104,11 @@ int main() {
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     // The posters, decoded once into the memory cache as the grid finds them after loading.
     const double posterWidth = (390 - 50) / 3.0 * 2;
-    for (int i = 0; i < kPosters; ++i) {
-        const std::string bytes = photoLikeJPEG(static_cast<int>(posterWidth * 1.5),
-                                                static_cast<int>(posterWidth * 1.5 * 16 / 9), i);
-        SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
-                                                    posterURL(i), false);
-    }
+    benchscroll::cachePhotos(kPosters, static_cast<int>(posterWidth * 1.5),
+                             static_cast<int>(posterWidth * 1.5 * 16 / 9), posterURL);
     scrollGrid(100); // warm caches (text layouts, reduced posters)
 
-    benchscroll::Comparison comparison;
-    for (int round = 0; round < kRounds; ++round) {
-        const auto [few, many] =
-            benchscroll::alternate(round, [](bool longCase) { return scrollGrid(longCase ? 1000 : 100); });
-        comparison.add(few, many);
-        std::printf("round %d: 100 films %.3f ms/frame, 1000 films %.3f ms/frame (p50 %.3f, p99 %.3f)\n",
-                    round + 1, few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
-    }
-    std::printf("per-frame cost, 1000 films / 100 films: %.3f (target 1.10 or less)\n", comparison.ratio());
-    std::printf("99th-percentile frame, 1000 films: %.3f ms (target 8.3 ms or less); median frame %.3f ms\n",
-                comparison.p99(), comparison.p50());
-    return comparison.met() ? 0 : 1;
+    const auto comparison = benchscroll::runRounds(
+        kRounds, "100 films", "1000 films", [](bool longCase) { return scrollGrid(longCase ? 1000 : 100); });
+    return benchscroll::report(comparison, "100 films", "1000 films") ? 0 : 1;
 }

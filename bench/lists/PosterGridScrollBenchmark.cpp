@@ -6,10 +6,8 @@
 // reused, so a list costs what a screenful costs), and its 99th-percentile frame within
 // 8.3 ms (two frames of a 240 Hz display, half of a 60 Hz one).
 
-#include "bench/support/PhotoJPEG.h"
 #include "bench/support/ScrollTiming.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
 #include "platform/UIKit/Controls/UICollectionViewFlowLayout.h"
@@ -18,7 +16,6 @@
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/HeadlessHost.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -108,25 +105,12 @@ int main() {
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     // The posters, decoded once into the memory cache as a list finds them after loading.
     const double posterWidth = (390 - 50) / 3.0 * 2;
-    for (int i = 0; i < kPosters; ++i) {
-        const std::string bytes = photoLikeJPEG(static_cast<int>(posterWidth * 1.5),
-                                                static_cast<int>(posterWidth * 1.5 * 16 / 9), i);
-        SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
-                                                    posterURL(i), false);
-    }
+    benchscroll::cachePhotos(kPosters, static_cast<int>(posterWidth * 1.5),
+                             static_cast<int>(posterWidth * 1.5 * 16 / 9), posterURL);
     scrollGrid(100); // warm caches (text layouts, reduced posters)
 
-    benchscroll::Comparison comparison;
-    for (int round = 0; round < kRounds; ++round) {
-        const auto [few, many] =
-            benchscroll::alternate(round, [](bool longCase) { return scrollGrid(longCase ? 10000 : 100); });
-        comparison.add(few, many);
-        std::printf("round %d: 100 items %.3f ms/frame, 10000 items %.3f ms/frame (p50 %.3f, p99 %.3f)\n",
-                    round + 1, few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
-    }
-    // The rounds run back to back, so each round's ratio compares runs under the same load.
-    std::printf("per-frame cost, 10000 items / 100 items: %.3f (target 1.10 or less)\n", comparison.ratio());
-    std::printf("99th-percentile frame, 10000 items: %.3f ms (target 8.3 ms or less); median frame %.3f ms\n",
-                comparison.p99(), comparison.p50());
-    return comparison.met() ? 0 : 1;
+    const auto comparison = benchscroll::runRounds(kRounds, "100 items", "10000 items", [](bool longCase) {
+        return scrollGrid(longCase ? 10000 : 100);
+    });
+    return benchscroll::report(comparison, "100 items", "10000 items") ? 0 : 1;
 }

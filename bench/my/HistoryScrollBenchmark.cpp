@@ -12,10 +12,8 @@
 
 #include "MainController/My/Controller/KKinterfereboycottViewController.h"
 #include "app/Base/NavigationController.h"
-#include "bench/support/PhotoJPEG.h"
 #include "bench/support/ScrollTiming.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
@@ -115,11 +113,7 @@ int main() {
     std::filesystem::create_directories(home);
     setenv("ORVEX_HOME", home.c_str(), 1);
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
-    for (int i = 0; i < kCovers; ++i) {
-        const std::string bytes = photoLikeJPEG(192 * 2, 108 * 2, i);
-        SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
-                                                    coverURL(i), false);
-    }
+    benchscroll::cachePhotos(kCovers, 192 * 2, 108 * 2, coverURL);
     scrollHistory(20); // warm caches
 
     benchscroll::Comparison comparison;

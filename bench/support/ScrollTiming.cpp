@@ -1,10 +1,14 @@
 #include "bench/support/ScrollTiming.h"
 
+#include "bench/support/PhotoJPEG.h"
+#include "platform/SDWebImage/SDImageCache.h"
+#include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/Controls/UIScrollView.h"
 #include "platform/host/HeadlessHost.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 namespace benchscroll {
@@ -80,6 +84,35 @@ void Comparison::add(const FrameTimes& few, const FrameTimes& many) {
     ratios.push_back(many.mean() / few.mean());
     longP99.push_back(many.percentile(0.99));
     longP50.push_back(many.percentile(0.5));
+}
+
+Comparison runRounds(int rounds, const std::string& few, const std::string& many,
+                     const std::function<FrameTimes(bool longCase)>& scroll) {
+    Comparison comparison;
+    for (int round = 0; round < rounds; ++round) {
+        const auto [shortRun, longRun] = alternate(round, scroll);
+        comparison.add(shortRun, longRun);
+        std::printf("round %d: %s %.3f ms/frame, %s %.3f ms/frame (p50 %.3f, p99 %.3f)\n", round + 1,
+                    few.c_str(), shortRun.mean(), many.c_str(), longRun.mean(), longRun.percentile(0.5),
+                    longRun.percentile(0.99));
+    }
+    return comparison;
+}
+
+bool report(const Comparison& comparison, const std::string& few, const std::string& many) {
+    std::printf("per-frame cost, %s / %s: %.3f (target 1.10 or less)\n", many.c_str(), few.c_str(),
+                comparison.ratio());
+    std::printf("99th-percentile frame, %s: %.3f ms (target 8.3 ms or less); median frame %.3f ms\n",
+                many.c_str(), comparison.p99(), comparison.p50());
+    return comparison.met();
+}
+
+void cachePhotos(int count, int width, int height, const std::function<std::string(int)>& address) {
+    for (int i = 0; i < count; ++i) {
+        const std::string bytes = photoLikeJPEG(width, height, i);
+        SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
+                                                    address(i), false);
+    }
 }
 
 } // namespace benchscroll

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -60,5 +61,17 @@ struct Comparison {
     double p50() const { return median(longP50); }
     bool met() const { return ratio() <= kRatioTarget && p99() <= kP99Target; }
 };
+
+// Runs `rounds` rounds of `scroll`, printing each as "round N: <few> a ms/frame, <many> b
+// ms/frame (p50 c, p99 d)".
+Comparison runRounds(int rounds, const std::string& few, const std::string& many,
+                     const std::function<FrameTimes(bool longCase)>& scroll);
+// Prints the per-frame cost of <many> against <few> and the 99th-percentile and median
+// frames of <many>, with their targets; answers whether the targets are met.
+bool report(const Comparison& comparison, const std::string& few, const std::string& many);
+
+// Puts `count` photo-like pictures of `width` x `height` pixels, decoded, in the web-image
+// memory cache under `address(i)`, as a list finds its pictures after loading.
+void cachePhotos(int count, int width, int height, const std::function<std::string(int)>& address);
 
 } // namespace benchscroll
