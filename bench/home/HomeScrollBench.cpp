@@ -17,6 +17,7 @@
 #include "app/Network/ServiceConfiguration.h"
 #include "app/Network/appLink.h"
 #include "app/Startup/ApplicationSetup.h"
+#include "bench/support/ScrollTiming.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
@@ -27,65 +28,21 @@
 #include "tools/devservice/DevService.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kFrames = 600;
-constexpr double kStep = 10; // points per frame: 600 points a second at 60 frames a second
 constexpr int kRounds = 7;
 constexpr int kShelfPosters = 10;
 
 namespace fs = std::filesystem;
-
-struct Run {
-    std::vector<double> frames; // milliseconds
-    double mean() const {
-        return std::accumulate(frames.begin(), frames.end(), 0.0) / static_cast<double>(frames.size());
-    }
-    double percentile(double share) const {
-        std::vector<double> sorted = frames;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1,
-                               static_cast<std::size_t>(share * static_cast<double>(sorted.size())))];
-    }
-};
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Scrolls `view` down by kStep a frame, turning back at either end, and times each frame.
-Run scroll(UIScrollView& view, HeadlessHost& host) {
-    host.renderFrame();
-    Run run;
-    run.frames.reserve(kFrames);
-    const double end = std::max(0.0, view.contentSize().height - view.bounds().size.height);
-    double y = 0;
-    double step = kStep;
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        if (y + step > end || y + step < 0) {
-            step = -step;
-        }
-        y += step;
-        view.setContentOffset({0, y});
-        host.renderFrame();
-        run.frames.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    return run;
-}
 
 // A development service whose home feed has `shelves` shelves of kShelfPosters posters.
 class FeedService {
@@ -170,7 +127,7 @@ void cachePosters(const std::set<std::string>& addresses) {
 }
 
 // The real recommend page over the service's feed, scrolled.
-Run scrollRecommendPage(const FeedService& service, std::set<std::string>* posters) {
+benchscroll::FrameTimes scrollRecommendPage(const FeedService& service, std::set<std::string>* posters) {
     service.use();
     auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
     auto page = std::make_shared<KKdomaingrapeViewController>();
@@ -204,13 +161,13 @@ Run scrollRecommendPage(const FeedService& service, std::set<std::string>* poste
         RunLoop::main().runUntil([] { return false; }, 1.0 / 60);
         host.renderFrame();
     }
-    Run run = scroll(*page->tableView(), host);
+    auto run = benchscroll::scroll(*page->tableView(), host, benchscroll::Motion::turning, 0);
     window->setRootViewController(nullptr);
     return run;
 }
 
 // The category page's grid over `count` films, scrolled.
-Run scrollCategoryGrid(long count, const std::vector<std::string>& posters) {
+benchscroll::FrameTimes scrollCategoryGrid(long count, const std::vector<std::string>& posters) {
     auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
     window->makeKeyAndVisible();
     auto grid = makeFilmGrid({10, 15, 0, 15});
@@ -232,27 +189,23 @@ Run scrollCategoryGrid(long count, const std::vector<std::string>& posters) {
     pages->refresh();
     window->addSubview(grid);
     HeadlessHost host;
-    return scroll(*grid, host);
+    return benchscroll::scroll(*grid, host, benchscroll::Motion::turning, 0);
 }
 
-struct Comparison {
-    std::vector<double> ratios;
-    std::vector<double> longP99;
-    void add(const char* what, const Run& few, const Run& many) {
-        ratios.push_back(many.mean() / few.mean());
-        longP99.push_back(many.percentile(0.99));
-        std::printf("%s: 100 posters %.3f ms/frame, 1000 posters %.3f ms/frame (p50 %.3f, p99 %.3f)\n", what,
-                    few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
-    }
-    bool report(const char* what) const {
-        const double ratio = median(ratios);
-        const double p99 = median(longP99);
-        std::printf("%s: per-frame cost 1000 / 100 posters %.3f (target 1.10 or less); "
-                    "99th-percentile frame with 1000 posters %.3f ms (target 8.3 ms or less)\n",
-                    what, ratio, p99);
-        return ratio <= 1.1 && p99 <= 8.3;
-    }
-};
+// Keeps a round's figures and prints them.
+void add(benchscroll::Comparison& comparison, const std::string& what, const benchscroll::FrameTimes& few,
+         const benchscroll::FrameTimes& many) {
+    comparison.add(few, many);
+    std::printf("%s: 100 posters %.3f ms/frame, 1000 posters %.3f ms/frame (p50 %.3f, p99 %.3f)\n",
+                what.c_str(), few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
+}
+
+bool report(const char* what, const benchscroll::Comparison& comparison) {
+    std::printf("%s: per-frame cost 1000 / 100 posters %.3f (target 1.10 or less); "
+                "99th-percentile frame with 1000 posters %.3f ms (target 8.3 ms or less)\n",
+                what, comparison.ratio(), comparison.p99());
+    return comparison.met();
+}
 
 } // namespace
 
@@ -280,31 +233,19 @@ int main(int argc, char** argv) {
     }
     scrollCategoryGrid(100, filmPosters);
 
-    Comparison recommend;
-    Comparison grid;
+    benchscroll::Comparison recommend;
+    benchscroll::Comparison grid;
     for (int round = 0; round < kRounds; ++round) {
-        // Alternate which list goes first, so that neither always runs in the other's wake.
-        const bool longFirst = round % 2 == 1;
-        Run shortRun, longRun;
-        if (longFirst) {
-            longRun = scrollRecommendPage(many, nullptr);
-            shortRun = scrollRecommendPage(few, nullptr);
-        } else {
-            shortRun = scrollRecommendPage(few, nullptr);
-            longRun = scrollRecommendPage(many, nullptr);
-        }
-        recommend.add(("round " + std::to_string(round + 1) + ", recommend page").c_str(), shortRun, longRun);
-        if (longFirst) {
-            longRun = scrollCategoryGrid(1000, filmPosters);
-            shortRun = scrollCategoryGrid(100, filmPosters);
-        } else {
-            shortRun = scrollCategoryGrid(100, filmPosters);
-            longRun = scrollCategoryGrid(1000, filmPosters);
-        }
-        grid.add(("round " + std::to_string(round + 1) + ", category grid").c_str(), shortRun, longRun);
+        const std::string name = "round " + std::to_string(round + 1);
+        const auto [shortPage, longPage] = benchscroll::alternate(
+            round, [&](bool longCase) { return scrollRecommendPage(longCase ? many : few, nullptr); });
+        add(recommend, name + ", recommend page", shortPage, longPage);
+        const auto [shortGrid, longGrid] = benchscroll::alternate(
+            round, [&](bool longCase) { return scrollCategoryGrid(longCase ? 1000 : 100, filmPosters); });
+        add(grid, name + ", category grid", shortGrid, longGrid);
     }
-    const bool recommendMet = recommend.report("recommend page");
-    const bool gridMet = grid.report("category grid");
+    const bool recommendMet = report("recommend page", recommend);
+    const bool gridMet = report("category grid", grid);
     std::error_code ignored;
     fs::remove_all(work, ignored);
     return recommendMet && gridMet ? 0 : 1;

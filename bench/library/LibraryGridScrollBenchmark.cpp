@@ -10,25 +10,18 @@
 #include "MainController/Library/View/LibraryGridLayout.h"
 #include "app/Extensions/ListExtensions.h"
 #include "app/Models/KKfinancerub.h"
-#include "bench/support/PhotoJPEG.h"
+#include "bench/support/ScrollTiming.h"
 #include "platform/Foundation/JSON.h"
-#include "platform/SDWebImage/SDImageCache.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/HeadlessHost.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <numeric>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kFrames = 600;
-constexpr double kStep = 10; // points per frame: 600 points a second at 60 frames a second
 constexpr int kPosters = 24;
 constexpr int kRounds = 5;
 
@@ -86,20 +79,7 @@ class LibraryGrid : public UICollectionViewDataSource, public UICollectionViewDe
     std::shared_ptr<KKtyrepuzzle> header_;
 };
 
-struct Run {
-    std::vector<double> frames; // milliseconds
-    double mean() const {
-        return std::accumulate(frames.begin(), frames.end(), 0.0) / static_cast<double>(frames.size());
-    }
-    double percentile(double share) const {
-        std::vector<double> sorted = frames;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1,
-                               static_cast<std::size_t>(share * static_cast<double>(sorted.size())))];
-    }
-};
-
-Run scrollGrid(long items) {
+benchscroll::FrameTimes scrollGrid(long items) {
     auto window = std::make_shared<UIWindow>();
     window->makeKeyAndVisible();
     auto grid = std::make_shared<LibraryGrid>(items);
@@ -114,28 +94,8 @@ Run scrollGrid(long items) {
     window->addSubview(view);
 
     HeadlessHost host;
-    host.renderFrame();
-    Run run;
-    run.frames.reserve(kFrames);
-    double y = view->contentOffset().y;
-    const double end = std::max(0.0, view->contentSize().height - view->bounds().size.height);
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        // Down and back up again when a short grid ends, so that every frame moves.
-        y += kStep;
-        const double period = 2 * end;
-        const double phase = period > 0 ? std::fmod(y, period) : 0;
-        view->setContentOffset({0, phase <= end ? phase : period - phase});
-        host.renderFrame();
-        run.frames.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    return run;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    // Down and back up again when a short grid ends, so that every frame moves.
+    return benchscroll::scroll(*view, host, benchscroll::Motion::reflected, view->contentOffset().y);
 }
 
 } // namespace
@@ -144,34 +104,11 @@ int main() {
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     // The posters, decoded once into the memory cache as the grid finds them after loading.
     const double posterWidth = (390 - 50) / 3.0 * 2;
-    for (int i = 0; i < kPosters; ++i) {
-        const std::string bytes = photoLikeJPEG(static_cast<int>(posterWidth * 1.5),
-                                                static_cast<int>(posterWidth * 1.5 * 16 / 9), i);
-        SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
-                                                    posterURL(i), false);
-    }
+    benchscroll::cachePhotos(kPosters, static_cast<int>(posterWidth * 1.5),
+                             static_cast<int>(posterWidth * 1.5 * 16 / 9), posterURL);
     scrollGrid(100); // warm caches (text layouts, reduced posters)
 
-    std::vector<double> ratios;
-    std::vector<double> longP99;
-    std::vector<double> longP50;
-    for (int round = 0; round < kRounds; ++round) {
-        // Alternate which grid goes first, so that neither always runs in the other's wake.
-        const bool longFirst = round % 2 == 1;
-        const Run first = scrollGrid(longFirst ? 1000 : 100);
-        const Run second = scrollGrid(longFirst ? 100 : 1000);
-        const Run& few = longFirst ? second : first;
-        const Run& many = longFirst ? first : second;
-        ratios.push_back(many.mean() / few.mean());
-        longP99.push_back(many.percentile(0.99));
-        longP50.push_back(many.percentile(0.5));
-        std::printf("round %d: 100 films %.3f ms/frame, 1000 films %.3f ms/frame (p50 %.3f, p99 %.3f)\n",
-                    round + 1, few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
-    }
-    const double ratio = median(ratios);
-    const double p99 = median(longP99);
-    std::printf("per-frame cost, 1000 films / 100 films: %.3f (target 1.10 or less)\n", ratio);
-    std::printf("99th-percentile frame, 1000 films: %.3f ms (target 8.3 ms or less); median frame %.3f ms\n",
-                p99, median(longP50));
-    return ratio <= 1.1 && p99 <= 8.3 ? 0 : 1;
+    const auto comparison = benchscroll::runRounds(
+        kRounds, "100 films", "1000 films", [](bool longCase) { return scrollGrid(longCase ? 1000 : 100); });
+    return benchscroll::report(comparison, "100 films", "1000 films") ? 0 : 1;
 }

@@ -6,9 +6,8 @@
 // reused, so a list costs what a screenful costs), and its 99th-percentile frame within
 // 8.3 ms (two frames of a 240 Hz display, half of a 60 Hz one).
 
-#include "bench/support/PhotoJPEG.h"
+#include "bench/support/ScrollTiming.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
 #include "platform/UIKit/Controls/UICollectionViewFlowLayout.h"
@@ -17,17 +16,11 @@
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/HeadlessHost.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <numeric>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kFrames = 600;
-constexpr double kStep = 10; // points per frame: 600 points a second at 60 frames a second
 constexpr int kPosters = 24;
 constexpr int kRounds = 5;
 
@@ -86,20 +79,7 @@ class Grid : public UICollectionViewDataSource {
     long count_;
 };
 
-struct Run {
-    std::vector<double> frames; // milliseconds
-    double mean() const {
-        return std::accumulate(frames.begin(), frames.end(), 0.0) / static_cast<double>(frames.size());
-    }
-    double percentile(double share) const {
-        std::vector<double> sorted = frames;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1,
-                               static_cast<std::size_t>(share * static_cast<double>(sorted.size())))];
-    }
-};
-
-Run scrollGrid(long items) {
+benchscroll::FrameTimes scrollGrid(long items) {
     auto window = std::make_shared<UIWindow>();
     window->setBackgroundColor(UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1));
     window->makeKeyAndVisible();
@@ -116,24 +96,7 @@ Run scrollGrid(long items) {
     window->addSubview(view);
 
     HeadlessHost host;
-    host.renderFrame();
-    Run run;
-    run.frames.reserve(kFrames);
-    double y = view->contentOffset().y;
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        y += kStep;
-        view->setContentOffset({0, y});
-        host.renderFrame();
-        run.frames.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    return run;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return benchscroll::scroll(*view, host, benchscroll::Motion::onwards, view->contentOffset().y);
 }
 
 } // namespace
@@ -142,35 +105,12 @@ int main() {
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     // The posters, decoded once into the memory cache as a list finds them after loading.
     const double posterWidth = (390 - 50) / 3.0 * 2;
-    for (int i = 0; i < kPosters; ++i) {
-        const std::string bytes =
-            photoLikeJPEG(static_cast<int>(posterWidth * 1.5), static_cast<int>(posterWidth * 1.5 * 16 / 9), i);
-        SDImageCache::sharedImageCache().storeImage(UIImage::imageWithData(bytes, 1), std::nullopt,
-                                                    posterURL(i), false);
-    }
+    benchscroll::cachePhotos(kPosters, static_cast<int>(posterWidth * 1.5),
+                             static_cast<int>(posterWidth * 1.5 * 16 / 9), posterURL);
     scrollGrid(100); // warm caches (text layouts, reduced posters)
 
-    std::vector<double> ratios;
-    std::vector<double> longP99;
-    std::vector<double> longP50;
-    for (int round = 0; round < kRounds; ++round) {
-        // Alternate which grid goes first, so that neither always runs in the other's wake.
-        const bool longFirst = round % 2 == 1;
-        const Run first = scrollGrid(longFirst ? 10000 : 100);
-        const Run second = scrollGrid(longFirst ? 100 : 10000);
-        const Run& few = longFirst ? second : first;
-        const Run& many = longFirst ? first : second;
-        ratios.push_back(many.mean() / few.mean());
-        longP99.push_back(many.percentile(0.99));
-        longP50.push_back(many.percentile(0.5));
-        std::printf("round %d: 100 items %.3f ms/frame, 10000 items %.3f ms/frame (p50 %.3f, p99 %.3f)\n",
-                    round + 1, few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
-    }
-    // The rounds run back to back, so each round's ratio compares runs under the same load.
-    const double ratio = median(ratios);
-    const double p99 = median(longP99);
-    std::printf("per-frame cost, 10000 items / 100 items: %.3f (target 1.10 or less)\n", ratio);
-    std::printf("99th-percentile frame, 10000 items: %.3f ms (target 8.3 ms or less); median frame %.3f ms\n",
-                p99, median(longP50));
-    return ratio <= 1.1 && p99 <= 8.3 ? 0 : 1;
+    const auto comparison = benchscroll::runRounds(kRounds, "100 items", "10000 items", [](bool longCase) {
+        return scrollGrid(longCase ? 10000 : 100);
+    });
+    return benchscroll::report(comparison, "100 items", "10000 items") ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 // full frame.
 
 #include "bench/support/BenchReporter.h"
+#include "bench/support/ScreenFrames.h"
 #include "bench/support/PhotoJPEG.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/LayerCompositor.h"
@@ -29,7 +30,7 @@
 
 namespace {
 
-constexpr double kScale = 2;
+constexpr double kScale = benchframes::kScale;
 constexpr int kLabels = 60;
 constexpr int kImages = 30;
 const UIColor kBackground = UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1);
@@ -84,11 +85,6 @@ Screen& screen() {
     return shared;
 }
 
-LayerCompositor& compositor() {
-    static LayerCompositor shared(static_cast<int>(390 * kScale), static_cast<int>(844 * kScale), kScale);
-    return shared;
-}
-
 void viewsFullFrame(benchmark::State& state) {
     Screen& s = screen();
     const bool labelsOnly = state.range(0) != 0;
@@ -102,9 +98,7 @@ void viewsFullFrame(benchmark::State& state) {
         for (const auto& cover : s.covers) {
             cover->setNeedsDisplay();
         }
-        compositor().invalidateAll();
-        s.window->layoutIfNeeded();
-        compositor().render(*s.window->layer());
+        benchframes::composeAll(*s.window);
     }
     for (const auto& cover : s.covers) {
         cover->setHidden(false);
@@ -113,24 +107,21 @@ void viewsFullFrame(benchmark::State& state) {
 
 void viewsRepaint(benchmark::State& state) {
     Screen& s = screen();
-    compositor().render(*s.window->layer());
+    benchframes::compositor().render(*s.window->layer());
     for (auto _ : state) {
-        compositor().invalidateAll();
-        s.window->layoutIfNeeded();
-        compositor().render(*s.window->layer());
+        benchframes::composeAll(*s.window);
     }
 }
 
 void viewsOneLabelChanged(benchmark::State& state) {
     Screen& s = screen();
-    compositor().render(*s.window->layer());
+    benchframes::compositor().render(*s.window->layer());
     const std::string texts[2] = {"第9集 深夜食堂：城市里的温暖故事", "Episode 9 - Midnight Diner, changed"};
     int flip = 0;
     for (auto _ : state) {
         s.labels[25]->setText(texts[flip]);
         flip = 1 - flip;
-        s.window->layoutIfNeeded();
-        compositor().render(*s.window->layer());
+        benchframes::compose(*s.window);
     }
 }
 

@@ -9,6 +9,7 @@
 // so that the page's animations never hold up input.
 
 #include "bench/support/BenchReporter.h"
+#include "bench/support/ScreenFrames.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/LayerCompositor.h"
 #include "platform/UIKit/UILabel.h"
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr double kScale = 2;
+constexpr double kScale = benchframes::kScale;
 constexpr int kPage = 326;
 
 // A page picture with something on every row, as a drawn page has.
@@ -79,11 +80,6 @@ Screen& screen() {
     return shared;
 }
 
-LayerCompositor& compositor() {
-    static LayerCompositor shared(static_cast<int>(390 * kScale), static_cast<int>(844 * kScale), kScale);
-    return shared;
-}
-
 void fullFrame(benchmark::State& state) {
     Screen& s = screen();
     for (auto _ : state) {
@@ -91,21 +87,18 @@ void fullFrame(benchmark::State& state) {
             label->setNeedsDisplay();
         }
         s.web->setNeedsDisplay();
-        compositor().invalidateAll();
-        s.window->layoutIfNeeded();
-        compositor().render(*s.window->layer());
+        benchframes::composeAll(*s.window);
     }
 }
 
 void pagePictureShown(benchmark::State& state) {
     Screen& s = screen();
-    compositor().render(*s.window->layer());
+    benchframes::compositor().render(*s.window->layer());
     int flip = 0;
     for (auto _ : state) {
         s.web->layer()->setContents(s.images[flip]);
         flip = 1 - flip;
-        s.window->layoutIfNeeded();
-        compositor().render(*s.window->layer());
+        benchframes::compose(*s.window);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "MainController/Login/Controller/KKimportentryViewController.h"
 #include "MainController/Login/Controller/KKmaximumdefyViewController.h"
-#include "MainController/Login/View/KKfigurerip.h"
 #include "MainController/Login/View/LoginFormParts.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
@@ -12,14 +11,13 @@
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 
-namespace {
-
-constexpr const char* kInvalidNumber = "请先输入正确的手机号";
-
-} // namespace
-
 std::weak_ptr<KKentrymaximumViewController> KKentrymaximumViewController::weakSelf() {
     return std::static_pointer_cast<KKentrymaximumViewController>(shared_from_this());
+}
+
+CodeRequest& KKentrymaximumViewController::codeRequest() {
+    kkevokefade();
+    return *codeRequest_;
 }
 
 const std::shared_ptr<UIStackView>& KKentrymaximumViewController::kkloungecandy() {
@@ -71,7 +69,7 @@ const std::shared_ptr<QMUIButton>& KKentrymaximumViewController::kkevokefade() {
                 self->requestCode();
             }
         });
-        countdown_ = std::make_unique<CodeCountdown>(kkevokefade_);
+        codeRequest_ = std::make_shared<CodeRequest>(kkevokefade_);
     }
     return kkevokefade_;
 }
@@ -148,17 +146,9 @@ void KKentrymaximumViewController::constrainFields() {
         make.top.equalToSuperview().inset(15);
         make.left.equalToSuperview().inset(32);
     });
-    for (const auto& arranged : kkloungecandy()->arrangedSubviews()) {
-        arranged->snp.makeConstraints([](ConstraintMaker& make) {
-            make.height.equalTo(54);
-            make.width.equalTo(screenWidth() - 64);
-        });
-    }
+    loginparts::constrainRows(kkloungecandy());
     if (kkpalmflour()->superview()) {
-        kkevokefade()->snp.makeConstraints([](ConstraintMaker& make) { make.width.equalTo(112); });
-        for (const auto& arranged : kkpalmflour()->arrangedSubviews()) {
-            arranged->snp.makeConstraints([](ConstraintMaker& make) { make.height.equalTo(54); });
-        }
+        loginparts::constrainCodeRow(kkpalmflour(), kkevokefade());
     }
 }
 
@@ -182,12 +172,8 @@ void KKentrymaximumViewController::setupLoginUI() {
         make.right.equalToSuperview().inset(32);
     });
     const bool resetHidden = kkthoroughyacht()->isHidden();
-    kkinferiortribe()->snp.makeConstraints([this, resetHidden](ConstraintMaker& make) {
-        make.top.equalTo(kkthoroughyacht()->snp.bottom).offset(resetHidden ? 0 : 32);
-        make.centerX.equalToSuperview();
-        make.width.equalTo(214);
-        make.height.equalTo(54);
-    });
+    loginparts::constrainPrimaryButton(kkinferiortribe(), kkthoroughyacht()->snp.bottom,
+                                       resetHidden ? 0 : 32);
     kknavalbeyond()->snp.makeConstraints([this](ConstraintMaker& make) {
         make.top.equalTo(kkinferiortribe()->snp.bottom).offset(28);
         make.centerX.equalTo(kkinferiortribe()->snp.centerX);
@@ -205,12 +191,7 @@ void KKentrymaximumViewController::setupRegisterUI() {
     view()->addSubview(kktribenaval());
     view()->addSubview(kkrivalmerchant());
     constrainFields();
-    kktribenaval()->snp.makeConstraints([this](ConstraintMaker& make) {
-        make.top.equalTo(kkloungecandy()->snp.bottom).offset(32);
-        make.centerX.equalToSuperview();
-        make.width.equalTo(214);
-        make.height.equalTo(54);
-    });
+    loginparts::constrainPrimaryButton(kktribenaval(), kkloungecandy()->snp.bottom, 32);
     kkrivalmerchant()->snp.makeConstraints([this](ConstraintMaker& make) {
         make.top.equalTo(kktribenaval()->snp.bottom).offset(28);
         make.centerX.equalTo(kktribenaval()->snp.centerX);
@@ -218,53 +199,15 @@ void KKentrymaximumViewController::setupRegisterUI() {
 }
 
 void KKentrymaximumViewController::requestCode() {
-    if (!KKpresentationdisease::isPhoneNumber(kkabolishdoctrine()->text())) {
-        QMUITips::showError(kInvalidNumber);
-        return;
-    }
-    if (codeInFlight_) {
-        return;
-    }
-    view()->endEditing(true);
-    const auto window = keyWindow();
-    if (!window) {
-        return;
-    }
-    const auto overlay = KKfigurerip::make(screenBounds());
-    window->addSubview(overlay);
-    overlay->getResult = [weak = weakSelf()](const JSON& captcha) {
+    codeRequest().showCaptcha(view(), kkabolishdoctrine()->text(), [weak = weakSelf()](const JSON& captcha) {
         if (const auto self = weak.lock()) {
             self->sendCode(captcha);
         }
-    };
+    });
 }
 
 void KKentrymaximumViewController::sendCode(const JSON& captcha) {
-    const std::string number = kkabolishdoctrine()->text();
-    if (!KKpresentationdisease::isPhoneNumber(number)) {
-        QMUITips::showError(kInvalidNumber);
-        return;
-    }
-    if (codeInFlight_) {
-        return;
-    }
-    codeInFlight_ = true;
-    const std::string mailType = isLogin ? "loginMailCode" : "register";
-    QMUITips::showLoadingInView(view());
-    apiClient.sendMail(number, captcha["randstr"].stringValue(), captcha["ticket"].stringValue(), mailType,
-                       [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError>) {
-                           const auto self = weak.lock();
-                           if (!self) {
-                               return;
-                           }
-                           self->codeInFlight_ = false;
-                           if (!json) {
-                               return;
-                           }
-                           QMUITips::showSucceed("验证码获取成功");
-                           self->kkevokefade();
-                           self->countdown_->start();
-                       });
+    codeRequest().send(view(), kkabolishdoctrine()->text(), captcha, isLogin ? "loginMailCode" : "register");
 }
 
 void KKentrymaximumViewController::showResetPassword() {
@@ -273,8 +216,7 @@ void KKentrymaximumViewController::showResetPassword() {
 
 void KKentrymaximumViewController::login() {
     const std::string number = kkabolishdoctrine()->text();
-    if (!KKpresentationdisease::isPhoneNumber(number)) {
-        QMUITips::showError(kInvalidNumber);
+    if (!loginchecks::phoneNumber(number)) {
         return;
     }
     const auto completion = [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError>) {
@@ -283,8 +225,7 @@ void KKentrymaximumViewController::login() {
         }
     };
     if (type == 0) {
-        if (kkdoctrinepalm()->text().empty()) {
-            QMUITips::showError("请先输入密码");
+        if (!loginchecks::filled(kkdoctrinepalm()->text(), "请先输入密码")) {
             return;
         }
         if (submitInFlight_ || finished_) {
@@ -294,8 +235,7 @@ void KKentrymaximumViewController::login() {
         QMUITips::showLoadingInView(view());
         apiClient.login(number, kkdoctrinepalm()->text(), completion);
     } else {
-        if (kkflourevoke()->text().empty()) {
-            QMUITips::showError("请先输入验证码");
+        if (!loginchecks::filled(kkflourevoke()->text(), "请先输入验证码")) {
             return;
         }
         if (submitInFlight_ || finished_) {
@@ -309,16 +249,8 @@ void KKentrymaximumViewController::login() {
 
 void KKentrymaximumViewController::register_() {
     const std::string number = kkabolishdoctrine()->text();
-    if (!KKpresentationdisease::isPhoneNumber(number)) {
-        QMUITips::showError(kInvalidNumber);
-        return;
-    }
-    if (kkflourevoke()->text().empty()) {
-        QMUITips::showError("请先输入验证码");
-        return;
-    }
-    if (kkdoctrinepalm()->text().empty()) {
-        QMUITips::showError("请先输入密码");
+    if (!loginchecks::phoneNumber(number) || !loginchecks::filled(kkflourevoke()->text(), "请先输入验证码") ||
+        !loginchecks::filled(kkdoctrinepalm()->text(), "请先输入密码")) {
         return;
     }
     if (kkworshipthorough()->text() != kkdoctrinepalm()->text()) {

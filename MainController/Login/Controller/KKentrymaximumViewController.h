@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainController/Login/Helpers/CodeCountdown.h"
+#include "MainController/Login/Helpers/CodeRequest.h"
 #include "app/Base/BaseViewController.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/Foundation/NSError.h"
@@ -42,7 +42,7 @@ class KKentrymaximumViewController : public BaseViewController,
     std::weak_ptr<KKmaximumdefyViewController> container;
 
     // The running code countdown's timer, if any.
-    std::shared_ptr<Timer> timer() const { return countdown_ ? countdown_->timer() : nullptr; }
+    std::shared_ptr<Timer> timer() const { return codeRequest_ ? codeRequest_->timer() : nullptr; }
 
     void viewDidLoad() override;
     void setupLoginUI();
@@ -58,6 +58,8 @@ class KKentrymaximumViewController : public BaseViewController,
 
   private:
     std::weak_ptr<KKentrymaximumViewController> weakSelf();
+    // The code button's request and countdown, made with the button.
+    CodeRequest& codeRequest();
     void finish(const std::optional<JSON>& json);
     void switchMode(bool toLogin);
     void constrainFields();
@@ -74,9 +76,8 @@ class KKentrymaximumViewController : public BaseViewController,
     std::shared_ptr<QMUIButton> kktribenaval_;
     std::shared_ptr<QMUIButton> kknavalbeyond_;
     std::shared_ptr<QMUIButton> kkrivalmerchant_;
-    std::unique_ptr<CodeCountdown> countdown_;
-    // A code, sign-in or registration request is on its way: a second tap sends nothing.
-    bool codeInFlight_ = false;
+    std::shared_ptr<CodeRequest> codeRequest_;
+    // A sign-in or registration request is on its way: a second tap sends nothing.
     bool submitInFlight_ = false;
     bool finished_ = false;
 };

@@ -1,22 +1,19 @@
 #include "MainController/Login/Controller/KKimportentryViewController.h"
 
-#include "MainController/Login/View/KKfigurerip.h"
 #include "MainController/Login/View/LoginFormParts.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
-#include "app/Helpers/KKpresentationdisease.h"
 #include "app/Network/KKriplog.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 
-namespace {
-
-constexpr const char* kInvalidNumber = "请先输入正确的手机号";
-
-} // namespace
-
 std::weak_ptr<KKimportentryViewController> KKimportentryViewController::weakSelf() {
     return std::static_pointer_cast<KKimportentryViewController>(shared_from_this());
+}
+
+CodeRequest& KKimportentryViewController::codeRequest() {
+    kkevokefade();
+    return *codeRequest_;
 }
 
 const std::shared_ptr<QMUILabel>& KKimportentryViewController::kkjeopardizegallon() {
@@ -73,7 +70,7 @@ const std::shared_ptr<QMUIButton>& KKimportentryViewController::kkevokefade() {
                 self->requestCode();
             }
         });
-        countdown_ = std::make_unique<CodeCountdown>(kkevokefade_);
+        codeRequest_ = std::make_shared<CodeRequest>(kkevokefade_);
     }
     return kkevokefade_;
 }
@@ -115,85 +112,27 @@ void KKimportentryViewController::setupUI() {
         make.top.equalTo(kkjeopardizegallon()->snp.bottom).offset(45);
         make.left.equalToSuperview().inset(32);
     });
-    for (const auto& arranged : kkloungecandy()->arrangedSubviews()) {
-        arranged->snp.makeConstraints([](ConstraintMaker& make) {
-            make.height.equalTo(54);
-            make.width.equalTo(screenWidth() - 64);
-        });
-    }
-    kkevokefade()->snp.makeConstraints([](ConstraintMaker& make) { make.width.equalTo(112); });
-    for (const auto& arranged : kkpalmflour()->arrangedSubviews()) {
-        arranged->snp.makeConstraints([](ConstraintMaker& make) { make.height.equalTo(54); });
-    }
-    kkreignunion()->snp.makeConstraints([this](ConstraintMaker& make) {
-        make.top.equalTo(kkloungecandy()->snp.bottom).offset(32);
-        make.centerX.equalToSuperview();
-        make.width.equalTo(214);
-        make.height.equalTo(54);
-    });
+    loginparts::constrainRows(kkloungecandy());
+    loginparts::constrainCodeRow(kkpalmflour(), kkevokefade());
+    loginparts::constrainPrimaryButton(kkreignunion(), kkloungecandy()->snp.bottom, 32);
 }
 
 void KKimportentryViewController::requestCode() {
-    if (!KKpresentationdisease::isPhoneNumber(kkabolishdoctrine()->text())) {
-        QMUITips::showError(kInvalidNumber);
-        return;
-    }
-    if (codeInFlight_) {
-        return;
-    }
-    view()->endEditing(true);
-    const auto window = keyWindow();
-    if (!window) {
-        return;
-    }
-    const auto overlay = KKfigurerip::make(screenBounds());
-    window->addSubview(overlay);
-    overlay->getResult = [weak = weakSelf()](const JSON& captcha) {
+    codeRequest().showCaptcha(view(), kkabolishdoctrine()->text(), [weak = weakSelf()](const JSON& captcha) {
         if (const auto self = weak.lock()) {
             self->sendCode(captcha);
         }
-    };
+    });
 }
 
 void KKimportentryViewController::sendCode(const JSON& captcha) {
-    const std::string number = kkabolishdoctrine()->text();
-    if (!KKpresentationdisease::isPhoneNumber(number)) {
-        QMUITips::showError(kInvalidNumber);
-        return;
-    }
-    if (codeInFlight_) {
-        return;
-    }
-    codeInFlight_ = true;
-    QMUITips::showLoadingInView(view());
-    apiClient.sendMail(number, captcha["randstr"].stringValue(), captcha["ticket"].stringValue(), "forgotPwd",
-                       [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError>) {
-                           const auto self = weak.lock();
-                           if (!self) {
-                               return;
-                           }
-                           self->codeInFlight_ = false;
-                           if (!json) {
-                               return;
-                           }
-                           QMUITips::showSucceed("验证码获取成功");
-                           self->kkevokefade();
-                           self->countdown_->start();
-                       });
+    codeRequest().send(view(), kkabolishdoctrine()->text(), captcha, "forgotPwd");
 }
 
 void KKimportentryViewController::submit() {
     const std::string number = kkabolishdoctrine()->text();
-    if (!KKpresentationdisease::isPhoneNumber(number)) {
-        QMUITips::showError(kInvalidNumber);
-        return;
-    }
-    if (kkflourevoke()->text().empty()) {
-        QMUITips::showError("请先输入验证码");
-        return;
-    }
-    if (kkdoctrinepalm()->text().empty()) {
-        QMUITips::showError("请先输入密码");
+    if (!loginchecks::phoneNumber(number) || !loginchecks::filled(kkflourevoke()->text(), "请先输入验证码") ||
+        !loginchecks::filled(kkdoctrinepalm()->text(), "请先输入密码")) {
         return;
     }
     if (submitInFlight_) {

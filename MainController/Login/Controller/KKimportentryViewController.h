@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainController/Login/Helpers/CodeCountdown.h"
+#include "MainController/Login/Helpers/CodeRequest.h"
 #include "app/Base/BaseViewController.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
@@ -22,7 +22,7 @@ class KKimportentryViewController : public BaseViewController {
     const std::shared_ptr<QMUITextField>& kkflourevoke();
     const std::shared_ptr<QMUIButton>& kkevokefade();
     const std::shared_ptr<QMUIButton>& kkreignunion();
-    std::shared_ptr<Timer> timer() const { return countdown_ ? countdown_->timer() : nullptr; }
+    std::shared_ptr<Timer> timer() const { return codeRequest_ ? codeRequest_->timer() : nullptr; }
 
     void viewDidLoad() override;
     void setupUI();
@@ -32,6 +32,8 @@ class KKimportentryViewController : public BaseViewController {
 
   private:
     std::weak_ptr<KKimportentryViewController> weakSelf();
+    // The code button's request and countdown, made with the button.
+    CodeRequest& codeRequest();
 
     std::shared_ptr<QMUILabel> kkjeopardizegallon_;
     std::shared_ptr<UIStackView> kkloungecandy_;
@@ -41,7 +43,6 @@ class KKimportentryViewController : public BaseViewController {
     std::shared_ptr<QMUITextField> kkflourevoke_;
     std::shared_ptr<QMUIButton> kkevokefade_;
     std::shared_ptr<QMUIButton> kkreignunion_;
-    std::unique_ptr<CodeCountdown> countdown_;
-    bool codeInFlight_ = false;
+    std::shared_ptr<CodeRequest> codeRequest_;
     bool submitInFlight_ = false;
 };

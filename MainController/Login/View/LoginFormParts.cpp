@@ -1,6 +1,8 @@
 #include "MainController/Login/View/LoginFormParts.h"
 
+#include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
+#include "platform/SnapKit/ConstraintMaker.h"
 
 namespace loginparts {
 
@@ -61,6 +63,33 @@ std::shared_ptr<UIStackView> stack(UILayoutConstraintAxis axis, CGFloat spacing)
     made->setAxis(axis);
     made->setSpacing(spacing);
     return made;
+}
+
+void constrainRows(const std::shared_ptr<UIStackView>& column) {
+    for (const auto& arranged : column->arrangedSubviews()) {
+        arranged->snp.makeConstraints([](ConstraintMaker& make) {
+            make.height.equalTo(54);
+            make.width.equalTo(screenWidth() - 64);
+        });
+    }
+}
+
+void constrainCodeRow(const std::shared_ptr<UIStackView>& row,
+                      const std::shared_ptr<QMUIButton>& codeButton) {
+    codeButton->snp.makeConstraints([](ConstraintMaker& make) { make.width.equalTo(112); });
+    for (const auto& arranged : row->arrangedSubviews()) {
+        arranged->snp.makeConstraints([](ConstraintMaker& make) { make.height.equalTo(54); });
+    }
+}
+
+void constrainPrimaryButton(const std::shared_ptr<QMUIButton>& button, const ConstraintItem& top,
+                            CGFloat offset) {
+    button->snp.makeConstraints([&top, offset](ConstraintMaker& make) {
+        make.top.equalTo(top).offset(offset);
+        make.centerX.equalToSuperview();
+        make.width.equalTo(214);
+        make.height.equalTo(54);
+    });
 }
 
 } // namespace loginparts

@@ -2,6 +2,7 @@
 
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/Controls/QMUITextField.h"
+#include "platform/SnapKit/ConstraintViewDSL.h"
 #include "platform/UIKit/UIStackView.h"
 
 #include <functional>
@@ -20,5 +21,13 @@ std::shared_ptr<QMUIButton> primaryButton(const std::string& title, std::functio
 // A white title at 60% for switching between sign-in and registration.
 std::shared_ptr<QMUIButton> linkButton(const std::string& title, std::function<void()> action);
 std::shared_ptr<UIStackView> stack(UILayoutConstraintAxis axis, CGFloat spacing);
+
+// Every row of the field column is 54 high and spans the screen less the 32-point margins.
+void constrainRows(const std::shared_ptr<UIStackView>& column);
+// The code row: the field takes what the 112-point code button leaves, both 54 high.
+void constrainCodeRow(const std::shared_ptr<UIStackView>& row, const std::shared_ptr<QMUIButton>& codeButton);
+// A pill button of 214 by 54, centred, `offset` below `top`.
+void constrainPrimaryButton(const std::shared_ptr<QMUIButton>& button, const ConstraintItem& top,
+                            CGFloat offset);
 
 } // namespace loginparts

@@ -1,6 +1,7 @@
 #include "MainController/My/Controller/KKboycotthemisphereViewController.h"
 
 #include "MainController/My/Cell/KKacrecomment.h"
+#include "MainController/My/View/MyListTable.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
 #include "app/Extensions/UIColorExtensions.h"
@@ -44,17 +45,8 @@ void KKboycotthemisphereViewController::setupUI() {
     titleLabel_->setTextColor(UIColor::whiteColor());
     titleLabel_->setFont(UIFont::systemFontOfSize(18));
 
-    tableView_ = std::make_shared<UITableView>(CGRectZero, UITableViewStyle::plain);
+    tableView_ = makeMyListTable(self, self);
     tableView_->setAccessibilityIdentifier("notices.list");
-    tableView_->setDelegate(self);
-    tableView_->setDataSource(self);
-    tableView_->setEstimatedRowHeight(0);
-    tableView_->setSeparatorStyle(UITableViewCellSeparatorStyle::none);
-    tableView_->setKeyboardDismissMode(UIScrollViewKeyboardDismissMode::onDrag);
-    tableView_->setEstimatedSectionHeaderHeight(0);
-    tableView_->setEstimatedSectionFooterHeight(0);
-    tableView_->setBackgroundColor(hexColor("28272C"));
-    tableView_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
     tableView_->registerClass<KKacrecomment>(classNameOf<KKacrecomment>());
 
     const auto& root = view();

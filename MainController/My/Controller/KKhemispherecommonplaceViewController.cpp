@@ -2,15 +2,14 @@
 
 #include "MainController/Detail/Controller/KKgiganticgloomy.h"
 #include "MainController/My/Cell/KKcrippleconscientious.h"
+#include "MainController/My/View/MyListTable.h"
 #include "MainController/My/View/MyTexts.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
-#include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
-#include "platform/SnapKit/ConstraintMaker.h"
 
 void KKhemispherecommonplaceViewController::viewDidLoad() {
     BaseViewController::viewDidLoad();
@@ -21,27 +20,15 @@ void KKhemispherecommonplaceViewController::viewDidLoad() {
 void KKhemispherecommonplaceViewController::setupUI() {
     setTitle(decodedText("5oiR55qE5pS26JeP"));
     auto self = std::static_pointer_cast<KKhemispherecommonplaceViewController>(sharedController());
-    tableView_ = std::make_shared<UITableView>(CGRectZero, UITableViewStyle::plain);
+    tableView_ = makeMyListTable(self, self);
     tableView_->setAccessibilityIdentifier("favourites.list");
-    tableView_->setDelegate(self);
-    tableView_->setDataSource(self);
-    tableView_->setEstimatedRowHeight(0);
-    tableView_->setEstimatedSectionHeaderHeight(0);
-    tableView_->setEstimatedSectionFooterHeight(0);
-    tableView_->setSeparatorStyle(UITableViewCellSeparatorStyle::none);
-    tableView_->setKeyboardDismissMode(UIScrollViewKeyboardDismissMode::onDrag);
-    tableView_->setBackgroundColor(hexColor("28272C"));
-    tableView_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
     tableView_->setContentInset({});
     tableView_->setScrollIndicatorInsets({});
     tableView_->registerClass<KKcrippleconscientious>(classNameOf<KKcrippleconscientious>());
     view()->addSubview(tableView_);
     // The page's own view: the page that opened this one is still on top at this moment.
     QMUITips::showLoadingInView(view());
-    tableView_->snp.makeConstraints([&](ConstraintMaker& make) {
-        make.top.equalTo(view()->safeAreaLayoutGuide()->snp.top);
-        make.left.right().bottom().equalToSuperview();
-    });
+    pinBelowSafeArea(tableView_, view());
 }
 
 void KKhemispherecommonplaceViewController::requestList() {

@@ -1,5 +1,6 @@
 #include "MainController/My/Controller/KKinflictgraceViewController.h"
 
+#include "MainController/My/View/MyListTable.h"
 #include "MainController/My/View/MyTexts.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
@@ -24,25 +25,13 @@ void KKinflictgraceViewController::viewDidLoad() {
     BaseViewController::viewDidLoad();
     setTitle("设置");
     view()->addSubview(tableView());
-    tableView_->snp.makeConstraints([&](ConstraintMaker& make) {
-        make.top.equalTo(view()->safeAreaLayoutGuide()->snp.top);
-        make.left.right().bottom().equalToSuperview();
-    });
+    pinBelowSafeArea(tableView_, view());
 }
 
 const std::shared_ptr<UITableView>& KKinflictgraceViewController::tableView() {
     if (!tableView_) {
         auto self = std::static_pointer_cast<KKinflictgraceViewController>(sharedController());
-        tableView_ = std::make_shared<UITableView>(CGRectZero, UITableViewStyle::plain);
-        tableView_->setDelegate(self);
-        tableView_->setDataSource(self);
-        tableView_->setEstimatedRowHeight(0);
-        tableView_->setSeparatorStyle(UITableViewCellSeparatorStyle::none);
-        tableView_->setKeyboardDismissMode(UIScrollViewKeyboardDismissMode::onDrag);
-        tableView_->setEstimatedSectionHeaderHeight(0);
-        tableView_->setEstimatedSectionFooterHeight(0);
-        tableView_->setBackgroundColor(hexColor("28272C"));
-        tableView_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
+        tableView_ = makeMyListTable(self, self);
     }
     return tableView_;
 }

@@ -2,16 +2,15 @@
 
 #include "MainController/Detail/Controller/KKgiganticgloomy.h"
 #include "MainController/My/Cell/KKconscientiousacre.h"
+#include "MainController/My/View/MyListTable.h"
 #include "MainController/My/View/MyTexts.h"
 #include "MainController/My/View/PlaybackHistoryRows.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
-#include "app/Extensions/UIColorExtensions.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
-#include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "platform/UIKit/Controllers/UIBarButtonItem.h"
 #include "platform/UIKit/Controllers/UINavigationItem.h"
@@ -37,26 +36,14 @@ void KKinterfereboycottViewController::setupUI() {
     auto self = std::static_pointer_cast<KKinterfereboycottViewController>(sharedController());
     std::weak_ptr<KKinterfereboycottViewController> weakSelf = self;
 
-    tableView_ = std::make_shared<UITableView>(CGRectZero, UITableViewStyle::plain);
+    tableView_ = makeMyListTable(self, self);
     tableView_->setAccessibilityIdentifier("history.list");
-    tableView_->setDelegate(self);
-    tableView_->setDataSource(self);
-    tableView_->setEstimatedRowHeight(0);
-    tableView_->setEstimatedSectionHeaderHeight(0);
-    tableView_->setEstimatedSectionFooterHeight(0);
-    tableView_->setSeparatorStyle(UITableViewCellSeparatorStyle::none);
-    tableView_->setKeyboardDismissMode(UIScrollViewKeyboardDismissMode::onDrag);
-    tableView_->setBackgroundColor(hexColor("28272C"));
-    tableView_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
     tableView_->setContentInset({});
     tableView_->setScrollIndicatorInsets({});
     tableView_->registerClass<KKconscientiousacre>(classNameOf<KKconscientiousacre>());
 
     view()->addSubview(tableView_);
-    tableView_->snp.makeConstraints([&](ConstraintMaker& make) {
-        make.top.equalTo(view()->safeAreaLayoutGuide()->snp.top);
-        make.left.right().bottom().equalToSuperview();
-    });
+    pinBelowSafeArea(tableView_, view());
 
     auto clear =
         std::make_shared<UIBarButtonItem>("清空", UIBarButtonItemStyle::plain, [weakSelf](UIBarButtonItem&) {
