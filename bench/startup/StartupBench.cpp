@@ -11,8 +11,8 @@
 // Usage: startup_bench   (with ORVEX_RESOURCES and ORVEX_HOME set by bench/startup/run.sh)
 
 #include "app/Startup/AppDelegate.h"
-#include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "app/Startup/ApplicationSetup.h"
+#include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "app/Startup/TabbarController.h"
 #include "platform/AVFoundation/AVPlayerItem.h"
 #include "platform/AVFoundation/AVPlayerLayer.h"
@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -47,14 +48,27 @@ long residentKiB() {
     return -1;
 }
 
+long threadCount() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Threads:", 0) == 0) {
+            return std::strtol(line.c_str() + 8, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
 // Whether the splash on screen shows a picture of its video yet.
 bool splashShowsPicture(const UIWindow& window) {
-    const auto splash = std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window.rootViewController());
+    const auto splash =
+        std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window.rootViewController());
     if (!splash) {
         return false;
     }
     for (const auto& layer : splash->view()->layer()->sublayers()) {
-        if (const auto video = std::dynamic_pointer_cast<AVPlayerLayer>(layer); video && video->isReadyForDisplay()) {
+        if (const auto video = std::dynamic_pointer_cast<AVPlayerLayer>(layer);
+            video && video->isReadyForDisplay()) {
             return true;
         }
     }
@@ -114,6 +128,9 @@ int main() {
         host.pumpOnce();
     }
     std::printf("idle-rss-kib %ld\n", residentKiB());
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("idle-malloc-kib in-use %zu free %zu mapped %zu threads %ld\n", heap.uordblks / 1024,
+                heap.fordblks / 1024, heap.hblkhd / 1024, threadCount());
     if (const char* smaps = std::getenv("ORVEX_SMAPS_FILE"); smaps != nullptr) {
         std::ofstream(smaps) << std::ifstream("/proc/self/smaps").rdbuf();
     }

@@ -1,0 +1,80 @@
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
+
+#include <dlfcn.h>
+#include <malloc.h>
+
+#include <mutex>
+
+namespace {
+
+// The file name libmpv's client interface of this major version is installed under.
+std::string libraryName() {
+    return "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
+}
+
+// Libraries of libmpv's that must stay once loaded: GnuTLS keeps its global state (some
+// 100 KiB, the certificate store among it) to the end of the process and does not give
+// it back when unloaded, and libgomp keeps the threads of OpenMP's pool, which would run
+// on in unmapped code.
+constexpr const char* residentLibraries[] = {"libgnutls.so.30", "libgomp.so.1"};
+
+std::mutex& loadMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::weak_ptr<const MpvLibrary>& loaded() {
+    static std::weak_ptr<const MpvLibrary> library;
+    return library;
+}
+
+} // namespace
+
+std::shared_ptr<const MpvLibrary> MpvLibrary::acquire(std::string& error) {
+    std::lock_guard lock(loadMutex());
+    if (auto library = loaded().lock()) {
+        return library;
+    }
+    void* handle = dlopen(libraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* reason = dlerror();
+        error =
+            "the media engine's library could not be loaded: " + std::string(reason ? reason : libraryName());
+        return nullptr;
+    }
+    for (const char* name : residentLibraries) {
+        dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    }
+    std::shared_ptr<MpvLibrary> library(new MpvLibrary);
+    library->handle_ = handle;
+    bool complete = true;
+#define ORVEX_MPV_LOAD(name)                                                                                 \
+    library->name = reinterpret_cast<decltype(library->name)>(dlsym(handle, "mpv_" #name));                  \
+    complete = complete && library->name != nullptr;
+    ORVEX_MPV_FUNCTIONS(ORVEX_MPV_LOAD)
+#undef ORVEX_MPV_LOAD
+    if (!complete) {
+        error = "the media engine's library lacks entry points this player needs";
+        return nullptr;
+    }
+    loaded() = library;
+    return library;
+}
+
+bool MpvLibrary::isLoaded() {
+    void* handle = dlopen(libraryName().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (handle == nullptr) {
+        return false;
+    }
+    dlclose(handle);
+    return true;
+}
+
+MpvLibrary::~MpvLibrary() {
+    if (handle_ != nullptr) {
+        dlclose(handle_);
+    }
+    // The decoders' buffers and the library's own data have just been freed: their pages
+    // go back to the system instead of waiting in the allocator's heaps.
+    malloc_trim(0);
+}
