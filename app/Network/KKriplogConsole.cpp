@@ -2,6 +2,10 @@
 
 #include "platform/Foundation/Log.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -20,11 +24,16 @@ public:
     }
 
     void add(Line line) {
+        bool wasIdle;
         {
             std::lock_guard lock(mutex_);
+            wasIdle = lines_.empty() && !writing_;
             lines_.push_back(std::move(line));
         }
-        wake_.notify_one();
+        // A writer at work takes this line up with the rest of its batch, unwoken.
+        if (wasIdle) {
+            wake_.notify_one();
+        }
     }
 
     ~ConsoleWriter() {
@@ -40,6 +49,10 @@ private:
     ConsoleWriter() : thread_([this] { run(); }) {}
 
     void run() {
+        // The lowest priority: a line handed over never costs the main thread its
+        // processor (a woken thread of normal priority would often take it at once); the
+        // lines are written when a processor is free.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
         std::unique_lock lock(mutex_);
         while (true) {
             wake_.wait(lock, [this] { return stopping_ || !lines_.empty(); });
@@ -48,6 +61,7 @@ private:
             }
             std::deque<Line> batch;
             batch.swap(lines_);
+            writing_ = true;
             lock.unlock();
             for (const Line& line : batch) {
                 if (const auto* text = std::get_if<std::string>(&line)) {
@@ -58,6 +72,7 @@ private:
             }
             batch.clear(); // responses are let go off the lock too
             lock.lock();
+            writing_ = false;
         }
     }
 
@@ -65,6 +80,8 @@ private:
     std::condition_variable wake_;
     std::deque<Line> lines_;
     bool stopping_ = false;
+    // The writer is writing a batch (and looks for more before it sleeps).
+    bool writing_ = false;
     std::thread thread_;
 };
 
