@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libssl-dev openssl libcurl4-openssl-dev libsqlite3-dev zlib1g-dev libicu-dev
-  libcpp-httplib-dev libsimdjson-dev
+  libcpp-httplib-dev libsimdjson-dev libqrencode-dev
   libcairo2-dev libpango1.0-dev librsvg2-dev libgdk-pixbuf-2.0-dev fonts-noto-cjk
   fonts-noto-cjk-extra webp-pixbuf-loader libgif-dev
   libsdl2-dev libgl1-mesa-dri libegl-dev libgl-dev xvfb xauth

@@ -9,7 +9,4 @@ build="$(bash "$root/tools/build-tests.sh" | tail -n 1)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 cd "$build"
-# A test that fails is run once more and reported as failing only if it fails again:
-# tests that play real media on real decoders have, very rarely and only on an
-# overloaded machine, failed once and passed when run again. Each retry shows in the output.
-ctest --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
+ctest --output-on-failure -j "$(nproc)" "$@"

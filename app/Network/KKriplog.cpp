@@ -194,10 +194,15 @@ void KKriplog::renewLogin() {
         return;
     }
     renewalInFlight_ = true;
+    // The answer replaces the login it renewed only: a member who signed in meanwhile
+    // stays signed in.
+    auto renewed = UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey);
     send(HTTPMethod::post, "api/touristLogin", {{"id", *user->id}},
-         [this](std::optional<JSON> json, std::optional<NSError> error) {
+         [this, renewed = std::move(renewed)](std::optional<JSON> json, std::optional<NSError> error) {
              renewalInFlight_ = false;
-             storeLoginJSON(std::move(json), std::move(error));
+             if (UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey) == renewed) {
+                 storeLoginJSON(std::move(json), std::move(error));
+             }
          },
          Origin::renewal);
 }

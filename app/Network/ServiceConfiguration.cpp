@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -32,6 +33,12 @@ std::string trimmed(const std::string& text) {
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
+
+// The built-in resolver for a service of the user's own that names none: a public
+// provider's DNS-over-HTTPS endpoint, reached at its own addresses (IPv4 first) so that
+// finding the resolver needs no unencrypted lookup.
+constexpr const char* kPublicResolverURL = "https://dns.google/dns-query";
+constexpr const char* kPublicResolverAddresses = "8.8.8.8,8.8.4.4,2001:4860:4860::8888,2001:4860:4860::8844";
 
 std::optional<ServiceConfiguration>& installed() {
     static std::optional<ServiceConfiguration> configuration;
@@ -62,6 +69,7 @@ std::filesystem::path ServiceConfiguration::file() { return Paths::dataRoot() / 
 
 ServiceConfiguration ServiceConfiguration::load() {
     ServiceConfiguration configuration;
+    std::set<std::string> given; // keys that the file or the environment set
     const auto path = file();
     std::error_code error;
     if (std::filesystem::exists(path, error)) {
@@ -77,6 +85,7 @@ ServiceConfiguration ServiceConfiguration::load() {
                 }
                 if (const auto string = value.string()) {
                     configuration.*setting.member = *string;
+                    given.insert(setting.key);
                 } else {
                     consoleLog("Ignoring \"" + std::string(setting.key) + "\" in " + path.string() + ": not a text");
                 }
@@ -86,7 +95,19 @@ ServiceConfiguration ServiceConfiguration::load() {
     for (const auto& setting : settings) {
         if (const char* value = std::getenv(setting.environment)) {
             configuration.*setting.member = value;
+            given.insert(setting.key);
         }
+    }
+    const bool serviceGiven = given.count("baseURL1") != 0 || given.count("baseURL2") != 0;
+    const bool urlGiven = given.count("dohURL") != 0;
+    const bool addressGiven = given.count("dohAddress") != 0;
+    if (serviceGiven && !urlGiven && !addressGiven) {
+        // The development resolver knows only the development service's names.
+        configuration.dohURL = kPublicResolverURL;
+        configuration.dohAddress = kPublicResolverAddresses;
+    } else if (urlGiven && !addressGiven) {
+        // A resolver of the user's own is found by its name, not at the development address.
+        configuration.dohAddress.clear();
     }
     // Kept all the same: falling back to the system store would trust other peers.
     if (!configuration.caFile.empty() && !std::ifstream(configuration.caFile).good()) {

@@ -11,7 +11,10 @@
 // Read from "<data root>/service.json" (a JSON object with the optional keys "baseURL1",
 // "baseURL2", "dohURL", "dohAddress", "caFile"); the environment variables
 // ORVEX_BASE_URL_1, ORVEX_BASE_URL_2, ORVEX_DOH_URL, ORVEX_DOH_ADDRESS and ORVEX_CA_FILE
-// override the file; what neither gives keeps its default.
+// override the file; what neither gives keeps its default (the development service and
+// its resolver). A service given without a resolver is reached through a built-in public
+// DNS-over-HTTPS resolver at its pinned addresses; a resolver URL given without addresses
+// is found by its name.
 struct ServiceConfiguration {
     std::string baseURL1 = "https://api.orvex.test:8083/";
     std::string baseURL2 = "https://api.orvex.test:9312/";

@@ -1,5 +1,6 @@
 #include "app/Startup/AppDelegate.h"
 
+#include "MainController/Video/Controller/KKcandyleanViewController.h"
 #include "TLCommon/TLConfigure.h"
 #include "app/Network/appLink.h"
 #include "app/Startup/KKdilemmaspectacularViewController.h"
@@ -7,6 +8,7 @@
 #include "platform/IQKeyboardManager/IQKeyboardManager.h"
 #include "platform/QMUIKit/Controllers/QMUIConsole.h"
 #include "platform/SJBaseVideoPlayer/Player/SJRotationManager.h"
+#include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/UIKit/UIWindow.h"
 
 namespace {
@@ -49,6 +51,10 @@ bool AppDelegate::didFinishLaunchingWithOptions(UIApplication&, const UIApplicat
 
     TLConfigure::initWithAppkey("4c1f9a07d2e85b36a0f71c2e", "App Store");
     completed(LaunchStep::analytics);
+
+    // Cached media is named by one rule for the whole process, before anything plays; the
+    // proxy itself is still built only when first used.
+    SJMediaCacheServer::setDefaultResolveAssetIdentifier(&KKcandyleanViewController::assetIdentifier);
 
     auto splash = std::make_shared<KKdilemmaspectacularViewController>();
     if (window) {

@@ -3,6 +3,7 @@
 #include "app/Startup/AppDelegate.h"
 #include "platform/AVFoundation/AVPlayerLayer.h"
 #include "platform/Foundation/Bundle.h"
+#include "platform/Foundation/PercentEncoding.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/UIKit/Controllers/UIStoryboard.h"
 #include "platform/UIKit/UIScreen.h"
@@ -33,7 +34,10 @@ void KKdilemmaspectacularViewController::playSplashVideo() {
             "Fatal error: the launch video \"splash.mp4\" is missing from the application's resources\n");
         std::abort();
     }
-    player_ = AVPlayer::playerWithPlayerItem(AVPlayerItem::playerItemWithURL("file://" + path->string()));
+    // A proper file URL: a resources folder whose path holds a space, "%" or Chinese
+    // characters still names the video.
+    player_ = AVPlayer::playerWithPlayerItem(
+        AVPlayerItem::playerItemWithURL(fileURLWithPath(std::filesystem::absolute(*path))));
     if (!UserDefaults::standard().boolForKey("openLaunchSound")) {
         player_->setVolume(0.0f);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/Foundation/HexDigit.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,4 +42,25 @@ inline bool isURLText(std::string_view text) {
         }
     }
     return true;
+}
+
+// The "file://" URL of an absolute path: every byte but unreserved characters and "/"
+// is percent-encoded, so spaces, "%", "#", "?" and non-ASCII names survive as a URL.
+inline std::string fileURLWithPath(const std::filesystem::path& path) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const char c : path.string()) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+                                byte == '~' || byte == '/';
+        if (unreserved) {
+            url += c;
+        } else {
+            url += '%';
+            url += hex[byte >> 4];
+            url += hex[byte & 15];
+        }
+    }
+    return url;
 }

@@ -18,6 +18,9 @@ namespace mcs {
 
 struct Transfer;
 
+// Request header fields sent with every upstream request of an asset (name -> value).
+using HeaderFields = std::map<std::string, std::string>;
+
 // One remote file of an asset, cached in a sparse file of its own. Fields after `file`
 // are guarded by the cache's lock.
 struct Resource {
@@ -28,7 +31,9 @@ struct Resource {
     const std::string rid;
     const std::string url;
     const std::filesystem::path file;
-    const bool playlist; // served rewritten (an entry playlist, a variant or rendition)
+    // Served rewritten (an entry playlist, a variant or rendition); an entry becomes one
+    // when its content says so.
+    std::atomic<bool> playlist;
 
     int fd = -1;
     std::optional<std::uint64_t> total;
@@ -48,8 +53,10 @@ struct Resource {
 struct Asset {
     std::string folder; // generated hex name of its folder
     std::string url;    // the entry address
-    bool playlist = false;
+    std::atomic<bool> playlist{false};
+    bool kindKnown = false;         // its entry's kind was decided from its answer (under the lock)
     bool allowLocalTargets = false; // its entry is itself on a local address
+    std::shared_ptr<const HeaderFields> requestHeaders; // under the lock
     std::string entryRid;
     std::string entryName;
     std::map<std::string, std::shared_ptr<Resource>> resources;
@@ -67,6 +74,7 @@ struct Transfer {
     std::shared_ptr<Resource> resource;
     bool restrictLocal = false; // refuse loopback and link-local peers
     std::uint16_t refusedPort = 0; // the proxy's own port on loopback, never a target
+    std::shared_ptr<const HeaderFields> headers;
     std::uint64_t start = 0;
     std::uint64_t next = 0;
     std::optional<std::uint64_t> stop;
@@ -74,12 +82,14 @@ struct Transfer {
     // Guarded by the cache's lock.
     State state = State::Running;
     int httpStatus = 0;
-    bool transient = false; // worth trying again
-    int waiters = 0;        // readers relying on it; cancelled when the last one leaves
+    bool transient = false;     // worth trying again
+    bool storageFailed = false; // its file could not be opened or written
+    int waiters = 0;            // readers relying on it; cancelled when the last one leaves
     std::atomic<bool> cancelRequested{false};
 
     // Used by the fetcher thread only.
     void* easy = nullptr;
+    void* headerList = nullptr; // curl_slist of `headers`
     bool checkedHeaders = false;
     bool reachedStop = false;
     std::uint64_t skip = 0; // bytes of a full answer before `start`

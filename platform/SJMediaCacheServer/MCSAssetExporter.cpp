@@ -12,6 +12,18 @@
 
 namespace {
 
+NSError exportError(int code) {
+    return NSError{"SJMediaCacheServer", code};
+}
+
+// The error a failed wait stands for.
+NSError errorOf(const mcs::WaitResult& result) {
+    if (result.storage) {
+        return exportError(MCSAssetExportErrorStorage);
+    }
+    return exportError(result.httpStatus != 0 ? result.httpStatus : MCSAssetExportErrorNetwork);
+}
+
 // One piece an export needs: [start, stop) of a resource (stop unknown: to its end).
 struct ExportItem {
     std::shared_ptr<mcs::Resource> resource;
@@ -54,6 +66,28 @@ void MCSAssetExporter::suspend() {
     }
     jobWake_.notify_all();
     setStatus(MCSAssetExportStatusSuspended);
+}
+
+std::optional<NSError> MCSAssetExporter::error() const {
+    std::lock_guard lock(stateMutex_);
+    return error_;
+}
+
+std::shared_ptr<const std::map<std::string, std::string>> MCSAssetExporter::requestHeaders() const {
+    std::lock_guard lock(stateMutex_);
+    return requestHeaders_;
+}
+
+void MCSAssetExporter::setRequestHeaders(std::shared_ptr<const std::map<std::string, std::string>> headers) {
+    std::lock_guard lock(stateMutex_);
+    requestHeaders_ = std::move(headers);
+}
+
+void MCSAssetExporter::fail(NSError error) {
+    std::lock_guard lock(stateMutex_);
+    if (!error_) {
+        error_ = std::move(error); // the first cause; what follows is its consequence
+    }
 }
 
 void MCSAssetExporter::setProgressDidChangeExecuteBlock(Block block) {
@@ -119,6 +153,10 @@ void MCSAssetExporter::start() {
 }
 
 void MCSAssetExporter::run(mcs::ProxyCore& core) {
+    {
+        std::lock_guard lock(stateMutex_);
+        error_.reset();
+    }
     setStatus(MCSAssetExportStatusExporting);
     core.log("export of asset " + name_ + " started");
     const bool exported = exportItems(core);
@@ -132,6 +170,7 @@ void MCSAssetExporter::run(mcs::ProxyCore& core) {
         setStatus(MCSAssetExportStatusFinished);
         core.log("export of asset " + name_ + " finished");
     } else {
+        fail(exportError(MCSAssetExportErrorNetwork));
         setStatus(MCSAssetExportStatusFailed);
         core.log("export of asset " + name_ + " failed");
     }
@@ -160,7 +199,14 @@ auto MCSAssetExporter::withRetries(mcs::ProxyCore& core, Operation&& operation) 
 
 bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
     auto& cache = core.cache();
+    if (!cache.usable()) {
+        fail(exportError(MCSAssetExportErrorStorage));
+        return false;
+    }
     const auto asset = core.assetFor(urlString_, name_);
+    if (auto headers = requestHeaders()) {
+        cache.setRequestHeaders(*asset, std::move(headers));
+    }
     cache.pin(*asset, 1);
     struct Unpin {
         mcs::MediaCache& cache;
@@ -176,15 +222,32 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
             return cache.loadWhole(*asset, resource, text, mcs::hls::kMaxPlaylistBytes, abandon);
         });
         if (loaded.kind != mcs::WaitResult::Ready) {
+            if (loaded.kind != mcs::WaitResult::Cancelled) {
+                fail(errorOf(loaded));
+            }
             return false;
         }
         playlist = mcs::hls::parsePlaylist(text);
+        if (!playlist.valid) {
+            fail(exportError(MCSAssetExportErrorUnplayable));
+        }
         return playlist.valid;
     };
 
     std::vector<ExportItem> items;
     const auto entry = cache.entryResource(*asset);
     items.push_back({entry, 0, std::nullopt});
+    // An address that does not say it is a playlist may still be one: its answer decides.
+    // The session keeps that first transfer going for the export to join.
+    mcs::ReadSession kindSession(cache);
+    const auto kind =
+        withRetries(core, [&] { return cache.decideKind(*asset, entry, 0, std::nullopt, kindSession, abandon); });
+    if (kind.kind != mcs::WaitResult::Ready) {
+        if (kind.kind != mcs::WaitResult::Cancelled) {
+            fail(errorOf(kind));
+        }
+        return false;
+    }
     if (asset->playlist) {
         mcs::hls::Playlist entryPlaylist;
         if (!loadPlaylist(entry, entryPlaylist)) {
@@ -195,16 +258,22 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
             const auto base = cache.effectiveUrlOf(*entry);
             const auto selection = mcs::hls::chooseExportSelection(entryPlaylist);
             if (selection.empty()) {
+                fail(exportError(MCSAssetExportErrorUnplayable));
                 return false;
             }
             for (const auto index : selection) {
                 const auto resolved = mcs::resolveUrl(base, entryPlaylist.uris[index].uri);
                 if (!resolved) {
+                    fail(exportError(MCSAssetExportErrorUnplayable));
                     return false;
                 }
                 const auto child = cache.addResource(*asset, *resolved, true);
                 mcs::hls::Playlist media;
-                if (!loadPlaylist(child, media) || media.isMaster) {
+                if (!loadPlaylist(child, media)) {
+                    return false;
+                }
+                if (media.isMaster) {
+                    fail(exportError(MCSAssetExportErrorUnplayable));
                     return false;
                 }
                 items.push_back({child, 0, std::nullopt});
@@ -216,6 +285,7 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
         for (const auto& [resource, playlist] : mediaPlaylists) {
             if (!playlist.isFinished()) {
                 core.log("asset " + name_ + " is a live stream and cannot be exported");
+                fail(exportError(MCSAssetExportErrorLiveStream));
                 return false;
             }
             const auto base = cache.effectiveUrlOf(*resource);
@@ -227,7 +297,9 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                 }
                 const auto resolved = mcs::resolveUrl(base, reference.uri);
                 if (!resolved) {
-                    return false; // a segment or key that cannot be fetched: no complete copy
+                    // A segment or key that cannot be fetched: no complete copy.
+                    fail(exportError(MCSAssetExportErrorUnplayable));
+                    return false;
                 }
                 ExportItem item{cache.addResource(*asset, *resolved, false), reference.rangeOffset.value_or(0), std::nullopt};
                 if (reference.rangeLength) {
@@ -280,10 +352,17 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                 const auto& item = items[index];
                 const auto result = withRetries(core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
                 if (result.kind == mcs::WaitResult::Ready) {
-                    // Durable now, in parallel with the other transfers, not all at the end.
-                    cache.syncFile(*item.resource);
+                    // Durable now, in parallel with the other transfers, not all at the end. A
+                    // file that cannot be made durable is no finished copy.
+                    if (!cache.syncFile(*item.resource)) {
+                        core.log("export of asset " + name_ + ": a file could not be synced");
+                        fail(exportError(MCSAssetExportErrorStorage));
+                        failed = true;
+                    }
                 } else if (result.kind != mcs::WaitResult::Cancelled) {
-                    core.log("export of asset " + name_ + ": a resource failed with status " + std::to_string(result.httpStatus));
+                    core.log("export of asset " + name_ + ": a resource failed with status " +
+                             std::to_string(result.httpStatus));
+                    fail(errorOf(result));
                     failed = true;
                 }
             }

@@ -1,15 +1,27 @@
 #pragma once
 
+#include "platform/Foundation/NSError.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace mcs {
 class ProxyCore;
 }
+
+// Codes of export errors that are not the origin's HTTP status.
+enum MCSAssetExportError : int {
+    MCSAssetExportErrorNetwork = -1,    // no answer, or an answer cut short, after every attempt
+    MCSAssetExportErrorStorage = -2,    // the cache folder cannot be written or synced
+    MCSAssetExportErrorLiveStream = -3, // a playlist without an end cannot be exported
+    MCSAssetExportErrorUnplayable = -4, // a playlist names nothing fetchable
+};
 
 // States of an export task.
 enum MCSAssetExportStatus : int {
@@ -37,12 +49,17 @@ public:
     void suspend();
     float progress() const { return progress_; }
     int status() const { return status_; }
+    // Why the last run failed (domain "SJMediaCacheServer"; the origin's HTTP status, or a
+    // negative code of MCSAssetExportError); none unless the status is failed.
+    std::optional<NSError> error() const;
     void setProgressDidChangeExecuteBlock(Block block);
     void setStatusDidChangeExecuteBlock(Block block);
 
     const std::string& URLString() const { return urlString_; }
     // The folder of its asset in the cache folder.
     const std::string& name() const { return name_; }
+    // The header fields sent with its upstream requests (none: the proxy's own).
+    std::shared_ptr<const std::map<std::string, std::string>> requestHeaders() const;
 
 private:
     friend class mcs::ProxyCore;
@@ -58,8 +75,9 @@ private:
     bool exportItems(mcs::ProxyCore& core);
     // Runs `operation` until it succeeds, is cancelled, fails for good or runs out of
     // attempts, pausing longer after each transient failure.
-    template <typename Operation>
-    auto withRetries(mcs::ProxyCore& core, Operation&& operation);
+    template <typename Operation> auto withRetries(mcs::ProxyCore& core, Operation&& operation);
+    void setRequestHeaders(std::shared_ptr<const std::map<std::string, std::string>> headers);
+    void fail(NSError error);
     void setStatus(int status);
     void setProgress(float progress, bool force = false);
     void post(bool statusBlock);
@@ -72,6 +90,10 @@ private:
     std::atomic<float> postedProgress_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> removed_{false};
+
+    mutable std::mutex stateMutex_;
+    std::shared_ptr<const std::map<std::string, std::string>> requestHeaders_;
+    std::optional<NSError> error_;
 
     std::mutex blockMutex_;
     Block progressBlock_;

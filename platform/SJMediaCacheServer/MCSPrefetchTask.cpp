@@ -57,7 +57,15 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
     std::optional<NSError> error;
     std::uint64_t cached = 0;
 
-    if (asset->playlist) {
+    // An address that does not say it is a playlist may still be one: its answer decides.
+    mcs::ReadSession kindSession(cache); // keeps that first transfer going for the prefetch to join
+    const auto kind =
+        cache.decideKind(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep), kindSession, abandon);
+    if (kind.kind != mcs::WaitResult::Ready) {
+        if (kind.kind != mcs::WaitResult::Cancelled) {
+            error = prefetchError(kind);
+        }
+    } else if (asset->playlist) {
         std::string text;
         auto loaded = cache.loadWhole(*asset, entry, text, mcs::hls::kMaxPlaylistBytes, abandon);
         auto playlist = mcs::hls::parsePlaylist(text);

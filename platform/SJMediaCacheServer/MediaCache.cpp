@@ -1,6 +1,7 @@
 #include "platform/SJMediaCacheServer/MediaCache.h"
 
 #include "platform/SJMediaCacheServer/AssetNaming.h"
+#include "platform/SJMediaCacheServer/Playlist.h"
 #include "platform/SJMediaCacheServer/http/HttpMessage.h"
 
 #include <algorithm>
@@ -21,6 +22,10 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint64_t kJoinWindow = 1u << 20; // a transfer this close to a position will bring it soon
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr auto kRecentlyServed = std::chrono::seconds(60);
+// Bytes read to tell a playlist by its start: at least the minimum, more when present or
+// when the start is blank.
+constexpr std::uint64_t kSniffMinimum = 64;
+constexpr std::uint64_t kSniffBytes = 1024;
 
 double wallSeconds() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -73,9 +78,36 @@ curl_socket_t openSocket(void* context, curlsocktype, curl_sockaddr* address) {
     return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
 
+void releaseEasyHandle(Transfer& transfer) {
+    curl_easy_cleanup(static_cast<CURL*>(transfer.easy));
+    curl_slist_free_all(static_cast<curl_slist*>(transfer.headerList));
+    transfer.easy = nullptr;
+    transfer.headerList = nullptr;
+}
+
 void ensureCurl() {
     static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
     (void)initialised;
+}
+
+// Makes the cache folder and proves it writable; a folder that is not leaves the cache
+// unable to serve (callers then use the original addresses) instead of failing later.
+bool prepareRoot(const std::filesystem::path& root) {
+    std::error_code error;
+    std::filesystem::create_directories(root, error);
+    if (error) {
+        return false;
+    }
+    ::chmod(root.c_str(), 0700);
+    const auto probe = root / ".write-probe";
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = ::write(fd, "x", 1) == 1 && ::fdatasync(fd) == 0;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return written;
 }
 
 std::optional<std::string> headerValue(const std::vector<std::string>& headers, std::string_view name) {
@@ -102,9 +134,10 @@ ReadSession::~ReadSession() {
 }
 
 MediaCache::MediaCache(CacheOptions options)
-    : options_(std::move(options)), database_((std::filesystem::create_directories(options_.root), options_.root / "mcs.db")) {
+    : options_(std::move(options)), writable_(prepareRoot(options_.root)),
+      database_(options_.root / "mcs.db") {
     ensureCurl();
-    ::chmod(options_.root.c_str(), 0700);
+    usable_ = writable_ && database_.isOpen();
     configurator_ = options_.upstreamConfigurator;
     loadFromDatabase();
     multi_ = curl_multi_init();
@@ -139,6 +172,7 @@ void MediaCache::loadFromDatabase() {
         asset->folder = row.folder;
         asset->url = row.url;
         asset->playlist = row.playlist;
+        asset->kindKnown = row.playlist;
         asset->lastAccess = row.lastAccess;
         asset->entryRid = resourceId(row.url);
         asset->entryName = displayName(row.url);
@@ -152,9 +186,10 @@ void MediaCache::loadFromDatabase() {
             row.extension.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789") != std::string::npos) {
             continue;
         }
-        const bool playlist = row.rid == found->second->entryRid ? found->second->playlist : row.extension == "m3u8";
-        auto resource = std::make_shared<Resource>(row.rid, row.url, options_.root / row.folder / (row.rid + "." + row.extension),
-                                                   playlist);
+        const bool playlist =
+            row.rid == found->second->entryRid ? found->second->playlist.load() : row.extension == "m3u8";
+        auto resource = std::make_shared<Resource>(
+            row.rid, row.url, options_.root / row.folder / (row.rid + "." + row.extension), playlist);
         resource->total = row.total;
         resource->contentType = row.contentType;
         resource->etag = row.etag;
@@ -163,6 +198,10 @@ void MediaCache::loadFromDatabase() {
         struct stat info {};
         if (::stat(resource->file.c_str(), &info) != 0) {
             resource->present.clear(); // the file is gone: nothing of it is cached
+        } else {
+            // A file shorter than its recorded runs (cut by a crash or by hand) has only
+            // the bytes it still holds.
+            resource->present.truncate(static_cast<std::uint64_t>(info.st_size));
         }
         resource->dirty = false;
         found->second->resources[row.rid] = std::move(resource);
@@ -224,7 +263,11 @@ std::shared_ptr<Resource> MediaCache::addResource(Asset& asset, const std::strin
     std::lock_guard lock(mutex_);
     auto& slot = asset.resources[rid];
     if (!slot) {
-        slot = std::make_shared<Resource>(rid, url, options_.root / asset.folder / (rid + "." + storageExtension(url)), playlist);
+        // Playlists are stored as such whatever their address ends with, so that they are
+        // served rewritten again after a restart.
+        const auto extension = playlist ? std::string("m3u8") : storageExtension(url);
+        slot = std::make_shared<Resource>(rid, url, options_.root / asset.folder / (rid + "." + extension),
+                                          playlist);
     }
     return slot;
 }
@@ -258,6 +301,7 @@ std::shared_ptr<Transfer> MediaCache::startTransferLocked(const Asset& asset, co
     transfer->stop = stop;
     transfer->restrictLocal = !asset.allowLocalTargets && resource->rid != asset.entryRid;
     transfer->refusedPort = proxyPort_;
+    transfer->headers = asset.requestHeaders;
     if (openFileLocked(*resource) < 0) {
         transfer->state = Transfer::State::Failed;
         return transfer;
@@ -317,7 +361,9 @@ WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Re
         if (session.joined_ && (session.joined_->state == Transfer::State::Failed ||
                                 session.joined_->state == Transfer::State::Cancelled)) {
             WaitResult failed{WaitResult::Failed, 0, session.joined_->httpStatus,
-                              session.joined_->state == Transfer::State::Cancelled || session.joined_->transient};
+                              session.joined_->state == Transfer::State::Cancelled ||
+                                  session.joined_->transient,
+                              session.joined_->storageFailed};
             releaseLocked(session);
             return failed;
         }
@@ -332,7 +378,7 @@ WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Re
             }
             transfer = startTransferLocked(asset, resource, position, stop);
             if (transfer->state == Transfer::State::Failed) {
-                return {WaitResult::Failed, 0, 0, false};
+                return {WaitResult::Failed, 0, 0, false, true};
             }
         }
         joinLocked(session, transfer);
@@ -363,7 +409,9 @@ WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<R
         if (session.joined_ && (session.joined_->state == Transfer::State::Failed ||
                                 session.joined_->state == Transfer::State::Cancelled)) {
             WaitResult failed{WaitResult::Failed, 0, session.joined_->httpStatus,
-                              session.joined_->state == Transfer::State::Cancelled || session.joined_->transient};
+                              session.joined_->state == Transfer::State::Cancelled ||
+                                  session.joined_->transient,
+                              session.joined_->storageFailed};
             releaseLocked(session);
             return failed;
         }
@@ -372,7 +420,7 @@ WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<R
             if (!transfer) {
                 transfer = startTransferLocked(asset, resource, position, stop);
                 if (transfer->state == Transfer::State::Failed) {
-                    return {WaitResult::Failed, 0, 0, false};
+                    return {WaitResult::Failed, 0, 0, false, true};
                 }
             }
             joinLocked(session, transfer);
@@ -454,6 +502,62 @@ WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resou
     return {WaitResult::Ready, total};
 }
 
+WaitResult MediaCache::decideKind(Asset& asset, const std::shared_ptr<Resource>& entry, std::uint64_t start,
+                                  std::optional<std::uint64_t> stop, ReadSession& session,
+                                  const std::function<bool()>& abandon) {
+    {
+        std::lock_guard lock(mutex_);
+        if (asset.playlist || asset.kindKnown) {
+            return {WaitResult::Ready};
+        }
+    }
+    // The request that brings the length brings the first bytes too when the caller reads
+    // from the start; otherwise a small one asks for them.
+    const auto known = start == 0 ? waitForLength(asset, entry, 0, stop, session, abandon)
+                                  : waitForLength(asset, entry, 0, kSniffBytes, session, abandon);
+    if (known.kind != WaitResult::Ready) {
+        return known;
+    }
+    bool playlist = hls::isPlaylistContentType(contentTypeOf(*entry));
+    const auto total = *totalOf(*entry);
+    for (auto wanted = std::min(total, kSniffMinimum); !playlist;) {
+        const auto filled = fill(asset, entry, 0, wanted, session, abandon);
+        if (filled.kind != WaitResult::Ready) {
+            return filled;
+        }
+        std::string head(std::min(contiguousBytes(*entry), kSniffBytes), '\0');
+        const int fd = fileDescriptor(*entry);
+        if (fd < 0 || ::pread(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size())) {
+            return {WaitResult::Failed, 0, 0, true};
+        }
+        playlist = hls::looksLikePlaylist(head);
+        // Only a start of blank lines leaves the answer open: look a little further.
+        const bool blank = head.find_first_not_of(" \t\r\n\xEF\xBB\xBF") == std::string::npos;
+        const auto limit = std::min(total, kSniffBytes);
+        if (playlist || !blank || head.size() >= limit) {
+            break;
+        }
+        wanted = limit;
+    }
+    double lastAccess;
+    {
+        std::lock_guard lock(mutex_);
+        asset.kindKnown = true;
+        asset.playlist = asset.playlist || playlist;
+        entry->playlist = entry->playlist || playlist;
+        lastAccess = asset.lastAccess;
+    }
+    if (playlist) {
+        database_.saveAsset({asset.folder, asset.url, true, lastAccess});
+    }
+    return {WaitResult::Ready};
+}
+
+void MediaCache::setRequestHeaders(Asset& asset, std::shared_ptr<const HeaderFields> headers) {
+    std::lock_guard lock(mutex_);
+    asset.requestHeaders = std::move(headers);
+}
+
 void MediaCache::invalidate(const std::shared_ptr<Resource>& resource) {
     std::lock_guard lock(mutex_);
     resource->present.clear();
@@ -484,6 +588,11 @@ std::uint64_t MediaCache::presentBytes(const Resource& resource, std::uint64_t s
     std::lock_guard lock(mutex_);
     const auto end = stop ? stop : resource.total;
     return end ? resource.present.bytesWithin(start, *end) : 0;
+}
+
+std::uint64_t MediaCache::contiguousBytes(const Resource& resource) {
+    std::lock_guard lock(mutex_);
+    return resource.present.contiguousFrom(0);
 }
 
 std::optional<std::uint64_t> MediaCache::totalOf(const Resource& resource) {
@@ -674,15 +783,13 @@ void MediaCache::flush() {
     database_.touchAssets(accesses);
 }
 
-void MediaCache::syncFile(Resource& resource) {
+bool MediaCache::syncFile(Resource& resource) {
     int fd;
     {
         std::lock_guard lock(mutex_);
-        fd = resource.fd;
+        fd = openFileLocked(resource);
     }
-    if (fd >= 0) {
-        ::fdatasync(fd);
-    }
+    return fd >= 0 && ::fdatasync(fd) == 0;
 }
 
 void MediaCache::housekeepingLoop() {
@@ -812,6 +919,7 @@ std::size_t MediaCache::onData(Transfer& transfer, const char* data, std::size_t
         const auto n = ::pwrite(fd, data + offset + written, length - written, static_cast<off_t>(transfer.next + written));
         if (n < 0) {
             transfer.errorText = "cannot write the cache file";
+            transfer.storageFailed = true;
             return 0;
         }
         written += static_cast<std::size_t>(n);
@@ -863,6 +971,20 @@ void MediaCache::addEasyHandle(const std::shared_ptr<Transfer>& transfer) {
     }
     if (configurator) {
         configurator(easy);
+    }
+    // The asset's own fields (those its origin asks for) go after the configurator's.
+    if (transfer->headers) {
+        curl_slist* list = nullptr;
+        for (const auto& [name, value] : *transfer->headers) {
+            if (http::equalsIgnoringCase(name, "User-Agent")) {
+                curl_easy_setopt(easy, CURLOPT_USERAGENT, value.c_str());
+            } else if (!http::equalsIgnoringCase(name, "Range")) { // ranges are the cache's to ask
+                // "Name;" is libcurl's way of sending a field with an empty value.
+                list = curl_slist_append(list, (name + (value.empty() ? ";" : ": " + value)).c_str());
+            }
+        }
+        transfer->headerList = list;
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list);
     }
     // Set after the configurator: nothing may widen what upstream requests can reach.
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -924,8 +1046,7 @@ void MediaCache::fetchLoop() {
             auto* easy = static_cast<CURL*>(transfer->easy);
             if (easy != nullptr && running_.erase(easy) > 0) {
                 curl_multi_remove_handle(multi_, easy);
-                curl_easy_cleanup(easy);
-                transfer->easy = nullptr;
+                releaseEasyHandle(*transfer);
                 finishTransfer(transfer, CURLE_ABORTED_BY_CALLBACK);
             }
         }
@@ -946,15 +1067,13 @@ void MediaCache::fetchLoop() {
             running_.erase(found);
             curl_multi_remove_handle(multi_, easy);
             finishTransfer(transfer, code);
-            curl_easy_cleanup(easy);
-            transfer->easy = nullptr;
+            releaseEasyHandle(*transfer);
         }
         curl_multi_poll(multi_, nullptr, 0, 500, nullptr);
     }
     for (auto& [easy, transfer] : running_) {
         curl_multi_remove_handle(multi_, easy);
-        curl_easy_cleanup(easy);
-        transfer->easy = nullptr;
+        releaseEasyHandle(*transfer);
         transfer->cancelRequested = true;
         finishTransfer(transfer, CURLE_ABORTED_BY_CALLBACK);
     }

@@ -31,6 +31,7 @@ struct WaitResult {
     std::uint64_t available = 0; // Ready: contiguous bytes present from the position asked
     int httpStatus = 0;          // Failed: upstream status (0: no answer)
     bool transient = false;      // Failed: worth trying again
+    bool storage = false;        // Failed: the cache file could not be opened or written
 };
 
 class MediaCache;
@@ -62,6 +63,9 @@ public:
     MediaCache& operator=(const MediaCache&) = delete;
 
     MetadataDatabase& database() { return database_; }
+    // Whether the cache folder and its database can be written: without them nothing is
+    // cached, served or exported.
+    bool usable() const { return usable_; }
     const std::filesystem::path& root() const { return options_.root; }
     void setProxyPort(std::uint16_t port) { proxyPort_ = port; }
     void setUpstreamConfigurator(std::function<void(CURL*)> configurator);
@@ -91,6 +95,15 @@ public:
     // The whole resource as text (playlists, at most `maxBytes`).
     WaitResult loadWhole(const Asset& asset, const std::shared_ptr<Resource>& resource, std::string& text,
                          std::size_t maxBytes, const std::function<bool()>& abandon);
+    // Decides from its answer whether an entry that does not say so by its extension is a
+    // playlist: by its Content-Type, else by its first bytes. Once decided, it stays so.
+    // [start, stop) is what the caller reads next: its first request brings both, and
+    // stays joined to `session` for the caller to read on.
+    WaitResult decideKind(Asset& asset, const std::shared_ptr<Resource>& entry, std::uint64_t start,
+                          std::optional<std::uint64_t> stop, ReadSession& session,
+                          const std::function<bool()>& abandon);
+    // Header fields sent with every later upstream request of the asset.
+    void setRequestHeaders(Asset& asset, std::shared_ptr<const HeaderFields> headers);
     // Forgets the bytes of a resource whose content changes (live playlists).
     void invalidate(const std::shared_ptr<Resource>& resource);
 
@@ -99,6 +112,8 @@ public:
     // Byte counts of a resource, read under the lock.
     std::uint64_t presentBytes(const Resource& resource, std::uint64_t start, std::optional<std::uint64_t> stop);
     std::optional<std::uint64_t> totalOf(const Resource& resource);
+    // Bytes present from the start without a gap.
+    std::uint64_t contiguousBytes(const Resource& resource);
     // The resource's open file (for sending cached bytes).
     int fileDescriptor(Resource& resource);
     std::string effectiveUrlOf(const Resource& resource);
@@ -118,8 +133,8 @@ public:
     void enforceLimit(const std::set<std::string>& keep);
     // Writes present byte runs to the database (after syncing the files).
     void flush();
-    // Makes the bytes written to a resource's file durable now.
-    void syncFile(Resource& resource);
+    // Makes the bytes written to a resource's file durable now; false when they are not.
+    bool syncFile(Resource& resource);
 
 private:
     friend class ReadSession;
@@ -149,7 +164,9 @@ private:
     std::size_t onData(Transfer& transfer, const char* data, std::size_t size);
 
     CacheOptions options_;
+    bool writable_ = false;
     MetadataDatabase database_;
+    bool usable_ = false;
     std::atomic<std::uint16_t> proxyPort_{0};
 
     std::mutex mutex_; // assets, resources, transfers

@@ -28,8 +28,13 @@ CREATE TABLE IF NOT EXISTS MCSAssetExporter (
   URLString TEXT PRIMARY KEY,
   name TEXT NOT NULL,
   status INTEGER NOT NULL,
-  progress REAL NOT NULL DEFAULT 0);
+  progress REAL NOT NULL DEFAULT 0,
+  headers TEXT NOT NULL DEFAULT '');
 )sql";
+
+// Databases made before exports kept their request headers lack that column.
+constexpr const char* kAddHeaders =
+    "ALTER TABLE MCSAssetExporter ADD COLUMN headers TEXT NOT NULL DEFAULT ''";
 
 // A prepared statement that finalises itself.
 class Statement {
@@ -102,10 +107,21 @@ MetadataDatabase::MetadataDatabase(const std::filesystem::path& file) {
     execute("PRAGMA journal_mode=WAL");
     execute("PRAGMA synchronous=NORMAL");
     execute("PRAGMA foreign_keys=ON");
-    if (!execute(kSchema)) {
+    if (!execute(kSchema) || (!hasColumn("MCSAssetExporter", "headers") && !execute(kAddHeaders))) {
         sqlite3_close(db_);
         db_ = nullptr;
     }
+}
+
+bool MetadataDatabase::hasColumn(const char* table, const char* column) {
+    const auto sql = std::string("PRAGMA table_info(") + table + ")";
+    Statement query(db_, sql.c_str());
+    while (query.valid() && query.step()) {
+        if (query.text(1) == column) {
+            return true;
+        }
+    }
+    return false;
 }
 
 MetadataDatabase::~MetadataDatabase() {
@@ -149,11 +165,12 @@ std::vector<ResourceRow> MetadataDatabase::resources() {
 
 std::vector<ExporterRow> MetadataDatabase::exporters() {
     std::lock_guard lock(mutex_);
-    return selectRows<ExporterRow>(db_, "SELECT URLString, name, status, progress FROM MCSAssetExporter",
-                                   [](const Statement& query) {
-                                       return ExporterRow{query.text(0), query.text(1),
-                                                          static_cast<int>(query.integer(2)), query.real(3)};
-                                   });
+    return selectRows<ExporterRow>(
+        db_, "SELECT URLString, name, status, progress, headers FROM MCSAssetExporter",
+        [](const Statement& query) {
+            return ExporterRow{query.text(0), query.text(1), static_cast<int>(query.integer(2)),
+                               query.real(3), query.text(4)};
+        });
 }
 
 void MetadataDatabase::saveAsset(const AssetRow& row) {
@@ -161,8 +178,10 @@ void MetadataDatabase::saveAsset(const AssetRow& row) {
     if (db_ == nullptr) {
         return;
     }
-    Statement statement(db_, "INSERT INTO asset (folder, url, playlist, last_access) VALUES (?, ?, ?, ?) "
-                             "ON CONFLICT(folder) DO UPDATE SET last_access = excluded.last_access");
+    Statement statement(
+        db_,
+        "INSERT INTO asset (folder, url, playlist, last_access) VALUES (?, ?, ?, ?) "
+        "ON CONFLICT(folder) DO UPDATE SET playlist = excluded.playlist, last_access = excluded.last_access");
     statement.bind(1, row.folder);
     statement.bind(2, row.url);
     statement.bind(3, static_cast<std::int64_t>(row.playlist ? 1 : 0));
@@ -232,13 +251,15 @@ void MetadataDatabase::saveExporter(const ExporterRow& row) {
     if (db_ == nullptr) {
         return;
     }
-    Statement statement(db_, "INSERT INTO MCSAssetExporter (URLString, name, status, progress) VALUES (?, ?, ?, ?) "
-                             "ON CONFLICT(URLString) DO UPDATE SET name = excluded.name, status = excluded.status, "
-                             "progress = excluded.progress");
+    Statement statement(db_,
+                        "INSERT INTO MCSAssetExporter (URLString, name, status, progress, headers) "
+                        "VALUES (?, ?, ?, ?, ?) ON CONFLICT(URLString) DO UPDATE SET name = excluded.name, "
+                        "status = excluded.status, progress = excluded.progress, headers = excluded.headers");
     statement.bind(1, row.urlString);
     statement.bind(2, row.name);
     statement.bind(3, static_cast<std::int64_t>(row.status));
     statement.bind(4, row.progress);
+    statement.bind(5, row.headers);
     statement.step();
 }
 

@@ -35,6 +35,7 @@ struct ExporterRow {
     std::string name;      // the asset's folder
     int status = 0;
     double progress = 0;
+    std::string headers; // serializeHeaderFields() of its request header fields
 };
 
 // "mcs.db": what is cached (assets, their resources and present byte runs) and the
@@ -65,6 +66,7 @@ public:
 
 private:
     bool execute(const char* sql);
+    bool hasColumn(const char* table, const char* column);
 
     std::mutex mutex_;
     sqlite3* db_ = nullptr;

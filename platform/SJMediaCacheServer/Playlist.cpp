@@ -1,6 +1,7 @@
 #include "platform/SJMediaCacheServer/Playlist.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <map>
 
@@ -84,7 +85,25 @@ bool looksLikePlaylist(std::string_view body) {
     if (startsWith(body, kBom)) {
         body.remove_prefix(kBom.size());
     }
-    return startsWith(body, "#EXTM3U");
+    const auto first = body.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && startsWith(body.substr(first), "#EXTM3U");
+}
+
+bool isPlaylistContentType(std::string_view contentType) {
+    const auto end = contentType.find(';');
+    auto type = contentType.substr(0, end);
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t')) {
+        type.remove_suffix(1);
+    }
+    while (!type.empty() && (type.front() == ' ' || type.front() == '\t')) {
+        type.remove_prefix(1);
+    }
+    std::string lower(type);
+    for (auto& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower == "application/vnd.apple.mpegurl" || lower == "application/x-mpegurl" ||
+           lower == "audio/mpegurl" || lower == "audio/x-mpegurl";
 }
 
 std::vector<Attribute> parseAttributeList(std::string_view list) {

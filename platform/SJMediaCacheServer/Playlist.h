@@ -55,8 +55,12 @@ struct Playlist {
 
 inline constexpr std::size_t kMaxPlaylistBytes = 8 * 1024 * 1024;
 
-// Whether `body` looks like a playlist (#EXTM3U after an optional UTF-8 BOM).
+// Whether `body` looks like a playlist (#EXTM3U after an optional UTF-8 BOM and white
+// space).
 bool looksLikePlaylist(std::string_view body);
+
+// Whether a Content-Type field names an HLS playlist (parameters and case ignored).
+bool isPlaylistContentType(std::string_view contentType);
 
 // Parses a playlist. Unknown tags are kept out of the result; the text is never changed.
 Playlist parsePlaylist(std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "platform/Foundation/Log.h"
 #include "platform/SJMediaCacheServer/AssetNaming.h"
+#include "platform/SJMediaCacheServer/RequestHeaders.h"
 
 #include <algorithm>
 #include <sys/random.h>
@@ -97,7 +98,16 @@ int statusForFailure(const WaitResult& result) {
 }
 
 bool isPlaylistRole(hls::UriRole role) {
-    return role == hls::UriRole::Variant || role == hls::UriRole::IFrameVariant || role == hls::UriRole::Rendition;
+    return role == hls::UriRole::Variant || role == hls::UriRole::IFrameVariant ||
+           role == hls::UriRole::Rendition;
+}
+
+// The last segment of a playlist's proxy address ends in ".m3u8", also when its origin's
+// address does not say what it is: players and their callers tell HLS by that ending.
+std::string playlistName(const std::string& name) {
+    const auto dot = name.rfind('.');
+    const auto extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    return extension == "m3u8" || extension == "m3u" ? name : name + ".m3u8";
 }
 
 } // namespace
@@ -123,8 +133,12 @@ void ProxyCore::loadExporters() {
             row.status = MCSAssetExportStatusSuspended;
             cache_->database().saveExporter(row);
         }
-        exporters_[row.urlString] = std::make_shared<MCSAssetExporter>(weak_from_this(), row.urlString, row.name,
-                                                                       row.status, static_cast<float>(row.progress));
+        auto exporter = std::make_shared<MCSAssetExporter>(weak_from_this(), row.urlString, row.name,
+                                                           row.status, static_cast<float>(row.progress));
+        if (const auto headers = parseHeaderFields(row.headers); headers && !headers->empty()) {
+            exporter->setRequestHeaders(std::make_shared<const HeaderFields>(*headers));
+        }
+        exporters_[row.urlString] = std::move(exporter);
     }
 }
 
@@ -210,10 +224,14 @@ std::shared_ptr<Asset> ProxyCore::assetFor(const std::string& url, const std::st
         // An export is found by the exact text it was made with, whatever the naming.
         std::lock_guard lock(tasksMutex_);
         if (const auto found = exporters_.find(url); found != exporters_.end()) {
-            if (auto existing = cache_->asset(found->second->name())) {
-                return existing;
+            auto existing = cache_->asset(found->second->name());
+            if (!existing) {
+                existing = cache_->registerAsset(found->second->name(), url, hasPlaylistExtension(url));
             }
-            return cache_->registerAsset(found->second->name(), url, hasPlaylistExtension(url));
+            if (auto headers = found->second->requestHeaders()) {
+                cache_->setRequestHeaders(*existing, std::move(headers));
+            }
+            return existing;
         }
     }
     return cache_->registerAsset(folderFor(url), url, hasPlaylistExtension(url));
@@ -224,17 +242,18 @@ std::string ProxyCore::proxyURL(const Asset& asset, const std::string& rid, cons
 }
 
 std::optional<std::string> ProxyCore::playbackURL(const std::string& url) {
-    if (!parseHttpUrl(url) || !ensureServing()) {
+    if (!parseHttpUrl(url) || !cache_->usable() || !ensureServing()) {
         return std::nullopt;
     }
     const auto asset = assetFor(url);
-    return proxyURL(*asset, asset->entryRid, asset->entryName);
+    return proxyURL(*asset, asset->entryRid,
+                    asset->playlist ? playlistName(asset->entryName) : asset->entryName);
 }
 
-std::shared_ptr<MCSPrefetchTask> ProxyCore::prefetch(const std::string& url, std::uint64_t preloadSize,
-                                                     std::function<void(float)> progress,
-                                                     std::function<void(const std::optional<NSError>&)> completed) {
-    if (!parseHttpUrl(url)) {
+std::shared_ptr<MCSPrefetchTask>
+ProxyCore::prefetch(const std::string& url, std::uint64_t preloadSize, std::function<void(float)> progress,
+                    std::function<void(const std::optional<NSError>&)> completed) {
+    if (!parseHttpUrl(url) || !cache_->usable()) {
         return nullptr;
     }
     auto task = std::make_shared<MCSPrefetchTask>(weak_from_this(), url, preloadSize, std::move(progress),
@@ -251,27 +270,51 @@ std::shared_ptr<MCSPrefetchTask> ProxyCore::prefetch(const std::string& url, std
     return task;
 }
 
-std::shared_ptr<MCSAssetExporter> ProxyCore::exporter(const std::string& url) {
+std::shared_ptr<MCSAssetExporter> ProxyCore::exporter(const std::string& url, const HeaderFields* headers) {
     if (!parseHttpUrl(url)) {
         return nullptr;
     }
-    std::lock_guard lock(tasksMutex_);
-    if (shutDown_) {
+    if (headers != nullptr && !validHeaderFields(*headers)) {
+        log("export refused: a request header field holds a line break or an invalid name");
         return nullptr;
     }
-    auto& slot = exporters_[url];
-    if (!slot) {
-        slot = std::make_shared<MCSAssetExporter>(weak_from_this(), url, folderFor(url), MCSAssetExportStatusUnknown, 0.0f);
-        cache_->database().saveExporter({url, slot->name(), MCSAssetExportStatusUnknown, 0});
+    std::shared_ptr<MCSAssetExporter> exporter;
+    {
+        std::lock_guard lock(tasksMutex_);
+        if (shutDown_) {
+            return nullptr;
+        }
+        auto& slot = exporters_[url];
+        if (!slot) {
+            slot = std::make_shared<MCSAssetExporter>(weak_from_this(), url, folderFor(url),
+                                                      MCSAssetExportStatusUnknown, 0.0f);
+        } else if (headers == nullptr) {
+            return slot;
+        }
+        exporter = slot;
     }
-    return slot;
+    if (headers != nullptr) {
+        auto fields = std::make_shared<const HeaderFields>(*headers);
+        exporter->setRequestHeaders(fields);
+        if (const auto asset = cache_->asset(exporter->name())) {
+            cache_->setRequestHeaders(*asset, std::move(fields));
+        }
+    }
+    saveExporter(*exporter);
+    return exporter;
 }
 
 void ProxyCore::saveExporter(const MCSAssetExporter& exporter) {
     if (exporter.removed_) {
         return;
     }
-    cache_->database().saveExporter({exporter.URLString(), exporter.name(), exporter.status(), exporter.progress()});
+    // One save at a time, each reading the task as it is then: the row written last holds
+    // the newest status, whichever thread saves.
+    std::lock_guard lock(saveMutex_);
+    const auto headers = exporter.requestHeaders();
+    cache_->database().saveExporter({exporter.URLString(), exporter.name(), exporter.status(),
+                                     exporter.progress(),
+                                     headers ? serializeHeaderFields(*headers) : std::string()});
 }
 
 void ProxyCore::enqueueExport(const std::shared_ptr<MCSAssetExporter>& exporter) {
@@ -392,8 +435,10 @@ std::string ProxyCore::rewrite(Asset& asset, const Resource& resource, const std
         if (!resolved) {
             return std::nullopt; // other schemes (skd:, data:) stay as written
         }
-        const auto child = cache_->addResource(asset, *resolved, isPlaylistRole(reference.role));
-        return proxyURL(asset, child->rid, displayName(*resolved));
+        const bool playlist = isPlaylistRole(reference.role);
+        const auto child = cache_->addResource(asset, *resolved, playlist);
+        const auto name = displayName(*resolved);
+        return proxyURL(asset, child->rid, playlist ? playlistName(name) : name);
     };
     return hls::rewritePlaylist(text, playlist, replace, keep);
 }
@@ -436,10 +481,31 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
         return;
     }
     cache_->beginReading(*asset);
+    // One session for the whole answer: the transfer that told the kind goes on serving.
+    ReadSession session(*cache_);
+    if (resource->rid == asset->entryRid && !resource->playlist) {
+        // The player's first request brings what tells a playlist from other media.
+        const auto range = http::evaluateRange(request.header("Range"), UINT64_MAX);
+        std::uint64_t start = 0;
+        std::optional<std::uint64_t> stop;
+        if (range.kind == http::RangeDecision::Partial && range.range.first < UINT64_MAX / 2) {
+            start = range.range.first;
+            if (range.range.last < UINT64_MAX - 1) {
+                stop = range.range.last + 1;
+            }
+        }
+        const auto decided =
+            cache_->decideKind(*asset, resource, start, stop, session, [&] { return writer.peerGone(); });
+        if (decided.kind != WaitResult::Ready) {
+            writer.respondError(statusForFailure(decided));
+            cache_->endReading(*asset);
+            return;
+        }
+    }
     if (resource->playlist) {
         servePlaylist(*asset, resource, request, writer);
     } else {
-        serveFile(*asset, resource, request, writer);
+        serveFile(*asset, resource, request, writer, session);
     }
     cache_->endReading(*asset);
 }
@@ -464,7 +530,11 @@ void ProxyCore::servePlaylist(Asset& asset, const std::shared_ptr<Resource>& res
         serveBody(request, writer, type.empty() ? "application/octet-stream" : type, text);
         return;
     }
-    serveBody(request, writer, "application/vnd.apple.mpegurl", rewrite(asset, *resource, text));
+    // Players look for "#EXTM3U" at the very start: a byte-order mark or blank lines
+    // before it are left out.
+    auto rewritten = rewrite(asset, *resource, text);
+    rewritten.erase(0, rewritten.find("#EXTM3U"));
+    serveBody(request, writer, "application/vnd.apple.mpegurl", rewritten);
 }
 
 void ProxyCore::serveBody(const http::HttpRequest& request, http::ResponseWriter& writer, const std::string& contentType,
@@ -487,9 +557,8 @@ void ProxyCore::serveBody(const http::HttpRequest& request, http::ResponseWriter
 }
 
 void ProxyCore::serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                          http::ResponseWriter& writer) {
+                          http::ResponseWriter& writer, ReadSession& session) {
     const auto abandon = [&] { return writer.peerGone(); };
-    ReadSession session(*cache_);
     const auto rangeField = request.header("Range");
     auto total = cache_->totalOf(*resource);
     if (!total) {

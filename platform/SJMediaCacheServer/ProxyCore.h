@@ -36,7 +36,9 @@ public:
     std::shared_ptr<MCSPrefetchTask> prefetch(const std::string& url, std::uint64_t preloadSize,
                                               std::function<void(float)> progress,
                                               std::function<void(const std::optional<NSError>&)> completed);
-    std::shared_ptr<MCSAssetExporter> exporter(const std::string& url);
+    // The export of `url`; `headers`, when given, replace its request header fields
+    // (none when they are not valid).
+    std::shared_ptr<MCSAssetExporter> exporter(const std::string& url, const HeaderFields* headers = nullptr);
     void removeExport(const std::string& url);
     std::uint64_t exportedBytes();
     void removeRemovableCaches();
@@ -66,7 +68,7 @@ private:
     void servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
                        http::ResponseWriter& writer);
     void serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                   http::ResponseWriter& writer);
+                   http::ResponseWriter& writer, ReadSession& session);
     void serveBody(const http::HttpRequest& request, http::ResponseWriter& writer, const std::string& contentType,
                    const std::string& body);
 
@@ -84,6 +86,7 @@ private:
     std::function<std::string(const std::string&)> resolveIdentifier_;
     bool namingFixed_ = false;
 
+    std::mutex saveMutex_;
     std::mutex tasksMutex_;
     std::map<std::string, std::shared_ptr<MCSAssetExporter>> exporters_;
     std::deque<std::weak_ptr<MCSAssetExporter>> waitingExports_;

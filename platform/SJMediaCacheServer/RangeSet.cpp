@@ -25,6 +25,16 @@ void RangeSet::add(std::uint64_t start, std::uint64_t stop) {
     runs_.emplace(start, stop);
 }
 
+void RangeSet::truncate(std::uint64_t stop) {
+    for (auto it = runs_.lower_bound(stop); it != runs_.end();) {
+        it = runs_.erase(it);
+    }
+    if (!runs_.empty()) {
+        auto& last = std::prev(runs_.end())->second;
+        last = std::min(last, stop);
+    }
+}
+
 std::uint64_t RangeSet::contiguousFrom(std::uint64_t offset) const {
     auto it = runs_.upper_bound(offset);
     if (it == runs_.begin()) {

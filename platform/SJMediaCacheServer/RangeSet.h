@@ -12,6 +12,8 @@ class RangeSet {
 public:
     void add(std::uint64_t start, std::uint64_t stop);
     void clear() { runs_.clear(); }
+    // Forgets every byte at or after `stop`.
+    void truncate(std::uint64_t stop);
     bool empty() const { return runs_.empty(); }
     // How many bytes from `offset` onwards are present without a gap (0 when `offset`
     // itself is missing).

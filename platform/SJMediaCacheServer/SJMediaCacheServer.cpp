@@ -5,8 +5,22 @@
 #include "platform/Network/NetworkPolicy.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
+namespace {
+
+std::function<std::string(const std::string&)>& defaultAssetIdentifierRule() {
+    static std::function<std::string(const std::string&)> rule;
+    return rule;
+}
+
+} // namespace
+
+void SJMediaCacheServer::setDefaultResolveAssetIdentifier(std::function<std::string(const std::string&)> block) {
+    defaultAssetIdentifierRule() = std::move(block);
+}
+
 SJMediaCacheServer::Options SJMediaCacheServer::defaultOptions() {
     Options options;
+    options.resolveAssetIdentifier = defaultAssetIdentifierRule();
     options.cacheRoot = Paths::documents() / "com.SJMediaCacheServer.cache";
     // Upstream fetches follow the process's network policy (TLS trust, DNS over HTTPS),
     // read at each request, like every other request of the application.
@@ -21,7 +35,12 @@ SJMediaCacheServer& SJMediaCacheServer::shared() {
     return server;
 }
 
-SJMediaCacheServer::SJMediaCacheServer(Options options) : core_(std::make_shared<mcs::ProxyCore>(std::move(options))) {
+SJMediaCacheServer::SJMediaCacheServer(Options options) {
+    auto rule = std::move(options.resolveAssetIdentifier);
+    core_ = std::make_shared<mcs::ProxyCore>(std::move(options));
+    if (rule) {
+        core_->setResolveAssetIdentifier(std::move(rule));
+    }
     core_->loadExporters();
 }
 
@@ -49,11 +68,23 @@ std::shared_ptr<MCSAssetExporter> SJMediaCacheServer::exportAssetWithURL(const s
     return core_->exporter(url);
 }
 
-void SJMediaCacheServer::removeExportAssetWithURL(const std::string& url) { core_->removeExport(url); }
+std::shared_ptr<MCSAssetExporter>
+SJMediaCacheServer::exportAssetWithURL(const std::string& url,
+                                       const std::map<std::string, std::string>& headers) {
+    return core_->exporter(url, &headers);
+}
 
-std::uint64_t SJMediaCacheServer::countOfBytesAllExportedAssets() { return core_->exportedBytes(); }
+void SJMediaCacheServer::removeExportAssetWithURL(const std::string& url) {
+    core_->removeExport(url);
+}
 
-void SJMediaCacheServer::removeAllRemovableCaches() { core_->removeRemovableCaches(); }
+std::uint64_t SJMediaCacheServer::countOfBytesAllExportedAssets() {
+    return core_->exportedBytes();
+}
+
+void SJMediaCacheServer::removeAllRemovableCaches() {
+    core_->removeRemovableCaches();
+}
 
 void SJMediaCacheServer::setUpstreamConfigurator(std::function<void(CURL*)> configurator) {
     core_->cache().setUpstreamConfigurator(std::move(configurator));

@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,11 +41,16 @@ public:
         double stallTimeoutSeconds = 30;
         // Applied to every upstream request (name resolution, certificate authorities).
         std::function<void(CURL*)> upstreamConfigurator;
+        // Names assets (see setResolveAssetIdentifier); none keeps the built-in rule.
+        std::function<std::string(const std::string& url)> resolveAssetIdentifier;
     };
 
     // The process-wide proxy (its port is chosen once, when it first serves).
     static SJMediaCacheServer& shared();
     static Options defaultOptions();
+    // The naming rule that defaultOptions() hands on, so that a process can fix its rule
+    // at launch without building the proxy before it is first used.
+    static void setDefaultResolveAssetIdentifier(std::function<std::string(const std::string& url)> block);
 
     explicit SJMediaCacheServer(Options options);
     ~SJMediaCacheServer();
@@ -52,8 +58,10 @@ public:
     SJMediaCacheServer& operator=(const SJMediaCacheServer&) = delete;
 
     // The "http://127.0.0.1:<port>/..." address to play instead of `url`, whose last
-    // path segment keeps the original extension; none for addresses that are not
-    // http(s) or when the proxy cannot serve. A finished export plays from its files.
+    // path segment keeps the original extension (".m3u8" added once the address is known
+    // to be a playlist); none for addresses that are not http(s) or when the proxy cannot
+    // serve (no listening socket, or a cache folder that cannot be written). A finished
+    // export plays from its files.
     std::optional<std::string> playbackURLWithURL(const std::string& url);
     // Whether the proxy answers requests (it does until told otherwise).
     void setActive(bool active);
@@ -73,6 +81,13 @@ public:
     // exists, or a new one that waits for `resume`. None for addresses that are not
     // http(s).
     std::shared_ptr<MCSAssetExporter> exportAssetWithURL(const std::string& url);
+    // The same, with the request header fields (User-Agent among them) that the media's
+    // origin asks for: they replace the export's earlier ones, are kept with it across
+    // restarts and go with every upstream request of the asset (playlists, keys, maps,
+    // segments, redirects followed). None when a name is not an HTTP token or a value
+    // holds CR or LF.
+    std::shared_ptr<MCSAssetExporter> exportAssetWithURL(const std::string& url,
+                                                         const std::map<std::string, std::string>& headers);
     // Stops and forgets the export of `url` and deletes its files; a later export
     // starts afresh.
     void removeExportAssetWithURL(const std::string& url);

@@ -38,6 +38,9 @@ std::shared_ptr<UIWindow> inputWindow() {
 } // namespace
 
 SDLWindowHost::SDLWindowHost(const Options& options) {
+    // Compositions and commits longer than SDL's fixed event buffers (31 bytes, about ten
+    // Chinese characters) come whole instead of cut.
+    SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         consoleLog(std::string("[Host] SDL could not start: ") + SDL_GetError());
         return;
@@ -151,8 +154,10 @@ void SDLWindowHost::handleEvent(const SDL_Event& event) {
         }
         break;
     case SDL_TEXTINPUT:
+        // Committed text replaces the composition in one edit, so that the field reports
+        // one change (to the committed text) rather than first the text without it. A long
+        // commit arrives as several of these, one after the other.
         if (window) {
-            window->handleMarkedText("");
             window->handleTextInput(event.text.text);
         }
         break;
@@ -160,6 +165,13 @@ void SDLWindowHost::handleEvent(const SDL_Event& event) {
         if (window) {
             window->handleMarkedText(event.edit.text);
         }
+        break;
+    case SDL_TEXTEDITING_EXT:
+        // A composition too long for the event's own buffer, in memory that is ours to free.
+        if (window) {
+            window->handleMarkedText(event.editExt.text);
+        }
+        SDL_free(event.editExt.text);
         break;
     case SDL_KEYDOWN:
         if (!window) {

@@ -165,6 +165,7 @@ std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& fol
             title.director = textOf(entry, "director");
             title.doubanId = textOf(entry, "douban_id");
             title.score = scoreOf(textOf(entry, "vod_douban_score"));
+            title.longMedia = entry.value("long_media", false);
             title.summary = Json::object();
             for (const char* key : kSummaryKeys) {
                 title.summary[key] = entry.value(key, Json(""));
@@ -448,7 +449,16 @@ Json Catalogue::episodeList(const Title& title, const PlaySource& source) const 
 }
 
 Json Catalogue::shortVideos(const Paging& paging) const {
-    return Json{{"list", pageOfArray(shorts_, paging)}};
+    if (paging.page != 1 || shorts_.empty()) {
+        return Json{{"list", pageOfArray(shorts_, paging)}};
+    }
+    const std::size_t count = std::min(paging.pageSize, shorts_.size());
+    const std::size_t first = shortsServed_->fetch_add(count);
+    Json list = Json::array();
+    for (std::size_t i = 0; i < count; ++i) {
+        list.push_back(shorts_[(first + i) % shorts_.size()]);
+    }
+    return Json{{"list", std::move(list)}};
 }
 
 Json Catalogue::adverts(const std::string& position) const {

@@ -2,8 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -42,6 +44,7 @@ struct Title {
     double score = 0;
     std::vector<std::string> sources;  // play-source types, in the order shown
     std::vector<std::string> episodes; // episode names, shared by every source
+    bool longMedia = false;            // its episodes play the two-minute stream ("long_media")
 };
 
 struct Paging {
@@ -127,6 +130,9 @@ private:
     Json notices_ = Json::array();
     Json adverts_ = Json::object();
     Json shorts_ = Json::array();
+    // Short videos handed out as page 1 so far: page 1 is a recommendation feed that goes
+    // on where its previous answer ended (wrapping around), as the real feed does.
+    std::shared_ptr<std::atomic<std::size_t>> shortsServed_ = std::make_shared<std::atomic<std::size_t>>(0);
 };
 
 // Replaces the origin placeholder in every text of a payload.

@@ -6,6 +6,7 @@
 #include "tools/devservice/Catalogue.h"
 #include "tools/devservice/CertificateAuthority.h"
 #include "tools/devservice/DnsAnswer.h"
+#include "tools/devservice/HttpsServer.h"
 #include "tools/devservice/MediaFixtures.h"
 #include "tools/devservice/SampleImages.h"
 
@@ -26,6 +27,9 @@ constexpr double kLongestMediaWait = 180;
 constexpr std::size_t kCachedImages = 512;
 constexpr const char* kVodFixture = "vod-v1";
 constexpr const char* kShortFixture = "short-v1";
+// Episodes long enough to resume in the middle and to skip an outro of (titles with
+// "long_media").
+constexpr const char* kLongFixture = "vod-long-v1";
 
 double secondsSince1970() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -137,6 +141,8 @@ struct DevService::Running {
     std::map<std::string, std::string> images;
 
     std::string origin() const { return std::string("https://") + kLoopback + ":" + std::to_string(ports[0]); }
+    // What the share poster's QR code leads to.
+    std::string downloadPage() const { return origin() + "/down/"; }
     void say(const std::string& line) const {
         if (log) {
             log(line);
@@ -152,12 +158,15 @@ struct DevService::Running {
     void serveDns(const httplib::Request& request, httplib::Response& response);
     void serveMedia(const httplib::Request& request, const std::string& range, httplib::Response& response);
     void serveImage(const std::string& kind, const std::string& name, httplib::Response& response);
+    // The share poster's code: a QR code of the service's download page.
+    void serveQrCode(httplib::Response& response);
 };
 
 void DevService::Running::makeMedia() {
     std::string error;
     const bool made = mediafixtures::ensureHlsStream(mediaDir / kVodFixture, {2, 6, 2, 640, 360}, error) &&
-                      mediafixtures::ensureHlsStream(mediaDir / kShortFixture, {1, 6, 2, 360, 640}, error);
+                      mediafixtures::ensureHlsStream(mediaDir / kShortFixture, {1, 6, 2, 360, 640}, error) &&
+                      mediafixtures::ensureHlsStream(mediaDir / kLongFixture, {1, 120, 4, 320, 180}, error);
     if (!made) {
         say("media could not be made: " + error);
     }
@@ -214,7 +223,7 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     } else if (path == "/captcha") {
         response.set_content(captchaPage(accounts->issueCaptcha()), "text/html; charset=utf-8");
     } else if (path == "/down/qrcode.png") {
-        serveImage("qrcode", "download", response);
+        serveQrCode(response);
     } else if (const auto parts = safeComponents(path);
                parts && parts->size() == 3 && (*parts)[0] == "images" && (*parts)[2].ends_with(".png")) {
         serveImage((*parts)[1], (*parts)[2].substr(0, (*parts)[2].size() - 4), response);
@@ -310,7 +319,7 @@ void DevService::Running::serveMedia(const httplib::Request& request, const std:
                 return refuse(403, "this media needs the request headers of its parse answer (" + name + ")");
             }
         }
-        file = mediaDir / kVodFixture;
+        file = mediaDir / (title->longMedia ? kLongFixture : kVodFixture);
         fileStart = 3;
     }
     for (std::size_t i = fileStart; i < parts->size(); ++i) {
@@ -372,6 +381,17 @@ void DevService::Running::serveImage(const std::string& kind, const std::string&
     response.set_content(*png, "image/png");
 }
 
+void DevService::Running::serveQrCode(httplib::Response& response) {
+    const auto png = renderQrCode(downloadPage());
+    if (!png) {
+        response.status = 500;
+        response.set_content("no code\n", "text/plain");
+        return;
+    }
+    response.set_header("Cache-Control", "max-age=86400");
+    response.set_content(*png, "image/png");
+}
+
 DevService::DevService(Options options) : options_(std::move(options)) {}
 
 DevService::~DevService() {
@@ -415,7 +435,7 @@ bool DevService::start() {
 
     const int wantedPorts[2] = {options_.port1, options_.port2};
     for (int i = 0; i < 2; ++i) {
-        auto server = std::make_unique<httplib::SSLServer>(running->tls.serverCertificate.c_str(), running->tls.serverKey.c_str());
+        auto server = std::make_unique<HttpsServer>(running->tls.serverCertificate.c_str(), running->tls.serverKey.c_str());
         if (!server->is_valid()) {
             lastError_ = "cannot load the server certificate " + running->tls.serverCertificate.string();
             return false;

@@ -1,7 +1,9 @@
 #include "tools/devservice/SampleImages.h"
 
 #include <cairo.h>
+#include <qrencode.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -132,6 +134,40 @@ std::optional<std::string> renderSampleImage(std::string_view kind, std::string_
         drawPicture(cr, found->width, found->height, hash);
     }
     cairo_destroy(cr);
+    std::string png;
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &png);
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        return std::nullopt;
+    }
+    return png;
+}
+
+std::optional<std::string> renderQrCode(const std::string& text, int minimumSize) {
+    QRcode* code = QRcode_encodeString(text.c_str(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
+    if (code == nullptr) {
+        return std::nullopt;
+    }
+    constexpr int quietZone = 4;
+    const int modules = code->width + 2 * quietZone;
+    const int scale = std::max(1, (minimumSize + modules - 1) / modules);
+    const int size = modules * scale;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, size, size);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    for (int row = 0; row < code->width; ++row) {
+        for (int column = 0; column < code->width; ++column) {
+            // The lowest bit of each module says whether it is dark.
+            if ((code->data[row * code->width + column] & 1) != 0) {
+                cairo_rectangle(cr, (column + quietZone) * scale, (row + quietZone) * scale, scale, scale);
+            }
+        }
+    }
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    QRcode_free(code);
     std::string png;
     const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &png);
     cairo_surface_destroy(surface);

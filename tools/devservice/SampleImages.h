@@ -14,4 +14,9 @@ namespace devservice {
 // characters of [A-Za-z0-9_-].
 std::optional<std::string> renderSampleImage(std::string_view kind, std::string_view name);
 
+// A real QR code (error correction level M) of `text`, black on white with a quiet zone
+// of four modules, at least `minimumSize` pixels wide, as PNG bytes; nothing when the
+// text does not fit a QR code.
+std::optional<std::string> renderQrCode(const std::string& text, int minimumSize = 200);
+
 } // namespace devservice

@@ -1,13 +1,119 @@
 #pragma once
 
 #include "app/Base/BaseViewController.h"
+#include "app/Models/KKfinancerub.h"
+#include "platform/Foundation/JSON.h"
+#include "platform/QMUIKit/Controls/QMUIButton.h"
+#include "platform/QMUIKit/Controls/QMUILabel.h"
+#include "platform/QMUIKit/Controls/QMUITextField.h"
+#include "platform/UIKit/Controls/UITableView.h"
+#include "platform/UIKit/UIImageView.h"
+#include "platform/UIKit/UIStackView.h"
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-// The search page; an opener may hand in a keyword that is searched at once.
-// Not built yet: an empty page under its final name, so that the pages that open it can.
-class KKtenseadjacentViewController : public BaseViewController {
+// The search page: its own top bar with a back button and the search box; under it the
+// hot searches ("热门搜索", from the service once per page) and the stored history
+// ("搜索历史"), both as ranked lines two to a line. While the user types, suggestions for
+// the typed text cover the upper part of the page; a committed search shows the paged
+// results over everything below the bar, and a result opens that film's resource list.
+//
+// A search is committed by the return key, a hot, history or suggestion line, or the
+// `text` an opener hands in (searched at once). Only answers to the latest request count:
+// a results page asked for an older keyword or page, or suggestions for an older text, are
+// dropped when they arrive.
+class KKtenseadjacentViewController : public BaseViewController,
+                                      public UITableViewDataSource,
+                                      public UITableViewDelegate,
+                                      public UITextFieldDelegate {
   public:
+    KKtenseadjacentViewController();
+
+    // The views, each made on first use and kept.
+    const std::shared_ptr<UIView>& kkexemptconvention();           // the top bar
+    const std::shared_ptr<QMUIButton>& kkdilemmaspectacular();     // back
+    const std::shared_ptr<UIView>& kkboycotthemisphere();          // the search box
+    const std::shared_ptr<UIImageView>& kkhemispherecommonplace(); // the search icon
+    const std::shared_ptr<QMUITextField>& kkcommonplaceremedy();   // the search field
+    const std::shared_ptr<QMUILabel>& kkremedyiri();               // the history title
+    const std::shared_ptr<UIStackView>& kkiriintrigue();           // the history lines
+    const std::shared_ptr<QMUILabel>& kkintriguepolitician();      // the hot title
+    const std::shared_ptr<UIStackView>& kkloungecandy();           // the hot lines
+    const std::shared_ptr<UITableView>& tableView();               // results
+    const std::shared_ptr<UITableView>& searchTableView();         // suggestions
+
+    // A keyword handed in by the opener before the page loads.
     std::optional<std::string> text;
+    // The results page last asked for.
+    int page = 1;
+    // Set just while the page writes a keyword into the search field itself, so that the
+    // field's editing-changed event for that write is not taken for the user's edit.
+    bool isClick = false;
+    // The keyword of the results on screen.
+    std::string keyword;
+    // The suggestions of the latest answer for the field's text.
+    std::vector<JSON> relation;
+    // Every results page loaded for `keyword` so far.
+    std::vector<KKfinancerub> list;
+    // The hot searches.
+    std::vector<KKfinancerub> kkpoliticianuniverse;
+
+    void viewDidLoad() override;
+    bool preferredNavigationBarHidden() const override { return true; }
+    void touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
+
+    void setupUI();
+    void loadHotList();
+    void showHotList();
+    void showHistory();
+    // The search field's editing-changed action: suggestions for the typed text.
+    void textFieldEditingChanged();
+
+    // ---- UITextFieldDelegate ----
+    bool shouldReturn(UITextField& textField) override;
+
+    // ---- UITableViewDataSource, UITableViewDelegate (both tables) ----
+    long numberOfRowsInSection(UITableView& table, long section) override;
+    std::optional<CGFloat> heightForRowAt(UITableView& table, const NSIndexPath& indexPath) override;
+    std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& table, const NSIndexPath& indexPath) override;
+    void didSelectRowAt(UITableView& table, const NSIndexPath& indexPath) override;
+
+  private:
+    // What committed a search; they differ in what they do to the field and the tables.
+    enum class Trigger { presetText, hotLine, historyLine, suggestion, returnKey };
+
+    void commitSearch(const std::string& keyword, Trigger trigger);
+    // Writes `keyword` into the field without it counting as the user's edit.
+    void writeField(const std::string& keyword);
+    void requestResults();
+    void loadMore();
+    void resultsArrived(std::uint64_t generation, const std::optional<JSON>& answer);
+    void suggestionsArrived(std::uint64_t sequence, const std::optional<JSON>& answer);
+    std::shared_ptr<UITableViewCell> suggestionCell(long row);
+    std::shared_ptr<UITableViewCell> resultCell(UITableView& table, const NSIndexPath& indexPath);
+    // Ends the footer's refreshing and, on the page's first results, its no-more-data state.
+    void settleFooter(bool reachedEnd);
+    std::weak_ptr<KKtenseadjacentViewController> weakSelf();
+
+    std::shared_ptr<UIView> kkexemptconvention_;
+    std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
+    std::shared_ptr<UIView> kkboycotthemisphere_;
+    std::shared_ptr<UIImageView> kkhemispherecommonplace_;
+    std::shared_ptr<QMUITextField> kkcommonplaceremedy_;
+    std::shared_ptr<QMUILabel> kkremedyiri_;
+    std::shared_ptr<UIStackView> kkiriintrigue_;
+    std::shared_ptr<QMUILabel> kkintriguepolitician_;
+    std::shared_ptr<UIStackView> kkloungecandy_;
+    std::shared_ptr<UITableView> tableView_;
+    std::shared_ptr<UITableView> searchTableView_;
+
+    // Raised by every new keyword and every further page: a results answer counts only
+    // while its request is the latest.
+    std::uint64_t resultGeneration_ = 0;
+    // Raised by every suggestion request and whenever suggestions stop being wanted.
+    std::uint64_t suggestionSequence_ = 0;
 };

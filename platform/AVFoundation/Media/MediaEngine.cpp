@@ -45,6 +45,9 @@ bool audioOutputEnabled() {
 
 void MediaEngine::Mailbox::postState(std::uint64_t generation, const MediaEngineState& state) {
     std::unique_lock lock(mutex_);
+    if (state_ && generation < stateGeneration_) {
+        return; // a late state of an older generation must not replace one of a newer
+    }
     stateGeneration_ = generation;
     state_ = state;
     schedule(lock);
@@ -52,6 +55,9 @@ void MediaEngine::Mailbox::postState(std::uint64_t generation, const MediaEngine
 
 void MediaEngine::Mailbox::postFrame(std::uint64_t generation, std::shared_ptr<VideoFrame> frame) {
     std::unique_lock lock(mutex_);
+    if (frame_ && generation < frameGeneration_) {
+        return;
+    }
     frameGeneration_ = generation;
     frame_ = std::move(frame);
     schedule(lock);

@@ -1,10 +1,14 @@
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
 
 void MediaSessionReport::sendState(std::uint64_t generation, const MediaEngineState& state) {
-    if (hasSent_ && sent_ == state) {
+    // The main thread keeps only states of its newest generation: the first state of a new
+    // one goes out even when it equals the last one sent (a second load that fails as the
+    // first did, before its loading state was ever sent).
+    if (hasSent_ && sentGeneration_ == generation && sent_ == state) {
         return;
     }
     sent_ = state;
+    sentGeneration_ = generation;
     hasSent_ = true;
     outlets_.state(generation, state);
 }

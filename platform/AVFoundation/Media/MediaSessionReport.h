@@ -14,7 +14,7 @@ public:
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
     const MediaEngineOutlets& outlets() const { return outlets_; }
 
-    // Sends `state` for `generation` unless it is the state sent last.
+    // Sends `state` for `generation` unless it is the state sent last for that generation.
     void sendState(std::uint64_t generation, const MediaEngineState& state);
     // Has the next sendState send its state even when it is unchanged (the main thread
     // waits for a state of a new generation).
@@ -32,6 +32,7 @@ public:
 private:
     MediaEngineOutlets outlets_;
     MediaEngineState sent_;
+    std::uint64_t sentGeneration_ = 0;
     bool hasSent_ = false;
     std::uint64_t seekId_ = 0;
 };

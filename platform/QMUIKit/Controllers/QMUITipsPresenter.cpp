@@ -30,9 +30,16 @@ void showToast(const QMUITips::Tip& tip) {
 }
 
 void hideToast(const std::shared_ptr<QMUIToastView>& toast) {
+    // The fade is kept by the toast's own layer: holding the toast weakly keeps a fade that
+    // never ends (the process quits first) from keeping the toast alive for good.
+    std::weak_ptr<QMUIToastView> fading = toast;
     UIView::animateWithDuration(
         QMUIToastView::kFadeDuration, [&] { toast->setAlpha(0); },
-        [toast](bool) { toast->removeFromSuperview(); });
+        [fading](bool) {
+            if (auto shown = fading.lock()) {
+                shown->removeFromSuperview();
+            }
+        });
 }
 
 void tipsChanged() {

@@ -98,3 +98,12 @@ TEST_F(EndpointTest, OptionalParametersAreLeftOutWhenEmptyOrNotGiven) {
            },
            "POST", "api/vodList", {{"page", "2"}, {"pageSize", "15"}, {"area", "大陆"}, {"lang", "国语"}}});
 }
+
+// The form encoding leaves "?" and "/" of a query value as they are (RFC 3986 allows them
+// there): the service reads such a request like any other and sees the exact texts.
+TEST_F(EndpointTest, AQueryWithQuestionMarksAndSlashesIsAnsweredLikeAnyOther) {
+    check({"feedback", [](auto done) { apiClient.feedback("1", "为什么?/why?", "a/b?c=d?e & f/?", done); }, "GET",
+           "api/feedback", {{"type", "1"}, {"title", "为什么?/why?"}, {"content", "a/b?c=d?e & f/?"}}});
+    const Answer answer = await([](auto done) { apiClient.feedback("1", "?", "//??", done); });
+    EXPECT_FALSE(answer.error.has_value()) << answer.error->domain << " " << answer.error->code;
+}

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 using namespace networktest;
 
@@ -38,10 +39,30 @@ protected:
         return requests;
     }
 
+    // Error toasts in the order they were shown, also those that a later answer (a renewal's,
+    // which may arrive in the same turn of the main loop) has hidden again.
+    std::vector<std::string> errorToastsShown;
+    void recordErrorToasts() {
+        QMUITips::setChangeHandler([this] {
+            for (const auto& tip : QMUITips::shownTips()) {
+                if (tip.kind == QMUITips::Kind::error && seenTips_.insert(tip.identifier).second) {
+                    errorToastsShown.push_back(tip.text);
+                }
+            }
+        });
+    }
+    void TearDown() override {
+        QMUITips::setChangeHandler(nullptr);
+        ServiceTest::TearDown();
+    }
+
     // Runs until the renewal has ended (or none was started).
     void settleRenewal() {
         EXPECT_TRUE(RunLoop::main().runUntil([] { return !apiClient.isRenewingLogin(); }, 60));
     }
+
+private:
+    std::set<std::uint64_t> seenTips_;
 };
 
 } // namespace
@@ -182,14 +203,16 @@ TEST_F(ResponseTest, EveryAnswerHidesTheTipsThatWereShowing) {
 }
 
 TEST_F(ResponseTest, ExpiredLoginCodesRenewTheStoredUserAsTourist) {
+    recordErrorToasts();
     for (const std::int64_t code : {70001, 79999}) {
         const JSON user = storeTourist();
         service().clearRequests();
         answer(path, envelope(code, "登录已过期"));
+        errorToastsShown.clear();
         const Answer answer = get();
         EXPECT_EQ(answer.error, (NSError{"登录已过期", code}));
-        EXPECT_EQ(errorToasts(), (std::vector<std::string>{"登录已过期"}));
         settleRenewal();
+        EXPECT_EQ(errorToastsShown, (std::vector<std::string>{"登录已过期"}));
         const auto sent = renewals();
         ASSERT_EQ(sent.size(), 1u) << code;
         EXPECT_EQ(sent[0].parameters.at("id"), user["id"].stringValue());
@@ -290,4 +313,35 @@ TEST_F(ResponseTest, AnExpiredTokenIsRenewedByTheServiceAndTheNextRequestUsesThe
     const Answer after = await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
     EXPECT_FALSE(after.error.has_value());
     EXPECT_EQ(apiRequests().back().header("Authorization"), "Bearer " + renewed["token"].stringValue());
+}
+
+TEST_F(ResponseTest, AMemberWhoSignsInWhileARenewalIsUnderWayStaysSignedIn) {
+    const JSON tourist = storeTourist();
+    service().clearRequests();
+    service().expireToken(tourist["token"].stringValue());
+    // The renewal's answer is held back until the member has signed in.
+    service().setFault("api/touristLogin", devservice::Fault{.delaySeconds = 0.5});
+    Answer expired;
+    apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, [&](std::optional<JSON> json, std::optional<NSError> error) {
+        expired.json = std::move(json);
+        expired.error = std::move(error);
+        ++expired.calls;
+    });
+    ASSERT_TRUE(RunLoop::main().runUntil([] { return apiClient.isRenewingLogin(); }, 60));
+    const std::string member = R"({"id":"77","group_id":"2","token":"member-token","nickname":"会员"})";
+    apiClient.storeLoginJSON(JSON::parse(member), std::nullopt);
+    const auto signedIn = UserDefaults::standard().stringForKey("login");
+    settleRenewal();
+    EXPECT_EQ(renewals().size(), 1u) << "the renewal did run";
+    EXPECT_EQ(UserDefaults::standard().stringForKey("login"), signedIn);
+
+    // Without a sign-in in between, the renewal's answer is stored as before.
+    service().clearFaults();
+    const JSON other = storeTourist();
+    service().expireToken(other["token"].stringValue());
+    await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
+    settleRenewal();
+    const JSON renewed = JSON::parse(UserDefaults::standard().stringForKey("login").value_or(""));
+    EXPECT_NE(renewed["token"].stringValue(), other["token"].stringValue());
+    EXPECT_FALSE(renewed["token"].stringValue().empty());
 }

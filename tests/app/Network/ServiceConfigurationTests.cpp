@@ -63,3 +63,31 @@ TEST_F(ServiceConfigurationTest, UnreadableSettingsAreReportedAndLeftOut) {
     EXPECT_NE(lines[0].find("not a JSON object"), std::string::npos);
     EXPECT_NE(lines[1].find("\"baseURL1\""), std::string::npos);
 }
+
+TEST_F(ServiceConfigurationTest, AServiceGivenWithoutAResolverUsesTheBuiltInPublicOne) {
+    const auto expectPublicResolver = [](const ServiceConfiguration& configuration) {
+        EXPECT_EQ(configuration.dohURL.rfind("https://", 0), 0u) << configuration.dohURL;
+        EXPECT_TRUE(configuration.dohURL.ends_with("/dns-query")) << configuration.dohURL;
+        EXPECT_EQ(configuration.dohURL.find("orvex.test"), std::string::npos) << configuration.dohURL;
+        const auto addresses = configuration.dohAddresses();
+        ASSERT_EQ(addresses.size(), 4u);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(addresses[i].find(':') == std::string::npos, i < 2) << "two IPv4 then two IPv6: " << addresses[i];
+        }
+    };
+    ::setenv("ORVEX_BASE_URL_1", "https://api.example.net/", 1);
+    expectPublicResolver(ServiceConfiguration::load());
+    ::unsetenv("ORVEX_BASE_URL_1");
+    writeFileAtomically(ServiceConfiguration::file(), R"({"baseURL1":"https://a.test/","baseURL2":"https://b.test/"})");
+    expectPublicResolver(ServiceConfiguration::load());
+
+    // A resolver of the user's own is kept; without addresses it is found by its name.
+    writeFileAtomically(ServiceConfiguration::file(),
+                        R"({"baseURL1":"https://a.test/","dohURL":"https://doh.example.net/dns-query"})");
+    auto own = ServiceConfiguration::load();
+    EXPECT_EQ(own.dohURL, "https://doh.example.net/dns-query");
+    EXPECT_TRUE(own.dohAddresses().empty());
+    ::setenv("ORVEX_DOH_ADDRESS", "192.0.2.7", 1);
+    own = ServiceConfiguration::load();
+    EXPECT_EQ(own.dohAddresses(), (std::vector<std::string>{"192.0.2.7"}));
+}

@@ -1,4 +1,5 @@
 #include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/AVFoundation/Media/MediaSessionReport.h"
 #include "platform/Foundation/RunLoop.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,48 @@ TEST(MediaEngineGenerations, PicturesOfTheLoadedMediaSurviveASeekButNotANewLoad)
     reports.frame(engine->lastGeneration, fresh);
     RunLoop::main().runPending();
     EXPECT_EQ(engine->latestFrame(), fresh);
+}
+
+// Loads that fail one after another, each failing before its loading state went out
+// (the worker saw the error in the same step as the load): every failure reaches the main
+// thread, under its own load, also when it reads like the one before.
+TEST(MediaEngineGenerations, EachOfQuickFailingLoadsIsReportedAsItsOwn) {
+    auto engine = std::make_shared<ScriptedEngine>();
+    MediaSessionReport report;
+    report.setOutlets(engine->reports());
+    for (int load = 1; load <= 5; ++load) {
+        engine->load(makeMediaRequest("http://127.0.0.1:1/missing-" + std::to_string(load) + ".m3u8", 0, {}));
+        ASSERT_EQ(engine->state().phase, MediaEnginePhase::Loading);
+        MediaEngineState failed;
+        markFailed(failed, "HTTP 404");
+        report.sendState(engine->lastGeneration, failed);
+        RunLoop::main().runPending();
+        EXPECT_EQ(engine->state().phase, MediaEnginePhase::Failed) << "load " << load;
+    }
+    // Within one generation an unchanged state is still sent once only.
+    int posted = 0;
+    MediaEngineOutlets counting;
+    counting.state = [&](std::uint64_t, const MediaEngineState&) { ++posted; };
+    report.setOutlets(counting);
+    report.sendState(9, playing(1));
+    report.sendState(9, playing(1));
+    EXPECT_EQ(posted, 1);
+}
+
+// A state of an older generation that reaches the mailbox after one of the newest, before
+// the main thread took either, does not push the newer one out.
+TEST(MediaEngineGenerations, ALateStateOfAnOlderGenerationDoesNotReplaceANewerOneWaiting) {
+    auto engine = std::make_shared<ScriptedEngine>();
+    engine->load(makeMediaRequest("http://127.0.0.1:1/a.m3u8", 0, {}));
+    const std::uint64_t first = engine->lastGeneration;
+    engine->load(makeMediaRequest("http://127.0.0.1:1/b.m3u8", 0, {}));
+    MediaEngineOutlets reports = engine->reports();
+    MediaEngineState failed;
+    markFailed(failed, "HTTP 404");
+    reports.state(engine->lastGeneration, failed);
+    reports.state(first, playing(1));
+    RunLoop::main().runPending();
+    EXPECT_EQ(engine->state().phase, MediaEnginePhase::Failed);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/SJMediaCacheServer/Playlist.h"
 #include "platform/SJMediaCacheServer/RangeSet.h"
+#include "platform/SJMediaCacheServer/RequestHeaders.h"
 
 #include <gtest/gtest.h>
 
@@ -130,4 +131,48 @@ TEST(RangeSet, MergesQueriesAndSurvivesStorage) {
     EXPECT_EQ(set.runs().size(), 1u);
     EXPECT_EQ(RangeSet::deserialize(set.serialize()).serialize(), "0-100");
     EXPECT_TRUE(RangeSet::deserialize("1-x").empty());
+
+    set.add(200, 300);
+    set.truncate(250);
+    EXPECT_EQ(set.serialize(), "0-100,200-250");
+    set.truncate(100);
+    EXPECT_EQ(set.serialize(), "0-100");
+    set.truncate(0);
+    EXPECT_TRUE(set.empty());
+}
+
+TEST(Playlist, IsToldByItsStartOrItsMediaTypeNotByItsAddress) {
+    EXPECT_TRUE(looksLikePlaylist("#EXTM3U\n"));
+    EXPECT_TRUE(looksLikePlaylist("\xEF\xBB\xBF#EXTM3U\n"));
+    EXPECT_TRUE(looksLikePlaylist("\xEF\xBB\xBF \r\n\n\t#EXTM3U\n"));
+    EXPECT_FALSE(looksLikePlaylist("  \n"));
+    EXPECT_FALSE(looksLikePlaylist("<html>#EXTM3U"));
+    EXPECT_FALSE(looksLikePlaylist(std::string("\0\0\0\x18"
+                                               "ftypisom",
+                                               12)));
+    EXPECT_TRUE(parsePlaylist("\n\n#EXTM3U\n#EXTINF:1,\nseg.ts\n#EXT-X-ENDLIST\n").isFinished());
+
+    EXPECT_TRUE(isPlaylistContentType("application/vnd.apple.mpegurl"));
+    EXPECT_TRUE(isPlaylistContentType("Application/X-MpegURL; charset=utf-8"));
+    EXPECT_TRUE(isPlaylistContentType(" audio/mpegurl"));
+    EXPECT_TRUE(isPlaylistContentType("audio/x-mpegurl"));
+    EXPECT_FALSE(isPlaylistContentType("video/mp2t"));
+    EXPECT_FALSE(isPlaylistContentType("application/octet-stream"));
+    EXPECT_FALSE(isPlaylistContentType(""));
+}
+
+TEST(RequestHeaders, RefusesLineBreaksAndSurvivesStorage) {
+    const HeaderFields fields = {
+        {"User-Agent", "Mozilla/5.0 (X11; Linux) a:b"}, {"Referer", ""}, {"X-T", " spaced "}};
+    EXPECT_TRUE(validHeaderFields(fields));
+    EXPECT_EQ(parseHeaderFields(serializeHeaderFields(fields)), fields);
+    EXPECT_EQ(parseHeaderFields(""), HeaderFields{});
+    EXPECT_FALSE(parseHeaderFields("no colon\n"));
+    EXPECT_FALSE(parseHeaderFields("A:b"));
+    EXPECT_FALSE(validHeaderFields({{"X", "a\rb"}}));
+    EXPECT_FALSE(validHeaderFields({{"X", "a\nb"}}));
+    EXPECT_FALSE(validHeaderFields({{"X", std::string("a\0b", 3)}}));
+    EXPECT_FALSE(validHeaderFields({{"X:Y", "a"}}));
+    EXPECT_FALSE(validHeaderFields({{"X\r\nY", "a"}}));
+    EXPECT_FALSE(validHeaderFields({{"", "a"}}));
 }

@@ -130,3 +130,17 @@ TEST_F(ProxyFixture, ReportsUpstreamFailuresWithoutCachingThem) {
     EXPECT_EQ(retried.status, 200);
     EXPECT_EQ(retried.body, testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4"));
 }
+
+TEST_F(ProxyFixture, TheDefaultNamingRuleReachesProxiesMadeFromTheDefaultOptions) {
+    const auto folderOf = [](const std::string& playback) { return playback.substr(0, playback.rfind('/')); };
+    // Without a rule of the process's own, different paths are different assets.
+    EXPECT_NE(folderOf(*server_->playbackURLWithURL(origin_->url("plain/clip.mp4"))),
+              folderOf(*server_->playbackURLWithURL(origin_->url("plain/other.mp4"))));
+
+    SJMediaCacheServer::setDefaultResolveAssetIdentifier([](const std::string&) { return std::string("one"); });
+    cacheRoot_ = testsupport::freshFolder("mcs-named");
+    restartServer();
+    SJMediaCacheServer::setDefaultResolveAssetIdentifier(nullptr);
+    EXPECT_EQ(folderOf(*server_->playbackURLWithURL(origin_->url("plain/clip.mp4"))),
+              folderOf(*server_->playbackURLWithURL(origin_->url("plain/other.mp4"))));
+}

@@ -1,5 +1,6 @@
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/CAGradientLayer.h"
+#include "platform/UIKit/Controls/UITextField.h"
 #include "platform/UIKit/UIControl.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UIWindow.h"
@@ -132,7 +133,11 @@ public:
     using UIView::UIView;
     bool canBecomeFirstResponder() const override { return true; }
     bool acceptsTextInput() const override { return true; }
-    void insertText(const std::string& text) override { typed += text; }
+    // Committed text ends the composition, as in a real field.
+    void insertText(const std::string& text) override {
+        typed += text;
+        marked.clear();
+    }
     void deleteBackward() override { typed.pop_back(); }
     void setMarkedText(const std::string& text) override { marked = text; }
     std::string typed;
@@ -242,6 +247,51 @@ TEST_F(Hosts, DesktopWindowUnderXvfbShowsTheSamePictureAndTakesInput) {
     field->resignFirstResponder();
     host.pumpOnce();
     EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
+TEST_F(Hosts, InputMethodCompositionsReachAFieldAndEachCommitIsOneEdit) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    auto window = buildScreen();
+    SDLWindowHost host({"Orvex test", 1, false});
+    ASSERT_TRUE(host.isOpen());
+    auto field = std::make_shared<UITextField>(CGRectMake(0, 0, 200, 30));
+    window->addSubview(field);
+    // The text at every change, "*" while a composition is shown.
+    std::vector<std::string> changes;
+    field->addTarget(
+        [&](UIControl&) { changes.push_back(field->text() + (field->markedTextRange() ? "*" : "")); },
+        UIControlEventEditingChanged);
+    ASSERT_TRUE(field->becomeFirstResponder());
+    const auto push = [](Uint32 type, const char* text) {
+        SDL_Event event{};
+        event.type = type;
+        if (type == SDL_TEXTEDITING_EXT) {
+            event.editExt.text = SDL_strdup(text);
+        } else {
+            std::strncpy(type == SDL_TEXTINPUT ? event.text.text : event.edit.text, text, 31);
+        }
+        SDL_PushEvent(&event);
+    };
+    push(SDL_TEXTINPUT, "天");
+    for (const char* composing : {"k", "ko", "kong", "空"}) {
+        push(SDL_TEXTEDITING, composing);
+    }
+    push(SDL_TEXTINPUT, "空");
+    host.pumpOnce();
+    EXPECT_EQ(changes, (std::vector<std::string>{"天", "天k*", "天ko*", "天kong*", "天空*", "天空"}));
+
+    // A composition longer than the event's own buffer arrives whole; its commit comes in
+    // parts that join up.
+    changes.clear();
+    push(SDL_TEXTEDITING_EXT, "一二三四五六七八九十百千万");
+    host.pumpOnce();
+    EXPECT_EQ(field->text(), "天空一二三四五六七八九十百千万");
+    push(SDL_TEXTINPUT, "一二三四五六七八九十");
+    push(SDL_TEXTINPUT, "百千万");
+    host.pumpOnce();
+    EXPECT_EQ(field->text(), "天空一二三四五六七八九十百千万");
+    EXPECT_FALSE(field->markedTextRange().has_value());
+    EXPECT_EQ(changes.back(), "天空一二三四五六七八九十百千万");
 }
 
 TEST_F(Hosts, WorkPostedFromAnotherThreadWakesTheWindowLoop) {

@@ -5,6 +5,7 @@
 #include "app/Startup/AppDelegate.h"
 #include "app/Startup/ApplicationSetup.h"
 #include "app/Startup/KKdilemmaspectacularViewController.h"
+#include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
@@ -35,6 +36,8 @@ std::filesystem::path galleryDir() {
 } // namespace
 
 void AppJourneyTest::SetUp() {
+    // Tests play media without a sound device.
+    MediaEngineSettings::setAudioOutputEnabled(false);
     setUpApplication();
     testsupport::useVirtualClock();
     serviceOptions_.dataDir = testsupport::freshFolder("devservice");
@@ -44,6 +47,9 @@ void AppJourneyTest::SetUp() {
     ASSERT_FALSE(HasFatalFailure());
     service_->writeClientConfiguration(ServiceConfiguration::file());
     ServiceConfiguration::setCurrent(ServiceConfiguration::load());
+    // The one-time set-up handed the engines the authority of the configuration before this
+    // test's service existed; they trust this service's instead.
+    MediaEngineSettings::setCertificateAuthorityFile(ServiceConfiguration::current().caFile);
     beforeLaunch();
     launch();
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -71,6 +72,21 @@ void TestOrigin::cutPath(const std::string& path, std::uint64_t bytes, int times
 void TestOrigin::clearFailures() {
     std::lock_guard lock(mutex_);
     failures_.clear();
+}
+
+void TestOrigin::alias(const std::string& path, const std::string& file, const std::string& contentType) {
+    std::lock_guard lock(mutex_);
+    aliases_[normalizedPath(path)] = {normalizedPath(file), contentType};
+}
+
+void TestOrigin::redirect(const std::string& path, const std::string& target) {
+    std::lock_guard lock(mutex_);
+    redirects_[normalizedPath(path)] = normalizedPath(target);
+}
+
+void TestOrigin::requireHeader(const std::string& name, const std::string& value) {
+    std::lock_guard lock(mutex_);
+    requiredHeaders_.emplace_back(name, value);
 }
 
 std::vector<TestOrigin::LoggedRequest> TestOrigin::requests() const {
@@ -145,10 +161,27 @@ bool TestOrigin::sendThrottled(mcs::http::ResponseWriter& writer, int fd, const 
 
 void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::ResponseWriter& writer) {
     std::string path = request.target.substr(0, request.target.find('?'));
+    std::optional<std::string> contentType;
+    bool refused = false;
+    std::string redirectTarget;
+    std::string filePath = path;
     {
         std::lock_guard lock(mutex_);
         const auto range = request.header("Range");
-        log_.push_back({request.method, path, range ? std::string(*range) : std::string()});
+        const auto agent = request.header("User-Agent");
+        log_.push_back({request.method, path, range ? std::string(*range) : std::string(),
+                        agent ? std::string(*agent) : std::string()});
+        for (const auto& [name, value] : requiredHeaders_) {
+            const auto field = request.header(name);
+            refused = refused || !field || *field != value;
+        }
+        if (const auto found = aliases_.find(path); found != aliases_.end()) {
+            filePath = found->second.first;
+            contentType = found->second.second;
+        }
+        if (const auto found = redirects_.find(path); found != redirects_.end()) {
+            redirectTarget = found->second;
+        }
     }
     double latency;
     {
@@ -162,6 +195,14 @@ void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::Respon
         writer.respondError(405);
         return;
     }
+    if (refused) {
+        writer.respond(403, {});
+        return;
+    }
+    if (!redirectTarget.empty()) {
+        writer.respond(302, {{"Location", baseURL() + redirectTarget}});
+        return;
+    }
     Failure failure;
     const bool failing = takeFailure(path, failure);
     if (failing && !failure.cut) {
@@ -172,7 +213,7 @@ void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::Respon
         writer.respondError(404);
         return;
     }
-    const auto file = root_ / path.substr(1);
+    const auto file = root_ / filePath.substr(1);
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
         writer.respond(404, {});
@@ -202,10 +243,13 @@ void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::Respon
     const std::uint64_t total = playlist ? memory.size() : static_cast<std::uint64_t>(info.st_size);
     const auto decision = mcs::http::evaluateRange(request.header("Range"), total);
     std::vector<std::pair<std::string, std::string>> fields = {
-        {"Content-Type", contentTypeFor(file)},
         {"Accept-Ranges", "bytes"},
         {"ETag", "\"" + std::to_string(total) + "-" + std::to_string(info.st_mtime) + "\""},
     };
+    const auto type = contentType.value_or(contentTypeFor(file));
+    if (!type.empty()) {
+        fields.emplace_back("Content-Type", type);
+    }
     int status = 200;
     std::uint64_t first = 0;
     std::uint64_t count = total;

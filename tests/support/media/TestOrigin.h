@@ -22,6 +22,7 @@ public:
         std::string method;
         std::string path;  // without the query
         std::string range; // the Range field, empty when absent
+        std::string userAgent;
     };
 
     explicit TestOrigin(std::filesystem::path root);
@@ -49,6 +50,13 @@ public:
     // Announces the whole body of `path` but closes the connection after `bytes` bytes.
     void cutPath(const std::string& path, std::uint64_t bytes, int times = -1);
     void clearFailures();
+    // Serves the file at `file` (below the root) also at `path`, with `contentType` as its
+    // Content-Type (none when empty).
+    void alias(const std::string& path, const std::string& file, const std::string& contentType);
+    // Answers `path` with a 302 to `target` (a path on this origin).
+    void redirect(const std::string& path, const std::string& target);
+    // Answers 403 to every request that lacks this field with this value.
+    void requireHeader(const std::string& name, const std::string& value);
 
     std::vector<LoggedRequest> requests() const;
     // How many requests asked for `path` (GET and HEAD).
@@ -77,6 +85,9 @@ private:
     double latency_ = 0;
     std::uint64_t bytesPerSecond_ = 0;
     std::map<std::string, Failure> failures_;
+    std::map<std::string, std::pair<std::string, std::string>> aliases_; // path -> file, Content-Type
+    std::map<std::string, std::string> redirects_;
+    std::vector<std::pair<std::string, std::string>> requiredHeaders_;
     std::vector<LoggedRequest> log_;
 };
 

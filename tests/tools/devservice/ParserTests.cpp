@@ -1,6 +1,7 @@
 #include "tools/devservice/ByteRange.h"
 #include "tools/devservice/DnsAnswer.h"
 #include "tools/devservice/FormEncoding.h"
+#include "tools/devservice/HttpsServer.h"
 #include "tests/tools/devservice/RawClient.h"
 
 #include <gtest/gtest.h>
@@ -127,4 +128,18 @@ TEST(ByteRange, ClampsAndRefusesAsTheRfcSays) {
             EXPECT_EQ(answer.last, c.last) << c.header;
         }
     }
+}
+
+TEST(RequestLine, QuestionMarksInAQueryAreEscapedAndTheRestIsKept) {
+    EXPECT_EQ(escapeQueryMarks("GET /api/feedback?a=b?c&d=/?e HTTP/1.1\r\n"),
+              "GET /api/feedback?a=b%3Fc&d=/%3Fe HTTP/1.1\r\n");
+    EXPECT_EQ(escapeQueryMarks("GET /api/feedback?a=1 HTTP/1.1\r\n"), "GET /api/feedback?a=1 HTTP/1.1\r\n");
+    EXPECT_EQ(escapeQueryMarks("POST /api/login HTTP/1.1\r\n"), "POST /api/login HTTP/1.1\r\n");
+    EXPECT_EQ(escapeQueryMarks("GET /?? HTTP/1.1\r\n"), "GET /?%3F HTTP/1.1\r\n");
+    EXPECT_EQ(escapeQueryMarks("garbage?a?b"), "garbage?a?b");
+    EXPECT_EQ(escapeQueryMarks(""), "");
+    const auto decoded = parseFormText("a=b%3Fc&d=/%3Fe");
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->at("a"), "b?c");
+    EXPECT_EQ(decoded->at("d"), "/?e");
 }

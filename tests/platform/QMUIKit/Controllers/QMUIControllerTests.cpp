@@ -148,6 +148,21 @@ TEST_F(QMUIControllers, HideAllTipsReachesEveryTip) {
     EXPECT_TRUE(toasts(window).empty());
 }
 
+TEST_F(QMUIControllers, ATipFadingOutDiesWithItsPageWhenTheFadeNeverEnds) {
+    auto page = std::make_shared<Page>();
+    window->setRootViewController(page);
+    settle();
+    QMUITips::showLoadingInView(page->view());
+    settle(0.5);
+    ASSERT_EQ(toasts(page->view()).size(), 1u);
+    const std::weak_ptr<QMUIToastView> toast = toasts(page->view()).front();
+    QMUITips::hideAllTips();
+    // The page goes before the fade ends (the clock stands still).
+    window->setRootViewController(nullptr);
+    page.reset();
+    EXPECT_TRUE(toast.expired()) << "the fade does not keep the toast alive";
+}
+
 TEST_F(QMUIControllers, ALoadingTipKeepsTouchesFromThePage) {
     auto page = std::make_shared<Page>();
     window->setRootViewController(page);

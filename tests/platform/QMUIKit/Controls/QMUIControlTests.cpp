@@ -1,4 +1,5 @@
 #include "platform/QMUIKit/Controls/QMUIButton.h"
+#include "platform/QMUIKit/Controls/QMUIFloatLayoutView.h"
 #include "platform/QMUIKit/Controls/QMUILabel.h"
 #include "platform/QMUIKit/Controls/QMUIMarqueeLabel.h"
 #include "platform/QMUIKit/Controls/QMUITextField.h"
@@ -172,4 +173,40 @@ TEST_F(QMUIControls, ATextViewRefusesTextBeyondItsMaximum) {
     EXPECT_EQ(view->text().size(), 200u);
     window->handleTextInput("再");
     EXPECT_EQ(view->text().size(), 200u);
+}
+
+TEST_F(QMUIControls, AFloatLayoutWrapsItemsIntoLinesAndSaysHowHighItIs) {
+    auto layout = std::make_shared<QMUIFloatLayoutView>();
+    window->addSubview(layout);
+    layout->setMinimumItemSize({72, 30});
+    layout->setItemMargins({0, 0, 12, 10});
+    std::vector<std::shared_ptr<QMUIButton>> items;
+    for (const char* title : {"求片", "播放问题", "投屏问题", "其他", "一个很长很长很长的类型名称"}) {
+        auto button = std::make_shared<QMUIButton>();
+        button->setTitle(title, UIControlStateNormal);
+        layout->addSubview(button);
+        items.push_back(button);
+    }
+    const CGFloat width = 250;
+    // 72 + 10 per short item: three share the first line, the fourth wraps.
+    const CGFloat height = layout->sizeThatFits({width, 0}).height;
+    layout->setFrame(CGRectMake(0, 0, width, height));
+    layout->layoutIfNeeded();
+    EXPECT_EQ(items[0]->frame().origin, (CGPoint{0, 0}));
+    EXPECT_EQ(items[1]->frame().origin, (CGPoint{82, 0}));
+    EXPECT_EQ(items[2]->frame().origin, (CGPoint{164, 0}));
+    EXPECT_EQ(items[3]->frame().origin, (CGPoint{0, 42}));
+    // An item wider than the rest of the line starts the next one.
+    EXPECT_EQ(items[4]->frame().minX(), 0);
+    EXPECT_EQ(items[4]->frame().minY(), 84);
+    EXPECT_GE(items[4]->frame().size.width, 72);
+    EXPECT_EQ(height, items[4]->frame().maxY() + 12);
+
+    // Hidden items take no room; an empty layout needs no height.
+    items[4]->setHidden(true);
+    EXPECT_EQ(layout->sizeThatFits({width, 0}).height, 84);
+    for (const auto& item : items) {
+        item->removeFromSuperview();
+    }
+    EXPECT_EQ(layout->sizeThatFits({width, 0}).height, 0);
 }

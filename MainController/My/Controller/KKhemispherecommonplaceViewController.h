@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/Base/BaseViewController.h"
+#include "app/Models/KKfinancerub.h"
+#include "platform/UIKit/Controls/UITableView.h"
+
+#include <memory>
+#include <vector>
+
+// The titles the signed-in member keeps on the service ("api/getCollectionList"), in the
+// service's order. A row's collect button takes the title off the service's list and the
+// list is asked again; a row opens the title. The list is asked when the page loads and
+// after each removal.
+class KKhemispherecommonplaceViewController : public BaseViewController,
+                                              public UITableViewDataSource,
+                                              public UITableViewDelegate {
+  public:
+    void viewDidLoad() override;
+
+    long numberOfRowsInSection(UITableView& tableView, long section) override;
+    std::shared_ptr<UITableViewCell> cellForRowAt(UITableView& tableView,
+                                                  const NSIndexPath& indexPath) override;
+    std::optional<CGFloat> heightForRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
+    void didSelectRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
+
+    const std::shared_ptr<UITableView>& tableView() const { return tableView_; }
+    const std::vector<KKfinancerub>& list() const { return list_; }
+
+  private:
+    void setupUI();
+    void requestList();
+    void remove(const KKfinancerub& film);
+
+    std::shared_ptr<UITableView> tableView_;
+    std::vector<KKfinancerub> list_;
+};

@@ -1,0 +1,148 @@
+#include "MainController/Video/Controller/KKleanceaseViewController.h"
+
+#include "MainController/Video/Cell/KKcontaminatesuggestion.h"
+#include "MainController/Video/Controller/KKcandyleanViewController.h"
+#include "app/Constants/ModuleConstants.h"
+#include "app/Extensions/ListExtensions.h"
+#include "app/Extensions/UIColorExtensions.h"
+#include "platform/MJRefresh/MJRefreshFooter.h"
+#include "platform/MJRefresh/MJRefreshHeader.h"
+#include "platform/SnapKit/ConstraintMaker.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
+#include "platform/UIKit/UIImage.h"
+
+std::shared_ptr<KKleanceaseViewController> KKleanceaseViewController::self() {
+    return std::static_pointer_cast<KKleanceaseViewController>(shared_from_this());
+}
+
+void KKleanceaseViewController::viewDidLoad() {
+    BaseViewController::viewDidLoad();
+    setupUI();
+    collectionView_->mj_header()->beginRefreshing();
+}
+
+void KKleanceaseViewController::setupUI() {
+    const auto& view = this->view();
+    std::weak_ptr<KKleanceaseViewController> weakSelf = self();
+
+    // Two tiles a row: the screen less 15-point margins and the 9-point gap, at 3 : 5.
+    const CGFloat width = (screenWidth() - 50) * 0.5;
+    auto layout = std::make_shared<UICollectionViewFlowLayout>();
+    layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
+    layout->setMinimumLineSpacing(10);
+    layout->setMinimumInteritemSpacing(9);
+    layout->setItemSize({width, width / 0.6});
+    layout->setSectionInset({15, 15, 0, 15});
+    collectionView_ = std::make_shared<UICollectionView>(CGRectZero, layout);
+    collectionView_->setBackgroundColor(hexColor("28272C"));
+    collectionView_->setDelegate(self());
+    collectionView_->setDataSource(self());
+    collectionView_->registerClass([] { return KKcontaminatesuggestion::create(); },
+                                   classNameOf<KKcontaminatesuggestion>());
+    collectionView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weakSelf] {
+        if (const auto page = weakSelf.lock()) {
+            page->refresh();
+        }
+    }));
+    collectionView_->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weakSelf] {
+        if (const auto page = weakSelf.lock()) {
+            page->loadMore();
+        }
+    }));
+    view->addSubview(collectionView_);
+
+    kkexemptconvention_ = std::make_shared<UIView>();
+    kkexemptconvention_->setBackgroundColor(hexColor("1C1B20"));
+    view->addSubview(kkexemptconvention_);
+    kkexemptconvention_->snp.makeConstraints([](ConstraintMaker& make) {
+        make.top.left().right().equalToSuperview();
+        make.height.equalTo(statusBarHeight() + 44);
+    });
+
+    kkdilemmaspectacular_ = std::make_shared<QMUIButton>();
+    kkdilemmaspectacular_->setImage(UIImage::imageNamed("back"), UIControlStateNormal);
+    kkdilemmaspectacular_->setQmui_tapBlock([weakSelf](UIControl&) {
+        const auto page = weakSelf.lock();
+        if (page && page->navigationController()) {
+            page->navigationController()->popViewControllerAnimated(true);
+        }
+    });
+    kkexemptconvention_->addSubview(kkdilemmaspectacular_);
+    kkdilemmaspectacular_->snp.makeConstraints([](ConstraintMaker& make) {
+        make.left.bottom().equalToSuperview();
+        make.size.equalTo(CGSize{44, 44});
+    });
+
+    titleLabel_ = std::make_shared<QMUILabel>();
+    titleLabel_->setText("短视频");
+    titleLabel_->setTextColor(UIColor::whiteColor());
+    titleLabel_->setFont(UIFont::systemFontOfSize(18));
+    kkexemptconvention_->addSubview(titleLabel_);
+    titleLabel_->snp.makeConstraints([&](ConstraintMaker& make) {
+        make.centerX.equalToSuperview();
+        make.centerY.equalTo(kkdilemmaspectacular_);
+    });
+
+    collectionView_->snp.makeConstraints([&](ConstraintMaker& make) {
+        make.top.equalTo(kkexemptconvention_->snp.bottom);
+        make.left.right().bottom().equalToSuperview();
+    });
+}
+
+void KKleanceaseViewController::refresh() {
+    // A refresh starts afresh: the answer of a load-more still on its way is dropped.
+    loader_.reset();
+    std::weak_ptr<KKleanceaseViewController> weakSelf = self();
+    loader_.load([weakSelf](std::optional<ShortVideoItems> items) {
+        if (const auto page = weakSelf.lock()) {
+            page->appendItems(items);
+        }
+    });
+    list.clear();
+    collectionView_->reloadData();
+    collectionView_->mj_footer()->resetNoMoreData();
+}
+
+void KKleanceaseViewController::loadMore() {
+    std::weak_ptr<KKleanceaseViewController> weakSelf = self();
+    const bool sent = loader_.load([weakSelf](std::optional<ShortVideoItems> items) {
+        if (const auto page = weakSelf.lock()) {
+            page->appendItems(items);
+        }
+    });
+    if (!sent) {
+        // The refresh under way brings the tiles.
+        collectionView_->mj_footer()->endRefreshing();
+    }
+}
+
+void KKleanceaseViewController::appendItems(const std::optional<ShortVideoItems>& items) {
+    collectionView_->mj_header()->endRefreshing();
+    collectionView_->mj_footer()->endRefreshing();
+    if (!items) {
+        return;
+    }
+    appendNewShortVideos(list, *items);
+    collectionView_->reloadData();
+}
+
+long KKleanceaseViewController::numberOfItemsInSection(UICollectionView&, long) {
+    return static_cast<long>(list.size());
+}
+
+std::shared_ptr<UICollectionViewCell>
+KKleanceaseViewController::cellForItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) {
+    auto cell = dequeueReusableCell<KKcontaminatesuggestion>(collectionView, indexPath);
+    if (indexPath.item >= 0 && indexPath.item < static_cast<long>(list.size())) {
+        cell->configure(*list[static_cast<std::size_t>(indexPath.item)]);
+    }
+    return cell;
+}
+
+void KKleanceaseViewController::didSelectItemAt(UICollectionView&, const NSIndexPath& indexPath) {
+    auto feed = std::make_shared<KKcandyleanViewController>();
+    feed->index = indexPath.item;
+    feed->isShowFull = true;
+    feed->list = list;
+    showViewController(feed, nullptr);
+}

@@ -1,0 +1,311 @@
+// Scrolling the home tab's lists on a 390 x 844 screen at scale 2 for 600 frames, every
+// frame laid out and drawn by the headless host, the posters decoded and in the web-image
+// memory cache:
+//  1. the real recommend page, loaded from the development service on loopback, once with
+//     a feed of 10 shelves of 10 posters (100) and once with 100 shelves (1,000);
+//  2. the category grid (the category page's grid, data source, paging and poster cells)
+//     over 100 and over 1,000 films.
+// The short and the long list alternate over seven rounds in the same process; the program
+// prints the median per-frame cost of 1,000 against 100 posters (target 1.1 or less) and
+// the median 99th-percentile frame of the long lists (target 8.3 ms or less).
+//
+// Usage: home_scroll_bench [media folder the services may share]   (bench/home/run.sh)
+
+#include "MainController/Home/Controller/KKdomaingrapeViewController.h"
+#include "MainController/Home/Helpers/FilmGrid.h"
+#include "MainController/Home/Helpers/FilmPages.h"
+#include "app/Network/ServiceConfiguration.h"
+#include "app/Network/appLink.h"
+#include "app/Startup/ApplicationSetup.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/SDWebImage/SDImageCache.h"
+#include "platform/SDWebImage/UIImageView+WebCache.h"
+#include "platform/UIKit/Controllers/UIWindowRoot.h"
+#include "platform/UIKit/UIScreen.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/host/HeadlessHost.h"
+#include "tools/devservice/DevService.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numeric>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFrames = 600;
+constexpr double kStep = 10; // points per frame: 600 points a second at 60 frames a second
+constexpr int kRounds = 7;
+constexpr int kShelfPosters = 10;
+
+namespace fs = std::filesystem;
+
+struct Run {
+    std::vector<double> frames; // milliseconds
+    double mean() const {
+        return std::accumulate(frames.begin(), frames.end(), 0.0) / static_cast<double>(frames.size());
+    }
+    double percentile(double share) const {
+        std::vector<double> sorted = frames;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[std::min(sorted.size() - 1,
+                               static_cast<std::size_t>(share * static_cast<double>(sorted.size())))];
+    }
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Scrolls `view` down by kStep a frame, turning back at either end, and times each frame.
+Run scroll(UIScrollView& view, HeadlessHost& host) {
+    host.renderFrame();
+    Run run;
+    run.frames.reserve(kFrames);
+    const double end = std::max(0.0, view.contentSize().height - view.bounds().size.height);
+    double y = 0;
+    double step = kStep;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        if (y + step > end || y + step < 0) {
+            step = -step;
+        }
+        y += step;
+        view.setContentOffset({0, y});
+        host.renderFrame();
+        run.frames.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    return run;
+}
+
+// A development service whose home feed has `shelves` shelves of kShelfPosters posters.
+class FeedService {
+  public:
+    // `sameAuthority`: a service whose certificate authority this one takes over, so that
+    // the client, which trusts one authority, can talk to both.
+    FeedService(const fs::path& work, const std::string& name, int shelves, const fs::path& media,
+                const FeedService* sameAuthority = nullptr) {
+        const fs::path catalogue = work / (name + "-catalogue");
+        fs::create_directories(catalogue);
+        const fs::path sample = fs::path(ORVEX_SOURCE_DIR) / "tools/devservice/data";
+        fs::copy(sample, catalogue, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        JSON::Storage home = JSON::parse(readFile(sample / "home.json")).storage();
+        JSON::Storage titles = JSON::parse(readFile(sample / "titles.json")).storage();
+        home["recList"] = JSON::Storage::array();
+        for (int shelf = 0; shelf < shelves; ++shelf) {
+            JSON::Storage ids = JSON::Storage::array();
+            for (int i = 0; i < kShelfPosters; ++i) {
+                ids.push_back(
+                    titles[static_cast<std::size_t>((shelf * kShelfPosters + i) % titles.size())]["vod_id"]);
+            }
+            home["recList"].push_back({{"item", "热门 " + std::to_string(shelf + 1)},
+                                       {"type_id", 1 + shelf % 4},
+                                       {"vod_ids", ids}});
+        }
+        std::ofstream(catalogue / "home.json", std::ios::trunc) << home.dump();
+        DevService::Options options;
+        options.dataDir = work / (name + "-data");
+        if (sameAuthority != nullptr) {
+            fs::create_directories(options.dataDir);
+            fs::copy(sameAuthority->dataDir_ / "tls", options.dataDir / "tls", fs::copy_options::recursive);
+        }
+        dataDir_ = options.dataDir;
+        options.catalogueDir = catalogue;
+        options.mediaDir = media;
+        service_ = std::make_unique<DevService>(options);
+        if (!service_->start()) {
+            std::fprintf(stderr, "home_scroll_bench: the service did not start: %s\n",
+                         service_->lastError().c_str());
+            std::exit(1);
+        }
+        service_->waitForMedia(300);
+    }
+
+    // Points the API client at this service.
+    void use() const {
+        service_->writeClientConfiguration(ServiceConfiguration::file());
+        ServiceConfiguration::setCurrent(ServiceConfiguration::load());
+    }
+
+  private:
+    static std::string readFile(const fs::path& path) {
+        std::ifstream in(path);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::unique_ptr<DevService> service_;
+    fs::path dataDir_;
+};
+
+bool runUntil(const std::function<bool()>& done, double seconds) {
+    return RunLoop::main().runUntil(done, seconds);
+}
+
+// Loads every poster into the memory cache, as scrolling a while would.
+void cachePosters(const std::set<std::string>& addresses) {
+    std::vector<std::shared_ptr<UIImageView>> loaders;
+    for (const auto& address : addresses) {
+        loaders.push_back(std::make_shared<UIImageView>());
+        sd_setImageWithURL(loaders.back(), address);
+    }
+    const bool loaded = runUntil(
+        [&] {
+            return std::all_of(addresses.begin(), addresses.end(), [](const std::string& address) {
+                return SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(address) != nullptr;
+            });
+        },
+        120);
+    if (!loaded) {
+        std::fprintf(stderr, "home_scroll_bench: the posters did not arrive\n");
+        std::exit(1);
+    }
+}
+
+// The real recommend page over the service's feed, scrolled.
+Run scrollRecommendPage(const FeedService& service, std::set<std::string>* posters) {
+    service.use();
+    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    auto page = std::make_shared<KKdomaingrapeViewController>();
+    window->setRootViewController(page);
+    window->makeKeyAndVisible();
+    UIWindowDidBecomeVisible(*window);
+    if (!runUntil([&] { return page->recList().has_value(); }, 120)) {
+        std::fprintf(stderr, "home_scroll_bench: the recommend page did not load\n");
+        std::exit(1);
+    }
+    if (posters != nullptr) {
+        for (const auto& shelf : *page->recList()) {
+            for (const auto& film : shelf["list"].arrayValue()) {
+                posters->insert(film["vod_pic"].stringValue());
+            }
+        }
+        for (const auto& card : page->rec().value_or(std::vector<JSON>{})) {
+            posters->insert(card["bgpic"].stringValue());
+            for (const auto& film : card["list"].arrayValue()) {
+                posters->insert(film["vod_pic"].stringValue());
+            }
+        }
+        for (const auto& ad : page->banner().value_or(std::vector<JSON>{})) {
+            posters->insert(ad["content"].stringValue());
+        }
+        cachePosters(*posters);
+    }
+    HeadlessHost host;
+    // Lets the pull-down header finish closing before the scrolling starts.
+    for (int frame = 0; frame < 60; ++frame) {
+        RunLoop::main().runUntil([] { return false; }, 1.0 / 60);
+        host.renderFrame();
+    }
+    Run run = scroll(*page->tableView(), host);
+    window->setRootViewController(nullptr);
+    return run;
+}
+
+// The category page's grid over `count` films, scrolled.
+Run scrollCategoryGrid(long count, const std::vector<std::string>& posters) {
+    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    window->makeKeyAndVisible();
+    auto grid = makeFilmGrid({10, 15, 0, 15});
+    grid->setFrame(window->bounds());
+    auto pages = FilmPages::make(
+        [count, &posters](int, KKriplog::Completion completion) {
+            JSON::Storage films = JSON::Storage::array();
+            for (long i = 0; i < count; ++i) {
+                films.push_back(
+                    {{"vod_id", std::to_string(100000 + i)},
+                     {"vod_name", "影片 " + std::to_string(i) + " 第" + std::to_string(i % 40 + 1) + "集"},
+                     {"vod_pic", posters[static_cast<std::size_t>(i) % posters.size()]}});
+            }
+            completion(JSON(films), std::nullopt);
+        },
+        [](const FilmPages::Update&) {});
+    auto source = std::make_shared<FilmGridDataSource>(pages);
+    grid->setDataSource(source);
+    pages->refresh();
+    window->addSubview(grid);
+    HeadlessHost host;
+    return scroll(*grid, host);
+}
+
+struct Comparison {
+    std::vector<double> ratios;
+    std::vector<double> longP99;
+    void add(const char* what, const Run& few, const Run& many) {
+        ratios.push_back(many.mean() / few.mean());
+        longP99.push_back(many.percentile(0.99));
+        std::printf("%s: 100 posters %.3f ms/frame, 1000 posters %.3f ms/frame (p50 %.3f, p99 %.3f)\n", what,
+                    few.mean(), many.mean(), many.percentile(0.5), many.percentile(0.99));
+    }
+    bool report(const char* what) const {
+        const double ratio = median(ratios);
+        const double p99 = median(longP99);
+        std::printf("%s: per-frame cost 1000 / 100 posters %.3f (target 1.10 or less); "
+                    "99th-percentile frame with 1000 posters %.3f ms (target 8.3 ms or less)\n",
+                    what, ratio, p99);
+        return ratio <= 1.1 && p99 <= 8.3;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path work = fs::temp_directory_path() / ("orvex-home-bench-" + std::to_string(::getpid()));
+    fs::create_directories(work);
+    setenv("ORVEX_HOME", (work / "home").c_str(), 1);
+    const fs::path media = argc > 1 ? fs::path(argv[1]) : work / "media";
+    UIScreen::configureMainScreen(UIScreen::Metrics::modern());
+    setUpApplication();
+
+    const FeedService many(work, "many", 1000 / kShelfPosters, media);
+    const FeedService few(work, "few", 100 / kShelfPosters, media, &many);
+    // Names resolve through the service's DNS over HTTPS, as the launch sets up.
+    many.use();
+    std::make_shared<appLink>()->allLinkInAppDoH();
+    std::set<std::string> posters;
+    scrollRecommendPage(many, &posters); // loads and decodes every poster once
+    scrollRecommendPage(few, nullptr);   // warms text layouts and reduced posters
+    std::vector<std::string> filmPosters;
+    for (const auto& address : posters) {
+        if (address.find("/images/poster/") != std::string::npos) {
+            filmPosters.push_back(address);
+        }
+    }
+    scrollCategoryGrid(100, filmPosters);
+
+    Comparison recommend;
+    Comparison grid;
+    for (int round = 0; round < kRounds; ++round) {
+        // Alternate which list goes first, so that neither always runs in the other's wake.
+        const bool longFirst = round % 2 == 1;
+        Run shortRun, longRun;
+        if (longFirst) {
+            longRun = scrollRecommendPage(many, nullptr);
+            shortRun = scrollRecommendPage(few, nullptr);
+        } else {
+            shortRun = scrollRecommendPage(few, nullptr);
+            longRun = scrollRecommendPage(many, nullptr);
+        }
+        recommend.add(("round " + std::to_string(round + 1) + ", recommend page").c_str(), shortRun, longRun);
+        if (longFirst) {
+            longRun = scrollCategoryGrid(1000, filmPosters);
+            shortRun = scrollCategoryGrid(100, filmPosters);
+        } else {
+            shortRun = scrollCategoryGrid(100, filmPosters);
+            longRun = scrollCategoryGrid(1000, filmPosters);
+        }
+        grid.add(("round " + std::to_string(round + 1) + ", category grid").c_str(), shortRun, longRun);
+    }
+    const bool recommendMet = recommend.report("recommend page");
+    const bool gridMet = grid.report("category grid");
+    std::error_code ignored;
+    fs::remove_all(work, ignored);
+    return recommendMet && gridMet ? 0 : 1;
+}

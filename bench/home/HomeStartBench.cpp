@@ -1,0 +1,108 @@
+// The application's launch to the home page with its posters drawn, as bench/home/run.sh
+// measures it: the same launch as the executable's main loop, in an SDL window, with the
+// resources and the data root the environment names (a fresh data root: no cached tabs, no
+// cached posters) and the development service on loopback that its service.json names.
+// It prints "first-frame <seconds since 1970>" once the window has shown a frame in which
+// the recommend page's first visible shelf shows every poster in sight.
+//
+// Usage: home_start_bench   (with ORVEX_RESOURCES and ORVEX_HOME set by bench/home/run.sh)
+
+#include "MainController/Home/Cell/KKassumefinance.h"
+#include "MainController/Home/Cell/KKsymphonyassume.h"
+#include "MainController/Home/Controller/KKdomaingrapeViewController.h"
+#include "MainController/Home/Controller/KKelectronicbrow.h"
+#include "app/Constants/ModuleConstants.h"
+#include "app/Startup/AppDelegate.h"
+#include "app/Startup/ApplicationSetup.h"
+#include "app/Startup/TabbarController.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
+#include "platform/UIKit/Controllers/UIWindowRoot.h"
+#include "platform/UIKit/UIScreen.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/host/SDLWindowHost.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+double secondsSince1970() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// Whether the home page shows a shelf whose posters in sight have all arrived.
+bool postersDrawn(const std::shared_ptr<UIWindow>& window) {
+    const auto tabs = std::dynamic_pointer_cast<TabbarController>(window->rootViewController());
+    if (!tabs || tabs->viewControllers().empty()) {
+        return false;
+    }
+    const auto navigation =
+        std::dynamic_pointer_cast<UINavigationController>(tabs->viewControllers().front());
+    const auto home = navigation && !navigation->viewControllers().empty()
+                          ? std::dynamic_pointer_cast<KKelectronicbrow>(navigation->viewControllers().front())
+                          : nullptr;
+    if (!home || !home->listContainerView()) {
+        return false;
+    }
+    const auto& lists = home->listContainerView()->validListDict();
+    const auto found = lists.find(0);
+    const auto recommend = found == lists.end()
+                               ? nullptr
+                               : std::dynamic_pointer_cast<KKdomaingrapeViewController>(found->second);
+    if (!recommend || !recommend->tableView()) {
+        return false;
+    }
+    for (const auto& row : recommend->tableView()->visibleCells()) {
+        const auto shelf = std::dynamic_pointer_cast<KKsymphonyassume>(row);
+        if (!shelf) {
+            continue;
+        }
+        const auto posters = shelf->collectionView()->visibleCells();
+        return !posters.empty() && std::all_of(posters.begin(), posters.end(), [](const auto& cell) {
+            const auto poster = std::dynamic_pointer_cast<KKassumefinance>(cell);
+            return poster && poster->kkdrainexempt()->image() != placeholderImage();
+        });
+    }
+    return false;
+}
+
+} // namespace
+
+int main() {
+    setUpApplication();
+    auto& application = *UIApplication::sharedApplication();
+    auto delegate = std::make_shared<AppDelegate>();
+    application.setDelegate(delegate);
+    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    delegate->window = window;
+    delegate->didFinishLaunchingWithOptions(application, {});
+    window->makeKeyAndVisible();
+    UIWindowDidBecomeVisible(*window);
+    application.hostStateChanged(UIApplicationState::active);
+
+    SDLWindowHost::Options options;
+    options.windowScale = UIScreen::mainScreen().scale();
+    options.vsync = false;
+    SDLWindowHost host(options);
+    if (!host.isOpen()) {
+        std::fprintf(stderr, "home_start_bench: the window could not be opened\n");
+        return 1;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    bool shown = false;
+    while (!shown) {
+        // A pump draws after it ran what was due: a frame it presents shows what is there now.
+        shown = host.pumpOnce() && postersDrawn(window);
+        if (std::chrono::steady_clock::now() - started > std::chrono::seconds(60)) {
+            std::fprintf(stderr,
+                         "home_start_bench: the home page's posters did not show within 60 seconds\n");
+            return 1;
+        }
+    }
+    std::printf("first-frame %.6f\n", secondsSince1970());
+    std::fflush(stdout);
+    application.setDelegate(nullptr);
+    return 0;
+}

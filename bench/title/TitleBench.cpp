@@ -1,0 +1,184 @@
+// From the tap on an episode to its first drawn frame on the player page, against the mpv
+// command line opening the same media address with the same request headers, in the same
+// run. The development service runs on loopback; the application is launched headless as
+// the process entry does and the player page is opened for a title whose source needs
+// the parse answer's headers, so the application's time includes the parse request, the
+// decryption and the record lookups.
+//
+// Usage: title_bench [runs]   (with ORVEX_HOME set to an empty folder by bench/title/run.sh)
+// Prints one line per run ("app <ms>", "mpv <ms>") and then the medians and their ratio.
+
+#include "MainController/Video/Controller/KKrallymultitudeViewController.h"
+#include "app/Helpers/KKpresentationdisease.h"
+#include "app/Network/ServiceConfiguration.h"
+#include "app/Startup/AppDelegate.h"
+#include "app/Startup/ApplicationSetup.h"
+#include "app/Startup/KKdilemmaspectacularViewController.h"
+#include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/Foundation/Paths.h"
+#include "platform/Foundation/RunLoop.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
+#include "platform/UIKit/Controllers/UIWindowRoot.h"
+#include "platform/UIKit/UIScreen.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/host/ScreenRenderer.h"
+#include "tools/devservice/DevService.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Stopwatch = std::chrono::steady_clock;
+
+double millisecondsSince(Stopwatch::time_point start) {
+    return std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Runs mpv until it has written the first picture of `url`; answers the milliseconds from
+// the start of the process to its end, or a negative value when mpv failed.
+double mpvFirstFrame(const std::string& url, const std::filesystem::path& caFile,
+                     const std::filesystem::path& out) {
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directories(out);
+    std::vector<std::string> arguments{
+        "mpv",
+        "--no-config",
+        "--really-quiet",
+        "--ytdl=no",
+        "--ao=null",
+        "--vo=image",
+        "--vo-image-format=png",
+        "--vo-image-outdir=" + out.string(),
+        "--frames=1",
+        "--tls-verify=yes",
+        "--tls-ca-file=" + caFile.string(),
+        "--user-agent=OrvexPlayer/2.0 (lzm3u8)",
+        "--http-header-fields=Referer: https://lz.orvex.test/,X-Play-Key: lz-7f3a9c",
+        url};
+    std::vector<char*> argv;
+    for (auto& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const auto start = Stopwatch::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "mpv", nullptr, nullptr, argv.data(), environ) != 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double elapsed = millisecondsSince(start);
+    const bool wrote = std::filesystem::exists(out) && !std::filesystem::is_empty(out);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && wrote ? elapsed : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const std::filesystem::path home = Paths::dataRoot();
+
+    DevService::Options options;
+    options.dataDir = home / "devservice";
+    if (const char* media = std::getenv("ORVEX_BENCH_MEDIA"); media != nullptr && *media != '\0') {
+        options.mediaDir = media;
+    }
+    DevService service(options);
+    if (!service.start() || !service.waitForMedia(300)) {
+        std::fprintf(stderr, "title_bench: the development service did not start: %s\n",
+                     service.lastError().c_str());
+        return 1;
+    }
+    service.writeClientConfiguration(ServiceConfiguration::file());
+    ServiceConfiguration::setCurrent(ServiceConfiguration::load());
+    setUpApplication();
+    MediaEngineSettings::setAudioOutputEnabled(false);
+    MediaEngineSettings::setCertificateAuthorityFile(ServiceConfiguration::current().caFile);
+
+    auto& application = *UIApplication::sharedApplication();
+    auto delegate = std::make_shared<AppDelegate>();
+    application.setDelegate(delegate);
+    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    delegate->window = window;
+    delegate->didFinishLaunchingWithOptions(application, {});
+    window->makeKeyAndVisible();
+    UIWindowDidBecomeVisible(*window);
+    application.hostStateChanged(UIApplicationState::active);
+    auto& loop = RunLoop::main();
+    loop.runPending();
+    if (auto splash =
+            std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window->rootViewController())) {
+        splash->kknickelcharacteristic();
+    }
+    ScreenRenderer renderer;
+    renderer.renderFrame();
+
+    auto page = std::make_shared<KKrallymultitudeViewController>();
+    page->vod_id = "1021";
+    page->type = "lzm3u8";
+    KKpresentationdisease::getCurrentVC()->showViewController(page, nullptr);
+    const auto playing = [&] {
+        auto& player = *page->player();
+        return player.isPlaying() && player.playbackController()->latestFrame() != nullptr;
+    };
+    if (!loop.runUntil([&] { return playing() && page->list.size() > 2; }, 60)) {
+        std::fprintf(stderr, "title_bench: the first episode did not play\n");
+        return 1;
+    }
+    renderer.renderFrame();
+
+    std::vector<double> app;
+    std::vector<double> mpv;
+    const auto out = home / "mpv-frames";
+    for (int run = 0; run < runs; ++run) {
+        const long item = 1 + run % static_cast<long>(page->list.size() - 1);
+        const auto indexPath = NSIndexPath::indexPathForItem(item, 0);
+        const auto start = Stopwatch::now();
+        page->didSelectItemAt(*page->collectionView(), indexPath);
+        const auto shownMedia = [&] {
+            auto asset = page->player()->URLAsset();
+            return asset &&
+                   asset->mediaURL().find("/1021/" + std::to_string(item + 1) + "/") != std::string::npos;
+        };
+        if (!loop.runUntil(
+                [&] { return shownMedia() && page->player()->playbackController()->latestFrame(); }, 30)) {
+            std::fprintf(stderr, "title_bench: episode %ld showed no frame\n", item + 1);
+            return 1;
+        }
+        renderer.renderFrame();
+        app.push_back(millisecondsSince(start));
+        const std::string url = page->player()->URLAsset()->mediaURL();
+        const double baseline = mpvFirstFrame(url, ServiceConfiguration::current().caFile, out);
+        if (baseline < 0) {
+            std::fprintf(stderr, "title_bench: mpv could not show %s\n", url.c_str());
+            return 1;
+        }
+        mpv.push_back(baseline);
+        std::printf("run %d: app %.1f ms, mpv %.1f ms\n", run + 1, app.back(), mpv.back());
+        std::fflush(stdout);
+    }
+    const double appMedian = median(app);
+    const double mpvMedian = median(mpv);
+    std::printf("median: app %.1f ms, mpv %.1f ms, ratio %.2f (target 1.30 or less)\n", appMedian, mpvMedian,
+                appMedian / mpvMedian);
+    application.setDelegate(nullptr);
+    service.stop();
+    return 0;
+}

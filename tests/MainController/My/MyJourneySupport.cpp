@@ -1,0 +1,136 @@
+#include "tests/MainController/My/MyJourneySupport.h"
+
+#include "MainController/Home/Helpers/HomeTabs.h"
+#include "app/Constants/ModuleConstants.h"
+#include "app/Helpers/KKpresentationdisease.h"
+#include "app/Network/KKriplog.h"
+#include "platform/Foundation/AtomicFile.h"
+#include "platform/QMUIKit/QMUITips.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
+#include "platform/UIKit/Controls/UITableViewCell.h"
+#include "platform/UIKit/UIControl.h"
+#include "tests/support/TestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace mytest {
+
+void MyJourneyBase::SetUp() {
+    // Each start of the opener appends its arguments, NUL-separated, one run a line.
+    openerFolder = testsupport::freshFolder("opener");
+    const auto opener = openerFolder / "xdg-open";
+    ASSERT_TRUE(writeFileAtomically(opener, "#!/bin/sh\n"
+                                            "printf '%s\\0' \"$@\" >> \"$(dirname \"$0\")/runs\"\n"
+                                            "printf '\\n' >> \"$(dirname \"$0\")/runs\"\n"));
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    savedPath_ = path != nullptr ? path : "";
+    setenv("PATH", (openerFolder.string() + ":" + savedPath_).c_str(), 1);
+    AppJourneyTest::SetUp();
+}
+
+void MyJourneyBase::beforeLaunch() {
+    const auto text = readWholeFile(std::filesystem::path(ORVEX_CATALOGUE_DIR) / "notices.json");
+    ASSERT_TRUE(text.has_value());
+    for (const auto& notice : JSON::parse(*text).arrayValue()) {
+        userDefaults().setBool(noticeShownKey(notice["create_time"].stringValue()), true);
+    }
+}
+
+void MyJourneyBase::TearDown() {
+    AppJourneyTest::TearDown();
+    setenv("PATH", savedPath_.c_str(), 1);
+}
+
+std::optional<JSON> MyJourneyBase::answer(const std::function<void(KKriplog::Completion)>& call) {
+    bool done = false;
+    std::optional<JSON> result;
+    call([&](std::optional<JSON> json, std::optional<NSError>) {
+        result = std::move(json);
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done; }));
+    return result;
+}
+
+std::string MyJourneyBase::signInTourist() {
+    const auto user = answer([](auto completion) { apiClient.touristLogin("0", completion); });
+    EXPECT_TRUE(user.has_value());
+    const std::string text = KKpresentationdisease::toJSONString(user.value_or(JSON()));
+    userDefaults().setString("login", text);
+    return text;
+}
+
+std::string MyJourneyBase::signInMember(const std::string& number, const std::string& password) {
+    const auto captcha = service().solveCaptcha();
+    EXPECT_TRUE(answer([&](auto completion) {
+                    apiClient.sendMail(number, captcha.randstr, captcha.ticket, "register", completion);
+                }).has_value());
+    const auto code = service().lastSmsCode(number);
+    EXPECT_TRUE(code.has_value());
+    const auto user = answer(
+        [&](auto completion) { apiClient.register_(number, password, code.value_or(""), completion); });
+    EXPECT_TRUE(user.has_value());
+    const std::string text = KKpresentationdisease::toJSONString(user.value_or(JSON()));
+    userDefaults().setString("login", text);
+    return text;
+}
+
+void MyJourneyBase::openMyTab() {
+    selectTab(3);
+    EXPECT_TRUE(waitFor([&] { return !apiRequests("/api/getAdvertInfo").empty(); }));
+    // The answer arrives on the main queue shortly after the service saw the request.
+    playFrames(0.5);
+    waitFor([] { return false; }, 0.3);
+}
+
+void MyJourneyBase::tapText(const std::string& text) {
+    auto view = ui().findByText(text);
+    ASSERT_NE(view, nullptr) << text << "\n" << ui().dumpTree(false);
+    // A title inside a button or a row: the touch goes to the button or the row.
+    for (auto candidate = view; candidate; candidate = candidate->superview()) {
+        if (dynamic_cast<UIControl*>(candidate.get()) || dynamic_cast<UITableViewCell*>(candidate.get())) {
+            view = candidate;
+            break;
+        }
+    }
+    ui().tap(view);
+    playFrames(1);
+}
+
+void MyJourneyBase::goBack() {
+    auto top = topPage();
+    ASSERT_NE(top, nullptr);
+    auto navigation = top->navigationController();
+    ASSERT_NE(navigation, nullptr);
+    navigation->popViewControllerAnimated(true);
+    playFrames(1);
+}
+
+bool MyJourneyBase::tipShows(const std::string& text) {
+    for (const auto& tip : QMUITips::shownTips()) {
+        if (tip.text == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::vector<std::string>> MyJourneyBase::openerRuns() const {
+    std::vector<std::vector<std::string>> runs;
+    std::ifstream file(openerFolder / "runs");
+    std::string line;
+    while (std::getline(file, line)) {
+        std::vector<std::string> arguments;
+        std::size_t start = 0;
+        for (std::size_t end; (end = line.find('\0', start)) != std::string::npos; start = end + 1) {
+            arguments.push_back(line.substr(start, end - start));
+        }
+        runs.push_back(std::move(arguments));
+    }
+    return runs;
+}
+
+} // namespace mytest

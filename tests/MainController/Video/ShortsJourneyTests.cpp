@@ -1,0 +1,213 @@
+#include "MainController/Video/Cell/KKcontaminatesuggestion.h"
+#include "MainController/Video/Controller/KKleanceaseViewController.h"
+#include "app/Constants/ModuleConstants.h"
+#include "platform/QMUIKit/QMUITips.h"
+#include "platform/SDWebImage/SDImageCache.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
+#include "tests/MainController/Video/ShortsJourneySupport.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+using ShortsJourney = shortsjourney::ShortsJourneyTest;
+
+TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsWithoutDuplicates) {
+    const auto page = openFeed();
+    ASSERT_TRUE(page);
+    const auto displays = apiRequests("/api/v1/video/display");
+    ASSERT_EQ(displays.size(), 1u);
+    EXPECT_EQ(displays[0].parameters.at("page"), "1");
+    EXPECT_EQ(displays[0].parameters.at("num"), "16");
+    ASSERT_EQ(page->list.size(), 16u);
+    EXPECT_EQ(cellAt(0)->titleLabel()->text(), page->list[0]->title);
+    EXPECT_TRUE(cellAt(0)->coverImageView()->isHidden()) << "the cover gives way to the picture";
+    gallery("shorts-feed-playing");
+
+    // The next video is prefetched while the first plays; its last segment reaches the
+    // proxy before the person swipes.
+    ASSERT_TRUE(waitFor([&] { return mediaPathsOf(2).contains("/media/short/2/v0/seg002.ts"); }))
+        << "the next video was not prefetched";
+    const auto fetchedBefore = requestsUnder("/media/short/2/");
+    const auto firstPlayer = cellAt(0)->player();
+
+    swipeUp();
+    ASSERT_EQ(settledItem(), 1);
+    ASSERT_TRUE(waitFor([&] { return cellAt(1) && showsPicture(*cellAt(1)); }))
+        << "the next video does not play";
+    EXPECT_EQ(page->curPlayer(), cellAt(1)->player());
+    EXPECT_TRUE(firstPlayer->isPaused());
+    EXPECT_FALSE(firstPlayer->isUserPaused());
+    EXPECT_EQ(requestsUnder("/media/short/2/"), fetchedBefore)
+        << "the prefetched bytes did not serve the video";
+
+    // Near the end more videos are asked for, one request at a time, and only videos not
+    // shown yet are added.
+    service().setFault("api/v1/video/display", {.delaySeconds = 2, .times = 1});
+    page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(13, 0),
+                                                    UICollectionViewScrollPositionTop, false);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(apiRequests("/api/v1/video/display").size(), 1u) << "item 13 of 16 asks for nothing";
+    swipeUp();
+    ASSERT_EQ(settledItem(), 14);
+    // The reused cell shows nothing or its own item's cover, never the cover of its last item.
+    const auto coverOf = [](const std::shared_ptr<KKcontrastpierce>& item) {
+        return SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(item->cover.value_or(""));
+    };
+    const auto cover = cellAt(14)->coverImageView();
+    EXPECT_TRUE(cover->image() == nullptr || cover->image() == coverOf(page->list[14]));
+    EXPECT_TRUE(waitFor([&] { return cover->image() && cover->image() == coverOf(page->list[14]); }));
+    EXPECT_EQ(cellAt(14)->titleLabel()->text(), page->list[14]->title);
+    page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(15, 0),
+                                                    UICollectionViewScrollPositionTop, false);
+    ASSERT_TRUE(waitUntilSettled());
+    ASSERT_TRUE(waitFor([&] { return page->list.size() > 16; }));
+    EXPECT_EQ(apiRequests("/api/v1/video/display").size(), 2u) << "a second request while one was in flight";
+    std::set<std::string> vids;
+    for (const auto& item : page->list) {
+        vids.insert(item->vid.value_or(""));
+    }
+    EXPECT_EQ(vids.size(), page->list.size()) << "a video shows twice";
+    EXPECT_EQ(page->list.size(), 20u) << "the feed's next answer holds four videos not shown yet";
+    EXPECT_EQ(page->collectionView()->numberOfItemsInSection(0), 20);
+}
+
+TEST_F(ShortsJourney, TapsPauseAndPlayAndAFailedVideoSaysSoInItsOwnCell) {
+    service().setFault("media/short/2/*", {.status = 404});
+    const auto page = openFeed();
+    ASSERT_TRUE(page);
+    const auto cell = cellAt(0);
+    const auto player = cell->player();
+
+    ui().tap(player->view());
+    ASSERT_TRUE(waitFor([&] { return player->isUserPaused() && !cell->playImageView()->isHidden(); }));
+    EXPECT_TRUE(player->isPaused());
+    EXPECT_DOUBLE_EQ(cell->playImageView()->alpha(), 0.5);
+    gallery("shorts-feed-paused");
+
+    // A small scroll that comes back to rest on the paused video leaves it paused.
+    const CGRect bounds = window()->bounds();
+    ui().drag({bounds.size.width / 2, bounds.size.height / 2},
+              {bounds.size.width / 2, bounds.size.height / 2 - 40}, 0.6, 10);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(settledItem(), 0);
+    EXPECT_TRUE(player->isUserPaused());
+    EXPECT_TRUE(player->isPaused());
+
+    ui().tap(player->view());
+    ASSERT_TRUE(waitFor([&] { return player->isPlaying() && cell->playImageView()->isHidden(); }));
+    EXPECT_FALSE(player->isUserPaused());
+
+    // Videos loop: the end starts the video again.
+    player->seekToTime(player->duration() - 0.3);
+    ASSERT_TRUE(waitFor([&] { return player->currentTime() > player->duration() - 1; }));
+    ASSERT_TRUE(waitFor([&] { return player->isPlaying() && player->currentTime() < 1; }))
+        << "the video did not loop";
+
+    // The background pauses the video; coming back does not resume it.
+    auto& application = *UIApplication::sharedApplication();
+    application.hostStateChanged(UIApplicationState::background);
+    ASSERT_TRUE(waitFor([&] { return player->isPaused(); }));
+    application.hostStateChanged(UIApplicationState::active);
+    playFrames(1);
+    EXPECT_TRUE(player->isPaused()) << "the foreground resumed the video";
+    ui().tap(player->view());
+    ASSERT_TRUE(waitFor([&] { return player->isPlaying(); }));
+
+    // The second video's address fails: its own cell says so, nothing else does.
+    swipeUp();
+    ASSERT_EQ(settledItem(), 1);
+    const auto failed = cellAt(1);
+    auto errorTipIn = [](const std::shared_ptr<UIView>& view) {
+        const auto& tips = QMUITips::shownTips();
+        return std::any_of(tips.begin(), tips.end(), [&](const QMUITips::Tip& tip) {
+            return tip.kind == QMUITips::Kind::error && tip.text == KKsuggestionpreparation::errorText &&
+                   tip.view.lock() == view;
+        });
+    };
+    ASSERT_TRUE(waitFor([&] { return errorTipIn(failed->contentView()); }))
+        << "no error text in the failed cell";
+    EXPECT_FALSE(failed->coverImageView()->isHidden()) << "the cover stays over a failed video";
+    EXPECT_TRUE(player->isPaused()) << "the video scrolled away from pauses";
+    playFrames(0.3);
+    gallery("shorts-feed-error");
+    for (const auto& tip : QMUITips::shownTips()) {
+        EXPECT_FALSE(tip.kind == QMUITips::Kind::error && tip.view.lock() != failed->contentView())
+            << "an error tip outside the failed cell: " << tip.text;
+    }
+
+    // Swiping on keeps the feed playing.
+    swipeUp();
+    ASSERT_EQ(settledItem(), 2);
+    EXPECT_TRUE(waitFor([&] { return cellAt(2) && showsPicture(*cellAt(2)); }))
+        << "the feed stopped at the failure";
+}
+
+TEST_F(ShortsJourney, LeftSwipeOpensTheGridAndATileOpensTheFeedAtItsVideo) {
+    ASSERT_TRUE(openFeed());
+    const auto playing = feed()->curPlayer();
+    const CGRect bounds = window()->bounds();
+    ui().drag({bounds.size.width * 0.8, bounds.size.height / 2},
+              {bounds.size.width * 0.2, bounds.size.height / 2}, 0.2, 8);
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKleanceaseViewController>() != nullptr; })) << "no grid";
+    EXPECT_TRUE(playing->isPaused()) << "leaving the feed pauses its video";
+    const auto grid = topPageAs<KKleanceaseViewController>();
+    ASSERT_TRUE(waitFor([&] { return grid->list.size() == 16 && ui().findByText("短视频"); }));
+    ASSERT_TRUE(waitForText(grid->list[0]->desc.value_or("")));
+    ASSERT_TRUE(waitFor([&] {
+        for (const auto& cell : grid->collectionView()->visibleCells()) {
+            if (std::static_pointer_cast<KKcontaminatesuggestion>(cell)->kkdrainexempt()->image() ==
+                placeholderImage()) {
+                return false;
+            }
+        }
+        return true;
+    })) << "the covers of the tiles did not load";
+    playFrames(1);
+    gallery("shorts-grid");
+
+    const auto requestsBefore = apiRequests("/api/v1/video/display").size();
+    grid->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(5, 0),
+                                                    UICollectionViewScrollPositionCenteredVertically, false);
+    playFrames(0.2);
+    const auto tile = grid->collectionView()->cellForItemAtIndexPath(NSIndexPath::indexPathForItem(5, 0));
+    ASSERT_TRUE(tile);
+    ui().tap(tile);
+    ASSERT_TRUE(waitFor([&] {
+        const auto full = feed();
+        return full && full->isShowFull && settledItem() == 5 && cellAt(5) && showsPicture(*cellAt(5));
+    })) << "the feed does not open at the tapped video";
+    const auto full = feed();
+    EXPECT_EQ(full->list[5], grid->list[5]);
+    EXPECT_EQ(full->curPlayer(), cellAt(5)->player());
+    EXPECT_EQ(apiRequests("/api/v1/video/display").size(), requestsBefore)
+        << "the full-screen feed asks for nothing";
+
+    // Its back button returns to the grid, once the push is over.
+    playFrames(1);
+    ui().tap(full->kkdilemmaspectacular());
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKleanceaseViewController>() == grid; }));
+}
+
+TEST_F(ShortsJourney, PagesClosedBeforeTheirAnswersArriveLetThemGo) {
+    ASSERT_TRUE(openFeed());
+    service().setFault("api/v1/video/display", {.delaySeconds = 1});
+    const CGRect bounds = window()->bounds();
+    ui().drag({bounds.size.width * 0.8, bounds.size.height / 2},
+              {bounds.size.width * 0.2, bounds.size.height / 2}, 0.2, 8);
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKleanceaseViewController>() != nullptr; }));
+    playFrames(1);
+    std::weak_ptr<KKleanceaseViewController> grid = topPageAs<KKleanceaseViewController>();
+    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/v1/video/display").size() == 2; }));
+    ui().tap(grid.lock()->kkdilemmaspectacular());
+    ASSERT_TRUE(waitFor([&] { return feed() != nullptr && grid.expired(); })) << "the grid outlives its page";
+
+    // The answer arrives for a page that is gone: nothing happens to the feed.
+    const auto shown = feed()->list.size();
+    waitFor([] { return false; }, 1.5);
+    EXPECT_EQ(feed()->list.size(), shown);
+    EXPECT_TRUE(feed()->curPlayer());
+}
+
+} // namespace

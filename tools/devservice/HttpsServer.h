@@ -1,0 +1,27 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <string>
+#include <string_view>
+
+namespace devservice {
+
+// The service's HTTPS server: cpp-httplib's, except that a request target whose query
+// holds "?" is read like any other instead of being answered 400. RFC 3986 allows "?"
+// (and "/") in a query and clients leave them unescaped; cpp-httplib's request-line
+// parser takes a second "?" for a malformed target. Each further "?" of the query is
+// handed on escaped ("%3F"), which decodes to the same parameter values.
+class HttpsServer : public httplib::SSLServer {
+  public:
+    using httplib::SSLServer::SSLServer;
+
+  private:
+    bool process_and_close_socket(socket_t sock) override;
+};
+
+// The request line with every "?" after the first one of its target escaped as "%3F";
+// anything that is not "METHOD SP target SP version" comes back as it was.
+std::string escapeQueryMarks(std::string_view requestLine);
+
+} // namespace devservice
