@@ -14,9 +14,10 @@ std::string libraryName() {
 
 // Libraries of libmpv's that must stay once loaded: GnuTLS keeps its global state (some
 // 100 KiB, the certificate store among it) to the end of the process and does not give
-// it back when unloaded, and libgomp keeps the threads of OpenMP's pool, which would run
-// on in unmapped code.
-constexpr const char* residentLibraries[] = {"libgnutls.so.30", "libgomp.so.1"};
+// it back when unloaded; libgomp keeps the threads of OpenMP's pool, which would run on
+// in unmapped code; librabbitmq shares the process's OpenSSL, and once it was unloaded
+// the application's later HTTPS downloads (pictures) no longer started.
+constexpr const char* residentLibraries[] = {"libgnutls.so.30", "libgomp.so.1", "librabbitmq.so.4"};
 
 std::mutex& loadMutex() {
     static std::mutex mutex;
