@@ -3,7 +3,10 @@
 #include <dlfcn.h>
 #include <malloc.h>
 
+#include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -28,6 +31,66 @@ std::weak_ptr<const MpvLibrary>& loaded() {
     static std::weak_ptr<const MpvLibrary> library;
     return library;
 }
+
+// Unloads on a thread of its own: unloading two hundred libraries takes a while, and the
+// last engine often goes on the main thread (with the launch video's page). Unloads still
+// waiting when the process ends are done before it does.
+class Unloader {
+public:
+    static Unloader& shared() {
+        static Unloader unloader;
+        return unloader;
+    }
+
+    void unload(void* handle) {
+        {
+            std::lock_guard lock(mutex_);
+            handles_.push_back(handle);
+            if (!thread_.joinable()) {
+                thread_ = std::thread([this] { run(); });
+            }
+        }
+        wake_.notify_one();
+    }
+
+    ~Unloader() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+private:
+    Unloader() = default;
+
+    void run() {
+        std::unique_lock lock(mutex_);
+        while (true) {
+            wake_.wait(lock, [this] { return stopping_ || !handles_.empty(); });
+            if (handles_.empty()) {
+                return;
+            }
+            void* handle = handles_.front();
+            handles_.pop_front();
+            lock.unlock();
+            dlclose(handle);
+            // The decoders' buffers and the library's own data have just been freed: their
+            // pages go back to the system instead of waiting in the allocator's heaps.
+            malloc_trim(0);
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<void*> handles_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
 
 } // namespace
 
@@ -73,9 +136,6 @@ bool MpvLibrary::isLoaded() {
 
 MpvLibrary::~MpvLibrary() {
     if (handle_ != nullptr) {
-        dlclose(handle_);
+        Unloader::shared().unload(handle_);
     }
-    // The decoders' buffers and the library's own data have just been freed: their pages
-    // go back to the system instead of waiting in the allocator's heaps.
-    malloc_trim(0);
 }

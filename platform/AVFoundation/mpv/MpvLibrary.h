@@ -8,9 +8,9 @@
 
 // libmpv, loaded into the process while some engine uses it. libmpv brings more than two
 // hundred libraries with it (every codec, demuxer and filter of ffmpeg, and their own
-// dependencies), some 40 MiB resident once loaded; loading it only while something plays
-// and unloading it once the last engine is gone keeps that off an idle process (the
-// launch video's engine is gone once the main interface shows).
+// dependencies), some 30 MiB resident once loaded; loading it only while something plays
+// and unloading it (on a thread of its own) once the last engine is gone keeps that off an
+// idle process (the launch video's engine is gone once the main interface shows).
 //
 // Every mpv call goes through the entry points here; the instance stays loaded as long
 // as anyone holds it, so a handle or renderer must be freed before its holder lets go.
@@ -19,7 +19,8 @@ public:
     // The loaded library, shared with every other holder; null with `error` set when it
     // cannot be loaded. Callable from any thread.
     static std::shared_ptr<const MpvLibrary> acquire(std::string& error);
-    // Whether libmpv is in the process now.
+    // Whether libmpv is in the process now (an unload finishes shortly after the last
+    // holder let go).
     static bool isLoaded();
 
     ~MpvLibrary();
