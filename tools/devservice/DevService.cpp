@@ -82,6 +82,8 @@ std::string mediaType(const std::string& file) {
 }
 
 std::string captchaPage(const CaptchaTicket& ticket) {
+    // A slider a person drags to the right end. Once there, the page hands its ticket to
+    // the application through the script bridge; "关闭" closes the page itself.
     return R"(<!DOCTYPE html>
 <html lang="zh-CN">
 <head>
@@ -89,23 +91,57 @@ std::string captchaPage(const CaptchaTicket& ticket) {
 <meta name="viewport" content="width=device-width,initial-scale=1">
 <title>安全验证</title>
 <style>
-body { margin: 0; font-family: sans-serif; text-align: center; background: #ffffff; color: #28272C; }
-h1 { font-size: 18px; margin: 48px 0 12px; }
-p { font-size: 14px; color: #8F8E93; }
-button { margin-top: 24px; width: 200px; height: 44px; border: 0; border-radius: 10px; background: #D73F3F; color: #ffffff; font-size: 16px; }
+html, body { margin: 0; height: 100%; overflow: hidden; user-select: none; -webkit-user-select: none; }
+body { font-family: sans-serif; text-align: center; background: #ffffff; color: #28272C; }
+h1 { font-size: 18px; margin: 40px 0 10px; }
+p { font-size: 14px; color: #8F8E93; margin: 0 0 28px; }
+#close { position: absolute; top: 10px; right: 12px; border: 0; background: none; color: #8F8E93; font-size: 14px; }
+#track { position: relative; margin: 0 auto; width: 260px; height: 44px; border-radius: 22px; background: #EDEDF0; }
+#fill { position: absolute; left: 0; top: 0; height: 44px; width: 44px; border-radius: 22px; background: #F3C5C5; }
+#knob { position: absolute; left: 0; top: 0; width: 44px; height: 44px; border-radius: 22px; background: #D73F3F;
+        color: #ffffff; font-size: 20px; line-height: 44px; cursor: pointer; }
+#hint { position: absolute; left: 0; right: 0; top: 0; line-height: 44px; font-size: 14px; color: #8F8E93; pointer-events: none; }
+#track.done #fill { background: #7CC487; width: 260px; }
+#track.done #knob { background: #3FA34D; }
 </style>
 </head>
 <body data-ticket=")" + ticket.ticket + R"(" data-randstr=")" + ticket.randstr + R"(">
+<button id="close" type="button">关闭</button>
 <h1>安全验证</h1>
-<p>请点击下方按钮完成验证</p>
-<button id="verify">点击验证</button>
+<p>向右拖动滑块完成验证</p>
+<div id="track"><div id="fill"></div><div id="hint">拖动到最右边</div><div id="knob">&#8594;</div></div>
 <script>
-document.getElementById("verify").onclick = function () {
-  var answer = JSON.stringify({ ret: 0, ticket: document.body.dataset.ticket, randstr: document.body.dataset.randstr });
-  if (window.dsBridge) {
-    window.dsBridge.call("jsIOS", answer);
+(function () {
+  var track = document.getElementById("track"), knob = document.getElementById("knob");
+  var fill = document.getElementById("fill"), hint = document.getElementById("hint");
+  var end = track.offsetWidth - knob.offsetWidth, start = null, left = 0, done = false;
+  function place(x) {
+    left = Math.max(0, Math.min(end, x));
+    knob.style.left = left + "px";
+    fill.style.width = (left + knob.offsetWidth) + "px";
   }
-};
+  function finish() {
+    done = true;
+    track.className = "done";
+    hint.textContent = "验证通过";
+    var answer = JSON.stringify({ ret: 0, ticket: document.body.dataset.ticket, randstr: document.body.dataset.randstr });
+    if (window.dsBridge) {
+      window.dsBridge.call("jsIOS", answer);
+    }
+  }
+  knob.addEventListener("mousedown", function (event) {
+    if (!done) { start = event.clientX - left; event.preventDefault(); }
+  });
+  document.addEventListener("mousemove", function (event) {
+    if (start !== null) { place(event.clientX - start); }
+  });
+  document.addEventListener("mouseup", function () {
+    if (start === null) { return; }
+    start = null;
+    if (left >= end - 4) { place(end); finish(); } else { place(0); }
+  });
+  document.getElementById("close").onclick = function () { window.close(); };
+})();
 </script>
 </body>
 </html>

@@ -18,8 +18,12 @@ void KKelectronicbrow::refreshLogin() {
     if (const auto user = KKrearinfluence::storedUser(); user && user->id && !user->id->empty()) {
         id = *user->id;
     }
-    apiClient.touristLogin(id, [](std::optional<JSON> json, std::optional<NSError>) {
-        if (json && json->dictionary()) {
+    // The answer replaces the stored user only while it is still the one this refresh
+    // started from: a person who signs in meanwhile stays signed in.
+    const auto refreshed = userDefaults().stringForKey(KKrearinfluence::loginDefaultsKey);
+    apiClient.touristLogin(id, [refreshed](std::optional<JSON> json, std::optional<NSError>) {
+        if (json && json->dictionary() &&
+            userDefaults().stringForKey(KKrearinfluence::loginDefaultsKey) == refreshed) {
             userDefaults().setString(KKrearinfluence::loginDefaultsKey,
                                      KKpresentationdisease::toJSONString(*json));
         }

@@ -1,9 +1,51 @@
 #pragma once
 
 #include "app/Base/BaseViewController.h"
+#include "platform/Foundation/JSON.h"
+#include "platform/Foundation/NSError.h"
+#include "platform/QMUIKit/Controls/QMUIButton.h"
+#include "platform/QMUIKit/Controls/QMUILabel.h"
+#include "platform/UIKit/UIImageView.h"
 
-// The account page of a signed-in member.
-// Not built yet: an empty page under its final name, so that the pages that open it can.
+#include <memory>
+#include <optional>
+
+// "个人信息": the signed-in member's avatar, nickname (a tap opens the nickname page) and
+// username, and "退出登录". Filled from the stored "login" whenever it appears. Signing out
+// asks first, tells the service, stores a fresh tourist and goes back to the root.
 class KKinterimspatialViewController : public BaseViewController {
   public:
+    const std::shared_ptr<UIImageView>& kkinnumerablesummary();
+    const std::shared_ptr<QMUILabel>& kksummaryobey();
+    const std::shared_ptr<QMUILabel>& kkobeypore();
+    const std::shared_ptr<QMUIButton>& kkporeswing();
+    const std::shared_ptr<UIView>& nameLineView();
+    const std::shared_ptr<QMUILabel>& kkswingweb();
+    const std::shared_ptr<QMUILabel>& kkwebdramatic();
+    const std::shared_ptr<UIView>& mailLineView();
+    const std::shared_ptr<QMUIButton>& logoutBtn();
+
+    void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void setupUI();
+    void confirmLogout();
+    void kkdramaticlikewise() { confirmLogout(); }
+
+  private:
+    std::weak_ptr<KKinterimspatialViewController> weakSelf();
+    void fill();
+    void logout();
+    void signInAsTourist();
+    static void storeTourist(std::optional<JSON> tourist, std::optional<NSError> error);
+
+    std::shared_ptr<UIImageView> kkinnumerablesummary_;
+    std::shared_ptr<QMUILabel> kksummaryobey_;
+    std::shared_ptr<QMUILabel> kkobeypore_;
+    std::shared_ptr<QMUIButton> kkporeswing_;
+    std::shared_ptr<UIView> nameLineView_;
+    std::shared_ptr<QMUILabel> kkswingweb_;
+    std::shared_ptr<QMUILabel> kkwebdramatic_;
+    std::shared_ptr<UIView> mailLineView_;
+    std::shared_ptr<QMUIButton> logoutBtn_;
+    bool loggingOut_ = false;
 };

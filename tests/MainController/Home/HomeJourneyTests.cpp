@@ -16,6 +16,7 @@
 #include "app/Models/KKrearinfluence.h"
 #include "platform/JXBanner/JXBanner.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
+#include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
@@ -67,6 +68,8 @@ bool postersShown(const std::shared_ptr<UIView>& root) {
 
 class HomeJourney : public testsupport::app::AppJourneyTest {
   protected:
+    HomeJourney() { showsServiceNotices = true; }
+
     // Takes a picture of the screen once its posters in sight have arrived.
     void galleryWithPosters(const std::string& name) {
         waitFor([&] { return postersShown(window()); }, 10);
@@ -419,6 +422,26 @@ TEST_F(HomeStoredUserJourney, AStoredUserWithoutAnIdSignsInAgainAsANewTourist) {
     EXPECT_EQ(apiRequests("/api/touristLogin").front().parameters.at("id"), "0");
     ASSERT_TRUE(waitFor([] { return KKrearinfluence::storedUser()->id.value_or("") != ""; }))
         << "the new tourist is stored";
+}
+
+// The tourist refresh at load answers late; a member signs in meanwhile.
+class HomeSignInDuringRefreshJourney : public HomeJourney {
+  protected:
+    HomeSignInDuringRefreshJourney() { showsServiceNotices = false; }
+    void beforeLaunch() override { service().setFault("api/touristLogin", {.delaySeconds = 2, .times = 1}); }
+};
+
+TEST_F(HomeSignInDuringRefreshJourney, AMemberWhoSignsInWhileTheRefreshIsUnderwayStaysSignedIn) {
+    ASSERT_TRUE(waitFor([&] { return !apiRequests("/api/touristLogin").empty(); }));
+    ASSERT_TRUE(waitForText("更多>")) << "the recommend page has its answer";
+    const std::string member = R"({"id":"777","group_id":"2","nick_name":"会员","token":"member-token"})";
+    userDefaults().setString("login", member);
+    // Every answer of the API client hides the tips: once the marker is gone and a little
+    // later, the late tourist answer has been handled.
+    QMUITips::showWithText("marker");
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
+    waitFor([] { return false; }, 3);
+    EXPECT_EQ(userDefaults().stringForKey("login").value_or(""), member);
 }
 
 class HomeContinueJourney : public HomeJourney {

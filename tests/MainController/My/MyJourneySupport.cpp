@@ -1,6 +1,5 @@
 #include "tests/MainController/My/MyJourneySupport.h"
 
-#include "MainController/Home/Helpers/HomeTabs.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Network/KKriplog.h"
@@ -29,14 +28,6 @@ void MyJourneyBase::SetUp() {
     savedPath_ = path != nullptr ? path : "";
     setenv("PATH", (openerFolder.string() + ":" + savedPath_).c_str(), 1);
     AppJourneyTest::SetUp();
-}
-
-void MyJourneyBase::beforeLaunch() {
-    const auto text = readWholeFile(std::filesystem::path(ORVEX_CATALOGUE_DIR) / "notices.json");
-    ASSERT_TRUE(text.has_value());
-    for (const auto& notice : JSON::parse(*text).arrayValue()) {
-        userDefaults().setBool(noticeShownKey(notice["create_time"].stringValue()), true);
-    }
 }
 
 void MyJourneyBase::TearDown() {

@@ -17,9 +17,6 @@ class MyJourneyBase : public testsupport::app::AppJourneyTest {
   protected:
     void SetUp() override;
     void TearDown() override;
-    // Marks the service's notices as shown, so that the home tab opens without the newest
-    // one over it.
-    void beforeLaunch() override;
 
     // Signs in a new tourist and stores it; answers the stored JSON text.
     std::string signInTourist();

@@ -178,7 +178,6 @@ TEST_F(MyJourney, OnlyWebAddressesReachTheOpenerAsOneArgument) {
 class MyJourneyWithAdsCleared : public mytest::MyJourneyBase {
   protected:
     void beforeLaunch() override {
-        MyJourneyBase::beforeLaunch();
         userDefaults().setBool("about_ad", true);
     }
 };

@@ -34,18 +34,7 @@ class SearchJourney : public testsupport::app::AppJourneyTest {
         return page;
     }
 
-    // The home tab, with the newest notice that a first launch shows over it closed.
-    void showHome() {
-        selectTab(0);
-        if (!noticeClosed_) {
-            EXPECT_TRUE(waitForText("确定"));
-            playFrames(1); // the alert comes in
-            ui().tap(ui().findByText("确定"));
-            playFrames(1);
-            noticeClosed_ = true;
-        }
-    }
-    bool noticeClosed_ = false;
+    void showHome() { selectTab(0); }
 
     // Opens the search page with a keyword, as the short-video feed does for a title it
     // cannot find: pushed onto the first tab's navigation stack.

@@ -1,21 +1,8 @@
 #include "tests/MainController/Video/ShortsJourneySupport.h"
 
-#include "MainController/Home/Helpers/HomeTabs.h"
-#include "app/Constants/ModuleConstants.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
-#include "platform/Foundation/AtomicFile.h"
-
-#include <filesystem>
 
 namespace shortsjourney {
-
-void ShortsJourneyTest::beforeLaunch() {
-    const auto text = readWholeFile(std::filesystem::path(ORVEX_CATALOGUE_DIR) / "notices.json");
-    ASSERT_TRUE(text.has_value());
-    for (const auto& notice : JSON::parse(*text).arrayValue()) {
-        userDefaults().setBool(noticeShownKey(notice["create_time"].stringValue()), true);
-    }
-}
 
 std::shared_ptr<KKcandyleanViewController> ShortsJourneyTest::openFeed() {
     selectTab(2);

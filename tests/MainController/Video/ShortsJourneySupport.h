@@ -14,9 +14,6 @@ namespace shortsjourney {
 // development service.
 class ShortsJourneyTest : public testsupport::app::AppJourneyTest {
   protected:
-    // The service's notices count as seen: the home page's alert for one would cover the
-    // tab bar whenever its answer arrives.
-    void beforeLaunch() override;
     // Opens the third tab and waits for the first video's picture.
     std::shared_ptr<KKcandyleanViewController> openFeed();
 

@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 class ShortsPosterJourney : public shortsjourney::ShortsJourneyTest {
   protected:
     void beforeLaunch() override {
-        ShortsJourneyTest::beforeLaunch();
         pictures_ = testsupport::freshFolder("pictures") / "not-yet-made";
         setenv("XDG_PICTURES_DIR", pictures_.c_str(), 1);
     }

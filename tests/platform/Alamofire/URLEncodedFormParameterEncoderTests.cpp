@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 TEST(URLEncodedFormParameterEncoder, LeavesOnlyUnreservedCharactersQuestionMarkAndSlash) {
-    EXPECT_EQ(URLEncodedFormParameterEncoder::escape("AZaz09-._~/"), "AZaz09-._~/");
-    EXPECT_EQ(URLEncodedFormParameterEncoder::escape("还有吗?"), "%E8%BF%98%E6%9C%89%E5%90%97%3F");
+    EXPECT_EQ(URLEncodedFormParameterEncoder::escape("AZaz09-._~?/"), "AZaz09-._~?/");
     EXPECT_EQ(URLEncodedFormParameterEncoder::escape(":#[]@!$&'()*+,;="),
               "%3A%23%5B%5D%40%21%24%26%27%28%29%2A%2B%2C%3B%3D");
     EXPECT_EQ(URLEncodedFormParameterEncoder::escape("a b"), "a%20b");
@@ -17,10 +16,8 @@ TEST(URLEncodedFormParameterEncoder, EscapesUTF8BytesInUpperCaseHex) {
 }
 
 TEST(URLEncodedFormParameterEncoder, WritesPairsInAscendingKeyOrder) {
-    const Parameters parameters{
-        {"b", "2"}, {"a", "1"}, {"timestamp", "1800000000"}, {"B", "x y"}, {"sign", ""}};
-    EXPECT_EQ(URLEncodedFormParameterEncoder::encode(parameters),
-              "B=x%20y&a=1&b=2&sign=&timestamp=1800000000");
+    const Parameters parameters{{"b", "2"}, {"a", "1"}, {"timestamp", "1800000000"}, {"B", "x y"}, {"sign", ""}};
+    EXPECT_EQ(URLEncodedFormParameterEncoder::encode(parameters), "B=x%20y&a=1&b=2&sign=&timestamp=1800000000");
     EXPECT_EQ(URLEncodedFormParameterEncoder::encode({}), "");
 }
 

@@ -1,12 +1,16 @@
 #include "tests/support/app/AppJourney.h"
 
+#include "MainController/Home/Helpers/HomeTabs.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Network/ServiceConfiguration.h"
 #include "app/Startup/AppDelegate.h"
 #include "app/Startup/ApplicationSetup.h"
 #include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "platform/AVFoundation/Media/MediaEngine.h"
+#include "platform/Foundation/AtomicFile.h"
+#include "platform/Foundation/JSON.h"
 #include "platform/Foundation/RunLoop.h"
+#include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UIWindowRoot.h"
@@ -33,6 +37,15 @@ std::filesystem::path galleryDir() {
     return (build != nullptr ? std::filesystem::path(build) : testsupport::dataRoot()) / "artefacts" / "gallery";
 }
 
+// Counts every notice of the sample catalogue as shown.
+void markCatalogueNoticesShown() {
+    const auto text = readWholeFile(std::filesystem::path(ORVEX_CATALOGUE_DIR) / "notices.json");
+    ASSERT_TRUE(text.has_value()) << "the sample catalogue's notices";
+    for (const auto& notice : JSON::parse(*text).arrayValue()) {
+        UserDefaults::standard().setBool(noticeShownKey(notice["create_time"].stringValue()), true);
+    }
+}
+
 } // namespace
 
 void AppJourneyTest::SetUp() {
@@ -50,6 +63,9 @@ void AppJourneyTest::SetUp() {
     // The one-time set-up handed the engines the authority of the configuration before this
     // test's service existed; they trust this service's instead.
     MediaEngineSettings::setCertificateAuthorityFile(ServiceConfiguration::current().caFile);
+    if (!showsServiceNotices) {
+        markCatalogueNoticesShown();
+    }
     beforeLaunch();
     launch();
 }

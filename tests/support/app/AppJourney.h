@@ -37,6 +37,11 @@ protected:
     // records or a service.json of the test's own here).
     virtual void beforeLaunch() {}
 
+    // The home page alerts the service's newest notice once per notice. Journeys start
+    // with the sample catalogue's notices counted as shown, so that no alert covers what
+    // they drive, unless they set this (in their constructor) to meet the alert.
+    bool showsServiceNotices = false;
+
     // Launches the application and hands over from the splash to the main interface.
     void launch();
     // Ends the running application as the end of its process would, leaving its data.

@@ -26,6 +26,9 @@ std::string contentTypeFor(const std::filesystem::path& path) {
     if (extension == ".mp4" || extension == ".m4s") {
         return "video/mp4";
     }
+    if (extension == ".html") {
+        return "text/html; charset=utf-8";
+    }
     return "application/octet-stream";
 }
 

@@ -1,0 +1,66 @@
+#include "MainController/Login/View/LoginFormParts.h"
+
+#include "app/Extensions/UIColorExtensions.h"
+
+namespace loginparts {
+
+namespace {
+
+std::shared_ptr<QMUIButton> button(const std::string& title, std::function<void()> action) {
+    auto made = std::make_shared<QMUIButton>();
+    made->setTitle(title, UIControlStateNormal);
+    made->addTarget([action = std::move(action)](UIControl&) { action(); }, UIControlEventTouchUpInside);
+    return made;
+}
+
+} // namespace
+
+std::shared_ptr<QMUITextField> textField(const std::string& placeholder, bool secure) {
+    auto field = std::make_shared<QMUITextField>();
+    field->setPlaceholder(placeholder);
+    field->setSecureTextEntry(secure);
+    field->setFont(UIFont::systemFontOfSize(16, UIFontWeightMedium));
+    field->setTextColor(UIColor::whiteColor());
+    field->setBackgroundColor(hexColor("#28272C"));
+    field->setPlaceholderColor(hexColor("#C4C4C4"));
+    field->layer()->setCornerRadius(10);
+    field->setClipsToBounds(true);
+    field->setTextInsets(UIEdgeInsets{0, 20, 0, 20});
+    return field;
+}
+
+std::shared_ptr<QMUIButton> codeButton(std::function<void()> action) {
+    auto made = button("发送验证码", std::move(action));
+    made->titleLabel()->setFont(UIFont::systemFontOfSize(16, UIFontWeightMedium));
+    made->setTitleColor(hexColor("D73F3F"), UIControlStateNormal);
+    made->setBackgroundColor(hexColor("#28272C"));
+    made->layer()->setCornerRadius(10);
+    made->setClipsToBounds(true);
+    return made;
+}
+
+std::shared_ptr<QMUIButton> primaryButton(const std::string& title, std::function<void()> action) {
+    auto made = button(title, std::move(action));
+    made->titleLabel()->setFont(UIFont::systemFontOfSize(16, UIFontWeightBold));
+    made->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
+    made->setBackgroundColor(hexColor("D73F3F"));
+    made->layer()->setCornerRadius(16);
+    made->setClipsToBounds(true);
+    return made;
+}
+
+std::shared_ptr<QMUIButton> linkButton(const std::string& title, std::function<void()> action) {
+    auto made = button(title, std::move(action));
+    made->titleLabel()->setFont(UIFont::systemFontOfSize(14));
+    made->setTitleColor(UIColor::whiteColor().colorWithAlphaComponent(0.6), UIControlStateNormal);
+    return made;
+}
+
+std::shared_ptr<UIStackView> stack(UILayoutConstraintAxis axis, CGFloat spacing) {
+    auto made = std::make_shared<UIStackView>();
+    made->setAxis(axis);
+    made->setSpacing(spacing);
+    return made;
+}
+
+} // namespace loginparts

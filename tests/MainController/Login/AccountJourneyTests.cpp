@@ -1,0 +1,133 @@
+#include "MainController/Login/Controller/KKinterimspatialViewController.h"
+#include "MainController/Login/Controller/KKprescriptioninterimViewController.h"
+#include "app/Models/KKrearinfluence.h"
+#include "platform/Foundation/UserDefaults.h"
+#include "platform/QMUIKit/QMUITips.h"
+#include "platform/UIKit/Controllers/UIAlertController.h"
+#include "tests/MainController/Login/LoginJourneySupport.h"
+
+namespace {
+
+constexpr const char* kNumber = "17712345678";
+
+class AccountJourney : public LoginJourneyTest {
+  protected:
+    // A registered member, then the account page pushed on the My tab.
+    std::shared_ptr<KKinterimspatialViewController> openAccount() {
+        presentLogin();
+        registerMember(kNumber, "secret");
+        selectTab(3);
+        root_ = topPage();
+        root_->showViewController(std::make_shared<KKinterimspatialViewController>(), nullptr);
+        EXPECT_TRUE(waitFor([&] { return topPageAs<KKinterimspatialViewController>() != nullptr; }));
+        playFrames(0.5);
+        return topPageAs<KKinterimspatialViewController>();
+    }
+
+    void confirmLogout(const std::string& choice) {
+        tapText("退出登录");
+        ASSERT_TRUE(waitFor([&] { return topPageAs<UIAlertController>() != nullptr; }));
+        playFrames(0.5);
+        tapText(choice);
+        playFrames(0.5);
+    }
+
+    std::shared_ptr<UIViewController> root_;
+};
+
+TEST_F(AccountJourney, ShowsTheMemberAndKeepsItWhenLogoutIsCancelledOrFails) {
+    const auto account = openAccount();
+    ASSERT_NE(account, nullptr);
+    const JSON member = storedLogin();
+    EXPECT_EQ(account->kksummaryobey()->text(), member["nick_name"].stringValue());
+    EXPECT_EQ(account->kkporeswing()->titleForState(UIControlStateNormal), member["nick_name"].stringValue());
+    EXPECT_EQ(account->kkwebdramatic()->text(), kNumber);
+    gallery("account-page");
+
+    confirmLogout("取消");
+    EXPECT_EQ(topPage(), account);
+    EXPECT_EQ(requestsTo("/api/logout"), 0u);
+
+    service().setFault(
+        "api/logout",
+        devservice::Fault{.rawBody = R"({"code":50000,"message":"服务繁忙","data":""})", .times = 1});
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return tipShown("服务繁忙") && answered(); }));
+    playFrames(1);
+    EXPECT_EQ(requestsTo("/api/logout"), 1u);
+    EXPECT_EQ(topPage(), account);
+    EXPECT_EQ(storedLogin(), member);
+}
+
+TEST_F(AccountJourney, ASignedOutMemberIsNotKeptWhenNoTouristComes) {
+    const auto account = openAccount();
+    ASSERT_NE(account, nullptr);
+    service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] {
+        return requestsTo("/api/touristLogin") >= 1 && requestsTo("/api/logout") == 1 && answered();
+    }));
+    playFrames(1);
+    // The service ended the member's session; its record is gone, the page stays.
+    EXPECT_FALSE(storedLogin().exists());
+    EXPECT_EQ(topPage(), account);
+    // A second try needs only the tourist.
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return topPage() == root_; }));
+    EXPECT_EQ(requestsTo("/api/logout"), 1u);
+    EXPECT_EQ(storedLogin()["group_id"].stringValue(), "1");
+}
+
+TEST_F(AccountJourney, NicknameIsTrimmedRefusedWhenBlankAndKeptOnFailure) {
+    const auto account = openAccount();
+    ASSERT_NE(account, nullptr);
+    const JSON member = storedLogin();
+    ui().tap(account->kkporeswing());
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKprescriptioninterimViewController>() != nullptr; }));
+    const auto editor = topPageAs<KKprescriptioninterimViewController>();
+    playFrames(0.5);
+    EXPECT_TRUE(editor->nickName()->isFirstResponder());
+    gallery("account-nickname");
+
+    editor->nickName()->setText("   ");
+    ui().tap(editor->saveBtn());
+    EXPECT_TRUE(tipShown("请先填写昵称"));
+    EXPECT_EQ(requestsTo("/api/setNickName"), 0u);
+
+    // The service takes the name but the record cannot be fetched again: the page stays
+    // with what was typed, and the stored record is the old one.
+    editor->nickName()->setText(" 北风 ");
+    service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    ui().tap(editor->saveBtn());
+    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") >= 1 && answered(); }));
+    playFrames(1);
+    EXPECT_EQ(apiRequests("/api/setNickName").back().parameters.at("nick_name"), "北风");
+    EXPECT_EQ(topPage(), editor);
+    EXPECT_EQ(editor->nickName()->text(), " 北风 ");
+    EXPECT_EQ(storedLogin(), member);
+
+    ui().tap(editor->saveBtn());
+    ASSERT_TRUE(waitFor([&] { return topPage() == account && tipShown("昵称修改成功!"); }));
+    EXPECT_EQ(account->kksummaryobey()->text(), "北风");
+    EXPECT_EQ(storedLogin()["id"], member["id"]);
+}
+
+TEST_F(AccountJourney, WithoutAStoredUserThePageShowsPlaceholders) {
+    selectTab(3);
+    topPage()->showViewController(std::make_shared<KKinterimspatialViewController>(), nullptr);
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKinterimspatialViewController>() != nullptr; }));
+    const auto account = topPageAs<KKinterimspatialViewController>();
+    playFrames(0.5);
+    EXPECT_EQ(account->kksummaryobey()->text(), "");
+    EXPECT_EQ(account->kkinnumerablesummary()->image(), UIImage::imageNamed("default_logo"));
+    EXPECT_NE(ui().findByText("退出登录"), nullptr);
+
+    account->kkporeswing()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKprescriptioninterimViewController>() != nullptr; }));
+    const auto editor = topPageAs<KKprescriptioninterimViewController>();
+    playFrames(0.5);
+    EXPECT_EQ(editor->nickName()->text(), "");
+    EXPECT_FALSE(editor->nickName()->isFirstResponder());
+}
+
+} // namespace
