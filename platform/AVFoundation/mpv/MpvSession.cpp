@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <malloc.h>
 #include <vector>
 
 namespace {
@@ -225,6 +226,9 @@ void MpvSession::finish() {
     if (handle_ != nullptr) {
         mpv_->terminate_destroy(handle_);
         handle_ = nullptr;
+        // The decoders' buffers have just been freed: their pages go back to the system
+        // instead of waiting in the allocator's heaps.
+        malloc_trim(0);
     }
     mpv_.reset();
 }

@@ -45,7 +45,7 @@ public:
     // Pictures are drawn here from now on (the OpenGL renderer could not be made, or is
     // gone with the window's context).
     void useSoftwareRenderer();
-    // Frees the renderer, then mpv, then lets go of libmpv.
+    // Frees the renderer, then mpv (and hands its memory back).
     void finish();
     // Handles mpv's events and draws a new picture when one is due.
     void step();
@@ -82,7 +82,7 @@ private:
     std::function<void(mpv_handle*)> started_;
     MediaSessionReport report_;
 
-    // Loaded by `start` and let go by `finish`, after mpv is freed.
+    // Loaded by `start`.
     std::shared_ptr<const MpvLibrary> mpv_;
     mpv_handle* handle_ = nullptr;
     // The software renderer, when pictures are drawn here.
