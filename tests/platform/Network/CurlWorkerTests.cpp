@@ -20,7 +20,9 @@ namespace {
 class EchoServer {
 public:
     EchoServer() {
-        server_.new_task_queue = [] { return new httplib::ThreadPool(8); };
+        // A thread per connection the worker may open: a kept-alive connection holds its
+        // thread until it goes idle.
+        server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
         server_.set_keep_alive_timeout(1);
         server_.Get(R"(/n/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
             response.set_content("answer " + request.matches[1].str(), "text/plain");
@@ -95,7 +97,7 @@ private:
     CURLcode result_ = CURLE_OK;
 };
 
-bool waitUntil(const std::function<bool()>& done, double seconds = 30) {
+bool waitUntil(const std::function<bool()>& done, double seconds = 60) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) {
@@ -116,7 +118,7 @@ TEST(CurlWorker, TransfersStartedFromSeveralThreadsAtOnceEachEndOnceWithTheirAns
     CurlWorker worker;
     RecordingTransfer::Log log;
     constexpr int threads = 4;
-    constexpr int perThread = 60;
+    constexpr int perThread = 15;
     std::vector<std::shared_ptr<RecordingTransfer>> transfers(threads * perThread);
     std::vector<std::thread::id> starters;
     std::vector<std::thread> starting;
