@@ -3,9 +3,9 @@
 #include "app/Crypto/MIUAES.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Models/KKrearinfluence.h"
+#include "app/Network/KKriplogConsole.h"
 #include "app/Network/ServiceConfiguration.h"
 #include "platform/Alamofire/Session.h"
-#include "platform/Foundation/Log.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
@@ -20,6 +20,40 @@ constexpr std::int64_t localErrorCode = 404;
 constexpr const char* missingVideoMessage = "视频不存在";
 
 bool isLoginExpired(std::int64_t code) { return code >= 70001 && code <= 79999; }
+
+// The payload text of the common answer, read where the body lies: an envelope object
+// whose "code" is the success code as a number and whose "data" is a text that is not
+// empty. Nothing for any other answer (or one naming either key twice), which goes the
+// general way through a parsed envelope. A body that parses is valid UTF-8.
+std::optional<std::string> successPayloadText(const std::string& body) {
+    // Main thread only, like the client: its buffers are kept from answer to answer.
+    static simdjson::dom::parser parser;
+    simdjson::dom::object envelope;
+    if (parser.parse(body).get(envelope) != simdjson::SUCCESS) {
+        return std::nullopt;
+    }
+    std::optional<std::int64_t> code;
+    std::optional<std::string_view> text;
+    for (const simdjson::dom::key_value_pair field : envelope) {
+        if (field.key == "code") {
+            std::int64_t value = 0;
+            if (code || field.value.get_int64().get(value) != simdjson::SUCCESS) {
+                return std::nullopt;
+            }
+            code = value;
+        } else if (field.key == "data") {
+            std::string_view value;
+            if (text || field.value.get_string().get(value) != simdjson::SUCCESS) {
+                return std::nullopt;
+            }
+            text = value;
+        }
+    }
+    if (code != KKriplog::successCode || !text || text->empty()) {
+        return std::nullopt;
+    }
+    return std::string(*text);
+}
 
 } // namespace
 
@@ -48,13 +82,38 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
     const auto& service = ServiceConfiguration::current();
     const std::string url = (path == secondServicePath ? service.baseURL2 : service.baseURL1) + path;
     AF().request(url, method, parameters, headers)
-        ->responseData(DispatchQueue::main(), [this, path, completion = std::move(completion), origin,
-                                               sentToken = std::move(sentToken)](const AFDataResponse& response) {
-            decodeResponseData(
-                response,
-                [&](std::optional<JSON> object) { handleResponse(object, path, completion, origin, sentToken); },
-                [&](const AFError&) { completion(std::nullopt, NSError{transportErrorDomain, localErrorCode}); });
-        });
+        ->responseSharedData(DispatchQueue::main(),
+                             [this, path, completion = std::move(completion), origin, sentToken = std::move(sentToken)](
+                                 const std::shared_ptr<const AFDataResponse>& response) {
+                                 if (const std::string* body = response->value()) {
+                                     if (auto text = successPayloadText(*body)) {
+                                         QMUITips::hideAllTips();
+                                         KKriplogConsole::writeBody(response);
+                                         handleSuccessPayload(*text, path, completion);
+                                         return;
+                                     }
+                                 }
+                                 decodeResponseData(
+                                     *response,
+                                     [&](std::optional<JSON> object) {
+                                         handleResponse(object, path, completion, origin, sentToken);
+                                     },
+                                     [&](const AFError&) {
+                                         completion(std::nullopt, NSError{transportErrorDomain, localErrorCode});
+                                     });
+                             });
+}
+
+void KKriplog::handleSuccessPayload(const std::string& text, const std::string& path, const Completion& completion) {
+    KKriplogConsole::write(path);
+    JSON payload = JSON::parse(MIUAES::MIUAESDecrypt(text));
+    if (!payload.exists()) {
+        // A payload that does not decrypt to JSON is a failure, not an empty success:
+        // callers fall back to what they cached only on an error.
+        completion(std::nullopt, NSError{notJSONErrorDomain, localErrorCode});
+        return;
+    }
+    completion(std::move(payload), std::nullopt);
 }
 
 void KKriplog::decodeResponseData(const AFDataResponse& response,
@@ -67,7 +126,7 @@ void KKriplog::decodeResponseData(const AFDataResponse& response,
     }
     const std::string& body = *response.value();
     if (simdjson::validate_utf8(body.data(), body.size())) {
-        consoleLog(body);
+        KKriplogConsole::write(body);
     }
     JSON parsed = JSON::parse(body);
     success(parsed.exists() ? std::optional<JSON>(std::move(parsed)) : std::nullopt);
@@ -98,15 +157,7 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
             completion(envelope["data"], std::nullopt);
             return;
         }
-        consoleLog(path);
-        JSON payload = JSON::parse(MIUAES::MIUAESDecrypt(text));
-        if (!payload.exists()) {
-            // A payload that does not decrypt to JSON is a failure, not an empty success:
-            // callers fall back to what they cached only on an error.
-            completion(std::nullopt, NSError{notJSONErrorDomain, localErrorCode});
-            return;
-        }
-        completion(std::move(payload), std::nullopt);
+        handleSuccessPayload(text, path, completion);
         return;
     }
 

@@ -87,6 +87,8 @@ private:
     // `sentToken` is the bearer token the request carried (nothing when it carried none).
     void handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
                         Origin origin, const std::optional<std::string>& sentToken);
+    // A success answer's payload text: decrypted, parsed and handed on (the path logged).
+    void handleSuccessPayload(const std::string& text, const std::string& path, const Completion& completion);
     void renewLogin();
     // The token of the stored user, parsed again only when the stored login changes.
     std::optional<std::string> storedToken();

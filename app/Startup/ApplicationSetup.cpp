@@ -11,10 +11,12 @@
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/Once.h"
 #include "platform/UIKit/Controllers/UIStoryboard.h"
+#include "platform/host/MemoryPolicy.h"
 
 void setUpApplication() {
     static OnceToken once;
     dispatchOnce(once, [] {
+        MemoryPolicy::apply();
         UIStoryboard::registerViewControllerClass("TabbarController",
                                                   [] { return std::make_shared<TabbarController>(); });
         UIStoryboard::registerViewControllerClass("NavigationController",

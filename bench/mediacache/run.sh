@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Media cache proxy benchmark, all on this machine against one loopback origin:
 #  1. Export of a 150-segment HLS stream from an origin that adds 50 ms per request and
-#     sends at most 4 MiB/s per connection: our export against ffmpeg -c copy, yt-dlp
-#     and aria2c fetching the same stream (each as installed; reported when missing).
+#     sends at most 4 MiB/s per connection: our export (up to 16 connections, as many as
+#     pay) against ffmpeg -c copy, yt-dlp and aria2c fetching the same stream (each as
+#     installed; reported when missing), aria2c also with 16 connections.
 #  2. The same with 5 segments that always fail: which tools report success anyway.
 #  3. Cache-hit throughput: the proxy serving a cached 500 MiB file to curl, against
 #     curl reading the same file with file://.
@@ -56,7 +57,8 @@ results+=("orvex-export $ours")
 t=$(now); ffmpeg -hide_banner -loglevel error -nostdin -i "$url" -c copy -f mpegts -y "$work/ffmpeg.ts"; rc=$?
 d=$(elapsed "$t"); echo "ffmpeg -c copy: rc=$rc ${d}s"; results+=("ffmpeg $d")
 
-# Each tool with its own defaults, then with as many connections as our export uses (8).
+# Each tool with its own defaults, then with more connections (aria2c with as many as our
+# export may use, 16).
 if command -v yt-dlp >/dev/null; then
   t=$(now); yt-dlp -q --no-warnings --hls-prefer-native -o "$work/ytdlp1.ts" "$url"; rc=$?
   d=$(elapsed "$t"); echo "yt-dlp (defaults, 1 connection): rc=$rc ${d}s"; results+=("yt-dlp $d")
@@ -76,6 +78,8 @@ if command -v aria2c >/dev/null; then
   d=$(elapsed "$t"); echo "aria2c (defaults, 5 connections): rc=$rc ${d}s"; results+=("aria2c $d")
   t=$(now); aria 8 "$work/aria8"; rc=$?
   d=$(elapsed "$t"); echo "aria2c -j 8: rc=$rc ${d}s"; results+=("aria2c-j8 $d")
+  t=$(now); aria 16 "$work/aria16"; rc=$?
+  d=$(elapsed "$t"); echo "aria2c -j 16 -x 1: rc=$rc ${d}s"; results+=("aria2c-j16 $d")
 else
   echo "aria2c: unavailable"
 fi

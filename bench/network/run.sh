@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # API client benchmark: 1,000 sequential signed requests with encrypted answers through
 # the client against plain libcurl fetching the same answers from the same development
-# service, in one process (see NetworkBench.cpp). Built without sanitizers.
+# service, in one process (see NetworkBench.cpp); then the first request of a process
+# (name resolution over HTTPS and both TLS handshakes included), through the client and
+# through plain libcurl, each in fresh processes, alternating (FIRST_RUNS each, 10 by
+# default), with their medians. Built without sanitizers.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${ORVEX_BENCH_BUILD_DIR:-$root/build/bench-network}"
@@ -12,3 +15,20 @@ cmake --build "$build" -j4 --target network_bench >/dev/null
 mkdir -p "$build/bench-media"
 # The client's console lines (every response body) go to a file, as on a device.
 ORVEX_BENCH_MEDIA_DIR="$build/bench-media" "$build/bench/network/network_bench" "$@" > "$build/network_bench.log"
+
+first() { # client|libcurl: milliseconds of the process's first request
+  ORVEX_BENCH_MEDIA_DIR="$build/bench-media" "$build/bench/network/network_bench" --first "$1" 2>&1 >/dev/null |
+    awk '/^first-request/ {print $3}'
+}
+median() { sort -n | awk '{a[NR]=$1} END {if (NR%2) print a[(NR+1)/2]; else print (a[NR/2]+a[NR/2+1])/2}'; }
+client_first=(); libcurl_first=()
+for _ in $(seq "${FIRST_RUNS:-10}"); do
+  t=$(first client); [ -n "$t" ] || { echo "the client's first request failed" >&2; exit 1; }
+  client_first+=("$t")
+  t=$(first libcurl); [ -n "$t" ] || { echo "plain libcurl's first request failed" >&2; exit 1; }
+  libcurl_first+=("$t")
+done
+c=$(printf '%s\n' "${client_first[@]}" | median)
+l=$(printf '%s\n' "${libcurl_first[@]}" | median)
+printf 'first request of a process (median of %s): client %.1f ms, plain libcurl %.1f ms, ratio %.2f\n' \
+  "${FIRST_RUNS:-10}" "$c" "$l" "$(echo "$c / $l" | bc -l)" >&2

@@ -1,14 +1,22 @@
 // The application's start-up as the benchmark measures it: the same launch as the
 // executable's main loop, in an SDL window, with the resources the environment names (the
-// benchmark gives it a launch video of 20 ms). It prints
-// "first-frame <seconds since 1970>" once the window has shown a frame of the main
-// interface, and "idle-rss-kib <resident KiB>" after a second of idling there.
+// shipped launch video). It prints, each as seconds since 1970:
+//   "splash-frame" once the window has shown the launch video's first picture,
+//   "video-end" when the launch video has played to its end,
+//   "first-frame" once the window has shown a frame of the main interface,
+// and "idle-rss-kib <resident KiB>" after a second of idling there. With ORVEX_SMAPS_FILE
+// set, the process's memory map with its resident sizes is copied there at that moment,
+// for the breakdown of where the memory goes.
 //
 // Usage: startup_bench   (with ORVEX_RESOURCES and ORVEX_HOME set by bench/startup/run.sh)
 
 #include "app/Startup/AppDelegate.h"
 #include "app/Startup/ApplicationSetup.h"
+#include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "app/Startup/TabbarController.h"
+#include "platform/AVFoundation/AVPlayerItem.h"
+#include "platform/AVFoundation/AVPlayerLayer.h"
+#include "platform/Foundation/NotificationCenter.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UIWindowRoot.h"
@@ -20,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -37,6 +46,33 @@ long residentKiB() {
         }
     }
     return -1;
+}
+
+long threadCount() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Threads:", 0) == 0) {
+            return std::strtol(line.c_str() + 8, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+// Whether the splash on screen shows a picture of its video yet.
+bool splashShowsPicture(const UIWindow& window) {
+    const auto splash =
+        std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window.rootViewController());
+    if (!splash) {
+        return false;
+    }
+    for (const auto& layer : splash->view()->layer()->sublayers()) {
+        if (const auto video = std::dynamic_pointer_cast<AVPlayerLayer>(layer);
+            video && video->isReadyForDisplay()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -61,16 +97,29 @@ int main() {
         std::fprintf(stderr, "startup_bench: the window could not be opened\n");
         return 1;
     }
+    double videoEnd = 0;
+    auto endObserver = NotificationCenter::defaultCenter().addObserver(
+        AVPlayerItemDidPlayToEndTimeNotification, [&videoEnd](const Notification&) {
+            if (videoEnd == 0) {
+                videoEnd = secondsSince1970();
+            }
+        });
     const auto started = std::chrono::steady_clock::now();
+    bool splashShown = false;
     bool shown = false;
     while (!shown) {
         const bool presented = host.pumpOnce();
+        if (presented && !splashShown && splashShowsPicture(*window)) {
+            splashShown = true;
+            std::printf("splash-frame %.6f\n", secondsSince1970());
+        }
         shown = presented && std::dynamic_pointer_cast<TabbarController>(window->rootViewController());
         if (std::chrono::steady_clock::now() - started > std::chrono::seconds(30)) {
             std::fprintf(stderr, "startup_bench: the main interface did not show within 30 seconds\n");
             return 1;
         }
     }
+    std::printf("video-end %.6f\n", videoEnd);
     std::printf("first-frame %.6f\n", secondsSince1970());
     std::fflush(stdout);
 
@@ -79,6 +128,12 @@ int main() {
         host.pumpOnce();
     }
     std::printf("idle-rss-kib %ld\n", residentKiB());
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("idle-malloc-kib in-use %zu free %zu mapped %zu threads %ld\n", heap.uordblks / 1024,
+                heap.fordblks / 1024, heap.hblkhd / 1024, threadCount());
+    if (const char* smaps = std::getenv("ORVEX_SMAPS_FILE"); smaps != nullptr) {
+        std::ofstream(smaps) << std::ifstream("/proc/self/smaps").rdbuf();
+    }
     std::fflush(stdout);
     application.setDelegate(nullptr);
     return 0;

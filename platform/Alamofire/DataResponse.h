@@ -23,8 +23,9 @@ struct TransferMetrics {
 };
 
 // The outcome of a data request as delivered to its response handler: the request's URL
-// and method, the HTTP response when one arrived, the body (bytes) and the result, which
-// is the body on success and the error otherwise.
+// and method, the HTTP response when one arrived, and the result, which is the body on
+// success and the error otherwise. The body is held once: by the result on success, by
+// `data` when a body arrived but the response failed validation.
 struct AFDataResponse {
     std::string requestURL;
     HTTPMethod method = HTTPMethod::get;
@@ -36,4 +37,7 @@ struct AFDataResponse {
     bool isSuccess() const { return std::holds_alternative<std::string>(result); }
     const std::string* value() const { return std::get_if<std::string>(&result); }
     const AFError* error() const { return std::get_if<AFError>(&result); }
+    // The body that arrived, whatever the result; null when none did (or an empty one
+    // failed).
+    const std::string* body() const { return isSuccess() ? value() : data ? &*data : nullptr; }
 };

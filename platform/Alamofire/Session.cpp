@@ -22,6 +22,9 @@ std::string userAgent() {
     return agent;
 }
 
+// Bytes kept free past the end of a response body (see receiveBody).
+constexpr size_t bodySlack = 64;
+
 bool parsesAsURL(const std::string& url) {
     CURLU* parsed = curl_url();
     const bool valid = parsed != nullptr && curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
@@ -110,7 +113,6 @@ public:
             response.url = effectiveURL != nullptr ? effectiveURL : request_->url();
             response.headers = std::move(responseHeaders_);
             raw.response = std::move(response);
-            raw.data = body_;
             raw.result = std::move(body_);
         }
         std::shared_ptr<DataRequest> request = std::move(request_);
@@ -148,8 +150,15 @@ private:
 
     static size_t receiveBody(char* data, size_t size, size_t count, void* context) {
         auto* self = static_cast<HTTPTransfer*>(context);
-        self->body_.append(data, size * count);
-        return size * count;
+        std::string& body = self->body_;
+        const size_t length = size * count;
+        // The body keeps room past its end, so that a parser reading in blocks (the API
+        // client's JSON parser) can read it where it lies instead of copying it first.
+        if (body.capacity() < body.size() + length + bodySlack) {
+            body.reserve(std::max(2 * body.capacity(), body.size() + length + bodySlack));
+        }
+        body.append(data, length);
+        return length;
     }
 
     // Keeps the headers of the last response only (after redirects and interim answers).
@@ -181,6 +190,12 @@ std::shared_ptr<DataRequest> DataRequest::validate() {
 }
 
 std::shared_ptr<DataRequest> DataRequest::responseData(DispatchQueue& queue, Handler handler) {
+    return responseSharedData(queue, [handler = std::move(handler)](const SharedResponse& response) {
+        handler(*response);
+    });
+}
+
+std::shared_ptr<DataRequest> DataRequest::responseSharedData(DispatchQueue& queue, SharedHandler handler) {
     SharedResponse outcome;
     PendingHandler pending{&queue, std::move(handler)};
     bool mustStart = false;
@@ -262,8 +277,7 @@ void DataRequest::complete(AFDataResponse raw) {
 }
 
 void DataRequest::dispatch(PendingHandler pending, const SharedResponse& raw) const {
-    pending.queue->async(
-        [handler = std::move(pending.handler), response = serialized(raw)] { handler(*response); });
+    pending.queue->async([handler = std::move(pending.handler), response = serialized(raw)] { handler(response); });
 }
 
 DataRequest::SharedResponse DataRequest::serialized(const SharedResponse& raw) const {
@@ -288,6 +302,9 @@ DataRequest::SharedResponse DataRequest::serialized(const SharedResponse& raw) c
         return raw;
     }
     auto response = std::make_shared<AFDataResponse>(*raw);
+    if (!raw->value()->empty()) {
+        response->data = *raw->value();
+    }
     response->result = std::move(*failure);
     return response;
 }

@@ -35,6 +35,10 @@ public:
     // Delivers the response as raw bytes on `queue`. An empty body is a failure unless the
     // status is 204 or 205 (which answer without one). Starts the request if needed.
     std::shared_ptr<DataRequest> responseData(DispatchQueue& queue, Handler handler);
+    // The same, handing over the response that the request and its other handlers share,
+    // for a handler that keeps it (or its body) beyond the call without copying it.
+    using SharedHandler = std::function<void(const std::shared_ptr<const AFDataResponse>&)>;
+    std::shared_ptr<DataRequest> responseSharedData(DispatchQueue& queue, SharedHandler handler);
 
     // Ends the request; handlers receive an "explicitly cancelled" failure unless the
     // response had arrived already.
@@ -46,7 +50,7 @@ private:
 
     struct PendingHandler {
         DispatchQueue* queue;
-        Handler handler;
+        SharedHandler handler;
     };
 
     // A delivered response is shared read-only by the request and every handler: the

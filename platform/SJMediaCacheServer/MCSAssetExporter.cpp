@@ -4,6 +4,8 @@
 #include "platform/SJMediaCacheServer/AssetNaming.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <set>
 #include <thread>
@@ -24,6 +26,35 @@ NSError errorOf(const mcs::WaitResult& result) {
     return exportError(result.httpStatus != 0 ? result.httpStatus : MCSAssetExportErrorNetwork);
 }
 
+// Connections an export starts with; it doubles them each growth period while the
+// aggregate rate grows by a worthwhile part.
+constexpr int kFirstExportConnections = 4;
+constexpr auto kGrowthPeriod = std::chrono::milliseconds(150);
+constexpr double kWorthwhileGrowth = 1.15;
+
+// Upstream connections of all exports of the process.
+class ExportConnections {
+  public:
+    // One more, unless `limit` are in use.
+    static bool take(int limit) {
+        int current = inUse();
+        while (current < limit) {
+            if (inUse().compare_exchange_weak(current, current + 1)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    static void takeAnyway() { ++inUse(); }
+    static void give() { --inUse(); }
+
+  private:
+    static std::atomic<int>& inUse() {
+        static std::atomic<int> count{0};
+        return count;
+    }
+};
+
 // One piece an export needs: [start, stop) of a resource (stop unknown: to its end).
 struct ExportItem {
     std::shared_ptr<mcs::Resource> resource;
@@ -33,8 +64,8 @@ struct ExportItem {
 
 } // namespace
 
-MCSAssetExporter::MCSAssetExporter(std::weak_ptr<mcs::ProxyCore> core, std::string urlString, std::string name,
-                                   int status, float progress)
+MCSAssetExporter::MCSAssetExporter(std::weak_ptr<mcs::ProxyCore> core, std::string urlString,
+                                   std::string name, int status, float progress)
     : core_(std::move(core)), urlString_(std::move(urlString)), name_(std::move(name)), status_(status),
       progress_(progress), postedProgress_(progress) {}
 
@@ -184,13 +215,14 @@ auto MCSAssetExporter::withRetries(mcs::ProxyCore& core, Operation&& operation) 
         if (result.kind == mcs::WaitResult::Ready || result.kind == mcs::WaitResult::Cancelled) {
             return result;
         }
-        const bool transient =
-            result.kind == mcs::WaitResult::TimedOut || (result.kind == mcs::WaitResult::Failed && result.transient);
+        const bool transient = result.kind == mcs::WaitResult::TimedOut ||
+                               (result.kind == mcs::WaitResult::Failed && result.transient);
         if (!transient || attempt >= core.options().exportAttempts) {
             return result;
         }
         std::unique_lock lock(jobMutex_);
-        if (jobWake_.wait_for(lock, std::chrono::duration<double>(delay), [&] { return cancelled_.load(); })) {
+        if (jobWake_.wait_for(lock, std::chrono::duration<double>(delay),
+                              [&] { return cancelled_.load(); })) {
             return mcs::WaitResult{mcs::WaitResult::Cancelled};
         }
         delay *= 2;
@@ -216,7 +248,8 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
 
     std::atomic<bool> failed{false};
     const auto abandon = [&] { return cancelled_.load() || failed.load(); };
-    const auto loadPlaylist = [&](const std::shared_ptr<mcs::Resource>& resource, mcs::hls::Playlist& playlist) {
+    const auto loadPlaylist = [&](const std::shared_ptr<mcs::Resource>& resource,
+                                  mcs::hls::Playlist& playlist) {
         std::string text;
         const auto loaded = withRetries(core, [&] {
             return cache.loadWhole(*asset, resource, text, mcs::hls::kMaxPlaylistBytes, abandon);
@@ -240,8 +273,8 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
     // An address that does not say it is a playlist may still be one: its answer decides.
     // The session keeps that first transfer going for the export to join.
     mcs::ReadSession kindSession(cache);
-    const auto kind =
-        withRetries(core, [&] { return cache.decideKind(*asset, entry, 0, std::nullopt, kindSession, abandon); });
+    const auto kind = withRetries(
+        core, [&] { return cache.decideKind(*asset, entry, 0, std::nullopt, kindSession, abandon); });
     if (kind.kind != mcs::WaitResult::Ready) {
         if (kind.kind != mcs::WaitResult::Cancelled) {
             fail(errorOf(kind));
@@ -282,7 +315,11 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
         } else {
             mediaPlaylists.emplace_back(entry, std::move(entryPlaylist));
         }
+        // Each media playlist's pieces in their order; merged below so that the start of
+        // every rendition (the video's and a separate audio's) arrives first.
+        std::vector<std::vector<ExportItem>> renditions;
         for (const auto& [resource, playlist] : mediaPlaylists) {
+            renditions.emplace_back();
             if (!playlist.isFinished()) {
                 core.log("asset " + name_ + " is a live stream and cannot be exported");
                 fail(exportError(MCSAssetExportErrorLiveStream));
@@ -290,8 +327,10 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
             }
             const auto base = cache.effectiveUrlOf(*resource);
             for (const auto& reference : playlist.uris) {
-                const bool needed = reference.role == mcs::hls::UriRole::Segment || reference.role == mcs::hls::UriRole::Map ||
-                                    (reference.role == mcs::hls::UriRole::Key && reference.keyMethod != "NONE");
+                const bool needed =
+                    reference.role == mcs::hls::UriRole::Segment ||
+                    reference.role == mcs::hls::UriRole::Map ||
+                    (reference.role == mcs::hls::UriRole::Key && reference.keyMethod != "NONE");
                 if (!needed) {
                     continue;
                 }
@@ -301,11 +340,24 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                     fail(exportError(MCSAssetExportErrorUnplayable));
                     return false;
                 }
-                ExportItem item{cache.addResource(*asset, *resolved, false), reference.rangeOffset.value_or(0), std::nullopt};
+                ExportItem item{cache.addResource(*asset, *resolved, false),
+                                reference.rangeOffset.value_or(0), std::nullopt};
                 if (reference.rangeLength) {
                     item.stop = item.start + *reference.rangeLength;
                 }
-                items.push_back(std::move(item));
+                renditions.back().push_back(std::move(item));
+            }
+        }
+        for (std::size_t position = 0;; ++position) {
+            bool any = false;
+            for (auto& rendition : renditions) {
+                if (position < rendition.size()) {
+                    items.push_back(std::move(rendition[position]));
+                    any = true;
+                }
+            }
+            if (!any) {
+                break;
             }
         }
     }
@@ -339,10 +391,28 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
         return static_cast<float>(sum / static_cast<double>(items.size()));
     };
 
+    // Upstream connections: a few to start with, more while the bytes per second of all of
+    // them grow (an origin that limits each connection gives more to more of them, one that
+    // limits the whole gives nothing more), up to the export's cap and to what the process's
+    // exports may use together. Each piece is fetched by one worker, on one connection at
+    // a time; connections are kept alive from piece to piece.
+    const int cap =
+        std::min<int>(std::max(1, core.options().exportConnections), static_cast<int>(items.size()));
     std::atomic<std::size_t> nextItem{0};
-    std::atomic<int> workersLeft{std::min<int>(core.options().exportConnections, static_cast<int>(items.size()))};
+    std::atomic<std::uint64_t> bytesDone{0};
+    int workersLeft = 0;
     std::vector<std::thread> workers;
-    for (int i = workersLeft; i > 0; --i) {
+    const auto addWorker = [&] {
+        if (!workers.empty() && !ExportConnections::take(core.options().exportConnectionsInAll)) {
+            return false;
+        }
+        if (workers.empty()) {
+            ExportConnections::takeAnyway(); // every export makes progress
+        }
+        {
+            std::lock_guard lock(jobMutex_);
+            ++workersLeft;
+        }
         workers.emplace_back([&] {
             while (!abandon()) {
                 const auto index = nextItem++;
@@ -350,8 +420,11 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                     break;
                 }
                 const auto& item = items[index];
-                const auto result = withRetries(core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
+                const auto result = withRetries(
+                    core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
                 if (result.kind == mcs::WaitResult::Ready) {
+                    const auto stop = item.stop ? item.stop : cache.totalOf(*item.resource);
+                    bytesDone += stop && *stop > item.start ? *stop - item.start : 0;
                     // Durable now, in parallel with the other transfers, not all at the end. A
                     // file that cannot be made durable is no finished copy.
                     if (!cache.syncFile(*item.resource)) {
@@ -366,19 +439,43 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                     failed = true;
                 }
             }
+            ExportConnections::give();
             {
                 std::lock_guard lock(jobMutex_);
                 --workersLeft;
             }
             jobWake_.notify_all();
         });
+        return true;
+    };
+    while (static_cast<int>(workers.size()) < std::min(cap, kFirstExportConnections) && addWorker()) {
     }
     {
+        // The rate of the last period, and whether adding connections still pays.
+        double lastRate = 0;
+        bool growing = true;
+        std::uint64_t lastBytes = 0;
+        auto lastTick = std::chrono::steady_clock::now();
         std::unique_lock lock(jobMutex_);
         while (workersLeft > 0) {
-            jobWake_.wait_for(lock, std::chrono::milliseconds(200), [&] { return workersLeft == 0; });
+            jobWake_.wait_for(lock, kGrowthPeriod, [&] { return workersLeft == 0; });
             lock.unlock();
             setProgress(computeProgress());
+            const auto now = std::chrono::steady_clock::now();
+            // A period counts once a piece has finished in it (its bytes are counted then).
+            if (const std::uint64_t bytes = bytesDone;
+                growing && now - lastTick >= kGrowthPeriod && bytes > lastBytes && nextItem < items.size()) {
+                const double rate = static_cast<double>(bytes - lastBytes) /
+                                    std::chrono::duration<double>(now - lastTick).count();
+                growing = rate > lastRate * kWorthwhileGrowth && static_cast<int>(workers.size()) < cap;
+                for (int add = static_cast<int>(workers.size());
+                     growing && add > 0 && static_cast<int>(workers.size()) < cap; --add) {
+                    growing = addWorker();
+                }
+                lastRate = rate;
+                lastBytes = bytes;
+                lastTick = now;
+            }
             lock.lock();
         }
     }

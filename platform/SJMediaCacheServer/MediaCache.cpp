@@ -957,6 +957,10 @@ void MediaCache::addEasyHandle(const std::shared_ptr<Transfer>& transfer) {
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 30L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Orvex-MediaCache/1");
+    // An HTTPS origin that speaks HTTP/2 carries every transfer to it on one connection:
+    // a transfer waits for the first connection's protocol rather than opening another.
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+    curl_easy_setopt(easy, CURLOPT_PIPEWAIT, 1L);
     if (transfer->start > 0 || transfer->stop) {
         std::string range = std::to_string(transfer->start) + "-";
         if (transfer->stop) {

@@ -34,8 +34,11 @@ public:
         // between attempts (doubled after each).
         int exportAttempts = 4;
         double exportRetryDelaySeconds = 1.0;
-        // Upstream connections of one export, and exports running at once.
+        // Upstream connections of one export at most (it starts with a few and adds more
+        // while they bring more bytes per second), of all exports together at most, and
+        // exports running at once.
         int exportConnections = 16;
+        int exportConnectionsInAll = 24;
         int concurrentExports = 2;
         // Readers waiting this long for bytes that do not come give up.
         double stallTimeoutSeconds = 30;

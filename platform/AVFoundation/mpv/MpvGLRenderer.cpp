@@ -59,6 +59,12 @@ std::unique_ptr<MpvGLRenderer> MpvGLRenderer::make(mpv_handle* handle,
     if (!renderer->gl_->load(*context)) {
         return nullptr;
     }
+    // The engine's session holds the library already: this shares it.
+    std::string error;
+    renderer->mpv_ = MpvLibrary::acquire(error);
+    if (!renderer->mpv_) {
+        return nullptr;
+    }
     mpv_opengl_init_params init{};
     init.get_proc_address = [](void* lent, const char* name) {
         return static_cast<VideoGLContext*>(lent)->functionAddress(name);
@@ -70,12 +76,12 @@ std::unique_ptr<MpvGLRenderer> MpvGLRenderer::make(mpv_handle* handle,
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_create(&renderer->renderer_, handle, parameters) < 0) {
+    if (renderer->mpv_->render_context_create(&renderer->renderer_, handle, parameters) < 0) {
         renderer->renderer_ = nullptr;
         return nullptr;
     }
     // The link outlives mpv's renderer (the renderer holds it until it frees mpv's).
-    mpv_render_context_set_update_callback(
+    renderer->mpv_->render_context_set_update_callback(
         renderer->renderer_, [](void* link) { static_cast<MpvPictureLink*>(link)->requestRender(); },
         renderer->link_.get());
     MpvGLRenderer* self = renderer.get();
@@ -103,7 +109,7 @@ void MpvGLRenderer::release() {
         return;
     }
     link_->setRender(nullptr);
-    mpv_render_context_free(renderer_);
+    mpv_->render_context_free(renderer_);
     renderer_ = nullptr;
     // Frames still shown elsewhere keep their textures until they go.
     targets_.clear();
@@ -114,7 +120,7 @@ void MpvGLRenderer::render() {
     if (renderer_ == nullptr) {
         return;
     }
-    if ((mpv_render_context_update(renderer_) & MPV_RENDER_UPDATE_FRAME) != 0) {
+    if ((mpv_->render_context_update(renderer_) & MPV_RENDER_UPDATE_FRAME) != 0) {
         framePending_ = true;
     }
     const int videoWidth = link_->width;
@@ -206,5 +212,5 @@ bool MpvGLRenderer::draw(const Target& target) {
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    return mpv_render_context_render(renderer_, parameters) >= 0;
+    return mpv_->render_context_render(renderer_, parameters) >= 0;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/AVFoundation/Media/VideoFrame.h"
 #include "platform/AVFoundation/Media/VideoGLContext.h"
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
 #include "platform/AVFoundation/mpv/MpvPictureLink.h"
 
 #include <mpv/client.h>
@@ -55,6 +56,8 @@ private:
     std::shared_ptr<MpvPictureLink> link_;
     FrameHandler frames_;
     std::shared_ptr<Functions> gl_;
+    // Held as long as mpv's renderer exists.
+    std::shared_ptr<const MpvLibrary> mpv_;
     mpv_render_context* renderer_ = nullptr;
     std::shared_ptr<void> withdrawal_;
     std::vector<Target> targets_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <malloc.h>
 #include <vector>
 
 namespace {
@@ -88,7 +89,11 @@ MpvSession::MpvSession(Options options, std::function<void()> wakeUp, std::share
       started_(std::move(started)) {}
 
 void MpvSession::start() {
-    handle_ = mpv_create();
+    mpv_ = MpvLibrary::acquire(startError_);
+    if (!mpv_) {
+        return;
+    }
+    handle_ = mpv_->create();
     if (handle_ == nullptr) {
         startError_ = "the media engine could not be created";
         return;
@@ -127,31 +132,31 @@ void MpvSession::start() {
         settings.emplace_back("gpu-hwdec-interop", "no");
     }
     for (const auto& [name, value] : settings) {
-        if (mpv_set_option_string(handle_, name, value.c_str()) < 0) {
+        if (mpv_->set_option_string(handle_, name, value.c_str()) < 0) {
             startError_ = std::string("the media engine refused the setting ") + name;
         }
     }
     if (!options_.certificateAuthorityFile.empty() &&
-        mpv_set_option_string(handle_, "tls-ca-file", options_.certificateAuthorityFile.c_str()) < 0) {
+        mpv_->set_option_string(handle_, "tls-ca-file", options_.certificateAuthorityFile.c_str()) < 0) {
         startError_ = "the media engine refused the certificate bundle";
     }
-    if (!startError_.empty() || mpv_initialize(handle_) < 0) {
+    if (!startError_.empty() || mpv_->initialize(handle_) < 0) {
         if (startError_.empty()) {
             startError_ = "the media engine could not start";
         }
-        mpv_terminate_destroy(handle_);
+        mpv_->terminate_destroy(handle_);
         handle_ = nullptr;
         return;
     }
-    mpv_request_log_messages(handle_, "error");
-    mpv_observe_property(handle_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle_, Duration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle_, PausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
-    mpv_observe_property(handle_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_observe_property(handle_, CacheTime, "demuxer-cache-time", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle_, DisplayWidth, "dwidth", MPV_FORMAT_INT64);
-    mpv_observe_property(handle_, DisplayHeight, "dheight", MPV_FORMAT_INT64);
-    mpv_set_wakeup_callback(
+    mpv_->request_log_messages(handle_, "error");
+    mpv_->observe_property(handle_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_->observe_property(handle_, Duration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_->observe_property(handle_, PausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
+    mpv_->observe_property(handle_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_->observe_property(handle_, CacheTime, "demuxer-cache-time", MPV_FORMAT_DOUBLE);
+    mpv_->observe_property(handle_, DisplayWidth, "dwidth", MPV_FORMAT_INT64);
+    mpv_->observe_property(handle_, DisplayHeight, "dheight", MPV_FORMAT_INT64);
+    mpv_->set_wakeup_callback(
         handle_, [](void* context) { static_cast<MpvSession*>(context)->wakeUp_(); }, this);
 
     if (options_.picturesInTextures) {
@@ -159,7 +164,7 @@ void MpvSession::start() {
         return;
     }
     if (!createSoftwareRenderer()) {
-        mpv_terminate_destroy(handle_);
+        mpv_->terminate_destroy(handle_);
         handle_ = nullptr;
         return;
     }
@@ -172,12 +177,12 @@ bool MpvSession::createSoftwareRenderer() {
         {MPV_RENDER_PARAM_API_TYPE, softwareApi},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_create(&renderer_, handle_, parameters) < 0) {
+    if (mpv_->render_context_create(&renderer_, handle_, parameters) < 0) {
         renderer_ = nullptr;
         startError_ = "the media engine's picture renderer could not start";
         return false;
     }
-    mpv_render_context_set_update_callback(
+    mpv_->render_context_set_update_callback(
         renderer_,
         [](void* context) {
             auto* session = static_cast<MpvSession*>(context);
@@ -215,13 +220,17 @@ void MpvSession::useSoftwareRenderer() {
 
 void MpvSession::finish() {
     if (renderer_ != nullptr) {
-        mpv_render_context_free(renderer_);
+        mpv_->render_context_free(renderer_);
         renderer_ = nullptr;
     }
     if (handle_ != nullptr) {
-        mpv_terminate_destroy(handle_);
+        mpv_->terminate_destroy(handle_);
         handle_ = nullptr;
+        // The decoders' buffers have just been freed: their pages go back to the system
+        // instead of waiting in the allocator's heaps.
+        malloc_trim(0);
     }
+    mpv_.reset();
 }
 
 void MpvSession::step() {
@@ -230,7 +239,7 @@ void MpvSession::step() {
         return;
     }
     for (;;) {
-        const mpv_event* event = mpv_wait_event(handle_, 0);
+        const mpv_event* event = mpv_->wait_event(handle_, 0);
         if (event->event_id == MPV_EVENT_NONE) {
             break;
         }
@@ -291,7 +300,7 @@ void MpvSession::sendLoad(const MediaRequest& request) {
     command.add("flags", "replace");
     command.addMap("options", options);
     mpv_node node = command.node();
-    mpv_command_node_async(handle_, generation_ << tagBits | loadTag, &node);
+    mpv_->command_node_async(handle_, generation_ << tagBits | loadTag, &node);
 }
 
 void MpvSession::stop(std::uint64_t generation) {
@@ -303,7 +312,7 @@ void MpvSession::stop(std::uint64_t generation) {
     state_ = MediaEngineState{};
     if (handle_ != nullptr) {
         const char* command[] = {"stop", nullptr};
-        mpv_command_async(handle_, 0, command);
+        mpv_->command_async(handle_, 0, command);
     }
 }
 
@@ -312,7 +321,9 @@ void MpvSession::setPaused(bool paused) {
     setFlag("pause", paused);
 }
 
-void MpvSession::setRate(double rate) { setDouble("speed", rate); }
+void MpvSession::setRate(double rate) {
+    setDouble("speed", rate);
+}
 
 void MpvSession::setVolume(double volume, bool muted) {
     setDouble("volume", volume * 100);
@@ -346,7 +357,7 @@ void MpvSession::seek(std::uint64_t generation, std::uint64_t seekId, double sec
     }
     const std::string target = decimal(seconds);
     const char* command[] = {"seek", target.c_str(), "absolute", nullptr};
-    mpv_command_async(handle_, seekId << tagBits | seekTag, command);
+    mpv_->command_async(handle_, seekId << tagBits | seekTag, command);
     // Playing to the end paused mpv; the caller's wish holds again after a seek.
     setFlag("pause", paused_);
 }
@@ -404,7 +415,7 @@ void MpvSession::handleReply(const mpv_event& event) {
     const std::uint64_t number = event.reply_userdata >> tagBits;
     if (tag == loadTag && number == generation_) {
         if (event.error < 0) {
-            fail(mpv_error_string(event.error));
+            fail(mpv_->error_string(event.error));
             return;
         }
         if (reopening_) {
@@ -437,7 +448,7 @@ void MpvSession::handleEndFile(const mpv_event_end_file& end) {
     }
     switch (end.reason) {
     case MPV_END_FILE_REASON_ERROR: {
-        std::string reason = mpv_error_string(end.error);
+        std::string reason = mpv_->error_string(end.error);
         if (!lastError_.empty()) {
             reason += ": " + lastError_;
         }
@@ -466,7 +477,8 @@ void MpvSession::handleEndFile(const mpv_event_end_file& end) {
 
 void MpvSession::handleProperty(const mpv_event_property& property) {
     const bool present = property.format != MPV_FORMAT_NONE && property.data != nullptr;
-    const double number = present && property.format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(property.data) : 0;
+    const double number =
+        present && property.format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(property.data) : 0;
     const bool flag = present && property.format == MPV_FORMAT_FLAG && *static_cast<int*>(property.data) != 0;
     const std::int64_t integer =
         present && property.format == MPV_FORMAT_INT64 ? *static_cast<std::int64_t*>(property.data) : 0;
@@ -538,7 +550,7 @@ void MpvSession::render() {
     if (renderer_ == nullptr) {
         return;
     }
-    if ((mpv_render_context_update(renderer_) & MPV_RENDER_UPDATE_FRAME) != 0) {
+    if ((mpv_->render_context_update(renderer_) & MPV_RENDER_UPDATE_FRAME) != 0) {
         framePending_ = true;
     }
     if (!framePending_ && !redrawPending_) {
@@ -576,14 +588,12 @@ std::shared_ptr<VideoFrame> MpvSession::draw(int width, int height) {
     char format[] = "bgr0";
     std::size_t stride = frame->stride();
     mpv_render_param parameters[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, size},
-        {MPV_RENDER_PARAM_SW_FORMAT, format},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, frame->pixels()},
+        {MPV_RENDER_PARAM_SW_SIZE, size},      {MPV_RENDER_PARAM_SW_FORMAT, format},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride}, {MPV_RENDER_PARAM_SW_POINTER, frame->pixels()},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     cairo_surface_flush(frame->surface());
-    if (mpv_render_context_render(renderer_, parameters) < 0) {
+    if (mpv_->render_context_render(renderer_, parameters) < 0) {
         return nullptr;
     }
     cairo_surface_mark_dirty(frame->surface());
@@ -611,12 +621,12 @@ void MpvSession::setFlag(const char* name, bool value) {
         return;
     }
     int flag = value ? 1 : 0;
-    mpv_set_property_async(handle_, 0, name, MPV_FORMAT_FLAG, &flag);
+    mpv_->set_property_async(handle_, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void MpvSession::setDouble(const char* name, double value) {
     if (handle_ == nullptr) {
         return;
     }
-    mpv_set_property_async(handle_, 0, name, MPV_FORMAT_DOUBLE, &value);
+    mpv_->set_property_async(handle_, 0, name, MPV_FORMAT_DOUBLE, &value);
 }

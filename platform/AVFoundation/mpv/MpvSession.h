@@ -3,6 +3,7 @@
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
 #include "platform/AVFoundation/mpv/MpvPictureLink.h"
 
 #include <mpv/client.h>
@@ -36,14 +37,15 @@ public:
     MpvSession(Options options, std::function<void()> wakeUp, std::shared_ptr<MpvPictureLink> link,
                std::function<void(mpv_handle*)> started);
 
-    // Creates and starts mpv; on failure every later load fails with the reason.
+    // Loads libmpv, creates and starts mpv; on failure every later load fails with the
+    // reason.
     void start();
     // mpv's OpenGL renderer exists: a load held back goes ahead.
     void rendererReady();
     // Pictures are drawn here from now on (the OpenGL renderer could not be made, or is
     // gone with the window's context).
     void useSoftwareRenderer();
-    // Frees the renderer, then mpv.
+    // Frees the renderer, then mpv (and hands its memory back).
     void finish();
     // Handles mpv's events and draws a new picture when one is due.
     void step();
@@ -80,6 +82,8 @@ private:
     std::function<void(mpv_handle*)> started_;
     MediaSessionReport report_;
 
+    // Loaded by `start`.
+    std::shared_ptr<const MpvLibrary> mpv_;
     mpv_handle* handle_ = nullptr;
     // The software renderer, when pictures are drawn here.
     mpv_render_context* renderer_ = nullptr;

@@ -8,6 +8,7 @@
 #include "tests/app/Network/ServiceTestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 using namespace networktest;
@@ -72,8 +73,12 @@ TEST_F(ResponseTest, SuccessHandsOnTheDecryptedPayload) {
     const Answer answer = get();
     ASSERT_FALSE(answer.error.has_value());
     EXPECT_EQ((*answer.json)["vod_name"].stringValue(), "视频");
+    // The answer and the decrypted path are logged, in that order, off the main thread.
+    ASSERT_TRUE(console.waitFor(path, 10));
     const auto lines = console.lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), path), lines.end()); // the decrypted path is logged
+    const auto logged = std::find(lines.begin(), lines.end(), path);
+    ASSERT_NE(logged, lines.begin());
+    EXPECT_NE((logged - 1)->find("\"code\":20000"), std::string::npos) << *(logged - 1);
     EXPECT_TRUE(errorToasts().empty());
 }
 
@@ -103,6 +108,45 @@ TEST_F(ResponseTest, APayloadThatDoesNotDecryptToJSONIsAnError) {
         EXPECT_EQ(answer.error, (NSError{"网络异常", 404})) << data;
     }
     EXPECT_TRUE(errorToasts().empty());
+}
+
+// However the envelope is written, the answer is read the same way: a key named twice
+// counts with its last value, the success code may come as text or after the payload,
+// and a payload that is an escaped text decrypts as the plain one does.
+TEST_F(ResponseTest, EnvelopesAreReadAlikeWhateverTheirOrderSpellingOrRepeatedKeys) {
+    const auto encrypted = [](const std::string& json) {
+        return JSON(JSON::Storage(MIUAES::encryptPayload(json))).rawString();
+    };
+    answer(path, R"({"data":)" + encrypted(R"({"n":1})") + R"(,"message":"","code":20000})");
+    const Answer reordered = get();
+    ASSERT_TRUE(reordered.json.has_value());
+    EXPECT_EQ((*reordered.json)["n"].intValue(), 1);
+
+    answer(path, R"({"code":"20000","data":)" + encrypted(R"({"n":2})") + "}");
+    const Answer textCode = get();
+    ASSERT_TRUE(textCode.json.has_value());
+    EXPECT_EQ((*textCode.json)["n"].intValue(), 2);
+
+    answer(path, R"({"code":20000,"data":)" + encrypted(R"({"n":3})") + R"(,"data":)" + encrypted(R"({"n":4})") +
+                     "}");
+    const Answer twoPayloads = get();
+    ASSERT_TRUE(twoPayloads.json.has_value());
+    EXPECT_EQ((*twoPayloads.json)["n"].intValue(), 4);
+
+    answer(path, R"({"code":20000,"message":"参数错误","data":)" + encrypted(R"({"n":5})") + R"(,"code":40004})");
+    const Answer overruled = get();
+    EXPECT_EQ(overruled.error, (NSError{"参数错误", 40004}));
+    EXPECT_EQ(errorToasts(), (std::vector<std::string>{"参数错误"}));
+
+    // Any character of the payload text may be written as a JSON escape.
+    std::string escaped = encrypted(R"({"n":6})");
+    char code[8];
+    std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned>(escaped[1]));
+    escaped.replace(1, 1, code);
+    answer(path, R"({"code":20000,"data":)" + escaped + "}");
+    const Answer unescaped = get();
+    ASSERT_TRUE(unescaped.json.has_value());
+    EXPECT_EQ((*unescaped.json)["n"].intValue(), 6);
 }
 
 TEST_F(ResponseTest, ServiceErrorsReachTheCallerAndTheUserUnlessTheVideoIsMissing) {

@@ -8,10 +8,25 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
 namespace {
+
+// A body of a megabyte and a half in which every 16-byte block differs.
+const std::string& largeBody() {
+    static const std::string body = [] {
+        std::string text;
+        for (int block = 0; text.size() < 1536 * 1024; ++block) {
+            char line[17];
+            std::snprintf(line, sizeof line, "%015d\n", block);
+            text += line;
+        }
+        return text;
+    }();
+    return body;
+}
 
 // A plain HTTP server on loopback that records what it received.
 class LoopbackServer {
@@ -40,6 +55,9 @@ public:
         server_.Get("/echo", record);
         server_.Post("/echo", record);
         server_.Get("/empty", [](const httplib::Request&, httplib::Response& response) { response.status = 200; });
+        server_.Get("/large", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content(largeBody(), "application/octet-stream");
+        });
         server_.Get("/no-content", [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
         server_.Get("/reset", [](const httplib::Request&, httplib::Response& response) { response.status = 205; });
         server_.Get("/error-with-body", [](const httplib::Request&, httplib::Response& response) {
@@ -167,6 +185,37 @@ TEST_F(SessionTest, AnEmptyBodyIsAFailureUnlessTheStatusSaysThereIsNone) {
     ASSERT_FALSE(validated.isSuccess());
     EXPECT_EQ(validated.error()->kind, AFError::Kind::responseValidationFailed);
     EXPECT_EQ(validated.error()->statusCode, 500);
+    // The body that came with the refused status is still there.
+    ASSERT_NE(validated.body(), nullptr);
+    EXPECT_EQ(*validated.body(), "oops");
+    EXPECT_EQ(*failed.body(), "oops");
+    EXPECT_EQ(empty.body(), nullptr);
+}
+
+// Handlers that keep the response get the one the request holds: its body arrives whole
+// and once, however large, and outlives the request.
+TEST_F(SessionTest, SharedHandlersGetTheOneResponseWithTheWholeBody) {
+    auto request = AF().request(server.url("/large"));
+    std::shared_ptr<const AFDataResponse> first;
+    std::shared_ptr<const AFDataResponse> second;
+    std::optional<AFDataResponse> copied;
+    request->responseSharedData(DispatchQueue::main(), [&](const auto& response) { first = response; })
+        ->responseSharedData(DispatchQueue::main(), [&](const auto& response) { second = response; })
+        ->responseData(DispatchQueue::main(), [&](const AFDataResponse& response) { copied = response; });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return first && second && copied; }, 30));
+    EXPECT_EQ(first, second);
+    ASSERT_TRUE(first->isSuccess());
+    EXPECT_TRUE(*first->value() == largeBody());
+    EXPECT_TRUE(*copied->value() == largeBody());
+    EXPECT_EQ(first->body(), first->value());
+
+    // A handler added after the answer gets the same response at once.
+    std::shared_ptr<const AFDataResponse> late;
+    request->responseSharedData(DispatchQueue::main(), [&](const auto& response) { late = response; });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return late != nullptr; }, 30));
+    EXPECT_EQ(late, first);
+    request.reset();
+    EXPECT_TRUE(*first->value() == largeBody());
 }
 
 TEST_F(SessionTest, FetchDataDeliversBytesOnTheGivenQueue) {

@@ -113,6 +113,39 @@ TEST_F(ProxyFixture, ExportFinishesThenPlaysOfflineAlsoAfterARestart) {
     EXPECT_TRUE(origin_->requests().empty());
 }
 
+// A stream of many segments from an origin that is slow to answer: the export adds
+// connections to it, never more than its cap, fetches every segment exactly once and
+// makes a complete copy that plays like the origin's.
+TEST_F(ProxyFixture, ExportOfManySegmentsFetchesEachOnceOnBoundedConnections) {
+    const auto media = testsupport::freshFolder("many-segments");
+    testmedia::HlsRecipe recipe;
+    recipe.seconds = 24;
+    recipe.segmentSeconds = 0.5;
+    ASSERT_TRUE(testmedia::makeHls(media / "stream", recipe));
+    testmedia::TestOrigin origin(media);
+    origin.setLatency(0.03);
+    ASSERT_TRUE(origin.start());
+    const auto address = origin.url("stream/index.m3u8");
+
+    const auto exporter = server_->exportAssetWithURL(address);
+    ASSERT_EQ(runExport(exporter, 120), MCSAssetExportStatusFinished);
+    std::size_t segments = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(media / "stream")) {
+        if (entry.path().extension() == ".ts") {
+            ++segments;
+            EXPECT_EQ(origin.requestCount("/stream/" + entry.path().filename().string()), 1u) << entry.path();
+        }
+    }
+    EXPECT_GE(segments, 40u);
+    EXPECT_LE(origin.peakConcurrentRequests(), SJMediaCacheServer::defaultOptions().exportConnections);
+    EXPECT_EQ(SJMediaCacheServer::defaultOptions().exportConnections, 16);
+
+    const auto expected = proxytest::ffmpegFrameDigests(address);
+    ASSERT_FALSE(expected.empty());
+    origin.stop();
+    EXPECT_TRUE(proxytest::ffmpegFrameDigests(*server_->playbackURLWithURL(address)) == expected);
+}
+
 TEST_F(ProxyFixture, ExportOfByteRangeStreamCoversEveryRange) {
     const auto address = origin_->url("showcase/b/index.m3u8");
     const auto exporter = server_->exportAssetWithURL(address);

@@ -163,6 +163,16 @@ bool TestOrigin::sendThrottled(mcs::http::ResponseWriter& writer, int fd, const 
 }
 
 void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::ResponseWriter& writer) {
+    struct InFlight {
+        explicit InFlight(TestOrigin& origin) : origin_(origin) {
+            const int now = ++origin_.inFlight_;
+            for (int peak = origin_.peakInFlight_;
+                 now > peak && !origin_.peakInFlight_.compare_exchange_weak(peak, now);) {
+            }
+        }
+        ~InFlight() { --origin_.inFlight_; }
+        TestOrigin& origin_;
+    } inFlight(*this);
     std::string path = request.target.substr(0, request.target.find('?'));
     std::optional<std::string> contentType;
     bool refused = false;

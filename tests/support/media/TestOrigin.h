@@ -2,6 +2,7 @@
 
 #include "platform/SJMediaCacheServer/http/LoopbackHttpServer.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -59,6 +60,8 @@ public:
     void requireHeader(const std::string& name, const std::string& value);
 
     std::vector<LoggedRequest> requests() const;
+    // The most requests this origin was answering at one time.
+    int peakConcurrentRequests() const { return peakInFlight_; }
     // How many requests asked for `path` (GET and HEAD).
     std::size_t requestCount(const std::string& path) const;
     // Whether any request's path starts with `prefix`.
@@ -89,6 +92,8 @@ private:
     std::map<std::string, std::string> redirects_;
     std::vector<std::pair<std::string, std::string>> requiredHeaders_;
     std::vector<LoggedRequest> log_;
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> peakInFlight_{0};
 };
 
 } // namespace testmedia

@@ -1,0 +1,70 @@
+#include "platform/AVFoundation/AVPlayer.h"
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
+#include "platform/Foundation/NotificationCenter.h"
+#include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The media engine's library comes into the process with the first player's engine, and
+// every later player plays on it as the first did.
+class EngineLibraryTest : public testing::Test {
+protected:
+    void SetUp() override {
+        MediaEngineSettings::setAudioOutputEnabled(false);
+        folder_ = playertest::hlsStream("library", 2);
+        ASSERT_FALSE(folder_.empty());
+    }
+
+    std::shared_ptr<AVPlayer> startPlayer() {
+        auto player = AVPlayer::playerWithPlayerItem(
+            AVPlayerItem::playerItemWithURL("file://" + (folder_ / "index.m3u8").string()));
+        player->setVolume(0);
+        player->play();
+        return player;
+    }
+
+    // Plays `player` to its end; whether a picture that is not blank was shown on the way.
+    static bool playsToTheEndWithAPicture(AVPlayer& player) {
+        bool ended = false;
+        auto token = NotificationCenter::defaultCenter().addObserver(
+            AVPlayerItemDidPlayToEndTimeNotification, [&](const Notification& notification) {
+                ended =
+                    std::any_cast<std::shared_ptr<AVPlayerItem>>(notification.object) == player.currentItem();
+            });
+        if (!playertest::waitFor([&] { return ended; })) {
+            return false;
+        }
+        const auto frame = player.latestFrame();
+        return frame != nullptr && !frame->isBlank();
+    }
+
+    std::filesystem::path folder_;
+};
+
+TEST_F(EngineLibraryTest, LoadedWithTheFirstEngineAndPlayingOnForLaterPlayers) {
+    EXPECT_FALSE(MpvLibrary::isLoaded()) << "nothing has played yet";
+
+    auto first = startPlayer();
+    ASSERT_TRUE(playsToTheEndWithAPicture(*first));
+    EXPECT_TRUE(MpvLibrary::isLoaded());
+    first.reset();
+
+    auto second = startPlayer();
+    ASSERT_TRUE(playsToTheEndWithAPicture(*second));
+    EXPECT_NEAR(second->currentItem()->duration(), 2.0, 0.2);
+    // Two at once share the library.
+    auto third = startPlayer();
+    auto fourth = startPlayer();
+    EXPECT_TRUE(playertest::waitFor(
+        [&] { return third->currentItem()->hasPlayedToEnd() && fourth->currentItem()->hasPlayedToEnd(); }));
+    EXPECT_TRUE(third->latestFrame() && !third->latestFrame()->isBlank());
+    EXPECT_TRUE(fourth->latestFrame() && !fourth->latestFrame()->isBlank());
+    // Played once more from the start.
+    second->seekToTime(0);
+    second->play();
+    ASSERT_TRUE(playsToTheEndWithAPicture(*second));
+}
+
+} // namespace

@@ -1,0 +1,219 @@
+#include "platform/Network/CurlWorker.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// An HTTP server on loopback: "/n/<number>" answers the number back, "/slow" answers after
+// the server is told to stop.
+class EchoServer {
+public:
+    EchoServer() {
+        // A thread per connection the worker may open: a kept-alive connection holds its
+        // thread until it goes idle.
+        server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
+        server_.set_keep_alive_timeout(1);
+        server_.Get(R"(/n/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+            response.set_content("answer " + request.matches[1].str(), "text/plain");
+        });
+        server_.Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
+            while (!stopping_) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            response.set_content("late", "text/plain");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running()) {
+            std::this_thread::yield();
+        }
+    }
+    ~EchoServer() {
+        stopping_ = true;
+        server_.stop();
+        thread_.join();
+    }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+private:
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+};
+
+// A transfer that keeps its body and records how, and on which thread, it ended.
+class RecordingTransfer final : public CurlTransfer {
+public:
+    struct Log {
+        std::mutex mutex;
+        std::map<const RecordingTransfer*, int> ends;
+        std::vector<std::thread::id> finishingThreads;
+        int cancelled = 0;
+        std::atomic<int> total{0};
+    };
+
+    RecordingTransfer(const std::string& url, Log& log) : url_(url), log_(log) {
+        curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
+        curl_easy_setopt(handle(), CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle(), CURLOPT_WRITEFUNCTION, &RecordingTransfer::receive);
+        curl_easy_setopt(handle(), CURLOPT_WRITEDATA, this);
+    }
+
+    void finished(CURLcode result, bool cancelled) override {
+        std::lock_guard lock(log_.mutex);
+        ++log_.ends[this];
+        log_.finishingThreads.push_back(std::this_thread::get_id());
+        log_.cancelled += cancelled ? 1 : 0;
+        result_ = result;
+        ++log_.total;
+    }
+
+    const std::string& body() const { return body_; }
+    CURLcode result() const { return result_; }
+
+private:
+    static size_t receive(char* data, size_t size, size_t count, void* context) {
+        static_cast<RecordingTransfer*>(context)->body_.append(data, size * count);
+        return size * count;
+    }
+
+    std::string url_;
+    Log& log_;
+    std::string body_;
+    CURLcode result_ = CURLE_OK;
+};
+
+bool waitUntil(const std::function<bool()>& done, double seconds = 60) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+} // namespace
+
+// Transfers started from several threads at once, each while the others run on the
+// worker (so that some start on their own thread and some are left to the worker), all
+// end once, with their own answers, reported on the worker's thread.
+TEST(CurlWorker, TransfersStartedFromSeveralThreadsAtOnceEachEndOnceWithTheirAnswer) {
+    EchoServer server;
+    CurlWorker worker;
+    RecordingTransfer::Log log;
+    constexpr int threads = 4;
+    constexpr int perThread = 15;
+    std::vector<std::shared_ptr<RecordingTransfer>> transfers(threads * perThread);
+    std::vector<std::thread::id> starters;
+    std::vector<std::thread> starting;
+    std::mutex startersMutex;
+    for (int t = 0; t < threads; ++t) {
+        starting.emplace_back([&, t] {
+            {
+                std::lock_guard lock(startersMutex);
+                starters.push_back(std::this_thread::get_id());
+            }
+            for (int i = 0; i < perThread; ++i) {
+                const int n = t * perThread + i;
+                transfers[n] =
+                    std::make_shared<RecordingTransfer>(server.url("/n/" + std::to_string(n)), log);
+                worker.start(transfers[n]);
+            }
+        });
+    }
+    for (auto& thread : starting) {
+        thread.join();
+    }
+    ASSERT_TRUE(waitUntil([&] { return log.total == threads * perThread; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // no second end arrives late
+    std::lock_guard lock(log.mutex);
+    EXPECT_EQ(log.total, threads * perThread);
+    for (int n = 0; n < threads * perThread; ++n) {
+        EXPECT_EQ(log.ends[transfers[n].get()], 1) << n;
+        EXPECT_EQ(transfers[n]->result(), CURLE_OK) << n;
+        EXPECT_EQ(transfers[n]->body(), "answer " + std::to_string(n)) << n;
+    }
+    for (const auto& finisher : log.finishingThreads) {
+        EXPECT_EQ(std::count(starters.begin(), starters.end(), finisher), 0);
+        EXPECT_NE(finisher, std::this_thread::get_id());
+    }
+    EXPECT_EQ(log.cancelled, 0);
+}
+
+// Running transfers that are cancelled end once, as cancelled; the worker goes on with
+// the others, and a transfer started after them runs.
+TEST(CurlWorker, CancelledTransfersEndOnceAndTheOthersGoOn) {
+    EchoServer server;
+    CurlWorker worker;
+    RecordingTransfer::Log log;
+    std::vector<std::shared_ptr<RecordingTransfer>> slow;
+    for (int i = 0; i < 5; ++i) {
+        slow.push_back(std::make_shared<RecordingTransfer>(server.url("/slow"), log));
+        worker.start(slow.back());
+    }
+    auto quick = std::make_shared<RecordingTransfer>(server.url("/n/7"), log);
+    worker.start(quick);
+    ASSERT_TRUE(waitUntil([&] { return log.total == 1; }));
+    EXPECT_EQ(quick->body(), "answer 7");
+    for (const auto& transfer : slow) {
+        worker.cancel(transfer);
+        worker.cancel(transfer); // a second cancel changes nothing
+    }
+    ASSERT_TRUE(waitUntil([&] { return log.total == 6; }));
+    auto after = std::make_shared<RecordingTransfer>(server.url("/n/8"), log);
+    worker.start(after);
+    ASSERT_TRUE(waitUntil([&] { return log.total == 7; }));
+    std::lock_guard lock(log.mutex);
+    EXPECT_EQ(log.cancelled, 5);
+    EXPECT_EQ(after->body(), "answer 8");
+    for (const auto& transfer : slow) {
+        EXPECT_EQ(log.ends[transfer.get()], 1);
+    }
+}
+
+// A transfer whose end starts another (as a completion that sends the next request would)
+// does not stall the worker.
+TEST(CurlWorker, ATransferMayStartTheNextFromItsEnd) {
+    EchoServer server;
+    CurlWorker worker;
+    std::atomic<int> ended{0};
+    struct Chained final : CurlTransfer {
+        Chained(EchoServer& server, CurlWorker& worker, std::atomic<int>& ended, int left)
+            : server_(server), worker_(worker), ended_(ended), left_(left), url_(server.url("/n/1")) {
+            curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
+            curl_easy_setopt(handle(), CURLOPT_NOSIGNAL, 1L);
+            curl_easy_setopt(
+                handle(), CURLOPT_WRITEFUNCTION,
+                +[](char*, size_t size, size_t count, void*) { return size * count; });
+        }
+        void finished(CURLcode, bool) override {
+            ++ended_;
+            if (left_ > 0) {
+                worker_.start(std::make_shared<Chained>(server_, worker_, ended_, left_ - 1));
+            }
+        }
+        EchoServer& server_;
+        CurlWorker& worker_;
+        std::atomic<int>& ended_;
+        int left_;
+        std::string url_;
+    };
+    worker.start(std::make_shared<Chained>(server, worker, ended, 9));
+    EXPECT_TRUE(waitUntil([&] { return ended == 10; }));
+}
