@@ -63,9 +63,11 @@ TEST_F(AccountJourney, ASignedOutMemberIsNotKeptWhenNoTouristComes) {
     const auto account = openAccount();
     ASSERT_NE(account, nullptr);
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    const std::size_t tourists = requestsTo("/api/touristLogin");
     confirmLogout("确认");
+    // The page shows its loading tip until the tourist's answer is handled.
     ASSERT_TRUE(waitFor([&] {
-        return requestsTo("/api/touristLogin") >= 1 && requestsTo("/api/logout") == 1 && answered();
+        return requestsTo("/api/touristLogin") == tourists + 1 && requestsTo("/api/logout") == 1 && answered();
     }));
     playFrames(1);
     // The service ended the member's session; its record is gone, the page stays.
@@ -98,8 +100,9 @@ TEST_F(AccountJourney, NicknameIsTrimmedRefusedWhenBlankAndKeptOnFailure) {
     // with what was typed, and the stored record is the old one.
     editor->nickName()->setText(" 北风 ");
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    const std::size_t fetches = requestsTo("/api/touristLogin");
     ui().tap(editor->saveBtn());
-    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") >= 1 && answered(); }));
+    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") == fetches + 1 && answered(); }));
     playFrames(1);
     EXPECT_EQ(apiRequests("/api/setNickName").back().parameters.at("nick_name"), "北风");
     EXPECT_EQ(topPage(), editor);
