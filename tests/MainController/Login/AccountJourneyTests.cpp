@@ -1,5 +1,6 @@
 #include "MainController/Login/Controller/KKinterimspatialViewController.h"
 #include "MainController/Login/Controller/KKprescriptioninterimViewController.h"
+#include "MainController/My/Controller/KKstimulateinterfereViewController.h"
 #include "app/Models/KKrearinfluence.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
@@ -18,6 +19,12 @@ class AccountJourney : public LoginJourneyTest {
         registerMember(kNumber, "secret");
         selectTab(3);
         root_ = topPage();
+        // Every answer of the client hides the tips shown, so the pages' own requests are
+        // answered before the journey looks for a tip: the My page's banner, asked for
+        // after the home page's notice.
+        const auto my = std::dynamic_pointer_cast<KKstimulateinterfereViewController>(root_);
+        EXPECT_NE(my, nullptr) << "the fourth tab is the My page";
+        EXPECT_TRUE(waitFor([&] { return my && my->banner().has_value(); }));
         root_->showViewController(std::make_shared<KKinterimspatialViewController>(), nullptr);
         EXPECT_TRUE(waitFor([&] { return topPageAs<KKinterimspatialViewController>() != nullptr; }));
         playFrames(0.5);
