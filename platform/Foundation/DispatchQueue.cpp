@@ -17,24 +17,14 @@ public:
     void asyncAfter(double seconds, Task task) override { RunLoop::main().post(std::move(task), seconds); }
 };
 
-// A fixed pool of worker threads; delayed work is handed over by the main run loop.
+// A fixed pool of worker threads for the life of the process; delayed work is handed over
+// by the main run loop.
 class GlobalQueue final : public DispatchQueue {
 public:
     GlobalQueue() {
         const unsigned count = std::clamp(std::thread::hardware_concurrency(), 2u, 8u);
         for (unsigned i = 0; i < count; ++i) {
             workers_.emplace_back([this] { work(); });
-        }
-    }
-
-    ~GlobalQueue() override {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        for (auto& worker : workers_) {
-            worker.join();
         }
     }
 
@@ -56,10 +46,7 @@ private:
             Task task;
             {
                 std::unique_lock lock(mutex_);
-                wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-                if (queue_.empty()) {
-                    return;
-                }
+                wake_.wait(lock, [&] { return !queue_.empty(); });
                 task = std::move(queue_.front());
                 queue_.pop_front();
             }
@@ -71,7 +58,6 @@ private:
     std::condition_variable wake_;
     std::deque<Task> queue_;
     std::vector<std::thread> workers_;
-    bool stopping_ = false;
 };
 
 } // namespace
@@ -82,6 +68,8 @@ DispatchQueue& DispatchQueue::main() {
 }
 
 DispatchQueue& DispatchQueue::global() {
-    static GlobalQueue queue;
-    return queue;
+    // Never destroyed: threads that are never joined (the network's transfer worker) hand
+    // their completions to it until the process ends, after static destruction has begun.
+    static GlobalQueue* queue = new GlobalQueue;
+    return *queue;
 }

@@ -198,6 +198,7 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
     ::setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 
     bool served = false;
+    bool idle = false;
     SSL* ssl = SSL_new(ssl_context());
     if (ssl != nullptr && SSL_set_fd(ssl, sock) == 1 && SSL_accept(ssl) == 1) {
         TlsStream stream(sock, ssl, readMilliseconds, writeMilliseconds);
@@ -210,6 +211,10 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
                 ready = waitFor(sock, POLLIN, 50);
             }
             if (!ready) {
+                // An idle connection ends with the bare TCP close: a client checks a pooled
+                // connection by peeking at its socket, and a pending close_notify would
+                // read as a live one, so its next request would go to a closed peer.
+                idle = true;
                 break;
             }
             RequestLineStream request(stream);
@@ -220,7 +225,7 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
                 break;
             }
         }
-        if (served) {
+        if (served && !idle) {
             SSL_shutdown(ssl);
         }
     }

@@ -223,13 +223,13 @@ void KKinterimspatialViewController::logout() {
         return;
     }
     loggingOut_ = true;
-    QMUITips::showLoadingInView(view());
     // A member whose sign-out the service has taken already (the tourist sign-in failed
     // after it) needs only the tourist.
     if (!KKrearinfluence::storedUser()) {
         signInAsTourist();
         return;
     }
+    QMUITips::showLoadingInView(view());
     apiClient.sendRequest(HTTPMethod::post, "api/logout", {},
                           [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError>) {
                               const auto self = weak.lock();
@@ -259,6 +259,9 @@ void KKinterimspatialViewController::storeTourist(std::optional<JSON> tourist, s
 }
 
 void KKinterimspatialViewController::signInAsTourist() {
+    // The client hid the loading tip when the sign-out answered; the page is still busy
+    // (and ignores another sign-out) until the tourist answers, so it says so again.
+    QMUITips::showLoadingInView(view());
     apiClient.touristLogin("0",
                            [weak = weakSelf()](std::optional<JSON> tourist, std::optional<NSError> error) {
                                const bool stored = tourist && tourist->dictionary();

@@ -77,8 +77,12 @@ TEST_F(TitleJourney, WatchesATitleFromItsResourceListResumesItAndSwitchesEpisode
     const double firstPosition = record->position;
     ASSERT_TRUE(waitFor([&] { return latestRecord("1021")->position > firstPosition + 1.0; }));
 
-    // Back, and in again: the episode resumes where it was left.
+    // Back, and in again: the episode resumes where it was left. The page's player saves
+    // where it stopped as it goes away, so the position is read once it is gone.
+    const std::weak_ptr<KKrallymultitudeViewController> left = page;
+    page.reset();
     goBack();
+    ASSERT_TRUE(waitFor([&] { return left.expired(); })) << "the player page lives on after going back";
     const double saved = latestRecord("1021")->position;
     ASSERT_GT(saved, 1.0);
     page = tapResource(0);

@@ -254,6 +254,7 @@ TEST_F(CachedTreeLibraryJourney, TheStoredTreeShowsAtOnceAndTheServiceTreeIsOnly
     EXPECT_TRUE(ui().findByAccessibilityIdentifier("library.filter.area", true)->isHidden());
     EXPECT_FALSE(ui().findByAccessibilityIdentifier("library.filter.lang", true)->isHidden());
     // Without a narrower filter chosen, the first type still asks for type "1".
+    ASSERT_TRUE(waitFor([&] { return !apiRequests("/api/vodList").empty(); }));
     EXPECT_EQ(lastListRequest().at("type_id"), "1");
 }
 

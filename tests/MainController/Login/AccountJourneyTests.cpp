@@ -1,5 +1,6 @@
 #include "MainController/Login/Controller/KKinterimspatialViewController.h"
 #include "MainController/Login/Controller/KKprescriptioninterimViewController.h"
+#include "MainController/My/Controller/KKstimulateinterfereViewController.h"
 #include "app/Models/KKrearinfluence.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
@@ -18,6 +19,12 @@ class AccountJourney : public LoginJourneyTest {
         registerMember(kNumber, "secret");
         selectTab(3);
         root_ = topPage();
+        // Every answer of the client hides the tips shown, so the pages' own requests are
+        // answered before the journey looks for a tip: the My page's banner, asked for
+        // after the home page's notice.
+        const auto my = std::dynamic_pointer_cast<KKstimulateinterfereViewController>(root_);
+        EXPECT_NE(my, nullptr) << "the fourth tab is the My page";
+        EXPECT_TRUE(waitFor([&] { return my && my->banner().has_value(); }));
         root_->showViewController(std::make_shared<KKinterimspatialViewController>(), nullptr);
         EXPECT_TRUE(waitFor([&] { return topPageAs<KKinterimspatialViewController>() != nullptr; }));
         playFrames(0.5);
@@ -63,9 +70,11 @@ TEST_F(AccountJourney, ASignedOutMemberIsNotKeptWhenNoTouristComes) {
     const auto account = openAccount();
     ASSERT_NE(account, nullptr);
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    const std::size_t tourists = requestsTo("/api/touristLogin");
     confirmLogout("确认");
+    // The page shows its loading tip until the tourist's answer is handled.
     ASSERT_TRUE(waitFor([&] {
-        return requestsTo("/api/touristLogin") >= 1 && requestsTo("/api/logout") == 1 && answered();
+        return requestsTo("/api/touristLogin") == tourists + 1 && requestsTo("/api/logout") == 1 && answered();
     }));
     playFrames(1);
     // The service ended the member's session; its record is gone, the page stays.
@@ -98,8 +107,9 @@ TEST_F(AccountJourney, NicknameIsTrimmedRefusedWhenBlankAndKeptOnFailure) {
     // with what was typed, and the stored record is the old one.
     editor->nickName()->setText(" 北风 ");
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    const std::size_t fetches = requestsTo("/api/touristLogin");
     ui().tap(editor->saveBtn());
-    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") >= 1 && answered(); }));
+    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") == fetches + 1 && answered(); }));
     playFrames(1);
     EXPECT_EQ(apiRequests("/api/setNickName").back().parameters.at("nick_name"), "北风");
     EXPECT_EQ(topPage(), editor);

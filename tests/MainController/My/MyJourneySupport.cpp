@@ -5,6 +5,7 @@
 #include "app/Network/KKriplog.h"
 #include "platform/Foundation/AtomicFile.h"
 #include "platform/QMUIKit/QMUITips.h"
+#include "platform/SDWebImage/SDImageCache.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "platform/UIKit/Controls/UITableViewCell.h"
 #include "platform/UIKit/UIControl.h"
@@ -98,6 +99,13 @@ void MyJourneyBase::goBack() {
     ASSERT_NE(navigation, nullptr);
     navigation->popViewControllerAnimated(true);
     playFrames(1);
+}
+
+bool MyJourneyBase::showsWebImage(const std::shared_ptr<UIImageView>& view, const std::string& url) {
+    return waitFor([&] {
+        const auto image = SDImageCache::sharedImageCache().imageFromMemoryCacheForKey(url);
+        return image != nullptr && view->image() == image;
+    });
 }
 
 bool MyJourneyBase::tipShows(const std::string& text) {

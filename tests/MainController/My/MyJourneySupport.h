@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/Network/KKriplog.h"
+#include "platform/UIKit/UIImageView.h"
 #include "tests/support/app/AppJourney.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +36,9 @@ class MyJourneyBase : public testsupport::app::AppJourneyTest {
 
     // Whether a tip with this text is showing.
     static bool tipShows(const std::string& text);
+    // Waits until the image view shows the web image of `url`: the picture the image
+    // cache holds for that address. (What a view loads is known only while it loads.)
+    bool showsWebImage(const std::shared_ptr<UIImageView>& view, const std::string& url);
 
     // The arguments the recorder got, once per start, in order.
     std::vector<std::vector<std::string>> openerRuns() const;

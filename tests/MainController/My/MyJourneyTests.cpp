@@ -19,7 +19,6 @@
 #include "platform/QMUIKit/Controls/QMUITextField.h"
 #include "platform/QMUIKit/Controls/QMUITextView.h"
 #include "platform/QMUIKit/QMUITips.h"
-#include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "platform/UIKit/Controls/UISwitch.h"
 #include "platform/UIKit/Controls/UITextField.h"
@@ -76,7 +75,7 @@ TEST_F(MyJourney, ATouristSeesTheDefaultHeaderAndIsAskedToSignInForFavourites) {
     playFrames(1);
     EXPECT_EQ(topPage(), page);
     EXPECT_EQ(page->nickname()->text(), nicknameOf(member));
-    EXPECT_EQ(sd_imageURL(page->avatar()), JSON::parse(member)["portrait"].stringValue());
+    EXPECT_TRUE(showsWebImage(page->avatar(), JSON::parse(member)["portrait"].stringValue()));
 }
 
 TEST_F(MyJourney, WithNobodyStoredTheAvatarDoesNothingAndFavouritesAskForASignIn) {
@@ -106,8 +105,7 @@ TEST_F(MyJourney, AMemberSeesTheirPortraitAndNicknameAndReachesTheAccountPage) {
     const std::string nickname = nicknameOf(member);
     ASSERT_FALSE(nickname.empty());
     EXPECT_TRUE(waitForText(nickname));
-    EXPECT_EQ(sd_imageURL(page->avatar()), JSON::parse(member)["portrait"].stringValue());
-    EXPECT_TRUE(waitFor([&] { return page->avatar()->image() != UIImage::imageNamed("default_logo"); }));
+    EXPECT_TRUE(showsWebImage(page->avatar(), JSON::parse(member)["portrait"].stringValue()));
     gallery("my-member");
 
     ui().tap(page->avatar());

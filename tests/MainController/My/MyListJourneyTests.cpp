@@ -11,7 +11,6 @@
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/Controls/QMUILabel.h"
 #include "platform/QMUIKit/QMUITips.h"
-#include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "platform/UIKit/Controllers/UIBarButtonItem.h"
@@ -79,8 +78,7 @@ TEST_F(MyListJourney, HistoryListsEachTitleOnceNewestFirstAndDeletesAndClears) {
     // The newest record of the title: its second episode.
     EXPECT_EQ(row(2)->classType()->text(), "观看至:第2集 01:02:05");
     EXPECT_EQ(table->rectForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)).size.height, 64);
-    EXPECT_EQ(sd_imageURL(row(0)->kkdrainexempt()), service().origin() + "/images/cover/3.png");
-    EXPECT_TRUE(waitFor([&] { return row(0)->kkdrainexempt()->image() != placeholderImage(); }));
+    EXPECT_TRUE(showsWebImage(row(0)->kkdrainexempt(), service().origin() + "/images/cover/3.png"));
     gallery("my-history");
 
     // Deleting a row removes every record of its title at once.
@@ -189,8 +187,7 @@ TEST_F(MyListJourney, FavouritesListTheMembersTitlesAndRemoveThemOnTheService) {
     EXPECT_EQ(first->classType()->text(),
               film.year.value_or("") + "/" + film.area.value_or("") + "/" + film.classTypeName.value_or(""));
     EXPECT_TRUE(first->kkpettyverdict()->isSelected());
-    EXPECT_EQ(sd_imageURL(first->kkdrainexempt()), film.vodPic);
-    waitFor([] { return false; }, 0.5);
+    EXPECT_TRUE(showsWebImage(first->kkdrainexempt(), film.vodPic.value_or("")));
     gallery("my-favourites");
 
     // Coming back from a title does not ask again.
