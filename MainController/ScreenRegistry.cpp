@@ -9,11 +9,14 @@
 #include <memory>
 
 void registerScreens() {
-    UIStoryboard::registerViewControllerClass("KKelectronicbrow", [] { return std::make_shared<KKelectronicbrow>(); });
-    UIStoryboard::registerViewControllerClass("KKspectacularaccountantViewController",
-                                              [] { return std::make_shared<KKspectacularaccountantViewController>(); });
+    UIStoryboard::registerViewControllerClass("KKelectronicbrow",
+                                              [] { return std::make_shared<KKelectronicbrow>(); });
+    UIStoryboard::registerViewControllerClass("KKspectacularaccountantViewController", [] {
+        return std::make_shared<KKspectacularaccountantViewController>();
+    });
     UIStoryboard::registerViewControllerClass("KKcandyleanViewController",
                                               [] { return std::make_shared<KKcandyleanViewController>(); });
-    UIStoryboard::registerViewControllerClass("KKstimulateinterfereViewController",
-                                              [] { return std::make_shared<KKstimulateinterfereViewController>(); });
+    UIStoryboard::registerViewControllerClass("KKstimulateinterfereViewController", [] {
+        return std::make_shared<KKstimulateinterfereViewController>();
+    });
 }

@@ -104,8 +104,7 @@ namespace UIViewFrame {
 namespace {
 
 // Sets the frame of `view` to its current one as `change` edits it (a copy of it).
-template <class Change>
-void changeFrame(UIView& view, Change change) {
+template <class Change> void changeFrame(UIView& view, Change change) {
     CGRect frame = view.frame();
     change(frame);
     view.setFrame(frame);

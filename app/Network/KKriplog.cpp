@@ -19,7 +19,9 @@ constexpr const char* notJSONErrorDomain = "网络异常";
 constexpr std::int64_t localErrorCode = 404;
 constexpr const char* missingVideoMessage = "视频不存在";
 
-bool isLoginExpired(std::int64_t code) { return code >= 70001 && code <= 79999; }
+bool isLoginExpired(std::int64_t code) {
+    return code >= 70001 && code <= 79999;
+}
 
 // The payload text of the common answer, read where the body lies: an envelope object
 // whose "code" is the success code as a number and whose "data" is a text that is not
@@ -64,7 +66,8 @@ KKriplog& KKriplog::shared() {
 
 KKriplog& apiClient = KKriplog::shared();
 
-void KKriplog::sendRequest(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion) {
+void KKriplog::sendRequest(HTTPMethod method, const std::string& path, Parameters parameters,
+                           Completion completion) {
     send(method, path, std::move(parameters), std::move(completion), Origin::caller);
 }
 
@@ -82,29 +85,31 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
     const auto& service = ServiceConfiguration::current();
     const std::string url = (path == secondServicePath ? service.baseURL2 : service.baseURL1) + path;
     AF().request(url, method, parameters, headers)
-        ->responseSharedData(DispatchQueue::main(),
-                             [this, path, completion = std::move(completion), origin, sentToken = std::move(sentToken)](
-                                 const std::shared_ptr<const AFDataResponse>& response) {
-                                 if (const std::string* body = response->value()) {
-                                     if (auto text = successPayloadText(*body)) {
-                                         QMUITips::hideAllTips();
-                                         KKriplogConsole::writeBody(response);
-                                         handleSuccessPayload(*text, path, completion);
-                                         return;
-                                     }
-                                 }
-                                 decodeResponseData(
-                                     *response,
-                                     [&](std::optional<JSON> object) {
-                                         handleResponse(object, path, completion, origin, sentToken);
-                                     },
-                                     [&](const AFError&) {
-                                         completion(std::nullopt, NSError{transportErrorDomain, localErrorCode});
-                                     });
-                             });
+        ->responseSharedData(
+            DispatchQueue::main(),
+            [this, path, completion = std::move(completion), origin,
+             sentToken = std::move(sentToken)](const std::shared_ptr<const AFDataResponse>& response) {
+                if (const std::string* body = response->value()) {
+                    if (auto text = successPayloadText(*body)) {
+                        QMUITips::hideAllTips();
+                        KKriplogConsole::writeBody(response);
+                        handleSuccessPayload(*text, path, completion);
+                        return;
+                    }
+                }
+                decodeResponseData(
+                    *response,
+                    [&](std::optional<JSON> object) {
+                        handleResponse(object, path, completion, origin, sentToken);
+                    },
+                    [&](const AFError&) {
+                        completion(std::nullopt, NSError{transportErrorDomain, localErrorCode});
+                    });
+            });
 }
 
-void KKriplog::handleSuccessPayload(const std::string& text, const std::string& path, const Completion& completion) {
+void KKriplog::handleSuccessPayload(const std::string& text, const std::string& path,
+                                    const Completion& completion) {
     KKriplogConsole::write(path);
     JSON payload = JSON::parse(MIUAES::MIUAESDecrypt(text));
     if (!payload.exists()) {
@@ -132,12 +137,14 @@ void KKriplog::decodeResponseData(const AFDataResponse& response,
     success(parsed.exists() ? std::optional<JSON>(std::move(parsed)) : std::nullopt);
 }
 
-void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion) {
+void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path,
+                              const Completion& completion) {
     handleResponse(object, path, completion, Origin::caller, storedToken());
 }
 
-void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
-                              Origin origin, const std::optional<std::string>& sentToken) {
+void KKriplog::handleResponse(const std::optional<JSON>& object, const std::string& path,
+                              const Completion& completion, Origin origin,
+                              const std::optional<std::string>& sentToken) {
     if (!object) {
         completion(std::nullopt, NSError{notJSONErrorDomain, localErrorCode});
         return;
@@ -197,14 +204,15 @@ void KKriplog::renewLogin() {
     // The answer replaces the login it renewed only: a member who signed in meanwhile
     // stays signed in.
     auto renewed = UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey);
-    send(HTTPMethod::post, "api/touristLogin", {{"id", *user->id}},
-         [this, renewed = std::move(renewed)](std::optional<JSON> json, std::optional<NSError> error) {
-             renewalInFlight_ = false;
-             if (UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey) == renewed) {
-                 storeLoginJSON(std::move(json), std::move(error));
-             }
-         },
-         Origin::renewal);
+    send(
+        HTTPMethod::post, "api/touristLogin", {{"id", *user->id}},
+        [this, renewed = std::move(renewed)](std::optional<JSON> json, std::optional<NSError> error) {
+            renewalInFlight_ = false;
+            if (UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey) == renewed) {
+                storeLoginJSON(std::move(json), std::move(error));
+            }
+        },
+        Origin::renewal);
 }
 
 void KKriplog::storeLoginJSON(std::optional<JSON> json, std::optional<NSError> error) {

@@ -15,7 +15,7 @@
 // goes to the base URL its path belongs to, and answers once on the main thread with
 // either a JSON value or an error (never both). Main thread only.
 class KKriplog {
-public:
+  public:
     using Parameters = std::map<std::string, std::string>;
     using Completion = std::function<void(std::optional<JSON>, std::optional<NSError>)>;
 
@@ -27,15 +27,18 @@ public:
     static KKriplog& shared();
 
     // The request builder: `path` is relative to the base URL, without a leading "/".
-    void sendRequest(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion);
+    void sendRequest(HTTPMethod method, const std::string& path, Parameters parameters,
+                     Completion completion);
 
     // The response step: hides all tips, then hands a transport failure to `failure` and
     // anything that arrived to `success`, parsed as JSON (nothing when it is not JSON).
-    void decodeResponseData(const AFDataResponse& response, const std::function<void(std::optional<JSON>)>& success,
+    void decodeResponseData(const AFDataResponse& response,
+                            const std::function<void(std::optional<JSON>)>& success,
                             const std::function<void(const AFError&)>& failure);
 
     // The envelope step for the answer to a request for `path`.
-    void handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion);
+    void handleResponse(const std::optional<JSON>& object, const std::string& path,
+                        const Completion& completion);
 
     // Completion of the automatic tourist sign-in: stores the user it answered.
     void storeLoginJSON(std::optional<JSON> json, std::optional<NSError> error);
@@ -56,9 +59,12 @@ public:
     void forgotPwd(const std::string& username, const std::string& password, const std::string& code,
                    Completion completion);
     void setNickName(const std::string& nickName, Completion completion);
-    void feedback(const std::string& type, const std::string& title, const std::string& content, Completion completion);
-    void indexVodList(int page, const std::string& typeId, const std::string& pageSize, Completion completion);
-    void indexVodRecList(int page, const std::string& typeId, const std::string& pageSize, Completion completion);
+    void feedback(const std::string& type, const std::string& title, const std::string& content,
+                  Completion completion);
+    void indexVodList(int page, const std::string& typeId, const std::string& pageSize,
+                      Completion completion);
+    void indexVodRecList(int page, const std::string& typeId, const std::string& pageSize,
+                         Completion completion);
     // "type_id" is sent whenever a type is given (even empty); each filter only when
     // given and not empty.
     void vodList(int page, const std::optional<std::string>& typeId, const std::string& pageSize,
@@ -76,24 +82,26 @@ public:
     void collectionState(const std::string& vodId, bool state, Completion completion);
     void videoDisplay(int page, Completion completion);
 
-private:
+  private:
     KKriplog() = default;
 
     // Whether an answer may start a renewal of the stored login: never the answer to a
     // renewal itself, which would renew itself without end while the service refuses it.
     enum class Origin { caller, renewal };
 
-    void send(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion, Origin origin);
+    void send(HTTPMethod method, const std::string& path, Parameters parameters, Completion completion,
+              Origin origin);
     // `sentToken` is the bearer token the request carried (nothing when it carried none).
-    void handleResponse(const std::optional<JSON>& object, const std::string& path, const Completion& completion,
-                        Origin origin, const std::optional<std::string>& sentToken);
+    void handleResponse(const std::optional<JSON>& object, const std::string& path,
+                        const Completion& completion, Origin origin,
+                        const std::optional<std::string>& sentToken);
     // A success answer's payload text: decrypted, parsed and handed on (the path logged).
     void handleSuccessPayload(const std::string& text, const std::string& path, const Completion& completion);
     void renewLogin();
     // The token of the stored user, parsed again only when the stored login changes.
     std::optional<std::string> storedToken();
-    void fetchTypePage(const std::string& path, int page, const std::string& typeId, const std::string& pageSize,
-                       Completion completion);
+    void fetchTypePage(const std::string& path, int page, const std::string& typeId,
+                       const std::string& pageSize, Completion completion);
     void submitAccountForm(const std::string& path, const std::string& username, const std::string& password,
                            const std::string& code, Completion completion);
 

@@ -15,7 +15,7 @@
 namespace {
 
 class ConsoleWriter {
-public:
+  public:
     using Line = std::variant<std::string, std::shared_ptr<const AFDataResponse>>;
 
     static ConsoleWriter& shared() {
@@ -45,7 +45,7 @@ public:
         thread_.join();
     }
 
-private:
+  private:
     ConsoleWriter() : thread_([this] { run(); }) {}
 
     void run() {

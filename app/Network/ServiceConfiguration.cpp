@@ -65,7 +65,9 @@ std::vector<std::string> ServiceConfiguration::dohAddresses() const {
     return addresses;
 }
 
-std::filesystem::path ServiceConfiguration::file() { return Paths::dataRoot() / "service.json"; }
+std::filesystem::path ServiceConfiguration::file() {
+    return Paths::dataRoot() / "service.json";
+}
 
 ServiceConfiguration ServiceConfiguration::load() {
     ServiceConfiguration configuration;
@@ -87,7 +89,8 @@ ServiceConfiguration ServiceConfiguration::load() {
                     configuration.*setting.member = *string;
                     given.insert(setting.key);
                 } else {
-                    consoleLog("Ignoring \"" + std::string(setting.key) + "\" in " + path.string() + ": not a text");
+                    consoleLog("Ignoring \"" + std::string(setting.key) + "\" in " + path.string() +
+                               ": not a text");
                 }
             }
         }
@@ -125,4 +128,6 @@ const ServiceConfiguration& ServiceConfiguration::current() {
     return *configuration;
 }
 
-void ServiceConfiguration::setCurrent(ServiceConfiguration configuration) { installed() = std::move(configuration); }
+void ServiceConfiguration::setCurrent(ServiceConfiguration configuration) {
+    installed() = std::move(configuration);
+}

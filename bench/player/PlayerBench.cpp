@@ -54,8 +54,9 @@ double firstFrameSeconds(const std::function<std::unique_ptr<SJMediaPlaybackCont
 // process start itself is not counted against it).
 double mpvFirstFrameSeconds(const std::string& url, const std::string& logFile) {
     std::remove(logFile.c_str());
-    const std::string command = "mpv --no-config --really-quiet --vo=null --ao=null --ytdl=no --frames=1 --log-file='" +
-                                logFile + "' '" + url + "' >/dev/null 2>&1";
+    const std::string command =
+        "mpv --no-config --really-quiet --vo=null --ao=null --ytdl=no --frames=1 --log-file='" + logFile +
+        "' '" + url + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "mpv failed\n");
         std::exit(1);
@@ -223,8 +224,10 @@ int main(int argc, char** argv) {
 
     std::vector<double> mpvEngine, gstreamerEngine, mpvTool;
     for (int run = 0; run < runs; ++run) {
-        mpvEngine.push_back(firstFrameSeconds([] { return std::make_unique<SJAVMediaPlaybackController>(); }, url));
-        gstreamerEngine.push_back(firstFrameSeconds([] { return std::make_unique<SJAliMediaPlaybackController>(); }, url));
+        mpvEngine.push_back(
+            firstFrameSeconds([] { return std::make_unique<SJAVMediaPlaybackController>(); }, url));
+        gstreamerEngine.push_back(
+            firstFrameSeconds([] { return std::make_unique<SJAliMediaPlaybackController>(); }, url));
         mpvTool.push_back(mpvFirstFrameSeconds(url, folder + "/../mpv.log"));
     }
 
@@ -235,7 +238,8 @@ int main(int argc, char** argv) {
     std::printf("mpv command-line player, first picture: %.1f ms\n", baseline * 1000);
     std::printf("platform engine (libmpv), first picture: %.1f ms  ratio %.2f (target <= 1.2)\n", ours * 1000,
                 ours / baseline);
-    std::printf("second engine (GStreamer), first picture: %.1f ms  ratio %.2f\n", second * 1000, second / baseline);
+    std::printf("second engine (GStreamer), first picture: %.1f ms  ratio %.2f\n", second * 1000,
+                second / baseline);
     std::fflush(stdout);
 
     benchmarkWindow(clipURL, runs);

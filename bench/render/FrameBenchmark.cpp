@@ -48,17 +48,22 @@ struct Scene {
         for (int i = 0; i < kLabels; ++i) {
             NSAttributedString::Attributes attributes;
             const bool title = i % 3 == 0;
-            attributes.font = UIFont::systemFontOfSize(title ? 15 : 12, title ? UIFontWeightMedium : UIFontWeightRegular);
-            attributes.foregroundColor = title ? UIColor::whiteColor() : UIColor::colorWithRed(0xBE / 255.0, 0xBD / 255.0, 0xC2 / 255.0, 1);
+            attributes.font =
+                UIFont::systemFontOfSize(title ? 15 : 12, title ? UIFontWeightMedium : UIFontWeightRegular);
+            attributes.foregroundColor =
+                title ? UIColor::whiteColor()
+                      : UIColor::colorWithRed(0xBE / 255.0, 0xBD / 255.0, 0xC2 / 255.0, 1);
             NSParagraphStyle paragraph;
             paragraph.lineBreakMode = NSLineBreakMode::byTruncatingTail;
             attributes.paragraphStyle = paragraph;
-            const std::string text = i % 2 == 0
-                                         ? "第" + std::to_string(i + 1) + "集 深夜食堂：城市里的温暖故事与人间烟火"
-                                         : "Episode " + std::to_string(i + 1) + " - Midnight Diner, stories of the city at night";
+            const std::string text =
+                i % 2 == 0
+                    ? "第" + std::to_string(i + 1) + "集 深夜食堂：城市里的温暖故事与人间烟火"
+                    : "Episode " + std::to_string(i + 1) + " - Midnight Diner, stories of the city at night";
             const double column = (i % 3) * 126 + 8;
             const double row = (i / 3) * 41 + 4;
-            labels.push_back({NSAttributedString(text, attributes), CGRectMake(column, row, 118, 36), i % 4 == 0 ? 2 : 1});
+            labels.push_back(
+                {NSAttributedString(text, attributes), CGRectMake(column, row, 118, 36), i % 4 == 0 ? 2 : 1});
         }
         for (int i = 0; i < kImages; ++i) {
             auto image = UIImage::imageWithData(photoLikeJPEG(300, 420, i));
@@ -73,7 +78,8 @@ const Scene& scene() {
 }
 
 struct Frame {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(kWidth * kScale), int(kHeight * kScale));
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(kWidth* kScale), int(kHeight* kScale));
     cairo_t* cr = cairo_create(surface);
     Frame() { cairo_scale(cr, kScale, kScale); }
     ~Frame() {
@@ -99,7 +105,9 @@ void renderLayerPath(benchmark::State& state) {
         }
         for (const Label& label : s.labels) {
             auto layout = label.text.layout(label.frame.size.width, label.maxLines);
-            layout->draw(frame.cr, {label.frame.origin.x, label.frame.origin.y + (label.frame.size.height - layout->size().height) / 2});
+            layout->draw(frame.cr,
+                         {label.frame.origin.x,
+                          label.frame.origin.y + (label.frame.size.height - layout->size().height) / 2});
         }
         cairo_surface_flush(frame.surface);
     }
@@ -115,7 +123,8 @@ PangoLayout* plainLayout(const Label& label) {
     PangoAttrList* list = pango_attr_list_new();
     pango_attr_list_insert(list, render::newLineHeightAttribute(attributes.font->pointSize()));
     const UIColor& c = *attributes.foregroundColor;
-    pango_attr_list_insert(list, pango_attr_foreground_new(guint16(c.red * 65535), guint16(c.green * 65535), guint16(c.blue * 65535)));
+    pango_attr_list_insert(list, pango_attr_foreground_new(guint16(c.red * 65535), guint16(c.green * 65535),
+                                                           guint16(c.blue * 65535)));
     pango_layout_set_attributes(layout, list);
     pango_attr_list_unref(list);
     pango_layout_set_text(layout, label.text.string().c_str(), -1);
@@ -131,7 +140,8 @@ void drawPlainImage(cairo_t* cr, cairo_surface_t* image, const CGRect& frame) {
     cairo_rectangle(cr, frame.origin.x, frame.origin.y, frame.size.width, frame.size.height);
     cairo_clip(cr);
     cairo_translate(cr, frame.origin.x, frame.origin.y);
-    cairo_scale(cr, frame.size.width / cairo_image_surface_get_width(image), frame.size.height / cairo_image_surface_get_height(image));
+    cairo_scale(cr, frame.size.width / cairo_image_surface_get_width(image),
+                frame.size.height / cairo_image_surface_get_height(image));
     cairo_set_source_surface(cr, image, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
     cairo_paint(cr);
@@ -141,7 +151,8 @@ void drawPlainImage(cairo_t* cr, cairo_surface_t* image, const CGRect& frame) {
 void drawPlainLabel(cairo_t* cr, PangoLayout* layout, const CGRect& frame) {
     int width = 0, height = 0;
     pango_layout_get_size(layout, &width, &height);
-    cairo_move_to(cr, frame.origin.x, frame.origin.y + (frame.size.height - pango_units_to_double(height)) / 2);
+    cairo_move_to(cr, frame.origin.x,
+                  frame.origin.y + (frame.size.height - pango_units_to_double(height)) / 2);
     pango_cairo_show_layout(cr, layout);
 }
 
@@ -202,14 +213,17 @@ int main(int argc, char** argv) {
     const double oursText = reporter.time("renderLayerPath/1");
     const double plainText = reporter.time("plainCairoPango/1");
     if (ours > 0 && plain > 0) {
-        std::printf("frame through the render layer / plain Cairo+Pango with prepared layouts: %.2fx (target: 1.5x or less)\n",
+        std::printf("frame through the render layer / plain Cairo+Pango with prepared layouts: %.2fx "
+                    "(target: 1.5x or less)\n",
                     ours / plain);
     }
     if (ours > 0 && reshaping > 0) {
-        std::printf("frame through the render layer / plain Cairo+Pango shaping every frame: %.2fx\n", ours / reshaping);
+        std::printf("frame through the render layer / plain Cairo+Pango shaping every frame: %.2fx\n",
+                    ours / reshaping);
     }
     if (oursText > 0 && plainText > 0) {
-        std::printf("labels only, render layer / plain Cairo+Pango with prepared layouts: %.2fx\n", oursText / plainText);
+        std::printf("labels only, render layer / plain Cairo+Pango with prepared layouts: %.2fx\n",
+                    oursText / plainText);
     }
     return 0;
 }
