@@ -1,8 +1,26 @@
 #include "MainController/Home/Helpers/AdItem.h"
 
 #include "MainController/Detail/Controller/KKgiganticgloomy.h"
-#include "MainController/Home/Cell/PosterImage.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace {
+
+// An http or https address: the only kind the desktop's opener is ever given (the
+// opener itself refuses the rest, and addresses without a host, too).
+bool hasWebScheme(std::string_view text) {
+    const auto startsWith = [text](std::string_view prefix) {
+        return text.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), text.begin(),
+                          [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+} // namespace
 
 AdItem::AdItem(const JSON& json)
     : content(json["content"].stringValue()), reqType(json["req_type"].int64Value()),
@@ -12,7 +30,7 @@ AdItem::Action AdItem::tapAction() const {
     if (reqType == 1) {
         return Action::openFilm;
     }
-    if (reqType == 3 && isWebAddress(reqContent)) {
+    if (reqType == 3 && hasWebScheme(reqContent)) {
         return Action::openWebAddress;
     }
     return Action::none;

@@ -18,6 +18,7 @@ struct AdItem {
     enum class Action { none, openFilm, openWebAddress };
     // What a tap does: a film for type 1, a web address for type 3 when "req_content" is
     // an http or https address (nothing else ever leaves the application), else nothing.
+    // The address goes to the opener as it is.
     Action tapAction() const;
 };
 

@@ -1,6 +1,6 @@
 #include "MainController/My/Controller/KKstimulateinterfereViewController.h"
 
-#include "MainController/Detail/Controller/KKgiganticgloomy.h"
+#include "MainController/Home/Helpers/AdItem.h"
 #include "MainController/Login/Controller/KKinterimspatialViewController.h"
 #include "MainController/My/Controller/KKboycotthemisphereViewController.h"
 #include "MainController/My/Controller/KKcommonplaceremedyViewController.h"
@@ -366,19 +366,5 @@ void KKstimulateinterfereViewController::didSelectItemAt(JXBanner&, long index) 
     if (!banner_ || index < 0 || static_cast<std::size_t>(index) >= banner_->size()) {
         return;
     }
-    const JSON item = (*banner_)[static_cast<std::size_t>(index)];
-    switch (item["req_type"].int64Value()) {
-    case 1: {
-        auto page = std::make_shared<KKgiganticgloomy>();
-        page->vod_id = item["req_content"].stringValue();
-        show(page);
-        break;
-    }
-    case 3:
-        // Only web addresses reach the desktop's opener, as its one argument.
-        UIApplication::sharedApplication()->openURL(item["req_content"].stringValue(), {}, nullptr);
-        break;
-    default:
-        break;
-    }
+    openAdItem(AdItem((*banner_)[static_cast<std::size_t>(index)]), *this);
 }

@@ -1,6 +1,6 @@
 #include "MainController/Video/View/KKcounciloblige.h"
 
-#include "MainController/Detail/Controller/KKgiganticgloomy.h"
+#include "MainController/Home/Helpers/AdItem.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Helpers/KKpresentationdisease.h"
@@ -8,7 +8,6 @@
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/SnapKit/ConstraintMaker.h"
-#include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/UIImage.h"
 
@@ -194,14 +193,5 @@ void KKcounciloblige::didSelectItemAt(JXBanner&, long index) {
     if (!banner_ || index < 0 || static_cast<std::size_t>(index) >= banner_->size()) {
         return;
     }
-    const JSON item = (*banner_)[static_cast<std::size_t>(index)];
-    const auto type = item["req_type"].int64Value();
-    if (type == 1) {
-        auto list = std::make_shared<KKgiganticgloomy>();
-        list->vod_id = item["req_content"].stringValue();
-        KKpresentationdisease::getCurrentVC()->showViewController(list, nullptr);
-    } else if (type == 3) {
-        // The application's opener takes only http and https addresses with a host.
-        UIApplication::sharedApplication()->openURL(item["req_content"].stringValue(), {}, {});
-    }
+    openAdItem(AdItem((*banner_)[static_cast<std::size_t>(index)]), *KKpresentationdisease::getCurrentVC());
 }
