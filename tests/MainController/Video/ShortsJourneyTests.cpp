@@ -23,6 +23,8 @@ TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsWithoutDuplicates) {
     ASSERT_EQ(page->list.size(), 16u);
     EXPECT_EQ(cellAt(0)->titleLabel()->text(), page->list[0]->title);
     EXPECT_TRUE(cellAt(0)->coverImageView()->isHidden()) << "the cover gives way to the picture";
+    EXPECT_TRUE(QMUITips::shownTips().empty()) << "the loading tip stays after the feed arrived";
+    playFrames(0.5);
     gallery("shorts-feed-playing");
 
     // The next video is prefetched while the first plays; its last segment reaches the
