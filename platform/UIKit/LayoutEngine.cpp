@@ -440,10 +440,12 @@ void LayoutEngine::intrinsicContentSizeChanged(UIView& view) {
         return;
     }
     if (view.intrinsicContentSizeDependsOnWidth()) {
+        // The width the old content was measured at may have come from that content alone
+        // (a label nothing else makes wider), so the new content starts from its natural
+        // size and is measured again at whatever width the constraints then give it.
         widthDependentViews_.insert(&view);
-        refreshIntrinsic(view, *state,
-                         state->measuredWidth >= 0 ? view.intrinsicContentSizeForWidth(state->measuredWidth)
-                                                   : view.intrinsicContentSize());
+        state->measuredWidth = -1;
+        refreshIntrinsic(view, *state, view.intrinsicContentSize());
     } else {
         widthDependentViews_.erase(&view);
         refreshIntrinsic(view, *state, view.intrinsicContentSize());

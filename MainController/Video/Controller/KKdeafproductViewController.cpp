@@ -3,6 +3,7 @@
 #include "MainController/My/Model/DownloadStorage.h"
 #include "MainController/Video/Cell/KKintegratecompatible.h"
 #include "MainController/Video/Model/EpisodeStartRules.h"
+#include "MainController/Video/View/EpisodeGrid.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Crypto/MIUAES.h"
 #include "app/Extensions/ListExtensions.h"
@@ -14,7 +15,6 @@
 #include "platform/AVFoundation/AVURLAsset.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SnapKit/ConstraintMaker.h"
-#include "platform/UIKit/Controls/UICollectionViewFlowLayout.h"
 #include "platform/UIKit/UILayoutGuide.h"
 
 namespace {
@@ -121,18 +121,8 @@ const std::shared_ptr<QMUILabel>& KKdeafproductViewController::kkvirtuearch() {
 
 const std::shared_ptr<UICollectionView>& KKdeafproductViewController::collectionView() {
     if (!collectionView_) {
-        auto layout = std::make_shared<UICollectionViewFlowLayout>();
-        layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
-        layout->setMinimumLineSpacing(10);
-        layout->setMinimumInteritemSpacing(10);
-        layout->setItemSize(CGSize{(screenWidth() - 60) * 0.25, 50});
-        layout->setSectionInset(UIEdgeInsets{0, 15, 15, 15});
-        collectionView_ = std::make_shared<UICollectionView>(CGRectZero, layout);
         auto self = std::static_pointer_cast<KKdeafproductViewController>(sharedController());
-        collectionView_->setDelegate(std::static_pointer_cast<UICollectionViewDelegate>(self));
-        collectionView_->setDataSource(std::static_pointer_cast<UICollectionViewDataSource>(self));
-        collectionView_->setBackgroundColor(UIColor::whiteColor());
-        collectionView_->registerClass<KKintegratecompatible>(classNameOf<KKintegratecompatible>());
+        collectionView_ = makeEpisodeGrid(UIEdgeInsets{0, 15, 15, 15}, self, self);
     }
     return collectionView_;
 }

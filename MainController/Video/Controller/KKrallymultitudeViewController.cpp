@@ -2,6 +2,7 @@
 
 #include "MainController/Video/Cell/KKintegratecompatible.h"
 #include "MainController/Video/Model/EpisodeStartRules.h"
+#include "MainController/Video/View/EpisodeGrid.h"
 #include "MainController/Video/View/KKcounciloblige.h"
 #include "MainController/Video/View/KKenrichchop.h"
 #include "MainController/Video/View/KKsuicideenrich.h"
@@ -190,18 +191,8 @@ const std::shared_ptr<UIView>& KKrallymultitudeViewController::kksummonhoney() {
 
 const std::shared_ptr<UICollectionView>& KKrallymultitudeViewController::collectionView() {
     if (!collectionView_) {
-        auto layout = std::make_shared<UICollectionViewFlowLayout>();
-        layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
-        layout->setMinimumLineSpacing(10);
-        layout->setMinimumInteritemSpacing(10);
-        layout->setItemSize(CGSize{(screenWidth() - 60) * 0.25, 50});
-        layout->setSectionInset(UIEdgeInsets{10, 15, 0, 15});
-        collectionView_ = std::make_shared<UICollectionView>(CGRectZero, layout);
         auto self = std::static_pointer_cast<KKrallymultitudeViewController>(sharedController());
-        collectionView_->setDelegate(std::static_pointer_cast<UICollectionViewDelegate>(self));
-        collectionView_->setDataSource(std::static_pointer_cast<UICollectionViewDataSource>(self));
-        collectionView_->setBackgroundColor(UIColor::whiteColor());
-        collectionView_->registerClass<KKintegratecompatible>(classNameOf<KKintegratecompatible>());
+        collectionView_ = makeEpisodeGrid(UIEdgeInsets{10, 15, 0, 15}, self, self);
         collectionView_->registerClassForSupplementaryViewOfKind(
             [] { return std::static_pointer_cast<UICollectionReusableView>(KKcounciloblige::make()); },
             headerKind, classNameOf<KKcounciloblige>());

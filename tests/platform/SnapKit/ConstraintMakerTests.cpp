@@ -310,6 +310,36 @@ TEST(ConstraintMaker, WrappingLabelPushesTheViewBelowDown) {
     EXPECT_DOUBLE_EQ(below->frame().origin.y, label->frame().size.height + 8);
 }
 
+TEST(ConstraintMaker, AFreeWrappingLabelWidensForALongerTextThatStillFits) {
+    auto root = container(390, 200);
+    auto label = std::make_shared<UILabel>();
+    label->setNumberOfLines(2);
+    label->setFont(UIFont::systemFontOfSize(15));
+    label->setText("已缓存9.10MB / 剩余68.12GB空间");
+    root->addSubview(label);
+    label->snp.makeConstraints([](ConstraintMaker& make) {
+        make.bottom.equalToSuperview().offset(-20);
+        make.centerX.equalToSuperview();
+    });
+    root->layoutIfNeeded();
+    const CGFloat oneLine = label->frame().size.height;
+
+    // Nothing but the text sets the width: a longer text that fits the screen stays on one
+    // line instead of wrapping at the width the shorter text had.
+    label->setText("已缓存18.21MB / 剩余67.42GB空间");
+    root->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(label->frame().size.height, oneLine);
+    EXPECT_EQ(label->frame().size, label->intrinsicContentSize());
+    EXPECT_DOUBLE_EQ(label->center().x, 195);
+
+    // Wider than the screen allows, it wraps at the room it is given.
+    label->snp.makeConstraints([](ConstraintMaker& make) { make.width.lessThanOrEqualTo(200); });
+    label->setText("已缓存18.21MB / 剩余67.42GB空间，另有三个下载正在等待");
+    root->layoutIfNeeded();
+    EXPECT_LE(label->frame().size.width, 200);
+    EXPECT_NEAR(label->frame().size.height, oneLine * 2, 1);
+}
+
 TEST(ConstraintMaker, LabelsTakeTheirTextSizeWhenFree) {
     auto root = container(300, 100);
     auto first = std::make_shared<UILabel>();
