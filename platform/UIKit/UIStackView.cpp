@@ -9,7 +9,8 @@ using cassowary::Relation;
 
 UIStackView::UIStackView(const CGRect& frame) : UIView(frame) {}
 
-std::shared_ptr<UIStackView> UIStackView::stackWithArrangedSubviews(const std::vector<std::shared_ptr<UIView>>& views) {
+std::shared_ptr<UIStackView>
+UIStackView::stackWithArrangedSubviews(const std::vector<std::shared_ptr<UIView>>& views) {
     auto stack = std::make_shared<UIStackView>();
     for (const auto& view : views) {
         stack->addArrangedSubview(view);
@@ -17,7 +18,9 @@ std::shared_ptr<UIStackView> UIStackView::stackWithArrangedSubviews(const std::v
     return stack;
 }
 
-UIStackView::~UIStackView() { dropConstraints(); }
+UIStackView::~UIStackView() {
+    dropConstraints();
+}
 
 void UIStackView::addArrangedSubview(const std::shared_ptr<UIView>& view) {
     insertArrangedSubview(view, arranged_.size());
@@ -28,7 +31,8 @@ void UIStackView::insertArrangedSubview(const std::shared_ptr<UIView>& view, siz
         return;
     }
     arranged_.erase(std::remove(arranged_.begin(), arranged_.end(), view), arranged_.end());
-    arranged_.insert(arranged_.begin() + static_cast<std::ptrdiff_t>(std::min(index, arranged_.size())), view);
+    arranged_.insert(arranged_.begin() + static_cast<std::ptrdiff_t>(std::min(index, arranged_.size())),
+                     view);
     view->setTranslatesAutoresizingMaskIntoConstraints(false);
     if (view->superview().get() != this) {
         addSubview(view);
@@ -46,7 +50,8 @@ void UIStackView::removeArrangedSubview(const std::shared_ptr<UIView>& view) {
 }
 
 void UIStackView::willRemoveSubview(UIView& subview) {
-    auto found = std::find_if(arranged_.begin(), arranged_.end(), [&](const auto& view) { return view.get() == &subview; });
+    auto found = std::find_if(arranged_.begin(), arranged_.end(),
+                              [&](const auto& view) { return view.get() == &subview; });
     if (found != arranged_.end()) {
         arranged_.erase(found);
         // The constraints name the leaving view: they go now, before it leaves the tree.
@@ -56,7 +61,8 @@ void UIStackView::willRemoveSubview(UIView& subview) {
 }
 
 void UIStackView::subviewHiddenDidChange(UIView& subview) {
-    if (std::any_of(arranged_.begin(), arranged_.end(), [&](const auto& view) { return view.get() == &subview; })) {
+    if (std::any_of(arranged_.begin(), arranged_.end(),
+                    [&](const auto& view) { return view.get() == &subview; })) {
         arrangementChanged();
     }
 }
@@ -121,25 +127,29 @@ void UIStackView::rebuildConstraints() {
             visible.push_back(view.get());
         }
     }
-    if (visible.empty()) {
-        return;
-    }
     LayoutEngine& engine = LayoutEngine::shared();
     const bool horizontal = axis_ == UILayoutConstraintAxis::horizontal;
-    const NSLayoutAttribute leading = horizontal ? NSLayoutAttribute::left : NSLayoutAttribute::top;
-    const NSLayoutAttribute trailing = horizontal ? NSLayoutAttribute::right : NSLayoutAttribute::bottom;
     const NSLayoutAttribute length = horizontal ? NSLayoutAttribute::width : NSLayoutAttribute::height;
-    const NSLayoutAttribute crossLeading = horizontal ? NSLayoutAttribute::top : NSLayoutAttribute::left;
-    const NSLayoutAttribute crossTrailing = horizontal ? NSLayoutAttribute::bottom : NSLayoutAttribute::right;
-    const NSLayoutAttribute crossCenter = horizontal ? NSLayoutAttribute::centerY : NSLayoutAttribute::centerX;
-    const NSLayoutAttribute crossLength = horizontal ? NSLayoutAttribute::height : NSLayoutAttribute::width;
-    constexpr double required = cassowary::Priority::required;
-
     auto add = [&](Expression expression, Relation relation, double priority) {
         if (auto id = engine.addInternalConstraint(expression, relation, priority)) {
             constraints_.push_back(*id);
         }
     };
+    if (visible.empty()) {
+        // With nothing to show, the stack takes no room along its axis unless told to (a
+        // free length could come out at any value, even below zero, and move its neighbours).
+        add(engine.expression(*this, length), Relation::equal, UILayoutPriorityFittingSizeLevel);
+        return;
+    }
+    const NSLayoutAttribute leading = horizontal ? NSLayoutAttribute::left : NSLayoutAttribute::top;
+    const NSLayoutAttribute trailing = horizontal ? NSLayoutAttribute::right : NSLayoutAttribute::bottom;
+    const NSLayoutAttribute crossLeading = horizontal ? NSLayoutAttribute::top : NSLayoutAttribute::left;
+    const NSLayoutAttribute crossTrailing = horizontal ? NSLayoutAttribute::bottom : NSLayoutAttribute::right;
+    const NSLayoutAttribute crossCenter =
+        horizontal ? NSLayoutAttribute::centerY : NSLayoutAttribute::centerX;
+    const NSLayoutAttribute crossLength = horizontal ? NSLayoutAttribute::height : NSLayoutAttribute::width;
+    constexpr double required = cassowary::Priority::required;
+
     // a - b + constant (relation) 0
     auto relate = [&](LayoutItem& a, NSLayoutAttribute first, LayoutItem& b, NSLayoutAttribute second,
                       double constant, Relation relation, double priority = required) {

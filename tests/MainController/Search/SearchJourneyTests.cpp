@@ -363,6 +363,8 @@ TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {
     EXPECT_TRUE(page->list.empty());
     EXPECT_TRUE(page->tableView()->mj_footer()->isHidden());
     EXPECT_NE(ui().findByText("暂无数据"), nullptr);
+    // The history starts below the empty hot area, not over the bar.
+    EXPECT_GE(page->kkremedyiri()->frame().origin.y, CGRectGetMaxY(page->kkloungecandy()->frame()));
     gallery("search-empty");
 
     // Return on the emptied field goes back to the hot list and the history.
