@@ -125,6 +125,12 @@ TEST_F(TopicJourney, TopicsFadeTheirBarAndATopicsLongIntroductionPushesItsFilmsD
     EXPECT_EQ(row->name()->text(), topic->list().front().vodName.value_or(""));
     EXPECT_EQ(row->classType()->text(), topic->list().front().classTypeName.value_or(""));
     EXPECT_EQ(row->desc()->text(), topic->list().front().blurb.value_or(""));
+    // The topic's picture arrives as cover and background.
+    const auto loaded = [&] {
+        const auto cover = header->kkdrainexempt()->image();
+        return cover && cover != placeholderImage() && header->backgroundView()->image() == cover;
+    };
+    ASSERT_TRUE(waitFor(loaded)) << "the topic's picture does not show";
     gallery("topic-long-introduction");
 
     // More rows: page 2 brings the last three, page 3 is empty.
