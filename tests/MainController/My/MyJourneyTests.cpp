@@ -173,14 +173,14 @@ TEST_F(MyJourney, OnlyWebAddressesReachTheOpenerAsOneArgument) {
     EXPECT_EQ(title->vod_id, "1050");
 }
 
-class MyJourneyWithAdsCleared : public mytest::MyJourneyBase {
+class MyAdsClearedJourney : public mytest::MyJourneyBase {
   protected:
     void beforeLaunch() override {
         userDefaults().setBool("about_ad", true);
     }
 };
 
-TEST_F(MyJourneyWithAdsCleared, TheBannerNeverShowsAndTheMenuFollowsTheEntryBar) {
+TEST_F(MyAdsClearedJourney, TheBannerNeverShowsAndTheMenuFollowsTheEntryBar) {
     EXPECT_TRUE(userDefaults().boolForKey("clearAD"));
     openMyTab();
     const auto page = topPageAs<KKstimulateinterfereViewController>();
