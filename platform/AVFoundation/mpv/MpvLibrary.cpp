@@ -15,10 +15,13 @@ std::string libraryName() {
 }
 
 // Libraries of libmpv's that stay once loaded, because unloading them would not give the
-// process back what they took: libgomp keeps the threads of OpenMP's pool, which would
-// run on in unmapped code, and allocates at load what it never frees; libsrt keeps an
-// object it allocated at load. Both leaks would recur with every reload.
-constexpr const char* residentLibraries[] = {"libgomp.so.1", "libsrt-gnutls.so.1.5"};
+// process back what they took, and would take it again with every reload: libgomp keeps
+// the threads of OpenMP's pool (which would run on in unmapped code) and what it
+// allocates at load; GnuTLS keeps its global state (some 100 KiB, when no other library
+// of the process uses it); libsrt keeps an object it allocated at load. (Libraries whose
+// unique C++ symbols were bound, such as libx265's and libopenmpt's, are kept by the
+// dynamic loader itself.)
+constexpr const char* residentLibraries[] = {"libgomp.so.1", "libgnutls.so.30", "libsrt-gnutls.so.1.5"};
 
 // The library while loaded, and the handle of one whose last holder let go and which
 // waits for the unloader. A load in that time takes the waiting handle back.
