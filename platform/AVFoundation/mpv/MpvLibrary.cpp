@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <malloc.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -23,12 +24,17 @@ std::string libraryName() {
 // dynamic loader itself.)
 constexpr const char* residentLibraries[] = {"libgomp.so.1", "libgnutls.so.30", "libsrt-gnutls.so.1.5"};
 
+// How long a library nobody holds stays loaded: a player that follows another at once
+// (the next title, the next short video) finds it still there.
+constexpr std::chrono::milliseconds unloadDelay{500};
+
 // The library while loaded, and the handle of one whose last holder let go and which
 // waits for the unloader. A load in that time takes the waiting handle back.
 struct LoadState {
     std::mutex mutex;
     std::weak_ptr<const MpvLibrary> library;
     void* waiting = nullptr;
+    std::chrono::steady_clock::time_point waitingSince;
     std::condition_variable wake;
     std::thread unloader;
 };
@@ -39,13 +45,20 @@ LoadState& state() {
     return *loadState;
 }
 
-// Unloads the waiting handle, on a thread of its own: unloading two hundred libraries
-// takes a while, and the last engine often goes on the main thread (with the launch
-// video's page).
+// Unloads the waiting handle once it has waited `unloadDelay`, on a thread of its own:
+// unloading two hundred libraries takes a while, and the last engine often goes on the
+// main thread (with the launch video's page).
 void unloadWaiting(LoadState& loadState) {
     std::unique_lock lock(loadState.mutex);
     while (true) {
         loadState.wake.wait(lock, [&] { return loadState.waiting != nullptr; });
+        while (loadState.waiting != nullptr &&
+               std::chrono::steady_clock::now() < loadState.waitingSince + unloadDelay) {
+            loadState.wake.wait_until(lock, loadState.waitingSince + unloadDelay);
+        }
+        if (loadState.waiting == nullptr) {
+            continue;
+        }
         void* handle = loadState.waiting;
         loadState.waiting = nullptr;
         lock.unlock();
@@ -114,6 +127,7 @@ MpvLibrary::~MpvLibrary() {
             dlclose(loadState.waiting);
         }
         loadState.waiting = handle_;
+        loadState.waitingSince = std::chrono::steady_clock::now();
         if (!loadState.unloader.joinable()) {
             loadState.unloader = std::thread([&loadState] { unloadWaiting(loadState); });
         }
