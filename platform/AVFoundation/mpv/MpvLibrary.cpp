@@ -36,7 +36,9 @@ struct LoadState {
     void* waiting = nullptr;
     std::chrono::steady_clock::time_point waitingSince;
     std::condition_variable wake;
+    // Runs while a handle waits or is being unloaded, and ends then.
     std::thread unloader;
+    bool unloading = false;
 };
 
 // Never destroyed: an engine may still let go of the library while the process ends.
@@ -45,19 +47,18 @@ LoadState& state() {
     return *loadState;
 }
 
-// Unloads the waiting handle once it has waited `unloadDelay`, on a thread of its own:
-// unloading two hundred libraries takes a while, and the last engine often goes on the
-// main thread (with the launch video's page).
+// Unloads the waiting handle once it has waited `unloadDelay`, on a thread of its own
+// (unloading two hundred libraries takes a while, and the last engine often goes on the
+// main thread, with the launch video's page), and ends once no handle waits.
 void unloadWaiting(LoadState& loadState) {
     std::unique_lock lock(loadState.mutex);
-    while (true) {
-        loadState.wake.wait(lock, [&] { return loadState.waiting != nullptr; });
+    while (loadState.waiting != nullptr) {
         while (loadState.waiting != nullptr &&
                std::chrono::steady_clock::now() < loadState.waitingSince + unloadDelay) {
             loadState.wake.wait_until(lock, loadState.waitingSince + unloadDelay);
         }
         if (loadState.waiting == nullptr) {
-            continue;
+            break;
         }
         void* handle = loadState.waiting;
         loadState.waiting = nullptr;
@@ -68,6 +69,8 @@ void unloadWaiting(LoadState& loadState) {
         malloc_trim(0);
         lock.lock();
     }
+    // The last use of the lock: whoever starts the next unloader may join this thread.
+    loadState.unloading = false;
 }
 
 } // namespace
@@ -128,7 +131,11 @@ MpvLibrary::~MpvLibrary() {
         }
         loadState.waiting = handle_;
         loadState.waitingSince = std::chrono::steady_clock::now();
-        if (!loadState.unloader.joinable()) {
+        if (!loadState.unloading) {
+            if (loadState.unloader.joinable()) {
+                loadState.unloader.join();
+            }
+            loadState.unloading = true;
             loadState.unloader = std::thread([&loadState] { unloadWaiting(loadState); });
         }
     }
