@@ -74,9 +74,8 @@ std::vector<std::filesystem::path> shippedPictures() {
 
 } // namespace
 
-// Every picture the application ships is drawn exactly as librsvg draws it, at every
-// screen scale, whether the icon drawing takes it or leaves it to librsvg; the icons of the
-// first screen are all the icon drawing's.
+// Every picture the application ships is drawn as librsvg draws it, at every screen
+// scale, and none of them needs librsvg.
 TEST(IconDrawing, DrawsTheShippedPicturesAsLibrsvgDoes) {
     const auto pictures = shippedPictures();
     ASSERT_GE(pictures.size(), 40u);
@@ -94,38 +93,41 @@ TEST(IconDrawing, DrawsTheShippedPicturesAsLibrsvgDoes) {
             cairo_surface_t* drawn = decoded->surface();
             ASSERT_EQ(cairo_image_surface_get_width(drawn), cairo_image_surface_get_width(reference));
             ASSERT_EQ(cairo_image_surface_get_height(drawn), cairo_image_surface_get_height(reference));
-            // The same curves through the same rasteriser: the same pixels.
-            EXPECT_EQ(largestDifference(drawn, reference), 0);
+            // The same curves through the same rasteriser: the same pixels (gradient
+            // colours may round one level apart).
+            EXPECT_LE(largestDifference(drawn, reference), 1);
             cairo_surface_destroy(reference);
         }
     }
-    EXPECT_GE(drawnHere, int(pictures.size()) - 3)
-        << "only pictures with gradients or clipping go to librsvg";
-    for (const char* icon : {"tab_home", "tab_library", "tab_my"}) {
-        const auto path = testsupport::sourceDir() / "resources" / "images" / (std::string(icon) + ".svg");
-        if (std::filesystem::exists(path)) {
-            EXPECT_TRUE(render::renderSimpleSVG(readFile(path), 2).has_value()) << icon;
-        }
-    }
+    EXPECT_EQ(drawnHere, int(pictures.size())) << "none of them needs librsvg";
 }
 
 TEST(IconDrawing, ShapesPaintsAndGroupsAsSVGSays) {
     // A red square with a half-transparent blue circle over its lower right corner, a
-    // stroked rounded rectangle in a group at half opacity, and relative path commands.
+    // stroked rounded rectangle in a group at half opacity, relative path commands, a
+    // clipped ellipse with a linear gradient, and a circle with a radial one (whose
+    // second stop goes back: it is taken as at the first's offset).
     const std::string document =
-        R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10" viewBox="0 0 40 20">
+        R"svg(<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10" viewBox="0 0 40 20">
   <rect x="0" y="0" width="20" height="20" fill="#f00"/>
   <circle cx="20" cy="20" r="6" fill="#0000ff" fill-opacity="0.5"/>
   <g opacity="0.5" fill="none" stroke="#0f0" stroke-width="2"><rect x="24" y="2" width="14" height="8" rx="2"/></g>
   <path d="M24 14h12v4H24z" fill="#000"/>
-</svg>)";
+  <defs>
+    <linearGradient id="fade" x1="0" y1="0" x2="100%" y2="1"><stop offset="0" stop-color="#fff"/><stop offset="1" stop-color="#123456" stop-opacity="0.4"/></linearGradient>
+    <radialGradient id="glow" cx="0.3" r="0.7"><stop offset="0.2" stop-color="#ff0"/><stop offset="0.1" stop-color="#00f"/></radialGradient>
+    <clipPath id="half"><rect x="0" y="0" width="30" height="20"/></clipPath>
+  </defs>
+  <ellipse cx="30" cy="10" rx="9" ry="5" fill="url(#fade)" clip-path="url(#half)"/>
+  <circle cx="8" cy="8" r="6" fill="url(#glow)" stroke="#fff" stroke-opacity="0.5"/>
+</svg>)svg";
     const auto drawn = render::renderSimpleSVG(document, 2);
     ASSERT_TRUE(drawn && *drawn);
     cairo_surface_t* reference = drawnByLibrsvg(document, 2);
     cairo_surface_t* surface = (*drawn)->surface();
     EXPECT_EQ(cairo_image_surface_get_width(surface), 40) << "the document's width at scale 2";
     EXPECT_EQ(cairo_image_surface_get_height(surface), 20);
-    EXPECT_EQ(largestDifference(surface, reference), 0);
+    EXPECT_LE(largestDifference(surface, reference), 1);
     cairo_surface_destroy(reference);
 }
 
