@@ -8,9 +8,10 @@
 
 // libmpv, in the process while some engine uses it. libmpv brings more than two hundred
 // libraries with it (every codec, demuxer and filter of ffmpeg and their own
-// dependencies), some 40 MiB resident once loaded; loading it only while something plays
-// and unloading it (on a thread of its own) once the last holder lets go keeps that off an
-// idle process (the launch video's engine is gone once the main interface shows).
+// dependencies), some 35 MiB resident once loaded; loading it only while something plays
+// and unloading it (on a thread of its own, half a second after the last holder let go)
+// keeps that off an idle process (the launch video's engine is gone once the main
+// interface shows).
 //
 // Every mpv call goes through the entry points here; the library stays loaded as long as
 // anyone holds it, so a handle or renderer must be freed (and every thread mpv made ended)
@@ -20,8 +21,8 @@ class MpvLibrary {
     // The loaded library, shared with every other holder; null with `error` set when it
     // cannot be loaded. Callable from any thread.
     static std::shared_ptr<const MpvLibrary> acquire(std::string& error);
-    // Whether libmpv is in the process now (an unload finishes shortly after the last
-    // holder let go).
+    // Whether libmpv is in the process now (an unload finishes shortly after half a second
+    // without holders).
     static bool isLoaded();
 
     ~MpvLibrary();
