@@ -4,7 +4,9 @@
 //   "splash-frame" once the window has shown the launch video's first picture,
 //   "video-end" when the launch video has played to its end,
 //   "first-frame" once the window has shown a frame of the main interface,
-// and "idle-rss-kib <resident KiB>" after a second of idling there. With ORVEX_SMAPS_FILE
+// and "idle-rss-kib <resident KiB>" after a second of idling there, then
+// "engine-library-load-ms" for loading the media engine's library again (the launch
+// video's engine let go of it with the splash). With ORVEX_SMAPS_FILE
 // set, the process's memory map with its resident sizes is copied there at that moment,
 // for the breakdown of where the memory goes.
 //
@@ -16,6 +18,7 @@
 #include "app/Startup/TabbarController.h"
 #include "platform/AVFoundation/AVPlayerItem.h"
 #include "platform/AVFoundation/AVPlayerLayer.h"
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
 #include "platform/Foundation/NotificationCenter.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
@@ -133,6 +136,19 @@ int main() {
                 heap.fordblks / 1024, heap.hblkhd / 1024, threadCount());
     if (const char* smaps = std::getenv("ORVEX_SMAPS_FILE"); smaps != nullptr) {
         std::ofstream(smaps) << std::ifstream("/proc/self/smaps").rdbuf();
+    }
+    // The launch video's engine library went with the splash; the first playback after
+    // that loads it again. How long that load takes:
+    if (MpvLibrary::isLoaded()) {
+        std::printf("engine-library still loaded\n");
+    } else {
+        const auto loadStart = std::chrono::steady_clock::now();
+        std::string error;
+        const auto library = MpvLibrary::acquire(error);
+        std::printf(
+            "engine-library-load-ms %.1f%s\n",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStart).count(),
+            library ? "" : " (failed)");
     }
     std::fflush(stdout);
     application.setDelegate(nullptr);

@@ -1,7 +1,11 @@
 #include "platform/render/ImageDecoding.h"
 
+#include "platform/render/ImageDecodingIcons.h"
+
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <librsvg/rsvg.h>
+
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,7 +16,9 @@
 namespace render {
 namespace {
 
-bool startsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+}
 
 bool looksLikeSVG(std::string_view bytes) {
     std::string_view head = bytes.substr(0, 4096);
@@ -31,8 +37,8 @@ CGImageRef imageFromPixbuf(GdkPixbuf* pixbuf) {
     const int width = gdk_pixbuf_get_width(pixbuf);
     const int height = gdk_pixbuf_get_height(pixbuf);
     const int channels = gdk_pixbuf_get_n_channels(pixbuf);
-    if (gdk_pixbuf_get_bits_per_sample(pixbuf) != 8 || gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB ||
-        (channels != 3 && channels != 4)) {
+    if (gdk_pixbuf_get_bits_per_sample(pixbuf) != 8 ||
+        gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB || (channels != 3 && channels != 4)) {
         return nullptr;
     }
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -65,6 +71,40 @@ void rememberSize(GdkPixbufLoader*, int width, int height, gpointer tooLarge) {
     }
 }
 
+// librsvg, loaded by the first document the icon drawing leaves to it and kept (it
+// registers types with GObject that must outlive the process's use of them). Loaded on
+// first use because it is large: some 6 MiB resident once it has drawn, which the
+// application's icons do not need.
+struct Rsvg {
+    decltype(&rsvg_handle_new_from_data) newFromData = nullptr;
+    decltype(&rsvg_handle_get_intrinsic_size_in_pixels) intrinsicSizeInPixels = nullptr;
+    decltype(&rsvg_handle_get_intrinsic_dimensions) intrinsicDimensions = nullptr;
+    decltype(&rsvg_handle_render_document) renderDocument = nullptr;
+};
+
+const Rsvg* loadedRsvg() {
+    static const Rsvg* const loaded = []() -> const Rsvg* {
+        void* library = dlopen("librsvg-2.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            return nullptr;
+        }
+        Rsvg functions;
+        functions.newFromData =
+            reinterpret_cast<decltype(functions.newFromData)>(dlsym(library, "rsvg_handle_new_from_data"));
+        functions.intrinsicSizeInPixels = reinterpret_cast<decltype(functions.intrinsicSizeInPixels)>(
+            dlsym(library, "rsvg_handle_get_intrinsic_size_in_pixels"));
+        functions.intrinsicDimensions = reinterpret_cast<decltype(functions.intrinsicDimensions)>(
+            dlsym(library, "rsvg_handle_get_intrinsic_dimensions"));
+        functions.renderDocument = reinterpret_cast<decltype(functions.renderDocument)>(
+            dlsym(library, "rsvg_handle_render_document"));
+        if (!functions.newFromData || !functions.intrinsicSizeInPixels || !functions.intrinsicDimensions ||
+            !functions.renderDocument) {
+            return nullptr;
+        }
+        return new Rsvg(functions);
+    }();
+    return loaded;
+}
 } // namespace
 
 ImageFormat sniffImageFormat(std::string_view bytes) {
@@ -91,10 +131,17 @@ CGImageRef decodeRaster(std::string_view bytes) {
     // (icons, cursors, old bitmap formats) are not offered data from the network.
     const char* type = nullptr;
     switch (sniffImageFormat(bytes)) {
-    case ImageFormat::png: type = "png"; break;
-    case ImageFormat::jpeg: type = "jpeg"; break;
-    case ImageFormat::webp: type = "webp"; break;
-    default: return nullptr;
+    case ImageFormat::png:
+        type = "png";
+        break;
+    case ImageFormat::jpeg:
+        type = "jpeg";
+        break;
+    case ImageFormat::webp:
+        type = "webp";
+        break;
+    default:
+        return nullptr;
     }
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type(type, nullptr);
     if (loader == nullptr) {
@@ -102,7 +149,8 @@ CGImageRef decodeRaster(std::string_view bytes) {
     }
     bool tooLarge = false;
     g_signal_connect(loader, "size-prepared", G_CALLBACK(rememberSize), &tooLarge);
-    const bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
+    const bool written =
+        gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
     const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
     CGImageRef image;
     if (written && closed && !tooLarge) {
@@ -123,16 +171,24 @@ CGImageRef renderSVG(std::string_view bytes, double scale) {
     if (bytes.empty() || !(scale > 0)) {
         return nullptr;
     }
-    RsvgHandle* handle = rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(bytes.data()), bytes.size(), nullptr);
+    if (const auto icon = renderSimpleSVG(bytes, scale)) {
+        return *icon;
+    }
+    const Rsvg* rsvg = loadedRsvg();
+    if (rsvg == nullptr) {
+        return nullptr;
+    }
+    RsvgHandle* handle =
+        rsvg->newFromData(reinterpret_cast<const guint8*>(bytes.data()), bytes.size(), nullptr);
     if (handle == nullptr) {
         return nullptr;
     }
     double width = 0, height = 0;
-    if (!rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height)) {
+    if (!rsvg->intrinsicSizeInPixels(handle, &width, &height)) {
         gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
         RsvgLength w, h;
         RsvgRectangle viewBox;
-        rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &w, &hasHeight, &h, &hasViewBox, &viewBox);
+        rsvg->intrinsicDimensions(handle, &hasWidth, &w, &hasHeight, &h, &hasViewBox, &viewBox);
         if (hasViewBox) {
             width = viewBox.width;
             height = viewBox.height;
@@ -144,10 +200,11 @@ CGImageRef renderSVG(std::string_view bytes, double scale) {
         g_object_unref(handle);
         return nullptr;
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pixelWidth), int(pixelHeight));
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pixelWidth), int(pixelHeight));
     cairo_t* cr = cairo_create(surface);
     RsvgRectangle viewport{0, 0, width * scale, height * scale};
-    const bool rendered = rsvg_handle_render_document(handle, cr, &viewport, nullptr);
+    const bool rendered = rsvg->renderDocument(handle, cr, &viewport, nullptr);
     cairo_destroy(cr);
     g_object_unref(handle);
     if (!rendered) {

@@ -6,22 +6,26 @@
 #include <memory>
 #include <string>
 
-// libmpv, loaded into the process when the first engine starts, on that engine's thread,
-// and kept: libmpv brings more than two hundred libraries with it (every codec, demuxer
-// and filter of ffmpeg and their own dependencies), which a process that never plays
-// does not pay for. (Unloading it again once the last engine was gone would give an idle
-// process some 30 MiB back, but some of those libraries leave the rest of the process
-// broken when unloaded: HTTPS downloads started afterwards failed now and then.)
+// libmpv, in the process while some engine uses it. libmpv brings more than two hundred
+// libraries with it (every codec, demuxer and filter of ffmpeg and their own
+// dependencies), some 35 MiB resident once loaded; loading it only while something plays
+// and unloading it (on a thread of its own, half a second after the last holder let go)
+// keeps that off an idle process (the launch video's engine is gone once the main
+// interface shows).
 //
-// Every mpv call goes through the entry points here.
+// Every mpv call goes through the entry points here; the library stays loaded as long as
+// anyone holds it, so a handle or renderer must be freed (and every thread mpv made ended)
+// before its holder lets go.
 class MpvLibrary {
-public:
-    // The library, loaded by the first call; null with `error` set when it cannot be
-    // loaded. Callable from any thread.
+  public:
+    // The loaded library, shared with every other holder; null with `error` set when it
+    // cannot be loaded. Callable from any thread.
     static std::shared_ptr<const MpvLibrary> acquire(std::string& error);
-    // Whether libmpv is in the process now.
+    // Whether libmpv is in the process now (an unload finishes shortly after half a second
+    // without holders).
     static bool isLoaded();
 
+    ~MpvLibrary();
     MpvLibrary(const MpvLibrary&) = delete;
     MpvLibrary& operator=(const MpvLibrary&) = delete;
 
@@ -47,6 +51,8 @@ public:
     ORVEX_MPV_FUNCTIONS(ORVEX_MPV_DECLARE)
 #undef ORVEX_MPV_DECLARE
 
-private:
+  private:
     MpvLibrary() = default;
+
+    void* handle_ = nullptr;
 };

@@ -44,7 +44,7 @@ std::string escapedListItem(const std::string& text) {
 
 // A node map for mpv_command_node, built from texts that outlive the call.
 class NodeMap {
-public:
+  public:
     // `value` must outlive the command call.
     void add(const char* key, const char* value) {
         keys_.push_back(const_cast<char*>(key));
@@ -69,7 +69,7 @@ public:
         return node;
     }
 
-private:
+  private:
     std::vector<char*> keys_;
     std::vector<mpv_node> values_;
     mpv_node_list list_{};
@@ -230,7 +230,6 @@ void MpvSession::finish() {
         // instead of waiting in the allocator's heaps.
         malloc_trim(0);
     }
-    mpv_.reset();
 }
 
 void MpvSession::step() {

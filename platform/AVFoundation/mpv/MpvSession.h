@@ -24,7 +24,7 @@
 // have its renderer before it opens a media, so in the second case loads wait until the
 // main thread has made it (`rendererReady`) or given up on it (`useSoftwareRenderer`).
 class MpvSession {
-public:
+  public:
     struct Options {
         std::filesystem::path certificateAuthorityFile;
         bool audioOutput = true;
@@ -59,7 +59,7 @@ public:
 
     void setOutlets(MediaEngineOutlets outlets) { report_.setOutlets(std::move(outlets)); }
 
-private:
+  private:
     bool createSoftwareRenderer();
     void sendLoad(const MediaRequest& request);
     void handle(const mpv_event& event);
@@ -82,7 +82,9 @@ private:
     std::function<void(mpv_handle*)> started_;
     MediaSessionReport report_;
 
-    // Loaded by `start`.
+    // Loaded by `start`, and let go only with the session: after `finish`, once the
+    // engine's worker thread has ended too, so that nothing of the library's is left on
+    // that thread (thread-local data, key destructors) when it is unloaded.
     std::shared_ptr<const MpvLibrary> mpv_;
     mpv_handle* handle_ = nullptr;
     // The software renderer, when pictures are drawn here.

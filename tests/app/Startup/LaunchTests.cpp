@@ -7,6 +7,7 @@
 #include "app/Tabbar/AHLimberTabbar.h"
 #include "app/Tabbar/AHLimberTabbarItem.h"
 #include "crashreport/core/Tremor.h"
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
 #include "platform/ActiveSQLite/ASConfigration.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/IQKeyboardManager/IQKeyboardManager.h"
@@ -109,6 +110,21 @@ TEST_F(LaunchTest, MainInterfaceAppearsOnlyWhenTheVideoHasPlayedToItsEnd) {
     ASSERT_TRUE(waitForMainInterface());
     EXPECT_TRUE(item->hasPlayedToEnd());
     EXPECT_TRUE(window->isKeyWindow());
+}
+
+// The launch video's engine goes with the splash, and the engine's library (all of the
+// decoders) with it: an idle main interface does not carry them.
+TEST_F(LaunchTest, TheEngineLibraryIsGoneOnceTheMainInterfaceShows) {
+    launch();
+    {
+        const auto page = splash();
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(driver->waitUntil([&] { return page->player()->latestFrame() != nullptr; }, 20));
+        EXPECT_TRUE(MpvLibrary::isLoaded());
+    }
+    ASSERT_TRUE(waitForMainInterface());
+    // Unloaded off the main thread, shortly after.
+    EXPECT_TRUE(driver->waitUntil([] { return !MpvLibrary::isLoaded(); }, 20));
 }
 
 TEST_F(LaunchTest, ReturningToTheForegroundResumesTheSplash) {
