@@ -1,6 +1,9 @@
 #include "platform/Network/CurlWorker.h"
 
+#include <poll.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +72,61 @@ void CurlWorker::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
     curl_multi_wakeup(multi_);
 }
 
+int CurlWorker::requestGoesOut(void* context, char* peerAddress, char*, int peerPort, int localPort) {
+    auto* transfer = static_cast<CurlTransfer*>(context);
+    if (!transfer->requestMayGoOut()) {
+        return CURL_PREREQFUNC_ABORT;
+    }
+    ++transfer->requestsSent_;
+    // The connection is in use now: it is not idle, whatever it was.
+    auto& idle = transfer->worker_->idle_;
+    const Endpoint endpoint{localPort, peerAddress != nullptr ? peerAddress : "", peerPort};
+    for (auto entry = idle.begin(); entry != idle.end();) {
+        entry = entry->second == endpoint ? idle.erase(entry) : std::next(entry);
+    }
+    return CURL_PREREQFUNC_OK;
+}
+
+int CurlWorker::closeSocket(void* worker, curl_socket_t socket) {
+    static_cast<CurlWorker*>(worker)->idle_.erase(socket);
+    return ::close(socket);
+}
+
+void CurlWorker::keepIdle(CURL* handle) {
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    long version = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD ||
+        curl_easy_getinfo(handle, CURLINFO_HTTP_VERSION, &version) != CURLE_OK ||
+        (version != CURL_HTTP_VERSION_1_0 && version != CURL_HTTP_VERSION_1_1)) {
+        return;
+    }
+    Endpoint endpoint;
+    char* peerAddress = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_LOCAL_PORT, &endpoint.localPort);
+    curl_easy_getinfo(handle, CURLINFO_PRIMARY_IP, &peerAddress);
+    curl_easy_getinfo(handle, CURLINFO_PRIMARY_PORT, &endpoint.peerPort);
+    endpoint.peerAddress = peerAddress != nullptr ? peerAddress : "";
+    idle_[socket] = std::move(endpoint);
+}
+
+void CurlWorker::dropClosedIdleConnections() {
+    for (auto entry = idle_.begin(); entry != idle_.end();) {
+        const curl_socket_t socket = entry->first;
+        pollfd item{socket, POLLIN, 0};
+        if (::poll(&item, 1, 0) <= 0) {
+            ++entry;
+            continue;
+        }
+        // Whatever waits is the peer's goodbye; read it away so that curl's own check
+        // (a peek at the socket) finds the connection closed and opens another.
+        char discarded[512];
+        while (::recv(socket, discarded, sizeof discarded, MSG_DONTWAIT) > 0) {
+        }
+        ::shutdown(socket, SHUT_RDWR);
+        entry = idle_.erase(entry);
+    }
+}
+
 void CurlWorker::finish(CURL* handle, CURLcode result, bool cancelled) {
     auto found = active_.find(handle);
     if (found == active_.end()) {
@@ -76,6 +134,9 @@ void CurlWorker::finish(CURL* handle, CURLcode result, bool cancelled) {
     }
     std::shared_ptr<CurlTransfer> transfer = std::move(found->second);
     active_.erase(found);
+    if (result == CURLE_OK && !cancelled) {
+        keepIdle(handle);
+    }
     curl_multi_remove_handle(multi_, handle);
     transfer->finished(result, cancelled);
     curl_easy_cleanup(transfer->handle_);
@@ -91,11 +152,19 @@ void CurlWorker::takeRequests(bool& stopping) {
         cancels.swap(cancelRequests_);
         stopping = stopRequested_;
     }
+    if (!starts.empty()) {
+        dropClosedIdleConnections();
+    }
     for (auto& transfer : starts) {
         CURL* handle = transfer->handle_;
         if (handle == nullptr || active_.count(handle) != 0) {
             continue;
         }
+        transfer->worker_ = this;
+        curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &CurlWorker::requestGoesOut);
+        curl_easy_setopt(handle, CURLOPT_PREREQDATA, transfer.get());
+        curl_easy_setopt(handle, CURLOPT_CLOSESOCKETFUNCTION, &CurlWorker::closeSocket);
+        curl_easy_setopt(handle, CURLOPT_CLOSESOCKETDATA, this);
         active_.emplace(handle, transfer);
         const CURLMcode added = curl_multi_add_handle(multi_, handle);
         if (added != CURLM_OK) {
