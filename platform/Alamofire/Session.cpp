@@ -127,6 +127,8 @@ public:
     }
 
 private:
+    bool recyclesHandle() const override { return true; }
+
     // curl sends a request again after a redirect, and when the reused connection it
     // went out on turns out to have been closed by the peer before an answer. A POST goes
     // out again only after an answer (a redirect that keeps the method): the service may

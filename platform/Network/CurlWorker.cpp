@@ -14,11 +14,52 @@ void initialiseCurlOnce() {
     }
 }
 
+// Easy handles of finished transfers, reset and kept for the next ones: a handle is a
+// sizeable allocation with a good deal of setting up, and keeps its TLS session cache.
+class HandlePool {
+public:
+    static HandlePool& shared() {
+        // Never destroyed: the worker may hand back a handle while the process ends.
+        static HandlePool* pool = new HandlePool();
+        return *pool;
+    }
+
+    CURL* take() {
+        {
+            std::lock_guard lock(mutex_);
+            if (!handles_.empty()) {
+                CURL* handle = handles_.back();
+                handles_.pop_back();
+                return handle;
+            }
+        }
+        return curl_easy_init();
+    }
+
+    void giveBack(CURL* handle) {
+        curl_easy_reset(handle);
+        {
+            std::lock_guard lock(mutex_);
+            if (handles_.size() < kKept) {
+                handles_.push_back(handle);
+                return;
+            }
+        }
+        curl_easy_cleanup(handle);
+    }
+
+private:
+    // As many as run at once in a busy moment (pictures and API calls).
+    static constexpr std::size_t kKept = 16;
+    std::mutex mutex_;
+    std::vector<CURL*> handles_;
+};
+
 } // namespace
 
 CurlTransfer::CurlTransfer() {
     initialiseCurlOnce();
-    handle_ = curl_easy_init();
+    handle_ = HandlePool::shared().take();
     if (handle_ == nullptr) {
         throw std::runtime_error("curl_easy_init failed");
     }
@@ -139,7 +180,11 @@ void CurlWorker::finish(CURL* handle, CURLcode result, bool cancelled) {
     }
     curl_multi_remove_handle(multi_, handle);
     transfer->finished(result, cancelled);
-    curl_easy_cleanup(transfer->handle_);
+    if (transfer->recyclesHandle()) {
+        HandlePool::shared().giveBack(transfer->handle_);
+    } else {
+        curl_easy_cleanup(transfer->handle_);
+    }
     transfer->handle_ = nullptr;
 }
 

@@ -21,13 +21,18 @@ public:
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
 
-    // The easy handle; valid until `finished` has returned.
+    // The easy handle, as new (perhaps a reset one of an earlier transfer); valid until
+    // `finished` has returned.
     CURL* handle() const { return handle_; }
 
     // Called once on the worker's thread: the transfer ended with `result`, or was
     // cancelled before it ended. The handle may still be read here; the worker releases
     // it right afterwards (on its own thread, where the connection cache lives).
     virtual void finished(CURLcode result, bool cancelled) = 0;
+
+    // Whether the handle may serve another transfer once this one has finished (reset to
+    // its defaults): not when it holds a connection of its own (CURLOPT_CONNECT_ONLY).
+    virtual bool recyclesHandle() const { return false; }
 
     // Called on the worker's thread each time the request is about to go out (after a
     // connection was made or reused for it); false ends the transfer instead, with

@@ -66,7 +66,8 @@ public:
         std::atomic<int> total{0};
     };
 
-    RecordingTransfer(const std::string& url, Log& log) : url_(url), log_(log) {
+    RecordingTransfer(const std::string& url, Log& log, bool recycles = false)
+        : url_(url), log_(log), recycles_(recycles) {
         curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
         curl_easy_setopt(handle(), CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle(), CURLOPT_WRITEFUNCTION, &RecordingTransfer::receive);
@@ -84,6 +85,7 @@ public:
 
     const std::string& body() const { return body_; }
     CURLcode result() const { return result_; }
+    bool recyclesHandle() const override { return recycles_; }
 
 private:
     static size_t receive(char* data, size_t size, size_t count, void* context) {
@@ -93,6 +95,7 @@ private:
 
     std::string url_;
     Log& log_;
+    const bool recycles_;
     std::string body_;
     CURLcode result_ = CURLE_OK;
 };
@@ -216,4 +219,26 @@ TEST(CurlWorker, ATransferMayStartTheNextFromItsEnd) {
     };
     worker.start(std::make_shared<Chained>(server, worker, ended, 9));
     EXPECT_TRUE(waitUntil([&] { return ended == 10; }));
+}
+
+// A finished transfer's handle serves the next transfer reset to its defaults: nothing of
+// the last transfer's settings (here: a HEAD request) carries over.
+TEST(CurlWorker, ARecycledHandleCarriesNoneOfItsLastTransfersSettings) {
+    EchoServer server;
+    CurlWorker worker;
+    RecordingTransfer::Log log;
+    auto head = std::make_shared<RecordingTransfer>(server.url("/n/1"), log, true);
+    curl_easy_setopt(head->handle(), CURLOPT_NOBODY, 1L);
+    CURL* const recycled = head->handle();
+    worker.start(head);
+    ASSERT_TRUE(waitUntil([&] { return log.total == 1; }));
+    EXPECT_EQ(head->result(), CURLE_OK);
+    EXPECT_EQ(head->body(), "");
+
+    auto get = std::make_shared<RecordingTransfer>(server.url("/n/2"), log, true);
+    ASSERT_EQ(get->handle(), recycled) << "the handle given back is taken first";
+    worker.start(get);
+    ASSERT_TRUE(waitUntil([&] { return log.total == 2; }));
+    EXPECT_EQ(get->result(), CURLE_OK);
+    EXPECT_EQ(get->body(), "answer 2");
 }
