@@ -120,11 +120,13 @@ int CurlWorker::requestGoesOut(void* context, char* peerAddress, char*, int peer
     }
     ++transfer->requestsSent_;
     // The connection is in use now: it is not idle, whatever it was.
-    auto& idle = transfer->worker_->idle_;
+    CurlWorker& worker = *transfer->worker_;
     const Endpoint endpoint{localPort, peerAddress != nullptr ? peerAddress : "", peerPort};
-    for (auto entry = idle.begin(); entry != idle.end();) {
-        entry = entry->second == endpoint ? idle.erase(entry) : std::next(entry);
+    for (auto entry = worker.idle_.begin(); entry != worker.idle_.end();) {
+        entry = entry->second == endpoint ? worker.idle_.erase(entry) : std::next(entry);
     }
+    worker.sentOn_[transfer] = endpoint;
+    worker.lastSender_[endpoint] = transfer;
     return CURL_PREREQFUNC_OK;
 }
 
@@ -133,21 +135,27 @@ int CurlWorker::closeSocket(void* worker, curl_socket_t socket) {
     return ::close(socket);
 }
 
-void CurlWorker::keepIdle(CURL* handle) {
+void CurlWorker::keepIdle(CurlTransfer& transfer, bool succeeded) {
+    const auto sent = sentOn_.find(&transfer);
+    if (sent == sentOn_.end()) {
+        return;
+    }
+    const Endpoint endpoint = std::move(sent->second);
+    sentOn_.erase(sent);
+    const auto sender = lastSender_.find(endpoint);
+    if (sender == lastSender_.end() || sender->second != &transfer) {
+        return; // another transfer has sent its request on the connection since
+    }
+    lastSender_.erase(sender);
     curl_socket_t socket = CURL_SOCKET_BAD;
     long version = 0;
-    if (curl_easy_getinfo(handle, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD ||
-        curl_easy_getinfo(handle, CURLINFO_HTTP_VERSION, &version) != CURLE_OK ||
+    CURL* handle = transfer.handle_;
+    if (!succeeded || curl_easy_getinfo(handle, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK ||
+        socket == CURL_SOCKET_BAD || curl_easy_getinfo(handle, CURLINFO_HTTP_VERSION, &version) != CURLE_OK ||
         (version != CURL_HTTP_VERSION_1_0 && version != CURL_HTTP_VERSION_1_1)) {
         return;
     }
-    Endpoint endpoint;
-    char* peerAddress = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_LOCAL_PORT, &endpoint.localPort);
-    curl_easy_getinfo(handle, CURLINFO_PRIMARY_IP, &peerAddress);
-    curl_easy_getinfo(handle, CURLINFO_PRIMARY_PORT, &endpoint.peerPort);
-    endpoint.peerAddress = peerAddress != nullptr ? peerAddress : "";
-    idle_[socket] = std::move(endpoint);
+    idle_[socket] = endpoint;
 }
 
 void CurlWorker::dropClosedIdleConnections() {
@@ -175,9 +183,7 @@ void CurlWorker::finish(CURL* handle, CURLcode result, bool cancelled) {
     }
     std::shared_ptr<CurlTransfer> transfer = std::move(found->second);
     active_.erase(found);
-    if (result == CURLE_OK && !cancelled) {
-        keepIdle(handle);
-    }
+    keepIdle(*transfer, result == CURLE_OK && !cancelled);
     curl_multi_remove_handle(multi_, handle);
     transfer->finished(result, cancelled);
     if (transfer->recyclesHandle()) {
@@ -250,4 +256,6 @@ void CurlWorker::run() {
         transfer->handle_ = nullptr;
     }
     active_.clear();
+    sentOn_.clear();
+    lastSender_.clear();
 }

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -81,14 +82,15 @@ private:
         long localPort = 0;
         std::string peerAddress;
         long peerPort = 0;
-        bool operator==(const Endpoint&) const = default;
+        auto operator<=>(const Endpoint&) const = default;
     };
 
     void run();
     void takeRequests(bool& stopping);
     void finish(CURL* handle, CURLcode result, bool cancelled);
-    // Remembers the connection a finished transfer leaves in the cache, if it is HTTP/1.x.
-    void keepIdle(CURL* handle);
+    // Remembers the connection a finished transfer leaves in the cache, if it is HTTP/1.x
+    // and no other transfer has taken it since.
+    void keepIdle(CurlTransfer& transfer, bool succeeded);
     void dropClosedIdleConnections();
     static int requestGoesOut(void* transfer, char* peerAddress, char* localAddress, int peerPort,
                               int localPort);
@@ -103,5 +105,10 @@ private:
     std::unordered_map<CURL*, std::shared_ptr<CurlTransfer>> active_;
     // Sockets of kept HTTP/1.x connections that no transfer uses.
     std::unordered_map<curl_socket_t, Endpoint> idle_;
+    // The connection each running transfer's request last went out on, and the transfer
+    // that sent the latest request on each connection: a finished transfer's connection
+    // may have been taken by another one before the worker hears that it finished.
+    std::unordered_map<const CurlTransfer*, Endpoint> sentOn_;
+    std::map<Endpoint, const CurlTransfer*> lastSender_;
     std::thread thread_;
 };
