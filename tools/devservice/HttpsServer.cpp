@@ -197,6 +197,10 @@ void HttpsServer::endConnectionAfterReply(ConnectionEnd end) {
     requestedEnd = end;
 }
 
+void HttpsServer::widenBacklog() {
+    ::listen(svr_sock_, 256);
+}
+
 bool HttpsServer::resetsBeforeAnswering() {
     resetting = resetOnNextRequest;
     return resetting;

@@ -32,6 +32,11 @@ class HttpsServer : public httplib::SSLServer {
     // How many connections have been ended that way so far (counted once ended).
     int connectionsEndedAfterReply() const { return endedAfterReply_.load(); }
 
+    // cpp-httplib listens with a backlog of 5: connections a client opens at once beyond
+    // it (the pictures of a page) wait in the accept queue, unanswered for seconds or
+    // minutes. Called after binding, before listening.
+    void widenBacklog();
+
   private:
     bool process_and_close_socket(socket_t sock) override;
 
