@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -13,6 +14,9 @@
 #include <variant>
 
 namespace {
+
+// How long the writer gathers lines before it writes them, once it has been woken.
+constexpr std::chrono::milliseconds kGatherTime{20};
 
 class ConsoleWriter {
   public:
@@ -24,14 +28,16 @@ class ConsoleWriter {
     }
 
     void add(Line line) {
-        bool wasIdle;
+        bool asleep;
         {
             std::lock_guard lock(mutex_);
-            wasIdle = lines_.empty() && !writing_;
+            asleep = asleep_;
+            asleep_ = false;
             lines_.push_back(std::move(line));
         }
-        // A writer at work takes this line up with the rest of its batch, unwoken.
-        if (wasIdle) {
+        // A writer that is gathering takes this line up with the rest of its batch,
+        // unwoken: a stream of answers costs one wake-up per batch, not one per line.
+        if (asleep) {
             wake_.notify_one();
         }
     }
@@ -40,6 +46,7 @@ class ConsoleWriter {
         {
             std::lock_guard lock(mutex_);
             stopping_ = true;
+            asleep_ = false;
         }
         wake_.notify_one();
         thread_.join();
@@ -55,13 +62,20 @@ class ConsoleWriter {
         setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
         std::unique_lock lock(mutex_);
         while (true) {
-            wake_.wait(lock, [this] { return stopping_ || !lines_.empty(); });
+            // Gathers for a while; sleeps until woken only after a gathering found nothing.
+            if (!stopping_ && !wake_.wait_for(lock, kGatherTime, [this] { return stopping_; }) &&
+                lines_.empty()) {
+                asleep_ = true;
+                wake_.wait(lock, [this] { return stopping_ || !asleep_; });
+            }
             if (lines_.empty()) {
-                return; // stopping, with everything written
+                if (stopping_) {
+                    return; // with everything written
+                }
+                continue;
             }
             std::deque<Line> batch;
             batch.swap(lines_);
-            writing_ = true;
             lock.unlock();
             for (const Line& line : batch) {
                 if (const auto* text = std::get_if<std::string>(&line)) {
@@ -72,7 +86,6 @@ class ConsoleWriter {
             }
             batch.clear(); // responses are let go off the lock too
             lock.lock();
-            writing_ = false;
         }
     }
 
@@ -80,8 +93,8 @@ class ConsoleWriter {
     std::condition_variable wake_;
     std::deque<Line> lines_;
     bool stopping_ = false;
-    // The writer is writing a batch (and looks for more before it sleeps).
-    bool writing_ = false;
+    // The writer waits to be woken by the next line (rather than gathering lines).
+    bool asleep_ = false;
     std::thread thread_;
 };
 
