@@ -1,5 +1,6 @@
 #include "platform/AliyunPlayer/GstPlaybinEngine.h"
 
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
 #include "platform/AliyunPlayer/GstPlaybinSession.h"
 
 namespace {
@@ -10,6 +11,9 @@ constexpr double idleSeconds = 0.1;
 } // namespace
 
 GstPlaybinEngine::GstPlaybinEngine() : WorkerSessionEngine(idleSeconds) {
+    // GStreamer's FFmpeg plugin shares FFmpeg's libraries with the first engine's libmpv;
+    // once this engine runs, libmpv must no longer be unloaded under it.
+    MpvLibrary::keepLoaded();
     GstPlaybinSession::Options options;
     options.certificateAuthorityFile = MediaEngineSettings::certificateAuthorityFile();
     options.audioOutput = MediaEngineSettings::audioOutputEnabled();

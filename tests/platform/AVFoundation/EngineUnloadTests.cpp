@@ -1,5 +1,6 @@
 #include "platform/AVFoundation/AVPlayer.h"
 #include "platform/AVFoundation/mpv/MpvLibrary.h"
+#include "platform/AliyunPlayer/GstPlaybinEngine.h"
 #include "platform/Alamofire/Session.h"
 #include "platform/Foundation/DispatchQueue.h"
 #include "platform/Network/NWParameters.h"
@@ -92,6 +93,20 @@ class EngineUnloadTest : public testing::Test {
         return image != nullptr;
     }
 
+    // Plays the short video on the second engine (GStreamer, whose FFmpeg plugin shares
+    // FFmpeg's libraries with libmpv) until a picture that is not blank shows.
+    static bool secondEnginePlaysAPicture() {
+        auto engine = std::make_shared<GstPlaybinEngine>();
+        engine->setVolume(0);
+        MediaRequest request;
+        request.url = service_->origin() + "/media/short/1/master.m3u8";
+        engine->load(request);
+        return playertest::waitFor([&] {
+            const auto frame = engine->latestFrame();
+            return frame != nullptr && !frame->isBlank();
+        });
+    }
+
     static DevService* service_;
 };
 
@@ -114,6 +129,21 @@ TEST_F(EngineUnloadTest, HTTPSWorksAfterTheUnloadAndTheNextPlayerLoadsTheLibrary
         EXPECT_TRUE(imageLoaderDownloads("after-" + std::to_string(round)));
     }
     ASSERT_TRUE(playsAPicture()) << "played once more on the reloaded library";
+}
+
+// libmpv registers libavdevice's devices inside libavformat; with GStreamer's FFmpeg
+// plugin holding libavformat, unloading libmpv's tree would leave libavformat pointing
+// into the unloaded libavdevice, and the next demuxer lookup would crash. Once the second
+// engine has run, the library stays.
+TEST_F(EngineUnloadTest, OnceTheSecondEngineRanTheLibraryStaysAndBothEnginesPlayOn) {
+    ASSERT_TRUE(playsAPicture());
+    ASSERT_TRUE(secondEnginePlaysAPicture());
+    // Longer than the unloader waits for a new holder.
+    playertest::waitFor([] { return false; }, 2);
+    EXPECT_TRUE(MpvLibrary::isLoaded());
+    EXPECT_TRUE(secondEnginePlaysAPicture());
+    EXPECT_TRUE(playsAPicture());
+    EXPECT_TRUE(secondEnginePlaysAPicture());
 }
 
 } // namespace
