@@ -6,7 +6,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -14,9 +13,6 @@
 #include <variant>
 
 namespace {
-
-// How long the writer gathers lines before it writes them, once it has been woken.
-constexpr std::chrono::milliseconds kGatherTime{20};
 
 class ConsoleWriter {
   public:
@@ -28,16 +24,14 @@ class ConsoleWriter {
     }
 
     void add(Line line) {
-        bool asleep;
+        bool wasIdle;
         {
             std::lock_guard lock(mutex_);
-            asleep = asleep_;
-            asleep_ = false;
+            wasIdle = lines_.empty() && !writing_;
             lines_.push_back(std::move(line));
         }
-        // A writer that is gathering takes this line up with the rest of its batch,
-        // unwoken: a stream of answers costs one wake-up per batch, not one per line.
-        if (asleep) {
+        // A writer at work takes this line up with the rest of its batch, unwoken.
+        if (wasIdle) {
             wake_.notify_one();
         }
     }
@@ -46,7 +40,6 @@ class ConsoleWriter {
         {
             std::lock_guard lock(mutex_);
             stopping_ = true;
-            asleep_ = false;
         }
         wake_.notify_one();
         thread_.join();
@@ -62,20 +55,13 @@ class ConsoleWriter {
         setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
         std::unique_lock lock(mutex_);
         while (true) {
-            // Gathers for a while; sleeps until woken only after a gathering found nothing.
-            if (!stopping_ && !wake_.wait_for(lock, kGatherTime, [this] { return stopping_; }) &&
-                lines_.empty()) {
-                asleep_ = true;
-                wake_.wait(lock, [this] { return stopping_ || !asleep_; });
-            }
+            wake_.wait(lock, [this] { return stopping_ || !lines_.empty(); });
             if (lines_.empty()) {
-                if (stopping_) {
-                    return; // with everything written
-                }
-                continue;
+                return; // stopping, with everything written
             }
             std::deque<Line> batch;
             batch.swap(lines_);
+            writing_ = true;
             lock.unlock();
             for (const Line& line : batch) {
                 if (const auto* text = std::get_if<std::string>(&line)) {
@@ -86,6 +72,7 @@ class ConsoleWriter {
             }
             batch.clear(); // responses are let go off the lock too
             lock.lock();
+            writing_ = false;
         }
     }
 
@@ -93,8 +80,8 @@ class ConsoleWriter {
     std::condition_variable wake_;
     std::deque<Line> lines_;
     bool stopping_ = false;
-    // The writer waits to be woken by the next line (rather than gathering lines).
-    bool asleep_ = false;
+    // The writer is writing a batch (and looks for more before it sleeps).
+    bool writing_ = false;
     std::thread thread_;
 };
 

@@ -20,10 +20,6 @@ struct TransferMetrics {
     // New connections this request had to open (0 when it reused one).
     long newConnections = 0;
     double totalSeconds = 0;
-    // How many times the request was sent again on a fresh connection because the reused
-    // one it went out on had been closed by the peer (redirects not counted). curl does
-    // that for a request that got no byte of an answer; the session lets it for a GET only.
-    int resent = 0;
 };
 
 // The outcome of a data request as delivered to its response handler: the request's URL

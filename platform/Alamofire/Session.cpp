@@ -100,16 +100,9 @@ public:
         CURL* easy = handle();
         curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &raw.metrics.newConnections);
         curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME, &raw.metrics.totalSeconds);
-        long redirects = 0;
-        curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects);
-        raw.metrics.resent = std::max(requestsSent() - 1 - static_cast<int>(redirects), 0);
         request_->session_.connectionsOpened_ += static_cast<std::uint64_t>(std::max(raw.metrics.newConnections, 0L));
         if (cancelled) {
             raw.result = AFError{AFError::Kind::explicitlyCancelled, 0, 0, "The request was cancelled."};
-        } else if (refusedToResend_) {
-            raw.result = AFError{AFError::Kind::sessionTaskFailed, static_cast<int>(CURLE_RECV_ERROR), 0,
-                                 "The connection was closed before an answer arrived; the request was not "
-                                 "sent again, since the service may have received it."};
         } else if (result != CURLE_OK) {
             raw.result = transportError(result);
         } else {
@@ -127,20 +120,6 @@ public:
     }
 
 private:
-    bool recyclesHandle() const override { return true; }
-
-    // curl sends a request again after a redirect, and when the reused connection it
-    // went out on turns out to have been closed by the peer before an answer. A POST goes
-    // out again only after an answer (a redirect that keeps the method): the service may
-    // have received it on the dead connection, and a second one could repeat what it
-    // asked for.
-    bool requestMayGoOut() override {
-        const bool allowed = requestsSent() == 0 || answered_ || request_->method() != HTTPMethod::post;
-        refusedToResend_ = !allowed;
-        answered_ = false;
-        return allowed;
-    }
-
     void appendHeader(const std::string& line) {
         if (curl_slist* extended = curl_slist_append(headerList_, line.c_str())) {
             headerList_ = extended;
@@ -187,7 +166,6 @@ private:
         auto* self = static_cast<HTTPTransfer*>(context);
         const std::string_view line(data, size * count);
         if (line.rfind("HTTP/", 0) == 0) {
-            self->answered_ = true;
             self->responseHeaders_ = HTTPHeaders();
         } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
             self->responseHeaders_.add(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
@@ -196,8 +174,6 @@ private:
     }
 
     std::shared_ptr<DataRequest> request_;
-    bool answered_ = false; // a status line has arrived since the request last went out
-    bool refusedToResend_ = false;
     curl_slist* headerList_ = nullptr;
     std::string body_;
     HTTPHeaders responseHeaders_;

@@ -163,7 +163,7 @@ struct DevService::Running {
     std::function<void(const std::string&)> log;
     std::filesystem::path mediaDir;
     int ports[2] = {0, 0};
-    std::unique_ptr<HttpsServer> servers[2];
+    std::unique_ptr<httplib::SSLServer> servers[2];
     std::thread listeners[2];
 
     enum class MediaState { making, ready, failed };
@@ -246,10 +246,6 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     record.headers.insert(request.headers.begin(), request.headers.end());
     requestLog.add(std::move(record));
 
-    if (HttpsServer::resetsBeforeAnswering()) {
-        say("connection reset before answering " + request.path);
-        return;
-    }
     if (applyFault(request.path, response)) {
         return;
     }
@@ -279,9 +275,6 @@ bool DevService::Running::applyFault(const std::string& path, httplib::Response&
         return false;
     }
     say("fault for " + path);
-    if (fault->afterReply != ConnectionEnd::keepAlive) {
-        HttpsServer::endConnectionAfterReply(fault->afterReply);
-    }
     if (fault->delaySeconds > 0 && !stopping.sleep(fault->delaySeconds)) {
         response.status = 503;
         return true;
@@ -507,7 +500,6 @@ bool DevService::start() {
             }
             return false;
         }
-        server->widenBacklog();
         running->ports[i] = port;
         running->servers[i] = std::move(server);
         running->listeners[i] = std::thread([server = running->servers[i].get()] { server->listen_after_bind(); });
@@ -593,12 +585,6 @@ void DevService::setFault(const std::string& pathPattern, const Fault& fault) {
     if (running_) {
         running_->faults.set(pathPattern, fault);
     }
-}
-
-int DevService::connectionsEndedAfterReply() const {
-    return running_ ? running_->servers[0]->connectionsEndedAfterReply() +
-                          running_->servers[1]->connectionsEndedAfterReply()
-                    : 0;
 }
 
 void DevService::clearFault(const std::string& pathPattern) {

@@ -54,8 +54,6 @@ public:
     void clearRequests();
     void setFault(const std::string& pathPattern, const devservice::Fault& fault);
     void clearFault(const std::string& pathPattern);
-    // Connections ended after a reply by a fault's `afterReply` so far, on both ports.
-    int connectionsEndedAfterReply() const;
     void clearFaults();
     // The next request with this token answers "login expired" (70001).
     void expireToken(const std::string& token);

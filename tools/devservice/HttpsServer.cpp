@@ -10,22 +10,12 @@
 #include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <utility>
 
 namespace devservice {
 
 namespace {
 
 constexpr std::size_t kLongestRequestLine = 8192;
-
-// Set by a request handler, read by the connection loop on the same thread once the
-// answer has been written (cpp-httplib runs a connection's handlers on its own thread).
-thread_local ConnectionEnd requestedEnd = ConnectionEnd::keepAlive;
-// The connection is to be reset when its next request has been read.
-thread_local bool resetOnNextRequest = false;
-// The request being handled is not answered: its answer is not written, and the
-// connection is reset.
-thread_local bool resetting = false;
 
 int millisecondsOf(time_t seconds, time_t microseconds) {
     return static_cast<int>(seconds * 1000 + microseconds / 1000);
@@ -87,9 +77,6 @@ class TlsStream final : public httplib::Stream {
     }
 
     ssize_t write(const char* ptr, size_t size) override {
-        if (resetting) {
-            return -1;
-        }
         const int wanted = static_cast<int>(std::min<size_t>(size, INT_MAX));
         while (true) {
             if (!is_writable()) {
@@ -193,19 +180,6 @@ std::string escapeQueryMarks(std::string_view requestLine) {
     return line;
 }
 
-void HttpsServer::endConnectionAfterReply(ConnectionEnd end) {
-    requestedEnd = end;
-}
-
-void HttpsServer::widenBacklog() {
-    ::listen(svr_sock_, 256);
-}
-
-bool HttpsServer::resetsBeforeAnswering() {
-    resetting = resetOnNextRequest;
-    return resetting;
-}
-
 // As cpp-httplib's own: the TLS handshake, then requests one after another on the
 // connection while it is kept alive, then an orderly close.
 bool HttpsServer::process_and_close_socket(socket_t sock) {
@@ -225,9 +199,6 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
 
     bool served = false;
     bool idle = false;
-    ConnectionEnd end = ConnectionEnd::keepAlive;
-    resetOnNextRequest = false;
-    resetting = false;
     SSL* ssl = SSL_new(ssl_context());
     if (ssl != nullptr && SSL_set_fd(ssl, sock) == 1 && SSL_accept(ssl) == 1) {
         TlsStream stream(sock, ssl, readMilliseconds, writeMilliseconds);
@@ -248,23 +219,11 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
             }
             RequestLineStream request(stream);
             bool closed = false;
-            requestedEnd = ConnectionEnd::keepAlive;
             served =
                 process_request(request, count == 1, closed, [ssl](httplib::Request& req) { req.ssl = ssl; });
-            end = std::exchange(requestedEnd, ConnectionEnd::keepAlive);
-            resetOnNextRequest = resetOnNextRequest || end == ConnectionEnd::reset;
-            if (resetting || !served || closed || end == ConnectionEnd::closeNotify) {
+            if (!served || closed) {
                 break;
             }
-        }
-        if (resetting) {
-            const linger abort{1, 0};
-            ::setsockopt(sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-            SSL_free(ssl);
-            ::close(sock);
-            resetting = false;
-            ++endedAfterReply_;
-            return false;
         }
         if (served && !idle) {
             SSL_shutdown(ssl);
@@ -273,9 +232,6 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
     SSL_free(ssl);
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
-    if (end == ConnectionEnd::closeNotify) {
-        ++endedAfterReply_;
-    }
     return served;
 }
 

@@ -25,25 +25,17 @@ struct RecordedRequest {
     std::string header(const std::string& name) const;
 };
 
-// How a kept-alive connection ends after the answer to a faulty request, while the
-// client keeps it for its next request (as a service does when its idle timeout fires):
-// `closeNotify` sends the TLS close notice and closes at once; `reset` reads the client's
-// next request on it (the service records it) and resets the connection without an
-// answer, as a service does that gives up a connection the moment a request arrives.
-enum class ConnectionEnd { keepAlive, closeNotify, reset };
-
 // How the service misbehaves for chosen requests, for tests of failure paths. The parts
 // apply in this order: wait `delaySeconds`; then close the connection right after the
 // status line and headers, before any byte of the body (`dropConnection`), or answer
 // `status` (default 200) with `rawBody` (default empty) when either is set; otherwise
-// answer normally. Then the connection ends as `afterReply` says.
+// answer normally.
 struct Fault {
     double delaySeconds = 0;
     std::optional<int> status;
     std::optional<std::string> rawBody;
     bool dropConnection = false;
     int times = -1; // how many requests it hits; -1 for every one until cleared
-    ConnectionEnd afterReply = ConnectionEnd::keepAlive;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading

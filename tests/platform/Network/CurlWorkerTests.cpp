@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,13 +14,6 @@
 #include <vector>
 
 namespace {
-
-// cpp-httplib listens with a backlog of 5: connections the worker opens at once beyond it
-// would wait on the server's accept queue, their requests unanswered for minutes.
-class WideBacklogServer : public httplib::Server {
-public:
-    void widenBacklog() { ::listen(svr_sock_, 256); }
-};
 
 // An HTTP server on loopback: "/n/<number>" answers the number back, "/slow" answers after
 // the server is told to stop.
@@ -42,7 +34,6 @@ public:
             response.set_content("late", "text/plain");
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
-        server_.widenBacklog();
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running()) {
             std::this_thread::yield();
@@ -58,7 +49,7 @@ public:
     }
 
 private:
-    WideBacklogServer server_;
+    httplib::Server server_;
     int port_ = 0;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
@@ -75,8 +66,7 @@ public:
         std::atomic<int> total{0};
     };
 
-    RecordingTransfer(const std::string& url, Log& log, bool recycles = false)
-        : url_(url), log_(log), recycles_(recycles) {
+    RecordingTransfer(const std::string& url, Log& log) : url_(url), log_(log) {
         curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
         curl_easy_setopt(handle(), CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle(), CURLOPT_WRITEFUNCTION, &RecordingTransfer::receive);
@@ -94,7 +84,6 @@ public:
 
     const std::string& body() const { return body_; }
     CURLcode result() const { return result_; }
-    bool recyclesHandle() const override { return recycles_; }
 
 private:
     static size_t receive(char* data, size_t size, size_t count, void* context) {
@@ -104,7 +93,6 @@ private:
 
     std::string url_;
     Log& log_;
-    const bool recycles_;
     std::string body_;
     CURLcode result_ = CURLE_OK;
 };
@@ -228,26 +216,4 @@ TEST(CurlWorker, ATransferMayStartTheNextFromItsEnd) {
     };
     worker.start(std::make_shared<Chained>(server, worker, ended, 9));
     EXPECT_TRUE(waitUntil([&] { return ended == 10; }));
-}
-
-// A finished transfer's handle serves the next transfer reset to its defaults: nothing of
-// the last transfer's settings (here: a HEAD request) carries over.
-TEST(CurlWorker, ARecycledHandleCarriesNoneOfItsLastTransfersSettings) {
-    EchoServer server;
-    CurlWorker worker;
-    RecordingTransfer::Log log;
-    auto head = std::make_shared<RecordingTransfer>(server.url("/n/1"), log, true);
-    curl_easy_setopt(head->handle(), CURLOPT_NOBODY, 1L);
-    CURL* const recycled = head->handle();
-    worker.start(head);
-    ASSERT_TRUE(waitUntil([&] { return log.total == 1; }));
-    EXPECT_EQ(head->result(), CURLE_OK);
-    EXPECT_EQ(head->body(), "");
-
-    auto get = std::make_shared<RecordingTransfer>(server.url("/n/2"), log, true);
-    ASSERT_EQ(get->handle(), recycled) << "the handle given back is taken first";
-    worker.start(get);
-    ASSERT_TRUE(waitUntil([&] { return log.total == 2; }));
-    EXPECT_EQ(get->result(), CURLE_OK);
-    EXPECT_EQ(get->body(), "answer 2");
 }
