@@ -500,6 +500,7 @@ bool DevService::start() {
             }
             return false;
         }
+        server->widenBacklog();
         running->ports[i] = port;
         running->servers[i] = std::move(server);
         running->listeners[i] = std::thread([server = running->servers[i].get()] { server->listen_after_bind(); });

@@ -180,6 +180,10 @@ std::string escapeQueryMarks(std::string_view requestLine) {
     return line;
 }
 
+void HttpsServer::widenBacklog() {
+    ::listen(svr_sock_, 256);
+}
+
 // As cpp-httplib's own: the TLS handshake, then requests one after another on the
 // connection while it is kept alive, then an orderly close.
 bool HttpsServer::process_and_close_socket(socket_t sock) {

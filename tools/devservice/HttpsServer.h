@@ -16,6 +16,11 @@ class HttpsServer : public httplib::SSLServer {
   public:
     using httplib::SSLServer::SSLServer;
 
+    // cpp-httplib listens with a backlog of 5: connections a client opens at once beyond
+    // it (the pictures of a page) wait in the accept queue, unanswered for seconds or
+    // minutes. Called after binding, before listening.
+    void widenBacklog();
+
   private:
     bool process_and_close_socket(socket_t sock) override;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,13 @@
 #include <vector>
 
 namespace {
+
+// cpp-httplib listens with a backlog of 5: connections the worker opens at once beyond it
+// would wait on the server's accept queue, their requests unanswered for minutes.
+class WideBacklogServer : public httplib::Server {
+public:
+    void widenBacklog() { ::listen(svr_sock_, 256); }
+};
 
 // An HTTP server on loopback: "/n/<number>" answers the number back, "/slow" answers after
 // the server is told to stop.
@@ -34,6 +42,7 @@ public:
             response.set_content("late", "text/plain");
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
+        server_.widenBacklog();
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running()) {
             std::this_thread::yield();
@@ -49,7 +58,7 @@ public:
     }
 
 private:
-    httplib::Server server_;
+    WideBacklogServer server_;
     int port_ = 0;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
