@@ -308,7 +308,7 @@ std::string MIUAES::MIUAESDecrypt(const std::string& base64, int mode, const std
     return std::string(plain->begin(), plain->end());
 }
 
-std::string MIUAES::MIUAESDecrypt(const std::string& text) {
+std::string MIUAES::MIUAESDecrypt(std::string_view text) {
     // This is hex2bin, then decodeBase64WithString, in one buffer and mostly in one
     // pass. The Base64 text is not checked to be UTF-8 on the way: any byte above 0x7F
     // makes it invalid Base64 just as surely.
@@ -322,7 +322,7 @@ std::string MIUAES::MIUAESDecrypt(const std::string& text) {
         reinterpret_cast<const std::uint8_t*>(text.data()), 2 * pairs, bytes);
     const std::size_t textStart = fused / 2;
     const std::size_t decodedStart = fused / 64 * 24;
-    const std::size_t textLength = decodeHexText(std::string_view(text).substr(fused), bytes + textStart);
+    const std::size_t textLength = decodeHexText(text.substr(fused), bytes + textStart);
     const std::optional<std::size_t> restLength =
         decodeLenientBase64(bytes + textStart, textLength, bytes + decodedStart);
     if (!restLength) {
