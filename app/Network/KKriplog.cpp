@@ -18,6 +18,8 @@ constexpr const char* transportErrorDomain = "网络错误";
 constexpr const char* notJSONErrorDomain = "网络异常";
 constexpr std::int64_t localErrorCode = 404;
 constexpr const char* missingVideoMessage = "视频不存在";
+// The largest decrypted payload buffer kept for the next answer.
+constexpr std::size_t kKeptPayloadBufferBytes = 1 << 20;
 
 bool isLoginExpired(std::int64_t code) {
     return code >= 70001 && code <= 79999;
@@ -112,8 +114,16 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
 void KKriplog::handleSuccessPayload(std::string_view text, const std::string& path,
                                     const Completion& completion) {
     KKriplogConsole::write(path);
-    // Decrypted before anything else runs: the text may lie in a buffer the next answer reuses.
-    JSON payload = JSON::parse(MIUAES::MIUAESDecrypt(text));
+    // Decrypted before anything else runs: the text may lie in a buffer the next answer
+    // reuses. The plain text is needed only until it is parsed, so one buffer serves
+    // every answer (a completion that waits for another answer finds it free again).
+    // Main thread only, like the client.
+    static std::string plain;
+    MIUAES::MIUAESDecryptInto(text, plain);
+    JSON payload = JSON::parse(plain);
+    if (plain.capacity() > kKeptPayloadBufferBytes) {
+        std::string().swap(plain);
+    }
     if (!payload.exists()) {
         // A payload that does not decrypt to JSON is a failure, not an empty success:
         // callers fall back to what they cached only on an error.
