@@ -308,13 +308,19 @@ std::string MIUAES::MIUAESDecrypt(const std::string& base64, int mode, const std
     return std::string(plain->begin(), plain->end());
 }
 
-std::string MIUAES::MIUAESDecrypt(const std::string& text) {
+std::string MIUAES::MIUAESDecrypt(std::string_view text) {
+    std::string plain;
+    MIUAESDecryptInto(text, plain);
+    return plain;
+}
+
+bool MIUAES::MIUAESDecryptInto(std::string_view text, std::string& plain) {
     // This is hex2bin, then decodeBase64WithString, in one buffer and mostly in one
     // pass. The Base64 text is not checked to be UTF-8 on the way: any byte above 0x7F
     // makes it invalid Base64 just as surely.
     const std::size_t pairs = text.size() == 1 ? 0 : text.size() / 2;
-    std::string buffer(pairs, '\0');
-    auto* bytes = reinterpret_cast<std::uint8_t*>(buffer.data());
+    plain.resize(pairs);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(plain.data());
     // Long runs of plain digits go from hexadecimal straight to ciphertext. The rest is
     // decoded step by step: to Base64 text at its own place in the buffer, then decoded
     // over itself, behind the ciphertext decoded so far.
@@ -322,21 +328,23 @@ std::string MIUAES::MIUAESDecrypt(const std::string& text) {
         reinterpret_cast<const std::uint8_t*>(text.data()), 2 * pairs, bytes);
     const std::size_t textStart = fused / 2;
     const std::size_t decodedStart = fused / 64 * 24;
-    const std::size_t textLength = decodeHexText(std::string_view(text).substr(fused), bytes + textStart);
+    const std::size_t textLength = decodeHexText(text.substr(fused), bytes + textStart);
     const std::optional<std::size_t> restLength =
         decodeLenientBase64(bytes + textStart, textLength, bytes + decodedStart);
     if (!restLength) {
-        return {};
+        plain.clear();
+        return false;
     }
     const std::size_t cipherLength = decodedStart + *restLength;
     const std::optional<std::size_t> plainLength =
         runAES(kCCDecrypt, kCCModeCBC, std::string(responseKey), kCCKeySizeAES128, std::string(responseIV),
                pkcs7Padding, bytes, cipherLength, bytes, cipherLength);
     if (!plainLength || !isValidUTF8(bytes, *plainLength)) {
-        return {};
+        plain.clear();
+        return false;
     }
-    buffer.resize(*plainLength);
-    return buffer;
+    plain.resize(*plainLength);
+    return !plain.empty();
 }
 
 std::string MIUAES::encryptPayload(const std::string& json) {

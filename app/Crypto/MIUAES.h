@@ -28,7 +28,10 @@ public:
 
     // The payload decoder: hexadecimal -> Base64 text -> ciphertext -> UTF-8 text.
     // Anything that does not decode or decrypt gives the empty text.
-    static std::string MIUAESDecrypt(const std::string& text);
+    static std::string MIUAESDecrypt(std::string_view text);
+    // The same into `plain`, whose storage is reused: a caller decoding one payload after
+    // another keeps one buffer. False, with `plain` empty, when the payload gives nothing.
+    static bool MIUAESDecryptInto(std::string_view text, std::string& plain);
 
     // What the service does to a payload, and the exact inverse of MIUAESDecrypt for
     // any UTF-8 text: AES-128-CBC with PKCS7 under the response key and IV, standard

@@ -18,6 +18,8 @@ constexpr const char* transportErrorDomain = "网络错误";
 constexpr const char* notJSONErrorDomain = "网络异常";
 constexpr std::int64_t localErrorCode = 404;
 constexpr const char* missingVideoMessage = "视频不存在";
+// The largest decrypted payload buffer kept for the next answer.
+constexpr std::size_t kKeptPayloadBufferBytes = 1 << 20;
 
 bool isLoginExpired(std::int64_t code) {
     return code >= 70001 && code <= 79999;
@@ -26,8 +28,9 @@ bool isLoginExpired(std::int64_t code) {
 // The payload text of the common answer, read where the body lies: an envelope object
 // whose "code" is the success code as a number and whose "data" is a text that is not
 // empty. Nothing for any other answer (or one naming either key twice), which goes the
-// general way through a parsed envelope. A body that parses is valid UTF-8.
-std::optional<std::string> successPayloadText(const std::string& body) {
+// general way through a parsed envelope. A body that parses is valid UTF-8. The text
+// lies in the parser's buffer: valid until the next answer is read.
+std::optional<std::string_view> successPayloadText(const std::string& body) {
     // Main thread only, like the client: its buffers are kept from answer to answer.
     static simdjson::dom::parser parser;
     simdjson::dom::object envelope;
@@ -54,7 +57,7 @@ std::optional<std::string> successPayloadText(const std::string& body) {
     if (code != KKriplog::successCode || !text || text->empty()) {
         return std::nullopt;
     }
-    return std::string(*text);
+    return text;
 }
 
 } // namespace
@@ -108,10 +111,19 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
             });
 }
 
-void KKriplog::handleSuccessPayload(const std::string& text, const std::string& path,
+void KKriplog::handleSuccessPayload(std::string_view text, const std::string& path,
                                     const Completion& completion) {
     KKriplogConsole::write(path);
-    JSON payload = JSON::parse(MIUAES::MIUAESDecrypt(text));
+    // Decrypted before anything else runs: the text may lie in a buffer the next answer
+    // reuses. The plain text is needed only until it is parsed, so one buffer serves
+    // every answer (a completion that waits for another answer finds it free again).
+    // Main thread only, like the client.
+    static std::string plain;
+    MIUAES::MIUAESDecryptInto(text, plain);
+    JSON payload = JSON::parse(plain);
+    if (plain.capacity() > kKeptPayloadBufferBytes) {
+        std::string().swap(plain);
+    }
     if (!payload.exists()) {
         // A payload that does not decrypt to JSON is a failure, not an empty success:
         // callers fall back to what they cached only on an error.

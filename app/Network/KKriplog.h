@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The single client of the service's HTTP API. Every request is stamped and signed,
 // carries the media-type header and, for a stored user with a token, the bearer header,
@@ -96,7 +97,7 @@ class KKriplog {
                         const Completion& completion, Origin origin,
                         const std::optional<std::string>& sentToken);
     // A success answer's payload text: decrypted, parsed and handed on (the path logged).
-    void handleSuccessPayload(const std::string& text, const std::string& path, const Completion& completion);
+    void handleSuccessPayload(std::string_view text, const std::string& path, const Completion& completion);
     void renewLogin();
     // The token of the stored user, parsed again only when the stored login changes.
     std::optional<std::string> storedToken();

@@ -9,6 +9,46 @@
 #include <cstdlib>
 #include <limits>
 
+namespace {
+
+// Deeper containers are left to nlohmann's own destruction, which survives any depth.
+constexpr int kMaxEmptiedDepth = 64;
+
+// Empties the containers of a value bottom-up, each member destroyed where it lies.
+// nlohmann destroys a container by moving each of its values onto a stack of their own
+// first (so that no depth can exhaust the call stack); an empty one costs it nothing.
+void emptyContainers(JSON::Storage& value, int depth) {
+    if (value.is_array()) {
+        auto& items = value.get_ref<JSON::Storage::array_t&>();
+        if (depth < kMaxEmptiedDepth) {
+            for (auto& item : items) {
+                if (item.is_structured()) {
+                    emptyContainers(item, depth + 1);
+                }
+            }
+        }
+        items.clear();
+    } else if (value.is_object()) {
+        auto& members = value.get_ref<JSON::Storage::object_t&>();
+        if (depth < kMaxEmptiedDepth) {
+            for (auto& member : members) {
+                if (member.second.is_structured()) {
+                    emptyContainers(member.second, depth + 1);
+                }
+            }
+        }
+        members.clear();
+    }
+}
+
+} // namespace
+
+JSON::~JSON() {
+    if (value_.is_structured()) {
+        emptyContainers(value_, 0);
+    }
+}
+
 JSON JSON::absent() {
     JSON value;
     value.exists_ = false;

@@ -19,6 +19,11 @@ public:
 
     JSON() = default; // null, present
     JSON(Storage value) : value_(std::move(value)) {}
+    JSON(const JSON&) = default;
+    JSON(JSON&&) noexcept = default;
+    JSON& operator=(const JSON&) = default;
+    JSON& operator=(JSON&&) noexcept = default;
+    ~JSON();
     static JSON absent(); // what a missing key reads as
 
     // Parses UTF-8 text; top-level fragments ("5", "\"x\"") are accepted. Invalid text

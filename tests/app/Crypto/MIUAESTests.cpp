@@ -45,6 +45,27 @@ TEST(MIUAES, DecryptsPayloadsMadeByOpenSSL) {
     }
 }
 
+TEST(MIUAES, OneBufferServesPayloadsOfAnySizeInTurn) {
+    // Larger and smaller payloads, one with line feeds, and ones that give nothing in
+    // between: each result is the payload's alone, whatever the buffer held before.
+    std::string plain = "left over";
+    for (const std::string& json : {sampleJSON(5000), sampleJSON(17), std::string("{}"), sampleJSON(3000)}) {
+        SCOPED_TRACE(json.size());
+        EXPECT_TRUE(MIUAES::MIUAESDecryptInto(payloadFromOpenSSL(json), plain));
+        EXPECT_EQ(plain, json);
+        EXPECT_TRUE(MIUAES::MIUAESDecryptInto(payloadFromOpenSSL(json, true), plain));
+        EXPECT_EQ(plain, json);
+        EXPECT_FALSE(MIUAES::MIUAESDecryptInto("7a7a", plain)); // "zz": not Base64 of whole blocks
+        EXPECT_EQ(plain, "");
+        EXPECT_FALSE(MIUAES::MIUAESDecryptInto("not hexadecimal", plain));
+        EXPECT_EQ(plain, "");
+    }
+    EXPECT_FALSE(MIUAES::MIUAESDecryptInto(MIUAES::encryptPayload(""), plain));
+    EXPECT_EQ(plain, "");
+    EXPECT_FALSE(MIUAES::MIUAESDecryptInto(MIUAES::encryptPayload("\xff\xfe"), plain)); // not UTF-8
+    EXPECT_EQ(MIUAES::MIUAESDecrypt(MIUAES::encryptPayload("\xff\xfe")), "");
+}
+
 TEST(MIUAES, LineFeedsInsideTheBase64AreIgnored) {
     const std::string json = sampleJSON(400);
     const std::string payload = payloadFromOpenSSL(json, true);

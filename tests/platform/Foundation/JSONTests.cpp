@@ -72,4 +72,23 @@ TEST(JSON, EmptinessAndCompactTextKeepKeyOrder) {
     EXPECT_EQ(JSON::absent().rawString(), "");
 }
 
+
+TEST(JSON, CopiesOutliveTheValueTheyWereTakenFrom) {
+    JSON copy;
+    JSON member;
+    {
+        const JSON original = JSON::parse(R"({"list":[{"name":"a","tags":["x",{"deep":[1,2]}]}],"n":5})");
+        copy = original;
+        member = original["list"][0];
+        JSON moved = JSON(original);
+        const JSON taken = std::move(moved);
+        EXPECT_EQ(taken, original);
+    }
+    EXPECT_EQ(copy.rawString(), R"({"list":[{"name":"a","tags":["x",{"deep":[1,2]}]}],"n":5})");
+    EXPECT_EQ(member["tags"][1]["deep"][1].intValue(), 2);
+    EXPECT_FALSE(JSON::absent().exists());
+    const JSON absentCopy = JSON::absent();
+    EXPECT_FALSE(JSON(absentCopy).exists());
+}
+
 } // namespace
