@@ -285,6 +285,30 @@ class DownloadKillJourney : public downloadtest::DownloadJourneyTest {
         return least;
     }
 
+    // How many segments of the episode the child's caching proxy has made durable (its
+    // database lists their bytes only once they are synced to disk). The records' progress
+    // runs ahead of that by up to a second.
+    static int durableSegments(const std::string& episode) {
+        sqlite3* db = nullptr;
+        int count = 0;
+        const auto path = Paths::documents() / "com.SJMediaCacheServer.cache" / "mcs.db";
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 1000);
+            sqlite3_stmt* statement = nullptr;
+            const std::string pattern = "%/media/lzm3u8/1021/" + episode + "/v0/seg%";
+            if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM resource WHERE url LIKE ? AND ranges != ''", -1,
+                                   &statement, nullptr) == SQLITE_OK) {
+                sqlite3_bind_text(statement, 1, pattern.c_str(), -1, SQLITE_TRANSIENT);
+                if (sqlite3_step(statement) == SQLITE_ROW) {
+                    count = sqlite3_column_int(statement, 0);
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return count;
+    }
+
     void beforeLaunch() override {
         ASSERT_TRUE(service().waitForMedia(180));
         service().setFault("media/lzm3u8/1021/*", devservice::Fault{.delaySeconds = 0.2});
@@ -305,11 +329,12 @@ class DownloadKillJourney : public downloadtest::DownloadJourneyTest {
         argv.push_back(nullptr);
         pid_t child = 0;
         ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-        // Halfway: the child's records tell that both episodes have a good part stored.
+        // Halfway: the child's records tell that both episodes have a good part done, and its
+        // proxy has some of each on disk.
         bool halfway = false;
         for (int wait = 0; wait < 1200 && !halfway; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            halfway = leastStoredProgress() >= 0.3;
+            halfway = leastStoredProgress() >= 0.3 && durableSegments("1") >= 3 && durableSegments("2") >= 3;
         }
         kill(child, SIGKILL);
         int status = 0;
