@@ -73,6 +73,18 @@ void TitleJourneyTest::tapEpisode(KKrallymultitudeViewController& page, long ite
     playFrames(0.1);
     auto cell = grid.cellForItemAtIndexPath(NSIndexPath::indexPathForItem(item, 0));
     ASSERT_NE(cell, nullptr) << "episode tile " << item;
+    // A toast (a failed load says so) covers the page and takes touches until it has gone.
+    waitFor(
+        [&] {
+            const auto window = cell->window();
+            if (!window) {
+                return true;
+            }
+            const CGRect frame = ui().frameInWindow(cell);
+            const auto hit = window->hitTest({frame.midX(), frame.midY()}, nullptr);
+            return hit && hit->isDescendantOfView(cell.get());
+        },
+        10);
     ui().tap(cell);
 }
 
