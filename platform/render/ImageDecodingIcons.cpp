@@ -1,5 +1,6 @@
 #include "platform/render/ImageDecodingIcons.h"
 
+#include "platform/Foundation/HexDigit.h"
 #include "platform/render/ImageDecoding.h"
 #include "platform/render/ImageDecodingIconsPath.h"
 
@@ -42,19 +43,6 @@ struct Presentation {
     cairo_line_join_t lineJoin = CAIRO_LINE_JOIN_MITER;
 };
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // "#rgb" or "#rrggbb"; nothing for anything else.
 std::optional<Color> colorValue(std::string_view text) {
     text = trimmed(text);
@@ -63,7 +51,7 @@ std::optional<Color> colorValue(std::string_view text) {
     }
     int digits[6];
     for (std::size_t i = 1; i < text.size(); ++i) {
-        digits[i - 1] = hexDigit(text[i]);
+        digits[i - 1] = hexDigitValue(text[i]);
         if (digits[i - 1] < 0) {
             return std::nullopt;
         }
