@@ -5,7 +5,6 @@
 #include <unicode/brkiter.h>
 #include <unicode/utext.h>
 
-#include <cstdio>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -22,7 +21,8 @@ std::vector<std::size_t> characterBoundaries(const std::string& text) {
     }
     UErrorCode status = U_ZERO_ERROR;
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<std::int64_t>(text.size()), &status);
-    std::unique_ptr<icu::BreakIterator> iterator(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    std::unique_ptr<icu::BreakIterator> iterator(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     if (U_SUCCESS(status)) {
         iterator->setText(utext, status);
     }
@@ -47,12 +47,12 @@ std::string md5String(const std::string& text) {
     }
     unsigned char digest[CC_MD5_DIGEST_LENGTH];
     CC_MD5(text.data(), static_cast<CC_LONG>(text.size()), digest);
-    std::string hex;
-    hex.reserve(2 * CC_MD5_DIGEST_LENGTH);
-    for (unsigned char byte : digest) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", byte);
-        hex += pair;
+    // Every request is signed with one: written digit by digit rather than formatted.
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string hex(2 * CC_MD5_DIGEST_LENGTH, '0');
+    for (std::size_t i = 0; i < CC_MD5_DIGEST_LENGTH; ++i) {
+        hex[2 * i] = digits[digest[i] >> 4];
+        hex[2 * i + 1] = digits[digest[i] & 0x0f];
     }
     return hex;
 }
