@@ -23,12 +23,17 @@ constexpr std::size_t kBlockSize = kCCBlockSizeAES128;
 enum Padding { noPadding = 0, pkcs7Padding = 1, zeroPadding = 2, ansiX923Padding = 3, iso10126Padding = 4 };
 
 // In these modes the cipher itself pads nothing, so PKCS7 is done here.
-bool padsPKCS7ByHand(int mode) { return mode == kCCModeCFB || mode == kCCModeOFB; }
+bool padsPKCS7ByHand(int mode) {
+    return mode == kCCModeCFB || mode == kCCModeOFB;
+}
 
-void logCipherFailure(CCCryptorStatus status) { consoleLog("Encrypt Error:" + std::to_string(status)); }
+void logCipherFailure(CCCryptorStatus status) {
+    consoleLog("Encrypt Error:" + std::to_string(status));
+}
 
 // The length of the data without its padding, or nothing when the padding is invalid.
-std::optional<std::size_t> unpaddedLength(const std::uint8_t* data, std::size_t length, int mode, int padding) {
+std::optional<std::size_t> unpaddedLength(const std::uint8_t* data, std::size_t length, int mode,
+                                          int padding) {
     const std::size_t last = length > 0 ? data[length - 1] : 0;
     switch (padding) {
     case pkcs7Padding:
@@ -61,16 +66,16 @@ std::optional<std::size_t> unpaddedLength(const std::uint8_t* data, std::size_t 
 // `out` (at least the input length, plus one block when encrypting; `out` may be
 // `in`), then, when decrypting, the padding removed (invalid padding leaves nothing).
 // Answers the length of the result; nothing when the cipher refuses.
-std::optional<std::size_t> runAES(int operation, int mode, const std::string& key, int keySize, const std::string& iv,
-                                  int padding, const std::uint8_t* in, std::size_t length, std::uint8_t* out,
-                                  std::size_t room) {
+std::optional<std::size_t> runAES(int operation, int mode, const std::string& key, int keySize,
+                                  const std::string& iv, int padding, const std::uint8_t* in,
+                                  std::size_t length, std::uint8_t* out, std::size_t room) {
     const Bytes keyBytes = keyMaterial(key, keySize);
     const Bytes ivBytes = ivMaterial(iv, keySize);
     CCCryptorRef created = nullptr;
-    CCCryptorStatus status = CCCryptorCreateWithMode(
-        static_cast<CCOperation>(operation), static_cast<CCMode>(mode), kCCAlgorithmAES,
-        padding == pkcs7Padding ? ccPKCS7Padding : ccNoPadding, ivBytes.data(), keyBytes.data(), keyBytes.size(),
-        nullptr, 0, 0, 0, &created);
+    CCCryptorStatus status =
+        CCCryptorCreateWithMode(static_cast<CCOperation>(operation), static_cast<CCMode>(mode),
+                                kCCAlgorithmAES, padding == pkcs7Padding ? ccPKCS7Padding : ccNoPadding,
+                                ivBytes.data(), keyBytes.data(), keyBytes.size(), nullptr, 0, 0, 0, &created);
     if (status != kCCSuccess) {
         logCipherFailure(status);
         return std::nullopt;
@@ -97,7 +102,8 @@ std::optional<std::size_t> runAES(int operation, int mode, const std::string& ke
 
 // The lenient Base64 decoder; `out` (room for 3/4 of the length plus 3 bytes) may be
 // `in`, as no byte is written before it has been read. Answers the decoded length.
-std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size_t length, std::uint8_t* out) {
+std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size_t length,
+                                               std::uint8_t* out) {
     std::size_t i = 0;      // position in the text
     std::size_t digits = 0; // Base64 digits taken
     std::size_t j = 0;      // output position
@@ -123,7 +129,9 @@ std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size
         lastWasPadding = false;
         if (value != kNotADigit) {
             switch (digits % 4) {
-            case 0: out[j] = static_cast<std::uint8_t>(value << 2); break;
+            case 0:
+                out[j] = static_cast<std::uint8_t>(value << 2);
+                break;
             case 1:
                 out[j++] |= static_cast<std::uint8_t>(value >> 4);
                 out[j] = static_cast<std::uint8_t>((value & 15) << 4);
@@ -132,7 +140,9 @@ std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size
                 out[j++] |= static_cast<std::uint8_t>(value >> 2);
                 out[j] = static_cast<std::uint8_t>((value & 3) << 6);
                 break;
-            default: out[j++] |= value; break;
+            default:
+                out[j++] |= value;
+                break;
             }
             ++digits;
         } else if (c == '=') {
@@ -156,7 +166,9 @@ std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size
     return j;
 }
 
-bool isScannerWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isScannerWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // A pair that is not two plain digits, read as a hexadecimal number: leading white
 // space skipped, an optional "0x" prefix, digits up to the first other character.
@@ -244,7 +256,9 @@ Bytes MIUAES::bitPaddingWithData(const Bytes& data, int mode, int padding) {
             padded.insert(padded.end(), fill, static_cast<std::uint8_t>(fill));
         }
         break;
-    case zeroPadding: padded.insert(padded.end(), fill, 0); break;
+    case zeroPadding:
+        padded.insert(padded.end(), fill, 0);
+        break;
     case ansiX923Padding:
         padded.insert(padded.end(), fill - 1, 0);
         padded.push_back(static_cast<std::uint8_t>(fill));
@@ -258,7 +272,8 @@ Bytes MIUAES::bitPaddingWithData(const Bytes& data, int mode, int padding) {
         padded.push_back(static_cast<std::uint8_t>(fill));
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return padded;
 }
@@ -271,13 +286,14 @@ Bytes MIUAES::removeBitPaddingWithData(const Bytes& data, int mode, int operatio
     return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length.value_or(0)));
 }
 
-std::optional<Bytes> MIUAES::MIUAESWithData(const Bytes& data, int operation, int mode, const std::string& key,
-                                            int keySize, const std::string& iv, int padding) {
+std::optional<Bytes> MIUAES::MIUAESWithData(const Bytes& data, int operation, int mode,
+                                            const std::string& key, int keySize, const std::string& iv,
+                                            int padding) {
     const Bytes padded = operation == kCCEncrypt ? bitPaddingWithData(data, mode, padding) : Bytes{};
     const Bytes& input = operation == kCCEncrypt ? padded : data;
     Bytes output(input.size() + kBlockSize);
-    const std::optional<std::size_t> length =
-        runAES(operation, mode, key, keySize, iv, padding, input.data(), input.size(), output.data(), output.size());
+    const std::optional<std::size_t> length = runAES(operation, mode, key, keySize, iv, padding, input.data(),
+                                                     input.size(), output.data(), output.size());
     if (!length) {
         return std::nullopt;
     }

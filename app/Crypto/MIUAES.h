@@ -21,7 +21,7 @@
 //   other values: none.
 // Cipher failures write the console line "Encrypt Error:<status>".
 class MIUAES {
-public:
+  public:
     // The response key and initialisation vector (their UTF-8 bytes are used).
     static constexpr std::string_view responseKey = "Qm7tLw2pXv9cRb4N";
     static constexpr std::string_view responseIV = "Hs3kZa8uYe1gTq6W";
@@ -53,8 +53,9 @@ public:
     // padding afterwards, giving empty data when the padding is invalid. Nothing when
     // the cipher refuses (the status is logged); in ECB and CBC that includes input
     // that is not whole blocks after padding.
-    static std::optional<Bytes> MIUAESWithData(const Bytes& data, int operation, int mode, const std::string& key,
-                                               int keySize, const std::string& iv, int padding);
+    static std::optional<Bytes> MIUAESWithData(const Bytes& data, int operation, int mode,
+                                               const std::string& key, int keySize, const std::string& iv,
+                                               int padding);
 
     static Bytes bitPaddingWithData(const Bytes& data, int mode, int padding);
     // Decryption (operation 1) only; other operations leave the data unchanged.

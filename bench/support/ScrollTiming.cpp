@@ -2,8 +2,8 @@
 
 #include "bench/support/PhotoJPEG.h"
 #include "platform/SDWebImage/SDImageCache.h"
-#include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/Controls/UIScrollView.h"
+#include "platform/UIKit/UIImage.h"
 #include "platform/host/HeadlessHost.h"
 
 #include <algorithm>

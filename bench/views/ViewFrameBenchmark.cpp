@@ -11,8 +11,8 @@
 // full frame.
 
 #include "bench/support/BenchReporter.h"
-#include "bench/support/ScreenFrames.h"
 #include "bench/support/PhotoJPEG.h"
+#include "bench/support/ScreenFrames.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/LayerCompositor.h"
 #include "platform/UIKit/UIImageView.h"
@@ -36,17 +36,28 @@ constexpr int kImages = 30;
 const UIColor kBackground = UIColor::colorWithRed(0x1C / 255.0, 0x1B / 255.0, 0x20 / 255.0, 1);
 
 std::string labelText(int i) {
-    return i % 2 == 0 ? "第" + std::to_string(i + 1) + "集 深夜食堂：城市里的温暖故事与人间烟火"
-                      : "Episode " + std::to_string(i + 1) + " - Midnight Diner, stories of the city at night";
+    return i % 2 == 0
+               ? "第" + std::to_string(i + 1) + "集 深夜食堂：城市里的温暖故事与人间烟火"
+               : "Episode " + std::to_string(i + 1) + " - Midnight Diner, stories of the city at night";
 }
 
-CGRect labelFrame(int i) { return CGRectMake((i % 3) * 126 + 8, (i / 3) * 41 + 4, 118, 36); }
-CGRect coverFrame(int i) { return CGRectMake((i % 3) * 126 + 8, (i / 3) * 82 + 10, 110, 76); }
-UIFont labelFont(int i) { return UIFont::systemFontOfSize(i % 3 == 0 ? 15 : 12, i % 3 == 0 ? UIFontWeightMedium : UIFontWeightRegular); }
-UIColor labelColor(int i) {
-    return i % 3 == 0 ? UIColor::whiteColor() : UIColor::colorWithRed(0xBE / 255.0, 0xBD / 255.0, 0xC2 / 255.0, 1);
+CGRect labelFrame(int i) {
+    return CGRectMake((i % 3) * 126 + 8, (i / 3) * 41 + 4, 118, 36);
 }
-int labelLines(int i) { return i % 4 == 0 ? 2 : 1; }
+CGRect coverFrame(int i) {
+    return CGRectMake((i % 3) * 126 + 8, (i / 3) * 82 + 10, 110, 76);
+}
+UIFont labelFont(int i) {
+    return UIFont::systemFontOfSize(i % 3 == 0 ? 15 : 12,
+                                    i % 3 == 0 ? UIFontWeightMedium : UIFontWeightRegular);
+}
+UIColor labelColor(int i) {
+    return i % 3 == 0 ? UIColor::whiteColor()
+                      : UIColor::colorWithRed(0xBE / 255.0, 0xBD / 255.0, 0xC2 / 255.0, 1);
+}
+int labelLines(int i) {
+    return i % 4 == 0 ? 2 : 1;
+}
 
 struct Screen {
     std::shared_ptr<UIWindow> window;
@@ -150,8 +161,8 @@ PangoLayout* plainLayout(int i) {
 
 enum Covers { goodFilter, bilinearFilter, noCovers };
 
-void drawPlainFrame(cairo_t* cr, cairo_surface_t* surface, const std::vector<PangoLayout*>& layouts, bool shape,
-                    Covers covers) {
+void drawPlainFrame(cairo_t* cr, cairo_surface_t* surface, const std::vector<PangoLayout*>& layouts,
+                    bool shape, Covers covers) {
     Screen& s = screen();
     cairo_set_source_rgb(cr, kBackground.red, kBackground.green, kBackground.blue);
     cairo_paint(cr);
@@ -165,7 +176,8 @@ void drawPlainFrame(cairo_t* cr, cairo_surface_t* surface, const std::vector<Pan
         cairo_scale(cr, frame.size.width / cairo_image_surface_get_width(image),
                     frame.size.height / cairo_image_surface_get_height(image));
         cairo_set_source_surface(cr, image, 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), covers == goodFilter ? CAIRO_FILTER_GOOD : CAIRO_FILTER_BILINEAR);
+        cairo_pattern_set_filter(cairo_get_source(cr),
+                                 covers == goodFilter ? CAIRO_FILTER_GOOD : CAIRO_FILTER_BILINEAR);
         cairo_paint(cr);
         cairo_restore(cr);
     }
@@ -175,7 +187,8 @@ void drawPlainFrame(cairo_t* cr, cairo_surface_t* surface, const std::vector<Pan
         int height = 0;
         pango_layout_get_size(layout, &width, &height);
         const CGRect frame = labelFrame(i);
-        cairo_move_to(cr, frame.origin.x, frame.origin.y + (frame.size.height - pango_units_to_double(height)) / 2);
+        cairo_move_to(cr, frame.origin.x,
+                      frame.origin.y + (frame.size.height - pango_units_to_double(height)) / 2);
         pango_cairo_show_layout(cr, layout);
         if (shape) {
             g_object_unref(layout);
@@ -191,8 +204,8 @@ void plainCairoPango(benchmark::State& state) {
     for (int i = 0; i < kLabels; ++i) {
         layouts.push_back(plainLayout(i));
     }
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(390 * kScale), static_cast<int>(844 * kScale));
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(390 * kScale),
+                                                          static_cast<int>(844 * kScale));
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, kScale, kScale);
     for (auto _ : state) {
@@ -236,8 +249,8 @@ int main(int argc, char** argv) {
             std::printf("%s: %.2fx%s\n", what, ours / theirs, target);
         }
     };
-    ratio("full frame through the views / plain Cairo+Pango (layouts shaped in advance, good filter)", full, plain,
-          " (target 1.5x or less)");
+    ratio("full frame through the views / plain Cairo+Pango (layouts shaped in advance, good filter)", full,
+          plain, " (target 1.5x or less)");
     ratio("full frame through the views / plain Cairo+Pango shaping every frame", full, plainShaping, "");
     ratio("full frame through the views / plain Cairo+Pango with bilinear image scaling", full, plainBilinear,
           " (target 1.5x or less)");

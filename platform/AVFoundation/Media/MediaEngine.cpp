@@ -89,7 +89,9 @@ MediaEngine::MediaEngine() : mailbox_(std::make_shared<Mailbox>()) {
     mailbox_->owner_ = this;
 }
 
-MediaEngine::~MediaEngine() { mailbox_->owner_ = nullptr; }
+MediaEngine::~MediaEngine() {
+    mailbox_->owner_ = nullptr;
+}
 
 MediaEngineOutlets MediaEngine::outlets() const {
     std::weak_ptr<Mailbox> box = mailbox_;

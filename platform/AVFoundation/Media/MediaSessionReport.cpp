@@ -25,7 +25,9 @@ void MediaSessionReport::endSeek(bool finished) {
     seekId_ = 0;
 }
 
-void MediaSessionReport::refuseSeek(std::uint64_t seekId) { outlets_.seekEnd(seekId, false); }
+void MediaSessionReport::refuseSeek(std::uint64_t seekId) {
+    outlets_.seekEnd(seekId, false);
+}
 
 void markFailed(MediaEngineState& state, const std::string& reason) {
     state.phase = MediaEnginePhase::Failed;

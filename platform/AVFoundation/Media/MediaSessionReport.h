@@ -10,7 +10,7 @@
 // the engine's outlets: its state, sent only when it changed, its pictures, and the end of
 // the seek under way.
 class MediaSessionReport {
-public:
+  public:
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
     const MediaEngineOutlets& outlets() const { return outlets_; }
 
@@ -29,7 +29,7 @@ public:
     // Reports seek `seekId` unfinished without it ever being under way.
     void refuseSeek(std::uint64_t seekId);
 
-private:
+  private:
     MediaEngineOutlets outlets_;
     MediaEngineState sent_;
     std::uint64_t sentGeneration_ = 0;

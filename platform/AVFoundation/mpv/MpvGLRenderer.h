@@ -19,7 +19,7 @@
 // on as a texture frame. mpv's update callback only asks the main thread for a render
 // (through the link); mpv is never called from inside it.
 class MpvGLRenderer {
-public:
+  public:
     using FrameHandler = std::function<void(std::uint64_t generation, std::shared_ptr<VideoFrame> frame)>;
 
     // mpv's renderer for `handle` in `context`, or null when mpv refuses. `frames` gets
@@ -36,7 +36,7 @@ public:
     // holds; renders nothing afterwards.
     void release();
 
-private:
+  private:
     struct Functions;
     // A texture with the framebuffer that draws into it; the frame owns both.
     struct Target {
