@@ -5,12 +5,9 @@
 #include "app/Helpers/KKpresentationdisease.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
-#include "platform/host/ScreenRenderer.h"
-
-#include <cairo.h>
+#include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace titletest {
 
@@ -101,28 +98,7 @@ void TitleJourneyTest::goBack() {
 }
 
 double TitleJourneyTest::litFraction(const std::shared_ptr<UIView>& view) {
-    const CGRect rect = ui().frameInWindow(view);
-    ScreenRenderer renderer;
-    renderer.renderFrame();
-    cairo_surface_t* surface = renderer.surface();
-    cairo_surface_flush(surface);
-    const double scale = renderer.scale();
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const int left = std::max(0, static_cast<int>(std::floor(rect.minX() * scale)));
-    const int top = std::max(0, static_cast<int>(std::floor(rect.minY() * scale)));
-    const int right = std::min(renderer.pixelWidth(), static_cast<int>(std::ceil(rect.maxX() * scale)));
-    const int bottom = std::min(renderer.pixelHeight(), static_cast<int>(std::ceil(rect.maxY() * scale)));
-    long lit = 0;
-    long total = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            const unsigned char* pixel = data + y * stride + x * 4;
-            lit += (pixel[0] > 24 || pixel[1] > 24 || pixel[2] > 24) ? 1 : 0;
-            ++total;
-        }
-    }
-    return total > 0 ? static_cast<double>(lit) / static_cast<double>(total) : 0;
+    return playerviewtest::litFraction(ui().frameInWindow(view));
 }
 
 std::shared_ptr<SJPlaybackRecord> TitleJourneyTest::latestRecord(const std::string& vodId) {
