@@ -2,6 +2,7 @@
 
 #include "MainController/My/Cell/KKcombcripple.h"
 #include "MainController/My/Model/DownloadStorage.h"
+#include "MainController/My/View/MyListTable.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
 #include "app/Extensions/UIColorExtensions.h"
@@ -44,16 +45,7 @@ std::shared_ptr<QMUILabel> makeTitleLabel() {
 
 std::shared_ptr<UITableView> makeTableView(const std::shared_ptr<UITableViewDataSource>& dataSource,
                                            const std::shared_ptr<UITableViewDelegate>& delegate) {
-    auto table = std::make_shared<UITableView>(CGRectZero, UITableViewStyle::plain);
-    table->setDelegate(delegate);
-    table->setDataSource(dataSource);
-    table->setEstimatedRowHeight(0);
-    table->setEstimatedSectionHeaderHeight(0);
-    table->setEstimatedSectionFooterHeight(0);
-    table->setSeparatorStyle(UITableViewCellSeparatorStyle::none);
-    table->setKeyboardDismissMode(UIScrollViewKeyboardDismissMode::onDrag);
-    table->setBackgroundColor(hexColor("28272C"));
-    table->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentBehavior::never);
+    auto table = makeMyListTable(delegate, dataSource);
     table->setContentInset(UIEdgeInsets{});
     table->setScrollIndicatorInsets(UIEdgeInsets{});
     table->registerClass<KKcombcripple>(classNameOf<KKcombcripple>());
