@@ -12,15 +12,10 @@
 #include "MainController/Home/Controller/KKdomaingrapeViewController.h"
 #include "MainController/Home/Controller/KKelectronicbrow.h"
 #include "app/Constants/ModuleConstants.h"
-#include "app/Startup/AppDelegate.h"
-#include "app/Startup/ApplicationSetup.h"
 #include "app/Startup/TabbarController.h"
-#include "platform/UIKit/Controllers/UIApplication.h"
+#include "bench/support/WindowedLaunch.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
-#include "platform/UIKit/Controllers/UIWindowRoot.h"
-#include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
-#include "platform/host/SDLWindowHost.h"
 
 #include <algorithm>
 #include <chrono>
@@ -71,21 +66,9 @@ bool postersDrawn(const std::shared_ptr<UIWindow>& window) {
 } // namespace
 
 int main() {
-    setUpApplication();
-    auto& application = *UIApplication::sharedApplication();
-    auto delegate = std::make_shared<AppDelegate>();
-    application.setDelegate(delegate);
-    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
-    delegate->window = window;
-    delegate->didFinishLaunchingWithOptions(application, {});
-    window->makeKeyAndVisible();
-    UIWindowDidBecomeVisible(*window);
-    application.hostStateChanged(UIApplicationState::active);
-
-    SDLWindowHost::Options options;
-    options.windowScale = UIScreen::mainScreen().scale();
-    options.vsync = false;
-    SDLWindowHost host(options);
+    WindowedLaunch launch;
+    const auto& window = launch.window;
+    SDLWindowHost& host = *launch.host;
     if (!host.isOpen()) {
         std::fprintf(stderr, "home_start_bench: the window could not be opened\n");
         return 1;
@@ -103,6 +86,5 @@ int main() {
     }
     std::printf("first-frame %.6f\n", secondsSince1970());
     std::fflush(stdout);
-    application.setDelegate(nullptr);
     return 0;
 }

@@ -12,20 +12,15 @@
 //
 // Usage: startup_bench   (with ORVEX_RESOURCES and ORVEX_HOME set by bench/startup/run.sh)
 
-#include "app/Startup/AppDelegate.h"
-#include "app/Startup/ApplicationSetup.h"
 #include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "app/Startup/TabbarController.h"
+#include "bench/support/WindowedLaunch.h"
 #include "platform/AVFoundation/AVPlayerItem.h"
 #include "platform/AVFoundation/AVPlayerLayer.h"
 #include "platform/AVFoundation/mpv/MpvLibrary.h"
 #include "platform/Foundation/NotificationCenter.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/UIKit/Controllers/UIApplication.h"
-#include "platform/UIKit/Controllers/UIWindowRoot.h"
-#include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
-#include "platform/host/SDLWindowHost.h"
 
 #include <chrono>
 #include <cstdio>
@@ -81,21 +76,9 @@ bool splashShowsPicture(const UIWindow& window) {
 } // namespace
 
 int main() {
-    setUpApplication();
-    auto& application = *UIApplication::sharedApplication();
-    auto delegate = std::make_shared<AppDelegate>();
-    application.setDelegate(delegate);
-    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
-    delegate->window = window;
-    delegate->didFinishLaunchingWithOptions(application, {});
-    window->makeKeyAndVisible();
-    UIWindowDidBecomeVisible(*window);
-    application.hostStateChanged(UIApplicationState::active);
-
-    SDLWindowHost::Options options;
-    options.windowScale = UIScreen::mainScreen().scale();
-    options.vsync = false;
-    SDLWindowHost host(options);
+    WindowedLaunch launch;
+    const auto& window = launch.window;
+    SDLWindowHost& host = *launch.host;
     if (!host.isOpen()) {
         std::fprintf(stderr, "startup_bench: the window could not be opened\n");
         return 1;
@@ -151,6 +134,5 @@ int main() {
             library ? "" : " (failed)");
     }
     std::fflush(stdout);
-    application.setDelegate(nullptr);
     return 0;
 }
