@@ -12,8 +12,6 @@
 #include "tests/support/TestSupport.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace mytest {
 
@@ -118,14 +116,17 @@ bool MyJourneyBase::tipShows(const std::string& text) {
 }
 
 std::vector<std::vector<std::string>> MyJourneyBase::openerRuns() const {
+    // A run counts once its line is complete: the shell may write its arguments in
+    // several pieces, and the file may be read between them.
+    const std::string text = readWholeFile(openerFolder / "runs").value_or("");
     std::vector<std::vector<std::string>> runs;
-    std::ifstream file(openerFolder / "runs");
-    std::string line;
-    while (std::getline(file, line)) {
+    for (std::size_t lineStart = 0, lineEnd; (lineEnd = text.find('\n', lineStart)) != std::string::npos;
+         lineStart = lineEnd + 1) {
+        const std::string_view line(text.data() + lineStart, lineEnd - lineStart);
         std::vector<std::string> arguments;
         std::size_t start = 0;
-        for (std::size_t end; (end = line.find('\0', start)) != std::string::npos; start = end + 1) {
-            arguments.push_back(line.substr(start, end - start));
+        for (std::size_t end; (end = line.find('\0', start)) != std::string_view::npos; start = end + 1) {
+            arguments.emplace_back(line.substr(start, end - start));
         }
         runs.push_back(std::move(arguments));
     }

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-using networktest::ConsoleCapture;
+using testsupport::ConsoleCapture;
 
 namespace {
 

@@ -8,11 +8,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <unistd.h>
 
 namespace networktest {
 namespace {
@@ -24,51 +20,6 @@ std::filesystem::path sharedMediaDir() {
 }
 
 } // namespace
-
-ConsoleCapture::ConsoleCapture() : file_(testsupport::freshFolder("console") / "stdout.txt") {
-    std::fflush(stdout);
-    const int capture = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (capture < 0) {
-        ADD_FAILURE() << "cannot capture the console";
-        return;
-    }
-    savedStdout_ = ::dup(STDOUT_FILENO);
-    ::dup2(capture, STDOUT_FILENO);
-    ::close(capture);
-}
-
-ConsoleCapture::~ConsoleCapture() {
-    if (savedStdout_ < 0) {
-        return;
-    }
-    std::fflush(stdout);
-    ::dup2(savedStdout_, STDOUT_FILENO);
-    ::close(savedStdout_);
-    // What was captured goes on to the console after all (test failures among it).
-    for (const auto& line : lines()) {
-        std::printf("%s\n", line.c_str());
-    }
-    std::fflush(stdout);
-}
-
-std::vector<std::string> ConsoleCapture::lines() const {
-    std::fflush(stdout);
-    std::vector<std::string> lines;
-    std::ifstream text(file_);
-    for (std::string line; std::getline(text, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-bool ConsoleCapture::waitFor(const std::string& line, double seconds) const {
-    return RunLoop::main().runUntil(
-        [&] {
-            const auto current = lines();
-            return std::find(current.begin(), current.end(), line) != current.end();
-        },
-        seconds);
-}
 
 void ServiceTest::SetUp() {
     testsupport::useVirtualClock();
@@ -141,7 +92,9 @@ JSON ServiceTest::storeTourist() {
     return user;
 }
 
-void ServiceTest::storeLogin(const std::string& text) { UserDefaults::standard().setString("login", text); }
+void ServiceTest::storeLogin(const std::string& text) {
+    UserDefaults::standard().setString("login", text);
+}
 
 std::string envelope(std::int64_t code, const std::string& message, const std::string& dataJSON) {
     return "{\"code\":" + std::to_string(code) + ",\"message\":" + JSON(JSON::Storage(message)).rawString() +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Network/KKriplog.h"
+#include "tests/support/ConsoleCapture.h"
 #include "tools/devservice/DevService.h"
 
 #include <gtest/gtest.h>
@@ -21,30 +22,13 @@ struct Answer {
     int calls = 0;
 };
 
-// Collects the lines written to standard output while it lives (into a file, which a
-// test may read at any time, for example while it waits for a line).
-class ConsoleCapture {
-public:
-    ConsoleCapture();
-    ~ConsoleCapture();
-    ConsoleCapture(const ConsoleCapture&) = delete;
-    ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-
-    // The lines so far.
-    std::vector<std::string> lines() const;
-    // Runs the main loop until `line` has been written; false after the timeout.
-    bool waitFor(const std::string& line, double seconds = 30) const;
-
-private:
-    int savedStdout_ = -1;
-    std::filesystem::path file_;
-};
+using testsupport::ConsoleCapture;
 
 // The development service on loopback with the client set up as at launch: its base URLs,
 // its DNS-over-HTTPS resolver and its certificate authority, nothing stored under
 // "login", no tips showing, a virtual clock (timestamps read 1800000000).
 class ServiceTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

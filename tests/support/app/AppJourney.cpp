@@ -34,7 +34,8 @@ std::filesystem::path galleryDir() {
         return chosen;
     }
     const char* build = std::getenv("ORVEX_BUILD_DIR");
-    return (build != nullptr ? std::filesystem::path(build) : testsupport::dataRoot()) / "artefacts" / "gallery";
+    return (build != nullptr ? std::filesystem::path(build) : testsupport::dataRoot()) / "artefacts" /
+           "gallery";
 }
 
 // Counts every notice of the sample catalogue as shown.
@@ -49,6 +50,7 @@ void markCatalogueNoticesShown() {
 } // namespace
 
 void AppJourneyTest::SetUp() {
+    console_.emplace();
     // Tests play media without a sound device.
     MediaEngineSettings::setAudioOutputEnabled(false);
     setUpApplication();
@@ -75,6 +77,7 @@ void AppJourneyTest::TearDown() {
     if (service_) {
         service_->stop();
     }
+    console_.reset();
 }
 
 void AppJourneyTest::startServiceOn(int port1, int port2) {
@@ -107,7 +110,8 @@ void AppJourneyTest::launch() {
     application.hostStateChanged(UIApplicationState::active);
     driver_.emplace(window_);
     driver_->runLoop();
-    const auto splash = std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window_->rootViewController());
+    const auto splash =
+        std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window_->rootViewController());
     ASSERT_NE(splash, nullptr) << "the launch shows the splash first";
     splash->kknickelcharacteristic();
     ASSERT_NE(mainInterface(), nullptr) << "the splash hands over to the main interface";
@@ -147,7 +151,9 @@ std::shared_ptr<TabbarController> AppJourneyTest::mainInterface() const {
     return window_ ? std::dynamic_pointer_cast<TabbarController>(window_->rootViewController()) : nullptr;
 }
 
-std::shared_ptr<UIViewController> AppJourneyTest::topPage() const { return KKpresentationdisease::getCurrentVC(); }
+std::shared_ptr<UIViewController> AppJourneyTest::topPage() const {
+    return KKpresentationdisease::getCurrentVC();
+}
 
 void AppJourneyTest::selectTab(int index) {
     const auto bar = mainInterface()->tabBar();

@@ -4,6 +4,7 @@
 #include "app/Startup/TabbarController.h"
 #include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/UIWindow.h"
+#include "tests/support/ConsoleCapture.h"
 #include "tests/support/ui/UIDriver.h"
 #include "tools/devservice/DevService.h"
 
@@ -27,7 +28,7 @@ namespace testsupport::app {
 // Each test runs in a process of its own (CTest), so the data root, the user defaults
 // and the records start empty.
 class AppJourneyTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -65,8 +66,7 @@ protected:
     // The page a person sees: presented pages, the selected tab, the top of a navigation
     // stack (the application's own getCurrentVC()).
     std::shared_ptr<UIViewController> topPage() const;
-    template <class Page>
-    std::shared_ptr<Page> topPageAs() const {
+    template <class Page> std::shared_ptr<Page> topPageAs() const {
         return std::dynamic_pointer_cast<Page>(topPage());
     }
     // Selects tab `index` by tapping it in the tab bar, then lets its page appear.
@@ -86,9 +86,12 @@ protected:
     // `name` says what the picture shows ("home-recommend-loaded").
     void gallery(const std::string& name);
 
-private:
+  private:
     void startServiceOn(int port1, int port2);
 
+    // The application's console lines are held back until the test ends, so that a failing
+    // test's output begins with its failures.
+    std::optional<ConsoleCapture> console_;
     DevService::Options serviceOptions_;
     std::unique_ptr<DevService> service_;
     std::shared_ptr<AppDelegate> delegate_;
