@@ -65,6 +65,12 @@ SDWebImageManager::loadImageWithURL(const std::string& url, SDWebImageOptions, C
                 completion(std::move(image), std::nullopt, cacheType, url);
                 return;
             }
+            // A download of the same picture may have finished while the disk was read:
+            // its picture is shown rather than fetched and decoded a second time.
+            if (auto arrived = cache_.imageFromMemoryCacheForKey(url)) {
+                completion(std::move(arrived), std::nullopt, SDImageCacheType::memory, url);
+                return;
+            }
             operation->downloadToken_ = downloader_.downloadImageWithURL(
                 url, [this, operation, url, completion](std::shared_ptr<UIImage> image,
                                                         std::optional<std::string> data,

@@ -21,6 +21,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 devservice::Fault delayed(double seconds) {
@@ -105,8 +109,9 @@ class WebImages : public testing::Test {
         options.dataDir = testsupport::freshFolder("web-images-service");
         // The service's media, made once for all test processes of the build.
         const char* build = std::getenv("ORVEX_BUILD_DIR");
-        options.mediaDir = build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                                            : testsupport::dataRoot() / "devservice-media";
+        options.mediaDir = build != nullptr
+                               ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
+                               : testsupport::dataRoot() / "devservice-media";
         service_ = new DevService(options);
         ASSERT_TRUE(service_->start()) << service_->lastError();
         NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
@@ -246,6 +251,36 @@ TEST_F(WebImages, ViewsAskingForTheSamePictureShareOneDownload) {
     for (const auto& view : views) {
         EXPECT_EQ(view->image(), outcomes.front().image);
     }
+}
+
+TEST_F(WebImages, APictureThatArrivesWhileTheDiskIsReadIsNotFetchedAgain) {
+    const std::string url = pictureURL("arriving");
+    service().setFault("images/poster/arriving.png", delayed(0.3));
+    auto first = std::make_shared<UIImageView>();
+    Outcome firstOutcome;
+    sd_setImageWithURL(first, url, placeholder, 0, record(firstOutcome));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return requestsFor("arriving") == 1; }, 30));
+
+    // A pipe in the picture's place on disk holds the second view's disk read until the
+    // first view's download has been shown.
+    SDImageCache& cache = SDImageCache::sharedImageCache();
+    const auto held = cache.cachePathForKey(url);
+    std::filesystem::create_directories(held.parent_path());
+    ASSERT_EQ(::mkfifo(held.c_str(), 0600), 0);
+    auto second = std::make_shared<UIImageView>();
+    Outcome secondOutcome;
+    sd_setImageWithURL(second, url, placeholder, 0, record(secondOutcome));
+    ASSERT_TRUE(waitFor(firstOutcome));
+    ASSERT_TRUE(firstOutcome.image);
+    EXPECT_EQ(secondOutcome.calls, 0) << "still reading the disk";
+    const int release = ::open(held.c_str(), O_WRONLY); // returns once the reader has it open
+    ASSERT_GE(release, 0);
+    ::close(release);
+
+    ASSERT_TRUE(waitFor(secondOutcome));
+    EXPECT_EQ(secondOutcome.image.get(), firstOutcome.image.get());
+    EXPECT_EQ(second->image().get(), first->image().get());
+    EXPECT_EQ(requestsFor("arriving"), 1u);
 }
 
 TEST_F(WebImages, TheDiskCacheServesASecondLoadWhileTheServiceIsAway) {
