@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -24,14 +25,16 @@ class ConsoleWriter {
     }
 
     void add(Line line) {
-        bool wasIdle;
+        bool idle;
         {
             std::lock_guard lock(mutex_);
-            wasIdle = lines_.empty() && !writing_;
+            idle = !writing_;
             lines_.push_back(std::move(line));
         }
-        // A writer at work takes this line up with the rest of its batch, unwoken.
-        if (wasIdle) {
+        // Only a sleeping writer is woken: a writer at work (or lingering after a batch)
+        // takes this line up with the next one, so a burst of answers costs the main
+        // thread one wake-up, not one per answer.
+        if (idle) {
             wake_.notify_one();
         }
     }
@@ -59,28 +62,35 @@ class ConsoleWriter {
             if (lines_.empty()) {
                 return; // stopping, with everything written
             }
-            std::deque<Line> batch;
-            batch.swap(lines_);
             writing_ = true;
-            lock.unlock();
-            for (const Line& line : batch) {
-                if (const auto* text = std::get_if<std::string>(&line)) {
-                    consoleLog(*text);
-                } else if (const std::string* body = std::get<1>(line)->value()) {
-                    consoleLog(*body);
+            do {
+                std::deque<Line> batch;
+                batch.swap(lines_);
+                lock.unlock();
+                for (const Line& line : batch) {
+                    if (const auto* text = std::get_if<std::string>(&line)) {
+                        consoleLog(*text);
+                    } else if (const std::string* body = std::get<1>(line)->value()) {
+                        consoleLog(*body);
+                    }
                 }
-            }
-            batch.clear(); // responses are let go off the lock too
-            lock.lock();
+                batch.clear(); // responses are let go off the lock too
+                lock.lock();
+                // Lines of the same burst gather meanwhile, without waking anyone.
+                wake_.wait_for(lock, kLinger, [this] { return stopping_; });
+            } while (!lines_.empty());
             writing_ = false;
         }
     }
+
+    // How long the writer waits after a batch for the lines that follow it.
+    static constexpr std::chrono::milliseconds kLinger{20};
 
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Line> lines_;
     bool stopping_ = false;
-    // The writer is writing a batch (and looks for more before it sleeps).
+    // The writer is writing, or lingering for more lines before it sleeps.
     bool writing_ = false;
     std::thread thread_;
 };
