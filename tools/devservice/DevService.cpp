@@ -51,10 +51,11 @@ std::optional<std::vector<std::string>> safeComponents(std::string_view path) {
         const std::size_t end = path.find('/');
         const std::string_view component = path.substr(0, end);
         path = end == std::string_view::npos ? std::string_view() : path.substr(end);
-        const bool valid = !component.empty() && component.front() != '.' &&
-                           std::all_of(component.begin(), component.end(), [](char c) {
-                               return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
-                           });
+        const bool valid =
+            !component.empty() && component.front() != '.' &&
+            std::all_of(component.begin(), component.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+            });
         if (!valid) {
             return std::nullopt;
         }
@@ -64,7 +65,8 @@ std::optional<std::vector<std::string>> safeComponents(std::string_view path) {
 }
 
 std::optional<std::size_t> positiveNumber(const std::string& text, std::size_t largest) {
-    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (text.empty() || text.size() > 6 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
     const std::size_t value = std::stoul(text);
@@ -105,7 +107,8 @@ p { font-size: 14px; color: #8F8E93; margin: 0 0 28px; }
 #track.done #knob { background: #3FA34D; }
 </style>
 </head>
-<body data-ticket=")" + ticket.ticket + R"(" data-randstr=")" + ticket.randstr + R"(">
+<body data-ticket=")" +
+           ticket.ticket + R"(" data-randstr=")" + ticket.randstr + R"(">
 <button id="close" type="button">关闭</button>
 <h1>安全验证</h1>
 <p>向右拖动滑块完成验证</p>
@@ -158,6 +161,7 @@ struct DevService::Running {
     std::unique_ptr<ApiService> api;
     TlsFiles tls;
     FaultTable faults;
+    HoldGate heldRequests;
     RequestLog requestLog;
     StopSignal stopping;
     std::function<void(const std::string&)> log;
@@ -176,7 +180,9 @@ struct DevService::Running {
     std::mutex imageMutex;
     std::map<std::string, std::string> images;
 
-    std::string origin() const { return std::string("https://") + kLoopback + ":" + std::to_string(ports[0]); }
+    std::string origin() const {
+        return std::string("https://") + kLoopback + ":" + std::to_string(ports[0]);
+    }
     // What the share poster's QR code leads to.
     std::string downloadPage() const { return origin() + "/down/"; }
     void say(const std::string& line) const {
@@ -189,8 +195,8 @@ struct DevService::Running {
     bool waitForMedia(double seconds) const;
     void serve(int service, const httplib::Request& request, httplib::Response& response);
     bool applyFault(const std::string& path, httplib::Response& response);
-    void serveApi(int service, const httplib::Request& request, const std::optional<FormParameters>& parameters,
-                  httplib::Response& response);
+    void serveApi(int service, const httplib::Request& request,
+                  const std::optional<FormParameters>& parameters, httplib::Response& response);
     void serveDns(const httplib::Request& request, httplib::Response& response);
     void serveMedia(const httplib::Request& request, const std::string& range, httplib::Response& response);
     void serveImage(const std::string& kind, const std::string& name, httplib::Response& response);
@@ -228,10 +234,12 @@ std::optional<FormParameters> readParameters(const httplib::Request& request) {
         if (request.body.empty()) {
             return FormParameters();
         }
-        return type.starts_with("application/x-www-form-urlencoded") ? parseFormText(request.body) : std::nullopt;
+        return type.starts_with("application/x-www-form-urlencoded") ? parseFormText(request.body)
+                                                                     : std::nullopt;
     }
     const std::size_t query = request.target.find('?');
-    return query == std::string::npos ? FormParameters() : parseFormText(std::string_view(request.target).substr(query + 1));
+    return query == std::string::npos ? FormParameters()
+                                      : parseFormText(std::string_view(request.target).substr(query + 1));
 }
 
 } // namespace
@@ -241,8 +249,10 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     const std::string range = request.get_header_value("Range");
     const_cast<httplib::Request&>(request).ranges.clear();
 
-    const auto parameters = request.path == "/dns-query" ? std::optional<FormParameters>() : readParameters(request);
-    RecordedRequest record{ports[service - 1], request.method, request.path, {}, parameters.value_or(FormParameters())};
+    const auto parameters =
+        request.path == "/dns-query" ? std::optional<FormParameters>() : readParameters(request);
+    RecordedRequest record{
+        ports[service - 1], request.method, request.path, {}, parameters.value_or(FormParameters())};
     record.headers.insert(request.headers.begin(), request.headers.end());
     requestLog.add(std::move(record));
 
@@ -275,14 +285,16 @@ bool DevService::Running::applyFault(const std::string& path, httplib::Response&
         return false;
     }
     say("fault for " + path);
-    if (fault->delaySeconds > 0 && !stopping.sleep(fault->delaySeconds)) {
+    if ((fault->delaySeconds > 0 && !stopping.sleep(fault->delaySeconds)) ||
+        (fault->held && !heldRequests.wait(stopping))) {
         response.status = 503;
         return true;
     }
     if (fault->dropConnection) {
         // A provider that fails at once makes the server close the connection before any
         // byte of the body: the client sees its transfer end early.
-        response.set_chunked_content_provider("application/json", [](std::size_t, httplib::DataSink&) { return false; });
+        response.set_chunked_content_provider("application/json",
+                                              [](std::size_t, httplib::DataSink&) { return false; });
         return true;
     }
     if (fault->status || fault->rawBody) {
@@ -294,9 +306,14 @@ bool DevService::Running::applyFault(const std::string& path, httplib::Response&
 }
 
 void DevService::Running::serveApi(int service, const httplib::Request& request,
-                                   const std::optional<FormParameters>& parameters, httplib::Response& response) {
-    const ApiRequest call{service, request.method, request.path.substr(1), parameters,
-                          request.get_header_value("Authorization"), origin()};
+                                   const std::optional<FormParameters>& parameters,
+                                   httplib::Response& response) {
+    const ApiRequest call{service,
+                          request.method,
+                          request.path.substr(1),
+                          parameters,
+                          request.get_header_value("Authorization"),
+                          origin()};
     const HttpAnswer answer = api->handle(call);
     response.status = answer.status;
     response.set_content(answer.body, "application/json; charset=utf-8");
@@ -310,7 +327,9 @@ void DevService::Running::serveDns(const httplib::Request& request, httplib::Res
         }
     } else {
         const std::size_t start = request.target.find('?');
-        const auto form = start == std::string::npos ? std::nullopt : parseFormText(std::string_view(request.target).substr(start + 1));
+        const auto form = start == std::string::npos
+                              ? std::nullopt
+                              : parseFormText(std::string_view(request.target).substr(start + 1));
         if (form && form->count("dns") != 0) {
             query = decodeBase64Url(form->at("dns"));
         }
@@ -327,7 +346,8 @@ void DevService::Running::serveDns(const httplib::Request& request, httplib::Res
 
 void DevService::Running::serveMedia(const httplib::Request& request, const std::string& range,
                                      httplib::Response& response) {
-    const auto parts = safeComponents(std::string_view(request.path).substr(std::string_view("/media").size()));
+    const auto parts =
+        safeComponents(std::string_view(request.path).substr(std::string_view("/media").size()));
     const auto refuse = [&](int status, const std::string& why) {
         response.status = status;
         response.set_content(why + "\n", "text/plain");
@@ -377,8 +397,9 @@ void DevService::Running::serveMedia(const httplib::Request& request, const std:
         break;
     case RangeAnswer::Kind::partial:
         response.status = 206;
-        response.set_header("Content-Range", "bytes " + std::to_string(wanted.first) + "-" + std::to_string(wanted.last) +
-                                                 "/" + std::to_string(body->size()));
+        response.set_header("Content-Range", "bytes " + std::to_string(wanted.first) + "-" +
+                                                 std::to_string(wanted.last) + "/" +
+                                                 std::to_string(body->size()));
         response.set_content(body->substr(wanted.first, wanted.last - wanted.first + 1), type);
         break;
     case RangeAnswer::Kind::unsatisfiable:
@@ -388,7 +409,8 @@ void DevService::Running::serveMedia(const httplib::Request& request, const std:
     }
 }
 
-void DevService::Running::serveImage(const std::string& kind, const std::string& name, httplib::Response& response) {
+void DevService::Running::serveImage(const std::string& kind, const std::string& name,
+                                     httplib::Response& response) {
     const std::string key = kind + "/" + name;
     std::optional<std::string> png;
     {
@@ -455,23 +477,27 @@ bool DevService::start() {
     running->log = options_.log;
     running->mediaDir = options_.mediaDir.empty() ? options_.dataDir / "media" : options_.mediaDir;
     Running* self = running.get();
-    running->accounts = std::make_unique<Accounts>(options_.dataDir / "users.json", secondsSince1970,
-                                                   [self](const std::string& number, const std::string& code) {
-                                                       self->say("SMS code for " + number + ": " + code);
-                                                   });
+    running->accounts =
+        std::make_unique<Accounts>(options_.dataDir / "users.json", secondsSince1970,
+                                   [self](const std::string& number, const std::string& code) {
+                                       self->say("SMS code for " + number + ": " + code);
+                                   });
     if (!running->accounts->load(lastError_)) {
         return false;
     }
-    running->api = std::make_unique<ApiService>(running->catalogue, *running->accounts,
-                                                ApiService::Options{options_.timestampWindow, secondsSince1970});
-    const ServerIdentity identity{{"api.orvex.test", "dns.orvex.test", "media.orvex.test", "localhost"}, kLoopback};
+    running->api =
+        std::make_unique<ApiService>(running->catalogue, *running->accounts,
+                                     ApiService::Options{options_.timestampWindow, secondsSince1970});
+    const ServerIdentity identity{{"api.orvex.test", "dns.orvex.test", "media.orvex.test", "localhost"},
+                                  kLoopback};
     if (!ensureTlsFiles(options_.dataDir / "tls", identity, running->tls, lastError_)) {
         return false;
     }
 
     const int wantedPorts[2] = {options_.port1, options_.port2};
     for (int i = 0; i < 2; ++i) {
-        auto server = std::make_unique<HttpsServer>(running->tls.serverCertificate.c_str(), running->tls.serverKey.c_str());
+        auto server = std::make_unique<HttpsServer>(running->tls.serverCertificate.c_str(),
+                                                    running->tls.serverKey.c_str());
         if (!server->is_valid()) {
             lastError_ = "cannot load the server certificate " + running->tls.serverCertificate.string();
             return false;
@@ -490,8 +516,9 @@ bool DevService::start() {
         };
         server->Get(".*", handler);
         server->Post(".*", handler);
-        const int port = wantedPorts[i] == 0 ? server->bind_to_any_port(kLoopback)
-                                             : (server->bind_to_port(kLoopback, wantedPorts[i]) ? wantedPorts[i] : -1);
+        const int port = wantedPorts[i] == 0
+                             ? server->bind_to_any_port(kLoopback)
+                             : (server->bind_to_port(kLoopback, wantedPorts[i]) ? wantedPorts[i] : -1);
         if (port <= 0) {
             lastError_ = "cannot listen on " + std::string(kLoopback) + ":" + std::to_string(wantedPorts[i]);
             for (int j = 0; j < i; ++j) {
@@ -503,7 +530,8 @@ bool DevService::start() {
         server->widenBacklog();
         running->ports[i] = port;
         running->servers[i] = std::move(server);
-        running->listeners[i] = std::thread([server = running->servers[i].get()] { server->listen_after_bind(); });
+        running->listeners[i] =
+            std::thread([server = running->servers[i].get()] { server->listen_after_bind(); });
         // stop() only ends a server that has started its loop.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!running->servers[i]->is_running() && std::chrono::steady_clock::now() < deadline) {
@@ -584,6 +612,9 @@ void DevService::clearRequests() {
 
 void DevService::setFault(const std::string& pathPattern, const Fault& fault) {
     if (running_) {
+        if (fault.held) {
+            running_->heldRequests.close();
+        }
         running_->faults.set(pathPattern, fault);
     }
 }
@@ -591,12 +622,20 @@ void DevService::setFault(const std::string& pathPattern, const Fault& fault) {
 void DevService::clearFault(const std::string& pathPattern) {
     if (running_) {
         running_->faults.clear(pathPattern);
+        running_->heldRequests.open();
     }
 }
 
 void DevService::clearFaults() {
     if (running_) {
         running_->faults.clearAll();
+        running_->heldRequests.open();
+    }
+}
+
+void DevService::releaseHeldRequests() {
+    if (running_) {
+        running_->heldRequests.open();
     }
 }
 

@@ -16,14 +16,14 @@
 // files, generated pictures, HLS media made with ffmpeg and a captcha page. Used in
 // process by tests and as the executable orvex-devservice.
 class DevService {
-public:
+  public:
     struct Options {
-        std::filesystem::path dataDir;  // certificate authority, users, media; created when missing
-        int port1 = 0;                  // 0: a free port chosen by the system
+        std::filesystem::path dataDir; // certificate authority, users, media; created when missing
+        int port1 = 0;                 // 0: a free port chosen by the system
         int port2 = 0;
-        std::filesystem::path catalogueDir; // empty: the data files beside the sources
-        std::filesystem::path mediaDir;     // empty: <dataDir>/media; may be shared by services
-        double timestampWindow = 0;         // seconds; 0 accepts any well-formed "timestamp"
+        std::filesystem::path catalogueDir;               // empty: the data files beside the sources
+        std::filesystem::path mediaDir;                   // empty: <dataDir>/media; may be shared by services
+        double timestampWindow = 0;                       // seconds; 0 accepts any well-formed "timestamp"
         std::function<void(const std::string& line)> log; // service log lines (SMS codes, faults)
     };
 
@@ -55,6 +55,9 @@ public:
     void setFault(const std::string& pathPattern, const devservice::Fault& fault);
     void clearFault(const std::string& pathPattern);
     void clearFaults();
+    // Lets through the requests that `held` faults are holding, and those they hit later
+    // (clearing faults does too).
+    void releaseHeldRequests();
     // The next request with this token answers "login expired" (70001).
     void expireToken(const std::string& token);
     // The last SMS code sent to a number.
@@ -65,7 +68,7 @@ public:
     // it failed or took longer.
     bool waitForMedia(double seconds) const;
 
-private:
+  private:
     struct Running;
     Options options_;
     std::string lastError_;

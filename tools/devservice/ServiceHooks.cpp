@@ -99,4 +99,30 @@ void StopSignal::reset() {
     raised_ = false;
 }
 
+void HoldGate::close() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+}
+
+void HoldGate::open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+}
+
+bool HoldGate::wait(StopSignal& stopping) {
+    // A service thread may wait here for long: it looks at the gate every few
+    // milliseconds and gives up as soon as the service stops.
+    while (true) {
+        {
+            std::lock_guard lock(mutex_);
+            if (open_) {
+                return true;
+            }
+        }
+        if (!stopping.sleep(0.005)) {
+            return false;
+        }
+    }
+}
+
 } // namespace devservice

@@ -15,9 +15,9 @@ namespace devservice {
 
 // One request as the service received it.
 struct RecordedRequest {
-    int port = 0;          // the local port it arrived on
+    int port = 0; // the local port it arrived on
     std::string method;
-    std::string path;      // "/api/indexList", without the query
+    std::string path; // "/api/indexList", without the query
     std::multimap<std::string, std::string> headers;
     FormParameters parameters; // the query's (GET) or the form body's (POST); empty when unreadable
 
@@ -26,8 +26,10 @@ struct RecordedRequest {
 };
 
 // How the service misbehaves for chosen requests, for tests of failure paths. The parts
-// apply in this order: wait `delaySeconds`; then close the connection right after the
-// status line and headers, before any byte of the body (`dropConnection`), or answer
+// apply in this order: wait `delaySeconds`; when `held`, wait until the test releases the
+// held requests (DevService::releaseHeldRequests, which lets through every request the
+// fault hits from then on); then close the connection right after
+// the status line and headers, before any byte of the body (`dropConnection`), or answer
 // `status` (default 200) with `rawBody` (default empty) when either is set; otherwise
 // answer normally.
 struct Fault {
@@ -36,32 +38,33 @@ struct Fault {
     std::optional<std::string> rawBody;
     bool dropConnection = false;
     int times = -1; // how many requests it hits; -1 for every one until cleared
+    bool held = false;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading
 // "/" ("api/getParse"); a trailing "*" matches any rest ("media/*"). Thread-safe.
 class FaultTable {
-public:
+  public:
     void set(const std::string& pattern, const Fault& fault);
     void clear(const std::string& pattern);
     void clearAll();
     // The fault that hits a request for `path`, counted as used.
     std::optional<Fault> take(const std::string& path);
 
-private:
+  private:
     std::mutex mutex_;
     std::map<std::string, Fault> faults_;
 };
 
 // The most recent requests (the oldest are dropped beyond `capacity`). Thread-safe.
 class RequestLog {
-public:
+  public:
     explicit RequestLog(std::size_t capacity = 10000) : capacity_(capacity) {}
     void add(RecordedRequest request);
     std::vector<RecordedRequest> all() const;
     void clear();
 
-private:
+  private:
     const std::size_t capacity_;
     mutable std::mutex mutex_;
     std::deque<RecordedRequest> requests_;
@@ -69,16 +72,30 @@ private:
 
 // A pause that ends early when the service stops.
 class StopSignal {
-public:
+  public:
     // Waits up to `seconds`; answers false when the service stopped meanwhile.
     bool sleep(double seconds);
     void raise();
     void reset();
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool raised_ = false;
+};
+
+// Where held requests wait: closed when a holding fault is set, open again (for the held
+// requests and any that come later) when the test releases them.
+class HoldGate {
+  public:
+    void close();
+    void open();
+    // Waits while the gate is closed; answers false when `stopping` was raised first.
+    bool wait(StopSignal& stopping);
+
+  private:
+    std::mutex mutex_;
+    bool open_ = true;
 };
 
 } // namespace devservice

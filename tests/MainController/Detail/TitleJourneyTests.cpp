@@ -14,6 +14,8 @@
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/MainController/Detail/TitleJourneySupport.h"
 
+#include <algorithm>
+
 namespace {
 
 using TitleJourney = titletest::TitleJourneyTest;
@@ -151,15 +153,30 @@ TEST_F(TitleJourney, AFailedParseShowsThePromptAndPlaysNothing) {
     foreign.duration = "0";
     ASSERT_TRUE(SJPlaybackHistoryController::shared().save(foreign));
 
-    // The service's own refusal: an error envelope with its message, arriving after the
-    // page's other answers (each answer clears the tips shown before it).
+    // The service's own refusal: an error envelope with its message, answered after every
+    // other answer has been handled (each answer clears the tips shown before it).
     service().setFault(
         "api/getParse",
-        devservice::Fault{.delaySeconds = 0.5,
-                          .status = 200,
-                          .rawBody = R"({"code":40004,"message":"解析失败，资源不存在","data":""})"});
+        devservice::Fault{.status = 200,
+                          .rawBody = R"({"code":40004,"message":"解析失败，资源不存在","data":""})",
+                          .held = true});
     auto page = openPlayer("1031", "hnm3u8");
     ASSERT_TRUE(waitFor([&] { return !apiRequests("/api/getParse").empty() && page->list.size() > 1; }));
+    // The parse is answered once the page's other answers (its title, episodes and ad) and
+    // the launch's have been handled: each answer with a payload logs its path then, and
+    // every answer but the parse's has one here.
+    ASSERT_TRUE(waitFor([&] {
+        const auto requests = apiRequests();
+        const auto lines = consoleLines();
+        const auto isApi = [](const devservice::RecordedRequest& request) {
+            return request.path.starts_with("/api/") && request.path != "/api/getParse";
+        };
+        const auto isPath = [](const std::string& line) { return line.starts_with("api/"); };
+        return !apiRequests("/api/getAdvertInfo").empty() &&
+               std::count_if(requests.begin(), requests.end(), isApi) ==
+                   std::count_if(lines.begin(), lines.end(), isPath);
+    }));
+    service().releaseHeldRequests();
     ASSERT_TRUE(waitFor([&] { return shows("解析失败，资源不存在"); }));
     playFrames(0.3);
     gallery("detail-player-parse-failed");

@@ -60,6 +60,11 @@ class AppJourneyTest : public testing::Test {
     // the resolver's queries left out, oldest first.
     std::vector<devservice::RecordedRequest> apiRequests(const std::string& path = "") const;
 
+    // The application's console lines so far.
+    std::vector<std::string> consoleLines() const {
+        return console_ ? console_->lines() : std::vector<std::string>();
+    }
+
     testsupport::ui::UIDriver& ui() { return *driver_; }
     const std::shared_ptr<UIWindow>& window() const { return window_; }
     std::shared_ptr<TabbarController> mainInterface() const;

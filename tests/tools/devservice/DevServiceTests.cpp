@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using devservicetest::dnsQuery;
 using devservicetest::fetch;
@@ -28,15 +31,17 @@ std::string token(ServiceFixture& fixture) {
 // Passes the captcha, has a code sent for `type` and answers the code.
 std::string smsCode(ServiceFixture& fixture, const std::string& number, const std::string& type) {
     const auto ticket = fixture.service().solveCaptcha();
-    const Json sent = fixture.api("POST", "api/mail",
-                                  {{"username", number}, {"randstr", ticket.randstr}, {"ticket", ticket.ticket}, {"type", type}});
+    const Json sent = fixture.api(
+        "POST", "api/mail",
+        {{"username", number}, {"randstr", ticket.randstr}, {"ticket", ticket.ticket}, {"type", type}});
     EXPECT_EQ(sent["code"], 20000) << sent.dump();
     return fixture.service().lastSmsCode(number).value_or("");
 }
 
 Json registerMember(ServiceFixture& fixture, const std::string& number, const std::string& password) {
     const std::string code = smsCode(fixture, number, "register");
-    return fixture.api("POST", "api/register", {{"username", number}, {"password", password}, {"code", code}});
+    return fixture.api("POST", "api/register",
+                       {{"username", number}, {"password", password}, {"code", code}});
 }
 
 RequestOptions trusted(ServiceFixture& fixture) {
@@ -75,21 +80,26 @@ unsigned bigEndian32(const std::string& bytes, std::size_t at) {
 TEST(DevServiceTls, VerifiesWithItsAuthorityForEveryServiceName) {
     ServiceFixture fixture;
     const std::string port = std::to_string(fixture.service().port1());
-    for (const std::string host : {"api.orvex.test", "dns.orvex.test", "media.orvex.test", "localhost", "127.0.0.1"}) {
-        const Reply reply = fetch("https://" + host + ":" + port + "/images/poster/1001.png", trusted(fixture));
+    for (const std::string host :
+         {"api.orvex.test", "dns.orvex.test", "media.orvex.test", "localhost", "127.0.0.1"}) {
+        const Reply reply =
+            fetch("https://" + host + ":" + port + "/images/poster/1001.png", trusted(fixture));
         EXPECT_EQ(reply.curlCode, CURLE_OK) << host;
         EXPECT_EQ(reply.status, 200) << host;
     }
-    const Reply second = fetch("https://api.orvex.test:" + std::to_string(fixture.service().port2()) + "/images/poster/1001.png",
+    const Reply second = fetch("https://api.orvex.test:" + std::to_string(fixture.service().port2()) +
+                                   "/images/poster/1001.png",
                                trusted(fixture));
     EXPECT_EQ(second.curlCode, CURLE_OK);
 
     RequestOptions otherName = trusted(fixture);
     otherName.resolve.push_back("other.orvex.test:" + port + ":127.0.0.1");
-    EXPECT_EQ(fetch("https://other.orvex.test:" + port + "/", otherName).curlCode, CURLE_PEER_FAILED_VERIFICATION);
+    EXPECT_EQ(fetch("https://other.orvex.test:" + port + "/", otherName).curlCode,
+              CURLE_PEER_FAILED_VERIFICATION);
     RequestOptions systemStore = trusted(fixture);
     systemStore.caFile.clear();
-    EXPECT_EQ(fetch("https://api.orvex.test:" + port + "/", systemStore).curlCode, CURLE_PEER_FAILED_VERIFICATION);
+    EXPECT_EQ(fetch("https://api.orvex.test:" + port + "/", systemStore).curlCode,
+              CURLE_PEER_FAILED_VERIFICATION);
 }
 
 TEST(DevServiceTls, KeepsItsAuthorityAcrossRestartsAndWritesTheClientConfiguration) {
@@ -103,10 +113,14 @@ TEST(DevServiceTls, KeepsItsAuthorityAcrossRestartsAndWritesTheClientConfigurati
         ASSERT_TRUE(service.start()) << service.lastError();
         firstAuthority = readWholeFile(service.caFile()).value_or("");
         service.writeClientConfiguration(dataDir / "client" / "service.json");
-        const Json configuration = Json::parse(readWholeFile(dataDir / "client" / "service.json").value_or("{}"));
-        EXPECT_EQ(configuration["baseURL1"], "https://api.orvex.test:" + std::to_string(service.port1()) + "/");
-        EXPECT_EQ(configuration["baseURL2"], "https://api.orvex.test:" + std::to_string(service.port2()) + "/");
-        EXPECT_EQ(configuration["dohURL"], "https://dns.orvex.test:" + std::to_string(service.port1()) + "/dns-query");
+        const Json configuration =
+            Json::parse(readWholeFile(dataDir / "client" / "service.json").value_or("{}"));
+        EXPECT_EQ(configuration["baseURL1"],
+                  "https://api.orvex.test:" + std::to_string(service.port1()) + "/");
+        EXPECT_EQ(configuration["baseURL2"],
+                  "https://api.orvex.test:" + std::to_string(service.port2()) + "/");
+        EXPECT_EQ(configuration["dohURL"],
+                  "https://dns.orvex.test:" + std::to_string(service.port1()) + "/dns-query");
         EXPECT_EQ(configuration["dohAddress"], "127.0.0.1");
         EXPECT_EQ(configuration["caFile"], std::filesystem::absolute(service.caFile()).string());
     }
@@ -130,7 +144,8 @@ TEST(DevServiceTls, RefusesToStartOnStateItCannotRead) {
 
 TEST(DevServiceDoh, AnswersWireQueriesOverPostAndGet) {
     ServiceFixture fixture;
-    const std::string url = "https://dns.orvex.test:" + std::to_string(fixture.service().port2()) + "/dns-query";
+    const std::string url =
+        "https://dns.orvex.test:" + std::to_string(fixture.service().port2()) + "/dns-query";
     RequestOptions post = trusted(fixture);
     post.method = "POST";
     post.body = dnsQuery("api.orvex.test", 1, 0);
@@ -166,7 +181,8 @@ TEST(DevServiceDoh, LibcurlResolvesTheServiceNamesThroughIt) {
     EXPECT_EQ(reply.curlCode, CURLE_OK);
     EXPECT_EQ(reply.status, 200);
     const auto requests = fixture.service().requests();
-    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const auto& r) { return r.path == "/dns-query"; }));
+    EXPECT_TRUE(
+        std::any_of(requests.begin(), requests.end(), [](const auto& r) { return r.path == "/dns-query"; }));
 }
 
 TEST(DevServiceApi, SignedRequestsGetEncryptedPayloadsInTheShapesTheScreensRead) {
@@ -183,7 +199,8 @@ TEST(DevServiceApi, SignedRequestsGetEncryptedPayloadsInTheShapesTheScreensRead)
     EXPECT_EQ(video["vod_id"], "1001");
     EXPECT_EQ(video["vod_pic"], origin + "/images/poster/1001.png");
     EXPECT_EQ(video["is_collection"], false);
-    for (const char* key : {"vod_name", "vod_douban_score", "actor", "director", "area", "year", "blurb", "pubdate", "className"}) {
+    for (const char* key : {"vod_name", "vod_douban_score", "actor", "director", "area", "year", "blurb",
+                            "pubdate", "className"}) {
         EXPECT_TRUE(video[key].is_string()) << key;
     }
     ASSERT_FALSE(video["list"].empty());
@@ -210,18 +227,22 @@ TEST(DevServiceApi, SignedRequestsGetEncryptedPayloadsInTheShapesTheScreensRead)
 
     const Json shorts = fixture.api("GET", "api/v1/video/display", {{"page", "1"}, {"num", "16"}}, "", 2);
     ASSERT_EQ(shorts["payload"]["list"].size(), 16u);
-    EXPECT_TRUE(shorts["payload"]["list"][0]["play_addr"].get<std::string>().starts_with(origin + "/media/short/"));
+    EXPECT_TRUE(
+        shorts["payload"]["list"][0]["play_addr"].get<std::string>().starts_with(origin + "/media/short/"));
 
     const Json tags = fixture.api("GET", "api/tagList");
     EXPECT_TRUE(tags["payload"][0]["type_id"].is_string());
-    const Json library = fixture.api("POST", "api/vodList", {{"page", "1"}, {"type_id", "1"}, {"pageSize", "15"},
-                                                             {"class", tags["payload"][0]["class"][0]}});
+    const Json library = fixture.api(
+        "POST", "api/vodList",
+        {{"page", "1"}, {"type_id", "1"}, {"pageSize", "15"}, {"class", tags["payload"][0]["class"][0]}});
     EXPECT_EQ(library["payload"].size(), 15u);
 
     const std::string name = video["vod_name"];
-    const Json results = fixture.api("POST", "api/searchList", {{"page", "1"}, {"keyword", name}, {"pageSize", "15"}});
+    const Json results =
+        fixture.api("POST", "api/searchList", {{"page", "1"}, {"keyword", name}, {"pageSize", "15"}});
     EXPECT_EQ(results["payload"][0]["vod_id"], "1001");
-    const Json beyond = fixture.api("POST", "api/searchList", {{"page", "2"}, {"keyword", name}, {"pageSize", "15"}});
+    const Json beyond =
+        fixture.api("POST", "api/searchList", {{"page", "2"}, {"keyword", name}, {"pageSize", "15"}});
     EXPECT_EQ(beyond["code"], 20000);
     EXPECT_TRUE(beyond["payload"].empty());
 
@@ -238,12 +259,15 @@ TEST(DevServiceApi, RefusesBadSignaturesTimestampsMethodsAndBaseUrls) {
     RequestOptions post = trusted(fixture);
     post.method = "POST";
     post.headers = {"Content-Type: application/x-www-form-urlencoded"};
-    const auto envelopeOf = [&](const std::string& url, RequestOptions options) { return fixture.envelope(fetch(url, options)); };
+    const auto envelopeOf = [&](const std::string& url, RequestOptions options) {
+        return fixture.envelope(fetch(url, options));
+    };
 
     auto parameters = devservicetest::signedParameters({{"position", "7"}});
     parameters["position"] = "8";
     post.body = devservicetest::formText(parameters);
-    EXPECT_EQ(envelopeOf(fixture.apiUrl("api/getAdvertInfo"), post)["code"], 40002) << "signed over other values";
+    EXPECT_EQ(envelopeOf(fixture.apiUrl("api/getAdvertInfo"), post)["code"], 40002)
+        << "signed over other values";
 
     parameters = devservicetest::signedParameters({{"position", "7"}});
     parameters.erase("sign");
@@ -256,15 +280,17 @@ TEST(DevServiceApi, RefusesBadSignaturesTimestampsMethodsAndBaseUrls) {
     EXPECT_EQ(envelopeOf(fixture.apiUrl("api/getAdvertInfo"), post)["code"], 40001);
 
     post.body.clear();
-    const Json inQuery = envelopeOf(fixture.apiUrl("api/getAdvertInfo") + "?" +
-                                        devservicetest::formText(devservicetest::signedParameters({{"position", "7"}})),
-                                    post);
+    const Json inQuery =
+        envelopeOf(fixture.apiUrl("api/getAdvertInfo") + "?" +
+                       devservicetest::formText(devservicetest::signedParameters({{"position", "7"}})),
+                   post);
     EXPECT_EQ(inQuery["code"], 40001) << "a POST carries its form in the body";
 
     const Reply wrongMethod = fixture.call("POST", "api/indexList", {});
     EXPECT_EQ(wrongMethod.status, 405);
     EXPECT_EQ(fixture.envelope(wrongMethod)["code"], 40500);
-    const Reply displayOnFirst = fixture.call("GET", "api/v1/video/display", {{"page", "1"}, {"num", "16"}}, "", 1);
+    const Reply displayOnFirst =
+        fixture.call("GET", "api/v1/video/display", {{"page", "1"}, {"num", "16"}}, "", 1);
     EXPECT_EQ(displayOnFirst.status, 404);
     const Reply labelsOnSecond = fixture.call("GET", "api/indexLabelList", {}, "", 2);
     EXPECT_EQ(labelsOnSecond.status, 404);
@@ -278,47 +304,65 @@ TEST(DevServiceAccounts, TouristRegistrationSignInAndPasswordReset) {
     ServiceFixture fixture;
     const Json tourist = fixture.api("POST", "api/touristLogin", {{"id", "0"}});
     ASSERT_EQ(tourist["code"], 20000);
-    for (const char* key : {"id", "expires_in", "group_id", "nick_name", "phone", "portrait", "token", "token_type", "username"}) {
+    for (const char* key : {"id", "expires_in", "group_id", "nick_name", "phone", "portrait", "token",
+                            "token_type", "username"}) {
         EXPECT_TRUE(tourist["payload"].contains(key)) << key;
     }
     EXPECT_EQ(tourist["payload"]["group_id"], "1");
     EXPECT_EQ(tourist["payload"]["token_type"], "Bearer");
     const std::string touristToken = tourist["payload"]["token"];
-    EXPECT_EQ(fixture.api("POST", "api/collectionState", {{"vod_id", "1001"}, {"state", "1"}}, touristToken)["code"], 40003);
+    EXPECT_EQ(fixture.api("POST", "api/collectionState", {{"vod_id", "1001"}, {"state", "1"}},
+                          touristToken)["code"],
+              40003);
 
-    const Json noCaptcha = fixture.api("POST", "api/mail", {{"username", kMember}, {"randstr", "x"}, {"ticket", "y"}, {"type", "register"}});
+    const Json noCaptcha = fixture.api(
+        "POST", "api/mail", {{"username", kMember}, {"randstr", "x"}, {"ticket", "y"}, {"type", "register"}});
     EXPECT_EQ(noCaptcha["code"], 40012);
     EXPECT_EQ(fixture.api("POST", "api/mail", {{"username", "12345"}, {"type", "register"}})["code"], 40010);
 
     const std::string code = smsCode(fixture, kMember, "register");
     ASSERT_EQ(code.size(), 6u);
     const auto lines = fixture.logLines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), std::string("SMS code for ") + kMember + ": " + code), lines.end());
-    EXPECT_EQ(fixture.api("POST", "api/register", {{"username", kMember}, {"password", "secret1"}, {"code", code == "000000" ? "000001" : "000000"}})["code"], 40011);
-    const Json member = fixture.api("POST", "api/register", {{"username", kMember}, {"password", "secret1"}, {"code", code}});
+    EXPECT_NE(std::find(lines.begin(), lines.end(), std::string("SMS code for ") + kMember + ": " + code),
+              lines.end());
+    EXPECT_EQ(fixture.api("POST", "api/register",
+                          {{"username", kMember},
+                           {"password", "secret1"},
+                           {"code", code == "000000" ? "000001" : "000000"}})["code"],
+              40011);
+    const Json member =
+        fixture.api("POST", "api/register", {{"username", kMember}, {"password", "secret1"}, {"code", code}});
     ASSERT_EQ(member["code"], 20000) << member.dump();
     EXPECT_EQ(member["payload"]["group_id"], "2");
     EXPECT_EQ(member["payload"]["username"], kMember);
     EXPECT_EQ(member["payload"]["phone"], "138****8000");
-    EXPECT_EQ(fixture.api("POST", "api/register", {{"username", kMember}, {"password", "secret1"}, {"code", code}})["code"], 40010)
+    EXPECT_EQ(fixture.api("POST", "api/register",
+                          {{"username", kMember}, {"password", "secret1"}, {"code", code}})["code"],
+              40010)
         << "a number registers once";
 
-    EXPECT_EQ(fixture.api("POST", "api/login", {{"username", kMember}, {"password", "wrong1"}})["code"], 40010);
+    EXPECT_EQ(fixture.api("POST", "api/login", {{"username", kMember}, {"password", "wrong1"}})["code"],
+              40010);
     const Json signedIn = fixture.api("POST", "api/login", {{"username", kMember}, {"password", "secret1"}});
     ASSERT_EQ(signedIn["code"], 20000);
     EXPECT_EQ(signedIn["payload"]["id"], member["payload"]["id"]);
     EXPECT_NE(signedIn["payload"]["token"], member["payload"]["token"]);
 
     const std::string loginCode = smsCode(fixture, kMember, "loginMailCode");
-    EXPECT_EQ(fixture.api("POST", "api/loginMailCode", {{"username", kMember}, {"code", loginCode}})["code"], 20000);
-    EXPECT_EQ(fixture.api("POST", "api/loginMailCode", {{"username", kMember}, {"code", loginCode}})["code"], 40011)
+    EXPECT_EQ(fixture.api("POST", "api/loginMailCode", {{"username", kMember}, {"code", loginCode}})["code"],
+              20000);
+    EXPECT_EQ(fixture.api("POST", "api/loginMailCode", {{"username", kMember}, {"code", loginCode}})["code"],
+              40011)
         << "a code is used once";
 
     const std::string resetCode = smsCode(fixture, kMember, "forgotPwd");
-    const Json reset = fixture.api("POST", "api/forgotPwd", {{"username", kMember}, {"password", "better2"}, {"code", resetCode}});
+    const Json reset = fixture.api("POST", "api/forgotPwd",
+                                   {{"username", kMember}, {"password", "better2"}, {"code", resetCode}});
     EXPECT_EQ(reset["code"], 20000);
-    EXPECT_EQ(fixture.api("POST", "api/login", {{"username", kMember}, {"password", "secret1"}})["code"], 40010);
-    EXPECT_EQ(fixture.api("POST", "api/login", {{"username", kMember}, {"password", "better2"}})["code"], 20000);
+    EXPECT_EQ(fixture.api("POST", "api/login", {{"username", kMember}, {"password", "secret1"}})["code"],
+              40010);
+    EXPECT_EQ(fixture.api("POST", "api/login", {{"username", kMember}, {"password", "better2"}})["code"],
+              20000);
     EXPECT_EQ(fixture.api("GET", "api/indexLabelList", {}, signedIn["payload"]["token"])["code"], 70002)
         << "a new password signs every device out";
 }
@@ -329,17 +373,25 @@ TEST(DevServiceAccounts, FavouritesNicknameLogoutAndExpiredTokens) {
     const std::string memberToken = member["payload"]["token"];
     const std::string memberId = member["payload"]["id"].dump();
 
-    EXPECT_EQ(fixture.api("POST", "api/collectionState", {{"vod_id", "1002"}, {"state", "1"}}, memberToken)["code"], 20000);
-    EXPECT_EQ(fixture.api("GET", "api/getVideoInfo", {{"vod_id", "1002"}}, memberToken)["payload"]["is_collection"], true);
-    EXPECT_EQ(fixture.api("GET", "api/getVideoInfo", {{"vod_id", "1002"}})["payload"]["is_collection"], false);
+    EXPECT_EQ(
+        fixture.api("POST", "api/collectionState", {{"vod_id", "1002"}, {"state", "1"}}, memberToken)["code"],
+        20000);
+    EXPECT_EQ(
+        fixture.api("GET", "api/getVideoInfo", {{"vod_id", "1002"}}, memberToken)["payload"]["is_collection"],
+        true);
+    EXPECT_EQ(fixture.api("GET", "api/getVideoInfo", {{"vod_id", "1002"}})["payload"]["is_collection"],
+              false);
     const Json favourites = fixture.api("GET", "api/getCollectionList", {}, memberToken);
     ASSERT_EQ(favourites["payload"].size(), 1u);
     EXPECT_EQ(favourites["payload"][0]["vod_id"], "1002");
-    EXPECT_EQ(fixture.api("POST", "api/collectionState", {{"vod_id", "1002"}, {"state", "0"}}, memberToken)["code"], 20000);
+    EXPECT_EQ(
+        fixture.api("POST", "api/collectionState", {{"vod_id", "1002"}, {"state", "0"}}, memberToken)["code"],
+        20000);
     EXPECT_TRUE(fixture.api("GET", "api/getCollectionList", {}, memberToken)["payload"].empty());
     EXPECT_EQ(fixture.api("GET", "api/getCollectionList")["code"], 40003);
 
-    EXPECT_EQ(fixture.api("POST", "api/setNickName", {{"nick_name", "  新名字 "}}, memberToken)["code"], 20000);
+    EXPECT_EQ(fixture.api("POST", "api/setNickName", {{"nick_name", "  新名字 "}}, memberToken)["code"],
+              20000);
     const Json refreshed = fixture.api("POST", "api/touristLogin", {{"id", memberId}}, memberToken);
     EXPECT_EQ(refreshed["payload"]["nick_name"], "新名字");
     EXPECT_EQ(refreshed["payload"]["group_id"], "2");
@@ -361,9 +413,12 @@ TEST(DevServiceAccounts, FavouritesNicknameLogoutAndExpiredTokens) {
     EXPECT_EQ(fixture.api("GET", "api/indexLabelList", {}, renewedToken)["code"], 70002);
     EXPECT_EQ(fixture.api("GET", "api/indexLabelList", {}, "")["code"], 20000);
 
-    const Json feedback = fixture.api("GET", "api/feedback", {{"type", "播放问题"}, {"title", "卡顿"}, {"content", "第3集卡顿"}}, token(fixture));
+    const Json feedback =
+        fixture.api("GET", "api/feedback",
+                    {{"type", "播放问题"}, {"title", "卡顿"}, {"content", "第3集卡顿"}}, token(fixture));
     EXPECT_EQ(feedback["code"], 20000);
-    EXPECT_EQ(fixture.api("GET", "api/feedback", {{"type", "其他"}, {"title", ""}, {"content", "x"}})["code"], 40001);
+    EXPECT_EQ(fixture.api("GET", "api/feedback", {{"type", "其他"}, {"title", ""}, {"content", "x"}})["code"],
+              40001);
 }
 
 TEST(DevServiceMedia, ParseAnswersPlayableMediaThatNeedsItsHeaders) {
@@ -377,9 +432,11 @@ TEST(DevServiceMedia, ParseAnswersPlayableMediaThatNeedsItsHeaders) {
         }
     }
     ASSERT_FALSE(guarded.empty());
-    const Json parsed = fixture.api("POST", "api/getParse", {{"type", "lzm3u8"}, {"url", guarded}})["payload"];
+    const Json parsed =
+        fixture.api("POST", "api/getParse", {{"type", "lzm3u8"}, {"url", guarded}})["payload"];
     const std::string media = MIUAES::MIUAESDecrypt(parsed["url"].get<std::string>());
-    EXPECT_TRUE(media.starts_with("https://127.0.0.1:" + std::to_string(fixture.service().port1()) + "/media/lzm3u8/1001/1/"))
+    EXPECT_TRUE(media.starts_with("https://127.0.0.1:" + std::to_string(fixture.service().port1()) +
+                                  "/media/lzm3u8/1001/1/"))
         << media;
     std::vector<std::string> headers = {"User-Agent: " + parsed["user_agent"].get<std::string>()};
     for (const auto& header : parsed["headers"]) {
@@ -404,25 +461,30 @@ TEST(DevServiceMedia, ParseAnswersPlayableMediaThatNeedsItsHeaders) {
     EXPECT_EQ(packet.status, 206);
     ASSERT_EQ(packet.body.size(), 188u);
     EXPECT_EQ(packet.body[0], 0x47) << "an MPEG-TS sync byte";
-    const std::string total = packet.header("content-range").substr(packet.header("content-range").find('/') + 1);
+    const std::string total =
+        packet.header("content-range").substr(packet.header("content-range").find('/') + 1);
     RequestOptions beyond = withHeaders;
     beyond.headers.push_back("Range: bytes=" + total + "-");
     const Reply unsatisfiable = fetch(segment, beyond);
     EXPECT_EQ(unsatisfiable.status, 416);
     EXPECT_EQ(unsatisfiable.header("content-range"), "bytes */" + total);
-    EXPECT_EQ(fetch(media.substr(0, media.rfind('/') + 1) + "../../../../users.json", withHeaders).status, 404);
+    EXPECT_EQ(fetch(media.substr(0, media.rfind('/') + 1) + "../../../../users.json", withHeaders).status,
+              404);
 
     const Json plain = fixture.api("POST", "api/getVideoList", {{"vod_id", "1002"}, {"type", "hnm3u8"}});
     ASSERT_EQ(plain["code"], 20000);
-    const Json openParse = fixture.api("POST", "api/getParse", {{"type", "hnm3u8"}, {"url", plain["payload"][0]["src"]}})["payload"];
+    const Json openParse = fixture.api("POST", "api/getParse",
+                                       {{"type", "hnm3u8"}, {"url", plain["payload"][0]["src"]}})["payload"];
     EXPECT_FALSE(openParse.contains("user_agent"));
     EXPECT_FALSE(openParse.contains("headers"));
-    EXPECT_EQ(fetch(MIUAES::MIUAESDecrypt(openParse["url"].get<std::string>()), trusted(fixture)).status, 200);
+    EXPECT_EQ(fetch(MIUAES::MIUAESDecrypt(openParse["url"].get<std::string>()), trusted(fixture)).status,
+              200);
 
     const Json shorts = fixture.api("GET", "api/v1/video/display", {{"page", "1"}, {"num", "16"}}, "", 2);
     EXPECT_EQ(fetch(shorts["payload"]["list"][0]["play_addr"], trusted(fixture)).status, 200);
 
-    EXPECT_EQ(fixture.api("POST", "api/getParse", {{"type", "lzm3u8"}, {"url", guarded + "9"}})["code"], 40004);
+    EXPECT_EQ(fixture.api("POST", "api/getParse", {{"type", "lzm3u8"}, {"url", guarded + "9"}})["code"],
+              40004);
 }
 
 TEST(DevServiceFaults, InjectedFaultsHitChosenPathsUntilCleared) {
@@ -447,6 +509,30 @@ TEST(DevServiceFaults, InjectedFaultsHitChosenPathsUntilCleared) {
     fixture.service().setFault("api/getNotice", {0.05, std::nullopt, std::nullopt, false, -1});
     EXPECT_EQ(fixture.api("POST", "api/getNotice")["code"], 20000) << "a delay alone still answers";
     fixture.service().clearFault("api/getNotice");
+}
+
+TEST(DevServiceFaults, AHeldRequestIsAnsweredOnlyOnceReleased) {
+    ServiceFixture fixture;
+    fixture.service().clearRequests();
+    fixture.service().setFault("api/getParse",
+                               {.status = 200, .rawBody = std::string("{\"code\":40004}"), .held = true});
+    std::atomic<bool> answered{false};
+    Reply reply;
+    std::thread caller([&] {
+        reply = fixture.call("POST", "api/getParse", {{"url", "x"}});
+        answered = true;
+    });
+    for (int wait = 0; wait < 6000 && fixture.service().requests().empty(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(fixture.service().requests().size(), 1u);
+    EXPECT_EQ(fixture.api("GET", "api/indexLabelList")["code"], 20000) << "other paths are untouched";
+    EXPECT_FALSE(answered) << "held";
+    fixture.service().releaseHeldRequests();
+    caller.join();
+    EXPECT_EQ(reply.body, "{\"code\":40004}");
+    EXPECT_EQ(fixture.call("POST", "api/getParse", {{"url", "x"}}).body, "{\"code\":40004}")
+        << "the fault still answers, no longer held";
 }
 
 TEST(DevServiceLog, RecordsEveryRequestWithItsPortMethodHeadersAndParameters) {
@@ -489,8 +575,11 @@ TEST(DevServiceImages, ServesGeneratedPicturesAndTheCaptchaPage) {
         const std::size_t start = page.body.find(name + "=\"") + name.size() + 2;
         return page.body.substr(start, page.body.find('"', start) - start);
     };
-    const Json sent = fixture.api("POST", "api/mail", {{"username", kMember}, {"randstr", attribute("data-randstr")},
-                                                       {"ticket", attribute("data-ticket")}, {"type", "register"}});
+    const Json sent = fixture.api("POST", "api/mail",
+                                  {{"username", kMember},
+                                   {"randstr", attribute("data-randstr")},
+                                   {"ticket", attribute("data-ticket")},
+                                   {"type", "register"}});
     EXPECT_EQ(sent["code"], 20000) << sent.dump();
     EXPECT_EQ(sent["data"], "");
 }
