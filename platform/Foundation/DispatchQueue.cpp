@@ -12,7 +12,7 @@
 namespace {
 
 class MainQueue final : public DispatchQueue {
-public:
+  public:
     void async(Task task) override { RunLoop::main().post(std::move(task)); }
     void asyncAfter(double seconds, Task task) override { RunLoop::main().post(std::move(task), seconds); }
 };
@@ -20,7 +20,7 @@ public:
 // A fixed pool of worker threads for the life of the process; delayed work is handed over
 // by the main run loop.
 class GlobalQueue final : public DispatchQueue {
-public:
+  public:
     GlobalQueue() {
         const unsigned count = std::clamp(std::thread::hardware_concurrency(), 2u, 8u);
         for (unsigned i = 0; i < count; ++i) {
@@ -40,7 +40,7 @@ public:
         RunLoop::main().post([this, task = std::move(task)]() mutable { async(std::move(task)); }, seconds);
     }
 
-private:
+  private:
     void work() {
         while (true) {
             Task task;
@@ -63,8 +63,9 @@ private:
 } // namespace
 
 DispatchQueue& DispatchQueue::main() {
-    static MainQueue queue;
-    return queue;
+    // Never destroyed, like the run loop it posts to.
+    static MainQueue* const queue = new MainQueue;
+    return *queue;
 }
 
 DispatchQueue& DispatchQueue::global() {

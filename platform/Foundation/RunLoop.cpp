@@ -5,8 +5,10 @@
 #include <stdexcept>
 
 RunLoop& RunLoop::main() {
-    static RunLoop loop;
-    return loop;
+    // Never destroyed: worker threads that outlive the end of main() (a picture decoded
+    // as the process ends) may still post to it while static destruction runs.
+    static RunLoop* const loop = new RunLoop;
+    return *loop;
 }
 
 RunLoop::RunLoop() : clock_(std::make_shared<SystemClock>()), owner_(std::this_thread::get_id()) {}

@@ -7,13 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
 namespace {
 
 class RunLoopTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { clock = testsupport::useVirtualClock(); }
     std::shared_ptr<VirtualClock> clock;
     RunLoop& loop = RunLoop::main();
@@ -43,10 +45,12 @@ TEST_F(RunLoopTest, DelayedTasksRunAtTheirVirtualMomentInOrder) {
 
 TEST_F(RunLoopTest, WorkPostedDuringAdvanceRunsAtItsOwnMoment) {
     std::vector<double> moments;
-    loop.post([&] {
-        moments.push_back(loop.now());
-        loop.post([&] { moments.push_back(loop.now()); }, 0.5);
-    }, 0.25);
+    loop.post(
+        [&] {
+            moments.push_back(loop.now());
+            loop.post([&] { moments.push_back(loop.now()); }, 0.5);
+        },
+        0.25);
     loop.advance(1);
     ASSERT_EQ(moments.size(), 2u);
     EXPECT_DOUBLE_EQ(moments[0], 0.25);
@@ -124,6 +128,26 @@ TEST_F(RunLoopTest, GlobalQueueRunsWorkOffTheMainThread) {
     });
     EXPECT_TRUE(loop.runUntil([&] { return done.load(); }, 10));
     EXPECT_TRUE(offMain);
+}
+
+// Work on the global queue that outlives main() still hands its results to the main
+// queue while the process's static objects are destroyed.
+TEST(RunLoopDeathTest, PostingWhileTheProcessEndsIsHarmless) {
+    EXPECT_EXIT(
+        {
+            RunLoop::main();
+            for (int worker = 0; worker < 4; ++worker) {
+                DispatchQueue::global().async([] {
+                    while (true) {
+                        DispatchQueue::main().async([] {});
+                        RunLoop::main().post([] {}, 1);
+                    }
+                });
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(Once, BodyRunsOnceAcrossThreads) {
