@@ -235,12 +235,21 @@ TEST_F(TitleJourney, AnUnknownTitleShowsTheHintOverAnEmptyList) {
 
 // A page closed before its answers arrive lets them go (run under the sanitizers).
 TEST_F(TitleJourney, APageClosedBeforeItsAnswersLetsThemGo) {
-    service().setFault("api/*", devservice::Fault{.delaySeconds = 0.5});
+    // The page's requests are held until it has closed.
+    service().setFault("api/*", devservice::Fault{.held = true});
     std::weak_ptr<KKrallymultitudeViewController> weakPage = openPlayer("1021", "lzm3u8");
     // The loading tip covers the page meanwhile; the navigation controller closes it.
     weakPage.lock()->navigationController()->popViewControllerAnimated(false);
-    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/getVideoList").size() == 1; }));
-    waitFor([] { return false; }, 1.5);
+    ASSERT_TRUE(waitFor([&] {
+        return apiRequests("/api/getVideoInfo").size() == 1 && apiRequests("/api/getVideoList").size() == 1;
+    }));
+    service().releaseHeldRequests();
+    // Each answer with a payload logs its path once handled.
+    ASSERT_TRUE(waitFor([&] {
+        const auto lines = consoleLines();
+        return std::count(lines.begin(), lines.end(), "api/getVideoInfo") == 1 &&
+               std::count(lines.begin(), lines.end(), "api/getVideoList") == 1;
+    }));
     playFrames(1.0);
     EXPECT_EQ(weakPage.lock(), nullptr);
     EXPECT_TRUE(apiRequests("/api/getParse").empty());
