@@ -44,7 +44,7 @@ std::string trimmed(std::string_view text) {
 } // namespace
 
 class HTTPTransfer final : public CurlTransfer {
-public:
+  public:
     HTTPTransfer(std::shared_ptr<DataRequest> request, const Session::Configuration& configuration)
         : request_(std::move(request)) {
         CURL* easy = handle();
@@ -55,7 +55,8 @@ public:
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 16L);
         // Never follow a redirect from HTTPS down to plain HTTP.
-        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, url.rfind("https:", 0) == 0 ? "https" : "http,https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR,
+                         url.rfind("https:", 0) == 0 ? "https" : "http,https");
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str());
         const double timeout = std::max(configuration.timeoutIntervalForRequest, 0.001);
@@ -82,7 +83,8 @@ public:
             }
             appendHeader("Expect:"); // send the body at once
             curl_easy_setopt(easy, CURLOPT_POST, 1L);
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request_->body().size()));
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(request_->body().size()));
             curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, request_->body().c_str());
         } else {
             curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
@@ -100,7 +102,8 @@ public:
         CURL* easy = handle();
         curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &raw.metrics.newConnections);
         curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME, &raw.metrics.totalSeconds);
-        request_->session_.connectionsOpened_ += static_cast<std::uint64_t>(std::max(raw.metrics.newConnections, 0L));
+        request_->session_.connectionsOpened_ +=
+            static_cast<std::uint64_t>(std::max(raw.metrics.newConnections, 0L));
         if (cancelled) {
             raw.result = AFError{AFError::Kind::explicitlyCancelled, 0, 0, "The request was cancelled."};
         } else if (result != CURLE_OK) {
@@ -119,7 +122,7 @@ public:
         request->complete(std::move(raw));
     }
 
-private:
+  private:
     void appendHeader(const std::string& line) {
         if (curl_slist* extended = curl_slist_append(headerList_, line.c_str())) {
             headerList_ = extended;
@@ -134,10 +137,12 @@ private:
         if (result == CURLE_COULDNT_RESOLVE_HOST) {
             char* host = nullptr;
             CURLU* parsed = curl_url();
-            if (parsed != nullptr && curl_url_set(parsed, CURLUPART_URL, request_->url().c_str(), 0) == CURLUE_OK) {
+            if (parsed != nullptr &&
+                curl_url_set(parsed, CURLUPART_URL, request_->url().c_str(), 0) == CURLUE_OK) {
                 curl_url_get(parsed, CURLUPART_HOST, &host, 0);
             }
-            const std::string hint = NetworkPolicy::resolutionFailureHint(host != nullptr ? host : request_->url());
+            const std::string hint =
+                NetworkPolicy::resolutionFailureHint(host != nullptr ? host : request_->url());
             curl_free(host);
             curl_url_cleanup(parsed);
             if (!hint.empty()) {
@@ -180,8 +185,10 @@ private:
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 
-DataRequest::DataRequest(Session& session, std::string url, HTTPMethod method, HTTPHeaders headers, std::string body)
-    : session_(session), url_(std::move(url)), method_(method), headers_(std::move(headers)), body_(std::move(body)) {}
+DataRequest::DataRequest(Session& session, std::string url, HTTPMethod method, HTTPHeaders headers,
+                         std::string body)
+    : session_(session), url_(std::move(url)), method_(method), headers_(std::move(headers)),
+      body_(std::move(body)) {}
 
 std::shared_ptr<DataRequest> DataRequest::validate() {
     std::lock_guard lock(mutex_);
@@ -190,9 +197,8 @@ std::shared_ptr<DataRequest> DataRequest::validate() {
 }
 
 std::shared_ptr<DataRequest> DataRequest::responseData(DispatchQueue& queue, Handler handler) {
-    return responseSharedData(queue, [handler = std::move(handler)](const SharedResponse& response) {
-        handler(*response);
-    });
+    return responseSharedData(
+        queue, [handler = std::move(handler)](const SharedResponse& response) { handler(*response); });
 }
 
 std::shared_ptr<DataRequest> DataRequest::responseSharedData(DispatchQueue& queue, SharedHandler handler) {
@@ -277,7 +283,8 @@ void DataRequest::complete(AFDataResponse raw) {
 }
 
 void DataRequest::dispatch(PendingHandler pending, const SharedResponse& raw) const {
-    pending.queue->async([handler = std::move(pending.handler), response = serialized(raw)] { handler(response); });
+    pending.queue->async(
+        [handler = std::move(pending.handler), response = serialized(raw)] { handler(response); });
 }
 
 DataRequest::SharedResponse DataRequest::serialized(const SharedResponse& raw) const {
@@ -316,10 +323,11 @@ Session& Session::defaultSession() {
 
 Session::Session(Configuration configuration) : Session(configuration, CurlWorker::shared()) {}
 
-Session::Session(Configuration configuration, CurlWorker& worker) : configuration_(configuration), worker_(worker) {}
+Session::Session(Configuration configuration, CurlWorker& worker)
+    : configuration_(configuration), worker_(worker) {}
 
-std::shared_ptr<DataRequest> Session::request(const std::string& url, HTTPMethod method, const Parameters& parameters,
-                                              const HTTPHeaders& headers) {
+std::shared_ptr<DataRequest> Session::request(const std::string& url, HTTPMethod method,
+                                              const Parameters& parameters, const HTTPHeaders& headers) {
     const auto& encoder = URLEncodedFormParameterEncoder::defaultEncoder();
     std::string target = url;
     std::string body;
@@ -335,11 +343,14 @@ std::shared_ptr<DataRequest> Session::request(const std::string& url, HTTPMethod
     } else {
         body = URLEncodedFormParameterEncoder::encode(parameters);
     }
-    return std::shared_ptr<DataRequest>(new DataRequest(*this, std::move(target), method, headers, std::move(body)));
+    return std::shared_ptr<DataRequest>(
+        new DataRequest(*this, std::move(target), method, headers, std::move(body)));
 }
 
 void Session::fetchData(const std::string& url, DispatchQueue& queue, DataRequest::Handler completion) {
     request(url)->validate()->responseData(queue, std::move(completion));
 }
 
-Session& AF() { return Session::defaultSession(); }
+Session& AF() {
+    return Session::defaultSession();
+}

@@ -13,7 +13,7 @@
 // reads as an absent value (never throws), and the `...Value()` reads convert between
 // kinds the way the service's clients always have (see each member).
 class JSON {
-public:
+  public:
     using Storage = nlohmann::ordered_json;
     enum class Type { null, boolean, number, string, array, dictionary };
 
@@ -32,7 +32,9 @@ public:
 
     JSON operator[](std::string_view key) const;
     JSON operator[](std::size_t index) const;
-    JSON operator[](int index) const { return index < 0 ? absent() : (*this)[static_cast<std::size_t>(index)]; }
+    JSON operator[](int index) const {
+        return index < 0 ? absent() : (*this)[static_cast<std::size_t>(index)];
+    }
     JSON operator[](const char* key) const { return (*this)[std::string_view(key)]; }
 
     // False for a missing key or index and for text that did not parse.
@@ -74,7 +76,7 @@ public:
 
     bool operator==(const JSON& other) const { return exists_ == other.exists_ && value_ == other.value_; }
 
-private:
+  private:
     Storage value_;
     bool exists_ = true;
 };

@@ -12,7 +12,7 @@
 // One curl transfer run by a CurlWorker. Subclasses configure `handle()` before handing
 // the transfer to the worker and read the outcome in `finished`.
 class CurlTransfer {
-public:
+  public:
     CurlTransfer();
     virtual ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
@@ -26,7 +26,7 @@ public:
     // it right afterwards (on its own thread, where the connection cache lives).
     virtual void finished(CURLcode result, bool cancelled) = 0;
 
-private:
+  private:
     friend class CurlWorker;
     CURL* handle_;
 };
@@ -35,7 +35,7 @@ private:
 // the connection cache (one handshake per host, kept alive between requests) and the
 // name cache. Starting and cancelling are thread-safe.
 class CurlWorker {
-public:
+  public:
     // The process's worker, used by the HTTP session and the probe connection.
     static CurlWorker& shared();
 
@@ -49,7 +49,7 @@ public:
     // true); nothing when it has finished already.
     void cancel(const std::shared_ptr<CurlTransfer>& transfer);
 
-private:
+  private:
     void run();
     void takeRequests(bool& stopping);
     void finish(CURL* handle, CURLcode result, bool cancelled);

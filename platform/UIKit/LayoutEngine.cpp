@@ -58,8 +58,8 @@ std::array<CGFloat, 4> placementValues(const UIView& view) {
     const CGRect bounds = view.bounds();
     const CGPoint anchor = view.layer()->anchorPoint();
     const CGPoint center = view.center();
-    return {center.x - anchor.x * bounds.size.width, center.y - anchor.y * bounds.size.height, bounds.size.width,
-            bounds.size.height};
+    return {center.x - anchor.x * bounds.size.width, center.y - anchor.y * bounds.size.height,
+            bounds.size.width, bounds.size.height};
 }
 
 void eraseFrom(std::vector<NSLayoutConstraint*>& list, NSLayoutConstraint* constraint) {
@@ -174,7 +174,8 @@ void LayoutEngine::placeGuide(UILayoutGuide& guide, LayoutItemState& state) {
     }
     LayoutItemState& parent = ensure(*owner);
     const UIEdgeInsets insets = owner->insetsForGuide(guide);
-    state.placedValues = {insets.left, insets.top, -(insets.left + insets.right), -(insets.top + insets.bottom)};
+    state.placedValues = {insets.left, insets.top, -(insets.left + insets.right),
+                          -(insets.top + insets.bottom)};
     const cassowary::Variable own[4] = {state.left, state.top, state.width, state.height};
     const cassowary::Variable owners[4] = {parent.left, parent.top, parent.width, parent.height};
     for (int i = 0; i < 4; ++i) {
@@ -235,7 +236,8 @@ void LayoutEngine::refreshIntrinsic(UIView& view, LayoutItemState& state, CGSize
                     try {
                         solver_.setConstant(*slot, -values[axis]);
                     } catch (const cassowary::UnsatisfiableConstraint&) {
-                        consoleLog("[LayoutConstraints] A required content size contradicts other constraints.");
+                        consoleLog(
+                            "[LayoutConstraints] A required content size contradicts other constraints.");
                     }
                 }
             } else {
@@ -271,7 +273,8 @@ void LayoutEngine::install(NSLayoutConstraint& constraint) {
     LayoutItemState* secondState = second ? &ensure(*second) : nullptr;
     Expression expression = attributeExpression(firstState, constraint.firstAttribute());
     if (secondState != nullptr) {
-        expression.add(attributeExpression(*secondState, constraint.secondAttribute()), -constraint.multiplier());
+        expression.add(attributeExpression(*secondState, constraint.secondAttribute()),
+                       -constraint.multiplier());
     }
     expression.constant -= constraint.constant();
     firstState.constraints.push_back(&constraint);
@@ -322,8 +325,8 @@ void LayoutEngine::constantChanged(NSLayoutConstraint& constraint) {
     }
 }
 
-std::optional<cassowary::ConstraintId> LayoutEngine::addInternalConstraint(const Expression& expression,
-                                                                           Relation relation, double priority) {
+std::optional<cassowary::ConstraintId>
+LayoutEngine::addInternalConstraint(const Expression& expression, Relation relation, double priority) {
     return add(expression, relation, priority);
 }
 
@@ -377,7 +380,8 @@ void LayoutEngine::viewWillLeaveSuperview(UIView& view) {
         UIView* current = stack.back();
         stack.pop_back();
         inside.insert(current);
-        for (auto* guide : {current->safeAreaGuide_.get(), current->marginsGuide_.get(), current->readableGuide_.get()}) {
+        for (auto* guide :
+             {current->safeAreaGuide_.get(), current->marginsGuide_.get(), current->readableGuide_.get()}) {
             if (guide != nullptr) {
                 inside.insert(guide);
             }
@@ -540,7 +544,8 @@ void LayoutEngine::markMovedViews() {
     }
 }
 
-std::vector<std::shared_ptr<NSLayoutConstraint>> LayoutEngine::constraintsNaming(const LayoutItem& item) const {
+std::vector<std::shared_ptr<NSLayoutConstraint>>
+LayoutEngine::constraintsNaming(const LayoutItem& item) const {
     std::vector<std::shared_ptr<NSLayoutConstraint>> result;
     if (const LayoutItemState* state = item.layoutState()) {
         for (NSLayoutConstraint* constraint : state->constraints) {

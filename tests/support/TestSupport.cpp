@@ -8,7 +8,9 @@
 
 namespace testsupport {
 
-std::filesystem::path dataRoot() { return Paths::dataRoot(); }
+std::filesystem::path dataRoot() {
+    return Paths::dataRoot();
+}
 
 std::filesystem::path freshFolder(const std::string& name) {
     static std::atomic<int> counter{0};
@@ -27,6 +29,12 @@ std::shared_ptr<VirtualClock> useVirtualClock() {
 std::filesystem::path sourceDir() {
     const char* dir = std::getenv("ORVEX_SOURCE_DIR");
     return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::current_path();
+}
+
+std::filesystem::path sharedMediaDir() {
+    const char* build = std::getenv("ORVEX_BUILD_DIR");
+    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
+                            : dataRoot() / "devservice-media";
 }
 
 } // namespace testsupport

@@ -16,5 +16,8 @@ std::filesystem::path freshFolder(const std::string& name);
 std::shared_ptr<VirtualClock> useVirtualClock();
 // The project's source folder (for fixtures and resources).
 std::filesystem::path sourceDir();
+// Where the development service keeps the HLS media it makes with ffmpeg: in the build
+// folder, so that it is made once for every test process of the build.
+std::filesystem::path sharedMediaDir();
 
 } // namespace testsupport

@@ -175,9 +175,7 @@ TEST_F(MyJourney, OnlyWebAddressesReachTheOpenerAsOneArgument) {
 
 class MyAdsClearedJourney : public mytest::MyJourneyBase {
   protected:
-    void beforeLaunch() override {
-        userDefaults().setBool("about_ad", true);
-    }
+    void beforeLaunch() override { userDefaults().setBool("about_ad", true); }
 };
 
 TEST_F(MyAdsClearedJourney, TheBannerNeverShowsAndTheMenuFollowsTheEntryBar) {

@@ -20,13 +20,15 @@ std::string payloadFromOpenSSL(const std::string& json, bool wrapped = false,
                                const std::string& encryption = kEncryptWithResponseKey) {
     const std::optional<std::string> cipher = runOpenSSL(encryption, json);
     EXPECT_TRUE(cipher.has_value());
-    const std::optional<std::string> base64 = runOpenSSL(wrapped ? "base64" : "base64 -A", cipher.value_or(""));
+    const std::optional<std::string> base64 =
+        runOpenSSL(wrapped ? "base64" : "base64 -A", cipher.value_or(""));
     EXPECT_TRUE(base64.has_value());
     return hexOf(base64.value_or(""));
 }
 
 std::string sampleJSON(std::size_t length) {
-    std::string json = R"({"code":20000,"msg":"成功","data":{"vod_name":"示例","url":"https://example.com/v.m3u8","pad":")";
+    std::string json =
+        R"({"code":20000,"msg":"成功","data":{"vod_name":"示例","url":"https://example.com/v.m3u8","pad":")";
     while (json.size() + 3 < length) {
         json += static_cast<char>('a' + json.size() % 26);
     }
@@ -34,13 +36,15 @@ std::string sampleJSON(std::size_t length) {
 }
 
 TEST(MIUAES, DecryptsPayloadsMadeByOpenSSL) {
-    for (const std::string& json : {std::string("{}"), std::string("0123456789abcde"), std::string("0123456789abcdef"),
-                                    sampleJSON(17), sampleJSON(200), sampleJSON(5000)}) {
+    for (const std::string& json :
+         {std::string("{}"), std::string("0123456789abcde"), std::string("0123456789abcdef"), sampleJSON(17),
+          sampleJSON(200), sampleJSON(5000)}) {
         SCOPED_TRACE(json.size());
         const std::string payload = payloadFromOpenSSL(json);
         EXPECT_EQ(MIUAES::MIUAESDecrypt(payload), json);
         std::string upper = payload;
-        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](unsigned char c) { return std::toupper(c); });
         EXPECT_EQ(MIUAES::MIUAESDecrypt(upper), json);
     }
 }
@@ -83,8 +87,8 @@ TEST(MIUAES, EncryptPayloadIsWhatOpenSSLDecryptsAndTheDecoderInverts) {
 }
 
 TEST(MIUAES, PayloadUnderAnotherKeyGivesEmptyTextAndOneErrorLine) {
-    const std::string payload =
-        payloadFromOpenSSL(R"({"code":1})", false, "enc -aes-128-cbc -K 00112233445566778899aabbccddeeff -iv " + kIVHex);
+    const std::string payload = payloadFromOpenSSL(
+        R"({"code":1})", false, "enc -aes-128-cbc -K 00112233445566778899aabbccddeeff -iv " + kIVHex);
     testing::internal::CaptureStdout();
     const std::string text = MIUAES::MIUAESDecrypt(payload);
     const std::string printed = testing::internal::GetCapturedStdout();
@@ -95,7 +99,8 @@ TEST(MIUAES, PayloadUnderAnotherKeyGivesEmptyTextAndOneErrorLine) {
 TEST(MIUAES, UndecodablePayloadsGiveEmptyText) {
     const std::string valid = payloadFromOpenSSL("{}");
     // These fail before the cipher, which therefore logs nothing.
-    for (const std::string& payload : {std::string("ff80"), hexOf("Zm9v*"), hexOf("Zm9v\xc3\xa9"), hexOf("Z=")}) {
+    for (const std::string& payload :
+         {std::string("ff80"), hexOf("Zm9v*"), hexOf("Zm9v\xc3\xa9"), hexOf("Z=")}) {
         testing::internal::CaptureStdout();
         EXPECT_EQ(MIUAES::MIUAESDecrypt(payload + valid), "") << payload;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << payload;
@@ -103,7 +108,8 @@ TEST(MIUAES, UndecodablePayloadsGiveEmptyText) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(MIUAES::MIUAESDecrypt(valid.substr(0, valid.size() - 8)), ""); // not whole blocks
     EXPECT_EQ(MIUAES::MIUAESDecrypt(valid + "00" + valid), "{}");            // text ends at "00"
-    EXPECT_EQ(MIUAES::MIUAESDecrypt(payloadFromOpenSSL(std::string("\xff\xfe", 2))), ""); // plaintext not UTF-8
+    EXPECT_EQ(MIUAES::MIUAESDecrypt(payloadFromOpenSSL(std::string("\xff\xfe", 2))),
+              ""); // plaintext not UTF-8
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Encrypt Error:-4304\n");
 }
 
@@ -111,18 +117,22 @@ TEST(MIUAES, Hex2binReadsPairsUpToTheFirstZeroByte) {
     EXPECT_EQ(MIUAES::hex2bin(""), "");
     EXPECT_EQ(MIUAES::hex2bin("4"), "");
     EXPECT_EQ(MIUAES::hex2bin("41"), "A");
-    EXPECT_EQ(MIUAES::hex2bin("414"), "A");          // a final odd digit is ignored
-    EXPECT_EQ(MIUAES::hex2bin("41004142"), "A");     // "00" ends the text
-    EXPECT_EQ(MIUAES::hex2bin("c3A9"), "\xc3\xa9");  // either case
-    EXPECT_EQ(MIUAES::hex2bin("ff"), std::nullopt);  // not UTF-8
+    EXPECT_EQ(MIUAES::hex2bin("414"), "A");           // a final odd digit is ignored
+    EXPECT_EQ(MIUAES::hex2bin("41004142"), "A");      // "00" ends the text
+    EXPECT_EQ(MIUAES::hex2bin("c3A9"), "\xc3\xa9");   // either case
+    EXPECT_EQ(MIUAES::hex2bin("ff"), std::nullopt);   // not UTF-8
     EXPECT_EQ(MIUAES::hex2bin("e4b8"), std::nullopt); // a cut-off character
     // Pairs read as numbers by a scanner: leading white space skipped, digits up to
     // the first other character, "0x" as a prefix; a pair without digits ends the text.
-    EXPECT_EQ(MIUAES::hex2bin(" 941"), "\x09" "A");
-    EXPECT_EQ(MIUAES::hex2bin("9g41"), "\x09" "A");
+    EXPECT_EQ(MIUAES::hex2bin(" 941"), "\x09"
+                                       "A");
+    EXPECT_EQ(MIUAES::hex2bin("9g41"), "\x09"
+                                       "A");
     EXPECT_EQ(MIUAES::hex2bin("0x41"), "");
     EXPECT_EQ(MIUAES::hex2bin("41g942"), "A");
-    EXPECT_EQ(MIUAES::hex2bin("41\xc3\xa9" "42"), "A");
+    EXPECT_EQ(MIUAES::hex2bin("41\xc3\xa9"
+                              "42"),
+              "A");
 }
 
 TEST(MIUAES, DecodeBase64WithStringIsLenient) {
@@ -136,19 +146,21 @@ TEST(MIUAES, DecodeBase64WithStringIsLenient) {
     EXPECT_EQ(decoded("Zm9vYmFy"), "foobar");
     EXPECT_EQ(decoded("Zg=="), "f");
     EXPECT_EQ(decoded("Zg"), "f");
-    EXPECT_EQ(decoded("Z"), "");       // a partial byte is dropped
+    EXPECT_EQ(decoded("Z"), ""); // a partial byte is dropped
     EXPECT_EQ(decoded(""), "");
     EXPECT_EQ(decoded("Z="), std::nullopt);
     EXPECT_EQ(decoded("Z=="), std::nullopt);
     EXPECT_EQ(decoded("Zm9v\r\n Ym\tFy\f"), "foobar");
-    EXPECT_EQ(decoded(std::string("Zm9v\0*\x7f", 7)), "foo"); // a zero character ends the text
+    EXPECT_EQ(decoded(std::string("Zm9v\0*\x7f", 7)), "foo");           // a zero character ends the text
     EXPECT_EQ(decoded(std::string("Zm9v\0\xc3\xa9", 7)), std::nullopt); // but all of it must be ASCII
     for (const char* invalid : {"Zm9v\vYmFy", "Zm-v", "Zm_v", "Zm9v\xc3\xa9", "Zm9v."}) {
         EXPECT_EQ(decoded(invalid), std::nullopt) << invalid;
     }
 }
 
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 TEST(MIUAES, EveryModeAndPaddingRoundTrips) {
     const std::string key = "an AES-256 key of 32 characters!";
@@ -156,7 +168,8 @@ TEST(MIUAES, EveryModeAndPaddingRoundTrips) {
     for (const int mode : {kCCModeECB, kCCModeCBC, kCCModeCFB, kCCModeCTR, kCCModeOFB}) {
         for (int padding = 0; padding <= 5; ++padding) {
             for (const std::size_t length : {0, 1, 15, 16, 17, 33}) {
-                SCOPED_TRACE(testing::Message() << "mode " << mode << " padding " << padding << " length " << length);
+                SCOPED_TRACE(testing::Message()
+                             << "mode " << mode << " padding " << padding << " length " << length);
                 const bool blockMode = mode == kCCModeECB || mode == kCCModeCBC;
                 const bool unpadded = padding == 0 || padding > 4;
                 Bytes plain(length);
@@ -164,7 +177,8 @@ TEST(MIUAES, EveryModeAndPaddingRoundTrips) {
                     plain[i] = static_cast<std::uint8_t>(i + 1); // never ends in zero
                 }
                 testing::internal::CaptureStdout();
-                const std::optional<Bytes> cipher = MIUAES::MIUAESWithData(plain, 0, mode, key, 32, iv, padding);
+                const std::optional<Bytes> cipher =
+                    MIUAES::MIUAESWithData(plain, 0, mode, key, 32, iv, padding);
                 const std::string printed = testing::internal::GetCapturedStdout();
                 if (blockMode && unpadded && length % 16 != 0) {
                     EXPECT_EQ(cipher, std::nullopt); // a partial block is refused, not dropped
@@ -175,7 +189,8 @@ TEST(MIUAES, EveryModeAndPaddingRoundTrips) {
                 const bool unpaddedStream = mode == kCCModeCTR && padding == 1;
                 const std::size_t expected = unpadded || unpaddedStream ? length : (length / 16 + 1) * 16;
                 EXPECT_EQ(cipher->size(), expected);
-                const std::optional<Bytes> decrypted = MIUAES::MIUAESWithData(*cipher, 1, mode, key, 32, iv, padding);
+                const std::optional<Bytes> decrypted =
+                    MIUAES::MIUAESWithData(*cipher, 1, mode, key, 32, iv, padding);
                 ASSERT_TRUE(decrypted.has_value());
                 EXPECT_EQ(*decrypted, plain);
             }
@@ -190,7 +205,8 @@ TEST(MIUAES, TextEntryPointsUseBase64AndMatchOpenSSL) {
     const std::string base64 = MIUAES::MIUAESEncrypt(text, kCCModeCBC, key, 32, iv, 1);
     EXPECT_EQ(base64, runOpenSSL("enc -aes-256-cbc -base64 -A -K " + hexOf(key) + " -iv " + hexOf(iv), text));
     EXPECT_EQ(MIUAES::MIUAESDecrypt(base64, kCCModeCBC, key, 32, iv, 1), text);
-    EXPECT_EQ(MIUAES::MIUAESDecrypt(base64.substr(0, base64.size() - 1), kCCModeCBC, key, 32, iv, 1), ""); // padding required
+    EXPECT_EQ(MIUAES::MIUAESDecrypt(base64.substr(0, base64.size() - 1), kCCModeCBC, key, 32, iv, 1),
+              ""); // padding required
 
     const std::string ofb = MIUAES::MIUAESEncrypt(text, kCCModeOFB, "short key", 16, "", 3);
     EXPECT_EQ(MIUAES::MIUAESDecrypt(ofb, kCCModeOFB, "short key", 16, "", 3), text);

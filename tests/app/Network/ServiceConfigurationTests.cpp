@@ -10,14 +10,14 @@ using testsupport::ConsoleCapture;
 namespace {
 
 class ServiceConfigurationTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { clear(); }
     void TearDown() override { clear(); }
 
     static void clear() {
         std::filesystem::remove(ServiceConfiguration::file());
-        for (const char* name :
-             {"ORVEX_BASE_URL_1", "ORVEX_BASE_URL_2", "ORVEX_DOH_URL", "ORVEX_DOH_ADDRESS", "ORVEX_CA_FILE"}) {
+        for (const char* name : {"ORVEX_BASE_URL_1", "ORVEX_BASE_URL_2", "ORVEX_DOH_URL", "ORVEX_DOH_ADDRESS",
+                                 "ORVEX_CA_FILE"}) {
             ::unsetenv(name);
         }
     }
@@ -35,8 +35,9 @@ TEST_F(ServiceConfigurationTest, DefaultsWithoutFileOrEnvironment) {
 }
 
 TEST_F(ServiceConfigurationTest, TheFileSetsWhatItNamesAndTheEnvironmentWins) {
-    writeFileAtomically(ServiceConfiguration::file(),
-                        R"({"baseURL1":"https://a.test:1/","dohAddress":"127.0.0.1, ::1","caFile":"/x/ca.pem","other":1})");
+    writeFileAtomically(
+        ServiceConfiguration::file(),
+        R"({"baseURL1":"https://a.test:1/","dohAddress":"127.0.0.1, ::1","caFile":"/x/ca.pem","other":1})");
     ::setenv("ORVEX_BASE_URL_2", "https://b.test:2/", 1);
     ::setenv("ORVEX_CA_FILE", "/y/ca.pem", 1);
     ConsoleCapture console;
@@ -72,13 +73,15 @@ TEST_F(ServiceConfigurationTest, AServiceGivenWithoutAResolverUsesTheBuiltInPubl
         const auto addresses = configuration.dohAddresses();
         ASSERT_EQ(addresses.size(), 4u);
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(addresses[i].find(':') == std::string::npos, i < 2) << "two IPv4 then two IPv6: " << addresses[i];
+            EXPECT_EQ(addresses[i].find(':') == std::string::npos, i < 2)
+                << "two IPv4 then two IPv6: " << addresses[i];
         }
     };
     ::setenv("ORVEX_BASE_URL_1", "https://api.example.net/", 1);
     expectPublicResolver(ServiceConfiguration::load());
     ::unsetenv("ORVEX_BASE_URL_1");
-    writeFileAtomically(ServiceConfiguration::file(), R"({"baseURL1":"https://a.test/","baseURL2":"https://b.test/"})");
+    writeFileAtomically(ServiceConfiguration::file(),
+                        R"({"baseURL1":"https://a.test/","baseURL2":"https://b.test/"})");
     expectPublicResolver(ServiceConfiguration::load());
 
     // A resolver of the user's own is kept; without addresses it is found by its name.

@@ -8,24 +8,14 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace networktest {
-namespace {
-
-std::filesystem::path sharedMediaDir() {
-    const char* build = std::getenv("ORVEX_BUILD_DIR");
-    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                            : testsupport::dataRoot() / "devservice-media";
-}
-
-} // namespace
 
 void ServiceTest::SetUp() {
     testsupport::useVirtualClock();
     DevService::Options options;
     options.dataDir = testsupport::freshFolder("devservice");
-    options.mediaDir = sharedMediaDir();
+    options.mediaDir = testsupport::sharedMediaDir();
     service_ = std::make_unique<DevService>(options);
     ASSERT_TRUE(service_->start()) << service_->lastError();
     service_->writeClientConfiguration(ServiceConfiguration::file());

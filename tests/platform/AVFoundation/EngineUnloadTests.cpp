@@ -1,7 +1,7 @@
 #include "platform/AVFoundation/AVPlayer.h"
 #include "platform/AVFoundation/mpv/MpvLibrary.h"
-#include "platform/AliyunPlayer/GstPlaybinEngine.h"
 #include "platform/Alamofire/Session.h"
+#include "platform/AliyunPlayer/GstPlaybinEngine.h"
 #include "platform/Foundation/DispatchQueue.h"
 #include "platform/Network/NWParameters.h"
 #include "platform/Network/NetworkPolicy.h"
@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -27,10 +26,7 @@ class EngineUnloadTest : public testing::Test {
     static void SetUpTestSuite() {
         DevService::Options options;
         options.dataDir = testsupport::freshFolder("engine-unload-service");
-        const char* build = std::getenv("ORVEX_BUILD_DIR");
-        options.mediaDir = build != nullptr
-                               ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                               : testsupport::dataRoot() / "devservice-media";
+        options.mediaDir = testsupport::sharedMediaDir();
         service_ = new DevService(options);
         ASSERT_TRUE(service_->start()) << service_->lastError();
         ASSERT_TRUE(service_->waitForMedia(120));

@@ -4,29 +4,17 @@
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/SDLWindowHost.h"
+#include "tests/platform/host/PumpUntil.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <functional>
 
 namespace {
 
-// Pumps the window loop until `done`, for at most `seconds` of real time (the engine
-// decodes for real).
-bool pumpUntil(SDLWindowHost& host, const std::function<bool()>& done, double seconds = 20) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        host.pumpOnce();
-    }
-    return true;
-}
+using hosttest::pumpUntil;
 
 // In a window that lends its OpenGL context, mpv's OpenGL renderer draws into the
 // window's textures; once the player is gone its renderer and the library go (nothing of

@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 
 #include <fcntl.h>
@@ -107,11 +106,7 @@ class WebImages : public testing::Test {
     static void SetUpTestSuite() {
         DevService::Options options;
         options.dataDir = testsupport::freshFolder("web-images-service");
-        // The service's media, made once for all test processes of the build.
-        const char* build = std::getenv("ORVEX_BUILD_DIR");
-        options.mediaDir = build != nullptr
-                               ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                               : testsupport::dataRoot() / "devservice-media";
+        options.mediaDir = testsupport::sharedMediaDir();
         service_ = new DevService(options);
         ASSERT_TRUE(service_->start()) << service_->lastError();
         NetworkPolicy::setCertificateAuthorityFile(service_->caFile());

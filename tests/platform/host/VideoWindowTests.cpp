@@ -6,14 +6,13 @@
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/SDLWindowHost.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
+#include "tests/platform/host/PumpUntil.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <numbers>
 
 namespace {
@@ -21,22 +20,11 @@ namespace {
 // The player's area on the 200 x 300 point screen (twice as many pixels each way).
 const CGRect kPlayerFrame{{20, 60}, {160, 90}};
 
-// Pumps the window loop until `done`, for at most `seconds` of real time (the engine
-// decodes for real).
-bool pumpUntil(SDLWindowHost& host, const std::function<bool()>& done, double seconds = 20) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        host.pumpOnce();
-    }
-    return true;
-}
+using hosttest::pumpUntil;
 
 // A screenshot of the window, read back as an image.
 class Screenshot {
-public:
+  public:
     Screenshot(SDLWindowHost& host, const std::string& name) {
         const auto path = testsupport::freshFolder("video-window") / (name + ".png");
         if (host.writeScreenshot(path.string())) {
@@ -68,7 +56,7 @@ public:
         return total > 0 ? static_cast<double>(lit) / total : 0;
     }
 
-private:
+  private:
     cairo_surface_t* image_ = nullptr;
 };
 
@@ -77,7 +65,7 @@ bool isRed(const Pixel& pixel) {
 }
 
 class VideoWindow : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         setenv("SDL_VIDEODRIVER", "offscreen", 1);

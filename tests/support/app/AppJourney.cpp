@@ -22,13 +22,6 @@
 namespace testsupport::app {
 namespace {
 
-// The HLS media the service makes with ffmpeg is kept between test processes.
-std::filesystem::path sharedMediaDir() {
-    const char* build = std::getenv("ORVEX_BUILD_DIR");
-    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                            : testsupport::dataRoot() / "devservice-media";
-}
-
 std::filesystem::path galleryDir() {
     if (const char* chosen = std::getenv("ORVEX_GALLERY_DIR"); chosen != nullptr && *chosen != '\0') {
         return chosen;
@@ -56,7 +49,7 @@ void AppJourneyTest::SetUp() {
     setUpApplication();
     testsupport::useVirtualClock();
     serviceOptions_.dataDir = testsupport::freshFolder("devservice");
-    serviceOptions_.mediaDir = sharedMediaDir();
+    serviceOptions_.mediaDir = testsupport::sharedMediaDir();
     configureService(serviceOptions_);
     startServiceOn(serviceOptions_.port1, serviceOptions_.port2);
     ASSERT_FALSE(HasFatalFailure());

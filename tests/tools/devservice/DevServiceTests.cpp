@@ -106,7 +106,7 @@ TEST(DevServiceTls, KeepsItsAuthorityAcrossRestartsAndWritesTheClientConfigurati
     const auto dataDir = testsupport::freshFolder("restart");
     DevService::Options options;
     options.dataDir = dataDir;
-    options.mediaDir = devservicetest::sharedMediaDir();
+    options.mediaDir = testsupport::sharedMediaDir();
     std::string firstAuthority;
     {
         DevService service(options);
@@ -135,7 +135,7 @@ TEST(DevServiceTls, RefusesToStartOnStateItCannotRead) {
     ASSERT_TRUE(writeFileAtomically(dataDir / "users.json", R"({"users":[{"id":"not a number"}]})"));
     DevService::Options options;
     options.dataDir = dataDir;
-    options.mediaDir = devservicetest::sharedMediaDir();
+    options.mediaDir = testsupport::sharedMediaDir();
     DevService service(options);
     EXPECT_FALSE(service.start());
     EXPECT_NE(service.lastError().find("users.json"), std::string::npos) << service.lastError();

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 
 namespace devservicetest {
 namespace {
@@ -94,7 +93,8 @@ std::string formText(const std::map<std::string, std::string>& parameters) {
 }
 
 std::map<std::string, std::string> signedParameters(std::map<std::string, std::string> parameters) {
-    const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    const auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
     parameters["timestamp"] = std::to_string(now.count());
     parameters["sign"] = KKpresentationdisease::signParameters(parameters);
     return parameters;
@@ -102,7 +102,8 @@ std::map<std::string, std::string> signedParameters(std::map<std::string, std::s
 
 std::string dnsQuery(const std::string& name, std::uint16_t type, std::uint16_t id, std::uint16_t flags) {
     std::string query;
-    for (const std::uint16_t word : {id, flags, std::uint16_t{1}, std::uint16_t{0}, std::uint16_t{0}, std::uint16_t{0}}) {
+    for (const std::uint16_t word :
+         {id, flags, std::uint16_t{1}, std::uint16_t{0}, std::uint16_t{0}, std::uint16_t{0}}) {
         query += static_cast<char>(word >> 8);
         query += static_cast<char>(word & 0xFF);
     }
@@ -120,16 +121,10 @@ std::string dnsQuery(const std::string& name, std::uint16_t type, std::uint16_t 
     return query;
 }
 
-std::filesystem::path sharedMediaDir() {
-    const char* build = std::getenv("ORVEX_BUILD_DIR");
-    return build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                            : testsupport::dataRoot() / "devservice-media";
-}
-
 ServiceFixture::ServiceFixture() {
     DevService::Options options;
     options.dataDir = testsupport::freshFolder("devservice");
-    options.mediaDir = sharedMediaDir();
+    options.mediaDir = testsupport::sharedMediaDir();
     options.log = [this](const std::string& line) {
         std::lock_guard lock(logMutex_);
         logLines_.push_back(line);
@@ -160,7 +155,8 @@ std::string ServiceFixture::apiUrl(const std::string& path, int base) const {
 }
 
 Reply ServiceFixture::call(const std::string& method, const std::string& path,
-                           const std::map<std::string, std::string>& parameters, const std::string& token, int base) {
+                           const std::map<std::string, std::string>& parameters, const std::string& token,
+                           int base) {
     RequestOptions options;
     options.method = method;
     options.caFile = service_->caFile().string();
@@ -194,8 +190,8 @@ nlohmann::ordered_json ServiceFixture::envelope(const Reply& reply) const {
 }
 
 nlohmann::ordered_json ServiceFixture::api(const std::string& method, const std::string& path,
-                                           const std::map<std::string, std::string>& parameters, const std::string& token,
-                                           int base) {
+                                           const std::map<std::string, std::string>& parameters,
+                                           const std::string& token, int base) {
     return envelope(call(method, path, parameters, token, base));
 }
 

@@ -8,20 +8,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
 
 using playertest::waitFor;
 
 class ServiceMedia : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         DevService::Options options;
         options.dataDir = testsupport::freshFolder("devservice");
-        const char* build = std::getenv("ORVEX_BUILD_DIR");
-        options.mediaDir = build != nullptr ? std::filesystem::path(build) / "test-fixtures" / "devservice-media"
-                                            : testsupport::dataRoot() / "devservice-media";
+        options.mediaDir = testsupport::sharedMediaDir();
         service_ = new DevService(options);
         ASSERT_TRUE(service_->start()) << service_->lastError();
         ASSERT_TRUE(service_->waitForMedia(120));
@@ -42,16 +38,19 @@ protected:
         return service_->origin() + "/media/" + source + "/" + vodId + "/1/master.m3u8";
     }
     static std::shared_ptr<SJVideoPlayerURLAsset> asset(const std::string& url, AVHTTPHeaderFields fields) {
-        auto avAsset = std::make_shared<AVURLAsset>(url, AVURLAssetOptions{{AVURLAssetHTTPHeaderFieldsKey, fields}});
+        auto avAsset =
+            std::make_shared<AVURLAsset>(url, AVURLAssetOptions{{AVURLAssetHTTPHeaderFieldsKey, fields}});
         return SJVideoPlayerURLAsset::initWithAVAsset(avAsset, 0, std::make_shared<SJPlayModel>());
     }
     static bool plays(SJMediaPlaybackController& controller, std::shared_ptr<SJVideoPlayerURLAsset> media) {
         controller.setMedia(std::move(media));
         controller.play();
-        waitFor([&] {
-            return controller.assetStatus() == SJAssetStatusFailed ||
-                   (controller.currentTime() > 1.0 && controller.latestFrame() != nullptr);
-        }, 30);
+        waitFor(
+            [&] {
+                return controller.assetStatus() == SJAssetStatusFailed ||
+                       (controller.currentTime() > 1.0 && controller.latestFrame() != nullptr);
+            },
+            30);
         return controller.assetStatus() == SJAssetStatusReadyToPlay && controller.latestFrame() != nullptr;
     }
 
@@ -68,7 +67,8 @@ const AVHTTPHeaderFields lzHeaders{
 
 TEST_F(ServiceMedia, ThePlatformEnginePlaysGuardedMediaOverVerifiedHttpsWithItsHeaders) {
     SJAVMediaPlaybackController controller;
-    EXPECT_TRUE(plays(controller, asset(media("lzm3u8", "1001"), lzHeaders))) << controller.errorDescription();
+    EXPECT_TRUE(plays(controller, asset(media("lzm3u8", "1001"), lzHeaders)))
+        << controller.errorDescription();
 
     SJAVMediaPlaybackController withoutHeaders;
     EXPECT_FALSE(plays(withoutHeaders, asset(media("lzm3u8", "1001"), {})));
