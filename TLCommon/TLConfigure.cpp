@@ -24,6 +24,10 @@ void TLConfigure::initWithAppkey(const std::string& appKey, const std::string& c
     configuration() = Configuration{appKey, channel};
 }
 
-std::optional<std::string> TLConfigure::appKey() { return configuration().appKey; }
+std::optional<std::string> TLConfigure::appKey() {
+    return configuration().appKey;
+}
 
-std::optional<std::string> TLConfigure::channel() { return configuration().channel; }
+std::optional<std::string> TLConfigure::channel() {
+    return configuration().channel;
+}

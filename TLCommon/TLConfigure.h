@@ -6,7 +6,7 @@
 // The analytics SDK's configuration entry. Started once by the launch sequence;
 // afterwards the SDK runs by itself. Main thread only.
 class TLConfigure {
-public:
+  public:
     TLConfigure() = delete;
 
     // Starts the SDK with the application key and the distribution channel. An empty key

@@ -7,7 +7,7 @@
 // The string cipher: one shared instance whose settings choose AES or DES.
 // Its settings are not guarded; change them from one thread only.
 class EncryptionTools {
-public:
+  public:
     // Created once, with AES.
     static EncryptionTools& sharedEncryptionTools();
 
@@ -41,7 +41,7 @@ public:
     // Standard Base64 with padding of the text's UTF-8 bytes; empty for empty text.
     static std::string base64encode(const std::string& text);
 
-private:
+  private:
     EncryptionTools() = default;
 
     std::uint32_t algorithm_ = 0;

@@ -40,7 +40,9 @@ std::size_t encodedLength(std::size_t n, bool padded) {
     return padded ? (n + 2) / 3 * 4 : (8 * n + 4) / 6;
 }
 
-std::size_t decodedLength(std::size_t n) { return (n + 3) / 4 * 3; }
+std::size_t decodedLength(std::size_t n) {
+    return (n + 3) / 4 * 3;
+}
 
 bool isASCII(const std::string& text) {
     for (const char c : text) {
@@ -58,7 +60,8 @@ std::optional<std::string> utf8Text(const std::optional<Bytes>& bytes) {
     return std::string(bytes->begin(), bytes->end());
 }
 
-std::optional<std::string> encodedText(const void* bytes, std::size_t length, std::string_view charset, bool padded) {
+std::optional<std::string> encodedText(const void* bytes, std::size_t length, std::string_view charset,
+                                       bool padded) {
     std::string text(encodedLength(length, padded), '\0');
     if (MIUGTMBase64::baseEncode(bytes, length, text.data(), text.size(), charset, padded) == 0) {
         return std::nullopt;
@@ -68,10 +71,11 @@ std::optional<std::string> encodedText(const void* bytes, std::size_t length, st
 
 } // namespace
 
-std::size_t MIUGTMBase64::baseEncode(const void* srcBytes, std::size_t srcLen, char* destBytes, std::size_t destLen,
-                                     std::string_view charset, bool padded) {
+std::size_t MIUGTMBase64::baseEncode(const void* srcBytes, std::size_t srcLen, char* destBytes,
+                                     std::size_t destLen, std::string_view charset, bool padded) {
     const std::size_t needed = encodedLength(srcLen, padded);
-    if (srcBytes == nullptr || srcLen == 0 || destBytes == nullptr || destLen < needed || charset.size() != 64) {
+    if (srcBytes == nullptr || srcLen == 0 || destBytes == nullptr || destLen < needed ||
+        charset.size() != 64) {
         return 0;
     }
     const auto* in = static_cast<const std::uint8_t*>(srcBytes);
@@ -86,7 +90,8 @@ std::size_t MIUGTMBase64::baseEncode(const void* srcBytes, std::size_t srcLen, c
     }
     const std::size_t rest = srcLen - i;
     if (rest > 0) {
-        const std::uint32_t group = std::uint32_t{in[i]} << 16 | (rest == 2 ? std::uint32_t{in[i + 1]} << 8 : 0);
+        const std::uint32_t group =
+            std::uint32_t{in[i]} << 16 | (rest == 2 ? std::uint32_t{in[i + 1]} << 8 : 0);
         *out++ = charset[group >> 18];
         *out++ = charset[(group >> 12) & 63];
         if (rest == 2) {
@@ -191,7 +196,8 @@ std::size_t MIUGTMBase64::baseDecode(const void* srcBytes, std::size_t srcLen, s
 std::optional<Bytes> MIUGTMBase64::baseEncode(const void* bytes, std::size_t length, std::string_view charset,
                                               bool padded) {
     Bytes encoded(encodedLength(length, padded));
-    if (baseEncode(bytes, length, reinterpret_cast<char*>(encoded.data()), encoded.size(), charset, padded) == 0) {
+    if (baseEncode(bytes, length, reinterpret_cast<char*>(encoded.data()), encoded.size(), charset, padded) ==
+        0) {
         return std::nullopt;
     }
     return encoded;
@@ -200,7 +206,8 @@ std::optional<Bytes> MIUGTMBase64::baseEncode(const void* bytes, std::size_t len
 std::optional<Bytes> MIUGTMBase64::baseDecode(const void* bytes, std::size_t length, std::string_view charset,
                                               bool requirePadding) {
     Bytes decoded(decodedLength(length));
-    const std::size_t written = baseDecode(bytes, length, decoded.data(), decoded.size(), charset, requirePadding);
+    const std::size_t written =
+        baseDecode(bytes, length, decoded.data(), decoded.size(), charset, requirePadding);
     if (written == 0) {
         return std::nullopt;
     }
@@ -208,9 +215,13 @@ std::optional<Bytes> MIUGTMBase64::baseDecode(const void* bytes, std::size_t len
     return decoded;
 }
 
-std::optional<Bytes> MIUGTMBase64::encodeData(const Bytes& data) { return encodeBytes(data.data(), data.size()); }
+std::optional<Bytes> MIUGTMBase64::encodeData(const Bytes& data) {
+    return encodeBytes(data.data(), data.size());
+}
 
-std::optional<Bytes> MIUGTMBase64::decodeData(const Bytes& data) { return decodeBytes(data.data(), data.size()); }
+std::optional<Bytes> MIUGTMBase64::decodeData(const Bytes& data) {
+    return decodeBytes(data.data(), data.size());
+}
 
 std::optional<Bytes> MIUGTMBase64::encodeBytes(const void* bytes, std::size_t length) {
     return baseEncode(bytes, length, standardCharset, true);
@@ -275,7 +286,9 @@ std::optional<std::string> MIUGTMBase64::decodeBase64String(const std::string& b
     return utf8Text(decodeBytes(base64.data(), base64.size()));
 }
 
-std::optional<std::string> MIUGTMBase64::encodeBase64Data(const Bytes& data) { return stringByEncodingData(data); }
+std::optional<std::string> MIUGTMBase64::encodeBase64Data(const Bytes& data) {
+    return stringByEncodingData(data);
+}
 
 std::optional<std::string> MIUGTMBase64::decodeBase64Data(const Bytes& base64) {
     return utf8Text(decodeData(base64));

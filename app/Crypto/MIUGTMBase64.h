@@ -18,7 +18,7 @@
 // over in the last, partial byte. Encoders give nothing for empty input; decoders
 // give nothing for invalid or empty input.
 class MIUGTMBase64 {
-public:
+  public:
     static constexpr std::string_view standardCharset =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     static constexpr std::string_view webSafeCharset =
@@ -40,7 +40,8 @@ public:
     static std::optional<Bytes> webSafeEncodeBytes(const void* bytes, std::size_t length, bool padded);
     static std::optional<Bytes> webSafeDecodeBytes(const void* bytes, std::size_t length);
     static std::optional<std::string> stringByWebSafeEncodingData(const Bytes& data, bool padded);
-    static std::optional<std::string> stringByWebSafeEncodingBytes(const void* bytes, std::size_t length, bool padded);
+    static std::optional<std::string> stringByWebSafeEncodingBytes(const void* bytes, std::size_t length,
+                                                                   bool padded);
     static std::optional<Bytes> webSafeDecodeString(const std::string& string);
 
     // Conveniences on the standard alphabet; texts are UTF-8 (a decoded text that is
@@ -58,8 +59,8 @@ public:
     static std::optional<Bytes> baseDecode(const void* bytes, std::size_t length, std::string_view charset,
                                            bool requirePadding);
     // These answer the number of bytes written, 0 on failure (also when destLen is short).
-    static std::size_t baseEncode(const void* srcBytes, std::size_t srcLen, char* destBytes, std::size_t destLen,
-                                  std::string_view charset, bool padded);
+    static std::size_t baseEncode(const void* srcBytes, std::size_t srcLen, char* destBytes,
+                                  std::size_t destLen, std::string_view charset, bool padded);
     static std::size_t baseDecode(const void* srcBytes, std::size_t srcLen, std::uint8_t* destBytes,
                                   std::size_t destLen, std::string_view charset, bool requirePadding);
 };

@@ -33,8 +33,9 @@ const icu::RegexPattern* phoneNumberPattern() {
     static const std::unique_ptr<icu::RegexPattern> pattern = [] {
         UErrorCode status = U_ZERO_ERROR;
         UParseError parseError;
-        std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(
-            icu::UnicodeString::fromUTF8(R"(^1(3|4|5|7|8)[0-9]\d{8}$)"), UREGEX_CASE_INSENSITIVE, parseError, status));
+        std::unique_ptr<icu::RegexPattern> compiled(
+            icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(R"(^1(3|4|5|7|8)[0-9]\d{8}$)"),
+                                       UREGEX_CASE_INSENSITIVE, parseError, status));
         return U_SUCCESS(status) ? std::move(compiled) : nullptr;
     }();
     return pattern.get();

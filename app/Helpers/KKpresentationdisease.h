@@ -13,7 +13,7 @@ class UIViewController;
 // text, the size of a cache folder, the mobile-number test, the tourist test and the
 // request signature. Main thread only (the tourist test reads the user defaults).
 class KKpresentationdisease {
-public:
+  public:
     KKpresentationdisease() = delete;
 
     // A size in kilobytes of 1000 bytes as "%.2fkb", above 1000 as "%.2fMB", above a

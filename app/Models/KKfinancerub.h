@@ -10,7 +10,7 @@
 // detail answers of the service carry it. Every field is absent when the JSON given was
 // empty; otherwise every field holds a value, read leniently (possibly "", 0 or false).
 class KKfinancerub {
-public:
+  public:
     explicit KKfinancerub(const JSON& json);
     KKfinancerub() = delete;
 

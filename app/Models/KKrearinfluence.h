@@ -10,7 +10,7 @@
 // that text is seen at once. Every field is absent when the JSON given was empty;
 // otherwise every field holds a text (possibly "").
 class KKrearinfluence {
-public:
+  public:
     // The user default under which the service's user object is stored as JSON text.
     static constexpr const char* loginDefaultsKey = "login";
 

@@ -16,11 +16,13 @@ void KKriplog::touristLogin(const std::string& id, Completion completion) {
 }
 
 void KKriplog::login(const std::string& username, const std::string& password, Completion completion) {
-    sendRequest(HTTPMethod::post, "api/login", {{"username", username}, {"password", password}}, std::move(completion));
+    sendRequest(HTTPMethod::post, "api/login", {{"username", username}, {"password", password}},
+                std::move(completion));
 }
 
 void KKriplog::loginMailCode(const std::string& username, const std::string& code, Completion completion) {
-    sendRequest(HTTPMethod::post, "api/loginMailCode", {{"username", username}, {"code", code}}, std::move(completion));
+    sendRequest(HTTPMethod::post, "api/loginMailCode", {{"username", username}, {"code", code}},
+                std::move(completion));
 }
 
 void KKriplog::sendMail(const std::string& username, const std::string& randstr, const std::string& ticket,
@@ -30,8 +32,9 @@ void KKriplog::sendMail(const std::string& username, const std::string& randstr,
                 std::move(completion));
 }
 
-void KKriplog::submitAccountForm(const std::string& path, const std::string& username, const std::string& password,
-                                 const std::string& code, Completion completion) {
+void KKriplog::submitAccountForm(const std::string& path, const std::string& username,
+                                 const std::string& password, const std::string& code,
+                                 Completion completion) {
     sendRequest(HTTPMethod::post, path, {{"username", username}, {"password", password}, {"code", code}},
                 std::move(completion));
 }
@@ -56,13 +59,15 @@ void KKriplog::feedback(const std::string& type, const std::string& title, const
                 std::move(completion));
 }
 
-void KKriplog::fetchTypePage(const std::string& path, int page, const std::string& typeId, const std::string& pageSize,
-                             Completion completion) {
-    sendRequest(HTTPMethod::post, path, {{"page", std::to_string(page)}, {"type_id", typeId}, {"pageSize", pageSize}},
+void KKriplog::fetchTypePage(const std::string& path, int page, const std::string& typeId,
+                             const std::string& pageSize, Completion completion) {
+    sendRequest(HTTPMethod::post, path,
+                {{"page", std::to_string(page)}, {"type_id", typeId}, {"pageSize", pageSize}},
                 std::move(completion));
 }
 
-void KKriplog::indexVodList(int page, const std::string& typeId, const std::string& pageSize, Completion completion) {
+void KKriplog::indexVodList(int page, const std::string& typeId, const std::string& pageSize,
+                            Completion completion) {
     fetchTypePage("api/indexVodList", page, typeId, pageSize, std::move(completion));
 }
 
@@ -93,9 +98,11 @@ void KKriplog::searchText(const std::string& keyword, Completion completion) {
     sendRequest(HTTPMethod::post, "api/searchText", {{"keyword", keyword}}, std::move(completion));
 }
 
-void KKriplog::searchList(int page, const std::string& keyword, const std::string& pageSize, Completion completion) {
+void KKriplog::searchList(int page, const std::string& keyword, const std::string& pageSize,
+                          Completion completion) {
     sendRequest(HTTPMethod::post, "api/searchList",
-                {{"page", std::to_string(page)}, {"keyword", keyword}, {"pageSize", pageSize}}, std::move(completion));
+                {{"page", std::to_string(page)}, {"keyword", keyword}, {"pageSize", pageSize}},
+                std::move(completion));
 }
 
 void KKriplog::themeList(int page, const std::string& pageSize, Completion completion) {
@@ -103,9 +110,11 @@ void KKriplog::themeList(int page, const std::string& pageSize, Completion compl
                 std::move(completion));
 }
 
-void KKriplog::themeInfo(int page, const std::string& topicId, const std::string& pageSize, Completion completion) {
+void KKriplog::themeInfo(int page, const std::string& topicId, const std::string& pageSize,
+                         Completion completion) {
     sendRequest(HTTPMethod::post, "api/themeInfo",
-                {{"page", std::to_string(page)}, {"topic_id", topicId}, {"pageSize", pageSize}}, std::move(completion));
+                {{"page", std::to_string(page)}, {"topic_id", topicId}, {"pageSize", pageSize}},
+                std::move(completion));
 }
 
 void KKriplog::vodResourceList(const std::string& vodId, Completion completion) {
@@ -121,7 +130,8 @@ void KKriplog::getVideoInfo(const std::string& vodId, const std::string& type, C
 }
 
 void KKriplog::getVideoList(const std::string& vodId, const std::string& type, Completion completion) {
-    sendRequest(HTTPMethod::post, "api/getVideoList", {{"vod_id", vodId}, {"type", type}}, std::move(completion));
+    sendRequest(HTTPMethod::post, "api/getVideoList", {{"vod_id", vodId}, {"type", type}},
+                std::move(completion));
 }
 
 void KKriplog::collectionState(const std::string& vodId, bool state, Completion completion) {

@@ -18,7 +18,9 @@ bool isIPv6(const std::string& address) {
 
 } // namespace
 
-void appLink::allLinkInAppDoH() { allLinkInAppDoH(probeTarget()); }
+void appLink::allLinkInAppDoH() {
+    allLinkInAppDoH(probeTarget());
+}
 
 void appLink::allLinkInAppDoH(const NWEndpoint& probe) {
     using ResolverConfiguration = NWParameters::PrivacyContext::ResolverConfiguration;
@@ -28,7 +30,8 @@ void appLink::allLinkInAppDoH(const NWEndpoint& probe) {
     // The resolver's own addresses, IPv4 first, on the resolver URL's port.
     if (const auto url = ResolverConfiguration::https(service.dohURL, {})) {
         auto addresses = service.dohAddresses();
-        std::stable_partition(addresses.begin(), addresses.end(), [](const auto& address) { return !isIPv6(address); });
+        std::stable_partition(addresses.begin(), addresses.end(),
+                              [](const auto& address) { return !isIPv6(address); });
         std::vector<NWEndpoint> servers;
         for (const auto& address : addresses) {
             servers.push_back(NWEndpoint::hostPort(address, url->urlPort()));
@@ -57,7 +60,8 @@ void appLink::probeStateChanged(NWConnection::State state, const std::shared_ptr
         consoleLog("ready");
         if (connection) {
             connection->requestEstablishmentReport(
-                DispatchQueue::main(), [self = shared_from_this()](std::optional<NWConnection::EstablishmentReport> report) {
+                DispatchQueue::main(),
+                [self = shared_from_this()](std::optional<NWConnection::EstablishmentReport> report) {
                     self->reportEstablishment(report);
                 });
         }

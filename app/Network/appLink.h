@@ -12,7 +12,7 @@
 // DNS was actually used. Create with std::make_shared; the probe keeps the object alive
 // for as long as it runs.
 class appLink : public std::enable_shared_from_this<appLink> {
-public:
+  public:
     // The probe's target: a public host that serves TLS on port 443.
     static NWEndpoint probeTarget() { return NWEndpoint::hostPort("www.example.com", 443); }
 

@@ -22,7 +22,8 @@ const ASTable<KKcommenthumble>& KKcommenthumble::table() {
     return table;
 }
 
-std::vector<std::shared_ptr<KKcommenthumble>> uniqueByVodId(const std::vector<std::shared_ptr<KKcommenthumble>>& records) {
+std::vector<std::shared_ptr<KKcommenthumble>>
+uniqueByVodId(const std::vector<std::shared_ptr<KKcommenthumble>>& records) {
     std::vector<std::shared_ptr<KKcommenthumble>> kept;
     std::unordered_set<std::string> seen;
     for (const auto& record : records) {

@@ -9,7 +9,7 @@
 // The last parse answer of one play-source address, kept as JSON text so that the
 // episode still plays when a later parse request fails. One record per address.
 class KKeditjerk : public ASModel<KKeditjerk> {
-public:
+  public:
     std::string src;       // the play-source address sent to the parse endpoint
     std::string parseJson; // the JSON text of the last answer that was an object
 

@@ -8,7 +8,7 @@
 // answer of the service as JSON text, so the page still works when the service cannot
 // be reached.
 class KKenthusiasticreap : public ASModel<KKenthusiasticreap> {
-public:
+  public:
     std::string type;          // the play-source type of the page that created the record
     std::string vod_id;        // the title's identifier; the lookup key
     std::string videoJson;     // the last detail answer that was a JSON object

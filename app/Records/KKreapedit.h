@@ -7,7 +7,7 @@
 // The skip record of one title: how many seconds of intro and of outro the player
 // skips. Absent while both are 0.
 class KKreapedit : public ASModel<KKreapedit> {
-public:
+  public:
     std::string vod_id;         // the title's identifier; the lookup key
     double endProgress = 0.0;   // seconds of outro to skip
     double startProgress = 0.0; // seconds of intro to skip

@@ -63,7 +63,8 @@ void rawOpenSSLDecryption(benchmark::State& state) {
         int finished = 0;
         EVP_DecryptInit_ex2(context, EVP_aes_128_cbc(), reinterpret_cast<const unsigned char*>(key.data()),
                             reinterpret_cast<const unsigned char*>(iv.data()), nullptr);
-        EVP_DecryptUpdate(context, plain.data(), &written, f.cipher.data(), static_cast<int>(f.cipher.size()));
+        EVP_DecryptUpdate(context, plain.data(), &written, f.cipher.data(),
+                          static_cast<int>(f.cipher.size()));
         EVP_DecryptFinal_ex(context, plain.data() + written, &finished);
         EVP_CIPHER_CTX_free(context);
         benchmark::DoNotOptimize(plain.data());
@@ -80,7 +81,7 @@ BENCHMARK(rawOpenSSLDecryption)->Unit(benchmark::kMicrosecond);
 // Keeps the time per iteration of each benchmark (the median of repetitions, when
 // repeated) while printing as usual.
 class RecordingReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
     const auto decoder = reporter.times.find("payloadDecoder");
     const auto raw = reporter.times.find("rawOpenSSLDecryption");
     if (decoder != reporter.times.end() && raw != reporter.times.end() && raw->second > 0) {
-        std::printf("payload decoder / raw AES-128-CBC: %.2fx (target: 3x or less)\n", decoder->second / raw->second);
+        std::printf("payload decoder / raw AES-128-CBC: %.2fx (target: 3x or less)\n",
+                    decoder->second / raw->second);
     }
     return 0;
 }

@@ -13,9 +13,9 @@
 #include "tests/support/media/TestOrigin.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <csignal>
 #include <pthread.h>
 #include <string>
 
@@ -44,12 +44,16 @@ int exportAsset(const std::string& url, const std::string& cache, bool serveAfte
     }
     const auto started = std::chrono::steady_clock::now();
     exporter->resume();
-    RunLoop::main().runUntil([&] { return exporter->status() == MCSAssetExportStatusFinished ||
-                                          exporter->status() == MCSAssetExportStatusFailed; },
-                             3600);
+    RunLoop::main().runUntil(
+        [&] {
+            return exporter->status() == MCSAssetExportStatusFinished ||
+                   exporter->status() == MCSAssetExportStatusFailed;
+        },
+        3600);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!serveAfterwards) {
-        std::printf("%s %.3f\n", exporter->status() == MCSAssetExportStatusFinished ? "finished" : "failed", seconds);
+        std::printf("%s %.3f\n", exporter->status() == MCSAssetExportStatusFinished ? "finished" : "failed",
+                    seconds);
         return exporter->status() == MCSAssetExportStatusFinished ? 0 : 1;
     }
     if (exporter->status() != MCSAssetExportStatusFinished) {

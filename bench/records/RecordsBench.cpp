@@ -24,15 +24,20 @@ constexpr int episodesPerTitle = 20;
     std::exit(1);
 }
 
-std::string vodIdOf(int number) { return "vod" + std::to_string(number / episodesPerTitle); }
-std::string indexOf(int number) { return std::to_string(number % episodesPerTitle); }
+std::string vodIdOf(int number) {
+    return "vod" + std::to_string(number / episodesPerTitle);
+}
+std::string indexOf(int number) {
+    return std::to_string(number % episodesPerTitle);
+}
 
 std::filesystem::path databaseWith(int count) {
     static std::map<int, std::filesystem::path> made;
     if (auto found = made.find(count); found != made.end()) {
         return found->second;
     }
-    const auto folder = std::filesystem::temp_directory_path() / ("orvex-records-bench-" + std::to_string(::getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("orvex-records-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const auto path = folder / ("fflist-" + std::to_string(count) + ".db");
     std::filesystem::remove(path);
@@ -54,17 +59,20 @@ std::filesystem::path databaseWith(int count) {
     }
     auto status = (*connection)->transaction([&]() -> SQLite::Status {
         for (int number = 1; number < count; ++number) {
-            auto insert = (*connection)->prepare(
-                "INSERT INTO KKcommenthumble (created_at, updated_at, url, src, size, name, type, cover, \"index\", vod_id, episode,"
-                " progress, state, watching) VALUES (0, 0, ?, ?, '', ?, 'm3u8', ?, ?, ?, ?, 1.0, 'finish', 'no')");
+            auto insert = (*connection)
+                              ->prepare("INSERT INTO KKcommenthumble (created_at, updated_at, url, src, "
+                                        "size, name, type, cover, \"index\", vod_id, episode,"
+                                        " progress, state, watching) VALUES (0, 0, ?, ?, '', ?, 'm3u8', ?, "
+                                        "?, ?, ?, 1.0, 'finish', 'no')");
             if (!insert) {
                 return insert.error();
             }
             const std::string vodId = vodIdOf(number);
             const std::string index = indexOf(number);
-            if (auto bound = insert->bindAll({"https://media.example.com/videos/" + vodId + "/" + index + "/index.m3u8",
-                                              "https://parse.example.com/play?id=" + vodId + "&ep=" + index, "电影名称 " + vodId,
-                                              "https://img.example.com/covers/" + vodId + ".jpg", index, vodId, "第" + index + "集"});
+            if (auto bound = insert->bindAll(
+                    {"https://media.example.com/videos/" + vodId + "/" + index + "/index.m3u8",
+                     "https://parse.example.com/play?id=" + vodId + "&ep=" + index, "电影名称 " + vodId,
+                     "https://img.example.com/covers/" + vodId + ".jpg", index, vodId, "第" + index + "集"});
                 !bound) {
                 return bound;
             }
@@ -131,8 +139,10 @@ void handwrittenStatement(benchmark::State& state) {
     }
     const auto keys = randomKeys(count);
     std::size_t next = 0;
-    const std::string sql = "SELECT id, created_at, updated_at, url, src, size, name, type, cover, \"index\", vod_id, episode, "
-                            "progress, state, watching FROM KKcommenthumble WHERE vod_id = ? AND \"index\" = ? ORDER BY id LIMIT 1";
+    const std::string sql =
+        "SELECT id, created_at, updated_at, url, src, size, name, type, cover, \"index\", vod_id, episode, "
+        "progress, state, watching FROM KKcommenthumble WHERE vod_id = ? AND \"index\" = ? ORDER BY id LIMIT "
+        "1";
     for (auto _ : state) {
         const auto& [vodId, index] = keys[next++ % keys.size()];
         auto statement = (*connection)->prepare(sql);
@@ -169,7 +179,7 @@ BENCHMARK(handwrittenStatement)->Arg(1000)->Arg(10000)->Arg(100000);
 // Keeps the best time per lookup of each benchmark (over repetitions), to print the
 // ratios after the table.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
@@ -196,15 +206,18 @@ int main(int argc, char** argv) {
         const double library = times[std::string("libraryFindFirst/") + count];
         const double handwritten = times[std::string("handwrittenStatement/") + count];
         if (library > 0 && handwritten > 0) {
-            std::printf("%6s records: library %.2f us, hand-written %.2f us, ratio %.2f\n", count, library / 1000,
-                        handwritten / 1000, library / handwritten);
+            std::printf("%6s records: library %.2f us, hand-written %.2f us, ratio %.2f\n", count,
+                        library / 1000, handwritten / 1000, library / handwritten);
         }
     }
     if (times["libraryFindFirst/1000"] > 0) {
-        std::printf("library 100000 / 1000 records: %.2f\n", times["libraryFindFirst/100000"] / times["libraryFindFirst/1000"]);
+        std::printf("library 100000 / 1000 records: %.2f\n",
+                    times["libraryFindFirst/100000"] / times["libraryFindFirst/1000"]);
     }
     std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("orvex-records-bench-" + std::to_string(::getpid())), ignored);
+    std::filesystem::remove_all(std::filesystem::temp_directory_path() /
+                                    ("orvex-records-bench-" + std::to_string(::getpid())),
+                                ignored);
     benchmark::Shutdown();
     return 0;
 }

@@ -10,7 +10,7 @@
 // Keeps the real time of each benchmark (the fastest repetition: the least disturbed by
 // other work on the machine), so that main can print ratios after the runs.
 class RecordingReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration) {
@@ -31,6 +31,6 @@ public:
         return found == times_.end() ? 0.0 : found->second;
     }
 
-private:
+  private:
     std::map<std::string, double> times_;
 };

@@ -104,8 +104,8 @@ int main(int argc, char** argv) {
     const double scratch = reporter.time("layoutFromScratch");
     const double incremental = reporter.time("layoutAfterOneConstantChanges");
     if (scratch > 0) {
-        std::printf("layout of %d views and %d constraints from scratch: %.2f ms = %.2f of a 16.7 ms frame\n", kViews,
-                    kViews * 4, scratch, scratch / kFrameBudgetMs);
+        std::printf("layout of %d views and %d constraints from scratch: %.2f ms = %.2f of a 16.7 ms frame\n",
+                    kViews, kViews * 4, scratch, scratch / kFrameBudgetMs);
     }
     if (incremental > 0) {
         std::printf("layout after one constant changes: %.3f ms = %.3f of a 16.7 ms frame\n", incremental,

@@ -32,4 +32,6 @@ void Tremor::startWithAppId(const std::string& appId) {
     debugLog("Info", "started with app ID " + appId);
 }
 
-std::optional<std::string> Tremor::startedAppId() { return currentAppId(); }
+std::optional<std::string> Tremor::startedAppId() {
+    return currentAppId();
+}

@@ -6,7 +6,7 @@
 // The crash SDK's public entry. Started once by the launch sequence; afterwards the SDK
 // runs by itself and the application calls nothing else. Main thread only.
 class Tremor {
-public:
+  public:
     Tremor() = delete;
 
     // Starts the SDK for the application ID (10 hexadecimal characters) without a

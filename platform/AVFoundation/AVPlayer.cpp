@@ -13,7 +13,9 @@ constexpr std::int64_t failedItemCode = -11800;
 
 } // namespace
 
-std::shared_ptr<AVPlayer> AVPlayer::player() { return std::shared_ptr<AVPlayer>(new AVPlayer()); }
+std::shared_ptr<AVPlayer> AVPlayer::player() {
+    return std::shared_ptr<AVPlayer>(new AVPlayer());
+}
 
 std::shared_ptr<AVPlayer> AVPlayer::playerWithPlayerItem(std::shared_ptr<AVPlayerItem> item) {
     auto player = AVPlayer::player();
@@ -85,9 +87,13 @@ void AVPlayer::failItem(const std::string& reason) {
     }
 }
 
-void AVPlayer::play() { setRate(defaultRate_); }
+void AVPlayer::play() {
+    setRate(defaultRate_);
+}
 
-void AVPlayer::pause() { setRate(0); }
+void AVPlayer::pause() {
+    setRate(0);
+}
 
 void AVPlayer::setRate(double rate) {
     if (!std::isfinite(rate) || rate < 0) {
@@ -145,7 +151,9 @@ void AVPlayer::setMuted(bool muted) {
     notify(AVPlayerChangeVolume);
 }
 
-double AVPlayer::currentTime() const { return engine_ && item_ ? engine_->state().position : 0; }
+double AVPlayer::currentTime() const {
+    return engine_ && item_ ? engine_->state().position : 0;
+}
 
 void AVPlayer::seekToTime(double seconds, std::function<void(bool finished)> completionHandler) {
     if (!engine_ || !item_) {
@@ -253,4 +261,6 @@ void AVPlayer::engineStateDidChange(MediaEngine& engine) {
     }
 }
 
-void AVPlayer::engineFrameDidChange(MediaEngine&) { notify(AVPlayerChangeFrame); }
+void AVPlayer::engineFrameDidChange(MediaEngine&) {
+    notify(AVPlayerChangeFrame);
+}

@@ -31,7 +31,7 @@ enum AVPlayerChange : unsigned {
 // http(s) addresses or local files (file URLs); other addresses fail the item. Used on
 // the main thread; what the engine learns arrives on the main queue.
 class AVPlayer : public MediaEngineClient, public std::enable_shared_from_this<AVPlayer> {
-public:
+  public:
     using Observer = std::function<void(AVPlayer& player, unsigned changes)>;
     using ObserverToken = std::shared_ptr<void>;
 
@@ -73,7 +73,7 @@ public:
     // The engine under this player, for the player framework's playback controller.
     MediaEngine& mediaEngine();
 
-private:
+  private:
     AVPlayer() = default;
     void engineStateDidChange(MediaEngine& engine) override;
     void engineFrameDidChange(MediaEngine& engine) override;

@@ -8,7 +8,8 @@
 #include <string>
 
 // Posted with the item (a std::shared_ptr<AVPlayerItem>) when it has played to its end.
-inline constexpr const char* AVPlayerItemDidPlayToEndTimeNotification = "AVPlayerItemDidPlayToEndTimeNotification";
+inline constexpr const char* AVPlayerItemDidPlayToEndTimeNotification =
+    "AVPlayerItemDidPlayToEndTimeNotification";
 // Posted with the item when it fails after it had become ready to play.
 inline constexpr const char* AVPlayerItemFailedToPlayToEndTimeNotification =
     "AVPlayerItemFailedToPlayToEndTimeNotification";
@@ -31,7 +32,7 @@ class AVPlayer;
 // One asset as a player plays it: what is known about it so far. Its values change
 // while a player plays it (see AVPlayer's observers).
 class AVPlayerItem {
-public:
+  public:
     static std::shared_ptr<AVPlayerItem> playerItemWithURL(const std::string& URL);
     static std::shared_ptr<AVPlayerItem> playerItemWithAsset(std::shared_ptr<AVURLAsset> asset);
 
@@ -52,7 +53,7 @@ public:
     double startTime() const { return startTime_; }
     void setStartTime(double seconds) { startTime_ = seconds; }
 
-private:
+  private:
     friend class AVPlayer;
     explicit AVPlayerItem(std::shared_ptr<AVURLAsset> asset) : asset_(std::move(asset)) {}
 

@@ -7,7 +7,7 @@
 
 // A layer that shows its player's pictures, each one as it arrives.
 class AVPlayerLayer : public VideoFrameLayer {
-public:
+  public:
     AVPlayerLayer() = default;
     AVPlayerLayer(const AVPlayerLayer& other);
     static std::shared_ptr<AVPlayerLayer> playerLayerWithPlayer(std::shared_ptr<AVPlayer> player);
@@ -15,10 +15,10 @@ public:
     const std::shared_ptr<AVPlayer>& player() const { return player_; }
     void setPlayer(std::shared_ptr<AVPlayer> player);
 
-protected:
+  protected:
     std::shared_ptr<CALayer> clone() const override { return std::make_shared<AVPlayerLayer>(*this); }
 
-private:
+  private:
     std::shared_ptr<AVPlayer> player_;
     AVPlayer::ObserverToken observation_;
 };

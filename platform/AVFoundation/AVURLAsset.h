@@ -14,7 +14,7 @@ using AVURLAssetOptions = std::map<std::string, AVHTTPHeaderFields>;
 
 // A media address with the options to open it with.
 class AVURLAsset {
-public:
+  public:
     AVURLAsset(std::string URL, AVURLAssetOptions options = {});
 
     const std::string& URL() const { return URL_; }
@@ -22,7 +22,7 @@ public:
     // The value of the header-fields option (empty without it).
     AVHTTPHeaderFields httpHeaderFields() const;
 
-private:
+  private:
     std::string URL_;
     AVURLAssetOptions options_;
 };

@@ -55,7 +55,8 @@ CGRect VideoFrameLayer::videoRect() const {
     }
     const double drawnWidth = width * scaleX;
     const double drawnHeight = height * scaleY;
-    return CGRect{{area.origin.x + (area.size.width - drawnWidth) / 2, area.origin.y + (area.size.height - drawnHeight) / 2},
+    return CGRect{{area.origin.x + (area.size.width - drawnWidth) / 2,
+                   area.origin.y + (area.size.height - drawnHeight) / 2},
                   {drawnWidth, drawnHeight}};
 }
 

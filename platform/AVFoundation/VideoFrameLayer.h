@@ -18,7 +18,7 @@ enum AVLayerVideoGravity {
 // interface; a picture in a texture of the window's OpenGL context is an external picture
 // that the window host draws beneath the interface, the layer leaving its place open.
 class VideoFrameLayer : public CALayer {
-public:
+  public:
     VideoFrameLayer() = default;
     VideoFrameLayer(const VideoFrameLayer& other) = default;
 
@@ -35,10 +35,10 @@ public:
     void drawInContext(cairo_t* context) override;
     std::optional<CAExternalPicture> externalPicture() const override;
 
-protected:
+  protected:
     std::shared_ptr<CALayer> clone() const override { return std::make_shared<VideoFrameLayer>(*this); }
 
-private:
+  private:
     std::shared_ptr<const VideoFrame> frame_;
     AVLayerVideoGravity videoGravity_ = AVLayerVideoGravityResizeAspect;
 };

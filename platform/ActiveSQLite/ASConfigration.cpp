@@ -23,7 +23,9 @@ SQLite::Status ASConfigration::setDefaultDB(const std::filesystem::path& path, c
     return {};
 }
 
-void ASConfigration::closeDefaultDB() { defaultDatabase().reset(); }
+void ASConfigration::closeDefaultDB() {
+    defaultDatabase().reset();
+}
 
 SQLite::Result<ASDatabase*> ASConfigration::defaultDB() {
     if (!defaultDatabase()) {

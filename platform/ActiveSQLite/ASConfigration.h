@@ -9,7 +9,7 @@
 // Where record types live: the default database, opened once by the application.
 // Used from the main thread only.
 class ASConfigration {
-public:
+  public:
     // Opens the database file at `path` under `name` and makes it the default database of
     // every record type, closing the one opened before. On failure there is no default
     // database until a later call succeeds, and record operations fail.

@@ -74,7 +74,8 @@ int ASTableInfo::indexOfColumn(std::string_view column) const {
 }
 
 bool ASTableInfo::hasColumn(std::string_view column) const {
-    return column == ASIdColumn || column == ASCreatedAtColumn || column == ASUpdatedAtColumn || indexOfColumn(column) >= 0;
+    return column == ASIdColumn || column == ASCreatedAtColumn || column == ASUpdatedAtColumn ||
+           indexOfColumn(column) >= 0;
 }
 
 ASDatabase::ASDatabase(std::unique_ptr<SQLite::Connection> connection, std::string name)
@@ -97,7 +98,8 @@ SQLite::Result<const ASDatabase::PreparedTable*> ASDatabase::prepareTable(const 
             return status.error();
         }
     }
-    std::vector<std::string> all = {std::string(ASIdColumn), std::string(ASCreatedAtColumn), std::string(ASUpdatedAtColumn)};
+    std::vector<std::string> all = {std::string(ASIdColumn), std::string(ASCreatedAtColumn),
+                                    std::string(ASUpdatedAtColumn)};
     all.insert(all.end(), table.columns.begin(), table.columns.end());
     PreparedTable prepared{"SELECT " + joinQuoted(all) + " FROM " + Connection::quote(table.name)};
     return &prepared_.emplace(&table, std::move(prepared)).first->second;
@@ -142,8 +144,9 @@ SQLite::Result<bool> ASDatabase::schemaIsComplete(const ASTableInfo& table) {
 SQLite::Status ASDatabase::createOrMigrate(const ASTableInfo& table) {
     return connection_->transaction([&]() -> SQLite::Status {
         const std::string quotedTable = Connection::quote(table.name);
-        std::string create = "CREATE TABLE IF NOT EXISTS " + quotedTable + " (" + Connection::quote(ASIdColumn) +
-                             " INTEGER PRIMARY KEY AUTOINCREMENT, " + Connection::quote(ASCreatedAtColumn) + " INTEGER, " +
+        std::string create = "CREATE TABLE IF NOT EXISTS " + quotedTable + " (" +
+                             Connection::quote(ASIdColumn) + " INTEGER PRIMARY KEY AUTOINCREMENT, " +
+                             Connection::quote(ASCreatedAtColumn) + " INTEGER, " +
                              Connection::quote(ASUpdatedAtColumn) + " INTEGER";
         for (std::size_t i = 0; i < table.columns.size(); ++i) {
             create += ", " + Connection::quote(table.columns[i]) + " " + sqlType(table.types[i]);
@@ -164,7 +167,8 @@ SQLite::Status ASDatabase::createOrMigrate(const ASTableInfo& table) {
                 continue;
             }
             const std::string column = Connection::quote(table.columns[i]);
-            if (auto status = connection_->execute("ALTER TABLE " + quotedTable + " ADD COLUMN " + column + " " + sqlType(table.types[i]));
+            if (auto status = connection_->execute("ALTER TABLE " + quotedTable + " ADD COLUMN " + column +
+                                                   " " + sqlType(table.types[i]));
                 !status) {
                 return status;
             }
@@ -181,16 +185,18 @@ SQLite::Status ASDatabase::createOrMigrate(const ASTableInfo& table) {
         }
 
         for (const auto& index : table.indexes) {
-            if (auto status = connection_->execute("CREATE INDEX IF NOT EXISTS " + Connection::quote(indexName(table, index, false)) +
+            if (auto status = connection_->execute("CREATE INDEX IF NOT EXISTS " +
+                                                   Connection::quote(indexName(table, index, false)) +
                                                    " ON " + quotedTable + " (" + joinQuoted(index) + ")");
                 !status) {
                 return status;
             }
         }
         if (!table.uniqueKey.empty()) {
-            if (auto status = connection_->execute("CREATE UNIQUE INDEX IF NOT EXISTS " +
-                                                   Connection::quote(indexName(table, table.uniqueKey, true)) + " ON " +
-                                                   quotedTable + " (" + joinQuoted(table.uniqueKey) + ")");
+            if (auto status =
+                    connection_->execute("CREATE UNIQUE INDEX IF NOT EXISTS " +
+                                         Connection::quote(indexName(table, table.uniqueKey, true)) + " ON " +
+                                         quotedTable + " (" + joinQuoted(table.uniqueKey) + ")");
                 !status) {
                 return status;
             }
@@ -233,8 +239,8 @@ SQLite::Result<SQLite::Statement> ASDatabase::select(const ASTableInfo& table, c
 }
 
 SQLite::Result<SQLite::Statement> ASDatabase::select(const ASTableInfo& table, const std::string& where,
-                                                     const std::vector<SQLite::Value>& bindings, const ASOrders& orders,
-                                                     std::optional<int> limit) {
+                                                     const std::vector<SQLite::Value>& bindings,
+                                                     const ASOrders& orders, std::optional<int> limit) {
     auto prepared = prepareTable(table);
     if (!prepared) {
         return prepared.error();
@@ -273,13 +279,13 @@ SQLite::Result<SQLite::Statement> ASDatabase::select(const ASTableInfo& table, c
 
 // MARK: - Writes
 
-SQLite::Result<ASDatabase::Stored> ASDatabase::insert(const ASTableInfo& table, const std::vector<SQLite::Value>& values,
-                                                      std::int64_t now) {
+SQLite::Result<ASDatabase::Stored>
+ASDatabase::insert(const ASTableInfo& table, const std::vector<SQLite::Value>& values, std::int64_t now) {
     if (auto prepared = prepareTable(table); !prepared) {
         return prepared.error();
     }
-    std::string sql = "INSERT INTO " + Connection::quote(table.name) + " (" + Connection::quote(ASCreatedAtColumn) + ", " +
-                      Connection::quote(ASUpdatedAtColumn);
+    std::string sql = "INSERT INTO " + Connection::quote(table.name) + " (" +
+                      Connection::quote(ASCreatedAtColumn) + ", " + Connection::quote(ASUpdatedAtColumn);
     std::string parameters = "?, ?";
     for (const auto& column : table.columns) {
         sql += ", " + Connection::quote(column);
@@ -325,7 +331,8 @@ SQLite::Result<ASDatabase::Stored> ASDatabase::insert(const ASTableInfo& table, 
     return stored;
 }
 
-SQLite::Status ASDatabase::update(const ASTableInfo& table, std::int64_t id, const std::vector<std::size_t>& changed,
+SQLite::Status ASDatabase::update(const ASTableInfo& table, std::int64_t id,
+                                  const std::vector<std::size_t>& changed,
                                   const std::vector<SQLite::Value>& values, std::int64_t now) {
     if (auto prepared = prepareTable(table); !prepared) {
         return prepared.error();
@@ -361,7 +368,8 @@ SQLite::Status ASDatabase::remove(const ASTableInfo& table, std::int64_t id) {
     if (auto prepared = prepareTable(table); !prepared) {
         return prepared.error();
     }
-    const std::string sql = "DELETE FROM " + Connection::quote(table.name) + " WHERE " + Connection::quote(ASIdColumn) + " = ?";
+    const std::string sql =
+        "DELETE FROM " + Connection::quote(table.name) + " WHERE " + Connection::quote(ASIdColumn) + " = ?";
     return connection_->transaction([&]() -> SQLite::Status {
         auto statement = connection_->prepare(sql);
         if (!statement) {

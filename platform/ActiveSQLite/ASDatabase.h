@@ -18,7 +18,7 @@
 // Query results list the columns "id", "created_at", "updated_at", then the declared
 // columns in order (ASDatabase::firstDeclaredColumn is the position of the first).
 class ASDatabase {
-public:
+  public:
     static constexpr int firstDeclaredColumn = 3;
 
     ASDatabase(std::unique_ptr<SQLite::Connection> connection, std::string name);
@@ -38,7 +38,8 @@ public:
     };
     // Adds a row with `values` (one per declared column). With a unique key, a row that
     // has the same key is written back instead; its identifier is answered.
-    SQLite::Result<Stored> insert(const ASTableInfo& table, const std::vector<SQLite::Value>& values, std::int64_t now);
+    SQLite::Result<Stored> insert(const ASTableInfo& table, const std::vector<SQLite::Value>& values,
+                                  std::int64_t now);
     // Writes the declared columns at `changed` back to the row `id`. Fails with
     // SQLITE_NOTFOUND when the row no longer exists (nothing is written then).
     SQLite::Status update(const ASTableInfo& table, std::int64_t id, const std::vector<std::size_t>& changed,
@@ -46,7 +47,7 @@ public:
     // Removes the row `id` (nothing to do when it is already gone).
     SQLite::Status remove(const ASTableInfo& table, std::int64_t id);
 
-private:
+  private:
     struct PreparedTable {
         std::string selectPrefix; // SELECT <all columns> FROM <table>
     };
@@ -54,8 +55,8 @@ private:
     SQLite::Result<bool> schemaIsComplete(const ASTableInfo& table);
     SQLite::Status createOrMigrate(const ASTableInfo& table);
     SQLite::Result<SQLite::Statement> select(const ASTableInfo& table, const std::string& where,
-                                             const std::vector<SQLite::Value>& bindings, const ASOrders& orders,
-                                             std::optional<int> limit);
+                                             const std::vector<SQLite::Value>& bindings,
+                                             const ASOrders& orders, std::optional<int> limit);
 
     std::unique_ptr<SQLite::Connection> connection_;
     std::string name_;

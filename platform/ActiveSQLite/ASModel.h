@@ -29,9 +29,8 @@
 // remembers the values it was read or last written with, so `update()` writes back only
 // the columns that changed: two records of one row changed in different columns do
 // not undo each other's writes.
-template <class Derived>
-class ASModel {
-public:
+template <class Derived> class ASModel {
+  public:
     using Pointer = std::shared_ptr<Derived>;
 
     // The row's identifier, absent until the record is stored.
@@ -72,7 +71,8 @@ public:
     }
     // Every record whose columns equal all the values, in the given orders and then in
     // storage order.
-    static SQLite::Result<std::vector<Pointer>> findAll(const ASAttributes& attributes, const ASOrders& orders = {}) {
+    static SQLite::Result<std::vector<Pointer>> findAll(const ASAttributes& attributes,
+                                                        const ASOrders& orders = {}) {
         auto database = ASConfigration::defaultDB();
         if (!database) {
             return database.error();
@@ -80,7 +80,8 @@ public:
         return collect((*database)->select(Derived::table().info(), attributes, orders, std::nullopt));
     }
     // Every record that meets `filter`, in the given orders and then in storage order.
-    static SQLite::Result<std::vector<Pointer>> findAll(const ASExpression& filter, const ASOrders& orders = {}) {
+    static SQLite::Result<std::vector<Pointer>> findAll(const ASExpression& filter,
+                                                        const ASOrders& orders = {}) {
         auto database = ASConfigration::defaultDB();
         if (!database) {
             return database.error();
@@ -155,10 +156,10 @@ public:
         return {};
     }
 
-protected:
+  protected:
     ASModel() = default;
 
-private:
+  private:
     std::vector<SQLite::Value> currentValues() const {
         std::vector<SQLite::Value> values;
         const auto& columns = Derived::table().columns();

@@ -12,22 +12,29 @@ struct ASExpression::Node {
 };
 
 ASExpression ASExpression::comparison(std::string column, std::string op, SQLite::Value value) {
-    return ASExpression(std::make_shared<const Node>(Node{std::move(column), std::move(op), std::move(value), nullptr, nullptr}));
+    return ASExpression(std::make_shared<const Node>(
+        Node{std::move(column), std::move(op), std::move(value), nullptr, nullptr}));
 }
 
 ASExpression ASExpression::combination(std::string op, const ASExpression& left, const ASExpression& right) {
     return ASExpression(std::make_shared<const Node>(Node{{}, std::move(op), {}, left.node_, right.node_}));
 }
 
-ASExpression operator&&(const ASExpression& left, const ASExpression& right) { return ASExpression::combination("AND", left, right); }
-
-ASExpression operator||(const ASExpression& left, const ASExpression& right) { return ASExpression::combination("OR", left, right); }
-
-ASExpression operator!(const ASExpression& expression) {
-    return ASExpression(std::make_shared<const ASExpression::Node>(ASExpression::Node{{}, "NOT", {}, expression.node_, nullptr}));
+ASExpression operator&&(const ASExpression& left, const ASExpression& right) {
+    return ASExpression::combination("AND", left, right);
 }
 
-SQLite::Result<std::string> ASExpression::render(const ASTableInfo& table, std::vector<SQLite::Value>& bindings) const {
+ASExpression operator||(const ASExpression& left, const ASExpression& right) {
+    return ASExpression::combination("OR", left, right);
+}
+
+ASExpression operator!(const ASExpression& expression) {
+    return ASExpression(std::make_shared<const ASExpression::Node>(
+        ASExpression::Node{{}, "NOT", {}, expression.node_, nullptr}));
+}
+
+SQLite::Result<std::string> ASExpression::render(const ASTableInfo& table,
+                                                 std::vector<SQLite::Value>& bindings) const {
     std::string sql;
     if (auto status = renderNode(*node_, table, sql, bindings); !status) {
         return status.error();

@@ -23,12 +23,12 @@ using ASOrders = std::vector<ASOrder>;
 // A filter over a table's columns, built from ASColumnRef comparisons joined with &&,
 // || and !. Values are always bound to the statement, never written into its text.
 class ASExpression {
-public:
+  public:
     // The SQL text of the filter (with ? parameters) for `table`, appending the values to
     // bind to `bindings`. Fails when the expression names a column the table lacks.
     SQLite::Result<std::string> render(const ASTableInfo& table, std::vector<SQLite::Value>& bindings) const;
 
-private:
+  private:
     struct Node;
     explicit ASExpression(std::shared_ptr<const Node> node) : node_(std::move(node)) {}
     static ASExpression comparison(std::string column, std::string op, SQLite::Value value);
@@ -46,17 +46,29 @@ private:
 
 // A column named in an expression: ASColumnRef("state") != "finish".
 class ASColumnRef {
-public:
+  public:
     explicit ASColumnRef(std::string name) : name_(std::move(name)) {}
 
-    ASExpression operator==(SQLite::Value value) const { return ASExpression::comparison(name_, "=", std::move(value)); }
-    ASExpression operator!=(SQLite::Value value) const { return ASExpression::comparison(name_, "<>", std::move(value)); }
-    ASExpression operator<(SQLite::Value value) const { return ASExpression::comparison(name_, "<", std::move(value)); }
-    ASExpression operator<=(SQLite::Value value) const { return ASExpression::comparison(name_, "<=", std::move(value)); }
-    ASExpression operator>(SQLite::Value value) const { return ASExpression::comparison(name_, ">", std::move(value)); }
-    ASExpression operator>=(SQLite::Value value) const { return ASExpression::comparison(name_, ">=", std::move(value)); }
+    ASExpression operator==(SQLite::Value value) const {
+        return ASExpression::comparison(name_, "=", std::move(value));
+    }
+    ASExpression operator!=(SQLite::Value value) const {
+        return ASExpression::comparison(name_, "<>", std::move(value));
+    }
+    ASExpression operator<(SQLite::Value value) const {
+        return ASExpression::comparison(name_, "<", std::move(value));
+    }
+    ASExpression operator<=(SQLite::Value value) const {
+        return ASExpression::comparison(name_, "<=", std::move(value));
+    }
+    ASExpression operator>(SQLite::Value value) const {
+        return ASExpression::comparison(name_, ">", std::move(value));
+    }
+    ASExpression operator>=(SQLite::Value value) const {
+        return ASExpression::comparison(name_, ">=", std::move(value));
+    }
 
-private:
+  private:
     std::string name_;
 };
 

@@ -38,9 +38,8 @@ inline constexpr std::string_view ASCreatedAtColumn = "created_at";
 inline constexpr std::string_view ASUpdatedAtColumn = "updated_at";
 
 // One stored property of a record type: its column name and the member that holds it.
-template <class Model>
-class ASColumn {
-public:
+template <class Model> class ASColumn {
+  public:
     ASColumn(std::string name, std::string Model::*member) : name_(std::move(name)), member_(member) {}
     ASColumn(std::string name, double Model::*member) : name_(std::move(name)), member_(member) {}
     ASColumn(std::string name, std::int64_t Model::*member) : name_(std::move(name)), member_(member) {}
@@ -48,7 +47,8 @@ public:
     const std::string& name() const { return name_; }
 
     ASColumnType type() const {
-        static constexpr ASColumnType kinds[] = {ASColumnType::text, ASColumnType::real, ASColumnType::integer};
+        static constexpr ASColumnType kinds[] = {ASColumnType::text, ASColumnType::real,
+                                                 ASColumnType::integer};
         return kinds[member_.index()];
     }
 
@@ -75,7 +75,7 @@ public:
             member_);
     }
 
-private:
+  private:
     std::string name_;
     std::variant<std::string Model::*, double Model::*, std::int64_t Model::*> member_;
 };
@@ -88,9 +88,8 @@ struct ASTableOptions {
 // The mapping of one record type: declared once per type, in a static table of its
 // stored members. The values of a default-constructed record are what new rows start
 // with.
-template <class Model>
-class ASTable {
-public:
+template <class Model> class ASTable {
+  public:
     ASTable(std::string name, std::vector<ASColumn<Model>> columns, ASTableOptions options = {})
         : columns_(std::move(columns)) {
         Model prototype;
@@ -107,7 +106,7 @@ public:
     const ASTableInfo& info() const { return info_; }
     const std::vector<ASColumn<Model>>& columns() const { return columns_; }
 
-private:
+  private:
     ASTableInfo info_;
     std::vector<ASColumn<Model>> columns_;
 };

@@ -9,7 +9,8 @@ namespace SQLite {
 namespace {
 
 Error errorOf(sqlite3* db, int code) {
-    const char* message = db != nullptr && sqlite3_extended_errcode(db) == code ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    const char* message =
+        db != nullptr && sqlite3_extended_errcode(db) == code ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     return Error{code, message != nullptr ? message : "unknown error"};
 }
 
@@ -24,7 +25,8 @@ Statement::Statement(Connection& connection, std::string sql, sqlite3_stmt* hand
     : connection_(&connection), sql_(std::move(sql)), handle_(handle) {}
 
 Statement::Statement(Statement&& other) noexcept
-    : connection_(other.connection_), sql_(std::move(other.sql_)), handle_(std::exchange(other.handle_, nullptr)) {}
+    : connection_(other.connection_), sql_(std::move(other.sql_)),
+      handle_(std::exchange(other.handle_, nullptr)) {}
 
 Statement::~Statement() {
     if (handle_ != nullptr) {
@@ -46,7 +48,8 @@ Status Statement::bind(int position, const Value& value) {
             } else if constexpr (std::is_same_v<T, double>) {
                 code = sqlite3_bind_double(handle_, position, stored);
             } else {
-                code = sqlite3_bind_text64(handle_, position, stored.data(), stored.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+                code = sqlite3_bind_text64(handle_, position, stored.data(), stored.size(), SQLITE_TRANSIENT,
+                                           SQLITE_UTF8);
             }
         },
         value.storage());
@@ -90,13 +93,21 @@ Status Statement::run() {
     }
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(handle_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(handle_);
+}
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(handle_, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(handle_, column) == SQLITE_NULL;
+}
 
-std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(handle_, column); }
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(handle_, column);
+}
 
-double Statement::real(int column) const { return sqlite3_column_double(handle_, column); }
+double Statement::real(int column) const {
+    return sqlite3_column_double(handle_, column);
+}
 
 std::string Statement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(handle_, column));
@@ -119,7 +130,8 @@ Value Statement::value(int column) const {
 
 // MARK: - Connection
 
-Connection::Connection(sqlite3* handle, std::filesystem::path path) : handle_(handle), path_(std::move(path)) {}
+Connection::Connection(sqlite3* handle, std::filesystem::path path)
+    : handle_(handle), path_(std::move(path)) {}
 
 Connection::~Connection() {
     for (auto& [sql, statement] : cache_) {
@@ -130,7 +142,8 @@ Connection::~Connection() {
 
 Result<std::unique_ptr<Connection>> Connection::open(const std::filesystem::path& path) {
     sqlite3* handle = nullptr;
-    const int code = sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int code =
+        sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (code != SQLITE_OK) {
         Error error = errorOf(handle, code);
         sqlite3_close_v2(handle);
@@ -164,7 +177,8 @@ Result<Statement> Connection::prepare(std::string_view sql) {
         return Statement(*this, std::move(text), handle);
     }
     sqlite3_stmt* handle = nullptr;
-    const int code = sqlite3_prepare_v3(handle_, text.data(), static_cast<int>(text.size()), SQLITE_PREPARE_PERSISTENT, &handle, nullptr);
+    const int code = sqlite3_prepare_v3(handle_, text.data(), static_cast<int>(text.size()),
+                                        SQLITE_PREPARE_PERSISTENT, &handle, nullptr);
     if (code != SQLITE_OK) {
         return errorOf(handle_, code);
     }
@@ -207,11 +221,17 @@ Status Connection::transaction(const std::function<Status()>& body) {
     return outcome;
 }
 
-std::int64_t Connection::changes() const { return sqlite3_changes64(handle_); }
+std::int64_t Connection::changes() const {
+    return sqlite3_changes64(handle_);
+}
 
-bool Connection::isReadOnly() const { return sqlite3_db_readonly(handle_, "main") == 1; }
+bool Connection::isReadOnly() const {
+    return sqlite3_db_readonly(handle_, "main") == 1;
+}
 
-Error Connection::lastError() const { return errorOf(handle_, sqlite3_extended_errcode(handle_)); }
+Error Connection::lastError() const {
+    return errorOf(handle_, sqlite3_extended_errcode(handle_));
+}
 
 std::string Connection::quote(std::string_view identifier) {
     std::string quoted = "\"";

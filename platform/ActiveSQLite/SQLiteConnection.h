@@ -23,7 +23,7 @@ class Connection;
 // never spliced into the SQL text. When the statement goes out of scope it is reset and
 // handed back to the cache, so the same SQL is compiled once per connection.
 class Statement {
-public:
+  public:
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&&) = delete;
     Statement(const Statement&) = delete;
@@ -46,7 +46,7 @@ public:
     std::string text(int column) const;
     Value value(int column) const;
 
-private:
+  private:
     friend class Connection;
     Statement(Connection& connection, std::string sql, sqlite3_stmt* handle);
 
@@ -59,7 +59,7 @@ private:
 // returned success survives a crash of the process or of the machine), extended result
 // codes and a cache of prepared statements. Used from one thread at a time.
 class Connection {
-public:
+  public:
     // Opens (creating when missing) the database at `path`. Fails when the file cannot
     // be opened or is not a database. A file that may only be read opens read-only:
     // reads work and every write reports SQLITE_READONLY.
@@ -88,7 +88,7 @@ public:
     // double quotes doubled.
     static std::string quote(std::string_view identifier);
 
-private:
+  private:
     Connection(sqlite3* handle, std::filesystem::path path);
     friend class Statement;
     void giveBack(std::string sql, sqlite3_stmt* handle);

@@ -12,7 +12,7 @@ namespace SQLite {
 // number or a text. Texts are byte strings: embedded zero bytes and bytes that are not
 // UTF-8 are kept as they are.
 class Value {
-public:
+  public:
     using Storage = std::variant<std::monostate, std::int64_t, double, std::string>;
 
     Value() = default;
@@ -23,8 +23,7 @@ public:
     Value(std::string value) : storage_(std::move(value)) {}
     Value(std::string_view value) : storage_(std::string(value)) {}
     Value(const char* value) : storage_(std::string(value)) {}
-    template <class T>
-    Value(const std::optional<T>& value) {
+    template <class T> Value(const std::optional<T>& value) {
         if (value) {
             *this = Value(*value);
         }
@@ -35,7 +34,7 @@ public:
 
     bool operator==(const Value&) const = default;
 
-private:
+  private:
     Storage storage_;
 };
 

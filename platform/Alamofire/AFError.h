@@ -5,11 +5,11 @@
 // Why a request produced no usable response.
 struct AFError {
     enum class Kind {
-        invalidURL,                // the URL could not be parsed
-        sessionTaskFailed,         // transport: name resolution, connection, TLS, timeout, ...
-        explicitlyCancelled,       // the request was cancelled
-        inputDataNilOrZeroLength,  // an empty body with a status that must carry one
-        responseValidationFailed,  // a validated request answered outside 200-299
+        invalidURL,               // the URL could not be parsed
+        sessionTaskFailed,        // transport: name resolution, connection, TLS, timeout, ...
+        explicitlyCancelled,      // the request was cancelled
+        inputDataNilOrZeroLength, // an empty body with a status that must carry one
+        responseValidationFailed, // a validated request answered outside 200-299
     };
 
     Kind kind = Kind::sessionTaskFailed;

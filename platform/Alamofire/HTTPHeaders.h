@@ -13,7 +13,7 @@ struct HTTPHeader {
 
 // An ordered set of HTTP headers whose names compare without regard to case.
 class HTTPHeaders {
-public:
+  public:
     HTTPHeaders() = default;
     HTTPHeaders(std::initializer_list<HTTPHeader> headers);
 
@@ -28,6 +28,6 @@ public:
 
     bool operator==(const HTTPHeaders&) const = default;
 
-private:
+  private:
     std::vector<HTTPHeader> headers_;
 };

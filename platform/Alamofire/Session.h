@@ -21,7 +21,7 @@ class Session;
 // One HTTP request of a session. It starts when its first response handler is added and
 // lives until its response has been delivered.
 class DataRequest : public std::enable_shared_from_this<DataRequest> {
-public:
+  public:
     using Handler = std::function<void(const AFDataResponse&)>;
 
     const std::string& url() const { return url_; }
@@ -44,7 +44,7 @@ public:
     // response had arrived already.
     void cancel();
 
-private:
+  private:
     friend class Session;
     friend class HTTPTransfer;
 
@@ -84,7 +84,7 @@ private:
 // form encoder, peers verified and names resolved as the network policy says, connections
 // kept alive and reused between requests to the same host.
 class Session {
-public:
+  public:
     struct Configuration {
         // Seconds a request may spend connecting, or waiting between two pieces of its
         // response, before it fails.
@@ -110,7 +110,7 @@ public:
     // connection and, for HTTPS, a TLS handshake); reused connections count once.
     std::uint64_t connectionsOpened() const { return connectionsOpened_.load(); }
 
-private:
+  private:
     friend class DataRequest;
     friend class HTTPTransfer;
     Configuration configuration_;

@@ -20,7 +20,7 @@ using Parameters = std::map<std::string, std::string>;
 // Where the parameters go depends on the method: in the URL's query for GET, in the body
 // (as "application/x-www-form-urlencoded; charset=utf-8") for POST.
 class URLEncodedFormParameterEncoder {
-public:
+  public:
     enum class Destination { methodDependent, queryString, httpBody };
 
     static const URLEncodedFormParameterEncoder& defaultEncoder();
@@ -35,6 +35,6 @@ public:
 
     static constexpr std::string_view contentType = "application/x-www-form-urlencoded; charset=utf-8";
 
-private:
+  private:
     Destination destination_;
 };

@@ -4,7 +4,7 @@
 
 // The media source of the second playback engine: an address to play.
 class AVPUrlSource {
-public:
+  public:
     // Sets the address and answers the source itself.
     AVPUrlSource& urlWithString(std::string url) {
         playerUrl_ = std::move(url);
@@ -12,6 +12,6 @@ public:
     }
     const std::string& playerUrl() const { return playerUrl_; }
 
-private:
+  private:
     std::string playerUrl_;
 };

@@ -13,7 +13,7 @@ class GstPlaybinSession;
 // every request, segments included: that is as far as GStreamer's HLS demuxer passes
 // them on. The address check is the caller's (mediaURLRefusal).
 class GstPlaybinEngine final : public WorkerSessionEngine<GstPlaybinSession> {
-public:
+  public:
     GstPlaybinEngine();
     ~GstPlaybinEngine() override;
 };

@@ -31,7 +31,8 @@ void initialiseGStreamer() {
     std::call_once(once, [] {
         GError* error = nullptr;
         if (!gst_init_check(nullptr, nullptr, &error)) {
-            initialisationError() = std::string("GStreamer could not start: ") + (error ? error->message : "");
+            initialisationError() =
+                std::string("GStreamer could not start: ") + (error ? error->message : "");
             g_clear_error(&error);
             return;
         }
@@ -48,7 +49,9 @@ GstClockTime clockTime(double seconds) {
     return static_cast<GstClockTime>(std::max(0.0, seconds) * static_cast<double>(GST_SECOND));
 }
 
-double seconds(gint64 time) { return static_cast<double>(time) / static_cast<double>(GST_SECOND); }
+double seconds(gint64 time) {
+    return static_cast<double>(time) / static_cast<double>(GST_SECOND);
+}
 
 } // namespace
 
@@ -89,15 +92,18 @@ struct GstPlaybinSession::PictureSink {
         const int frameHeight = GST_VIDEO_INFO_HEIGHT(&info);
         const int aspectNumerator = std::max(1, GST_VIDEO_INFO_PAR_N(&info));
         const int aspectDenominator = std::max(1, GST_VIDEO_INFO_PAR_D(&info));
-        width = static_cast<int>(std::lround(static_cast<double>(frameWidth) * aspectNumerator / aspectDenominator));
+        width = static_cast<int>(
+            std::lround(static_cast<double>(frameWidth) * aspectNumerator / aspectDenominator));
         height = frameHeight;
         if (auto frame = pool.frame(frameWidth, frameHeight)) {
             const auto* source = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
-            const std::size_t sourceStride = static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0));
+            const std::size_t sourceStride =
+                static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0));
             cairo_surface_flush(frame->surface());
             for (int y = 0; y < frameHeight; ++y) {
                 std::memcpy(frame->pixels() + frame->stride() * static_cast<std::size_t>(y),
-                            source + sourceStride * static_cast<std::size_t>(y), static_cast<std::size_t>(frameWidth) * 4);
+                            source + sourceStride * static_cast<std::size_t>(y),
+                            static_cast<std::size_t>(frameWidth) * 4);
             }
             cairo_surface_mark_dirty(frame->surface());
             postFrame(generation, std::move(frame));
@@ -109,14 +115,18 @@ struct GstPlaybinSession::PictureSink {
 GstPlaybinSession::GstPlaybinSession(Options options, std::function<void()> wakeUp)
     : options_(std::move(options)), wakeUp_(std::move(wakeUp)) {}
 
-GstPlaybinSession::~GstPlaybinSession() { tearDown(); }
+GstPlaybinSession::~GstPlaybinSession() {
+    tearDown();
+}
 
 void GstPlaybinSession::start() {
     initialiseGStreamer();
     startError_ = initialisationError();
 }
 
-void GstPlaybinSession::finish() { tearDown(); }
+void GstPlaybinSession::finish() {
+    tearDown();
+}
 
 void GstPlaybinSession::tearDown() {
     if (pipeline_ == nullptr) {
@@ -157,7 +167,8 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, pictures_.get(), nullptr);
 
     g_object_set(pipeline_, "uri", request.url.c_str(), "video-sink", videoSink, "flags",
-                 playVideo | playAudio | playSoftVolume, "volume", volume_, "mute", muted_ ? TRUE : FALSE, nullptr);
+                 playVideo | playAudio | playSoftVolume, "volume", volume_, "mute", muted_ ? TRUE : FALSE,
+                 nullptr);
     if (!options_.audioOutput) {
         if (GstElement* audioSink = gst_element_factory_make("fakesink", nullptr)) {
             g_object_set(audioSink, "sync", TRUE, nullptr);
@@ -166,7 +177,8 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     }
     // The HTTP source of the first request gets the header fields, the user agent and
     // the certificate bundle; the HLS demuxer copies the user agent to its own requests.
-    g_signal_connect(pipeline_, "source-setup", G_CALLBACK(+[](GstElement*, GstElement* source, gpointer context) {
+    g_signal_connect(pipeline_, "source-setup",
+                     G_CALLBACK(+[](GstElement*, GstElement* source, gpointer context) {
                          static_cast<GstPlaybinSession*>(context)->configureSource(source);
                      }),
                      this);
@@ -194,7 +206,8 @@ void GstPlaybinSession::configureSource(GstElement* source) {
         g_object_set(source, "extra-headers", headers, nullptr);
         gst_structure_free(headers);
     }
-    if (!options_.certificateAuthorityFile.empty() && g_object_class_find_property(type, "tls-database") != nullptr) {
+    if (!options_.certificateAuthorityFile.empty() &&
+        g_object_class_find_property(type, "tls-database") != nullptr) {
         GError* error = nullptr;
         GTlsDatabase* database = g_tls_file_database_new(options_.certificateAuthorityFile.c_str(), &error);
         if (database != nullptr) {
@@ -309,7 +322,8 @@ void GstPlaybinSession::step() {
             break;
         }
     }
-    if (state_.phase == MediaEnginePhase::Loading && std::chrono::steady_clock::now() - loadStarted_ > loadTimeout) {
+    if (state_.phase == MediaEnginePhase::Loading &&
+        std::chrono::steady_clock::now() - loadStarted_ > loadTimeout) {
         fail("the media did not open in time");
     }
     if (state_.phase == MediaEnginePhase::Ready) {
@@ -394,8 +408,8 @@ void GstPlaybinSession::readPosition() {
     if (state_.duration <= 0 && gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &time) && time > 0) {
         state_.duration = seconds(time);
     }
-    if (!state_.ended && report_.seekId() == 0 && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &time) &&
-        time >= 0) {
+    if (!state_.ended && report_.seekId() == 0 &&
+        gst_element_query_position(pipeline_, GST_FORMAT_TIME, &time) && time >= 0) {
         state_.position = seconds(time);
     }
     GstQuery* buffering = gst_query_new_buffering(GST_FORMAT_TIME);

@@ -17,7 +17,7 @@
 // engine's worker thread only (except `wakeUp` and the appsink's picture callbacks,
 // which GStreamer calls from its streaming threads).
 class GstPlaybinSession {
-public:
+  public:
     struct Options {
         std::filesystem::path certificateAuthorityFile;
         bool audioOutput = true;
@@ -45,7 +45,7 @@ public:
     // What the streaming threads need of one pipeline; lives as long as the pipeline.
     struct PictureSink;
 
-private:
+  private:
     void tearDown();
     bool buildPipeline(const MediaRequest& request);
     void configureSource(GstElement* source);

@@ -34,8 +34,12 @@ struct CCCryptor {
 
 namespace {
 
-const std::uint8_t* bytesOf(const void* pointer) { return static_cast<const std::uint8_t*>(pointer); }
-std::uint8_t* bytesOf(void* pointer) { return static_cast<std::uint8_t*>(pointer); }
+const std::uint8_t* bytesOf(const void* pointer) {
+    return static_cast<const std::uint8_t*>(pointer);
+}
+std::uint8_t* bytesOf(void* pointer) {
+    return static_cast<std::uint8_t*>(pointer);
+}
 
 bool overlaps(const void* first, std::size_t firstLength, const void* second, std::size_t secondLength) {
     const auto a = reinterpret_cast<std::uintptr_t>(first);
@@ -66,7 +70,8 @@ bool runCounterMode(CCCryptor& cryptor, std::uint8_t* out, const std::uint8_t* i
     const std::size_t blockSize = cryptor.blockSize;
     for (std::size_t i = 0; i < length; ++i) {
         if (cryptor.keyStreamUsed == blockSize) {
-            if (!runCipher(cryptor.context.get(), cryptor.keyStream.data(), cryptor.counter.data(), blockSize)) {
+            if (!runCipher(cryptor.context.get(), cryptor.keyStream.data(), cryptor.counter.data(),
+                           blockSize)) {
                 return false;
             }
             for (std::size_t digit = blockSize; digit-- > 0;) {

@@ -19,12 +19,12 @@ using CCCryptorStatus = std::int32_t;
 
 enum : CCCryptorStatus {
     kCCSuccess = 0,
-    kCCParamError = -4300,      // an argument is not acceptable (key length, operation, ...)
-    kCCBufferTooSmall = -4301,  // the output buffer is too small; nothing was consumed
+    kCCParamError = -4300,     // an argument is not acceptable (key length, operation, ...)
+    kCCBufferTooSmall = -4301, // the output buffer is too small; nothing was consumed
     kCCMemoryFailure = -4302,
-    kCCAlignmentError = -4303,  // input of ECB/CBC without padding is not whole blocks
-    kCCDecodeError = -4304,     // decryption with PKCS7 found bad padding or a partial block
-    kCCUnimplemented = -4305,   // algorithm, mode or option not available here
+    kCCAlignmentError = -4303, // input of ECB/CBC without padding is not whole blocks
+    kCCDecodeError = -4304,    // decryption with PKCS7 found bad padding or a partial block
+    kCCUnimplemented = -4305,  // algorithm, mode or option not available here
     kCCOverflow = -4306,
     kCCRNGFailure = -4307,
     kCCUnspecifiedError = -4308,

@@ -9,7 +9,8 @@ namespace commoncrypto {
 namespace {
 
 // The modes in table order.
-constexpr std::array<CCMode, 6> kModes = {kCCModeECB, kCCModeCBC, kCCModeCFB, kCCModeCFB8, kCCModeCTR, kCCModeOFB};
+constexpr std::array<CCMode, 6> kModes = {kCCModeECB,  kCCModeCBC, kCCModeCFB,
+                                          kCCModeCFB8, kCCModeCTR, kCCModeOFB};
 
 int modeIndex(CCMode mode) {
     for (std::size_t i = 0; i < kModes.size(); ++i) {
@@ -59,7 +60,8 @@ const Library& library() {
             }
             for (std::size_t column = 0; column < kModes.size(); ++column) {
                 if (kCipherNames[row][column] != nullptr) {
-                    shared.ciphers[row][column] = EVP_CIPHER_fetch(shared.context, kCipherNames[row][column], nullptr);
+                    shared.ciphers[row][column] =
+                        EVP_CIPHER_fetch(shared.context, kCipherNames[row][column], nullptr);
                 }
             }
         }
@@ -71,10 +73,14 @@ const Library& library() {
 
 int aesRow(std::size_t keyLength) {
     switch (keyLength) {
-    case kCCKeySizeAES128: return 0;
-    case kCCKeySizeAES192: return 1;
-    case kCCKeySizeAES256: return 2;
-    default: return -1;
+    case kCCKeySizeAES128:
+        return 0;
+    case kCCKeySizeAES192:
+        return 1;
+    case kCCKeySizeAES256:
+        return 2;
+    default:
+        return -1;
     }
 }
 
@@ -103,8 +109,12 @@ CipherChoice lookUpCipher(CCAlgorithm algorithm, CCMode mode, std::size_t keyLen
     return choice;
 }
 
-const EVP_MD* md5Digest() { return library().md5; }
+const EVP_MD* md5Digest() {
+    return library().md5;
+}
 
-const EVP_MD* sha1Digest() { return library().sha1; }
+const EVP_MD* sha1Digest() {
+    return library().sha1;
+}
 
 } // namespace commoncrypto

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-bool CGAffineTransform::isIdentity() const { return *this == CGAffineTransformIdentity; }
+bool CGAffineTransform::isIdentity() const {
+    return *this == CGAffineTransformIdentity;
+}
 
 CGAffineTransform CGAffineTransform::concatenating(const CGAffineTransform& o) const {
-    return {a * o.a + b * o.c,
-            a * o.b + b * o.d,
-            c * o.a + d * o.c,
-            c * o.b + d * o.d,
-            tx * o.a + ty * o.c + o.tx,
-            tx * o.b + ty * o.d + o.ty};
+    return {a * o.a + b * o.c, a * o.b + b * o.d,          c * o.a + d * o.c,
+            c * o.b + d * o.d, tx * o.a + ty * o.c + o.tx, tx * o.b + ty * o.d + o.ty};
 }
 
 CGAffineTransform CGAffineTransform::inverted() const {
@@ -38,9 +36,13 @@ CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat
     return {a, b, c, d, tx, ty};
 }
 
-CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) { return {1, 0, 0, 1, tx, ty}; }
+CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) {
+    return {1, 0, 0, 1, tx, ty};
+}
 
-CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy) { return {sx, 0, 0, sy, 0, 0}; }
+CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy) {
+    return {sx, 0, 0, sy, 0, 0};
+}
 
 CGAffineTransform CGAffineTransformMakeRotation(CGFloat radians) {
     CGFloat s = std::sin(radians);
@@ -52,7 +54,9 @@ CGAffineTransform CGAffineTransformConcat(const CGAffineTransform& t1, const CGA
     return t1.concatenating(t2);
 }
 
-CGAffineTransform CGAffineTransformInvert(const CGAffineTransform& t) { return t.inverted(); }
+CGAffineTransform CGAffineTransformInvert(const CGAffineTransform& t) {
+    return t.inverted();
+}
 
 CGAffineTransform CGAffineTransformTranslate(const CGAffineTransform& t, CGFloat tx, CGFloat ty) {
     return t.translatedBy(tx, ty);
@@ -62,7 +66,9 @@ CGAffineTransform CGAffineTransformScale(const CGAffineTransform& t, CGFloat sx,
     return t.scaledBy(sx, sy);
 }
 
-CGAffineTransform CGAffineTransformRotate(const CGAffineTransform& t, CGFloat radians) { return t.rotated(radians); }
+CGAffineTransform CGAffineTransformRotate(const CGAffineTransform& t, CGFloat radians) {
+    return t.rotated(radians);
+}
 
 CGPoint CGPointApplyAffineTransform(CGPoint p, const CGAffineTransform& t) {
     return {t.a * p.x + t.c * p.y + t.tx, t.b * p.x + t.d * p.y + t.ty};

@@ -37,8 +37,12 @@ CGAffineTransform CGAffineTransformInvert(const CGAffineTransform& t);
 CGAffineTransform CGAffineTransformTranslate(const CGAffineTransform& t, CGFloat tx, CGFloat ty);
 CGAffineTransform CGAffineTransformScale(const CGAffineTransform& t, CGFloat sx, CGFloat sy);
 CGAffineTransform CGAffineTransformRotate(const CGAffineTransform& t, CGFloat radians);
-inline bool CGAffineTransformIsIdentity(const CGAffineTransform& t) { return t.isIdentity(); }
-inline bool CGAffineTransformEqualToTransform(const CGAffineTransform& a, const CGAffineTransform& b) { return a == b; }
+inline bool CGAffineTransformIsIdentity(const CGAffineTransform& t) {
+    return t.isIdentity();
+}
+inline bool CGAffineTransformEqualToTransform(const CGAffineTransform& a, const CGAffineTransform& b) {
+    return a == b;
+}
 
 CGPoint CGPointApplyAffineTransform(CGPoint point, const CGAffineTransform& t);
 // Applies the linear part only (no translation), as Core Graphics does for sizes.

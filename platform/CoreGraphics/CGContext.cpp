@@ -2,4 +2,6 @@
 
 CGContext::CGContext(cairo_t* cairo, CGFloat scale) : cairo_(cairo_reference(cairo)), scale_(scale) {}
 
-CGContext::~CGContext() { cairo_destroy(cairo_); }
+CGContext::~CGContext() {
+    cairo_destroy(cairo_);
+}

@@ -7,7 +7,7 @@
 // A drawing destination: a Cairo context whose user space is in points, with `scale`
 // device pixels per point already applied. Holds its own reference to the Cairo context.
 class CGContext {
-public:
+  public:
     CGContext(cairo_t* cairo, CGFloat scale);
     ~CGContext();
     CGContext(const CGContext&) = delete;
@@ -16,7 +16,7 @@ public:
     cairo_t* cairo() const { return cairo_; }
     CGFloat scale() const { return scale_; }
 
-private:
+  private:
     cairo_t* cairo_;
     CGFloat scale_;
 };

@@ -2,16 +2,32 @@
 
 #include <algorithm>
 
-CGFloat CGRect::minX() const { return std::min(origin.x, origin.x + size.width); }
-CGFloat CGRect::maxX() const { return std::max(origin.x, origin.x + size.width); }
-CGFloat CGRect::midX() const { return origin.x + size.width / 2; }
-CGFloat CGRect::minY() const { return std::min(origin.y, origin.y + size.height); }
-CGFloat CGRect::maxY() const { return std::max(origin.y, origin.y + size.height); }
-CGFloat CGRect::midY() const { return origin.y + size.height / 2; }
+CGFloat CGRect::minX() const {
+    return std::min(origin.x, origin.x + size.width);
+}
+CGFloat CGRect::maxX() const {
+    return std::max(origin.x, origin.x + size.width);
+}
+CGFloat CGRect::midX() const {
+    return origin.x + size.width / 2;
+}
+CGFloat CGRect::minY() const {
+    return std::min(origin.y, origin.y + size.height);
+}
+CGFloat CGRect::maxY() const {
+    return std::max(origin.y, origin.y + size.height);
+}
+CGFloat CGRect::midY() const {
+    return origin.y + size.height / 2;
+}
 
-bool CGRect::isNull() const { return std::isinf(origin.x) || std::isinf(origin.y); }
+bool CGRect::isNull() const {
+    return std::isinf(origin.x) || std::isinf(origin.y);
+}
 
-bool CGRect::isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
+bool CGRect::isEmpty() const {
+    return isNull() || size.width == 0 || size.height == 0;
+}
 
 CGRect CGRect::standardized() const {
     if (isNull()) {
@@ -90,7 +106,8 @@ bool CGRect::contains(const CGRect& other) const {
     if (isNull() || other.isNull()) {
         return false;
     }
-    return other.minX() >= minX() && other.maxX() <= maxX() && other.minY() >= minY() && other.maxY() <= maxY();
+    return other.minX() >= minX() && other.maxX() <= maxX() && other.minY() >= minY() &&
+           other.maxY() <= maxY();
 }
 
 CGRect CGRect::integral() const {

@@ -58,34 +58,85 @@ struct CGRect {
 inline constexpr CGPoint CGPointZero{};
 inline constexpr CGSize CGSizeZero{};
 inline constexpr CGRect CGRectZero{};
-inline constexpr CGRect CGRectNull{{std::numeric_limits<CGFloat>::infinity(), std::numeric_limits<CGFloat>::infinity()}, {0, 0}};
+inline constexpr CGRect CGRectNull{
+    {std::numeric_limits<CGFloat>::infinity(), std::numeric_limits<CGFloat>::infinity()}, {0, 0}};
 
-inline CGPoint CGPointMake(CGFloat x, CGFloat y) { return {x, y}; }
-inline CGSize CGSizeMake(CGFloat width, CGFloat height) { return {width, height}; }
-inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) { return {{x, y}, {width, height}}; }
+inline CGPoint CGPointMake(CGFloat x, CGFloat y) {
+    return {x, y};
+}
+inline CGSize CGSizeMake(CGFloat width, CGFloat height) {
+    return {width, height};
+}
+inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
+    return {{x, y}, {width, height}};
+}
 
-inline CGFloat CGRectGetMinX(const CGRect& r) { return r.minX(); }
-inline CGFloat CGRectGetMidX(const CGRect& r) { return r.midX(); }
-inline CGFloat CGRectGetMaxX(const CGRect& r) { return r.maxX(); }
-inline CGFloat CGRectGetMinY(const CGRect& r) { return r.minY(); }
-inline CGFloat CGRectGetMidY(const CGRect& r) { return r.midY(); }
-inline CGFloat CGRectGetMaxY(const CGRect& r) { return r.maxY(); }
-inline CGFloat CGRectGetWidth(const CGRect& r) { return r.width(); }
-inline CGFloat CGRectGetHeight(const CGRect& r) { return r.height(); }
-inline bool CGRectIsNull(const CGRect& r) { return r.isNull(); }
-inline bool CGRectIsEmpty(const CGRect& r) { return r.isEmpty(); }
-inline CGRect CGRectStandardize(const CGRect& r) { return r.standardized(); }
-inline CGRect CGRectInset(const CGRect& r, CGFloat dx, CGFloat dy) { return r.insetBy(dx, dy); }
-inline CGRect CGRectOffset(const CGRect& r, CGFloat dx, CGFloat dy) { return r.offsetBy(dx, dy); }
-inline CGRect CGRectIntersection(const CGRect& a, const CGRect& b) { return a.intersection(b); }
-inline CGRect CGRectUnion(const CGRect& a, const CGRect& b) { return a.unionWith(b); }
-inline CGRect CGRectIntegral(const CGRect& r) { return r.integral(); }
-inline bool CGRectIntersectsRect(const CGRect& a, const CGRect& b) { return a.intersects(b); }
-inline bool CGRectContainsPoint(const CGRect& r, CGPoint p) { return r.contains(p); }
-inline bool CGRectContainsRect(const CGRect& r, const CGRect& other) { return r.contains(other); }
-inline bool CGRectEqualToRect(const CGRect& a, const CGRect& b) { return a == b; }
-inline bool CGPointEqualToPoint(CGPoint a, CGPoint b) { return a == b; }
-inline bool CGSizeEqualToSize(CGSize a, CGSize b) { return a == b; }
+inline CGFloat CGRectGetMinX(const CGRect& r) {
+    return r.minX();
+}
+inline CGFloat CGRectGetMidX(const CGRect& r) {
+    return r.midX();
+}
+inline CGFloat CGRectGetMaxX(const CGRect& r) {
+    return r.maxX();
+}
+inline CGFloat CGRectGetMinY(const CGRect& r) {
+    return r.minY();
+}
+inline CGFloat CGRectGetMidY(const CGRect& r) {
+    return r.midY();
+}
+inline CGFloat CGRectGetMaxY(const CGRect& r) {
+    return r.maxY();
+}
+inline CGFloat CGRectGetWidth(const CGRect& r) {
+    return r.width();
+}
+inline CGFloat CGRectGetHeight(const CGRect& r) {
+    return r.height();
+}
+inline bool CGRectIsNull(const CGRect& r) {
+    return r.isNull();
+}
+inline bool CGRectIsEmpty(const CGRect& r) {
+    return r.isEmpty();
+}
+inline CGRect CGRectStandardize(const CGRect& r) {
+    return r.standardized();
+}
+inline CGRect CGRectInset(const CGRect& r, CGFloat dx, CGFloat dy) {
+    return r.insetBy(dx, dy);
+}
+inline CGRect CGRectOffset(const CGRect& r, CGFloat dx, CGFloat dy) {
+    return r.offsetBy(dx, dy);
+}
+inline CGRect CGRectIntersection(const CGRect& a, const CGRect& b) {
+    return a.intersection(b);
+}
+inline CGRect CGRectUnion(const CGRect& a, const CGRect& b) {
+    return a.unionWith(b);
+}
+inline CGRect CGRectIntegral(const CGRect& r) {
+    return r.integral();
+}
+inline bool CGRectIntersectsRect(const CGRect& a, const CGRect& b) {
+    return a.intersects(b);
+}
+inline bool CGRectContainsPoint(const CGRect& r, CGPoint p) {
+    return r.contains(p);
+}
+inline bool CGRectContainsRect(const CGRect& r, const CGRect& other) {
+    return r.contains(other);
+}
+inline bool CGRectEqualToRect(const CGRect& a, const CGRect& b) {
+    return a == b;
+}
+inline bool CGPointEqualToPoint(CGPoint a, CGPoint b) {
+    return a == b;
+}
+inline bool CGSizeEqualToSize(CGSize a, CGSize b) {
+    return a == b;
+}
 
 // Insets of the four edges (UIKit's type, kept here beside the rectangles it applies to).
 struct UIEdgeInsets {
@@ -101,7 +152,9 @@ inline constexpr UIEdgeInsets UIEdgeInsetsZero{};
 inline UIEdgeInsets UIEdgeInsetsMake(CGFloat top, CGFloat left, CGFloat bottom, CGFloat right) {
     return {top, left, bottom, right};
 }
-inline bool UIEdgeInsetsEqualToEdgeInsets(const UIEdgeInsets& a, const UIEdgeInsets& b) { return a == b; }
+inline bool UIEdgeInsetsEqualToEdgeInsets(const UIEdgeInsets& a, const UIEdgeInsets& b) {
+    return a == b;
+}
 // The rectangle shrunk by the insets (grown by negative ones).
 CGRect UIEdgeInsetsInsetRect(const CGRect& rect, const UIEdgeInsets& insets);
 

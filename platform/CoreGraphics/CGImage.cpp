@@ -23,8 +23,10 @@ cairo_surface_t* halved(cairo_surface_t* source) {
     for (int y = 0; y < halfHeight; ++y) {
         const int y0 = 2 * y;
         const int y1 = y0 + 1 < height ? y0 + 1 : y0;
-        const auto* row0 = reinterpret_cast<const std::uint32_t*>(in + static_cast<std::ptrdiff_t>(y0) * inStride);
-        const auto* row1 = reinterpret_cast<const std::uint32_t*>(in + static_cast<std::ptrdiff_t>(y1) * inStride);
+        const auto* row0 =
+            reinterpret_cast<const std::uint32_t*>(in + static_cast<std::ptrdiff_t>(y0) * inStride);
+        const auto* row1 =
+            reinterpret_cast<const std::uint32_t*>(in + static_cast<std::ptrdiff_t>(y1) * inStride);
         auto* row = reinterpret_cast<std::uint32_t*>(out + static_cast<std::ptrdiff_t>(y) * outStride);
         for (int x = 0; x < halfWidth; ++x) {
             const int x0 = 2 * x;
@@ -51,7 +53,8 @@ std::shared_ptr<const CGImage> CGImage::adopt(cairo_surface_t* surface) {
     if (surface == nullptr) {
         return nullptr;
     }
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
         cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32) {
         cairo_surface_destroy(surface);
         return nullptr;
@@ -60,11 +63,17 @@ std::shared_ptr<const CGImage> CGImage::adopt(cairo_surface_t* surface) {
     return std::shared_ptr<const CGImage>(new CGImage(surface));
 }
 
-CGImage::~CGImage() { cairo_surface_destroy(surface_); }
+CGImage::~CGImage() {
+    cairo_surface_destroy(surface_);
+}
 
-int CGImage::width() const { return cairo_image_surface_get_width(surface_); }
+int CGImage::width() const {
+    return cairo_image_surface_get_width(surface_);
+}
 
-int CGImage::height() const { return cairo_image_surface_get_height(surface_); }
+int CGImage::height() const {
+    return cairo_image_surface_get_height(surface_);
+}
 
 const CGImage& CGImage::reduced(int halvings) const {
     if (halvings <= 0) {

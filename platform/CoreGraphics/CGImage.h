@@ -10,7 +10,7 @@
 // std::shared_ptr<const CGImage> (CGImageRef); safe to read from several threads at
 // once because nothing writes the pixels after creation.
 class CGImage {
-public:
+  public:
     // Takes over one reference to `surface`. Answers nothing for a null surface, a surface
     // in an error state or one that is not an ARGB32 image surface.
     static std::shared_ptr<const CGImage> adopt(cairo_surface_t* surface);
@@ -29,7 +29,7 @@ public:
     // smaller uses these so that cheap filtering gives a smooth result.
     const CGImage& reduced(int halvings) const;
 
-private:
+  private:
     explicit CGImage(cairo_surface_t* surface) : surface_(surface) {}
     cairo_surface_t* surface_;
     mutable std::mutex reductionsLock_;

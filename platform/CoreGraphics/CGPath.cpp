@@ -94,17 +94,19 @@ void CGPath::addQuadCurve(CGPoint to, CGPoint control, const CGAffineTransform& 
     if (!currentPoint()) {
         move(control, transform);
     }
-    elements_.push_back({ElementType::addQuadCurveToPoint,
-                         {CGPointApplyAffineTransform(control, transform), CGPointApplyAffineTransform(to, transform)}});
+    elements_.push_back(
+        {ElementType::addQuadCurveToPoint,
+         {CGPointApplyAffineTransform(control, transform), CGPointApplyAffineTransform(to, transform)}});
 }
 
 void CGPath::addCurve(CGPoint to, CGPoint control1, CGPoint control2, const CGAffineTransform& transform) {
     if (!currentPoint()) {
         move(control1, transform);
     }
-    elements_.push_back({ElementType::addCurveToPoint,
-                         {CGPointApplyAffineTransform(control1, transform), CGPointApplyAffineTransform(control2, transform),
-                          CGPointApplyAffineTransform(to, transform)}});
+    elements_.push_back(
+        {ElementType::addCurveToPoint,
+         {CGPointApplyAffineTransform(control1, transform), CGPointApplyAffineTransform(control2, transform),
+          CGPointApplyAffineTransform(to, transform)}});
 }
 
 void CGPath::addRect(const CGRect& rect, const CGAffineTransform& transform) {
@@ -118,8 +120,10 @@ void CGPath::addRect(const CGRect& rect, const CGAffineTransform& transform) {
 
 void CGPath::addCornerArc(CGPoint corner, CGPoint start, CGPoint end, const CGAffineTransform& transform) {
     // A quarter ellipse from `start` to `end` bulging towards `corner`.
-    CGPoint c1{start.x + (corner.x - start.x) * kQuarterArcHandle, start.y + (corner.y - start.y) * kQuarterArcHandle};
-    CGPoint c2{end.x + (corner.x - end.x) * kQuarterArcHandle, end.y + (corner.y - end.y) * kQuarterArcHandle};
+    CGPoint c1{start.x + (corner.x - start.x) * kQuarterArcHandle,
+               start.y + (corner.y - start.y) * kQuarterArcHandle};
+    CGPoint c2{end.x + (corner.x - end.x) * kQuarterArcHandle,
+               end.y + (corner.y - end.y) * kQuarterArcHandle};
     addCurve(end, c1, c2, transform);
 }
 
@@ -144,7 +148,8 @@ void CGPath::addRoundedRect(const CGRect& rect, CGFloat cornerWidth, CGFloat cor
     closeSubpath();
 }
 
-void CGPath::addRoundedRect(const CGRect& rect, const CGCornerRadii& radii, const CGAffineTransform& transform) {
+void CGPath::addRoundedRect(const CGRect& rect, const CGCornerRadii& radii,
+                            const CGAffineTransform& transform) {
     CGRect r = rect.standardized();
     CGFloat tl = std::max(radii.topLeft, 0.0), tr = std::max(radii.topRight, 0.0);
     CGFloat br = std::max(radii.bottomRight, 0.0), bl = std::max(radii.bottomLeft, 0.0);

@@ -20,8 +20,14 @@ struct CGCornerRadii {
 // Cairo) and that animations interpolate. Rectangles and rounded corners are stored as
 // lines and cubic Bézier curves, so every path is made of the five element kinds below.
 class CGPath {
-public:
-    enum class ElementType { moveToPoint, addLineToPoint, addQuadCurveToPoint, addCurveToPoint, closeSubpath };
+  public:
+    enum class ElementType {
+        moveToPoint,
+        addLineToPoint,
+        addQuadCurveToPoint,
+        addCurveToPoint,
+        closeSubpath
+    };
     struct Element {
         ElementType type;
         // moveTo/lineTo: 1 point (end); quad: control, end; cubic: control1, control2, end.
@@ -32,7 +38,8 @@ public:
     void move(CGPoint to, const CGAffineTransform& transform = CGAffineTransformIdentity);
     // A line from the current point; starts a subpath at `to` when there is none.
     void addLine(CGPoint to, const CGAffineTransform& transform = CGAffineTransformIdentity);
-    void addQuadCurve(CGPoint to, CGPoint control, const CGAffineTransform& transform = CGAffineTransformIdentity);
+    void addQuadCurve(CGPoint to, CGPoint control,
+                      const CGAffineTransform& transform = CGAffineTransformIdentity);
     void addCurve(CGPoint to, CGPoint control1, CGPoint control2,
                   const CGAffineTransform& transform = CGAffineTransformIdentity);
     // A closed subpath around the rectangle, clockwise on screen from its top-left corner.
@@ -61,7 +68,7 @@ public:
 
     friend bool operator==(const CGPath&, const CGPath&) = default;
 
-private:
+  private:
     void addCornerArc(CGPoint corner, CGPoint start, CGPoint end, const CGAffineTransform& transform);
     std::vector<Element> elements_;
     CGPoint subpathStart_;

@@ -14,11 +14,13 @@ std::filesystem::path executableFolder() {
 }
 
 std::filesystem::path locateResources() {
-    if (const char* overridden = std::getenv("ORVEX_RESOURCES"); overridden != nullptr && *overridden != '\0') {
+    if (const char* overridden = std::getenv("ORVEX_RESOURCES");
+        overridden != nullptr && *overridden != '\0') {
         return overridden;
     }
     const auto folder = executableFolder();
-    for (const auto& candidate : {folder / "resources", folder.parent_path() / "share" / "orvex" / "resources"}) {
+    for (const auto& candidate :
+         {folder / "resources", folder.parent_path() / "share" / "orvex" / "resources"}) {
         if (std::filesystem::is_directory(candidate)) {
             return candidate;
         }
@@ -39,7 +41,8 @@ Bundle::Bundle() : resourcePath_(locateResources()) {
     }
 }
 
-std::optional<std::filesystem::path> Bundle::pathForResource(const std::string& name, const std::string& type) const {
+std::optional<std::filesystem::path> Bundle::pathForResource(const std::string& name,
+                                                             const std::string& type) const {
     const std::string file = type.empty() ? name : name + "." + type;
     if (auto direct = resourcePath_ / file; std::filesystem::is_regular_file(direct)) {
         return direct;
@@ -54,4 +57,6 @@ std::optional<std::filesystem::path> Bundle::pathForResource(const std::string& 
     return std::nullopt;
 }
 
-JSON Bundle::infoValue(const std::string& key) const { return info_[key]; }
+JSON Bundle::infoValue(const std::string& key) const {
+    return info_[key];
+}

@@ -6,7 +6,7 @@
 // Queues in the manner of the platform's dispatch: `main()` runs work on the main run
 // loop; `global()` runs work on a small pool of background threads.
 class DispatchQueue {
-public:
+  public:
     using Task = std::function<void()>;
 
     static DispatchQueue& main();

@@ -14,4 +14,6 @@ struct NSRange {
 // The location of a range that was not found.
 inline constexpr std::size_t NSNotFound = static_cast<std::size_t>(std::numeric_limits<long>::max());
 
-inline NSRange NSMakeRange(std::size_t location, std::size_t length) { return {location, length}; }
+inline NSRange NSMakeRange(std::size_t location, std::size_t length) {
+    return {location, length};
+}

@@ -14,7 +14,7 @@ struct Notification {
 // Posts named notifications to observers on the posting thread (the main thread in
 // this application). An observer lives as long as the token it was given.
 class NotificationCenter {
-public:
+  public:
     using Block = std::function<void(const Notification&)>;
     using ObserverToken = std::shared_ptr<void>;
 
@@ -24,7 +24,7 @@ public:
     void post(std::string name, std::any object = {});
     std::size_t observerCount(const std::string& name) const;
 
-private:
+  private:
     struct Observer {
         std::string name;
         Block block;

@@ -7,7 +7,6 @@
 // token, even when several threads arrive together; late arrivals wait for it.
 using OnceToken = std::once_flag;
 
-template <typename Body>
-void dispatchOnce(OnceToken& token, Body&& body) {
+template <typename Body> void dispatchOnce(OnceToken& token, Body&& body) {
     std::call_once(token, std::forward<Body>(body));
 }

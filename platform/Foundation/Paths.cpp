@@ -37,12 +37,24 @@ std::filesystem::path dataRoot() {
     return ensured(overriddenRoot ? *overriddenRoot : defaultRoot());
 }
 
-std::filesystem::path documents() { return ensured(dataRoot() / "Documents"); }
-std::filesystem::path library() { return ensured(dataRoot() / "Library"); }
-std::filesystem::path caches() { return ensured(library() / "Caches"); }
-std::filesystem::path applicationSupport() { return ensured(library() / "Application Support"); }
-std::filesystem::path preferences() { return ensured(library() / "Preferences"); }
-std::filesystem::path temporary() { return ensured(dataRoot() / "tmp"); }
+std::filesystem::path documents() {
+    return ensured(dataRoot() / "Documents");
+}
+std::filesystem::path library() {
+    return ensured(dataRoot() / "Library");
+}
+std::filesystem::path caches() {
+    return ensured(library() / "Caches");
+}
+std::filesystem::path applicationSupport() {
+    return ensured(library() / "Application Support");
+}
+std::filesystem::path preferences() {
+    return ensured(library() / "Preferences");
+}
+std::filesystem::path temporary() {
+    return ensured(dataRoot() / "tmp");
+}
 
 void setDataRoot(const std::filesystem::path& root) {
     std::lock_guard lock(rootMutex);

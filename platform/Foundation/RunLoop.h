@@ -14,7 +14,7 @@
 // the loop's clock. Work may be posted from any thread; it always runs on the thread
 // that drives the loop (the first thread to call `main()` owns it).
 class RunLoop {
-public:
+  public:
     using Task = std::function<void()>;
     using TaskId = std::uint64_t;
 
@@ -58,7 +58,7 @@ public:
 
     bool isLoopThread() const { return std::this_thread::get_id() == owner_; }
 
-private:
+  private:
     RunLoop();
     bool runOneDueTask(double now);
 

@@ -9,7 +9,7 @@
 // every `interval` seconds after that until invalidated. The run loop does not keep a
 // timer alive: when the last owner drops it, it stops.
 class Timer : public std::enable_shared_from_this<Timer> {
-public:
+  public:
     using Block = std::function<void(Timer&)>;
 
     static std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Block block);
@@ -21,7 +21,7 @@ public:
     // Fires now (out of schedule) without changing the schedule.
     void fire();
 
-private:
+  private:
     Timer(double interval, bool repeats, Block block);
     void schedule();
 

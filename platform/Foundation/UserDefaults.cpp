@@ -28,8 +28,10 @@ std::optional<UserDefaults::Data> fromHex(const std::string& text) {
         return std::nullopt;
     }
     auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
         return -1;
     };
     UserDefaults::Data bytes;
@@ -60,7 +62,9 @@ UserDefaults& UserDefaults::standard() {
     return *instance;
 }
 
-void UserDefaults::resetStandard() { standardInstance().reset(); }
+void UserDefaults::resetStandard() {
+    standardInstance().reset();
+}
 
 UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
     std::error_code error;
@@ -100,10 +104,18 @@ void UserDefaults::write() {
     }
 }
 
-void UserDefaults::setBool(const std::string& key, bool value) { store(key, value); }
-void UserDefaults::setInteger(const std::string& key, std::int64_t value) { store(key, value); }
-void UserDefaults::setDouble(const std::string& key, double value) { store(key, value); }
-void UserDefaults::setString(const std::string& key, const std::string& value) { store(key, value); }
+void UserDefaults::setBool(const std::string& key, bool value) {
+    store(key, value);
+}
+void UserDefaults::setInteger(const std::string& key, std::int64_t value) {
+    store(key, value);
+}
+void UserDefaults::setDouble(const std::string& key, double value) {
+    store(key, value);
+}
+void UserDefaults::setString(const std::string& key, const std::string& value) {
+    store(key, value);
+}
 void UserDefaults::setStringArray(const std::string& key, const std::vector<std::string>& value) {
     store(key, value);
 }
@@ -131,7 +143,8 @@ bool UserDefaults::boolForKey(const std::string& key) const {
     }
     if (value->is_string()) {
         const auto text = value->get<std::string>();
-        return text == "YES" || text == "yes" || text == "true" || text == "TRUE" || JSON(*value).int64Value() != 0;
+        return text == "YES" || text == "yes" || text == "true" || text == "TRUE" ||
+               JSON(*value).int64Value() != 0;
     }
     return JSON(*value).boolValue();
 }
@@ -174,7 +187,8 @@ std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(const st
 
 std::optional<UserDefaults::Data> UserDefaults::dataForKey(const std::string& key) const {
     const auto* value = find(key);
-    if (value == nullptr || !value->is_object() || !value->contains(dataTag) || !(*value)[dataTag].is_string()) {
+    if (value == nullptr || !value->is_object() || !value->contains(dataTag) ||
+        !(*value)[dataTag].is_string()) {
         return std::nullopt;
     }
     return fromHex((*value)[dataTag].get<std::string>());

@@ -13,7 +13,7 @@
 // file that cannot be read or parsed is reported once, kept aside, and treated as empty.
 // Main thread only.
 class UserDefaults {
-public:
+  public:
     using Data = std::vector<std::uint8_t>;
 
     // The application's defaults, in the data root's Preferences folder.
@@ -49,7 +49,7 @@ public:
     bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
     const std::filesystem::path& file() const { return file_; }
 
-private:
+  private:
     void store(const std::string& key, JSON::Storage value);
     void write();
     const JSON::Storage* find(const std::string& key) const;

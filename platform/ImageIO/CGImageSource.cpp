@@ -26,7 +26,9 @@ CGImageSourceRef CGImageSourceCreateWithData(std::string_view data) {
     return std::make_shared<const CGImageSource>(std::move(frames));
 }
 
-std::size_t CGImageSourceGetCount(const CGImageSourceRef& source) { return source ? source->frames().size() : 0; }
+std::size_t CGImageSourceGetCount(const CGImageSourceRef& source) {
+    return source ? source->frames().size() : 0;
+}
 
 CGImageRef CGImageSourceCreateImageAtIndex(const CGImageSourceRef& source, std::size_t index) {
     if (!source || index >= source->frames().size()) {
@@ -35,7 +37,8 @@ CGImageRef CGImageSourceCreateImageAtIndex(const CGImageSourceRef& source, std::
     return source->frames()[index].image;
 }
 
-std::optional<CGImageProperties> CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source, std::size_t index) {
+std::optional<CGImageProperties> CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source,
+                                                                    std::size_t index) {
     if (!source || index >= source->frames().size()) {
         return std::nullopt;
     }

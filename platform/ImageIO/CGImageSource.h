@@ -29,7 +29,7 @@ struct CGImageProperties {
 };
 
 class CGImageSource {
-public:
+  public:
     struct Frame {
         CGImageRef image;
         CGImageProperties properties;
@@ -37,7 +37,7 @@ public:
     explicit CGImageSource(std::vector<Frame> frames) : frames_(std::move(frames)) {}
     const std::vector<Frame>& frames() const { return frames_; }
 
-private:
+  private:
     std::vector<Frame> frames_;
 };
 
@@ -46,4 +46,5 @@ CGImageSourceRef CGImageSourceCreateWithData(std::string_view data);
 std::size_t CGImageSourceGetCount(const CGImageSourceRef& source);
 // Nothing for an index past the last frame.
 CGImageRef CGImageSourceCreateImageAtIndex(const CGImageSourceRef& source, std::size_t index);
-std::optional<CGImageProperties> CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source, std::size_t index);
+std::optional<CGImageProperties> CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source,
+                                                                    std::size_t index);

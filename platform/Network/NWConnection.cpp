@@ -26,7 +26,8 @@ void release(const NWConnection* connection) {
     {
         std::lock_guard lock(liveMutex);
         auto& live = liveConnections();
-        auto found = std::find_if(live.begin(), live.end(), [&](const auto& item) { return item.get() == connection; });
+        auto found = std::find_if(live.begin(), live.end(),
+                                  [&](const auto& item) { return item.get() == connection; });
         if (found != live.end()) {
             released = std::move(*found);
             live.erase(found);
@@ -73,10 +74,11 @@ bool isTrustFailure(CURLcode result) {
 } // namespace
 
 class NWConnection::Attempt final : public CurlTransfer {
-public:
+  public:
     Attempt(std::weak_ptr<NWConnection> owner, const NWEndpoint& endpoint, bool tls)
         : owner_(std::move(owner)), report_(reportFor(endpoint.host)) {
-        const std::string host = endpoint.host.find(':') != std::string::npos ? "[" + endpoint.host + "]" : endpoint.host;
+        const std::string host =
+            endpoint.host.find(':') != std::string::npos ? "[" + endpoint.host + "]" : endpoint.host;
         url_ = std::string(tls ? "https://" : "http://") + host + ":" + std::to_string(endpoint.port) + "/";
         curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
         curl_easy_setopt(handle(), CURLOPT_CONNECT_ONLY, 1L);
@@ -99,10 +101,11 @@ public:
         if (errorBuffer_[0] != '\0') {
             error += std::string(": ") + errorBuffer_;
         }
-        owner->attemptEnded(isTrustFailure(result) ? State::failed : State::waiting, std::move(error), std::nullopt);
+        owner->attemptEnded(isTrustFailure(result) ? State::failed : State::waiting, std::move(error),
+                            std::nullopt);
     }
 
-private:
+  private:
     std::weak_ptr<NWConnection> owner_;
     EstablishmentReport report_;
     std::string url_;
@@ -207,8 +210,8 @@ void NWConnection::deliver(State state) {
     });
 }
 
-void NWConnection::requestEstablishmentReport(DispatchQueue& queue,
-                                              std::function<void(std::optional<EstablishmentReport>)> completion) {
+void NWConnection::requestEstablishmentReport(
+    DispatchQueue& queue, std::function<void(std::optional<EstablishmentReport>)> completion) {
     std::optional<EstablishmentReport> report;
     {
         std::lock_guard lock(mutex_);

@@ -21,7 +21,7 @@
 // the caller need not keep it. Once ready, the transport has served its purpose and is
 // released; the connection stays in the ready state.
 class NWConnection : public std::enable_shared_from_this<NWConnection> {
-public:
+  public:
     enum class State { setup, preparing, ready, waiting, failed, cancelled };
 
     struct EstablishmentReport {
@@ -53,7 +53,7 @@ public:
     void requestEstablishmentReport(DispatchQueue& queue,
                                     std::function<void(std::optional<EstablishmentReport>)> completion);
 
-private:
+  private:
     class Attempt;
 
     NWConnection(NWEndpoint endpoint, NWParameters parameters);

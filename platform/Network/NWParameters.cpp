@@ -25,7 +25,7 @@ std::optional<std::string> urlPart(CURLU* url, CURLUPart which, unsigned flags =
 
 std::optional<NWParameters::PrivacyContext::ResolverConfiguration>
 NWParameters::PrivacyContext::ResolverConfiguration::https(const std::string& url,
-                                                            std::vector<NWEndpoint> serverAddresses) {
+                                                           std::vector<NWEndpoint> serverAddresses) {
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
     if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
         return std::nullopt;
@@ -49,7 +49,7 @@ NWParameters::PrivacyContext& NWParameters::PrivacyContext::defaultContext() {
     return context;
 }
 
-void NWParameters::PrivacyContext::requireEncryptedNameResolution(bool required,
-                                                                  std::optional<ResolverConfiguration> fallbackResolver) {
+void NWParameters::PrivacyContext::requireEncryptedNameResolution(
+    bool required, std::optional<ResolverConfiguration> fallbackResolver) {
     NetworkPolicy::setEncryptedResolver(required ? std::move(fallbackResolver) : std::nullopt);
 }

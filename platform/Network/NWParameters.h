@@ -9,17 +9,17 @@
 // Parameters of a connection, and the process's privacy context that decides how host
 // names are resolved.
 class NWParameters {
-public:
+  public:
     static NWParameters tls() { return NWParameters(true); }
     static NWParameters tcp() { return NWParameters(false); }
 
     bool usesTLS() const { return usesTLS_; }
 
     class PrivacyContext {
-    public:
+      public:
         // A DNS-over-HTTPS resolver: its URL and the addresses of its own host.
         class ResolverConfiguration {
-        public:
+          public:
             // Nothing when `url` is not an absolute "https" URL with a host.
             static std::optional<ResolverConfiguration> https(const std::string& url,
                                                               std::vector<NWEndpoint> serverAddresses);
@@ -29,7 +29,7 @@ public:
             int urlPort() const { return urlPort_; }
             const std::vector<NWEndpoint>& serverAddresses() const { return serverAddresses_; }
 
-        private:
+          private:
             std::string url_;
             std::string urlHost_;
             int urlPort_ = 443;
@@ -43,13 +43,14 @@ public:
         // `fallbackResolver` (there is no system encrypted resolver on this platform, so
         // the fallback is the resolver); without a resolver, or with `required` false,
         // names are resolved by the system again.
-        void requireEncryptedNameResolution(bool required, std::optional<ResolverConfiguration> fallbackResolver);
+        void requireEncryptedNameResolution(bool required,
+                                            std::optional<ResolverConfiguration> fallbackResolver);
 
-    private:
+      private:
         PrivacyContext() = default;
     };
 
-private:
+  private:
     explicit NWParameters(bool usesTLS) : usesTLS_(usesTLS) {}
     bool usesTLS_;
 };

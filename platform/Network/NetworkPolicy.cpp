@@ -120,7 +120,8 @@ std::string resolutionFailureHint(const std::string& host) {
     }
     const auto& caFile = settings().caFile;
     return "Could not resolve " + host + " through the encrypted resolver " + settings().resolver->url() +
-           " (the resolver may be unreachable, may not know the name, or its certificate may not verify against " +
+           " (the resolver may be unreachable, may not know the name, or its certificate may not verify "
+           "against " +
            (caFile.empty() ? std::string("the system store") : caFile.string()) + ")";
 }
 

@@ -27,7 +27,8 @@ void changed() {
 
 void hideTip(std::uint64_t identifier) {
     auto& tips = state().tips;
-    const auto removed = std::erase_if(tips, [&](const QMUITips::Tip& tip) { return tip.identifier == identifier; });
+    const auto removed =
+        std::erase_if(tips, [&](const QMUITips::Tip& tip) { return tip.identifier == identifier; });
     state().hideTasks.erase(identifier);
     if (removed > 0) {
         changed();
@@ -35,8 +36,8 @@ void hideTip(std::uint64_t identifier) {
 }
 
 std::size_t characterCount(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 } // namespace
@@ -56,13 +57,16 @@ void QMUITips::show(Kind kind, const std::string& text, const std::shared_ptr<UI
     if (kind != Kind::loading) {
         tip.hideDelay = hideDelayForText(text);
         const std::uint64_t identifier = tip.identifier;
-        state().hideTasks[identifier] = RunLoop::main().post([identifier] { hideTip(identifier); }, *tip.hideDelay);
+        state().hideTasks[identifier] =
+            RunLoop::main().post([identifier] { hideTip(identifier); }, *tip.hideDelay);
     }
     state().tips.push_back(std::move(tip));
     changed();
 }
 
-void QMUITips::showLoadingInView(const std::shared_ptr<UIView>& view) { show(Kind::loading, {}, view); }
+void QMUITips::showLoadingInView(const std::shared_ptr<UIView>& view) {
+    show(Kind::loading, {}, view);
+}
 
 void QMUITips::showLoading(const std::string& text, const std::shared_ptr<UIView>& view) {
     show(Kind::loading, text, view);
@@ -93,6 +97,10 @@ void QMUITips::hideAllTips() {
     changed();
 }
 
-const std::vector<QMUITips::Tip>& QMUITips::shownTips() { return state().tips; }
+const std::vector<QMUITips::Tip>& QMUITips::shownTips() {
+    return state().tips;
+}
 
-void QMUITips::setChangeHandler(std::function<void()> handler) { state().changeHandler = std::move(handler); }
+void QMUITips::setChangeHandler(std::function<void()> handler) {
+    state().changeHandler = std::move(handler);
+}

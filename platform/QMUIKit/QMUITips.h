@@ -14,7 +14,7 @@ class UIView;
 // themselves after a delay on the main run loop; loading tips stay until hidden. The view
 // layer draws this list and redraws it when the change handler runs. Main thread only.
 class QMUITips {
-public:
+  public:
     enum class Kind { loading, text, succeed, error };
 
     struct Tip {
@@ -44,6 +44,6 @@ public:
     // each further character, 5 s at most.
     static double hideDelayForText(const std::string& text);
 
-private:
+  private:
     static void show(Kind kind, const std::string& text, const std::shared_ptr<UIView>& view);
 };

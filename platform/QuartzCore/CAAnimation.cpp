@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-double CACurrentMediaTime() { return RunLoop::main().now(); }
+double CACurrentMediaTime() {
+    return RunLoop::main().now();
+}
 
 namespace {
 
@@ -43,7 +45,8 @@ std::optional<double> CAAnimation::progressAt(double time) const {
         // The value at the end of the last pass (the start of it when that pass reversed).
         const double passes = active / single;
         const double whole = std::round(passes);
-        const bool endsReversed = autoreverses && std::fmod(whole, 2.0) == 0 && std::fabs(passes - whole) < 1e-9;
+        const bool endsReversed =
+            autoreverses && std::fmod(whole, 2.0) == 0 && std::fabs(passes - whole) < 1e-9;
         fraction = std::fabs(passes - whole) < 1e-9 ? (endsReversed ? 0 : 1) : std::fmod(passes, 1.0);
     } else {
         const double pass = std::floor(local / single);
@@ -99,7 +102,8 @@ std::optional<CAValue> CAKeyframeAnimation::valueAt(double time, const CAValue& 
     }
     const size_t count = values.size();
     auto keyTime = [&](size_t i) {
-        return keyTimes.size() == count ? keyTimes[i] : static_cast<double>(i) / static_cast<double>(count - 1);
+        return keyTimes.size() == count ? keyTimes[i]
+                                        : static_cast<double>(i) / static_cast<double>(count - 1);
     };
     const double p = *progress;
     if (p <= keyTime(0)) {

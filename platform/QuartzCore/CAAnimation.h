@@ -26,7 +26,7 @@ inline const std::string kCAAnimationDiscrete = "discrete";
 double CACurrentMediaTime();
 
 class CAAnimationDelegate {
-public:
+  public:
     virtual ~CAAnimationDelegate() = default;
     virtual void animationDidStart(CAAnimation& animation) {}
     // `finished` is false when the animation was removed before it ran its course.
@@ -36,11 +36,11 @@ public:
 // Timing shared by every animation: when it starts, how long one pass lasts, how often it
 // repeats, how its progress is paced and what it shows before and after it runs.
 class CAAnimation {
-public:
+  public:
     virtual ~CAAnimation() = default;
 
-    double duration = 0;  // 0 means the default of 0.25 seconds
-    double beginTime = 0; // on the animation clock; 0 means "when added to a layer"
+    double duration = 0;    // 0 means the default of 0.25 seconds
+    double beginTime = 0;   // on the animation clock; 0 means "when added to a layer"
     double repeatCount = 0; // 0 and 1 both mean one pass; HUGE_VAL repeats for ever
     bool autoreverses = false;
     std::string fillMode = kCAFillModeRemoved;
@@ -59,21 +59,21 @@ public:
     virtual const std::string& keyPath() const = 0;
     virtual std::shared_ptr<CAAnimation> copy() const = 0;
 
-protected:
+  protected:
     // The fraction (0...1) of one pass at `time`, paced by the timing function; nothing
     // outside the active time unless the fill mode holds the value there.
     std::optional<double> progressAt(double time) const;
 };
 
 class CAPropertyAnimation : public CAAnimation {
-public:
+  public:
     std::string animationKeyPath;
     const std::string& keyPath() const override { return animationKeyPath; }
 };
 
 // From one value to another.
 class CABasicAnimation : public CAPropertyAnimation {
-public:
+  public:
     static std::shared_ptr<CABasicAnimation> animationWithKeyPath(const std::string& keyPath);
 
     std::optional<CAValue> fromValue;
@@ -86,7 +86,7 @@ public:
 
 // Through a list of values at given fractions of the duration.
 class CAKeyframeAnimation : public CAPropertyAnimation {
-public:
+  public:
     static std::shared_ptr<CAKeyframeAnimation> animationWithKeyPath(const std::string& keyPath);
 
     std::vector<CAValue> values;
@@ -97,5 +97,7 @@ public:
     std::string calculationMode = kCAAnimationLinear;
 
     std::optional<CAValue> valueAt(double time, const CAValue& model) const override;
-    std::shared_ptr<CAAnimation> copy() const override { return std::make_shared<CAKeyframeAnimation>(*this); }
+    std::shared_ptr<CAAnimation> copy() const override {
+        return std::make_shared<CAKeyframeAnimation>(*this);
+    }
 };

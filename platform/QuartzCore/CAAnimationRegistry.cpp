@@ -16,8 +16,9 @@ std::vector<std::weak_ptr<CALayer>>& registered() {
 void layerStartedAnimating(std::weak_ptr<CALayer> layer) {
     auto& layers = registered();
     auto locked = layer.lock();
-    const bool known = std::any_of(layers.begin(), layers.end(),
-                                   [&](const std::weak_ptr<CALayer>& entry) { return entry.lock() == locked; });
+    const bool known = std::any_of(layers.begin(), layers.end(), [&](const std::weak_ptr<CALayer>& entry) {
+        return entry.lock() == locked;
+    });
     if (!known) {
         layers.push_back(std::move(layer));
     }

@@ -9,7 +9,7 @@
 // told otherwise), on the run loop's clock. Once added to the run loop it stays alive and
 // firing until invalidated.
 class CADisplayLink : public std::enable_shared_from_this<CADisplayLink> {
-public:
+  public:
     using Target = std::function<void(CADisplayLink&)>;
 
     static std::shared_ptr<CADisplayLink> displayLinkWithTarget(Target target);
@@ -27,7 +27,7 @@ public:
     double targetTimestamp() const { return timestamp_ + duration(); }
     double duration() const { return 1.0 / framesPerSecond_; }
 
-private:
+  private:
     void scheduleNext();
     void fire();
 

@@ -20,20 +20,29 @@ bool CAGradientLayer::isContentKeyPath(const std::string& keyPath) const {
 }
 
 std::optional<CAValue> CAGradientLayer::valueForKeyPath(const std::string& keyPath) const {
-    if (keyPath == "colors") return colors_;
-    if (keyPath == "locations") return locations_;
-    if (keyPath == "startPoint") return startPoint_;
-    if (keyPath == "endPoint") return endPoint_;
+    if (keyPath == "colors")
+        return colors_;
+    if (keyPath == "locations")
+        return locations_;
+    if (keyPath == "startPoint")
+        return startPoint_;
+    if (keyPath == "endPoint")
+        return endPoint_;
     return CALayer::valueForKeyPath(keyPath);
 }
 
 bool CAGradientLayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
     bool stored = false;
-    if (keyPath == "colors") stored = CAValues::store(value, colors_);
-    else if (keyPath == "locations") stored = CAValues::store(value, locations_);
-    else if (keyPath == "startPoint") stored = CAValues::store(value, startPoint_);
-    else if (keyPath == "endPoint") stored = CAValues::store(value, endPoint_);
-    else return CALayer::setValueForKeyPath(keyPath, value);
+    if (keyPath == "colors")
+        stored = CAValues::store(value, colors_);
+    else if (keyPath == "locations")
+        stored = CAValues::store(value, locations_);
+    else if (keyPath == "startPoint")
+        stored = CAValues::store(value, startPoint_);
+    else if (keyPath == "endPoint")
+        stored = CAValues::store(value, endPoint_);
+    else
+        return CALayer::setValueForKeyPath(keyPath, value);
     if (stored) {
         invalidateContent();
     }

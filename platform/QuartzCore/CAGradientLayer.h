@@ -7,7 +7,7 @@
 // A layer filled with a linear gradient from `startPoint` to `endPoint`, both unit
 // coordinates of the bounds ((0, 0) top left). Without colours it draws nothing extra.
 class CAGradientLayer : public CALayer {
-public:
+  public:
     CAGradientLayer() = default;
     CAGradientLayer(const CAGradientLayer& other) = default;
     static std::shared_ptr<CAGradientLayer> layer() { return std::make_shared<CAGradientLayer>(); }
@@ -28,10 +28,10 @@ public:
     std::optional<CAValue> valueForKeyPath(const std::string& keyPath) const override;
     bool setValueForKeyPath(const std::string& keyPath, const CAValue& value) override;
 
-protected:
+  protected:
     std::shared_ptr<CALayer> clone() const override { return std::make_shared<CAGradientLayer>(*this); }
 
-private:
+  private:
     std::vector<UIColor> colors_;
     std::vector<double> locations_;
     CGPoint startPoint_{0.5, 0};

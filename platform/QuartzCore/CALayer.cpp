@@ -16,7 +16,9 @@ std::vector<CAActionRecorder*>& recorders() {
 }
 } // namespace
 
-void push(CAActionRecorder* recorder) { recorders().push_back(recorder); }
+void push(CAActionRecorder* recorder) {
+    recorders().push_back(recorder);
+}
 
 void pop() {
     if (!recorders().empty()) {
@@ -24,7 +26,9 @@ void pop() {
     }
 }
 
-CAActionRecorder* current() { return recorders().empty() ? nullptr : recorders().back(); }
+CAActionRecorder* current() {
+    return recorders().empty() ? nullptr : recorders().back();
+}
 
 } // namespace CAActions
 
@@ -34,15 +38,18 @@ CALayer::CALayer(const CALayer& other)
     : std::enable_shared_from_this<CALayer>(), bounds_(other.bounds_), position_(other.position_),
       anchorPoint_(other.anchorPoint_), transform_(other.transform_), opacity_(other.opacity_),
       hidden_(other.hidden_), backgroundColor_(other.backgroundColor_), cornerRadius_(other.cornerRadius_),
-      maskedCorners_(other.maskedCorners_), borderWidth_(other.borderWidth_), borderColor_(other.borderColor_),
-      masksToBounds_(other.masksToBounds_), shadowColor_(other.shadowColor_), shadowOffset_(other.shadowOffset_),
-      shadowRadius_(other.shadowRadius_), shadowOpacity_(other.shadowOpacity_), shadowPath_(other.shadowPath_),
-      contents_(other.contents_), contentsGravity_(other.contentsGravity_),
+      maskedCorners_(other.maskedCorners_), borderWidth_(other.borderWidth_),
+      borderColor_(other.borderColor_), masksToBounds_(other.masksToBounds_),
+      shadowColor_(other.shadowColor_), shadowOffset_(other.shadowOffset_),
+      shadowRadius_(other.shadowRadius_), shadowOpacity_(other.shadowOpacity_),
+      shadowPath_(other.shadowPath_), contents_(other.contents_), contentsGravity_(other.contentsGravity_),
       contentsTintColor_(other.contentsTintColor_), name_(other.name_), delegate_(other.delegate_) {}
 
 CALayer::~CALayer() = default;
 
-std::shared_ptr<CALayer> CALayer::clone() const { return std::make_shared<CALayer>(*this); }
+std::shared_ptr<CALayer> CALayer::clone() const {
+    return std::make_shared<CALayer>(*this);
+}
 
 LayerRenderState& CALayer::renderState() {
     if (!renderState_) {
@@ -52,7 +59,8 @@ LayerRenderState& CALayer::renderState() {
 }
 
 void CALayer::markAncestorsDirty() {
-    for (auto layer = superlayer_.lock(); layer && !layer->descendantDirty_; layer = layer->superlayer_.lock()) {
+    for (auto layer = superlayer_.lock(); layer && !layer->descendantDirty_;
+         layer = layer->superlayer_.lock()) {
         layer->descendantDirty_ = true;
     }
 }
@@ -90,9 +98,15 @@ void CALayer::setBounds(const CGRect& bounds) {
     }
 }
 
-void CALayer::setPosition(CGPoint position) { assign(position_, position, "position", false); }
-void CALayer::setAnchorPoint(CGPoint anchorPoint) { assign(anchorPoint_, anchorPoint, nullptr, false); }
-void CALayer::setTransform(const CGAffineTransform& transform) { assign(transform_, transform, "transform", false); }
+void CALayer::setPosition(CGPoint position) {
+    assign(position_, position, "position", false);
+}
+void CALayer::setAnchorPoint(CGPoint anchorPoint) {
+    assign(anchorPoint_, anchorPoint, nullptr, false);
+}
+void CALayer::setTransform(const CGAffineTransform& transform) {
+    assign(transform_, transform, "transform", false);
+}
 
 void CALayer::setOpacity(float opacity) {
     if (opacity_ == opacity) {
@@ -103,20 +117,48 @@ void CALayer::setOpacity(float opacity) {
     invalidateComposition();
 }
 
-void CALayer::setHidden(bool hidden) { assign(hidden_, hidden, nullptr, false); }
-void CALayer::setBackgroundColor(std::optional<UIColor> color) { assign(backgroundColor_, color, "backgroundColor", false); }
-void CALayer::setCornerRadius(CGFloat radius) { assign(cornerRadius_, radius, "cornerRadius", false); }
-void CALayer::setMaskedCorners(CACornerMask corners) { assign(maskedCorners_, corners, nullptr, false); }
-void CALayer::setBorderWidth(CGFloat width) { assign(borderWidth_, width, "borderWidth", false); }
-void CALayer::setBorderColor(std::optional<UIColor> color) { assign(borderColor_, color, "borderColor", false); }
-void CALayer::setMasksToBounds(bool masks) { assign(masksToBounds_, masks, nullptr, false); }
-void CALayer::setShadowColor(std::optional<UIColor> color) { assign(shadowColor_, color, "shadowColor", false); }
-void CALayer::setShadowOffset(CGSize offset) { assign(shadowOffset_, offset, "shadowOffset", false); }
-void CALayer::setShadowRadius(CGFloat radius) { assign(shadowRadius_, radius, "shadowRadius", false); }
-void CALayer::setShadowPath(std::optional<CGPath> path) { assign(shadowPath_, path, nullptr, false); }
-void CALayer::setContents(std::shared_ptr<UIImage> image) { assign(contents_, image, nullptr, true); }
-void CALayer::setContentsGravity(CALayerContentsGravity gravity) { assign(contentsGravity_, gravity, nullptr, true); }
-void CALayer::setContentsTintColor(std::optional<UIColor> color) { assign(contentsTintColor_, color, nullptr, true); }
+void CALayer::setHidden(bool hidden) {
+    assign(hidden_, hidden, nullptr, false);
+}
+void CALayer::setBackgroundColor(std::optional<UIColor> color) {
+    assign(backgroundColor_, color, "backgroundColor", false);
+}
+void CALayer::setCornerRadius(CGFloat radius) {
+    assign(cornerRadius_, radius, "cornerRadius", false);
+}
+void CALayer::setMaskedCorners(CACornerMask corners) {
+    assign(maskedCorners_, corners, nullptr, false);
+}
+void CALayer::setBorderWidth(CGFloat width) {
+    assign(borderWidth_, width, "borderWidth", false);
+}
+void CALayer::setBorderColor(std::optional<UIColor> color) {
+    assign(borderColor_, color, "borderColor", false);
+}
+void CALayer::setMasksToBounds(bool masks) {
+    assign(masksToBounds_, masks, nullptr, false);
+}
+void CALayer::setShadowColor(std::optional<UIColor> color) {
+    assign(shadowColor_, color, "shadowColor", false);
+}
+void CALayer::setShadowOffset(CGSize offset) {
+    assign(shadowOffset_, offset, "shadowOffset", false);
+}
+void CALayer::setShadowRadius(CGFloat radius) {
+    assign(shadowRadius_, radius, "shadowRadius", false);
+}
+void CALayer::setShadowPath(std::optional<CGPath> path) {
+    assign(shadowPath_, path, nullptr, false);
+}
+void CALayer::setContents(std::shared_ptr<UIImage> image) {
+    assign(contents_, image, nullptr, true);
+}
+void CALayer::setContentsGravity(CALayerContentsGravity gravity) {
+    assign(contentsGravity_, gravity, nullptr, true);
+}
+void CALayer::setContentsTintColor(std::optional<UIColor> color) {
+    assign(contentsTintColor_, color, nullptr, true);
+}
 
 void CALayer::setShadowOpacity(float opacity) {
     if (shadowOpacity_ == opacity) {
@@ -127,7 +169,9 @@ void CALayer::setShadowOpacity(float opacity) {
     invalidateComposition();
 }
 
-CGRect CALayer::frame() const { return CGRectApplyAffineTransform(bounds_, transformToSuperlayer()); }
+CGRect CALayer::frame() const {
+    return CGRectApplyAffineTransform(bounds_, transformToSuperlayer());
+}
 
 void CALayer::setFrame(const CGRect& frame) {
     const CGRect rect = frame.standardized();
@@ -150,9 +194,13 @@ void CALayer::attach(const std::shared_ptr<CALayer>& layer, size_t index) {
     layer->invalidateComposition();
 }
 
-void CALayer::addSublayer(const std::shared_ptr<CALayer>& layer) { attach(layer, sublayers_.size()); }
+void CALayer::addSublayer(const std::shared_ptr<CALayer>& layer) {
+    attach(layer, sublayers_.size());
+}
 
-void CALayer::insertSublayer(const std::shared_ptr<CALayer>& layer, size_t index) { attach(layer, index); }
+void CALayer::insertSublayer(const std::shared_ptr<CALayer>& layer, size_t index) {
+    attach(layer, index);
+}
 
 void CALayer::insertSublayerBelow(const std::shared_ptr<CALayer>& layer, const CALayer* sibling) {
     if (layer && layer.get() != sibling) {
@@ -169,7 +217,8 @@ void CALayer::insertSublayerAbove(const std::shared_ptr<CALayer>& layer, const C
     }
     auto found = std::find_if(sublayers_.begin(), sublayers_.end(),
                               [&](const auto& candidate) { return candidate.get() == sibling; });
-    attach(layer, found == sublayers_.end() ? sublayers_.size() : static_cast<size_t>(found - sublayers_.begin()) + 1);
+    attach(layer, found == sublayers_.end() ? sublayers_.size()
+                                            : static_cast<size_t>(found - sublayers_.begin()) + 1);
 }
 
 void CALayer::removeFromSuperlayer() {
@@ -243,7 +292,8 @@ CGPoint CALayer::convertPointToLayer(CGPoint point, const CALayer* layer) const 
 }
 
 CGPoint CALayer::convertPointFromLayer(CGPoint point, const CALayer* layer) const {
-    const CGPoint inRoot = layer != nullptr ? CGPointApplyAffineTransform(point, transformToRoot(layer)) : point;
+    const CGPoint inRoot =
+        layer != nullptr ? CGPointApplyAffineTransform(point, transformToRoot(layer)) : point;
     return CGPointApplyAffineTransform(inRoot, transformToRoot(this).inverted());
 }
 
@@ -257,11 +307,17 @@ CGRect CALayer::convertRectToLayer(const CGRect& rect, const CALayer* layer) con
 
 // ---- Drawing -------------------------------------------------------------------------
 
-void CALayer::setNeedsDisplay() { invalidateContent(); }
+void CALayer::setNeedsDisplay() {
+    invalidateContent();
+}
 
-bool CALayer::drawsContent() const { return delegate_ != nullptr || contents_ != nullptr; }
+bool CALayer::drawsContent() const {
+    return delegate_ != nullptr || contents_ != nullptr;
+}
 
-CGRect CALayerDelegate::contentRectForLayer(const CALayer& layer) const { return layer.bounds(); }
+CGRect CALayerDelegate::contentRectForLayer(const CALayer& layer) const {
+    return layer.bounds();
+}
 
 CGRect CALayer::contentRect() const {
     return delegate_ != nullptr && !contents_ ? delegate_->contentRectForLayer(*this) : bounds_;
@@ -273,7 +329,9 @@ void CALayer::drawInContext(cairo_t* context) {
     }
 }
 
-void CALayer::renderInContext(cairo_t* context) { LayerPainter::paintTree(*this, context); }
+void CALayer::renderInContext(cairo_t* context) {
+    LayerPainter::paintTree(*this, context);
+}
 
 // ---- Animations ----------------------------------------------------------------------
 
@@ -427,42 +485,72 @@ std::optional<CAValue> CALayer::presentationValueForKeyPath(const std::string& k
 // ---- Key paths -------------------------------------------------------------------------
 
 std::optional<CAValue> CALayer::valueForKeyPath(const std::string& keyPath) const {
-    if (keyPath == "opacity") return static_cast<double>(opacity_);
-    if (keyPath == "position") return position_;
-    if (keyPath == "position.x") return position_.x;
-    if (keyPath == "position.y") return position_.y;
-    if (keyPath == "bounds") return bounds_;
-    if (keyPath == "bounds.size") return bounds_.size;
-    if (keyPath == "transform") return transform_;
-    if (keyPath == "backgroundColor") return backgroundColor_;
-    if (keyPath == "cornerRadius") return cornerRadius_;
-    if (keyPath == "borderWidth") return borderWidth_;
-    if (keyPath == "borderColor") return borderColor_;
-    if (keyPath == "shadowOpacity") return static_cast<double>(shadowOpacity_);
-    if (keyPath == "shadowRadius") return shadowRadius_;
-    if (keyPath == "shadowOffset") return shadowOffset_;
-    if (keyPath == "shadowColor") return shadowColor_;
+    if (keyPath == "opacity")
+        return static_cast<double>(opacity_);
+    if (keyPath == "position")
+        return position_;
+    if (keyPath == "position.x")
+        return position_.x;
+    if (keyPath == "position.y")
+        return position_.y;
+    if (keyPath == "bounds")
+        return bounds_;
+    if (keyPath == "bounds.size")
+        return bounds_.size;
+    if (keyPath == "transform")
+        return transform_;
+    if (keyPath == "backgroundColor")
+        return backgroundColor_;
+    if (keyPath == "cornerRadius")
+        return cornerRadius_;
+    if (keyPath == "borderWidth")
+        return borderWidth_;
+    if (keyPath == "borderColor")
+        return borderColor_;
+    if (keyPath == "shadowOpacity")
+        return static_cast<double>(shadowOpacity_);
+    if (keyPath == "shadowRadius")
+        return shadowRadius_;
+    if (keyPath == "shadowOffset")
+        return shadowOffset_;
+    if (keyPath == "shadowColor")
+        return shadowColor_;
     return std::nullopt;
 }
 
 bool CALayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
     auto store = [&](auto& field) { return CAValues::store(value, field); };
     bool stored = false;
-    if (keyPath == "opacity") stored = store(opacity_);
-    else if (keyPath == "position") stored = store(position_);
-    else if (keyPath == "position.x") stored = store(position_.x);
-    else if (keyPath == "position.y") stored = store(position_.y);
-    else if (keyPath == "bounds") stored = store(bounds_);
-    else if (keyPath == "bounds.size") stored = store(bounds_.size);
-    else if (keyPath == "transform") stored = store(transform_);
-    else if (keyPath == "backgroundColor") stored = store(backgroundColor_);
-    else if (keyPath == "cornerRadius") stored = store(cornerRadius_);
-    else if (keyPath == "borderWidth") stored = store(borderWidth_);
-    else if (keyPath == "borderColor") stored = store(borderColor_);
-    else if (keyPath == "shadowOpacity") stored = store(shadowOpacity_);
-    else if (keyPath == "shadowRadius") stored = store(shadowRadius_);
-    else if (keyPath == "shadowOffset") stored = store(shadowOffset_);
-    else if (keyPath == "shadowColor") stored = store(shadowColor_);
+    if (keyPath == "opacity")
+        stored = store(opacity_);
+    else if (keyPath == "position")
+        stored = store(position_);
+    else if (keyPath == "position.x")
+        stored = store(position_.x);
+    else if (keyPath == "position.y")
+        stored = store(position_.y);
+    else if (keyPath == "bounds")
+        stored = store(bounds_);
+    else if (keyPath == "bounds.size")
+        stored = store(bounds_.size);
+    else if (keyPath == "transform")
+        stored = store(transform_);
+    else if (keyPath == "backgroundColor")
+        stored = store(backgroundColor_);
+    else if (keyPath == "cornerRadius")
+        stored = store(cornerRadius_);
+    else if (keyPath == "borderWidth")
+        stored = store(borderWidth_);
+    else if (keyPath == "borderColor")
+        stored = store(borderColor_);
+    else if (keyPath == "shadowOpacity")
+        stored = store(shadowOpacity_);
+    else if (keyPath == "shadowRadius")
+        stored = store(shadowRadius_);
+    else if (keyPath == "shadowOffset")
+        stored = store(shadowOffset_);
+    else if (keyPath == "shadowColor")
+        stored = store(shadowColor_);
     if (stored) {
         invalidateContent();
     }

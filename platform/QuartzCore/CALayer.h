@@ -30,12 +30,24 @@ inline constexpr CACornerMask kCALayerMaxXMaxYCorner = 8;
 inline constexpr CACornerMask kCALayerAllCorners = 15;
 
 // How contents are fitted into the layer's bounds.
-enum class CALayerContentsGravity { resize, resizeAspect, resizeAspectFill, center, top, bottom, left, right,
-                                    topLeft, topRight, bottomLeft, bottomRight };
+enum class CALayerContentsGravity {
+    resize,
+    resizeAspect,
+    resizeAspectFill,
+    center,
+    top,
+    bottom,
+    left,
+    right,
+    topLeft,
+    topRight,
+    bottomLeft,
+    bottomRight
+};
 
 // Who draws a layer's own content (views draw their layers).
 class CALayerDelegate {
-public:
+  public:
     virtual ~CALayerDelegate() = default;
     // Draws into `context`, whose coordinates are the layer's bounds in points.
     virtual void drawLayer(CALayer& layer, cairo_t* context) = 0;
@@ -47,7 +59,7 @@ public:
 // Receives property changes while a view animation block is open, so that they become
 // animations instead of jumps. Installed by the view layer; see CAActions.
 class CAActionRecorder {
-public:
+  public:
     virtual ~CAActionRecorder() = default;
     virtual void propertyChanged(CALayer& layer, const std::string& keyPath, const CAValue& from,
                                  const CAValue& to) = 0;
@@ -63,7 +75,7 @@ CAActionRecorder* current();
 // its presentation. Model values change at once; `presentationLayer()` shows what the
 // animations make of them at the current time of the animation clock.
 class CALayer : public std::enable_shared_from_this<CALayer> {
-public:
+  public:
     CALayer();
     CALayer(const CALayer& other); // copies values, not sublayers, animations or caches
     CALayer& operator=(const CALayer&) = delete;
@@ -195,7 +207,7 @@ public:
     // Screen areas that subtrees removed from this tree occupied when last drawn.
     std::vector<CGRect> takeRemovedAreas() { return std::exchange(removedAreas_, {}); }
 
-protected:
+  protected:
     virtual std::shared_ptr<CALayer> clone() const;
     // Marks the own raster stale (content changed) or the composition stale.
     void invalidateContent();
@@ -204,8 +216,7 @@ protected:
     // before storing the new value.
     void willChange(const std::string& keyPath, const CAValue& to);
 
-    template <class T>
-    bool assign(T& field, const T& value, const char* keyPath, bool contentChange) {
+    template <class T> bool assign(T& field, const T& value, const char* keyPath, bool contentChange) {
         if (field == value) {
             return false;
         }
@@ -219,7 +230,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     void markAncestorsDirty();
     void attach(const std::shared_ptr<CALayer>& layer, size_t index);
     void scheduleCompletion(const std::shared_ptr<CAAnimation>& animation, const std::string& key);

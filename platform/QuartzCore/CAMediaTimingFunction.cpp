@@ -22,8 +22,8 @@ std::shared_ptr<CAMediaTimingFunction> CAMediaTimingFunction::functionWithName(c
     return functionWithControlPoints(0, 0, 1, 1);
 }
 
-std::shared_ptr<CAMediaTimingFunction> CAMediaTimingFunction::functionWithControlPoints(double c1x, double c1y,
-                                                                                       double c2x, double c2y) {
+std::shared_ptr<CAMediaTimingFunction>
+CAMediaTimingFunction::functionWithControlPoints(double c1x, double c1y, double c2x, double c2y) {
     return std::make_shared<CAMediaTimingFunction>(c1x, c1y, c2x, c2y);
 }
 

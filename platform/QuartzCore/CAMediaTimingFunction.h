@@ -12,17 +12,17 @@ inline const std::string kCAMediaTimingFunctionDefault = "default";
 // The pacing of an animation: a cubic Bézier curve from (0, 0) to (1, 1) with two control
 // points, mapping elapsed fraction of time to fraction of progress.
 class CAMediaTimingFunction {
-public:
+  public:
     CAMediaTimingFunction(double c1x, double c1y, double c2x, double c2y);
 
     // One of the kCAMediaTimingFunction names; an unknown name gives the linear curve.
     static std::shared_ptr<CAMediaTimingFunction> functionWithName(const std::string& name);
-    static std::shared_ptr<CAMediaTimingFunction> functionWithControlPoints(double c1x, double c1y, double c2x,
-                                                                            double c2y);
+    static std::shared_ptr<CAMediaTimingFunction> functionWithControlPoints(double c1x, double c1y,
+                                                                            double c2x, double c2y);
 
     // Progress at the time fraction t (0...1).
     double evaluate(double t) const;
 
-private:
+  private:
     double c1x_, c1y_, c2x_, c2y_;
 };

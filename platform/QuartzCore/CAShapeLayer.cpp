@@ -12,7 +12,8 @@ void CAShapeLayer::drawInContext(cairo_t* context) {
     }
     if (fillColor_ && fillColor_->alpha > 0) {
         render::fillPath(context, *path_, toRGBA(*fillColor_),
-                         fillRule_ == kCAFillRuleEvenOdd ? render::FillRule::evenOdd : render::FillRule::nonZero);
+                         fillRule_ == kCAFillRuleEvenOdd ? render::FillRule::evenOdd
+                                                         : render::FillRule::nonZero);
     }
     if (strokeColor_ && strokeColor_->alpha > 0 && lineWidth_ > 0) {
         render::StrokeStyle style;
@@ -32,7 +33,9 @@ CGRect CAShapeLayer::contentRect() const {
     CGRect area = bounds();
     if (path_ && !path_->isEmpty()) {
         // Miter joins may reach miterLimit half-widths beyond the path.
-        const double reach = strokeColor_ ? lineWidth_ / 2 * std::max(1.0, lineJoin_ == kCALineJoinMiter ? miterLimit_ : 1.5) : 0;
+        const double reach =
+            strokeColor_ ? lineWidth_ / 2 * std::max(1.0, lineJoin_ == kCALineJoinMiter ? miterLimit_ : 1.5)
+                         : 0;
         area = area.unionWith(path_->boundingBoxOfPath().insetBy(-reach - 1, -reach - 1));
     }
     return area;
@@ -43,20 +46,29 @@ bool CAShapeLayer::isContentKeyPath(const std::string& keyPath) const {
 }
 
 std::optional<CAValue> CAShapeLayer::valueForKeyPath(const std::string& keyPath) const {
-    if (keyPath == "path") return path_;
-    if (keyPath == "fillColor") return fillColor_;
-    if (keyPath == "strokeColor") return strokeColor_;
-    if (keyPath == "lineWidth") return lineWidth_;
+    if (keyPath == "path")
+        return path_;
+    if (keyPath == "fillColor")
+        return fillColor_;
+    if (keyPath == "strokeColor")
+        return strokeColor_;
+    if (keyPath == "lineWidth")
+        return lineWidth_;
     return CALayer::valueForKeyPath(keyPath);
 }
 
 bool CAShapeLayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
     bool stored = false;
-    if (keyPath == "path") stored = CAValues::store(value, path_);
-    else if (keyPath == "fillColor") stored = CAValues::store(value, fillColor_);
-    else if (keyPath == "strokeColor") stored = CAValues::store(value, strokeColor_);
-    else if (keyPath == "lineWidth") stored = CAValues::store(value, lineWidth_);
-    else return CALayer::setValueForKeyPath(keyPath, value);
+    if (keyPath == "path")
+        stored = CAValues::store(value, path_);
+    else if (keyPath == "fillColor")
+        stored = CAValues::store(value, fillColor_);
+    else if (keyPath == "strokeColor")
+        stored = CAValues::store(value, strokeColor_);
+    else if (keyPath == "lineWidth")
+        stored = CAValues::store(value, lineWidth_);
+    else
+        return CALayer::setValueForKeyPath(keyPath, value);
     if (stored) {
         invalidateContent();
     }

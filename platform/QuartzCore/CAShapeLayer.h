@@ -14,7 +14,7 @@ inline const std::string kCAFillRuleEvenOdd = "even-odd";
 // A layer that fills and strokes a path given in its own coordinates. The path may reach
 // beyond the bounds; what it draws there is shown unless the layer masks to bounds.
 class CAShapeLayer : public CALayer {
-public:
+  public:
     CAShapeLayer() = default;
     CAShapeLayer(const CAShapeLayer& other) = default;
     static std::shared_ptr<CAShapeLayer> layer() { return std::make_shared<CAShapeLayer>(); }
@@ -44,10 +44,10 @@ public:
     std::optional<CAValue> valueForKeyPath(const std::string& keyPath) const override;
     bool setValueForKeyPath(const std::string& keyPath, const CAValue& value) override;
 
-protected:
+  protected:
     std::shared_ptr<CALayer> clone() const override { return std::make_shared<CAShapeLayer>(*this); }
 
-private:
+  private:
     std::optional<CGPath> path_;
     std::optional<UIColor> fillColor_ = UIColor::blackColor();
     std::optional<UIColor> strokeColor_;

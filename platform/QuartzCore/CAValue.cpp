@@ -2,14 +2,21 @@
 
 namespace {
 
-double mix(double a, double b, double t) { return a + (b - a) * t; }
+double mix(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 
-CGPoint mix(CGPoint a, CGPoint b, double t) { return {mix(a.x, b.x, t), mix(a.y, b.y, t)}; }
+CGPoint mix(CGPoint a, CGPoint b, double t) {
+    return {mix(a.x, b.x, t), mix(a.y, b.y, t)};
+}
 
-CGSize mix(CGSize a, CGSize b, double t) { return {mix(a.width, b.width, t), mix(a.height, b.height, t)}; }
+CGSize mix(CGSize a, CGSize b, double t) {
+    return {mix(a.width, b.width, t), mix(a.height, b.height, t)};
+}
 
 CGAffineTransform mix(const CGAffineTransform& a, const CGAffineTransform& b, double t) {
-    return {mix(a.a, b.a, t), mix(a.b, b.b, t), mix(a.c, b.c, t), mix(a.d, b.d, t), mix(a.tx, b.tx, t), mix(a.ty, b.ty, t)};
+    return {mix(a.a, b.a, t), mix(a.b, b.b, t),   mix(a.c, b.c, t),
+            mix(a.d, b.d, t), mix(a.tx, b.tx, t), mix(a.ty, b.ty, t)};
 }
 
 // A missing colour fades as the other colour made transparent, so that "none" to red
@@ -38,8 +45,8 @@ CAValue interpolate(const CAValue& from, const CAValue& to, double t) {
         [&](const auto& a) -> CAValue {
             using T = std::decay_t<decltype(a)>;
             const T& b = std::get<T>(to);
-            if constexpr (std::is_same_v<T, double> || std::is_same_v<T, CGPoint> || std::is_same_v<T, CGSize> ||
-                          std::is_same_v<T, CGAffineTransform>) {
+            if constexpr (std::is_same_v<T, double> || std::is_same_v<T, CGPoint> ||
+                          std::is_same_v<T, CGSize> || std::is_same_v<T, CGAffineTransform>) {
                 return mix(a, b, t);
             } else if constexpr (std::is_same_v<T, CGRect>) {
                 return CGRect{mix(a.origin, b.origin, t), mix(a.size, b.size, t)};

@@ -26,8 +26,7 @@ CAValue add(const CAValue& from, const CAValue& by);
 
 // Stores `value` in `field` when it holds a value of the field's type (a number, for a
 // float field); whether it did. Layers use it to take values set for their key paths.
-template <class T>
-bool store(const CAValue& value, T& field) {
+template <class T> bool store(const CAValue& value, T& field) {
     if constexpr (std::is_same_v<T, float>) {
         if (auto* number = std::get_if<double>(&value)) {
             field = static_cast<float>(*number);

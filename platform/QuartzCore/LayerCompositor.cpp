@@ -17,8 +17,9 @@ std::uint64_t nextCompositorId() {
 // Finds what changed since the last frame: the union of the old and new screen boxes of
 // everything that moved or changed, while recording the new boxes for painting.
 class DamageCollector {
-public:
-    DamageCollector(LayerPainter& painter, std::uint64_t compositor) : painter_(painter), compositor_(compositor) {
+  public:
+    DamageCollector(LayerPainter& painter, std::uint64_t compositor)
+        : painter_(painter), compositor_(compositor) {
         region_ = cairo_region_create();
     }
     ~DamageCollector() { cairo_region_destroy(region_); }
@@ -31,7 +32,8 @@ public:
         }
         const CGRect pixels = box.integral();
         const cairo_rectangle_int_t rect{static_cast<int>(pixels.origin.x), static_cast<int>(pixels.origin.y),
-                                         static_cast<int>(pixels.size.width), static_cast<int>(pixels.size.height)};
+                                         static_cast<int>(pixels.size.width),
+                                         static_cast<int>(pixels.size.height)};
         cairo_region_union_rectangle(region_, &rect);
     }
 
@@ -81,9 +83,10 @@ public:
 
     cairo_region_t* region() const { return region_; }
 
-private:
+  private:
     // The own box joined with the sublayers' boxes, cut to the bounds when they mask.
-    CGRect combine(CALayer& layer, const CALayer& values, const CGAffineTransform& toDevice, CGRect box) const {
+    CGRect combine(CALayer& layer, const CALayer& values, const CGAffineTransform& toDevice,
+                   CGRect box) const {
         CGRect children = CGRectNull;
         for (const auto& sublayer : layer.sublayers()) {
             const CGRect sub = sublayer->renderState().subtreeBox;
@@ -109,8 +112,8 @@ private:
 // Whether the root's own background fills the whole image opaquely, so that the old
 // pixels need no clearing first.
 bool coversOpaquely(const CALayer& root, const CGAffineTransform& toDevice, int width, int height) {
-    if (root.isHidden() || root.opacity() < 1 || !root.backgroundColor() || root.backgroundColor()->alpha < 1 ||
-        root.cornerRadius() > 0 || toDevice.b != 0 || toDevice.c != 0) {
+    if (root.isHidden() || root.opacity() < 1 || !root.backgroundColor() ||
+        root.backgroundColor()->alpha < 1 || root.cornerRadius() > 0 || toDevice.b != 0 || toDevice.c != 0) {
         return false;
     }
     return CGRectApplyAffineTransform(root.bounds(), toDevice).contains(CGRectMake(0, 0, width, height));
@@ -122,7 +125,9 @@ LayerCompositor::LayerCompositor(int pixelWidth, int pixelHeight, double scale)
     : width_(pixelWidth), height_(pixelHeight), scale_(scale), id_(nextCompositorId()),
       surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight)) {}
 
-LayerCompositor::~LayerCompositor() { cairo_surface_destroy(surface_); }
+LayerCompositor::~LayerCompositor() {
+    cairo_surface_destroy(surface_);
+}
 
 std::vector<cairo_rectangle_int_t> LayerCompositor::render(CALayer& root) {
     const double now = CACurrentMediaTime();
@@ -135,7 +140,8 @@ std::vector<cairo_rectangle_int_t> LayerCompositor::render(CALayer& root) {
     if (fullRepaint_ || root.renderState().compositor != id_) {
         fullRepaint_ = false;
         root.takeRemovedAreas();
-        damage.measureSubtree(root, painter.presented(root).transformToSuperlayer().concatenating(toDevice), false);
+        damage.measureSubtree(root, painter.presented(root).transformToSuperlayer().concatenating(toDevice),
+                              false);
         damage.add(CGRectMake(0, 0, width_, height_));
     } else {
         for (const CGRect& area : root.takeRemovedAreas()) {

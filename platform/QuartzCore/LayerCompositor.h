@@ -14,7 +14,7 @@ class CALayer;
 // changed (re-rasterised once, then reused), running animations, removed subtrees. The
 // cost of a frame thus follows what changed, not the size of the tree.
 class LayerCompositor {
-public:
+  public:
     // A transparent image of `pixelWidth` x `pixelHeight` pixels at `scale` pixels per point.
     LayerCompositor(int pixelWidth, int pixelHeight, double scale);
     ~LayerCompositor();
@@ -32,7 +32,7 @@ public:
     int pixelHeight() const { return height_; }
     double scale() const { return scale_; }
 
-private:
+  private:
     int width_;
     int height_;
     double scale_;

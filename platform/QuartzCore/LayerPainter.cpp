@@ -15,7 +15,9 @@ cairo_matrix_t toCairoMatrix(const CGAffineTransform& t) {
     return matrix;
 }
 
-LayerRenderState::~LayerRenderState() { dropContent(); }
+LayerRenderState::~LayerRenderState() {
+    dropContent();
+}
 
 void LayerRenderState::dropContent() {
     if (content != nullptr) {
@@ -33,9 +35,13 @@ CGCornerRadii radiiOf(const CALayer& layer) {
                          (mask & kCALayerMaxXMaxYCorner) ? r : 0, (mask & kCALayerMinXMaxYCorner) ? r : 0};
 }
 
-bool visibleColor(const std::optional<UIColor>& color) { return color && color->alpha > 0; }
+bool visibleColor(const std::optional<UIColor>& color) {
+    return color && color->alpha > 0;
+}
 
-bool isInvisible(const CALayer& values) { return values.isHidden() || values.opacity() <= 0.001f; }
+bool isInvisible(const CALayer& values) {
+    return values.isHidden() || values.opacity() <= 0.001f;
+}
 
 bool castsShadow(const CALayer& values) {
     return values.shadowOpacity() > 0 && visibleColor(values.shadowColor()) && !values.masksToBounds();
@@ -55,9 +61,11 @@ CGRect placeContents(CGSize size, const CGRect& bounds, CALayerContentsGravity g
         }
         const CGFloat sx = w / size.width;
         const CGFloat sy = h / size.height;
-        const CGFloat factor = gravity == CALayerContentsGravity::resizeAspect ? std::min(sx, sy) : std::max(sx, sy);
+        const CGFloat factor =
+            gravity == CALayerContentsGravity::resizeAspect ? std::min(sx, sy) : std::max(sx, sy);
         const CGSize fitted{size.width * factor, size.height * factor};
-        return {{bounds.origin.x + (w - fitted.width) / 2, bounds.origin.y + (h - fitted.height) / 2}, fitted};
+        return {{bounds.origin.x + (w - fitted.width) / 2, bounds.origin.y + (h - fitted.height) / 2},
+                fitted};
     }
     default:
         break;
@@ -227,8 +235,9 @@ void LayerPainter::paintShadow(CALayer& layer, CALayer& values, cairo_t* cr) {
                                return;
                            }
                            if (visibleColor(values.backgroundColor())) {
-                               render::fillRoundedRect(shape, values.bounds(), radiiOf(values),
-                                                       render::RGBA{0, 0, 0, values.backgroundColor()->alpha});
+                               render::fillRoundedRect(
+                                   shape, values.bounds(), radiiOf(values),
+                                   render::RGBA{0, 0, 0, values.backgroundColor()->alpha});
                            }
                            if (layer.drawsContent()) {
                                paintContent(layer, values, shape);
@@ -252,7 +261,8 @@ void LayerPainter::paintContent(CALayer& layer, CALayer& values, cairo_t* cr) {
     if (stale) {
         const int width = std::max(1, static_cast<int>(std::ceil(rect.size.width * scale_)));
         const int height = std::max(1, static_cast<int>(std::ceil(rect.size.height * scale_)));
-        const bool reusable = state.content != nullptr && cairo_image_surface_get_width(state.content) == width &&
+        const bool reusable = state.content != nullptr &&
+                              cairo_image_surface_get_width(state.content) == width &&
                               cairo_image_surface_get_height(state.content) == height;
         if (!reusable) {
             state.dropContent();

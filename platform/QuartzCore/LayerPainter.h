@@ -17,7 +17,7 @@ struct CAExternalPicture;
 // external picture). One painter serves one pass, so that each animated layer's
 // presentation is computed once per frame.
 class LayerPainter {
-public:
+  public:
     // `scale`: device pixels per point. With `cacheContent`, each layer's own content is
     // rasterised into its render state and reused until it changes.
     LayerPainter(double scale, bool cacheContent);
@@ -38,7 +38,7 @@ public:
 
     double scale() const { return scale_; }
 
-private:
+  private:
     void punchHole(const CALayer& values, const CAExternalPicture& picture, cairo_t* cr);
     void paintShadow(CALayer& layer, CALayer& values, cairo_t* cr);
     void paintContent(CALayer& layer, CALayer& values, cairo_t* cr);

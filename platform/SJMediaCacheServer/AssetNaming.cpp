@@ -124,7 +124,9 @@ std::string assetFolderName(const std::string& identifier, const std::string& qu
     return sha256Hex(std::string(playlist ? "hls" : "file") + '\n' + identifier + '\n' + query).substr(0, 32);
 }
 
-std::string resourceId(const std::string& resolvedUrl) { return sha256Hex(resolvedUrl).substr(0, 24); }
+std::string resourceId(const std::string& resolvedUrl) {
+    return sha256Hex(resolvedUrl).substr(0, 24);
+}
 
 std::string displayName(const std::string& url) {
     std::string name;
@@ -138,15 +140,17 @@ std::string displayName(const std::string& url) {
     }
     if (name.size() > 64) {
         const auto dot = name.rfind('.');
-        const std::string extension = dot != std::string::npos && name.size() - dot <= 8 ? name.substr(dot) : "";
+        const std::string extension =
+            dot != std::string::npos && name.size() - dot <= 8 ? name.substr(dot) : "";
         name = name.substr(0, 64 - extension.size()) + extension;
     }
     return name.empty() ? "media" : name;
 }
 
 std::string storageExtension(const std::string& url) {
-    static const std::array<const char*, 17> allowed = {"m3u8", "m3u", "ts", "m4s", "mp4", "m4a", "m4v", "aac", "mp3",
-                                                        "vtt", "webvtt", "key", "mov", "webm", "mkv", "flv", "cmfv"};
+    static const std::array<const char*, 17> allowed = {"m3u8", "m3u",  "ts",  "m4s", "mp4",    "m4a",
+                                                        "m4v",  "aac",  "mp3", "vtt", "webvtt", "key",
+                                                        "mov",  "webm", "mkv", "flv", "cmfv"};
     const auto extension = extensionOf(lastSegment(url));
     for (const char* candidate : allowed) {
         if (extension == candidate) {

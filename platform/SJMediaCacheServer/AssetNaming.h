@@ -10,8 +10,8 @@ namespace mcs {
 struct UrlParts {
     std::string scheme; // lower case
     std::string host;
-    std::string path;   // begins with "/"
-    std::string query;  // without "?"
+    std::string path;  // begins with "/"
+    std::string query; // without "?"
 };
 std::optional<UrlParts> parseHttpUrl(const std::string& url);
 

@@ -41,7 +41,7 @@ struct Resource {
     std::string etag;
     std::string effectiveUrl; // after redirects; playlists resolve their URIs against it
     RangeSet present;
-    bool dirty = true; // changed since it was last written to the database
+    bool dirty = true;               // changed since it was last written to the database
     std::condition_variable changed; // bytes arrived, a transfer ended
     std::vector<std::shared_ptr<Transfer>> transfers;
 
@@ -72,7 +72,7 @@ struct Transfer {
     enum class State { Running, Succeeded, Failed, Cancelled };
 
     std::shared_ptr<Resource> resource;
-    bool restrictLocal = false; // refuse loopback and link-local peers
+    bool restrictLocal = false;    // refuse loopback and link-local peers
     std::uint16_t refusedPort = 0; // the proxy's own port on loopback, never a target
     std::shared_ptr<const HeaderFields> headers;
     std::uint64_t start = 0;

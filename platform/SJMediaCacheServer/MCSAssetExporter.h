@@ -25,11 +25,11 @@ enum MCSAssetExportError : int {
 
 // States of an export task.
 enum MCSAssetExportStatus : int {
-    MCSAssetExportStatusUnknown = 0,   // created, never resumed
-    MCSAssetExportStatusWaiting = 1,   // resumed, waiting for a free slot
+    MCSAssetExportStatusUnknown = 0, // created, never resumed
+    MCSAssetExportStatusWaiting = 1, // resumed, waiting for a free slot
     MCSAssetExportStatusExporting = 2,
-    MCSAssetExportStatusFinished = 3,  // every resource complete and on disk
-    MCSAssetExportStatusFailed = 4,    // kept what it had; `resume` continues
+    MCSAssetExportStatusFinished = 3, // every resource complete and on disk
+    MCSAssetExportStatusFailed = 4,   // kept what it had; `resume` continues
     MCSAssetExportStatusSuspended = 5,
     MCSAssetExportStatusCancelled = 6, // removed
 };
@@ -37,7 +37,7 @@ enum MCSAssetExportStatus : int {
 // The export (offline download) of one address. Created by the proxy; blocks are
 // called on the main queue with the task, a new block replacing the old one.
 class MCSAssetExporter : public std::enable_shared_from_this<MCSAssetExporter> {
-public:
+  public:
     using Block = std::function<void(const std::shared_ptr<MCSAssetExporter>& exporter)>;
 
     MCSAssetExporter(std::weak_ptr<mcs::ProxyCore> core, std::string urlString, std::string name, int status,
@@ -61,7 +61,7 @@ public:
     // The header fields sent with its upstream requests (none: the proxy's own).
     std::shared_ptr<const std::map<std::string, std::string>> requestHeaders() const;
 
-private:
+  private:
     friend class mcs::ProxyCore;
 
     // Called by the proxy when a slot is free.

@@ -16,13 +16,15 @@ NSError prefetchError(const mcs::WaitResult& result) {
 
 } // namespace
 
-MCSPrefetchTask::MCSPrefetchTask(std::weak_ptr<mcs::ProxyCore> core, std::string url, std::uint64_t preloadSize,
-                                 std::function<void(float)> progress,
+MCSPrefetchTask::MCSPrefetchTask(std::weak_ptr<mcs::ProxyCore> core, std::string url,
+                                 std::uint64_t preloadSize, std::function<void(float)> progress,
                                  std::function<void(const std::optional<NSError>&)> completed)
     : core_(std::move(core)), url_(std::move(url)), preloadSize_(preloadSize), progress_(std::move(progress)),
       completed_(std::move(completed)) {}
 
-void MCSPrefetchTask::cancel() { cancelled_ = true; }
+void MCSPrefetchTask::cancel() {
+    cancelled_ = true;
+}
 
 void MCSPrefetchTask::start() {
     const auto core = core_.lock();
@@ -59,8 +61,8 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
 
     // An address that does not say it is a playlist may still be one: its answer decides.
     mcs::ReadSession kindSession(cache); // keeps that first transfer going for the prefetch to join
-    const auto kind =
-        cache.decideKind(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep), kindSession, abandon);
+    const auto kind = cache.decideKind(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep),
+                                       kindSession, abandon);
     if (kind.kind != mcs::WaitResult::Ready) {
         if (kind.kind != mcs::WaitResult::Cancelled) {
             error = prefetchError(kind);
@@ -95,8 +97,8 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
                 if (cached >= preloadSize_ || cancelled_) {
                     break;
                 }
-                if (reference.role != mcs::hls::UriRole::Segment && reference.role != mcs::hls::UriRole::Map &&
-                    reference.role != mcs::hls::UriRole::Key) {
+                if (reference.role != mcs::hls::UriRole::Segment &&
+                    reference.role != mcs::hls::UriRole::Map && reference.role != mcs::hls::UriRole::Key) {
                     continue;
                 }
                 const auto resolved = mcs::resolveUrl(base, reference.uri);
@@ -117,14 +119,16 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
                     break;
                 }
                 cached += stop ? *stop - start : cache.totalOf(*resource).value_or(0) - start;
-                reportProgress(static_cast<float>(std::min(1.0, static_cast<double>(cached) / static_cast<double>(preloadSize_))));
+                reportProgress(static_cast<float>(
+                    std::min(1.0, static_cast<double>(cached) / static_cast<double>(preloadSize_))));
             }
         }
     } else {
         mcs::WaitResult known;
         {
             mcs::ReadSession session(cache);
-            known = cache.waitForLength(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep), session, abandon);
+            known = cache.waitForLength(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep),
+                                        session, abandon);
         }
         if (known.kind != mcs::WaitResult::Ready) {
             if (known.kind != mcs::WaitResult::Cancelled) {
@@ -133,7 +137,8 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
         } else {
             const auto limit = std::min(preloadSize_, cache.totalOf(*entry).value_or(0));
             for (std::uint64_t position = 0; position < limit && !cancelled_; position += kStep) {
-                const auto filled = cache.fill(*asset, entry, position, std::min(position + kStep, limit), abandon);
+                const auto filled =
+                    cache.fill(*asset, entry, position, std::min(position + kStep, limit), abandon);
                 if (filled.kind != mcs::WaitResult::Ready) {
                     if (filled.kind != mcs::WaitResult::Cancelled) {
                         error = prefetchError(filled);

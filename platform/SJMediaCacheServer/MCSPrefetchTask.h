@@ -18,15 +18,16 @@ class ProxyCore;
 // Caches the first bytes of an address in the background (for HLS: the playlists and
 // the first segments of the first variant) up to a size.
 class MCSPrefetchTask : public std::enable_shared_from_this<MCSPrefetchTask> {
-public:
+  public:
     MCSPrefetchTask(std::weak_ptr<mcs::ProxyCore> core, std::string url, std::uint64_t preloadSize,
-                    std::function<void(float)> progress, std::function<void(const std::optional<NSError>&)> completed);
+                    std::function<void(float)> progress,
+                    std::function<void(const std::optional<NSError>&)> completed);
 
     // Stops the task; no block runs afterwards. Safe to call more than once.
     void cancel();
     bool isFinished() const { return finished_; }
 
-private:
+  private:
     friend class mcs::ProxyCore;
     void start();
     void waitUntilDone();

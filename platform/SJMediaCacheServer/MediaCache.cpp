@@ -61,7 +61,8 @@ bool isLoopbackPort(const sockaddr* address, std::uint16_t port) {
     }
     if (address->sa_family == AF_INET6) {
         const auto* in = reinterpret_cast<const sockaddr_in6*>(address);
-        return (IN6_IS_ADDR_LOOPBACK(&in->sin6_addr) || IN6_IS_ADDR_V4MAPPED(&in->sin6_addr)) && ntohs(in->sin6_port) == port;
+        return (IN6_IS_ADDR_LOOPBACK(&in->sin6_addr) || IN6_IS_ADDR_V4MAPPED(&in->sin6_addr)) &&
+               ntohs(in->sin6_port) == port;
     }
     return false;
 }
@@ -113,7 +114,8 @@ bool prepareRoot(const std::filesystem::path& root) {
 std::optional<std::string> headerValue(const std::vector<std::string>& headers, std::string_view name) {
     for (const auto& line : headers) {
         const auto colon = line.find(':');
-        if (colon != std::string::npos && http::equalsIgnoringCase(std::string_view(line).substr(0, colon), name)) {
+        if (colon != std::string::npos &&
+            http::equalsIgnoringCase(std::string_view(line).substr(0, colon), name)) {
             return std::string(http::trimWhitespace(std::string_view(line).substr(colon + 1)));
         }
     }
@@ -208,7 +210,8 @@ void MediaCache::loadFromDatabase() {
     }
 }
 
-std::shared_ptr<Asset> MediaCache::registerAsset(const std::string& folder, const std::string& url, bool playlist) {
+std::shared_ptr<Asset> MediaCache::registerAsset(const std::string& folder, const std::string& url,
+                                                 bool playlist) {
     std::lock_guard lock(mutex_);
     const auto now = wallSeconds();
     if (const auto found = assets_.find(folder); found != assets_.end()) {
@@ -226,7 +229,8 @@ std::shared_ptr<Asset> MediaCache::registerAsset(const std::string& folder, cons
     const auto parts = parseHttpUrl(url);
     asset->allowLocalTargets = parts && isLocalHost(parts->host);
     asset->resources[asset->entryRid] = std::make_shared<Resource>(
-        asset->entryRid, url, options_.root / folder / (asset->entryRid + "." + storageExtension(url)), playlist);
+        asset->entryRid, url, options_.root / folder / (asset->entryRid + "." + storageExtension(url)),
+        playlist);
     assets_[folder] = asset;
     database_.saveAsset({folder, url, playlist, now});
     return asset;
@@ -251,9 +255,9 @@ std::shared_ptr<Resource> MediaCache::entryResource(const Asset& asset) {
         return found->second;
     }
     // Its rows were removed while the asset stayed registered: start it afresh.
-    auto entry = std::make_shared<Resource>(asset.entryRid, asset.url,
-                                            options_.root / asset.folder / (asset.entryRid + "." + storageExtension(asset.url)),
-                                            asset.playlist);
+    auto entry = std::make_shared<Resource>(
+        asset.entryRid, asset.url,
+        options_.root / asset.folder / (asset.entryRid + "." + storageExtension(asset.url)), asset.playlist);
     const_cast<Asset&>(asset).resources[asset.entryRid] = entry;
     return entry;
 }
@@ -282,18 +286,22 @@ int MediaCache::openFileLocked(Resource& resource) {
     return resource.fd;
 }
 
-std::shared_ptr<Transfer> MediaCache::coveringTransferLocked(const Resource& resource, std::uint64_t position) const {
+std::shared_ptr<Transfer> MediaCache::coveringTransferLocked(const Resource& resource,
+                                                             std::uint64_t position) const {
     for (const auto& transfer : resource.transfers) {
-        if (transfer->state == Transfer::State::Running && !transfer->cancelRequested && transfer->next <= position &&
-            (!transfer->stop || position < *transfer->stop) && position - transfer->next <= kJoinWindow) {
+        if (transfer->state == Transfer::State::Running && !transfer->cancelRequested &&
+            transfer->next <= position && (!transfer->stop || position < *transfer->stop) &&
+            position - transfer->next <= kJoinWindow) {
             return transfer;
         }
     }
     return nullptr;
 }
 
-std::shared_ptr<Transfer> MediaCache::startTransferLocked(const Asset& asset, const std::shared_ptr<Resource>& resource,
-                                                          std::uint64_t start, std::optional<std::uint64_t> stop) {
+std::shared_ptr<Transfer> MediaCache::startTransferLocked(const Asset& asset,
+                                                          const std::shared_ptr<Resource>& resource,
+                                                          std::uint64_t start,
+                                                          std::optional<std::uint64_t> stop) {
     auto transfer = std::make_shared<Transfer>();
     transfer->resource = resource;
     transfer->start = start;
@@ -330,7 +338,8 @@ void MediaCache::releaseLocked(ReadSession& session) {
     if (!transfer) {
         return;
     }
-    if (--transfer->waiters == 0 && transfer->state == Transfer::State::Running && !transfer->cancelRequested) {
+    if (--transfer->waiters == 0 && transfer->state == Transfer::State::Running &&
+        !transfer->cancelRequested) {
         transfer->cancelRequested = true;
         {
             std::lock_guard lock(commandMutex_);
@@ -340,11 +349,13 @@ void MediaCache::releaseLocked(ReadSession& session) {
     }
 }
 
-void MediaCache::wakeFetcher() { curl_multi_wakeup(multi_); }
+void MediaCache::wakeFetcher() {
+    curl_multi_wakeup(multi_);
+}
 
-WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
-                                    std::optional<std::uint64_t> limit, ReadSession& session,
-                                    const std::function<bool()>& abandon) {
+WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                                    std::uint64_t position, std::optional<std::uint64_t> limit,
+                                    ReadSession& session, const std::function<bool()>& abandon) {
     std::unique_lock lock(mutex_);
     auto lastProgress = Clock::now();
     std::uint64_t lastNext = 0;
@@ -390,16 +401,17 @@ WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Re
         if (session.joined_ && session.joined_->next != lastNext) {
             lastNext = session.joined_->next;
             lastProgress = Clock::now();
-        } else if (Clock::now() - lastProgress > std::chrono::duration<double>(options_.stallTimeoutSeconds)) {
+        } else if (Clock::now() - lastProgress >
+                   std::chrono::duration<double>(options_.stallTimeoutSeconds)) {
             releaseLocked(session);
             return {WaitResult::TimedOut};
         }
     }
 }
 
-WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
-                                     std::optional<std::uint64_t> stop, ReadSession& session,
-                                     const std::function<bool()>& abandon) {
+WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                                     std::uint64_t position, std::optional<std::uint64_t> stop,
+                                     ReadSession& session, const std::function<bool()>& abandon) {
     std::unique_lock lock(mutex_);
     const auto started = Clock::now();
     while (true) {
@@ -437,14 +449,16 @@ WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<R
     }
 }
 
-WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
-                            std::optional<std::uint64_t> stop, const std::function<bool()>& abandon) {
+WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                            std::uint64_t start, std::optional<std::uint64_t> stop,
+                            const std::function<bool()>& abandon) {
     ReadSession session(*this);
     return fill(asset, resource, start, stop, session, abandon);
 }
 
-WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
-                            std::optional<std::uint64_t> stop, ReadSession& session, const std::function<bool()>& abandon) {
+WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                            std::uint64_t start, std::optional<std::uint64_t> stop, ReadSession& session,
+                            const std::function<bool()>& abandon) {
     while (true) {
         std::uint64_t position = start;
         {
@@ -468,8 +482,9 @@ WaitResult MediaCache::fill(const Asset& asset, const std::shared_ptr<Resource>&
     }
 }
 
-WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resource>& resource, std::string& text,
-                                 std::size_t maxBytes, const std::function<bool()>& abandon) {
+WaitResult MediaCache::loadWhole(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                                 std::string& text, std::size_t maxBytes,
+                                 const std::function<bool()>& abandon) {
     // One session throughout, so the request that brought the length brings the rest.
     ReadSession session(*this);
     const auto length = waitForLength(asset, resource, 0, std::nullopt, session, abandon);
@@ -584,7 +599,8 @@ std::uint64_t MediaCache::bytesOf(const std::set<std::string>& folders) {
     return total;
 }
 
-std::uint64_t MediaCache::presentBytes(const Resource& resource, std::uint64_t start, std::optional<std::uint64_t> stop) {
+std::uint64_t MediaCache::presentBytes(const Resource& resource, std::uint64_t start,
+                                       std::optional<std::uint64_t> stop) {
     std::lock_guard lock(mutex_);
     const auto end = stop ? stop : resource.total;
     return end ? resource.present.bytesWithin(start, *end) : 0;
@@ -766,8 +782,8 @@ void MediaCache::flush() {
                 }
                 resource->dirty = false;
                 rows.push_back({folder, rid, resource->url, resource->effectiveUrl,
-                                resource->file.extension().string().substr(1), resource->total, resource->contentType,
-                                resource->etag, resource->present.serialize()});
+                                resource->file.extension().string().substr(1), resource->total,
+                                resource->contentType, resource->etag, resource->present.serialize()});
                 synced.push_back(resource);
             }
         }
@@ -862,9 +878,9 @@ bool MediaCache::acceptResponse(Transfer& transfer) {
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
     std::lock_guard lock(mutex_);
     auto& resource = *transfer.resource;
-    const bool changed = !resource.present.empty() &&
-                         ((!etag.empty() && !resource.etag.empty() && etag != resource.etag) ||
-                          (total && resource.total && *total != *resource.total));
+    const bool changed =
+        !resource.present.empty() && ((!etag.empty() && !resource.etag.empty() && etag != resource.etag) ||
+                                      (total && resource.total && *total != *resource.total));
     if (changed) {
         // The origin's file is not the one cached: forget the old bytes.
         resource.present.clear();
@@ -916,7 +932,8 @@ std::size_t MediaCache::onData(Transfer& transfer, const char* data, std::size_t
     const int fd = transfer.resource->fd;
     std::size_t written = 0;
     while (written < length) {
-        const auto n = ::pwrite(fd, data + offset + written, length - written, static_cast<off_t>(transfer.next + written));
+        const auto n = ::pwrite(fd, data + offset + written, length - written,
+                                static_cast<off_t>(transfer.next + written));
         if (n < 0) {
             transfer.errorText = "cannot write the cache file";
             transfer.storageFailed = true;

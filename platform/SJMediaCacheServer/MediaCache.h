@@ -39,13 +39,13 @@ class MediaCache;
 // A reader's hold on the transfer it waits for: while held, the transfer continues;
 // when the last holder lets go, a transfer nobody else wants is cancelled.
 class ReadSession {
-public:
+  public:
     explicit ReadSession(MediaCache& cache) : cache_(cache) {}
     ~ReadSession();
     ReadSession(const ReadSession&) = delete;
     ReadSession& operator=(const ReadSession&) = delete;
 
-private:
+  private:
     friend class MediaCache;
     MediaCache& cache_;
     std::shared_ptr<Transfer> joined_;
@@ -56,7 +56,7 @@ private:
 // handle (connections and DNS answers shared). Readers on other threads wait for the
 // bytes they need; concurrent readers of the same bytes share one transfer.
 class MediaCache {
-public:
+  public:
     explicit MediaCache(CacheOptions options);
     ~MediaCache();
     MediaCache(const MediaCache&) = delete;
@@ -82,12 +82,12 @@ public:
 
     // Waits until bytes at `position` of `resource` are present, fetching them if no
     // transfer brings them soon. New transfers stop at `limit` (exclusive) or earlier.
-    WaitResult waitForBytes(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
-                            std::optional<std::uint64_t> limit, ReadSession& session,
+    WaitResult waitForBytes(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                            std::uint64_t position, std::optional<std::uint64_t> limit, ReadSession& session,
                             const std::function<bool()>& abandon);
     // Waits until the resource's length is known, fetching [position, stop) meanwhile.
-    WaitResult waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t position,
-                             std::optional<std::uint64_t> stop, ReadSession& session,
+    WaitResult waitForLength(const Asset& asset, const std::shared_ptr<Resource>& resource,
+                             std::uint64_t position, std::optional<std::uint64_t> stop, ReadSession& session,
                              const std::function<bool()>& abandon);
     // Makes [start, stop) present (stop unknown: the whole resource from `start`).
     WaitResult fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
@@ -110,7 +110,8 @@ public:
     // Bytes present for the resources of `folders`.
     std::uint64_t bytesOf(const std::set<std::string>& folders);
     // Byte counts of a resource, read under the lock.
-    std::uint64_t presentBytes(const Resource& resource, std::uint64_t start, std::optional<std::uint64_t> stop);
+    std::uint64_t presentBytes(const Resource& resource, std::uint64_t start,
+                               std::optional<std::uint64_t> stop);
     std::optional<std::uint64_t> totalOf(const Resource& resource);
     // Bytes present from the start without a gap.
     std::uint64_t contiguousBytes(const Resource& resource);
@@ -136,21 +137,23 @@ public:
     // Makes the bytes written to a resource's file durable now; false when they are not.
     bool syncFile(Resource& resource);
 
-private:
+  private:
     friend class ReadSession;
     static std::size_t writeCallback(char* data, std::size_t size, std::size_t count, void* context);
     static std::size_t headerCallback(char* data, std::size_t size, std::size_t count, void* context);
 
     void loadFromDatabase();
     WaitResult fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
-                    std::optional<std::uint64_t> stop, ReadSession& session, const std::function<bool()>& abandon);
+                    std::optional<std::uint64_t> stop, ReadSession& session,
+                    const std::function<bool()>& abandon);
     // Whether an asset's bytes may go now (under the lock).
     bool removableLocked(const Asset& asset, const std::set<std::string>& keep) const;
     // Deletes an asset's bytes and files but keeps it and its resources known.
     bool clearAsset(const std::string& folder, const std::set<std::string>& keep);
     int openFileLocked(Resource& resource);
     std::shared_ptr<Transfer> coveringTransferLocked(const Resource& resource, std::uint64_t position) const;
-    std::shared_ptr<Transfer> startTransferLocked(const Asset& asset, const std::shared_ptr<Resource>& resource,
+    std::shared_ptr<Transfer> startTransferLocked(const Asset& asset,
+                                                  const std::shared_ptr<Resource>& resource,
                                                   std::uint64_t start, std::optional<std::uint64_t> stop);
     void joinLocked(ReadSession& session, const std::shared_ptr<Transfer>& transfer);
     void releaseLocked(ReadSession& session);

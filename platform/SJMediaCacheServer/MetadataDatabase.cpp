@@ -38,7 +38,7 @@ constexpr const char* kAddHeaders =
 
 // A prepared statement that finalises itself.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr); }
     ~Statement() { sqlite3_finalize(statement_); }
     Statement(const Statement&) = delete;
@@ -64,7 +64,7 @@ public:
     std::int64_t integer(int column) const { return sqlite3_column_int64(statement_, column); }
     bool isNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
 
-private:
+  private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
@@ -96,7 +96,8 @@ void executeWithKey(sqlite3* db, const char* sql, const std::string& key) {
 } // namespace
 
 MetadataDatabase::MetadataDatabase(const std::filesystem::path& file) {
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+    if (sqlite3_open_v2(file.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -136,16 +137,16 @@ bool MetadataDatabase::execute(const char* sql) {
 
 std::vector<AssetRow> MetadataDatabase::assets() {
     std::lock_guard lock(mutex_);
-    return selectRows<AssetRow>(db_, "SELECT folder, url, playlist, last_access FROM asset",
-                                [](const Statement& query) {
-                                    return AssetRow{query.text(0), query.text(1), query.integer(2) != 0,
-                                                    query.real(3)};
-                                });
+    return selectRows<AssetRow>(
+        db_, "SELECT folder, url, playlist, last_access FROM asset", [](const Statement& query) {
+            return AssetRow{query.text(0), query.text(1), query.integer(2) != 0, query.real(3)};
+        });
 }
 
 std::vector<ResourceRow> MetadataDatabase::resources() {
     std::lock_guard lock(mutex_);
-    const char* sql = "SELECT folder, rid, url, effective_url, ext, total, content_type, etag, ranges FROM resource";
+    const char* sql =
+        "SELECT folder, rid, url, effective_url, ext, total, content_type, etag, ranges FROM resource";
     return selectRows<ResourceRow>(db_, sql, [](const Statement& query) {
         ResourceRow row;
         row.folder = query.text(0);
@@ -222,10 +223,11 @@ void MetadataDatabase::saveResources(const std::vector<ResourceRow>& rows) {
         return;
     }
     execute("BEGIN");
-    Statement statement(db_, "INSERT INTO resource (folder, rid, url, effective_url, ext, total, content_type, etag, ranges) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(folder, rid) DO UPDATE SET "
-                             "effective_url = excluded.effective_url, total = excluded.total, "
-                             "content_type = excluded.content_type, etag = excluded.etag, ranges = excluded.ranges");
+    Statement statement(
+        db_, "INSERT INTO resource (folder, rid, url, effective_url, ext, total, content_type, etag, ranges) "
+             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(folder, rid) DO UPDATE SET "
+             "effective_url = excluded.effective_url, total = excluded.total, "
+             "content_type = excluded.content_type, etag = excluded.etag, ranges = excluded.ranges");
     for (const auto& row : rows) {
         statement.bind(1, row.folder);
         statement.bind(2, row.rid);

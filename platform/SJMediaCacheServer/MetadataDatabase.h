@@ -42,7 +42,7 @@ struct ExporterRow {
 // exports, in the table "MCSAssetExporter" that other readers look up by "URLString".
 // One connection in WAL mode; every call is serialised by its own lock.
 class MetadataDatabase {
-public:
+  public:
     explicit MetadataDatabase(const std::filesystem::path& file);
     ~MetadataDatabase();
     MetadataDatabase(const MetadataDatabase&) = delete;
@@ -64,7 +64,7 @@ public:
     void saveExporter(const ExporterRow& row);
     void deleteExporter(const std::string& urlString);
 
-private:
+  private:
     bool execute(const char* sql);
     bool hasColumn(const char* table, const char* column);
 

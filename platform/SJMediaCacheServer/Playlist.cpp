@@ -165,7 +165,8 @@ Playlist parsePlaylist(std::string_view text) {
         if (index == 0 && startsWith(content, kBom)) {
             content.remove_prefix(kBom.size());
         }
-        const std::size_t contentStart = line.start + static_cast<std::size_t>(content.data() - line.text.data());
+        const std::size_t contentStart =
+            line.start + static_cast<std::size_t>(content.data() - line.text.data());
         if (content.empty()) {
             continue;
         }
@@ -187,7 +188,7 @@ Playlist parsePlaylist(std::string_view text) {
                 reference.role = UriRole::Segment;
                 if (pendingRangeLength) {
                     const auto found = nextOffsetByUri.find(reference.uri);
-                    const std::uint64_t offset = pendingRangeOffset ? *pendingRangeOffset
+                    const std::uint64_t offset = pendingRangeOffset               ? *pendingRangeOffset
                                                  : found != nextOffsetByUri.end() ? found->second
                                                                                   : 0;
                     reference.rangeOffset = offset;
@@ -206,7 +207,8 @@ Playlist parsePlaylist(std::string_view text) {
         const auto colon = content.find(':');
         const auto tag = content.substr(0, colon);
         const auto value = colon == std::string_view::npos ? std::string_view{} : content.substr(colon + 1);
-        const std::size_t valueStart = contentStart + (colon == std::string_view::npos ? content.size() : colon + 1);
+        const std::size_t valueStart =
+            contentStart + (colon == std::string_view::npos ? content.size() : colon + 1);
         if (tag == "#EXT-X-ENDLIST") {
             playlist.hasEndList = true;
             continue;
@@ -334,7 +336,8 @@ std::vector<std::size_t> chooseExportSelection(const Playlist& playlist) {
     std::optional<std::size_t> best;
     for (std::size_t i = 0; i < playlist.uris.size(); ++i) {
         const auto& reference = playlist.uris[i];
-        if (reference.role == UriRole::Variant && (!best || reference.bandwidth > playlist.uris[*best].bandwidth)) {
+        if (reference.role == UriRole::Variant &&
+            (!best || reference.bandwidth > playlist.uris[*best].bandwidth)) {
             best = i;
         }
     }
@@ -350,7 +353,8 @@ std::vector<std::size_t> chooseExportSelection(const Playlist& playlist) {
         std::optional<std::size_t> first;
         for (std::size_t i = 0; i < playlist.uris.size(); ++i) {
             const auto& reference = playlist.uris[i];
-            if (reference.role != UriRole::Rendition || reference.mediaType != type || reference.groupId != group) {
+            if (reference.role != UriRole::Rendition || reference.mediaType != type ||
+                reference.groupId != group) {
                 continue;
             }
             if (reference.isDefault) {

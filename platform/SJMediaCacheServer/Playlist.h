@@ -23,8 +23,8 @@ enum class UriRole {
 
 struct UriReference {
     UriRole role = UriRole::Segment;
-    std::string uri;         // as written in the playlist, not resolved
-    std::size_t offset = 0;  // span of `uri` in the playlist text
+    std::string uri;        // as written in the playlist, not resolved
+    std::size_t offset = 0; // span of `uri` in the playlist text
     std::size_t length = 0;
     // Whole lines that belong to this entry (a variant's tag and URI line, a tag line).
     std::size_t entryStart = 0;

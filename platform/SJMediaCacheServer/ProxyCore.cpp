@@ -112,7 +112,8 @@ std::string playlistName(const std::string& name) {
 
 } // namespace
 
-ProxyCore::ProxyCore(SJMediaCacheServer::Options options) : options_(std::move(options)), token_(randomToken()) {
+ProxyCore::ProxyCore(SJMediaCacheServer::Options options)
+    : options_(std::move(options)), token_(randomToken()) {
     CacheOptions cacheOptions;
     cacheOptions.root = options_.cacheRoot;
     cacheOptions.removableCacheLimit = options_.removableCacheLimit;
@@ -142,7 +143,9 @@ void ProxyCore::loadExporters() {
     }
 }
 
-ProxyCore::~ProxyCore() { shutdown(); }
+ProxyCore::~ProxyCore() {
+    shutdown();
+}
 
 void ProxyCore::shutdown() {
     std::map<std::string, std::shared_ptr<MCSAssetExporter>> exporters;
@@ -398,7 +401,9 @@ std::set<std::string> ProxyCore::exportFolders() {
     return folders;
 }
 
-std::uint64_t ProxyCore::exportedBytes() { return cache_->bytesOf(exportFolders()); }
+std::uint64_t ProxyCore::exportedBytes() {
+    return cache_->bytesOf(exportFolders());
+}
 
 void ProxyCore::removeRemovableCaches() {
     const auto removed = cache_->removeRemovable(exportFolders());
@@ -413,7 +418,8 @@ std::string ProxyCore::rewrite(Asset& asset, const Resource& resource, const std
     if (playlist.isMaster && resource.rid == asset.entryRid) {
         std::lock_guard lock(tasksMutex_);
         for (const auto& [url, exporter] : exporters_) {
-            reduce = reduce || (exporter->name() == asset.folder && exporter->status() == MCSAssetExportStatusFinished);
+            reduce = reduce ||
+                     (exporter->name() == asset.folder && exporter->status() == MCSAssetExportStatusFinished);
         }
     }
     if (reduce) {
@@ -460,7 +466,8 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
     // A page in a browser may reach loopback through a name of its own (DNS
     // rebinding) or by a cross-site request: refuse both.
     const auto host = request.header("Host");
-    if (!host || *host != hostText_ || request.header("Origin") || request.hasHeaderWithPrefix("Sec-Fetch-")) {
+    if (!host || *host != hostText_ || request.header("Origin") ||
+        request.hasHeaderWithPrefix("Sec-Fetch-")) {
         writer.respondError(403);
         return;
     }
@@ -470,7 +477,8 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
     }
     const std::string_view path = std::string_view(request.target).substr(0, request.target.find('?'));
     const auto parts = splitPath(path);
-    if (parts.size() != 4 || !constantTimeEquals(parts[0], token_) || !isHex(parts[1], 32) || !isHex(parts[2], 24)) {
+    if (parts.size() != 4 || !constantTimeEquals(parts[0], token_) || !isHex(parts[1], 32) ||
+        !isHex(parts[2], 24)) {
         writer.respondError(404);
         return;
     }
@@ -510,12 +518,13 @@ void ProxyCore::handle(const http::HttpRequest& request, http::ResponseWriter& w
     cache_->endReading(*asset);
 }
 
-void ProxyCore::servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                              http::ResponseWriter& writer) {
+void ProxyCore::servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource,
+                              const http::HttpRequest& request, http::ResponseWriter& writer) {
     const auto abandon = [&] { return writer.peerGone(); };
     std::string text;
     auto loaded = cache_->loadWhole(asset, resource, text, hls::kMaxPlaylistBytes, abandon);
-    if (loaded.kind == WaitResult::Ready && hls::looksLikePlaylist(text) && !hls::parsePlaylist(text).isFinished()) {
+    if (loaded.kind == WaitResult::Ready && hls::looksLikePlaylist(text) &&
+        !hls::parsePlaylist(text).isFinished()) {
         // A live playlist changes: fetch it again unless it is fresh.
         cache_->invalidate(resource);
         loaded = cache_->loadWhole(asset, resource, text, hls::kMaxPlaylistBytes, abandon);
@@ -537,8 +546,8 @@ void ProxyCore::servePlaylist(Asset& asset, const std::shared_ptr<Resource>& res
     serveBody(request, writer, "application/vnd.apple.mpegurl", rewritten);
 }
 
-void ProxyCore::serveBody(const http::HttpRequest& request, http::ResponseWriter& writer, const std::string& contentType,
-                          const std::string& body) {
+void ProxyCore::serveBody(const http::HttpRequest& request, http::ResponseWriter& writer,
+                          const std::string& contentType, const std::string& body) {
     std::vector<std::pair<std::string, std::string>> fields = {
         {"Content-Type", contentType}, {"Accept-Ranges", "bytes"}, {"Cache-Control", "no-store"}};
     const auto decision = http::evaluateRange(request.header("Range"), body.size());
@@ -549,15 +558,18 @@ void ProxyCore::serveBody(const http::HttpRequest& request, http::ResponseWriter
     }
     if (decision.kind == http::RangeDecision::Partial) {
         fields.emplace_back("Content-Range", "bytes " + std::to_string(decision.range.first) + "-" +
-                                                 std::to_string(decision.range.last) + "/" + std::to_string(body.size()));
-        writer.respond(206, fields, std::string_view(body).substr(decision.range.first, decision.range.length()));
+                                                 std::to_string(decision.range.last) + "/" +
+                                                 std::to_string(body.size()));
+        writer.respond(206, fields,
+                       std::string_view(body).substr(decision.range.first, decision.range.length()));
         return;
     }
     writer.respond(200, fields, body);
 }
 
-void ProxyCore::serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                          http::ResponseWriter& writer, ReadSession& session) {
+void ProxyCore::serveFile(Asset& asset, const std::shared_ptr<Resource>& resource,
+                          const http::HttpRequest& request, http::ResponseWriter& writer,
+                          ReadSession& session) {
     const auto abandon = [&] { return writer.peerGone(); };
     const auto rangeField = request.header("Range");
     auto total = cache_->totalOf(*resource);
@@ -599,8 +611,9 @@ void ProxyCore::serveFile(Asset& asset, const std::shared_ptr<Resource>& resourc
         status = 206;
         first = decision.range.first;
         end = decision.range.last + 1;
-        fields.emplace_back("Content-Range", "bytes " + std::to_string(first) + "-" + std::to_string(decision.range.last) +
-                                                 "/" + std::to_string(*total));
+        fields.emplace_back("Content-Range", "bytes " + std::to_string(first) + "-" +
+                                                 std::to_string(decision.range.last) + "/" +
+                                                 std::to_string(*total));
     }
     fields.emplace_back("Content-Length", std::to_string(end - first));
     if (!writer.sendHead(status, fields) || writer.isHeadRequest()) {

@@ -20,7 +20,7 @@ namespace mcs {
 // The inside of SJMediaCacheServer: the cache, the loopback server that plays from
 // it, asset naming, and the export and prefetch tasks.
 class ProxyCore : public std::enable_shared_from_this<ProxyCore> {
-public:
+  public:
     explicit ProxyCore(SJMediaCacheServer::Options options);
     ~ProxyCore();
     // Loads the exports of earlier processes (once the core is shared).
@@ -59,18 +59,18 @@ public:
     // reduced to what was exported.
     std::string rewrite(Asset& asset, const Resource& resource, const std::string& text);
 
-private:
+  private:
     bool ensureServing();
     std::string folderFor(const std::string& url);
     std::set<std::string> exportFolders();
     void scheduleExports();
     void handle(const http::HttpRequest& request, http::ResponseWriter& writer);
-    void servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
-                       http::ResponseWriter& writer);
+    void servePlaylist(Asset& asset, const std::shared_ptr<Resource>& resource,
+                       const http::HttpRequest& request, http::ResponseWriter& writer);
     void serveFile(Asset& asset, const std::shared_ptr<Resource>& resource, const http::HttpRequest& request,
                    http::ResponseWriter& writer, ReadSession& session);
-    void serveBody(const http::HttpRequest& request, http::ResponseWriter& writer, const std::string& contentType,
-                   const std::string& body);
+    void serveBody(const http::HttpRequest& request, http::ResponseWriter& writer,
+                   const std::string& contentType, const std::string& body);
 
     SJMediaCacheServer::Options options_;
     std::unique_ptr<MediaCache> cache_;

@@ -9,7 +9,7 @@ namespace mcs {
 // A set of half-open byte runs [start, stop), kept merged and sorted: which bytes of a
 // cached file are present.
 class RangeSet {
-public:
+  public:
     void add(std::uint64_t start, std::uint64_t stop);
     void clear() { runs_.clear(); }
     // Forgets every byte at or after `stop`.
@@ -32,7 +32,7 @@ public:
     std::string serialize() const;
     static RangeSet deserialize(const std::string& text);
 
-private:
+  private:
     std::map<std::uint64_t, std::uint64_t> runs_; // start -> stop
 };
 

@@ -14,7 +14,8 @@ std::function<std::string(const std::string&)>& defaultAssetIdentifierRule() {
 
 } // namespace
 
-void SJMediaCacheServer::setDefaultResolveAssetIdentifier(std::function<std::string(const std::string&)> block) {
+void SJMediaCacheServer::setDefaultResolveAssetIdentifier(
+    std::function<std::string(const std::string&)> block) {
     defaultAssetIdentifierRule() = std::move(block);
 }
 
@@ -44,23 +45,34 @@ SJMediaCacheServer::SJMediaCacheServer(Options options) {
     core_->loadExporters();
 }
 
-SJMediaCacheServer::~SJMediaCacheServer() { core_->shutdown(); }
+SJMediaCacheServer::~SJMediaCacheServer() {
+    core_->shutdown();
+}
 
-std::optional<std::string> SJMediaCacheServer::playbackURLWithURL(const std::string& url) { return core_->playbackURL(url); }
+std::optional<std::string> SJMediaCacheServer::playbackURLWithURL(const std::string& url) {
+    return core_->playbackURL(url);
+}
 
-void SJMediaCacheServer::setActive(bool active) { core_->setActive(active); }
+void SJMediaCacheServer::setActive(bool active) {
+    core_->setActive(active);
+}
 
-bool SJMediaCacheServer::isActive() const { return core_->isActive(); }
+bool SJMediaCacheServer::isActive() const {
+    return core_->isActive();
+}
 
-void SJMediaCacheServer::setEnabledConsoleLog(bool enabled) { core_->setConsoleLog(enabled); }
+void SJMediaCacheServer::setEnabledConsoleLog(bool enabled) {
+    core_->setConsoleLog(enabled);
+}
 
 void SJMediaCacheServer::setResolveAssetIdentifier(std::function<std::string(const std::string&)> block) {
     core_->setResolveAssetIdentifier(std::move(block));
 }
 
-std::shared_ptr<MCSPrefetchTask> SJMediaCacheServer::prefetchWithURL(
-    const std::string& url, std::uint64_t preloadSize, std::function<void(float)> progress,
-    std::function<void(const std::optional<NSError>&)> completed) {
+std::shared_ptr<MCSPrefetchTask>
+SJMediaCacheServer::prefetchWithURL(const std::string& url, std::uint64_t preloadSize,
+                                    std::function<void(float)> progress,
+                                    std::function<void(const std::optional<NSError>&)> completed) {
     return core_->prefetch(url, preloadSize, std::move(progress), std::move(completed));
 }
 

@@ -23,7 +23,7 @@ class ProxyCore;
 // offline playback. Called on the main thread; every block it is given runs on the
 // main queue.
 class SJMediaCacheServer {
-public:
+  public:
     struct Options {
         // Where the cache lives; "com.SJMediaCacheServer.cache" in Documents by default.
         std::filesystem::path cacheRoot;
@@ -76,9 +76,10 @@ public:
 
     // Caches up to `preloadSize` bytes of `url` in the background (none for addresses
     // that are not http(s)). `progress` gets fractions, `completed` nothing or an error.
-    std::shared_ptr<MCSPrefetchTask> prefetchWithURL(const std::string& url, std::uint64_t preloadSize,
-                                                     std::function<void(float progress)> progress,
-                                                     std::function<void(const std::optional<NSError>& error)> completed);
+    std::shared_ptr<MCSPrefetchTask>
+    prefetchWithURL(const std::string& url, std::uint64_t preloadSize,
+                    std::function<void(float progress)> progress,
+                    std::function<void(const std::optional<NSError>& error)> completed);
 
     // The export task of `url` (the text exactly as given is its key): the one that
     // exists, or a new one that waits for `resume`. None for addresses that are not
@@ -104,6 +105,6 @@ public:
     // TLS peers are verified against the system's store unless it says otherwise.
     void setUpstreamConfigurator(std::function<void(CURL*)> configurator);
 
-private:
+  private:
     std::shared_ptr<mcs::ProxyCore> core_;
 };

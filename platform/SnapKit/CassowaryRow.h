@@ -35,7 +35,7 @@ struct Cell {
 };
 
 class Row {
-public:
+  public:
     Row() = default;
     explicit Row(double constant) : constant_(constant) {}
 
@@ -50,8 +50,7 @@ public:
 
     // Adds `coefficient * symbol`; a coefficient that becomes zero removes the cell.
     // `changed(symbol, present)` reports symbols that appear in or leave the row.
-    template <class Changed>
-    void insert(Symbol symbol, double coefficient, Changed&& changed) {
+    template <class Changed> void insert(Symbol symbol, double coefficient, Changed&& changed) {
         auto found = find(symbol);
         if (found != cells_.end() && found->symbol.id == symbol.id) {
             found->coefficient += coefficient;
@@ -67,8 +66,7 @@ public:
     void insert(Symbol symbol, double coefficient = 1.0) { insert(symbol, coefficient, ignore); }
 
     // Adds `coefficient * other` (its constant and every cell).
-    template <class Changed>
-    void insert(const Row& other, double coefficient, Changed&& changed) {
+    template <class Changed> void insert(const Row& other, double coefficient, Changed&& changed) {
         constant_ += other.constant_ * coefficient;
         // Scratch space shared by all rows: buffers rotate between rows, so merging
         // allocates only when a row grows beyond every buffer seen so far.
@@ -78,7 +76,8 @@ public:
         auto mine = cells_.begin();
         auto theirs = other.cells_.begin();
         while (mine != cells_.end() || theirs != other.cells_.end()) {
-            if (theirs == other.cells_.end() || (mine != cells_.end() && mine->symbol.id < theirs->symbol.id)) {
+            if (theirs == other.cells_.end() ||
+                (mine != cells_.end() && mine->symbol.id < theirs->symbol.id)) {
                 merged.push_back(*mine++);
             } else if (mine == cells_.end() || theirs->symbol.id < mine->symbol.id) {
                 const double value = theirs->coefficient * coefficient;
@@ -134,8 +133,7 @@ public:
     }
 
     // Replaces `symbol` by the expression `row`; answers whether the symbol was present.
-    template <class Changed>
-    bool substitute(Symbol symbol, const Row& row, Changed&& changed) {
+    template <class Changed> bool substitute(Symbol symbol, const Row& row, Changed&& changed) {
         auto found = find(symbol);
         if (found == cells_.end() || found->symbol.id != symbol.id) {
             return false;
@@ -148,7 +146,7 @@ public:
     }
     bool substitute(Symbol symbol, const Row& row) { return substitute(symbol, row, ignore); }
 
-private:
+  private:
     static void ignore(Symbol, bool) {}
 
     std::vector<Cell>::iterator find(Symbol symbol) {

@@ -32,9 +32,13 @@ double Solver::weightOf(double priority) {
     return std::pow(10.0, 7.0 * (clamped - 1.0) / 998.0);
 }
 
-Variable Solver::makeVariable() { return Variable{nextSymbolId_++}; }
+Variable Solver::makeVariable() {
+    return Variable{nextSymbolId_++};
+}
 
-Symbol Solver::makeSymbol(SymbolKind kind) { return Symbol{nextSymbolId_++, kind}; }
+Symbol Solver::makeSymbol(SymbolKind kind) {
+    return Symbol{nextSymbolId_++, kind};
+}
 
 const Row* Solver::rowOf(Symbol symbol) const {
     auto found = basicSlot_.find(symbol.id);
@@ -46,7 +50,9 @@ double Solver::value(Variable variable) const {
     return row != nullptr ? row->constant() : 0.0;
 }
 
-double Solver::constantOf(ConstraintId id) const { return constraints_.at(id).expression.constant; }
+double Solver::constantOf(ConstraintId id) const {
+    return constraints_.at(id).expression.constant;
+}
 
 void Solver::noteCell(SlotId slot, Symbol symbol, bool present) {
     if (present) {

@@ -15,7 +15,7 @@
 namespace cassowary {
 
 class Solver {
-public:
+  public:
     Solver();
     Solver(const Solver&) = delete;
     Solver& operator=(const Solver&) = delete;
@@ -42,7 +42,7 @@ public:
     // The weight of a preferred priority in the objective.
     static double weightOf(double priority);
 
-private:
+  private:
     struct Tag {
         Symbol marker;
         Symbol other;

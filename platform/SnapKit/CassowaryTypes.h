@@ -59,13 +59,13 @@ using ConstraintId = std::uint32_t;
 
 // A required constraint that contradicts the required constraints already present.
 class UnsatisfiableConstraint : public std::runtime_error {
-public:
+  public:
     UnsatisfiableConstraint() : std::runtime_error("unsatisfiable required constraint") {}
 };
 
 // The solver's internal state became inconsistent (a bug, or numbers out of range).
 class InternalSolverError : public std::logic_error {
-public:
+  public:
     using std::logic_error::logic_error;
 };
 

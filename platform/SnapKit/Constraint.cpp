@@ -62,7 +62,9 @@ void Constraint::deactivate() {
     }
 }
 
-bool Constraint::isActive() const { return !parts_.empty() && parts_.front().layoutConstraint->isActive(); }
+bool Constraint::isActive() const {
+    return !parts_.empty() && parts_.front().layoutConstraint->isActive();
+}
 
 void Constraint::apply(const ConstraintConstant& constant) {
     constant_ = constant;
@@ -71,11 +73,17 @@ void Constraint::apply(const ConstraintConstant& constant) {
     }
 }
 
-void Constraint::updateOffset(double offset) { apply(offset); }
+void Constraint::updateOffset(double offset) {
+    apply(offset);
+}
 
-void Constraint::updateInset(double inset) { apply(UIEdgeInsets{inset, inset, inset, inset}); }
+void Constraint::updateInset(double inset) {
+    apply(UIEdgeInsets{inset, inset, inset, inset});
+}
 
-void Constraint::updateInsets(const UIEdgeInsets& insets) { apply(insets); }
+void Constraint::updateInsets(const UIEdgeInsets& insets) {
+    apply(insets);
+}
 
 void Constraint::updatePriority(double priority) {
     for (const Part& part : parts_) {
@@ -100,4 +108,6 @@ bool Constraint::matches(const Constraint& other) const {
     return true;
 }
 
-void Constraint::takeConstants(const Constraint& other) { apply(other.constant_); }
+void Constraint::takeConstants(const Constraint& other) {
+    apply(other.constant_);
+}

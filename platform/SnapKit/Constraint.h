@@ -27,7 +27,7 @@ struct ConstraintPriority {
 // One described constraint of a maker, such as `make.edges.equalToSuperview().inset(8)`:
 // a layout constraint for each attribute it names. Kept by the view that made it.
 class Constraint {
-public:
+  public:
     struct Part {
         std::shared_ptr<NSLayoutConstraint> layoutConstraint;
         ConstraintAttributes attribute;
@@ -51,7 +51,7 @@ public:
     // Takes the constants of `other` (which matches this one).
     void takeConstants(const Constraint& other);
 
-private:
+  private:
     void apply(const ConstraintConstant& constant);
 
     std::vector<Part> parts_;

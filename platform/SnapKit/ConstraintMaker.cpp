@@ -7,9 +7,9 @@
 namespace {
 
 constexpr ConstraintAttributes kOrderedAttributes[] = {
-    ConstraintAttribute::top,      ConstraintAttribute::left,    ConstraintAttribute::bottom,
-    ConstraintAttribute::right,    ConstraintAttribute::leading, ConstraintAttribute::trailing,
-    ConstraintAttribute::width,    ConstraintAttribute::height,  ConstraintAttribute::centerX,
+    ConstraintAttribute::top,     ConstraintAttribute::left,    ConstraintAttribute::bottom,
+    ConstraintAttribute::right,   ConstraintAttribute::leading, ConstraintAttribute::trailing,
+    ConstraintAttribute::width,   ConstraintAttribute::height,  ConstraintAttribute::centerX,
     ConstraintAttribute::centerY,
 };
 
@@ -41,7 +41,9 @@ NSLayoutAttribute layoutAttribute(ConstraintAttributes attribute) {
     }
 }
 
-bool isSingle(ConstraintAttributes attributes) { return attributes != 0 && (attributes & (attributes - 1)) == 0; }
+bool isSingle(ConstraintAttributes attributes) {
+    return attributes != 0 && (attributes & (attributes - 1)) == 0;
+}
 
 // A view's superview, a guide's owning view.
 std::shared_ptr<LayoutItem> superItemOf(LayoutItem& item) {
@@ -108,7 +110,8 @@ std::shared_ptr<Constraint> ConstraintMakerEditable::constraint() {
         if ((attributes_ & attribute) == 0) {
             continue;
         }
-        const bool dimension = attribute == ConstraintAttribute::width || attribute == ConstraintAttribute::height;
+        const bool dimension =
+            attribute == ConstraintAttribute::width || attribute == ConstraintAttribute::height;
         std::shared_ptr<LayoutItem> to;
         NSLayoutAttribute toAttribute = layoutAttribute(attribute);
         double multiplier = multiplier_;
@@ -132,7 +135,8 @@ std::shared_ptr<Constraint> ConstraintMakerEditable::constraint() {
             break;
         }
         if (!to && toAttribute != NSLayoutAttribute::notAnAttribute) {
-            consoleLog("[SnapKit] A constraint names the superview of a view that has none; it was not made.");
+            consoleLog(
+                "[SnapKit] A constraint names the superview of a view that has none; it was not made.");
             return nullptr;
         }
         auto layoutConstraint = NSLayoutConstraint::constraintWithItem(
@@ -188,7 +192,8 @@ ConstraintMakerEditable& ConstraintMakerExtendable::lessThanOrEqualTo(double con
     return described;
 }
 
-ConstraintMakerEditable& ConstraintMakerExtendable::lessThanOrEqualTo(const std::shared_ptr<LayoutItem>& item) const {
+ConstraintMakerEditable&
+ConstraintMakerExtendable::lessThanOrEqualTo(const std::shared_ptr<LayoutItem>& item) const {
     return lessThanOrEqualTo(ConstraintItem{item.get(), ConstraintAttribute::none});
 }
 
@@ -211,8 +216,8 @@ ConstraintMakerEditable& ConstraintMakerExtendable::greaterThanOrEqualTo(double 
     return described;
 }
 
-ConstraintMakerEditable& ConstraintMakerExtendable::greaterThanOrEqualTo(
-    const std::shared_ptr<LayoutItem>& item) const {
+ConstraintMakerEditable&
+ConstraintMakerExtendable::greaterThanOrEqualTo(const std::shared_ptr<LayoutItem>& item) const {
     return greaterThanOrEqualTo(ConstraintItem{item.get(), ConstraintAttribute::none});
 }
 
@@ -231,7 +236,8 @@ ConstraintMakerEditable& ConstraintMakerExtendable::greaterThanOrEqualToSupervie
 
 // ---- Maker ---------------------------------------------------------------------------
 
-ConstraintMakerEditable& ConstraintMaker::describe(ConstraintAttributes attributes, NSLayoutRelation relation) {
+ConstraintMakerEditable& ConstraintMaker::describe(ConstraintAttributes attributes,
+                                                   NSLayoutRelation relation) {
     auto described = std::make_unique<ConstraintMakerEditable>();
     described->from_ = item_;
     described->attributes_ = attributes;

@@ -13,7 +13,7 @@ class ConstraintMaker;
 // What `make.left.equalTo(...)` returns: the constraint being described, to be finished
 // with an offset, inset, multiplier or priority.
 class ConstraintMakerEditable {
-public:
+  public:
     ConstraintMakerEditable& offset(double amount);
     ConstraintMakerEditable& offset(CGPoint amount);
     ConstraintMakerEditable& offset(CGSize amount);
@@ -25,7 +25,7 @@ public:
     // The constraint as described so far (made on first use; later edits do not reach it).
     std::shared_ptr<Constraint> constraint();
 
-private:
+  private:
     friend class ConstraintMaker;
     friend class ConstraintMakerExtendable;
     enum class Target { constant, item, superview };
@@ -44,7 +44,7 @@ private:
 // `make.left`, `make.edges`...: one or more attributes of the item being constrained,
 // waiting for a relation. More attributes chain on: `make.left.right().equalToSuperview()`.
 class ConstraintMakerExtendable {
-public:
+  public:
     ConstraintMakerExtendable(ConstraintMaker* maker, ConstraintAttributes attributes)
         : maker_(maker), attributes_(attributes) {}
 
@@ -77,7 +77,7 @@ public:
     ConstraintMakerEditable& greaterThanOrEqualTo(const ConstraintItem& item) const;
     ConstraintMakerEditable& greaterThanOrEqualToSuperview() const;
 
-private:
+  private:
     ConstraintMakerExtendable with(ConstraintAttributes more) const { return {maker_, attributes_ | more}; }
     ConstraintMaker* maker_;
     ConstraintAttributes attributes_;
@@ -85,7 +85,7 @@ private:
 
 // The `make` of a maker closure: collects the described constraints of one item.
 class ConstraintMaker {
-public:
+  public:
     explicit ConstraintMaker(LayoutItem* item)
         : left(this, ConstraintAttribute::left), top(this, ConstraintAttribute::top),
           right(this, ConstraintAttribute::right), bottom(this, ConstraintAttribute::bottom),
@@ -93,19 +93,21 @@ public:
           width(this, ConstraintAttribute::width), height(this, ConstraintAttribute::height),
           centerX(this, ConstraintAttribute::centerX), centerY(this, ConstraintAttribute::centerY),
           edges(this, ConstraintAttribute::edges), size(this, ConstraintAttribute::size),
-          center(this, ConstraintAttribute::center), horizontalEdges(this, ConstraintAttribute::horizontalEdges),
+          center(this, ConstraintAttribute::center),
+          horizontalEdges(this, ConstraintAttribute::horizontalEdges),
           verticalEdges(this, ConstraintAttribute::verticalEdges),
           directionalEdges(this, ConstraintAttribute::directionalEdges), item_(item) {}
     ConstraintMaker(const ConstraintMaker&) = delete;
     ConstraintMaker& operator=(const ConstraintMaker&) = delete;
 
-    const ConstraintMakerExtendable left, top, right, bottom, leading, trailing, width, height, centerX, centerY;
+    const ConstraintMakerExtendable left, top, right, bottom, leading, trailing, width, height, centerX,
+        centerY;
     const ConstraintMakerExtendable edges, size, center, horizontalEdges, verticalEdges, directionalEdges;
 
     // Builds the described constraints (not yet active).
     std::vector<std::shared_ptr<Constraint>> makeConstraints();
 
-private:
+  private:
     friend class ConstraintMakerExtendable;
     ConstraintMakerEditable& describe(ConstraintAttributes attributes, NSLayoutRelation relation);
 

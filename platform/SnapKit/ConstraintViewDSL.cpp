@@ -5,7 +5,8 @@
 
 namespace {
 
-std::vector<std::shared_ptr<Constraint>> describe(LayoutItem* item, const ConstraintViewDSL::Closure& closure) {
+std::vector<std::shared_ptr<Constraint>> describe(LayoutItem* item,
+                                                  const ConstraintViewDSL::Closure& closure) {
     ConstraintMaker maker(item);
     if (closure) {
         closure(maker);

@@ -21,7 +21,7 @@ struct ConstraintItem {
 // constraint makers. Constraints made here are remembered, so that they can be updated,
 // remade or removed later.
 class ConstraintViewDSL {
-public:
+  public:
     explicit ConstraintViewDSL(LayoutItem* item)
         : left{item, ConstraintAttribute::left}, top{item, ConstraintAttribute::top},
           right{item, ConstraintAttribute::right}, bottom{item, ConstraintAttribute::bottom},
@@ -29,7 +29,8 @@ public:
           width{item, ConstraintAttribute::width}, height{item, ConstraintAttribute::height},
           centerX{item, ConstraintAttribute::centerX}, centerY{item, ConstraintAttribute::centerY},
           edges{item, ConstraintAttribute::edges}, size{item, ConstraintAttribute::size},
-          center{item, ConstraintAttribute::center}, horizontalEdges{item, ConstraintAttribute::horizontalEdges},
+          center{item, ConstraintAttribute::center}, horizontalEdges{item,
+                                                                     ConstraintAttribute::horizontalEdges},
           verticalEdges{item, ConstraintAttribute::verticalEdges}, item_(item) {}
     ConstraintViewDSL(const ConstraintViewDSL&) = delete;
     ConstraintViewDSL& operator=(const ConstraintViewDSL&) = delete;
@@ -50,7 +51,7 @@ public:
 
     const std::vector<std::shared_ptr<Constraint>>& constraints() const { return constraints_; }
 
-private:
+  private:
     LayoutItem* item_;
     std::vector<std::shared_ptr<Constraint>> constraints_;
 };

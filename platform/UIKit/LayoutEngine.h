@@ -20,7 +20,7 @@ struct LayoutItemState;
 // frames, views laid out by constraints get their intrinsic sizes as preferences. Changes
 // are applied to the solver incrementally; layout passes read the solution.
 class LayoutEngine {
-public:
+  public:
     static LayoutEngine& shared();
 
     // Constraints. Activation takes effect at the next settle(), so that a constraint may
@@ -32,7 +32,8 @@ public:
     // Constraints over expressions of several items' variables (stack views).
     cassowary::Expression expression(LayoutItem& item, NSLayoutAttribute attribute);
     std::optional<cassowary::ConstraintId> addInternalConstraint(const cassowary::Expression& expression,
-                                                                 cassowary::Relation relation, double priority);
+                                                                 cassowary::Relation relation,
+                                                                 double priority);
     void removeInternalConstraint(cassowary::ConstraintId id);
 
     // Notifications from views and guides.
@@ -59,7 +60,7 @@ public:
 
     cassowary::Solver& solver() { return solver_; }
 
-private:
+  private:
     LayoutEngine() = default;
 
     LayoutItemState& ensure(LayoutItem& item);
@@ -75,8 +76,8 @@ private:
     void updateWidthDependentSizes();
     void noteChange();
     void markMovedViews();
-    std::optional<cassowary::ConstraintId> add(const cassowary::Expression& expression, cassowary::Relation relation,
-                                               double priority);
+    std::optional<cassowary::ConstraintId> add(const cassowary::Expression& expression,
+                                               cassowary::Relation relation, double priority);
 
     cassowary::Solver solver_;
     std::unordered_map<NSLayoutConstraint*, std::shared_ptr<NSLayoutConstraint>> active_;

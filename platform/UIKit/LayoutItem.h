@@ -7,13 +7,25 @@
 class UIView;
 struct LayoutItemState;
 
-enum class NSLayoutAttribute { notAnAttribute, left, right, top, bottom, leading, trailing, width, height, centerX, centerY };
+enum class NSLayoutAttribute {
+    notAnAttribute,
+    left,
+    right,
+    top,
+    bottom,
+    leading,
+    trailing,
+    width,
+    height,
+    centerX,
+    centerY
+};
 
 // Something layout constraints can name: a view or a layout guide. The layout engine
 // keeps the item's variables (left, top, width, height) in its state once a constraint
 // names the item.
 class LayoutItem {
-public:
+  public:
     LayoutItem();
     LayoutItem(const LayoutItem&) = delete;
     LayoutItem& operator=(const LayoutItem&) = delete;
@@ -25,7 +37,7 @@ public:
 
     LayoutItemState* layoutState() const { return layoutState_.get(); }
 
-private:
+  private:
     friend class LayoutEngine;
     std::unique_ptr<LayoutItemState> layoutState_;
 };

@@ -17,7 +17,9 @@ std::string validUTF8(const std::string& text) {
 }
 
 // UTF-16 code units of the UTF-8 sequence starting with `lead`.
-std::size_t utf16Units(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
+std::size_t utf16Units(unsigned char lead) {
+    return lead >= 0xF0 ? 2 : 1;
+}
 
 std::size_t sequenceLength(unsigned char lead) {
     if (lead < 0x80) {
@@ -34,21 +36,31 @@ std::size_t sequenceLength(unsigned char lead) {
 
 render::TextAlignment alignmentFor(NSTextAlignment alignment) {
     switch (alignment) {
-    case NSTextAlignment::center: return render::TextAlignment::center;
-    case NSTextAlignment::right: return render::TextAlignment::right;
-    case NSTextAlignment::justified: return render::TextAlignment::justified;
-    default: return render::TextAlignment::left;
+    case NSTextAlignment::center:
+        return render::TextAlignment::center;
+    case NSTextAlignment::right:
+        return render::TextAlignment::right;
+    case NSTextAlignment::justified:
+        return render::TextAlignment::justified;
+    default:
+        return render::TextAlignment::left;
     }
 }
 
 render::LineBreakMode lineBreakFor(NSLineBreakMode mode) {
     switch (mode) {
-    case NSLineBreakMode::byCharWrapping: return render::LineBreakMode::charWrap;
-    case NSLineBreakMode::byClipping: return render::LineBreakMode::clip;
-    case NSLineBreakMode::byTruncatingHead: return render::LineBreakMode::truncateHead;
-    case NSLineBreakMode::byTruncatingTail: return render::LineBreakMode::truncateTail;
-    case NSLineBreakMode::byTruncatingMiddle: return render::LineBreakMode::truncateMiddle;
-    default: return render::LineBreakMode::wordWrap;
+    case NSLineBreakMode::byCharWrapping:
+        return render::LineBreakMode::charWrap;
+    case NSLineBreakMode::byClipping:
+        return render::LineBreakMode::clip;
+    case NSLineBreakMode::byTruncatingHead:
+        return render::LineBreakMode::truncateHead;
+    case NSLineBreakMode::byTruncatingTail:
+        return render::LineBreakMode::truncateTail;
+    case NSLineBreakMode::byTruncatingMiddle:
+        return render::LineBreakMode::truncateMiddle;
+    default:
+        return render::LineBreakMode::wordWrap;
     }
 }
 
@@ -58,20 +70,29 @@ const UIFont& defaultFont() {
     return font;
 }
 
-render::RGBA rgba(const UIColor& color) { return {color.red, color.green, color.blue, color.alpha}; }
+render::RGBA rgba(const UIColor& color) {
+    return {color.red, color.green, color.blue, color.alpha};
+}
 
 } // namespace
 
 void NSAttributedString::Attributes::merge(const Attributes& other) {
-    if (other.font) font = other.font;
-    if (other.foregroundColor) foregroundColor = other.foregroundColor;
-    if (other.paragraphStyle) paragraphStyle = other.paragraphStyle;
-    if (other.kern) kern = other.kern;
-    if (other.underlineStyle) underlineStyle = other.underlineStyle;
-    if (other.strikethroughStyle) strikethroughStyle = other.strikethroughStyle;
+    if (other.font)
+        font = other.font;
+    if (other.foregroundColor)
+        foregroundColor = other.foregroundColor;
+    if (other.paragraphStyle)
+        paragraphStyle = other.paragraphStyle;
+    if (other.kern)
+        kern = other.kern;
+    if (other.underlineStyle)
+        underlineStyle = other.underlineStyle;
+    if (other.strikethroughStyle)
+        strikethroughStyle = other.strikethroughStyle;
 }
 
-NSAttributedString::NSAttributedString(const std::string& string, const Attributes& attributes) : string_(validUTF8(string)) {
+NSAttributedString::NSAttributedString(const std::string& string, const Attributes& attributes)
+    : string_(validUTF8(string)) {
     if (!string_.empty()) {
         runs_.push_back({0, string_.size(), attributes});
     }
@@ -148,36 +169,41 @@ render::TextSpec NSAttributedString::textSpec(std::optional<CGFloat> width, int 
             span.color = rgba(*run.attributes.foregroundColor);
         }
         span.kern = run.attributes.kern.value_or(0);
-        span.underline = run.attributes.underlineStyle.value_or(NSUnderlineStyle::none) != NSUnderlineStyle::none;
-        span.strikethrough = run.attributes.strikethroughStyle.value_or(NSUnderlineStyle::none) != NSUnderlineStyle::none;
+        span.underline =
+            run.attributes.underlineStyle.value_or(NSUnderlineStyle::none) != NSUnderlineStyle::none;
+        span.strikethrough =
+            run.attributes.strikethroughStyle.value_or(NSUnderlineStyle::none) != NSUnderlineStyle::none;
         spec.spans.push_back(span);
     }
     return spec;
 }
 
-std::shared_ptr<const render::TextLayout> NSAttributedString::layout(std::optional<CGFloat> width, int maxLines) const {
+std::shared_ptr<const render::TextLayout> NSAttributedString::layout(std::optional<CGFloat> width,
+                                                                     int maxLines) const {
     return render::layoutText(textSpec(width, maxLines));
 }
 
 CGRect NSAttributedString::boundingRectWithSize(CGSize size, NSStringDrawingOptions options) const {
     std::optional<CGFloat> width;
-    if ((options & NSStringDrawingUsesLineFragmentOrigin) != 0 && size.width > 0 && size.width < CGFLOAT_MAX) {
+    if ((options & NSStringDrawingUsesLineFragmentOrigin) != 0 && size.width > 0 &&
+        size.width < CGFLOAT_MAX) {
         width = size.width;
     }
     return {CGPointZero, layout(width, 0)->size()};
 }
 
-template <typename Change>
-void NSMutableAttributedString::changeRange(NSRange range, Change change) {
+template <typename Change> void NSMutableAttributedString::changeRange(NSRange range, Change change) {
     const std::size_t start = byteOffset(range.location);
-    const std::size_t end = range.length > NSNotFound - range.location ? string_.size() : byteOffset(range.end());
+    const std::size_t end =
+        range.length > NSNotFound - range.location ? string_.size() : byteOffset(range.end());
     if (start >= end) {
         return;
     }
     std::vector<Run> split;
     for (const Run& run : runs_) {
         // Cut each run at the range's edges, then change the pieces inside.
-        std::size_t cuts[] = {run.start, std::clamp(start, run.start, run.end), std::clamp(end, run.start, run.end), run.end};
+        std::size_t cuts[] = {run.start, std::clamp(start, run.start, run.end),
+                              std::clamp(end, run.start, run.end), run.end};
         for (int i = 0; i < 3; ++i) {
             if (cuts[i] >= cuts[i + 1]) {
                 continue;

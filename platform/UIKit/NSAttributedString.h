@@ -27,7 +27,7 @@ inline constexpr NSStringDrawingOptions NSStringDrawingTruncatesLastVisibleLine 
 // the platform's strings do); the text itself is kept as UTF-8, and invalid UTF-8 is
 // replaced by U+FFFD when the string is made.
 class NSAttributedString {
-public:
+  public:
     // The attributes a range can carry (the platform's attribute dictionary). Unset
     // attributes take the defaults: a 12 pt system font, black, the default paragraph style.
     struct Attributes {
@@ -75,7 +75,7 @@ public:
 
     friend bool operator==(const NSAttributedString&, const NSAttributedString&) = default;
 
-protected:
+  protected:
     // Byte offset of UTF-16 index `index` (clamped to the text).
     std::size_t byteOffset(std::size_t index) const;
     void mergeAdjacentRuns();
@@ -85,7 +85,7 @@ protected:
 };
 
 class NSMutableAttributedString : public NSAttributedString {
-public:
+  public:
     using NSAttributedString::NSAttributedString;
     NSMutableAttributedString(const NSAttributedString& other) : NSAttributedString(other) {}
 
@@ -96,9 +96,8 @@ public:
     // Replaces all attributes over a UTF-16 range.
     void setAttributes(const Attributes& attributes, NSRange range);
 
-private:
-    template <typename Change>
-    void changeRange(NSRange range, Change change);
+  private:
+    template <typename Change> void changeRange(NSRange range, Change change);
 };
 
 // The platform's string measurement (NSString boundingRectWithSize:options:attributes:context:).

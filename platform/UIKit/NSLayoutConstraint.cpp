@@ -2,28 +2,33 @@
 
 #include "platform/UIKit/LayoutEngine.h"
 
-std::shared_ptr<NSLayoutConstraint> NSLayoutConstraint::constraintWithItem(
-    const std::shared_ptr<LayoutItem>& item, NSLayoutAttribute attribute, NSLayoutRelation relation,
-    const std::shared_ptr<LayoutItem>& toItem, NSLayoutAttribute toAttribute, CGFloat multiplier, CGFloat constant) {
-    return std::make_shared<NSLayoutConstraint>(item, attribute, relation, toItem, toAttribute, multiplier, constant);
+std::shared_ptr<NSLayoutConstraint>
+NSLayoutConstraint::constraintWithItem(const std::shared_ptr<LayoutItem>& item, NSLayoutAttribute attribute,
+                                       NSLayoutRelation relation, const std::shared_ptr<LayoutItem>& toItem,
+                                       NSLayoutAttribute toAttribute, CGFloat multiplier, CGFloat constant) {
+    return std::make_shared<NSLayoutConstraint>(item, attribute, relation, toItem, toAttribute, multiplier,
+                                                constant);
 }
 
 NSLayoutConstraint::NSLayoutConstraint(const std::shared_ptr<LayoutItem>& item, NSLayoutAttribute attribute,
                                        NSLayoutRelation relation, const std::shared_ptr<LayoutItem>& toItem,
                                        NSLayoutAttribute toAttribute, CGFloat multiplier, CGFloat constant)
-    : first_(item), second_(toItem), firstRaw_(item.get()), secondRaw_(toItem.get()), firstAttribute_(attribute),
-      relation_(relation), secondAttribute_(toItem ? toAttribute : NSLayoutAttribute::notAnAttribute),
-      multiplier_(multiplier), constant_(constant) {}
+    : first_(item), second_(toItem), firstRaw_(item.get()), secondRaw_(toItem.get()),
+      firstAttribute_(attribute), relation_(relation),
+      secondAttribute_(toItem ? toAttribute : NSLayoutAttribute::notAnAttribute), multiplier_(multiplier),
+      constant_(constant) {}
 
 NSLayoutConstraint::~NSLayoutConstraint() = default;
 
-void NSLayoutConstraint::activateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints) {
+void NSLayoutConstraint::activateConstraints(
+    const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints) {
     for (const auto& constraint : constraints) {
         constraint->setActive(true);
     }
 }
 
-void NSLayoutConstraint::deactivateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints) {
+void NSLayoutConstraint::deactivateConstraints(
+    const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints) {
     for (const auto& constraint : constraints) {
         constraint->setActive(false);
     }
@@ -76,12 +81,12 @@ void NSLayoutConstraint::detachFromEngine() {
     solverId.reset();
 }
 
-std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::make(NSLayoutRelation relation, const NSLayoutAnchor* anchor,
-                                                         CGFloat multiplier, CGFloat constant) const {
-    return NSLayoutConstraint::constraintWithItem(item_.lock(), attribute_, relation,
-                                                  anchor != nullptr ? anchor->item_.lock() : nullptr,
-                                                  anchor != nullptr ? anchor->attribute_ : NSLayoutAttribute::notAnAttribute,
-                                                  multiplier, constant);
+std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::make(NSLayoutRelation relation,
+                                                         const NSLayoutAnchor* anchor, CGFloat multiplier,
+                                                         CGFloat constant) const {
+    return NSLayoutConstraint::constraintWithItem(
+        item_.lock(), attribute_, relation, anchor != nullptr ? anchor->item_.lock() : nullptr,
+        anchor != nullptr ? anchor->attribute_ : NSLayoutAttribute::notAnAttribute, multiplier, constant);
 }
 
 std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::constraintEqualToAnchor(const NSLayoutAnchor& anchor,
@@ -89,13 +94,13 @@ std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::constraintEqualToAnchor(cons
     return make(NSLayoutRelation::equal, &anchor, 1, constant);
 }
 
-std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::constraintLessThanOrEqualToAnchor(const NSLayoutAnchor& anchor,
-                                                                                      CGFloat constant) const {
+std::shared_ptr<NSLayoutConstraint>
+NSLayoutAnchor::constraintLessThanOrEqualToAnchor(const NSLayoutAnchor& anchor, CGFloat constant) const {
     return make(NSLayoutRelation::lessThanOrEqual, &anchor, 1, constant);
 }
 
-std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::constraintGreaterThanOrEqualToAnchor(const NSLayoutAnchor& anchor,
-                                                                                         CGFloat constant) const {
+std::shared_ptr<NSLayoutConstraint>
+NSLayoutAnchor::constraintGreaterThanOrEqualToAnchor(const NSLayoutAnchor& anchor, CGFloat constant) const {
     return make(NSLayoutRelation::greaterThanOrEqual, &anchor, 1, constant);
 }
 
@@ -104,6 +109,7 @@ std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::constraintEqualToConstant(CG
 }
 
 std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::constraintEqualToAnchor(const NSLayoutAnchor& anchor,
-                                                                            CGFloat multiplier, CGFloat constant) const {
+                                                                            CGFloat multiplier,
+                                                                            CGFloat constant) const {
     return make(NSLayoutRelation::equal, &anchor, multiplier, constant);
 }

@@ -22,13 +22,11 @@ inline constexpr UILayoutPriority UILayoutPriorityFittingSizeLevel = 50;
 // Items are held weakly; an active constraint is kept by the layout engine until it is
 // deactivated or one of its items goes away.
 class NSLayoutConstraint : public std::enable_shared_from_this<NSLayoutConstraint> {
-public:
-    static std::shared_ptr<NSLayoutConstraint> constraintWithItem(const std::shared_ptr<LayoutItem>& item,
-                                                                  NSLayoutAttribute attribute,
-                                                                  NSLayoutRelation relation,
-                                                                  const std::shared_ptr<LayoutItem>& toItem,
-                                                                  NSLayoutAttribute toAttribute, CGFloat multiplier,
-                                                                  CGFloat constant);
+  public:
+    static std::shared_ptr<NSLayoutConstraint>
+    constraintWithItem(const std::shared_ptr<LayoutItem>& item, NSLayoutAttribute attribute,
+                       NSLayoutRelation relation, const std::shared_ptr<LayoutItem>& toItem,
+                       NSLayoutAttribute toAttribute, CGFloat multiplier, CGFloat constant);
     static void activateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints);
     static void deactivateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints);
 
@@ -59,7 +57,7 @@ public:
     // Marks the constraint inactive without telling the engine (its items are going away).
     void detachFromEngine();
 
-private:
+  private:
     std::weak_ptr<LayoutItem> first_;
     std::weak_ptr<LayoutItem> second_;
     LayoutItem* firstRaw_;
@@ -76,24 +74,25 @@ private:
 // The anchors of views and guides: a shorter way to make constraints between two
 // attributes of the same axis.
 class NSLayoutAnchor {
-public:
+  public:
     NSLayoutAnchor(std::weak_ptr<LayoutItem> item, NSLayoutAttribute attribute)
         : item_(std::move(item)), attribute_(attribute) {}
 
-    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutAnchor& anchor, CGFloat constant = 0) const;
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutAnchor& anchor,
+                                                                CGFloat constant = 0) const;
     std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const NSLayoutAnchor& anchor,
-                                                                           CGFloat constant = 0) const;
+                                                                          CGFloat constant = 0) const;
     std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToAnchor(const NSLayoutAnchor& anchor,
-                                                                              CGFloat constant = 0) const;
+                                                                             CGFloat constant = 0) const;
     // Dimension anchors (width, height) only.
     std::shared_ptr<NSLayoutConstraint> constraintEqualToConstant(CGFloat constant) const;
-    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutAnchor& anchor, CGFloat multiplier,
-                                                                CGFloat constant) const;
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutAnchor& anchor,
+                                                                CGFloat multiplier, CGFloat constant) const;
 
     std::shared_ptr<LayoutItem> item() const { return item_.lock(); }
     NSLayoutAttribute attribute() const { return attribute_; }
 
-private:
+  private:
     std::shared_ptr<NSLayoutConstraint> make(NSLayoutRelation relation, const NSLayoutAnchor* anchor,
                                              CGFloat multiplier, CGFloat constant) const;
     std::weak_ptr<LayoutItem> item_;

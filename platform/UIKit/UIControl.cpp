@@ -16,12 +16,14 @@ UIControl::ActionId UIControl::addTarget(Action action, UIControlEvents events) 
 }
 
 void UIControl::removeTarget(ActionId id) {
-    targets_.erase(std::remove_if(targets_.begin(), targets_.end(), [&](const Target& t) { return t.id == id; }),
-                   targets_.end());
+    targets_.erase(
+        std::remove_if(targets_.begin(), targets_.end(), [&](const Target& t) { return t.id == id; }),
+        targets_.end());
 }
 
 bool UIControl::hasTargetForControlEvents(UIControlEvents events) const {
-    return std::any_of(targets_.begin(), targets_.end(), [&](const Target& t) { return (t.events & events) != 0; });
+    return std::any_of(targets_.begin(), targets_.end(),
+                       [&](const Target& t) { return (t.events & events) != 0; });
 }
 
 void UIControl::sendActionsForControlEvents(UIControlEvents events) {

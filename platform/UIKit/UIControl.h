@@ -39,7 +39,7 @@ enum class UIControlContentVerticalAlignment { center, top, bottom, fill };
 // editing changed, ...) and sends them to the actions registered for them. Disabled
 // controls take no touches: they pass them to the views beneath.
 class UIControl : public UIView {
-public:
+  public:
     using UIView::UIView;
     using Action = std::function<void(UIControl& sender)>;
     using ActionId = std::uint64_t;
@@ -62,7 +62,8 @@ public:
     bool isTouchInside() const { return touchInside_; }
     UIControlState state() const;
 
-    UIControlContentHorizontalAlignment contentHorizontalAlignment = UIControlContentHorizontalAlignment::center;
+    UIControlContentHorizontalAlignment contentHorizontalAlignment =
+        UIControlContentHorizontalAlignment::center;
     UIControlContentVerticalAlignment contentVerticalAlignment = UIControlContentVerticalAlignment::center;
 
     std::shared_ptr<UIView> hitTest(CGPoint point, UIEvent* event) override;
@@ -71,11 +72,11 @@ public:
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     // Called after enabled, selected or highlighted changed.
     virtual void stateDidChange() {}
 
-private:
+  private:
     struct Target {
         ActionId id;
         Action action;

@@ -22,7 +22,7 @@ inline constexpr UIFontWeight UIFontWeightBlack = 0.62;
 // as Pango lays it out, with lines 1.2 times the size apart. Metrics are measured once
 // per font and cached. Use fonts on the thread that lays out text.
 class UIFont {
-public:
+  public:
     UIFont() : UIFont(17, UIFontWeightRegular) {}
 
     static UIFont systemFontOfSize(CGFloat size, UIFontWeight weight = UIFontWeightRegular);
@@ -50,7 +50,7 @@ public:
 
     friend bool operator==(const UIFont&, const UIFont&) = default;
 
-private:
+  private:
     UIFont(CGFloat size, UIFontWeight weight, std::string name = ".SFUI");
     std::string fontName_;
     CGFloat pointSize_;

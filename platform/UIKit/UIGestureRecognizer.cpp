@@ -25,7 +25,8 @@ void UIGestureRecognizer::setEnabled(bool enabled) {
         return;
     }
     enabled_ = enabled;
-    if (!enabled_ && (state_ == UIGestureRecognizerState::began || state_ == UIGestureRecognizerState::changed)) {
+    if (!enabled_ &&
+        (state_ == UIGestureRecognizerState::began || state_ == UIGestureRecognizerState::changed)) {
         setState(UIGestureRecognizerState::cancelled);
     }
 }

@@ -13,14 +13,16 @@ class UIView;
 class UIWindow;
 
 enum class UIGestureRecognizerState { possible, began, changed, ended, cancelled, failed };
-inline constexpr UIGestureRecognizerState UIGestureRecognizerStateRecognized = UIGestureRecognizerState::ended;
+inline constexpr UIGestureRecognizerState UIGestureRecognizerStateRecognized =
+    UIGestureRecognizerState::ended;
 
 class UIGestureRecognizerDelegate {
-public:
+  public:
     virtual ~UIGestureRecognizerDelegate() = default;
     virtual bool gestureRecognizerShouldBegin(UIGestureRecognizer& recognizer) { return true; }
     virtual bool shouldReceiveTouch(UIGestureRecognizer& recognizer, UITouch& touch) { return true; }
-    virtual bool shouldRecognizeSimultaneouslyWith(UIGestureRecognizer& recognizer, UIGestureRecognizer& other) {
+    virtual bool shouldRecognizeSimultaneouslyWith(UIGestureRecognizer& recognizer,
+                                                   UIGestureRecognizer& other) {
         return false;
     }
 };
@@ -31,7 +33,7 @@ public:
 // is cancelled unless cancelsTouchesInView is off. Actions run on recognition (and, for
 // continuous gestures, on every change until they end).
 class UIGestureRecognizer : public std::enable_shared_from_this<UIGestureRecognizer> {
-public:
+  public:
     using Action = std::function<void(UIGestureRecognizer&)>;
 
     explicit UIGestureRecognizer(Action action = nullptr);
@@ -69,7 +71,7 @@ public:
     // Forced to fail because another recognizer won the touch.
     void failBecauseAnotherRecognized();
 
-protected:
+  protected:
     void setState(UIGestureRecognizerState state);
     // Clears per-gesture state when going back to `possible`.
     virtual void reset() {}
@@ -77,7 +79,7 @@ protected:
     CGPoint lastLocation_;
     std::vector<std::shared_ptr<UITouch>> touches_;
 
-private:
+  private:
     std::vector<Action> actions_;
     std::weak_ptr<UIView> view_;
     UIWindow* arbiter_ = nullptr;

@@ -26,7 +26,9 @@ thread_local std::vector<std::unique_ptr<ImageContext>> contextStack;
 
 } // namespace
 
-void UIGraphicsBeginImageContext(CGSize size) { UIGraphicsBeginImageContextWithOptions(size, false, 1); }
+void UIGraphicsBeginImageContext(CGSize size) {
+    UIGraphicsBeginImageContextWithOptions(size, false, 1);
+}
 
 void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat scale) {
     auto entry = std::make_unique<ImageContext>();

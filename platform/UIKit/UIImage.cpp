@@ -18,7 +18,9 @@
 namespace {
 
 // Browsers (and the platform's animated images) show GIF frames of 10 ms or less for 100 ms.
-double shownDelay(std::optional<double> delay) { return delay && *delay > 0.01 ? *delay : 0.1; }
+double shownDelay(std::optional<double> delay) {
+    return delay && *delay > 0.01 ? *delay : 0.1;
+}
 
 std::shared_ptr<UIImage> imageFromFile(const std::filesystem::path& path, CGFloat scale) {
     auto bytes = readWholeFile(path);
@@ -49,7 +51,8 @@ std::shared_ptr<UIImage> loadNamed(const std::string& name) {
     return nullptr;
 }
 
-std::shared_ptr<UIImage> cachedResource(const std::string& key, const std::function<std::shared_ptr<UIImage>()>& load) {
+std::shared_ptr<UIImage> cachedResource(const std::string& key,
+                                        const std::function<std::shared_ptr<UIImage>()>& load) {
     static std::mutex lock;
     static std::map<std::string, std::shared_ptr<UIImage>> cache;
     {
@@ -95,7 +98,8 @@ std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view data, CGFloat s
     if (!decoded) {
         return nullptr;
     }
-    const double imageScale = render::sniffImageFormat(data) == render::ImageFormat::svg ? decoded->scale : (scale > 0 ? scale : 1);
+    const double imageScale =
+        render::sniffImageFormat(data) == render::ImageFormat::svg ? decoded->scale : (scale > 0 ? scale : 1);
     if (decoded->frames.size() == 1) {
         return std::make_shared<UIImage>(decoded->frames.front().image, imageScale);
     }
@@ -113,7 +117,8 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& pat
     // "name@2x.png" holds pixels for a scale of 2.
     const std::string stem = file.stem().string();
     double scale = 1;
-    if (stem.size() > 3 && stem[stem.size() - 3] == '@' && stem.back() == 'x' && std::isdigit(static_cast<unsigned char>(stem[stem.size() - 2]))) {
+    if (stem.size() > 3 && stem[stem.size() - 3] == '@' && stem.back() == 'x' &&
+        std::isdigit(static_cast<unsigned char>(stem[stem.size() - 2]))) {
         scale = stem[stem.size() - 2] - '0';
     }
     auto bytes = readWholeFile(file);
@@ -130,7 +135,8 @@ std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image, CGFloat sca
     return std::make_shared<UIImage>(std::move(image), scale);
 }
 
-std::shared_ptr<UIImage> UIImage::animatedImageWithImages(const std::vector<std::shared_ptr<UIImage>>& images, double duration) {
+std::shared_ptr<UIImage> UIImage::animatedImageWithImages(const std::vector<std::shared_ptr<UIImage>>& images,
+                                                          double duration) {
     std::vector<std::shared_ptr<UIImage>> frames;
     for (const auto& image : images) {
         if (image) {
@@ -145,7 +151,8 @@ std::shared_ptr<UIImage> UIImage::animatedImageWithImages(const std::vector<std:
     return animation(std::move(frames), std::move(durations));
 }
 
-std::shared_ptr<UIImage> UIImage::animation(std::vector<std::shared_ptr<UIImage>> frames, std::vector<double> durations) {
+std::shared_ptr<UIImage> UIImage::animation(std::vector<std::shared_ptr<UIImage>> frames,
+                                            std::vector<double> durations) {
     auto image = std::make_shared<UIImage>(frames.front()->image_, frames.front()->scale_);
     image->duration_ = std::accumulate(durations.begin(), durations.end(), 0.0);
     image->images_ = std::move(frames);
@@ -157,7 +164,8 @@ std::shared_ptr<UIImage> UIImage::qmui_imageWithColor(const UIColor& color) {
     UIGraphicsBeginImageContextWithOptions({1, 1}, false, 0);
     std::shared_ptr<UIImage> image;
     if (CGContext* context = UIGraphicsGetCurrentContext()) {
-        render::fillRoundedRect(context->cairo(), {{0, 0}, {1, 1}}, {}, {color.red, color.green, color.blue, color.alpha});
+        render::fillRoundedRect(context->cairo(), {{0, 0}, {1, 1}}, {},
+                                {color.red, color.green, color.blue, color.alpha});
         image = UIGraphicsGetImageFromCurrentImageContext();
     }
     UIGraphicsEndImageContext();

@@ -16,7 +16,7 @@ enum class UIImageRenderingMode { automatic = 0, alwaysOriginal = 1, alwaysTempl
 // image" is a null pointer. Decoding (imageWithData, imageWithContentsOfFile) may run on
 // any thread.
 class UIImage {
-public:
+  public:
     // An image without pixels (size zero).
     UIImage() = default;
     UIImage(CGImageRef image, CGFloat scale, UIImageRenderingMode mode = UIImageRenderingMode::automatic);
@@ -35,8 +35,8 @@ public:
     static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
     static std::shared_ptr<UIImage> imageWithCGImage(CGImageRef image, CGFloat scale = 1);
     // An animation showing each image for duration / count seconds.
-    static std::shared_ptr<UIImage> animatedImageWithImages(const std::vector<std::shared_ptr<UIImage>>& images,
-                                                            double duration);
+    static std::shared_ptr<UIImage>
+    animatedImageWithImages(const std::vector<std::shared_ptr<UIImage>>& images, double duration);
     // A one-point image of the colour, at the screen's scale.
     static std::shared_ptr<UIImage> qmui_imageWithColor(const UIColor& color);
 
@@ -57,8 +57,9 @@ public:
     // The frame shown `seconds` after an animation started, looping; this image when still.
     const UIImage& imageAtTime(double seconds) const;
 
-private:
-    static std::shared_ptr<UIImage> animation(std::vector<std::shared_ptr<UIImage>> frames, std::vector<double> durations);
+  private:
+    static std::shared_ptr<UIImage> animation(std::vector<std::shared_ptr<UIImage>> frames,
+                                              std::vector<double> durations);
 
     CGImageRef image_;
     CGFloat scale_ = 1;

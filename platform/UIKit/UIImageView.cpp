@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-UIImageView::UIImageView(const CGRect& frame) : UIView(frame) { setUserInteractionEnabled(false); }
+UIImageView::UIImageView(const CGRect& frame) : UIView(frame) {
+    setUserInteractionEnabled(false);
+}
 
 UIImageView::UIImageView(std::shared_ptr<UIImage> image) : UIImageView(CGRectZero) {
     if (image) {
@@ -20,14 +22,17 @@ void UIImageView::didMoveToWindow() {
 }
 
 void UIImageView::startFramesIfNeeded() {
-    if (frameTimer_ != 0 || !image_ || image_->images().empty() || image_->duration() <= 0 || window() == nullptr) {
+    if (frameTimer_ != 0 || !image_ || image_->images().empty() || image_->duration() <= 0 ||
+        window() == nullptr) {
         return;
     }
     animationStart_ = RunLoop::main().now();
     showFrame(0);
 }
 
-UIImageView::~UIImageView() { stopFrames(); }
+UIImageView::~UIImageView() {
+    stopFrames();
+}
 
 void UIImageView::stopFrames() {
     if (frameTimer_ != 0) {
@@ -82,7 +87,9 @@ void UIImageView::updateTint() {
     layer()->setContentsTintColor(templated ? std::optional<UIColor>(tintColor()) : std::nullopt);
 }
 
-void UIImageView::tintColorDidChange() { updateTint(); }
+void UIImageView::tintColorDidChange() {
+    updateTint();
+}
 
 CGSize UIImageView::intrinsicContentSize() const {
     if (!image_) {
@@ -91,4 +98,6 @@ CGSize UIImageView::intrinsicContentSize() const {
     return image_->size();
 }
 
-CGSize UIImageView::sizeThatFits(CGSize) const { return image_ ? image_->size() : CGSizeZero; }
+CGSize UIImageView::sizeThatFits(CGSize) const {
+    return image_ ? image_->size() : CGSizeZero;
+}

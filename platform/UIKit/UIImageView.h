@@ -9,7 +9,7 @@
 // Shows an image, fitted by the content mode. Template images are drawn in the tint
 // colour; animated images play their frames while the view is in a window.
 class UIImageView : public UIView {
-public:
+  public:
     explicit UIImageView(const CGRect& frame = CGRectZero);
     explicit UIImageView(std::shared_ptr<UIImage> image);
     ~UIImageView() override;
@@ -23,10 +23,10 @@ public:
 
     void didMoveToWindow() override;
 
-protected:
+  protected:
     void tintColorDidChange() override;
 
-private:
+  private:
     void startFramesIfNeeded();
     void showFrame(double elapsed);
     void updateTint();

@@ -33,7 +33,9 @@ UILabel::UILabel(const CGRect& frame) : UIView(frame) {
     setUserInteractionEnabled(false);
 }
 
-UILabel::~UILabel() { layer()->setDelegate(nullptr); }
+UILabel::~UILabel() {
+    layer()->setDelegate(nullptr);
+}
 
 void UILabel::textChanged() {
     layouts_.clear();
@@ -187,8 +189,10 @@ CGSize UILabel::sizeThatFits(CGSize size) const {
 CGRect UILabel::textRectForBounds(const CGRect& bounds, int lines) const {
     const std::optional<CGFloat> width =
         bounds.size.width > 0 ? std::optional<CGFloat>(bounds.size.width) : std::nullopt;
-    const CGSize size = lines == numberOfLines_ ? layoutFor(width)->size() : attributedText().layout(width, lines)->size();
-    return {bounds.origin, {std::min(size.width, bounds.size.width), std::min(size.height, bounds.size.height)}};
+    const CGSize size =
+        lines == numberOfLines_ ? layoutFor(width)->size() : attributedText().layout(width, lines)->size();
+    return {bounds.origin,
+            {std::min(size.width, bounds.size.width), std::min(size.height, bounds.size.height)}};
 }
 
 CGRect UILabel::textFrame(const CGRect& bounds) const {

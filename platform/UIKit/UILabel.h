@@ -17,7 +17,7 @@ class TextLayout;
 // the size of its text; with more than one line allowed it wraps at the width layout gives
 // it, so its height follows its width. Text is drawn vertically centred in the bounds.
 class UILabel : public UIView, public CALayerDelegate {
-public:
+  public:
     explicit UILabel(const CGRect& frame = CGRectZero);
     ~UILabel() override;
 
@@ -51,7 +51,7 @@ public:
     void drawLayer(CALayer& layer, cairo_t* context) override;
     CGRect contentRectForLayer(const CALayer& layer) const override;
 
-private:
+  private:
     void textChanged();
     void styleChanged();
     std::shared_ptr<const render::TextLayout> layoutFor(std::optional<CGFloat> width) const;

@@ -3,7 +3,9 @@
 #include "platform/UIKit/LayoutEngine.h"
 #include "platform/UIKit/UIView.h"
 
-UILayoutGuide::~UILayoutGuide() { LayoutEngine::shared().itemWillBeDestroyed(*this); }
+UILayoutGuide::~UILayoutGuide() {
+    LayoutEngine::shared().itemWillBeDestroyed(*this);
+}
 
 CGRect UILayoutGuide::layoutFrame() const {
     auto owner = owner_.lock();

@@ -12,7 +12,7 @@
 // follow their bounds: the safe area, the layout margins and the readable content area;
 // custom guides are placed by constraints alone.
 class UILayoutGuide : public LayoutItem, public std::enable_shared_from_this<UILayoutGuide> {
-public:
+  public:
     enum class Kind { custom, safeArea, layoutMargins, readableContent };
 
     explicit UILayoutGuide(Kind kind = Kind::custom) : kind_(kind) {}
@@ -39,7 +39,7 @@ public:
     ConstraintViewDSL snp{this};
     std::string identifier;
 
-private:
+  private:
     friend class UIView;
     std::weak_ptr<LayoutItem> weakItem() { return std::weak_ptr<LayoutItem>(shared_from_this()); }
     Kind kind_;

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-UILongPressGestureRecognizer::~UILongPressGestureRecognizer() { cancelTimer(); }
+UILongPressGestureRecognizer::~UILongPressGestureRecognizer() {
+    cancelTimer();
+}
 
 void UILongPressGestureRecognizer::cancelTimer() {
     if (timer_ != 0) {
@@ -56,4 +58,6 @@ void UILongPressGestureRecognizer::touchesEnded(const std::vector<std::shared_pt
     }
 }
 
-void UILongPressGestureRecognizer::reset() { cancelTimer(); }
+void UILongPressGestureRecognizer::reset() {
+    cancelTimer();
+}

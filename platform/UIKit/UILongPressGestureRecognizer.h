@@ -6,7 +6,7 @@
 // Recognizes a finger held still (within allowableMovement) for minimumPressDuration:
 // begins then, changes as the finger moves and ends when it lifts.
 class UILongPressGestureRecognizer : public UIGestureRecognizer {
-public:
+  public:
     using UIGestureRecognizer::UIGestureRecognizer;
     ~UILongPressGestureRecognizer() override;
 
@@ -18,10 +18,10 @@ public:
     void touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     void reset() override;
 
-private:
+  private:
     void cancelTimer();
     CGPoint start_;
     RunLoop::TaskId timer_ = 0;

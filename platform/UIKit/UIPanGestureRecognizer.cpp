@@ -41,8 +41,9 @@ CGPoint UIPanGestureRecognizer::velocityInView(const UIView* view) const {
     if (elapsed <= 0) {
         return CGPointZero;
     }
-    return toView({(last.location.x - first.location.x) / elapsed, (last.location.y - first.location.y) / elapsed},
-                  view);
+    return toView(
+        {(last.location.x - first.location.x) / elapsed, (last.location.y - first.location.y) / elapsed},
+        view);
 }
 
 void UIPanGestureRecognizer::record(const std::vector<std::shared_ptr<UITouch>>& touches) {
@@ -54,7 +55,8 @@ void UIPanGestureRecognizer::record(const std::vector<std::shared_ptr<UITouch>>&
     }
 }
 
-void UIPanGestureRecognizer::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
+void UIPanGestureRecognizer::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches,
+                                          UIEvent* event) {
     UIGestureRecognizer::touchesBegan(touches, event);
     if (state() == UIGestureRecognizerState::possible) {
         start_ = lastLocation_;
@@ -63,7 +65,8 @@ void UIPanGestureRecognizer::touchesBegan(const std::vector<std::shared_ptr<UITo
     }
 }
 
-void UIPanGestureRecognizer::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
+void UIPanGestureRecognizer::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches,
+                                          UIEvent* event) {
     UIGestureRecognizer::touchesMoved(touches, event);
     record(touches);
     if (state() == UIGestureRecognizerState::possible) {
@@ -75,7 +78,8 @@ void UIPanGestureRecognizer::touchesMoved(const std::vector<std::shared_ptr<UITo
     }
 }
 
-void UIPanGestureRecognizer::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
+void UIPanGestureRecognizer::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches,
+                                          UIEvent* event) {
     UIGestureRecognizer::touchesEnded(touches, event);
     record(touches);
     if (state() == UIGestureRecognizerState::possible) {
@@ -85,4 +89,6 @@ void UIPanGestureRecognizer::touchesEnded(const std::vector<std::shared_ptr<UITo
     }
 }
 
-void UIPanGestureRecognizer::reset() { samples_.clear(); }
+void UIPanGestureRecognizer::reset() {
+    samples_.clear();
+}

@@ -8,7 +8,7 @@
 // and ends when the finger lifts, reporting the translation since the finger went down
 // and the recent velocity.
 class UIPanGestureRecognizer : public UIGestureRecognizer {
-public:
+  public:
     using UIGestureRecognizer::UIGestureRecognizer;
 
     // In `view`'s coordinate space (window coordinates for no view).
@@ -21,10 +21,10 @@ public:
     void touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     void reset() override;
 
-private:
+  private:
     struct Sample {
         CGPoint location;
         double time;

@@ -9,9 +9,13 @@ std::weak_ptr<UIResponder>& firstResponder() {
 
 UIResponder::~UIResponder() = default;
 
-std::shared_ptr<UIResponder> UIResponder::currentFirstResponder() { return firstResponder().lock(); }
+std::shared_ptr<UIResponder> UIResponder::currentFirstResponder() {
+    return firstResponder().lock();
+}
 
-bool UIResponder::isFirstResponder() const { return firstResponder().lock().get() == this; }
+bool UIResponder::isFirstResponder() const {
+    return firstResponder().lock().get() == this;
+}
 
 bool UIResponder::becomeFirstResponder() {
     if (isFirstResponder()) {

@@ -10,12 +10,23 @@ class UITouch;
 class UIEvent;
 
 // Keys the window host delivers to the first responder besides typed text.
-enum class UIKeyCommand { returnKey, escape, tab, leftArrow, rightArrow, upArrow, downArrow, home, end, deleteForward };
+enum class UIKeyCommand {
+    returnKey,
+    escape,
+    tab,
+    leftArrow,
+    rightArrow,
+    upArrow,
+    downArrow,
+    home,
+    end,
+    deleteForward
+};
 
 // The base of everything that handles events: views, controllers, the application. Events
 // a responder does not handle go to its next responder (a view's superview or controller).
 class UIResponder : public std::enable_shared_from_this<UIResponder> {
-public:
+  public:
     virtual ~UIResponder();
 
     virtual std::shared_ptr<UIResponder> nextResponder() const { return nullptr; }
@@ -50,7 +61,7 @@ public:
     // Where the text being edited is, in window coordinates (input method windows go there).
     virtual CGRect textInputRect() const { return CGRectZero; }
 
-protected:
+  protected:
     // Called after this responder gained or lost first-responder status.
     virtual void firstResponderDidChange() {}
 };

@@ -7,7 +7,7 @@
 // 375 x 667 screen (20-point status bar, no bottom inset) can be chosen instead. Hosts
 // configure it before the first window is made.
 class UIScreen {
-public:
+  public:
     struct Metrics {
         CGSize size{390, 844};
         double scale = 2;
@@ -27,9 +27,11 @@ public:
     double nativeScale() const { return metrics_.scale; }
     CGFloat statusBarHeight() const { return metrics_.statusBarHeight; }
     // What a full-screen window leaves to the status bar and the home indicator.
-    UIEdgeInsets safeAreaInsets() const { return {metrics_.statusBarHeight, 0, metrics_.bottomSafeAreaHeight, 0}; }
+    UIEdgeInsets safeAreaInsets() const {
+        return {metrics_.statusBarHeight, 0, metrics_.bottomSafeAreaHeight, 0};
+    }
     const Metrics& metrics() const { return metrics_; }
 
-private:
+  private:
     Metrics metrics_;
 };

@@ -7,7 +7,16 @@
 #include <vector>
 
 enum class UIStackViewDistribution { fill, fillEqually, fillProportionally, equalSpacing, equalCentering };
-enum class UIStackViewAlignment { fill, leading, top = leading, firstBaseline, center, trailing, bottom = trailing, lastBaseline };
+enum class UIStackViewAlignment {
+    fill,
+    leading,
+    top = leading,
+    firstBaseline,
+    center,
+    trailing,
+    bottom = trailing,
+    lastBaseline
+};
 
 // Lines up its arranged subviews along an axis with constraints it keeps itself: edge to
 // edge with `spacing` between, sized by the distribution, placed across by the alignment.
@@ -15,10 +24,11 @@ enum class UIStackViewAlignment { fill, leading, top = leading, firstBaseline, c
 // filling lays out as fill, equal centring as equal spacing, and baseline alignments as
 // leading and trailing: the application uses none of them.
 class UIStackView : public UIView {
-public:
+  public:
     explicit UIStackView(const CGRect& frame = CGRectZero);
     ~UIStackView() override;
-    static std::shared_ptr<UIStackView> stackWithArrangedSubviews(const std::vector<std::shared_ptr<UIView>>& views);
+    static std::shared_ptr<UIStackView>
+    stackWithArrangedSubviews(const std::vector<std::shared_ptr<UIView>>& views);
 
     const std::vector<std::shared_ptr<UIView>>& arrangedSubviews() const { return arranged_; }
     void addArrangedSubview(const std::shared_ptr<UIView>& view);
@@ -38,10 +48,10 @@ public:
     void layoutSubviews() override;
     void willRemoveSubview(UIView& subview) override;
 
-protected:
+  protected:
     void subviewHiddenDidChange(UIView& subview) override;
 
-private:
+  private:
     void arrangementChanged();
     void rebuildConstraints();
     void dropConstraints();

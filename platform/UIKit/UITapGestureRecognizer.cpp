@@ -9,7 +9,9 @@ constexpr double kTapSlop = 10;
 constexpr double kNextTapDelay = 0.35;
 } // namespace
 
-UITapGestureRecognizer::~UITapGestureRecognizer() { cancelTimer(); }
+UITapGestureRecognizer::~UITapGestureRecognizer() {
+    cancelTimer();
+}
 
 void UITapGestureRecognizer::cancelTimer() {
     if (timer_ != 0) {
@@ -18,7 +20,8 @@ void UITapGestureRecognizer::cancelTimer() {
     }
 }
 
-void UITapGestureRecognizer::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
+void UITapGestureRecognizer::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches,
+                                          UIEvent* event) {
     UIGestureRecognizer::touchesBegan(touches, event);
     if (state() != UIGestureRecognizerState::possible) {
         return;
@@ -33,7 +36,8 @@ void UITapGestureRecognizer::touchesBegan(const std::vector<std::shared_ptr<UITo
     }
 }
 
-void UITapGestureRecognizer::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
+void UITapGestureRecognizer::touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches,
+                                          UIEvent* event) {
     UIGestureRecognizer::touchesMoved(touches, event);
     if (state() == UIGestureRecognizerState::possible &&
         std::hypot(lastLocation_.x - start_.x, lastLocation_.y - start_.y) > kTapSlop) {
@@ -41,7 +45,8 @@ void UITapGestureRecognizer::touchesMoved(const std::vector<std::shared_ptr<UITo
     }
 }
 
-void UITapGestureRecognizer::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) {
+void UITapGestureRecognizer::touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches,
+                                          UIEvent* event) {
     UIGestureRecognizer::touchesEnded(touches, event);
     if (state() != UIGestureRecognizerState::possible) {
         return;

@@ -6,7 +6,7 @@
 // Recognizes a number of quick taps in one place: each touch must lift within 10 points
 // of where it went down, and each next tap must start within 0.35 seconds.
 class UITapGestureRecognizer : public UIGestureRecognizer {
-public:
+  public:
     using UIGestureRecognizer::UIGestureRecognizer;
     ~UITapGestureRecognizer() override;
 
@@ -17,10 +17,10 @@ public:
     void touchesMoved(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 
-protected:
+  protected:
     void reset() override;
 
-private:
+  private:
     void cancelTimer();
     int taps_ = 0;
     CGPoint start_;

@@ -41,7 +41,9 @@ CALayerContentsGravity gravityFor(UIViewContentMode mode) {
     return CALayerContentsGravity::resize;
 }
 
-bool sameRect(const CGRect& a, const CGRect& b) { return a.origin == b.origin && a.size == b.size; }
+bool sameRect(const CGRect& a, const CGRect& b) {
+    return a.origin == b.origin && a.size == b.size;
+}
 
 UIEdgeInsets addInsets(const UIEdgeInsets& a, const UIEdgeInsets& b) {
     return {a.top + b.top, a.left + b.left, a.bottom + b.bottom, a.right + b.right};
@@ -55,7 +57,9 @@ UIView::UIView(const CGRect& frame, std::shared_ptr<CALayer> layer) : layer_(std
     layer_->setFrame(frame);
 }
 
-UIView::~UIView() { LayoutEngine::shared().itemWillBeDestroyed(*this); }
+UIView::~UIView() {
+    LayoutEngine::shared().itemWillBeDestroyed(*this);
+}
 
 // ---- Geometry --------------------------------------------------------------------------
 
@@ -93,7 +97,9 @@ void UIView::setCenter(CGPoint center) {
     geometryChanged(false);
 }
 
-void UIView::setTransform(const CGAffineTransform& transform) { layer_->setTransform(transform); }
+void UIView::setTransform(const CGAffineTransform& transform) {
+    layer_->setTransform(transform);
+}
 
 CGPoint UIView::convertPointToView(CGPoint point, const UIView* view) const {
     return layer_->convertPointToLayer(point, view != nullptr ? view->layer_.get() : nullptr);
@@ -121,7 +127,9 @@ CGRect UIView::convertRectFromView(const CGRect& rect, const UIView* view) const
 
 // ---- Appearance ------------------------------------------------------------------------
 
-void UIView::setAlpha(CGFloat alpha) { layer_->setOpacity(static_cast<float>(std::clamp(alpha, 0.0, 1.0))); }
+void UIView::setAlpha(CGFloat alpha) {
+    layer_->setOpacity(static_cast<float>(std::clamp(alpha, 0.0, 1.0)));
+}
 
 void UIView::setHidden(bool hidden) {
     if (isHidden() == hidden) {
@@ -133,7 +141,9 @@ void UIView::setHidden(bool hidden) {
     }
 }
 
-void UIView::setBackgroundColor(std::optional<UIColor> color) { layer_->setBackgroundColor(color); }
+void UIView::setBackgroundColor(std::optional<UIColor> color) {
+    layer_->setBackgroundColor(color);
+}
 
 UIColor UIView::tintColor() const {
     if (tintColor_) {
@@ -211,9 +221,13 @@ bool UIView::isDescendantOfView(const UIView* view) const {
     return false;
 }
 
-void UIView::addSubview(const std::shared_ptr<UIView>& view) { attachSubview(view, subviews_.size()); }
+void UIView::addSubview(const std::shared_ptr<UIView>& view) {
+    attachSubview(view, subviews_.size());
+}
 
-void UIView::insertSubview(const std::shared_ptr<UIView>& view, size_t index) { attachSubview(view, index); }
+void UIView::insertSubview(const std::shared_ptr<UIView>& view, size_t index) {
+    attachSubview(view, index);
+}
 
 void UIView::insertSubviewBelow(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIView>& sibling) {
     auto found = std::find(subviews_.begin(), subviews_.end(), sibling);
@@ -337,7 +351,8 @@ std::shared_ptr<UIView> UIView::hitTest(CGPoint point, UIEvent* event) {
     }
     const auto subviews = subviews_;
     for (auto it = subviews.rbegin(); it != subviews.rend(); ++it) {
-        const CGPoint local = CGPointApplyAffineTransform(point, (*it)->layer_->transformToSuperlayer().inverted());
+        const CGPoint local =
+            CGPointApplyAffineTransform(point, (*it)->layer_->transformToSuperlayer().inverted());
         if (auto hit = (*it)->hitTest(local, event)) {
             return hit;
         }
@@ -345,11 +360,13 @@ std::shared_ptr<UIView> UIView::hitTest(CGPoint point, UIEvent* event) {
     return sharedView();
 }
 
-bool UIView::pointInside(CGPoint point, UIEvent*) const { return bounds().contains(point); }
+bool UIView::pointInside(CGPoint point, UIEvent*) const {
+    return bounds().contains(point);
+}
 
 void UIView::addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer) {
-    if (!recognizer ||
-        std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer) != gestureRecognizers_.end()) {
+    if (!recognizer || std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer) !=
+                           gestureRecognizers_.end()) {
         return;
     }
     if (auto previous = recognizer->view()) {

@@ -5,9 +5,9 @@
 #include "platform/QuartzCore/CALayer.h"
 #include "platform/SnapKit/ConstraintViewDSL.h"
 #include "platform/UIKit/LayoutItem.h"
-#include "platform/UIKit/UILayoutGuide.h"
 #include "platform/UIKit/NSLayoutConstraint.h"
 #include "platform/UIKit/UIColor.h"
+#include "platform/UIKit/UILayoutGuide.h"
 #include "platform/UIKit/UIResponder.h"
 #include "platform/UIKit/UIViewTypes.h"
 
@@ -25,7 +25,7 @@ class UIWindow;
 // Setters return early when nothing changes, then invalidate layout or display. Layout
 // computes frames (from constraints or layoutSubviews); drawing only reads them.
 class UIView : public UIResponder, public LayoutItem {
-public:
+  public:
     explicit UIView(const CGRect& frame = CGRectZero);
     // For subclasses backed by another kind of layer (gradient, shape).
     UIView(const CGRect& frame, std::shared_ptr<CALayer> layer);
@@ -70,7 +70,9 @@ public:
     void setTag(long tag) { tag_ = tag; }
     std::shared_ptr<UIView> viewWithTag(long tag);
     const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
-    void setAccessibilityIdentifier(std::string identifier) { accessibilityIdentifier_ = std::move(identifier); }
+    void setAccessibilityIdentifier(std::string identifier) {
+        accessibilityIdentifier_ = std::move(identifier);
+    }
     // What the view says it is: the label set, else what the view shows as text (a label
     // its text; controls their title), else nothing.
     virtual std::string accessibilityLabel() const { return accessibilityLabel_; }
@@ -116,7 +118,9 @@ public:
     virtual bool intrinsicContentSizeDependsOnWidth() const { return false; }
     virtual CGSize intrinsicContentSizeForWidth(CGFloat width) const { return intrinsicContentSize(); }
 
-    bool translatesAutoresizingMaskIntoConstraints() const { return translatesAutoresizingMaskIntoConstraints_; }
+    bool translatesAutoresizingMaskIntoConstraints() const {
+        return translatesAutoresizingMaskIntoConstraints_;
+    }
     void setTranslatesAutoresizingMaskIntoConstraints(bool translates);
     UILayoutPriority contentHuggingPriorityForAxis(UILayoutConstraintAxis axis) const;
     void setContentHuggingPriority(UILayoutPriority priority, UILayoutConstraintAxis axis);
@@ -126,7 +130,9 @@ public:
     // The active constraints that name this view.
     std::vector<std::shared_ptr<NSLayoutConstraint>> constraints() const;
     void addConstraint(const std::shared_ptr<NSLayoutConstraint>& constraint) { constraint->setActive(true); }
-    void removeConstraint(const std::shared_ptr<NSLayoutConstraint>& constraint) { constraint->setActive(false); }
+    void removeConstraint(const std::shared_ptr<NSLayoutConstraint>& constraint) {
+        constraint->setActive(false);
+    }
 
     NSLayoutAnchor leftAnchor() { return {weakItem(), NSLayoutAttribute::left}; }
     NSLayoutAnchor rightAnchor() { return {weakItem(), NSLayoutAttribute::right}; }
@@ -168,12 +174,16 @@ public:
     virtual bool pointInside(CGPoint point, UIEvent* event) const;
     void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
     void removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
-    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const { return gestureRecognizers_; }
+    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const {
+        return gestureRecognizers_;
+    }
     // Makes the first responder inside this view resign; answers whether it did.
     bool endEditing(bool force);
     std::shared_ptr<UIResponder> nextResponder() const override;
     // Controllers put themselves between their root view and its superview.
-    void setNextResponderOverride(std::weak_ptr<UIResponder> responder) { nextResponderOverride_ = std::move(responder); }
+    void setNextResponderOverride(std::weak_ptr<UIResponder> responder) {
+        nextResponderOverride_ = std::move(responder);
+    }
 
     // ---- Animation ----
     static void animateWithDuration(double duration, const std::function<void()>& animations);
@@ -182,7 +192,8 @@ public:
     static void animateWithDuration(double duration, double delay, UIViewAnimationOptions options,
                                     const std::function<void()>& animations,
                                     const std::function<void(bool)>& completion);
-    static void animateKeyframesWithDuration(double duration, double delay, UIViewKeyframeAnimationOptions options,
+    static void animateKeyframesWithDuration(double duration, double delay,
+                                             UIViewKeyframeAnimationOptions options,
                                              const std::function<void()>& animations,
                                              const std::function<void(bool)>& completion);
     // Inside an animateKeyframes block: the changes made by `animations` happen between
@@ -195,13 +206,13 @@ public:
     UIView* owningView() const override { return const_cast<UIView*>(this); }
     std::shared_ptr<LayoutItem> sharedLayoutItem() override { return sharedView(); }
 
-protected:
+  protected:
     // Called after the hidden state of a subview changed.
     virtual void subviewHiddenDidChange(UIView& subview) {}
     // Called after tintColor() may have changed (own or inherited).
     virtual void tintColorDidChange() {}
 
-private:
+  private:
     friend class LayoutEngine;
     friend class UILayoutGuide;
     std::weak_ptr<LayoutItem> weakItem() { return std::weak_ptr<LayoutItem>(sharedView()); }

@@ -9,7 +9,7 @@ namespace {
 
 // Calls the completion of one animation block once every animation it made has stopped.
 class GroupCompletion : public CAAnimationDelegate {
-public:
+  public:
     explicit GroupCompletion(std::function<void(bool)> completion) : completion_(std::move(completion)) {}
     void retain() { ++pending_; }
     void release(bool finished) {
@@ -22,7 +22,7 @@ public:
     }
     void animationDidStop(CAAnimation&, bool finished) override { release(finished); }
 
-private:
+  private:
     std::function<void(bool)> completion_;
     int pending_ = 0;
     bool allFinished_ = true;
@@ -61,11 +61,13 @@ void applyTiming(CAAnimation& animation, const AnimationParameters& parameters, 
 // Turns each property change of a plain animation block into a basic animation from the
 // value on screen to the new model value.
 class BlockRecorder : public CAActionRecorder {
-public:
+  public:
     BlockRecorder(AnimationParameters parameters, std::shared_ptr<GroupCompletion> group)
-        : parameters_(parameters), group_(std::move(group)), start_(CACurrentMediaTime() + parameters.delay) {}
+        : parameters_(parameters), group_(std::move(group)), start_(CACurrentMediaTime() + parameters.delay) {
+    }
 
-    void propertyChanged(CALayer& layer, const std::string& keyPath, const CAValue& from, const CAValue& to) override {
+    void propertyChanged(CALayer& layer, const std::string& keyPath, const CAValue& from,
+                         const CAValue& to) override {
         auto animation = CABasicAnimation::animationWithKeyPath(keyPath);
         animation->fromValue = from;
         animation->toValue = to;
@@ -78,7 +80,7 @@ public:
     }
     int count() const { return count_; }
 
-private:
+  private:
     AnimationParameters parameters_;
     std::shared_ptr<GroupCompletion> group_;
     double start_;
@@ -88,7 +90,7 @@ private:
 // Collects the changes of a keyframe block: for each layer property, the value on screen
 // when the block began and the values keyframes move it to, with their relative times.
 class KeyframeRecorder : public CAActionRecorder {
-public:
+  public:
     struct Segment {
         double start;
         double end;
@@ -100,7 +102,8 @@ public:
         std::vector<Segment> segments;
     };
 
-    void propertyChanged(CALayer& layer, const std::string& keyPath, const CAValue& from, const CAValue& to) override {
+    void propertyChanged(CALayer& layer, const std::string& keyPath, const CAValue& from,
+                         const CAValue& to) override {
         auto& track = tracks_[{&layer, keyPath}];
         if (track.segments.empty()) {
             track.layer = layer.weak_from_this();
@@ -114,7 +117,7 @@ public:
     }
     std::map<std::pair<CALayer*, std::string>, Track>& tracks() { return tracks_; }
 
-private:
+  private:
     std::map<std::pair<CALayer*, std::string>, Track> tracks_;
     double start_ = 0;
     double length_ = 1;
@@ -167,7 +170,8 @@ void UIView::animateWithDuration(double duration, double delay, UIViewAnimationO
     group->release(true);
 }
 
-void UIView::animateKeyframesWithDuration(double duration, double delay, UIViewKeyframeAnimationOptions options,
+void UIView::animateKeyframesWithDuration(double duration, double delay,
+                                          UIViewKeyframeAnimationOptions options,
                                           const std::function<void()>& animations,
                                           const std::function<void(bool)>& completion) {
     KeyframeRecorder recorder;

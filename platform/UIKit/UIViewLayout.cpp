@@ -103,7 +103,8 @@ UIEdgeInsets UIView::computeSafeAreaInsets() const {
             const UIEdgeInsets screenInsets = UIScreen::mainScreen().safeAreaInsets();
             insets.top = std::clamp(screen.minY() + screenInsets.top - mine.minY(), 0.0, mine.height());
             insets.left = std::clamp(screen.minX() + screenInsets.left - mine.minX(), 0.0, mine.width());
-            insets.bottom = std::clamp(mine.maxY() - (screen.maxY() - screenInsets.bottom), 0.0, mine.height());
+            insets.bottom =
+                std::clamp(mine.maxY() - (screen.maxY() - screenInsets.bottom), 0.0, mine.height());
             insets.right = std::clamp(mine.maxX() - (screen.maxX() - screenInsets.right), 0.0, mine.width());
         }
     } else {
@@ -127,14 +128,18 @@ UIEdgeInsets UIView::computeSafeAreaInsets() const {
             insets.bottom + additionalSafeAreaInsets_.bottom, insets.right + additionalSafeAreaInsets_.right};
 }
 
-CGSize UIView::sizeThatFits(CGSize) const { return bounds().size; }
+CGSize UIView::sizeThatFits(CGSize) const {
+    return bounds().size;
+}
 
 void UIView::sizeToFit() {
     const CGRect current = frame();
     setFrame(CGRect{current.origin, sizeThatFits(current.size)});
 }
 
-void UIView::invalidateIntrinsicContentSize() { LayoutEngine::shared().intrinsicContentSizeChanged(*this); }
+void UIView::invalidateIntrinsicContentSize() {
+    LayoutEngine::shared().intrinsicContentSizeChanged(*this);
+}
 
 void UIView::setTranslatesAutoresizingMaskIntoConstraints(bool translates) {
     if (translatesAutoresizingMaskIntoConstraints_ == translates) {

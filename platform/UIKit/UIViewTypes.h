@@ -38,4 +38,5 @@ using UIViewKeyframeAnimationOptions = unsigned;
 inline constexpr UIViewKeyframeAnimationOptions UIViewKeyframeAnimationOptionRepeat = 1u << 3;
 inline constexpr UIViewKeyframeAnimationOptions UIViewKeyframeAnimationOptionAutoreverse = 1u << 4;
 inline constexpr UIViewKeyframeAnimationOptions UIViewKeyframeAnimationOptionCalculationModeLinear = 0u << 10;
-inline constexpr UIViewKeyframeAnimationOptions UIViewKeyframeAnimationOptionCalculationModeDiscrete = 1u << 10;
+inline constexpr UIViewKeyframeAnimationOptions UIViewKeyframeAnimationOptionCalculationModeDiscrete = 1u
+                                                                                                       << 10;

@@ -41,17 +41,22 @@ bool landsOnControlBelow(const UIView* touched, const UIView* recognizerView) {
 
 } // namespace
 
-UIWindow::UIWindow(const CGRect& frame) : UIView(frame) { layer()->setHidden(true); }
+UIWindow::UIWindow(const CGRect& frame) : UIView(frame) {
+    layer()->setHidden(true);
+}
 
 UIWindow::~UIWindow() = default;
 
-std::shared_ptr<UIWindow> UIWindow::keyWindow() { return keyWindowSlot().lock(); }
+std::shared_ptr<UIWindow> UIWindow::keyWindow() {
+    return keyWindowSlot().lock();
+}
 
 std::vector<std::shared_ptr<UIWindow>> UIWindow::windows() {
     std::vector<std::shared_ptr<UIWindow>> result;
     auto& known = knownWindows();
-    known.erase(std::remove_if(known.begin(), known.end(), [](const auto& window) { return window.expired(); }),
-                known.end());
+    known.erase(
+        std::remove_if(known.begin(), known.end(), [](const auto& window) { return window.expired(); }),
+        known.end());
     for (const auto& entry : known) {
         auto window = entry.lock();
         if (!window->isHidden()) {
@@ -77,7 +82,9 @@ void UIWindow::makeKeyWindow() {
     }
 }
 
-bool UIWindow::isKeyWindow() const { return keyWindowSlot().lock().get() == this; }
+bool UIWindow::isKeyWindow() const {
+    return keyWindowSlot().lock().get() == this;
+}
 
 void UIWindow::setRootViewController(std::shared_ptr<UIViewController> controller) {
     if (rootViewController_ == controller) {
@@ -90,7 +97,9 @@ void UIWindow::setRootViewController(std::shared_ptr<UIViewController> controlle
     }
 }
 
-void UIWindow::setRootViewControllerHandler(RootViewControllerHandler handler) { rootHandler() = std::move(handler); }
+void UIWindow::setRootViewControllerHandler(RootViewControllerHandler handler) {
+    rootHandler() = std::move(handler);
+}
 
 // ---- Touches ---------------------------------------------------------------------------
 
@@ -137,9 +146,9 @@ void UIWindow::beginTouch(CGPoint location, double timestamp) {
     touch->timestamp_ = timestamp;
     touch->phase_ = UITouchPhase::began;
     touch->window_ = std::static_pointer_cast<UIWindow>(sharedView());
-    const bool repeats = lastTapTime_ >= 0 && timestamp - lastTapTime_ <= kMultiTapInterval &&
-                         std::hypot(location.x - lastTapLocation_.x, location.y - lastTapLocation_.y) <=
-                             kMultiTapDistance;
+    const bool repeats =
+        lastTapTime_ >= 0 && timestamp - lastTapTime_ <= kMultiTapInterval &&
+        std::hypot(location.x - lastTapLocation_.x, location.y - lastTapLocation_.y) <= kMultiTapDistance;
     touch->tapCount_ = repeats ? lastTapCount_ + 1 : 1;
     touch_ = touch;
 
@@ -154,7 +163,8 @@ void UIWindow::beginTouch(CGPoint location, double timestamp) {
             if (recognizer->yieldsToControls() && landsOnControlBelow(hit.get(), view.get())) {
                 continue;
             }
-            if (auto watcher = recognizer->delegate.lock(); watcher && !watcher->shouldReceiveTouch(*recognizer, *touch)) {
+            if (auto watcher = recognizer->delegate.lock();
+                watcher && !watcher->shouldReceiveTouch(*recognizer, *touch)) {
                 continue;
             }
             recognizers_.push_back(recognizer);
@@ -230,8 +240,9 @@ void UIWindow::gestureRecognizerDidRecognize(UIGestureRecognizer& recognizer) {
         }
         auto watcher = recognizer.delegate.lock();
         auto otherWatcher = other->delegate.lock();
-        const bool together = (watcher && watcher->shouldRecognizeSimultaneouslyWith(recognizer, *other)) ||
-                              (otherWatcher && otherWatcher->shouldRecognizeSimultaneouslyWith(*other, recognizer));
+        const bool together =
+            (watcher && watcher->shouldRecognizeSimultaneouslyWith(recognizer, *other)) ||
+            (otherWatcher && otherWatcher->shouldRecognizeSimultaneouslyWith(*other, recognizer));
         if (!together) {
             other->failBecauseAnotherRecognized();
         }

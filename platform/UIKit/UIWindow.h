@@ -20,7 +20,7 @@ inline constexpr UIWindowLevel UIWindowLevelAlert = 2000;
 // finds the touched view, lets gesture recognizers on that view and its ancestors watch
 // the touch, and delivers touches, scrolling, text and keys.
 class UIWindow : public UIView {
-public:
+  public:
     explicit UIWindow(const CGRect& frame = UIScreen::mainScreen().bounds());
     ~UIWindow() override;
 
@@ -53,7 +53,7 @@ public:
     // Called by a recognizer watching this window's touch when it recognizes its gesture.
     void gestureRecognizerDidRecognize(UIGestureRecognizer& recognizer);
 
-private:
+  private:
     void beginTouch(CGPoint location, double timestamp);
     void finishTouch(UITouchPhase phase);
 

@@ -10,40 +10,40 @@
 
 // The OpenGL entry points used here, looked up through SDL so that the same code runs
 // on GLX (Xvfb, the desktop) and on EGL (SDL's offscreen driver).
-#define ORVEX_GL_FUNCTIONS(X)                                                                                      \
-    X(void, Viewport, GLint, GLint, GLsizei, GLsizei)                                                             \
-    X(void, ClearColor, GLfloat, GLfloat, GLfloat, GLfloat)                                                       \
-    X(void, Clear, GLbitfield)                                                                                    \
-    X(void, Enable, GLenum)                                                                                       \
-    X(void, Disable, GLenum)                                                                                      \
-    X(void, BlendFunc, GLenum, GLenum)                                                                            \
-    X(void, GenTextures, GLsizei, GLuint*)                                                                        \
-    X(void, DeleteTextures, GLsizei, const GLuint*)                                                               \
-    X(void, BindTexture, GLenum, GLuint)                                                                          \
-    X(void, ActiveTexture, GLenum)                                                                                \
-    X(void, TexParameteri, GLenum, GLenum, GLint)                                                                 \
-    X(void, TexImage2D, GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)               \
-    X(void, TexSubImage2D, GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*)            \
-    X(void, PixelStorei, GLenum, GLint)                                                                           \
-    X(void, ReadPixels, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*)                                    \
-    X(void, DrawArrays, GLenum, GLint, GLsizei)                                                                   \
-    X(GLuint, CreateShader, GLenum)                                                                               \
-    X(void, ShaderSource, GLuint, GLsizei, const GLchar* const*, const GLint*)                                   \
-    X(void, CompileShader, GLuint)                                                                                \
-    X(void, GetShaderiv, GLuint, GLenum, GLint*)                                                                  \
-    X(void, DeleteShader, GLuint)                                                                                 \
-    X(GLuint, CreateProgram)                                                                                      \
-    X(void, AttachShader, GLuint, GLuint)                                                                         \
-    X(void, BindAttribLocation, GLuint, GLuint, const GLchar*)                                                    \
-    X(void, LinkProgram, GLuint)                                                                                  \
-    X(void, GetProgramiv, GLuint, GLenum, GLint*)                                                                 \
-    X(void, UseProgram, GLuint)                                                                                   \
-    X(void, DeleteProgram, GLuint)                                                                                \
-    X(GLint, GetUniformLocation, GLuint, const GLchar*)                                                           \
-    X(void, Uniform1i, GLint, GLint)                                                                              \
-    X(void, VertexAttribPointer, GLuint, GLint, GLenum, GLboolean, GLsizei, const void*)                          \
-    X(void, EnableVertexAttribArray, GLuint)                                                                      \
-    X(void, DisableVertexAttribArray, GLuint)                                                                     \
+#define ORVEX_GL_FUNCTIONS(X)                                                                                \
+    X(void, Viewport, GLint, GLint, GLsizei, GLsizei)                                                        \
+    X(void, ClearColor, GLfloat, GLfloat, GLfloat, GLfloat)                                                  \
+    X(void, Clear, GLbitfield)                                                                               \
+    X(void, Enable, GLenum)                                                                                  \
+    X(void, Disable, GLenum)                                                                                 \
+    X(void, BlendFunc, GLenum, GLenum)                                                                       \
+    X(void, GenTextures, GLsizei, GLuint*)                                                                   \
+    X(void, DeleteTextures, GLsizei, const GLuint*)                                                          \
+    X(void, BindTexture, GLenum, GLuint)                                                                     \
+    X(void, ActiveTexture, GLenum)                                                                           \
+    X(void, TexParameteri, GLenum, GLenum, GLint)                                                            \
+    X(void, TexImage2D, GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)          \
+    X(void, TexSubImage2D, GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*)       \
+    X(void, PixelStorei, GLenum, GLint)                                                                      \
+    X(void, ReadPixels, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*)                               \
+    X(void, DrawArrays, GLenum, GLint, GLsizei)                                                              \
+    X(GLuint, CreateShader, GLenum)                                                                          \
+    X(void, ShaderSource, GLuint, GLsizei, const GLchar* const*, const GLint*)                               \
+    X(void, CompileShader, GLuint)                                                                           \
+    X(void, GetShaderiv, GLuint, GLenum, GLint*)                                                             \
+    X(void, DeleteShader, GLuint)                                                                            \
+    X(GLuint, CreateProgram)                                                                                 \
+    X(void, AttachShader, GLuint, GLuint)                                                                    \
+    X(void, BindAttribLocation, GLuint, GLuint, const GLchar*)                                               \
+    X(void, LinkProgram, GLuint)                                                                             \
+    X(void, GetProgramiv, GLuint, GLenum, GLint*)                                                            \
+    X(void, UseProgram, GLuint)                                                                              \
+    X(void, DeleteProgram, GLuint)                                                                           \
+    X(GLint, GetUniformLocation, GLuint, const GLchar*)                                                      \
+    X(void, Uniform1i, GLint, GLint)                                                                         \
+    X(void, VertexAttribPointer, GLuint, GLint, GLenum, GLboolean, GLsizei, const void*)                     \
+    X(void, EnableVertexAttribArray, GLuint)                                                                 \
+    X(void, DisableVertexAttribArray, GLuint)                                                                \
     X(void, BindFramebuffer, GLenum, GLuint)
 
 struct GLPresenter::Functions {
@@ -53,8 +53,8 @@ struct GLPresenter::Functions {
 
     bool load() {
         bool complete = true;
-#define ORVEX_GL_LOAD(result, name, ...)                                                                           \
-    name = reinterpret_cast<decltype(name)>(SDL_GL_GetProcAddress("gl" #name));                                    \
+#define ORVEX_GL_LOAD(result, name, ...)                                                                     \
+    name = reinterpret_cast<decltype(name)>(SDL_GL_GetProcAddress("gl" #name));                              \
     complete = complete && name != nullptr;
         ORVEX_GL_FUNCTIONS(ORVEX_GL_LOAD)
 #undef ORVEX_GL_LOAD
@@ -129,7 +129,8 @@ GLPresenter::GLPresenter(int textureWidth, int textureHeight)
     gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    gl_->TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    gl_->TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                    nullptr);
     gl_->BindTexture(GL_TEXTURE_2D, 0);
     ready_ = true;
 }
@@ -155,8 +156,8 @@ void GLPresenter::upload(cairo_surface_t* image, const std::vector<cairo_rectang
     gl_->PixelStorei(GL_UNPACK_ALIGNMENT, 4);
     gl_->PixelStorei(GL_UNPACK_ROW_LENGTH, stride / 4);
     for (const auto& rect : rectangles) {
-        gl_->TexSubImage2D(GL_TEXTURE_2D, 0, rect.x, rect.y, rect.width, rect.height, GL_BGRA, GL_UNSIGNED_BYTE,
-                           pixels + rect.y * stride + rect.x * 4);
+        gl_->TexSubImage2D(GL_TEXTURE_2D, 0, rect.x, rect.y, rect.width, rect.height, GL_BGRA,
+                           GL_UNSIGNED_BYTE, pixels + rect.y * stride + rect.x * 4);
     }
     gl_->PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     gl_->BindTexture(GL_TEXTURE_2D, 0);
@@ -222,7 +223,8 @@ cairo_surface_t* GLPresenter::readFrame(int drawableWidth, int drawableHeight) {
     gl_->ReadPixels(0, 0, drawableWidth, drawableHeight, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
     // OpenGL's rows run bottom-up.
     for (int y = 0; y < drawableHeight; ++y) {
-        std::memcpy(data + y * stride, rows.data() + static_cast<size_t>(drawableHeight - 1 - y) * drawableWidth * 4,
+        std::memcpy(data + y * stride,
+                    rows.data() + static_cast<size_t>(drawableHeight - 1 - y) * drawableWidth * 4,
                     static_cast<size_t>(drawableWidth) * 4);
     }
     cairo_surface_mark_dirty(frame);

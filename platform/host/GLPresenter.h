@@ -13,7 +13,7 @@
 // open. Needs a current OpenGL context; leaves its state at OpenGL's defaults between
 // calls, as libmpv's renderer, which draws into the same context, expects.
 class GLPresenter {
-public:
+  public:
     GLPresenter(int textureWidth, int textureHeight);
     ~GLPresenter();
     GLPresenter(const GLPresenter&) = delete;
@@ -29,7 +29,7 @@ public:
     // The drawn frame (call before swapping), as an opaque image of the drawable's size.
     cairo_surface_t* readFrame(int drawableWidth, int drawableHeight);
 
-private:
+  private:
     // Draws `texture` (bound to unit 0 for the program) with the corner positions and
     // texture coordinates of a triangle strip.
     void drawQuad(unsigned texture, const float* positions, const float* texcoords);

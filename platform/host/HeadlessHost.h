@@ -7,7 +7,7 @@
 // Runs the interface without a display: the run loop drives it, frames are drawn into an
 // image on demand (for screenshots and tests), input comes from the caller.
 class HeadlessHost {
-public:
+  public:
     HeadlessHost() = default;
 
     // Runs the tasks that are due, then lays out and draws a frame.
@@ -16,6 +16,6 @@ public:
     bool writeScreenshot(const std::string& path);
     const ScreenRenderer& screen() const { return renderer_; }
 
-private:
+  private:
     ScreenRenderer renderer_;
 };

@@ -50,7 +50,9 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     if (scale <= 0) {
         SDL_DisplayMode mode;
         const double screenScale = UIScreen::mainScreen().scale();
-        scale = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h >= points.height * screenScale + 80 ? screenScale : 1;
+        scale = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h >= points.height * screenScale + 80
+                    ? screenScale
+                    : 1;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     window_ = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

@@ -20,7 +20,7 @@ union SDL_Event;
 // context is lent to the playback engines, which draw video into textures of it; the host
 // draws those textures in their layers' places beneath the interface, at every new picture.
 class SDLWindowHost {
-public:
+  public:
     struct Options {
         std::string title = "Orvex";
         // Window pixels per point; 0 picks the screen's scale when the display is large
@@ -47,7 +47,7 @@ public:
     const ScreenRenderer& screen() const { return renderer_; }
     SDL_Window* window() const { return window_; }
 
-private:
+  private:
     void handleEvent(const SDL_Event& event);
     bool presentFrame(bool force);
     void updateTextInput();

@@ -8,7 +8,9 @@
 
 namespace {
 
-int pixels(CGFloat points, double scale) { return static_cast<int>(std::lround(points * scale)); }
+int pixels(CGFloat points, double scale) {
+    return static_cast<int>(std::lround(points * scale));
+}
 
 } // namespace
 
@@ -20,7 +22,9 @@ ScreenRenderer::ScreenRenderer()
     screen_->setFrame(UIScreen::mainScreen().bounds());
 }
 
-ScreenRenderer::~ScreenRenderer() { unstackWindows(); }
+ScreenRenderer::~ScreenRenderer() {
+    unstackWindows();
+}
 
 void ScreenRenderer::unstackWindows() {
     // Layers of windows that are gone are still on the screen layer: they all come off.

@@ -16,7 +16,7 @@ class UIWindow;
 // on one screen layer and brings a compositor image of it up to date. Both hosts draw
 // through it, so a window shows the same pixels headless and on the desktop.
 class ScreenRenderer {
-public:
+  public:
     // An image of the main screen at the screen's scale.
     ScreenRenderer();
     ~ScreenRenderer();
@@ -37,7 +37,7 @@ public:
     // Draws the current frame and writes it as a PNG; answers whether the file was written.
     bool writePNG(const std::string& path);
 
-private:
+  private:
     void stackWindows();
     void unstackWindows();
 

@@ -7,7 +7,9 @@ namespace {
 std::atomic<double> currentScale{2.0};
 } // namespace
 
-double displayScale() { return currentScale.load(); }
+double displayScale() {
+    return currentScale.load();
+}
 
 void setDisplayScale(double scale) {
     if (scale > 0) {

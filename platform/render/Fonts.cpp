@@ -17,7 +17,9 @@
 #if __has_feature(address_sanitizer)
 // fontconfig stores pointers inside its patterns as offsets, which the leak checker
 // cannot follow: the live font data it holds for the process looks leaked at exit.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 #endif
 #endif
 
@@ -30,32 +32,40 @@ constexpr const char* kNotoCJKFolder = "/usr/share/fonts/opentype/noto";
 // Family names that interface code or Pango may ask for; all of them resolve to the
 // Chinese face. Without these aliases fontconfig answers generic names with the
 // Japanese face, whose glyph shapes are wrong for Chinese text.
-constexpr const char* kSansAliases[] = {"sans-serif", "sans", "system-ui", "PingFang SC", ".AppleSystemUIFont",
-                                        "Helvetica", "Helvetica Neue", "Arial"};
+constexpr const char* kSansAliases[] = {"sans-serif",         "sans",      "system-ui",      "PingFang SC",
+                                        ".AppleSystemUIFont", "Helvetica", "Helvetica Neue", "Arial"};
 
 std::string xmlEscaped(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
 std::string configurationXML(const std::filesystem::path& cacheFolder) {
-    std::string xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n";
+    std::string xml =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n";
     xml += std::string("  <dir>") + kNotoCJKFolder + "</dir>\n";
     // The first writable cache folder receives new caches; the system's is read when current.
     xml += "  <cachedir>" + xmlEscaped(cacheFolder.string()) + "</cachedir>\n";
     xml += "  <cachedir>/var/cache/fontconfig</cachedir>\n";
     xml += "  <config><rescan><int>0</int></rescan></config>\n";
     auto alias = [&xml](const std::string& family, const std::string& target) {
-        xml += "  <alias binding=\"same\"><family>" + xmlEscaped(family) + "</family><prefer><family>" + target +
-               "</family></prefer></alias>\n";
+        xml += "  <alias binding=\"same\"><family>" + xmlEscaped(family) + "</family><prefer><family>" +
+               target + "</family></prefer></alias>\n";
     };
     for (const char* family : kSansAliases) {
         alias(family, kUIFontFamily);
@@ -129,7 +139,8 @@ PangoFontDescription* newFontDescription(const FontSpec& font) {
 }
 
 PangoAttribute* newLineHeightAttribute(double size) {
-    return pango_attr_line_height_new_absolute(static_cast<int>(std::lround(size * kLineHeightFactor * PANGO_SCALE)));
+    return pango_attr_line_height_new_absolute(
+        static_cast<int>(std::lround(size * kLineHeightFactor * PANGO_SCALE)));
 }
 
 FontMetrics fontMetrics(const FontSpec& font) {

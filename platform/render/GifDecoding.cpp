@@ -30,7 +30,9 @@ struct GifCloser {
     }
 };
 
-std::uint32_t opaqueARGB(const GifColorType& c) { return 0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue; }
+std::uint32_t opaqueARGB(const GifColorType& c) {
+    return 0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue;
+}
 
 CGImageRef imageOfCanvas(const std::vector<std::uint32_t>& canvas, int width, int height) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -41,7 +43,8 @@ CGImageRef imageOfCanvas(const std::vector<std::uint32_t>& canvas, int width, in
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < height; ++y) {
-        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride, canvas.data() + static_cast<std::ptrdiff_t>(y) * width,
+        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride,
+                    canvas.data() + static_cast<std::ptrdiff_t>(y) * width,
                     static_cast<std::size_t>(width) * 4);
     }
     cairo_surface_mark_dirty(surface);
@@ -114,7 +117,8 @@ std::optional<std::vector<ImageFrame>> decodeGIF(std::string_view bytes) {
         if (!image) {
             return std::nullopt;
         }
-        frames.push_back({image, hasControl ? std::optional<double>(control.DelayTime / 100.0) : std::nullopt});
+        frames.push_back(
+            {image, hasControl ? std::optional<double>(control.DelayTime / 100.0) : std::nullopt});
 
         if (control.DisposalMode == DISPOSE_BACKGROUND) {
             for (int y = y0; y < y1; ++y) {

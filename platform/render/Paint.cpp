@@ -6,7 +6,9 @@
 
 namespace render {
 
-void setSourceColor(cairo_t* cr, const RGBA& color) { cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a); }
+void setSourceColor(cairo_t* cr, const RGBA& color) {
+    cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+}
 
 void setPath(cairo_t* cr, const CGPath& path) {
     cairo_new_path(cr);
@@ -22,12 +24,13 @@ void setPath(cairo_t* cr, const CGPath& path) {
             double x0 = 0, y0 = 0;
             cairo_get_current_point(cr, &x0, &y0);
             const CGPoint q = e.points[0], p = e.points[1];
-            cairo_curve_to(cr, x0 + 2.0 / 3 * (q.x - x0), y0 + 2.0 / 3 * (q.y - y0), p.x + 2.0 / 3 * (q.x - p.x),
-                           p.y + 2.0 / 3 * (q.y - p.y), p.x, p.y);
+            cairo_curve_to(cr, x0 + 2.0 / 3 * (q.x - x0), y0 + 2.0 / 3 * (q.y - y0),
+                           p.x + 2.0 / 3 * (q.x - p.x), p.y + 2.0 / 3 * (q.y - p.y), p.x, p.y);
             break;
         }
         case CGPath::ElementType::addCurveToPoint:
-            cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x, e.points[2].y);
+            cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x,
+                           e.points[2].y);
             break;
         case CGPath::ElementType::closeSubpath:
             cairo_close_path(cr);
@@ -56,7 +59,8 @@ void fillRoundedRect(cairo_t* cr, const CGRect& rect, const CGCornerRadii& radii
     cairo_restore(cr);
 }
 
-void strokeBorder(cairo_t* cr, const CGRect& rect, const CGCornerRadii& radii, double width, const RGBA& color) {
+void strokeBorder(cairo_t* cr, const CGRect& rect, const CGCornerRadii& radii, double width,
+                  const RGBA& color) {
     if (width <= 0 || rect.isEmpty()) {
         return;
     }
@@ -90,7 +94,8 @@ void fillLinearGradient(cairo_t* cr, const CGRect& rect, const std::vector<RGBA>
     cairo_pattern_t* pattern = cairo_pattern_create_linear(x0, y0, x1, y1);
     const bool useLocations = locations.size() == colors.size();
     for (std::size_t i = 0; i < colors.size(); ++i) {
-        double offset = useLocations ? locations[i] : (colors.size() == 1 ? 0.0 : double(i) / double(colors.size() - 1));
+        double offset =
+            useLocations ? locations[i] : (colors.size() == 1 ? 0.0 : double(i) / double(colors.size() - 1));
         const RGBA& c = colors[i];
         cairo_pattern_add_color_stop_rgba(pattern, std::clamp(offset, 0.0, 1.0), c.r, c.g, c.b, c.a);
     }
@@ -108,22 +113,36 @@ namespace {
 void applyStrokeStyle(cairo_t* cr, const StrokeStyle& style) {
     cairo_set_line_width(cr, style.lineWidth);
     switch (style.lineCap) {
-    case LineCap::butt: cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT); break;
-    case LineCap::round: cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND); break;
-    case LineCap::square: cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE); break;
+    case LineCap::butt:
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+        break;
+    case LineCap::round:
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        break;
+    case LineCap::square:
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        break;
     }
     switch (style.lineJoin) {
-    case LineJoin::miter: cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER); break;
-    case LineJoin::round: cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND); break;
-    case LineJoin::bevel: cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL); break;
+    case LineJoin::miter:
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+        break;
+    case LineJoin::round:
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        break;
+    case LineJoin::bevel:
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);
+        break;
     }
     cairo_set_miter_limit(cr, style.miterLimit);
     // Cairo rejects dash patterns whose lengths are negative or all zero.
-    const bool validDash = !style.dashPattern.empty() &&
-                           std::all_of(style.dashPattern.begin(), style.dashPattern.end(), [](double v) { return v >= 0; }) &&
-                           std::any_of(style.dashPattern.begin(), style.dashPattern.end(), [](double v) { return v > 0; });
+    const bool validDash =
+        !style.dashPattern.empty() &&
+        std::all_of(style.dashPattern.begin(), style.dashPattern.end(), [](double v) { return v >= 0; }) &&
+        std::any_of(style.dashPattern.begin(), style.dashPattern.end(), [](double v) { return v > 0; });
     if (validDash) {
-        cairo_set_dash(cr, style.dashPattern.data(), static_cast<int>(style.dashPattern.size()), style.dashPhase);
+        cairo_set_dash(cr, style.dashPattern.data(), static_cast<int>(style.dashPattern.size()),
+                       style.dashPhase);
     }
 }
 
@@ -165,7 +184,8 @@ double deviceScaleOf(cairo_t* cr, const CGImage& image, const CGRect& destinatio
 
 } // namespace
 
-void drawImage(cairo_t* cr, const CGImage& image, const CGRect& destination, double opacity, const std::optional<RGBA>& tint) {
+void drawImage(cairo_t* cr, const CGImage& image, const CGRect& destination, double opacity,
+               const std::optional<RGBA>& tint) {
     const CGRect d = destination.standardized();
     if (image.width() <= 0 || image.height() <= 0 || d.isEmpty() || opacity <= 0) {
         return;
@@ -230,8 +250,8 @@ void boxBlur(std::uint8_t* data, int count, int length, int lineStride, int step
 
 } // namespace
 
-void drawShadow(cairo_t* cr, const CGRect& bounds, double scale, const RGBA& color, double opacity, CGSize offset,
-                double radius, const std::function<void(cairo_t*)>& paintShape) {
+void drawShadow(cairo_t* cr, const CGRect& bounds, double scale, const RGBA& color, double opacity,
+                CGSize offset, double radius, const std::function<void(cairo_t*)>& paintShape) {
     if (opacity <= 0 || color.a <= 0 || bounds.isEmpty()) {
         return;
     }

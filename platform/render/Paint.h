@@ -33,7 +33,8 @@ void setRoundedRectPath(cairo_t* cr, const CGRect& rect, const CGCornerRadii& ra
 
 void fillRoundedRect(cairo_t* cr, const CGRect& rect, const CGCornerRadii& radii, const RGBA& color);
 // A border of `width` drawn inside `rect` (as layer borders are), following the corners.
-void strokeBorder(cairo_t* cr, const CGRect& rect, const CGCornerRadii& radii, double width, const RGBA& color);
+void strokeBorder(cairo_t* cr, const CGRect& rect, const CGCornerRadii& radii, double width,
+                  const RGBA& color);
 
 // A linear gradient across `rect`. `start` and `end` are unit points of the rectangle
 // ((0, 0) top left, (1, 1) bottom right); `locations` (0...1) pair with `colors`, and
@@ -66,7 +67,7 @@ void drawImage(cairo_t* cr, const CGImage& image, const CGRect& destination, dou
 // Paints the blurred shadow of whatever `paintShape` draws: the shape's alpha, blurred by
 // `radius` points, offset, and filled with `color` at `opacity`. `bounds` must contain the
 // shape; `scale` is the device pixels per point of `cr`.
-void drawShadow(cairo_t* cr, const CGRect& bounds, double scale, const RGBA& color, double opacity, CGSize offset,
-                double radius, const std::function<void(cairo_t*)>& paintShape);
+void drawShadow(cairo_t* cr, const CGRect& bounds, double scale, const RGBA& color, double opacity,
+                CGSize offset, double radius, const std::function<void(cairo_t*)>& paintShape);
 
 } // namespace render

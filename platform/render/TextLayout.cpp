@@ -13,7 +13,9 @@
 namespace render {
 namespace {
 
-guint16 channel16(double component) { return static_cast<guint16>(std::lround(std::clamp(component, 0.0, 1.0) * 65535)); }
+guint16 channel16(double component) {
+    return static_cast<guint16>(std::lround(std::clamp(component, 0.0, 1.0) * 65535));
+}
 
 void insertAttribute(PangoAttrList* list, PangoAttribute* attribute, std::size_t start, std::size_t end) {
     attribute->start_index = static_cast<guint>(start);
@@ -36,15 +38,18 @@ PangoAttrList* attributesFor(const TextSpec& spec) {
         pango_font_description_free(description);
         insertAttribute(list, newLineHeightAttribute(span.font.size), start, end);
         if (span.color) {
-            insertAttribute(list, pango_attr_foreground_new(channel16(span.color->r), channel16(span.color->g),
-                                                            channel16(span.color->b)),
+            insertAttribute(list,
+                            pango_attr_foreground_new(channel16(span.color->r), channel16(span.color->g),
+                                                      channel16(span.color->b)),
                             start, end);
-            insertAttribute(list, pango_attr_foreground_alpha_new(std::max<guint16>(1, channel16(span.color->a))), start,
-                            end);
+            insertAttribute(list,
+                            pango_attr_foreground_alpha_new(std::max<guint16>(1, channel16(span.color->a))),
+                            start, end);
         }
         if (span.kern != 0) {
-            insertAttribute(list, pango_attr_letter_spacing_new(static_cast<int>(std::lround(span.kern * PANGO_SCALE))),
-                            start, end);
+            insertAttribute(
+                list, pango_attr_letter_spacing_new(static_cast<int>(std::lround(span.kern * PANGO_SCALE))),
+                start, end);
         }
         if (span.underline) {
             insertAttribute(list, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE), start, end);
@@ -58,10 +63,14 @@ PangoAttrList* attributesFor(const TextSpec& spec) {
 
 PangoEllipsizeMode ellipsisFor(LineBreakMode mode) {
     switch (mode) {
-    case LineBreakMode::truncateHead: return PANGO_ELLIPSIZE_START;
-    case LineBreakMode::truncateMiddle: return PANGO_ELLIPSIZE_MIDDLE;
-    case LineBreakMode::truncateTail: return PANGO_ELLIPSIZE_END;
-    default: return PANGO_ELLIPSIZE_NONE;
+    case LineBreakMode::truncateHead:
+        return PANGO_ELLIPSIZE_START;
+    case LineBreakMode::truncateMiddle:
+        return PANGO_ELLIPSIZE_MIDDLE;
+    case LineBreakMode::truncateTail:
+        return PANGO_ELLIPSIZE_END;
+    default:
+        return PANGO_ELLIPSIZE_NONE;
     }
 }
 
@@ -93,12 +102,19 @@ TextLayout::TextLayout(const TextSpec& spec) {
     const bool bounded = spec.width && *spec.width > 0 && std::isfinite(*spec.width);
     if (bounded) {
         pango_layout_set_width(layout_, static_cast<int>(std::floor(*spec.width * PANGO_SCALE)));
-        pango_layout_set_wrap(layout_, spec.lineBreakMode == LineBreakMode::charWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_wrap(layout_, spec.lineBreakMode == LineBreakMode::charWrap ? PANGO_WRAP_CHAR
+                                                                                     : PANGO_WRAP_WORD_CHAR);
     }
     switch (spec.alignment) {
-    case TextAlignment::left: pango_layout_set_alignment(layout_, PANGO_ALIGN_LEFT); break;
-    case TextAlignment::center: pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER); break;
-    case TextAlignment::right: pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT); break;
+    case TextAlignment::left:
+        pango_layout_set_alignment(layout_, PANGO_ALIGN_LEFT);
+        break;
+    case TextAlignment::center:
+        pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
+        break;
+    case TextAlignment::right:
+        pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT);
+        break;
     case TextAlignment::justified:
         pango_layout_set_alignment(layout_, PANGO_ALIGN_LEFT);
         pango_layout_set_justify(layout_, TRUE);
@@ -129,7 +145,8 @@ TextLayout::TextLayout(const TextSpec& spec) {
 
     PangoRectangle logical;
     pango_layout_get_extents(layout_, nullptr, &logical);
-    const double height = pango_units_to_double(visibleBottom >= 0 ? visibleBottom : logical.y + logical.height);
+    const double height =
+        pango_units_to_double(visibleBottom >= 0 ? visibleBottom : logical.y + logical.height);
     if (!spec.text.empty()) {
         size_ = {pango_units_to_double(logical.width), height};
     }
@@ -149,21 +166,24 @@ CGRect TextLayout::caretRect(std::size_t index) const {
     const char* text = pango_layout_get_text(layout_);
     std::size_t boundary = std::min(index, textLength_);
     // Step back to the start of a character split by the index.
-    while (boundary > 0 && boundary < textLength_ && (static_cast<unsigned char>(text[boundary]) & 0xC0) == 0x80) {
+    while (boundary > 0 && boundary < textLength_ &&
+           (static_cast<unsigned char>(text[boundary]) & 0xC0) == 0x80) {
         --boundary;
     }
     int line = 0;
     int x = 0;
     pango_layout_index_to_line_x(layout_, static_cast<int>(boundary), FALSE, &line, &x);
     auto [bottom, height] = lineBottom(layout_, line);
-    return {{pango_units_to_double(x), pango_units_to_double(bottom - height)}, {0, pango_units_to_double(height)}};
+    return {{pango_units_to_double(x), pango_units_to_double(bottom - height)},
+            {0, pango_units_to_double(height)}};
 }
 
 std::size_t TextLayout::indexAtPoint(CGPoint point) const {
     std::lock_guard guard(textLock());
     int index = 0;
     int trailing = 0;
-    pango_layout_xy_to_index(layout_, pango_units_from_double(point.x), pango_units_from_double(point.y), &index, &trailing);
+    pango_layout_xy_to_index(layout_, pango_units_from_double(point.x), pango_units_from_double(point.y),
+                             &index, &trailing);
     const char* text = pango_layout_get_text(layout_);
     const char* position = g_utf8_offset_to_pointer(text + index, trailing);
     return std::min(static_cast<std::size_t>(position - text), textLength_);
@@ -184,7 +204,9 @@ void TextLayout::draw(cairo_t* cr, CGPoint origin) const {
 
 namespace {
 
-std::size_t hashCombine(std::size_t seed, std::size_t value) { return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2)); }
+std::size_t hashCombine(std::size_t seed, std::size_t value) {
+    return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
+}
 
 struct SpecHash {
     std::size_t operator()(const TextSpec& spec) const {
@@ -204,7 +226,7 @@ struct SpecHash {
 
 // Least-recently-used layouts by their spec.
 class LayoutCache {
-public:
+  public:
     std::shared_ptr<const TextLayout> layout(const TextSpec& spec) {
         std::lock_guard guard(textLock());
         if (auto found = index_.find(spec); found != index_.end()) {
@@ -227,7 +249,7 @@ public:
         order_.clear();
     }
 
-private:
+  private:
     static constexpr std::size_t kCapacity = 2048;
     using Entry = std::pair<TextSpec, std::shared_ptr<const TextLayout>>;
     std::list<Entry> order_;
@@ -241,8 +263,12 @@ LayoutCache& cache() {
 
 } // namespace
 
-std::shared_ptr<const TextLayout> layoutText(const TextSpec& spec) { return cache().layout(spec); }
+std::shared_ptr<const TextLayout> layoutText(const TextSpec& spec) {
+    return cache().layout(spec);
+}
 
-void clearTextLayoutCache() { cache().clear(); }
+void clearTextLayoutCache() {
+    cache().clear();
+}
 
 } // namespace render

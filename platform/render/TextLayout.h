@@ -50,7 +50,7 @@ struct TextSpec {
 // A shaped text, ready to measure and draw. Immutable once made; share it freely on the
 // thread that uses text (see textLock()).
 class TextLayout {
-public:
+  public:
     explicit TextLayout(const TextSpec& spec);
     ~TextLayout();
     TextLayout(const TextLayout&) = delete;
@@ -76,7 +76,7 @@ public:
     void draw(cairo_t* cr, CGPoint origin) const;
     PangoLayout* pangoLayout() const { return layout_; }
 
-private:
+  private:
     PangoLayout* layout_ = nullptr;
     std::size_t textLength_ = 0;
     CGSize size_;

@@ -44,8 +44,9 @@ std::string randomDigits(std::size_t count) {
 
 std::string passwordHash(const std::string& password, const std::string& salt) {
     unsigned char digest[32];
-    PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), reinterpret_cast<const unsigned char*>(salt.data()),
-                      static_cast<int>(salt.size()), kPasswordIterations, EVP_sha256(), sizeof digest, digest);
+    PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
+                      reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()),
+                      kPasswordIterations, EVP_sha256(), sizeof digest, digest);
     static constexpr char digits[] = "0123456789abcdef";
     std::string hex;
     for (const unsigned char c : digest) {
@@ -56,14 +57,16 @@ std::string passwordHash(const std::string& password, const std::string& salt) {
 }
 
 bool isMobileNumber(const std::string& text) {
-    if (text.size() != 11 || text[0] != '1' || std::string_view("34578").find(text[1]) == std::string_view::npos) {
+    if (text.size() != 11 || text[0] != '1' ||
+        std::string_view("34578").find(text[1]) == std::string_view::npos) {
         return false;
     }
     return std::all_of(text.begin() + 2, text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::size_t characterCount(const std::string& utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 // Trims ASCII white space and the ideographic space U+3000 from both ends.
@@ -73,8 +76,9 @@ std::string trimmed(const std::string& text) {
     bool changed = true;
     while (changed) {
         changed = false;
-        for (const std::string_view space : {std::string_view(" "), std::string_view("\t"), std::string_view("\r"),
-                                             std::string_view("\n"), ideographicSpace}) {
+        for (const std::string_view space :
+             {std::string_view(" "), std::string_view("\t"), std::string_view("\r"), std::string_view("\n"),
+              ideographicSpace}) {
             if (view.starts_with(space)) {
                 view.remove_prefix(space.size());
                 changed = true;
@@ -148,7 +152,8 @@ void Accounts::readState(const Json& state) {
     }
     for (const auto& entry : state.value("sessions", Json::array())) {
         sessions_[entry.value("token", "")] =
-            Session{entry.value("user_id", std::int64_t{0}), entry.value("expires_at", 0.0), entry.value("ended", false)};
+            Session{entry.value("user_id", std::int64_t{0}), entry.value("expires_at", 0.0),
+                    entry.value("ended", false)};
     }
     feedback_ = state.value("feedback", Json::array());
 }
@@ -156,19 +161,26 @@ void Accounts::readState(const Json& state) {
 void Accounts::save() {
     Json users = Json::array();
     for (const auto& user : users_) {
-        users.push_back({{"id", user.id}, {"member", user.member}, {"username", user.username},
-                         {"nick_name", user.nickName}, {"salt", user.salt}, {"password", user.passwordHash},
+        users.push_back({{"id", user.id},
+                         {"member", user.member},
+                         {"username", user.username},
+                         {"nick_name", user.nickName},
+                         {"salt", user.salt},
+                         {"password", user.passwordHash},
                          {"favourites", user.favourites}});
     }
     Json sessions = Json::array();
     const double now = now_();
     for (const auto& [token, session] : sessions_) {
         if (session.expiresAt + kForgetEndedSessionsAfter > now) {
-            sessions.push_back({{"token", token}, {"user_id", session.userId}, {"expires_at", session.expiresAt},
+            sessions.push_back({{"token", token},
+                                {"user_id", session.userId},
+                                {"expires_at", session.expiresAt},
                                 {"ended", session.ended}});
         }
     }
-    const Json state = {{"next_id", nextId_}, {"users", users}, {"sessions", sessions}, {"feedback", feedback_}};
+    const Json state = {
+        {"next_id", nextId_}, {"users", users}, {"sessions", sessions}, {"feedback", feedback_}};
     writeFileAtomically(stateFile_, state.dump(1));
 }
 
@@ -186,7 +198,8 @@ Bearer Accounts::identify(const std::string& token) const {
 }
 
 Accounts::User* Accounts::findUser(std::int64_t id) {
-    const auto found = std::find_if(users_.begin(), users_.end(), [id](const User& user) { return user.id == id; });
+    const auto found =
+        std::find_if(users_.begin(), users_.end(), [id](const User& user) { return user.id == id; });
     return found == users_.end() ? nullptr : &*found;
 }
 
@@ -195,8 +208,9 @@ const Accounts::User* Accounts::findUser(std::int64_t id) const {
 }
 
 Accounts::User* Accounts::findMember(const std::string& username) {
-    const auto found = std::find_if(users_.begin(), users_.end(),
-                                    [&](const User& user) { return user.member && user.username == username; });
+    const auto found = std::find_if(users_.begin(), users_.end(), [&](const User& user) {
+        return user.member && user.username == username;
+    });
     return found == users_.end() ? nullptr : &*found;
 }
 
@@ -210,7 +224,8 @@ Accounts::User& Accounts::newUser(bool member) {
 }
 
 Json Accounts::userJson(const User& user, const std::string& token) const {
-    const std::string phone = user.member ? user.username.substr(0, 3) + "****" + lastDigits(user.username, 4) : "";
+    const std::string phone =
+        user.member ? user.username.substr(0, 3) + "****" + lastDigits(user.username, 4) : "";
     return Json{{"id", user.id},
                 {"expires_in", kTokenLifetime},
                 {"group_id", user.member ? "2" : "1"},
@@ -244,7 +259,8 @@ ApiResult Accounts::touristLogin(const std::string& id, const Bearer& bearer) {
     const User* user = wanted > 0 ? findUser(wanted) : nullptr;
     if (user != nullptr && user->member) {
         const auto session = sessions_.find(bearer.token);
-        const bool proven = session != sessions_.end() && !session->second.ended && session->second.userId == user->id;
+        const bool proven =
+            session != sessions_.end() && !session->second.ended && session->second.userId == user->id;
         if (!proven) {
             user = nullptr;
         }
@@ -291,7 +307,8 @@ ApiResult Accounts::loginWithCode(const std::string& username, const std::string
     return signIn(*user);
 }
 
-ApiResult Accounts::registerMember(const std::string& username, const std::string& password, const std::string& code) {
+ApiResult Accounts::registerMember(const std::string& username, const std::string& password,
+                                   const std::string& code) {
     if (!isMobileNumber(username)) {
         return refusedNumber();
     }
@@ -313,7 +330,8 @@ ApiResult Accounts::registerMember(const std::string& username, const std::strin
     return signIn(user);
 }
 
-ApiResult Accounts::resetPassword(const std::string& username, const std::string& password, const std::string& code) {
+ApiResult Accounts::resetPassword(const std::string& username, const std::string& password,
+                                  const std::string& code) {
     if (auto problem = passwordLengthProblem(password); !problem.succeeded()) {
         return problem;
     }
@@ -336,12 +354,13 @@ ApiResult Accounts::resetPassword(const std::string& username, const std::string
     return ApiResult::successWithoutData();
 }
 
-ApiResult Accounts::sendCode(const std::string& username, const std::string& randstr, const std::string& ticket,
-                             const std::string& type) {
+ApiResult Accounts::sendCode(const std::string& username, const std::string& randstr,
+                             const std::string& ticket, const std::string& type) {
     if (!isMobileNumber(username)) {
         return refusedNumber();
     }
-    if (std::none_of(std::begin(kCodeTypes), std::end(kCodeTypes), [&](const char* known) { return type == known; })) {
+    if (std::none_of(std::begin(kCodeTypes), std::end(kCodeTypes),
+                     [&](const char* known) { return type == known; })) {
         return ApiResult::failure(codes::badParameter, "验证码类型错误");
     }
     std::string code;
@@ -439,8 +458,12 @@ ApiResult Accounts::addFeedback(std::int64_t userId, const std::string& type, co
         return ApiResult::failure(codes::badParameter, "标题不能超过50字，内容不能超过200字");
     }
     std::lock_guard lock(mutex_);
-    feedback_.push_back({{"id", feedback_.size() + 1}, {"user_id", userId}, {"type", type}, {"title", cleanTitle},
-                         {"content", cleanContent}, {"time", static_cast<std::int64_t>(now_())}});
+    feedback_.push_back({{"id", feedback_.size() + 1},
+                         {"user_id", userId},
+                         {"type", type},
+                         {"title", cleanTitle},
+                         {"content", cleanContent},
+                         {"time", static_cast<std::int64_t>(now_())}});
     save();
     return ApiResult::success(Json{{"id", feedback_.size()}});
 }

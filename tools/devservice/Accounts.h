@@ -34,7 +34,7 @@ struct CaptchaTicket {
 // Users, tokens, favourites and feedback are kept in a JSON file and survive restarts;
 // codes and tickets live in memory. Thread-safe.
 class Accounts {
-public:
+  public:
     // `now` gives seconds since 1970; `announceCode` receives every SMS code sent.
     Accounts(std::filesystem::path stateFile, std::function<double()> now,
              std::function<void(const std::string& number, const std::string& code)> announceCode);
@@ -52,8 +52,10 @@ public:
     ApiResult touristLogin(const std::string& id, const Bearer& bearer);
     ApiResult login(const std::string& username, const std::string& password);
     ApiResult loginWithCode(const std::string& username, const std::string& code);
-    ApiResult registerMember(const std::string& username, const std::string& password, const std::string& code);
-    ApiResult resetPassword(const std::string& username, const std::string& password, const std::string& code);
+    ApiResult registerMember(const std::string& username, const std::string& password,
+                             const std::string& code);
+    ApiResult resetPassword(const std::string& username, const std::string& password,
+                            const std::string& code);
     ApiResult sendCode(const std::string& username, const std::string& randstr, const std::string& ticket,
                        const std::string& type);
     ApiResult setNickName(std::int64_t userId, const std::string& nickName);
@@ -70,7 +72,7 @@ public:
     void expireToken(const std::string& token);
     std::optional<std::string> lastCode(const std::string& number) const;
 
-private:
+  private:
     struct User {
         std::int64_t id = 0;
         bool member = false;

@@ -30,9 +30,13 @@ struct ApiResult {
     std::string message = "success";
     std::optional<nlohmann::ordered_json> data;
 
-    static ApiResult success(nlohmann::ordered_json payload) { return {codes::success, "success", std::move(payload)}; }
+    static ApiResult success(nlohmann::ordered_json payload) {
+        return {codes::success, "success", std::move(payload)};
+    }
     static ApiResult successWithoutData() { return {codes::success, "success", std::nullopt}; }
-    static ApiResult failure(int code, std::string message) { return {code, std::move(message), std::nullopt}; }
+    static ApiResult failure(int code, std::string message) {
+        return {code, std::move(message), std::nullopt};
+    }
     bool succeeded() const { return code == codes::success; }
 };
 

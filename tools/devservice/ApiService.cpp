@@ -57,7 +57,8 @@ ApiResult videoNotFound() {
 std::optional<std::size_t> readCount(const std::string& text, std::size_t largest) {
     std::size_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0 || value > largest) {
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0 ||
+        value > largest) {
         return std::nullopt;
     }
     return value;
@@ -75,7 +76,8 @@ std::optional<int> readTypeId(const std::string& text) {
 // "page" (required) and the size key (optional, 15 by default).
 std::optional<Paging> readPaging(const ApiCall& call, const char* sizeKey = "pageSize") {
     const auto page = readCount(call.text("page"), kLargestPage);
-    const auto size = call.has(sizeKey) ? readCount(call.text(sizeKey), kLargestPageSize) : std::optional<std::size_t>(15);
+    const auto size =
+        call.has(sizeKey) ? readCount(call.text(sizeKey), kLargestPageSize) : std::optional<std::size_t>(15);
     if (!page || !size) {
         return std::nullopt;
     }
@@ -96,8 +98,7 @@ ApiResult filterTree(const ApiCall& call) {
     return ApiResult::success(call.catalogue.filterTree());
 }
 
-template <bool recommended>
-ApiResult categoryPage(const ApiCall& call) {
+template <bool recommended> ApiResult categoryPage(const ApiCall& call) {
     const auto paging = readPaging(call);
     const auto typeId = readTypeId(call.text("type_id"));
     if (!paging || !typeId) {
@@ -168,11 +169,13 @@ ApiResult resourceList(const ApiCall& call) {
 
 ApiResult videoInfo(const ApiCall& call) {
     const std::string id = call.text("vod_id");
-    const Title* title = call.text("type") == "douban" ? call.catalogue.titleByDouban(id) : call.catalogue.title(id);
+    const Title* title =
+        call.text("type") == "douban" ? call.catalogue.titleByDouban(id) : call.catalogue.title(id);
     if (title == nullptr) {
         return videoNotFound();
     }
-    const bool collected = call.bearer.state == Bearer::State::valid && call.accounts.isFavourite(call.bearer.userId, title->vodId);
+    const bool collected = call.bearer.state == Bearer::State::valid &&
+                           call.accounts.isFavourite(call.bearer.userId, title->vodId);
     return ApiResult::success(call.catalogue.detail(*title, collected));
 }
 
@@ -191,8 +194,8 @@ ApiResult parse(const ApiCall& call) {
     if (!episode) {
         return ApiResult::failure(codes::notFound, "解析失败，资源不存在");
     }
-    const std::string media = call.origin + "/media/" + episode->source->type + "/" + episode->title->vodId + "/" +
-                              std::to_string(episode->index + 1) + "/master.m3u8";
+    const std::string media = call.origin + "/media/" + episode->source->type + "/" + episode->title->vodId +
+                              "/" + std::to_string(episode->index + 1) + "/master.m3u8";
     Json answer = {{"url", MIUAES::encryptPayload(media)}};
     if (episode->source->userAgent) {
         answer["user_agent"] = *episode->source->userAgent;
@@ -231,7 +234,8 @@ ApiResult loginWithCode(const ApiCall& call) {
 }
 
 ApiResult sendCode(const ApiCall& call) {
-    return call.accounts.sendCode(call.text("username"), call.text("randstr"), call.text("ticket"), call.text("type"));
+    return call.accounts.sendCode(call.text("username"), call.text("randstr"), call.text("ticket"),
+                                  call.text("type"));
 }
 
 ApiResult registerMember(const ApiCall& call) {
@@ -326,7 +330,8 @@ HttpAnswer answer(const ApiResult& result, const std::string& origin) {
 }
 
 bool wellFormedTimestamp(const std::string& text) {
-    return !text.empty() && text.size() <= 12 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() && text.size() <= 12 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string bearerToken(const std::string& authorization) {
@@ -346,7 +351,8 @@ std::optional<ApiResult> refusal(Access access, const Bearer& bearer, const Acco
         return ApiResult::failure(codes::loginInvalid, "登录信息无效，请重新登录");
     }
     const bool signedIn = bearer.state == Bearer::State::valid;
-    if ((access == Access::user && !signedIn) || (access == Access::member && !(signedIn && accounts.isMember(bearer.userId)))) {
+    if ((access == Access::user && !signedIn) ||
+        (access == Access::member && !(signedIn && accounts.isMember(bearer.userId)))) {
         return ApiResult::failure(codes::loginRequired, "请先登录");
     }
     return std::nullopt;

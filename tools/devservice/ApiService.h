@@ -12,12 +12,12 @@ namespace devservice {
 
 // One API request as the HTTP layer hands it over.
 struct ApiRequest {
-    int service = 1;               // 1 or 2: which of the two base URLs it came in on
-    std::string method;            // "GET" or "POST"
-    std::string path;              // "api/indexList"
+    int service = 1;                          // 1 or 2: which of the two base URLs it came in on
+    std::string method;                       // "GET" or "POST"
+    std::string path;                         // "api/indexList"
     std::optional<FormParameters> parameters; // none when the query or form was malformed
-    std::string authorization;     // the "Authorization" header
-    std::string origin;            // "https://127.0.0.1:<port>" for addresses in payloads
+    std::string authorization;                // the "Authorization" header
+    std::string origin;                       // "https://127.0.0.1:<port>" for addresses in payloads
 };
 
 struct HttpAnswer {
@@ -29,7 +29,7 @@ struct HttpAnswer {
 // token, runs the endpoint and answers the envelope {"code", "message", "data"} with the
 // payload encrypted the way the application decrypts it.
 class ApiService {
-public:
+  public:
     struct Options {
         // Largest accepted distance between "timestamp" and the service's clock, in seconds;
         // 0 accepts any well-formed timestamp (the application's tests run on virtual time).
@@ -41,7 +41,7 @@ public:
 
     HttpAnswer handle(const ApiRequest& request) const;
 
-private:
+  private:
     const Catalogue& catalogue_;
     Accounts& accounts_;
     const Options options_;

@@ -10,12 +10,13 @@ namespace devservice {
 namespace {
 
 constexpr std::string_view kEpisodeAddressPrefix = "https://play.orvex.test/";
-constexpr const char* kSummaryKeys[] = {"vod_id", "vod_name", "vod_pic", "vod_douban_score", "actor", "director", "area",
-                                        "year", "blurb", "pubdate", "type_id", "type_id_1", "className"};
+constexpr const char* kSummaryKeys[] = {
+    "vod_id", "vod_name", "vod_pic", "vod_douban_score", "actor",     "director", "area",
+    "year",   "blurb",    "pubdate", "type_id",          "type_id_1", "className"};
 
 // Reports the first fault found while reading the data files.
 class Problems {
-public:
+  public:
     explicit Problems(std::string& error) : error_(error) {}
     bool fail(const std::string& file, const std::string& what) {
         if (error_.empty()) {
@@ -25,7 +26,7 @@ public:
     }
     bool ok() const { return error_.empty(); }
 
-private:
+  private:
     std::string& error_;
 };
 
@@ -49,7 +50,8 @@ std::string textOf(const Json& object, const char* key) {
 }
 
 bool hasText(const Json& object, const char* key) {
-    return object.is_object() && object.contains(key) && object[key].is_string() && !object[key].get<std::string>().empty();
+    return object.is_object() && object.contains(key) && object[key].is_string() &&
+           !object[key].get<std::string>().empty();
 }
 
 double scoreOf(const std::string& text) {
@@ -123,8 +125,8 @@ std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& fol
             problems.fail("categories.json", "has no categories");
         }
         for (const auto& category : catalogue.categories_) {
-            if (!category.is_object() || !category.contains("type_id") || !category["type_id"].is_number_integer() ||
-                !hasText(category, "type_name")) {
+            if (!category.is_object() || !category.contains("type_id") ||
+                !category["type_id"].is_number_integer() || !hasText(category, "type_name")) {
                 problems.fail("categories.json", "a category lacks \"type_id\" or \"type_name\"");
             }
         }
@@ -140,7 +142,8 @@ std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& fol
                 source.headers = entry["headers"];
                 for (const auto& header : *source.headers) {
                     if (!hasText(header, "key") || !header.contains("val")) {
-                        problems.fail("sources.json", "a header of " + source.type + " lacks \"key\" or \"val\"");
+                        problems.fail("sources.json",
+                                      "a header of " + source.type + " lacks \"key\" or \"val\"");
                     }
                 }
             }
@@ -179,7 +182,8 @@ std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& fol
             for (const auto& episode : entry.value("episodes", Json::array())) {
                 title.episodes.push_back(episode.is_string() ? episode.get<std::string>() : std::string());
             }
-            if (title.vodId.empty() || title.name.empty() || title.sources.empty() || title.episodes.empty()) {
+            if (title.vodId.empty() || title.name.empty() || title.sources.empty() ||
+                title.episodes.empty()) {
                 problems.fail("titles.json", "a title lacks its id, name, sources or episodes");
             }
             if (!catalogue.knownCategory(title.typeId)) {
@@ -238,9 +242,9 @@ std::optional<Catalogue> Catalogue::loadChecked(const std::filesystem::path& fol
         catalogue.shorts_ = std::move(*shorts);
     }
     for (const auto& [file, value, kind] : {std::tuple{"topics.json", &catalogue.topics_, 'a'},
-                                             std::tuple{"notices.json", &catalogue.notices_, 'a'},
-                                             std::tuple{"shorts.json", &catalogue.shorts_, 'a'},
-                                             std::tuple{"ads.json", &catalogue.adverts_, 'o'}}) {
+                                            std::tuple{"notices.json", &catalogue.notices_, 'a'},
+                                            std::tuple{"shorts.json", &catalogue.shorts_, 'a'},
+                                            std::tuple{"ads.json", &catalogue.adverts_, 'o'}}) {
         if ((kind == 'a' && !value->is_array()) || (kind == 'o' && !value->is_object())) {
             problems.fail(file, kind == 'a' ? "is not an array" : "is not an object");
         }
@@ -271,11 +275,10 @@ const PlaySource* Catalogue::source(const std::string& type) const {
 }
 
 bool Catalogue::knownCategory(int typeId) const {
-    return std::any_of(categories_.begin(), categories_.end(),
-                       [typeId](const Json& category) {
-                           const auto found = category.find("type_id");
-                           return found != category.end() && found->is_number_integer() && found->get<int>() == typeId;
-                       });
+    return std::any_of(categories_.begin(), categories_.end(), [typeId](const Json& category) {
+        const auto found = category.find("type_id");
+        return found != category.end() && found->is_number_integer() && found->get<int>() == typeId;
+    });
 }
 
 std::vector<const Title*> Catalogue::category(int typeId) const {
@@ -290,7 +293,8 @@ std::vector<const Title*> Catalogue::category(int typeId) const {
 
 std::vector<const Title*> Catalogue::recommended(int typeId) const {
     auto found = category(typeId);
-    std::stable_sort(found.begin(), found.end(), [](const Title* a, const Title* b) { return a->score > b->score; });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Title* a, const Title* b) { return a->score > b->score; });
     return found;
 }
 
@@ -466,7 +470,8 @@ Json Catalogue::adverts(const std::string& position) const {
 }
 
 std::string Catalogue::episodeAddress(const Title& title, const PlaySource& source, std::size_t index) {
-    return std::string(kEpisodeAddressPrefix) + source.type + "/" + title.vodId + "/" + std::to_string(index + 1);
+    return std::string(kEpisodeAddressPrefix) + source.type + "/" + title.vodId + "/" +
+           std::to_string(index + 1);
 }
 
 std::optional<EpisodeRef> Catalogue::episodeAt(const std::string& type, const std::string& address) const {

@@ -23,8 +23,8 @@ inline constexpr std::string_view kOriginPlaceholder = "{{origin}}";
 struct PlaySource {
     std::string type;
     std::string typeName;
-    std::optional<std::string> userAgent;         // the parse answer's "user_agent", when it has one
-    std::optional<Json> headers;                  // the parse answer's "headers", when it has one
+    std::optional<std::string> userAgent; // the parse answer's "user_agent", when it has one
+    std::optional<Json> headers;          // the parse answer's "headers", when it has one
     // Every header a media request of this source must carry, name and value.
     std::vector<std::pair<std::string, std::string>> requiredHeaders() const;
 };
@@ -73,7 +73,7 @@ struct EpisodeRef {
 // afterwards (safe to share between threads). Payloads are answered in the shapes the
 // application's screens read; addresses still hold the origin placeholder.
 class Catalogue {
-public:
+  public:
     // Reads and cross-checks categories.json, titles.json, sources.json, home.json,
     // search.json, topics.json, notices.json, ads.json and shorts.json. Answers nothing,
     // with the file and the fault in `error`, when one is missing or inconsistent.
@@ -93,10 +93,10 @@ public:
     static Json page(const std::vector<const Title*>& titles, const Paging& paging);
     static Json summaries(const std::vector<const Title*>& titles);
 
-    Json homeLabels() const;   // api/indexLabelList
-    Json filterTree() const;   // api/tagList
-    Json homeFeed() const;     // api/indexList
-    Json hotSearches() const;  // api/searchTipList
+    Json homeLabels() const;  // api/indexLabelList
+    Json filterTree() const;  // api/tagList
+    Json homeFeed() const;    // api/indexList
+    Json hotSearches() const; // api/searchTipList
     Json topicList(const Paging& paging) const;
     std::optional<Json> topicInfo(const std::string& topicId, const Paging& paging) const;
     Json resources(const Title& title) const;
@@ -112,7 +112,7 @@ public:
     static std::string episodeAddress(const Title& title, const PlaySource& source, std::size_t index);
     std::optional<EpisodeRef> episodeAt(const std::string& type, const std::string& address) const;
 
-private:
+  private:
     Catalogue() = default;
     static std::optional<Catalogue> loadChecked(const std::filesystem::path& folder, std::string& error);
     std::vector<const Title*> titlesFromIds(const Json& ids) const;

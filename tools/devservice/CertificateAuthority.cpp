@@ -26,8 +26,7 @@ struct Deleter {
     void operator()(X509_STORE_CTX* p) const { X509_STORE_CTX_free(p); }
     void operator()(GENERAL_NAMES* p) const { GENERAL_NAMES_free(p); }
 };
-template <typename T>
-using Owned = std::unique_ptr<T, Deleter>;
+template <typename T> using Owned = std::unique_ptr<T, Deleter>;
 
 constexpr long kDay = 24 * 60 * 60;
 constexpr long kAuthorityLifetime = 3650 * kDay;
@@ -48,8 +47,7 @@ Owned<EVP_PKEY> makeKey() {
     return Owned<EVP_PKEY>(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"));
 }
 
-template <typename T, typename Reader>
-Owned<T> readPem(const std::filesystem::path& path, Reader reader) {
+template <typename T, typename Reader> Owned<T> readPem(const std::filesystem::path& path, Reader reader) {
     const auto text = readWholeFile(path);
     if (!text) {
         return nullptr;
@@ -58,8 +56,7 @@ Owned<T> readPem(const std::filesystem::path& path, Reader reader) {
     return Owned<T>(bio ? reader(bio.get(), nullptr, nullptr, nullptr) : nullptr);
 }
 
-template <typename Writer>
-std::string writePem(Writer writer) {
+template <typename Writer> std::string writePem(Writer writer) {
     Owned<BIO> bio(BIO_new(BIO_s_mem()));
     if (!bio || writer(bio.get()) != 1) {
         return {};
@@ -80,7 +77,8 @@ bool saveKey(const std::filesystem::path& path, EVP_PKEY* key) {
 }
 
 bool saveCertificate(const std::filesystem::path& path, X509* certificate) {
-    const std::string pem = writePem([certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate); });
+    const std::string pem =
+        writePem([certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate); });
     return !pem.empty() && writeFileAtomically(path, pem);
 }
 
@@ -104,7 +102,8 @@ bool setRandomSerial(X509* certificate) {
     }
     bytes[0] &= 0x7F; // a positive serial number
     BIGNUM* number = BN_bin2bn(bytes, sizeof bytes, nullptr);
-    const bool set = number != nullptr && BN_to_ASN1_INTEGER(number, X509_get_serialNumber(certificate)) != nullptr;
+    const bool set =
+        number != nullptr && BN_to_ASN1_INTEGER(number, X509_get_serialNumber(certificate)) != nullptr;
     BN_free(number);
     return set;
 }
@@ -118,8 +117,10 @@ Owned<X509> makeCertificate(EVP_PKEY* subjectKey, const std::string& commonName,
         return nullptr;
     }
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Orvex development"), -1, -1, 0);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>("Orvex development"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                               reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0);
     return certificate;
 }
 
@@ -136,7 +137,8 @@ std::string subjectAltNames(const ServerIdentity& identity) {
 
 std::vector<std::string> namesOf(X509* certificate) {
     std::vector<std::string> names;
-    Owned<GENERAL_NAMES> general(static_cast<GENERAL_NAMES*>(X509_get_ext_d2i(certificate, NID_subject_alt_name, nullptr, nullptr)));
+    Owned<GENERAL_NAMES> general(
+        static_cast<GENERAL_NAMES*>(X509_get_ext_d2i(certificate, NID_subject_alt_name, nullptr, nullptr)));
     if (!general) {
         return names;
     }
@@ -144,7 +146,8 @@ std::vector<std::string> namesOf(X509* certificate) {
         const GENERAL_NAME* entry = sk_GENERAL_NAME_value(general.get(), i);
         if (entry->type == GEN_DNS) {
             const auto* text = ASN1_STRING_get0_data(entry->d.dNSName);
-            names.emplace_back("DNS:" + std::string(reinterpret_cast<const char*>(text), ASN1_STRING_length(entry->d.dNSName)));
+            names.emplace_back("DNS:" + std::string(reinterpret_cast<const char*>(text),
+                                                    ASN1_STRING_length(entry->d.dNSName)));
         } else if (entry->type == GEN_IPADD && ASN1_STRING_length(entry->d.iPAddress) == 4) {
             const auto* bytes = ASN1_STRING_get0_data(entry->d.iPAddress);
             names.emplace_back("IP:" + std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
@@ -192,7 +195,8 @@ bool makeAuthority(const TlsFiles& files, std::string& error) {
         return false;
     }
     X509_set_issuer_name(certificate.get(), X509_get_subject_name(certificate.get()));
-    if (!addExtension(certificate.get(), certificate.get(), NID_basic_constraints, "critical,CA:TRUE,pathlen:0") ||
+    if (!addExtension(certificate.get(), certificate.get(), NID_basic_constraints,
+                      "critical,CA:TRUE,pathlen:0") ||
         !addExtension(certificate.get(), certificate.get(), NID_key_usage, "critical,keyCertSign,cRLSign") ||
         !addExtension(certificate.get(), certificate.get(), NID_subject_key_identifier, "hash") ||
         X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0) {
@@ -218,7 +222,8 @@ bool makeServerCertificate(const TlsFiles& files, const ServerIdentity& identity
     X509_set_issuer_name(certificate.get(), X509_get_subject_name(authority));
     const std::string names = subjectAltNames(identity);
     if (!addExtension(certificate.get(), authority, NID_basic_constraints, "critical,CA:FALSE") ||
-        !addExtension(certificate.get(), authority, NID_key_usage, "critical,digitalSignature,keyEncipherment") ||
+        !addExtension(certificate.get(), authority, NID_key_usage,
+                      "critical,digitalSignature,keyEncipherment") ||
         !addExtension(certificate.get(), authority, NID_ext_key_usage, "serverAuth") ||
         !addExtension(certificate.get(), authority, NID_subject_alt_name, names.c_str()) ||
         !addExtension(certificate.get(), authority, NID_authority_key_identifier, "keyid:always") ||
@@ -226,7 +231,8 @@ bool makeServerCertificate(const TlsFiles& files, const ServerIdentity& identity
         error = openSslError("cannot sign the server certificate");
         return false;
     }
-    if (!saveKey(files.serverKey, key.get()) || !saveCertificate(files.serverCertificate, certificate.get())) {
+    if (!saveKey(files.serverKey, key.get()) ||
+        !saveCertificate(files.serverCertificate, certificate.get())) {
         error = "cannot write the server certificate to " + files.serverCertificate.parent_path().string();
         return false;
     }
@@ -237,7 +243,8 @@ bool makeServerCertificate(const TlsFiles& files, const ServerIdentity& identity
 
 bool ensureTlsFiles(const std::filesystem::path& folder, const ServerIdentity& identity, TlsFiles& files,
                     std::string& error) {
-    files = TlsFiles{folder / "ca.pem", folder / "ca-key.pem", folder / "server.pem", folder / "server-key.pem"};
+    files =
+        TlsFiles{folder / "ca.pem", folder / "ca-key.pem", folder / "server.pem", folder / "server-key.pem"};
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
 

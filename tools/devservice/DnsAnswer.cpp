@@ -15,7 +15,8 @@ constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kMaximumNameLength = 255;
 
 std::uint16_t read16(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint16_t>((static_cast<unsigned char>(bytes[at]) << 8) | static_cast<unsigned char>(bytes[at + 1]));
+    return static_cast<std::uint16_t>((static_cast<unsigned char>(bytes[at]) << 8) |
+                                      static_cast<unsigned char>(bytes[at + 1]));
 }
 
 void append16(std::string& out, std::uint16_t value) {
@@ -29,7 +30,7 @@ void append32(std::string& out, std::uint32_t value) {
 }
 
 struct Question {
-    std::string name; // lower case, dot separated, no trailing dot
+    std::string name;    // lower case, dot separated, no trailing dot
     std::size_t end = 0; // offset just after QTYPE and QCLASS
     std::uint16_t type = 0;
     std::uint16_t qclass = 0;
@@ -109,11 +110,12 @@ std::optional<std::string> answerDnsQuery(std::string_view query) {
     answer.reserve(question->end + 16);
     answer.append(query.substr(0, 2)); // ID
     const std::uint16_t recursionDesired = flags & 0x0100;
-    append16(answer, static_cast<std::uint16_t>(0x8000 | 0x0400 | recursionDesired | 0x0080 | rcode)); // QR AA RD RA
-    append16(answer, 1);                          // QDCOUNT
-    append16(answer, answersAddress ? 1 : 0);     // ANCOUNT
-    append16(answer, 0);                          // NSCOUNT
-    append16(answer, 0);                          // ARCOUNT
+    append16(answer,
+             static_cast<std::uint16_t>(0x8000 | 0x0400 | recursionDesired | 0x0080 | rcode)); // QR AA RD RA
+    append16(answer, 1);                                                                       // QDCOUNT
+    append16(answer, answersAddress ? 1 : 0);                                                  // ANCOUNT
+    append16(answer, 0);                                                                       // NSCOUNT
+    append16(answer, 0);                                                                       // ARCOUNT
     answer.append(query.substr(kHeaderSize, question->end - kHeaderSize));
     if (answersAddress) {
         append16(answer, 0xC000 | kHeaderSize); // the name of the question

@@ -19,8 +19,9 @@ constexpr const char* kMasterPlaylist = "master.m3u8";
 
 // Holds an exclusive lock on a file for as long as it lives.
 class FileLock {
-public:
-    explicit FileLock(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+  public:
+    explicit FileLock(const std::filesystem::path& path)
+        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
         if (fd_ >= 0) {
             while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
             }
@@ -35,33 +36,58 @@ public:
     FileLock& operator=(const FileLock&) = delete;
     bool held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_;
 };
 
 std::vector<std::string> ffmpegArguments(const HlsSpec& spec, const std::filesystem::path& out) {
     const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
     const int gop = 25 * spec.segmentSeconds;
-    std::vector<std::string> args = {
-        "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
-        "-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=25",
-        "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
-        "-t", std::to_string(spec.seconds)};
+    std::vector<std::string> args = {"ffmpeg",       "-nostdin",
+                                     "-hide_banner", "-loglevel",
+                                     "error",        "-y",
+                                     "-f",           "lavfi",
+                                     "-i",           "testsrc2=size=" + size + ":rate=25",
+                                     "-f",           "lavfi",
+                                     "-i",           "sine=frequency=440:sample_rate=44100",
+                                     "-t",           std::to_string(spec.seconds)};
     if (spec.variants == 2) {
-        const std::string half = std::to_string(spec.width / 2 / 2 * 2) + ":" + std::to_string(spec.height / 2 / 2 * 2);
+        const std::string half =
+            std::to_string(spec.width / 2 / 2 * 2) + ":" + std::to_string(spec.height / 2 / 2 * 2);
         args.insert(args.end(), {"-filter_complex", "[0:v]split=2[v0][v1];[v1]scale=" + half + "[v1o]",
-                                 "-map", "[v0]", "-map", "[v1o]", "-map", "1:a", "-map", "1:a",
-                                 "-b:v:0", "600k", "-b:v:1", "200k", "-var_stream_map", "v:0,a:0 v:1,a:1"});
+                                 "-map", "[v0]", "-map", "[v1o]", "-map", "1:a", "-map", "1:a", "-b:v:0",
+                                 "600k", "-b:v:1", "200k", "-var_stream_map", "v:0,a:0 v:1,a:1"});
     } else {
-        args.insert(args.end(), {"-map", "0:v", "-map", "1:a", "-b:v:0", "500k", "-var_stream_map", "v:0,a:0"});
+        args.insert(args.end(),
+                    {"-map", "0:v", "-map", "1:a", "-b:v:0", "500k", "-var_stream_map", "v:0,a:0"});
     }
-    args.insert(args.end(), {
-        "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
-        "-g", std::to_string(gop), "-keyint_min", std::to_string(gop), "-sc_threshold", "0",
-        "-c:a", "aac", "-b:a", "64k",
-        "-f", "hls", "-hls_time", std::to_string(spec.segmentSeconds), "-hls_playlist_type", "vod",
-        "-hls_segment_filename", (out / "v%v" / "seg%03d.ts").string(),
-        "-master_pl_name", kMasterPlaylist, (out / "v%v" / "index.m3u8").string()});
+    args.insert(args.end(), {"-c:v",
+                             "libx264",
+                             "-preset",
+                             "veryfast",
+                             "-pix_fmt",
+                             "yuv420p",
+                             "-g",
+                             std::to_string(gop),
+                             "-keyint_min",
+                             std::to_string(gop),
+                             "-sc_threshold",
+                             "0",
+                             "-c:a",
+                             "aac",
+                             "-b:a",
+                             "64k",
+                             "-f",
+                             "hls",
+                             "-hls_time",
+                             std::to_string(spec.segmentSeconds),
+                             "-hls_playlist_type",
+                             "vod",
+                             "-hls_segment_filename",
+                             (out / "v%v" / "seg%03d.ts").string(),
+                             "-master_pl_name",
+                             kMasterPlaylist,
+                             (out / "v%v" / "index.m3u8").string()});
     return args;
 }
 
@@ -76,7 +102,8 @@ int run(const std::vector<std::string>& args, const std::filesystem::path& logFi
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     pid_t child = 0;
     const int spawned = ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
@@ -123,7 +150,8 @@ bool ensureHlsStream(const std::filesystem::path& folder, const HlsSpec& spec, s
         error = "cannot create " + work.string() + ": " + failure.message();
         return false;
     }
-    const std::filesystem::path logFile = folder.parent_path() / ("." + folder.filename().string() + ".ffmpeg.log");
+    const std::filesystem::path logFile =
+        folder.parent_path() / ("." + folder.filename().string() + ".ffmpeg.log");
     const int status = run(ffmpegArguments(spec, work), logFile);
     if (status != 0 || !std::filesystem::exists(work / kMasterPlaylist)) {
         const auto output = readWholeFile(logFile);

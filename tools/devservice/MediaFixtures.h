@@ -10,11 +10,11 @@ namespace mediafixtures {
 // segments "v<i>/seg000.ts", ... Variant 0 has the given size; variant 1, when asked
 // for, half of it.
 struct HlsSpec {
-    int variants = 1;            // 1 or 2
+    int variants = 1; // 1 or 2
     int seconds = 6;
     int segmentSeconds = 2;
-    int width = 640;             // even
-    int height = 360;            // even
+    int width = 640;  // even
+    int height = 360; // even
 };
 
 // Makes the stream in `folder` unless a finished one is there already (one with its

@@ -18,9 +18,9 @@ struct ImageKind {
 };
 
 constexpr std::array kKinds = {
-    ImageKind{"poster", 300, 420},   ImageKind{"banner", 750, 375}, ImageKind{"background", 750, 420},
-    ImageKind{"topic", 690, 432},    ImageKind{"cover", 360, 640},  ImageKind{"portrait", 160, 160},
-    ImageKind{"ad", 750, 375},       ImageKind{"qrcode", 200, 200},
+    ImageKind{"poster", 300, 420}, ImageKind{"banner", 750, 375}, ImageKind{"background", 750, 420},
+    ImageKind{"topic", 690, 432},  ImageKind{"cover", 360, 640},  ImageKind{"portrait", 160, 160},
+    ImageKind{"ad", 750, 375},     ImageKind{"qrcode", 200, 200},
 };
 
 bool validName(std::string_view name) {
@@ -28,7 +28,8 @@ bool validName(std::string_view name) {
         return false;
     }
     for (const char c : name) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                        c == '-' || c == '_';
         if (!ok) {
             return false;
         }
@@ -55,7 +56,8 @@ Rgb colourFromHue(double hue, double saturation, double value) {
     const double h = std::fmod(hue, 360.0) / 60.0;
     const double x = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));
     const double m = value - c;
-    const std::array<Rgb, 6> sectors = {Rgb{c, x, 0}, Rgb{x, c, 0}, Rgb{0, c, x}, Rgb{0, x, c}, Rgb{x, 0, c}, Rgb{c, 0, x}};
+    const std::array<Rgb, 6> sectors = {Rgb{c, x, 0}, Rgb{x, c, 0}, Rgb{0, c, x},
+                                        Rgb{0, x, c}, Rgb{x, 0, c}, Rgb{c, 0, x}};
     const Rgb base = sectors[static_cast<std::size_t>(h) % 6];
     return {base.r + m, base.g + m, base.b + m};
 }
@@ -96,9 +98,11 @@ void drawCodePattern(cairo_t* cr, int width, int height, std::uint32_t hash) {
     std::uint32_t bits = hash;
     for (int row = 0; row < cells; ++row) {
         for (int column = 0; column < cells; ++column) {
-            const bool finder = (row < 7 || row >= cells - 7) && (column < 7 || (row < 7 && column >= cells - 7));
+            const bool finder =
+                (row < 7 || row >= cells - 7) && (column < 7 || (row < 7 && column >= cells - 7));
             bits = bits * 1664525u + 1013904223u;
-            const bool dark = finder ? (row % 6 == 0 || column % 6 == 0 || (row % 6 >= 2 && row % 6 <= 4 && column % 6 >= 2 && column % 6 <= 4))
+            const bool dark = finder ? (row % 6 == 0 || column % 6 == 0 ||
+                                        (row % 6 >= 2 && row % 6 <= 4 && column % 6 >= 2 && column % 6 <= 4))
                                      : ((bits >> 16) & 1) != 0;
             if (dark) {
                 cairo_rectangle(cr, (column + 1) * cell, (row + 1) * cell, cell, cell);

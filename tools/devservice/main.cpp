@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     if (!clientConfiguration.empty()) {
         service.writeClientConfiguration(clientConfiguration);
     }
-    options.log("orvex-devservice ready " + std::to_string(service.port1()) + " " + std::to_string(service.port2()));
+    options.log("orvex-devservice ready " + std::to_string(service.port1()) + " " +
+                std::to_string(service.port2()));
 
     int received = 0;
     sigwait(&stopSignals, &received);

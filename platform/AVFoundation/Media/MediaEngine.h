@@ -72,7 +72,7 @@ struct MediaEngineOutlets {
 
 // Hears from an engine, on the main thread.
 class MediaEngineClient {
-public:
+  public:
     virtual ~MediaEngineClient() = default;
     virtual void engineStateDidChange(MediaEngine& engine) {}
     virtual void engineFrameDidChange(MediaEngine& engine) {}
@@ -83,7 +83,7 @@ public:
 // made; what the engine observes reaches the client through the main queue. Events of
 // an earlier load never reach the client after a new load began.
 class MediaEngine {
-public:
+  public:
     using SeekCompletion = std::function<void(bool finished)>;
 
     MediaEngine();
@@ -116,7 +116,7 @@ public:
     // not its surface, for as long as it is painted: the engine reuses released frames.
     std::shared_ptr<const VideoFrame> latestFrame() const { return frame_; }
 
-protected:
+  protected:
     // Where the subclass's threads report to.
     MediaEngineOutlets outlets() const;
     // A picture made on the main thread itself (a texture of the window's context), seen
@@ -133,16 +133,16 @@ protected:
     // `generation` is the seek's: the engine's threads send their states with it from now on.
     virtual void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) = 0;
 
-private:
+  private:
     // What the engine's threads hand to the main thread, delivered in one main-queue task
     // however much arrives before it runs.
     class Mailbox {
-    public:
+      public:
         void postState(std::uint64_t generation, const MediaEngineState& state);
         void postFrame(std::uint64_t generation, std::shared_ptr<VideoFrame> frame);
         void postSeekEnd(std::uint64_t seekId, bool finished);
 
-    private:
+      private:
         friend class MediaEngine;
         void schedule(std::unique_lock<std::mutex>& lock);
 

@@ -17,7 +17,8 @@ bool isTokenCharacter(unsigned char c) {
 }
 
 bool isToken(const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return isTokenCharacter(c); });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return isTokenCharacter(c); });
 }
 
 bool isSafeValue(const std::string& text) {

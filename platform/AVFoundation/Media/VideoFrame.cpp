@@ -15,18 +15,21 @@ std::shared_ptr<VideoFrame> VideoFrame::make(int width, int height) {
     if (width <= 0 || height <= 0 || width > maximumSide || height > maximumSide) {
         return nullptr;
     }
-    const std::size_t stride = (static_cast<std::size_t>(width) * 4 + rowAlignment - 1) / rowAlignment * rowAlignment;
+    const std::size_t stride =
+        (static_cast<std::size_t>(width) * 4 + rowAlignment - 1) / rowAlignment * rowAlignment;
     void* memory = std::aligned_alloc(rowAlignment, stride * static_cast<std::size_t>(height));
     if (memory == nullptr) {
         return nullptr;
     }
     std::memset(memory, 0, stride * static_cast<std::size_t>(height));
-    return std::shared_ptr<VideoFrame>(new VideoFrame(width, height, stride, static_cast<std::uint8_t*>(memory)));
+    return std::shared_ptr<VideoFrame>(
+        new VideoFrame(width, height, stride, static_cast<std::uint8_t*>(memory)));
 }
 
 VideoFrame::VideoFrame(int width, int height, std::size_t stride, std::uint8_t* pixels)
     : width_(width), height_(height), stride_(stride), pixels_(pixels),
-      surface_(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, static_cast<int>(stride))) {}
+      surface_(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height,
+                                                   static_cast<int>(stride))) {}
 
 std::shared_ptr<VideoFrame> VideoFrame::makeTexture(int width, int height, unsigned texture,
                                                     const std::shared_ptr<VideoGLContext>& context,

@@ -17,7 +17,7 @@
 // no pixels in memory, and the window host draws it beneath the interface.
 // A frame handed to the main thread is never written again.
 class VideoFrame {
-public:
+  public:
     // A black frame of `width` x `height` pixels whose rows are `stride` bytes apart
     // (a multiple of 64, so that decoders may write whole vectors), or a null pointer
     // when the size is not positive or the memory cannot be had.
@@ -51,7 +51,7 @@ public:
     // nothing was drawn into. A texture frame cannot be looked at here: false.
     bool isBlank() const;
 
-private:
+  private:
     VideoFrame(int width, int height, std::size_t stride, std::uint8_t* pixels);
     VideoFrame(int width, int height, unsigned texture, const std::shared_ptr<VideoGLContext>& context,
                std::function<void()> deleteTexture);
@@ -70,11 +70,11 @@ private:
 // The frames a decoder thread writes into, reused once nobody but the pool holds them,
 // so that steady playback allocates nothing. Used by one producer thread.
 class VideoFramePool {
-public:
+  public:
     // A frame of that size that nobody else holds, reusing a pooled one when possible.
     std::shared_ptr<VideoFrame> frame(int width, int height);
 
-private:
+  private:
     static constexpr std::size_t capacity = 4;
     std::vector<std::shared_ptr<VideoFrame>> frames_;
 };

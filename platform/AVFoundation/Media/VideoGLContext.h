@@ -10,7 +10,7 @@
 // lent and engines draw their pictures into memory. Used on the main thread only, where
 // the host keeps the context current.
 class VideoGLContext {
-public:
+  public:
     using FunctionLookup = std::function<void*(const char* name)>;
 
     explicit VideoGLContext(FunctionLookup lookup);
@@ -33,7 +33,7 @@ public:
     // it holds in the context, and engines made later draw into memory.
     void withdraw();
 
-private:
+  private:
     FunctionLookup lookup_;
     bool alive_ = true;
     std::vector<std::weak_ptr<std::function<void()>>> releases_;

@@ -12,13 +12,12 @@
 // to the worker and carried out there by the session. `Session` offers start, step and
 // finish (run by the worker), setOutlets, and the commands load, stop, setPaused, setRate,
 // setVolume and seek.
-template <class Session>
-class WorkerSessionEngine : public MediaEngine {
-public:
+template <class Session> class WorkerSessionEngine : public MediaEngine {
+  public:
     // Runs the queued commands and the session's finish, then joins the worker.
     ~WorkerSessionEngine() override { worker_.reset(); }
 
-protected:
+  protected:
     // `idleSeconds`: how often the worker steps the session without being woken.
     explicit WorkerSessionEngine(double idleSeconds) : worker_(std::make_unique<WorkerThread>(idleSeconds)) {}
 
@@ -42,10 +41,11 @@ protected:
     std::shared_ptr<Session> session_;
     std::unique_ptr<WorkerThread> worker_;
 
-private:
+  private:
     void performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) override {
-        worker_->enqueue(
-            [session = session_, generation, request, paused] { session->load(generation, request, paused); });
+        worker_->enqueue([session = session_, generation, request, paused] {
+            session->load(generation, request, paused);
+        });
     }
 
     void performStop(std::uint64_t generation) override {
@@ -65,7 +65,8 @@ private:
     }
 
     void performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) override {
-        worker_->enqueue(
-            [session = session_, generation, seekId, seconds] { session->seek(generation, seekId, seconds); });
+        worker_->enqueue([session = session_, generation, seekId, seconds] {
+            session->seek(generation, seekId, seconds);
+        });
     }
 };

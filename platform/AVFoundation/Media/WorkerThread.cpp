@@ -5,9 +5,10 @@
 WorkerThread::WorkerThread(double idleSeconds) : idleSeconds_(idleSeconds) {}
 
 void WorkerThread::launch(Task start, Task step, Task finish) {
-    thread_ = std::thread([this, start = std::move(start), step = std::move(step), finish = std::move(finish)]() mutable {
-        run(std::move(start), std::move(step), std::move(finish));
-    });
+    thread_ = std::thread(
+        [this, start = std::move(start), step = std::move(step), finish = std::move(finish)]() mutable {
+            run(std::move(start), std::move(step), std::move(finish));
+        });
 }
 
 WorkerThread::~WorkerThread() {

@@ -11,7 +11,7 @@
 // own work whenever it is woken or `idleSeconds` pass. Used by the playback engines,
 // whose library calls may take a while and so never run on the main thread.
 class WorkerThread {
-public:
+  public:
     using Task = std::function<void()>;
 
     explicit WorkerThread(double idleSeconds);
@@ -29,7 +29,7 @@ public:
     // Makes the thread run its step soon (any thread; safe from library callbacks).
     void wake();
 
-private:
+  private:
     void run(Task start, Task step, Task finish);
 
     std::mutex mutex_;

@@ -23,13 +23,13 @@ class MpvSession;
 // configured bundle, lavf's HLS demuxer only (no playlist fallback). The address check
 // is the caller's (mediaURLRefusal): mpv itself opens almost anything it is given.
 class MpvEngine final : public WorkerSessionEngine<MpvSession> {
-public:
+  public:
     MpvEngine();
     // Frees mpv's OpenGL renderer, then waits for mpv to shut down (it aborts its network
     // reads first).
     ~MpvEngine() override;
 
-private:
+  private:
     // Makes mpv's OpenGL renderer for `handle` (main thread), or has the worker draw.
     void attachRenderer(mpv_handle* handle, const std::shared_ptr<VideoGLContext>& context);
 

@@ -8,7 +8,7 @@
 // What an mpv engine's worker thread and its picture renderer on the main thread share
 // when pictures are drawn into textures (see MpvGLRenderer).
 class MpvPictureLink {
-public:
+  public:
     static std::shared_ptr<MpvPictureLink> make();
 
     // mpv's display size of the video (0 while unknown), written by the worker.
@@ -24,7 +24,7 @@ public:
     // What a render request runs (main thread only).
     void setRender(std::function<void()> render) { render_ = std::move(render); }
 
-private:
+  private:
     MpvPictureLink() = default;
 
     std::weak_ptr<MpvPictureLink> self_;

@@ -19,14 +19,17 @@ constexpr int schemaVersion = 1;
 
 // The record's columns, in the order every query reads them.
 constexpr std::array<std::string_view, 11> columns = {
-    "mediaId", "mediaType", "userId", "position", "updatedTime", "vodId", "title", "cover", "index", "episode", "duration",
+    "mediaId", "mediaType", "userId", "position", "updatedTime", "vodId",
+    "title",   "cover",     "index",  "episode",  "duration",
 };
 
 // The smallest step between the update times of two saves: well above the resolution
 // of a double near the present time in seconds.
 constexpr double updatedTimeStep = 1e-6;
 
-bool isColumn(std::string_view name) { return std::find(columns.begin(), columns.end(), name) != columns.end(); }
+bool isColumn(std::string_view name) {
+    return std::find(columns.begin(), columns.end(), name) != columns.end();
+}
 
 SQLite::Error unknownColumn(const std::string& name) {
     return SQLite::Error{SQLITE_ERROR, "no such column in the playback history: " + name};
@@ -42,7 +45,8 @@ std::string selectAll() {
 
 // The WHERE clause of `conditions` ("" without conditions), its values appended to
 // `bindings`.
-SQLite::Result<std::string> whereClause(const std::vector<SJSQLite3Condition>& conditions, std::vector<SQLite::Value>& bindings) {
+SQLite::Result<std::string> whereClause(const std::vector<SJSQLite3Condition>& conditions,
+                                        std::vector<SQLite::Value>& bindings) {
     std::string sql;
     for (const auto& condition : conditions) {
         if (!isColumn(condition.column())) {
@@ -87,11 +91,13 @@ double storablePosition(double position) {
 } // namespace
 
 SJPlaybackHistoryController& SJPlaybackHistoryController::shared() {
-    static SJPlaybackHistoryController controller(Paths::library() / "SJPlaybackHistory" / "playback-history.db");
+    static SJPlaybackHistoryController controller(Paths::library() / "SJPlaybackHistory" /
+                                                  "playback-history.db");
     return controller;
 }
 
-SJPlaybackHistoryController::SJPlaybackHistoryController(std::filesystem::path databasePath) : path_(std::move(databasePath)) {}
+SJPlaybackHistoryController::SJPlaybackHistoryController(std::filesystem::path databasePath)
+    : path_(std::move(databasePath)) {}
 
 SQLite::Result<SQLite::Connection*> SJPlaybackHistoryController::connection() {
     if (connection_) {
@@ -106,7 +112,8 @@ SQLite::Result<SQLite::Connection*> SJPlaybackHistoryController::connection() {
     if (auto status = createSchema(**opened); !status) {
         return status.error();
     }
-    auto latest = (*opened)->prepare("SELECT max(" + Connection::quote("updatedTime") + ") FROM " + Connection::quote(tableName));
+    auto latest = (*opened)->prepare("SELECT max(" + Connection::quote("updatedTime") + ") FROM " +
+                                     Connection::quote(tableName));
     if (!latest) {
         return latest.error();
     }
@@ -135,11 +142,14 @@ SQLite::Status SJPlaybackHistoryController::createSchema(SQLite::Connection& con
         const std::string table = Connection::quote(tableName);
         const std::string statements[] = {
             "CREATE TABLE IF NOT EXISTS " + table +
-                " (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT, \"mediaId\" INTEGER NOT NULL, \"mediaType\" INTEGER NOT NULL,"
+                " (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT, \"mediaId\" INTEGER NOT NULL, \"mediaType\" "
+                "INTEGER NOT NULL,"
                 " \"userId\" INTEGER NOT NULL, \"position\" REAL NOT NULL, \"updatedTime\" REAL NOT NULL,"
-                " \"vodId\" TEXT, \"title\" TEXT, \"cover\" TEXT, \"index\" TEXT, \"episode\" TEXT, \"duration\" TEXT,"
+                " \"vodId\" TEXT, \"title\" TEXT, \"cover\" TEXT, \"index\" TEXT, \"episode\" TEXT, "
+                "\"duration\" TEXT,"
                 " UNIQUE (\"mediaId\", \"userId\", \"mediaType\"))",
-            "CREATE INDEX IF NOT EXISTS \"SJPlaybackRecord_by_updatedTime\" ON " + table + " (\"updatedTime\")",
+            "CREATE INDEX IF NOT EXISTS \"SJPlaybackRecord_by_updatedTime\" ON " + table +
+                " (\"updatedTime\")",
             "CREATE INDEX IF NOT EXISTS \"SJPlaybackRecord_by_vodId\" ON " + table + " (\"vodId\")",
             "PRAGMA user_version = " + std::to_string(schemaVersion),
         };
@@ -152,13 +162,14 @@ SQLite::Status SJPlaybackHistoryController::createSchema(SQLite::Connection& con
     });
 }
 
-SQLite::Result<std::shared_ptr<SJPlaybackRecord>> SJPlaybackHistoryController::recordForMedia(std::int64_t mediaId, std::int64_t user,
-                                                                                               SJMediaType mediaType) {
+SQLite::Result<std::shared_ptr<SJPlaybackRecord>>
+SJPlaybackHistoryController::recordForMedia(std::int64_t mediaId, std::int64_t user, SJMediaType mediaType) {
     auto found = recordsForConditions(
         {
             SJSQLite3Condition::conditionWithColumn("mediaId", std::to_string(mediaId)),
             SJSQLite3Condition::conditionWithColumn("userId", std::to_string(user)),
-            SJSQLite3Condition::conditionWithColumn("mediaType", std::to_string(static_cast<std::int64_t>(mediaType))),
+            SJSQLite3Condition::conditionWithColumn("mediaType",
+                                                    std::to_string(static_cast<std::int64_t>(mediaType))),
         },
         {});
     if (!found) {
@@ -179,7 +190,8 @@ SQLite::Status SJPlaybackHistoryController::save(SJPlaybackRecord& record) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             text += (i == 0 ? "" : ", ") + Connection::quote(columns[i]);
         }
-        text += ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (\"mediaId\", \"userId\", \"mediaType\") DO UPDATE SET ";
+        text += ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (\"mediaId\", \"userId\", "
+                "\"mediaType\") DO UPDATE SET ";
         for (std::size_t i = 3; i < columns.size(); ++i) {
             const std::string column = Connection::quote(columns[i]);
             text += (i == 3 ? "" : ", ") + column + " = excluded." + column;
@@ -218,8 +230,9 @@ SQLite::Status SJPlaybackHistoryController::save(SJPlaybackRecord& record) {
     return {};
 }
 
-SQLite::Result<std::vector<std::shared_ptr<SJPlaybackRecord>>> SJPlaybackHistoryController::recordsForConditions(
-    const std::vector<SJSQLite3Condition>& conditions, const std::vector<SJSQLite3ColumnOrder>& orders) {
+SQLite::Result<std::vector<std::shared_ptr<SJPlaybackRecord>>>
+SJPlaybackHistoryController::recordsForConditions(const std::vector<SJSQLite3Condition>& conditions,
+                                                  const std::vector<SJSQLite3ColumnOrder>& orders) {
     std::vector<SQLite::Value> bindings;
     auto where = whereClause(conditions, bindings);
     if (!where) {
@@ -258,7 +271,8 @@ SQLite::Result<std::vector<std::shared_ptr<SJPlaybackRecord>>> SJPlaybackHistory
     }
 }
 
-SQLite::Status SJPlaybackHistoryController::removeForConditions(const std::vector<SJSQLite3Condition>& conditions) {
+SQLite::Status
+SJPlaybackHistoryController::removeForConditions(const std::vector<SJSQLite3Condition>& conditions) {
     std::vector<SQLite::Value> bindings;
     auto where = whereClause(conditions, bindings);
     if (!where) {
@@ -281,9 +295,11 @@ SQLite::Status SJPlaybackHistoryController::removeForConditions(const std::vecto
     });
 }
 
-SQLite::Status SJPlaybackHistoryController::removeAllRecordsForUser(std::int64_t user, SJMediaType mediaType) {
+SQLite::Status SJPlaybackHistoryController::removeAllRecordsForUser(std::int64_t user,
+                                                                    SJMediaType mediaType) {
     return removeForConditions({
         SJSQLite3Condition::conditionWithColumn("userId", std::to_string(user)),
-        SJSQLite3Condition::conditionWithColumn("mediaType", std::to_string(static_cast<std::int64_t>(mediaType))),
+        SJSQLite3Condition::conditionWithColumn("mediaType",
+                                                std::to_string(static_cast<std::int64_t>(mediaType))),
     });
 }

@@ -16,7 +16,7 @@
 // "cover", "index", "episode" and "duration"; any other name fails the call.
 // Used from the main thread only.
 class SJPlaybackHistoryController {
-public:
+  public:
     // The store of the application, in its Library folder.
     static SJPlaybackHistoryController& shared();
 
@@ -37,14 +37,15 @@ public:
     SQLite::Status save(SJPlaybackRecord& record);
     // The records that meet every condition (all records without conditions), in the
     // given orders.
-    SQLite::Result<std::vector<std::shared_ptr<SJPlaybackRecord>>> recordsForConditions(
-        const std::vector<SJSQLite3Condition>& conditions, const std::vector<SJSQLite3ColumnOrder>& orders);
+    SQLite::Result<std::vector<std::shared_ptr<SJPlaybackRecord>>>
+    recordsForConditions(const std::vector<SJSQLite3Condition>& conditions,
+                         const std::vector<SJSQLite3ColumnOrder>& orders);
     // Deletes every record that meets all conditions (every record without conditions).
     SQLite::Status removeForConditions(const std::vector<SJSQLite3Condition>& conditions);
     // Deletes every record of `user` and `mediaType`.
     SQLite::Status removeAllRecordsForUser(std::int64_t user, SJMediaType mediaType);
 
-private:
+  private:
     SQLite::Result<SQLite::Connection*> connection();
     SQLite::Status createSchema(SQLite::Connection& connection);
 

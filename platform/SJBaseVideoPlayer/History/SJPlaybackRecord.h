@@ -11,7 +11,7 @@ enum SJMediaType : std::int64_t {
 // Where a user stopped in one media: what the playback-history store keeps. A store
 // has one record per (mediaId, userId, mediaType).
 class SJPlaybackRecord {
-public:
+  public:
     std::int64_t mediaId = 0;
     SJMediaType mediaType = SJMediaTypeVideo;
     std::int64_t userId = 0;

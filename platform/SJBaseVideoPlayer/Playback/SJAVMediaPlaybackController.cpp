@@ -19,7 +19,9 @@ AVPlayer& SJAVMediaPlaybackController::avPlayer() {
     return *player_;
 }
 
-MediaEngine& SJAVMediaPlaybackController::engine() { return avPlayer().mediaEngine(); }
+MediaEngine& SJAVMediaPlaybackController::engine() {
+    return avPlayer().mediaEngine();
+}
 
 void SJAVMediaPlaybackController::load(const MediaRequest& request, const SJVideoPlayerURLAsset& media) {
     auto asset = media.avAsset() ? media.avAsset() : std::make_shared<AVURLAsset>(request.url);
@@ -40,7 +42,9 @@ void SJAVMediaPlaybackController::applyPaused(bool paused) {
     }
 }
 
-void SJAVMediaPlaybackController::applyRate(double rate) { avPlayer().setDefaultRate(rate); }
+void SJAVMediaPlaybackController::applyRate(double rate) {
+    avPlayer().setDefaultRate(rate);
+}
 
 void SJAVMediaPlaybackController::applyVolume(double volume, bool muted) {
     avPlayer().setVolume(static_cast<float>(volume));
@@ -51,4 +55,6 @@ void SJAVMediaPlaybackController::applySeek(double seconds, std::function<void(b
     avPlayer().seekToTime(seconds, std::move(completion));
 }
 
-void SJAVMediaPlaybackController::applyStop() { avPlayer().replaceCurrentItemWithPlayerItem(nullptr); }
+void SJAVMediaPlaybackController::applyStop() {
+    avPlayer().replaceCurrentItemWithPlayerItem(nullptr);
+}

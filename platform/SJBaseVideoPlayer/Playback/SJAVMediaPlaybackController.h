@@ -7,25 +7,25 @@
 
 // The platform player under the platform-engine controller.
 class SJAVMediaPlayer {
-public:
+  public:
     explicit SJAVMediaPlayer(std::shared_ptr<AVPlayer> avPlayer) : avPlayer_(std::move(avPlayer)) {}
     const std::shared_ptr<AVPlayer>& avPlayer() const { return avPlayer_; }
 
-private:
+  private:
     std::shared_ptr<AVPlayer> avPlayer_;
 };
 
 // The playback controller on the platform media engine (AVPlayer on libmpv): a player's
 // default controller.
 class SJAVMediaPlaybackController final : public SJMediaPlaybackController {
-public:
+  public:
     SJAVMediaPlaybackController();
     ~SJAVMediaPlaybackController() override;
 
     // The player of the current media; null before the first media.
     const std::shared_ptr<SJAVMediaPlayer>& currentPlayer() const { return currentPlayer_; }
 
-private:
+  private:
     AVPlayer& avPlayer();
     MediaEngine& engine() override;
     void load(const MediaRequest& request, const SJVideoPlayerURLAsset& media) override;

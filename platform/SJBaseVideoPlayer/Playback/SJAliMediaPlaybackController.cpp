@@ -2,16 +2,17 @@
 
 // Passes the engine's news on; owned by the controller, so its pointer never dangles.
 class SJAliMediaPlaybackController::EngineClient final : public MediaEngineClient {
-public:
+  public:
     explicit EngineClient(SJAliMediaPlaybackController& owner) : owner_(owner) {}
     void engineStateDidChange(MediaEngine&) override { owner_.engineStateDidChange(); }
     void engineFrameDidChange(MediaEngine&) override { owner_.engineFrameDidChange(); }
 
-private:
+  private:
     SJAliMediaPlaybackController& owner_;
 };
 
-SJAliMediaPlaybackController::SJAliMediaPlaybackController() : client_(std::make_shared<EngineClient>(*this)) {}
+SJAliMediaPlaybackController::SJAliMediaPlaybackController()
+    : client_(std::make_shared<EngineClient>(*this)) {}
 
 SJAliMediaPlaybackController::~SJAliMediaPlaybackController() = default;
 

@@ -8,11 +8,11 @@
 // The playback controller on the second engine (GStreamer): the one a player switches
 // to when the platform engine keeps failing.
 class SJAliMediaPlaybackController final : public SJMediaPlaybackController {
-public:
+  public:
     SJAliMediaPlaybackController();
     ~SJAliMediaPlaybackController() override;
 
-private:
+  private:
     class EngineClient;
 
     MediaEngine& engine() override;

@@ -66,16 +66,17 @@ void SJMediaPlaybackController::open(double startPosition) {
         update(preparing);
         // The failure is told on a later turn of the main queue, as an engine's would be,
         // so that the caller's own set-up after setting the media runs first.
-        DispatchQueue::main().async([weakAlive = std::weak_ptr<bool>(alive_), this, serial = mediaSerial_,
-                                     reason = *refusal] {
-            if (!weakAlive.expired() && serial == mediaSerial_) {
-                refuse(reason);
-            }
-        });
+        DispatchQueue::main().async(
+            [weakAlive = std::weak_ptr<bool>(alive_), this, serial = mediaSerial_, reason = *refusal] {
+                if (!weakAlive.expired() && serial == mediaSerial_) {
+                    refuse(reason);
+                }
+            });
         return;
     }
     engineLoaded_ = true;
-    const MediaRequest request = makeMediaRequest(media_->mediaURL(), startPosition, media_->httpHeaderFields());
+    const MediaRequest request =
+        makeMediaRequest(media_->mediaURL(), startPosition, media_->httpHeaderFields());
     load(request, *media_);
     engineStateDidChange();
 }
@@ -144,10 +145,12 @@ void SJMediaPlaybackController::replay() {
     updateTimeControlStatus();
 }
 
-void SJMediaPlaybackController::seekToTime(double seconds, std::function<void(bool finished)> completionHandler) {
+void SJMediaPlaybackController::seekToTime(double seconds,
+                                           std::function<void(bool finished)> completionHandler) {
     if (assetStatus_ != SJAssetStatusReadyToPlay || !std::isfinite(seconds)) {
         if (completionHandler) {
-            DispatchQueue::main().async([completionHandler = std::move(completionHandler)] { completionHandler(false); });
+            DispatchQueue::main().async(
+                [completionHandler = std::move(completionHandler)] { completionHandler(false); });
         }
         return;
     }
@@ -187,7 +190,9 @@ void SJMediaPlaybackController::setMuted(bool muted) {
     tell(&SJMediaPlaybackControllerDelegate::mutedDidChange);
 }
 
-double SJMediaPlaybackController::currentTime() const { return media_ ? engineState_.position : 0; }
+double SJMediaPlaybackController::currentTime() const {
+    return media_ ? engineState_.position : 0;
+}
 
 SJPlaybackStatus SJMediaPlaybackController::status() const {
     if (!media_) {
@@ -210,7 +215,7 @@ SJPlaybackStatus SJMediaPlaybackController::status() const {
         return everPlayed_ ? SJPlaybackStatus::Paused : SJPlaybackStatus::Ready;
     }
     return timeControlStatus_ == SJPlaybackTimeControlStatusPlaying ? SJPlaybackStatus::Playing
-                                                                      : SJPlaybackStatus::Buffering;
+                                                                    : SJPlaybackStatus::Buffering;
 }
 
 void SJMediaPlaybackController::engineStateDidChange() {
@@ -265,7 +270,8 @@ void SJMediaPlaybackController::update(const MediaEngineState& state) {
     if (state.duration != previous.duration && !tell(&Delegate::durationDidChange)) {
         return;
     }
-    if ((state.presentationWidth != previous.presentationWidth || state.presentationHeight != previous.presentationHeight) &&
+    if ((state.presentationWidth != previous.presentationWidth ||
+         state.presentationHeight != previous.presentationHeight) &&
         !tell(&Delegate::presentationSizeDidChange)) {
         return;
     }
@@ -287,7 +293,8 @@ void SJMediaPlaybackController::update(const MediaEngineState& state) {
 
 void SJMediaPlaybackController::updateTimeControlStatus() {
     SJPlaybackTimeControlStatus status = SJPlaybackTimeControlStatusPlaying;
-    if (paused_ || !media_ || finished_ || assetStatus_ == SJAssetStatusFailed || assetStatus_ == SJAssetStatusUnknown) {
+    if (paused_ || !media_ || finished_ || assetStatus_ == SJAssetStatusFailed ||
+        assetStatus_ == SJAssetStatusUnknown) {
         status = SJPlaybackTimeControlStatusPaused;
     } else if (assetStatus_ == SJAssetStatusPreparing || engineState_.buffering) {
         status = SJPlaybackTimeControlStatusWaitingToPlay;

@@ -53,7 +53,7 @@ class SJMediaPlaybackController;
 
 // Hears from a playback controller, on the main thread, after each change.
 class SJMediaPlaybackControllerDelegate {
-public:
+  public:
     virtual ~SJMediaPlaybackControllerDelegate() = default;
     virtual void assetStatusDidChange(SJMediaPlaybackController& controller) {}
     virtual void timeControlStatusDidChange(SJMediaPlaybackController& controller) {}
@@ -73,12 +73,14 @@ public:
 // local cache proxy is http on 127.0.0.1); any other fails the media. Used on the main
 // thread only; nothing here waits for the engine.
 class SJMediaPlaybackController {
-public:
+  public:
     virtual ~SJMediaPlaybackController();
     SJMediaPlaybackController(const SJMediaPlaybackController&) = delete;
     SJMediaPlaybackController& operator=(const SJMediaPlaybackController&) = delete;
 
-    void setDelegate(std::weak_ptr<SJMediaPlaybackControllerDelegate> delegate) { delegate_ = std::move(delegate); }
+    void setDelegate(std::weak_ptr<SJMediaPlaybackControllerDelegate> delegate) {
+        delegate_ = std::move(delegate);
+    }
 
     const std::shared_ptr<SJVideoPlayerURLAsset>& media() const { return media_; }
     // Replaces the media and starts opening it at its start position, paused until
@@ -109,7 +111,8 @@ public:
     double duration() const { return engineState_.duration; }
     double playableDuration() const { return engineState_.bufferedPosition; }
     SJPresentationSize presentationSize() const {
-        return {static_cast<double>(engineState_.presentationWidth), static_cast<double>(engineState_.presentationHeight)};
+        return {static_cast<double>(engineState_.presentationWidth),
+                static_cast<double>(engineState_.presentationHeight)};
     }
     SJAssetStatus assetStatus() const { return assetStatus_; }
     SJPlaybackTimeControlStatus timeControlStatus() const { return timeControlStatus_; }
@@ -123,7 +126,7 @@ public:
     // The newest picture of the media (see MediaEngine::latestFrame).
     std::shared_ptr<const VideoFrame> latestFrame() const { return frame_; }
 
-protected:
+  protected:
     SJMediaPlaybackController() = default;
 
     // The engine this controller drives, created on first use.
@@ -142,7 +145,7 @@ protected:
     void engineStateDidChange();
     void engineFrameDidChange();
 
-private:
+  private:
     void open(double startPosition);
     void refuse(const std::string& reason);
     void update(const MediaEngineState& state);

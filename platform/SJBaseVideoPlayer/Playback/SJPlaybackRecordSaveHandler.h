@@ -12,7 +12,7 @@
 // An asset that never became ready is not saved, so that a failed start never
 // overwrites the position a user had reached. Main thread only.
 class SJPlaybackRecordSaveHandler {
-public:
+  public:
     static constexpr double periodicSaveInterval = 3.0;
 
     static SJPlaybackRecordSaveHandler& shared();
@@ -20,7 +20,7 @@ public:
     unsigned events() const { return events_; }
     void setEvents(unsigned events) { events_ = events; }
 
-private:
+  private:
     SJPlaybackRecordSaveHandler();
     void playerDidPost(SJPlayerEvent event, const SJPlayerEventInfo& info);
     void save(SJPlaybackRecord& record, double position);

@@ -1,12 +1,13 @@
 #include "platform/SJBaseVideoPlayer/Playback/SJVideoPlayerURLAsset.h"
 
-std::shared_ptr<SJVideoPlayerURLAsset> SJVideoPlayerURLAsset::initWithAVAsset(std::shared_ptr<AVURLAsset> asset,
-                                                                              double startPosition,
-                                                                              std::shared_ptr<SJPlayModel> playModel) {
+std::shared_ptr<SJVideoPlayerURLAsset>
+SJVideoPlayerURLAsset::initWithAVAsset(std::shared_ptr<AVURLAsset> asset, double startPosition,
+                                       std::shared_ptr<SJPlayModel> playModel) {
     if (!asset) {
         return nullptr;
     }
-    auto made = std::shared_ptr<SJVideoPlayerURLAsset>(new SJVideoPlayerURLAsset(asset->URL(), startPosition));
+    auto made =
+        std::shared_ptr<SJVideoPlayerURLAsset>(new SJVideoPlayerURLAsset(asset->URL(), startPosition));
     made->avAsset_ = std::move(asset);
     made->playModel_ = std::move(playModel);
     return made;
@@ -17,7 +18,8 @@ std::shared_ptr<SJVideoPlayerURLAsset> SJVideoPlayerURLAsset::initWithSource(con
     return initWithURL(source.playerUrl(), startPosition);
 }
 
-std::shared_ptr<SJVideoPlayerURLAsset> SJVideoPlayerURLAsset::initWithURL(std::string URL, double startPosition) {
+std::shared_ptr<SJVideoPlayerURLAsset> SJVideoPlayerURLAsset::initWithURL(std::string URL,
+                                                                          double startPosition) {
     if (URL.empty()) {
         return nullptr;
     }

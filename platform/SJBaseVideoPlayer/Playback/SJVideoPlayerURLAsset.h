@@ -13,14 +13,15 @@
 // What a player plays: a media address with where to start and how to ask for it, and
 // the application's title and playback record that travel with it.
 class SJVideoPlayerURLAsset {
-public:
+  public:
     // An asset of a platform asset (its header-fields option travels with it), or null
     // without one.
     static std::shared_ptr<SJVideoPlayerURLAsset> initWithAVAsset(std::shared_ptr<AVURLAsset> asset,
                                                                   double startPosition,
                                                                   std::shared_ptr<SJPlayModel> playModel);
     // An asset of the second engine's source (no header fields), or null without an address.
-    static std::shared_ptr<SJVideoPlayerURLAsset> initWithSource(const AVPUrlSource& source, double startPosition);
+    static std::shared_ptr<SJVideoPlayerURLAsset> initWithSource(const AVPUrlSource& source,
+                                                                 double startPosition);
     // An asset of a plain address (no header fields), or null without an address.
     static std::shared_ptr<SJVideoPlayerURLAsset> initWithURL(std::string URL, double startPosition);
 
@@ -40,8 +41,9 @@ public:
     const std::shared_ptr<SJPlaybackRecord>& record() const { return record_; }
     void setRecord(std::shared_ptr<SJPlaybackRecord> record) { record_ = std::move(record); }
 
-private:
-    SJVideoPlayerURLAsset(std::string mediaURL, double startPosition) : mediaURL_(std::move(mediaURL)), startPosition_(startPosition) {}
+  private:
+    SJVideoPlayerURLAsset(std::string mediaURL, double startPosition)
+        : mediaURL_(std::move(mediaURL)), startPosition_(startPosition) {}
 
     std::string mediaURL_;
     std::shared_ptr<AVURLAsset> avAsset_;

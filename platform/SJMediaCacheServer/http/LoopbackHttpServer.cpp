@@ -2,13 +2,13 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
-#include <csignal>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -80,7 +80,9 @@ bool ResponseWriter::respond(int status, const std::vector<std::pair<std::string
     return headRequest_ || sendBody(body.data(), body.size());
 }
 
-bool ResponseWriter::respondError(int status) { return respond(status, {}, {}, true); }
+bool ResponseWriter::respondError(int status) {
+    return respond(status, {}, {}, true);
+}
 
 bool ResponseWriter::peerGone() const {
     pollfd item{socket_, POLLIN | POLLRDHUP, 0};
@@ -98,7 +100,9 @@ bool ResponseWriter::peerGone() const {
     return false;
 }
 
-LoopbackHttpServer::~LoopbackHttpServer() { stop(); }
+LoopbackHttpServer::~LoopbackHttpServer() {
+    stop();
+}
 
 bool LoopbackHttpServer::start(Handler handler, std::uint16_t port) {
     if (listener_ >= 0) {

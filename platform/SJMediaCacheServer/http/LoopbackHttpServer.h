@@ -19,7 +19,7 @@ namespace mcs::http {
 // The writing side of one exchange on a connection. A handler sends exactly one
 // response: the head, then (unless the request was HEAD) exactly the body it announced.
 class ResponseWriter {
-public:
+  public:
     ResponseWriter(int socket, bool headRequest) : socket_(socket), headRequest_(headRequest) {}
 
     // Sends the status line and fields; adds "Connection: close" when asked to close.
@@ -41,7 +41,7 @@ public:
     bool closeRequested() const { return close_; }
     void requestClose() { close_ = true; }
 
-private:
+  private:
     bool sendAll(const char* data, std::size_t size);
 
     int socket_;
@@ -53,7 +53,7 @@ private:
 // connection, persistent connections with an idle timeout, request heads parsed
 // strictly (see parseRequestHead). Requests with a body are refused.
 class LoopbackHttpServer {
-public:
+  public:
     using Handler = std::function<void(const HttpRequest&, ResponseWriter&)>;
 
     struct Options {
@@ -74,7 +74,7 @@ public:
     std::uint16_t port() const { return port_; }
     bool running() const { return listener_ >= 0; }
 
-private:
+  private:
     void acceptLoop();
     void serveConnection(int socket);
 

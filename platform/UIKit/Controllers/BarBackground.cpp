@@ -10,5 +10,6 @@ void applyBarBackground(CALayer& background, CALayer& shadow, const BarBackgroun
         background.setBackgroundColor(look.translucent ? base.colorWithAlphaComponent(0.94) : base);
     }
     shadow.setContents(look.shadowImage);
-    shadow.setBackgroundColor(look.shadowImage ? std::nullopt : std::optional(UIColor::colorWithWhite(0, 0.3)));
+    shadow.setBackgroundColor(look.shadowImage ? std::nullopt
+                                               : std::optional(UIColor::colorWithWhite(0, 0.3)));
 }

@@ -34,7 +34,8 @@ template <class Cell> std::shared_ptr<Cell> cellAt(const VisibleCells<Cell>& sho
     return found != shown.end() ? found->second : nullptr;
 }
 
-template <class Cell> std::optional<NSIndexPath> indexPathOf(const VisibleCells<Cell>& shown, const Cell& cell) {
+template <class Cell>
+std::optional<NSIndexPath> indexPathOf(const VisibleCells<Cell>& shown, const Cell& cell) {
     for (const auto& [path, candidate] : shown) {
         if (candidate.get() == &cell) {
             return path;

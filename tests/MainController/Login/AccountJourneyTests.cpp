@@ -74,7 +74,8 @@ TEST_F(AccountJourney, ASignedOutMemberIsNotKeptWhenNoTouristComes) {
     confirmLogout("确认");
     // The page shows its loading tip until the tourist's answer is handled.
     ASSERT_TRUE(waitFor([&] {
-        return requestsTo("/api/touristLogin") == tourists + 1 && requestsTo("/api/logout") == 1 && answered();
+        return requestsTo("/api/touristLogin") == tourists + 1 && requestsTo("/api/logout") == 1 &&
+               answered();
     }));
     playFrames(1);
     // The service ended the member's session; its record is gone, the page stays.

@@ -12,8 +12,7 @@ using ShellJourney = testsupport::app::AppJourneyTest;
 
 // Whether the selected tab's navigation stack starts with a page of class Page (a notice
 // alert of the home page may be presented over it).
-template <class Page>
-bool tabShows(const std::shared_ptr<TabbarController>& tabs) {
+template <class Page> bool tabShows(const std::shared_ptr<TabbarController>& tabs) {
     const auto navigation = std::dynamic_pointer_cast<UINavigationController>(tabs->selectedViewController());
     return navigation && !navigation->viewControllers().empty() &&
            std::dynamic_pointer_cast<Page>(navigation->viewControllers().front()) != nullptr;

@@ -69,7 +69,9 @@ std::optional<Bytes> referenceBase64(const std::string& text) {
         lastWasPadding = false;
         if (d != std::string_view::npos) {
             switch (digits % 4) {
-            case 0: out[j] = static_cast<std::uint8_t>(d << 2); break;
+            case 0:
+                out[j] = static_cast<std::uint8_t>(d << 2);
+                break;
             case 1:
                 out[j++] |= static_cast<std::uint8_t>(d >> 4);
                 out[j] = static_cast<std::uint8_t>((d & 15) << 4);
@@ -78,7 +80,9 @@ std::optional<Bytes> referenceBase64(const std::string& text) {
                 out[j++] |= static_cast<std::uint8_t>(d >> 2);
                 out[j] = static_cast<std::uint8_t>((d & 3) << 6);
                 break;
-            default: out[j++] |= static_cast<std::uint8_t>(d); break;
+            default:
+                out[j++] |= static_cast<std::uint8_t>(d);
+                break;
             }
             ++digits;
         } else if (c == '=') {
@@ -153,9 +157,10 @@ TEST(BulkDecoding, Base64TextAgreesWithTheCharacterByCharacterRules) {
     testing::internal::CaptureStdout();
     for (std::size_t position = 0; position < 300; ++position) {
         SCOPED_TRACE(position);
-        for (const std::string_view change : {std::string_view("="), std::string_view("=="), std::string_view("\n"),
-                                              std::string_view("\r\n"), std::string_view(" "), std::string_view("-"),
-                                              std::string_view("\0", 1), std::string_view("\x80")}) {
+        for (const std::string_view change :
+             {std::string_view("="), std::string_view("=="), std::string_view("\n"), std::string_view("\r\n"),
+              std::string_view(" "), std::string_view("-"), std::string_view("\0", 1),
+              std::string_view("\x80")}) {
             std::string changed = base64;
             changed.insert(position, change);
             EXPECT_EQ(MIUAES::decodeBase64WithString(changed), referenceBase64(changed));
@@ -179,10 +184,10 @@ TEST(BulkDecoding, UTF8ValidationFollowsTheStandard) {
     EXPECT_TRUE(valid("\xf4\x8f\xbf\xbf")); // U+10FFFF
     EXPECT_FALSE(valid("\xc0\x80"));        // over-long
     EXPECT_FALSE(valid("\xe0\x80\x80"));
-    EXPECT_FALSE(valid("\xed\xa0\x80"));       // surrogate
-    EXPECT_FALSE(valid("\xf4\x90\x80\x80"));   // above U+10FFFF
-    EXPECT_FALSE(valid("\xe4\xb8"));           // cut off
-    EXPECT_FALSE(valid("\x80"));               // stray continuation
+    EXPECT_FALSE(valid("\xed\xa0\x80"));     // surrogate
+    EXPECT_FALSE(valid("\xf4\x90\x80\x80")); // above U+10FFFF
+    EXPECT_FALSE(valid("\xe4\xb8"));         // cut off
+    EXPECT_FALSE(valid("\x80"));             // stray continuation
     EXPECT_FALSE(valid(std::string(100, 'a') + "\xff" + std::string(100, 'a')));
 }
 

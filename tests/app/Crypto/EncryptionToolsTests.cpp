@@ -10,7 +10,7 @@ namespace {
 
 // The shared instance outlives each test: every test starts and ends with AES.
 class EncryptionToolsTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { tools.setAlgorithm(0); }
     void TearDown() override { tools.setAlgorithm(0); }
 
@@ -36,16 +36,16 @@ TEST_F(EncryptionToolsTest, EncryptStringMatchesOpenSSL) {
     const std::string text = "用户名 user@example.com";
     // The key is cut to the key size; the IV is zero-filled to the block size.
     EXPECT_EQ(tools.encryptString(text, "0123456789abcdefEXTRA", std::string("iv")),
-              runOpenSSL("enc -aes-128-cbc -base64 -A -K " + hexOf("0123456789abcdef") + " -iv " + hexOf("iv") +
-                             std::string(28, '0'),
+              runOpenSSL("enc -aes-128-cbc -base64 -A -K " + hexOf("0123456789abcdef") + " -iv " +
+                             hexOf("iv") + std::string(28, '0'),
                          text));
     EXPECT_EQ(tools.encryptString(text, "short", std::nullopt),
               runOpenSSL("enc -aes-128-ecb -base64 -A -K " + hexOf("short") + std::string(22, '0'), text));
 
     tools.setAlgorithm(1);
     EXPECT_EQ(tools.encryptString(text, "12345678abc", std::string("abcdefgh")),
-              runOpenSSL("enc -provider legacy -provider default -des-cbc -base64 -A -K " + hexOf("12345678") +
-                             " -iv " + hexOf("abcdefgh"),
+              runOpenSSL("enc -provider legacy -provider default -des-cbc -base64 -A -K " +
+                             hexOf("12345678") + " -iv " + hexOf("abcdefgh"),
                          text));
 }
 

@@ -7,7 +7,9 @@
 
 namespace {
 
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 std::optional<std::string> textOf(const std::optional<Bytes>& bytes) {
     if (!bytes) {
@@ -16,7 +18,9 @@ std::optional<std::string> textOf(const std::optional<Bytes>& bytes) {
     return std::string(bytes->begin(), bytes->end());
 }
 
-std::optional<std::string> standard(const std::string& base64) { return textOf(MIUGTMBase64::decodeData(bytesOf(base64))); }
+std::optional<std::string> standard(const std::string& base64) {
+    return textOf(MIUGTMBase64::decodeData(bytesOf(base64)));
+}
 std::optional<std::string> webSafe(const std::string& base64) {
     return textOf(MIUGTMBase64::webSafeDecodeData(bytesOf(base64)));
 }
@@ -42,7 +46,9 @@ TEST(MIUGTMBase64, PaddingAndLeftoverBits) {
 }
 
 TEST(MIUGTMBase64, WhiteSpaceIsSkippedAndAZeroByteEndsTheInput) {
-    EXPECT_EQ(standard("Zm9v\t\n\v\f\r Ym\xa0" "Fy\xff"), "foobar");
+    EXPECT_EQ(standard("Zm9v\t\n\v\f\r Ym\xa0"
+                       "Fy\xff"),
+              "foobar");
     EXPECT_EQ(standard(std::string("Zm9v\0garbage!", 13)), "foo");
     EXPECT_EQ(standard(std::string("Zg==\0Zg", 7)), "f");
     EXPECT_EQ(standard("Zm9v\x85YmFy"), std::nullopt);
@@ -74,8 +80,8 @@ TEST(MIUGTMBase64, AgreesWithOpenSSLAndRoundTrips) {
             byte = static_cast<std::uint8_t>(generator());
         }
         std::string expected(4 * ((length + 2) / 3) + 1, '\0');
-        expected.resize(static_cast<std::size_t>(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(expected.data()),
-                                                                 data.data(), static_cast<int>(length))));
+        expected.resize(static_cast<std::size_t>(EVP_EncodeBlock(
+            reinterpret_cast<unsigned char*>(expected.data()), data.data(), static_cast<int>(length))));
         ASSERT_EQ(MIUGTMBase64::stringByEncodingData(data), expected) << length;
         ASSERT_EQ(MIUGTMBase64::decodeString(expected), data) << length;
         for (const bool padded : {false, true}) {
@@ -90,7 +96,8 @@ TEST(MIUGTMBase64, AgreesWithOpenSSLAndRoundTrips) {
 TEST(MIUGTMBase64, CoresReportRoomAndAnyAlphabet) {
     char small[3];
     EXPECT_EQ(MIUGTMBase64::baseEncode("f", 1, small, sizeof small, MIUGTMBase64::standardCharset, true), 0u);
-    EXPECT_EQ(MIUGTMBase64::baseEncode("f", 1, small, sizeof small, MIUGTMBase64::standardCharset, false), 2u);
+    EXPECT_EQ(MIUGTMBase64::baseEncode("f", 1, small, sizeof small, MIUGTMBase64::standardCharset, false),
+              2u);
     std::uint8_t out[2];
     EXPECT_EQ(MIUGTMBase64::baseDecode("Zm9v", 4, out, sizeof out, MIUGTMBase64::standardCharset, true), 0u);
     EXPECT_EQ(MIUGTMBase64::baseDecode("Zm8=", 4, out, sizeof out, MIUGTMBase64::standardCharset, true), 2u);

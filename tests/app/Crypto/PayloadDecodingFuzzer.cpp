@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     const std::optional<Bytes> webSafe = MIUGTMBase64::webSafeDecodeBytes(data, size);
-    if (webSafe && MIUGTMBase64::webSafeDecodeData(MIUGTMBase64::webSafeEncodeData(*webSafe, false).value()) != webSafe) {
+    if (webSafe && MIUGTMBase64::webSafeDecodeData(
+                       MIUGTMBase64::webSafeEncodeData(*webSafe, false).value()) != webSafe) {
         std::abort();
     }
     return 0;

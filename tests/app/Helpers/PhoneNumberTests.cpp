@@ -8,9 +8,9 @@ TEST(KKpresentationdisease, PhoneNumberIsElevenCharactersWithAKnownPrefix) {
     for (const char* accepted : {"13812345678", "14000000000", "15999999999", "17012345678", "18812345678"}) {
         EXPECT_TRUE(KKpresentationdisease::isPhoneNumber(accepted)) << accepted;
     }
-    for (const char* rejected : {"", "12812345678", "16812345678", "19812345678", "23812345678", "1381234567",
-                                 "138123456789", " 13812345678", "13812345678 ", "1381234567a", "+8613812345678",
-                                 "138-1234-5678"}) {
+    for (const char* rejected :
+         {"", "12812345678", "16812345678", "19812345678", "23812345678", "1381234567", "138123456789",
+          " 13812345678", "13812345678 ", "1381234567a", "+8613812345678", "138-1234-5678"}) {
         EXPECT_FALSE(KKpresentationdisease::isPhoneNumber(rejected)) << rejected;
     }
 }

@@ -7,7 +7,7 @@
 namespace {
 
 class TouristTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { UserDefaults::standard().removeObject("login"); }
     void TearDown() override { UserDefaults::standard().removeObject("login"); }
 

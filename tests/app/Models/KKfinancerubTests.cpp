@@ -18,9 +18,9 @@ TEST(KKfinancerub, EmptyJSONLeavesEveryFieldAbsent) {
 TEST(KKfinancerub, AnyMemberFillsEveryFieldWithItsEmptyValue) {
     for (const char* text : {R"({"unrelated":1})", "[1]"}) {
         KKfinancerub film(JSON::parse(text));
-        for (const auto* field : {&film.actor, &film.area, &film.blurb, &film.classTypeName, &film.director,
-                                  &film.pubdate, &film.vodDoubanScore, &film.vodId, &film.vodName, &film.vodPic,
-                                  &film.year}) {
+        for (const auto* field :
+             {&film.actor, &film.area, &film.blurb, &film.classTypeName, &film.director, &film.pubdate,
+              &film.vodDoubanScore, &film.vodId, &film.vodName, &film.vodPic, &film.year}) {
             EXPECT_EQ(*field, std::optional<std::string>("")) << text;
         }
         EXPECT_EQ(film.typeId, std::optional<std::int64_t>(0));

@@ -7,7 +7,7 @@
 namespace {
 
 class KKrearinfluenceTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { UserDefaults::standard().removeObject("login"); }
     void TearDown() override { UserDefaults::standard().removeObject("login"); }
 };

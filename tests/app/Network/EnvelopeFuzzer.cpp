@@ -29,8 +29,11 @@ void answer(const std::string& body) {
         wellFormed = json.has_value() != error.has_value();
     };
     apiClient.decodeResponseData(
-        response, [&](std::optional<JSON> object) { apiClient.handleResponse(object, "api/indexList", completion); },
-        [&](const AFError&) { completion(std::nullopt, NSError{"网络错误", 404}); });
+        response,
+        [&](std::optional<JSON> object) { apiClient.handleResponse(object, "api/indexList", completion); },
+        [&](const AFError&) {
+            completion(std::nullopt, NSError{"网络错误", 404});
+        });
     QMUITips::hideAllTips();
     if (calls != 1 || !wellFormed) {
         std::abort();
@@ -52,7 +55,8 @@ std::string hex(const std::string& bytes) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // A private data root with no stored user (so no renewal is ever sent), and the
     // console lines (every body) out of the way.
-    dataRoot() = std::filesystem::temp_directory_path() / ("orvex-envelope-fuzzer-" + std::to_string(::getpid()));
+    dataRoot() =
+        std::filesystem::temp_directory_path() / ("orvex-envelope-fuzzer-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dataRoot());
     Paths::setDataRoot(dataRoot());
     std::atexit([] {

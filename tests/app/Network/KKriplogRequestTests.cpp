@@ -27,8 +27,9 @@ constexpr const char* salt = "Lp5vRc2nMx8dJw3F";
 constexpr const char* timestamp = "1800000000";
 
 class RequestBuilderTest : public ServiceTest {
-protected:
-    devservice::RecordedRequest sendOne(HTTPMethod method, const std::string& path, KKriplog::Parameters parameters) {
+  protected:
+    devservice::RecordedRequest sendOne(HTTPMethod method, const std::string& path,
+                                        KKriplog::Parameters parameters) {
         service().clearRequests();
         await([&](auto done) { apiClient.sendRequest(method, path, parameters, done); });
         const auto requests = apiRequests();
@@ -42,23 +43,26 @@ protected:
 TEST_F(RequestBuilderTest, StampsAndSignsTheFormOverSortedKeysAndValues) {
     const auto sent = sendOne(HTTPMethod::post, "api/searchText", {{"b", "2"}, {"a", "1"}});
     EXPECT_EQ(sent.method, "POST");
-    EXPECT_EQ(sent.parameters, (devservice::FormParameters{{"a", "1"},
-                                                           {"b", "2"},
-                                                           {"sign", md5Hex(std::string("a1b2timestamp") + timestamp + salt)},
-                                                           {"timestamp", timestamp}}));
+    EXPECT_EQ(sent.parameters,
+              (devservice::FormParameters{{"a", "1"},
+                                          {"b", "2"},
+                                          {"sign", md5Hex(std::string("a1b2timestamp") + timestamp + salt)},
+                                          {"timestamp", timestamp}}));
 
     // A caller's own timestamp is replaced before signing.
-    const auto replaced = sendOne(HTTPMethod::post, "api/searchText", {{"timestamp", "5"}, {"keyword", "a b+c"}});
+    const auto replaced =
+        sendOne(HTTPMethod::post, "api/searchText", {{"timestamp", "5"}, {"keyword", "a b+c"}});
     EXPECT_EQ(replaced.parameters.at("timestamp"), timestamp);
     EXPECT_EQ(replaced.parameters.at("keyword"), "a b+c");
-    EXPECT_EQ(replaced.parameters.at("sign"), md5Hex(std::string("keyworda b+ctimestamp") + timestamp + salt));
+    EXPECT_EQ(replaced.parameters.at("sign"),
+              md5Hex(std::string("keyworda b+ctimestamp") + timestamp + salt));
 
     // An empty map is signed over the timestamp alone, also in a GET query.
     const auto empty = sendOne(HTTPMethod::get, "api/indexList", {});
     EXPECT_EQ(empty.method, "GET");
-    EXPECT_EQ(empty.parameters, (devservice::FormParameters{
-                                    {"sign", md5Hex(std::string("timestamp") + timestamp + salt)},
-                                    {"timestamp", timestamp}}));
+    EXPECT_EQ(empty.parameters,
+              (devservice::FormParameters{{"sign", md5Hex(std::string("timestamp") + timestamp + salt)},
+                                          {"timestamp", timestamp}}));
 }
 
 TEST_F(RequestBuilderTest, SendsTheMediaTypeAlwaysAndTheBearerWhenTheStoredUserHasAToken) {
@@ -68,7 +72,8 @@ TEST_F(RequestBuilderTest, SendsTheMediaTypeAlwaysAndTheBearerWhenTheStoredUserH
 
     for (const char* withoutToken : {"{}", "not json", "[]"}) {
         storeLogin(withoutToken);
-        EXPECT_EQ(sendOne(HTTPMethod::get, "api/indexList", {}).headers.count("Authorization"), 0u) << withoutToken;
+        EXPECT_EQ(sendOne(HTTPMethod::get, "api/indexList", {}).headers.count("Authorization"), 0u)
+            << withoutToken;
     }
 
     // An empty token still sends the scheme ("Bearer "; the server reads the value
@@ -102,7 +107,8 @@ TEST_F(RequestBuilderTest, OnlyTheExactDisplayPathGoesToTheSecondBaseURL) {
 }
 
 TEST_F(RequestBuilderTest, ARequestSucceedsEndToEndWithTheDecryptedPayload) {
-    const Answer answer = await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexLabelList", {}, done); });
+    const Answer answer =
+        await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexLabelList", {}, done); });
     ASSERT_FALSE(answer.error.has_value()) << answer.error->domain;
     ASSERT_TRUE(answer.json.has_value());
     EXPECT_TRUE(answer.json->type() == JSON::Type::array || answer.json->type() == JSON::Type::dictionary);

@@ -18,9 +18,11 @@ namespace {
 constexpr const char* path = "api/getVideoInfo";
 
 class ResponseTest : public ServiceTest {
-protected:
+  protected:
     Answer get() {
-        return await([](auto done) { apiClient.sendRequest(HTTPMethod::get, path, {{"vod_id", "1"}}, done); });
+        return await([](auto done) {
+            apiClient.sendRequest(HTTPMethod::get, path, {{"vod_id", "1"}}, done);
+        });
     }
 
     std::vector<std::string> errorToasts() const {
@@ -61,14 +63,15 @@ protected:
         EXPECT_TRUE(RunLoop::main().runUntil([] { return !apiClient.isRenewingLogin(); }, 60));
     }
 
-private:
+  private:
     std::set<std::uint64_t> seenTips_;
 };
 
 } // namespace
 
 TEST_F(ResponseTest, SuccessHandsOnTheDecryptedPayload) {
-    answer(path, envelope(20000, "ok", JSON(JSON::Storage(MIUAES::encryptPayload(R"({"vod_name":"视频"})"))).rawString()));
+    answer(path, envelope(20000, "ok",
+                          JSON(JSON::Storage(MIUAES::encryptPayload(R"({"vod_name":"视频"})"))).rawString()));
     ConsoleCapture console;
     const Answer answer = get();
     ASSERT_FALSE(answer.error.has_value());
@@ -127,13 +130,14 @@ TEST_F(ResponseTest, EnvelopesAreReadAlikeWhateverTheirOrderSpellingOrRepeatedKe
     ASSERT_TRUE(textCode.json.has_value());
     EXPECT_EQ((*textCode.json)["n"].intValue(), 2);
 
-    answer(path, R"({"code":20000,"data":)" + encrypted(R"({"n":3})") + R"(,"data":)" + encrypted(R"({"n":4})") +
-                     "}");
+    answer(path, R"({"code":20000,"data":)" + encrypted(R"({"n":3})") + R"(,"data":)" +
+                     encrypted(R"({"n":4})") + "}");
     const Answer twoPayloads = get();
     ASSERT_TRUE(twoPayloads.json.has_value());
     EXPECT_EQ((*twoPayloads.json)["n"].intValue(), 4);
 
-    answer(path, R"({"code":20000,"message":"参数错误","data":)" + encrypted(R"({"n":5})") + R"(,"code":40004})");
+    answer(path,
+           R"({"code":20000,"message":"参数错误","data":)" + encrypted(R"({"n":5})") + R"(,"code":40004})");
     const Answer overruled = get();
     EXPECT_EQ(overruled.error, (NSError{"参数错误", 40004}));
     EXPECT_EQ(errorToasts(), (std::vector<std::string>{"参数错误"}));
@@ -283,11 +287,12 @@ TEST_F(ResponseTest, AnExpiryForATokenAlreadyReplacedStartsNoRenewal) {
     service().clearRequests();
     answer(path, envelope(70001, "登录已过期"));
     Answer refused;
-    apiClient.sendRequest(HTTPMethod::get, path, {}, [&](std::optional<JSON> json, std::optional<NSError> error) {
-        refused.json = std::move(json);
-        refused.error = std::move(error);
-        ++refused.calls;
-    });
+    apiClient.sendRequest(HTTPMethod::get, path, {},
+                          [&](std::optional<JSON> json, std::optional<NSError> error) {
+                              refused.json = std::move(json);
+                              refused.error = std::move(error);
+                              ++refused.calls;
+                          });
     // The stored login changes while the request is on its way (as when another request's
     // renewal finishes first): the refusal concerns the old token only.
     UserDefaults::standard().setString("login", R"({"id":"9","group_id":"1","token":"newer"})");
@@ -301,7 +306,8 @@ TEST_F(ResponseTest, AnExpiryForATokenAlreadyReplacedStartsNoRenewal) {
 TEST_F(ResponseTest, AnExpiredTokenIsRenewedByTheServiceAndTheNextRequestUsesTheNewOne) {
     const JSON user = storeTourist();
     service().expireToken(user["token"].stringValue());
-    const Answer expired = await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
+    const Answer expired =
+        await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
     ASSERT_TRUE(expired.error.has_value());
     EXPECT_GE(expired.error->code, 70001);
     EXPECT_LE(expired.error->code, 79999);
@@ -310,7 +316,8 @@ TEST_F(ResponseTest, AnExpiredTokenIsRenewedByTheServiceAndTheNextRequestUsesThe
     const JSON renewed = JSON::parse(UserDefaults::standard().stringForKey("login").value_or(""));
     ASSERT_NE(renewed["token"].stringValue(), user["token"].stringValue());
     service().clearRequests();
-    const Answer after = await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
+    const Answer after =
+        await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
     EXPECT_FALSE(after.error.has_value());
     EXPECT_EQ(apiRequests().back().header("Authorization"), "Bearer " + renewed["token"].stringValue());
 }
@@ -322,11 +329,12 @@ TEST_F(ResponseTest, AMemberWhoSignsInWhileARenewalIsUnderWayStaysSignedIn) {
     // The renewal's answer is held back until the member has signed in.
     service().setFault("api/touristLogin", devservice::Fault{.delaySeconds = 0.5});
     Answer expired;
-    apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, [&](std::optional<JSON> json, std::optional<NSError> error) {
-        expired.json = std::move(json);
-        expired.error = std::move(error);
-        ++expired.calls;
-    });
+    apiClient.sendRequest(HTTPMethod::get, "api/indexList", {},
+                          [&](std::optional<JSON> json, std::optional<NSError> error) {
+                              expired.json = std::move(json);
+                              expired.error = std::move(error);
+                              ++expired.calls;
+                          });
     ASSERT_TRUE(RunLoop::main().runUntil([] { return apiClient.isRenewingLogin(); }, 60));
     const std::string member = R"({"id":"77","group_id":"2","token":"member-token","nickname":"会员"})";
     apiClient.storeLoginJSON(JSON::parse(member), std::nullopt);

@@ -15,14 +15,15 @@ using namespace networktest;
 namespace {
 
 class NameResolutionTest : public ServiceTest {
-protected:
+  protected:
     Answer indexList() {
         return await([](auto done) { apiClient.sendRequest(HTTPMethod::get, "api/indexList", {}, done); });
     }
 
     AFDataResponse fetch(const std::string& url) {
         std::optional<AFDataResponse> response;
-        AF().request(url)->responseData(DispatchQueue::main(), [&](const AFDataResponse& got) { response = got; });
+        AF().request(url)->responseData(DispatchQueue::main(),
+                                        [&](const AFDataResponse& got) { response = got; });
         EXPECT_TRUE(RunLoop::main().runUntil([&] { return response.has_value(); }, 60));
         return response.value_or(AFDataResponse{});
     }

@@ -17,15 +17,16 @@ using Resolution = NWConnection::EstablishmentReport::Resolution;
 std::vector<std::string> changeLabels;
 
 class ChangeLabelRecorder {
-public:
+  public:
     ChangeLabelRecorder() {
         changeLabels.clear();
-        token_ = NotificationCenter::defaultCenter().addObserver("changelabel", [](const Notification& notification) {
-            changeLabels.push_back(std::any_cast<std::string>(notification.object));
-        });
+        token_ = NotificationCenter::defaultCenter().addObserver(
+            "changelabel", [](const Notification& notification) {
+                changeLabels.push_back(std::any_cast<std::string>(notification.object));
+            });
     }
 
-private:
+  private:
     NotificationCenter::ObserverToken token_;
 };
 
@@ -55,9 +56,9 @@ TEST(appLink, TheResolverAddressesGoIPv4FirstOnTheResolverPort) {
     const auto resolver = NetworkPolicy::encryptedResolver();
     ASSERT_TRUE(resolver.has_value());
     EXPECT_EQ(resolver->url(), "https://dns.orvex.test:8443/dns-query");
-    EXPECT_EQ(resolver->serverAddresses(),
-              (std::vector<NWEndpoint>{NWEndpoint::hostPort("127.0.0.1", 8443), NWEndpoint::hostPort("10.0.0.2", 8443),
-                                       NWEndpoint::hostPort("::1", 8443)}));
+    EXPECT_EQ(resolver->serverAddresses(), (std::vector<NWEndpoint>{NWEndpoint::hostPort("127.0.0.1", 8443),
+                                                                    NWEndpoint::hostPort("10.0.0.2", 8443),
+                                                                    NWEndpoint::hostPort("::1", 8443)}));
     ASSERT_TRUE(console.waitFor("waiting or failed"));
 }
 
@@ -76,12 +77,16 @@ TEST(appLink, EachResolutionOfTheReportIsPrintedAndPostedInOrder) {
     ConsoleCapture console;
     auto link = std::make_shared<appLink>();
     using Protocol = Resolution::DNSProtocol;
-    link->reportEstablishment(NWConnection::EstablishmentReport{
-        {{"a", Protocol::https}, {"b", Protocol::udp}, {"c", Protocol::tls}, {"d", Protocol::tcp}, {"e", Protocol::unknown}}});
+    link->reportEstablishment(NWConnection::EstablishmentReport{{{"a", Protocol::https},
+                                                                 {"b", Protocol::udp},
+                                                                 {"c", Protocol::tls},
+                                                                 {"d", Protocol::tcp},
+                                                                 {"e", Protocol::unknown}}});
     link->reportEstablishment(NWConnection::EstablishmentReport{});
     link->reportEstablishment(std::nullopt);
-    const std::vector<std::string> expected{"Used encrypted DNS!", "Used unencrypted DNS!", "Used encrypted DNS!",
-                                            "Used unencrypted DNS!", "Used unknown dnsProtocol!"};
+    const std::vector<std::string> expected{"Used encrypted DNS!", "Used unencrypted DNS!",
+                                            "Used encrypted DNS!", "Used unencrypted DNS!",
+                                            "Used unknown dnsProtocol!"};
     EXPECT_EQ(console.lines(), expected);
     EXPECT_EQ(changeLabels, expected);
 }
@@ -95,6 +100,7 @@ TEST_F(appLinkWithServiceTest, AProbeResolvedThroughTheResolverReportsEncryptedD
     ConsoleCapture console;
     std::make_shared<appLink>()->allLinkInAppDoH(NWEndpoint::hostPort("api.orvex.test", service().port1()));
     ASSERT_TRUE(console.waitFor("Used encrypted DNS!"));
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{"setup", "Preparing", "ready", "Used encrypted DNS!"}));
+    EXPECT_EQ(console.lines(),
+              (std::vector<std::string>{"setup", "Preparing", "ready", "Used encrypted DNS!"}));
     EXPECT_EQ(changeLabels, (std::vector<std::string>{"Used encrypted DNS!"}));
 }

@@ -19,11 +19,16 @@ void report(const std::string& line) {
     (void)!::write(reportFd, whole.data(), whole.size());
 }
 
-bool Outcome::killed() const { return WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGKILL; }
+bool Outcome::killed() const {
+    return WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGKILL;
+}
 
-bool Outcome::exitedCleanly() const { return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0; }
+bool Outcome::exitedCleanly() const {
+    return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0;
+}
 
-Outcome run(const std::function<void()>& body, const std::function<bool(const std::vector<std::string>&)>& killWhen) {
+Outcome run(const std::function<void()>& body,
+            const std::function<bool(const std::vector<std::string>&)>& killWhen) {
     int fds[2];
     if (::pipe(fds) != 0) {
         std::abort();

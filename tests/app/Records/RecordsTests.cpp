@@ -10,9 +10,10 @@
 namespace {
 
 class Records : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        ASSERT_TRUE(ASConfigration::setDefaultDB(testsupport::freshFolder("Documents") / "fflist.db", "fflist.db"));
+        ASSERT_TRUE(
+            ASConfigration::setDefaultDB(testsupport::freshFolder("Documents") / "fflist.db", "fflist.db"));
     }
     void TearDown() override { ASConfigration::closeDefaultDB(); }
 
@@ -59,7 +60,8 @@ TEST_F(Records, ANewDownloadReadsBackWithItsDefaults) {
     ASSERT_TRUE(otherEpisode);
     EXPECT_EQ(*otherEpisode, nullptr);
     // A title model without an identifier looks up with an absent value: nothing matches.
-    auto withoutTitle = KKcommenthumble::findFirst({{"vod_id", std::optional<std::string>()}, {"index", "0"}});
+    auto withoutTitle =
+        KKcommenthumble::findFirst({{"vod_id", std::optional<std::string>()}, {"index", "0"}});
     ASSERT_TRUE(withoutTitle);
     EXPECT_EQ(*withoutTitle, nullptr);
 }
@@ -168,7 +170,8 @@ TEST_F(Records, DeletingATitlesRecordsLeavesOtherTitles) {
 TEST_F(Records, TheNewestParseAnswerOfAnAddressReplacesTheOlder) {
     const std::string src = "https://v.example/play?id=1&q='x'";
     ASSERT_TRUE(KKeditjerk::storeAnswer(src, JSON::parse(R"({"url":"first"})")));
-    ASSERT_TRUE(KKeditjerk::storeAnswer(src, JSON::parse(R"({"url":"second","headers":[{"key":"Referer","val":"中文"}]})")));
+    ASSERT_TRUE(KKeditjerk::storeAnswer(
+        src, JSON::parse(R"({"url":"second","headers":[{"key":"Referer","val":"中文"}]})")));
     // Answers that are not objects are not kept.
     ASSERT_TRUE(KKeditjerk::storeAnswer(src, JSON::parse(R"(["not","an","object"])")));
     ASSERT_TRUE(KKeditjerk::storeAnswer(src, JSON::parse("not json")));

@@ -61,10 +61,12 @@ bool contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::string primaryCodeText(const SQLite::Status& status) { return status ? "ok" : std::to_string(status.error().code & 0xff); }
+std::string primaryCodeText(const SQLite::Status& status) {
+    return status ? "ok" : std::to_string(status.error().code & 0xff);
+}
 
 class StoreFailures : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_ = testsupport::freshFolder("stores");
         fflist_ = folder_ / "fflist.db";
@@ -81,7 +83,8 @@ protected:
     }
 
     static std::shared_ptr<KKcommenthumble> storedEpisode(int number) {
-        auto found = KKcommenthumble::findFirst({{"vod_id", "v" + std::to_string(number)}, {"index", std::to_string(number % 4)}});
+        auto found = KKcommenthumble::findFirst(
+            {{"vod_id", "v" + std::to_string(number)}, {"index", std::to_string(number % 4)}});
         return found ? *found : nullptr;
     }
 
@@ -160,7 +163,8 @@ TEST_F(StoreFailures, AWriterKilledMidLoopLeavesBothStoresIntactWithEveryReporte
         },
         [](const std::vector<std::string>& lines) { return lines.size() >= 450; });
 
-    ASSERT_TRUE(outcome.killed()) << "the child stopped by itself: " << (outcome.lines.empty() ? "" : outcome.lines.back());
+    ASSERT_TRUE(outcome.killed()) << "the child stopped by itself: "
+                                  << (outcome.lines.empty() ? "" : outcome.lines.back());
     EXPECT_FALSE(contains(outcome.lines, "finished"));
     EXPECT_EQ(integrityCheck(fflist_), (std::vector<std::string>{"ok"}));
     EXPECT_EQ(integrityCheck(history_), (std::vector<std::string>{"ok"}));
@@ -230,8 +234,10 @@ TEST_F(StoreFailures, ReadOnlyFilesAreReadAndEveryWriteIsRefused) {
         report("history remove " + primaryCodeText(history.removeAllRecordsForUser(0, SJMediaTypeVideo)));
     });
 
-    std::filesystem::permissions(fflist_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    std::filesystem::permissions(history_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(fflist_,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(history_,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ASSERT_TRUE(outcome.exitedCleanly());
     const std::string readOnly = std::to_string(SQLITE_READONLY);
     EXPECT_EQ(outcome.lines, (std::vector<std::string>{

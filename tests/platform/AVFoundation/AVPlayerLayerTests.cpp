@@ -16,12 +16,13 @@ bool isBlack(cairo_surface_t* surface, int x, int y) {
 }
 
 class AVPlayerLayerTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         MediaEngineSettings::setAudioOutputEnabled(false);
         const auto folder = playertest::hlsStream("layer", 2);
         ASSERT_FALSE(folder.empty());
-        player_ = AVPlayer::playerWithPlayerItem(AVPlayerItem::playerItemWithURL("file://" + (folder / "index.m3u8").string()));
+        player_ = AVPlayer::playerWithPlayerItem(
+            AVPlayerItem::playerItemWithURL("file://" + (folder / "index.m3u8").string()));
         layer_ = AVPlayerLayer::playerLayerWithPlayer(player_);
         // A square layer for a 16:9 picture.
         layer_->setFrame(CGRect{{0, 0}, {90, 90}});

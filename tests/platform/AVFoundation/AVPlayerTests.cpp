@@ -10,7 +10,7 @@
 namespace {
 
 class AVPlayerTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         MediaEngineSettings::setAudioOutputEnabled(false);
         folder_ = playertest::hlsStream("short", 3);
@@ -27,8 +27,9 @@ TEST_F(AVPlayerTest, PlaysALocalFileToItsEndAndPostsTheEndNotification) {
     player->setVolume(0);
     std::shared_ptr<AVPlayerItem> endedItem;
     auto token = NotificationCenter::defaultCenter().addObserver(
-        AVPlayerItemDidPlayToEndTimeNotification,
-        [&](const Notification& notification) { endedItem = std::any_cast<std::shared_ptr<AVPlayerItem>>(notification.object); });
+        AVPlayerItemDidPlayToEndTimeNotification, [&](const Notification& notification) {
+            endedItem = std::any_cast<std::shared_ptr<AVPlayerItem>>(notification.object);
+        });
     bool sawFrame = false;
     bool frameBlank = true;
     auto observer = player->addObserver([&](AVPlayer& observed, unsigned changes) {
@@ -92,11 +93,13 @@ TEST_F(AVPlayerTest, ReplayingFromTheEndReportEndsOncePerPlayThrough) {
 }
 
 TEST_F(AVPlayerTest, RefusesAddressesThatAreNeitherNetworkNorFile) {
-    for (const std::string url : {"av://lavfi:testsrc", "ftp://127.0.0.1/x.mp4", "/tmp/x.mp4", "lavf://file:/etc/passwd"}) {
+    for (const std::string url :
+         {"av://lavfi:testsrc", "ftp://127.0.0.1/x.mp4", "/tmp/x.mp4", "lavf://file:/etc/passwd"}) {
         auto item = AVPlayerItem::playerItemWithURL(url);
         auto player = AVPlayer::playerWithPlayerItem(item);
         player->play();
-        ASSERT_TRUE(playertest::waitFor([&] { return item->status() == AVPlayerItemStatusFailed; }, 5)) << url;
+        ASSERT_TRUE(playertest::waitFor([&] { return item->status() == AVPlayerItemStatusFailed; }, 5))
+            << url;
         EXPECT_EQ(item->error()->domain, AVFoundationErrorDomain);
         EXPECT_FALSE(item->errorDescription().empty());
         EXPECT_EQ(player->latestFrame(), nullptr);
@@ -110,7 +113,8 @@ TEST_F(AVPlayerTest, RefusesLocalSegmentsNamedByANetworkPlaylist) {
     std::ofstream playlist(nested / "index.m3u8");
     playlist << "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n";
     for (int i = 0; i < 3; ++i) {
-        playlist << "#EXTINF:1.0,\nfile://" << (folder_ / ("segment" + std::to_string(i) + ".ts")).string() << "\n";
+        playlist << "#EXTINF:1.0,\nfile://" << (folder_ / ("segment" + std::to_string(i) + ".ts")).string()
+                 << "\n";
     }
     playlist << "#EXT-X-ENDLIST\n";
     playlist.close();

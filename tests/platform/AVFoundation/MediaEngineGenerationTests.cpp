@@ -11,12 +11,12 @@ namespace {
 // An engine whose "threads" are the test: it remembers the generations it was handed and
 // reports through the real outlets, whenever the test says so.
 class ScriptedEngine final : public MediaEngine {
-public:
+  public:
     MediaEngineOutlets reports() const { return outlets(); }
     std::uint64_t lastGeneration = 0;
     std::vector<std::uint64_t> seekGenerations;
 
-private:
+  private:
     void performLoad(std::uint64_t generation, const MediaRequest&, bool) override {
         lastGeneration = generation;
     }
@@ -32,7 +32,7 @@ private:
 
 // Counts ends of play and replays from inside the end report, as a looping player does.
 class ReplayingClient final : public MediaEngineClient {
-public:
+  public:
     explicit ReplayingClient(ScriptedEngine& engine) : engine_(engine) {}
     int ends = 0;
 
@@ -45,7 +45,7 @@ public:
         wasEnded_ = engine.state().ended;
     }
 
-private:
+  private:
     ScriptedEngine& engine_;
     bool wasEnded_ = false;
 };

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string rest = split == std::string::npos ? std::string() : text.substr(split + 1);
     const auto colon = rest.find(':');
-    const MediaRequest request =
-        makeMediaRequest(url, 0, {{rest.substr(0, colon), colon == std::string::npos ? "" : rest.substr(colon + 1)}});
+    const MediaRequest request = makeMediaRequest(
+        url, 0, {{rest.substr(0, colon), colon == std::string::npos ? "" : rest.substr(colon + 1)}});
     for (const auto& [name, value] : request.headerFields) {
         if (name.empty() || value.find_first_of("\r\n") != std::string::npos) {
             std::abort();

@@ -11,18 +11,20 @@ TEST(MediaURLRefusal, AcceptsOnlyNetworkAddressesForServiceMedia) {
                                   "http://127.0.0.1:51234/playlist.m3u8"}) {
         EXPECT_EQ(mediaURLRefusal(url, MediaURLScope::Network), std::nullopt) << url;
     }
-    for (const std::string url : {"file:///etc/passwd", "av://lavfi:testsrc", "lavf://file:/etc/passwd",
-                                  "ftp://example.com/a.mp4", "/etc/passwd", "example.com/a.m3u8", "http:/a.m3u8",
-                                  "http:///a.m3u8", "http://:80/a", "http://a.com/x y", "http://a.com/x\r\nX: y",
-                                  "memory://abc", "edl://a;b", ""}) {
+    for (const std::string url :
+         {"file:///etc/passwd", "av://lavfi:testsrc", "lavf://file:/etc/passwd", "ftp://example.com/a.mp4",
+          "/etc/passwd", "example.com/a.m3u8", "http:/a.m3u8", "http:///a.m3u8", "http://:80/a",
+          "http://a.com/x y", "http://a.com/x\r\nX: y", "memory://abc", "edl://a;b", ""}) {
         EXPECT_NE(mediaURLRefusal(url, MediaURLScope::Network), std::nullopt) << url;
     }
 }
 
 TEST(MediaURLRefusal, AcceptsLocalFilesOnlyWhereTheProgramNamesThem) {
-    EXPECT_EQ(mediaURLRefusal("file:///opt/orvex/resources/splash.mp4", MediaURLScope::NetworkOrFile), std::nullopt);
+    EXPECT_EQ(mediaURLRefusal("file:///opt/orvex/resources/splash.mp4", MediaURLScope::NetworkOrFile),
+              std::nullopt);
     EXPECT_EQ(mediaURLRefusal("file://localhost/opt/splash.mp4", MediaURLScope::NetworkOrFile), std::nullopt);
-    EXPECT_NE(mediaURLRefusal("file://otherhost/share/splash.mp4", MediaURLScope::NetworkOrFile), std::nullopt);
+    EXPECT_NE(mediaURLRefusal("file://otherhost/share/splash.mp4", MediaURLScope::NetworkOrFile),
+              std::nullopt);
     EXPECT_NE(mediaURLRefusal("file:splash.mp4", MediaURLScope::NetworkOrFile), std::nullopt);
     EXPECT_NE(mediaURLRefusal("av://lavfi:testsrc", MediaURLScope::NetworkOrFile), std::nullopt);
 }

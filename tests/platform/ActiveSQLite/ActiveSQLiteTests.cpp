@@ -11,7 +11,7 @@
 namespace {
 
 class ActiveSQLite : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path_ = testsupport::freshFolder("records") / "test.db";
         ASSERT_TRUE(ASConfigration::setDefaultDB(path_, "test.db"));
@@ -119,7 +119,8 @@ TEST_F(ActiveSQLite, ExpressionsCombineComparisons) {
     ASSERT_TRUE(notDone);
     EXPECT_EQ(titles(*notDone), (std::vector<std::string>{"open", "odd"}));
 
-    auto combined = Note::findAll((ASColumnRef("title") == "done" && ASColumnRef("score") > 1.5) || ASColumnRef("title") == "odd",
+    auto combined = Note::findAll((ASColumnRef("title") == "done" && ASColumnRef("score") > 1.5) ||
+                                      ASColumnRef("title") == "odd",
                                   {{"score", true}});
     ASSERT_TRUE(combined);
     EXPECT_EQ(titles(*combined), (std::vector<std::string>{"odd", "done"}));

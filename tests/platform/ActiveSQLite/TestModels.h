@@ -8,7 +8,7 @@
 // Record types of the library's tests. Note and NoteV2 map the same table, NoteV2 as a
 // newer version of the type with one more column.
 class Note : public ASModel<Note> {
-public:
+  public:
     std::string title;
     std::string body = "empty";
     double score = 0.5;
@@ -16,14 +16,17 @@ public:
 
     static const ASTable<Note>& table() {
         static const ASTable<Note> table("Note",
-                                         {{"title", &Note::title}, {"body", &Note::body}, {"score", &Note::score}, {"count", &Note::count}},
+                                         {{"title", &Note::title},
+                                          {"body", &Note::body},
+                                          {"score", &Note::score},
+                                          {"count", &Note::count}},
                                          {.indexes = {{"title"}}});
         return table;
     }
 };
 
 class NoteV2 : public ASModel<NoteV2> {
-public:
+  public:
     std::string title;
     std::string body = "empty";
     double score = 0.5;
@@ -44,14 +47,15 @@ public:
 
 // A record type with a unique key; its column names are SQL keywords.
 class Slot : public ASModel<Slot> {
-public:
+  public:
     std::string group;
     std::string index;
     std::string order = "none";
 
     static const ASTable<Slot>& table() {
-        static const ASTable<Slot> table("Slot", {{"group", &Slot::group}, {"index", &Slot::index}, {"order", &Slot::order}},
-                                         {.uniqueKey = {"group", "index"}});
+        static const ASTable<Slot> table(
+            "Slot", {{"group", &Slot::group}, {"index", &Slot::index}, {"order", &Slot::order}},
+            {.uniqueKey = {"group", "index"}});
         return table;
     }
 };

@@ -30,7 +30,7 @@ const std::string& largeBody() {
 
 // A plain HTTP server on loopback that records what it received.
 class LoopbackServer {
-public:
+  public:
     struct Received {
         std::string method;
         std::string path;
@@ -46,20 +46,24 @@ public:
         auto record = [this](const httplib::Request& request, httplib::Response& response) {
             std::lock_guard lock(mutex_);
             const auto query = request.target.find('?');
-            received_.push_back({request.method, request.path,
-                                 query == std::string::npos ? std::string() : request.target.substr(query + 1),
-                                 request.body, request.headers, request.params});
+            received_.push_back(
+                {request.method, request.path,
+                 query == std::string::npos ? std::string() : request.target.substr(query + 1), request.body,
+                 request.headers, request.params});
             response.set_header("X-Echo", "yes");
             response.set_content("{\"ok\":true}", "application/json");
         };
         server_.Get("/echo", record);
         server_.Post("/echo", record);
-        server_.Get("/empty", [](const httplib::Request&, httplib::Response& response) { response.status = 200; });
+        server_.Get("/empty",
+                    [](const httplib::Request&, httplib::Response& response) { response.status = 200; });
         server_.Get("/large", [](const httplib::Request&, httplib::Response& response) {
             response.set_content(largeBody(), "application/octet-stream");
         });
-        server_.Get("/no-content", [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
-        server_.Get("/reset", [](const httplib::Request&, httplib::Response& response) { response.status = 205; });
+        server_.Get("/no-content",
+                    [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
+        server_.Get("/reset",
+                    [](const httplib::Request&, httplib::Response& response) { response.status = 205; });
         server_.Get("/error-with-body", [](const httplib::Request&, httplib::Response& response) {
             response.status = 500;
             response.set_content("oops", "text/plain");
@@ -84,14 +88,16 @@ public:
         thread_.join();
     }
 
-    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
 
     std::vector<Received> received() {
         std::lock_guard lock(mutex_);
         return received_;
     }
 
-private:
+  private:
     httplib::Server server_;
     int port_ = 0;
     std::thread thread_;
@@ -114,7 +120,7 @@ AFDataResponse await(const std::shared_ptr<DataRequest>& request, bool* delivere
 }
 
 class SessionTest : public testing::Test {
-protected:
+  protected:
     LoopbackServer server;
 };
 
@@ -126,7 +132,8 @@ TEST_F(SessionTest, GetSendsTheEncodedQueryAndPostTheFormBody) {
     const Parameters query{{"keyword", "a+b c&d=视频/"}, {"page", "2"}};
     const Parameters form{{"keyword", "a+b c&d=视频/?"}, {"page", "2"}};
     bool onMain = false;
-    const auto got = await(AF().request(server.url("/echo"), HTTPMethod::get, query, {{"Accept", "x/y"}}), &onMain);
+    const auto got =
+        await(AF().request(server.url("/echo"), HTTPMethod::get, query, {{"Accept", "x/y"}}), &onMain);
     ASSERT_TRUE(got.isSuccess()) << got.error()->description;
     EXPECT_TRUE(onMain);
     EXPECT_EQ(*got.value(), "{\"ok\":true}");
@@ -147,15 +154,16 @@ TEST_F(SessionTest, GetSendsTheEncodedQueryAndPostTheFormBody) {
     EXPECT_EQ(received[1].body, "keyword=a%2Bb%20c%26d%3D%E8%A7%86%E9%A2%91/?&page=2");
     EXPECT_EQ(received[1].params.find("keyword")->second, "a+b c&d=视频/?");
     EXPECT_STREQ(httplib::detail::get_header_value(received[1].headers, "Content-Type", 0, ""),
-              "application/x-www-form-urlencoded; charset=utf-8");
+                 "application/x-www-form-urlencoded; charset=utf-8");
     for (const auto& request : received) {
         EXPECT_STREQ(httplib::detail::get_header_value(request.headers, "Accept", 0, ""), "x/y");
     }
 }
 
 TEST_F(SessionTest, HeadersWithLineBreaksAreNotSent) {
-    const auto got = await(AF().request(server.url("/echo"), HTTPMethod::get, {},
-                                        {{"X-Good", "1"}, {"X-Bad", "a\r\nX-Injected: 1"}, {"X-Bad\nName", "2"}}));
+    const auto got =
+        await(AF().request(server.url("/echo"), HTTPMethod::get, {},
+                           {{"X-Good", "1"}, {"X-Bad", "a\r\nX-Injected: 1"}, {"X-Bad\nName", "2"}}));
     ASSERT_TRUE(got.isSuccess());
     const auto received = server.received();
     ASSERT_EQ(received.size(), 1u);
@@ -236,7 +244,8 @@ TEST_F(SessionTest, SequentialRequestsToOneHostShareOneConnection) {
     Session session(Session::Configuration{});
     long connections = 0;
     for (int i = 0; i < 5; ++i) {
-        const auto got = await(session.request(server.url("/echo"), HTTPMethod::post, {{"i", std::to_string(i)}}));
+        const auto got =
+            await(session.request(server.url("/echo"), HTTPMethod::post, {{"i", std::to_string(i)}}));
         ASSERT_TRUE(got.isSuccess());
         connections += got.metrics.newConnections;
     }
@@ -264,7 +273,8 @@ TEST_F(SessionTest, TransportFailuresAreReportedAsSuch) {
 TEST_F(SessionTest, CancelEndsARunningRequestWithACancellationError) {
     auto request = AF().request(server.url("/slow"));
     std::optional<AFDataResponse> response;
-    request->responseData(DispatchQueue::main(), [&](const AFDataResponse& delivered) { response = delivered; });
+    request->responseData(DispatchQueue::main(),
+                          [&](const AFDataResponse& delivered) { response = delivered; });
     request->cancel();
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return response.has_value(); }, 30));
     ASSERT_FALSE(response->isSuccess());

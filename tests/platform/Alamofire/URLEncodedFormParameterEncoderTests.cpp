@@ -16,8 +16,10 @@ TEST(URLEncodedFormParameterEncoder, EscapesUTF8BytesInUpperCaseHex) {
 }
 
 TEST(URLEncodedFormParameterEncoder, WritesPairsInAscendingKeyOrder) {
-    const Parameters parameters{{"b", "2"}, {"a", "1"}, {"timestamp", "1800000000"}, {"B", "x y"}, {"sign", ""}};
-    EXPECT_EQ(URLEncodedFormParameterEncoder::encode(parameters), "B=x%20y&a=1&b=2&sign=&timestamp=1800000000");
+    const Parameters parameters{
+        {"b", "2"}, {"a", "1"}, {"timestamp", "1800000000"}, {"B", "x y"}, {"sign", ""}};
+    EXPECT_EQ(URLEncodedFormParameterEncoder::encode(parameters),
+              "B=x%20y&a=1&b=2&sign=&timestamp=1800000000");
     EXPECT_EQ(URLEncodedFormParameterEncoder::encode({}), "");
 }
 

@@ -22,7 +22,9 @@ const std::string kNistCounter = "f0f1f2f3f4f5f6f7f8f9fafbfcfdfeff";
 
 // FIPS 81's DES examples: "Now is the time for all " under key 0123456789abcdef.
 // The CTR answer was made with `openssl enc -des-ecb` over the counter blocks.
-const std::string kDesPlain = "4e6f772069732074" "68652074696d6520" "666f7220616c6c20";
+const std::string kDesPlain = "4e6f772069732074"
+                              "68652074696d6520"
+                              "666f7220616c6c20";
 const std::string kDesKey = "0123456789abcdef";
 const std::string kDesIV = "1234567890abcdef";
 
@@ -63,7 +65,8 @@ const KnownAnswer kKnownAnswers[] = {
     {"AES256_CTR", kCCAlgorithmAES, kCCModeCTR, kNistKey256, kNistCounter, kNistPlain,
      "601ec313775789a5b7a7f504bbf3d228f443e3ca4d62b59aca84e990cacaf5c5"
      "2b0930daa23de94ce87017ba2d84988ddfc9c58db67aada613c2dd08457941a6"},
-    {"DES_ECB", kCCAlgorithmDES, kCCModeECB, kDesKey, "", kDesPlain, "3fa40e8a984d48156a271787ab8883f9893d51ec4b563b53"},
+    {"DES_ECB", kCCAlgorithmDES, kCCModeECB, kDesKey, "", kDesPlain,
+     "3fa40e8a984d48156a271787ab8883f9893d51ec4b563b53"},
     {"DES_CBC", kCCAlgorithmDES, kCCModeCBC, kDesKey, kDesIV, kDesPlain,
      "e5c7cdde872bf27c43e934008c389c0f683788499a7c05f6"},
     {"DES_CFB64", kCCAlgorithmDES, kCCModeCFB, kDesKey, kDesIV, kDesPlain,
@@ -77,13 +80,16 @@ const KnownAnswer kKnownAnswers[] = {
      "59732356f36fde06d5d44ff720683d0d"},
 };
 
-void PrintTo(const KnownAnswer& vector, std::ostream* stream) { *stream << vector.name; }
+void PrintTo(const KnownAnswer& vector, std::ostream* stream) {
+    *stream << vector.name;
+}
 
 class KnownAnswerTest : public testing::TestWithParam<KnownAnswer> {};
 
 TEST_P(KnownAnswerTest, EncryptsAndDecryptsWholeAndInPieces) {
     const KnownAnswer& vector = GetParam();
-    CryptorSetup setup{kCCEncrypt, vector.mode, vector.algorithm, ccNoPadding, fromHex(vector.key), fromHex(vector.iv)};
+    CryptorSetup setup{kCCEncrypt,  vector.mode,         vector.algorithm,
+                       ccNoPadding, fromHex(vector.key), fromHex(vector.iv)};
     const Bytes plain = fromHex(vector.plain);
     const Bytes cipher = fromHex(vector.cipher);
 
@@ -102,7 +108,9 @@ TEST_P(KnownAnswerTest, EncryptsAndDecryptsWholeAndInPieces) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Vectors, KnownAnswerTest, testing::ValuesIn(kKnownAnswers),
-                         [](const testing::TestParamInfo<KnownAnswer>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<KnownAnswer>& info) {
+                             return std::string(info.param.name);
+                         });
 
 Bytes sequence(std::size_t length) {
     Bytes bytes(length);
@@ -124,19 +132,23 @@ TEST(CommonCryptor, PKCS7PaddingInBlockModesMatchesPaddingByHand) {
         std::size_t keySize;
         std::size_t blockSize;
     };
-    for (const Case c : {Case{kCCAlgorithmAES, kCCKeySizeAES128, 16}, Case{kCCAlgorithmAES, kCCKeySizeAES256, 16},
-                         Case{kCCAlgorithmDES, kCCKeySizeDES, 8}}) {
-        for (const CCOptions options : {CCOptions{kCCOptionPKCS7Padding}, CCOptions{kCCOptionPKCS7Padding | kCCOptionECBMode}}) {
+    for (const Case c :
+         {Case{kCCAlgorithmAES, kCCKeySizeAES128, 16}, Case{kCCAlgorithmAES, kCCKeySizeAES256, 16},
+          Case{kCCAlgorithmDES, kCCKeySizeDES, 8}}) {
+        for (const CCOptions options :
+             {CCOptions{kCCOptionPKCS7Padding}, CCOptions{kCCOptionPKCS7Padding | kCCOptionECBMode}}) {
             for (std::size_t length = 0; length <= 33; ++length) {
-                SCOPED_TRACE(testing::Message() << "algorithm " << c.algorithm << " options " << options << " length " << length);
+                SCOPED_TRACE(testing::Message() << "algorithm " << c.algorithm << " options " << options
+                                                << " length " << length);
                 const Bytes key = sequence(c.keySize);
                 const Bytes iv = fromHex("f0e1d2c3b4a5968778695a4b3c2d1e0f");
                 const Bytes plain = sequence(length);
                 const Outcome padded = runOneShot(kCCEncrypt, c.algorithm, options, key, iv, plain);
                 ASSERT_EQ(padded.status, kCCSuccess);
                 EXPECT_EQ(padded.data.size(), (length / c.blockSize + 1) * c.blockSize);
-                const Outcome byHand = runOneShot(kCCEncrypt, c.algorithm, options & ~CCOptions{kCCOptionPKCS7Padding}, key,
-                                                  iv, pkcs7Padded(plain, c.blockSize));
+                const Outcome byHand =
+                    runOneShot(kCCEncrypt, c.algorithm, options & ~CCOptions{kCCOptionPKCS7Padding}, key, iv,
+                               pkcs7Padded(plain, c.blockSize));
                 EXPECT_EQ(padded.data, byHand.data);
                 const Outcome decrypted = runOneShot(kCCDecrypt, c.algorithm, options, key, iv, padded.data);
                 ASSERT_EQ(decrypted.status, kCCSuccess);
@@ -150,9 +162,11 @@ TEST(CommonCryptor, StreamModesIgnorePaddingAndRoundTripAnyLength) {
     for (const CCAlgorithm algorithm : {kCCAlgorithmAES, kCCAlgorithmDES}) {
         for (const CCMode mode : {kCCModeCFB, kCCModeCFB8, kCCModeCTR, kCCModeOFB}) {
             for (const std::size_t length : {0, 1, 15, 16, 17, 40}) {
-                SCOPED_TRACE(testing::Message() << "algorithm " << algorithm << " mode " << mode << " length " << length);
+                SCOPED_TRACE(testing::Message()
+                             << "algorithm " << algorithm << " mode " << mode << " length " << length);
                 const std::size_t keySize = algorithm == kCCAlgorithmAES ? kCCKeySizeAES192 : kCCKeySizeDES;
-                CryptorSetup setup{kCCEncrypt, mode, algorithm, ccPKCS7Padding, sequence(keySize), sequence(16)};
+                CryptorSetup setup{kCCEncrypt,        mode,        algorithm, ccPKCS7Padding,
+                                   sequence(keySize), sequence(16)};
                 const Bytes plain = sequence(length);
                 const Outcome padded = runCryptor(setup, plain, 3);
                 ASSERT_EQ(padded.status, kCCSuccess);
@@ -203,14 +217,16 @@ TEST(CommonCryptor, PaddedDecryptionNeedsWholeBlocks) {
     const Bytes key = sequence(16);
     EXPECT_EQ(runOneShot(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key, {}, sequence(20)).status,
               kCCDecodeError);
-    EXPECT_EQ(runOneShot(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key, {}, {}).status, kCCDecodeError);
+    EXPECT_EQ(runOneShot(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key, {}, {}).status,
+              kCCDecodeError);
 }
 
 TEST(CommonCryptor, UnpaddedBlockModesNeedWholeBlocks) {
     const Bytes key = sequence(16);
     for (const CCOperation operation : {kCCEncrypt, kCCDecrypt}) {
         for (const CCOptions options : {CCOptions{0}, CCOptions{kCCOptionECBMode}}) {
-            EXPECT_EQ(runOneShot(operation, kCCAlgorithmAES, options, key, {}, sequence(20)).status, kCCAlignmentError);
+            EXPECT_EQ(runOneShot(operation, kCCAlgorithmAES, options, key, {}, sequence(20)).status,
+                      kCCAlignmentError);
             EXPECT_EQ(runOneShot(operation, kCCAlgorithmDES, options, sequence(8), {}, sequence(12)).status,
                       kCCAlignmentError);
         }
@@ -224,8 +240,9 @@ TEST(CommonCryptor, RefusesBadParametersWithTheirStatus) {
     const Bytes key = sequence(32);
     const Bytes data = sequence(16);
     for (const std::size_t length : {0, 8, 15, 17, 31}) {
-        EXPECT_EQ(runOneShot(kCCEncrypt, kCCAlgorithmAES, 0, Bytes(key.begin(), key.begin() + static_cast<long>(length)),
-                             {}, data).status,
+        EXPECT_EQ(runOneShot(kCCEncrypt, kCCAlgorithmAES, 0,
+                             Bytes(key.begin(), key.begin() + static_cast<long>(length)), {}, data)
+                      .status,
                   kCCParamError)
             << length;
     }
@@ -236,15 +253,16 @@ TEST(CommonCryptor, RefusesBadParametersWithTheirStatus) {
 
     CCCryptorRef cryptor = nullptr;
     EXPECT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, 0, nullptr, 16, nullptr, &cryptor), kCCParamError);
-    EXPECT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, 0, key.data(), 16, nullptr, nullptr), kCCParamError);
-    EXPECT_EQ(CCCryptorCreateWithMode(kCCEncrypt, 5, kCCAlgorithmAES, ccNoPadding, nullptr, key.data(), 16, nullptr,
-                                      0, 0, 0, &cryptor),
-              kCCUnimplemented);
-    EXPECT_EQ(CCCryptorCreateWithMode(kCCEncrypt, kCCModeCBC, kCCAlgorithmAES, 2, nullptr, key.data(), 16, nullptr, 0,
-                                      0, 0, &cryptor),
+    EXPECT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, 0, key.data(), 16, nullptr, nullptr),
               kCCParamError);
-    EXPECT_EQ(CCCryptorCreateWithMode(kCCEncrypt, kCCModeCBC, kCCAlgorithmAES, ccNoPadding, nullptr, key.data(), 16,
-                                      nullptr, 0, 12, 0, &cryptor),
+    EXPECT_EQ(CCCryptorCreateWithMode(kCCEncrypt, 5, kCCAlgorithmAES, ccNoPadding, nullptr, key.data(), 16,
+                                      nullptr, 0, 0, 0, &cryptor),
+              kCCUnimplemented);
+    EXPECT_EQ(CCCryptorCreateWithMode(kCCEncrypt, kCCModeCBC, kCCAlgorithmAES, 2, nullptr, key.data(), 16,
+                                      nullptr, 0, 0, 0, &cryptor),
+              kCCParamError);
+    EXPECT_EQ(CCCryptorCreateWithMode(kCCEncrypt, kCCModeCBC, kCCAlgorithmAES, ccNoPadding, nullptr,
+                                      key.data(), 16, nullptr, 0, 12, 0, &cryptor),
               kCCUnimplemented);
     EXPECT_EQ(cryptor, nullptr);
 }
@@ -260,10 +278,11 @@ TEST(CommonCryptor, SmallOutputBuffersAreRefusedWithoutLosingInput) {
     EXPECT_EQ(moved, 32u);
 
     CCCryptorRef cryptor = nullptr;
-    ASSERT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), key.size(), nullptr,
-                              &cryptor),
+    ASSERT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), key.size(),
+                              nullptr, &cryptor),
               kCCSuccess);
-    EXPECT_EQ(CCCryptorUpdate(cryptor, plain.data(), plain.size(), out.data(), 15, &moved), kCCBufferTooSmall);
+    EXPECT_EQ(CCCryptorUpdate(cryptor, plain.data(), plain.size(), out.data(), 15, &moved),
+              kCCBufferTooSmall);
     EXPECT_EQ(moved, 16u);
     Bytes cipher(32);
     ASSERT_EQ(CCCryptorUpdate(cryptor, plain.data(), plain.size(), cipher.data(), 16, &moved), kCCSuccess);
@@ -278,7 +297,8 @@ TEST(CommonCryptor, SmallOutputBuffersAreRefusedWithoutLosingInput) {
 TEST(CommonCryptor, OutputLengthAccountsForHeldBackBlocks) {
     const Bytes key = sequence(16);
     CCCryptorRef encryptor = nullptr;
-    ASSERT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr, &encryptor),
+    ASSERT_EQ(CCCryptorCreate(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr,
+                              &encryptor),
               kCCSuccess);
     EXPECT_EQ(CCCryptorGetOutputLength(encryptor, 0, true), 16u);
     EXPECT_EQ(CCCryptorGetOutputLength(encryptor, 16, true), 32u);
@@ -286,7 +306,8 @@ TEST(CommonCryptor, OutputLengthAccountsForHeldBackBlocks) {
     CCCryptorRelease(encryptor);
 
     CCCryptorRef decryptor = nullptr;
-    ASSERT_EQ(CCCryptorCreate(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr, &decryptor),
+    ASSERT_EQ(CCCryptorCreate(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr,
+                              &decryptor),
               kCCSuccess);
     EXPECT_EQ(CCCryptorGetOutputLength(decryptor, 32, false), 16u); // the last block waits for the final step
     EXPECT_EQ(CCCryptorGetOutputLength(decryptor, 33, false), 32u);
@@ -297,18 +318,19 @@ TEST(CommonCryptor, OutputLengthAccountsForHeldBackBlocks) {
 TEST(CommonCryptor, WorksInPlaceAndTakesANullIVAsZeros) {
     const Bytes key = sequence(16);
     const Bytes plain = sequence(37);
-    const Bytes expected = runOneShot(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key, Bytes(16, 0), plain).data;
+    const Bytes expected =
+        runOneShot(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key, Bytes(16, 0), plain).data;
 
     Bytes buffer = plain;
     buffer.resize(48);
     std::size_t moved = 0;
-    ASSERT_EQ(CCCrypt(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr, buffer.data(), 37,
-                      buffer.data(), buffer.size(), &moved),
+    ASSERT_EQ(CCCrypt(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr,
+                      buffer.data(), 37, buffer.data(), buffer.size(), &moved),
               kCCSuccess);
     ASSERT_EQ(moved, 48u);
     EXPECT_EQ(buffer, expected);
-    ASSERT_EQ(CCCrypt(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr, buffer.data(), 48,
-                      buffer.data(), buffer.size(), &moved),
+    ASSERT_EQ(CCCrypt(kCCDecrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr,
+                      buffer.data(), 48, buffer.data(), buffer.size(), &moved),
               kCCSuccess);
     buffer.resize(moved);
     EXPECT_EQ(buffer, plain);
@@ -316,8 +338,8 @@ TEST(CommonCryptor, WorksInPlaceAndTakesANullIVAsZeros) {
     // Output that starts inside the input must not read bytes it has already overwritten.
     Bytes shifted(64, 0);
     std::memcpy(shifted.data() + 5, plain.data(), plain.size());
-    ASSERT_EQ(CCCrypt(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr, shifted.data() + 5,
-                      37, shifted.data(), 59, &moved),
+    ASSERT_EQ(CCCrypt(kCCEncrypt, kCCAlgorithmAES, kCCOptionPKCS7Padding, key.data(), 16, nullptr,
+                      shifted.data() + 5, 37, shifted.data(), 59, &moved),
               kCCSuccess);
     EXPECT_EQ(Bytes(shifted.begin(), shifted.begin() + 48), expected);
 }

@@ -40,14 +40,17 @@ Outcome runCryptor(const CryptorSetup& setup, const Bytes& input, std::size_t pi
         const std::size_t length = std::min(piece, input.size() - offset);
         Bytes out(CCCryptorGetOutputLength(cryptor, length, false));
         std::size_t moved = 0;
-        outcome.status = CCCryptorUpdate(cryptor, input.data() + offset, length, out.data(), out.size(), &moved);
-        outcome.data.insert(outcome.data.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(moved));
+        outcome.status =
+            CCCryptorUpdate(cryptor, input.data() + offset, length, out.data(), out.size(), &moved);
+        outcome.data.insert(outcome.data.end(), out.begin(),
+                            out.begin() + static_cast<std::ptrdiff_t>(moved));
     }
     if (outcome.status == kCCSuccess) {
         Bytes out(CCCryptorGetOutputLength(cryptor, 0, true));
         std::size_t moved = 0;
         outcome.status = CCCryptorFinal(cryptor, out.data(), out.size(), &moved);
-        outcome.data.insert(outcome.data.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(moved));
+        outcome.data.insert(outcome.data.end(), out.begin(),
+                            out.begin() + static_cast<std::ptrdiff_t>(moved));
     }
     CCCryptorRelease(cryptor);
     return outcome;
@@ -58,8 +61,9 @@ Outcome runOneShot(CCOperation operation, CCAlgorithm algorithm, CCOptions optio
     Outcome outcome;
     outcome.data.resize(input.size() + kCCBlockSizeAES128);
     std::size_t moved = 0;
-    outcome.status = CCCrypt(operation, algorithm, options, key.data(), key.size(), iv.empty() ? nullptr : iv.data(),
-                             input.data(), input.size(), outcome.data.data(), outcome.data.size(), &moved);
+    outcome.status =
+        CCCrypt(operation, algorithm, options, key.data(), key.size(), iv.empty() ? nullptr : iv.data(),
+                input.data(), input.size(), outcome.data.data(), outcome.data.size(), &moved);
     outcome.data.resize(outcome.status == kCCSuccess ? moved : 0);
     return outcome;
 }

@@ -13,8 +13,8 @@ void expectNear(CGPoint actual, CGPoint expected) {
 }
 
 TEST(CGAffineTransform, ConcatenationAppliesTheFirstTransformFirst) {
-    CGAffineTransform scaleThenMove = CGAffineTransformConcat(CGAffineTransformMakeScale(2, 3),
-                                                              CGAffineTransformMakeTranslation(10, 20));
+    CGAffineTransform scaleThenMove =
+        CGAffineTransformConcat(CGAffineTransformMakeScale(2, 3), CGAffineTransformMakeTranslation(10, 20));
     expectNear(CGPointApplyAffineTransform({1, 1}, scaleThenMove), {12, 23});
 
     // translate(t, ...) applies the translation before t.
@@ -29,7 +29,8 @@ TEST(CGAffineTransform, RotationIsCounterclockwiseInMathematicalAxes) {
 }
 
 TEST(CGAffineTransform, InverseUndoesAndSingularStaysPut) {
-    CGAffineTransform t = CGAffineTransformRotate(CGAffineTransformMakeTranslation(5, -7), 0.7).scaledBy(2, 0.5);
+    CGAffineTransform t =
+        CGAffineTransformRotate(CGAffineTransformMakeTranslation(5, -7), 0.7).scaledBy(2, 0.5);
     CGAffineTransform roundTrip = t.concatenating(t.inverted());
     EXPECT_NEAR(roundTrip.a, 1, 1e-12);
     EXPECT_NEAR(roundTrip.b, 0, 1e-12);

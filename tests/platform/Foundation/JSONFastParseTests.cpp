@@ -23,8 +23,21 @@ TEST(JSONFastParse, BuildsNlohmannsValueForEveryKind) {
              R"({"code":20000,"message":"成功","data":"3a4b","list":[1,-2,3.5,true,false,null,{}]})",
              R"({"b":1,"a":{"z":[],"y":"\u00e9\ud83d\ude00\u0000"}})",
              R"({"a":1,"a":2,"b":3,"a":4})",
-             "5", "-7", "0", "-0", "1e2", "-0.0", "\"text\"", "true", "null", "[]", "  [ 1 , 2 ]  ",
-             "18446744073709551615", "9223372036854775808", "-9223372036854775808", "1.7976931348623157e308",
+             "5",
+             "-7",
+             "0",
+             "-0",
+             "1e2",
+             "-0.0",
+             "\"text\"",
+             "true",
+             "null",
+             "[]",
+             "  [ 1 , 2 ]  ",
+             "18446744073709551615",
+             "9223372036854775808",
+             "-9223372036854775808",
+             "1.7976931348623157e308",
          }) {
         expectSameAsNlohmann(text);
         EXPECT_TRUE(parseJSONQuickly(text).has_value()) << text;
@@ -37,8 +50,18 @@ TEST(JSONFastParse, BuildsNlohmannsValueForEveryKind) {
 }
 
 TEST(JSONFastParse, LeavesWhatItCannotRepresentToNlohmann) {
-    const std::vector<std::string> texts{"18446744073709551616", "-9223372036854775809", "1E400", "", "{", "[1,]",
-                                         "\"\\ud800\"", "nul", "{\"a\" 1}", "\"\xff\"", "01", "5 6",
+    const std::vector<std::string> texts{"18446744073709551616",
+                                         "-9223372036854775809",
+                                         "1E400",
+                                         "",
+                                         "{",
+                                         "[1,]",
+                                         "\"\\ud800\"",
+                                         "nul",
+                                         "{\"a\" 1}",
+                                         "\"\xff\"",
+                                         "01",
+                                         "5 6",
                                          std::string(2000, '[') + std::string(2000, ']')};
     for (const auto& text : texts) {
         expectSameAsNlohmann(text);
@@ -56,7 +79,8 @@ TEST(JSONFastParse, RepeatedKeysKeepTheirFirstPlaceAndTakeTheLastValue) {
     for (int i = 0; i < 200; ++i) {
         text += "\"key" + std::to_string(i) + "\":" + std::to_string(i) + ",";
     }
-    text += R"("key7":{"x":[1]},"key70":"seven","key7":[true,{"y":null}],"":1,"":2,"k\u0000":3,"k":4,"key199":-1})";
+    text +=
+        R"("key7":{"x":[1]},"key70":"seven","key7":[true,{"y":null}],"":1,"":2,"k\u0000":3,"k":4,"key199":-1})";
     expectSameAsNlohmann(text);
     const auto object = parseJSONQuickly(text);
     ASSERT_TRUE(object.has_value());
@@ -95,7 +119,8 @@ TEST(JSONFastParse, DeepNestingAndTextThatIsNotUTF8) {
     const JSON deeper = JSON::parse(std::string(100000, '[') + std::string(100000, ']'));
     EXPECT_TRUE(deeper.exists());
 
-    for (const std::string text : {"{\"a\":\"\xc3\"}", "{\"\xe9\":1}", "[\"\xed\xa0\x80\"]", "\"\xf4\x90\x80\x80\""}) {
+    for (const std::string text :
+         {"{\"a\":\"\xc3\"}", "{\"\xe9\":1}", "[\"\xed\xa0\x80\"]", "\"\xf4\x90\x80\x80\""}) {
         EXPECT_FALSE(parseJSONQuickly(text).has_value()) << text;
         EXPECT_FALSE(JSON::parse(text).exists()) << text;
     }

@@ -40,7 +40,8 @@ TEST(JSON, TextValueConvertsNumbersAndBooleans) {
 }
 
 TEST(JSON, IntegerValueParsesTextsAndTruncates) {
-    auto json = JSON::parse(R"({"s": "7", "x": "x", "f": 7.9, "nf": -7.9, "t": true, "big": 1e300, "sf": "12.5"})");
+    auto json =
+        JSON::parse(R"({"s": "7", "x": "x", "f": 7.9, "nf": -7.9, "t": true, "big": 1e300, "sf": "12.5"})");
     EXPECT_EQ(json["s"].int64Value(), 7);
     EXPECT_EQ(json["x"].int64Value(), 0);
     EXPECT_EQ(json["f"].int64Value(), 7);
@@ -52,7 +53,8 @@ TEST(JSON, IntegerValueParsesTextsAndTruncates) {
 }
 
 TEST(JSON, BooleanValueAcceptsTheUsualSpellings) {
-    for (const char* text : {R"(1)", R"("1")", R"("yes")", R"("TRUE")", R"("Y")", R"("t")", R"(true)", R"(2.5)"}) {
+    for (const char* text :
+         {R"(1)", R"("1")", R"("yes")", R"("TRUE")", R"("Y")", R"("t")", R"(true)", R"(2.5)"}) {
         EXPECT_TRUE(JSON::parse(text).boolValue()) << text;
     }
     for (const char* text : {R"(0)", R"("0")", R"("no")", R"(false)", R"(null)", R"("truthy")", R"({})"}) {
@@ -71,7 +73,6 @@ TEST(JSON, EmptinessAndCompactTextKeepKeyOrder) {
     EXPECT_EQ(json.keys(), (std::vector<std::string>{"z", "a", "m"}));
     EXPECT_EQ(JSON::absent().rawString(), "");
 }
-
 
 TEST(JSON, CopiesOutliveTheValueTheyWereTakenFrom) {
     JSON copy;

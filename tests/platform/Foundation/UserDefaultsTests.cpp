@@ -94,7 +94,8 @@ TEST(UserDefaults, WriterKilledAtRandomMomentsLeavesAReadableFile) {
                 defaults.setInteger("counter", value);
             }
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<>(200, 20000)(random)));
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::uniform_int_distribution<>(200, 20000)(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);

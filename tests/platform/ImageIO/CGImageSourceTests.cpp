@@ -6,9 +6,10 @@
 namespace {
 
 TEST(CGImageSource, GIFFramesWithStoredAndShownDelays) {
-    auto gif = imagefixtures::gif(3, 2,
-                                  {imagefixtures::solidFrame(3, 2, 1, 10), imagefixtures::solidFrame(3, 2, 2, 0),
-                                   imagefixtures::solidFrame(3, 2, 3, 4)});
+    auto gif =
+        imagefixtures::gif(3, 2,
+                           {imagefixtures::solidFrame(3, 2, 1, 10), imagefixtures::solidFrame(3, 2, 2, 0),
+                            imagefixtures::solidFrame(3, 2, 3, 4)});
     CGImageSourceRef source = CGImageSourceCreateWithData(gif);
     ASSERT_TRUE(source);
     ASSERT_EQ(CGImageSourceGetCount(source), 3u);

@@ -19,14 +19,14 @@ namespace {
 // cpp-httplib listens with a backlog of 5: connections the worker opens at once beyond it
 // would wait on the server's accept queue, their requests unanswered for minutes.
 class WideBacklogServer : public httplib::Server {
-public:
+  public:
     void widenBacklog() { ::listen(svr_sock_, 256); }
 };
 
 // An HTTP server on loopback: "/n/<number>" answers the number back, "/slow" answers after
 // the server is told to stop.
 class EchoServer {
-public:
+  public:
     EchoServer() {
         // A thread per connection the worker may open: a kept-alive connection holds its
         // thread until it goes idle.
@@ -57,7 +57,7 @@ public:
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
 
-private:
+  private:
     WideBacklogServer server_;
     int port_ = 0;
     std::thread thread_;
@@ -66,7 +66,7 @@ private:
 
 // A transfer that keeps its body and records how, and on which thread, it ended.
 class RecordingTransfer final : public CurlTransfer {
-public:
+  public:
     struct Log {
         std::mutex mutex;
         std::map<const RecordingTransfer*, int> ends;
@@ -94,7 +94,7 @@ public:
     const std::string& body() const { return body_; }
     CURLcode result() const { return result_; }
 
-private:
+  private:
     static size_t receive(char* data, size_t size, size_t count, void* context) {
         static_cast<RecordingTransfer*>(context)->body_.append(data, size * count);
         return size * count;

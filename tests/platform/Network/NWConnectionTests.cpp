@@ -21,7 +21,7 @@ using State = NWConnection::State;
 // that text and is closed; otherwise connections complete in the kernel and are never
 // answered.
 class Listener {
-public:
+  public:
     explicit Listener(std::string answer = {}) : answer_(std::move(answer)) {
         socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -55,7 +55,7 @@ public:
 
     int port() const { return port_; }
 
-private:
+  private:
     std::string answer_;
     int socket_ = -1;
     int port_ = 0;
@@ -63,7 +63,7 @@ private:
 };
 
 class NWConnectionTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NetworkPolicy::setEncryptedResolver(std::nullopt);
         NetworkPolicy::setCertificateAuthorityFile({});
@@ -76,11 +76,13 @@ protected:
         connection->setStateUpdateHandler([this](State state) { states.push_back(state); });
         connection->start(DispatchQueue::main());
         EXPECT_TRUE(RunLoop::main().runUntil(
-            [&] { return !states.empty() && (states.back() == last || states.back() == State::waiting); }, 30));
+            [&] { return !states.empty() && (states.back() == last || states.back() == State::waiting); },
+            30));
         return connection;
     }
 
-    std::optional<NWConnection::EstablishmentReport> reportOf(const std::shared_ptr<NWConnection>& connection) {
+    std::optional<NWConnection::EstablishmentReport>
+    reportOf(const std::shared_ptr<NWConnection>& connection) {
         bool delivered = false;
         std::optional<NWConnection::EstablishmentReport> report;
         connection->requestEstablishmentReport(DispatchQueue::main(), [&](auto value) {
@@ -98,9 +100,10 @@ protected:
 
 TEST_F(NWConnectionTest, AnUnreachableResolverLeavesTheConnectionWaiting) {
     NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
-        true, NWParameters::PrivacyContext::ResolverConfiguration::https("https://dns.orvex.test:1/dns-query",
-                                                                          {NWEndpoint::hostPort("127.0.0.1", 1)}));
-    auto connection = connect(NWEndpoint::hostPort("www.example.com", 443), NWParameters::tls(), State::waiting);
+        true, NWParameters::PrivacyContext::ResolverConfiguration::https(
+                  "https://dns.orvex.test:1/dns-query", {NWEndpoint::hostPort("127.0.0.1", 1)}));
+    auto connection =
+        connect(NWEndpoint::hostPort("www.example.com", 443), NWParameters::tls(), State::waiting);
     EXPECT_EQ(states, (std::vector<State>{State::setup, State::preparing, State::waiting}));
     EXPECT_FALSE(reportOf(connection).has_value());
     EXPECT_FALSE(connection->errorDescription().empty());
@@ -108,7 +111,8 @@ TEST_F(NWConnectionTest, AnUnreachableResolverLeavesTheConnectionWaiting) {
 
 TEST_F(NWConnectionTest, AReachableAddressIsReadyWithoutNameResolutions) {
     Listener listener;
-    auto connection = connect(NWEndpoint::hostPort("127.0.0.1", listener.port()), NWParameters::tcp(), State::ready);
+    auto connection =
+        connect(NWEndpoint::hostPort("127.0.0.1", listener.port()), NWParameters::tcp(), State::ready);
     EXPECT_EQ(states, (std::vector<State>{State::setup, State::preparing, State::ready}));
     const auto report = reportOf(connection);
     ASSERT_TRUE(report.has_value());
@@ -127,7 +131,8 @@ TEST_F(NWConnectionTest, APeerThatDoesNotSpeakTLSFails) {
 
 TEST_F(NWConnectionTest, CancellingAPendingConnectionReportsCancelledOnce) {
     Listener silent;
-    auto connection = NWConnection::create(NWEndpoint::hostPort("127.0.0.1", silent.port()), NWParameters::tls());
+    auto connection =
+        NWConnection::create(NWEndpoint::hostPort("127.0.0.1", silent.port()), NWParameters::tls());
     connection->setStateUpdateHandler([this](State state) { states.push_back(state); });
     connection->start(DispatchQueue::main());
     connection->start(DispatchQueue::main());

@@ -26,13 +26,15 @@ TEST(ResolverConfiguration, AcceptsOnlyAbsoluteHTTPSURLs) {
 
 TEST(PrivacyContext, RequiringEncryptedResolutionSetsTheProcessResolver) {
     auto& context = NWParameters::PrivacyContext::defaultContext();
-    context.requireEncryptedNameResolution(true, ResolverConfiguration::https("https://dns.example/dns-query", {}));
+    context.requireEncryptedNameResolution(true,
+                                           ResolverConfiguration::https("https://dns.example/dns-query", {}));
     ASSERT_TRUE(NetworkPolicy::encryptedResolver().has_value());
     EXPECT_EQ(NetworkPolicy::encryptedResolver()->url(), "https://dns.example/dns-query");
     EXPECT_NE(NetworkPolicy::resolutionFailureHint("api.example").find("https://dns.example/dns-query"),
               std::string::npos);
 
-    context.requireEncryptedNameResolution(false, ResolverConfiguration::https("https://dns.example/dns-query", {}));
+    context.requireEncryptedNameResolution(false,
+                                           ResolverConfiguration::https("https://dns.example/dns-query", {}));
     EXPECT_FALSE(NetworkPolicy::encryptedResolver().has_value());
     EXPECT_TRUE(NetworkPolicy::resolutionFailureHint("api.example").empty());
 }

@@ -8,7 +8,7 @@
 namespace {
 
 class QMUITipsTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         QMUITips::hideAllTips();

@@ -12,7 +12,7 @@ namespace {
 
 // A layer showing an external picture at a rectangle of its own choosing.
 class PictureLayer : public CALayer {
-public:
+  public:
     PictureLayer() = default;
     PictureLayer(const PictureLayer& other) = default;
 
@@ -22,10 +22,10 @@ public:
     }
     std::optional<CAExternalPicture> externalPicture() const override { return picture_; }
 
-protected:
+  protected:
     std::shared_ptr<CALayer> clone() const override { return std::make_shared<PictureLayer>(*this); }
 
-private:
+  private:
     std::optional<CAExternalPicture> picture_;
 };
 
@@ -44,7 +44,7 @@ void expectPoint(CGPoint actual, CGPoint expected, const char* corner) {
 // A grey screen with a black player area at (20, 40) of 160 x 90 points that masks to its
 // bounds, a picture layer filling it, and a red badge above the picture's top left corner.
 class ExternalPictures : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         root = coloredLayer(CGRectMake(0, 0, 200, 300), UIColor::grayColor());

@@ -13,7 +13,7 @@
 namespace {
 
 class RecordingDelegate : public CAAnimationDelegate {
-public:
+  public:
     void animationDidStop(CAAnimation&, bool finished) override {
         stops.push_back(finished);
         stoppedAt.push_back(CACurrentMediaTime());
@@ -27,7 +27,7 @@ double presentedOpacity(const CALayer& layer) {
 }
 
 class LayerAnimation : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         RunLoop::main().advance(10); // start away from zero, as a running program would

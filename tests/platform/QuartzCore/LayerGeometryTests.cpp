@@ -37,7 +37,8 @@ TEST(LayerGeometry, PointsConvertThroughTheTreeIncludingScrollOffsets) {
     scroller->addSublayer(content);
     EXPECT_EQ(content->convertPointToLayer({0, 0}, root.get()), (CGPoint{60, 70}));
     EXPECT_EQ(content->convertPointFromLayer({60, 70}, root.get()), (CGPoint{0, 0}));
-    EXPECT_EQ(content->convertRectToLayer(CGRectMake(0, 0, 20, 20), scroller.get()), CGRectMake(10, 120, 20, 20));
+    EXPECT_EQ(content->convertRectToLayer(CGRectMake(0, 0, 20, 20), scroller.get()),
+              CGRectMake(10, 120, 20, 20));
     EXPECT_TRUE(content->isDescendantOf(root.get()));
     content->removeFromSuperlayer();
     EXPECT_FALSE(content->isDescendantOf(root.get()));

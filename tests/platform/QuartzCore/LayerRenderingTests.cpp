@@ -31,7 +31,7 @@ int area(const std::vector<cairo_rectangle_int_t>& rectangles) {
 }
 
 class LayerRendering : public testing::Test {
-protected:
+  protected:
     void SetUp() override { testsupport::useVirtualClock(); }
 };
 
@@ -107,7 +107,8 @@ TEST_F(LayerRendering, GradientRunsFromTopToBottom) {
     EXPECT_LT(top.r, 5);
     EXPECT_NEAR(middle.r, 128, 4);
     EXPECT_GT(bottom.r, 250);
-    EXPECT_EQ(pixelAt(compositor.surface(), 0, 30).r, pixelAt(compositor.surface(), 9, 30).r) << "rows are uniform";
+    EXPECT_EQ(pixelAt(compositor.surface(), 0, 30).r, pixelAt(compositor.surface(), 9, 30).r)
+        << "rows are uniform";
 }
 
 TEST_F(LayerRendering, OpacityComposesAsOneGroup) {

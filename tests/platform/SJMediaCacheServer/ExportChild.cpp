@@ -32,9 +32,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     exporter->resume();
-    RunLoop::main().runUntil([&] { return exporter->status() == MCSAssetExportStatusFinished ||
-                                          exporter->status() == MCSAssetExportStatusFailed; },
-                             120);
+    RunLoop::main().runUntil(
+        [&] {
+            return exporter->status() == MCSAssetExportStatusFinished ||
+                   exporter->status() == MCSAssetExportStatusFailed;
+        },
+        120);
     const auto error = exporter->error();
     std::printf("%d %lld\n", exporter->status(), error ? static_cast<long long>(error->code) : 0LL);
     return 0;

@@ -5,8 +5,9 @@
 using namespace mcs::http;
 
 TEST(HttpMessage, ParsesRequestHeadsWithEitherLineEnd) {
-    for (const std::string text : {"GET /a/b?x=1 HTTP/1.1\r\nHost: 127.0.0.1:80\r\nRange:  bytes=0-9 \r\n\r\nextra",
-                                   "GET /a/b?x=1 HTTP/1.1\nHost: 127.0.0.1:80\nRange: bytes=0-9\n\nextra"}) {
+    for (const std::string text :
+         {"GET /a/b?x=1 HTTP/1.1\r\nHost: 127.0.0.1:80\r\nRange:  bytes=0-9 \r\n\r\nextra",
+          "GET /a/b?x=1 HTTP/1.1\nHost: 127.0.0.1:80\nRange: bytes=0-9\n\nextra"}) {
         HttpRequest request;
         std::size_t consumed = 0;
         ASSERT_EQ(parseRequestHead(text, request, consumed), ParseStatus::Complete) << text;
@@ -20,20 +21,21 @@ TEST(HttpMessage, ParsesRequestHeadsWithEitherLineEnd) {
     std::size_t consumed = 0;
     ASSERT_EQ(parseRequestHead("GET / HTTP/1.0\r\n\r\n", old, consumed), ParseStatus::Complete);
     EXPECT_FALSE(old.wantsKeepAlive());
-    ASSERT_EQ(parseRequestHead("GET / HTTP/1.1\r\nConnection: close\r\n\r\n", old, consumed), ParseStatus::Complete);
+    ASSERT_EQ(parseRequestHead("GET / HTTP/1.1\r\nConnection: close\r\n\r\n", old, consumed),
+              ParseStatus::Complete);
     EXPECT_FALSE(old.wantsKeepAlive());
     EXPECT_EQ(parseRequestHead("GET / HTTP/1.1\r\nHost: x\r\n", old, consumed), ParseStatus::Incomplete);
 }
 
 TEST(HttpMessage, RefusesMalformedOrOversizedHeads) {
     const char* invalid[] = {
-        "GET / HTTP/2.0\r\n\r\n",                     // unknown version
-        "GET  / HTTP/1.1\r\n\r\n",                    // empty target between two spaces
-        "G@T / HTTP/1.1\r\n\r\n",                     // method is not a token
+        "GET / HTTP/2.0\r\n\r\n",                       // unknown version
+        "GET  / HTTP/1.1\r\n\r\n",                      // empty target between two spaces
+        "G@T / HTTP/1.1\r\n\r\n",                       // method is not a token
         "GET / HTTP/1.1\r\nHost: a\r\n folded\r\n\r\n", // obsolete line folding
-        "GET / HTTP/1.1\r\nBad Name: a\r\n\r\n",      // space in a field name
-        "GET / HTTP/1.1\r\nX: a\x01b\r\n\r\n",        // control character in a value
-        "GET /\x80 HTTP/1.1\r\n\r\n",                 // raw byte in the target
+        "GET / HTTP/1.1\r\nBad Name: a\r\n\r\n",        // space in a field name
+        "GET / HTTP/1.1\r\nX: a\x01b\r\n\r\n",          // control character in a value
+        "GET /\x80 HTTP/1.1\r\n\r\n",                   // raw byte in the target
         "GET / HTTP/1.1\r\nNoColon\r\n\r\n",
     };
     for (const char* text : invalid) {
@@ -65,8 +67,8 @@ TEST(HttpMessage, EvaluatesRangesAsRfc9110Requires) {
         {"bytes=2000-3000", 1000, RangeDecision::Unsatisfiable, 0, 0},
         {"bytes=-0", 1000, RangeDecision::Unsatisfiable, 0, 0},
         {"bytes=0-", 0, RangeDecision::Unsatisfiable, 0, 0},
-        {"bytes=5-1", 1000, RangeDecision::Whole, 0, 0},           // inverted: ignored
-        {"bytes=0-1,5-6", 1000, RangeDecision::Whole, 0, 0},       // several ranges: whole body
+        {"bytes=5-1", 1000, RangeDecision::Whole, 0, 0},     // inverted: ignored
+        {"bytes=0-1,5-6", 1000, RangeDecision::Whole, 0, 0}, // several ranges: whole body
         {"items=0-1", 1000, RangeDecision::Whole, 0, 0},
         {"bytes=abc-", 1000, RangeDecision::Whole, 0, 0},
         {"bytes=99999999999999999999-", 1000, RangeDecision::Whole, 0, 0},

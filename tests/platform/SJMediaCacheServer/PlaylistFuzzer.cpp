@@ -15,14 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
         }
     }
-    const auto unchanged = mcs::hls::rewritePlaylist(text, playlist, [](const auto&) { return std::nullopt; });
+    const auto unchanged =
+        mcs::hls::rewritePlaylist(text, playlist, [](const auto&) { return std::nullopt; });
     if (unchanged != text) {
         __builtin_trap();
     }
     const auto selection = mcs::hls::chooseExportSelection(playlist);
     mcs::hls::rewritePlaylist(
         text, playlist, [](const auto& reference) { return std::optional<std::string>("x" + reference.uri); },
-        [&](const auto& reference) { return reference.role != mcs::hls::UriRole::Variant || !selection.empty(); });
+        [&](const auto& reference) {
+            return reference.role != mcs::hls::UriRole::Variant || !selection.empty();
+        });
     mcs::hls::parseAttributeList(text);
     return 0;
 }

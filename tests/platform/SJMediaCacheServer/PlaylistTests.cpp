@@ -23,23 +23,22 @@ const char* kMaster =
     "other/index.m3u8\r\n"
     "#EXT-X-I-FRAME-STREAM-INF:BANDWIDTH=100000,URI=\"iframes.m3u8\"\r\n";
 
-const char* kMedia =
-    "#EXTM3U\n"
-    "#EXT-X-VERSION:4\n"
-    "#EXT-X-PLAYLIST-TYPE:VOD\n"
-    "#EXT-X-MAP:URI=\"init.mp4\",BYTERANGE=\"720@0\"\n"
-    "#EXT-X-KEY:METHOD=AES-128,URI=\"https://keys.example/k?id=1,2\",IV=0x01\n"
-    "#EXTINF:2.0,\n"
-    "#EXT-X-BYTERANGE:1000@720\n"
-    "media.mp4\n"
-    "#EXTINF:2.0,\n"
-    "#EXT-X-BYTERANGE:500\n"
-    "media.mp4\n"
-    "#EXT-X-KEY:METHOD=NONE\n"
-    "# a comment\n"
-    "#EXTINF:2.0,\n"
-    "seg3.ts?token=abc\n"
-    "#EXT-X-ENDLIST\n";
+const char* kMedia = "#EXTM3U\n"
+                     "#EXT-X-VERSION:4\n"
+                     "#EXT-X-PLAYLIST-TYPE:VOD\n"
+                     "#EXT-X-MAP:URI=\"init.mp4\",BYTERANGE=\"720@0\"\n"
+                     "#EXT-X-KEY:METHOD=AES-128,URI=\"https://keys.example/k?id=1,2\",IV=0x01\n"
+                     "#EXTINF:2.0,\n"
+                     "#EXT-X-BYTERANGE:1000@720\n"
+                     "media.mp4\n"
+                     "#EXTINF:2.0,\n"
+                     "#EXT-X-BYTERANGE:500\n"
+                     "media.mp4\n"
+                     "#EXT-X-KEY:METHOD=NONE\n"
+                     "# a comment\n"
+                     "#EXTINF:2.0,\n"
+                     "seg3.ts?token=abc\n"
+                     "#EXT-X-ENDLIST\n";
 
 } // namespace
 
@@ -101,15 +100,18 @@ TEST(Playlist, RewritesEveryUriAndKeepsEveryOtherByte) {
 
     // A reduced master: only the chosen entries remain, with their tag lines.
     const auto chosen = chooseExportSelection(playlist);
-    const auto reduced = rewritePlaylist(text, playlist, [](const UriReference&) { return std::nullopt; },
-                                         [&](const UriReference& reference) {
-                                             const auto index = static_cast<std::size_t>(&reference - playlist.uris.data());
-                                             return std::find(chosen.begin(), chosen.end(), index) != chosen.end();
-                                         });
-    EXPECT_EQ(reduced, "#EXTM3U\r\n"
-                       "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"fr, main\",DEFAULT=YES,URI=\"audio/fr.m3u8\"\r\n"
-                       "#EXT-X-STREAM-INF:BANDWIDTH=900000,CODECS=\"avc1.4d401e,mp4a.40.2\",AUDIO=\"aud\"\r\n"
-                       "http://cdn.example/high/index.m3u8\r\n");
+    const auto reduced = rewritePlaylist(
+        text, playlist, [](const UriReference&) { return std::nullopt; },
+        [&](const UriReference& reference) {
+            const auto index = static_cast<std::size_t>(&reference - playlist.uris.data());
+            return std::find(chosen.begin(), chosen.end(), index) != chosen.end();
+        });
+    EXPECT_EQ(
+        reduced,
+        "#EXTM3U\r\n"
+        "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"fr, main\",DEFAULT=YES,URI=\"audio/fr.m3u8\"\r\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=900000,CODECS=\"avc1.4d401e,mp4a.40.2\",AUDIO=\"aud\"\r\n"
+        "http://cdn.example/high/index.m3u8\r\n");
 }
 
 TEST(RangeSet, MergesQueriesAndSurvivesStorage) {

@@ -47,8 +47,8 @@ std::set<std::string> completeResources(const std::filesystem::path& root) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2((root / "mcs.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT url FROM resource WHERE total IS NOT NULL AND ranges = '0-' || total", -1,
-                           &statement, nullptr);
+        sqlite3_prepare_v2(db, "SELECT url FROM resource WHERE total IS NOT NULL AND ranges = '0-' || total",
+                           -1, &statement, nullptr);
         while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
             urls.insert(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         }
@@ -72,11 +72,13 @@ TEST_F(ProxyFixture, ExportFinishesThenPlaysOfflineAlsoAfterARestart) {
         statuses.push_back(task->status());
         onMainThread = onMainThread && RunLoop::main().isLoopThread();
     });
-    exporter->setProgressDidChangeExecuteBlock([&](const auto& task) { progresses.push_back(task->progress()); });
+    exporter->setProgressDidChangeExecuteBlock(
+        [&](const auto& task) { progresses.push_back(task->progress()); });
 
     ASSERT_EQ(runExport(exporter), MCSAssetExportStatusFinished);
     // The job has ended; its last blocks are on their way to the main queue.
-    RunLoop::main().runUntil([&] { return !statuses.empty() && statuses.back() == MCSAssetExportStatusFinished; }, 10);
+    RunLoop::main().runUntil(
+        [&] { return !statuses.empty() && statuses.back() == MCSAssetExportStatusFinished; }, 10);
     EXPECT_TRUE(onMainThread);
     EXPECT_FLOAT_EQ(exporter->progress(), 1.0f);
     ASSERT_FALSE(progresses.empty());
@@ -255,7 +257,8 @@ TEST_F(ProxyFixture, ClearingRemovableCachesKeepsExports) {
 }
 
 TEST_F(ProxyFixture, EvictsTheLeastRecentlyUsedCacheBeyondItsLimit) {
-    const auto size = testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4").size();
+    const auto size =
+        testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4").size();
     server_ = makeServer(size + size / 2);
     std::atomic<int> configured{0};
     server_->setUpstreamConfigurator([&](CURL*) { ++configured; });
@@ -292,9 +295,9 @@ TEST_F(ProxyFixture, PrefetchCachesUpToItsSizeAndStopsWhenCancelled) {
     const auto file = testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4");
     std::vector<float> progress;
     bool completed = false;
-    const auto task = server_->prefetchWithURL(origin_->url("plain/clip.mp4"), 5000,
-                                               [&](float value) { progress.push_back(value); },
-                                               [&](const std::optional<NSError>&) { completed = true; });
+    const auto task = server_->prefetchWithURL(
+        origin_->url("plain/clip.mp4"), 5000, [&](float value) { progress.push_back(value); },
+        [&](const std::optional<NSError>&) { completed = true; });
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return completed; }, 20));
     ASSERT_FALSE(progress.empty());
     EXPECT_FLOAT_EQ(progress.back(), 1.0f);
@@ -306,8 +309,9 @@ TEST_F(ProxyFixture, PrefetchCachesUpToItsSizeAndStopsWhenCancelled) {
 
     origin_->setLatency(0.3);
     bool cancelledCompleted = false;
-    const auto slow = server_->prefetchWithURL(origin_->url("showcase/master.m3u8"), 100u << 20, nullptr,
-                                               [&](const std::optional<NSError>&) { cancelledCompleted = true; });
+    const auto slow =
+        server_->prefetchWithURL(origin_->url("showcase/master.m3u8"), 100u << 20, nullptr,
+                                 [&](const std::optional<NSError>&) { cancelledCompleted = true; });
     slow->cancel();
     slow->cancel();
     RunLoop::main().runUntil([&] { return slow->isFinished(); }, 20);
@@ -347,7 +351,8 @@ TEST_F(ProxyFixture, KilledProcessResumesWithoutFetchingAgainWhatItHad) {
     EXPECT_EQ(exporter->status(), MCSAssetExportStatusSuspended);
     ASSERT_EQ(runExport(exporter), MCSAssetExportStatusFinished);
     for (const auto& url : complete) {
-        EXPECT_EQ(origin_->requestCount(url.substr(origin_->baseURL().size())), 0u) << url << " was fetched again";
+        EXPECT_EQ(origin_->requestCount(url.substr(origin_->baseURL().size())), 0u)
+            << url << " was fetched again";
     }
     EXPECT_FALSE(origin_->requests().empty()) << "the rest was fetched";
     const auto expected = proxytest::ffmpegFrameDigests(address);

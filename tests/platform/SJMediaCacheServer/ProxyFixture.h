@@ -14,7 +14,7 @@
 
 // A proxy with a private cache folder, and the test origin serving the shared media.
 class ProxyFixture : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         origin_ = std::make_unique<testmedia::TestOrigin>(testmedia::MediaFixtures::shared().root());
         ASSERT_TRUE(origin_->start());
@@ -45,7 +45,8 @@ protected:
 
     static unsigned short portOf(const std::string& playbackURL) {
         const auto start = std::string("http://127.0.0.1:").size();
-        return static_cast<unsigned short>(std::stoi(playbackURL.substr(start, playbackURL.find('/', start) - start)));
+        return static_cast<unsigned short>(
+            std::stoi(playbackURL.substr(start, playbackURL.find('/', start) - start)));
     }
 
     // Resumes an export and runs the main queue until it ends (finished or failed).
@@ -53,7 +54,8 @@ protected:
         exporter->resume();
         RunLoop::main().runUntil(
             [&] {
-                return exporter->status() == MCSAssetExportStatusFinished || exporter->status() == MCSAssetExportStatusFailed;
+                return exporter->status() == MCSAssetExportStatusFinished ||
+                       exporter->status() == MCSAssetExportStatusFailed;
             },
             timeout);
         RunLoop::main().runPending();

@@ -5,7 +5,9 @@
 
 namespace {
 
-std::string pathOf(const std::string& url) { return url.substr(url.find('/', std::string("http://").size())); }
+std::string pathOf(const std::string& url) {
+    return url.substr(url.find('/', std::string("http://").size()));
+}
 
 std::string request(const std::string& line, const std::string& host, const std::string& extra = {}) {
     return line + "\r\nHost: " + host + "\r\n" + extra + "Connection: close\r\n\r\n";
@@ -21,28 +23,50 @@ TEST_F(ProxyFixture, RefusesEveryRequestOutsideItsContract) {
     ASSERT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host)), 200);
 
     // DNS rebinding: a page's own host name.
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", "evil.example:" + std::to_string(port))), 403);
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", "localhost:" + std::to_string(port))), 403);
+    EXPECT_EQ(proxytest::rawStatus(
+                  port, request("GET " + path + " HTTP/1.1", "evil.example:" + std::to_string(port))),
+              403);
+    EXPECT_EQ(
+        proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", "localhost:" + std::to_string(port))),
+        403);
     EXPECT_EQ(proxytest::rawStatus(port, "GET " + path + " HTTP/1.0\r\n\r\n"), 403); // no Host at all
     // Browsers.
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host, "Origin: http://evil.example\r\n")), 403);
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host, "Sec-Fetch-Mode: no-cors\r\n")), 403);
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host, "sec-fetch-site: cross-site\r\n")), 403);
+    EXPECT_EQ(proxytest::rawStatus(
+                  port, request("GET " + path + " HTTP/1.1", host, "Origin: http://evil.example\r\n")),
+              403);
+    EXPECT_EQ(
+        proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host, "Sec-Fetch-Mode: no-cors\r\n")),
+        403);
+    EXPECT_EQ(proxytest::rawStatus(
+                  port, request("GET " + path + " HTTP/1.1", host, "sec-fetch-site: cross-site\r\n")),
+              403);
     // Open-proxy forms.
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + origin_->url("plain/clip.mp4") + " HTTP/1.1", host)), 403);
-    EXPECT_EQ(proxytest::rawStatus(port, request("CONNECT 127.0.0.1:" + std::to_string(origin_->port()) + " HTTP/1.1", host)), 403);
+    EXPECT_EQ(
+        proxytest::rawStatus(port, request("GET " + origin_->url("plain/clip.mp4") + " HTTP/1.1", host)),
+        403);
+    EXPECT_EQ(proxytest::rawStatus(
+                  port, request("CONNECT 127.0.0.1:" + std::to_string(origin_->port()) + " HTTP/1.1", host)),
+              403);
     EXPECT_EQ(proxytest::rawStatus(port, request("OPTIONS * HTTP/1.1", host)), 405);
-    EXPECT_EQ(proxytest::rawStatus(port, request("POST " + path + " HTTP/1.1", host, "Content-Length: 0\r\n")), 405);
+    EXPECT_EQ(
+        proxytest::rawStatus(port, request("POST " + path + " HTTP/1.1", host, "Content-Length: 0\r\n")),
+        405);
     // Wrong token, unknown asset or resource, malformed paths.
     std::string wrongToken = path;
     wrongToken[1] = wrongToken[1] == 'a' ? 'b' : 'a';
     EXPECT_EQ(proxytest::rawStatus(port, request("GET " + wrongToken + " HTTP/1.1", host)), 404);
     const auto token = path.substr(1, 32);
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET /" + token + "/" + std::string(32, 'a') + "/" + std::string(24, 'b') + "/x.mp4 HTTP/1.1", host)), 404);
+    EXPECT_EQ(proxytest::rawStatus(port, request("GET /" + token + "/" + std::string(32, 'a') + "/" +
+                                                     std::string(24, 'b') + "/x.mp4 HTTP/1.1",
+                                                 host)),
+              404);
     EXPECT_EQ(proxytest::rawStatus(port, request("GET /" + token + "/../../mcs.db HTTP/1.1", host)), 404);
     // Bodies and malformed heads.
-    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host, "Content-Length: 5\r\n")), 400);
-    EXPECT_EQ(proxytest::rawStatus(port, "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\n folded\r\n\r\n"), 400);
+    EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host, "Content-Length: 5\r\n")),
+              400);
+    EXPECT_EQ(
+        proxytest::rawStatus(port, "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\n folded\r\n\r\n"),
+        400);
     // Switched off.
     server_->setActive(false);
     EXPECT_EQ(proxytest::rawStatus(port, request("GET " + path + " HTTP/1.1", host)), 503);
@@ -56,7 +80,10 @@ TEST_F(ProxyFixture, FetchesOnlyAddressesHandedOverAndThePlaylistsOwnUris) {
     const auto path = pathOf(url);
     const auto prefix = path.substr(0, path.find('/', 1 + 32 + 1 + 32 + 1));
     // A made-up resource id under a real asset is not a way to reach anything.
-    EXPECT_EQ(proxytest::get("http://127.0.0.1:" + std::to_string(port) + prefix + "/" + std::string(24, 'c') + "/clip.mp4").status, 404);
+    EXPECT_EQ(proxytest::get("http://127.0.0.1:" + std::to_string(port) + prefix + "/" +
+                             std::string(24, 'c') + "/clip.mp4")
+                  .status,
+              404);
     EXPECT_EQ(proxytest::get(url).status, 200);
     for (const auto& entry : origin_->requests()) {
         EXPECT_EQ(entry.path.rfind("/showcase/", 0), 0u) << entry.path;
@@ -71,8 +98,8 @@ TEST_F(ProxyFixture, NeverFetchesItsOwnAddressFromAPlaylist) {
     const auto folder = testsupport::freshFolder("loop");
     {
         std::ofstream out(folder / "loop.m3u8");
-        out << "#EXTM3U\n#EXT-X-PLAYLIST-TYPE:VOD\n#EXTINF:1,\nhttp://127.0.0.1:" << port << url.substr(url.find('/', 8))
-            << "\n#EXT-X-ENDLIST\n";
+        out << "#EXTM3U\n#EXT-X-PLAYLIST-TYPE:VOD\n#EXTINF:1,\nhttp://127.0.0.1:" << port
+            << url.substr(url.find('/', 8)) << "\n#EXT-X-ENDLIST\n";
     }
     testmedia::TestOrigin loopOrigin(folder);
     ASSERT_TRUE(loopOrigin.start());
@@ -98,7 +125,8 @@ TEST_F(ProxyFixture, KeepsItsFilesPrivateAndNamedByItself) {
             EXPECT_EQ(name.find_first_not_of("0123456789abcdef"), std::string::npos) << name;
         } else if (name.rfind("mcs.db", 0) != 0) {
             EXPECT_EQ(name.substr(0, 24).find_first_not_of("0123456789abcdef"), std::string::npos) << name;
-            EXPECT_TRUE(name.substr(24) == ".m3u8" || name.substr(24) == ".ts" || name.substr(24) == ".key") << name;
+            EXPECT_TRUE(name.substr(24) == ".m3u8" || name.substr(24) == ".ts" || name.substr(24) == ".key")
+                << name;
         }
     }
 }

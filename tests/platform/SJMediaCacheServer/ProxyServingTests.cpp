@@ -23,16 +23,20 @@ TEST_F(ProxyFixture, FfmpegReadsProxiedHlsByteForByte) {
     // Every segment's bytes as the proxy serves them equal the origin's file.
     std::smatch match;
     const std::string text = get(*playback).body;
-    ASSERT_TRUE(std::regex_search(text, match, std::regex("http://127\\.0\\.0\\.1:[0-9]+/[^\\s]+/index\\.m3u8")));
+    ASSERT_TRUE(
+        std::regex_search(text, match, std::regex("http://127\\.0\\.0\\.1:[0-9]+/[^\\s]+/index\\.m3u8")));
     const auto variantA = get(match.str());
     EXPECT_EQ(variantA.status, 200);
     EXPECT_EQ(variantA.headers.at("content-type"), "application/vnd.apple.mpegurl");
-    EXPECT_EQ(variantA.body.find(origin_->baseURL()), std::string::npos) << "every URI goes through the proxy";
+    EXPECT_EQ(variantA.body.find(origin_->baseURL()), std::string::npos)
+        << "every URI goes through the proxy";
     std::regex segment("http://127\\.0\\.0\\.1:[0-9]+/[^\\s\"]+/(seg[0-9]+\\.ts|enc\\.key)");
     int compared = 0;
-    for (auto it = std::sregex_iterator(variantA.body.begin(), variantA.body.end(), segment); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(variantA.body.begin(), variantA.body.end(), segment);
+         it != std::sregex_iterator(); ++it) {
         const auto served = get(it->str());
-        EXPECT_EQ(served.body, testmedia::readFile(testmedia::MediaFixtures::shared().root() / "showcase" / "a" / (*it)[1].str()));
+        EXPECT_EQ(served.body, testmedia::readFile(testmedia::MediaFixtures::shared().root() / "showcase" /
+                                                   "a" / (*it)[1].str()));
         ++compared;
     }
     EXPECT_GE(compared, 5); // four segments and the key
@@ -57,18 +61,20 @@ TEST_F(ProxyFixture, AnswersRangeRequestsOnPartlyCachedMedia) {
         std::size_t length;
     };
     const Case cases[] = {
-        {"bytes=0-99", 0, 100},                         // first bytes
-        {"bytes=3500-5500", 3500, 2001},                // across the cached run
-        {"bytes=" + std::to_string(size - 10) + "-" + std::to_string(size + 500), size - 10, 10}, // end clamped
-        {"bytes=6000-", 6000, size - 6000},             // open-ended
-        {"bytes=-300", size - 300, 300},                // suffix
+        {"bytes=0-99", 0, 100},          // first bytes
+        {"bytes=3500-5500", 3500, 2001}, // across the cached run
+        {"bytes=" + std::to_string(size - 10) + "-" + std::to_string(size + 500), size - 10,
+         10},                               // end clamped
+        {"bytes=6000-", 6000, size - 6000}, // open-ended
+        {"bytes=-300", size - 300, 300},    // suffix
     };
     for (const auto& c : cases) {
         const auto response = get(url, {"Range: " + c.range});
         EXPECT_EQ(response.status, 206) << c.range;
         EXPECT_EQ(response.body, file.substr(c.first, c.length)) << c.range;
         EXPECT_EQ(response.headers.at("content-range"), "bytes " + std::to_string(c.first) + "-" +
-                                                            std::to_string(c.first + c.length - 1) + "/" + std::to_string(size))
+                                                            std::to_string(c.first + c.length - 1) + "/" +
+                                                            std::to_string(size))
             << c.range;
     }
     const auto beyond = get(url, {"Range: bytes=" + std::to_string(size) + "-"});
@@ -128,7 +134,8 @@ TEST_F(ProxyFixture, ReportsUpstreamFailuresWithoutCachingThem) {
     EXPECT_EQ(get(clip).status, 502);
     const auto retried = get(clip);
     EXPECT_EQ(retried.status, 200);
-    EXPECT_EQ(retried.body, testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4"));
+    EXPECT_EQ(retried.body,
+              testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4"));
 }
 
 TEST_F(ProxyFixture, TheDefaultNamingRuleReachesProxiesMadeFromTheDefaultOptions) {
@@ -137,7 +144,8 @@ TEST_F(ProxyFixture, TheDefaultNamingRuleReachesProxiesMadeFromTheDefaultOptions
     EXPECT_NE(folderOf(*server_->playbackURLWithURL(origin_->url("plain/clip.mp4"))),
               folderOf(*server_->playbackURLWithURL(origin_->url("plain/other.mp4"))));
 
-    SJMediaCacheServer::setDefaultResolveAssetIdentifier([](const std::string&) { return std::string("one"); });
+    SJMediaCacheServer::setDefaultResolveAssetIdentifier(
+        [](const std::string&) { return std::string("one"); });
     cacheRoot_ = testsupport::freshFolder("mcs-named");
     restartServer();
     SJMediaCacheServer::setDefaultResolveAssetIdentifier(nullptr);

@@ -29,7 +29,8 @@ std::size_t collectHeader(char* data, std::size_t size, std::size_t count, void*
     const auto colon = line.find(':');
     if (colon != std::string::npos) {
         std::string name = line.substr(0, colon);
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         auto value = line.substr(colon + 1);
         value.erase(0, value.find_first_not_of(" \t"));
         value.erase(value.find_last_not_of(" \t\r\n") + 1);
@@ -77,7 +78,9 @@ Response get(const std::string& url, const std::vector<std::string>& headers, bo
 
 Session::Session() : curl_(curl_easy_init()) {}
 
-Session::~Session() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
+Session::~Session() {
+    curl_easy_cleanup(static_cast<CURL*>(curl_));
+}
 
 Response Session::get(const std::string& url, const std::vector<std::string>& headers) {
     return perform(static_cast<CURL*>(curl_), url, headers, false);

@@ -19,12 +19,12 @@ Response get(const std::string& url, const std::vector<std::string>& headers = {
 
 // Several requests over one libcurl handle (connections kept alive between them).
 class Session {
-public:
+  public:
     Session();
     ~Session();
     Response get(const std::string& url, const std::vector<std::string>& headers = {});
 
-private:
+  private:
     void* curl_;
 };
 

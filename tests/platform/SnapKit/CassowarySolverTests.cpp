@@ -69,11 +69,13 @@ TEST(CassowarySolver, ChangingAConstantMovesTheSolution) {
     Variable width = solver.makeVariable();
     Variable right = solver.makeVariable();
     solver.addConstraint(Expression(left, 1, -16), Relation::equal, Priority::required);
-    auto widthConstraint = solver.addConstraint(Expression(width, 1, -100), Relation::equal, Priority::required);
+    auto widthConstraint =
+        solver.addConstraint(Expression(width, 1, -100), Relation::equal, Priority::required);
     Expression rightIsLeftPlusWidth(right);
     rightIsLeftPlusWidth.add(left, -1).add(width, -1);
     solver.addConstraint(rightIsLeftPlusWidth, Relation::equal, Priority::required);
-    auto cap = solver.addConstraint(Expression(right, 1, -300), Relation::lessThanOrEqual, Priority::required);
+    auto cap =
+        solver.addConstraint(Expression(right, 1, -300), Relation::lessThanOrEqual, Priority::required);
     EXPECT_DOUBLE_EQ(solver.value(right), 116);
 
     solver.setConstant(widthConstraint, -250);
@@ -179,11 +181,12 @@ TEST(CassowarySolver, IncrementalChangesReachTheSameOptimumAsAFreshSolve) {
         std::uniform_int_distribution<int> pick(0, count - 1);
         std::uniform_int_distribution<int> kind(0, 3);
         std::uniform_int_distribution<int> priority(1, 999);
-        constraints.push_back({Expression(variables[0], 1, -offset(random)), Relation::equal, Priority::required});
+        constraints.push_back(
+            {Expression(variables[0], 1, -offset(random)), Relation::equal, Priority::required});
         for (int i = 1; i < count; ++i) {
             const int previous = std::uniform_int_distribution<int>(0, i - 1)(random);
             const int which = kind(random);
-            const Relation relation = which == 0 ? Relation::equal
+            const Relation relation = which == 0   ? Relation::equal
                                       : which == 1 ? Relation::greaterThanOrEqual
                                                    : Relation::lessThanOrEqual;
             constraints.push_back({difference(variables[i], variables[previous], offset(random)), relation,
@@ -194,10 +197,12 @@ TEST(CassowarySolver, IncrementalChangesReachTheSameOptimumAsAFreshSolve) {
                                    Relation::equal, double(priority(random))});
         }
         for (RandomConstraint& constraint : constraints) {
-            constraint.id = incremental.addConstraint(constraint.expression, constraint.relation, constraint.priority);
+            constraint.id =
+                incremental.addConstraint(constraint.expression, constraint.relation, constraint.priority);
         }
         for (int step = 0; step < 40; ++step) {
-            RandomConstraint& changed = constraints[std::uniform_int_distribution<size_t>(0, constraints.size() - 1)(random)];
+            RandomConstraint& changed =
+                constraints[std::uniform_int_distribution<size_t>(0, constraints.size() - 1)(random)];
             const double constant = offset(random) * 3;
             try {
                 incremental.setConstant(changed.id, constant);

@@ -31,7 +31,9 @@ void expectFrame(const std::shared_ptr<UIView>& view, CGFloat x, CGFloat y, CGFl
 TEST(ConstraintMaker, EdgesWithInsetsCentringSizesAndOffsets) {
     auto root = container();
     auto filled = addView(root);
-    filled->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview().inset(UIEdgeInsets{10, 20, 30, 40}); });
+    filled->snp.makeConstraints([](ConstraintMaker& make) {
+        make.edges.equalToSuperview().inset(UIEdgeInsets{10, 20, 30, 40});
+    });
     auto centred = addView(root);
     centred->snp.makeConstraints([](ConstraintMaker& make) {
         make.center.equalToSuperview();
@@ -200,9 +202,8 @@ TEST(ConstraintMaker, ClassicScreenHasNoBottomInset) {
     auto window = std::make_shared<UIWindow>();
     EXPECT_EQ(window->frame(), CGRectMake(0, 0, 375, 667));
     auto content = addView(window);
-    content->snp.makeConstraints([&](ConstraintMaker& make) {
-        make.edges.equalTo(window->safeAreaLayoutGuide());
-    });
+    content->snp.makeConstraints(
+        [&](ConstraintMaker& make) { make.edges.equalTo(window->safeAreaLayoutGuide()); });
     window->layoutIfNeeded();
     expectFrame(content, 0, 20, 375, 647);
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
@@ -434,7 +435,7 @@ TEST(ConstraintMaker, MasonryNamesMakeTheSameConstraints) {
 TEST(ConstraintMaker, SafeAreaFollowsWhereAViewSitsAndTellsItWhenItChanges) {
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     class Watcher : public UIView {
-    public:
+      public:
         using UIView::UIView;
         void safeAreaInsetsDidChange() override { ++changes; }
         int changes = 0;

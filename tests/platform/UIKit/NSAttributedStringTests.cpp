@@ -19,7 +19,9 @@ TEST(NSAttributedString, LengthCountsUTF16Units) {
     EXPECT_EQ(NSAttributedString("中文").length(), 2u);
     EXPECT_EQ(NSAttributedString("a😀b").length(), 4u) << "a character outside the BMP counts twice";
     EXPECT_EQ(NSAttributedString("").length(), 0u);
-    EXPECT_EQ(NSAttributedString(std::string("a\xff") + "b").string(), "a\xEF\xBF\xBD" "b") << "invalid bytes replaced";
+    EXPECT_EQ(NSAttributedString(std::string("a\xff") + "b").string(), "a\xEF\xBF\xBD"
+                                                                       "b")
+        << "invalid bytes replaced";
 }
 
 TEST(NSAttributedString, AddAttributesOverAUTF16Range) {
@@ -66,16 +68,20 @@ TEST(NSAttributedString, AppendingKeepsEachPartsAttributes) {
 TEST(NSAttributedString, BoundingRectWrapsAtTheWidth) {
     const std::string text = "这是一段很长的简介文字，需要在给定的宽度内换行显示，直到全部显示完毕为止。";
     Attributes attributes = fontAttributes(13);
-    CGRect oneLine = boundingRectWithSize(text, {CGFLOAT_MAX, CGFLOAT_MAX}, NSStringDrawingUsesLineFragmentOrigin, attributes);
-    CGRect wrapped = boundingRectWithSize(text, {120, CGFLOAT_MAX},
-                                          NSStringDrawingUsesLineFragmentOrigin | NSStringDrawingUsesFontLeading, attributes);
+    CGRect oneLine = boundingRectWithSize(text, {CGFLOAT_MAX, CGFLOAT_MAX},
+                                          NSStringDrawingUsesLineFragmentOrigin, attributes);
+    CGRect wrapped = boundingRectWithSize(
+        text, {120, CGFLOAT_MAX}, NSStringDrawingUsesLineFragmentOrigin | NSStringDrawingUsesFontLeading,
+        attributes);
     EXPECT_NEAR(oneLine.size.height, UIFont::systemFontOfSize(13).lineHeight(), 0.01);
     EXPECT_LE(wrapped.size.width, 120);
     EXPECT_GT(wrapped.size.height, 3 * oneLine.size.height);
     // Without the line-fragment option the text is measured as one line.
     CGRect unwrapped = boundingRectWithSize(text, {120, CGFLOAT_MAX}, 0, attributes);
     EXPECT_NEAR(unwrapped.size.width, oneLine.size.width, 0.01);
-    EXPECT_EQ(boundingRectWithSize("", {120, CGFLOAT_MAX}, NSStringDrawingUsesLineFragmentOrigin, attributes).size, CGSizeZero);
+    EXPECT_EQ(
+        boundingRectWithSize("", {120, CGFLOAT_MAX}, NSStringDrawingUsesLineFragmentOrigin, attributes).size,
+        CGSizeZero);
 }
 
 TEST(NSAttributedString, ParagraphStyleReachesTheLayout) {

@@ -19,7 +19,8 @@ TEST(UIColor, FactoriesClampAndCompareByValue) {
 }
 
 TEST(UIColor, InterpolationMovesEveryComponent) {
-    UIColor mid = UIColor::interpolate(UIColor::blackColor(), UIColor::whiteColor().colorWithAlphaComponent(0), 0.25);
+    UIColor mid =
+        UIColor::interpolate(UIColor::blackColor(), UIColor::whiteColor().colorWithAlphaComponent(0), 0.25);
     EXPECT_DOUBLE_EQ(mid.red, 0.25);
     EXPECT_DOUBLE_EQ(mid.alpha, 0.75);
 }

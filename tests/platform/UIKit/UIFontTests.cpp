@@ -16,7 +16,8 @@ TEST(UIFont, WeightsMapToTheFacesWeHave) {
 }
 
 TEST(UIFont, ValueEqualityAndSizes) {
-    EXPECT_EQ(UIFont::systemFontOfSize(15, UIFontWeightMedium), UIFont::systemFontOfSize(15, UIFontWeightMedium));
+    EXPECT_EQ(UIFont::systemFontOfSize(15, UIFontWeightMedium),
+              UIFont::systemFontOfSize(15, UIFontWeightMedium));
     EXPECT_NE(UIFont::systemFontOfSize(15), UIFont::systemFontOfSize(16));
     EXPECT_NE(UIFont::systemFontOfSize(15), UIFont::boldSystemFontOfSize(15));
     EXPECT_EQ(UIFont::systemFontOfSize(15).fontWithSize(16), UIFont::systemFontOfSize(16));

@@ -28,9 +28,10 @@ TEST(UIImage, SVGDataIsRenderedAtTheScreenScale) {
 }
 
 TEST(UIImage, AnimatedGIFKeepsFramesAndDelays) {
-    auto gif = imagefixtures::gif(4, 4,
-                                  {imagefixtures::solidFrame(4, 4, 1, 10), imagefixtures::solidFrame(4, 4, 2, 20),
-                                   imagefixtures::solidFrame(4, 4, 3, 0)});
+    auto gif =
+        imagefixtures::gif(4, 4,
+                           {imagefixtures::solidFrame(4, 4, 1, 10), imagefixtures::solidFrame(4, 4, 2, 20),
+                            imagefixtures::solidFrame(4, 4, 3, 0)});
     auto image = UIImage::imageWithData(gif);
     ASSERT_TRUE(image);
     ASSERT_EQ(image->images().size(), 3u);
@@ -99,7 +100,8 @@ TEST(UIGraphics, ImageContextCapturesDrawing) {
     EXPECT_EQ(image->size(), CGSizeMake(10, 5));
     EXPECT_EQ(image->CGImage()->width(), 20);
     EXPECT_EQ(pixelAt(image->CGImage()->surface(), 2, 2).b, 255);
-    EXPECT_EQ(pixelAt(image->CGImage()->surface(), 15, 2).a, 0) << "drawing after the snapshot is not in the image";
+    EXPECT_EQ(pixelAt(image->CGImage()->surface(), 15, 2).a, 0)
+        << "drawing after the snapshot is not in the image";
 }
 
 TEST(UIGraphics, ContextsNestAndEmptySizesMakeNone) {

@@ -17,7 +17,7 @@ CGPoint presentedCenter(const UIView& view) {
 }
 
 class ViewAnimation : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         RunLoop::main().advance(1);
@@ -65,7 +65,8 @@ TEST_F(ViewAnimation, LayoutPassInsideABlockAnimatesTheNewFrames) {
     page->layoutIfNeeded();
     right->updateOffset(0);
     bool done = false;
-    UIView::animateWithDuration(0.3, [&] { page->layoutIfNeeded(); }, [&](bool) { done = true; });
+    UIView::animateWithDuration(
+        0.3, [&] { page->layoutIfNeeded(); }, [&](bool) { done = true; });
     EXPECT_DOUBLE_EQ(panel->frame().origin.x, 190);
     EXPECT_DOUBLE_EQ(presentedCenter(*panel).x, 490) << "still off screen on the display";
     RunLoop::main().advance(0.15);
@@ -78,7 +79,8 @@ TEST_F(ViewAnimation, LayoutPassInsideABlockAnimatesTheNewFrames) {
 TEST_F(ViewAnimation, BlockThatChangesNothingCompletesOnTheNextTurn) {
     auto view = std::make_shared<UIView>();
     bool done = false;
-    UIView::animateWithDuration(0.3, [&] { view->layoutIfNeeded(); }, [&](bool finished) { done = finished; });
+    UIView::animateWithDuration(
+        0.3, [&] { view->layoutIfNeeded(); }, [&](bool finished) { done = finished; });
     EXPECT_FALSE(done);
     RunLoop::main().runPending();
     EXPECT_TRUE(done);
@@ -86,7 +88,8 @@ TEST_F(ViewAnimation, BlockThatChangesNothingCompletesOnTheNextTurn) {
 
 TEST_F(ViewAnimation, DelayKeepsTheOldValueOnScreen) {
     auto view = std::make_shared<UIView>();
-    UIView::animateWithDuration(0.2, 0.1, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        0.2, 0.1, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); }, nullptr);
     RunLoop::main().advance(0.05);
     EXPECT_DOUBLE_EQ(presentedAlpha(*view), 1);
     RunLoop::main().advance(0.15);
@@ -126,10 +129,12 @@ TEST_F(ViewAnimation, KeyframesChangeValuesAtTheirRelativeTimes) {
 TEST_F(ViewAnimation, NewAnimationStartsFromWhatIsOnScreen) {
     auto view = std::make_shared<UIView>();
     bool firstFinished = true;
-    UIView::animateWithDuration(1, 0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); },
-                                [&](bool finished) { firstFinished = finished; });
+    UIView::animateWithDuration(
+        1, 0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); },
+        [&](bool finished) { firstFinished = finished; });
     RunLoop::main().advance(0.5);
-    UIView::animateWithDuration(1, 0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(1); }, nullptr);
+    UIView::animateWithDuration(
+        1, 0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(1); }, nullptr);
     EXPECT_FALSE(firstFinished) << "the interrupted animation reports that it did not finish";
     EXPECT_NEAR(presentedAlpha(*view), 0.5, 1e-9);
     RunLoop::main().advance(0.5);
@@ -151,8 +156,9 @@ TEST_F(ViewAnimation, SublayerPropertiesChangedInABlockAnimateWithIt) {
     auto shape = CAShapeLayer::layer();
     shape->setFillColor(UIColor::whiteColor());
     bar->layer()->addSublayer(shape);
-    UIView::animateWithDuration(0.5, 0, UIViewAnimationOptionCurveLinear,
-                                [&] { shape->setFillColor(UIColor::blackColor()); }, nullptr);
+    UIView::animateWithDuration(
+        0.5, 0, UIViewAnimationOptionCurveLinear, [&] { shape->setFillColor(UIColor::blackColor()); },
+        nullptr);
     EXPECT_EQ(shape->fillColor(), UIColor::blackColor());
     RunLoop::main().advance(0.25);
     auto shown = std::get<std::optional<UIColor>>(*shape->presentationValueForKeyPath("fillColor"));

@@ -48,7 +48,7 @@ int area(const std::vector<cairo_rectangle_int_t>& rectangles) {
 }
 
 class ViewDrawing : public testing::Test {
-protected:
+  protected:
     void SetUp() override { testsupport::useVirtualClock(); }
 };
 
@@ -68,7 +68,8 @@ TEST_F(ViewDrawing, LabelDrawsItsTextAndRepaintsOnlyItselfWhenItChanges) {
     compositor.render(*root->layer());
     const int ink = darkPixels(compositor.surface(), CGRectMake(20, 20, 360, 60));
     EXPECT_GT(ink, 200);
-    EXPECT_EQ(darkPixels(compositor.surface(), CGRectMake(0, 90, 400, 20)), 0) << "nothing between the labels";
+    EXPECT_EQ(darkPixels(compositor.surface(), CGRectMake(0, 90, 400, 20)), 0)
+        << "nothing between the labels";
 
     label->setText("改了");
     const auto repainted = compositor.render(*root->layer());
@@ -92,7 +93,8 @@ TEST_F(ViewDrawing, LabelAlignsTextInItsBounds) {
 TEST_F(ViewDrawing, TemplateImagesTakeTheTintColour) {
     auto root = std::make_shared<UIView>(CGRectMake(0, 0, 20, 20));
     auto icon = makeImage(20, 20, [](int x, int) { return x < 10; });
-    auto view = std::make_shared<UIImageView>(icon->imageWithRenderingMode(UIImageRenderingMode::alwaysTemplate));
+    auto view =
+        std::make_shared<UIImageView>(icon->imageWithRenderingMode(UIImageRenderingMode::alwaysTemplate));
     root->addSubview(view);
     root->setTintColor(UIColor::redColor());
     LayerCompositor compositor(20, 20, 1);

@@ -11,7 +11,7 @@
 namespace {
 
 class ViewEvents : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 300, 300));
@@ -34,11 +34,17 @@ protected:
 
 // Records the touches a view receives.
 class TouchRecorder : public UIView {
-public:
+  public:
     using UIView::UIView;
-    void touchesBegan(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override { events.push_back("began"); }
-    void touchesMoved(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override { events.push_back("moved"); }
-    void touchesEnded(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override { events.push_back("ended"); }
+    void touchesBegan(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override {
+        events.push_back("began");
+    }
+    void touchesMoved(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override {
+        events.push_back("moved");
+    }
+    void touchesEnded(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override {
+        events.push_back("ended");
+    }
     void touchesCancelled(const std::vector<std::shared_ptr<UITouch>>&, UIEvent*) override {
         events.push_back("cancelled");
     }
@@ -46,7 +52,7 @@ public:
 };
 
 class Field : public UIView {
-public:
+  public:
     using UIView::UIView;
     bool canBecomeFirstResponder() const override { return true; }
     bool acceptsTextInput() const override { return true; }
@@ -148,8 +154,8 @@ TEST_F(ViewEvents, LongPressBeginsAfterTheMinimumDuration) {
     window->handleTouch(UITouchPhase::moved, {60, 50}, RunLoop::main().now());
     window->handleTouch(UITouchPhase::ended, {60, 50}, RunLoop::main().now());
     EXPECT_EQ(states, (std::vector<UIGestureRecognizerState>{UIGestureRecognizerState::began,
-                                                              UIGestureRecognizerState::changed,
-                                                              UIGestureRecognizerState::ended}));
+                                                             UIGestureRecognizerState::changed,
+                                                             UIGestureRecognizerState::ended}));
     // A short press is not a long press.
     states.clear();
     tap({50, 50});
@@ -189,7 +195,8 @@ TEST_F(ViewEvents, PanReportsTranslationAndVelocity) {
 TEST_F(ViewEvents, ControlsSendTheirEventsAndWinOverTapsOfTheirSuperviews) {
     auto card = add(CGRectMake(0, 0, 200, 200));
     int cardTaps = 0;
-    card->addGestureRecognizer(std::make_shared<UITapGestureRecognizer>([&](UIGestureRecognizer&) { ++cardTaps; }));
+    card->addGestureRecognizer(
+        std::make_shared<UITapGestureRecognizer>([&](UIGestureRecognizer&) { ++cardTaps; }));
     auto button = std::make_shared<UIControl>(CGRectMake(10, 10, 50, 30));
     card->addSubview(button);
     std::vector<std::string> events;
@@ -238,7 +245,7 @@ TEST_F(ViewEvents, FirstResponderReceivesTextUntilEditingEnds) {
 
 TEST_F(ViewEvents, ScrollGoesToTheInnermostViewThatTakesIt) {
     class Scroller : public UIView {
-    public:
+      public:
         using UIView::UIView;
         bool scrollWheel(CGFloat, CGFloat deltaY) override {
             scrolled += deltaY;

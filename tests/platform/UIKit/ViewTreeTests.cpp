@@ -19,11 +19,11 @@ std::vector<CALayer*> sublayerOrder(const UIView& view) {
 }
 
 class TintWatcher : public UIView {
-public:
+  public:
     using UIView::UIView;
     int changes = 0;
 
-protected:
+  protected:
     void tintColorDidChange() override { ++changes; }
 };
 
@@ -40,8 +40,8 @@ TEST(ViewTree, SubviewOrderAndLayerOrderStayTogether) {
     root->layer()->insertSublayer(decoration, 0);
     root->insertSubviewBelow(b, c);
     EXPECT_EQ(root->subviews(), (std::vector<std::shared_ptr<UIView>>{a, b, c}));
-    EXPECT_EQ(sublayerOrder(*root), (std::vector<CALayer*>{decoration.get(), a->layer().get(), b->layer().get(),
-                                                           c->layer().get()}));
+    EXPECT_EQ(sublayerOrder(*root), (std::vector<CALayer*>{decoration.get(), a->layer().get(),
+                                                           b->layer().get(), c->layer().get()}));
     root->bringSubviewToFront(a);
     EXPECT_EQ(root->subviews(), (std::vector<std::shared_ptr<UIView>>{b, c, a}));
     EXPECT_EQ(sublayerOrder(*root).back(), a->layer().get());
@@ -127,7 +127,7 @@ TEST(ViewTree, LabelsMeasureWrappedTextAtTheirPreferredWidth) {
 }
 
 class ViewInput : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         window = std::make_shared<UIWindow>(CGRectMake(0, 0, 300, 300));
@@ -142,7 +142,8 @@ TEST_F(ViewInput, ControlsReportDraggingOutAndBackIn) {
     std::vector<std::string> events;
     control->addTarget([&](UIControl&) { events.push_back("exit"); }, UIControlEventTouchDragExit);
     control->addTarget([&](UIControl&) { events.push_back("enter"); }, UIControlEventTouchDragEnter);
-    const auto id = control->addTarget([&](UIControl&) { events.push_back("inside"); }, UIControlEventTouchUpInside);
+    const auto id =
+        control->addTarget([&](UIControl&) { events.push_back("inside"); }, UIControlEventTouchUpInside);
     window->handleTouch(UITouchPhase::began, {120, 120}, 0);
     window->handleTouch(UITouchPhase::moved, {160, 120}, 0.1);
     EXPECT_TRUE(events.empty()) << "within the slop around the control";
@@ -158,9 +159,11 @@ TEST_F(ViewInput, ControlsReportDraggingOutAndBackIn) {
 
 TEST_F(ViewInput, DelegatesVetoOrShareRecognition) {
     class Vetoing : public UIGestureRecognizerDelegate {
-    public:
+      public:
         bool gestureRecognizerShouldBegin(UIGestureRecognizer&) override { return allow; }
-        bool shouldRecognizeSimultaneouslyWith(UIGestureRecognizer&, UIGestureRecognizer&) override { return true; }
+        bool shouldRecognizeSimultaneouslyWith(UIGestureRecognizer&, UIGestureRecognizer&) override {
+            return true;
+        }
         bool allow = false;
     };
     auto area = std::make_shared<UIView>(CGRectMake(0, 0, 300, 300));

@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -27,7 +27,7 @@ namespace {
 
 // A private X server for the duration of a test.
 class XvfbServer {
-public:
+  public:
     XvfbServer() {
         for (int display = 90; display < 190; ++display) {
             const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
@@ -36,7 +36,8 @@ public:
                 continue;
             }
             const std::string name = ":" + std::to_string(display);
-            const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+            const char* argv[] = {"Xvfb",        name.c_str(), "-screen", "0",
+                                  "1024x768x24", "-nolisten",  "tcp",     nullptr};
             if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
                 pid_ = 0;
                 return;
@@ -62,7 +63,7 @@ public:
     }
     const std::string& display() const { return display_; }
 
-private:
+  private:
     pid_t pid_ = 0;
     std::string display_;
 };
@@ -109,7 +110,8 @@ void expectSameAsHeadless(SDLWindowHost& host, const std::filesystem::path& fold
             const Pixel b = pixelAt(actual, x, y);
             // Over black, the shown colour is the premultiplied colour.
             auto over = [&](int component) { return (component * a.a + 127) / 255; };
-            if (std::abs(over(a.r) - b.r) > 2 || std::abs(over(a.g) - b.g) > 2 || std::abs(over(a.b) - b.b) > 2) {
+            if (std::abs(over(a.r) - b.r) > 2 || std::abs(over(a.g) - b.g) > 2 ||
+                std::abs(over(a.b) - b.b) > 2) {
                 ++differing;
             }
         }
@@ -129,7 +131,7 @@ void pushMouse(Uint32 type, int x, int y) {
 }
 
 class TextField : public UIView {
-public:
+  public:
     using UIView::UIView;
     bool canBecomeFirstResponder() const override { return true; }
     bool acceptsTextInput() const override { return true; }
@@ -145,7 +147,7 @@ public:
 };
 
 class Hosts : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         UIScreen::configureMainScreen({{200, 300}, 2, 20, 10});

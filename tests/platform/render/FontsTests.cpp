@@ -78,7 +78,9 @@ TEST(Fonts, ChineseGlyphsAreDrawnNotMissingGlyphBoxes) {
     int differing = 0;
     for (int y = 0; y < 40; ++y) {
         for (int x = 0; x < 60; ++x) {
-            differing += rendertest::pixelAt(chinese.get(), x, y).a != rendertest::pixelAt(missing.get(), x, y).a ? 1 : 0;
+            differing +=
+                rendertest::pixelAt(chinese.get(), x, y).a != rendertest::pixelAt(missing.get(), x, y).a ? 1
+                                                                                                         : 0;
         }
     }
     EXPECT_GT(rendertest::inkedPixels(chinese.get()), 20);

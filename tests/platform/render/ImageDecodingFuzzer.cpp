@@ -10,8 +10,12 @@
 // runs without a corpus still reach every decoder.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string_view signatures[] = {
-        "GIF89a", "\x89PNG\r\n\x1a\n", "\xFF\xD8\xFF", "RIFF\x10\0\0\0WEBPVP8 ",
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" ", "",
+        "GIF89a",
+        "\x89PNG\r\n\x1a\n",
+        "\xFF\xD8\xFF",
+        "RIFF\x10\0\0\0WEBPVP8 ",
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" ",
+        "",
     };
     if (size == 0) {
         return 0;

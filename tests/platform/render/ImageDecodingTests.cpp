@@ -14,10 +14,13 @@ using rendertest::pixelAt;
 
 TEST(ImageDecoding, FormatsAreToldByTheirFirstBytes) {
     EXPECT_EQ(render::sniffImageFormat(imagefixtures::png(2, 2)), render::ImageFormat::png);
-    EXPECT_EQ(render::sniffImageFormat(imagefixtures::pixbufEncoded("jpeg", 2, 2)), render::ImageFormat::jpeg);
-    EXPECT_EQ(render::sniffImageFormat(imagefixtures::gif(1, 1, {imagefixtures::solidFrame(1, 1, 1, 10)})), render::ImageFormat::gif);
+    EXPECT_EQ(render::sniffImageFormat(imagefixtures::pixbufEncoded("jpeg", 2, 2)),
+              render::ImageFormat::jpeg);
+    EXPECT_EQ(render::sniffImageFormat(imagefixtures::gif(1, 1, {imagefixtures::solidFrame(1, 1, 1, 10)})),
+              render::ImageFormat::gif);
     EXPECT_EQ(render::sniffImageFormat(imagefixtures::kSVG), render::ImageFormat::svg);
-    EXPECT_EQ(render::sniffImageFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><svg/>"), render::ImageFormat::svg);
+    EXPECT_EQ(render::sniffImageFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><svg/>"),
+              render::ImageFormat::svg);
     EXPECT_EQ(render::sniffImageFormat("<html></html>"), render::ImageFormat::other);
     EXPECT_EQ(render::sniffImageFormat(""), render::ImageFormat::other);
 }
@@ -65,7 +68,8 @@ TEST(ImageDecoding, SVGIsRenderedAtTheRequestedScale) {
     EXPECT_EQ(pixelAt(image.surface(), 10, 30).a, 0);
 
     // Without width and height the view box gives the size.
-    auto viewBoxOnly = render::renderSVG(R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 12"/>)", 3);
+    auto viewBoxOnly =
+        render::renderSVG(R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 12"/>)", 3);
     ASSERT_TRUE(viewBoxOnly);
     EXPECT_EQ(viewBoxOnly->width(), 72);
     EXPECT_EQ(viewBoxOnly->height(), 36);
@@ -86,10 +90,12 @@ TEST(ImageDecoding, GIFFramesKeepTheirDelaysAndCompose) {
     EXPECT_DOUBLE_EQ(*(*frames)[0].delay, 0.1);
     EXPECT_DOUBLE_EQ(*(*frames)[1].delay, 0.2);
     EXPECT_DOUBLE_EQ(*(*frames)[2].delay, 0.3);
-    EXPECT_EQ(pixelAt((*frames)[1].image->surface(), 0, 0).r, 255) << "earlier frame stays under a smaller one";
+    EXPECT_EQ(pixelAt((*frames)[1].image->surface(), 0, 0).r, 255)
+        << "earlier frame stays under a smaller one";
     EXPECT_EQ(pixelAt((*frames)[1].image->surface(), 3, 3).g, 255);
     EXPECT_EQ(pixelAt((*frames)[2].image->surface(), 1, 1).b, 255);
-    EXPECT_EQ(pixelAt((*frames)[2].image->surface(), 0, 0).r, 255) << "transparent index shows what was there";
+    EXPECT_EQ(pixelAt((*frames)[2].image->surface(), 0, 0).r, 255)
+        << "transparent index shows what was there";
 }
 
 TEST(ImageDecoding, GIFDisposalClearsOrRestores) {
@@ -126,11 +132,13 @@ TEST(ImageDecoding, DamagedInputAnswersNothingOrWhatWasComplete) {
     EXPECT_FALSE(render::decodeImage("not an image at all", 2));
     const std::string png = imagefixtures::png(20, 20);
     EXPECT_FALSE(render::decodeImage(png.substr(0, png.size() / 2), 2));
-    EXPECT_FALSE(render::decodeImage("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"", 2));
+    EXPECT_FALSE(
+        render::decodeImage("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"", 2));
 
-    const std::string gif = imagefixtures::gif(8, 8,
-                                               {imagefixtures::solidFrame(8, 8, 1, 10), imagefixtures::solidFrame(8, 8, 2, 10),
-                                                imagefixtures::solidFrame(8, 8, 3, 10)});
+    const std::string gif =
+        imagefixtures::gif(8, 8,
+                           {imagefixtures::solidFrame(8, 8, 1, 10), imagefixtures::solidFrame(8, 8, 2, 10),
+                            imagefixtures::solidFrame(8, 8, 3, 10)});
     for (std::size_t cut = 6; cut < gif.size(); cut += 7) {
         auto frames = render::decodeGIF(gif.substr(0, cut));
         if (frames) {
@@ -141,7 +149,8 @@ TEST(ImageDecoding, DamagedInputAnswersNothingOrWhatWasComplete) {
 }
 
 TEST(ImageDecoding, OversizedImagesAreRefused) {
-    EXPECT_FALSE(render::renderSVG(R"(<svg xmlns="http://www.w3.org/2000/svg" width="100000" height="100000"/>)", 2));
+    EXPECT_FALSE(
+        render::renderSVG(R"(<svg xmlns="http://www.w3.org/2000/svg" width="100000" height="100000"/>)", 2));
     // A GIF whose screen claims 65535 x 65535 pixels.
     std::string gif = imagefixtures::gif(2, 2, {imagefixtures::solidFrame(2, 2, 1, 10)});
     gif[6] = gif[7] = gif[8] = gif[9] = '\xFF';
@@ -151,7 +160,8 @@ TEST(ImageDecoding, OversizedImagesAreRefused) {
 TEST(ImageDecoding, DecodesOnSeveralThreadsAtOnce) {
     const std::string png = imagefixtures::png(32, 32);
     const std::string jpeg = imagefixtures::pixbufEncoded("jpeg", 32, 32);
-    const std::string gif = imagefixtures::gif(4, 4, {imagefixtures::solidFrame(4, 4, 1, 10), imagefixtures::solidFrame(4, 4, 2, 10)});
+    const std::string gif = imagefixtures::gif(
+        4, 4, {imagefixtures::solidFrame(4, 4, 1, 10), imagefixtures::solidFrame(4, 4, 2, 10)});
     std::atomic<int> decoded{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

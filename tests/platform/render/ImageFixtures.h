@@ -64,7 +64,8 @@ inline std::string gif(int width, int height, const std::vector<GifFrame>& frame
     GifFileType* file = EGifOpen(
         &bytes,
         [](GifFileType* f, const GifByteType* data, int length) {
-            static_cast<std::string*>(f->UserData)->append(reinterpret_cast<const char*>(data), std::size_t(length));
+            static_cast<std::string*>(f->UserData)
+                ->append(reinterpret_cast<const char*>(data), std::size_t(length));
             return length;
         },
         &error);
@@ -74,14 +75,16 @@ inline std::string gif(int width, int height, const std::vector<GifFrame>& frame
     EGifPutScreenDesc(file, width, height, 2, 0, map);
     for (const GifFrame& frame : frames) {
         if (frame.withControl) {
-            GraphicsControlBlock control{frame.disposal, false, frame.delayHundredths, frame.transparentIndex};
+            GraphicsControlBlock control{frame.disposal, false, frame.delayHundredths,
+                                         frame.transparentIndex};
             GifByteType extension[4];
             const size_t length = EGifGCBToExtension(&control, extension);
             EGifPutExtension(file, GRAPHICS_EXT_FUNC_CODE, int(length), extension);
         }
         EGifPutImageDesc(file, frame.left, frame.top, frame.width, frame.height, false, nullptr);
         for (int y = 0; y < frame.height; ++y) {
-            std::vector<GifPixelType> row(frame.indices.begin() + y * frame.width, frame.indices.begin() + (y + 1) * frame.width);
+            std::vector<GifPixelType> row(frame.indices.begin() + y * frame.width,
+                                          frame.indices.begin() + (y + 1) * frame.width);
             EGifPutLine(file, row.data(), frame.width);
         }
     }
@@ -99,7 +102,8 @@ inline GifFrame solidFrame(int width, int height, std::uint8_t index, int delayH
     return frame;
 }
 
-inline const char* kSVG = R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="20" viewBox="0 0 10 20">
+inline const char* kSVG =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="20" viewBox="0 0 10 20">
   <rect x="0" y="0" width="10" height="10" fill="#ff0000"/>
 </svg>)";
 

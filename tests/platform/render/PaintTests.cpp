@@ -62,7 +62,8 @@ TEST(Paint, GradientRunsFromStartToEnd) {
 TEST(Paint, GradientLocationsHoldColoursBeyondTheirStops) {
     auto surface = rendertest::makeSurface(100, 10);
     auto cr = rendertest::makeContext(surface.get());
-    render::fillLinearGradient(cr.get(), CGRectMake(0, 0, 100, 10), {kRed, kBlue}, {0.4, 0.6}, {0, 0.5}, {1, 0.5});
+    render::fillLinearGradient(cr.get(), CGRectMake(0, 0, 100, 10), {kRed, kBlue}, {0.4, 0.6}, {0, 0.5},
+                               {1, 0.5});
     EXPECT_EQ(pixelAt(surface.get(), 10, 5).r, 255);
     EXPECT_EQ(pixelAt(surface.get(), 90, 5).b, 255);
 }
@@ -169,16 +170,16 @@ TEST(Paint, ShadowFadesAwayFromTheShape) {
     auto surface = rendertest::makeSurface(100, 100);
     auto cr = rendertest::makeContext(surface.get());
     const CGRect box = CGRectMake(30, 30, 40, 40);
-    render::drawShadow(cr.get(), box, 1, {0, 0, 0, 1}, 0.5, {0, 4}, 6, [&](cairo_t* shape) {
-        render::fillRoundedRect(shape, box, {}, kRed);
-    });
+    render::drawShadow(cr.get(), box, 1, {0, 0, 0, 1}, 0.5, {0, 4}, 6,
+                       [&](cairo_t* shape) { render::fillRoundedRect(shape, box, {}, kRed); });
     const int inside = pixelAt(surface.get(), 50, 50).a;
     const int near = pixelAt(surface.get(), 50, 76).a;
     const int far = pixelAt(surface.get(), 50, 90).a;
     EXPECT_NEAR(inside, 128, 3);
     EXPECT_GT(near, far);
     EXPECT_GT(near, 0);
-    EXPECT_LT(pixelAt(surface.get(), 50, 22).a, pixelAt(surface.get(), 50, 76).a) << "the offset moves it down";
+    EXPECT_LT(pixelAt(surface.get(), 50, 22).a, pixelAt(surface.get(), 50, 76).a)
+        << "the offset moves it down";
 }
 
 } // namespace

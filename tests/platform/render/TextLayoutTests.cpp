@@ -8,7 +8,8 @@
 
 namespace {
 
-render::TextSpec textOf(const std::string& text, std::optional<double> width = std::nullopt, int maxLines = 0) {
+render::TextSpec textOf(const std::string& text, std::optional<double> width = std::nullopt,
+                        int maxLines = 0) {
     render::TextSpec spec;
     spec.text = text;
     spec.baseFont.size = 16;
@@ -23,7 +24,8 @@ bool endsWithEllipsis(const render::TextLayout& layout) {
     return pango_layout_is_ellipsized(layout.pangoLayout());
 }
 
-const std::string kLongChinese = "这是一段很长的中文简介，用来检查换行和省略号是否都在宽度之内正确地显示出来。";
+const std::string kLongChinese =
+    "这是一段很长的中文简介，用来检查换行和省略号是否都在宽度之内正确地显示出来。";
 
 TEST(TextLayout, EmptyTextTakesNoSpace) {
     auto layout = render::layoutText(textOf(""));
@@ -173,7 +175,8 @@ TEST(TextLayout, CaretPositionsAndHitTesting) {
     EXPECT_GT(afterB.origin.x, start.origin.x);
     EXPECT_NEAR(end.origin.x, layout->size().width, 0.01);
     EXPECT_NEAR(start.size.height, layout->size().height, 0.01);
-    EXPECT_EQ(layout->caretRect(3).origin.x, afterB.origin.x) << "an index inside a character means its start";
+    EXPECT_EQ(layout->caretRect(3).origin.x, afterB.origin.x)
+        << "an index inside a character means its start";
 
     EXPECT_EQ(layout->indexAtPoint({-5, 5}), 0u);
     EXPECT_EQ(layout->indexAtPoint({afterB.origin.x + 1, 5}), 2u);

@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kRecipeVersion = "v1";
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 bool run(const std::string& command) {
     const int status = std::system(command.c_str());
@@ -25,9 +27,10 @@ bool run(const std::string& command) {
 
 std::string sources(double seconds, int width, int height) {
     char text[256];
-    std::snprintf(text, sizeof text,
-                  "-f lavfi -i testsrc2=size=%dx%d:rate=25 -f lavfi -i sine=sample_rate=44100:frequency=440 -t %g",
-                  width, height, seconds);
+    std::snprintf(
+        text, sizeof text,
+        "-f lavfi -i testsrc2=size=%dx%d:rate=25 -f lavfi -i sine=sample_rate=44100:frequency=440 -t %g",
+        width, height, seconds);
     return text;
 }
 
@@ -50,12 +53,11 @@ bool makeShowcase(const std::filesystem::path& folder) {
     if (!makeHls(folder / "a", encrypted) || !makeHls(folder / "b", ranged)) {
         return false;
     }
-    writeFile(folder / "master.m3u8",
-              "#EXTM3U\n#EXT-X-VERSION:4\n"
-              "#EXT-X-STREAM-INF:BANDWIDTH=600000,RESOLUTION=320x180\n"
-              "a/index.m3u8\n"
-              "#EXT-X-STREAM-INF:BANDWIDTH=250000,RESOLUTION=160x90\n"
-              "{{ORIGIN}}/showcase/b/index.m3u8\n");
+    writeFile(folder / "master.m3u8", "#EXTM3U\n#EXT-X-VERSION:4\n"
+                                      "#EXT-X-STREAM-INF:BANDWIDTH=600000,RESOLUTION=320x180\n"
+                                      "a/index.m3u8\n"
+                                      "#EXT-X-STREAM-INF:BANDWIDTH=250000,RESOLUTION=160x90\n"
+                                      "{{ORIGIN}}/showcase/b/index.m3u8\n");
     return true;
 }
 
@@ -63,11 +65,14 @@ bool makeTwoVariants(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder / "v0");
     std::filesystem::create_directories(folder / "v1");
     return run("ffmpeg -hide_banner -loglevel error -y " + sources(3, 320, 180) +
-               " -filter_complex '[0:v]split=2[v1][v2];[v2]scale=160:90[v2o]' -map '[v1]' -map '[v2o]' -map 1:a -map 1:a"
+               " -filter_complex '[0:v]split=2[v1][v2];[v2]scale=160:90[v2o]' -map '[v1]' -map '[v2o]' -map "
+               "1:a -map 1:a"
                " -c:v libx264 -preset veryfast -pix_fmt yuv420p -g 25 -keyint_min 25 -sc_threshold 0"
                " -b:v:0 400k -b:v:1 150k -c:a aac -b:a 64k -f hls -hls_time 1 -hls_playlist_type vod"
-               " -hls_segment_filename " + quoted(folder / "v%v" / "seg%03d.ts") +
-               " -master_pl_name master.m3u8 -var_stream_map 'v:0,a:0 v:1,a:1' " + quoted(folder / "v%v" / "index.m3u8"));
+               " -hls_segment_filename " +
+               quoted(folder / "v%v" / "seg%03d.ts") +
+               " -master_pl_name master.m3u8 -var_stream_map 'v:0,a:0 v:1,a:1' " +
+               quoted(folder / "v%v" / "index.m3u8"));
 }
 
 std::filesystem::path cacheFolder() {
@@ -83,7 +88,8 @@ bool makeHls(const std::filesystem::path& folder, const HlsRecipe& recipe) {
     std::filesystem::create_directories(folder);
     std::string encryption;
     if (!recipe.keyURI.empty()) {
-        writeFile(folder / "enc.key", std::string("\x4f\x72\x76\x65\x78\x2d\x74\x65\x73\x74\x2d\x6b\x65\x79\x21\x21", 16));
+        writeFile(folder / "enc.key",
+                  std::string("\x4f\x72\x76\x65\x78\x2d\x74\x65\x73\x74\x2d\x6b\x65\x79\x21\x21", 16));
         writeFile(folder / "keyinfo", recipe.keyURI + "\n" + (folder / "enc.key").string() +
                                           "\n000102030405060708090a0b0c0d0e0f\n");
         encryption = " -hls_key_info_file " + quoted(folder / "keyinfo");
@@ -92,7 +98,8 @@ bool makeHls(const std::filesystem::path& folder, const HlsRecipe& recipe) {
     char gopText[96];
     std::snprintf(gopText, sizeof gopText, " -g %d -keyint_min %d -sc_threshold 0 -hls_time %g", gop, gop,
                   recipe.segmentSeconds);
-    std::string command = "ffmpeg -hide_banner -loglevel error -y " + sources(recipe.seconds, recipe.width, recipe.height) +
+    std::string command = "ffmpeg -hide_banner -loglevel error -y " +
+                          sources(recipe.seconds, recipe.width, recipe.height) +
                           " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -b:v " + recipe.videoBitrate +
                           " -c:a aac -b:a 64k" + gopText + " -f hls -hls_playlist_type vod" + encryption;
     if (recipe.singleFile) {
@@ -109,7 +116,8 @@ bool makeHls(const std::filesystem::path& folder, const HlsRecipe& recipe) {
 bool makeMp4(const std::filesystem::path& file, double seconds, int width, int height) {
     std::filesystem::create_directories(file.parent_path());
     return run("ffmpeg -hide_banner -loglevel error -y " + sources(seconds, width, height) +
-               " -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -b:a 64k -movflags +faststart " + quoted(file));
+               " -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -b:a 64k -movflags +faststart " +
+               quoted(file));
 }
 
 const MediaFixtures& MediaFixtures::shared() {

@@ -33,11 +33,11 @@ bool makeMp4(const std::filesystem::path& file, double seconds, int width, int h
 //   twovariants/master.m3u8  ffmpeg's own master with variants v0 and v1
 //   plain/clip.mp4         an mp4 with faststart
 class MediaFixtures {
-public:
+  public:
     static const MediaFixtures& shared();
     const std::filesystem::path& root() const { return root_; }
 
-private:
+  private:
     MediaFixtures();
     std::filesystem::path root_;
 };

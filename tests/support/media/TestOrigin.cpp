@@ -13,7 +13,9 @@ namespace testmedia {
 
 namespace {
 
-std::string normalizedPath(const std::string& path) { return path.empty() || path[0] != '/' ? "/" + path : path; }
+std::string normalizedPath(const std::string& path) {
+    return path.empty() || path[0] != '/' ? "/" + path : path;
+}
 
 std::string contentTypeFor(const std::filesystem::path& path) {
     const auto extension = path.extension().string();
@@ -36,21 +38,30 @@ std::string contentTypeFor(const std::filesystem::path& path) {
 
 TestOrigin::TestOrigin(std::filesystem::path root) : root_(std::move(root)) {}
 
-TestOrigin::~TestOrigin() { stop(); }
+TestOrigin::~TestOrigin() {
+    stop();
+}
 
 bool TestOrigin::start() {
-    const bool started = server_.start([this](const auto& request, auto& writer) { handle(request, writer); }, port_);
+    const bool started =
+        server_.start([this](const auto& request, auto& writer) { handle(request, writer); }, port_);
     if (started) {
         port_ = server_.port();
     }
     return started;
 }
 
-void TestOrigin::stop() { server_.stop(); }
+void TestOrigin::stop() {
+    server_.stop();
+}
 
-std::string TestOrigin::baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
+std::string TestOrigin::baseURL() const {
+    return "http://127.0.0.1:" + std::to_string(port_);
+}
 
-std::string TestOrigin::url(const std::string& path) const { return baseURL() + normalizedPath(path); }
+std::string TestOrigin::url(const std::string& path) const {
+    return baseURL() + normalizedPath(path);
+}
 
 void TestOrigin::setLatency(double seconds) {
     std::lock_guard lock(mutex_);
@@ -155,7 +166,8 @@ bool TestOrigin::sendThrottled(mcs::http::ResponseWriter& writer, int fd, const 
         }
         sent += n;
         if (rate > 0) {
-            const auto due = started + std::chrono::duration<double>(static_cast<double>(sent) / static_cast<double>(rate));
+            const auto due = started + std::chrono::duration<double>(static_cast<double>(sent) /
+                                                                     static_cast<double>(rate));
             std::this_thread::sleep_until(due);
         }
     }
@@ -279,7 +291,8 @@ void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::Respon
         first = decision.range.first;
         count = decision.range.length();
         fields.emplace_back("Content-Range", "bytes " + std::to_string(first) + "-" +
-                                                 std::to_string(decision.range.last) + "/" + std::to_string(total));
+                                                 std::to_string(decision.range.last) + "/" +
+                                                 std::to_string(total));
     }
     fields.emplace_back("Content-Length", std::to_string(count));
     if (writer.sendHead(status, fields, failing) && !writer.isHeadRequest()) {

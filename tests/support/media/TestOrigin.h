@@ -18,7 +18,7 @@ namespace testmedia {
 // the text "{{ORIGIN}}" is replaced by the origin's base address, so fixtures can
 // hold absolute URIs.
 class TestOrigin {
-public:
+  public:
     struct LoggedRequest {
         std::string method;
         std::string path;  // without the query
@@ -68,7 +68,7 @@ public:
     bool anyRequestUnder(const std::string& prefix) const;
     void clearLog();
 
-private:
+  private:
     struct Failure {
         int status = 500;
         std::uint64_t cutAfter = 0;

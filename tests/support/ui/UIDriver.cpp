@@ -43,8 +43,8 @@ void describe(const UIView& view, int depth, bool includeHidden, std::ostringstr
         return;
     }
     const CGRect frame = view.frame();
-    out << std::string(static_cast<size_t>(depth) * 2, ' ') << className(view) << " {" << frame.origin.x << ", "
-        << frame.origin.y << ", " << frame.size.width << ", " << frame.size.height << "}";
+    out << std::string(static_cast<size_t>(depth) * 2, ' ') << className(view) << " {" << frame.origin.x
+        << ", " << frame.origin.y << ", " << frame.size.width << ", " << frame.size.height << "}";
     if (!view.accessibilityIdentifier().empty()) {
         out << " id=\"" << view.accessibilityIdentifier() << "\"";
     }
@@ -67,7 +67,7 @@ void describe(const UIView& view, int depth, bool includeHidden, std::ostringstr
 }
 
 class FailureScreenshots : public testing::EmptyTestEventListener {
-public:
+  public:
     // Installed while a test runs: that test's name comes from gtest now.
     FailureScreenshots() {
         if (const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info()) {
@@ -87,7 +87,8 @@ public:
         written_ = true;
         const char* build = std::getenv("ORVEX_BUILD_DIR");
         const std::filesystem::path folder =
-            std::filesystem::path(build != nullptr ? build : std::filesystem::temp_directory_path().string()) /
+            std::filesystem::path(build != nullptr ? build
+                                                   : std::filesystem::temp_directory_path().string()) /
             "ui-test-screens";
         std::error_code error;
         std::filesystem::create_directories(folder, error);
@@ -98,7 +99,7 @@ public:
         }
     }
 
-private:
+  private:
     bool written_ = false;
     std::string name_ = "test";
 };
@@ -113,9 +114,13 @@ void installFailureScreenshots() {
     }
 }
 
-UIDriver::UIDriver(std::shared_ptr<UIWindow> window) : window_(std::move(window)) { installFailureScreenshots(); }
+UIDriver::UIDriver(std::shared_ptr<UIWindow> window) : window_(std::move(window)) {
+    installFailureScreenshots();
+}
 
-std::shared_ptr<UIWindow> UIDriver::window() const { return window_ ? window_ : UIWindow::keyWindow(); }
+std::shared_ptr<UIWindow> UIDriver::window() const {
+    return window_ ? window_ : UIWindow::keyWindow();
+}
 
 std::vector<std::shared_ptr<UIView>> UIDriver::findAll(const std::function<bool(const UIView&)>& matches,
                                                        bool includeHidden) const {
@@ -135,7 +140,8 @@ std::shared_ptr<UIView> UIDriver::findByAccessibilityIdentifier(const std::strin
 }
 
 std::shared_ptr<UIView> UIDriver::findByText(const std::string& text, bool includeHidden) const {
-    auto found = findAll([&](const UIView& view) { return view.accessibilityLabel() == text; }, includeHidden);
+    auto found =
+        findAll([&](const UIView& view) { return view.accessibilityLabel() == text; }, includeHidden);
     return found.empty() ? nullptr : found.front();
 }
 
@@ -161,7 +167,9 @@ CGPoint UIDriver::centreOf(const std::shared_ptr<UIView>& view, const char* gest
     return centre;
 }
 
-void UIDriver::tap(const std::shared_ptr<UIView>& view) { tap(centreOf(view, "tap")); }
+void UIDriver::tap(const std::shared_ptr<UIView>& view) {
+    tap(centreOf(view, "tap"));
+}
 
 void UIDriver::tap(CGPoint windowPoint) {
     auto root = window();

@@ -16,7 +16,7 @@ namespace testsupport::ui {
 // the loop, and describes the screen as text. Failing tests get a PNG of the screen (see
 // installFailureScreenshots). Time-based gestures need testsupport::useVirtualClock().
 class UIDriver {
-public:
+  public:
     // Drives `window`, or whichever window is key at each call when none is given.
     explicit UIDriver(std::shared_ptr<UIWindow> window = nullptr);
 
@@ -33,8 +33,8 @@ public:
     template <class View>
     std::vector<std::shared_ptr<View>> findAllOfClass(bool includeHidden = false) const {
         std::vector<std::shared_ptr<View>> found;
-        for (const auto& view : findAll([](const UIView& v) { return dynamic_cast<const View*>(&v) != nullptr; },
-                                        includeHidden)) {
+        for (const auto& view : findAll(
+                 [](const UIView& v) { return dynamic_cast<const View*>(&v) != nullptr; }, includeHidden)) {
             found.push_back(std::static_pointer_cast<View>(view));
         }
         return found;
@@ -72,7 +72,7 @@ public:
     // Draws the screen into a PNG file.
     bool writeScreenshot(const std::string& path) const;
 
-private:
+  private:
     CGPoint centreOf(const std::shared_ptr<UIView>& view, const char* gesture) const;
 
     std::shared_ptr<UIWindow> window_;

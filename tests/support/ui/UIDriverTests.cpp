@@ -15,7 +15,7 @@ using testsupport::ui::UIDriver;
 namespace {
 
 class Field : public UIView {
-public:
+  public:
     using UIView::UIView;
     bool canBecomeFirstResponder() const override { return true; }
     bool acceptsTextInput() const override { return true; }
@@ -29,7 +29,7 @@ public:
 };
 
 class Driver : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         UIScreen::configureMainScreen(UIScreen::Metrics::modern());
@@ -81,9 +81,8 @@ TEST_F(Driver, TapsPressesDragsAndTypes) {
     bool pressed = false;
     auto surface = std::make_shared<UIView>(CGRectMake(0, 300, 390, 300));
     window->addSubview(surface);
-    surface->addGestureRecognizer(std::make_shared<UILongPressGestureRecognizer>([&](UIGestureRecognizer& r) {
-        pressed = pressed || r.state() == UIGestureRecognizerState::began;
-    }));
+    surface->addGestureRecognizer(std::make_shared<UILongPressGestureRecognizer>(
+        [&](UIGestureRecognizer& r) { pressed = pressed || r.state() == UIGestureRecognizerState::began; }));
     CGPoint moved;
     surface->addGestureRecognizer(std::make_shared<UIPanGestureRecognizer>([&](UIGestureRecognizer& r) {
         moved = static_cast<UIPanGestureRecognizer&>(r).translationInView(surface.get());

@@ -23,7 +23,8 @@ Catalogue loadShipped() {
 }
 
 bool hasChinese(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) != 0; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0x80) != 0; });
 }
 
 } // namespace
@@ -37,7 +38,8 @@ TEST(Catalogue, ShippedDataIsCompleteAndConsistent) {
         for (const Title* title : catalogue.category(category["type_id"].get<int>())) {
             ++titles;
             EXPECT_TRUE(hasChinese(title->name)) << title->vodId;
-            EXPECT_TRUE(title->summary["vod_pic"].get<std::string>().starts_with("{{origin}}/images/poster/"));
+            EXPECT_TRUE(
+                title->summary["vod_pic"].get<std::string>().starts_with("{{origin}}/images/poster/"));
             sources.insert(title->sources.begin(), title->sources.end());
         }
     }
@@ -107,7 +109,10 @@ TEST(Catalogue, EpisodeAddressesLeadBackToTheirEpisode) {
     EXPECT_EQ(found->index, title->episodes.size() - 1);
     EXPECT_FALSE(catalogue.episodeAt("otherm3u8", last).has_value()) << "an address belongs to its source";
     EXPECT_FALSE(catalogue.episodeAt(source->type, last + "0").has_value());
-    EXPECT_FALSE(catalogue.episodeAt(source->type, "https://play.orvex.test/" + source->type + "/" + title->vodId + "/0").has_value());
+    EXPECT_FALSE(
+        catalogue
+            .episodeAt(source->type, "https://play.orvex.test/" + source->type + "/" + title->vodId + "/0")
+            .has_value());
 
     const Json detail = catalogue.detail(*title, true);
     EXPECT_EQ(detail["is_collection"], true);

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     default: {
         const auto range = devservice::resolveRange(input, size * 7);
-        if (range.kind == devservice::RangeAnswer::Kind::partial && (range.first > range.last || range.last >= size * 7)) {
+        if (range.kind == devservice::RangeAnswer::Kind::partial &&
+            (range.first > range.last || range.last >= size * 7)) {
             __builtin_trap();
         }
         break;

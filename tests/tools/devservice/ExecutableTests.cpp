@@ -47,8 +47,8 @@ TEST(DevServiceExecutable, PrintsItsReadyLineServesAndStopsOnSigterm) {
         ::dup2(output[1], STDOUT_FILENO);
         ::close(output[0]);
         ::close(output[1]);
-        ::execl(ORVEX_DEVSERVICE_BINARY, "orvex-devservice", "--data", data.c_str(), "--port1", "0", "--port2", "0",
-                "--client-config", configuration.c_str(), static_cast<char*>(nullptr));
+        ::execl(ORVEX_DEVSERVICE_BINARY, "orvex-devservice", "--data", data.c_str(), "--port1", "0",
+                "--port2", "0", "--client-config", configuration.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(output[1]);
@@ -64,7 +64,10 @@ TEST(DevServiceExecutable, PrintsItsReadyLineServesAndStopsOnSigterm) {
     devservicetest::RequestOptions options;
     options.caFile = written["caFile"];
     options.resolve = {"api.orvex.test:" + std::to_string(port1) + ":127.0.0.1"};
-    EXPECT_EQ(devservicetest::fetch(written["baseURL1"].get<std::string>() + "images/poster/1001.png", options).status, 200);
+    EXPECT_EQ(
+        devservicetest::fetch(written["baseURL1"].get<std::string>() + "images/poster/1001.png", options)
+            .status,
+        200);
 
     ASSERT_EQ(::kill(child, SIGTERM), 0);
     int status = 0;

@@ -1,8 +1,8 @@
+#include "tests/tools/devservice/RawClient.h"
 #include "tools/devservice/ByteRange.h"
 #include "tools/devservice/DnsAnswer.h"
 #include "tools/devservice/FormEncoding.h"
 #include "tools/devservice/HttpsServer.h"
-#include "tests/tools/devservice/RawClient.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,8 @@ TEST(FormEncoding, DecodesBase64UrlWithAndWithoutPadding) {
     EXPECT_EQ(decodeBase64Url("-_8"), std::string("\xFB\xFF", 2));
     EXPECT_EQ(decodeBase64Url("-_8="), std::string("\xFB\xFF", 2));
     EXPECT_EQ(decodeBase64Url("AAABAAAB"), std::string("\x00\x00\x01\x00\x00\x01", 6));
-    EXPECT_FALSE(decodeBase64Url("ab+/").has_value()) << "the standard alphabet's own digits are not base64url";
+    EXPECT_FALSE(decodeBase64Url("ab+/").has_value())
+        << "the standard alphabet's own digits are not base64url";
     EXPECT_FALSE(decodeBase64Url("abcde").has_value());
 }
 
@@ -71,8 +72,10 @@ TEST(DnsAnswer, ResolvesServiceNamesToLoopbackOverIPv4Only) {
 }
 
 TEST(DnsAnswer, AnswersNxdomainOutsideTheZoneAndForOtherTypes) {
-    for (const auto& [name, type] : {std::pair{std::string("example.com"), 1}, {"notorvex.test", 1},
-                                     {"orvex.test.example.com", 1}, {"api.orvex.test", 16}}) {
+    for (const auto& [name, type] : {std::pair{std::string("example.com"), 1},
+                                     {"notorvex.test", 1},
+                                     {"orvex.test.example.com", 1},
+                                     {"api.orvex.test", 16}}) {
         const auto answer = answerDnsQuery(dnsQuery(name, static_cast<std::uint16_t>(type)));
         ASSERT_TRUE(answer.has_value()) << name;
         EXPECT_EQ(rcodeOf(*answer), 3) << name;
@@ -84,7 +87,8 @@ TEST(DnsAnswer, RefusesMalformedMessages) {
     const std::string good = dnsQuery("api.orvex.test", 1);
     EXPECT_FALSE(answerDnsQuery(good.substr(0, 11)).has_value());
     EXPECT_FALSE(answerDnsQuery(good.substr(0, good.size() - 1)).has_value());
-    EXPECT_FALSE(answerDnsQuery(dnsQuery("api.orvex.test", 1, 1, 0x8100)).has_value()) << "a response is no query";
+    EXPECT_FALSE(answerDnsQuery(dnsQuery("api.orvex.test", 1, 1, 0x8100)).has_value())
+        << "a response is no query";
     EXPECT_FALSE(answerDnsQuery(dnsQuery("api.orvex.test", 1, 1, 0x2100)).has_value()) << "opcode 4";
     std::string twoQuestions = good;
     twoQuestions[5] = 2;
@@ -92,7 +96,8 @@ TEST(DnsAnswer, RefusesMalformedMessages) {
     std::string pointer = good;
     pointer[12] = static_cast<char>(0xC0);
     EXPECT_FALSE(answerDnsQuery(pointer).has_value());
-    EXPECT_FALSE(answerDnsQuery(dnsQuery(std::string(64, 'a') + ".orvex.test", 1)).has_value()) << "label over 63";
+    EXPECT_FALSE(answerDnsQuery(dnsQuery(std::string(64, 'a') + ".orvex.test", 1)).has_value())
+        << "label over 63";
 }
 
 TEST(ByteRange, ClampsAndRefusesAsTheRfcSays) {

@@ -6,8 +6,8 @@
 #include <httplib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -17,11 +17,12 @@ namespace {
 
 bool makeHls(const std::filesystem::path& folder, int seconds) {
     const std::string command =
-        "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=320x180:rate=25 -f lavfi -i sine=frequency=440 -t " +
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=320x180:rate=25 -f lavfi -i "
+        "sine=frequency=440 -t " +
         std::to_string(seconds) +
         " -c:v libx264 -preset ultrafast -g 25 -keyint_min 25 -sc_threshold 0 -pix_fmt yuv420p -c:a aac " +
-        "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename '" + (folder / "segment%d.ts").string() + "' '" +
-        (folder / "index.m3u8").string() + "'";
+        "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename '" +
+        (folder / "segment%d.ts").string() + "' '" + (folder / "index.m3u8").string() + "'";
     return std::system(command.c_str()) == 0;
 }
 
@@ -67,7 +68,8 @@ MediaOrigin::MediaOrigin(std::filesystem::path root) : server_(std::make_unique<
         logged.path = request.path;
         for (const auto& [name, value] : request.headers) {
             std::string key = name;
-            std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
             logged.headers[key] = value;
         }
         std::lock_guard lock(mutex_);
@@ -96,6 +98,8 @@ std::vector<MediaOrigin::Request> MediaOrigin::requests() const {
     return requests_;
 }
 
-bool waitFor(const std::function<bool()>& done, double seconds) { return RunLoop::main().runUntil(done, seconds); }
+bool waitFor(const std::function<bool()>& done, double seconds) {
+    return RunLoop::main().runUntil(done, seconds);
+}
 
 } // namespace playertest

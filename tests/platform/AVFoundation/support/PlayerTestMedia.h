@@ -24,7 +24,7 @@ std::filesystem::path hlsStream(const std::string& name, int seconds);
 // A media origin on 127.0.0.1 serving one folder (with Range requests), remembering
 // every request with its header fields.
 class MediaOrigin {
-public:
+  public:
     struct Request {
         std::string path;
         std::map<std::string, std::string> headers; // names in lower case
@@ -39,7 +39,7 @@ public:
     std::string url(const std::string& path) const;
     std::vector<Request> requests() const;
 
-private:
+  private:
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
     std::thread thread_;

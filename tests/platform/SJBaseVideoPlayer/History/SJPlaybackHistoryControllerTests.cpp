@@ -12,7 +12,7 @@
 namespace {
 
 class PlaybackHistory : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         clock_ = testsupport::useVirtualClock();
         path_ = testsupport::freshFolder("history") / "history.db";
@@ -29,7 +29,8 @@ protected:
     }
 
     std::vector<std::int64_t> mediaIds(const std::vector<SJSQLite3Condition>& conditions) {
-        auto records = store_->recordsForConditions(conditions, {SJSQLite3ColumnOrder::orderWithColumn("updatedTime", false)});
+        auto records = store_->recordsForConditions(
+            conditions, {SJSQLite3ColumnOrder::orderWithColumn("updatedTime", false)});
         EXPECT_TRUE(records);
         std::vector<std::int64_t> ids;
         if (records) {
@@ -91,13 +92,16 @@ TEST_F(PlaybackHistory, FieldsNeverSetStayAbsentAndEmptyTextsStayEmpty) {
 
     auto first = *store_->recordForMedia(1, 0, SJMediaTypeVideo);
     ASSERT_NE(first, nullptr);
-    EXPECT_FALSE(first->vodId || first->title || first->cover || first->index || first->episode || first->duration);
+    EXPECT_FALSE(first->vodId || first->title || first->cover || first->index || first->episode ||
+                 first->duration);
     auto second = *store_->recordForMedia(2, 0, SJMediaTypeVideo);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->vodId, "");
 
-    EXPECT_EQ(mediaIds({SJSQLite3Condition::conditionWithColumn("vodId", std::nullopt)}), (std::vector<std::int64_t>{1}));
-    EXPECT_EQ(mediaIds({SJSQLite3Condition::conditionWithColumn("vodId", "")}), (std::vector<std::int64_t>{2}));
+    EXPECT_EQ(mediaIds({SJSQLite3Condition::conditionWithColumn("vodId", std::nullopt)}),
+              (std::vector<std::int64_t>{1}));
+    EXPECT_EQ(mediaIds({SJSQLite3Condition::conditionWithColumn("vodId", "")}),
+              (std::vector<std::int64_t>{2}));
 }
 
 TEST_F(PlaybackHistory, SavingAgainUpdatesTheOneRecordAndMovesItToTheFront) {
@@ -108,7 +112,8 @@ TEST_F(PlaybackHistory, SavingAgainUpdatesTheOneRecordAndMovesItToTheFront) {
     first.duration = "1500";
     ASSERT_TRUE(store_->save(first));
 
-    auto all = store_->recordsForConditions({}, {SJSQLite3ColumnOrder::orderWithColumn("updatedTime", false)});
+    auto all =
+        store_->recordsForConditions({}, {SJSQLite3ColumnOrder::orderWithColumn("updatedTime", false)});
     ASSERT_TRUE(all);
     ASSERT_EQ(all->size(), 2u);
     EXPECT_EQ((*all)[0]->mediaId, 10);
@@ -140,8 +145,10 @@ TEST_F(PlaybackHistory, ConditionsSelectATitlesRecordsAndRemoveThem) {
 
     const auto filmA = SJSQLite3Condition::conditionWithColumn("vodId", "film-a");
     EXPECT_EQ(mediaIds({filmA}), (std::vector<std::int64_t>{3, 1}));
-    EXPECT_EQ(mediaIds({SJSQLite3Condition::conditionWithColumn("vodId", "电影 'c'")}), (std::vector<std::int64_t>{4}));
-    EXPECT_EQ(mediaIds({filmA, SJSQLite3Condition::conditionWithColumn("mediaId", "1")}), (std::vector<std::int64_t>{1}));
+    EXPECT_EQ(mediaIds({SJSQLite3Condition::conditionWithColumn("vodId", "电影 'c'")}),
+              (std::vector<std::int64_t>{4}));
+    EXPECT_EQ(mediaIds({filmA, SJSQLite3Condition::conditionWithColumn("mediaId", "1")}),
+              (std::vector<std::int64_t>{1}));
 
     ASSERT_TRUE(store_->removeForConditions({filmA}));
     EXPECT_EQ(mediaIds({}), (std::vector<std::int64_t>{4, 2}));
@@ -162,10 +169,12 @@ TEST_F(PlaybackHistory, RemovingAUsersRecordsKeepsOtherUsers) {
 
 TEST_F(PlaybackHistory, OnlyTheRecordsColumnsMayBeNamed) {
     saved(1, "a");
-    auto badCondition = store_->recordsForConditions({SJSQLite3Condition::conditionWithColumn("vodId = vodId OR 1", "x")}, {});
+    auto badCondition = store_->recordsForConditions(
+        {SJSQLite3Condition::conditionWithColumn("vodId = vodId OR 1", "x")}, {});
     ASSERT_FALSE(badCondition);
     EXPECT_EQ(badCondition.error().code, SQLITE_ERROR);
-    EXPECT_FALSE(store_->recordsForConditions({}, {SJSQLite3ColumnOrder::orderWithColumn("id; DROP TABLE x", true)}));
+    EXPECT_FALSE(
+        store_->recordsForConditions({}, {SJSQLite3ColumnOrder::orderWithColumn("id; DROP TABLE x", true)}));
     EXPECT_FALSE(store_->removeForConditions({SJSQLite3Condition::conditionWithColumn("nope", "1")}));
     EXPECT_EQ(mediaIds({}), (std::vector<std::int64_t>{1}));
     // "index" is a keyword of SQL and a column of the record.

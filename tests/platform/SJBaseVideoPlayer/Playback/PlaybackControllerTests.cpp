@@ -15,7 +15,7 @@ using playertest::waitFor;
 
 // Remembers what a controller told.
 class Recorder : public SJMediaPlaybackControllerDelegate {
-public:
+  public:
     void assetStatusDidChange(SJMediaPlaybackController& controller) override {
         if (controller.assetStatus() == SJAssetStatusFailed) {
             failedMedia.push_back(controller.media() ? controller.media()->mediaURL() : "");
@@ -55,10 +55,12 @@ struct Engine {
     bool headerFieldsReachSegments;
 };
 
-void PrintTo(const Engine& engine, std::ostream* out) { *out << engine.name; }
+void PrintTo(const Engine& engine, std::ostream* out) {
+    *out << engine.name;
+}
 
 class PlaybackControllerTest : public testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override {
         MediaEngineSettings::setAudioOutputEnabled(false);
         const auto four = playertest::hlsStream("four", 4);
@@ -108,8 +110,10 @@ TEST_P(PlaybackControllerTest, StartsAtTheStartPositionAndResumesAfterTheEndWith
     // Play after the end starts again from the beginning.
     controller_->play();
     ASSERT_TRUE(waitFor([&] {
-        return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying && controller_->currentTime() < 2.0;
-    })) << "status " << static_cast<int>(controller_->status()) << " at " << controller_->currentTime();
+        return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying &&
+               controller_->currentTime() < 2.0;
+    })) << "status "
+        << static_cast<int>(controller_->status()) << " at " << controller_->currentTime();
     EXPECT_FALSE(controller_->isPlaybackFinished());
 }
 
@@ -118,13 +122,16 @@ TEST_P(PlaybackControllerTest, RateTwoPlaysFasterThanTheClock) {
     controller_->setMedia(SJVideoPlayerURLAsset::initWithURL(eightURL_, 0));
     controller_->play();
     ASSERT_TRUE(waitFor([&] {
-        return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying && controller_->currentTime() > 0.5;
+        return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying &&
+               controller_->currentTime() > 0.5;
     })) << controller_->errorDescription();
     const double startMedia = controller_->currentTime();
     const auto startWall = std::chrono::steady_clock::now();
-    ASSERT_TRUE(waitFor([&] { return controller_->currentTime() >= startMedia + 3.0 || controller_->isPlaybackFinished(); }));
+    ASSERT_TRUE(waitFor(
+        [&] { return controller_->currentTime() >= startMedia + 3.0 || controller_->isPlaybackFinished(); }));
     const double mediaElapsed = controller_->currentTime() - startMedia;
-    const double wallElapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - startWall).count();
+    const double wallElapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - startWall).count();
     EXPECT_GT(mediaElapsed, wallElapsed);
     EXPECT_EQ(controller_->rate(), 2.0);
 }
@@ -148,7 +155,8 @@ TEST_P(PlaybackControllerTest, SendsTheAssetsUserAgentAndSafeHeaderFields) {
         {"X-Token", "abc,def"},
         {"X-Injected", "a\r\nX-Evil: 1"},
     };
-    auto asset = std::make_shared<AVURLAsset>(fourURL_, AVURLAssetOptions{{AVURLAssetHTTPHeaderFieldsKey, fields}});
+    auto asset =
+        std::make_shared<AVURLAsset>(fourURL_, AVURLAssetOptions{{AVURLAssetHTTPHeaderFieldsKey, fields}});
     controller_->setMedia(SJVideoPlayerURLAsset::initWithAVAsset(asset, 0, std::make_shared<SJPlayModel>()));
     controller_->play();
     ASSERT_TRUE(waitFor([&] { return controller_->currentTime() > 1.5; })) << controller_->errorDescription();
@@ -173,7 +181,8 @@ TEST_P(PlaybackControllerTest, RefusesAddressesThatAreNotHttp) {
         controller_->play();
         ASSERT_TRUE(waitFor([&] { return controller_->assetStatus() == SJAssetStatusFailed; }, 5)) << url;
         EXPECT_EQ(controller_->status(), SJPlaybackStatus::Failed);
-        EXPECT_EQ(controller_->error(), (NSError{SJMediaPlaybackErrorDomain, SJMediaPlaybackErrorRefusedAddress}));
+        EXPECT_EQ(controller_->error(),
+                  (NSError{SJMediaPlaybackErrorDomain, SJMediaPlaybackErrorRefusedAddress}));
         EXPECT_EQ(controller_->latestFrame(), nullptr);
     }
     EXPECT_TRUE(origin_->requests().empty());
@@ -199,7 +208,8 @@ TEST_P(PlaybackControllerTest, ReportsFiveFailedLoadsInOrder) {
     // A working address plays again on the same controller.
     controller_->setMedia(SJVideoPlayerURLAsset::initWithURL(fourURL_, 0));
     controller_->play();
-    ASSERT_TRUE(waitFor([&] { return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying; }));
+    ASSERT_TRUE(
+        waitFor([&] { return controller_->timeControlStatus() == SJPlaybackTimeControlStatusPlaying; }));
     EXPECT_FALSE(controller_->error().has_value());
 }
 
@@ -229,10 +239,11 @@ TEST_P(PlaybackControllerTest, PlaysThroughTheMediaCacheProxy) {
     EXPECT_FALSE(origin_->requests().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, PlaybackControllerTest,
-                         testing::Values(Engine{"mpv", [] { return std::make_unique<SJAVMediaPlaybackController>(); }, true},
-                                         Engine{"gstreamer",
-                                                [] { return std::make_unique<SJAliMediaPlaybackController>(); }, false}),
-                         [](const testing::TestParamInfo<Engine>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Engines, PlaybackControllerTest,
+    testing::Values(Engine{"mpv", [] { return std::make_unique<SJAVMediaPlaybackController>(); }, true},
+                    Engine{"gstreamer", [] { return std::make_unique<SJAliMediaPlaybackController>(); },
+                           false}),
+    [](const testing::TestParamInfo<Engine>& info) { return info.param.name; });
 
 } // namespace

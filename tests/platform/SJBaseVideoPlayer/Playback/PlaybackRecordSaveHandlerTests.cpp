@@ -30,7 +30,7 @@ void post(SJPlayerEvent event, const std::shared_ptr<SJVideoPlayerURLAsset>& ass
 }
 
 class SaveHandler : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testsupport::useVirtualClock();
         SJPlaybackRecordSaveHandler::shared().setEvents(127);
@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(SaveHandler, SavesThePositionOnEveryChosenEvent) {
-    const SJPlayerEvent events[] = {SJPlayerEventDidPause,      SJPlayerEventDidSeek,
+    const SJPlayerEvent events[] = {SJPlayerEventDidPause,           SJPlayerEventDidSeek,
                                     SJPlayerEventURLAssetWillChange, SJPlayerEventDidFinish,
                                     SJPlayerEventDidEnterBackground, SJPlayerEventWillDeallocate};
     std::int64_t mediaId = 100;
@@ -106,7 +106,7 @@ TEST_F(SaveHandler, NeverSavesAnAssetThatDidNotOpen) {
 
 // Forwards a controller's events to the event center the way a player does.
 class ForwardingPlayer : public SJMediaPlaybackControllerDelegate {
-public:
+  public:
     explicit ForwardingPlayer(std::shared_ptr<SJVideoPlayerURLAsset> asset) : asset_(std::move(asset)) {}
 
     void start(SJMediaPlaybackController& controller) {
@@ -134,8 +134,10 @@ public:
     std::optional<double> firstPosition;
     bool finished = false;
 
-private:
-    void post(SJPlayerEvent event) { SJPlayerEventCenter::shared().post(event, SJPlayerEventInfo::of(*controller_)); }
+  private:
+    void post(SJPlayerEvent event) {
+        SJPlayerEventCenter::shared().post(event, SJPlayerEventInfo::of(*controller_));
+    }
 
     std::shared_ptr<SJVideoPlayerURLAsset> asset_;
     SJMediaPlaybackController* controller_ = nullptr;
@@ -157,7 +159,8 @@ TEST(SaveHandlerWithAPlayer, StoresThePositionOnPauseAndAtTheEndAndANewPlayerRes
     auto controller = std::make_unique<SJAVMediaPlaybackController>();
     controller->setDelegate(player);
     player->start(*controller);
-    ASSERT_TRUE(playertest::waitFor([&] { return controller->currentTime() > 1.5; })) << controller->errorDescription();
+    ASSERT_TRUE(playertest::waitFor([&] { return controller->currentTime() > 1.5; }))
+        << controller->errorDescription();
     player->pause();
     const double pausedAt = controller->currentTime();
     ASSERT_EQ(storedPosition(mediaId), pausedAt);
@@ -171,7 +174,8 @@ TEST(SaveHandlerWithAPlayer, StoresThePositionOnPauseAndAtTheEndAndANewPlayerRes
     auto nextController = std::make_unique<SJAVMediaPlaybackController>();
     nextController->setDelegate(nextPlayer);
     nextPlayer->start(*nextController);
-    ASSERT_TRUE(playertest::waitFor([&] { return nextPlayer->finished; })) << nextController->errorDescription();
+    ASSERT_TRUE(playertest::waitFor([&] { return nextPlayer->finished; }))
+        << nextController->errorDescription();
     ASSERT_TRUE(nextPlayer->firstPosition.has_value());
     EXPECT_NEAR(*nextPlayer->firstPosition, pausedAt, 0.6);
     EXPECT_GT(storedPosition(mediaId).value_or(0), 3.5);
