@@ -23,7 +23,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DORVEX_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target orvex orvex-devservice
 
-app="$build/app/Startup/orvex"
+app="$build/Startup/orvex"
 devservice="$build/tools/devservice/orvex-devservice"
 
 # The application's data root (the same rule as the application's own).

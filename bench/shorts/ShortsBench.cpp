@@ -11,7 +11,7 @@
 // swipe overlaps with the finger's movement is counted in full.
 #include "MainController/Video/Cell/KKlenscontaminate.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
-#include "app/Startup/ApplicationSetup.h"
+#include "Startup/ApplicationSetup.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/UIKit/Controllers/UIApplication.h"

@@ -12,8 +12,8 @@
 //
 // Usage: startup_bench   (with ORVEX_RESOURCES and ORVEX_HOME set by bench/startup/run.sh)
 
-#include "app/Startup/KKdilemmaspectacularViewController.h"
-#include "app/Startup/TabbarController.h"
+#include "Startup/KKdilemmaspectacularViewController.h"
+#include "Startup/TabbarController.h"
 #include "bench/support/WindowedLaunch.h"
 #include "platform/AVFoundation/AVPlayerItem.h"
 #include "platform/AVFoundation/AVPlayerLayer.h"

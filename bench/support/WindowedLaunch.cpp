@@ -1,6 +1,6 @@
 #include "bench/support/WindowedLaunch.h"
 
-#include "app/Startup/ApplicationSetup.h"
+#include "Startup/ApplicationSetup.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UIWindowRoot.h"
 #include "platform/UIKit/UIScreen.h"

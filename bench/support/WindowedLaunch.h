@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Startup/AppDelegate.h"
+#include "Startup/AppDelegate.h"
 #include "platform/UIKit/UIWindow.h"
 #include "platform/host/SDLWindowHost.h"
 

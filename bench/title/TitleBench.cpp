@@ -9,11 +9,11 @@
 // Prints one line per run ("app <ms>", "mpv <ms>") and then the medians and their ratio.
 
 #include "MainController/Video/Controller/KKrallymultitudeViewController.h"
+#include "Startup/AppDelegate.h"
+#include "Startup/ApplicationSetup.h"
+#include "Startup/KKdilemmaspectacularViewController.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Network/ServiceConfiguration.h"
-#include "app/Startup/AppDelegate.h"
-#include "app/Startup/ApplicationSetup.h"
-#include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/Foundation/RunLoop.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Startup/AppDelegate.h"
-#include "app/Startup/TabbarController.h"
+#include "Startup/AppDelegate.h"
+#include "Startup/TabbarController.h"
 #include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/UIWindow.h"
 #include "tests/support/ConsoleCapture.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/Startup/AppDelegate.h"
-#include "app/Startup/ApplicationSetup.h"
-#include "app/Startup/KKdilemmaspectacularViewController.h"
-#include "app/Startup/TabbarController.h"
+#include "Startup/AppDelegate.h"
+#include "Startup/ApplicationSetup.h"
+#include "Startup/KKdilemmaspectacularViewController.h"
+#include "Startup/TabbarController.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/UIKit/Controllers/UIApplication.h"

@@ -1,10 +1,10 @@
-#include "app/Startup/AppDelegate.h"
+#include "Startup/AppDelegate.h"
 
 #include "MainController/My/Model/DownloadCoordinator.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
+#include "Startup/KKdilemmaspectacularViewController.h"
 #include "TLCommon/TLConfigure.h"
 #include "app/Network/appLink.h"
-#include "app/Startup/KKdilemmaspectacularViewController.h"
 #include "crashreport/core/Tremor.h"
 #include "platform/IQKeyboardManager/IQKeyboardManager.h"
 #include "platform/QMUIKit/Controllers/QMUIConsole.h"

@@ -5,9 +5,9 @@
 //
 // --screenshot writes a PNG of the screen once launch has settled and ends the program.
 
-#include "app/Startup/AppDelegate.h"
-#include "app/Startup/ApplicationSetup.h"
-#include "app/Startup/SettledScreenshot.h"
+#include "Startup/AppDelegate.h"
+#include "Startup/ApplicationSetup.h"
+#include "Startup/SettledScreenshot.h"
 #include "platform/UIKit/UIScreen.h"
 
 #include <cstdio>

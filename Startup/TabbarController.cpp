@@ -1,4 +1,4 @@
-#include "app/Startup/TabbarController.h"
+#include "Startup/TabbarController.h"
 
 #include "platform/ActiveSQLite/ASConfigration.h"
 #include "platform/Foundation/DispatchQueue.h"

@@ -1,7 +1,7 @@
 // Runs with ORVEX_RESOURCES pointing at a copy of the application's resources whose launch
 // video is damaged (see CMakeLists.txt).
 
-#include "tests/app/Startup/LaunchFixture.h"
+#include "tests/Startup/LaunchFixture.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "app/Startup/ApplicationSetup.h"
+#include "Startup/ApplicationSetup.h"
 
 #include "MainController/ScreenRegistry.h"
+#include "Startup/TabbarController.h"
 #include "app/Base/BaseViewController.h"
 #include "app/Base/NavigationController.h"
 #include "app/Network/ServiceConfiguration.h"
-#include "app/Startup/TabbarController.h"
 #include "app/Tabbar/AHLimberTabbar.h"
 #include "app/Tabbar/AHLimberTabbarItem.h"
 #include "app/Theme/QMUIConfigurationTemplate.h"

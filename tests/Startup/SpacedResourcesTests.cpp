@@ -2,7 +2,7 @@
 // with a space, "%" and Chinese characters (see CMakeLists.txt).
 
 #include "platform/Foundation/Bundle.h"
-#include "tests/app/Startup/LaunchFixture.h"
+#include "tests/Startup/LaunchFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/Startup/KKdilemmaspectacularViewController.h"
+#include "Startup/KKdilemmaspectacularViewController.h"
 
-#include "app/Startup/AppDelegate.h"
+#include "Startup/AppDelegate.h"
 #include "platform/AVFoundation/AVPlayerLayer.h"
 #include "platform/Foundation/Bundle.h"
 #include "platform/Foundation/PercentEncoding.h"

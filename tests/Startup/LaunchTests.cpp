@@ -1,4 +1,4 @@
-#include "tests/app/Startup/LaunchFixture.h"
+#include "tests/Startup/LaunchFixture.h"
 
 #include "TLCommon/TLConfigure.h"
 #include "app/Base/NavigationController.h"

@@ -1,6 +1,6 @@
-#include "app/Startup/SettledScreenshot.h"
+#include "Startup/SettledScreenshot.h"
 
-#include "app/Startup/KKdilemmaspectacularViewController.h"
+#include "Startup/KKdilemmaspectacularViewController.h"
 #include "platform/Foundation/Log.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/CAAnimation.h"
