@@ -10,7 +10,7 @@
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 
-#include "tests/MainController/Downloads/DownloadJourneySupport.h"
+#include "tests/MainController/My/DownloadJourneySupport.h"
 #include <chrono>
 #include <csignal>
 #include <map>

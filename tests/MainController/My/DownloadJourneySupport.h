@@ -3,7 +3,7 @@
 #include "MainController/My/Controller/KKcommonplaceremedyViewController.h"
 #include "MainController/Video/Controller/KKdeafproductViewController.h"
 #include "app/Records/KKcommenthumble.h"
-#include "tests/MainController/Detail/TitleJourneySupport.h"
+#include "tests/MainController/Video/TitleJourneySupport.h"
 
 #include <memory>
 #include <string>

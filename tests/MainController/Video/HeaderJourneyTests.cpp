@@ -3,7 +3,7 @@
 #include "MainController/Video/View/KKcounciloblige.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
-#include "tests/MainController/Detail/TitleJourneySupport.h"
+#include "tests/MainController/Video/TitleJourneySupport.h"
 
 namespace {
 

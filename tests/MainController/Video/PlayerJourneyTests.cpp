@@ -4,7 +4,7 @@
 #include "MainController/Video/View/KKenrichchop.h"
 #include "app/Records/KKreapedit.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAliMediaPlaybackController.h"
-#include "tests/MainController/Detail/TitleJourneySupport.h"
+#include "tests/MainController/Video/TitleJourneySupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/MainController/Downloads/DownloadJourneySupport.h"
+#include "tests/MainController/My/DownloadJourneySupport.h"
 
 #include "MainController/Video/Cell/KKintegratecompatible.h"
 #include "app/Helpers/KKpresentationdisease.h"

@@ -15,7 +15,7 @@
 #include "platform/QMUIKit/Controllers/QMUIToastView.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAVMediaPlaybackController.h"
 #include "platform/UIKit/Controls/UIPasteboard.h"
-#include "tests/MainController/Detail/TitleJourneySupport.h"
+#include "tests/MainController/Video/TitleJourneySupport.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tests/MainController/Detail/TitleJourneySupport.h"
+#include "tests/MainController/Video/TitleJourneySupport.h"
 
 #include "MainController/Detail/Cell/KKcompatibleenthusiastic.h"
 #include "MainController/Video/Cell/KKintegratecompatible.h"
