@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
+  build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev clang-format-14
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libssl-dev openssl libcurl4-openssl-dev libsqlite3-dev zlib1g-dev libicu-dev
   libcpp-httplib-dev libsimdjson-dev libqrencode-dev

@@ -4,6 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/setup.sh"
+bash "$root/tools/check-format.sh"
 build="$(bash "$root/tools/build-tests.sh" | tail -n 1)"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
