@@ -22,6 +22,18 @@ double seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// Window pixels per point on a display of the given size: the screen's scale when the
+// window fits at it, else 1, else (a tablet's screen on a smaller display) whatever fits.
+// The display keeps room for the window's frame and the desktop's panels.
+double fittingWindowScale(CGSize points, double screenScale, int displayWidth, int displayHeight) {
+    const double width = displayWidth - 40.0;
+    const double height = displayHeight - 80.0;
+    if (points.width * screenScale <= width && points.height * screenScale <= height) {
+        return screenScale;
+    }
+    return std::clamp(std::min(width / points.width, height / points.height), 0.25, 1.0);
+}
+
 std::shared_ptr<UIWindow> inputWindow() {
     auto windows = UIWindow::windows();
     if (auto key = UIWindow::keyWindow(); key && !key->isHidden()) {
@@ -49,9 +61,8 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     double scale = options.windowScale;
     if (scale <= 0) {
         SDL_DisplayMode mode;
-        const double screenScale = UIScreen::mainScreen().scale();
-        scale = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h >= points.height * screenScale + 80
-                    ? screenScale
+        scale = SDL_GetDesktopDisplayMode(0, &mode) == 0
+                    ? fittingWindowScale(points, UIScreen::mainScreen().scale(), mode.w, mode.h)
                     : 1;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

@@ -24,7 +24,8 @@ class SDLWindowHost {
     struct Options {
         std::string title = "Orvex";
         // Window pixels per point; 0 picks the screen's scale when the display is large
-        // enough for it, else 1. The image is always drawn at the screen's scale.
+        // enough for it, else 1, else what fits the display. The image is always drawn at
+        // the screen's scale.
         double windowScale = 0;
         bool vsync = true;
     };

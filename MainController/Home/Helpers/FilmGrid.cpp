@@ -7,9 +7,11 @@
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/UIKit/Controls/UICollectionViewFlowLayout.h"
+#include "platform/UIKit/UIDevice.h"
 
 CGSize filmGridItemSize() {
-    const CGFloat width = (screenWidth() - 50) / 3;
+    const bool tablet = UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::pad;
+    const CGFloat width = tablet ? (screenWidth() - 60) / 4 : (screenWidth() - 50) / 3;
     return {width, width * 16 / 9};
 }
 

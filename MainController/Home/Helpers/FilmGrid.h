@@ -8,9 +8,11 @@
 class UIViewController;
 
 // What the category page and the more-list page share: a three-column grid of poster
-// cells over the films of a FilmPages, with a pull-down refresh and a load-more footer.
+// cells (four columns on a tablet) over the films of a FilmPages, with a pull-down refresh
+// and a load-more footer.
 
-// The grid's item: a third of the width left between the insets and gaps, 16:9 upright.
+// The grid's item: a third of the width left between the insets and gaps (a quarter on a
+// tablet), 16:9 upright.
 CGSize filmGridItemSize();
 // A vertical grid of KKcreatesymphony cells with the given section insets.
 std::shared_ptr<UICollectionView> makeFilmGrid(const UIEdgeInsets& sectionInset);

@@ -5,6 +5,7 @@
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Extensions/UIViewExtensions.h"
 #include "platform/SnapKit/ConstraintMaker.h"
+#include "platform/UIKit/UIDevice.h"
 
 namespace {
 
@@ -25,9 +26,13 @@ std::shared_ptr<UIImageView> makeStroke(const std::string& image) {
 
 } // namespace
 
+CGFloat KKtrulyditch::cardHeight() {
+    return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::pad ? 316 : 216;
+}
+
 KKtrulyditch::KKtrulyditch(const CGRect& frame)
     : BaseCollectionViewCell(frame),
-      kkdrainexempt_(std::make_shared<UIImageView>(CGRectMake(0, 0, screenWidth() - 30, kHeight))),
+      kkdrainexempt_(std::make_shared<UIImageView>(CGRectMake(0, 0, screenWidth() - 30, cardHeight()))),
       name_(makeCardLabel("名字", 20)), leftLine_(makeStroke("theme_line_left")),
       count_(makeCardLabel("0个影片", 15)), rightLine_(makeStroke("theme_line_right")) {
     kkdrainexempt_->setImage(placeholderImage());

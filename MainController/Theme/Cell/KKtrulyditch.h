@@ -12,7 +12,8 @@
 // with the cell and put in place when the cell first enters a superview.
 class KKtrulyditch : public BaseCollectionViewCell {
   public:
-    static constexpr CGFloat kHeight = 216;
+    // A card's height: 216 points on a phone, 316 on a tablet.
+    static CGFloat cardHeight();
 
     explicit KKtrulyditch(const CGRect& frame = CGRectZero);
 

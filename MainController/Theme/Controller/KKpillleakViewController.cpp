@@ -59,7 +59,7 @@ const std::shared_ptr<UICollectionView>& KKpillleakViewController::collectionVie
         layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
         layout->setMinimumLineSpacing(10);
         layout->setMinimumInteritemSpacing(10);
-        layout->setItemSize(CGSizeMake(screenWidth() - 30, KKtrulyditch::kHeight));
+        layout->setItemSize(CGSizeMake(screenWidth() - 30, KKtrulyditch::cardHeight()));
         layout->setSectionInset(UIEdgeInsetsMake(35, 15, 20, 15));
         collectionView_ = std::make_shared<UICollectionView>(CGRectZero, layout);
         collectionView_->setBackgroundColor(UIColor::clearColor());

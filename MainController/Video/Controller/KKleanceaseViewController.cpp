@@ -9,6 +9,7 @@
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
+#include "platform/UIKit/UIDevice.h"
 #include "platform/UIKit/UIImage.h"
 
 std::shared_ptr<KKleanceaseViewController> KKleanceaseViewController::self() {
@@ -25,8 +26,10 @@ void KKleanceaseViewController::setupUI() {
     const auto& view = this->view();
     std::weak_ptr<KKleanceaseViewController> weakSelf = self();
 
-    // Two tiles a row: the screen less 15-point margins and the 9-point gap, at 3 : 5.
-    const CGFloat width = (screenWidth() - 50) * 0.5;
+    // Two tiles a row (four on a tablet): the screen less the 15-point margins and the
+    // gaps, at 3 : 5.
+    const bool tablet = UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::pad;
+    const CGFloat width = tablet ? (screenWidth() - 60) * 0.25 : (screenWidth() - 50) * 0.5;
     auto layout = std::make_shared<UICollectionViewFlowLayout>();
     layout->setScrollDirection(UICollectionViewScrollDirection::vertical);
     layout->setMinimumLineSpacing(10);

@@ -1,7 +1,9 @@
 #include "platform/QMUIKit/Controllers/QMUIHelper.h"
 
+#include "platform/UIKit/UIDevice.h"
 #include "platform/UIKit/UIScreen.h"
 
 bool QMUIHelper::isRegularScreen() {
-    return UIScreen::mainScreen().bounds().width() >= 414;
+    return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::pad ||
+           UIScreen::mainScreen().bounds().width() >= 414;
 }

@@ -89,7 +89,8 @@ using UIApplicationDelegateFactory = std::function<std::shared_ptr<UIApplication
 
 // The process's main loop. Options: "--headless" draws without a window (with
 // "--screenshot FILE" it writes the screen as a PNG after "--screenshot-delay SECONDS",
-// 2 by default, and ends); "--screen classic" picks the 375 x 667 screen. It makes the
-// delegate and a window of the screen's size, calls didFinishLaunchingWithOptions, shows
-// the window and runs until the window closes. Answers the process's exit status.
+// 2 by default, and ends); "--screen classic" picks the 375 x 667 phone screen, "--screen
+// tablet" the 1024 x 1366 tablet screen. It makes the delegate and a window of the
+// screen's size, calls didFinishLaunchingWithOptions, shows the window and runs until the
+// window closes. Answers the process's exit status.
 int UIApplicationMain(int argc, char** argv, const UIApplicationDelegateFactory& delegateFactory);

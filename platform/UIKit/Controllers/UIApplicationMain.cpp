@@ -20,12 +20,13 @@ struct LaunchOptions {
     bool headless = false;
     std::optional<std::string> screenshot;
     double screenshotDelay = 2;
-    bool classicScreen = false;
+    std::optional<UIScreen::Metrics> screen;
 };
 
 void printUsage(const char* program) {
     std::cerr << "usage: " << program
-              << " [--headless [--screenshot FILE [--screenshot-delay SECONDS]]] [--screen modern|classic]\n";
+              << " [--headless [--screenshot FILE [--screenshot-delay SECONDS]]] [--screen "
+                 "modern|classic|tablet]\n";
 }
 
 std::optional<LaunchOptions> parseOptions(int argc, char** argv) {
@@ -46,10 +47,15 @@ std::optional<LaunchOptions> parseOptions(int argc, char** argv) {
             }
         } else if (argument == "--screen" && hasValue) {
             const std::string value = argv[++index];
-            if (value != "modern" && value != "classic") {
+            if (value == "modern") {
+                options.screen = UIScreen::Metrics::modern();
+            } else if (value == "classic") {
+                options.screen = UIScreen::Metrics::classic();
+            } else if (value == "tablet") {
+                options.screen = UIScreen::Metrics::tablet();
+            } else {
                 return std::nullopt;
             }
-            options.classicScreen = value == "classic";
         } else {
             return std::nullopt;
         }
@@ -121,8 +127,8 @@ int UIApplicationMain(int argc, char** argv, const UIApplicationDelegateFactory&
         printUsage(argc > 0 ? argv[0] : "orvex");
         return 2;
     }
-    if (options->classicScreen) {
-        UIScreen::configureMainScreen(UIScreen::Metrics::classic());
+    if (options->screen) {
+        UIScreen::configureMainScreen(*options->screen);
     }
     const auto& application = UIApplication::sharedApplication();
     auto delegate = delegateFactory();

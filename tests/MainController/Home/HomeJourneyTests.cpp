@@ -22,6 +22,7 @@
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/app/AppJourney.h"
+#include "tests/support/app/GridShape.h"
 
 #include <algorithm>
 #include <fstream>
@@ -200,6 +201,8 @@ TEST_F(HomeJourney, CategoryTabPagesRefreshesAndEndsWithoutDuplicates) {
     EXPECT_TRUE(waitFor([&] { return cell->kkdrainexempt()->image() != placeholderImage(); }));
     playFrames(1);
     galleryWithPosters("home-category-grid");
+    EXPECT_TRUE(testsupport::app::hasEvenColumns(testsupport::app::gridShapeOf(ui(), grid), 3))
+        << "a phone shows three posters across";
 
     // Scrolling to the end asks the next pages until one comes back empty.
     for (int i = 0; i < 40 && grid->mj_footer()->state() != MJRefreshState::noMoreData; ++i) {
@@ -499,6 +502,51 @@ TEST_F(HomeContinueJourney, TheCardOffersTheNewestRecordOpensItAndStaysClosedOnc
     selectTab(1);
     selectTab(0);
     EXPECT_TRUE(ui().findAllOfClass<KKaggravateconcession>().empty()) << "closed for this page's life";
+}
+
+// The same pages on a tablet's screen.
+class HomeTabletJourney : public HomeJourney {
+  protected:
+    HomeTabletJourney() {
+        showsServiceNotices = false;
+        screen = UIScreen::Metrics::tablet();
+    }
+};
+
+TEST_F(HomeTabletJourney, TheRecommendPageSpansTheScreenAndThePosterGridsShowFourColumns) {
+    ASSERT_TRUE(waitForText("热门电影"));
+    const auto home = this->home();
+    const auto recommend = tabPage<KKdomaingrapeViewController>(home, 0);
+    ASSERT_TRUE(recommend);
+    ASSERT_TRUE(waitForText("本周热播"));
+    galleryWithPosters("tablet-home-recommend");
+    const CGRect banner = ui().frameInWindow(recommend->kkdomaingrape());
+    EXPECT_EQ(banner.origin.x, 15);
+    EXPECT_EQ(CGRectGetMaxX(banner), window()->bounds().size.width - 15) << "the banner spans the screen";
+
+    const auto expectPosterGrid = [&](const std::shared_ptr<UICollectionView>& grid) {
+        const auto shape = testsupport::app::gridShapeOf(ui(), grid);
+        EXPECT_TRUE(testsupport::app::hasEvenColumns(shape, 4));
+        EXPECT_EQ(shape.leftMargin, 15);
+        EXPECT_NEAR(shape.item.height / shape.item.width, 16.0 / 9, 0.001) << "upright 9:16 posters";
+    };
+    tapTab("电影");
+    const auto category = tabPage<KKleapkeyboardViewController>(home, 1);
+    ASSERT_TRUE(category);
+    ASSERT_TRUE(waitFor([&] { return category->pages()->list().size() == 15; }));
+    playFrames(0.5);
+    galleryWithPosters("tablet-home-category-grid");
+    expectPosterGrid(category->collectionView());
+
+    tapTab("推荐");
+    ui().tap(ui().findByClass<KKsymphonyassume>()->moreBtn());
+    playFrames(1);
+    const auto more = topPageAs<KKkeyboardexplicitViewController>();
+    ASSERT_TRUE(more);
+    ASSERT_TRUE(waitFor([&] { return more->pages()->list().size() == 15; }));
+    playFrames(0.5);
+    galleryWithPosters("tablet-home-morelist");
+    expectPosterGrid(more->collectionView());
 }
 
 } // namespace

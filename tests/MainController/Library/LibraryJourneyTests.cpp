@@ -6,6 +6,7 @@
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
 #include "tests/support/app/AppJourney.h"
+#include "tests/support/app/GridShape.h"
 
 #include <algorithm>
 #include <map>
@@ -208,6 +209,9 @@ TEST_F(LibraryJourney, APosterOpensItsResourceListAndTheTopicButtonTheTopics) {
     const std::string firstId = page->list().front().vodId.value_or("");
     auto cells = ui().findAllOfClass<KKcreatesymphony>();
     ASSERT_FALSE(cells.empty());
+    EXPECT_TRUE(
+        testsupport::app::hasEvenColumns(testsupport::app::gridShapeOf(ui(), page->collectionView()), 3))
+        << "a phone shows three posters across";
     auto first = page->collectionView()->cellForItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(std::static_pointer_cast<KKcreatesymphony>(first)->name()->text(),
@@ -283,6 +287,31 @@ TEST_F(LibraryJourney, AFailedPageIsAskedAgainAndTheControlsStop) {
     ASSERT_GE(pages.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(pages.begin(), pages.begin() + 3),
               (std::vector<std::string>{"1", "2", "2"}));
+}
+
+class LibraryTabletJourney : public LibraryJourney {
+  protected:
+    LibraryTabletJourney() { screen = UIScreen::Metrics::tablet(); }
+};
+
+TEST_F(LibraryTabletJourney, ATabletShowsFourPostersAcrossUnderFilterRowsAsWideAsTheScreen) {
+    auto page = openLibrary();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(waitForPosters());
+    gallery("tablet-library");
+    const auto shape = testsupport::app::gridShapeOf(ui(), page->collectionView());
+    EXPECT_TRUE(testsupport::app::hasEvenColumns(shape, 4));
+    EXPECT_NEAR(shape.leftMargin, 15, 0.5);
+    EXPECT_NEAR(shape.item.height / shape.item.width, 16.0 / 9, 0.001) << "upright 9:16 posters";
+    const CGRect header = ui().frameInWindow(page->kkgrapeleap());
+    EXPECT_EQ(header.size.width, window()->bounds().size.width) << "the filter rows span the screen";
+    EXPECT_GE(shape.top, CGRectGetMaxY(header)) << "the posters start under the filter rows";
+
+    // The choice of a filter keeps the four columns.
+    choose(page, "library.filter.type", "电视剧");
+    EXPECT_TRUE(waitForPosters());
+    EXPECT_TRUE(
+        testsupport::app::hasEvenColumns(testsupport::app::gridShapeOf(ui(), page->collectionView()), 4));
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "MainController/Theme/Controller/KKpillleakViewController.h"
 #include "app/Constants/ModuleConstants.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
+#include "platform/QuartzCore/CAGradientLayer.h"
 #include "tests/support/app/AppJourney.h"
+#include "tests/support/app/GridShape.h"
 
 #include <algorithm>
 #include <string>
@@ -53,6 +55,24 @@ class TopicJourney : public testsupport::app::AppJourneyTest {
         });
     }
 
+    // Expects the cards to stand one a row between 15-point margins, `height` points high,
+    // each cover with its fade over the whole card.
+    void expectCards(const std::shared_ptr<KKpillleakViewController>& topics, CGFloat height) {
+        const auto shape = testsupport::app::gridShapeOf(ui(), topics->collectionView());
+        EXPECT_TRUE(testsupport::app::hasEvenColumns(shape, 1));
+        EXPECT_NEAR(shape.leftMargin, 15, 0.5);
+        EXPECT_EQ(shape.item.height, height);
+        for (const auto& card : ui().findAllOfClass<KKtrulyditch>()) {
+            const auto& cover = card->kkdrainexempt();
+            EXPECT_EQ(cover->frame(), card->bounds()) << "the cover fills its card";
+            const auto& layers = cover->layer()->sublayers();
+            const auto fade =
+                layers.empty() ? nullptr : std::dynamic_pointer_cast<CAGradientLayer>(layers.front());
+            ASSERT_NE(fade, nullptr) << "the cover has its fade";
+            EXPECT_EQ(fade->frame(), cover->bounds()) << "the fade covers the whole card";
+        }
+    }
+
     static std::string param(const devservice::RecordedRequest& request, const std::string& key) {
         const auto found = request.parameters.find(key);
         return found == request.parameters.end() ? "<absent>" : found->second;
@@ -76,6 +96,7 @@ TEST_F(TopicJourney, TopicsFadeTheirBarAndATopicsLongIntroductionPushesItsFilmsD
     EXPECT_EQ(topics->kkexemptconvention()->backgroundColor().value_or(UIColor{}).alpha, 0);
     EXPECT_TRUE(waitForCovers());
     gallery("topics-list");
+    expectCards(topics, 216);
 
     // The bar fades in with the scroll, fully shown from 100 points on.
     scrollBy(topics->collectionView(), 50);
@@ -210,6 +231,43 @@ TEST_F(TopicJourney, AFailedLoadStopsTheControlsAndAsksTheSamePageAgain) {
     const auto info = apiRequests("/api/themeInfo");
     EXPECT_EQ(param(info[1], "page"), "2");
     EXPECT_EQ(param(info[2], "page"), "2");
+}
+
+class TopicTabletJourney : public TopicJourney {
+  protected:
+    TopicTabletJourney() { screen = UIScreen::Metrics::tablet(); }
+};
+
+TEST_F(TopicTabletJourney, ATabletShowsTallerCardsAcrossTheScreenAndATopicsPage) {
+    auto topics = openTopics();
+    ASSERT_NE(topics, nullptr);
+    EXPECT_TRUE(waitForCovers());
+    gallery("tablet-topics-list");
+    expectCards(topics, 316);
+
+    auto card = topics->collectionView()->cellForItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0));
+    ASSERT_NE(card, nullptr);
+    ui().tap(card);
+    auto topic = topPageAs<KKequationpillViewController>();
+    ASSERT_NE(topic, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !topic->list().empty(); }));
+    ASSERT_TRUE(waitFor([&] {
+        const auto cover = topic->kkgrapeleap()->kkdrainexempt()->image();
+        const auto rows = ui().findAllOfClass<KKditchgaze>();
+        return cover && cover != placeholderImage() &&
+               std::all_of(rows.begin(), rows.end(), [](const auto& row) {
+                   return row->kkdrainexempt()->image() != placeholderImage();
+               });
+    }));
+    playFrames(0.6);
+    gallery("tablet-topic");
+    const CGFloat width = window()->bounds().size.width;
+    for (const auto& row : ui().findAllOfClass<KKditchgaze>()) {
+        const CGRect frame = ui().frameInWindow(row);
+        EXPECT_EQ(frame.size.width, width) << "a film's row spans the screen";
+        const CGRect text = ui().frameInWindow(row->desc());
+        EXPECT_LE(CGRectGetMaxX(text), width) << "its text stays on the screen";
+    }
 }
 
 } // namespace

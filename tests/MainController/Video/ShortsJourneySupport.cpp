@@ -1,5 +1,7 @@
 #include "tests/MainController/Video/ShortsJourneySupport.h"
 
+#include "MainController/Video/Cell/KKcontaminatesuggestion.h"
+#include "app/Constants/ModuleConstants.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
 
 namespace shortsjourney {
@@ -14,6 +16,31 @@ std::shared_ptr<KKcandyleanViewController> ShortsJourneyTest::openFeed() {
     EXPECT_TRUE(waitFor([&] { return !page->list.empty() && cellAt(0) && showsPicture(*cellAt(0)); }, 30))
         << "the first video does not play";
     return page;
+}
+
+std::shared_ptr<KKleanceaseViewController> ShortsJourneyTest::openGrid() {
+    const CGRect bounds = window()->bounds();
+    ui().drag({bounds.size.width * 0.8, bounds.size.height / 2},
+              {bounds.size.width * 0.2, bounds.size.height / 2}, 0.2, 8);
+    if (!waitFor([&] { return topPageAs<KKleanceaseViewController>() != nullptr; })) {
+        ADD_FAILURE() << "a left swipe on the feed opens no grid";
+        return nullptr;
+    }
+    auto grid = topPageAs<KKleanceaseViewController>();
+    EXPECT_TRUE(waitFor([&] { return grid->list.size() == 16 && ui().findByText("短视频"); }));
+    EXPECT_TRUE(waitFor([&] { return coversShown(*grid); })) << "the covers of the tiles did not load";
+    playFrames(1);
+    return grid;
+}
+
+bool ShortsJourneyTest::coversShown(KKleanceaseViewController& grid) {
+    for (const auto& cell : grid.collectionView()->visibleCells()) {
+        if (std::static_pointer_cast<KKcontaminatesuggestion>(cell)->kkdrainexempt()->image() ==
+            placeholderImage()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::shared_ptr<KKlenscontaminate> ShortsJourneyTest::cellAt(long item) const {

@@ -2,6 +2,7 @@
 
 #include "MainController/Video/Cell/KKlenscontaminate.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
+#include "MainController/Video/Controller/KKleanceaseViewController.h"
 #include "tests/support/app/AppJourney.h"
 
 #include <memory>
@@ -18,6 +19,11 @@ class ShortsJourneyTest : public testsupport::app::AppJourneyTest {
     std::shared_ptr<KKcandyleanViewController> openFeed();
 
     std::shared_ptr<KKcandyleanViewController> feed() const { return topPageAs<KKcandyleanViewController>(); }
+    // From the feed, a left swipe to the grid; waits for its first answer's tiles and their
+    // covers.
+    std::shared_ptr<KKleanceaseViewController> openGrid();
+    // Whether every tile in sight of `grid` shows its cover.
+    static bool coversShown(KKleanceaseViewController& grid);
     std::shared_ptr<KKlenscontaminate> cellAt(long item) const;
     // The item whose cell fills the list now (none while between two).
     std::optional<long> settledItem() const;

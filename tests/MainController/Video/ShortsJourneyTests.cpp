@@ -1,10 +1,9 @@
-#include "MainController/Video/Cell/KKcontaminatesuggestion.h"
 #include "MainController/Video/Controller/KKleanceaseViewController.h"
-#include "app/Constants/ModuleConstants.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SDWebImage/SDImageCache.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
 #include "tests/MainController/Video/ShortsJourneySupport.h"
+#include "tests/support/app/GridShape.h"
 
 #include <algorithm>
 #include <set>
@@ -157,17 +156,12 @@ TEST_F(ShortsJourney, LeftSwipeOpensTheGridAndATileOpensTheFeedAtItsVideo) {
     const auto grid = topPageAs<KKleanceaseViewController>();
     ASSERT_TRUE(waitFor([&] { return grid->list.size() == 16 && ui().findByText("短视频"); }));
     ASSERT_TRUE(waitForText(grid->list[0]->desc.value_or("")));
-    ASSERT_TRUE(waitFor([&] {
-        for (const auto& cell : grid->collectionView()->visibleCells()) {
-            if (std::static_pointer_cast<KKcontaminatesuggestion>(cell)->kkdrainexempt()->image() ==
-                placeholderImage()) {
-                return false;
-            }
-        }
-        return true;
-    })) << "the covers of the tiles did not load";
+    ASSERT_TRUE(waitFor([&] { return coversShown(*grid); })) << "the covers of the tiles did not load";
     playFrames(1);
     gallery("shorts-grid");
+    EXPECT_TRUE(
+        testsupport::app::hasEvenColumns(testsupport::app::gridShapeOf(ui(), grid->collectionView()), 2))
+        << "a phone shows two tiles across";
 
     const auto requestsBefore = apiRequests("/api/v1/video/display").size();
     grid->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(5, 0),
@@ -210,6 +204,26 @@ TEST_F(ShortsJourney, PagesClosedBeforeTheirAnswersArriveLetThemGo) {
     waitFor([] { return false; }, 1.5);
     EXPECT_EQ(feed()->list.size(), shown);
     EXPECT_TRUE(feed()->curPlayer());
+}
+
+class ShortsTabletJourney : public ShortsJourney {
+  protected:
+    ShortsTabletJourney() { screen = UIScreen::Metrics::tablet(); }
+};
+
+TEST_F(ShortsTabletJourney, ATabletShowsTheFeedFullHeightAndFourTilesAcrossInTheGrid) {
+    ASSERT_TRUE(openFeed());
+    const CGRect video = ui().frameInWindow(cellAt(0));
+    EXPECT_EQ(video.size.width, window()->bounds().size.width) << "the video spans the screen";
+    gallery("tablet-shorts-feed");
+
+    const auto grid = openGrid();
+    ASSERT_TRUE(grid);
+    gallery("tablet-shorts-grid");
+    const auto shape = testsupport::app::gridShapeOf(ui(), grid->collectionView());
+    EXPECT_TRUE(testsupport::app::hasEvenColumns(shape, 4));
+    EXPECT_NEAR(shape.leftMargin, 15, 0.5);
+    EXPECT_NEAR(shape.item.height / shape.item.width, 5.0 / 3, 0.001) << "upright 3:5 tiles";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/Theme/QMUIConfigurationTemplate.h"
 #include "platform/QMUIKit/Controllers/QMUIHelper.h"
 #include "platform/UIKit/Controllers/UINavigationBar.h"
+#include "platform/UIKit/UIDevice.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/UIKit/UIScreen.h"
 
@@ -94,6 +95,12 @@ TEST(ThemeTemplate, InsetGroupedMarginFollowsTheScreenSize) {
         UIScreen::configureMainScreen({{414, 896}, 2, 47, 34});
         applyTheme();
         return QMUIHelper::isRegularScreen() && QMUICMI().tableViewInsetGroupedHorizontalInset.get() == 20;
+    });
+    inFreshProcess([] {
+        UIScreen::configureMainScreen(UIScreen::Metrics::tablet());
+        applyTheme();
+        return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::pad &&
+               QMUIHelper::isRegularScreen() && QMUICMI().tableViewInsetGroupedHorizontalInset.get() == 20;
     });
 }
 

@@ -309,3 +309,38 @@ TEST_F(Hosts, WorkPostedFromAnotherThreadWakesTheWindowLoop) {
     }
     EXPECT_TRUE(ran);
 }
+
+TEST_F(Hosts, ATabletScreenOnASmallerDisplayGetsAWindowThatFitsAndTakesInputWhereItShows) {
+    XvfbServer server;
+    if (server.display().empty()) {
+        GTEST_SKIP() << "Xvfb could not start";
+    }
+    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    UIScreen::configureMainScreen(UIScreen::Metrics::tablet());
+    auto window = std::make_shared<UIWindow>();
+    window->setBackgroundColor(UIColor::blackColor());
+    window->makeKeyAndVisible();
+    // A control in the far corner of the tablet's screen.
+    auto button = std::make_shared<UIControl>(CGRectMake(900, 1250, 100, 100));
+    window->addSubview(button);
+    int taps = 0;
+    button->addTarget([&](UIControl&) { ++taps; }, UIControlEventTouchUpInside);
+
+    SDLWindowHost host({"Orvex test", 0, false});
+    ASSERT_TRUE(host.isOpen());
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(host.window(), &width, &height);
+    EXPECT_LE(height, 768) << "the 1366-point screen fits the 768-pixel display";
+    EXPECT_LE(width, 1024);
+    EXPECT_NEAR(static_cast<double>(width) / height, 1024.0 / 1366, 0.01) << "the screen is not stretched";
+    EXPECT_EQ(host.screen().pixelWidth(), 2048) << "the picture keeps the screen's scale";
+
+    const int x = static_cast<int>(950.0 * width / 1024);
+    const int y = static_cast<int>(1300.0 * height / 1366);
+    pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
+    pushMouse(SDL_MOUSEBUTTONUP, x, y);
+    host.pumpOnce();
+    EXPECT_EQ(taps, 1) << "a click lands on the control drawn under it";
+}

@@ -46,6 +46,9 @@ void AppJourneyTest::SetUp() {
     console_.emplace();
     // Tests play media without a sound device.
     MediaEngineSettings::setAudioOutputEnabled(false);
+    // Before anything reads the screen: the theme and the screen sizes are taken from it
+    // once.
+    UIScreen::configureMainScreen(screen);
     setUpApplication();
     testsupport::useVirtualClock();
     serviceOptions_.dataDir = testsupport::freshFolder("devservice");

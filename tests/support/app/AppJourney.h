@@ -3,6 +3,7 @@
 #include "Startup/AppDelegate.h"
 #include "Startup/TabbarController.h"
 #include "platform/UIKit/Controllers/UIViewController.h"
+#include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 #include "tests/support/ConsoleCapture.h"
 #include "tests/support/ui/UIDriver.h"
@@ -42,6 +43,9 @@ class AppJourneyTest : public testing::Test {
     // with the sample catalogue's notices counted as shown, so that no alert covers what
     // they drive, unless they set this (in their constructor) to meet the alert.
     bool showsServiceNotices = false;
+    // The screen the application runs on: a phone's unless a journey sets another (in its
+    // constructor), for example UIScreen::Metrics::tablet().
+    UIScreen::Metrics screen = UIScreen::Metrics::modern();
 
     // Launches the application and hands over from the splash to the main interface.
     void launch();
