@@ -60,9 +60,9 @@ std::optional<std::string> DWKWebView::originOf(const std::string& url) {
 
 void DWKWebView::loadRequest(const NSURLRequest& request) {
     const auto origin = originOf(request.url);
-    if (!origin) {
+    if (!origin || !origin->starts_with("https://")) {
         loadState_ = LoadState::failed;
-        loadError_ = "not a web address: " + request.url;
+        loadError_ = "the web view shows only https pages: " + request.url;
         return;
     }
     if (trustedOrigin_.empty()) {

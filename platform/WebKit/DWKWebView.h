@@ -42,10 +42,13 @@ class DWKJavascriptObject {
 // off screen; the view shows the engine's pictures of the page and hands it the touches it
 // receives as pointer input and the text typed while it has the keyboard.
 //
-// Trust: the view shows only documents of its trusted origin (scheme, host and port; the
-// origin of the first request loaded unless set): loads and page-initiated navigation to
-// any other origin are refused, and only those documents see the bridge. The engine reaches the network only
-// through a tunnel to the trusted origin, resolved and verified with the process's network policy.
+// Trust: the main frame shows only https documents of its trusted origin (scheme, host and
+// port; the origin of the first request loaded unless set): loads and page-initiated
+// navigation of the main frame to any other origin are refused, and only the main frame's
+// documents of that origin reach the bridge (a call from a sub-frame or another origin is
+// refused). The page's subresources and frames may come from any https origin: the engine
+// reaches the network only through a tunnel of this process that resolves names and
+// verifies peers with the process's network policy, and that serves the engine alone.
 class DWKWebView : public UIView {
   public:
     DWKWebView(const CGRect& frame, std::shared_ptr<WKWebViewConfiguration> configuration);
@@ -71,7 +74,8 @@ class DWKWebView : public UIView {
     const std::string& loadError() const { return loadError_; }
     // The engine's picture of the page is shown (the page has been drawn at least once).
     bool hasContent() const { return contents_ != nullptr; }
-    // Bridge calls refused because they came from another origin, and navigations refused.
+    // Bridge calls refused because they came from a sub-frame or another origin, and main
+    // frame navigations refused.
     int refusedCalls() const { return refusedCalls_; }
     int refusedNavigations() const { return refusedNavigations_; }
 

@@ -2,8 +2,8 @@
 
 #include "platform/CoreGraphics/CGImage.h"
 #include "platform/Foundation/DispatchQueue.h"
-#include "platform/Network/NetworkPolicy.h"
 #include "platform/UIKit/UIImage.h"
+#include "platform/WebKit/WebViewTunnel.h"
 
 #include <cairo.h>
 #include <curl/curl.h>
@@ -26,39 +26,6 @@
 extern char** environ;
 
 namespace {
-
-struct Target {
-    std::string host;
-    int port = 0;
-};
-
-std::optional<Target> targetOf(const std::string& origin) {
-    const auto schemeEnd = origin.find("://");
-    if (schemeEnd == std::string::npos) {
-        return std::nullopt;
-    }
-    const std::string scheme = origin.substr(0, schemeEnd);
-    std::string rest = origin.substr(schemeEnd + 3);
-    int port = scheme == "https" ? 443 : 80;
-    std::string host = rest;
-    if (!rest.empty() && rest.front() == '[') {
-        const auto close = rest.find(']');
-        if (close == std::string::npos) {
-            return std::nullopt;
-        }
-        host = rest.substr(1, close - 1);
-        if (close + 1 < rest.size() && rest[close + 1] == ':') {
-            port = std::atoi(rest.c_str() + close + 2);
-        }
-    } else if (const auto colon = rest.rfind(':'); colon != std::string::npos) {
-        host = rest.substr(0, colon);
-        port = std::atoi(rest.c_str() + colon + 1);
-    }
-    if (host.empty() || port <= 0 || port > 65535) {
-        return std::nullopt;
-    }
-    return Target{host, port};
-}
 
 bool writeAll(int fd, const std::string& text) {
     std::size_t written = 0;
@@ -154,46 +121,6 @@ WebEngineSession::WebEngineSession(WebEngineOptions options, WebEngineHandlers h
 
 namespace {
 
-int giveUpWhenStopped(void* channel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<WebEngineSession::Channel*>(channel)->isStopped() ? 1 : 0;
-}
-
-// The address of the trusted host as the process's own requests reach it: a connection
-// (with its TLS handshake verified) made under the network policy.
-std::optional<std::string> reachableAddress(const std::string& origin, double timeoutSeconds,
-                                            WebEngineSession::Channel& channel, std::string& error) {
-    CURL* handle = curl_easy_init();
-    if (handle == nullptr) {
-        error = "curl is not available";
-        return std::nullopt;
-    }
-    NetworkPolicy::applyTo(handle);
-    curl_easy_setopt(handle, CURLOPT_URL, (origin + "/").c_str());
-    curl_easy_setopt(handle, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutSeconds * 1000));
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, giveUpWhenStopped);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &channel);
-    const CURLcode result = curl_easy_perform(handle);
-    std::optional<std::string> address;
-    if (result == CURLE_OK) {
-        char* ip = nullptr;
-        if (curl_easy_getinfo(handle, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip != nullptr && *ip != '\0') {
-            address = ip;
-        }
-    } else {
-        error = curl_easy_strerror(result);
-        const std::string hint =
-            NetworkPolicy::resolutionFailureHint(targetOf(origin) ? targetOf(origin)->host : "");
-        if (!hint.empty()) {
-            error += " (" + hint + ")";
-        }
-    }
-    curl_easy_cleanup(handle);
-    return address;
-}
-
 // The sessions' threads. Each ends soon after its session (the helper is ended, a pending
 // connection gives up); the ones that ended are joined when the next starts, and the rest
 // when the process ends, after their helpers have been told to stop.
@@ -263,14 +190,10 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
         const auto fail = [&](const std::string& error) {
             report(nlohmann::json{{"event", "failed"}, {"url", start.url}, {"error", error}}.dump());
         };
-        const auto target = targetOf(start.trustedOrigin);
-        if (!target) {
-            fail("the page's origin is not a web address");
-            return;
-        }
+        // The helper's only way out, for as long as it runs.
         std::string error;
-        const auto address = reachableAddress(start.trustedOrigin, start.timeoutSeconds, *channel, error);
-        if (!address) {
+        const auto tunnel = WebViewTunnel::start(error);
+        if (!tunnel) {
             fail(error);
             return;
         }
@@ -284,16 +207,17 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, toHelper[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, fromHelper[1], STDOUT_FILENO);
+        // The helper gets nothing else of this process (other sessions' pipes, sockets).
+        posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
         const std::string helper = helperPath().string();
-        std::vector<std::string> arguments = {
-            helper,
-            "--url=" + start.url,
-            "--origin=" + start.trustedOrigin,
-            "--connect=" + target->host + ":" + std::to_string(target->port) + "=" + *address,
-            "--ca=" + NetworkPolicy::certificateAuthorityFile().string(),
-            "--timeout=" + std::to_string(start.timeoutSeconds),
-            "--size=" + std::to_string(start.width) + "x" + std::to_string(start.height),
-            "--scale=" + std::to_string(start.scale)};
+        std::vector<std::string> arguments = {helper,
+                                              "--url=" + start.url,
+                                              "--origin=" + start.trustedOrigin,
+                                              "--proxy-port=" + std::to_string(tunnel->port()),
+                                              "--timeout=" + std::to_string(start.timeoutSeconds),
+                                              "--size=" + std::to_string(start.width) + "x" +
+                                                  std::to_string(start.height),
+                                              "--scale=" + std::to_string(start.scale)};
         std::vector<char*> argv;
         for (auto& argument : arguments) {
             argv.push_back(argument.data());
@@ -308,6 +232,12 @@ std::shared_ptr<WebEngineSession> WebEngineSession::start(WebEngineOptions optio
                 if (spawned == 0) {
                     channel->pid = pid;
                     channel->toHelper = toHelper[1];
+                    // The tunnel's secret goes first, through the pipe: a command line is
+                    // readable by every local user.
+                    writeAll(
+                        toHelper[1],
+                        nlohmann::json{{"user", WebViewTunnel::user()}, {"secret", tunnel->secret()}}.dump() +
+                            "\n");
                     for (const auto& line : channel->pending) {
                         writeAll(toHelper[1], line);
                     }

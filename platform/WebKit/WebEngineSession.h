@@ -20,7 +20,8 @@ std::shared_ptr<UIImage> imageOfFrame(const WebEngineFrame& frame, double scale)
 
 struct WebEngineOptions {
     std::string url;
-    // Scheme, host and port whose documents may call the bridge and be navigated to.
+    // Scheme, host and port of the only documents that the main frame shows and that may
+    // call the bridge.
     std::string trustedOrigin;
     double timeoutSeconds = 60;
     // The page's size in points, and pixels per point of its pictures.
@@ -43,10 +44,10 @@ struct WebEngineHandlers {
 };
 
 // A page in the web engine helper process ("orvex-webview", WebKitGTK with a GTK loop of its
-// own, drawing off screen). The helper is started on a thread of this session: the trusted
-// host is first reached with the process's network policy (encrypted name resolution,
-// verified TLS), and the helper gets only that address and the certificate authority file,
-// so that it can reach nothing else. Dropping the session ends the helper.
+// own, drawing off screen). The helper is started on a thread of this session together with
+// its only way out, a tunnel of this process (WebViewTunnel) that reaches https peers with
+// the process's network policy and serves the helper alone; the tunnel's secret reaches the
+// helper through its standard input. Dropping the session ends the helper and the tunnel.
 class WebEngineSession : public std::enable_shared_from_this<WebEngineSession> {
   public:
     static std::shared_ptr<WebEngineSession> start(WebEngineOptions options, WebEngineHandlers handlers);

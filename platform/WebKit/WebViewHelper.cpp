@@ -1,13 +1,12 @@
 // orvex-webview: one web page in WebKitGTK, off screen, for a DWKWebView of the application.
 //
-// Arguments: --url= --origin= (scheme://host:port trusted for the bridge and navigation)
-// --connect=host:port=address (where the tunnel leads) --ca=FILE --timeout=SECONDS
-// --size=WxH (points) --scale=N (pixels per point).
-// Standard input: one JSON command a line ("load", "evaluate", "pointer", "edit", "answer").
+// Arguments: --url= --origin= (scheme://host:port of the only documents the main frame shows
+// and the bridge answers) --proxy-port=N (the application's tunnel on 127.0.0.1, the page's
+// only way out) --timeout=SECONDS --size=WxH (points) --scale=N (pixels per point).
+// Standard input: first the tunnel's credentials ({"user": ..., "secret": ...}), then one
+// JSON command a line ("load", "evaluate", "pointer", "edit", "answer").
 // Standard output: one JSON event a line ("loaded", "failed", "frame" followed by its
 // pixels, "call", "close", "refused-navigation", "refused-call").
-
-#include "platform/WebKit/WebViewTunnel.h"
 
 #include <gtk/gtk.h>
 #include <nlohmann/json.hpp>
@@ -19,6 +18,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <sys/random.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,8 +28,9 @@ using Json = nlohmann::json;
 struct Options {
     std::string url;
     std::string origin;
-    TunnelRule tunnel;
-    std::string caFile;
+    int proxyPort = 0;
+    std::string proxyUser;
+    std::string proxySecret;
     double timeout = 60;
     int width = 326;
     int height = 326;
@@ -37,13 +39,18 @@ struct Options {
 
 // The page's side of the bridge: dsBridge.call(method, argument) asks the application
 // synchronously through a prompt that only this helper answers; window.close() asks the
-// application to close the page.
+// application to close the page. The script is given to the main frame of the trusted origin
+// alone, and each of its prompts carries a key of this run that no other frame learns: a
+// prompt without it (a sub-frame's, another origin's) is refused. The prompt and JSON
+// functions are taken before the page's own scripts run.
 constexpr const char* kBridgeScript = R"JS((function () {
   if (window.dsBridge) { return; }
   window._dswk = true;
+  var ask = window.prompt, stringify = JSON.stringify, parse = JSON.parse, key = "%KEY%";
   function call(method, argument) {
-    var answer = window.prompt("_dsbridge=" + method, JSON.stringify({ data: argument === undefined ? null : argument }));
-    try { return JSON.parse(answer || "{}").data; } catch (e) { return undefined; }
+    var answer = ask.call(window, "_dsbridge=" + method,
+                          stringify({ key: key, data: argument === undefined ? null : argument }));
+    try { return parse(answer || "{}").data; } catch (e) { return undefined; }
   }
   window.dsBridge = {
     call: call,
@@ -59,15 +66,14 @@ struct Helper {
     WebKitWebContext* context = nullptr;
     WebKitWebView* view = nullptr;
     GtkWidget* window = nullptr;
+    // The key that the bridge script's prompts carry.
+    std::string bridgeKey;
     std::map<long, WebKitScriptDialog*> pendingCalls;
     long nextCall = 1;
     bool loaded = false;
     bool snapshotting = false;
     bool pressed = false;
     std::string lastPixels;
-    // Certificates allowed per host; the allowance reaches WebKit's network process
-    // asynchronously, so a load may meet the same error again and is retried a few times.
-    std::map<std::string, int> allowances;
 };
 
 Helper helper;
@@ -162,6 +168,18 @@ gboolean takeSnapshot(gpointer) {
 
 // ---- the page's requests ----
 
+bool isHttps(const std::string& url) {
+    return g_ascii_strncasecmp(url.c_str(), "https://", 8) == 0;
+}
+
+void refuseNavigation(WebKitPolicyDecision* decision, const std::string& url) {
+    webkit_policy_decision_ignore(decision);
+    emit(Json{{"event", "refused-navigation"}, {"url", url}});
+}
+
+// Frames may show https documents of any origin; the main frame only the trusted origin's.
+// A navigation's frame is known only once its answer arrives, so the main frame's documents
+// of other origins are refused then, before they are shown.
 gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                       gpointer) {
     if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
@@ -169,15 +187,18 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
         return TRUE;
     }
     if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
-        // Nothing is downloaded: what the engine cannot show is a failed load.
         auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+        const char* requested =
+            webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(response));
+        const std::string uri = requested != nullptr ? requested : "";
+        if (webkit_response_policy_decision_is_main_frame_main_resource(response) && !isTrusted(uri)) {
+            refuseNavigation(decision, uri);
+            return TRUE;
+        }
+        // Nothing is downloaded: what the engine cannot show is a failed load.
         if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
-            const char* uri =
-                webkit_uri_response_get_uri(webkit_response_policy_decision_get_response(response));
             webkit_policy_decision_ignore(decision);
-            emit(Json{{"event", "failed"},
-                      {"url", uri != nullptr ? uri : ""},
-                      {"error", "not a page the engine shows"}});
+            emit(Json{{"event", "failed"}, {"url", uri}, {"error", "not a page the engine shows"}});
             return TRUE;
         }
         return FALSE;
@@ -188,11 +209,10 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const std::string uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-    if (uri == "about:blank" || isTrusted(uri)) {
+    if (uri == "about:blank" || uri == "about:srcdoc" || isHttps(uri) || isTrusted(uri)) {
         return FALSE;
     }
-    webkit_policy_decision_ignore(decision);
-    emit(Json{{"event", "refused-navigation"}, {"url", uri}});
+    refuseNavigation(decision, uri);
     return TRUE;
 }
 
@@ -202,19 +222,21 @@ gboolean scriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer)
     }
     const std::string message = webkit_script_dialog_get_message(dialog);
     constexpr std::string_view prefix = "_dsbridge=";
-    const char* current = webkit_web_view_get_uri(view);
     if (!message.starts_with(prefix)) {
         webkit_script_dialog_prompt_set_text(dialog, "");
         return TRUE;
     }
-    if (current == nullptr || !isTrusted(current)) {
+    const char* current = webkit_web_view_get_uri(view);
+    const Json sent = Json::parse(webkit_script_dialog_prompt_get_default_text(dialog), nullptr, false);
+    const bool fromBridge = sent.is_object() && sent.contains("key") && sent["key"].is_string() &&
+                            sent["key"] == helper.bridgeKey;
+    if (current == nullptr || !isTrusted(current) || !fromBridge) {
         webkit_script_dialog_prompt_set_text(dialog, "{}");
         emit(Json{{"event", "refused-call"}, {"url", current != nullptr ? current : ""}});
         return TRUE;
     }
     const std::string method = message.substr(prefix.size());
-    const Json sent = Json::parse(webkit_script_dialog_prompt_get_default_text(dialog), nullptr, false);
-    const Json data = sent.is_object() && sent.contains("data") ? sent["data"] : Json();
+    const Json data = sent.contains("data") ? sent["data"] : Json();
     if (method == "_dsb.closePage") {
         webkit_script_dialog_prompt_set_text(dialog, "{}");
         emit(Json{{"event", "close"}});
@@ -246,51 +268,35 @@ void loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
     }
 }
 
+// Handled here: the engine's own error page is not shown (its load would be reported as
+// the page having loaded).
 gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer) {
     helper.loadFailed = true;
-    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
-        g_error_matches(error, WEBKIT_POLICY_ERROR,
-                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
-        return FALSE;
+    if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
+        !g_error_matches(error, WEBKIT_POLICY_ERROR,
+                         WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
+        emit(Json{{"event", "failed"}, {"url", uri}, {"error", error->message}});
     }
-    emit(Json{{"event", "failed"}, {"url", uri}, {"error", error->message}});
-    return FALSE;
+    return TRUE;
 }
 
-// The service's certificate is checked against the application's certificate authority
-// file (WebKit knows only the system store); a certificate that verifies there is allowed
-// for its host and the page is loaded again.
-gboolean tlsFailed(WebKitWebView* view, gchar* uri, GTlsCertificate* certificate, GTlsCertificateFlags,
-                   gpointer) {
-    helper.loadFailed = true;
-    GUri* parsed = g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr);
-    const std::string host =
-        parsed != nullptr && g_uri_get_host(parsed) != nullptr ? g_uri_get_host(parsed) : "";
-    const int port = parsed != nullptr && g_uri_get_port(parsed) > 0 ? g_uri_get_port(parsed) : 443;
-    if (parsed != nullptr) {
-        g_uri_unref(parsed);
+// The tunnel asks for its credentials. They go to the tunnel alone: never to a page's own
+// server, even one that asks as a proxy would.
+gboolean authenticate(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer) {
+    const char* host = webkit_authentication_request_get_host(request);
+    const bool fromTunnel =
+        webkit_authentication_request_is_for_proxy(request) && host != nullptr &&
+        std::strcmp(host, "127.0.0.1") == 0 &&
+        static_cast<int>(webkit_authentication_request_get_port(request)) == helper.options.proxyPort;
+    if (!fromTunnel || webkit_authentication_request_is_retry(request)) {
+        webkit_authentication_request_authenticate(request, nullptr);
+        return TRUE;
     }
-    GTlsCertificateFlags problems = G_TLS_CERTIFICATE_GENERIC_ERROR;
-    constexpr int kMaxAllowances = 5;
-    if (!helper.options.caFile.empty() && !host.empty() && helper.allowances[host] < kMaxAllowances) {
-        GTlsDatabase* database = g_tls_file_database_new(helper.options.caFile.c_str(), nullptr);
-        if (database != nullptr) {
-            GSocketConnectable* identity = g_network_address_new(host.c_str(), static_cast<guint16>(port));
-            problems =
-                g_tls_database_verify_chain(database, certificate, G_TLS_DATABASE_PURPOSE_AUTHENTICATE_SERVER,
-                                            identity, nullptr, G_TLS_DATABASE_VERIFY_NONE, nullptr, nullptr);
-            g_object_unref(identity);
-            g_object_unref(database);
-        }
-    }
-    if (problems != 0) {
-        emit(Json{
-            {"event", "failed"}, {"url", uri}, {"error", "the certificate of " + host + " is not trusted"}});
-        return FALSE;
-    }
-    helper.allowances[host] += 1;
-    webkit_web_context_allow_tls_certificate_for_host(helper.context, certificate, host.c_str());
-    webkit_web_view_load_uri(view, uri);
+    WebKitCredential* credential =
+        webkit_credential_new(helper.options.proxyUser.c_str(), helper.options.proxySecret.c_str(),
+                              WEBKIT_CREDENTIAL_PERSISTENCE_FOR_SESSION);
+    webkit_authentication_request_authenticate(request, credential);
+    webkit_credential_free(credential);
     return TRUE;
 }
 
@@ -402,29 +408,45 @@ std::optional<Options> parse(int argc, char** argv) {
             options.url = *v;
         } else if (auto v = value("--origin=")) {
             options.origin = *v;
-        } else if (auto v = value("--ca=")) {
-            options.caFile = *v;
+        } else if (auto v = value("--proxy-port=")) {
+            options.proxyPort = std::atoi(v->c_str());
         } else if (auto v = value("--timeout=")) {
             options.timeout = std::atof(v->c_str());
         } else if (auto v = value("--scale=")) {
             options.scale = std::max(1, std::atoi(v->c_str()));
         } else if (auto v = value("--size=")) {
             std::sscanf(v->c_str(), "%dx%d", &options.width, &options.height);
-        } else if (auto v = value("--connect=")) {
-            const auto equals = v->rfind('=');
-            const auto colon = equals == std::string::npos ? std::string::npos : v->rfind(':', equals);
-            if (colon == std::string::npos) {
-                return std::nullopt;
-            }
-            options.tunnel =
-                TunnelRule{v->substr(0, colon), std::atoi(v->c_str() + colon + 1), v->substr(equals + 1)};
         }
     }
-    if (options.url.empty() || options.origin.empty() || options.tunnel.address.empty() ||
-        options.width <= 0 || options.height <= 0) {
+    if (options.url.empty() || options.origin.empty() || options.proxyPort <= 0 ||
+        options.proxyPort > 65535 || options.width <= 0 || options.height <= 0) {
         return std::nullopt;
     }
     return options;
+}
+
+// The first line of standard input, read a byte at a time so that the commands after it
+// stay for the command channel.
+std::string firstLine() {
+    std::string line;
+    char c;
+    while (line.size() < 4096 && ::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
+        line += c;
+    }
+    return line;
+}
+
+std::string randomKey() {
+    unsigned char bytes[16];
+    std::string key;
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+        return key;
+    }
+    for (const unsigned char byte : bytes) {
+        key += "0123456789abcdef"[byte >> 4];
+        key += "0123456789abcdef"[byte & 15];
+    }
+    return key;
 }
 
 } // namespace
@@ -436,27 +458,35 @@ int main(int argc, char** argv) {
         return 2;
     }
     helper.options = *options;
+    const Json credentials = Json::parse(firstLine(), nullptr, false);
+    helper.options.proxyUser = credentials.is_object() ? credentials.value("user", "") : "";
+    helper.options.proxySecret = credentials.is_object() ? credentials.value("secret", "") : "";
+    helper.bridgeKey = randomKey();
+    if (helper.options.proxySecret.empty() || helper.bridgeKey.empty()) {
+        emit(Json{{"event", "failed"},
+                  {"url", options->url},
+                  {"error", "orvex-webview: no credentials for the tunnel"}});
+        return 2;
+    }
     g_setenv("GDK_SCALE", std::to_string(options->scale).c_str(), TRUE);
     g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", TRUE);
     if (!gtk_init_check(&argc, &argv)) {
         emit(Json{{"event", "failed"}, {"url", options->url}, {"error", "no display for the web engine"}});
         return 1;
     }
-    const int tunnelPort = startTunnel(options->tunnel, [](const std::string& authority) {
-        emit(Json{{"event", "refused-navigation"}, {"url", authority}});
-    });
-    if (tunnelPort == 0) {
-        emit(Json{{"event", "failed"}, {"url", options->url}, {"error", "no tunnel for the web engine"}});
-        return 1;
-    }
 
+    // Every request goes through the application's tunnel, which resolves names through
+    // the application's encrypted resolver and verifies each peer against the application's
+    // certificate authorities before the engine's TLS reaches it. The engine's own TLS ends
+    // at the tunnel, whose certificate is made for this run: the engine does not judge
+    // certificates itself (it knows only the system store).
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new_ephemeral();
-    const std::string proxy = "http://127.0.0.1:" + std::to_string(tunnelPort);
+    const std::string proxy = "http://127.0.0.1:" + std::to_string(options->proxyPort);
     WebKitNetworkProxySettings* proxySettings = webkit_network_proxy_settings_new(proxy.c_str(), nullptr);
     webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
                                                            proxySettings);
     webkit_network_proxy_settings_free(proxySettings);
-    webkit_website_data_manager_set_tls_errors_policy(data, WEBKIT_TLS_ERRORS_POLICY_FAIL);
+    webkit_website_data_manager_set_tls_errors_policy(data, WEBKIT_TLS_ERRORS_POLICY_IGNORE);
     helper.context = webkit_web_context_new_with_website_data_manager(data);
     webkit_web_context_set_cache_model(helper.context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
 
@@ -466,8 +496,10 @@ int main(int argc, char** argv) {
     const auto portColon = options->origin.rfind(':');
     const std::string allowed = options->origin.substr(0, portColon) + "/*";
     const gchar* allowList[] = {allowed.c_str(), nullptr};
+    std::string bridgeScript = kBridgeScript;
+    bridgeScript.replace(bridgeScript.find("%KEY%"), 5, helper.bridgeKey);
     WebKitUserScript* script =
-        webkit_user_script_new(kBridgeScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        webkit_user_script_new(bridgeScript.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allowList, nullptr);
     webkit_user_content_manager_add_script(content, script);
     webkit_user_script_unref(script);
@@ -483,7 +515,7 @@ int main(int argc, char** argv) {
     g_signal_connect(helper.view, "script-dialog", G_CALLBACK(scriptDialog), nullptr);
     g_signal_connect(helper.view, "load-changed", G_CALLBACK(loadChanged), nullptr);
     g_signal_connect(helper.view, "load-failed", G_CALLBACK(loadFailed), nullptr);
-    g_signal_connect(helper.view, "load-failed-with-tls-errors", G_CALLBACK(tlsFailed), nullptr);
+    g_signal_connect(helper.view, "authenticate", G_CALLBACK(authenticate), nullptr);
 
     helper.window = gtk_offscreen_window_new();
     gtk_window_set_default_size(GTK_WINDOW(helper.window), options->width, options->height);

@@ -1,18 +1,61 @@
 #include "platform/WebKit/WebViewTunnel.h"
 
-#include <gio/gio.h>
+#include "platform/Foundation/Log.h"
+#include "platform/WebKit/TunnelRelay.h"
+#include "platform/WebKit/TunnelUpstream.h"
+
+#include <curl/curl.h>
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/rand.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
-#include <memory>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <optional>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using tunnelrelay::Wait;
 
 namespace {
 
-struct Tunnel {
-    TunnelRule rule;
-    std::function<void(const std::string&)> refused;
-};
+constexpr int kHeaderTimeoutMs = 30000;
+constexpr std::size_t kLargestHeader = 8192;
+// Requests a connection may make before one is served (a client that learns of the
+// credentials from a 407 asks again on the same connection).
+constexpr int kAttemptsPerConnection = 4;
+// The engine opens a handful of connections a host; more at once are refused.
+constexpr std::size_t kMostConnections = 64;
+
+std::string hexOf(const unsigned char* bytes, std::size_t size) {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+std::string base64(const std::string& text) {
+    std::string encoded(4 * ((text.size() + 2) / 3) + 1, '\0');
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+    encoded.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return encoded;
+}
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -20,13 +63,18 @@ std::string lowered(std::string text) {
     return text;
 }
 
-// A request to the proxy: a tunnel ("CONNECT host:port HTTP/1.1") or a plain request in
-// absolute form ("GET http://host:port/path HTTP/1.1"), which is passed on in origin form
-// on a connection of its own.
+std::string trimmed(const std::string& text) {
+    const auto start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) {
+        return {};
+    }
+    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
+}
+
 struct ProxyRequest {
-    std::string authority;
-    bool tunnel = false;
-    std::string forwarded; // plain requests: what the origin gets
+    std::string method;
+    std::string target;
+    std::string authorization;
 };
 
 ProxyRequest parseRequest(const std::string& header) {
@@ -38,148 +86,242 @@ ProxyRequest parseRequest(const std::string& header) {
     if (targetEnd == std::string::npos) {
         return request;
     }
-    const std::string method = line.substr(0, methodEnd);
-    const std::string target = line.substr(methodEnd + 1, targetEnd - methodEnd - 1);
-    if (method == "CONNECT") {
-        request.authority = target;
-        request.tunnel = true;
-        return request;
-    }
-    if (!target.starts_with("http://")) {
-        return request;
-    }
-    const auto pathStart = target.find('/', 7);
-    request.authority = target.substr(7, pathStart == std::string::npos ? std::string::npos : pathStart - 7);
-    if (request.authority.find(':') == std::string::npos) {
-        request.authority += ":80";
-    }
-    request.forwarded = method + " " + (pathStart == std::string::npos ? "/" : target.substr(pathStart)) +
-                        line.substr(targetEnd) + "\r\n";
+    request.method = line.substr(0, methodEnd);
+    request.target = line.substr(methodEnd + 1, targetEnd - methodEnd - 1);
     std::size_t start = lineEnd + 2;
     while (start < header.size()) {
         const auto end = header.find("\r\n", start);
         const std::string field = header.substr(start, end - start);
-        start = end + 2;
-        if (field.empty()) {
-            break;
-        }
-        const std::string name = lowered(field.substr(0, field.find(':')));
-        if (name != "connection" && name != "proxy-connection" && name != "proxy-authorization" &&
-            name != "keep-alive") {
-            request.forwarded += field + "\r\n";
+        start = end == std::string::npos ? header.size() : end + 2;
+        const auto colon = field.find(':');
+        if (colon != std::string::npos && lowered(field.substr(0, colon)) == "proxy-authorization") {
+            request.authorization = trimmed(field.substr(colon + 1));
         }
     }
-    request.forwarded += "Connection: close\r\n\r\n";
     return request;
 }
 
-bool allowed(const TunnelRule& rule, const std::string& authority) {
-    const auto colon = authority.rfind(':');
-    if (colon == std::string::npos) {
-        return false;
-    }
-    std::string host = lowered(authority.substr(0, colon));
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-        host = host.substr(1, host.size() - 2);
-    }
-    return host == lowered(rule.host) && std::atoi(authority.c_str() + colon + 1) == rule.port;
-}
-
-void reply(GIOStream* stream, const char* text) {
-    g_output_stream_write_all(g_io_stream_get_output_stream(stream), text,
-                              std::char_traits<char>::length(text), nullptr, nullptr, nullptr);
-}
-
-struct Refusal {
-    Tunnel* tunnel;
-    std::string authority;
-};
-
-gboolean reportRefusal(gpointer data) {
-    std::unique_ptr<Refusal> refusal(static_cast<Refusal*>(data));
-    if (refusal->tunnel->refused) {
-        refusal->tunnel->refused(refusal->authority);
-    }
-    return G_SOURCE_REMOVE;
-}
-
-void spliced(GObject*, GAsyncResult*, gpointer loop) {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
-}
-
-// Runs on a thread of the service for each connection, for as long as it lasts.
-gboolean serve(GThreadedSocketService*, GSocketConnection* connection, GObject*, gpointer data) {
-    auto* tunnel = static_cast<Tunnel*>(data);
-    GIOStream* client = G_IO_STREAM(connection);
-    GInputStream* input = g_io_stream_get_input_stream(client);
-    std::string header;
-    char c;
-    while (header.size() < 8192 && !header.ends_with("\r\n\r\n")) {
-        if (g_input_stream_read(input, &c, 1, nullptr, nullptr) != 1) {
-            return TRUE;
+bool sendAll(int fd, const std::string& text, int stopFd) {
+    std::size_t sent = 0;
+    while (sent < text.size()) {
+        const ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (tunnelrelay::waitFor(fd, POLLOUT, stopFd, kHeaderTimeoutMs) != Wait::ready) {
+                return false;
+            }
+        } else {
+            return false;
         }
-        header += c;
     }
-    const ProxyRequest request = parseRequest(header);
-    const std::string& authority = request.authority;
-    if (!allowed(tunnel->rule, authority)) {
-        reply(client, "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        g_idle_add(
-            reportRefusal,
-            new Refusal{tunnel, authority.empty() ? header.substr(0, header.find("\r\n")) : authority});
-        return TRUE;
+    return true;
+}
+
+// The next request's header, read a byte at a time so that nothing after it is taken.
+std::optional<std::string> readHeader(int fd, int stopFd) {
+    std::string header;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeaderTimeoutMs);
+    while (header.size() < kLargestHeader && !header.ends_with("\r\n\r\n")) {
+        char c;
+        const ssize_t n = ::recv(fd, &c, 1, 0);
+        if (n == 1) {
+            header += c;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            return std::nullopt;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0 || tunnelrelay::waitFor(fd, POLLIN, stopFd, static_cast<int>(left)) != Wait::ready) {
+            return std::nullopt;
+        }
     }
-    GSocketClient* connector = g_socket_client_new();
-    g_socket_client_set_timeout(connector, 30);
-    GSocketConnection* upstream = g_socket_client_connect_to_host(
-        connector, tunnel->rule.address.c_str(), static_cast<guint16>(tunnel->rule.port), nullptr, nullptr);
-    g_object_unref(connector);
-    if (upstream == nullptr) {
-        reply(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        return TRUE;
-    }
-    if (request.tunnel) {
-        reply(client, "HTTP/1.1 200 Connection established\r\n\r\n");
-    } else {
-        g_output_stream_write_all(g_io_stream_get_output_stream(G_IO_STREAM(upstream)),
-                                  request.forwarded.data(), request.forwarded.size(), nullptr, nullptr,
-                                  nullptr);
-    }
-    // Both directions are copied on this thread's own loop until either side closes.
-    GMainContext* context = g_main_context_new();
-    g_main_context_push_thread_default(context);
-    GMainLoop* loop = g_main_loop_new(context, FALSE);
-    g_io_stream_splice_async(client, G_IO_STREAM(upstream),
-                             static_cast<GIOStreamSpliceFlags>(G_IO_STREAM_SPLICE_CLOSE_STREAM1 |
-                                                               G_IO_STREAM_SPLICE_CLOSE_STREAM2),
-                             G_PRIORITY_DEFAULT, nullptr, spliced, loop);
-    g_main_loop_run(loop);
-    g_main_loop_unref(loop);
-    g_main_context_pop_thread_default(context);
-    g_main_context_unref(context);
-    g_object_unref(upstream);
-    return TRUE;
+    return header.ends_with("\r\n\r\n") ? std::optional(header) : std::nullopt;
+}
+
+std::string answer(const std::string& status, const std::string& extraFields, const std::string& body = {}) {
+    return "HTTP/1.1 " + status + "\r\n" + extraFields +
+           "Content-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 } // namespace
 
-int startTunnel(const TunnelRule& rule, std::function<void(const std::string&)> refused) {
-    auto* tunnel = new Tunnel{rule, std::move(refused)}; // lives as long as the process
-    GSocketService* service = g_threaded_socket_service_new(16);
-    GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
-    GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
-    GSocketAddress* effective = nullptr;
-    const gboolean listening =
-        g_socket_listener_add_address(G_SOCKET_LISTENER(service), address, G_SOCKET_TYPE_STREAM,
-                                      G_SOCKET_PROTOCOL_TCP, nullptr, &effective, nullptr);
-    g_object_unref(address);
-    g_object_unref(loopback);
-    if (!listening || effective == nullptr) {
-        return 0;
+struct WebViewTunnel::Shared {
+    // curl stays set up while peers are opened.
+    Shared() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    int listener = -1;
+    // Readable once the tunnel stops; never read, so every waiter sees it.
+    int stopFd = -1;
+    std::atomic<bool> stopping = false;
+    int port = 0;
+    std::string secret;
+    std::string expectedAuthorization;
+    tunnelrelay::ServerContext context;
+
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> finished;
+    };
+    std::mutex mutex;
+    std::vector<Worker> workers;
+    std::thread acceptor;
+
+    ~Shared() {
+        if (listener >= 0) {
+            ::close(listener);
+        }
+        if (stopFd >= 0) {
+            ::close(stopFd);
+        }
+        curl_global_cleanup();
     }
-    const int port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(effective));
-    g_object_unref(effective);
-    g_signal_connect(service, "run", G_CALLBACK(serve), tunnel);
-    g_socket_service_start(service);
-    return port;
+
+    bool authorized(const std::string& authorization) const {
+        return authorization.size() == expectedAuthorization.size() &&
+               CRYPTO_memcmp(authorization.data(), expectedAuthorization.data(), authorization.size()) == 0;
+    }
+
+    void acceptConnections();
+    void serve(int client);
+};
+
+void WebViewTunnel::Shared::acceptConnections() {
+    for (;;) {
+        if (tunnelrelay::waitFor(listener, POLLIN, stopFd, -1) != Wait::ready) {
+            return;
+        }
+        const int client = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (client < 0) {
+            continue;
+        }
+        std::lock_guard lock(mutex);
+        std::erase_if(workers, [](Worker& worker) {
+            if (!*worker.finished) {
+                return false;
+            }
+            worker.thread.join();
+            return true;
+        });
+        if (workers.size() >= kMostConnections) {
+            ::close(client);
+            continue;
+        }
+        auto finished = std::make_shared<std::atomic<bool>>(false);
+        workers.push_back(Worker{std::thread([this, client, finished] {
+                                     serve(client);
+                                     ::close(client);
+                                     *finished = true;
+                                 }),
+                                 finished});
+    }
+}
+
+void WebViewTunnel::Shared::serve(int client) {
+    for (int attempt = 0; attempt < kAttemptsPerConnection; ++attempt) {
+        const auto header = readHeader(client, stopFd);
+        if (!header) {
+            return;
+        }
+        const ProxyRequest request = parseRequest(*header);
+        if (!authorized(request.authorization)) {
+            // Nothing is said about what lies behind: only how to authenticate.
+            if (!sendAll(client,
+                         answer("407 Proxy Authentication Required",
+                                "Proxy-Authenticate: Basic realm=\"orvex-webview\"\r\n"),
+                         stopFd)) {
+                return;
+            }
+            continue;
+        }
+        if (request.method != "CONNECT" || !isTunnelAuthority(request.target)) {
+            consoleLog("web view: the tunnel refused " + request.method + " " + request.target +
+                       " (only https peers are reached)");
+            sendAll(client,
+                    answer("403 Forbidden", "Connection: close\r\n", "only https peers are reached\n"),
+                    stopFd);
+            return;
+        }
+        std::string error;
+        const auto upstream = TunnelUpstream::open(request.target, stopping, error);
+        if (!upstream) {
+            // The engine would show an answer to its CONNECT as the document it asked for:
+            // a peer that cannot be reached ends the connection instead, so that the load
+            // fails as it does without a proxy.
+            if (!stopping) {
+                consoleLog("web view: " + request.target + " could not be reached: " + error);
+            }
+            return;
+        }
+        if (sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n", stopFd)) {
+            tunnelrelay::relay(client, context.get(), *upstream, stopFd);
+        }
+        return;
+    }
+}
+
+std::unique_ptr<WebViewTunnel> WebViewTunnel::start(std::string& error) {
+    auto shared = std::make_unique<Shared>();
+    shared->context = tunnelrelay::makeServerContext(error);
+    if (!shared->context) {
+        return nullptr;
+    }
+    unsigned char bytes[32];
+    if (RAND_bytes(bytes, sizeof bytes) != 1) {
+        error = "no random secret for the tunnel";
+        return nullptr;
+    }
+    shared->secret = hexOf(bytes, sizeof bytes);
+    shared->expectedAuthorization = "Basic " + base64(user() + ":" + shared->secret);
+    shared->stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    shared->listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (shared->stopFd < 0 || shared->listener < 0 ||
+        ::bind(shared->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(shared->listener, SOMAXCONN) != 0 ||
+        ::getsockname(shared->listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        error = std::string("the tunnel cannot listen: ") + std::strerror(errno);
+        return nullptr;
+    }
+    shared->port = ntohs(address.sin_port);
+    Shared* self = shared.get();
+    shared->acceptor = std::thread([self] { self->acceptConnections(); });
+    return std::unique_ptr<WebViewTunnel>(new WebViewTunnel(std::move(shared)));
+}
+
+WebViewTunnel::WebViewTunnel(std::unique_ptr<Shared> shared) : shared_(std::move(shared)) {}
+
+WebViewTunnel::~WebViewTunnel() {
+    shared_->stopping = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(shared_->stopFd, &one, sizeof one);
+    shared_->acceptor.join();
+    std::lock_guard lock(shared_->mutex);
+    for (auto& worker : shared_->workers) {
+        worker.thread.join();
+    }
+    shared_->workers.clear();
+}
+
+int WebViewTunnel::port() const {
+    return shared_->port;
+}
+
+const std::string& WebViewTunnel::user() {
+    static const std::string name = "orvex-webview";
+    return name;
+}
+
+const std::string& WebViewTunnel::secret() const {
+    return shared_->secret;
 }

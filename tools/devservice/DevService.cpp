@@ -3,6 +3,7 @@
 #include "platform/Foundation/AtomicFile.h"
 #include "tools/devservice/ApiService.h"
 #include "tools/devservice/ByteRange.h"
+#include "tools/devservice/CaptchaPages.h"
 #include "tools/devservice/Catalogue.h"
 #include "tools/devservice/CertificateAuthority.h"
 #include "tools/devservice/DnsAnswer.h"
@@ -83,74 +84,6 @@ std::string mediaType(const std::string& file) {
     return "application/octet-stream";
 }
 
-std::string captchaPage(const CaptchaTicket& ticket) {
-    // A slider a person drags to the right end. Once there, the page hands its ticket to
-    // the application through the script bridge; "关闭" closes the page itself.
-    return R"(<!DOCTYPE html>
-<html lang="zh-CN">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width,initial-scale=1">
-<title>安全验证</title>
-<style>
-html, body { margin: 0; height: 100%; overflow: hidden; user-select: none; -webkit-user-select: none; }
-body { font-family: sans-serif; text-align: center; background: #ffffff; color: #28272C; }
-h1 { font-size: 18px; margin: 40px 0 10px; }
-p { font-size: 14px; color: #8F8E93; margin: 0 0 28px; }
-#close { position: absolute; top: 10px; right: 12px; border: 0; background: none; color: #8F8E93; font-size: 14px; }
-#track { position: relative; margin: 0 auto; width: 260px; height: 44px; border-radius: 22px; background: #EDEDF0; }
-#fill { position: absolute; left: 0; top: 0; height: 44px; width: 44px; border-radius: 22px; background: #F3C5C5; }
-#knob { position: absolute; left: 0; top: 0; width: 44px; height: 44px; border-radius: 22px; background: #D73F3F;
-        color: #ffffff; font-size: 20px; line-height: 44px; cursor: pointer; }
-#hint { position: absolute; left: 0; right: 0; top: 0; line-height: 44px; font-size: 14px; color: #8F8E93; pointer-events: none; }
-#track.done #fill { background: #7CC487; width: 260px; }
-#track.done #knob { background: #3FA34D; }
-</style>
-</head>
-<body data-ticket=")" +
-           ticket.ticket + R"(" data-randstr=")" + ticket.randstr + R"(">
-<button id="close" type="button">关闭</button>
-<h1>安全验证</h1>
-<p>向右拖动滑块完成验证</p>
-<div id="track"><div id="fill"></div><div id="hint">拖动到最右边</div><div id="knob">&#8594;</div></div>
-<script>
-(function () {
-  var track = document.getElementById("track"), knob = document.getElementById("knob");
-  var fill = document.getElementById("fill"), hint = document.getElementById("hint");
-  var end = track.offsetWidth - knob.offsetWidth, start = null, left = 0, done = false;
-  function place(x) {
-    left = Math.max(0, Math.min(end, x));
-    knob.style.left = left + "px";
-    fill.style.width = (left + knob.offsetWidth) + "px";
-  }
-  function finish() {
-    done = true;
-    track.className = "done";
-    hint.textContent = "验证通过";
-    var answer = JSON.stringify({ ret: 0, ticket: document.body.dataset.ticket, randstr: document.body.dataset.randstr });
-    if (window.dsBridge) {
-      window.dsBridge.call("jsIOS", answer);
-    }
-  }
-  knob.addEventListener("mousedown", function (event) {
-    if (!done) { start = event.clientX - left; event.preventDefault(); }
-  });
-  document.addEventListener("mousemove", function (event) {
-    if (start !== null) { place(event.clientX - start); }
-  });
-  document.addEventListener("mouseup", function () {
-    if (start === null) { return; }
-    start = null;
-    if (left >= end - 4) { place(end); finish(); } else { place(0); }
-  });
-  document.getElementById("close").onclick = function () { window.close(); };
-})();
-</script>
-</body>
-</html>
-)";
-}
-
 } // namespace
 
 struct DevService::Running {
@@ -198,6 +131,8 @@ struct DevService::Running {
     void serveApi(int service, const httplib::Request& request,
                   const std::optional<FormParameters>& parameters, httplib::Response& response);
     void serveDns(const httplib::Request& request, httplib::Response& response);
+    // The captcha provider's host: the widget and its tickets.
+    void serveCaptchaProvider(const httplib::Request& request, httplib::Response& response);
     void serveMedia(const httplib::Request& request, const std::string& range, httplib::Response& response);
     void serveImage(const std::string& kind, const std::string& name, httplib::Response& response);
     // The share poster's code: a QR code of the service's download page.
@@ -260,14 +195,18 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
         return;
     }
     const std::string& path = request.path;
-    if (path.starts_with("/api/")) {
+    if (hostOfHostField(request.get_header_value("Host")) == kCaptchaHost) {
+        serveCaptchaProvider(request, response);
+    } else if (path.starts_with("/api/")) {
         serveApi(service, request, parameters, response);
     } else if (path == "/dns-query") {
         serveDns(request, response);
     } else if (path.starts_with("/media/")) {
         serveMedia(request, range, response);
     } else if (path == "/captcha") {
-        response.set_content(captchaPage(accounts->issueCaptcha()), "text/html; charset=utf-8");
+        const std::string widgetOrigin =
+            "https://" + std::string(kCaptchaHost) + ":" + std::to_string(ports[service - 1]);
+        response.set_content(captchaPage(widgetOrigin), "text/html; charset=utf-8");
     } else if (path == "/down/qrcode.png") {
         serveQrCode(response);
     } else if (const auto parts = safeComponents(path);
@@ -342,6 +281,27 @@ void DevService::Running::serveDns(const httplib::Request& request, httplib::Res
     }
     response.set_header("Cache-Control", "max-age=60");
     response.set_content(*answer, "application/dns-message");
+}
+
+void DevService::Running::serveCaptchaProvider(const httplib::Request& request, httplib::Response& response) {
+    if (request.method == "GET" && request.path == "/widget/slider.js") {
+        response.set_header("Cache-Control", "no-cache");
+        response.set_content(captchaWidgetScript(), "text/javascript; charset=utf-8");
+    } else if (request.method == "POST" && request.path == "/widget/verify") {
+        // Tickets are handed to the pages of the sites the provider serves, and only there.
+        const std::string origin = request.get_header_value("Origin");
+        if (!mayUseCaptcha(origin)) {
+            response.status = 403;
+            response.set_content("{\"ret\":1}", "application/json");
+            return;
+        }
+        response.set_header("Access-Control-Allow-Origin", origin);
+        response.set_header("Vary", "Origin");
+        response.set_content(ticketAnswer(accounts->issueCaptcha()), "application/json");
+    } else {
+        response.status = 404;
+        response.set_content("not found\n", "text/plain");
+    }
 }
 
 void DevService::Running::serveMedia(const httplib::Request& request, const std::string& range,
@@ -488,8 +448,9 @@ bool DevService::start() {
     running->api =
         std::make_unique<ApiService>(running->catalogue, *running->accounts,
                                      ApiService::Options{options_.timestampWindow, secondsSince1970});
-    const ServerIdentity identity{{"api.orvex.test", "dns.orvex.test", "media.orvex.test", "localhost"},
-                                  kLoopback};
+    const ServerIdentity identity{
+        {"api.orvex.test", "dns.orvex.test", "media.orvex.test", std::string(kCaptchaHost), "localhost"},
+        kLoopback};
     if (!ensureTlsFiles(options_.dataDir / "tls", identity, running->tls, lastError_)) {
         return false;
     }

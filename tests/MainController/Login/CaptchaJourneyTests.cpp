@@ -1,3 +1,4 @@
+#include "MainController/Login/Controller/KKimportentryViewController.h"
 #include "MainController/Login/Controller/KKinterimspatialViewController.h"
 #include "MainController/Login/Controller/KKprescriptioninterimViewController.h"
 #include "MainController/My/Controller/KKstimulateinterfereViewController.h"
@@ -6,6 +7,9 @@
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "tests/MainController/Login/LoginJourneySupport.h"
 #include "tests/platform/WebKit/XvfbDisplay.h"
+#include "tools/devservice/CaptchaPages.h"
+
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -32,6 +36,11 @@ class CaptchaJourney : public LoginJourneyTest {
         form()->kkabolishdoctrine()->setText("");
         fill(form()->kkabolishdoctrine(), number);
         ui().tap(form()->kkevokefade());
+        return shownCaptcha();
+    }
+
+    // The captcha page on screen, once it is drawn with its widget.
+    std::shared_ptr<DWKWebView> shownCaptcha() {
         const auto shown = overlay();
         EXPECT_NE(shown, nullptr);
         if (!shown) {
@@ -39,10 +48,26 @@ class CaptchaJourney : public LoginJourneyTest {
         }
         const auto web = shown->kkmagnifyapproximate();
         EXPECT_TRUE(waitFor(
-            [&] { return web->hasContent() || web->loadState() == DWKWebView::LoadState::failed; }, 60))
+            [&] {
+                return (web->hasContent() && fetchedFromProvider("/widget/slider.js") > 0) ||
+                       web->loadState() == DWKWebView::LoadState::failed;
+            },
+            60))
             << "the captcha page did not show";
         EXPECT_TRUE(web->hasContent()) << web->loadError();
         return web;
+    }
+
+    // Requests for `path` that reached the captcha provider's own host.
+    std::size_t fetchedFromProvider(const std::string& path) {
+        std::size_t count = 0;
+        for (const auto& request : service().requests()) {
+            count += request.path == path &&
+                             devservice::hostOfHostField(request.header("Host")) == devservice::kCaptchaHost
+                         ? 1
+                         : 0;
+        }
+        return count;
     }
 
     // Drags the page's slider to its right end, as a person would.
@@ -64,6 +89,9 @@ TEST_F(CaptchaJourney, RegistersThroughTheRealCaptchaThenSignsOutSignsInAndRenam
     solveSlider(web);
     ASSERT_TRUE(waitFor([&] { return requestsTo("/api/mail") == 1; }, 30));
     ASSERT_TRUE(waitFor([&] { return overlay() == nullptr; }));
+    // The page's widget and the ticket it handed over came from the provider's host.
+    EXPECT_EQ(fetchedFromProvider("/widget/slider.js"), 1u);
+    EXPECT_EQ(fetchedFromProvider("/widget/verify"), 1u);
     const auto mail = apiRequests("/api/mail")[0];
     EXPECT_EQ(mail.parameters.at("username"), kNumber);
     EXPECT_EQ(mail.parameters.at("type"), "register");
@@ -129,32 +157,72 @@ TEST_F(CaptchaJourney, RegistersThroughTheRealCaptchaThenSignsOutSignsInAndRenam
     EXPECT_EQ(account->kkporeswing()->titleForState(UIControlStateNormal), "夜航船");
 }
 
+TEST_F(CaptchaJourney, ResetsThePasswordThroughTheRealCaptcha) {
+    presentLogin();
+    registerMember(kNumber, "old-secret");
+    playFrames(3); // the success tip fades
+    presentLogin();
+    tapText("忘了密码");
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKimportentryViewController>() != nullptr; }));
+    const auto page = topPageAs<KKimportentryViewController>();
+    playFrames(0.5);
+    fill(page->kkabolishdoctrine(), kNumber);
+    ui().tap(page->kkevokefade());
+    const auto web = shownCaptcha();
+    ASSERT_NE(web, nullptr);
+    solveSlider(web);
+    ASSERT_TRUE(waitFor([&] { return tipShown("验证码获取成功"); }, 30));
+    EXPECT_EQ(overlay(), nullptr);
+    EXPECT_EQ(fetchedFromProvider("/widget/verify"), 1u);
+    const auto mail = apiRequests("/api/mail").back();
+    EXPECT_EQ(mail.parameters.at("type"), "forgotPwd");
+    EXPECT_EQ(mail.parameters.at("ticket").front(), 't');
+
+    fill(page->kkflourevoke(), *service().lastSmsCode(kNumber));
+    fill(page->kkdoctrinepalm(), "new-secret");
+    ui().tap(page->kkreignunion());
+    ASSERT_TRUE(waitFor([&] { return tipShown("密码修改成功!"); }));
+    EXPECT_EQ(apiRequests("/api/forgotPwd").back().parameters.at("password"), "new-secret");
+}
+
 TEST_F(CaptchaJourney, APageAnsweringTwiceSendsOneCode) {
     presentLogin();
     const auto web = openCaptcha(kNumber);
     ASSERT_NE(web, nullptr);
-    // The page's own bridge, called twice in a row with its ticket.
-    web->evaluateJavaScript("var a = JSON.stringify({ret: 0, ticket: document.body.dataset.ticket, randstr: "
-                            "document.body.dataset.randstr});"
-                            "dsBridge.call('jsIOS', a); dsBridge.call('jsIOS', a);");
+    // The page's own bridge, called twice in a row with a ticket.
+    const auto ticket = service().solveCaptcha();
+    web->evaluateJavaScript(R"(var a = JSON.stringify({ret: 0, ticket: ")" + ticket.ticket +
+                            R"(", randstr: ")" + ticket.randstr +
+                            R"("}); dsBridge.call('jsIOS', a); dsBridge.call('jsIOS', a);)");
     ASSERT_TRUE(waitFor([&] { return requestsTo("/api/mail") >= 1 && overlay() == nullptr; }, 30));
     playFrames(1);
     EXPECT_EQ(requestsTo("/api/mail"), 1u);
 }
 
-TEST_F(CaptchaJourney, AnotherOriginCannotReachTheBridge) {
+TEST_F(CaptchaJourney, NeitherAnotherOriginNorASubFrameReachesTheBridge) {
     presentLogin();
     const auto web = openCaptcha(kNumber);
     ASSERT_NE(web, nullptr);
-    // The service's second port is another origin: the page may not go there, and no
-    // document but the captcha page's own may answer.
+    // The service's second port is another origin: the page may not go there.
     const std::string elsewhere = "https://api.orvex.test:" + std::to_string(service().port2()) + "/captcha";
     web->evaluateJavaScript("location.href = '" + elsewhere + "';");
     ASSERT_TRUE(waitFor([&] { return web->refusedNavigations() == 1; }, 30));
     web->loadRequest(
         NSURLRequest::requestWithURL(elsewhere, NSURLRequestCachePolicy::useProtocolCachePolicy, 60));
     ASSERT_TRUE(waitFor([&] { return web->refusedNavigations() == 2; }, 30));
+    // A frame inside the captcha page answers through the bridge's prompt itself, with a
+    // ticket that the service would take: refused.
+    const auto ticket = service().solveCaptcha();
+    const std::string answer =
+        nlohmann::json{{"ret", 0}, {"ticket", ticket.ticket}, {"randstr", ticket.randstr}}.dump();
+    const std::string frame = "<script>prompt(\"_dsbridge=jsIOS\", " +
+                              nlohmann::json(nlohmann::json{{"data", answer}}.dump()).dump() + ");</script>";
+    web->evaluateJavaScript("var frame = document.createElement('iframe'); frame.srcdoc = " +
+                            nlohmann::json(frame).dump() + "; document.body.appendChild(frame);");
+    ASSERT_TRUE(waitFor([&] { return web->refusedCalls() == 1; }, 30));
+    playFrames(0.5);
     EXPECT_NE(overlay(), nullptr);
+    EXPECT_EQ(requestsTo("/api/mail"), 0u);
     // The page shown is still the captcha page: its own answer still counts.
     solveSlider(web);
     ASSERT_TRUE(waitFor([&] { return overlay() == nullptr; }, 30));

@@ -87,6 +87,9 @@ TEST(DevServiceTls, VerifiesWithItsAuthorityForEveryServiceName) {
         EXPECT_EQ(reply.curlCode, CURLE_OK) << host;
         EXPECT_EQ(reply.status, 200) << host;
     }
+    RequestOptions provider = trusted(fixture);
+    provider.resolve.push_back("captcha.orvex.test:" + port + ":127.0.0.1");
+    EXPECT_EQ(fetch("https://captcha.orvex.test:" + port + "/widget/slider.js", provider).curlCode, CURLE_OK);
     const Reply second = fetch("https://api.orvex.test:" + std::to_string(fixture.service().port2()) +
                                    "/images/poster/1001.png",
                                trusted(fixture));
@@ -554,7 +557,7 @@ TEST(DevServiceLog, RecordsEveryRequestWithItsPortMethodHeadersAndParameters) {
     EXPECT_EQ(requests[1].header("Accept"), "application/prs.Orvex.v2+json");
 }
 
-TEST(DevServiceImages, ServesGeneratedPicturesAndTheCaptchaPage) {
+TEST(DevServiceImages, ServesGeneratedPictures) {
     ServiceFixture fixture;
     const Reply poster = fetch(fixture.apiUrl("images/poster/1001.png"), trusted(fixture));
     ASSERT_EQ(poster.status, 200);
@@ -567,19 +570,49 @@ TEST(DevServiceImages, ServesGeneratedPicturesAndTheCaptchaPage) {
     EXPECT_NE(fetch(fixture.apiUrl("images/poster/1002.png"), trusted(fixture)).body, poster.body);
     EXPECT_EQ(fetch(fixture.apiUrl("images/nothing/1.png"), trusted(fixture)).status, 404);
     EXPECT_EQ(fetch(fixture.apiUrl("down/qrcode.png"), trusted(fixture)).status, 200);
+}
 
-    const Reply page = fetch(fixture.apiUrl("captcha"), trusted(fixture));
+TEST(DevServiceCaptcha, ThePageLoadsItsWidgetAndTicketsFromTheProvidersHost) {
+    ServiceFixture fixture;
+    const std::string provider = "https://captcha.orvex.test:" + std::to_string(fixture.service().port1());
+    RequestOptions options = trusted(fixture);
+    options.resolve.push_back("captcha.orvex.test:" + std::to_string(fixture.service().port1()) +
+                              ":127.0.0.1");
+
+    const Reply page = fetch(fixture.apiUrl("captcha"), options);
     ASSERT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("jsIOS"), std::string::npos);
-    const auto attribute = [&](const std::string& name) {
-        const std::size_t start = page.body.find(name + "=\"") + name.size() + 2;
-        return page.body.substr(start, page.body.find('"', start) - start);
+    EXPECT_NE(page.body.find("<script src=\"" + provider + "/widget/slider.js\">"), std::string::npos);
+    // The provider's host serves the widget and nothing of the service; the service's host
+    // does not serve the widget.
+    const Reply widget = fetch(provider + "/widget/slider.js", options);
+    EXPECT_EQ(widget.status, 200);
+    EXPECT_EQ(widget.header("content-type"), "text/javascript; charset=utf-8");
+    EXPECT_EQ(fetch(fixture.apiUrl("widget/slider.js"), options).status, 404);
+    EXPECT_EQ(fetch(provider + "/captcha", options).status, 404);
+
+    // Tickets go to pages of the service's own sites only, shared with that page's origin.
+    RequestOptions ask = options;
+    ask.method = "POST";
+    EXPECT_EQ(fetch(provider + "/widget/verify", ask).status, 403);
+    ask.headers = {"Origin: https://elsewhere.example"};
+    EXPECT_EQ(fetch(provider + "/widget/verify", ask).status, 403);
+    const std::string site = "https://api.orvex.test:" + std::to_string(fixture.service().port1());
+    ask.headers = {"Origin: " + site};
+    const Reply verified = fetch(provider + "/widget/verify", ask);
+    ASSERT_EQ(verified.status, 200);
+    EXPECT_EQ(verified.header("access-control-allow-origin"), site);
+    const Json ticket = Json::parse(verified.body);
+    EXPECT_EQ(ticket["ret"], 0);
+    const auto mail = [&] {
+        return fixture.api("POST", "api/mail",
+                           {{"username", kMember},
+                            {"randstr", ticket.value("randstr", "")},
+                            {"ticket", ticket.value("ticket", "")},
+                            {"type", "register"}});
     };
-    const Json sent = fixture.api("POST", "api/mail",
-                                  {{"username", kMember},
-                                   {"randstr", attribute("data-randstr")},
-                                   {"ticket", attribute("data-ticket")},
-                                   {"type", "register"}});
+    const Json sent = mail();
     EXPECT_EQ(sent["code"], 20000) << sent.dump();
     EXPECT_EQ(sent["data"], "");
+    EXPECT_EQ(mail()["code"], 40012) << "each ticket is taken once";
 }

@@ -1,0 +1,173 @@
+#include "platform/WebKit/TunnelRequestFilter.h"
+#include "platform/WebKit/WebViewTunnel.h"
+#include "tests/platform/WebKit/TestSite.h"
+#include "tests/support/TestSupport.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr const char* kHost = "page.orvex.test";
+
+struct Fetched {
+    CURLcode code = CURLE_OK;
+    long proxyStatus = 0; // the tunnel's answer to CONNECT (or to a plain request)
+    long status = 0;
+    std::string body;
+};
+
+std::size_t keep(char* data, std::size_t size, std::size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+// A client of the tunnel as another program would be: it names its peer, and presents
+// `credentials` ("user:secret") when given any. It trusts whatever the tunnel presents, so
+// that only the tunnel's own checks decide.
+Fetched fetchThrough(const WebViewTunnel& tunnel, const std::string& url, const std::string& credentials) {
+    Fetched fetched;
+    CURL* handle = curl_easy_init();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROXY, ("http://127.0.0.1:" + std::to_string(tunnel.port())).c_str());
+    if (!credentials.empty()) {
+        curl_easy_setopt(handle, CURLOPT_PROXYUSERPWD, credentials.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
+    }
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, 60L);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, keep);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &fetched.body);
+    fetched.code = curl_easy_perform(handle);
+    curl_easy_getinfo(handle, CURLINFO_HTTP_CONNECTCODE, &fetched.proxyStatus);
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &fetched.status);
+    curl_easy_cleanup(handle);
+    return fetched;
+}
+
+class Tunnel : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(site.start(error)) << error;
+        site.useForProcess();
+        site.page(kHost, "/hello.txt", "text/plain", "hello through the tunnel");
+        tunnel = WebViewTunnel::start(error);
+        ASSERT_NE(tunnel, nullptr) << error;
+    }
+
+    std::string credentials() const { return WebViewTunnel::user() + ":" + tunnel->secret(); }
+
+    TestSite site{testsupport::freshFolder("tunnel-site"), {kHost}};
+    std::unique_ptr<WebViewTunnel> tunnel;
+};
+
+TEST_F(Tunnel, ServesOnlyAClientThatPresentsTheRunsSecret) {
+    const std::string url = site.url(kHost, "/hello.txt");
+    const Fetched stranger = fetchThrough(*tunnel, url, "");
+    EXPECT_NE(stranger.code, CURLE_OK);
+    EXPECT_EQ(stranger.proxyStatus, 407);
+    const Fetched guessing = fetchThrough(*tunnel, url, WebViewTunnel::user() + ":0123456789abcdef");
+    EXPECT_NE(guessing.code, CURLE_OK);
+    EXPECT_EQ(guessing.proxyStatus, 407);
+    EXPECT_TRUE(site.requests().empty()) << "nothing reached the peer for them";
+
+    const Fetched helper = fetchThrough(*tunnel, url, credentials());
+    ASSERT_EQ(helper.code, CURLE_OK) << curl_easy_strerror(helper.code);
+    EXPECT_EQ(helper.proxyStatus, 200);
+    EXPECT_EQ(helper.status, 200);
+    EXPECT_EQ(helper.body, "hello through the tunnel");
+    EXPECT_EQ(site.requestCount(kHost, "/hello.txt"), 1u);
+
+    // Another run's tunnel has another secret.
+    std::string error;
+    const auto second = WebViewTunnel::start(error);
+    ASSERT_NE(second, nullptr) << error;
+    EXPECT_NE(second->secret(), tunnel->secret());
+    EXPECT_EQ(fetchThrough(*second, url, credentials()).proxyStatus, 407);
+}
+
+TEST_F(Tunnel, ReachesOnlyHttpsPeersThatVerify) {
+    // Resolved by the site's resolver, but not named by its certificate.
+    // The tunnel then ends the connection, as an unreachable peer would.
+    const Fetched unnamed =
+        fetchThrough(*tunnel, site.url("stranger.orvex.test", "/hello.txt"), credentials());
+    EXPECT_NE(unnamed.code, CURLE_OK);
+    EXPECT_EQ(unnamed.proxyStatus, 0);
+    // Not known to the resolver.
+    const Fetched unknown = fetchThrough(*tunnel, site.url("nowhere.invalid", "/hello.txt"), credentials());
+    EXPECT_NE(unknown.code, CURLE_OK);
+    EXPECT_EQ(unknown.proxyStatus, 0);
+    // Plain http is never passed on, whatever the peer.
+    const Fetched plain = fetchThrough(
+        *tunnel, "http://" + std::string(kHost) + ":" + std::to_string(site.port()) + "/hello.txt",
+        credentials());
+    EXPECT_EQ(plain.status, 403);
+    EXPECT_TRUE(site.requests().empty());
+}
+
+} // namespace
+
+namespace {
+
+// What passes when `stream` arrives in pieces of `piece` bytes.
+std::string filtered(const std::string& stream, std::size_t piece, bool* failed = nullptr) {
+    TunnelRequestFilter filter;
+    std::string out;
+    for (std::size_t at = 0; at < stream.size(); at += piece) {
+        filter.feed(std::string_view(stream).substr(at, piece), out);
+    }
+    if (failed != nullptr) {
+        *failed = filter.failed();
+    }
+    return out;
+}
+
+TEST(TunnelRequests, LoseOnlyTheTunnelsCredentialsWhereverTheyAreCut) {
+    const std::string credentials = "Proxy-Authorization: Basic c2VjcmV0\r\n";
+    // Bodies that look like header fields are bodies.
+    const std::string body = "Proxy-Authorization: not a field\r\n\r\n";
+    char chunkSize[8];
+    std::snprintf(chunkSize, sizeof chunkSize, "%zx", body.size());
+    const std::vector<std::pair<std::string, std::string>> requests = {
+        {"GET /a HTTP/1.1\r\nHost: x\r\n", "\r\n"},
+        {"POST /b HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n", "\r\n" + body},
+        {"POST /c HTTP/1.1\r\nTransfer-Encoding: chunked\r\n",
+         "\r\n" + std::string(chunkSize) + ";ext=1\r\n" + body + "\r\n0\r\nTrailer: t\r\n\r\n"},
+        {"GET /d HTTP/1.1\r\nproxy-authorization:Basic eA==\r\nAccept: */*\r\n", "\r\n"},
+    };
+    std::string stream;
+    std::string expected;
+    for (const auto& [head, rest] : requests) {
+        stream += head + credentials + rest;
+        expected += head + rest;
+    }
+    // The fourth request names the credentials in lower case, and so keeps one line less.
+    const auto lower = expected.find("proxy-authorization:Basic eA==\r\n");
+    ASSERT_NE(lower, std::string::npos);
+    expected.erase(lower, std::string("proxy-authorization:Basic eA==\r\n").size());
+    for (const std::size_t piece :
+         {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{64}, stream.size()}) {
+        bool failed = true;
+        EXPECT_EQ(filtered(stream, piece, &failed), expected) << "in pieces of " << piece;
+        EXPECT_FALSE(failed);
+    }
+
+    // After an upgrade the stream is no longer requests.
+    const std::string upgrade = "GET /ws HTTP/1.1\r\nUpgrade: websocket\r\n" + credentials + "\r\n";
+    const std::string frames = "\x81\x05hello" + credentials;
+    EXPECT_EQ(filtered(upgrade + frames, 3), "GET /ws HTTP/1.1\r\nUpgrade: websocket\r\n\r\n" + frames);
+
+    // Anything else ends the stream.
+    for (const std::string& broken :
+         {std::string("\x16\x03\x01\x02\x00", 5) + "\r\n\r\n",
+          std::string("POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n"),
+          std::string("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n")}) {
+        bool failed = false;
+        filtered(broken + "GET / HTTP/1.1\r\n\r\n", 5, &failed);
+        EXPECT_TRUE(failed) << broken;
+    }
+}
+
+} // namespace
