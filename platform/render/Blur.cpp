@@ -18,7 +18,9 @@ void boxPass(std::uint8_t* line, int length, std::ptrdiff_t step, int half, std:
     for (int i = 0; i < length; ++i) {
         std::memcpy(&copy[static_cast<std::size_t>(i) * 4], line + i * step, 4);
     }
-    const auto pixel = [&](int i) { return &copy[static_cast<std::size_t>(std::clamp(i, 0, length - 1)) * 4]; };
+    const auto pixel = [&](int i) {
+        return &copy[static_cast<std::size_t>(std::clamp(i, 0, length - 1)) * 4];
+    };
     const std::uint32_t size = static_cast<std::uint32_t>(2 * half + 1);
     std::uint32_t sum[4] = {0, 0, 0, 0};
     for (int i = -half; i <= half; ++i) {

@@ -31,8 +31,9 @@ class EmptyListJourney : public testsupport::app::AppJourneyTest {
         std::ifstream in(catalogue / "home.json");
         JSON::Storage home = JSON::parse(std::string(std::istreambuf_iterator<char>(in), {})).storage();
         in.close();
-        home["recList"].insert(home["recList"].begin(),
-                               JSON::Storage{{"item", "即将上线"}, {"type_id", 9}, {"vod_ids", JSON::Storage::array()}});
+        home["recList"].insert(
+            home["recList"].begin(),
+            JSON::Storage{{"item", "即将上线"}, {"type_id", 9}, {"vod_ids", JSON::Storage::array()}});
         std::ofstream(catalogue / "home.json", std::ios::trunc) << home.dump();
         std::ofstream(catalogue / "topics.json", std::ios::trunc) << topics();
         options.catalogueDir = catalogue;
@@ -56,7 +57,8 @@ class EmptyListJourney : public testsupport::app::AppJourneyTest {
         auto topics = topPageAs<KKpillleakViewController>();
         EXPECT_NE(topics, nullptr);
         if (topics) {
-            EXPECT_TRUE(waitFor([&] { return apiRequests("/api/themeList").size() == 1 && answered("api/themeList"); }));
+            EXPECT_TRUE(waitFor(
+                [&] { return apiRequests("/api/themeList").size() == 1 && answered("api/themeList"); }));
             playFrames(0.6);
         }
         return topics;
@@ -107,7 +109,9 @@ TEST_F(EmptyListJourney, AShelfWithoutFilmsOpensAnEmptyMoreListThatAsksNoFurther
     dragUp(grid);
     EXPECT_EQ(apiRequests("/api/indexVodRecList").size(), 1u) << "an empty first page was asked for more";
     pullDown(grid);
-    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/indexVodRecList").size() == 2 && answered("api/indexVodRecList", 2); }));
+    ASSERT_TRUE(waitFor([&] {
+        return apiRequests("/api/indexVodRecList").size() == 2 && answered("api/indexVodRecList", 2);
+    }));
     playFrames(1);
     EXPECT_EQ(apiRequests("/api/indexVodRecList").back().parameters.find("page")->second, "1");
     EXPECT_FALSE(grid->mj_header()->isRefreshing());
@@ -153,6 +157,7 @@ TEST_F(NoTopicsJourney, AnEmptyTopicListShowsNoCardsAndAsksNoFurther) {
     EXPECT_TRUE(topics->list().empty());
     EXPECT_EQ(topics->collectionView()->numberOfItemsInSection(0), 0);
     EXPECT_FALSE(topics->collectionView()->mj_header()->isRefreshing());
+    EXPECT_EQ(ui().findByText("上拉或点击加载更多"), nullptr) << "nothing is shown, yet more is offered";
     gallery("topics-empty");
     dragUp(topics->collectionView());
     EXPECT_EQ(apiRequests("/api/themeList").size(), 1u) << "an empty first page was asked for more";

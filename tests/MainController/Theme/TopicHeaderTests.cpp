@@ -152,7 +152,7 @@ TEST_F(TopicHeader, TheBackgroundIsABlurOfTheCoverMadeOncePerPicture) {
     for (CGFloat x = 0.5; x < 390; x += 0.5) {
         backgroundStep = std::max(backgroundStep, largestStep(drawn.at(x - 0.5, y), drawn.at(x, y)));
     }
-    EXPECT_LT(backgroundStep, 12) << "the background shows a sharp edge";
+    EXPECT_LT(backgroundStep, 8) << "the background shows a sharp edge";
     const Pixel left = drawn.at(5, y);
     const Pixel middle = drawn.at(195, y);
     const Pixel right = drawn.at(385, y);

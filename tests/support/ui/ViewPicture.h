@@ -18,8 +18,9 @@ class ViewPicture {
 
     explicit ViewPicture(UIView& view) {
         const CGRect bounds = view.bounds();
-        surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(bounds.size.width) * kScale,
-                                              static_cast<int>(bounds.size.height) * kScale);
+        surface_ =
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(bounds.size.width) * kScale,
+                                       static_cast<int>(bounds.size.height) * kScale);
         cairo_t* cr = cairo_create(surface_);
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_paint(cr);
@@ -40,10 +41,12 @@ class ViewPicture {
     }
     // The darkest and the brightest pixel within `area` (by the sum of their components).
     Pixel darkest(const CGRect& area) const {
-        return extreme(area, [](int sum, int best) { return sum < best; }, Pixel{255, 255, 255, 255});
+        return extreme(
+            area, [](int sum, int best) { return sum < best; }, Pixel{255, 255, 255, 255});
     }
     Pixel brightest(const CGRect& area) const {
-        return extreme(area, [](int sum, int best) { return sum > best; }, Pixel{0, 0, 0, 0});
+        return extreme(
+            area, [](int sum, int best) { return sum > best; }, Pixel{0, 0, 0, 0});
     }
 
   private:
