@@ -47,7 +47,8 @@ bool castsShadow(const CALayer& values) {
     return values.shadowOpacity() > 0 && visibleColor(values.shadowColor()) && !values.masksToBounds();
 }
 
-// Where contents of `size` go inside `bounds` for a gravity.
+} // namespace
+
 CGRect placeContents(CGSize size, const CGRect& bounds, CALayerContentsGravity gravity) {
     const CGFloat w = bounds.size.width;
     const CGFloat h = bounds.size.height;
@@ -102,8 +103,6 @@ CGRect placeContents(CGSize size, const CGRect& bounds, CALayerContentsGravity g
     }
     return {{x, y}, size};
 }
-
-} // namespace
 
 LayerPainter::LayerPainter(double scale, bool cacheContent)
     : scale_(scale > 0 ? scale : 1), cacheContent_(cacheContent), now_(CACurrentMediaTime()) {}

@@ -2,6 +2,7 @@
 
 #include "platform/CoreGraphics/CGAffineTransform.h"
 #include "platform/CoreGraphics/CGGeometry.h"
+#include "platform/QuartzCore/CALayer.h"
 
 #include <cairo.h>
 
@@ -49,6 +50,9 @@ class LayerPainter {
     double now_;
     std::unordered_map<const CALayer*, std::shared_ptr<CALayer>> presentations_;
 };
+
+// Where contents of `size` (points) go inside `bounds` for a gravity.
+CGRect placeContents(CGSize size, const CGRect& bounds, CALayerContentsGravity gravity);
 
 // Converts between the geometry types and Cairo matrices.
 cairo_matrix_t toCairoMatrix(const CGAffineTransform& transform);

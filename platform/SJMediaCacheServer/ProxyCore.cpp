@@ -253,6 +253,14 @@ std::optional<std::string> ProxyCore::playbackURL(const std::string& url) {
                     asset->playlist ? playlistName(asset->entryName) : asset->entryName);
 }
 
+std::optional<std::string> ProxyCore::playbackURLPrefix() {
+    std::lock_guard lock(serverMutex_);
+    if (!server_.running()) {
+        return std::nullopt;
+    }
+    return "http://" + hostText_ + "/" + token_ + "/";
+}
+
 std::shared_ptr<MCSPrefetchTask>
 ProxyCore::prefetch(const std::string& url, std::uint64_t preloadSize, std::function<void(float)> progress,
                     std::function<void(const std::optional<NSError>&)> completed) {

@@ -29,6 +29,9 @@ class ProxyCore : public std::enable_shared_from_this<ProxyCore> {
     void shutdown();
 
     std::optional<std::string> playbackURL(const std::string& url);
+    // "http://127.0.0.1:<port>/<token>/", the start of every playback address; none while
+    // the server does not run.
+    std::optional<std::string> playbackURLPrefix();
     void setActive(bool active) { active_ = active; }
     bool isActive() const { return active_; }
     void setConsoleLog(bool enabled) { consoleLog_ = enabled; }

@@ -53,6 +53,10 @@ std::optional<std::string> SJMediaCacheServer::playbackURLWithURL(const std::str
     return core_->playbackURL(url);
 }
 
+std::optional<std::string> SJMediaCacheServer::playbackURLPrefix() {
+    return core_->playbackURLPrefix();
+}
+
 void SJMediaCacheServer::setActive(bool active) {
     core_->setActive(active);
 }

@@ -66,6 +66,10 @@ class SJMediaCacheServer {
     // serve (no listening socket, or a cache folder that cannot be written). A finished
     // export plays from its files.
     std::optional<std::string> playbackURLWithURL(const std::string& url);
+    // The beginning that every playback address of this proxy shares: its own origin
+    // ("http://127.0.0.1:<port>") and this process's path token. None while the proxy does
+    // not serve (no playback address has been handed out then).
+    std::optional<std::string> playbackURLPrefix();
     // Whether the proxy answers requests (it does until told otherwise).
     void setActive(bool active);
     bool isActive() const;

@@ -1,5 +1,7 @@
 #include "platform/UIKit/UIImageView.h"
 
+#include "platform/UIKit/UIVisualEffectView.h"
+
 #include <cmath>
 
 UIImageView::UIImageView(const CGRect& frame) : UIView(frame) {
@@ -50,6 +52,12 @@ void UIImageView::setImage(std::shared_ptr<UIImage> image) {
     stopFrames();
     updateTint();
     layer()->setContents(image_ && !image_->images().empty() ? image_->images().front() : image_);
+    // Effects inside the view show the new picture behind them.
+    for (const auto& subview : subviews()) {
+        if (auto effect = std::dynamic_pointer_cast<UIVisualEffectView>(subview)) {
+            effect->backdropDidChange();
+        }
+    }
     startFramesIfNeeded();
     if ((image_ ? image_->size() : CGSize{-1, -1}) != oldSize) {
         invalidateIntrinsicContentSize();

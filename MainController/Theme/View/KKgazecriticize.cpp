@@ -2,6 +2,7 @@
 
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
+#include "platform/Foundation/DispatchQueue.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 
 namespace {
@@ -112,11 +113,6 @@ const std::shared_ptr<QMUILabel>& KKgazecriticize::kkpostponeoccur() {
 
 void KKgazecriticize::setupUI() {
     addSubview(backgroundView());
-    // The veil sits on the picture, below the cover and the texts, and always covers it:
-    // it is held to the picture's edges rather than given the picture's size of the moment.
-    dimmingView_ = std::make_shared<UIView>();
-    dimmingView_->setBackgroundColor(hexColor("1C1B20", 0.55));
-    backgroundView_->addSubview(dimmingView_);
     backgroundView_->addSubview(kkdrainexempt());
     backgroundView_->addSubview(titleLabel());
     backgroundView_->addSubview(kkappropriatepostpone());
@@ -131,7 +127,6 @@ void KKgazecriticize::setupUI() {
         make.top.left().right().equalToSuperview();
         make.height.equalTo(260);
     });
-    dimmingView_->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
     kkdrainexempt_->snp.makeConstraints([](ConstraintMaker& make) {
         make.bottom.equalToSuperview().offset(-20);
         make.left.equalToSuperview().offset(15);
@@ -179,6 +174,25 @@ void KKgazecriticize::setupUI() {
         make.left.equalTo(kkoccurmemorial_->snp.right).offset(4);
         make.centerY.equalTo(kkoccurmemorial_->snp.centerY);
     });
+    std::weak_ptr<UIResponder> weak = weak_from_this();
+    mainQueue().async([weak] {
+        if (auto header = std::static_pointer_cast<KKgazecriticize>(weak.lock())) {
+            header->addBlur();
+        }
+    });
+}
+
+// The blur lies on the picture, below the cover and the texts. It is held to the picture's
+// edges rather than given the picture's size of the moment, so that it covers the whole
+// picture whatever size the header had when it was made.
+void KKgazecriticize::addBlur() {
+    if (blurView_) {
+        return;
+    }
+    blurView_ = std::make_shared<UIVisualEffectView>(
+        UIBlurEffect::effectWithStyle(UIBlurEffectStyle::systemUltraThinMaterialDark));
+    backgroundView_->insertSubview(blurView_, 0);
+    blurView_->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
 }
 
 CGFloat KKgazecriticize::contentHeight(CGFloat width) {

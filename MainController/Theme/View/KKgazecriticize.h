@@ -3,11 +3,12 @@
 #include "platform/QMUIKit/Controls/QMUILabel.h"
 #include "platform/UIKit/UIImageView.h"
 #include "platform/UIKit/UIView.h"
+#include "platform/UIKit/UIVisualEffectView.h"
 
 #include <memory>
 
-// The head of a topic: its picture as a dimmed background carrying the small cover, the
-// name and the film count, then the introduction under "简介" and the caption "精彩电影"
+// The head of a topic: its picture, blurred, as the background carrying the small cover,
+// the name and the film count, then the introduction under "简介" and the caption "精彩电影"
 // above the films. Nothing ties the block to the view's bottom: the owner sizes the view
 // from the caption's frame (contentHeight). The owner writes the texts and pictures.
 class KKgazecriticize : public UIView {
@@ -26,14 +27,17 @@ class KKgazecriticize : public UIView {
     const std::shared_ptr<UIView>& kkdecoratevirtue();
     const std::shared_ptr<UIView>& kkoccurmemorial();
     const std::shared_ptr<QMUILabel>& kkpostponeoccur();
-    // The dark veil over the background picture.
-    const std::shared_ptr<UIView>& dimmingView() const { return dimmingView_; }
+    // The blur over the background picture; none until the block that setupUI() queues
+    // on the main queue has run.
+    const std::shared_ptr<UIVisualEffectView>& blurView() const { return blurView_; }
 
     void setupUI();
     // The height the header needs at `width`: the bottom of "精彩电影" plus 15, laid out now.
     CGFloat contentHeight(CGFloat width);
 
   private:
+    void addBlur();
+
     std::shared_ptr<UIImageView> backgroundView_;
     std::shared_ptr<UIImageView> kkdrainexempt_;
     std::shared_ptr<QMUILabel> titleLabel_;
@@ -44,5 +48,5 @@ class KKgazecriticize : public UIView {
     std::shared_ptr<UIView> kkdecoratevirtue_;
     std::shared_ptr<UIView> kkoccurmemorial_;
     std::shared_ptr<QMUILabel> kkpostponeoccur_;
-    std::shared_ptr<UIView> dimmingView_;
+    std::shared_ptr<UIVisualEffectView> blurView_;
 };

@@ -182,6 +182,7 @@ void KKdeafproductViewController::didSelectItemAt(UICollectionView&, const NSInd
         // second record is never made for it.
         QMUITips::showWithText("该资源正在下载中...", view());
     }
+    tileOfURL_[record->url] = item;
     DownloadCoordinator::shared().resume(record->url);
 }
 
@@ -228,6 +229,9 @@ void KKdeafproductViewController::handleParse(long item, const std::string& src,
     if (auto found = options.find(AVURLAssetHTTPHeaderFieldsKey); found != options.end()) {
         headers = found->second;
     }
+    // The tile follows its download from now on: a download can fail before the tile is
+    // drawn again (a full disk fails it at once), and that failure must show.
+    tileOfURL_[record.url] = item;
     if (!EpisodeStartRules::isPlayableAddress(record.url) ||
         !DownloadCoordinator::shared().startDownload(record, headers)) {
         QMUITips::showError("下载失败，请重新下载", view());

@@ -47,6 +47,9 @@ void KKrallymultitudeViewController::installHeaderActions() {
         if (!page) {
             return;
         }
+        // The picker covers the player: it pauses first, and closing the picker leaves it
+        // paused until the person plays again.
+        page->player()->pause();
         auto picker = std::make_shared<KKdeafproductViewController>();
         picker->type = page->type;
         picker->list = page->list;

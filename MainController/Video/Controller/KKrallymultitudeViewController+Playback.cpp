@@ -175,7 +175,8 @@ void KKrallymultitudeViewController::startPlayback(const std::string& url, const
             media = second;
         }
     }
-    if (EpisodeStartRules::isProxyAddress(asset->URL())) {
+    if (EpisodeStartRules::isProxyAddress(asset->URL(),
+                                          SJMediaCacheServer::shared().playbackURLPrefix().value_or(""))) {
         if (auto local = SJVideoPlayerURLAsset::initWithURL(asset->URL(), record->position)) {
             media = local;
         }

@@ -119,12 +119,15 @@ void KKrallymultitudeViewController::handleDetail(const std::optional<JSON>& ans
 
 void KKrallymultitudeViewController::loadEpisodeList() {
     QMUITips::showLoadingInView(KKpresentationdisease::getCurrentVC()->view());
+    const std::uint64_t sequence = ++listSequence_;
     auto weak = weakSelf();
-    apiClient.getVideoList(vod_id, type, [weak](std::optional<JSON> answer, std::optional<NSError>) {
-        if (auto page = weak.lock()) {
-            page->handleEpisodeList(answer);
-        }
-    });
+    apiClient.getVideoList(vod_id, type,
+                           [weak, sequence](std::optional<JSON> answer, std::optional<NSError>) {
+                               auto page = weak.lock();
+                               if (page && sequence == page->listSequence_) {
+                                   page->handleEpisodeList(answer);
+                               }
+                           });
 }
 
 void KKrallymultitudeViewController::handleEpisodeList(const std::optional<JSON>& answer) {

@@ -170,6 +170,9 @@ class KKrallymultitudeViewController : public BaseViewController,
     bool seekedToOutroEnd_ = false;
     // Numbers the parse requests; an answer that is not the latest one is ignored.
     std::uint64_t parseSequence_ = 0;
+    // Numbers the episode-list requests the same way: after a change of source, the old
+    // source's list may still arrive, and it is neither shown, cached nor played.
+    std::uint64_t listSequence_ = 0;
     // The source address of the latest parse request.
     std::string requestedSrc_;
 };

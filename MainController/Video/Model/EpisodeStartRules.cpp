@@ -89,8 +89,8 @@ bool isPlayableAddress(const std::string& address) {
     return !host.empty();
 }
 
-bool isProxyAddress(const std::string& address) {
-    return address.find("http://127.0.0.1") != std::string::npos;
+bool isProxyAddress(const std::string& address, const std::string& prefix) {
+    return !prefix.empty() && address.starts_with(prefix);
 }
 
 AVURLAssetOptions mediaRequestOptions(const JSON& parseAnswer) {
@@ -169,14 +169,11 @@ std::optional<std::string> durationText(double seconds) {
     if (!std::isfinite(seconds)) {
         return std::nullopt;
     }
-    char buffer[32];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, seconds);
-        if (std::strtod(buffer, nullptr) == seconds) {
-            break;
-        }
-    }
-    return std::string(buffer);
+    // The shortest digits that read back as the same number, never with an exponent:
+    // 3600 is "3600", not "3.6e+03".
+    char buffer[400];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed);
+    return std::string(buffer, written.ptr);
 }
 
 std::string resumePromptText(double position) {

@@ -23,8 +23,10 @@ std::int64_t mediaIdentifier(const std::string& vodId, long position);
 // could not be sent in a request line (blanks, control characters).
 bool isPlayableAddress(const std::string& address);
 
-// True for the media cache proxy's own playback addresses.
-bool isProxyAddress(const std::string& address);
+// True for the media cache proxy's own playback addresses: those that begin with the
+// proxy's `prefix` (its origin and path token; see SJMediaCacheServer). An address that
+// merely carries the loopback origin somewhere else, say in its query, is not one.
+bool isProxyAddress(const std::string& address, const std::string& prefix);
 
 // The request headers a parse answer asks for: "user_agent" as "User-Agent", then each
 // element of "headers" having both "key" and "val" (a later one replaces an earlier one
@@ -50,8 +52,9 @@ struct ResumePoint {
 };
 ResumePoint resumePoint(const SJPlaybackRecord& record);
 
-// A duration as the playback record keeps it: decimal text in the shortest form that
-// reads back as the same number ("1234.5", "6"); none for a value that is not finite.
+// A duration as the playback record keeps it: plain decimal text in the shortest form
+// that reads back as the same number ("1234.5", "3600", never an exponent); none for a
+// value that is not finite. Readers also accept the exponent form of older records.
 std::optional<std::string> durationText(double seconds);
 
 // "从上次的位置 hh:mm:ss 处开始播放" (minutes and seconds alone below an hour) for the

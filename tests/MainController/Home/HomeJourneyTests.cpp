@@ -549,4 +549,28 @@ TEST_F(HomeTabletJourney, TheRecommendPageSpansTheScreenAndThePosterGridsShowFou
     expectPosterGrid(more->collectionView());
 }
 
+// Ads cleared with the about page's service code ("about_ad"): the recommend page shows
+// no banner, its cards start under a thin gap, and no banner picture is fetched.
+class HomeAdsClearedJourney : public HomeJourney {
+  protected:
+    void beforeLaunch() override { userDefaults().setBool("about_ad", true); }
+};
+
+TEST_F(HomeAdsClearedJourney, TheRecommendPageShowsNoBannerAndStartsWithItsCards) {
+    closeNotice();
+    ASSERT_TRUE(waitForText("本周热播"));
+    EXPECT_TRUE(userDefaults().boolForKey("clearAD"));
+    const auto recommend = tabPage<KKdomaingrapeViewController>(home(), 0);
+    ASSERT_TRUE(recommend);
+    galleryWithPosters("home-recommend-ads-cleared");
+    EXPECT_EQ(ui().findByClass<JXBanner>(), nullptr) << "a banner shows";
+    EXPECT_EQ(recommend->tableView()->rectForHeaderInSection(0).size.height, 15);
+    const CGRect cards = recommend->tableView()->rectForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0));
+    EXPECT_EQ(cards.origin.y, 15);
+    EXPECT_GT(cards.size.height, 0);
+    for (const auto& request : apiRequests()) {
+        EXPECT_EQ(request.path.find("/images/banner/"), std::string::npos) << request.path;
+    }
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/UIKit/UIWindow.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/ui/UIDriver.h"
+#include "tests/support/ui/ViewPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -110,14 +111,33 @@ TEST_F(HomeViews, ACardShowsOneRatedRowPerFilmAndDropsThePreviousRows) {
     EXPECT_TRUE(card->kkloungecandy()->subviews().empty());
 }
 
+// A film that comes without a poster or a score: its row shows the placeholder poster,
+// the film's name and five unlit stars, and no score at all (never a made-up one).
 TEST_F(HomeViews, ANewRatingRowShowsItsPlaceholders) {
-    const auto row = KKrubaggravate::make();
-    EXPECT_EQ(row->title()->text(), "name");
-    EXPECT_EQ(row->score()->text(), "9.9");
-    EXPECT_EQ(row->kkdrainexempt()->image(), placeholderImage());
+    auto card = std::make_shared<KKreformcreate>(CGRectMake(0, 0, 212, 276));
+    root->view()->addSubview(card);
+    card->configure(JSON::parse(R"({"rec_name":"新片速递","list":[{"vod_id":"9","vod_name":"无名之辈"}]})"));
+    window->layoutIfNeeded();
+    const auto& rows = card->kkloungecandy()->arrangedSubviews();
+    ASSERT_EQ(rows.size(), 1u);
+    const auto row = std::dynamic_pointer_cast<KKrubaggravate>(rows[0]);
+    ASSERT_TRUE(row);
+    EXPECT_NE(driver->findByText("无名之辈"), nullptr);
+    for (const std::string madeUp : {"9.9", "name"}) {
+        EXPECT_EQ(driver->findByText(madeUp), nullptr) << madeUp;
+    }
+
+    const testsupport::ui::ViewPicture picture(*card);
+    const CGRect poster = row->kkdrainexempt()->convertRectToView(row->kkdrainexempt()->bounds(), card.get());
+    const Pixel ground = picture.at(poster.minX() + 4, poster.minY() + 4);
+    EXPECT_NEAR(ground.r, 0x2F, 3);
+    EXPECT_NEAR(ground.b, 0x35, 3);
     ASSERT_EQ(row->stars().size(), 5u);
     for (const auto& star : row->stars()) {
-        EXPECT_EQ(star->image(), UIImage::imageNamed("start"));
+        const CGRect drawn = star->convertRectToView(star->bounds(), card.get());
+        const Pixel middle = picture.at(drawn.midX(), drawn.midY());
+        EXPECT_NEAR(middle.r, 0x5E, 4) << "an unlit star is not drawn at " << drawn.midX();
+        EXPECT_NEAR(middle.b, 0x66, 4);
     }
 }
 

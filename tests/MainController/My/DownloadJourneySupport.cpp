@@ -30,7 +30,7 @@ void DownloadJourneyTest::openPicker() {
     playFrames(0.5);
 }
 
-void DownloadJourneyTest::tapTile(long item) {
+void DownloadJourneyTest::tapTile(long item, double frames) {
     auto tiles = keyWindow.findAllOfClass<KKintegratecompatible>();
     std::sort(tiles.begin(), tiles.end(), [&](const auto& a, const auto& b) {
         const auto fa = keyWindow.frameInWindow(a);
@@ -39,7 +39,9 @@ void DownloadJourneyTest::tapTile(long item) {
     });
     ASSERT_LT(static_cast<size_t>(item), tiles.size()) << "no tile " << item;
     keyWindow.tap(tiles[static_cast<size_t>(item)]);
-    playFrames(0.1);
+    if (frames > 0) {
+        playFrames(frames);
+    }
 }
 
 void DownloadJourneyTest::closePicker() {

@@ -21,8 +21,9 @@ class DownloadJourneyTest : public titletest::TitleJourneyTest {
     std::shared_ptr<KKrallymultitudeViewController> openTitle(const std::string& vodId, size_t resource);
     // Taps the page's download button and waits for the picker's tiles.
     void openPicker();
-    // Taps the picker's tile of episode `item`.
-    void tapTile(long item);
+    // Taps the picker's tile of episode `item`, then plays `frames` seconds of display
+    // frames (none: nothing is drawn after the tap).
+    void tapTile(long item, double frames = 0.1);
     // Hides the picker with a tap on the dimmed screen above it.
     void closePicker();
     // Pushes the download manager and waits until it is on top.

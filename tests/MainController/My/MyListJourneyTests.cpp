@@ -17,6 +17,8 @@
 #include "platform/UIKit/Controllers/UINavigationItem.h"
 #include "tests/MainController/My/MyJourneySupport.h"
 
+#include <algorithm>
+
 namespace {
 
 using MyListJourney = mytest::MyJourneyBase;
@@ -230,6 +232,29 @@ TEST_F(MyListJourney, FavouritesListTheMembersTitlesAndRemoveThemOnTheService) {
     playFrames(0.5);
     EXPECT_TRUE(favourites->isEmptyViewShowing());
     gallery("my-favourites-empty");
+}
+
+// A member without favourites: the first answer is empty, the page says so and asks no
+// further, also when pulled.
+TEST_F(MyListJourney, AMemberWithoutFavouritesSeesTheEmptyStateAndNothingMoreIsAsked) {
+    signInMember("13600136000");
+    openMyTab();
+    tapText("我的收藏");
+    const auto favourites = topPageAs<KKhemispherecommonplaceViewController>();
+    ASSERT_NE(favourites, nullptr);
+    ASSERT_TRUE(waitFor([&] {
+        const auto lines = consoleLines();
+        return std::count(lines.begin(), lines.end(), "api/getCollectionList") == 1;
+    }));
+    playFrames(1);
+    EXPECT_TRUE(favourites->list().empty());
+    EXPECT_TRUE(favourites->isEmptyViewShowing());
+    EXPECT_NE(ui().findByText("暂无数据"), nullptr);
+    const CGRect table = ui().frameInWindow(favourites->tableView());
+    ui().drag({table.midX(), table.maxY() - 40}, {table.midX(), table.minY() + 40}, 0.3, 12);
+    playFrames(1);
+    EXPECT_EQ(apiRequests("/api/getCollectionList").size(), 1u);
+    EXPECT_TRUE(favourites->isEmptyViewShowing());
 }
 
 TEST_F(MyListJourney, AFavouritesPageClosedBeforeItsListArrivesIgnoresIt) {

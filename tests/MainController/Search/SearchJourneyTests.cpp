@@ -136,6 +136,12 @@ class SearchJourney : public testsupport::app::AppJourneyTest {
 
     // Lets another answer arrive, as a suggestion answer would: every answer takes the
     // loading tip away, so that the page can be used while a slow request is out.
+    // How many answers for `path` the client has handled (each logs its path then).
+    long answersHandled(const std::string& path) const {
+        const auto lines = consoleLines();
+        return std::count(lines.begin(), lines.end(), path);
+    }
+
     void answerSomethingElse() {
         bool answered = false;
         apiClient.sendRequest(HTTPMethod::get, "api/searchTipList", {},
@@ -310,14 +316,18 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     service().setFault("api/searchList", {.delaySeconds = 1.5, .times = 1});
     typeInto(*page, "a");
     ui().pressKey(UIKeyCommand::returnKey);
+    // The service has the search for "a" (and holds its answer back) before "ab" is sent.
+    ASSERT_TRUE(waitFor([&] { return sent("/api/searchList").size() == 1; }));
     answerSomethingElse();
     typeInto(*page, "b");
     ui().pressKey(UIKeyCommand::returnKey);
     ASSERT_TRUE(waitFor([&] { return !page->list.empty(); }));
     EXPECT_EQ(resultNames(*page), std::vector<std::string>{"山海之约 A Fable of Mountains and Seas"});
 
-    // Give both late answers time to arrive: they change nothing.
-    waitFor([] { return false; }, 3);
+    // Both late answers arrive and are handled: they change nothing.
+    ASSERT_TRUE(waitFor(
+        [&] { return answersHandled("api/searchText") == 4 && answersHandled("api/searchList") == 2; }));
+    playFrames(0.5);
     EXPECT_EQ(suggestionNames(*page), std::vector<std::string>{});
     EXPECT_EQ(resultNames(*page), std::vector<std::string>{"山海之约 A Fable of Mountains and Seas"});
     // (Requests sent together may reach the service in either order.)
@@ -338,8 +348,8 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     page.reset();
     EXPECT_EQ(topPage(), mainInterface()->selectedViewController()->childViewControllers().front());
     EXPECT_EQ(closed.use_count(), 0);
-    ASSERT_TRUE(waitFor([&] { return sent("/api/searchList").size() == 3; }));
-    waitFor([] { return false; }, 1.5);
+    ASSERT_TRUE(waitFor([&] { return answersHandled("api/searchList") == 3; }));
+    playFrames(0.5);
 }
 
 TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {

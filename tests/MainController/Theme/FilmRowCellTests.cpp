@@ -1,11 +1,12 @@
 #include "MainController/Theme/Cell/KKditchgaze.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
-#include "app/Extensions/UIColorExtensions.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/UIKit/Controls/UITableView.h"
 #include "platform/UIKit/UIWindow.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ui/UIDriver.h"
+#include "tests/support/ui/ViewPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -72,29 +73,40 @@ class FilmRowCell : public testing::Test {
     std::shared_ptr<FilmRows> rows = std::make_shared<FilmRows>();
 };
 
+// Drawn as the screen shows it, a row that has not been filled yet shows the placeholder
+// poster and its three placeholder texts, each in its own grey, above a light separator.
 TEST_F(FilmRowCell, AFreshRowShowsItsPlaceholdersInTheirLook) {
     rows->films = {{}};
     rows->fill = false;
     auto cell = showRow(0);
     ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->name()->text(), "名字");
-    EXPECT_EQ(cell->classType()->text(), "类型");
-    EXPECT_EQ(cell->desc()->text(), "简介");
-    EXPECT_EQ(cell->kkdrainexempt()->image(), placeholderImage());
-    EXPECT_EQ(cell->kkdrainexempt()->contentMode(), UIViewContentMode::scaleAspectFill);
-    EXPECT_TRUE(cell->kkdrainexempt()->clipsToBounds());
-    EXPECT_EQ(cell->name()->textColor(), hexColor("28272C"));
-    EXPECT_EQ(cell->classType()->textColor(), hexColor("666666"));
-    EXPECT_EQ(cell->desc()->textColor(), hexColor("999999"));
-    EXPECT_EQ(cell->kkdecoratevirtue()->backgroundColor(), hexColor("EDEDED"));
-    // The five views sit in the content view in this order, nothing else beside them.
-    const auto& subviews = cell->contentView()->subviews();
-    ASSERT_EQ(subviews.size(), 5u);
-    EXPECT_EQ(subviews[0], cell->kkdrainexempt());
-    EXPECT_EQ(subviews[1], cell->name());
-    EXPECT_EQ(subviews[2], cell->classType());
-    EXPECT_EQ(subviews[3], cell->desc());
-    EXPECT_EQ(subviews[4], cell->kkdecoratevirtue());
+    testsupport::ui::UIDriver driver(window);
+    for (const std::string text : {"名字", "类型", "简介"}) {
+        const auto view = driver.findByText(text);
+        ASSERT_NE(view, nullptr) << text;
+        EXPECT_TRUE(CGRectContainsRect(driver.frameInWindow(cell), driver.frameInWindow(view))) << text;
+    }
+    const testsupport::ui::ViewPicture drawing(*cell);
+    const CGRect poster = cell->kkdrainexempt()->frame();
+    const Pixel ground = drawing.at(poster.minX() + 4, poster.minY() + 4);
+    const Pixel mark = drawing.at(poster.midX(), poster.midY());
+    EXPECT_NEAR(ground.r, 0x2F, 3);
+    EXPECT_NEAR(ground.b, 0x35, 3);
+    EXPECT_NEAR(mark.r, 0x47, 3);
+    EXPECT_NEAR(mark.b, 0x4F, 3);
+    // Each text's fully covered pixels carry its colour: the name darkest, the class a
+    // middle grey, the introduction a light grey.
+    const Pixel name = drawing.darkest(cell->name()->frame());
+    const Pixel classType = drawing.darkest(cell->classType()->frame());
+    const Pixel desc = drawing.darkest(cell->desc()->frame());
+    EXPECT_NEAR(name.r, 0x28, 12);
+    EXPECT_NEAR(name.b, 0x2C, 12);
+    EXPECT_NEAR(classType.g, 0x66, 12);
+    EXPECT_NEAR(desc.g, 0x99, 12);
+    const CGRect line = cell->kkdecoratevirtue()->frame();
+    const Pixel separator = drawing.at(line.midX(), line.minY());
+    EXPECT_NEAR(separator.g, 0xED, 3);
+    EXPECT_EQ(drawing.at(line.midX(), line.minY() - 2).g, 255) << "the separator is one line";
 }
 
 TEST_F(FilmRowCell, TextsShareTheNameColumnBesideThePosterAndTheSeparatorLiesUnderIt) {

@@ -152,6 +152,12 @@ TEST_F(TopicJourney, TopicsFadeTheirBarAndATopicsLongIntroductionPushesItsFilmsD
         return cover && cover != placeholderImage() && header->backgroundView()->image() == cover;
     };
     ASSERT_TRUE(waitFor(loaded)) << "the topic's picture does not show";
+    // Behind the name the same picture shows blurred.
+    ASSERT_TRUE(waitFor([&] {
+        const auto& blur = header->blurView();
+        return blur && blur->backdrop() == header->backgroundView()->image() && blur->blurredBackdrop();
+    })) << "the background is not blurred";
+    playFrames(0.1);
     gallery("topic-long-introduction");
 
     // More rows: page 2 brings the last three, page 3 is empty.

@@ -107,6 +107,29 @@ class ActionsJourney : public titletest::TitleJourneyTest {
         layer->setAppeared(true, false);
     }
 
+    // Opens the play-source pop-up from the header and taps the source of that name.
+    void chooseSource(KKrallymultitudeViewController& page, const std::string& name) {
+        testsupport::ui::UIDriver keyWindow;
+        ui().tap(header(page)->kkpersonnelimpetus());
+        std::shared_ptr<KKsavingintegrate> tile;
+        ASSERT_TRUE(waitFor([&] {
+            auto popup = sourcePopup();
+            if (!popup || popup->list.empty()) {
+                return false;
+            }
+            for (const auto& shown : keyWindow.findAllOfClass<KKsavingintegrate>()) {
+                if (shown->titleLabel()->text() == name) {
+                    tile = shown;
+                }
+            }
+            return tile != nullptr;
+        })) << "no source "
+            << name;
+        playFrames(0.5);
+        keyWindow.tap(tile);
+        ASSERT_TRUE(waitFor([&] { return sourcePopup() == nullptr; }));
+    }
+
     // The title colours of the rate panel's buttons, top to bottom.
     static std::vector<std::string> marked(const KKobligesuicide& panel) {
         std::vector<std::string> titles;
@@ -346,6 +369,57 @@ TEST_F(ActionsJourney, ThePlaySourcePopupSwitchesToTheSameEpisodeOfAnotherSource
     ASSERT_NE(oldCache, nullptr);
     EXPECT_NE(oldCache->videoListJson.find("ffm3u8"), std::string::npos);
     EXPECT_EQ(oldCache->videoListJson.find("hnm3u8"), std::string::npos);
+}
+
+// A source chosen while the list of the source chosen before is still on its way: that
+// late list belongs to a source no longer chosen, and it is neither shown, nor kept as the
+// new source's list, nor played.
+TEST_F(ActionsJourney, ALateEpisodeListOfASourceNoLongerChosenIsDropped) {
+    auto page = openPlayer("1022", "ffm3u8");
+    ASSERT_TRUE(waitForPlayback(*page, 0.2));
+    const auto listAnswers = [&] {
+        const auto lines = consoleLines();
+        return std::count(lines.begin(), lines.end(), "api/getVideoList");
+    };
+    // The service holds back the next episode list: the first switch's.
+    service().setFault("api/getVideoList", devservice::Fault{.times = 1, .held = true});
+    chooseSource(*page, "红牛资源");
+    ASSERT_TRUE(waitFor([&] { return apiRequests("/api/getVideoList").size() == 2; }));
+    EXPECT_EQ(page->type, "hnm3u8");
+    EXPECT_TRUE(page->list.empty()) << "the old source's episodes left with it";
+
+    chooseSource(*page, "暴风资源");
+    ASSERT_TRUE(waitFor(
+        [&] {
+            auto asset = page->player()->URLAsset();
+            return page->type == "bfzym3u8" && asset &&
+                   asset->mediaURL().find("/bfzym3u8/1022/") != std::string::npos;
+        },
+        30));
+    const auto answered = listAnswers();
+    const auto parsesBefore = apiRequests("/api/getParse").size();
+    service().releaseHeldRequests();
+    ASSERT_TRUE(waitFor([&] { return listAnswers() == answered + 1; })) << "the held list never came";
+    // Long enough for the start that an episode list schedules.
+    playFrames(0.5);
+
+    EXPECT_EQ(page->type, "bfzym3u8");
+    ASSERT_FALSE(page->list.empty());
+    for (const auto& episode : page->list) {
+        EXPECT_NE(episode["src"].stringValue().find("bfzym3u8"), std::string::npos);
+    }
+    EXPECT_EQ(page->collectionView()->numberOfItemsInSection(0), static_cast<long>(page->list.size()));
+    ASSERT_NE(page->player()->URLAsset(), nullptr);
+    EXPECT_NE(page->player()->URLAsset()->mediaURL().find("/bfzym3u8/1022/"), std::string::npos);
+    EXPECT_EQ(apiRequests("/api/getParse").size(), parsesBefore) << "the late list started an episode";
+    auto cache = *KKenthusiasticreap::findFirst(ASAttributes{{"vod_id", "1022"}, {"type", "bfzym3u8"}});
+    ASSERT_NE(cache, nullptr);
+    EXPECT_NE(cache->videoListJson.find("bfzym3u8"), std::string::npos);
+    EXPECT_EQ(cache->videoListJson.find("hnm3u8"), std::string::npos)
+        << "the late list was kept as this one's";
+    auto dropped = *KKenthusiasticreap::findFirst(ASAttributes{{"vod_id", "1022"}, {"type", "hnm3u8"}});
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_TRUE(dropped->videoListJson.empty());
 }
 
 // A failed source list leaves the pop-up open with its heading and no tiles.

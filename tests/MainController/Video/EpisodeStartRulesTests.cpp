@@ -1,7 +1,11 @@
 #include "MainController/Video/Model/EpisodeStartRules.h"
 #include "app/Extensions/StringExtensions.h"
+#include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
+#include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -29,8 +33,25 @@ TEST(EpisodeStartRules, OnlyHttpAddressesWithAHostReachTheEngines) {
                                       "lavf://file:/etc/passwd", "/etc/passwd", "ftp://127.0.0.1/a.m3u8"}) {
         EXPECT_FALSE(isPlayableAddress(refused)) << refused;
     }
-    EXPECT_TRUE(isProxyAddress("http://127.0.0.1:5800/abc.m3u8"));
-    EXPECT_FALSE(isProxyAddress("https://127.0.0.1:5800/abc.m3u8"));
+}
+
+// The proxy's own addresses are the ones it hands out; a remote address that carries a
+// loopback address in its query stays remote (and keeps its request headers).
+TEST(EpisodeStartRules, OnlyTheProxysOwnAddressesCountAsProxyAddresses) {
+    auto& proxy = SJMediaCacheServer::shared();
+    const auto local = proxy.playbackURLWithURL("https://media.orvex.test/1021/1/index.m3u8");
+    ASSERT_TRUE(local.has_value());
+    const auto prefix = proxy.playbackURLPrefix();
+    ASSERT_TRUE(prefix.has_value());
+    EXPECT_TRUE(isProxyAddress(*local, *prefix));
+    EXPECT_FALSE(isProxyAddress("https://media.orvex.test/1021/1/index.m3u8", *prefix));
+    EXPECT_FALSE(isProxyAddress("https://media.orvex.test/index.m3u8?back=" + *local, *prefix));
+    EXPECT_FALSE(isProxyAddress("https://media.orvex.test/index.m3u8?back=http://127.0.0.1", *prefix));
+    // Another loopback server, or this one's port with another token, is not the proxy.
+    EXPECT_FALSE(isProxyAddress("http://127.0.0.1:1/abc.m3u8", *prefix));
+    const std::string origin = prefix->substr(0, prefix->find('/', std::string("http://").size()));
+    EXPECT_FALSE(isProxyAddress(origin + "/other/abc.m3u8", *prefix));
+    EXPECT_FALSE(isProxyAddress(*local, ""));
 }
 
 TEST(EpisodeStartRules, HeadersFollowTheParseAnswerWithoutUnsafeOnes) {
@@ -101,6 +122,52 @@ TEST(EpisodeStartRules, AnEpisodeLeftNearItsEndRestartsAMinuteBeforeTheEnd) {
 
     record.duration = "abc";
     EXPECT_FALSE(resumePoint(record).nearEnd);
+}
+
+// The page writes a learnt duration into the playback record as plain decimal text, in a
+// real history file; records that earlier versions stored in the exponent form still
+// resume by their length.
+TEST(EpisodeStartRules, DurationsAreStoredAsPlainDecimalsAndOldExponentFormsStillRead) {
+    for (const auto& [seconds, text] : {std::pair{3600.0, "3600"},
+                                        {1500.0, "1500"},
+                                        {20.0, "20"},
+                                        {1234.5, "1234.5"},
+                                        {0.25, "0.25"},
+                                        {7200.125, "7200.125"}}) {
+        EXPECT_EQ(durationText(seconds), text);
+    }
+    const auto path = testsupport::freshFolder("history") / "history.db";
+    {
+        SJPlaybackHistoryController store(path);
+        for (const auto& [mediaId, duration] :
+             {std::pair{1, durationText(3600).value_or("")}, {2, "3.6e+03"}}) {
+            SJPlaybackRecord record;
+            record.mediaId = mediaId;
+            record.vodId = "1021";
+            record.duration = duration;
+            record.position = 3590;
+            ASSERT_TRUE(store.save(record));
+        }
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT duration FROM SJPlaybackRecord WHERE mediaId = 1", -1,
+                                 &statement, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "3600");
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+
+    SJPlaybackHistoryController reopened(path);
+    for (const std::int64_t mediaId : {1, 2}) {
+        auto record = reopened.recordForMedia(mediaId, 0, SJMediaTypeVideo);
+        ASSERT_TRUE(record && *record) << mediaId;
+        const auto point = resumePoint(**record);
+        EXPECT_TRUE(point.nearEnd) << mediaId;
+        EXPECT_DOUBLE_EQ(point.position, 3540) << mediaId;
+    }
 }
 
 TEST(EpisodeStartRules, DurationsAndPromptsReadAsTheRecordAndTheUserExpect) {

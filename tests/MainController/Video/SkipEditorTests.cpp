@@ -4,7 +4,9 @@
 #include "MainController/Video/View/KKobligesuicide.h"
 #include "app/Records/KKreapedit.h"
 #include "platform/ActiveSQLite/ASConfigration.h"
+#include "platform/UIKit/UIWindow.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ui/UIDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -106,14 +108,52 @@ TEST_F(SkipEditor, ButtonsStepByFiveWithinZeroAnd999) {
     EXPECT_EQ(stored("7")->startProgress, 999.0);
 }
 
+// Edits that the database refuses to write (its connection may only read meanwhile) leave
+// the stored record as it was, and the page is not told of a change that did not happen;
+// once writing works again the next edit is stored.
 TEST_F(SkipEditor, AFailedWriteKeepsTheStoredRecord) {
-    store("5", 20, 0);
+    testsupport::useVirtualClock();
+    store("5", 20, 10);
+    auto window = std::make_shared<UIWindow>(CGRectMake(0, 0, 390, 844));
     auto editor = open("5");
-    ASConfigration::closeDefaultDB();
-    editor->kkhopelesspastime()->setText("45");
+    editor->setFrame(window->bounds());
+    window->addSubview(editor);
+    window->makeKeyAndVisible();
+    testsupport::ui::UIDriver ui(window);
+    ui.runLoop();
+    int told = 0;
+    editor->recordChanged = [&] { ++told; };
+    auto database = ASConfigration::defaultDB();
+    ASSERT_TRUE(database);
+    auto& connection = (*database)->connection();
+
+    ASSERT_TRUE(connection.execute("PRAGMA query_only = 1"));
+    ui.tap(editor->kkhopelesspastime());
+    editor->kkhopelesspastime()->selectAll();
+    ui.type("45");
+    ui.tap(editor->kkassurehopeless());
     EXPECT_EQ(editor->kkhopelesspastime()->text(), "45");
-    ASSERT_TRUE(
-        ASConfigration::setDefaultDB(testsupport::freshFolder("Documents") / "fflist.db", "fflist.db"));
+    EXPECT_EQ(editor->kkpastimeincidence()->text(), "15");
+    // Both back to 0 would remove the record: refused as well.
+    editor->kkhopelesspastime()->selectAll();
+    ui.type("0");
+    for (int i = 0; i < 3; ++i) {
+        ui.tap(editor->kktestimonyfactor());
+    }
+    EXPECT_EQ(editor->kkpastimeincidence()->text(), "0");
+    auto kept = stored("5");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->startProgress, 20.0);
+    EXPECT_EQ(kept->endProgress, 10.0);
+    EXPECT_EQ(told, 0);
+
+    ASSERT_TRUE(connection.execute("PRAGMA query_only = 0"));
+    ui.tap(editor->kkassurehopeless());
+    auto written = stored("5");
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(written->startProgress, 0.0);
+    EXPECT_EQ(written->endProgress, 5.0);
+    EXPECT_EQ(told, 1);
 }
 
 TEST(RatePanel, PositionsStandForTheirRatesAndLaterOnesForHalfSpeed) {
