@@ -2,13 +2,90 @@
 
 #include "platform/render/DisplayScale.h"
 
+namespace {
+
+// The home indicator of a turned phone is shorter than an upright one's.
+constexpr CGFloat kLandscapeHomeIndicatorHeight = 21;
+
+UIScreen::ChangeHandler& changeHandler() {
+    static UIScreen::ChangeHandler handler;
+    return handler;
+}
+
+} // namespace
+
 UIScreen& UIScreen::mainScreen() {
     static UIScreen screen;
     return screen;
 }
 
 void UIScreen::configureMainScreen(const Metrics& metrics) {
-    mainScreen().metrics_ = metrics;
+    UIScreen& screen = mainScreen();
+    screen.metrics_ = metrics;
+    screen.orientation_ = UIInterfaceOrientation::portrait;
+    screen.hostSize_.reset();
     // Vector images are rendered for the screen's pixels.
     render::setDisplayScale(metrics.scale);
+}
+
+void UIScreen::setChangeHandler(ChangeHandler handler) {
+    changeHandler() = std::move(handler);
+}
+
+CGRect UIScreen::bounds() const {
+    if (hostSize_) {
+        return {{0, 0}, *hostSize_};
+    }
+    const CGSize upright = metrics_.size;
+    return {{0, 0},
+            UIInterfaceOrientationIsLandscape(orientation_) ? CGSize{upright.height, upright.width}
+                                                            : upright};
+}
+
+CGRect UIScreen::boundsFor(UIInterfaceOrientation orientation) const {
+    if (UIInterfaceOrientationIsLandscape(orientation) == UIInterfaceOrientationIsLandscape(orientation_)) {
+        return bounds();
+    }
+    const CGSize upright = metrics_.size;
+    return {{0, 0},
+            UIInterfaceOrientationIsLandscape(orientation) ? CGSize{upright.height, upright.width} : upright};
+}
+
+CGFloat UIScreen::statusBarHeight() const {
+    return UIInterfaceOrientationIsLandscape(orientation_) ? 0 : metrics_.statusBarHeight;
+}
+
+UIEdgeInsets UIScreen::safeAreaInsetsFor(UIInterfaceOrientation orientation) const {
+    if (!UIInterfaceOrientationIsLandscape(orientation)) {
+        return {metrics_.statusBarHeight, 0, metrics_.bottomSafeAreaHeight, 0};
+    }
+    if (metrics_.bottomSafeAreaHeight <= 0) {
+        return {};
+    }
+    return {0, metrics_.statusBarHeight, kLandscapeHomeIndicatorHeight, metrics_.statusBarHeight};
+}
+
+void UIScreen::setInterfaceOrientation(UIInterfaceOrientation orientation) {
+    if (orientation_ == orientation) {
+        return;
+    }
+    const CGRect previous = bounds();
+    orientation_ = orientation;
+    hostSize_.reset();
+    changed(previous);
+}
+
+void UIScreen::hostWindowDidResize(CGSize size) {
+    if (size == bounds().size || size.width <= 0 || size.height <= 0) {
+        return;
+    }
+    const CGRect previous = bounds();
+    hostSize_ = size;
+    changed(previous);
+}
+
+void UIScreen::changed(const CGRect& previousBounds) {
+    if (const auto& handler = changeHandler()) {
+        handler(*this, previousBounds);
+    }
 }
