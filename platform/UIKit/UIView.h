@@ -209,6 +209,9 @@ class UIView : public UIResponder, public LayoutItem {
   protected:
     // Called after the hidden state of a subview changed.
     virtual void subviewHiddenDidChange(UIView& subview) {}
+    // The edges the safe area keeps clear of moved (a window's screen turned): the safe
+    // area is computed again at the next layout.
+    void safeAreaEdgesDidChange() { markSafeAreaDirty(false); }
     // Called after tintColor() may have changed (own or inherited).
     virtual void tintColorDidChange() {}
 

@@ -97,10 +97,13 @@ UIEdgeInsets UIView::computeSafeAreaInsets() const {
     const CGRect mine = frame();
     auto parent = superview();
     if (!parent) {
-        if (dynamic_cast<const UIWindow*>(this) != nullptr) {
-            // A window shares the screen's edges with the status bar and home indicator.
-            const CGRect screen = UIScreen::mainScreen().bounds();
-            const UIEdgeInsets screenInsets = UIScreen::mainScreen().safeAreaInsets();
+        if (const auto* window = dynamic_cast<const UIWindow*>(this)) {
+            // A window shares the screen's edges with the status bar and home indicator, as
+            // they are in the orientation it is laid out for (a window left upright while
+            // the screen turned for another keeps its upright safe area).
+            const UIInterfaceOrientation orientation = window->interfaceOrientation();
+            const CGRect screen = UIScreen::mainScreen().boundsFor(orientation);
+            const UIEdgeInsets screenInsets = UIScreen::mainScreen().safeAreaInsetsFor(orientation);
             insets.top = std::clamp(screen.minY() + screenInsets.top - mine.minY(), 0.0, mine.height());
             insets.left = std::clamp(screen.minX() + screenInsets.left - mine.minX(), 0.0, mine.width());
             insets.bottom =

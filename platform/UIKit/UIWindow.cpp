@@ -41,8 +41,23 @@ bool landsOnControlBelow(const UIView* touched, const UIView* recognizerView) {
 
 } // namespace
 
-UIWindow::UIWindow(const CGRect& frame) : UIView(frame) {
+UIWindow::UIWindow(const CGRect& frame)
+    : UIView(frame), orientation_(UIScreen::mainScreen().interfaceOrientation()) {
     layer()->setHidden(true);
+}
+
+void UIWindow::setInterfaceOrientation(UIInterfaceOrientation orientation) {
+    if (orientation_ == orientation) {
+        return;
+    }
+    orientation_ = orientation;
+    safeAreaEdgesDidChange();
+}
+
+bool UIWindow::isOnScreen() const {
+    return !isHidden() &&
+           UIInterfaceOrientationIsLandscape(orientation_) ==
+               UIInterfaceOrientationIsLandscape(UIScreen::mainScreen().interfaceOrientation());
 }
 
 UIWindow::~UIWindow() = default;

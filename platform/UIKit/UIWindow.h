@@ -33,6 +33,15 @@ class UIWindow : public UIView {
     UIWindowLevel windowLevel() const { return windowLevel_; }
     void setWindowLevel(UIWindowLevel level) { windowLevel_ = level; }
 
+    // The orientation the window is laid out for: the screen's when the window was made or
+    // last turned with it (set by the platform's orientation handling). A window whose
+    // pages do not turn stays as it was when the screen turns for another window, and is
+    // off the screen until the screen is back in its orientation.
+    UIInterfaceOrientation interfaceOrientation() const { return orientation_; }
+    void setInterfaceOrientation(UIInterfaceOrientation orientation);
+    // Visible and laid out for the screen as it is turned now.
+    bool isOnScreen() const;
+
     // The controller whose view fills the window. Setting it hands the change to the
     // handler the controller layer installs (which puts the controller's view in place).
     const std::shared_ptr<UIViewController>& rootViewController() const { return rootViewController_; }
@@ -59,6 +68,7 @@ class UIWindow : public UIView {
 
     std::shared_ptr<UIViewController> rootViewController_;
     UIWindowLevel windowLevel_ = UIWindowLevelNormal;
+    UIInterfaceOrientation orientation_;
     std::shared_ptr<UITouch> touch_;
     std::vector<std::shared_ptr<UIGestureRecognizer>> recognizers_;
     bool deliversToView_ = false;

@@ -135,6 +135,18 @@ GLPresenter::GLPresenter(int textureWidth, int textureHeight)
     ready_ = true;
 }
 
+void GLPresenter::resize(int textureWidth, int textureHeight) {
+    if (!ready_ || (textureWidth == textureWidth_ && textureHeight == textureHeight_)) {
+        return;
+    }
+    textureWidth_ = textureWidth;
+    textureHeight_ = textureHeight;
+    gl_->BindTexture(GL_TEXTURE_2D, texture_);
+    gl_->TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                    nullptr);
+    gl_->BindTexture(GL_TEXTURE_2D, 0);
+}
+
 GLPresenter::~GLPresenter() {
     if (texture_ != 0) {
         gl_->DeleteTextures(1, &texture_);

@@ -21,6 +21,11 @@ class GLPresenter {
 
     // Whether the context offered everything needed (shaders, textures).
     bool isReady() const { return ready_; }
+    // A texture of another size (the screen turned); its pixels are undefined until the
+    // next upload of the whole image.
+    void resize(int textureWidth, int textureHeight);
+    int textureWidth() const { return textureWidth_; }
+    int textureHeight() const { return textureHeight_; }
     // Copies `rectangles` of `image` (the size of the texture) into the texture.
     void upload(cairo_surface_t* image, const std::vector<cairo_rectangle_int_t>& rectangles);
     // Clears to black, draws `pictures` (placed in the image's pixels), then the interface

@@ -36,7 +36,8 @@ double fittingWindowScale(CGSize points, double screenScale, int displayWidth, i
 
 std::shared_ptr<UIWindow> inputWindow() {
     auto windows = UIWindow::windows();
-    if (auto key = UIWindow::keyWindow(); key && !key->isHidden()) {
+    std::erase_if(windows, [](const auto& window) { return !window->isOnScreen(); });
+    if (auto key = UIWindow::keyWindow(); key && key->isOnScreen()) {
         // Input goes to the topmost visible window, which is the key window unless an
         // alert-level window lies above it.
         if (!windows.empty() && windows.back()->windowLevel() > key->windowLevel()) {
@@ -65,11 +66,12 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
                     ? fittingWindowScale(points, UIScreen::mainScreen().scale(), mode.w, mode.h)
                     : 1;
     }
+    windowScale_ = scale;
+    windowSize_ = sizeForScreen();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window_ = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               static_cast<int>(std::lround(points.width * scale)),
-                               static_cast<int>(std::lround(points.height * scale)),
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
+    window_ =
+        SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         windowSize_.first, windowSize_.second, SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
     if (window_ == nullptr) {
         consoleLog(std::string("[Host] The window could not be made: ") + SDL_GetError());
         return;
@@ -117,6 +119,59 @@ SDLWindowHost::~SDLWindowHost() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
+std::pair<int, int> SDLWindowHost::sizeForScreen() const {
+    const CGSize points = UIScreen::mainScreen().bounds().size;
+    return {static_cast<int>(std::lround(points.width * windowScale_)),
+            static_cast<int>(std::lround(points.height * windowScale_))};
+}
+
+void SDLWindowHost::followScreen() {
+    const auto wanted = sizeForScreen();
+    if (wanted == windowSize_) {
+        return;
+    }
+    windowSize_ = wanted;
+    // Moved first, so that the window never reaches past the display on the way.
+    keepOnDisplay(wanted.first, wanted.second);
+    SDL_SetWindowSize(window_, wanted.first, wanted.second);
+}
+
+void SDLWindowHost::keepOnDisplay(int width, int height) {
+    const int display = SDL_GetWindowDisplayIndex(window_);
+    SDL_Rect usable;
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) {
+        return;
+    }
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+        top = left = bottom = right = 0;
+    }
+    // Within [first, last]; a window larger than the area keeps its top left corner in it.
+    auto place = [](int position, int first, int last) { return std::max(first, std::min(position, last)); };
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    const int placedX = place(x, usable.x + left, usable.x + usable.w - width - right);
+    const int placedY = place(y, usable.y + top, usable.y + usable.h - height - bottom);
+    if (placedX != x || placedY != y) {
+        SDL_SetWindowPosition(window_, placedX, placedY);
+    }
+}
+
+void SDLWindowHost::adoptWindowSize() {
+    // The size the window has now: a later request may have overtaken the event's.
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    windowSize_ = {width, height};
+    if (windowSize_ != sizeForScreen() && width > 0 && height > 0) {
+        UIScreen::mainScreen().hostWindowDidResize({width / windowScale_, height / windowScale_});
+    }
+}
+
 CGPoint SDLWindowHost::toPoints(int x, int y) const {
     int width = 0;
     int height = 0;
@@ -135,6 +190,11 @@ void SDLWindowHost::handleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
         running_ = false;
+        break;
+    case SDL_WINDOWEVENT:
+        // Looked at once the window has been asked for the screen's size: a report of an
+        // earlier size may come after the screen turned.
+        windowSizeChanged_ = windowSizeChanged_ || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED;
         break;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT && window) {
@@ -256,7 +316,14 @@ void SDLWindowHost::updateTextInput() {
 }
 
 bool SDLWindowHost::presentFrame(bool force) {
+    followScreen();
+    if (windowSizeChanged_) {
+        windowSizeChanged_ = false;
+        adoptWindowSize();
+    }
     const auto changed = renderer_.renderFrame();
+    // A turned or resized screen is drawn whole into a texture of its new size.
+    presenter_->resize(renderer_.pixelWidth(), renderer_.pixelHeight());
     const std::uint64_t pictureChanges = CAExternalPictures::changeCount();
     if (changed.empty() && !force && pictureChanges == drawnPictureChanges_) {
         return false;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 struct SDL_Window;
 union SDL_Event;
@@ -19,6 +20,11 @@ union SDL_Event;
 // shown through OpenGL, and only its changed parts are uploaded. The window's OpenGL
 // context is lent to the playback engines, which draw video into textures of it; the host
 // draws those textures in their layers' places beneath the interface, at every new picture.
+//
+// The window follows the screen: when the interface turns, its sides swap at the same
+// scale, moved if need be so that it stays within the display's usable area. When the
+// window manager grants another size, the screen takes the size the window really has, so
+// that layout follows what is shown.
 class SDLWindowHost {
   public:
     struct Options {
@@ -50,12 +56,26 @@ class SDLWindowHost {
 
   private:
     void handleEvent(const SDL_Event& event);
+    // The window's size in window units for the screen's bounds.
+    std::pair<int, int> sizeForScreen() const;
+    // Asks for the screen's size when the window was asked for another.
+    void followScreen();
+    // Moves the window so that a window of `width` x `height` lies within the display's
+    // usable area, decorations included, as far as it fits.
+    void keepOnDisplay(int width, int height);
+    // After the window reported a new size: the screen takes the size the window has when
+    // that is not the one asked for (the window manager's choice).
+    void adoptWindowSize();
     bool presentFrame(bool force);
     void updateTextInput();
     CGPoint toPoints(int x, int y) const;
 
     ScreenRenderer renderer_;
     SDL_Window* window_ = nullptr;
+    // Window units per point.
+    double windowScale_ = 1;
+    // The size last asked for or granted, in window units.
+    std::pair<int, int> windowSize_;
     void* context_ = nullptr;
     std::unique_ptr<GLPresenter> presenter_;
     std::shared_ptr<VideoGLContext> videoContext_;
@@ -66,6 +86,7 @@ class SDLWindowHost {
     bool running_ = false;
     bool pointerDown_ = false;
     bool textInputOn_ = false;
+    bool windowSizeChanged_ = false;
     CGPoint pointer_;
     double frameStarted_ = 0;
 };

@@ -14,12 +14,21 @@ int pixels(CGFloat points, double scale) {
 
 } // namespace
 
-ScreenRenderer::ScreenRenderer()
-    : screen_(CALayer::layer()),
-      compositor_(pixels(UIScreen::mainScreen().bounds().size.width, UIScreen::mainScreen().scale()),
-                  pixels(UIScreen::mainScreen().bounds().size.height, UIScreen::mainScreen().scale()),
-                  UIScreen::mainScreen().scale()) {
-    screen_->setFrame(UIScreen::mainScreen().bounds());
+ScreenRenderer::ScreenRenderer() : screen_(CALayer::layer()) {
+    followScreen();
+}
+
+void ScreenRenderer::followScreen() {
+    const UIScreen& screen = UIScreen::mainScreen();
+    const CGRect bounds = screen.bounds();
+    const int width = pixels(bounds.width(), screen.scale());
+    const int height = pixels(bounds.height(), screen.scale());
+    if (compositor_ && compositor_->pixelWidth() == width && compositor_->pixelHeight() == height &&
+        compositor_->scale() == screen.scale()) {
+        return;
+    }
+    compositor_ = std::make_unique<LayerCompositor>(width, height, screen.scale());
+    screen_->setFrame(bounds);
 }
 
 ScreenRenderer::~ScreenRenderer() {
@@ -36,7 +45,9 @@ void ScreenRenderer::unstackWindows() {
 }
 
 void ScreenRenderer::stackWindows() {
-    const auto windows = UIWindow::windows();
+    auto windows = UIWindow::windows();
+    // A window laid out for another orientation than the screen's is not on it.
+    std::erase_if(windows, [](const auto& window) { return !window->isOnScreen(); });
     // Another renderer (a screenshot taken meanwhile) may have taken the layers over.
     bool same = windows.size() == stacked_.size();
     for (size_t i = 0; same && i < windows.size(); ++i) {
@@ -56,8 +67,9 @@ std::vector<cairo_rectangle_int_t> ScreenRenderer::renderFrame() {
     for (const auto& window : UIWindow::windows()) {
         window->layoutIfNeeded();
     }
+    followScreen();
     stackWindows();
-    return compositor_.render(*screen_);
+    return compositor_->render(*screen_);
 }
 
 std::vector<CAExternalPicturePlacement> ScreenRenderer::externalPictures() {

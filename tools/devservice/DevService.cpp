@@ -26,11 +26,13 @@ constexpr std::size_t kWorkerThreads = 24;
 constexpr std::size_t kLargestBody = 1 << 20;
 constexpr double kLongestMediaWait = 180;
 constexpr std::size_t kCachedImages = 512;
-constexpr const char* kVodFixture = "vod-v1";
-constexpr const char* kShortFixture = "short-v1";
+// The version in a fixture's folder name changes whenever its picture does, so that a
+// media folder shared between runs makes it afresh.
+constexpr const char* kVodFixture = "vod-v2";
+constexpr const char* kShortFixture = "short-v2";
 // Episodes long enough to resume in the middle and to skip an outro of (titles with
 // "long_media").
-constexpr const char* kLongFixture = "vod-long-v1";
+constexpr const char* kLongFixture = "vod-long-v2";
 
 double secondsSince1970() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();

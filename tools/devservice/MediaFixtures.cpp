@@ -16,6 +16,10 @@ namespace mediafixtures {
 namespace {
 
 constexpr const char* kMasterPlaylist = "master.m3u8";
+// A white block in the picture's top left corner and a black one in its top right corner,
+// each a fifth of the width and of the height, over the test picture.
+constexpr const char* kOrientationCue = "drawbox=x=0:y=0:w=iw/5:h=ih/5:color=white:t=fill,"
+                                        "drawbox=x=iw-iw/5:y=0:w=iw/5:h=ih/5:color=black:t=fill";
 
 // Holds an exclusive lock on a file for as long as it lives.
 class FileLock {
@@ -54,12 +58,14 @@ std::vector<std::string> ffmpegArguments(const HlsSpec& spec, const std::filesys
     if (spec.variants == 2) {
         const std::string half =
             std::to_string(spec.width / 2 / 2 * 2) + ":" + std::to_string(spec.height / 2 / 2 * 2);
-        args.insert(args.end(), {"-filter_complex", "[0:v]split=2[v0][v1];[v1]scale=" + half + "[v1o]",
-                                 "-map", "[v0]", "-map", "[v1o]", "-map", "1:a", "-map", "1:a", "-b:v:0",
-                                 "600k", "-b:v:1", "200k", "-var_stream_map", "v:0,a:0 v:1,a:1"});
-    } else {
         args.insert(args.end(),
-                    {"-map", "0:v", "-map", "1:a", "-b:v:0", "500k", "-var_stream_map", "v:0,a:0"});
+                    {"-filter_complex",
+                     std::string("[0:v]") + kOrientationCue + ",split=2[v0][v1];[v1]scale=" + half + "[v1o]",
+                     "-map", "[v0]", "-map", "[v1o]", "-map", "1:a", "-map", "1:a", "-b:v:0", "600k",
+                     "-b:v:1", "200k", "-var_stream_map", "v:0,a:0 v:1,a:1"});
+    } else {
+        args.insert(args.end(), {"-filter_complex", std::string("[0:v]") + kOrientationCue + "[v0]", "-map",
+                                 "[v0]", "-map", "1:a", "-b:v:0", "500k", "-var_stream_map", "v:0,a:0"});
     }
     args.insert(args.end(), {"-c:v",
                              "libx264",

@@ -8,7 +8,9 @@ namespace mediafixtures {
 // An HLS stream made by ffmpeg from its synthetic test sources (a moving test picture
 // and a sine tone): "master.m3u8" pointing at "v<i>/index.m3u8", each with MPEG-TS
 // segments "v<i>/seg000.ts", ... Variant 0 has the given size; variant 1, when asked
-// for, half of it.
+// for, half of it. The picture shows which way is up: a white block fills its top left
+// fifth (a fifth of the width by a fifth of the height) and a black block its top right
+// one; nothing else in the moving test picture is plain white or black.
 struct HlsSpec {
     int variants = 1; // 1 or 2
     int seconds = 6;

@@ -1,11 +1,36 @@
 #include "platform/SJBaseVideoPlayer/Player/SJRotationManager.h"
 
 #include "platform/Foundation/Log.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
+#include "platform/UIKit/Controllers/UIViewController.h"
+#include "platform/UIKit/Controllers/UIWindowRoot.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
 
 #include <algorithm>
-#include <numbers>
+
+// The root of the full-screen window: a black stage that the player's content fills once
+// it has grown into place, whatever size the window gets later.
+class SJFullscreenViewController : public UIViewController {
+  public:
+    void viewDidLoad() override { view()->setBackgroundColor(UIColor::blackColor()); }
+
+    void viewDidLayoutSubviews() override {
+        auto shown = content.lock();
+        if (fills && shown && shown->superview() == viewIfLoaded()) {
+            shown->setFrame(viewIfLoaded()->bounds());
+        }
+    }
+
+    // The application's delegate narrows this down to the player's orientation.
+    UIInterfaceOrientationMask supportedInterfaceOrientations() const override {
+        return UIInterfaceOrientationMaskAllButUpsideDown;
+    }
+    bool prefersStatusBarHidden() const override { return true; }
+
+    std::weak_ptr<UIView> content;
+    bool fills = false;
+};
 
 namespace {
 
@@ -15,20 +40,16 @@ std::vector<const SJRotationManager*>& liveManagers() {
     return managers;
 }
 
-CGFloat angleOf(SJOrientation orientation) {
+UIInterfaceOrientation interfaceOrientationOf(SJOrientation orientation) {
     switch (orientation) {
     case SJOrientation::LandscapeLeft:
-        return std::numbers::pi / 2;
+        return UIInterfaceOrientation::landscapeLeft;
     case SJOrientation::LandscapeRight:
-        return -std::numbers::pi / 2;
+        return UIInterfaceOrientation::landscapeRight;
     case SJOrientation::Portrait:
         break;
     }
-    return 0;
-}
-
-CGPoint middleOf(const CGRect& rect) {
-    return {rect.midX(), rect.midY()};
+    return UIInterfaceOrientation::portrait;
 }
 
 // Runs `changes` as a view animation, or at once; `done` runs when they are complete.
@@ -51,31 +72,26 @@ SJRotationManager::SJRotationManager(const std::shared_ptr<UIView>& superview,
 
 SJRotationManager::~SJRotationManager() {
     std::erase(liveManagers(), this);
-    if (container_) {
-        container_->removeFromSuperview();
+    if (window_) {
+        // The player goes while in full screen: the interface stands up again without it.
+        closeWindow();
+        if (!UIApplication::sharedApplication()->requestGeometryUpdate(UIInterfaceOrientationMaskPortrait)) {
+            UIScreen::mainScreen().setInterfaceOrientation(UIInterfaceOrientation::portrait);
+        }
     }
 }
 
 UIInterfaceOrientationMask SJRotationManager::supportedInterfaceOrientationsForWindow(UIWindow* window) {
     for (const SJRotationManager* manager : liveManagers()) {
-        if (manager->container_ && window != nullptr && manager->container_->window() == window) {
-            return manager->orientation_ == SJOrientation::LandscapeRight
-                       ? UIInterfaceOrientationMaskLandscapeRight
-                       : UIInterfaceOrientationMaskLandscapeLeft;
+        if (manager->window_ && window != nullptr && manager->window_.get() == window) {
+            return UIInterfaceOrientationMaskFor(interfaceOrientationOf(manager->orientation_));
         }
     }
     return UIInterfaceOrientationMaskPortrait;
 }
 
 UIEdgeInsets SJRotationManager::landscapeSafeAreaInsets() {
-    const UIScreen::Metrics& metrics = UIScreen::mainScreen().metrics();
-    // Only a screen with a home indicator has a sensor housing that a turned interface
-    // keeps clear of on both sides; a classic screen hides its status bar in landscape.
-    if (metrics.bottomSafeAreaHeight <= 0) {
-        return {};
-    }
-    constexpr CGFloat homeIndicatorInLandscape = 21;
-    return {0, metrics.statusBarHeight, homeIndicatorInLandscape, metrics.statusBarHeight};
+    return UIScreen::mainScreen().safeAreaInsetsFor(UIInterfaceOrientation::landscapeLeft);
 }
 
 std::shared_ptr<SJRotationObservation> SJRotationManager::getObserver() {
@@ -136,7 +152,9 @@ void SJRotationManager::rotate(SJOrientation orientation, bool animated,
     } else if (orientation == SJOrientation::Portrait) {
         exitFullscreen(*home, *target, animated && window != nullptr, std::move(finish));
     } else {
-        turn(*target, container_->bounds(), animated, std::move(finish));
+        // From one landscape to the other: the window turns with the screen.
+        turnInterface();
+        finish();
     }
 }
 
@@ -158,32 +176,43 @@ template <typename Member> void SJRotationManager::tell(Member member, bool valu
     }
 }
 
-void SJRotationManager::enterFullscreen(UIWindow& window, UIView& target, bool animated,
+void SJRotationManager::turnInterface() {
+    const auto wanted = UIInterfaceOrientationMaskFor(interfaceOrientationOf(orientation_));
+    if (!UIApplication::sharedApplication()->requestGeometryUpdate(wanted)) {
+        consoleLog(
+            "[SJRotationManager] The interface did not turn; the player stays in the window as it is.");
+    }
+}
+
+void SJRotationManager::enterFullscreen(UIWindow& home, UIView& target, bool animated,
                                         std::function<void()> done) {
+    // Both windows cover the screen from its origin, so window points are screen points.
     const CGRect start = target.convertRectToView(target.bounds(), nullptr);
-    container_ = std::make_shared<UIView>(window.bounds());
-    container_->setBackgroundColor(UIColor::blackColor());
-    window.addSubview(container_);
+    controller_ = std::make_shared<SJFullscreenViewController>();
+    window_ = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    window_->setWindowLevel(home.windowLevel());
+    previousKeyWindow_ = UIWindow::keyWindow();
+    window_->setRootViewController(controller_);
+    window_->makeKeyAndVisible();
+    UIWindowDidBecomeVisible(*window_);
+    const auto& stage = controller_->view();
     auto keep = target.sharedView();
     UIView::performWithoutAnimation([&] {
         target.removeFromSuperview();
-        container_->addSubview(keep);
         target.setTransform(CGAffineTransformIdentity);
+        stage->addSubview(keep);
         target.setFrame(start);
         target.layoutIfNeeded();
     });
-    turn(target, container_->bounds(), animated, std::move(done));
-}
-
-void SJRotationManager::turn(UIView& target, const CGRect& windowBounds, bool animated,
-                             std::function<void()> done) {
-    const CGFloat angle = angleOf(orientation_);
+    controller_->content = keep;
+    turnInterface();
+    window_->layoutIfNeeded();
+    // The content grows from its place on the page to the whole turned window.
+    controller_->fills = true;
     perform(
         animated,
-        [&target, windowBounds, angle] {
-            target.setBounds(CGRect{{0, 0}, {windowBounds.size.height, windowBounds.size.width}});
-            target.setCenter(middleOf(windowBounds));
-            target.setTransform(CGAffineTransformMakeRotation(angle));
+        [&target, bounds = stage->bounds()] {
+            target.setFrame(bounds);
             target.layoutIfNeeded();
         },
         done);
@@ -191,16 +220,20 @@ void SJRotationManager::turn(UIView& target, const CGRect& windowBounds, bool an
 
 void SJRotationManager::exitFullscreen(UIView& home, UIView& target, bool animated,
                                        std::function<void()> done) {
+    turnInterface();
+    window_->layoutIfNeeded();
+    controller_->fills = false;
     const CGRect end =
         home.window() != nullptr ? home.convertRectToView(home.bounds(), nullptr) : target.frame();
     std::weak_ptr<UIView> weakHome = home.sharedView();
     std::weak_ptr<UIView> weakTarget = target.sharedView();
+    // The content shrinks from the whole upright window back to its place on the page,
+    // while the page shows again around it.
     perform(
         animated,
-        [&target, end] {
-            target.setTransform(CGAffineTransformIdentity);
-            target.setBounds(CGRect{{0, 0}, end.size});
-            target.setCenter(middleOf(end));
+        [&target, end, stage = controller_->view()] {
+            stage->setBackgroundColor(UIColor::clearColor());
+            target.setFrame(end);
             target.layoutIfNeeded();
         },
         [alive = std::weak_ptr<bool>(alive_), this, weakHome, weakTarget, done = std::move(done)] {
@@ -217,10 +250,20 @@ void SJRotationManager::exitFullscreen(UIView& home, UIView& target, bool animat
                     targetView->layoutIfNeeded();
                 });
             }
-            if (container_) {
-                container_->removeFromSuperview();
-                container_.reset();
-            }
+            closeWindow();
             done();
         });
+}
+
+void SJRotationManager::closeWindow() {
+    if (!window_) {
+        return;
+    }
+    auto window = std::move(window_);
+    window->setRootViewController(nullptr);
+    window->setHidden(true);
+    controller_.reset();
+    if (auto previous = previousKeyWindow_.lock(); previous && !previous->isHidden()) {
+        previous->makeKeyWindow();
+    }
 }

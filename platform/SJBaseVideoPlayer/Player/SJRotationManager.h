@@ -10,13 +10,13 @@
 class UIView;
 class UIWindow;
 class SJRotationManager;
+class SJFullscreenViewController;
 
 enum class SJOrientation {
     Portrait,
-    // The interface turned a quarter to the left of the device (its top at the window's
-    // right edge)...
+    // The interface turned to landscape with the device's housing on the left...
     LandscapeLeft,
-    // ...or to the right (its top at the window's left edge).
+    // ...or on the right.
     LandscapeRight,
 };
 
@@ -28,11 +28,13 @@ struct SJRotationObservation {
     std::function<void(SJRotationManager& manager, bool isTransitioning)> onTransitioningChanged;
 };
 
-// Full screen for a player on a portrait desktop window: the window itself never turns,
-// so the player's content view is moved out of its place into a black container over the
-// whole window and turned a quarter, laid out for the landscape size; going back moves
-// it home. The device has no orientation of its own here, so automatic rotation never
-// happens; `setDisabledAutorotation` is kept for the callers that set it. Main thread only.
+// Full screen for a player: the player's content view moves out of its place into a
+// window of its own over the page's window, and the interface turns to landscape (on a
+// desktop the window turns: its sides swap). The page's window keeps its portrait layout
+// meanwhile, since its pages do not turn. Going back turns the interface upright, moves
+// the content home and lets the window go. The device has no orientation of its own
+// here, so automatic rotation never happens; `setDisabledAutorotation` is kept for the
+// callers that set it. Main thread only.
 class SJRotationManager {
   public:
     static constexpr double animationDuration = 0.3;
@@ -43,8 +45,8 @@ class SJRotationManager {
     SJRotationManager(const SJRotationManager&) = delete;
     SJRotationManager& operator=(const SJRotationManager&) = delete;
 
-    // What the application answers the platform for a window: landscape while a player
-    // in that window is in full screen, else portrait.
+    // What the application answers the platform for a window: the full-screen window of a
+    // player takes the orientation its player asks for; every other window is portrait.
     static UIInterfaceOrientationMask supportedInterfaceOrientationsForWindow(UIWindow* window);
 
     SJOrientation currentOrientation() const { return orientation_; }
@@ -67,22 +69,27 @@ class SJRotationManager {
     // The observation lives as long as the answer is held.
     [[nodiscard]] std::shared_ptr<SJRotationObservation> getObserver();
 
-    // The full-window container while in full screen (null in portrait).
-    const std::shared_ptr<UIView>& fullscreenContainer() const { return container_; }
-    // What the status bar and the home indicator take of the landscape area, for the
-    // controls to keep clear of.
+    // The window that shows the player in full screen (null in portrait).
+    const std::shared_ptr<UIWindow>& fullscreenWindow() const { return window_; }
+    // What the status bar, the sensor housing and the home indicator take of the turned
+    // screen, for the controls to keep clear of.
     static UIEdgeInsets landscapeSafeAreaInsets();
 
   private:
-    void enterFullscreen(UIWindow& window, UIView& target, bool animated, std::function<void()> done);
+    void enterFullscreen(UIWindow& home, UIView& target, bool animated, std::function<void()> done);
     void exitFullscreen(UIView& home, UIView& target, bool animated, std::function<void()> done);
-    void turn(UIView& target, const CGRect& windowBounds, bool animated, std::function<void()> done);
+    // Asks the application to turn the interface to the manager's orientation.
+    void turnInterface();
+    // Hides the full-screen window and gives the key back to the window before it.
+    void closeWindow();
     // Sets the flag the member reports and tells the observers.
     template <typename Member> void tell(Member member, bool value);
 
     std::weak_ptr<UIView> superview_;
     std::weak_ptr<UIView> target_;
-    std::shared_ptr<UIView> container_;
+    std::shared_ptr<UIWindow> window_;
+    std::shared_ptr<SJFullscreenViewController> controller_;
+    std::weak_ptr<UIWindow> previousKeyWindow_;
     SJOrientation orientation_ = SJOrientation::Portrait;
     bool rotating_ = false;
     bool transitioning_ = false;

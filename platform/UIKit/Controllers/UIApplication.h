@@ -10,6 +10,7 @@
 #include <vector>
 
 class UIApplication;
+class UIScreen;
 class UIWindow;
 
 inline const std::string UIApplicationDidBecomeActiveNotification =
@@ -20,6 +21,9 @@ inline const std::string UIApplicationDidEnterBackgroundNotification =
     "UIApplicationDidEnterBackgroundNotification";
 inline const std::string UIApplicationWillEnterForegroundNotification =
     "UIApplicationWillEnterForegroundNotification";
+// Posted after the interface turned (the screen and the windows that turn with it).
+inline const std::string UIApplicationDidChangeStatusBarOrientationNotification =
+    "UIApplicationDidChangeStatusBarOrientationNotification";
 
 enum class UIApplicationState { active, inactive, background };
 
@@ -78,6 +82,21 @@ class UIApplication : public UIResponder {
     // for which nothing is started).
     void openURL(const std::string& url, const UIApplicationOpenURLOptions& options,
                  std::function<void(bool success)> completion);
+
+    // ---- Orientation ----
+    // The orientations `window` may take: the answer of its top controller (the one
+    // presented over its root, else the root), limited by the delegate's answer for the
+    // window. A window without a root controller does not turn.
+    UIInterfaceOrientationMask supportedInterfaceOrientationsForWindow(UIWindow& window) const;
+    // Asks for the interface to turn to one of `orientations` that the key window may
+    // take (the first of portrait, landscape left, landscape right and upside down). The
+    // screen turns, and with it every window that covers the screen and may take the new
+    // orientation; the others keep their layout and are off the screen until it turns
+    // back. Answers whether the interface is in one of `orientations` now.
+    bool requestGeometryUpdate(UIInterfaceOrientationMask orientations);
+    // The screen's change handler (installed with the first controller): lays out the
+    // windows that covered the screen for its new bounds.
+    static void screenDidChange(UIScreen& screen, const CGRect& previousBounds);
 
   private:
     std::shared_ptr<UIApplicationDelegate> delegate_;

@@ -1,6 +1,7 @@
 #include "platform/UIKit/Controllers/UIViewController.h"
 
 #include "platform/Foundation/RunLoop.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "platform/UIKit/Controllers/UINavigationItem.h"
 #include "platform/UIKit/Controllers/UIPresentationController.h"
@@ -34,6 +35,7 @@ UIViewController::UIViewController() {
     // Controllers put the window's root controller in place.
     static const bool installed = [] {
         UIWindow::setRootViewControllerHandler(&UIViewController::windowRootDidChange);
+        UIScreen::setChangeHandler(&UIApplication::screenDidChange);
         return true;
     }();
     (void)installed;
@@ -309,6 +311,15 @@ std::shared_ptr<UIResponder> UIViewController::nextResponder() const {
         }
     }
     return presenting_.lock();
+}
+
+void UIViewController::viewWillTransitionToSize(CGSize size) {
+    for (const auto& child : std::vector(children_)) {
+        child->viewWillTransitionToSize(size);
+    }
+    if (auto presented = presented_) {
+        presented->viewWillTransitionToSize(size);
+    }
 }
 
 // ---- The window's root ---------------------------------------------------------------

@@ -118,7 +118,12 @@ class UIViewController : public UIResponder, public UINibLoadable {
     UIEdgeInsets additionalSafeAreaInsets() const { return additionalSafeAreaInsets_; }
     void setAdditionalSafeAreaInsets(const UIEdgeInsets& insets);
 
-    // ---- Orientation and status bar (answers only; the window is always portrait) ----
+    // ---- Orientation and status bar ----
+    // Before the view's window turns or changes size with the screen; `size` is the
+    // window's coming size. The default tells the children and the presented controller.
+    virtual void viewWillTransitionToSize(CGSize size);
+    // What the window of a root controller may turn to (UIApplication asks the top
+    // controller of a window).
     virtual bool shouldAutorotate() const { return true; }
     virtual UIInterfaceOrientationMask supportedInterfaceOrientations() const {
         return UIInterfaceOrientationMaskAllButUpsideDown;

@@ -32,6 +32,11 @@ enum class UIInterfaceOrientation {
     landscapeLeft = 4,
 };
 
+inline constexpr bool UIInterfaceOrientationIsLandscape(UIInterfaceOrientation orientation) {
+    return orientation == UIInterfaceOrientation::landscapeLeft ||
+           orientation == UIInterfaceOrientation::landscapeRight;
+}
+
 using UIInterfaceOrientationMask = unsigned;
 inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskPortrait = 1u << 1;
 inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskLandscapeLeft = 1u << 4;
@@ -40,6 +45,12 @@ inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskPortraitUp
 inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskLandscape = (1u << 4) | (1u << 3);
 inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskAll = 30;
 inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskAllButUpsideDown = 26;
+
+// The mask that holds just `orientation` (each orientation's bit is its value).
+inline constexpr UIInterfaceOrientationMask
+UIInterfaceOrientationMaskFor(UIInterfaceOrientation orientation) {
+    return 1u << static_cast<unsigned>(orientation);
+}
 
 enum class UIStatusBarStyle { defaultStyle = 0, lightContent = 1, darkContent = 3 };
 

@@ -4,6 +4,7 @@
 #include "MainController/Video/View/KKenrichchop.h"
 #include "app/Records/KKreapedit.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAliMediaPlaybackController.h"
+#include "platform/host/ScreenRenderer.h"
 #include "tests/MainController/Video/TitleJourneySupport.h"
 
 namespace {
@@ -67,13 +68,8 @@ TEST_F(PlayerJourney, FullScreenShowsItsItemsAndTheEpisodeStripSwitchesEpisodes)
     auto page = openPlayer("1021", "ffm3u8");
     ASSERT_TRUE(waitForPlayback(*page, 0.5));
     const auto& layer = page->player()->defaultEdgeControlLayer();
-    layer->setAppeared(true, false);
-    auto full = layer->bottomAdapter()->viewForItemWithTag(SJEdgeControlLayerBottomItem_Full);
-    ASSERT_NE(full, nullptr);
-    ui().tap(full);
-    ASSERT_TRUE(
-        waitFor([&] { return page->isFull && !page->player()->rotationManager().isTransitioning(); }));
-    playFrames(0.5);
+    toggleFullScreen(*page);
+    ASSERT_TRUE(page->isFull);
     const auto& bar = *layer->bottomAdapter();
     ASSERT_TRUE(bar.indexOfItemForTag(1000) && bar.indexOfItemForTag(1002));
     EXPECT_LT(*bar.indexOfItemForTag(1000), *bar.indexOfItemForTag(1002));
@@ -101,14 +97,82 @@ TEST_F(PlayerJourney, FullScreenShowsItsItemsAndTheEpisodeStripSwitchesEpisodes)
     }));
 
     // Leaving full screen takes the items away again.
-    layer->setAppeared(true, false);
-    full = layer->bottomAdapter()->viewForItemWithTag(SJEdgeControlLayerBottomItem_Full);
-    ASSERT_NE(full, nullptr);
-    ui().tap(full);
-    ASSERT_TRUE(
-        waitFor([&] { return !page->isFull && !page->player()->rotationManager().isTransitioning(); }));
+    toggleFullScreen(*page);
+    ASSERT_FALSE(page->isFull);
     EXPECT_FALSE(layer->bottomAdapter()->indexOfItemForTag(1000).has_value());
     EXPECT_FALSE(layer->bottomAdapter()->indexOfItemForTag(1002).has_value());
+}
+
+// Full screen turns the desktop window itself: a landscape screen at the same scale with
+// the picture upright in it, the controls clear of a turned phone's housing and home
+// indicator, and the page's own window left as it was beneath. Leaving full screen brings
+// the upright window back with the page, its grid and its playback as they were.
+TEST_F(PlayerJourney, FullScreenTurnsTheWindowToLandscapeWithThePictureUprightAndBackToThePage) {
+    auto page = openPlayer("1021", "ffm3u8");
+    ASSERT_TRUE(waitForPlayback(*page, 0.5));
+    // A page a person has used: another episode chosen, the grid scrolled, a faster speed.
+    tapEpisode(*page, 6);
+    ASSERT_TRUE(waitFor([&] {
+        auto asset = page->player()->URLAsset();
+        return asset && asset->mediaURL().find("/1021/7/") != std::string::npos;
+    }));
+    ASSERT_TRUE(waitForPlayback(*page, 0.5));
+    auto& grid = *page->collectionView();
+    grid.setContentOffset({0, 150}, false);
+    playFrames(0.2);
+    page->player()->setRate(1.25F);
+    const CGPoint scrolled = grid.contentOffset();
+    ASSERT_GT(scrolled.y, 0);
+    const std::string mediaURL = page->player()->URLAsset()->mediaURL();
+    EXPECT_TRUE(pictureIsUpright(*page)) << "upright on the page";
+
+    toggleFullScreen(*page);
+    ASSERT_TRUE(page->isFull);
+    const UIScreen& screen = UIScreen::mainScreen();
+    EXPECT_EQ(screen.bounds().size, (CGSize{844, 390}));
+    EXPECT_EQ(screen.scale(), 2);
+    const auto turned = page->player()->rotationManager().fullscreenWindow();
+    ASSERT_NE(turned, nullptr);
+    EXPECT_TRUE(turned->isKeyWindow());
+    EXPECT_EQ(turned->frame(), screen.bounds());
+    EXPECT_EQ(turned->safeAreaInsets(), (UIEdgeInsets{0, 47, 21, 47}));
+    EXPECT_EQ(window()->frame().size, (CGSize{390, 844})) << "the page's window keeps its layout";
+    const auto& controls = page->player()->defaultEdgeControlLayer();
+    controls->setAppeared(true, false);
+    const CGRect bar = ui().frameInWindow(controls->bottomAdapter());
+    EXPECT_GE(bar.minX(), 47);
+    EXPECT_LE(bar.maxX(), 844 - 47);
+    EXPECT_LE(bar.maxY(), 390 - 21);
+    {
+        ScreenRenderer shown;
+        shown.renderFrame();
+        EXPECT_EQ(shown.pixelWidth(), 1688);
+        EXPECT_EQ(shown.pixelHeight(), 780);
+    }
+    // A new picture drawn since the turn, with nothing over it.
+    const double turnedAt = page->player()->currentTime();
+    ASSERT_TRUE(waitForPlayback(*page, turnedAt + 0.3));
+    const CGRect picture = pictureRect(*page);
+    EXPECT_NEAR(picture.height(), 390, 1) << "the 16:9 picture fills the turned window's height";
+    EXPECT_NEAR(picture.width(), 390 * 16.0 / 9, 1);
+    EXPECT_TRUE(pictureIsUpright(*page)) << "upright in full screen";
+
+    toggleFullScreen(*page);
+    ASSERT_FALSE(page->isFull);
+    EXPECT_EQ(screen.bounds().size, (CGSize{390, 844}));
+    EXPECT_EQ(page->player()->rotationManager().fullscreenWindow(), nullptr);
+    EXPECT_TRUE(window()->isKeyWindow());
+    EXPECT_EQ(topPage(), page);
+    EXPECT_EQ(grid.contentOffset(), scrolled);
+    EXPECT_EQ(page->index.item, 6);
+    EXPECT_EQ(page->episode, "第07集");
+    EXPECT_EQ(page->player()->URLAsset()->mediaURL(), mediaURL);
+    EXPECT_EQ(page->player()->rate(), 1.25F);
+    EXPECT_EQ(page->player()->presentView()->window(), window().get());
+    const double backAt = page->player()->currentTime();
+    ASSERT_TRUE(waitForPlayback(*page, backAt + 0.3)) << "still playing";
+    EXPECT_NEAR(pictureRect(*page).width(), 390, 1);
+    EXPECT_TRUE(pictureIsUpright(*page)) << "upright on the page again";
 }
 
 // The platform engine fails to load the episode until the fifth failure it reports (a

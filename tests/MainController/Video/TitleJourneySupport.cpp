@@ -5,6 +5,8 @@
 #include "app/Helpers/KKpresentationdisease.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
+#include "platform/host/ScreenRenderer.h"
+#include "tests/platform/QuartzCore/PixelProbe.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
 
 #include <algorithm>
@@ -95,6 +97,63 @@ void TitleJourneyTest::goBack() {
     ui().tap(back);
     waitFor([&] { return topPage() != page; });
     playFrames(0.6);
+}
+
+void TitleJourneyTest::toggleFullScreen(KKrallymultitudeViewController& page) {
+    auto& player = *page.player();
+    const bool wasFull = player.isFullscreen();
+    const auto& layer = player.defaultEdgeControlLayer();
+    layer->setAppeared(true, false);
+    auto full = layer->bottomAdapter()->viewForItemWithTag(SJEdgeControlLayerBottomItem_Full);
+    ASSERT_NE(full, nullptr);
+    ui().tap(full);
+    ASSERT_TRUE(
+        waitFor([&] { return page.isFull != wasFull && !player.rotationManager().isTransitioning(); }));
+    playFrames(0.5);
+}
+
+CGRect TitleJourneyTest::pictureRect(KKrallymultitudeViewController& page) {
+    const auto& present = page.player()->presentView();
+    const auto& layer = present->videoLayer();
+    const CGRect picture = layer->videoRect();
+    if (picture.isEmpty()) {
+        return picture;
+    }
+    return present->convertRectToView(picture.offsetBy(layer->frame().origin.x, layer->frame().origin.y),
+                                      nullptr);
+}
+
+testing::AssertionResult TitleJourneyTest::pictureIsUpright(KKrallymultitudeViewController& page) {
+    auto& player = *page.player();
+    player.controlLayerAppearManager().needDisappear();
+    player.promptingPopupController().clear();
+    playFrames(SJEdgeControlLayer::appearDuration + 0.1);
+    const CGRect picture = pictureRect(page);
+    if (picture.isEmpty()) {
+        return testing::AssertionFailure() << "no picture";
+    }
+    ScreenRenderer screen;
+    screen.renderFrame();
+    // The middle of the fifth of the picture at a top corner.
+    auto sample = [&](double across) {
+        const double scale = screen.scale();
+        return pixelAt(screen.surface(),
+                       static_cast<int>((picture.minX() + across * picture.width()) * scale),
+                       static_cast<int>((picture.minY() + 0.1 * picture.height()) * scale));
+    };
+    // Of the eight ways to turn or mirror the picture, only the upright one has the white
+    // block at the top left and the black one at the top right.
+    const Pixel topLeft = sample(0.1);
+    const Pixel topRight = sample(0.9);
+    if (topLeft.r > 200 && topLeft.g > 200 && topLeft.b > 200 && topRight.r < 60 && topRight.g < 60 &&
+        topRight.b < 60) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << "the picture at (" << picture.minX() << ", " << picture.minY() << ", " << picture.width()
+           << " x " << picture.height() << ") shows (" << topLeft.r << ", " << topLeft.g << ", " << topLeft.b
+           << ") at its top left (white wanted) and (" << topRight.r << ", " << topRight.g << ", "
+           << topRight.b << ") at its top right (black wanted)";
 }
 
 double TitleJourneyTest::litFraction(const std::shared_ptr<UIView>& view) {

@@ -31,6 +31,15 @@ class TitleJourneyTest : public testsupport::app::AppJourneyTest {
     void tapEpisode(KKrallymultitudeViewController& page, long item);
     // Leaves the page on top with the back item of its player.
     void goBack();
+    // Taps the player's full-screen item (in whichever window the player shows) and waits
+    // until the player has gone into full screen or out of it.
+    void toggleFullScreen(KKrallymultitudeViewController& page);
+    // Where the page's player draws its picture, in screen points (empty without one).
+    CGRect pictureRect(KKrallymultitudeViewController& page);
+    // Whether the headless screen shows the player's picture the right way up: the service's
+    // media have a white block in the top left corner and a black one in the top right
+    // corner. The controls and prompts are hidden first, so that nothing lies over them.
+    testing::AssertionResult pictureIsUpright(KKrallymultitudeViewController& page);
     // The share of the pixels of the headless screen picture inside the view that are not
     // black.
     double litFraction(const std::shared_ptr<UIView>& view);

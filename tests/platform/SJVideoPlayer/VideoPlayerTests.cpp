@@ -113,7 +113,7 @@ TEST_F(VideoPlayer, TheFullScreenBarGetsAndLosesThePagesItems) {
                 844 - 2 * SJRotationManager::landscapeSafeAreaInsets().left, 1e-6);
     keepScreenshot("video-player-fullscreen");
 
-    // In full screen the back item leaves full screen (the tap goes through the turn).
+    // In full screen the back item leaves full screen.
     driver.tap(controls().topAdapter()->viewForItemWithTag(SJEdgeControlLayerTopItem_Back));
     driver.advance(SJRotationManager::animationDuration + 0.05);
     EXPECT_FALSE(player->isFullscreen());

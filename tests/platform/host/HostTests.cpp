@@ -1,5 +1,7 @@
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/CAGradientLayer.h"
+#include "platform/UIKit/Controllers/UIApplication.h"
+#include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/Controls/UITextField.h"
 #include "platform/UIKit/UIControl.h"
 #include "platform/UIKit/UILabel.h"
@@ -7,66 +9,19 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/SDLWindowHost.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
+#include "tests/platform/host/PumpUntil.h"
+#include "tests/platform/host/XvfbServer.h"
 #include "tests/support/TestSupport.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
-
-// A private X server for the duration of a test.
-class XvfbServer {
-  public:
-    XvfbServer() {
-        for (int display = 90; display < 190; ++display) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-            const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
-            if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) {
-                continue;
-            }
-            const std::string name = ":" + std::to_string(display);
-            const char* argv[] = {"Xvfb",        name.c_str(), "-screen", "0",
-                                  "1024x768x24", "-nolisten",  "tcp",     nullptr};
-            if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-                pid_ = 0;
-                return;
-            }
-            for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                    pid_ = 0;
-                    break;
-                }
-            }
-            if (pid_ != 0 && std::filesystem::exists(socket)) {
-                display_ = name;
-                return;
-            }
-        }
-    }
-    ~XvfbServer() {
-        if (pid_ != 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& display() const { return display_; }
-
-  private:
-    pid_t pid_ = 0;
-    std::string display_;
-};
 
 std::shared_ptr<UIWindow> buildScreen() {
     auto window = std::make_shared<UIWindow>();
@@ -207,7 +162,7 @@ TEST_F(Hosts, OffscreenWindowShowsTheSamePictureAsTheHeadlessHost) {
 }
 
 TEST_F(Hosts, DesktopWindowUnderXvfbShowsTheSamePictureAndTakesInput) {
-    XvfbServer server;
+    hosttest::XvfbServer server;
     if (server.display().empty()) {
         GTEST_SKIP() << "Xvfb could not start";
     }
@@ -311,7 +266,7 @@ TEST_F(Hosts, WorkPostedFromAnotherThreadWakesTheWindowLoop) {
 }
 
 TEST_F(Hosts, ATabletScreenOnASmallerDisplayGetsAWindowThatFitsAndTakesInputWhereItShows) {
-    XvfbServer server;
+    hosttest::XvfbServer server;
     if (server.display().empty()) {
         GTEST_SKIP() << "Xvfb could not start";
     }
@@ -343,4 +298,68 @@ TEST_F(Hosts, ATabletScreenOnASmallerDisplayGetsAWindowThatFitsAndTakesInputWher
     pushMouse(SDL_MOUSEBUTTONUP, x, y);
     host.pumpOnce();
     EXPECT_EQ(taps, 1) << "a click lands on the control drawn under it";
+}
+
+TEST_F(Hosts, TheWindowTurnsWithTheScreenStaysOnTheDisplayAndLaysOutTheSizeItGets) {
+    hosttest::XvfbServer server;
+    if (server.display().empty()) {
+        GTEST_SKIP() << "Xvfb could not start";
+    }
+    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    auto window = std::make_shared<UIWindow>();
+    auto page = std::make_shared<UIViewController>();
+    window->setRootViewController(page);
+    page->view()->setBackgroundColor(UIColor::colorWithRed(0.84, 0.25, 0.25, 1));
+    window->makeKeyAndVisible();
+    SDLWindowHost host({"Orvex test", 2, false});
+    ASSERT_TRUE(host.isOpen());
+    auto& application = *UIApplication::sharedApplication();
+    auto windowSize = [&] {
+        std::pair<int, int> size;
+        SDL_GetWindowSize(host.window(), &size.first, &size.second);
+        return size;
+    };
+    // The page's colour at the far corner of what the window shows.
+    auto farCornerIsThePage = [&](int width, int height) {
+        const auto path = testsupport::freshFolder("turned") / "window.png";
+        EXPECT_TRUE(host.writeScreenshot(path.string()));
+        cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+        const bool sized =
+            cairo_image_surface_get_width(image) == width && cairo_image_surface_get_height(image) == height;
+        const Pixel corner = pixelAt(image, width - 3, height - 3);
+        cairo_surface_destroy(image);
+        return sized && std::abs(corner.r - 214) <= 2 && std::abs(corner.g - 64) <= 2;
+    };
+
+    // Near the display's right edge (1024 x 768), where a landscape window would reach past it.
+    SDL_SetWindowPosition(host.window(), 560, 100);
+    host.pumpOnce();
+    ASSERT_TRUE(application.requestGeometryUpdate(UIInterfaceOrientationMaskLandscape));
+    ASSERT_TRUE(hosttest::pumpUntil(host, [&] { return windowSize() == std::pair{600, 400}; }));
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(host.window(), &x, &y);
+    EXPECT_LE(x + 600, 1024) << "moved to stay on the display";
+    EXPECT_GE(x, 0);
+    EXPECT_EQ(y, 100);
+    EXPECT_EQ(page->view()->frame().size, (CGSize{300, 200}));
+    EXPECT_TRUE(farCornerIsThePage(600, 400));
+
+    ASSERT_TRUE(application.requestGeometryUpdate(UIInterfaceOrientationMaskPortrait));
+    ASSERT_TRUE(hosttest::pumpUntil(host, [&] { return windowSize() == std::pair{400, 600}; }));
+    EXPECT_EQ(page->view()->frame().size, (CGSize{200, 300}));
+    EXPECT_TRUE(farCornerIsThePage(400, 600));
+
+    // A window that may not grow as wide as asked (a size limit stands in for a window
+    // manager's refusal): the screen takes the size the window got, and the page fills it.
+    SDL_SetWindowMaximumSize(host.window(), 500, 600);
+    ASSERT_TRUE(application.requestGeometryUpdate(UIInterfaceOrientationMaskLandscape));
+    ASSERT_TRUE(hosttest::pumpUntil(host, [&] {
+        return UIScreen::mainScreen().bounds().size == CGSize{250, 200};
+    }));
+    EXPECT_EQ(windowSize(), (std::pair{500, 400}));
+    EXPECT_EQ(page->view()->frame().size, (CGSize{250, 200}));
+    EXPECT_TRUE(farCornerIsThePage(500, 400));
+    window->setRootViewController(nullptr);
 }

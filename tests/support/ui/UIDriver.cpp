@@ -119,7 +119,8 @@ UIDriver::UIDriver(std::shared_ptr<UIWindow> window) : window_(std::move(window)
 }
 
 std::shared_ptr<UIWindow> UIDriver::window() const {
-    return window_ ? window_ : UIWindow::keyWindow();
+    const bool turnedAway = window_ && !window_->isHidden() && !window_->isOnScreen();
+    return window_ && !turnedAway ? window_ : UIWindow::keyWindow();
 }
 
 std::vector<std::shared_ptr<UIView>> UIDriver::findAll(const std::function<bool(const UIView&)>& matches,

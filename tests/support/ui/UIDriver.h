@@ -17,7 +17,9 @@ namespace testsupport::ui {
 // installFailureScreenshots). Time-based gestures need testsupport::useVirtualClock().
 class UIDriver {
   public:
-    // Drives `window`, or whichever window is key at each call when none is given.
+    // Drives `window`, or whichever window is key at each call when none is given or while
+    // `window` is off the screen (the screen turned for another window, such as a player's
+    // in full screen): what a person sees.
     explicit UIDriver(std::shared_ptr<UIWindow> window = nullptr);
 
     std::shared_ptr<UIWindow> window() const;

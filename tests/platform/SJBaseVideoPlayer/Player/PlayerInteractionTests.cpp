@@ -120,7 +120,7 @@ TEST_F(PlayerInteraction, AHorizontalPanSeeksByTheShareOfTheWidthDragged) {
     EXPECT_NEAR(player->volume(), 1.0 - 110.0 / 219.0, 0.01);
 }
 
-TEST_F(PlayerInteraction, GoesFullScreenTurnedOverTheWholeWindowAndBack) {
+TEST_F(PlayerInteraction, GoesFullScreenUprightInALandscapeWindowOfItsOwnAndBack) {
     std::vector<std::pair<bool, bool>> transitions; // (isTransitioning, isFullscreen)
     player->rotationObserver().onTransitioningChanged = [&](SJRotationManager& manager, bool transitioning) {
         transitions.emplace_back(transitioning, manager.isFullscreen());
@@ -136,33 +136,51 @@ TEST_F(PlayerInteraction, GoesFullScreenTurnedOverTheWholeWindowAndBack) {
     EXPECT_FALSE(rotation.isTransitioning());
     EXPECT_EQ(transitions, (std::vector<std::pair<bool, bool>>{{true, true}, {false, true}}));
 
-    // The content is laid out landscape and turned to cover the portrait window.
+    // The screen turned; the content fills a landscape window of its own, not turned.
+    EXPECT_EQ(UIScreen::mainScreen().bounds().size, (CGSize{844, 390}));
+    const auto fullscreen = rotation.fullscreenWindow();
+    ASSERT_NE(fullscreen, nullptr);
+    EXPECT_TRUE(fullscreen->isKeyWindow());
+    EXPECT_TRUE(fullscreen->isOnScreen());
+    EXPECT_EQ(fullscreen->frame(), UIScreen::mainScreen().bounds());
     auto content = player->presentView()->superview();
-    ASSERT_EQ(content->superview(), rotation.fullscreenContainer());
-    EXPECT_EQ(content->bounds().size, (CGSize{844, 390}));
-    const CGRect covered = content->convertRectToView(content->bounds(), nullptr);
-    EXPECT_NEAR(covered.size.width, 390, 1e-6);
-    EXPECT_NEAR(covered.size.height, 844, 1e-6);
-    EXPECT_NEAR(covered.origin.y, 0, 1e-6);
+    EXPECT_EQ(content->window(), fullscreen.get());
+    EXPECT_TRUE(CGAffineTransformIsIdentity(content->transform()));
+    EXPECT_EQ(content->convertRectToView(content->bounds(), nullptr), (CGRect{{0, 0}, {844, 390}}));
     EXPECT_EQ(player->presentView()->bounds().size, (CGSize{844, 390}));
-    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()),
+    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(fullscreen.get()),
               UIInterfaceOrientationMaskLandscapeLeft);
+    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()),
+              UIInterfaceOrientationMaskPortrait);
+    EXPECT_EQ(window->frame().size, (CGSize{390, 844})) << "the page's window keeps its layout";
+    EXPECT_FALSE(window->isOnScreen());
 
-    // Touches reach the turned player: a tap anywhere on the window toggles the controls.
-    driver.tap({60, 700});
+    // Touches reach the player in its window: a tap toggles the controls.
+    driver.tap({60, 300});
     driver.advance(0.3);
     EXPECT_FALSE(player->controlLayerAppearManager().isAppeared());
 
     rotation.rotate();
     EXPECT_FALSE(player->isFullscreen());
     driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_EQ(UIScreen::mainScreen().bounds().size, (CGSize{390, 844}));
     EXPECT_EQ(content->superview(), player->view());
     EXPECT_EQ(content->frame(), player->view()->bounds());
-    EXPECT_EQ(rotation.fullscreenContainer(), nullptr);
-    EXPECT_EQ(window->subviews().size(), 1u) << "the container is gone";
+    EXPECT_EQ(rotation.fullscreenWindow(), nullptr);
+    EXPECT_TRUE(window->isKeyWindow());
+    EXPECT_TRUE(fullscreen->isHidden());
     EXPECT_EQ(transitions.size(), 4u);
-    EXPECT_EQ(SJRotationManager::supportedInterfaceOrientationsForWindow(window.get()),
-              UIInterfaceOrientationMaskPortrait);
+
+    // A player that goes while in full screen takes its window with it and leaves the
+    // screen upright.
+    rotation.rotate();
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    ASSERT_EQ(UIScreen::mainScreen().interfaceOrientation(), UIInterfaceOrientation::landscapeLeft);
+    std::weak_ptr<UIWindow> gone = rotation.fullscreenWindow();
+    player.reset();
+    EXPECT_EQ(UIScreen::mainScreen().interfaceOrientation(), UIInterfaceOrientation::portrait);
+    EXPECT_TRUE(gone.expired());
+    EXPECT_TRUE(window->isKeyWindow());
 }
 
 TEST_F(PlayerInteraction, StaysInPlaceWithoutAWindowOrWhileThePageIsAway) {

@@ -3,8 +3,10 @@
 #include "platform/host/SDLWindowHost.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
+#include "tests/platform/host/XvfbServer.h"
 #include "tests/support/TestSupport.h"
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -37,11 +39,17 @@ double litFraction(SDLWindowHost& host, const CGRect& rect) {
 }
 
 // The player view in a window: pictures come through libmpv's OpenGL renderer and the
-// window draws them beneath the interface, also in full screen, where the player's
-// content is turned a quarter inside a black container over the whole window.
-TEST(PlayerInAWindow, ShowsThePictureInPlaceAndTurnedInFullScreen) {
+// window draws them beneath the interface, also in full screen, where the desktop window
+// turns to landscape with the picture upright.
+TEST(PlayerInAWindow, ShowsThePictureInPlaceAndUprightInTheLandscapeWindowOfFullScreen) {
+    // A desktop display: SDL's offscreen driver cannot change the size of its drawing surface.
+    hosttest::XvfbServer server("1920x1080x24");
+    if (server.display().empty()) {
+        GTEST_SKIP() << "Xvfb could not start";
+    }
+    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
     testsupport::useVirtualClock();
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
     SDLWindowHost host({"Orvex player test", 1, false});
     ASSERT_TRUE(host.isOpen());
@@ -66,13 +74,27 @@ TEST(PlayerInAWindow, ShowsThePictureInPlaceAndTurnedInFullScreen) {
     EXPECT_GT(litFraction(host, picture.insetBy(4, 4)), 0.5);
     EXPECT_LT(litFraction(host, {{1, 101}, {picture.minX() - 2, 217}}), 0.01);
 
-    // Full screen: the content, 844 x 390 points, turned to cover the window; the picture
-    // (520 x 390) lies across the window's middle.
+    // Full screen: the window turns to 844 x 390 points at the same scale, and the 4:3
+    // picture (520 x 390) stands upright in its middle, black bars beside it.
     player->rotationManager().rotate();
     RunLoop::main().advance(SJRotationManager::animationDuration + 0.05);
     ASSERT_TRUE(player->isFullscreen());
-    EXPECT_GT(litFraction(host, {{10, 172}, {370, 500}}), 0.5);
-    EXPECT_LT(litFraction(host, {{10, 20}, {370, 120}}), 0.01) << "the bar above the turned picture";
+    host.pumpOnce();
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(host.window(), &width, &height);
+    EXPECT_EQ(width, 844);
+    EXPECT_EQ(height, 390);
+    EXPECT_GT(litFraction(host, {{172, 10}, {500, 370}}), 0.5);
+    EXPECT_LT(litFraction(host, {{10, 10}, {150, 370}}), 0.01) << "the bar beside the upright picture";
+
+    player->rotationManager().rotate();
+    RunLoop::main().advance(SJRotationManager::animationDuration + 0.05);
+    host.pumpOnce();
+    SDL_GetWindowSize(host.window(), &width, &height);
+    EXPECT_EQ(width, 390);
+    EXPECT_EQ(height, 844);
+    EXPECT_GT(litFraction(host, picture.insetBy(4, 4)), 0.5) << "the picture back in its place";
 
     window->setHidden(true);
     player.reset();
