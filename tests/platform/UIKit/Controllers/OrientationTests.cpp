@@ -150,3 +150,15 @@ TEST_F(Orientation, AWindowOfAnotherSizeThanAskedForLaysTheScreenOutAtItsRealSiz
     EXPECT_EQ(UIScreen::mainScreen().bounds().size, (CGSize{390, 844}));
     EXPECT_EQ(turningWindow->frame().size, (CGSize{390, 844}));
 }
+
+TEST(TabletOrientation, ATurnedTabletKeepsItsStatusBarAboveAndItsHomeIndicatorBelow) {
+    UIScreen::configureMainScreen(UIScreen::Metrics::tablet());
+    UIScreen& screen = UIScreen::mainScreen();
+    screen.setInterfaceOrientation(UIInterfaceOrientation::landscapeLeft);
+    EXPECT_EQ(screen.bounds().size, (CGSize{1366, 1024}));
+    EXPECT_EQ(screen.statusBarHeight(), 24);
+    EXPECT_EQ(screen.safeAreaInsets(), (UIEdgeInsets{24, 0, 20, 0}));
+    screen.setInterfaceOrientation(UIInterfaceOrientation::portrait);
+    EXPECT_EQ(screen.safeAreaInsets(), (UIEdgeInsets{24, 0, 20, 0}));
+    UIScreen::configureMainScreen(UIScreen::Metrics::modern());
+}
