@@ -26,9 +26,11 @@ TEST(AlertKeysThroughTheWindowHost, EscapeAndReturnCloseTheAlert) {
 
     std::vector<std::string> closed;
     for (const SDL_Keycode key : {SDLK_ESCAPE, SDLK_RETURN, SDLK_KP_ENTER}) {
-        auto alert = UIAlertController::alertControllerWithTitle("公告", "内容", UIAlertControllerStyle::alert);
-        alert->addAction(UIAlertAction::actionWithTitle(
-            "确定", UIAlertActionStyle::cancel, [&](UIAlertAction&) { closed.push_back(SDL_GetKeyName(key)); }));
+        auto alert =
+            UIAlertController::alertControllerWithTitle("公告", "内容", UIAlertControllerStyle::alert);
+        alert->addAction(
+            UIAlertAction::actionWithTitle("确定", UIAlertActionStyle::cancel,
+                                           [&](UIAlertAction&) { closed.push_back(SDL_GetKeyName(key)); }));
         page->presentViewController(alert, true);
         driver.advance(1);
         ASSERT_EQ(page->presentedViewController(), alert);
