@@ -74,3 +74,8 @@ bool UIResponder::scrollWheel(CGFloat deltaX, CGFloat deltaY) {
     auto next = nextResponder();
     return next && next->scrollWheel(deltaX, deltaY);
 }
+
+bool UIResponder::keyCommand(UIKeyCommand command) {
+    auto next = nextResponder();
+    return next && next->keyCommand(command);
+}

@@ -57,7 +57,9 @@ class UIResponder : public std::enable_shared_from_this<UIResponder> {
     // Text being composed by an input method: shown marked, not yet inserted. An empty
     // text ends the composition.
     virtual void setMarkedText(const std::string& text) {}
-    virtual void keyCommand(UIKeyCommand command) {}
+    // A key pressed while this responder (or one after it in the chain) is first responder.
+    // Answers whether it was used; by default passed on to the next responder.
+    virtual bool keyCommand(UIKeyCommand command);
     // Where the text being edited is, in window coordinates (input method windows go there).
     virtual CGRect textInputRect() const { return CGRectZero; }
 

@@ -28,6 +28,11 @@ namespace {
 
 // Where Debian's fonts-noto-cjk and fonts-noto-cjk-extra put the CJK faces.
 constexpr const char* kNotoCJKFolder = "/usr/share/fonts/opentype/noto";
+// Where fonts-noto-color-emoji puts the colour emoji face. Other Noto packages share the
+// folder; only the emoji file is taken from it, so that the faces text falls back to do
+// not depend on what else the machine has installed.
+constexpr const char* kNotoEmojiFolder = "/usr/share/fonts/truetype/noto";
+constexpr const char* kNotoEmojiFile = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf";
 
 // Family names that interface code or Pango may ask for; all of them resolve to the
 // Chinese face. Without these aliases fontconfig answers generic names with the
@@ -59,6 +64,10 @@ std::string configurationXML(const std::filesystem::path& cacheFolder) {
     std::string xml =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n";
     xml += std::string("  <dir>") + kNotoCJKFolder + "</dir>\n";
+    xml += std::string("  <dir>") + kNotoEmojiFolder + "</dir>\n";
+    xml += std::string("  <selectfont><rejectfont><glob>") + kNotoEmojiFolder +
+           "/*</glob></rejectfont><acceptfont><glob>" + kNotoEmojiFile +
+           "</glob></acceptfont></selectfont>\n";
     // The first writable cache folder receives new caches; the system's is read when current.
     xml += "  <cachedir>" + xmlEscaped(cacheFolder.string()) + "</cachedir>\n";
     xml += "  <cachedir>/var/cache/fontconfig</cachedir>\n";
@@ -72,6 +81,23 @@ std::string configurationXML(const std::filesystem::path& cacheFolder) {
     }
     alias("serif", "Noto Serif CJK SC");
     alias("monospace", "Noto Sans Mono CJK SC");
+    // Pango asks for the generic family "emoji" for runs in emoji presentation (emoji
+    // with U+FE0F, ZWJ sequences, flags, skin tones); characters no CJK face has fall
+    // back to the emoji face on their own.
+    alias("emoji", kEmojiFontFamily);
+    alias("Apple Color Emoji", kEmojiFontFamily);
+    // The emoji face holds colour bitmaps of one size (109 pixels). Fontconfig answers
+    // such a face at that size whatever was asked; this scales it to the size asked for,
+    // so that an emoji is as large as the text around it.
+    xml += "  <match target=\"font\"><test name=\"outline\"><bool>false</bool></test>"
+           "<edit name=\"pixelsizefixupfactor\" mode=\"assign\"><divide><name target=\"pattern\">pixelsize"
+           "</name><name target=\"font\">pixelsize</name></divide></edit></match>\n";
+    xml += "  <match target=\"font\"><test name=\"outline\"><bool>false</bool></test>"
+           "<edit name=\"matrix\" mode=\"assign\"><times><name>matrix</name><matrix>"
+           "<name>pixelsizefixupfactor</name><double>0</double><double>0</double>"
+           "<name>pixelsizefixupfactor</name></matrix></times></edit>"
+           "<edit name=\"size\" mode=\"assign\"><divide><name>size</name><name>pixelsizefixupfactor</name>"
+           "</divide></edit></match>\n";
     xml += "</fontconfig>\n";
     return xml;
 }
@@ -80,6 +106,10 @@ FcConfig* makeConfiguration() {
     if (!std::filesystem::is_directory(kNotoCJKFolder)) {
         consoleLog(std::string("render: the CJK fonts are missing (") + kNotoCJKFolder +
                    "); install fonts-noto-cjk with tools/setup.sh. Text will show without glyphs.");
+    }
+    if (!std::filesystem::is_regular_file(kNotoEmojiFile)) {
+        consoleLog(std::string("render: the emoji font is missing (") + kNotoEmojiFile +
+                   "); install fonts-noto-color-emoji with tools/setup.sh. Emoji will show as boxes.");
     }
     std::filesystem::path cacheFolder = Paths::caches() / "fontconfig";
     std::error_code error;

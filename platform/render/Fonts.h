@@ -8,10 +8,12 @@
 // Fonts for every text the application shows. All text is set in Noto Sans CJK SC (the
 // Chinese face of Noto CJK, from the fonts-noto-cjk packages), found through a private
 // fontconfig configuration made on first use, so that neither the machine's font set-up
-// nor the locale can switch Chinese text to Japanese glyph shapes.
+// nor the locale can switch Chinese text to Japanese glyph shapes. Emoji fall back to
+// Noto Color Emoji (fonts-noto-color-emoji), drawn in their own colours.
 namespace render {
 
 inline constexpr const char* kUIFontFamily = "Noto Sans CJK SC";
+inline constexpr const char* kEmojiFontFamily = "Noto Color Emoji";
 
 // A font request: family, weight (100 thin ... 400 regular, 500 medium, 700 bold ... 900)
 // and size in points.

@@ -1,11 +1,9 @@
 #include "platform/UIKit/Controllers/UIAlertController.h"
 
 #include "platform/Foundation/Log.h"
+#include "platform/UIKit/Controllers/UIAlertCardView.h"
 #include "platform/UIKit/Controllers/UIPresentationController.h"
 #include "platform/UIKit/Controls/UITextField.h"
-#include "platform/UIKit/UIControl.h"
-#include "platform/UIKit/UILabel.h"
-#include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UITapGestureRecognizer.h"
 
 #include <algorithm>
@@ -13,215 +11,14 @@
 namespace {
 
 constexpr CGFloat kAlertWidth = 270;
-constexpr CGFloat kAlertCornerRadius = 14;
-constexpr CGFloat kAlertButtonHeight = 44;
+// The least room an alert leaves between itself and the edges of the safe area.
+constexpr CGFloat kAlertMargin = 16;
 constexpr CGFloat kSheetMargin = 8;
-constexpr CGFloat kSheetCornerRadius = 13;
-constexpr CGFloat kSheetButtonHeight = 57;
-constexpr CGFloat kHeaderPadding = 20;
-constexpr CGFloat kTextFieldHeight = 30;
-constexpr CGFloat kTextFieldInset = 16;
-constexpr CGFloat kTextFieldSpacing = 8;
+constexpr CGFloat kTextFieldCornerRadius = 4;
 constexpr CGFloat kDimmingAlpha = 0.2;
 constexpr double kAlertDuration = 0.25;
 constexpr double kSheetDuration = 0.3;
 constexpr double kAlertStartScale = 1.15;
-
-UIColor systemRed() {
-    return UIColor::colorWithRed(1, 59 / 255.0, 48 / 255.0, 1);
-}
-UIColor separatorColor() {
-    return UIColor::colorWithWhite(0, 0.15);
-}
-UIColor cardColor() {
-    return UIColor::colorWithWhite(0.97, 0.98);
-}
-
-} // namespace
-
-// One button of the card: the action's title, centred; grey while pressed.
-class UIAlertActionButton : public UIControl {
-  public:
-    UIAlertActionButton(std::shared_ptr<UIAlertAction> action, CGFloat fontSize)
-        : action_(std::move(action)), label_(std::make_shared<UILabel>()) {
-        label_->setText(action_->title());
-        label_->setTextAlignment(NSTextAlignment::center);
-        const bool cancel = action_->style() == UIAlertActionStyle::cancel;
-        label_->setFont(
-            UIFont::systemFontOfSize(fontSize, cancel ? UIFontWeightSemibold : UIFontWeightRegular));
-        label_->setUserInteractionEnabled(false);
-        setAccessibilityLabel(action_->title());
-        setEnabled(action_->isEnabled());
-        updateColors();
-    }
-
-    const std::shared_ptr<UIAlertAction>& action() const { return action_; }
-
-    void didMoveToSuperview() override {
-        UIControl::didMoveToSuperview();
-        if (!label_->superview()) {
-            addSubview(label_);
-        }
-    }
-
-    void layoutSubviews() override {
-        UIControl::layoutSubviews();
-        label_->setFrame(bounds().insetBy(8, 0));
-    }
-
-  protected:
-    void stateDidChange() override { updateColors(); }
-    void tintColorDidChange() override { updateColors(); }
-
-  private:
-    void updateColors() {
-        UIColor color = action_->style() == UIAlertActionStyle::destructive ? systemRed() : tintColor();
-        if (!isEnabled()) {
-            color = color.colorWithAlphaComponent(0.35);
-        }
-        label_->setTextColor(color);
-        setBackgroundColor(isHighlighted() ? std::optional(UIColor::colorWithWhite(0, 0.08)) : std::nullopt);
-    }
-
-    std::shared_ptr<UIAlertAction> action_;
-    std::shared_ptr<UILabel> label_;
-};
-
-// The card of an alert or of one group of an action sheet: a header (title and message)
-// over a column (or, for two alert buttons, a row) of buttons split by hairlines.
-class UIAlertCardView : public UIView {
-  public:
-    UIAlertCardView(UIAlertControllerStyle style, const std::optional<std::string>& title,
-                    const std::optional<std::string>& message)
-        : style_(style) {
-        const bool alert = style == UIAlertControllerStyle::alert;
-        setBackgroundColor(cardColor());
-        layer()->setCornerRadius(alert ? kAlertCornerRadius : kSheetCornerRadius);
-        setClipsToBounds(true);
-        if (title && !title->empty()) {
-            titleLabel_ = makeLabel(*title,
-                                    alert ? UIFont::systemFontOfSize(17, UIFontWeightSemibold)
-                                          : UIFont::systemFontOfSize(13, UIFontWeightSemibold),
-                                    alert ? UIColor::blackColor() : UIColor::colorWithWhite(0.55, 1));
-        }
-        if (message && !message->empty()) {
-            messageLabel_ = makeLabel(*message, UIFont::systemFontOfSize(13),
-                                      alert ? UIColor::blackColor() : UIColor::colorWithWhite(0.55, 1));
-        }
-    }
-
-    void didMoveToSuperview() override {
-        UIView::didMoveToSuperview();
-        for (const auto& label : {titleLabel_, messageLabel_}) {
-            if (label && !label->superview()) {
-                insertSubview(label, 0);
-            }
-        }
-    }
-
-    void addTextField(const std::shared_ptr<UITextField>& field) {
-        addSubview(field);
-        textFields_.push_back(field);
-    }
-
-    void addButton(const std::shared_ptr<UIAlertActionButton>& button) {
-        addSubview(button);
-        buttons_.push_back(button);
-        auto separator = std::make_shared<UIView>();
-        separator->setBackgroundColor(separatorColor());
-        addSubview(separator);
-        separators_.push_back(std::move(separator));
-    }
-
-    const std::vector<std::shared_ptr<UIAlertActionButton>>& buttons() const { return buttons_; }
-
-    bool buttonsSideBySide() const { return style_ == UIAlertControllerStyle::alert && buttons_.size() == 2; }
-
-    CGFloat buttonHeight() const {
-        return style_ == UIAlertControllerStyle::alert ? kAlertButtonHeight : kSheetButtonHeight;
-    }
-
-    CGFloat labelsHeight(CGFloat width) const {
-        CGFloat height = 0;
-        for (const auto& label : {titleLabel_, messageLabel_}) {
-            if (label) {
-                height += label->sizeThatFits({width - 2 * kHeaderPadding, CGFLOAT_MAX}).height + 4;
-            }
-        }
-        return height > 0 ? height - 4 : 0;
-    }
-
-    CGFloat headerHeight(CGFloat width) const {
-        const CGFloat labels = labelsHeight(width);
-        const CGFloat fields =
-            static_cast<CGFloat>(textFields_.size()) * (kTextFieldHeight + kTextFieldSpacing);
-        if (labels <= 0 && fields <= 0) {
-            return 0;
-        }
-        return labels + fields + 2 * kHeaderPadding - (labels > 0 ? 0 : kTextFieldSpacing);
-    }
-
-    CGSize sizeThatFits(CGSize size) const override {
-        const CGFloat rows = buttonsSideBySide() ? 1 : static_cast<CGFloat>(buttons_.size());
-        return {size.width, headerHeight(size.width) + rows * buttonHeight()};
-    }
-
-    void layoutSubviews() override {
-        UIView::layoutSubviews();
-        const CGFloat width = bounds().width();
-        const CGFloat hairline = 1 / UIScreen::mainScreen().scale();
-        CGFloat y = headerHeight(width) > 0 ? kHeaderPadding : 0;
-        for (const auto& label : {titleLabel_, messageLabel_}) {
-            if (label) {
-                const CGFloat height = label->sizeThatFits({width - 2 * kHeaderPadding, CGFLOAT_MAX}).height;
-                label->setFrame({{kHeaderPadding, y}, {width - 2 * kHeaderPadding, height}});
-                y += height + 4;
-            }
-        }
-        y = kHeaderPadding + labelsHeight(width) + (labelsHeight(width) > 0 ? kTextFieldSpacing : 0);
-        for (const auto& field : textFields_) {
-            field->setFrame({{kTextFieldInset, y}, {width - 2 * kTextFieldInset, kTextFieldHeight}});
-            y += kTextFieldHeight + kTextFieldSpacing;
-        }
-        y = headerHeight(width);
-        const CGFloat rowHeight = buttonHeight();
-        for (std::size_t index = 0; index < buttons_.size(); ++index) {
-            CGRect frame;
-            CGRect separator;
-            if (buttonsSideBySide()) {
-                frame = {{index * width / 2, y}, {width / 2, rowHeight}};
-                separator = index == 0 ? CGRect{{0, y}, {width, hairline}}
-                                       : CGRect{{width / 2, y}, {hairline, rowHeight}};
-            } else {
-                frame = {{0, y + index * rowHeight}, {width, rowHeight}};
-                separator = {{0, frame.minY()}, {width, hairline}};
-            }
-            buttons_[index]->setFrame(frame);
-            separators_[index]->setFrame(separator);
-            separators_[index]->setHidden(separator.minY() <= 0);
-        }
-    }
-
-  private:
-    std::shared_ptr<UILabel> makeLabel(const std::string& text, const UIFont& font, const UIColor& color) {
-        auto label = std::make_shared<UILabel>();
-        label->setText(text);
-        label->setFont(font);
-        label->setTextColor(color);
-        label->setTextAlignment(NSTextAlignment::center);
-        label->setNumberOfLines(0);
-        return label;
-    }
-
-    UIAlertControllerStyle style_;
-    std::shared_ptr<UILabel> titleLabel_;
-    std::shared_ptr<UILabel> messageLabel_;
-    std::vector<std::shared_ptr<UITextField>> textFields_;
-    std::vector<std::shared_ptr<UIAlertActionButton>> buttons_;
-    std::vector<std::shared_ptr<UIView>> separators_;
-};
-
-namespace {
 
 // Dims the screen; the alert fades in from slightly larger, the sheet rises from below.
 class AlertPresentationController : public UIPresentationController {
@@ -322,7 +119,7 @@ void UIAlertController::addTextFieldWithConfigurationHandler(
     field->setBackgroundColor(UIColor::whiteColor());
     field->layer()->setBorderWidth(0.5);
     field->layer()->setBorderColor(UIColor::colorWithWhite(0, 0.25));
-    field->layer()->setCornerRadius(4);
+    field->layer()->setCornerRadius(kTextFieldCornerRadius);
     if (configurationHandler) {
         configurationHandler(*field);
     }
@@ -334,6 +131,7 @@ void UIAlertController::addTextFieldWithConfigurationHandler(
 
 void UIAlertController::viewDidLoad() {
     UIViewController::viewDidLoad();
+    const bool alert = preferredStyle_ == UIAlertControllerStyle::alert;
     card_ = std::make_shared<UIAlertCardView>(preferredStyle_, alertTitle_, message_);
     view()->addSubview(card_);
     for (const auto& field : textFields_) {
@@ -341,7 +139,25 @@ void UIAlertController::viewDidLoad() {
     }
     std::weak_ptr<UIAlertController> weakSelf =
         std::static_pointer_cast<UIAlertController>(sharedController());
-    const CGFloat fontSize = preferredStyle_ == UIAlertControllerStyle::alert ? 17 : 20;
+    for (const auto& field : textFields_) {
+        // Return in a field does what Return does for the alert.
+        field->addTarget(
+            [weakSelf](UIControl&) {
+                if (auto self = weakSelf.lock()) {
+                    self->performAction(self->returnKeyAction());
+                }
+            },
+            UIControlEventEditingDidEndOnExit);
+    }
+    const auto cancel = cancelAction();
+    // A column of three or more alert buttons ends with the cancel button, which stays in
+    // sight while the others scroll; an action sheet shows it on a card of its own.
+    const bool pinsCancel = alert && cancel && actions_.size() > 2;
+    if (!alert && cancel) {
+        cancelCard_ = std::make_shared<UIAlertCardView>(preferredStyle_, std::nullopt, std::nullopt);
+        view()->addSubview(cancelCard_);
+    }
+    const CGFloat fontSize = alert ? 17 : 20;
     for (const auto& action : actions_) {
         auto button = std::make_shared<UIAlertActionButton>(action, fontSize);
         std::weak_ptr<UIAlertAction> weakAction = action;
@@ -354,13 +170,20 @@ void UIAlertController::viewDidLoad() {
                 }
             },
             UIControlEventTouchUpInside);
-        card_->addButton(button);
+        if (action == cancel && cancelCard_) {
+            cancelCard_->addButton(button);
+        } else if (action == cancel && pinsCancel) {
+            card_->setPinnedButton(button);
+        } else {
+            card_->addButton(button);
+        }
     }
-    if (preferredStyle_ == UIAlertControllerStyle::actionSheet) {
+    card_->setHidden(card_->isEmpty());
+    if (!alert) {
         view()->addGestureRecognizer(
             std::make_shared<UITapGestureRecognizer>([weakSelf](UIGestureRecognizer& tap) {
                 auto self = weakSelf.lock();
-                if (self && !self->card_->frame().contains(tap.locationInView(self->view().get()))) {
+                if (self && !self->cardsContain(tap.locationInView(self->view().get()))) {
                     self->dimmingTapped();
                 }
             }));
@@ -369,9 +192,16 @@ void UIAlertController::viewDidLoad() {
 
 void UIAlertController::viewDidAppear(bool animated) {
     UIViewController::viewDidAppear(animated);
-    if (!textFields_.empty()) {
-        textFields_.front()->becomeFirstResponder();
+    // Keys go to the alert while it is shown: to its first field, else to the alert itself.
+    if (textFields_.empty() || !textFields_.front()->becomeFirstResponder()) {
+        becomeFirstResponder();
     }
+    card_->flashScrollIndicators();
+}
+
+void UIAlertController::viewWillDisappear(bool animated) {
+    UIViewController::viewWillDisappear(animated);
+    resignFirstResponder();
 }
 
 void UIAlertController::viewWillLayoutSubviews() {
@@ -380,16 +210,45 @@ void UIAlertController::viewWillLayoutSubviews() {
         return;
     }
     const CGRect bounds = view()->bounds();
+    const UIEdgeInsets safe = view()->safeAreaInsets();
     if (preferredStyle_ == UIAlertControllerStyle::alert) {
-        const CGSize size = card_->sizeThatFits({kAlertWidth, CGFLOAT_MAX});
-        card_->setFrame({{(bounds.width() - kAlertWidth) / 2, (bounds.height() - size.height) / 2},
-                         {kAlertWidth, size.height}});
+        // Centred on the screen, and always inside the safe area.
+        const CGFloat top = safe.top + kAlertMargin;
+        const CGFloat bottom = bounds.height() - safe.bottom - kAlertMargin;
+        const CGFloat height = card_->fittingHeight(kAlertWidth, bottom - top);
+        const CGFloat y = std::clamp((bounds.height() - height) / 2, top, std::max(top, bottom - height));
+        card_->setFrame({{(bounds.width() - kAlertWidth) / 2, y}, {kAlertWidth, height}});
         return;
     }
     const CGFloat width = bounds.width() - 2 * kSheetMargin;
-    const CGSize size = card_->sizeThatFits({width, CGFLOAT_MAX});
-    const CGFloat bottom = bounds.height() - std::max(kSheetMargin, view()->safeAreaInsets().bottom);
-    card_->setFrame({{kSheetMargin, bottom - size.height}, {width, size.height}});
+    CGFloat bottom = bounds.height() - std::max(kSheetMargin, safe.bottom);
+    if (cancelCard_) {
+        const CGFloat height = cancelCard_->fittingHeight(width, CGFLOAT_MAX);
+        cancelCard_->setFrame({{kSheetMargin, bottom - height}, {width, height}});
+        bottom -= height + kSheetMargin;
+    }
+    const CGFloat top = safe.top + kSheetMargin;
+    const CGFloat height = card_->fittingHeight(width, std::max<CGFloat>(0, bottom - top));
+    card_->setFrame({{kSheetMargin, bottom - height}, {width, height}});
+}
+
+bool UIAlertController::keyCommand(UIKeyCommand command) {
+    switch (command) {
+    case UIKeyCommand::returnKey:
+        if (auto action = returnKeyAction()) {
+            performAction(action);
+            return true;
+        }
+        return false;
+    case UIKeyCommand::escape:
+        if (auto action = cancelAction()) {
+            performAction(action);
+            return true;
+        }
+        return false;
+    default:
+        return UIViewController::keyCommand(command);
+    }
 }
 
 void UIAlertController::performAction(const std::shared_ptr<UIAlertAction>& action) {
@@ -399,6 +258,7 @@ void UIAlertController::performAction(const std::shared_ptr<UIAlertAction>& acti
     }
     performing_ = true;
     view()->endEditing(true);
+    resignFirstResponder();
     auto handler = action->handler();
     dismissViewControllerAnimated(true, [action, handler] {
         if (handler) {
@@ -407,11 +267,39 @@ void UIAlertController::performAction(const std::shared_ptr<UIAlertAction>& acti
     });
 }
 
-void UIAlertController::dimmingTapped() {
+std::shared_ptr<UIAlertAction> UIAlertController::cancelAction() const {
     auto cancel = std::find_if(actions_.begin(), actions_.end(), [](const auto& action) {
         return action->style() == UIAlertActionStyle::cancel;
     });
-    if (cancel != actions_.end()) {
-        performAction(*cancel);
+    return cancel == actions_.end() ? nullptr : *cancel;
+}
+
+std::shared_ptr<UIAlertAction> UIAlertController::returnKeyAction() const {
+    // An action sheet offers choices of equal weight: Return picks none of them.
+    if (preferredStyle_ != UIAlertControllerStyle::alert) {
+        return nullptr;
     }
+    if (actions_.size() == 1) {
+        return actions_.front();
+    }
+    // Return never picks a destructive action, nor one of several that could be meant.
+    std::shared_ptr<UIAlertAction> found;
+    for (const auto& action : actions_) {
+        if (action->style() == UIAlertActionStyle::defaultStyle) {
+            if (found) {
+                return nullptr;
+            }
+            found = action;
+        }
+    }
+    return found;
+}
+
+bool UIAlertController::cardsContain(CGPoint point) const {
+    return (card_ && !card_->isHidden() && card_->frame().contains(point)) ||
+           (cancelCard_ && cancelCard_->frame().contains(point));
+}
+
+void UIAlertController::dimmingTapped() {
+    performAction(cancelAction());
 }

@@ -38,9 +38,14 @@ class UIAlertAction {
 };
 
 // A message with buttons, over the dimmed screen: a card in the middle (alert) or at the
-// bottom (action sheet). Present it with presentViewController; tapping a button
-// dismisses the alert and then runs the button's handler. In an action sheet a tap on the
-// dimmed area counts as its cancel button (if it has one).
+// bottom (action sheet, its cancel button on a card of its own). Present it with
+// presentViewController; tapping a button dismisses the alert and then runs the button's
+// handler. In an action sheet a tap on the dimmed area counts as its cancel button (if it
+// has one). The cards stay inside the safe area: a message that does not fit scrolls, then
+// the buttons, while the title and the cancel button stay in sight.
+//
+// Keys: Escape counts as the cancel button. In an alert Return counts as the only button,
+// or else as the only button of the default style (never as a destructive one).
 class UIAlertController : public UIViewController {
   public:
     static std::shared_ptr<UIAlertController> alertControllerWithTitle(std::optional<std::string> title,
@@ -69,13 +74,19 @@ class UIAlertController : public UIViewController {
 
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void viewWillLayoutSubviews() override;
+    bool canBecomeFirstResponder() const override { return true; }
+    bool keyCommand(UIKeyCommand command) override;
 
   protected:
     std::shared_ptr<UIPresentationController>
     presentationControllerForPresentation(const std::shared_ptr<UIViewController>& presenting) override;
 
   private:
+    std::shared_ptr<UIAlertAction> cancelAction() const;
+    std::shared_ptr<UIAlertAction> returnKeyAction() const;
+    bool cardsContain(CGPoint point) const;
     void dimmingTapped();
 
     std::optional<std::string> alertTitle_;
@@ -84,5 +95,6 @@ class UIAlertController : public UIViewController {
     std::vector<std::shared_ptr<UIAlertAction>> actions_;
     std::vector<std::shared_ptr<UITextField>> textFields_;
     std::shared_ptr<UIAlertCardView> card_;
+    std::shared_ptr<UIAlertCardView> cancelCard_;
     bool performing_ = false;
 };

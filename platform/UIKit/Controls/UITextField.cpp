@@ -285,9 +285,9 @@ void UITextField::deleteBackward() {
     editor_.deleteBackward();
 }
 
-void UITextField::keyCommand(UIKeyCommand command) {
+bool UITextField::keyCommand(UIKeyCommand command) {
     if (!editing_) {
-        return;
+        return UIResponder::keyCommand(command);
     }
     auto self = sharedView();
     TextEditingBuffer& buffer = editor_.buffer();
@@ -314,14 +314,15 @@ void UITextField::keyCommand(UIKeyCommand command) {
         if (!watcher || watcher->shouldReturn(*this)) {
             sendActionsForControlEvents(UIControlEventEditingDidEndOnExit);
         }
-        return;
+        return true;
     }
     case UIKeyCommand::escape:
     case UIKeyCommand::tab:
-        return;
+        return UIResponder::keyCommand(command);
     }
     startBlinking();
     contentChanged();
+    return true;
 }
 
 NSRange UITextField::selectedRange() const {

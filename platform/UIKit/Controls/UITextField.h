@@ -129,7 +129,7 @@ class UITextField : public UIControl, public CALayerDelegate {
     void insertText(const std::string& text) override;
     void deleteBackward() override;
     void setMarkedText(const std::string& text) override;
-    void keyCommand(UIKeyCommand command) override;
+    bool keyCommand(UIKeyCommand command) override;
     CGRect textInputRect() const override;
     void touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;

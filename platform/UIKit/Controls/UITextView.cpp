@@ -222,15 +222,15 @@ void UITextView::deleteBackward() {
     editor_.deleteBackward();
 }
 
-void UITextView::keyCommand(UIKeyCommand command) {
+bool UITextView::keyCommand(UIKeyCommand command) {
     if (!editing_) {
-        return;
+        return UIResponder::keyCommand(command);
     }
     TextEditingBuffer& buffer = editor_.buffer();
     switch (command) {
     case UIKeyCommand::returnKey:
         insertText("\n");
-        return;
+        return true;
     case UIKeyCommand::leftArrow:
         buffer.moveLeft(false);
         break;
@@ -258,10 +258,11 @@ void UITextView::keyCommand(UIKeyCommand command) {
         break;
     case UIKeyCommand::escape:
     case UIKeyCommand::tab:
-        return;
+        return UIResponder::keyCommand(command);
     }
     startBlinking();
     contentChanged();
+    return true;
 }
 
 NSRange UITextView::selectedRange() const {

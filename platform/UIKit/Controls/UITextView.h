@@ -74,7 +74,7 @@ class UITextView : public UIScrollView {
     void insertText(const std::string& text) override;
     void deleteBackward() override;
     void setMarkedText(const std::string& text) override;
-    void keyCommand(UIKeyCommand command) override;
+    bool keyCommand(UIKeyCommand command) override;
     CGRect textInputRect() const override;
     void touchesEnded(const std::vector<std::shared_ptr<UITouch>>& touches, UIEvent* event) override;
 

@@ -167,8 +167,8 @@ class SearchJourney : public testsupport::app::AppJourneyTest {
 };
 
 // The films the development service lists as hot searches, in order.
-const std::vector<std::string> kHotNames = {"长风破浪",   "云中谁寄锦书来", "今晚不睡觉", "熊猫日记",
-                                            "烈火英雄传", "风起洛川",       "快乐大本营", "魔法学院",
+const std::vector<std::string> kHotNames = {"长风破浪",   "云中谁寄锦书来", "今晚不睡觉 🌙",  "熊猫日记",
+                                            "烈火英雄传", "风起洛川",       "快乐大本营 😂🎉", "魔法学院",
                                             "无声的证词", "梦回大唐"};
 
 TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {

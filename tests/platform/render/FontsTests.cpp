@@ -52,6 +52,36 @@ TEST(Fonts, ChineseAndLatinTextUseTheSimplifiedChineseFace) {
     }
 }
 
+TEST(Fonts, EmojiFallBackToTheColourFaceWhileChineseKeepsItsOwn) {
+    std::set<std::string> files;
+    const auto faces = facesUsed("高分口碑 ⭐ 电影之夜 🍿🔥", 400, &files);
+    EXPECT_EQ(faces, (std::set<std::string>{"Noto Sans CJK SC", "Noto Color Emoji"}));
+    std::set<std::string> chineseFiles;
+    facesUsed("高分口碑 电影之夜", 400, &chineseFiles);
+    ASSERT_EQ(chineseFiles.size(), 1u);
+    EXPECT_NE(chineseFiles.begin()->find("NotoSansCJK-Regular"), std::string::npos) << *chineseFiles.begin();
+    EXPECT_EQ(files.count(*chineseFiles.begin()), 1u);
+    EXPECT_EQ(files.size(), 2u);
+
+    // Sequences are shaped into one glyph each: a selector, joiners, a skin tone, a flag.
+    for (const char* sequence :
+         {"❤️", "👨‍👩‍👧‍👦", "🏃‍♂️", "👍🏽", "🇨🇳", "1️⃣"}) {
+        render::TextSpec spec;
+        spec.text = sequence;
+        auto layout = render::layoutText(spec);
+        std::lock_guard guard(render::textLock());
+        EXPECT_EQ(pango_layout_get_unknown_glyphs_count(layout->pangoLayout()), 0) << sequence;
+        PangoLayoutIter* iter = pango_layout_get_iter(layout->pangoLayout());
+        const PangoLayoutRun* run = pango_layout_iter_get_run_readonly(iter);
+        ASSERT_NE(run, nullptr) << sequence;
+        EXPECT_EQ(run->glyphs->num_glyphs, 1) << sequence;
+        PangoFontDescription* description = pango_font_describe(run->item->analysis.font);
+        EXPECT_STREQ(pango_font_description_get_family(description), "Noto Color Emoji") << sequence;
+        pango_font_description_free(description);
+        pango_layout_iter_free(iter);
+    }
+}
+
 TEST(Fonts, WeightsPickTheirOwnFiles) {
     std::set<std::string> medium, bold;
     facesUsed("中文", 500, &medium);
