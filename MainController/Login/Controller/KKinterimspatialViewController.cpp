@@ -223,13 +223,13 @@ void KKinterimspatialViewController::logout() {
         return;
     }
     loggingOut_ = true;
-    QMUITips::showLoadingInView(view());
     // The service took this member's sign-out already (the tourist sign-in after it
     // failed): only the tourist is still needed.
     if (sessionEnded_) {
         signInAsTourist();
         return;
     }
+    QMUITips::showLoadingInView(view());
     apiClient.sendRequest(HTTPMethod::post, "api/logout", {},
                           [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError> error) {
                               // A service that no longer knows the member's login has no
