@@ -49,10 +49,13 @@ function(orvex_test name)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
 
-# orvex_fuzzer(name SOURCES ... [LIBS ...] [RUNS n]): a libFuzzer target that CTest
-# runs for a fixed number of inputs.
+# orvex_fuzzer(name SOURCES ... [LIBS ...] [RUNS n] [SEEDS file ...] [OPTIONS flag ...]
+#              [ENV VAR=value ...]):
+# a libFuzzer target that CTest runs for a fixed number of inputs. SEEDS are inputs it
+# starts from (read, never written to); OPTIONS are further libFuzzer flags ("-dict=FILE",
+# "-seed_inputs=@LIST" for seeds made at build time).
 function(orvex_fuzzer name)
-  cmake_parse_arguments(ARG "" "RUNS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RUNS" "SOURCES;LIBS;SEEDS;OPTIONS;ENV" ${ARGN})
   if(NOT ORVEX_FUZZ)
     return()
   endif()
@@ -62,8 +65,16 @@ function(orvex_fuzzer name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  add_test(NAME ${name} COMMAND ${name} -runs=${ARG_RUNS} -seed=1 -max_len=4096)
+  set(options ${ARG_OPTIONS})
+  if(ARG_SEEDS)
+    list(JOIN ARG_SEEDS "," seeds)
+    list(APPEND options "-seed_inputs=${seeds}")
+  endif()
+  add_test(NAME ${name} COMMAND ${name} -runs=${ARG_RUNS} -seed=1 -max_len=4096 ${options})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  if(ARG_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
+  endif()
 endfunction()
 
 # orvex_benchmark(name SOURCES ... [LIBS ...]): a Google Benchmark program (never a test).

@@ -14,16 +14,9 @@
 
 namespace {
 
-constexpr const char* transportErrorDomain = "网络错误";
-constexpr const char* notJSONErrorDomain = "网络异常";
-constexpr std::int64_t localErrorCode = 404;
 constexpr const char* missingVideoMessage = "视频不存在";
 // The largest decrypted payload buffer kept for the next answer.
 constexpr std::size_t kKeptPayloadBufferBytes = 1 << 20;
-
-bool isLoginExpired(std::int64_t code) {
-    return code >= 70001 && code <= 79999;
-}
 
 // The payload text of the common answer, read where the body lies: an envelope object
 // whose "code" is the success code as a number and whose "data" is a text that is not
@@ -61,6 +54,19 @@ std::optional<std::string_view> successPayloadText(const std::string& body) {
 }
 
 } // namespace
+
+bool KKriplog::isLoginNoLongerValid(std::int64_t code) {
+    return code >= 70001 && code <= 79999;
+}
+
+bool KKriplog::showsErrorItself(const NSError& error) {
+    const bool local = error.code == localErrorCode &&
+                       (error.domain == transportErrorDomain || error.domain == notJSONErrorDomain);
+    if (local || error.domain.empty()) {
+        return false;
+    }
+    return isLoginNoLongerValid(error.code) || error.domain.find(missingVideoMessage) == std::string::npos;
+}
 
 KKriplog& KKriplog::shared() {
     static KKriplog client;
@@ -180,7 +186,7 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
         return;
     }
 
-    if (isLoginExpired(code)) {
+    if (isLoginNoLongerValid(code)) {
         // A request sent before the stored login was replaced (by a renewal that finished
         // meanwhile, or a sign-in) was refused for the old token: the new one needs no renewal.
         if (origin == Origin::caller && storedToken() == sentToken) {

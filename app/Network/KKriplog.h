@@ -24,6 +24,16 @@ class KKriplog {
     // The one path served by the second base URL.
     static constexpr const char* secondServicePath = "api/v1/video/display";
     static constexpr std::int64_t successCode = 20000;
+    // The errors the client makes itself (no envelope came): their domains, with this code.
+    static constexpr const char* transportErrorDomain = "网络错误";
+    static constexpr const char* notJSONErrorDomain = "网络异常";
+    static constexpr std::int64_t localErrorCode = 404;
+
+    // Whether an envelope's code says the login is no longer valid (70001 to 79999).
+    static bool isLoginNoLongerValid(std::int64_t code);
+    // Whether the client has shown the error to the person itself (a service's message),
+    // so that a caller shows its own text only for the others.
+    static bool showsErrorItself(const NSError& error);
 
     static KKriplog& shared();
 

@@ -28,6 +28,7 @@ struct ApiCall {
     const Catalogue& catalogue;
     Accounts& accounts;
     const std::string& origin;
+    bool samePage;
 
     bool has(const char* key) const { return parameters.count(key) != 0; }
     std::string text(const char* key) const {
@@ -208,7 +209,7 @@ ApiResult parse(const ApiCall& call) {
 
 ApiResult shortVideos(const ApiCall& call) {
     const auto paging = readPaging(call, "num");
-    return paging ? ApiResult::success(call.catalogue.shortVideos(*paging)) : missing("page");
+    return paging ? ApiResult::success(call.catalogue.shortVideos(*paging, call.samePage)) : missing("page");
 }
 
 ApiResult adverts(const ApiCall& call) {
@@ -399,7 +400,7 @@ HttpAnswer ApiService::handle(const ApiRequest& request) const {
     if (auto refused = refusal(route->access, bearer, accounts_)) {
         return answer(*refused, request.origin);
     }
-    const ApiCall call{signedParameters, bearer, catalogue_, accounts_, request.origin};
+    const ApiCall call{signedParameters, bearer, catalogue_, accounts_, request.origin, request.samePage};
     return answer(route->endpoint(call), request.origin);
 }
 

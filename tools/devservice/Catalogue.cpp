@@ -452,12 +452,12 @@ Json Catalogue::episodeList(const Title& title, const PlaySource& source) const 
     return list;
 }
 
-Json Catalogue::shortVideos(const Paging& paging) const {
+Json Catalogue::shortVideos(const Paging& paging, bool fromStart) const {
     if (paging.page != 1 || shorts_.empty()) {
         return Json{{"list", pageOfArray(shorts_, paging)}};
     }
     const std::size_t count = std::min(paging.pageSize, shorts_.size());
-    const std::size_t first = shortsServed_->fetch_add(count);
+    const std::size_t first = fromStart ? 0 : shortsServed_->fetch_add(count);
     Json list = Json::array();
     for (std::size_t i = 0; i < count; ++i) {
         list.push_back(shorts_[(first + i) % shorts_.size()]);

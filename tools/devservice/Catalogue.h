@@ -102,7 +102,9 @@ class Catalogue {
     Json resources(const Title& title) const;
     Json detail(const Title& title, bool isCollection) const;
     Json episodeList(const Title& title, const PlaySource& source) const;
-    Json shortVideos(const Paging& paging) const;
+    // Page 1 goes on where its previous answer ended; `fromStart` answers it from the
+    // first short video without moving on.
+    Json shortVideos(const Paging& paging, bool fromStart = false) const;
     Json adverts(const std::string& position) const;
     const Json& notices() const { return notices_; }
     std::size_t shortVideoCount() const { return shorts_.size(); }

@@ -129,9 +129,12 @@ struct DevService::Running {
     void makeMedia();
     bool waitForMedia(double seconds) const;
     void serve(int service, const httplib::Request& request, httplib::Response& response);
-    bool applyFault(const std::string& path, httplib::Response& response);
+    // Carries out the parts of a fault that answer in place of the service: true when the
+    // response is made.
+    bool applyFault(const std::optional<Fault>& fault, const std::string& path, httplib::Response& response);
     void serveApi(int service, const httplib::Request& request,
-                  const std::optional<FormParameters>& parameters, httplib::Response& response);
+                  const std::optional<FormParameters>& parameters, bool samePage,
+                  httplib::Response& response);
     void serveDns(const httplib::Request& request, httplib::Response& response);
     // The captcha provider's host: the widget and its tickets.
     void serveCaptchaProvider(const httplib::Request& request, httplib::Response& response);
@@ -193,14 +196,15 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     record.headers.insert(request.headers.begin(), request.headers.end());
     requestLog.add(std::move(record));
 
-    if (applyFault(request.path, response)) {
+    const auto fault = faults.take(request.path);
+    if (applyFault(fault, request.path, response)) {
         return;
     }
     const std::string& path = request.path;
     if (hostOfHostField(request.get_header_value("Host")) == kCaptchaHost) {
         serveCaptchaProvider(request, response);
     } else if (path.starts_with("/api/")) {
-        serveApi(service, request, parameters, response);
+        serveApi(service, request, parameters, fault && fault->samePage, response);
     } else if (path == "/dns-query") {
         serveDns(request, response);
     } else if (path.starts_with("/media/")) {
@@ -220,8 +224,8 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     }
 }
 
-bool DevService::Running::applyFault(const std::string& path, httplib::Response& response) {
-    const auto fault = faults.take(path);
+bool DevService::Running::applyFault(const std::optional<Fault>& fault, const std::string& path,
+                                     httplib::Response& response) {
     if (!fault) {
         return false;
     }
@@ -247,14 +251,15 @@ bool DevService::Running::applyFault(const std::string& path, httplib::Response&
 }
 
 void DevService::Running::serveApi(int service, const httplib::Request& request,
-                                   const std::optional<FormParameters>& parameters,
+                                   const std::optional<FormParameters>& parameters, bool samePage,
                                    httplib::Response& response) {
     const ApiRequest call{service,
                           request.method,
                           request.path.substr(1),
                           parameters,
                           request.get_header_value("Authorization"),
-                          origin()};
+                          origin(),
+                          samePage};
     const HttpAnswer answer = api->handle(call);
     response.status = answer.status;
     response.set_content(answer.body, "application/json; charset=utf-8");

@@ -31,7 +31,9 @@ struct RecordedRequest {
 // fault hits from then on); then close the connection right after
 // the status line and headers, before any byte of the body (`dropConnection`), or answer
 // `status` (default 200) with `rawBody` (default empty) when either is set; otherwise
-// answer normally.
+// answer normally. `samePage` answers normally too, except that the short videos' page 1,
+// which goes on where the previous answer ended, starts again from the first short video:
+// every answer it hits holds the same items.
 struct Fault {
     double delaySeconds = 0;
     std::optional<int> status;
@@ -39,6 +41,7 @@ struct Fault {
     bool dropConnection = false;
     int times = -1; // how many requests it hits; -1 for every one until cleared
     bool held = false;
+    bool samePage = false;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading

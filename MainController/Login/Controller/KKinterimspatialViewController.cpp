@@ -223,58 +223,68 @@ void KKinterimspatialViewController::logout() {
         return;
     }
     loggingOut_ = true;
-    // A member whose sign-out the service has taken already (the tourist sign-in failed
-    // after it) needs only the tourist.
-    if (!KKrearinfluence::storedUser()) {
+    // The service took this member's sign-out already (the tourist sign-in after it
+    // failed): only the tourist is still needed.
+    if (sessionEnded_) {
         signInAsTourist();
         return;
     }
     QMUITips::showLoadingInView(view());
     apiClient.sendRequest(HTTPMethod::post, "api/logout", {},
-                          [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError>) {
+                          [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError> error) {
+                              // A service that no longer knows the member's login has no
+                              // session left to end: the sign-out goes on as if it took it.
+                              const bool ended =
+                                  json || (error && KKriplog::isLoginNoLongerValid(error->code));
                               const auto self = weak.lock();
-                              if (!json) {
-                                  if (self) {
-                                      self->loggingOut_ = false;
+                              if (!self) {
+                                  if (ended) {
+                                      apiClient.touristLogin("0", storeTourist);
                                   }
                                   return;
                               }
-                              // The member's session has ended at the service: its token is
-                              // worthless now, so the member is not kept as the stored user
-                              // even if no tourist can be had.
-                              userDefaults().removeObject(KKrearinfluence::loginDefaultsKey);
-                              if (self) {
-                                  self->signInAsTourist();
-                              } else {
-                                  apiClient.touristLogin("0", storeTourist);
+                              if (!ended) {
+                                  self->loggingOut_ = false;
+                                  return;
                               }
+                              self->sessionEnded_ = true;
+                              self->signInAsTourist();
                           });
 }
 
-void KKinterimspatialViewController::storeTourist(std::optional<JSON> tourist, std::optional<NSError>) {
-    if (tourist && tourist->dictionary()) {
-        userDefaults().setString(KKrearinfluence::loginDefaultsKey,
-                                 KKpresentationdisease::toJSONString(*tourist));
+bool KKinterimspatialViewController::storeTourist(std::optional<JSON> tourist, std::optional<NSError>) {
+    if (!tourist || !tourist->dictionary()) {
+        return false;
     }
+    // The member stays stored until this answer replaces it.
+    userDefaults().setString(KKrearinfluence::loginDefaultsKey,
+                             KKpresentationdisease::toJSONString(*tourist));
+    return true;
 }
 
 void KKinterimspatialViewController::signInAsTourist() {
     // The client hid the loading tip when the sign-out answered; the page is still busy
     // (and ignores another sign-out) until the tourist answers, so it says so again.
     QMUITips::showLoadingInView(view());
-    apiClient.touristLogin("0",
-                           [weak = weakSelf()](std::optional<JSON> tourist, std::optional<NSError> error) {
-                               const bool stored = tourist && tourist->dictionary();
-                               storeTourist(std::move(tourist), std::move(error));
-                               const auto self = weak.lock();
-                               if (!self) {
-                                   return;
-                               }
-                               self->loggingOut_ = false;
-                               if (stored) {
-                                   if (const auto navigation = self->navigationController()) {
-                                       navigation->popToRootViewControllerAnimated(true);
-                                   }
-                               }
-                           });
+    apiClient.touristLogin(
+        "0", [weak = weakSelf()](std::optional<JSON> tourist, std::optional<NSError> error) {
+            const bool stored = storeTourist(std::move(tourist), error);
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            self->loggingOut_ = false;
+            if (stored) {
+                self->sessionEnded_ = false;
+                if (const auto navigation = self->navigationController()) {
+                    navigation->popToRootViewControllerAnimated(true);
+                }
+                return;
+            }
+            // The member is still stored and may sign out again. The client has shown a
+            // service's own message; any other failure the page shows itself.
+            if (!error || !KKriplog::showsErrorItself(*error)) {
+                QMUITips::showError(error ? error->domain : KKriplog::notJSONErrorDomain, self->view());
+            }
+        });
 }

@@ -12,7 +12,8 @@
 
 // "个人信息": the signed-in member's avatar, nickname (a tap opens the nickname page) and
 // username, and "退出登录". Filled from the stored "login" whenever it appears. Signing out
-// asks first, tells the service, stores a fresh tourist and goes back to the root.
+// asks first, tells the service, stores a fresh tourist in place of the member and goes
+// back to the root; when no tourist comes the member stays stored and the page says so.
 class KKinterimspatialViewController : public BaseViewController {
   public:
     const std::shared_ptr<UIImageView>& kkinnumerablesummary();
@@ -36,7 +37,9 @@ class KKinterimspatialViewController : public BaseViewController {
     void fill();
     void logout();
     void signInAsTourist();
-    static void storeTourist(std::optional<JSON> tourist, std::optional<NSError> error);
+    // Stores a tourist's answer under "login" (replacing the member); false when the
+    // answer is no user.
+    static bool storeTourist(std::optional<JSON> tourist, std::optional<NSError> error);
 
     std::shared_ptr<UIImageView> kkinnumerablesummary_;
     std::shared_ptr<QMUILabel> kksummaryobey_;
@@ -48,4 +51,6 @@ class KKinterimspatialViewController : public BaseViewController {
     std::shared_ptr<UIView> mailLineView_;
     std::shared_ptr<QMUIButton> logoutBtn_;
     bool loggingOut_ = false;
+    // The service ended the member's session; the tourist that replaces it has not come.
+    bool sessionEnded_ = false;
 };

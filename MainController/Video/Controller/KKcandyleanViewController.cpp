@@ -116,11 +116,20 @@ void KKcandyleanViewController::loadMore() {
 }
 
 void KKcandyleanViewController::appendItems(const std::optional<ShortVideoItems>& items) {
-    if (!items) {
+    // An answer that adds nothing changes nothing: no cell is configured again, so the
+    // end of the list does not ask again by itself.
+    if (!items || items->empty()) {
         return;
     }
-    appendNewShortVideos(list, *items);
-    collectionView_->reloadData();
+    // Every answer is appended as it came, repeats included. The new items are inserted
+    // rather than the list reloaded: the cells in view keep their players, so the video
+    // that plays goes on and one the person paused stays paused.
+    std::vector<NSIndexPath> inserted;
+    for (const auto& item : *items) {
+        inserted.push_back(NSIndexPath::indexPathForItem(static_cast<long>(list.size()), 0));
+        list.push_back(item);
+    }
+    collectionView_->insertItemsAtIndexPaths(inserted);
     collectionView_->layoutIfNeeded();
     playVisibleCell();
 }

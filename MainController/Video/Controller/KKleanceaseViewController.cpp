@@ -122,10 +122,11 @@ void KKleanceaseViewController::loadMore() {
 void KKleanceaseViewController::appendItems(const std::optional<ShortVideoItems>& items) {
     collectionView_->mj_header()->endRefreshing();
     collectionView_->mj_footer()->endRefreshing();
-    if (!items) {
+    if (!items || items->empty()) {
         return;
     }
-    appendNewShortVideos(list, *items);
+    // Every answer is appended as it came, repeats included.
+    list.insert(list.end(), items->begin(), items->end());
     collectionView_->reloadData();
 }
 

@@ -29,16 +29,6 @@ KKcontrastpierce::KKcontrastpierce(const JSON& json, int depth) {
     vid = json["vid"].stringValue();
 }
 
-std::string shortVideoIdentity(const KKcontrastpierce& item) {
-    if (item.vid && !item.vid->empty()) {
-        return "vid:" + *item.vid;
-    }
-    if (item.playAddr && !item.playAddr->empty()) {
-        return "addr:" + *item.playAddr;
-    }
-    return {};
-}
-
 bool isWebAddress(const std::string& text) {
     CURLU* url = curl_url();
     bool valid = false;

@@ -43,10 +43,6 @@ class KKcontrastpierce {
     KKcontrastpierce(const JSON& json, int depth);
 };
 
-// The identity of an item within a feed: its "vid", else its media address; empty when
-// it has neither (such items are never taken for one another).
-std::string shortVideoIdentity(const KKcontrastpierce& item);
-
 // Whether `text` is an absolute http or https address with a host (what the player, the
 // proxy and the image loader accept).
 bool isWebAddress(const std::string& text);

@@ -2,9 +2,6 @@
 
 #include "app/Network/KKriplog.h"
 
-#include <set>
-#include <string>
-
 ShortVideoItems shortVideoItems(const JSON& answer) {
     ShortVideoItems items;
     for (const auto& element : answer["list"].arrayValue()) {
@@ -14,22 +11,6 @@ ShortVideoItems shortVideoItems(const JSON& answer) {
         }
     }
     return items;
-}
-
-std::size_t appendNewShortVideos(ShortVideoItems& list, const ShortVideoItems& items) {
-    std::set<std::string> present;
-    for (const auto& item : list) {
-        present.insert(shortVideoIdentity(*item));
-    }
-    std::size_t appended = 0;
-    for (const auto& item : items) {
-        const std::string identity = shortVideoIdentity(*item);
-        if (identity.empty() || present.insert(identity).second) {
-            list.push_back(item);
-            ++appended;
-        }
-    }
-    return appended;
 }
 
 bool ShortVideoLoader::load(Completion completion) {

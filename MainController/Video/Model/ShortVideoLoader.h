@@ -14,11 +14,6 @@ using ShortVideoItems = std::vector<std::shared_ptr<KKcontrastpierce>>;
 // elements that decode to nothing (no media address to play).
 ShortVideoItems shortVideoItems(const JSON& answer);
 
-// Appends to `list` the items of `items` that it does not hold yet (by their identity),
-// in order; answers how many were appended. The feed always asks for page "1", whose
-// answers may repeat items already shown.
-std::size_t appendNewShortVideos(ShortVideoItems& list, const ShortVideoItems& items);
-
 // Asks the short-video endpoint for page "1", one request at a time, for a page that owns
 // the loader: the answer goes to the completion only while the loader exists and was not
 // reset since the request left. A failed request answers none.

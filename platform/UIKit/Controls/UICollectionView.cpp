@@ -114,6 +114,71 @@ void UICollectionView::reloadItemsAtIndexPaths(const std::vector<NSIndexPath>& i
     layoutInvalidated();
 }
 
+void UICollectionView::insertItemsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths) {
+    if (needsReload_) {
+        // The reload to come reads every count afresh.
+        return;
+    }
+    auto dataSource = dataSource_.lock();
+    const long sections = dataSource ? std::max(0L, dataSource->numberOfSections(*this)) : 0;
+    if (sections != static_cast<long>(itemCounts_.size())) {
+        throw std::logic_error("insertItemsAtIndexPaths: the number of sections changed from " +
+                               std::to_string(itemCounts_.size()) + " to " + std::to_string(sections));
+    }
+    std::vector<std::vector<long>> inserted(itemCounts_.size());
+    for (const auto& path : indexPaths) {
+        if (path.section < 0 || path.section >= sections) {
+            throw std::out_of_range("insertItemsAtIndexPaths: no " + describe(path));
+        }
+        inserted[path.section].push_back(path.item);
+    }
+    std::vector<long> counts(itemCounts_.size());
+    for (long section = 0; section < sections; ++section) {
+        auto& items = inserted[section];
+        std::sort(items.begin(), items.end());
+        if (std::adjacent_find(items.begin(), items.end()) != items.end()) {
+            throw std::logic_error("insertItemsAtIndexPaths: an item inserted twice in section " +
+                                   std::to_string(section));
+        }
+        counts[section] = std::max(0L, dataSource->numberOfItemsInSection(*this, section));
+        const long expected = itemCounts_[section] + static_cast<long>(items.size());
+        if (counts[section] != expected) {
+            throw std::logic_error("insertItemsAtIndexPaths: section " + std::to_string(section) + " has " +
+                                   std::to_string(counts[section]) + " items, " + std::to_string(expected) +
+                                   " expected after the insertion");
+        }
+        if (!items.empty() && (items.front() < 0 || items.back() >= counts[section])) {
+            throw std::out_of_range("insertItemsAtIndexPaths: item " +
+                                    std::to_string(items.front() < 0 ? items.front() : items.back()) +
+                                    " lies outside section " + std::to_string(section));
+        }
+    }
+    // Where an item that was at `path` is now: after every inserted item that comes
+    // before it in the new order.
+    const auto moved = [&](const NSIndexPath& path) {
+        long item = path.item;
+        for (const long insertedItem : inserted[path.section]) {
+            if (insertedItem > item) {
+                break;
+            }
+            ++item;
+        }
+        return NSIndexPath{path.section, item};
+    };
+    VisibleCells<UICollectionViewCell> shown;
+    for (auto& [path, cell] : visibleCells_) {
+        shown.emplace(moved(path), std::move(cell));
+    }
+    visibleCells_ = std::move(shown);
+    std::set<NSIndexPath> selected;
+    for (const auto& path : selected_) {
+        selected.insert(moved(path));
+    }
+    selected_ = std::move(selected);
+    itemCounts_ = std::move(counts);
+    layoutInvalidated();
+}
+
 long UICollectionView::numberOfSections() {
     if (needsReload_) {
         prepareIfNeeded();

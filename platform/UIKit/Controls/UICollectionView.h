@@ -107,6 +107,11 @@ class UICollectionView : public UIScrollView {
     // ---- Data ----
     void reloadData();
     void reloadItemsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths);
+    // Items the data source has just added, at their new index paths: the items already
+    // shown keep their cells (moved to their new paths, not asked for again) and only the
+    // new items that come into sight get cells. The data source's counts must be the old
+    // ones plus the inserted items (a mismatch is a programming error: throws).
+    void insertItemsAtIndexPaths(const std::vector<NSIndexPath>& indexPaths);
     long numberOfSections();
     long numberOfItemsInSection(long section);
 

@@ -2,9 +2,13 @@
 #include "MainController/Login/Controller/KKprescriptioninterimViewController.h"
 #include "MainController/My/Controller/KKstimulateinterfereViewController.h"
 #include "app/Models/KKrearinfluence.h"
+#include "app/Network/KKriplog.h"
 #include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
+#include "platform/UIKit/Controllers/UIBarButtonControl.h"
+#include "platform/UIKit/Controllers/UINavigationBar.h"
+#include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/MainController/Login/LoginJourneySupport.h"
 
 namespace {
@@ -66,25 +70,69 @@ TEST_F(AccountJourney, ShowsTheMemberAndKeepsItWhenLogoutIsCancelledOrFails) {
     EXPECT_EQ(storedLogin(), member);
 }
 
-TEST_F(AccountJourney, ASignedOutMemberIsNotKeptWhenNoTouristComes) {
+TEST_F(AccountJourney, ASignOutWhoseTouristFailsKeepsTheMemberUntilAnotherSignOutSucceeds) {
     const auto account = openAccount();
     ASSERT_NE(account, nullptr);
+    const JSON member = storedLogin();
+    const auto signOutEnded = [&](std::size_t tourists) {
+        return waitFor([&] { return requestsTo("/api/touristLogin") == tourists && answered(); });
+    };
+
+    // The service ends the session, but no tourist comes (the connection fails): the
+    // member stays stored and shown, and the page says what went wrong.
     service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
     const std::size_t tourists = requestsTo("/api/touristLogin");
     confirmLogout("确认");
-    // The page shows its loading tip until the tourist's answer is handled.
-    ASSERT_TRUE(waitFor([&] {
-        return requestsTo("/api/touristLogin") == tourists + 1 && requestsTo("/api/logout") == 1 &&
-               answered();
-    }));
-    playFrames(1);
-    // The service ended the member's session; its record is gone, the page stays.
-    EXPECT_FALSE(storedLogin().exists());
+    ASSERT_TRUE(signOutEnded(tourists + 1));
+    EXPECT_TRUE(tipShown(KKriplog::transportErrorDomain));
+    EXPECT_EQ(requestsTo("/api/logout"), 1u);
+    EXPECT_EQ(storedLogin(), member);
     EXPECT_EQ(topPage(), account);
-    // A second try needs only the tourist.
+    EXPECT_EQ(account->kksummaryobey()->text(), member["nick_name"].stringValue());
+    gallery("account-signout-failed");
+
+    // Signing out again needs only the tourist. The service refuses it with a message of
+    // its own: that message shows, and nothing else.
+    service().setFault(
+        "api/touristLogin",
+        devservice::Fault{.rawBody = R"({"code":50000,"message":"服务繁忙","data":""})", .times = 1});
+    confirmLogout("确认");
+    ASSERT_TRUE(signOutEnded(tourists + 2));
+    EXPECT_TRUE(tipShown("服务繁忙"));
+    EXPECT_FALSE(tipShown(KKriplog::transportErrorDomain) || tipShown(KKriplog::notJSONErrorDomain));
+    EXPECT_EQ(storedLogin(), member);
+
+    // The third try succeeds: a tourist replaces the member and the page goes back.
     confirmLogout("确认");
     ASSERT_TRUE(waitFor([&] { return topPage() == root_; }));
     EXPECT_EQ(requestsTo("/api/logout"), 1u);
+    EXPECT_EQ(storedLogin()["group_id"].stringValue(), "1");
+    EXPECT_NE(storedLogin()["id"], member["id"]);
+}
+
+TEST_F(AccountJourney, AMemberKeptAfterAFailedSignOutCanSignOutFromANewAccountPage) {
+    const auto account = openAccount();
+    ASSERT_NE(account, nullptr);
+    const JSON member = storedLogin();
+    service().setFault("api/touristLogin", devservice::Fault{.status = 500, .times = 1});
+    const std::size_t tourists = requestsTo("/api/touristLogin");
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return requestsTo("/api/touristLogin") == tourists + 1 && answered(); }));
+
+    // Back on the My page the member is still shown and its header opens a new account page.
+    ui().tap(account->navigationController()->navigationBar()->backButton());
+    ASSERT_TRUE(waitFor([&] { return topPage() == root_; }));
+    playFrames(0.5);
+    const auto my = std::dynamic_pointer_cast<KKstimulateinterfereViewController>(root_);
+    EXPECT_EQ(my->nickname()->text(), member["nick_name"].stringValue());
+    ui().tap(my->avatar());
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKinterimspatialViewController>() != nullptr; }));
+    playFrames(0.5);
+
+    // The service no longer knows the member's login: the sign-out goes on to the tourist.
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return topPage() == root_ && answered(); }));
+    EXPECT_EQ(requestsTo("/api/logout"), 2u);
     EXPECT_EQ(storedLogin()["group_id"].stringValue(), "1");
 }
 

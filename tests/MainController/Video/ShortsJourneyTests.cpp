@@ -6,13 +6,12 @@
 #include "tests/support/app/GridShape.h"
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
 using ShortsJourney = shortsjourney::ShortsJourneyTest;
 
-TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsWithoutDuplicates) {
+TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsByEveryAnswer) {
     const auto page = openFeed();
     ASSERT_TRUE(page);
     const auto displays = apiRequests("/api/v1/video/display");
@@ -43,8 +42,8 @@ TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsWithoutDuplicates) {
     EXPECT_EQ(requestsUnder("/media/short/2/"), fetchedBefore)
         << "the prefetched bytes did not serve the video";
 
-    // Near the end more videos are asked for, one request at a time, and only videos not
-    // shown yet are added.
+    // Near the end more videos are asked for, one request at a time; the answer is
+    // appended as it came, repeats included.
     service().setFault("api/v1/video/display", {.delaySeconds = 2, .times = 1});
     page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(13, 0),
                                                     UICollectionViewScrollPositionTop, false);
@@ -65,13 +64,88 @@ TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsWithoutDuplicates) {
     ASSERT_TRUE(waitUntilSettled());
     ASSERT_TRUE(waitFor([&] { return page->list.size() > 16; }));
     EXPECT_EQ(apiRequests("/api/v1/video/display").size(), 2u) << "a second request while one was in flight";
-    std::set<std::string> vids;
-    for (const auto& item : page->list) {
-        vids.insert(item->vid.value_or(""));
-    }
-    EXPECT_EQ(vids.size(), page->list.size()) << "a video shows twice";
-    EXPECT_EQ(page->list.size(), 20u) << "the feed's next answer holds four videos not shown yet";
-    EXPECT_EQ(page->collectionView()->numberOfItemsInSection(0), 20);
+    // The service's feed goes on with the four videos not shown yet, then comes round to
+    // the first ones again: all sixteen are appended.
+    ASSERT_EQ(page->list.size(), 32u);
+    EXPECT_EQ(page->collectionView()->numberOfItemsInSection(0), 32);
+    EXPECT_EQ(page->list[20]->vid, page->list[0]->vid);
+    EXPECT_NE(page->list[20], page->list[0]);
+    page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(19, 0),
+                                                    UICollectionViewScrollPositionTop, false);
+    ASSERT_TRUE(waitUntilSettled());
+    swipeUp();
+    ASSERT_EQ(settledItem(), 20);
+    EXPECT_TRUE(waitFor([&] { return cellAt(20) && showsPicture(*cellAt(20)); })) << "a repeat plays again";
+}
+
+TEST_F(ShortsJourney, ARepeatedPageGrowsTheFeedOncePerScrollAndKeepsThePlayingAndThePausedVideo) {
+    // A service that answers page 1 with the same sixteen videos every time, held until the
+    // journey lets the answers go.
+    service().setFault("api/v1/video/display", {.samePage = true});
+    const auto page = openFeed();
+    ASSERT_TRUE(page);
+    const auto requests = [&] { return apiRequests("/api/v1/video/display").size(); };
+    page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(13, 0),
+                                                    UICollectionViewScrollPositionTop, false);
+    ASSERT_TRUE(waitUntilSettled());
+    service().setFault("api/v1/video/display", {.held = true, .samePage = true});
+
+    // Scrolling to the end asks once, whichever of the last items comes to rest.
+    swipeUp();
+    ASSERT_EQ(settledItem(), 14);
+    ASSERT_TRUE(waitFor([&] { return requests() == 2; }));
+    swipeUp();
+    ASSERT_EQ(settledItem(), 15);
+    const auto player = cellAt(15)->player();
+    ASSERT_TRUE(waitFor([&] { return showsPicture(*cellAt(15)) && player->currentTime() > 0.3; }));
+    const auto asset = player->URLAsset();
+    double last = player->currentTime();
+    bool wentBack = false;
+    const auto position = [&] {
+        const double now = player->currentTime();
+        wentBack = wentBack || now < last;
+        last = now;
+        return now;
+    };
+    const double before = position();
+    EXPECT_EQ(requests(), 2u) << "a second request while one was held";
+
+    // The answer is appended while the video plays on: it is not started again, and the
+    // feed asks for nothing more until the person scrolls to the end again.
+    service().releaseHeldRequests();
+    ASSERT_TRUE(waitFor([&] {
+        position();
+        return page->list.size() == 32;
+    }));
+    ASSERT_TRUE(waitFor([&] { return position() > before + 1; })) << "the video stopped";
+    EXPECT_FALSE(wentBack) << "the append started the playing video again";
+    EXPECT_EQ(player->URLAsset(), asset);
+    EXPECT_EQ(page->curPlayer(), player);
+    EXPECT_EQ(requests(), 2u);
+    EXPECT_EQ(page->list[16]->vid, page->list[0]->vid) << "the repeated page is appended as it came";
+
+    // A video the person paused stays paused when the next answer arrives.
+    page->collectionView()->scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(29, 0),
+                                                    UICollectionViewScrollPositionTop, false);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(requests(), 2u) << "item 29 of 32 asks for nothing";
+    service().setFault("api/v1/video/display", {.held = true, .samePage = true});
+    swipeUp();
+    ASSERT_EQ(settledItem(), 30);
+    ASSERT_TRUE(waitFor([&] { return requests() == 3; }));
+    const auto paused = cellAt(30);
+    ASSERT_TRUE(waitFor([&] { return showsPicture(*paused); }));
+    ui().tap(paused->player()->view());
+    ASSERT_TRUE(waitFor([&] { return paused->player()->isUserPaused(); }));
+    const auto pausedAsset = paused->player()->URLAsset();
+    service().releaseHeldRequests();
+    ASSERT_TRUE(waitFor([&] { return page->list.size() == 48; }));
+    playFrames(0.5);
+    EXPECT_TRUE(paused->player()->isUserPaused());
+    EXPECT_TRUE(paused->player()->isPaused());
+    EXPECT_FALSE(paused->playImageView()->isHidden());
+    EXPECT_EQ(paused->player()->URLAsset(), pausedAsset);
+    EXPECT_EQ(requests(), 3u);
 }
 
 TEST_F(ShortsJourney, TapsPauseAndPlayAndAFailedVideoSaysSoInItsOwnCell) {

@@ -159,15 +159,19 @@ TEST_F(ResponseTest, ServiceErrorsReachTheCallerAndTheUserUnlessTheVideoIsMissin
     EXPECT_EQ(shown.error, (NSError{"参数错误", 40004}));
     EXPECT_FALSE(shown.json.has_value());
     EXPECT_EQ(errorToasts(), (std::vector<std::string>{"参数错误"}));
+    // Callers learn which errors the person has seen already.
+    EXPECT_TRUE(KKriplog::showsErrorItself(*shown.error));
 
     answer(path, envelope(40404, "抱歉，该视频不存在或已下架"));
     const Answer missing = get();
     EXPECT_EQ(missing.error, (NSError{"抱歉，该视频不存在或已下架", 40404}));
     EXPECT_TRUE(errorToasts().empty()); // the earlier toast was hidden when this answer came
+    EXPECT_FALSE(KKriplog::showsErrorItself(*missing.error));
 
     answer(path, envelope(50000, ""));
     EXPECT_EQ(get().error, (NSError{"", 50000}));
     EXPECT_TRUE(errorToasts().empty());
+    EXPECT_FALSE(KKriplog::showsErrorItself(NSError{"", 50000}));
 
     // The HTTP status plays no part.
     answer(path, envelope(20000, "", R"({"x":1})"), 500);
@@ -195,6 +199,8 @@ TEST_F(ResponseTest, RepliesThatAreNoEnvelopeOrNoJSONOrNothingAreErrorsWithoutTo
     EXPECT_EQ(dropped.error, (NSError{"网络错误", 404}));
     EXPECT_FALSE(dropped.json.has_value());
     EXPECT_TRUE(errorToasts().empty());
+    EXPECT_FALSE(KKriplog::showsErrorItself(*dropped.error));
+    EXPECT_FALSE(KKriplog::showsErrorItself(NSError{"网络异常", 404}));
 }
 
 TEST_F(ResponseTest, EveryAnswerHidesTheTipsThatWereShowing) {

@@ -1,10 +1,14 @@
 #include "platform/render/ImageDecoding.h"
 #include "tests/platform/render/ImageFixtures.h"
 #include "tests/platform/render/RenderTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -125,6 +129,34 @@ TEST(ImageDecoding, GIFWithoutControlBlockHasNoDelay) {
     auto frames = render::decodeGIF(imagefixtures::gif(2, 2, {frame, frame}));
     ASSERT_TRUE(frames);
     EXPECT_FALSE((*frames)[0].delay.has_value());
+}
+
+TEST(ImageDecoding, TheFuzzerSeedsAreValidImagesOfEveryFormat) {
+    // The decoding fuzzer starts from these files: each must decode (a GIF animation with
+    // every frame; the others show their first).
+    std::map<render::ImageFormat, int> formats;
+    for (const auto& entry : std::filesystem::directory_iterator(testsupport::sourceDir() /
+                                                                 "tests/platform/render/image-seeds")) {
+        const auto path = entry.path();
+        if (path.extension() == ".sh") {
+            continue;
+        }
+        std::ifstream file(path, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        EXPECT_LE(bytes.size(), 4096u) << path << " is longer than the fuzzer's inputs";
+        const auto format = render::sniffImageFormat(bytes);
+        ++formats[format];
+        const auto decoded = render::decodeImage(bytes, 1);
+        ASSERT_TRUE(decoded) << path;
+        EXPECT_GT(decoded->frames.front().image->width(), 0) << path;
+        if (format == render::ImageFormat::gif && path.stem().string().starts_with("animated")) {
+            EXPECT_GT(decoded->frames.size(), 1u) << path;
+        }
+    }
+    for (const auto format : {render::ImageFormat::png, render::ImageFormat::jpeg, render::ImageFormat::gif,
+                              render::ImageFormat::webp, render::ImageFormat::svg}) {
+        EXPECT_GE(formats[format], 3) << "too few seeds of format " << static_cast<int>(format);
+    }
 }
 
 TEST(ImageDecoding, DamagedInputAnswersNothingOrWhatWasComplete) {

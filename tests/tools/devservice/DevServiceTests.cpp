@@ -514,6 +514,28 @@ TEST(DevServiceFaults, InjectedFaultsHitChosenPathsUntilCleared) {
     fixture.service().clearFault("api/getNotice");
 }
 
+TEST(DevServiceFaults, TheSamePageFaultAnswersTheShortVideosFirstItemsEveryTime) {
+    ServiceFixture fixture;
+    const auto page = [&] {
+        const Json answer = fixture.api("GET", "api/v1/video/display", {{"page", "1"}, {"num", "16"}}, "",
+                                        2)["payload"]["list"];
+        std::vector<std::string> vids;
+        for (const auto& item : answer) {
+            vids.push_back(item["vid"].get<std::string>());
+        }
+        return vids;
+    };
+    // Unhurt, page 1 goes on where its previous answer ended.
+    const auto first = page();
+    ASSERT_EQ(first.size(), 16u);
+    EXPECT_NE(page().front(), first.front());
+
+    fixture.service().setFault("api/v1/video/display", {.times = 2, .samePage = true});
+    EXPECT_EQ(page(), first);
+    EXPECT_EQ(page(), first) << "the same items again";
+    EXPECT_NE(page(), first) << "the fault hits only the requests it was set for";
+}
+
 TEST(DevServiceFaults, AHeldRequestIsAnsweredOnlyOnceReleased) {
     ServiceFixture fixture;
     fixture.service().clearRequests();

@@ -54,12 +54,16 @@ class Grid : public UICollectionViewDataSource, public UICollectionViewDelegateF
         return headerSize;
     }
     void didSelectItemAt(UICollectionView&, const NSIndexPath& path) override { selected.push_back(path); }
+    void willDisplay(UICollectionView&, UICollectionViewCell&, const NSIndexPath& path) override {
+        displayed.push_back(path);
+    }
 
     std::vector<long> counts{10000};
     std::map<NSIndexPath, CGSize> sizes;
     std::optional<CGSize> headerSize;
     std::shared_ptr<UICollectionReusableView> keptHeader;
     std::vector<NSIndexPath> selected;
+    std::vector<NSIndexPath> displayed;
 };
 
 class CollectionViews : public testing::Test {
@@ -234,4 +238,56 @@ TEST_F(CollectionViews, UnregisteredIdentifiersFail) {
     EXPECT_THROW(view->dequeueReusableSupplementaryViewOfKind("other", "header", {0, 0}), std::logic_error);
     EXPECT_TRUE(view->hasRegisteredCell("poster"));
     EXPECT_FALSE(view->hasRegisteredCell("nothing"));
+}
+
+TEST_F(CollectionViews, InsertedItemsGetCellsWhileTheItemsShownKeepTheirs) {
+    grid->counts = {3};
+    usePosterGrid();
+    auto view = makeCollection();
+    const auto first = view->cellForItemAtIndexPath({0, 0});
+    const auto third = view->cellForItemAtIndexPath({0, 2});
+    ASSERT_TRUE(first && third);
+    view->selectItemAtIndexPath(NSIndexPath{0, 2}, false, UICollectionViewScrollPositionNone);
+
+    // Appended at the end: the three shown stay as they are, only the new ones are asked for.
+    grid->displayed.clear();
+    grid->counts = {6};
+    view->insertItemsAtIndexPaths({{0, 3}, {0, 4}, {0, 5}});
+    view->layoutIfNeeded();
+    EXPECT_EQ(grid->displayed, (std::vector<NSIndexPath>{{0, 3}, {0, 4}, {0, 5}}));
+    EXPECT_EQ(view->cellForItemAtIndexPath({0, 0}), first);
+    EXPECT_EQ(view->numberOfItemsInSection(0), 6);
+
+    // Inserted in front: the cells shown move along with their items and keep their selection.
+    grid->displayed.clear();
+    grid->counts = {8};
+    view->insertItemsAtIndexPaths({{0, 3}, {0, 0}});
+    view->layoutIfNeeded();
+    EXPECT_EQ(grid->displayed, (std::vector<NSIndexPath>{{0, 0}, {0, 3}}));
+    EXPECT_EQ(view->cellForItemAtIndexPath({0, 1}), first);
+    EXPECT_EQ(std::static_pointer_cast<PosterCell>(view->cellForItemAtIndexPath({0, 3}))->item, 3)
+        << "a new cell for the new item";
+    EXPECT_EQ(view->cellForItemAtIndexPath({0, 4}), third);
+    const CGRect placed = view->layoutAttributesForItemAtIndexPath({0, 4})->frame;
+    EXPECT_NEAR(third->frame().origin.x, placed.origin.x, 1e-9);
+    EXPECT_NEAR(third->frame().origin.y, placed.origin.y, 1e-9);
+    EXPECT_EQ(view->indexPathsForSelectedItems(), (std::vector<NSIndexPath>{{0, 4}}));
+    EXPECT_TRUE(third->isSelected());
+
+    // Counts that do not match the insertion, and paths outside the list, are refused.
+    grid->counts = {9};
+    EXPECT_THROW(view->insertItemsAtIndexPaths({{0, 8}, {0, 9}}), std::logic_error);
+    EXPECT_THROW(view->insertItemsAtIndexPaths({{0, 9}}), std::out_of_range);
+    EXPECT_THROW(view->insertItemsAtIndexPaths({{1, 0}}), std::out_of_range);
+    EXPECT_EQ(view->numberOfItemsInSection(0), 8) << "a refused insertion changes nothing";
+    view->insertItemsAtIndexPaths({{0, 8}});
+    EXPECT_EQ(view->numberOfItemsInSection(0), 9);
+
+    // Before the first layout the reload to come reads the counts itself.
+    auto fresh = std::make_shared<UICollectionView>(window->bounds(), layout);
+    fresh->registerClass<PosterCell>("poster");
+    fresh->setDataSource(grid);
+    grid->counts = {10};
+    fresh->insertItemsAtIndexPaths({{0, 9}});
+    EXPECT_EQ(fresh->numberOfItemsInSection(0), 10);
 }
