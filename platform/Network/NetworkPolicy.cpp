@@ -1,5 +1,7 @@
 #include "platform/Network/NetworkPolicy.h"
 
+#include "platform/Network/ProcessNameLookup.h"
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,6 +24,7 @@ struct Settings {
     // process (the settings change a handful of times at most).
     curl_slist* resolveEntries = nullptr;
     std::vector<Slist> retainedLists;
+    std::uint64_t generation = 0;
 };
 
 Settings& settings() {
@@ -69,10 +72,12 @@ std::filesystem::path certificateAuthorityFile() {
 }
 
 void setEncryptedResolver(std::optional<NWParameters::PrivacyContext::ResolverConfiguration> resolver) {
+    ProcessNameLookup::prepare();
     auto& state = settings();
     std::lock_guard lock(state.mutex);
     state.resolver = std::move(resolver);
     state.resolveEntries = nullptr;
+    ++state.generation;
     if (state.resolver) {
         Slist entries = makeResolveEntries(*state.resolver);
         state.resolveEntries = entries.get();
@@ -87,9 +92,9 @@ std::optional<NWParameters::PrivacyContext::ResolverConfiguration> encryptedReso
     return settings().resolver;
 }
 
-void applyTo(CURL* handle) {
-    auto& state = settings();
-    std::lock_guard lock(state.mutex);
+namespace {
+
+void applyVerification(const Settings& state, CURL* handle) {
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(handle, CURLOPT_DOH_SSL_VERIFYPEER, 1L);
@@ -100,6 +105,14 @@ void applyTo(CURL* handle) {
         curl_easy_setopt(handle, CURLOPT_CAINFO, state.caFile.c_str());
         curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
     }
+}
+
+} // namespace
+
+void applyTo(CURL* handle) {
+    auto& state = settings();
+    std::lock_guard lock(state.mutex);
+    applyVerification(state, handle);
     if (state.resolver) {
         curl_easy_setopt(handle, CURLOPT_DOH_URL, state.resolver->url().c_str());
         curl_easy_setopt(handle, CURLOPT_RESOLVE, state.resolveEntries);
@@ -107,6 +120,24 @@ void applyTo(CURL* handle) {
         curl_easy_setopt(handle, CURLOPT_DOH_URL, nullptr);
         curl_easy_setopt(handle, CURLOPT_RESOLVE, nullptr);
     }
+}
+
+bool applyToResolverQuery(CURL* handle) {
+    auto& state = settings();
+    std::lock_guard lock(state.mutex);
+    if (!state.resolver) {
+        return false;
+    }
+    applyVerification(state, handle);
+    curl_easy_setopt(handle, CURLOPT_URL, state.resolver->url().c_str());
+    curl_easy_setopt(handle, CURLOPT_DOH_URL, nullptr);
+    curl_easy_setopt(handle, CURLOPT_RESOLVE, state.resolveEntries);
+    return true;
+}
+
+std::uint64_t resolverGeneration() {
+    std::lock_guard lock(settings().mutex);
+    return settings().generation;
 }
 
 std::function<void(CURL*)> configurator() {

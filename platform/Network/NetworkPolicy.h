@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -14,7 +15,9 @@
 // - peers are always verified, name included, against the configured certificate
 //   authority file or, when none is configured, the system store;
 // - while encrypted name resolution is required, host names are resolved only through
-//   the DNS-over-HTTPS resolver (curl never falls back to the system resolver then), and
+//   the DNS-over-HTTPS resolver (curl never falls back to the system resolver then; the
+//   process's own name lookup does the same for the engines and libraries that resolve
+//   names themselves, see ProcessNameLookup.h), and
 //   the resolver's own host is pinned to its configured addresses so that finding the
 //   resolver needs no plain lookup. Resolver requests are verified with the same
 //   certificate authorities.
@@ -32,6 +35,16 @@ std::optional<NWParameters::PrivacyContext::ResolverConfiguration> encryptedReso
 // Applies the current settings to a fresh (or freshly reset) curl easy handle before its
 // transfer starts.
 void applyTo(CURL* handle);
+
+// Applies them to a handle that queries the resolver itself: its own name pinned to its
+// configured addresses (found by the system when none are configured), its peer verified
+// like every other, and no encrypted resolution of its own. False, with the handle left
+// as it was, when no resolver is required.
+bool applyToResolverQuery(CURL* handle);
+
+// Changes whenever the resolver is set, so that what was resolved through an earlier one
+// is not used again.
+std::uint64_t resolverGeneration();
 
 // The same as a callable, for components that take a handle configurator.
 std::function<void(CURL*)> configurator();

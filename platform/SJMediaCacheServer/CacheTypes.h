@@ -56,6 +56,7 @@ struct Asset {
     std::atomic<bool> playlist{false};
     bool kindKnown = false;         // its entry's kind was decided from its answer (under the lock)
     bool allowLocalTargets = false; // its entry is itself on a local address
+    std::string entryHost;          // its entry's host, lower case
     std::shared_ptr<const HeaderFields> requestHeaders; // under the lock
     std::string entryRid;
     std::string entryName;

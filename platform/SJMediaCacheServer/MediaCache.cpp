@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <chrono>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -33,6 +34,20 @@ double wallSeconds() {
 
 bool isLocalHost(const std::string& host) {
     return host == "localhost" || host == "::1" || host == "[::1]" || host.rfind("127.", 0) == 0;
+}
+
+std::string lowercaseHost(std::string host) {
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return host;
+}
+
+// A resource on its entry's own host reaches whatever that name resolves to, as the
+// entry did: a service whose name resolves to a local address serves its segments there
+// too. Only other hosts named by a remote playlist are kept off local addresses.
+bool onEntryHost(const Asset& asset, const std::string& url) {
+    const auto parts = parseHttpUrl(url);
+    return parts && !asset.entryHost.empty() && lowercaseHost(parts->host) == asset.entryHost;
 }
 
 bool isLocalAddress(const sockaddr* address) {
@@ -180,6 +195,7 @@ void MediaCache::loadFromDatabase() {
         asset->entryName = displayName(row.url);
         const auto parts = parseHttpUrl(row.url);
         asset->allowLocalTargets = parts && isLocalHost(parts->host);
+        asset->entryHost = parts ? lowercaseHost(parts->host) : std::string();
         assets_[row.folder] = std::move(asset);
     }
     for (const auto& row : database_.resources()) {
@@ -228,6 +244,7 @@ std::shared_ptr<Asset> MediaCache::registerAsset(const std::string& folder, cons
     asset->entryName = displayName(url);
     const auto parts = parseHttpUrl(url);
     asset->allowLocalTargets = parts && isLocalHost(parts->host);
+    asset->entryHost = parts ? lowercaseHost(parts->host) : std::string();
     asset->resources[asset->entryRid] = std::make_shared<Resource>(
         asset->entryRid, url, options_.root / folder / (asset->entryRid + "." + storageExtension(url)),
         playlist);
@@ -307,7 +324,8 @@ std::shared_ptr<Transfer> MediaCache::startTransferLocked(const Asset& asset,
     transfer->start = start;
     transfer->next = start;
     transfer->stop = stop;
-    transfer->restrictLocal = !asset.allowLocalTargets && resource->rid != asset.entryRid;
+    transfer->restrictLocal =
+        !asset.allowLocalTargets && resource->rid != asset.entryRid && !onEntryHost(asset, resource->url);
     transfer->refusedPort = proxyPort_;
     transfer->headers = asset.requestHeaders;
     if (openFileLocked(*resource) < 0) {

@@ -17,7 +17,7 @@ struct ApiRequest {
     std::string path;                         // "api/indexList"
     std::optional<FormParameters> parameters; // none when the query or form was malformed
     std::string authorization;                // the "Authorization" header
-    std::string origin;                       // "https://127.0.0.1:<port>" for addresses in payloads
+    std::string origin;                       // "https://media.orvex.test:<port>" for addresses in payloads
     bool samePage = false;                    // a paged feed answers its first items again
 };
 

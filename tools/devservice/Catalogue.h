@@ -16,7 +16,7 @@ namespace devservice {
 using Json = nlohmann::ordered_json;
 
 // Text in the data files that stands for the service's own origin
-// ("https://127.0.0.1:<port>"), filled in when a payload is sent.
+// ("https://media.orvex.test:<port>"), filled in when a payload is sent.
 inline constexpr std::string_view kOriginPlaceholder = "{{origin}}";
 
 // One play source (a site that carries titles) and the request headers its media needs.

@@ -15,6 +15,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <map>
+#include <mutex>
 #include <thread>
 
 using namespace devservice;
@@ -115,8 +117,12 @@ struct DevService::Running {
     std::mutex imageMutex;
     std::map<std::string, std::string> images;
 
+    // Queries the resolver answered, by the name they asked about.
+    mutable std::mutex queryMutex;
+    std::map<std::string, std::size_t> queriesByName;
+
     std::string origin() const {
-        return std::string("https://") + kLoopback + ":" + std::to_string(ports[0]);
+        return "https://" + std::string(kMediaHost) + ":" + std::to_string(ports[0]);
     }
     // What the share poster's QR code leads to.
     std::string downloadPage() const { return origin() + "/down/"; }
@@ -281,6 +287,10 @@ void DevService::Running::serveDns(const httplib::Request& request, httplib::Res
         }
     }
     const auto answer = query ? answerDnsQuery(*query) : std::nullopt;
+    if (const auto name = answer ? queriedName(*query) : std::nullopt) {
+        std::lock_guard lock(queryMutex);
+        ++queriesByName[*name];
+    }
     if (!answer) {
         response.status = 400;
         response.set_content("malformed DNS query\n", "text/plain");
@@ -456,7 +466,7 @@ bool DevService::start() {
         std::make_unique<ApiService>(running->catalogue, *running->accounts,
                                      ApiService::Options{options_.timestampWindow, secondsSince1970});
     const ServerIdentity identity{
-        {"api.orvex.test", "dns.orvex.test", "media.orvex.test", std::string(kCaptchaHost), "localhost"},
+        {"api.orvex.test", "dns.orvex.test", std::string(kMediaHost), std::string(kCaptchaHost), "localhost"},
         kLoopback};
     if (!ensureTlsFiles(options_.dataDir / "tls", identity, running->tls, lastError_)) {
         return false;
@@ -566,6 +576,15 @@ void DevService::writeClientConfiguration(const std::filesystem::path& serviceJs
         std::filesystem::create_directories(serviceJson.parent_path(), ignored);
     }
     writeFileAtomically(serviceJson, configuration.dump(2) + "\n");
+}
+
+std::size_t DevService::resolverQueries(const std::string& name) const {
+    if (!running_) {
+        return 0;
+    }
+    std::lock_guard lock(running_->queryMutex);
+    const auto found = running_->queriesByName.find(name);
+    return found == running_->queriesByName.end() ? 0 : found->second;
 }
 
 std::vector<RecordedRequest> DevService::requests() const {

@@ -43,13 +43,16 @@ class DevService {
     int port1() const;
     int port2() const;
     std::filesystem::path caFile() const;
-    // "https://127.0.0.1:<port1>": the origin of picture and media addresses.
+    // "https://media.orvex.test:<port1>": the origin of picture and media addresses, on a
+    // name that only the service's resolver knows.
     std::string origin() const;
     // Writes the application's service.json for this service: both base URLs and the
     // DNS-over-HTTPS URL on "orvex.test" names, the DoH address 127.0.0.1, the CA file.
     void writeClientConfiguration(const std::filesystem::path& serviceJson) const;
 
     // Test hooks.
+    // How many queries for `name` (lower case, no trailing dot) the resolver has answered.
+    std::size_t resolverQueries(const std::string& name) const;
     std::vector<devservice::RecordedRequest> requests() const;
     void clearRequests();
     void setFault(const std::string& pathPattern, const devservice::Fault& fault);

@@ -84,9 +84,8 @@ bool inServiceZone(std::string_view name) {
            name[name.size() - kServiceZone.size() - 1] == '.';
 }
 
-} // namespace
-
-std::optional<std::string> answerDnsQuery(std::string_view query) {
+// The question of a standard query with exactly one question.
+std::optional<Question> readQuery(std::string_view query) {
     if (query.size() < kHeaderSize) {
         return std::nullopt;
     }
@@ -96,10 +95,22 @@ std::optional<std::string> answerDnsQuery(std::string_view query) {
     if (isResponse || opcode != 0 || read16(query, 4) != 1) {
         return std::nullopt;
     }
-    const auto question = readQuestion(query);
+    return readQuestion(query);
+}
+
+} // namespace
+
+std::optional<std::string> queriedName(std::string_view query) {
+    auto question = readQuery(query);
+    return question ? std::optional<std::string>(std::move(question->name)) : std::nullopt;
+}
+
+std::optional<std::string> answerDnsQuery(std::string_view query) {
+    const auto question = readQuery(query);
     if (!question) {
         return std::nullopt;
     }
+    const std::uint16_t flags = read16(query, 2);
 
     const bool known = question->qclass == kClassIN && inServiceZone(question->name);
     const bool answersAddress = known && question->type == kTypeA;

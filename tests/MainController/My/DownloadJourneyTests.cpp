@@ -120,6 +120,10 @@ TEST_F(DownloadJourney, DownloadsTwoEpisodesPausesOneAndPlaysOfflineFromTheDownl
     EXPECT_EQ(manager->kkenduranceminority.size(), 0u);
     ASSERT_EQ(manager->kkacademyendurance.size(), 1u);
     gallery("downloads-manager-finished");
+    // The exports reached the media by a name that only the service's resolver knows.
+    EXPECT_TRUE(first->url.starts_with("https://media.orvex.test:"));
+    EXPECT_FALSE(systemResolverKnows("media.orvex.test"));
+    EXPECT_GT(service().resolverQueries("media.orvex.test"), 0u);
     // Every media request of the first episode carried the parse answer's headers; a
     // segment went over the network at most once for playback and once for the export.
     for (const auto& request : apiRequests()) {

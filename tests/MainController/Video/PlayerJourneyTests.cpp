@@ -203,4 +203,38 @@ TEST_F(PlayerJourney, TheSecondEngineTakesOverAfterFiveFailedLoads) {
     EXPECT_NE(page->player()->URLAsset()->mediaURL().find("/1027/2/"), std::string::npos);
 }
 
+// The service hands its media out under a name that only its resolver knows: the episode
+// plays on the platform engine and, after the fallback, on the second engine, both
+// resolving the name through the application's resolver.
+TEST_F(PlayerJourney, MediaOnAServiceNamePlaysOnBothEnginesThroughTheResolver) {
+    constexpr const char* kMediaHost = "media.orvex.test";
+    ASSERT_FALSE(systemResolverKnows(kMediaHost));
+    auto page = openPlayer("1027", "hnm3u8");
+    ASSERT_TRUE(waitForPlayback(*page, 0.5)) << "the first engine does not play";
+    EXPECT_EQ(std::dynamic_pointer_cast<SJAliMediaPlaybackController>(page->player()->playbackController()),
+              nullptr);
+    EXPECT_TRUE(page->player()->URLAsset()->mediaURL().starts_with("https://media.orvex.test:"));
+    EXPECT_GT(service().resolverQueries(kMediaHost), 0u);
+
+    const std::string master = "media/hnm3u8/1027/2/master.m3u8";
+    service().setFault(master, devservice::Fault{.status = 404});
+    int attempts = 0;
+    while (!page->isChangePlayer && attempts < 5) {
+        const int failures = page->changeCount;
+        tapEpisode(*page, 1);
+        ++attempts;
+        ASSERT_TRUE(waitFor([&] { return page->changeCount > failures; }, 30)) << "attempt " << attempts;
+    }
+    ASSERT_TRUE(page->isChangePlayer);
+    service().clearFault(master);
+    const std::size_t queriesBefore = service().resolverQueries(kMediaHost);
+    tapEpisode(*page, 1);
+    ASSERT_TRUE(waitForPlayback(*page, 0.5)) << "the second engine does not play";
+    EXPECT_NE(std::dynamic_pointer_cast<SJAliMediaPlaybackController>(page->player()->playbackController()),
+              nullptr);
+    EXPECT_TRUE(page->player()->URLAsset()->mediaURL().starts_with("https://media.orvex.test:"));
+    // The second engine asks for the name's IPv6 addresses, which no answer kept.
+    EXPECT_GT(service().resolverQueries(kMediaHost), queriesBefore);
+}
+
 } // namespace

@@ -24,6 +24,10 @@ TEST_F(ShortsJourney, FeedPlaysFromPrefetchedBytesAndGrowsByEveryAnswer) {
     EXPECT_TRUE(QMUITips::shownTips().empty()) << "the loading tip stays after the feed arrived";
     playFrames(0.5);
     gallery("shorts-feed-playing");
+    // The videos come through the proxy from a name that only the service's resolver knows.
+    EXPECT_TRUE(page->list[0]->playAddr.value_or("").starts_with("https://media.orvex.test:"));
+    EXPECT_FALSE(systemResolverKnows("media.orvex.test"));
+    EXPECT_GT(service().resolverQueries("media.orvex.test"), 0u);
 
     // The next video is prefetched while the first plays; its last segment reaches the
     // proxy before the person swipes.

@@ -100,7 +100,8 @@ TEST(SDDiskCache, StoresWholeFilesByKeyAndDropsOldOnes) {
 namespace {
 
 // The development service, once for all tests of this file, with its pictures at
-// https://127.0.0.1:<port1>/images/<kind>/<name>.png.
+// https://media.orvex.test:<port1>/images/<kind>/<name>.png, a name found through the
+// service's resolver.
 class WebImages : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -110,9 +111,14 @@ class WebImages : public testing::Test {
         service_ = new DevService(options);
         ASSERT_TRUE(service_->start()) << service_->lastError();
         NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
+        NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
+            true, NWParameters::PrivacyContext::ResolverConfiguration::https(
+                      "https://dns.orvex.test:" + std::to_string(service_->port1()) + "/dns-query",
+                      {NWEndpoint::hostPort("127.0.0.1", service_->port1())}));
     }
 
     static void TearDownTestSuite() {
+        NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(false, std::nullopt);
         service_->stop();
         delete service_;
         service_ = nullptr;

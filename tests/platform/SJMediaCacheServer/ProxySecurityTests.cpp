@@ -1,5 +1,7 @@
+#include "platform/Network/NetworkPolicy.h"
 #include "tests/platform/SJMediaCacheServer/ProxyFixture.h"
 #include "tests/platform/SJMediaCacheServer/ProxyTestClient.h"
+#include "tools/devservice/DevService.h"
 
 #include <fstream>
 
@@ -110,6 +112,50 @@ TEST_F(ProxyFixture, NeverFetchesItsOwnAddressFromAPlaylist) {
     const auto segment = playlist.body.substr(start, playlist.body.find('\n', start) - start);
     EXPECT_EQ(proxytest::get(segment).status, 502);
     EXPECT_EQ(origin_->requestCount("/plain/clip.mp4"), 0u);
+}
+
+// A service whose name resolves to a local address (as the development service's does)
+// is fetched there, the segments on its own name too; another name that a playlist
+// gives is still kept off local addresses.
+TEST_F(ProxyFixture, ANamedOriginOnALocalAddressGetsItsOwnSegmentsOnly) {
+    DevService::Options options;
+    options.dataDir = testsupport::freshFolder("resolver");
+    DevService resolver(options);
+    ASSERT_TRUE(resolver.start()) << resolver.lastError();
+    NetworkPolicy::setCertificateAuthorityFile(resolver.caFile());
+    NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
+        true, NWParameters::PrivacyContext::ResolverConfiguration::https(
+                  "https://dns.orvex.test:" + std::to_string(resolver.port1()) + "/dns-query",
+                  {NWEndpoint::hostPort("127.0.0.1", resolver.port1())}));
+
+    const auto folder = testsupport::freshFolder("named");
+    testmedia::TestOrigin named(folder);
+    ASSERT_TRUE(named.start());
+    const std::string segment(4096, 'G');
+    {
+        std::ofstream(folder / "own.ts") << segment;
+        std::ofstream out(folder / "named.m3u8");
+        out << "#EXTM3U\n#EXT-X-PLAYLIST-TYPE:VOD\n#EXTINF:1,\nown.ts\n#EXTINF:1,\nhttp://other.orvex.test:"
+            << named.port() << "/own.ts\n#EXT-X-ENDLIST\n";
+    }
+    const std::string entry = "http://origin.orvex.test:" + std::to_string(named.port()) + "/named.m3u8";
+    const auto playlist = proxytest::get(*server_->playbackURLWithURL(entry));
+    ASSERT_EQ(playlist.status, 200) << playlist.body;
+    std::vector<std::string> segments;
+    for (std::size_t at = playlist.body.find("http://127.0.0.1:"); at != std::string::npos;
+         at = playlist.body.find("http://127.0.0.1:", at + 1)) {
+        segments.push_back(playlist.body.substr(at, playlist.body.find('\n', at) - at));
+    }
+    ASSERT_EQ(segments.size(), 2u) << playlist.body;
+    const auto own = proxytest::get(segments[0]);
+    const auto other = proxytest::get(segments[1]);
+    NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(false, std::nullopt);
+    EXPECT_EQ(own.status, 200);
+    EXPECT_EQ(own.body, segment);
+    EXPECT_EQ(other.status, 502);
+    EXPECT_EQ(named.requestCount("/own.ts"), 1u);
+    EXPECT_GT(resolver.resolverQueries("other.orvex.test"), 0u)
+        << "the other name was resolved, then refused";
 }
 
 TEST_F(ProxyFixture, KeepsItsFilesPrivateAndNamedByItself) {

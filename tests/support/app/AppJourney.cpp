@@ -17,6 +17,9 @@
 #include "platform/UIKit/UIScreen.h"
 #include "tests/support/TestSupport.h"
 
+#include <dlfcn.h>
+#include <netdb.h>
+
 #include <cstdlib>
 
 namespace testsupport::app {
@@ -81,6 +84,18 @@ void AppJourneyTest::startServiceOn(int port1, int port2) {
     serviceOptions_.port2 = port2;
     service_ = std::make_unique<DevService>(serviceOptions_);
     ASSERT_TRUE(service_->start()) << service_->lastError();
+}
+
+bool AppJourneyTest::systemResolverKnows(const std::string& host) {
+    // The entry after the process's own: the C library's.
+    using GetAddrInfo = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+    const auto system = reinterpret_cast<GetAddrInfo>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    addrinfo* list = nullptr;
+    if (system == nullptr || system(host.c_str(), nullptr, nullptr, &list) != 0) {
+        return false;
+    }
+    freeaddrinfo(list);
+    return true;
 }
 
 void AppJourneyTest::stopService() {

@@ -55,6 +55,8 @@ class AppJourneyTest : public testing::Test {
     void relaunch();
 
     DevService& service() { return *service_; }
+    // Whether the system's own resolver (not the application's) finds `host`.
+    static bool systemResolverKnows(const std::string& host);
     // Stops the service (requests then fail to connect); startService() brings it back on
     // the same ports with the same data.
     void stopService();

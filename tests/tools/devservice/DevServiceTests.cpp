@@ -171,6 +171,14 @@ TEST(DevServiceDoh, AnswersWireQueriesOverPostAndGet) {
 
     EXPECT_EQ(fetch(url + "?dns=AAAA", trusted(fixture)).status, 400);
     EXPECT_EQ(fetch(url, trusted(fixture)).status, 400);
+
+    // Answered queries are counted by name, in the canonical form; refused ones are not.
+    EXPECT_EQ(fixture.service().resolverQueries("api.orvex.test"), 1u);
+    EXPECT_EQ(fixture.service().resolverQueries("example.com"), 1u);
+    EXPECT_EQ(fixture.service().resolverQueries("media.orvex.test"), 0u);
+    post.body = dnsQuery("MEDIA.Orvex.Test", 28, 0);
+    ASSERT_EQ(fetch(url, post).status, 200);
+    EXPECT_EQ(fixture.service().resolverQueries("media.orvex.test"), 1u);
 }
 
 TEST(DevServiceDoh, LibcurlResolvesTheServiceNamesThroughIt) {
@@ -190,7 +198,7 @@ TEST(DevServiceDoh, LibcurlResolvesTheServiceNamesThroughIt) {
 
 TEST(DevServiceApi, SignedRequestsGetEncryptedPayloadsInTheShapesTheScreensRead) {
     ServiceFixture fixture;
-    const std::string origin = "https://127.0.0.1:" + std::to_string(fixture.service().port1());
+    const std::string origin = "https://media.orvex.test:" + std::to_string(fixture.service().port1());
 
     const Json labels = fixture.api("GET", "api/indexLabelList");
     ASSERT_EQ(labels["code"], 20000) << labels.dump();
@@ -438,7 +446,7 @@ TEST(DevServiceMedia, ParseAnswersPlayableMediaThatNeedsItsHeaders) {
     const Json parsed =
         fixture.api("POST", "api/getParse", {{"type", "lzm3u8"}, {"url", guarded}})["payload"];
     const std::string media = MIUAES::MIUAESDecrypt(parsed["url"].get<std::string>());
-    EXPECT_TRUE(media.starts_with("https://127.0.0.1:" + std::to_string(fixture.service().port1()) +
+    EXPECT_TRUE(media.starts_with("https://media.orvex.test:" + std::to_string(fixture.service().port1()) +
                                   "/media/lzm3u8/1001/1/"))
         << media;
     std::vector<std::string> headers = {"User-Agent: " + parsed["user_agent"].get<std::string>()};

@@ -1,0 +1,298 @@
+#include "platform/Network/EncryptedNameResolver.h"
+
+#include "platform/Foundation/Log.h"
+#include "platform/Network/NetworkPolicy.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace EncryptedNameResolver {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kLongestKept = 600;  // seconds an answer is kept at most
+constexpr std::size_t kKeptAnswers = 512;    // answers kept at most
+constexpr std::size_t kIdleChannels = 4;     // idle channels (with their connections) kept
+constexpr long kConnectTimeoutMs = 10000;
+constexpr long kQueryTimeoutMs = 15000;
+constexpr std::size_t kLargestAnswer = 65535; // a DNS message's size limit
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+void ensureCurl() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* context) {
+    auto* body = static_cast<std::string*>(context);
+    const std::size_t length = size * count;
+    if (body->size() + length > kLargestAnswer) {
+        return 0; // ends the transfer: no DNS message is this long
+    }
+    body->append(data, length);
+    return length;
+}
+
+// One query in flight: its handle, what it asks and what came back.
+struct Query {
+    CURL* easy = nullptr;
+    dns::RecordType type = dns::RecordType::a;
+    std::string message;
+    std::string body;
+    CURLcode result = CURLE_OK;
+};
+
+// A multi handle with its two easy handles (one per record type): the connection to the
+// resolver stays in it between lookups. Used by one thread at a time.
+class Channel {
+  public:
+    explicit Channel(std::uint64_t generation) : generation_(generation) {
+        ensureCurl();
+        multi_ = curl_multi_init();
+        for (auto*& easy : easy_) {
+            easy = curl_easy_init();
+        }
+        for (const char* header : {"Content-Type: application/dns-message", "Accept: application/dns-message"}) {
+            // Appending keeps the list's head; on failure the list is left as it was.
+            curl_slist* extended = curl_slist_append(headers_.get(), header);
+            if (extended == nullptr) {
+                headers_.reset();
+                break;
+            }
+            if (!headers_) {
+                headers_.reset(extended);
+            }
+        }
+    }
+    ~Channel() {
+        for (CURL* easy : easy_) {
+            curl_easy_cleanup(easy);
+        }
+        curl_multi_cleanup(multi_);
+    }
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+    std::uint64_t generation() const { return generation_; }
+    bool usable() const { return multi_ != nullptr && easy_[0] != nullptr && easy_[1] != nullptr && headers_; }
+
+    // Sends the queries at once and waits for all of them. False when no resolver is
+    // required any more.
+    bool run(std::vector<Query>& queries) {
+        for (std::size_t i = 0; i < queries.size(); ++i) {
+            queries[i].easy = easy_[i];
+            if (!NetworkPolicy::applyToResolverQuery(queries[i].easy)) {
+                return false;
+            }
+        }
+        for (Query& query : queries) {
+            curl_easy_setopt(query.easy, CURLOPT_PROTOCOLS_STR, "https");
+            curl_easy_setopt(query.easy, CURLOPT_HTTPHEADER, headers_.get());
+            curl_easy_setopt(query.easy, CURLOPT_POSTFIELDS, query.message.data());
+            curl_easy_setopt(query.easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(query.message.size()));
+            curl_easy_setopt(query.easy, CURLOPT_WRITEFUNCTION, collect);
+            curl_easy_setopt(query.easy, CURLOPT_WRITEDATA, &query.body);
+            curl_easy_setopt(query.easy, CURLOPT_NOSIGNAL, 1L);
+            curl_easy_setopt(query.easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+            curl_easy_setopt(query.easy, CURLOPT_TIMEOUT_MS, kQueryTimeoutMs);
+            curl_easy_setopt(query.easy, CURLOPT_PRIVATE, &query);
+            curl_multi_add_handle(multi_, query.easy);
+        }
+        int running = 0;
+        do {
+            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+                break;
+            }
+            if (running > 0) {
+                curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+            }
+        } while (running > 0);
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+            if (message->msg == CURLMSG_DONE) {
+                Query* query = nullptr;
+                curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &query);
+                if (query != nullptr) {
+                    query->result = message->data.result;
+                }
+            }
+        }
+        for (Query& query : queries) {
+            curl_multi_remove_handle(multi_, query.easy);
+        }
+        return true;
+    }
+
+  private:
+    std::uint64_t generation_;
+    CURLM* multi_ = nullptr;
+    CURL* easy_[2] = {nullptr, nullptr};
+    std::unique_ptr<curl_slist, SlistDeleter> headers_;
+};
+
+struct KeptAnswer {
+    dns::Answer answer;
+    Clock::time_point expiry;
+};
+
+struct State {
+    std::mutex mutex;
+    std::uint64_t generation = 0;
+    std::map<std::pair<std::string, dns::RecordType>, KeptAnswer> answers;
+    std::vector<std::unique_ptr<Channel>> idle;
+
+    // Forgets what an earlier resolver answered. Called with the mutex held.
+    void follow(std::uint64_t current) {
+        if (current != generation) {
+            generation = current;
+            answers.clear();
+            idle.clear();
+        }
+    }
+};
+
+// Lives for the process: lookups may run on other threads while the process ends.
+State& state() {
+    static auto* instance = new State;
+    return *instance;
+}
+
+std::unique_ptr<Channel> takeChannel(std::uint64_t generation) {
+    auto& shared = state();
+    {
+        std::lock_guard lock(shared.mutex);
+        shared.follow(generation);
+        if (!shared.idle.empty()) {
+            auto channel = std::move(shared.idle.back());
+            shared.idle.pop_back();
+            return channel;
+        }
+    }
+    return std::make_unique<Channel>(generation);
+}
+
+void returnChannel(std::unique_ptr<Channel> channel) {
+    auto& shared = state();
+    std::lock_guard lock(shared.mutex);
+    if (channel->generation() == shared.generation && shared.idle.size() < kIdleChannels) {
+        shared.idle.push_back(std::move(channel));
+    }
+}
+
+std::string describe(const Query& query) {
+    long status = 0;
+    curl_easy_getinfo(query.easy, CURLINFO_RESPONSE_CODE, &status);
+    if (query.result != CURLE_OK) {
+        return curl_easy_strerror(query.result);
+    }
+    if (status != 200) {
+        return "the resolver answered HTTP " + std::to_string(status);
+    }
+    return "the resolver's answer is no DNS message for the question";
+}
+
+} // namespace
+
+Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
+    Lookup lookup;
+    lookup.canonicalName = dns::canonicalForm(name);
+    std::vector<dns::RecordType> wanted;
+    if (ipv4) {
+        wanted.push_back(dns::RecordType::a);
+    }
+    if (ipv6) {
+        wanted.push_back(dns::RecordType::aaaa);
+    }
+    const std::uint64_t generation = NetworkPolicy::resolverGeneration();
+    std::map<dns::RecordType, dns::Answer> answers;
+    std::vector<Query> queries;
+    {
+        auto& shared = state();
+        std::lock_guard lock(shared.mutex);
+        shared.follow(generation);
+        const auto now = Clock::now();
+        for (const auto type : wanted) {
+            const auto kept = shared.answers.find({lookup.canonicalName, type});
+            if (kept != shared.answers.end() && kept->second.expiry > now) {
+                answers[type] = kept->second.answer;
+                continue;
+            }
+            auto message = dns::makeQuery(lookup.canonicalName, type);
+            if (!message) {
+                lookup.outcome = Lookup::Outcome::noName;
+                return lookup;
+            }
+            queries.push_back(Query{nullptr, type, std::move(*message), {}, CURLE_OK});
+        }
+    }
+
+    if (!queries.empty()) {
+        auto channel = takeChannel(generation);
+        if (!channel->usable()) {
+            return lookup; // failed
+        }
+        if (!channel->run(queries)) {
+            lookup.outcome = Lookup::Outcome::noResolver;
+            return lookup;
+        }
+        const auto now = Clock::now();
+        for (const Query& query : queries) {
+            long status = 0;
+            curl_easy_getinfo(query.easy, CURLINFO_RESPONSE_CODE, &status);
+            const auto answer = query.result == CURLE_OK && status == 200
+                                    ? dns::readAnswer(query.body, lookup.canonicalName, query.type)
+                                    : std::nullopt;
+            if (!answer || answer->outcome == dns::Answer::Outcome::failed) {
+                consoleLog(NetworkPolicy::resolutionFailureHint(lookup.canonicalName) + ": " +
+                           (answer ? std::string("the resolver failed to answer") : describe(query)));
+                continue;
+            }
+            answers[query.type] = *answer;
+            const std::uint32_t keep = std::min(answer->ttlSeconds, kLongestKept);
+            if (keep > 0) {
+                auto& shared = state();
+                std::lock_guard lock(shared.mutex);
+                if (shared.generation == generation) {
+                    if (shared.answers.size() >= kKeptAnswers) {
+                        shared.answers.clear();
+                    }
+                    shared.answers[{lookup.canonicalName, query.type}] =
+                        KeptAnswer{*answer, now + std::chrono::seconds(keep)};
+                }
+            }
+        }
+        returnChannel(std::move(channel));
+    }
+
+    bool anyFailed = false;
+    for (const auto type : wanted) {
+        const auto found = answers.find(type);
+        if (found == answers.end()) {
+            anyFailed = true;
+            continue;
+        }
+        const dns::Answer& answer = found->second;
+        lookup.addresses.insert(lookup.addresses.end(), answer.addresses.begin(), answer.addresses.end());
+        if (!answer.addresses.empty() && lookup.canonicalName == dns::canonicalForm(name)) {
+            lookup.canonicalName = answer.canonicalName;
+        }
+    }
+    if (!lookup.addresses.empty()) {
+        lookup.outcome = Lookup::Outcome::addresses;
+    } else {
+        lookup.outcome = anyFailed ? Lookup::Outcome::failed : Lookup::Outcome::noName;
+    }
+    return lookup;
+}
+
+} // namespace EncryptedNameResolver
