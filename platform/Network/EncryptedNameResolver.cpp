@@ -17,9 +17,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint32_t kLongestKept = 600;  // seconds an answer is kept at most
-constexpr std::size_t kKeptAnswers = 512;    // answers kept at most
-constexpr std::size_t kIdleChannels = 4;     // idle channels (with their connections) kept
+constexpr std::uint32_t kLongestKept = 600; // seconds an answer is kept at most
+constexpr std::size_t kKeptAnswers = 512;   // answers kept at most
+constexpr std::size_t kIdleChannels = 4;    // idle channels (with their connections) kept
 constexpr long kConnectTimeoutMs = 10000;
 constexpr long kQueryTimeoutMs = 15000;
 constexpr std::size_t kLargestAnswer = 65535; // a DNS message's size limit
@@ -62,7 +62,8 @@ class Channel {
         for (auto*& easy : easy_) {
             easy = curl_easy_init();
         }
-        for (const char* header : {"Content-Type: application/dns-message", "Accept: application/dns-message"}) {
+        for (const char* header :
+             {"Content-Type: application/dns-message", "Accept: application/dns-message"}) {
             // Appending keeps the list's head; on failure the list is left as it was.
             curl_slist* extended = curl_slist_append(headers_.get(), header);
             if (extended == nullptr) {
@@ -84,7 +85,9 @@ class Channel {
     Channel& operator=(const Channel&) = delete;
 
     std::uint64_t generation() const { return generation_; }
-    bool usable() const { return multi_ != nullptr && easy_[0] != nullptr && easy_[1] != nullptr && headers_; }
+    bool usable() const {
+        return multi_ != nullptr && easy_[0] != nullptr && easy_[1] != nullptr && headers_;
+    }
 
     // Sends the queries at once and waits for all of them. False when no resolver is
     // required any more.

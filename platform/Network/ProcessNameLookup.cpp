@@ -109,12 +109,15 @@ Found find(const std::string& name, const NWParameters::PrivacyContext::Resolver
 // Builds getaddrinfo's list for the found addresses: the C library makes one entry per
 // address from its numeric form (with the service, socket types and protocols the hints
 // ask for), so that the list is its own and freeaddrinfo releases it.
-int buildList(const Found& found, const char* service, const struct addrinfo& hints, struct addrinfo** result) {
+int buildList(const Found& found, const char* service, const struct addrinfo& hints,
+              struct addrinfo** result) {
     const bool mapIPv4 = hints.ai_family == AF_INET6 && (hints.ai_flags & AI_V4MAPPED) != 0;
-    const bool hasIPv6 = std::any_of(found.addresses.begin(), found.addresses.end(),
-                                     [](const auto& address) { return address.type == dns::RecordType::aaaa; });
+    const bool hasIPv6 = std::any_of(found.addresses.begin(), found.addresses.end(), [](const auto& address) {
+        return address.type == dns::RecordType::aaaa;
+    });
     struct addrinfo numeric = hints;
-    numeric.ai_flags = (hints.ai_flags & ~(AI_CANONNAME | AI_ADDRCONFIG | AI_V4MAPPED | AI_ALL)) | AI_NUMERICHOST;
+    numeric.ai_flags =
+        (hints.ai_flags & ~(AI_CANONNAME | AI_ADDRCONFIG | AI_V4MAPPED | AI_ALL)) | AI_NUMERICHOST;
     struct addrinfo* head = nullptr;
     struct addrinfo** tail = &head;
     int firstError = EAI_NONAME;
@@ -131,7 +134,8 @@ int buildList(const Found& found, const char* service, const struct addrinfo& hi
             continue;
         }
         struct addrinfo* entries = nullptr;
-        const int error = systemEntries().getaddrinfo(addressText(address, mapped).c_str(), service, &numeric, &entries);
+        const int error =
+            systemEntries().getaddrinfo(addressText(address, mapped).c_str(), service, &numeric, &entries);
         if (error != 0) {
             if (firstError == EAI_NONAME) {
                 firstError = error;
@@ -163,7 +167,8 @@ void prepare() {
 }
 
 bool isInstalled() {
-    return reinterpret_cast<void*>(dlsym(RTLD_DEFAULT, "getaddrinfo")) == reinterpret_cast<void*>(&::getaddrinfo);
+    return reinterpret_cast<void*>(dlsym(RTLD_DEFAULT, "getaddrinfo")) ==
+           reinterpret_cast<void*>(&::getaddrinfo);
 }
 
 } // namespace ProcessNameLookup
@@ -221,7 +226,8 @@ extern "C" int getnameinfo(const struct sockaddr* address, socklen_t length, cha
         errno = ENOSYS;
         return EAI_SYSTEM;
     }
-    if (host != nullptr && hostLength > 0 && (flags & NI_NUMERICHOST) == 0 && NetworkPolicy::encryptedResolver()) {
+    if (host != nullptr && hostLength > 0 && (flags & NI_NUMERICHOST) == 0 &&
+        NetworkPolicy::encryptedResolver()) {
         if ((flags & NI_NAMEREQD) != 0) {
             return EAI_NONAME;
         }

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         const bool hasAddresses = !answer->addresses.empty();
-        if (hasAddresses != (answer->outcome == dns::Answer::Outcome::addresses) || answer->canonicalName.empty()) {
+        if (hasAddresses != (answer->outcome == dns::Answer::Outcome::addresses) ||
+            answer->canonicalName.empty()) {
             __builtin_trap();
         }
         for (const auto& address : answer->addresses) {

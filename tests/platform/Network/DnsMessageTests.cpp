@@ -43,7 +43,8 @@ struct Response {
     std::vector<std::string> authority;
 
     std::string message() const {
-        std::string out = word(id) + word(flags) + word(1) + word(static_cast<std::uint16_t>(answers.size())) +
+        std::string out = word(id) + word(flags) + word(1) +
+                          word(static_cast<std::uint16_t>(answers.size())) +
                           word(static_cast<std::uint16_t>(authority.size())) + word(0);
         out += wireName(name) + word(static_cast<std::uint16_t>(type)) + word(1);
         for (const auto& part : answers) {
@@ -63,8 +64,8 @@ const std::string kQuestionName = "\xC0\x0C"; // a pointer to the question's nam
 TEST(DnsMessage, QueriesCarryOneQuestionInCanonicalForm) {
     const auto query = dns::makeQuery("Media.Example.", RecordType::aaaa);
     ASSERT_TRUE(query.has_value());
-    EXPECT_EQ(*query, word(0) + word(0x0100) + word(1) + word(0) + word(0) + word(0) + wireName("media.example") +
-                          word(28) + word(1));
+    EXPECT_EQ(*query, word(0) + word(0x0100) + word(1) + word(0) + word(0) + word(0) +
+                          wireName("media.example") + word(28) + word(1));
 
     EXPECT_FALSE(dns::makeQuery("", RecordType::a));
     EXPECT_FALSE(dns::makeQuery("a..b", RecordType::a));

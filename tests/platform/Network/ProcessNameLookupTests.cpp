@@ -110,14 +110,15 @@ class ProcessNameLookupTest : public testing::Test {
     static void useServiceResolver(int port = 0) {
         const int resolverPort = port == 0 ? service_->port1() : port;
         NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
-            true, ResolverConfiguration::https("https://dns.orvex.test:" + std::to_string(resolverPort) + "/dns-query",
+            true, ResolverConfiguration::https("https://dns.orvex.test:" + std::to_string(resolverPort) +
+                                                   "/dns-query",
                                                {NWEndpoint::hostPort("127.0.0.1", resolverPort)}));
     }
 
     static std::size_t allQueries() {
         const auto requests = service_->requests();
-        return static_cast<std::size_t>(
-            std::count_if(requests.begin(), requests.end(), [](const auto& r) { return r.path == "/dns-query"; }));
+        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
+                                                      [](const auto& r) { return r.path == "/dns-query"; }));
     }
 
     static DevService& service() { return *service_; }
@@ -198,11 +199,12 @@ TEST_F(ProcessNameLookupTest, LiteralsLoopbackAndTheResolversOwnNameNeedNoQuery)
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     char host[NI_MAXHOST] = {};
-    ASSERT_EQ(getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host, nullptr, 0, 0),
-              0);
+    ASSERT_EQ(
+        getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host, nullptr, 0, 0),
+        0);
     EXPECT_STREQ(host, "127.0.0.1");
-    EXPECT_EQ(getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host, nullptr, 0,
-                          NI_NAMEREQD),
+    EXPECT_EQ(getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host, nullptr,
+                          0, NI_NAMEREQD),
               EAI_NONAME);
 }
 
@@ -212,7 +214,8 @@ TEST_F(ProcessNameLookupTest, AnUnreachableResolverIsATemporaryFailureThatSaysWh
     EXPECT_EQ(lookUp(kMediaHost, "443").error, EAI_AGAIN);
     const auto lines = console.lines();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.find("Could not resolve media.orvex.test through the encrypted resolver") != std::string::npos;
+        return line.find("Could not resolve media.orvex.test through the encrypted resolver") !=
+               std::string::npos;
     }));
 }
 

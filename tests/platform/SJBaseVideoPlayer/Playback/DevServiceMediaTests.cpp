@@ -1,6 +1,6 @@
 // The service's own media: HTTPS with the service's certificate authority, and media
 // that answers only requests carrying the headers of the source's parse answer.
-#include "platform/Network/NWParameters.h"
+#include "platform/Network/NetworkPolicy.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAVMediaPlaybackController.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAliMediaPlaybackController.h"
 #include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
@@ -23,6 +23,7 @@ class ServiceMedia : public testing::Test {
         ASSERT_TRUE(service_->start()) << service_->lastError();
         ASSERT_TRUE(service_->waitForMedia(120));
         // The media's name is known only to the service's resolver: both engines find it there.
+        NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
         NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
             true, NWParameters::PrivacyContext::ResolverConfiguration::https(
                       "https://dns.orvex.test:" + std::to_string(service_->port1()) + "/dns-query",
@@ -30,6 +31,7 @@ class ServiceMedia : public testing::Test {
     }
     static void TearDownTestSuite() {
         NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(false, std::nullopt);
+        NetworkPolicy::setCertificateAuthorityFile({});
         service_->stop();
         delete service_;
         service_ = nullptr;
