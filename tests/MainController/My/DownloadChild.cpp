@@ -5,9 +5,11 @@
 // entry go with it) and downloads them through the download coordinator.
 #include "MainController/My/Model/DownloadCoordinator.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
+#include "app/Network/appLink.h"
 #include "platform/ActiveSQLite/ASConfigration.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/Foundation/RunLoop.h"
+#include "platform/Network/NetworkPolicy.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 
 #include <cctype>
@@ -53,10 +55,13 @@ int main(int argc, char** argv) {
     if (!ASConfigration::setDefaultDB(Paths::documents() / "fflist.db", "fflist.db")) {
         return 1;
     }
+    // Names are resolved as the application resolves them: through the service's resolver
+    // (from the data root's service configuration), which alone knows the media's host.
+    std::make_shared<appLink>()->allLinkInAppDoH(NWEndpoint::hostPort("127.0.0.1", 9));
+    NetworkPolicy::setCertificateAuthorityFile(authority);
     auto& proxy = SJMediaCacheServer::shared();
     proxy.setResolveAssetIdentifier(&KKcandyleanViewController::assetIdentifier);
-    proxy.setUpstreamConfigurator(
-        [authority](CURL* curl) { curl_easy_setopt(curl, CURLOPT_CAINFO, authority.c_str()); });
+    proxy.setUpstreamConfigurator(NetworkPolicy::configurator());
     proxy.setEnabledConsoleLog(std::getenv("ORVEX_CHILD_LOG") != nullptr);
     DownloadCoordinator::shared().start();
     for (const auto& download : downloads) {
