@@ -10,8 +10,10 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <variant>
+#include <vector>
 
 namespace {
 
@@ -67,13 +69,17 @@ class ConsoleWriter {
                 std::deque<Line> batch;
                 batch.swap(lines_);
                 lock.unlock();
+                // Buffered: the batch goes out with one flush.
+                std::vector<std::string_view> texts;
+                texts.reserve(batch.size());
                 for (const Line& line : batch) {
                     if (const auto* text = std::get_if<std::string>(&line)) {
-                        consoleLog(*text);
+                        texts.emplace_back(*text);
                     } else if (const std::string* body = std::get<1>(line)->value()) {
-                        consoleLog(*body);
+                        texts.emplace_back(*body);
                     }
                 }
+                consoleLogLines(texts);
                 batch.clear(); // responses are let go off the lock too
                 lock.lock();
                 // Lines of the same burst gather meanwhile, without waking anyone.

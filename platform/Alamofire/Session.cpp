@@ -106,6 +106,10 @@ class HTTPTransfer final : public CurlTransfer {
             static_cast<std::uint64_t>(std::max(raw.metrics.newConnections, 0L));
         if (cancelled) {
             raw.result = AFError{AFError::Kind::explicitlyCancelled, 0, 0, "The request was cancelled."};
+        } else if (refusedToResend_) {
+            raw.result = AFError{AFError::Kind::sessionTaskFailed, static_cast<int>(CURLE_RECV_ERROR), 0,
+                                 "The connection was closed before an answer arrived; the request was not "
+                                 "sent again, since the service may have received it."};
         } else if (result != CURLE_OK) {
             raw.result = transportError(result);
         } else {
@@ -123,6 +127,27 @@ class HTTPTransfer final : public CurlTransfer {
     }
 
   private:
+    // curl sends the request again after a redirect, and, before any answer has come,
+    // when the kept connection it went out on turns out to have been closed by the peer.
+    // Such a GET goes out once more, on a fresh connection (other kept ones may have been
+    // closed as well); a POST never does: the service may have received it, and a second
+    // one could repeat what it asked for.
+    bool requestMayGoOut() override {
+        const bool resending = sends_ > 0 && !answered_;
+        answered_ = false;
+        if (resending) {
+            if (request_->method() != HTTPMethod::get || resent_) {
+                refusedToResend_ = true;
+                return false;
+            }
+            resent_ = true;
+        }
+        if (sends_++ == 0 && request_->method() == HTTPMethod::get) {
+            curl_easy_setopt(handle(), CURLOPT_FRESH_CONNECT, 1L); // applies to a resend only
+        }
+        return true;
+    }
+
     void appendHeader(const std::string& line) {
         if (curl_slist* extended = curl_slist_append(headerList_, line.c_str())) {
             headerList_ = extended;
@@ -171,6 +196,7 @@ class HTTPTransfer final : public CurlTransfer {
         auto* self = static_cast<HTTPTransfer*>(context);
         const std::string_view line(data, size * count);
         if (line.rfind("HTTP/", 0) == 0) {
+            self->answered_ = true;
             self->responseHeaders_ = HTTPHeaders();
         } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
             self->responseHeaders_.add(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
@@ -179,6 +205,10 @@ class HTTPTransfer final : public CurlTransfer {
     }
 
     std::shared_ptr<DataRequest> request_;
+    int sends_ = 0;
+    bool answered_ = false; // a status line has come since the request last went out
+    bool resent_ = false;
+    bool refusedToResend_ = false;
     curl_slist* headerList_ = nullptr;
     std::string body_;
     HTTPHeaders responseHeaders_;

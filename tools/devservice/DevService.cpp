@@ -104,7 +104,7 @@ struct DevService::Running {
     std::function<void(const std::string&)> log;
     std::filesystem::path mediaDir;
     int ports[2] = {0, 0};
-    std::unique_ptr<httplib::SSLServer> servers[2];
+    std::unique_ptr<HttpsServer> servers[2];
     std::thread listeners[2];
 
     enum class MediaState { making, ready, failed };
@@ -236,6 +236,12 @@ bool DevService::Running::applyFault(const std::optional<Fault>& fault, const st
         return false;
     }
     say("fault for " + path);
+    if (fault->closeNotice != CloseNotice::none) {
+        HttpsServer::endWithCloseNotice(fault->closeNotice);
+        if (fault->closeNotice == CloseNotice::insteadOfAnswer) {
+            return true;
+        }
+    }
     if ((fault->delaySeconds > 0 && !stopping.sleep(fault->delaySeconds)) ||
         (fault->held && !heldRequests.wait(stopping))) {
         response.status = 503;
@@ -484,7 +490,7 @@ bool DevService::start() {
         server->set_payload_max_length(kLargestBody);
         // An idle keep-alive connection holds a worker, and stop() waits for it: keep the
         // idle time short and let a busy connection serve many requests.
-        server->set_keep_alive_timeout(1);
+        server->set_keep_alive_timeout(options_.keepAliveSeconds);
         server->set_keep_alive_max_count(1000);
         // Small answers must leave at once rather than wait for the peer's delayed ACK.
         server->set_tcp_nodelay(true);
@@ -604,6 +610,12 @@ void DevService::setFault(const std::string& pathPattern, const Fault& fault) {
         }
         running_->faults.set(pathPattern, fault);
     }
+}
+
+int DevService::connectionsEndedWithCloseNotice() const {
+    return running_ ? running_->servers[0]->connectionsEndedWithCloseNotice() +
+                          running_->servers[1]->connectionsEndedWithCloseNotice()
+                    : 0;
 }
 
 void DevService::clearFault(const std::string& pathPattern) {

@@ -24,6 +24,7 @@ class DevService {
         std::filesystem::path catalogueDir;               // empty: the data files beside the sources
         std::filesystem::path mediaDir;                   // empty: <dataDir>/media; may be shared by services
         double timestampWindow = 0;                       // seconds; 0 accepts any well-formed "timestamp"
+        int keepAliveSeconds = 1;                         // how long an idle connection is kept
         std::function<void(const std::string& line)> log; // service log lines (SMS codes, faults)
     };
 
@@ -57,6 +58,8 @@ class DevService {
     void clearRequests();
     void setFault(const std::string& pathPattern, const devservice::Fault& fault);
     void clearFault(const std::string& pathPattern);
+    // Connections ended by a fault's close notice so far, on both ports.
+    int connectionsEndedWithCloseNotice() const;
     void clearFaults();
     // Lets through the requests that `held` faults are holding, and those they hit later
     // (clearing faults does too).

@@ -10,12 +10,17 @@
 #include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace devservice {
 
 namespace {
 
 constexpr std::size_t kLongestRequestLine = 8192;
+
+// Set by a request handler, read by the connection loop on the same thread (cpp-httplib
+// runs a connection's requests on the thread that accepted it).
+thread_local CloseNotice requestedCloseNotice = CloseNotice::none;
 
 int millisecondsOf(time_t seconds, time_t microseconds) {
     return static_cast<int>(seconds * 1000 + microseconds / 1000);
@@ -77,6 +82,9 @@ class TlsStream final : public httplib::Stream {
     }
 
     ssize_t write(const char* ptr, size_t size) override {
+        if (requestedCloseNotice == CloseNotice::insteadOfAnswer) {
+            return -1; // the answer is never written
+        }
         const int wanted = static_cast<int>(std::min<size_t>(size, INT_MAX));
         while (true) {
             if (!is_writable()) {
@@ -180,6 +188,10 @@ std::string escapeQueryMarks(std::string_view requestLine) {
     return line;
 }
 
+void HttpsServer::endWithCloseNotice(CloseNotice when) {
+    requestedCloseNotice = when;
+}
+
 void HttpsServer::widenBacklog() {
     ::listen(svr_sock_, 256);
 }
@@ -203,6 +215,7 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
 
     bool served = false;
     bool idle = false;
+    bool closeNotice = false;
     SSL* ssl = SSL_new(ssl_context());
     if (ssl != nullptr && SSL_set_fd(ssl, sock) == 1 && SSL_accept(ssl) == 1) {
         TlsStream stream(sock, ssl, readMilliseconds, writeMilliseconds);
@@ -223,19 +236,24 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
             }
             RequestLineStream request(stream);
             bool closed = false;
+            requestedCloseNotice = CloseNotice::none;
             served =
                 process_request(request, count == 1, closed, [ssl](httplib::Request& req) { req.ssl = ssl; });
-            if (!served || closed) {
+            closeNotice = std::exchange(requestedCloseNotice, CloseNotice::none) != CloseNotice::none;
+            if (closeNotice || !served || closed) {
                 break;
             }
         }
-        if (served && !idle) {
+        if (closeNotice || (served && !idle)) {
             SSL_shutdown(ssl);
         }
     }
     SSL_free(ssl);
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
+    if (closeNotice) {
+        ++endedWithCloseNotice_;
+    }
     return served;
 }
 

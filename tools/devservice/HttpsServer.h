@@ -1,6 +1,10 @@
 #pragma once
 
+#include "tools/devservice/ServiceHooks.h"
+
 #include <httplib.h>
+
+#include <atomic>
 
 #include <string>
 #include <string_view>
@@ -12,6 +16,9 @@ namespace devservice {
 // (and "/") in a query and clients leave them unescaped; cpp-httplib's request-line
 // parser takes a second "?" for a malformed target. Each further "?" of the query is
 // handed on escaped ("%3F"), which decodes to the same parameter values.
+//
+// A request handler may also end the connection it runs on with a close notice
+// (`endWithCloseNotice`), for tests of clients that keep connections alive.
 class HttpsServer : public httplib::SSLServer {
   public:
     using httplib::SSLServer::SSLServer;
@@ -21,8 +28,16 @@ class HttpsServer : public httplib::SSLServer {
     // minutes. Called after binding, before listening.
     void widenBacklog();
 
+    // Called from a request handler: the connection of the request being handled ends
+    // with a close notice, after the answer or in place of it.
+    static void endWithCloseNotice(CloseNotice when);
+    // How many connections have been ended that way so far.
+    int connectionsEndedWithCloseNotice() const { return endedWithCloseNotice_.load(); }
+
   private:
     bool process_and_close_socket(socket_t sock) override;
+
+    std::atomic<int> endedWithCloseNotice_{0};
 };
 
 // The request line with every "?" after the first one of its target escaped as "%3F";

@@ -33,7 +33,13 @@ struct RecordedRequest {
 // `status` (default 200) with `rawBody` (default empty) when either is set; otherwise
 // answer normally. `samePage` answers normally too, except that the short videos' page 1,
 // which goes on where the previous answer ended, starts again from the first short video:
-// every answer it hits holds the same items.
+// every answer it hits holds the same items. `closeNotice` ends the kept-alive connection
+// with a TLS close notice and a close, as a service's idle timeout does: `afterAnswer`
+// once the answer has been written (the client finds the connection closed before it
+// asks again), `insteadOfAnswer` once the request has been read and recorded, unanswered
+// (the timeout fired while the request was on its way; the client cannot have known).
+enum class CloseNotice { none, afterAnswer, insteadOfAnswer };
+
 struct Fault {
     double delaySeconds = 0;
     std::optional<int> status;
@@ -42,6 +48,7 @@ struct Fault {
     int times = -1; // how many requests it hits; -1 for every one until cleared
     bool held = false;
     bool samePage = false;
+    CloseNotice closeNotice = CloseNotice::none;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading

@@ -16,6 +16,7 @@ void ServiceTest::SetUp() {
     DevService::Options options;
     options.dataDir = testsupport::freshFolder("devservice");
     options.mediaDir = testsupport::sharedMediaDir();
+    configure(options);
     service_ = std::make_unique<DevService>(options);
     ASSERT_TRUE(service_->start()) << service_->lastError();
     service_->writeClientConfiguration(ServiceConfiguration::file());

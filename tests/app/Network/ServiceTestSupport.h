@@ -31,6 +31,8 @@ class ServiceTest : public testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    // Adjusts the service's options before it starts.
+    virtual void configure(DevService::Options&) {}
 
     DevService& service() { return *service_; }
 
