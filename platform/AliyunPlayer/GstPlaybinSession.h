@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 // The pipeline of one GstPlaybinEngine and everything known about it, used on the
@@ -49,6 +50,8 @@ class GstPlaybinSession {
     void tearDown();
     bool buildPipeline(const MediaRequest& request);
     void configureSource(GstElement* source);
+    void holdReadAhead(GstElement* element);
+    void releaseReadAhead();
     void handle(GstMessage* message);
     void handleAsyncDone();
     void becomeReady();
@@ -66,6 +69,11 @@ class GstPlaybinSession {
     GstElement* pipeline_ = nullptr;
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
+    // The adaptive demuxer while its read-ahead is held back (see holdReadAhead), and its
+    // own setting; set from a streaming thread.
+    std::mutex demuxerMutex_;
+    GstElement* heldDemuxer_ = nullptr;
+    gdouble demuxerReadAhead_ = 0;
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;
