@@ -134,13 +134,13 @@ void GstPlaybinSession::tearDown() {
     }
     // Stopping joins the streaming threads, so nothing calls into `pictures_` after it.
     gst_element_set_state(pipeline_, GST_STATE_NULL);
-    releaseReadAhead();
     gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
     gst_object_unref(bus_);
     gst_object_unref(pipeline_);
     bus_ = nullptr;
     pipeline_ = nullptr;
     pictures_.reset();
+    demuxerGate_.reset();
 }
 
 bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
@@ -156,6 +156,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         }
         return false;
     }
+    demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
     gst_caps_unref(caps);
@@ -181,11 +182,6 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     g_signal_connect(pipeline_, "source-setup",
                      G_CALLBACK(+[](GstElement*, GstElement* source, gpointer context) {
                          static_cast<GstPlaybinSession*>(context)->configureSource(source);
-                     }),
-                     this);
-    g_signal_connect(pipeline_, "deep-element-added",
-                     G_CALLBACK(+[](GstBin*, GstBin*, GstElement* element, gpointer context) {
-                         static_cast<GstPlaybinSession*>(context)->holdReadAhead(element);
                      }),
                      this);
     bus_ = gst_element_get_bus(pipeline_);
@@ -225,39 +221,6 @@ void GstPlaybinSession::configureSource(GstElement* source) {
     if (g_object_class_find_property(type, "ssl-strict") != nullptr) {
         g_object_set(source, "ssl-strict", TRUE, nullptr);
     }
-}
-
-// GStreamer's adaptive demuxers (1.22) report a stream they have downloaded to its end
-// before their output task has exposed their pads as a failure ("Couldn't download
-// fragments": the end cannot be sent downstream yet). A short media from a fast origin
-// (loopback, the media cache) does that whenever the output task is slow to be scheduled,
-// as on a busy machine. Until the first picture, the demuxer reads ahead one fragment (or
-// its buffering threshold, when longer) instead of 30 seconds: it waits for its outputs
-// before it downloads further, so a stream longer than that never reaches its end before
-// they exist. Streaming thread.
-void GstPlaybinSession::holdReadAhead(GstElement* element) {
-    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "high-watermark-fragments") == nullptr) {
-        return;
-    }
-    std::lock_guard lock(demuxerMutex_);
-    if (heldDemuxer_ != nullptr) {
-        return;
-    }
-    heldDemuxer_ = GST_ELEMENT(gst_object_ref(element));
-    g_object_get(element, "high-watermark-fragments", &demuxerReadAhead_, nullptr);
-    g_object_set(element, "high-watermark-fragments", 1.0, nullptr);
-}
-
-// The demuxer reads ahead as far as it would by itself again: once its outputs have
-// taken in what it holds beyond one fragment, it downloads on.
-void GstPlaybinSession::releaseReadAhead() {
-    std::lock_guard lock(demuxerMutex_);
-    if (heldDemuxer_ == nullptr) {
-        return;
-    }
-    g_object_set(heldDemuxer_, "high-watermark-fragments", demuxerReadAhead_, nullptr);
-    gst_object_unref(heldDemuxer_);
-    heldDemuxer_ = nullptr;
 }
 
 void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& request, bool paused) {
@@ -415,7 +378,6 @@ void GstPlaybinSession::handleAsyncDone() {
     }
     if (!prerolled_) {
         prerolled_ = true;
-        releaseReadAhead();
         if (request_.startPosition > 0 || rate_ != 1) {
             startSeekPending_ = seekPipeline(request_.startPosition);
             if (startSeekPending_) {

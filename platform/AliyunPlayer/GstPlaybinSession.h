@@ -3,6 +3,7 @@
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
+#include "platform/AliyunPlayer/AdaptiveDemuxerGate.h"
 
 #include <gst/gst.h>
 
@@ -11,7 +12,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 // The pipeline of one GstPlaybinEngine and everything known about it, used on the
@@ -50,8 +50,6 @@ class GstPlaybinSession {
     void tearDown();
     bool buildPipeline(const MediaRequest& request);
     void configureSource(GstElement* source);
-    void holdReadAhead(GstElement* element);
-    void releaseReadAhead();
     void handle(GstMessage* message);
     void handleAsyncDone();
     void becomeReady();
@@ -69,11 +67,7 @@ class GstPlaybinSession {
     GstElement* pipeline_ = nullptr;
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
-    // The adaptive demuxer while its read-ahead is held back (see holdReadAhead), and its
-    // own setting; set from a streaming thread.
-    std::mutex demuxerMutex_;
-    GstElement* heldDemuxer_ = nullptr;
-    gdouble demuxerReadAhead_ = 0;
+    std::unique_ptr<AdaptiveDemuxerGate> demuxerGate_;
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;
