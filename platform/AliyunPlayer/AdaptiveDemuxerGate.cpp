@@ -37,8 +37,8 @@ void AdaptiveDemuxerGate::elementAdded(GstBin* parent, GstElement* element) {
     std::lock_guard lock(mutex_);
     if (demuxer_ == nullptr && isAdaptiveDemuxer(element)) {
         demuxer_ = GST_ELEMENT(gst_object_ref(element));
-        g_signal_connect(element, "pad-added", G_CALLBACK(+[](GstElement*, GstPad*, gpointer gate) {
-                             static_cast<AdaptiveDemuxerGate*>(gate)->open();
+        g_signal_connect(element, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer gate) {
+                             static_cast<AdaptiveDemuxerGate*>(gate)->watchOutput(pad);
                          }),
                          this);
         return;
@@ -59,9 +59,23 @@ void AdaptiveDemuxerGate::hold(GstPad* pad) {
     // Buffers wait; events (stream start, caps, segment) pass, so the demuxer knows its
     // tracks and can expose them.
     const gulong probe = gst_pad_add_probe(
-        pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+        pad,
+        static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER |
+                                     GST_PAD_PROBE_TYPE_BUFFER_LIST),
         [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; }, nullptr, nullptr);
     held_.emplace_back(GST_PAD(gst_object_ref(pad)), probe);
+}
+
+// The demuxer counts an output as existing only once "pad-added" has returned; the first
+// event it sends through the output comes after that.
+void AdaptiveDemuxerGate::watchOutput(GstPad* pad) {
+    gst_pad_add_probe(
+        pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+        [](GstPad*, GstPadProbeInfo*, gpointer gate) {
+            static_cast<AdaptiveDemuxerGate*>(gate)->open();
+            return GST_PAD_PROBE_REMOVE;
+        },
+        this, nullptr);
 }
 
 void AdaptiveDemuxerGate::open() {

@@ -29,6 +29,7 @@ class AdaptiveDemuxerGate {
   private:
     void elementAdded(GstBin* parent, GstElement* element);
     void hold(GstPad* pad);
+    void watchOutput(GstPad* pad);
     void open();
 
     std::mutex mutex_;
