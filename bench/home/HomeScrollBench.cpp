@@ -18,6 +18,7 @@
 #include "app/Network/ServiceConfiguration.h"
 #include "app/Network/appLink.h"
 #include "bench/support/ScrollTiming.h"
+#include "bench/support/Verdict.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SDWebImage/SDImageCache.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
@@ -204,7 +205,8 @@ bool report(const char* what, const benchscroll::Comparison& comparison) {
     std::printf("%s: per-frame cost 1000 / 100 posters %.3f (target 1.10 or less); "
                 "99th-percentile frame with 1000 posters %.3f ms (target 8.3 ms or less)\n",
                 what, comparison.ratio(), comparison.p99());
-    return comparison.met();
+    return printVerdict((std::string(what) + " scrolling, 1000 against 100 posters").c_str(),
+                        comparison.met());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // Time from handing a player an HLS address to its first rendered picture, for both
 // playback engines, against the mpv command-line player's own time to its first picture
-// of the same stream from the same loopback server (run.sh builds and runs this).
+// of the same stream from the same loopback server, mpv run with the platform engine's
+// settings (bench/support/MpvCommandLine.h); target: the platform engine within 1.2
+// times mpv (run.sh builds and runs this).
 // Then, in a window (SDL's offscreen driver), the platform engine's two picture paths:
 // libmpv's OpenGL renderer into textures the window draws beneath the interface, against
 // its software renderer into memory painted with the interface: time to the first
@@ -8,6 +10,8 @@
 //   player_bench FOLDER RUNS
 // FOLDER holds the stream (index.m3u8) and the clip (clip720.mp4); each measurement
 // starts a fresh engine, as each mpv run starts a fresh process.
+#include "bench/support/MpvCommandLine.h"
+#include "bench/support/Verdict.h"
 #include "platform/AVFoundation/Media/VideoGLContext.h"
 #include "platform/AVFoundation/VideoFrameLayer.h"
 #include "platform/Foundation/RunLoop.h"
@@ -23,7 +27,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -48,28 +51,6 @@ double firstFrameSeconds(const std::function<std::unique_ptr<SJMediaPlaybackCont
         std::exit(1);
     }
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The mpv player's own log time of its first shown picture (from its start, so the
-// process start itself is not counted against it).
-double mpvFirstFrameSeconds(const std::string& url, const std::string& logFile) {
-    std::remove(logFile.c_str());
-    const std::string command =
-        "mpv --no-config --really-quiet --vo=null --ao=null --ytdl=no --frames=1 --log-file='" + logFile +
-        "' '" + url + "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "mpv failed\n");
-        std::exit(1);
-    }
-    std::ifstream log(logFile);
-    std::string line;
-    while (std::getline(log, line)) {
-        if (line.find("first video frame after restart shown") != std::string::npos) {
-            return std::atof(line.c_str() + line.find('[') + 1);
-        }
-    }
-    std::fprintf(stderr, "mpv showed no picture\n");
-    std::exit(1);
 }
 
 // Processor time (user and system, all threads) the process has used, in seconds.
@@ -228,7 +209,12 @@ int main(int argc, char** argv) {
             firstFrameSeconds([] { return std::make_unique<SJAVMediaPlaybackController>(); }, url));
         gstreamerEngine.push_back(
             firstFrameSeconds([] { return std::make_unique<SJAliMediaPlaybackController>(); }, url));
-        mpvTool.push_back(mpvFirstFrameSeconds(url, folder + "/../mpv.log"));
+        const double baseline = benchmpv::firstPictureSeconds({url, {}, {}, {}}, folder + "/../mpv.log");
+        if (baseline < 0) {
+            std::fprintf(stderr, "mpv showed no picture\n");
+            return 1;
+        }
+        mpvTool.push_back(baseline);
     }
 
     const double ours = median(mpvEngine);
@@ -236,10 +222,12 @@ int main(int argc, char** argv) {
     const double baseline = median(mpvTool);
     std::printf("runs: %d (medians)\n", runs);
     std::printf("mpv command-line player, first picture: %.1f ms\n", baseline * 1000);
-    std::printf("platform engine (libmpv), first picture: %.1f ms  ratio %.2f (target <= 1.2)\n", ours * 1000,
-                ours / baseline);
+    constexpr double target = 1.2;
+    std::printf("platform engine (libmpv), first picture: %.1f ms  ratio %.2f (target %.1f or less)\n",
+                ours * 1000, ours / baseline, target);
     std::printf("second engine (GStreamer), first picture: %.1f ms  ratio %.2f\n", second * 1000,
                 second / baseline);
+    printVerdict("platform engine's first picture against mpv's", ours / baseline <= target);
     std::fflush(stdout);
 
     benchmarkWindow(clipURL, runs);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Player benchmark: time from setting an asset to the first rendered picture of a local
 # HLS stream (served on loopback), for both playback engines, against the mpv
-# command-line player's time to its first picture of the same stream; then, in a window
+# command-line player's own time to its first picture of the same stream (run with the
+# platform engine's settings), with the verdict (target: within 1.2 times); then, in a window
 # on SDL's offscreen driver, the platform engine's OpenGL picture path against its
 # software path: time to the first picture shown and processor time per second of
 # playing a 720p clip.

@@ -2,12 +2,13 @@
 // and Latin text and 30 cover images, drawn through the text layout cache and painting
 // primitives, against a plain Cairo/Pango program drawing the same primitives in the same
 // run: once with its layouts shaped in advance (only drawing is timed) and once shaping
-// every label again each frame. Prints the ratios; the target is 1.5x or less against the
-// first baseline. The labels alone are compared as well, because the images' cost
+// every label again each frame. Prints the ratios and the verdict; the target is 1.5x or
+// less against the first baseline. The labels alone are compared as well, because the images' cost
 // (scaling covers down) differs most between the two ways of drawing.
 
 #include "bench/support/BenchReporter.h"
 #include "bench/support/PhotoJPEG.h"
+#include "bench/support/Verdict.h"
 #include "platform/UIKit/NSAttributedString.h"
 #include "platform/UIKit/UIImage.h"
 #include "platform/render/Fonts.h"
@@ -225,5 +226,7 @@ int main(int argc, char** argv) {
         std::printf("labels only, render layer / plain Cairo+Pango with prepared layouts: %.2fx\n",
                     oursText / plainText);
     }
+    printVerdict("frame through the render layer against plain Cairo+Pango",
+                 ours > 0 && plain > 0 && ours / plain <= 1.5);
     return 0;
 }

@@ -2,7 +2,9 @@
 // video: with that video prefetched through the media cache proxy, as the feed does while
 // the current video plays, against the same swipe after the proxy's cache was emptied
 // (no prefetch), and against the mpv command-line player's own time to its first picture
-// of the same kind of address straight from the origin. Everything runs in one process
+// of the same kind of address straight from the origin (run with the platform engine's
+// settings, bench/support/MpvCommandLine.h). Target: the prefetched video shows its
+// first picture no later than mpv shows one. Everything runs in one process
 // against one loopback origin that waits a fixed time before each answer.
 //   shorts_bench FOLDER ROUNDS LATENCY_MS
 // FOLDER holds an HLS stream (index.m3u8 and its segments), served as /short/<n>/ for
@@ -12,6 +14,8 @@
 #include "MainController/Video/Cell/KKlenscontaminate.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
 #include "Startup/ApplicationSetup.h"
+#include "bench/support/MpvCommandLine.h"
+#include "bench/support/Verdict.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
@@ -27,7 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -91,26 +94,6 @@ class Origin {
     std::mutex mutex_;
     std::set<std::string> served_;
 };
-
-// The mpv player's own log time of its first shown picture (from its start, so the
-// process start itself is not counted against it).
-double mpvFirstFrameSeconds(const std::string& url, const std::string& logFile) {
-    std::remove(logFile.c_str());
-    const std::string command =
-        "mpv --no-config --really-quiet --vo=null --ao=null --ytdl=no --frames=1 --log-file='" + logFile +
-        "' '" + url + "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
-        fail("mpv failed");
-    }
-    std::ifstream log(logFile);
-    std::string line;
-    while (std::getline(log, line)) {
-        if (line.find("first video frame after restart shown") != std::string::npos) {
-            return std::atof(line.c_str() + line.find('[') + 1);
-        }
-    }
-    fail("mpv showed no picture");
-}
 
 std::shared_ptr<KKlenscontaminate> cellAt(KKcandyleanViewController& page, long item) {
     return std::dynamic_pointer_cast<KKlenscontaminate>(
@@ -206,7 +189,12 @@ int main(int argc, char** argv) {
     std::vector<double> mpv;
     const std::string log = (std::filesystem::temp_directory_path() / "shorts-bench-mpv.log").string();
     for (int round = 0; round < rounds; ++round) {
-        mpv.push_back(mpvFirstFrameSeconds(origin.address(videos + 1 + round), log));
+        const double seconds =
+            benchmpv::firstPictureSeconds({origin.address(videos + 1 + round), {}, {}, {}}, log);
+        if (seconds < 0) {
+            fail("mpv showed no picture");
+        }
+        mpv.push_back(seconds);
     }
     std::remove(log.c_str());
 
@@ -219,6 +207,9 @@ int main(int argc, char** argv) {
                 withMs > 0 ? coldMs / withMs : 0);
     std::printf("mpv command line, start to first picture:   %8.1f ms  (%.2fx the prefetched)\n", mpvMs,
                 withMs > 0 ? mpvMs / withMs : 0);
+    constexpr double target = 1.0;
+    std::printf("prefetched / mpv: %.2f (target %.1f or less)\n", withMs / mpvMs, target);
+    printVerdict("prefetched swipe against mpv's first picture", withMs <= target * mpvMs);
 
     window->setRootViewController(nullptr);
     window.reset();

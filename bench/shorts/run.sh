@@ -4,7 +4,8 @@
 # does) against the same swipe with the proxy's cache emptied first (no prefetch), and
 # against the mpv command-line player opening the same kind of address from the origin.
 # The origin is a loopback server that waits LATENCY ms before each answer, as a network
-# round trip would. Usage: run.sh [ROUNDS] [LATENCY_MS]
+# round trip would; mpv runs with the platform engine's settings. Prints the verdict (target:
+# the prefetched video no later than mpv). Usage: run.sh [ROUNDS] [LATENCY_MS]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${ORVEX_BENCH_BUILD_DIR:-$root/build/bench-shorts}"

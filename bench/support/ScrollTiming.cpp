@@ -1,6 +1,7 @@
 #include "bench/support/ScrollTiming.h"
 
 #include "bench/support/PhotoJPEG.h"
+#include "bench/support/Verdict.h"
 #include "platform/SDWebImage/SDImageCache.h"
 #include "platform/UIKit/Controls/UIScrollView.h"
 #include "platform/UIKit/UIImage.h"
@@ -104,7 +105,7 @@ bool report(const Comparison& comparison, const std::string& few, const std::str
                 comparison.ratio());
     std::printf("99th-percentile frame, %s: %.3f ms (target 8.3 ms or less); median frame %.3f ms\n",
                 many.c_str(), comparison.p99(), comparison.p50());
-    return comparison.met();
+    return printVerdict(("scrolling " + many + " against " + few).c_str(), comparison.met());
 }
 
 void cachePhotos(int count, int width, int height, const std::function<std::string(int)>& address) {

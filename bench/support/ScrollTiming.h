@@ -67,7 +67,7 @@ struct Comparison {
 Comparison runRounds(int rounds, const std::string& few, const std::string& many,
                      const std::function<FrameTimes(bool longCase)>& scroll);
 // Prints the per-frame cost of <many> against <few> and the 99th-percentile and median
-// frames of <many>, with their targets; answers whether the targets are met.
+// frames of <many>, with their targets, and the verdict; answers whether the targets are met.
 bool report(const Comparison& comparison, const std::string& few, const std::string& many);
 
 // Puts `count` photo-like pictures of `width` x `height` pixels, decoded, in the web-image

@@ -1,12 +1,14 @@
 // From the tap on an episode to its first drawn frame on the player page, against the mpv
 // command line opening the same media address with the same request headers, in the same
-// run. The development service runs on loopback; the application is launched headless as
-// the process entry does and the player page is opened for a title whose source needs
+// run: mpv with the platform engine's settings, timed to its first picture by its own
+// clock (bench/support/MpvCommandLine.h). The development service runs on loopback; the application is
+// launched headless as the process entry does and the player page is opened for a title whose source needs
 // the parse answer's headers, so the application's time includes the parse request, the
 // decryption and the record lookups.
 //
 // Usage: title_bench [runs]   (with ORVEX_HOME set to an empty folder by bench/title/run.sh)
-// Prints one line per run ("app <ms>", "mpv <ms>") and then the medians and their ratio.
+// Prints one line per run ("app <ms>", "mpv <ms>"), then the medians, their ratio and the
+// verdict against the target: the application within 1.3 times mpv.
 
 #include "MainController/Video/Controller/KKrallymultitudeViewController.h"
 #include "Startup/AppDelegate.h"
@@ -14,6 +16,8 @@
 #include "Startup/KKdilemmaspectacularViewController.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Network/ServiceConfiguration.h"
+#include "bench/support/MpvCommandLine.h"
+#include "bench/support/Verdict.h"
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/Foundation/RunLoop.h"
@@ -24,18 +28,14 @@
 #include "platform/host/ScreenRenderer.h"
 #include "tools/devservice/DevService.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <strings.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -49,44 +49,6 @@ double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// Runs mpv until it has written the first picture of `url`; answers the milliseconds from
-// the start of the process to its end, or a negative value when mpv failed.
-double mpvFirstFrame(const std::string& url, const std::filesystem::path& caFile,
-                     const std::filesystem::path& out) {
-    std::filesystem::remove_all(out);
-    std::filesystem::create_directories(out);
-    std::vector<std::string> arguments{
-        "mpv",
-        "--no-config",
-        "--really-quiet",
-        "--ytdl=no",
-        "--ao=null",
-        "--vo=image",
-        "--vo-image-format=png",
-        "--vo-image-outdir=" + out.string(),
-        "--frames=1",
-        "--tls-verify=yes",
-        "--tls-ca-file=" + caFile.string(),
-        "--user-agent=OrvexPlayer/2.0 (lzm3u8)",
-        "--http-header-fields=Referer: https://lz.orvex.test/,X-Play-Key: lz-7f3a9c",
-        url};
-    std::vector<char*> argv;
-    for (auto& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    const auto start = Stopwatch::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "mpv", nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double elapsed = millisecondsSince(start);
-    const bool wrote = std::filesystem::exists(out) && !std::filesystem::is_empty(out);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && wrote ? elapsed : -1;
 }
 
 } // namespace
@@ -146,7 +108,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> app;
     std::vector<double> mpv;
-    const auto out = home / "mpv-frames";
+    const auto mpvLog = home / "mpv.log";
     for (int run = 0; run < runs; ++run) {
         const long item = 1 + run % static_cast<long>(page->list.size() - 1);
         const auto indexPath = NSIndexPath::indexPathForItem(item, 0);
@@ -164,13 +126,25 @@ int main(int argc, char** argv) {
         }
         renderer.renderFrame();
         app.push_back(millisecondsSince(start));
+        const auto asset = page->player()->URLAsset();
         // mpv on its own cannot ask the service's resolver: it is given the address the
         // name stands for (the certificate names it too).
-        std::string url = page->player()->URLAsset()->mediaURL();
+        std::string url = asset->mediaURL();
         if (const auto host = url.find("media.orvex.test"); host != std::string::npos) {
             url.replace(host, std::string("media.orvex.test").size(), "127.0.0.1");
         }
-        const double baseline = mpvFirstFrame(url, ServiceConfiguration::current().caFile, out);
+        benchmpv::Media media;
+        media.url = url;
+        // The same request header fields as the engine's; mpv takes the user agent apart.
+        for (const auto& [name, value] : asset->httpHeaderFields()) {
+            if (strcasecmp(name.c_str(), "User-Agent") == 0) {
+                media.userAgent = value;
+            } else {
+                media.headerFields.emplace_back(name, value);
+            }
+        }
+        media.certificateAuthorityFile = ServiceConfiguration::current().caFile;
+        const double baseline = benchmpv::firstPictureSeconds(media, mpvLog) * 1000;
         if (baseline < 0) {
             std::fprintf(stderr, "title_bench: mpv could not show %s\n", url.c_str());
             return 1;
@@ -181,8 +155,10 @@ int main(int argc, char** argv) {
     }
     const double appMedian = median(app);
     const double mpvMedian = median(mpv);
-    std::printf("median: app %.1f ms, mpv %.1f ms, ratio %.2f (target 1.30 or less)\n", appMedian, mpvMedian,
-                appMedian / mpvMedian);
+    constexpr double target = 1.3;
+    std::printf("median: app %.1f ms, mpv %.1f ms, ratio %.2f (target %.2f or less)\n", appMedian, mpvMedian,
+                appMedian / mpvMedian, target);
+    printVerdict("episode start against mpv's first picture", appMedian / mpvMedian <= target);
     application.setDelegate(nullptr);
     service.stop();
     return 0;

@@ -10,6 +10,7 @@
 
 #include "bench/support/BenchReporter.h"
 #include "bench/support/ScreenFrames.h"
+#include "bench/support/Verdict.h"
 #include "platform/Foundation/RunLoop.h"
 #include "platform/QuartzCore/LayerCompositor.h"
 #include "platform/UIKit/UILabel.h"
@@ -128,5 +129,6 @@ int main(int argc, char** argv) {
         std::printf("page picture shown (main thread) / full frame: %.3f (target below 0.5)\n", shown / full);
         std::printf("conversion (engine thread) / full frame: %.3f\n", converted / full);
     }
+    printVerdict("page picture shown against a full frame", full > 0 && shown > 0 && shown / full < 0.5);
     return 0;
 }

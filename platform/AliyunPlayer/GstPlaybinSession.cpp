@@ -140,6 +140,7 @@ void GstPlaybinSession::tearDown() {
     bus_ = nullptr;
     pipeline_ = nullptr;
     pictures_.reset();
+    demuxerGate_.reset();
 }
 
 bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
@@ -155,6 +156,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         }
         return false;
     }
+    demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
     gst_caps_unref(caps);

@@ -3,6 +3,7 @@
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
 #include "platform/AVFoundation/Media/VideoFrame.h"
+#include "platform/AliyunPlayer/AdaptiveDemuxerGate.h"
 
 #include <gst/gst.h>
 
@@ -66,6 +67,7 @@ class GstPlaybinSession {
     GstElement* pipeline_ = nullptr;
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
+    std::unique_ptr<AdaptiveDemuxerGate> demuxerGate_;
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;

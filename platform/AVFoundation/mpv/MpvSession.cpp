@@ -88,19 +88,10 @@ MpvSession::MpvSession(Options options, std::function<void()> wakeUp, std::share
     : options_(std::move(options)), wakeUp_(std::move(wakeUp)), link_(std::move(link)),
       started_(std::move(started)) {}
 
-void MpvSession::start() {
-    mpv_ = MpvLibrary::acquire(startError_);
-    if (!mpv_) {
-        return;
-    }
-    handle_ = mpv_->create();
-    if (handle_ == nullptr) {
-        startError_ = "the media engine could not be created";
-        return;
-    }
+std::vector<std::pair<const char*, std::string>> MpvSession::startSettings(const Options& options) {
     std::vector<std::pair<const char*, std::string>> settings = {
         {"vo", "libmpv"},
-        {"ao", options_.audioOutput ? "pulse,alsa,null" : "null"},
+        {"ao", options.audioOutput ? "pulse,alsa,null" : "null"},
         {"config", "no"},
         {"terminal", "no"},
         {"ytdl", "no"},
@@ -124,14 +115,27 @@ void MpvSession::start() {
         {"network-timeout", "20"},
         {"tls-verify", "yes"},
     };
-    if (options_.picturesInTextures) {
+    if (options.picturesInTextures) {
         // The main thread renders without waiting for a picture's display time, so mpv
         // hands pictures over when they are due; no hardware decoder interop is probed
         // (it writes to standard error on machines without one).
         settings.emplace_back("video-timing-offset", "0");
         settings.emplace_back("gpu-hwdec-interop", "no");
     }
-    for (const auto& [name, value] : settings) {
+    return settings;
+}
+
+void MpvSession::start() {
+    mpv_ = MpvLibrary::acquire(startError_);
+    if (!mpv_) {
+        return;
+    }
+    handle_ = mpv_->create();
+    if (handle_ == nullptr) {
+        startError_ = "the media engine could not be created";
+        return;
+    }
+    for (const auto& [name, value] : startSettings(options_)) {
         if (mpv_->set_option_string(handle_, name, value.c_str()) < 0) {
             startError_ = std::string("the media engine refused the setting ") + name;
         }

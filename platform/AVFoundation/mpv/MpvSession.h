@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The mpv handle of one MpvEngine and everything known about it, used on the engine's
 // worker thread only (except `wakeUp`, which mpv calls from its own threads).
@@ -36,6 +38,10 @@ class MpvSession {
     // has the main thread make mpv's renderer for the handle.
     MpvSession(Options options, std::function<void()> wakeUp, std::shared_ptr<MpvPictureLink> link,
                std::function<void(mpv_handle*)> started);
+
+    // mpv's options for an engine with `options`, set before mpv starts (the certificate
+    // bundle aside). The benchmarks give the mpv command line the same.
+    static std::vector<std::pair<const char*, std::string>> startSettings(const Options& options);
 
     // Loads libmpv, creates and starts mpv; on failure every later load fails with the
     // reason.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -98,6 +99,23 @@ TEST_P(PlaybackControllerTest, PlaysAnHlsStreamOverHttpToItsEnd) {
     ASSERT_NE(recorder_->firstFrame, nullptr);
     EXPECT_EQ(recorder_->firstFrame->width(), 320);
     EXPECT_FALSE(recorder_->firstFrame->isBlank());
+}
+
+// A player shown paused on its first picture goes on downloading the media ahead (the
+// second engine reads ahead less only until that picture).
+TEST_P(PlaybackControllerTest, ReadsTheMediaAheadWhilePausedOnTheFirstPicture) {
+    controller_->setMedia(SJVideoPlayerURLAsset::initWithURL(eightURL_, 0));
+    ASSERT_TRUE(waitFor([&] { return recorder_->firstFrame != nullptr; })) << controller_->errorDescription();
+    EXPECT_EQ(controller_->timeControlStatus(), SJPlaybackTimeControlStatusPaused);
+    const auto lastSegmentServed = [&] {
+        const auto requests = origin_->requests();
+        return std::any_of(requests.begin(), requests.end(),
+                           [](const playertest::MediaOrigin::Request& request) {
+                               return request.path.ends_with("eight-8/segment7.ts");
+                           });
+    };
+    EXPECT_TRUE(waitFor(lastSegmentServed)) << "position " << controller_->currentTime();
+    EXPECT_LT(controller_->currentTime(), 1.0);
 }
 
 TEST_P(PlaybackControllerTest, StartsAtTheStartPositionAndResumesAfterTheEndWithPlay) {
