@@ -5,9 +5,10 @@
 //   "video-end" when the launch video has played to its end,
 //   "first-frame" once the window has shown a frame of the main interface,
 // and with --home (the data root's service.json naming a service) also "home-frame" once a
-// frame shows the home page's posters. Then it lets the interface settle for a few seconds,
-// sleeping as the executable's loop sleeps, and prints "idle-rss-kib <resident KiB>", the
-// allocator's figures and where the pictures' memory goes ("idle-pixels-kib"); with
+// frame shows the home page's posters. Then it lets the interface settle (a second; ten on
+// the home page, so that the work its loading started is over), sleeping as the
+// executable's loop sleeps, and prints "idle-rss-kib <resident KiB>", the allocator's figures and where the
+// pictures' memory goes ("idle-pixels-kib"); with
 // --idle SECONDS it then idles that long and prints the wake-ups of all its threads, the
 // wake-ups in the spans without frames (between the banner's turns) and the CPU used
 // ("idle-activity"). Last, "engine-library-load-ms" for loading the media engine's library
@@ -237,7 +238,7 @@ int main(int argc, char** argv) {
     }
 
     // Settled: the start-up's work is over and the loop has slept at least once.
-    pumpUntil(host, SteadyClock::now() + std::chrono::seconds(toHome ? 3 : 1));
+    pumpUntil(host, SteadyClock::now() + std::chrono::seconds(toHome ? 10 : 1));
     std::printf("idle-rss-kib %ld\n", statusField("/proc/self/status", "VmRSS:"));
     const struct mallinfo2 heap = mallinfo2();
     std::printf("idle-malloc-kib in-use %zu free %zu mapped %zu threads %ld\n", heap.uordblks / 1024,

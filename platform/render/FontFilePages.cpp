@@ -62,7 +62,8 @@ std::size_t releaseFontFilePages() {
             resident = kib;
         } else if (std::sscanf(line.c_str(), "Anonymous: %lu kB", &kib) == 1) {
             // Pages of the file only (none the process wrote): reading them again gives the same.
-            if (resident > 0 && kib == 0 && madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED) == 0) {
+            if (resident > 0 && kib == 0 &&
+                madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED) == 0) {
                 released += resident * 1024;
             }
             font = false;
