@@ -7,17 +7,10 @@
 //
 // Usage: home_start_bench   (with ORVEX_RESOURCES and ORVEX_HOME set by bench/home/run.sh)
 
-#include "MainController/Home/Cell/KKassumefinance.h"
-#include "MainController/Home/Cell/KKsymphonyassume.h"
-#include "MainController/Home/Controller/KKdomaingrapeViewController.h"
-#include "MainController/Home/Controller/KKelectronicbrow.h"
-#include "Startup/TabbarController.h"
-#include "app/Constants/ModuleConstants.h"
+#include "bench/support/HomePosters.h"
 #include "bench/support/WindowedLaunch.h"
-#include "platform/UIKit/Controllers/UINavigationController.h"
 #include "platform/UIKit/UIWindow.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -25,42 +18,6 @@ namespace {
 
 double secondsSince1970() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-// Whether the home page shows a shelf whose posters in sight have all arrived.
-bool postersDrawn(const std::shared_ptr<UIWindow>& window) {
-    const auto tabs = std::dynamic_pointer_cast<TabbarController>(window->rootViewController());
-    if (!tabs || tabs->viewControllers().empty()) {
-        return false;
-    }
-    const auto navigation =
-        std::dynamic_pointer_cast<UINavigationController>(tabs->viewControllers().front());
-    const auto home = navigation && !navigation->viewControllers().empty()
-                          ? std::dynamic_pointer_cast<KKelectronicbrow>(navigation->viewControllers().front())
-                          : nullptr;
-    if (!home || !home->listContainerView()) {
-        return false;
-    }
-    const auto& lists = home->listContainerView()->validListDict();
-    const auto found = lists.find(0);
-    const auto recommend = found == lists.end()
-                               ? nullptr
-                               : std::dynamic_pointer_cast<KKdomaingrapeViewController>(found->second);
-    if (!recommend || !recommend->tableView()) {
-        return false;
-    }
-    for (const auto& row : recommend->tableView()->visibleCells()) {
-        const auto shelf = std::dynamic_pointer_cast<KKsymphonyassume>(row);
-        if (!shelf) {
-            continue;
-        }
-        const auto posters = shelf->collectionView()->visibleCells();
-        return !posters.empty() && std::all_of(posters.begin(), posters.end(), [](const auto& cell) {
-            const auto poster = std::dynamic_pointer_cast<KKassumefinance>(cell);
-            return poster && poster->kkdrainexempt()->image() != placeholderImage();
-        });
-    }
-    return false;
 }
 
 } // namespace
@@ -77,7 +34,7 @@ int main() {
     bool shown = false;
     while (!shown) {
         // A pump draws after it ran what was due: a frame it presents shows what is there now.
-        shown = host.pumpOnce() && postersDrawn(window);
+        shown = host.pumpOnce() && homePostersDrawn(window);
         if (std::chrono::steady_clock::now() - started > std::chrono::seconds(60)) {
             std::fprintf(stderr,
                          "home_start_bench: the home page's posters did not show within 60 seconds\n");

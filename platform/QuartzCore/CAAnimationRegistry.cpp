@@ -38,10 +38,42 @@ std::vector<std::shared_ptr<CALayer>> animatingLayers() {
     return live;
 }
 
-bool hasRunningAnimations() {
+namespace {
+
+// Whether `layer` shows under `root`. The layer's own place is taken as it is drawn now
+// (its animations applied, its opacity left out: a fade is drawn until it ends), its
+// ancestors' places as they are set.
+bool showsUnder(const CALayer& layer, const CALayer& root) {
+    if (layer.isHidden()) {
+        return false;
+    }
+    const auto presented = layer.presentationLayer();
+    // The layer's area in its superlayer's space, then in each ancestor's in turn.
+    CGRect area = CGRectApplyAffineTransform(presented->bounds(), presented->transformToSuperlayer());
+    for (auto ancestor = layer.superlayer(); ancestor; ancestor = ancestor->superlayer()) {
+        if (ancestor->isHidden() || ancestor->opacity() <= 0) {
+            return false;
+        }
+        if (ancestor->masksToBounds() || ancestor.get() == &root) {
+            area = area.intersection(ancestor->bounds());
+            if (area.isEmpty()) {
+                return false;
+            }
+        }
+        if (ancestor.get() == &root) {
+            return true;
+        }
+        area = CGRectApplyAffineTransform(area, ancestor->transformToSuperlayer());
+    }
+    return false;
+}
+
+} // namespace
+
+bool hasRunningAnimations(const CALayer& root) {
     const double now = CACurrentMediaTime();
     for (const auto& layer : animatingLayers()) {
-        if (layer->hasRunningAnimationsAt(now)) {
+        if (layer->hasRunningAnimationsAt(now) && showsUnder(*layer, root)) {
             return true;
         }
     }

@@ -134,7 +134,8 @@ std::vector<cairo_rectangle_int_t> LayerCompositor::render(CALayer& root) {
     for (const auto& layer : CAAnimationRegistry::animatingLayers()) {
         layer->invalidateForAnimationFrame(now);
     }
-    LayerPainter painter(scale_, true);
+    // A raster never needs more pixels than the image it is drawn into.
+    LayerPainter painter(scale_, true, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
     const CGAffineTransform toDevice = CGAffineTransformMakeScale(scale_, scale_);
     DamageCollector damage(painter, id_);
     if (fullRepaint_ || root.renderState().compositor != id_) {

@@ -104,8 +104,9 @@ CGRect placeContents(CGSize size, const CGRect& bounds, CALayerContentsGravity g
     return {{x, y}, size};
 }
 
-LayerPainter::LayerPainter(double scale, bool cacheContent)
-    : scale_(scale > 0 ? scale : 1), cacheContent_(cacheContent), now_(CACurrentMediaTime()) {}
+LayerPainter::LayerPainter(double scale, bool cacheContent, std::size_t largestRaster)
+    : scale_(scale > 0 ? scale : 1), cacheContent_(cacheContent), largestRaster_(largestRaster),
+      now_(CACurrentMediaTime()) {}
 
 void LayerPainter::paintTree(CALayer& layer, cairo_t* cr) {
     double dx = 1;
@@ -249,17 +250,22 @@ void LayerPainter::paintContent(CALayer& layer, CALayer& values, cairo_t* cr) {
     if (rect.isEmpty()) {
         return;
     }
+    const int width = std::max(1, static_cast<int>(std::ceil(rect.size.width * scale_)));
+    const int height = std::max(1, static_cast<int>(std::ceil(rect.size.height * scale_)));
     if (!cacheContent_) {
         drawContent(values, cr);
         return;
     }
     LayerRenderState& state = layer.renderState();
+    if (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) > largestRaster_) {
+        state.dropContent();
+        drawContent(values, cr);
+        return;
+    }
     const bool stale = state.content == nullptr || state.rasterStale || state.contentScale != scale_ ||
                        !(state.contentRect == rect && state.contentRect.origin == rect.origin) ||
                        layer.animatesContentAt(now_);
     if (stale) {
-        const int width = std::max(1, static_cast<int>(std::ceil(rect.size.width * scale_)));
-        const int height = std::max(1, static_cast<int>(std::ceil(rect.size.height * scale_)));
         const bool reusable = state.content != nullptr &&
                               cairo_image_surface_get_width(state.content) == width &&
                               cairo_image_surface_get_height(state.content) == height;

@@ -6,6 +6,8 @@
 
 #include <cairo.h>
 
+#include <cstddef>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 
@@ -20,8 +22,11 @@ struct CAExternalPicture;
 class LayerPainter {
   public:
     // `scale`: device pixels per point. With `cacheContent`, each layer's own content is
-    // rasterised into its render state and reused until it changes.
-    LayerPainter(double scale, bool cacheContent);
+    // rasterised into its render state and reused until it changes, unless its raster would
+    // have more than `largestRaster` pixels: content larger than that (a long text inside a
+    // scroll view) is drawn directly, only where it shows, rather than kept whole.
+    LayerPainter(double scale, bool cacheContent,
+                 std::size_t largestRaster = std::numeric_limits<std::size_t>::max());
 
     // Paints `layer` and its sublayers as presented now, in the layer's own bounds space
     // (its position and transform are not applied), drawing content directly.
@@ -47,6 +52,7 @@ class LayerPainter {
 
     double scale_;
     bool cacheContent_;
+    std::size_t largestRaster_;
     double now_;
     std::unordered_map<const CALayer*, std::shared_ptr<CALayer>> presentations_;
 };

@@ -4,9 +4,29 @@
 #include "platform/Foundation/Paths.h"
 #include "platform/SDWebImage/SerialWorkQueue.h"
 #include "platform/UIKit/UIImage.h"
+#include "platform/UIKit/UIScreen.h"
+
+namespace {
+
+// Screens' worth of decoded pixels the shared memory cache keeps: what is on screen and
+// what a short scroll back and forth shows again; the rest is read back from disk.
+constexpr std::size_t kScreensKept = 4;
+
+std::size_t screenSizedMemoryCost() {
+    const UIScreen& screen = UIScreen::mainScreen();
+    const CGSize points = screen.bounds().size;
+    const double pixels = points.width * points.height * screen.scale() * screen.scale();
+    return static_cast<std::size_t>(pixels) * 4 * kScreensKept;
+}
+
+} // namespace
 
 SDImageCache& SDImageCache::sharedImageCache() {
-    static SDImageCache* cache = new SDImageCache(Paths::caches() / "WebImages");
+    static SDImageCache* cache = [] {
+        SDImageCacheConfig config;
+        config.maxMemoryCost = screenSizedMemoryCost();
+        return new SDImageCache(Paths::caches() / "WebImages", config);
+    }();
     return *cache;
 }
 

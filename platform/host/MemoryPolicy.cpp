@@ -8,3 +8,7 @@ void MemoryPolicy::apply() {
     mallopt(M_TRIM_THRESHOLD, 2 * largeBlockBytes);
     mallopt(M_ARENA_MAX, heapCount);
 }
+
+void MemoryPolicy::releaseFreePages() {
+    malloc_trim(0);
+}

@@ -17,4 +17,8 @@ constexpr int largeBlockBytes = 256 * 1024;
 constexpr int heapCount = 4;
 
 void apply();
+// Hands the free pages of every heap back to the system (the heaps keep their free blocks
+// otherwise, below the trim threshold and inside the heaps of other threads). For a
+// process that has just settled: the work that freed them is over.
+void releaseFreePages();
 } // namespace MemoryPolicy

@@ -5,18 +5,23 @@
 #include "platform/QuartzCore/CAAnimationRegistry.h"
 #include "platform/UIKit/UIScreen.h"
 #include "platform/UIKit/UIWindow.h"
+#include "platform/host/MemoryPolicy.h"
+#include "platform/render/FontFilePages.h"
 
 #include <SDL2/SDL.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
 // Points a wheel notch scrolls.
 constexpr CGFloat kWheelStep = 40;
 constexpr double kFrameInterval = 1.0 / 60;
+// A wait this long or longer (in seconds) means the interface has settled.
+constexpr double kSettledWait = 1;
 
 double seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -90,10 +95,21 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     // Text input starts switched on in SDL; it is only wanted while a text field edits.
     SDL_StopTextInput();
     wakeEvent_ = SDL_RegisterEvents(1);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr &&
+        (std::string_view(driver) == "offscreen" || std::string_view(driver) == "dummy")) {
+        wakeSignal_ = std::make_shared<WakeSignal>();
+    }
     const std::uint32_t wakeEvent = wakeEvent_;
     // One wake-up event in the queue at a time, however often work is posted.
     auto pending = wakePending_;
-    RunLoop::main().setWakeUpHandler([wakeEvent, pending] {
+    RunLoop::main().setWakeUpHandler([wakeEvent, pending, signal = wakeSignal_] {
+        if (signal) {
+            std::lock_guard lock(signal->mutex);
+            signal->pending = true;
+            signal->raised.notify_one();
+            return;
+        }
         if (pending->exchange(true)) {
             return;
         }
@@ -337,38 +353,71 @@ bool SDLWindowHost::presentFrame(bool force) {
     return true;
 }
 
-bool SDLWindowHost::pumpOnce() {
+bool SDLWindowHost::waitForEvent(SDL_Event& event, double seconds) {
+    if (!wakeSignal_) {
+        return seconds < 0 ? SDL_WaitEvent(&event) != 0
+                           : SDL_WaitEventTimeout(&event, static_cast<int>(std::ceil(seconds * 1000))) != 0;
+    }
+    if (SDL_PollEvent(&event) != 0) {
+        return true;
+    }
+    {
+        std::unique_lock lock(wakeSignal_->mutex);
+        const auto woken = [this] { return wakeSignal_->pending; };
+        if (seconds < 0) {
+            wakeSignal_->raised.wait(lock, woken);
+        } else {
+            wakeSignal_->raised.wait_for(lock, std::chrono::duration<double>(seconds), woken);
+        }
+        wakeSignal_->pending = false;
+    }
+    return SDL_PollEvent(&event) != 0;
+}
+
+bool SDLWindowHost::pumpOnce(double maxWaitSeconds) {
     if (!isOpen()) {
         return false;
     }
-    // Wait for input, due work or the next frame of an animation, whichever comes first.
-    const bool animating = CAAnimationRegistry::hasRunningAnimations();
+    // Until due work or the next frame of an animation that shows, whichever comes first;
+    // with neither, until input or posted work arrives (negative).
     double wait = RunLoop::main().secondsUntilNextTask();
-    if (animating) {
+    if (CAAnimationRegistry::hasRunningAnimations(renderer_.screenLayer())) {
         wait = std::max(0.0, frameStarted_ + kFrameInterval - seconds());
     }
+    // About to sleep a while after some work: what that work freed, and the font files'
+    // pages its text read, go back to the system.
+    if (busySinceRelease_ && (wait < 0 || wait >= kSettledWait)) {
+        busySinceRelease_ = false;
+        MemoryPolicy::releaseFreePages();
+        render::releaseFontFilePages();
+    }
+    if (maxWaitSeconds >= 0 && (wait < 0 || wait > maxWaitSeconds)) {
+        wait = maxWaitSeconds;
+    }
     SDL_Event event;
-    const int timeout = wait < 0 ? 250 : static_cast<int>(std::ceil(std::min(wait, 0.25) * 1000));
-    if (SDL_WaitEventTimeout(&event, timeout) != 0) {
+    bool worked = false;
+    if (waitForEvent(event, wait)) {
+        worked = true;
         handleEvent(event);
         while (SDL_PollEvent(&event) != 0) {
             handleEvent(event);
         }
     }
-    RunLoop::main().runPending();
+    worked = RunLoop::main().runPending() > 0 || worked;
     updateTextInput();
     frameStarted_ = seconds();
-    if (!presentFrame(false)) {
-        return false;
+    const bool presented = presentFrame(false);
+    busySinceRelease_ = busySinceRelease_ || worked || presented;
+    if (presented) {
+        SDL_GL_SwapWindow(window_);
     }
-    SDL_GL_SwapWindow(window_);
-    return true;
+    return presented;
 }
 
 void SDLWindowHost::run() {
     running_ = isOpen();
     while (running_) {
-        pumpOnce();
+        pumpOnce(-1);
     }
 }
 

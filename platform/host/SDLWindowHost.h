@@ -5,8 +5,10 @@
 #include "platform/host/ScreenRenderer.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -16,7 +18,8 @@ union SDL_Event;
 // The interface in a phone-shaped desktop window. The main run loop runs here: SDL
 // events become touches (mouse), scrolling (wheel), text and keys; run-loop work posted
 // from other threads wakes the loop through an SDL event; frames are drawn when
-// something changed and paced by the display while animations run. The screen image is
+// something changed and paced by the display while animations that show run; with nothing
+// due and nothing moving on screen the loop sleeps until input or posted work arrives. The screen image is
 // shown through OpenGL, and only its changed parts are uploaded. The window's OpenGL
 // context is lent to the playback engines, which draw video into textures of it; the host
 // draws those textures in their layers' places beneath the interface, at every new picture.
@@ -46,9 +49,11 @@ class SDLWindowHost {
     // Runs until the window is closed or stop() is called.
     void run();
     void stop() { running_ = false; }
-    // Handles waiting events, runs due tasks and draws a frame if anything changed;
-    // answers whether a frame was presented.
-    bool pumpOnce();
+    // Waits for input, due work or the next frame of an animation that shows, but at most
+    // `maxWaitSeconds` (negative: for as long as it takes), then handles waiting events,
+    // runs due tasks and draws a frame if anything changed; answers whether a frame was
+    // presented. run() waits for as long as it takes: an idle window sleeps.
+    bool pumpOnce(double maxWaitSeconds = 0.25);
     // Draws the current frame and writes what the window shows as a PNG.
     bool writeScreenshot(const std::string& path);
     const ScreenRenderer& screen() const { return renderer_; }
@@ -67,6 +72,8 @@ class SDLWindowHost {
     // that is not the one asked for (the window manager's choice).
     void adoptWindowSize();
     bool presentFrame(bool force);
+    // Waits up to `seconds` (forever when negative) for an event; answers whether one came.
+    bool waitForEvent(SDL_Event& event, double seconds);
     void updateTextInput();
     CGPoint toPoints(int x, int y) const;
 
@@ -83,10 +90,20 @@ class SDLWindowHost {
     std::uint64_t drawnPictureChanges_ = 0;
     std::uint32_t wakeEvent_ = 0;
     std::shared_ptr<std::atomic<bool>> wakePending_ = std::make_shared<std::atomic<bool>>(false);
+    // Drivers without input of their own (offscreen) have no blocking wait: SDL would poll
+    // every millisecond. There the loop sleeps on this signal, raised with each wake-up.
+    struct WakeSignal {
+        std::mutex mutex;
+        std::condition_variable raised;
+        bool pending = false;
+    };
+    std::shared_ptr<WakeSignal> wakeSignal_;
     bool running_ = false;
     bool pointerDown_ = false;
     bool textInputOn_ = false;
     bool windowSizeChanged_ = false;
     CGPoint pointer_;
     double frameStarted_ = 0;
+    // Whether the loop did any work since it last handed free memory back.
+    bool busySinceRelease_ = true;
 };

@@ -32,6 +32,8 @@ class ScreenRenderer {
     // Where the external pictures of the visible windows go on the image (in its pixels),
     // bottom first, as of the last frame drawn.
     std::vector<CAExternalPicturePlacement> externalPictures();
+    // The layer the visible windows are stacked on, as of the last frame drawn.
+    CALayer& screenLayer() const { return *screen_; }
     int pixelWidth() const { return compositor_->pixelWidth(); }
     int pixelHeight() const { return compositor_->pixelHeight(); }
     double scale() const { return compositor_->scale(); }

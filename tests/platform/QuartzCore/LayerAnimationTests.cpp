@@ -1,4 +1,5 @@
 #include "platform/Foundation/RunLoop.h"
+#include "platform/QuartzCore/CAAnimationRegistry.h"
 #include "platform/QuartzCore/CADisplayLink.h"
 #include "platform/QuartzCore/CALayer.h"
 #include "platform/QuartzCore/CAShapeLayer.h"
@@ -200,4 +201,51 @@ TEST_F(LayerAnimation, DisplayLinkFiresEveryFrameUntilInvalidated) {
     link->invalidate();
     RunLoop::main().advance(1.0);
     EXPECT_EQ(frames, 90);
+}
+
+TEST_F(LayerAnimation, OnlyAnimationsThatShowUnderTheRootKeepFramesComing) {
+    auto root = CALayer::layer();
+    root->setFrame(CGRectMake(0, 0, 100, 100));
+    auto page = CALayer::layer();
+    page->setFrame(CGRectMake(0, 0, 100, 100));
+    page->setMasksToBounds(true);
+    root->addSublayer(page);
+    auto spinner = CALayer::layer();
+    spinner->setFrame(CGRectMake(40, 40, 20, 20));
+    page->addSublayer(spinner);
+    auto spin = CABasicAnimation::animationWithKeyPath("opacity");
+    spin->fromValue = 0.0;
+    spin->toValue = 1.0;
+    spin->duration = 1;
+    spin->repeatCount = HUGE_VAL;
+    spinner->addAnimation(spin, "spin");
+    EXPECT_TRUE(CAAnimationRegistry::hasRunningAnimations(*root));
+
+    // Not under the root at all, as a view that is in no window.
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*CALayer::layer()));
+    page->setHidden(true);
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*root)) << "inside a hidden page";
+    page->setHidden(false);
+    page->setOpacity(0);
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*root)) << "inside a transparent page";
+    page->setOpacity(1);
+    spinner->setFrame(CGRectMake(120, 40, 20, 20));
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*root)) << "clipped away by the page";
+    page->setMasksToBounds(false);
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*root)) << "beyond the root's bounds";
+    page->setFrame(CGRectMake(-60, 0, 100, 100));
+    EXPECT_TRUE(CAAnimationRegistry::hasRunningAnimations(*root)) << "its page moved it into sight";
+
+    // A layer sliding out shows until its slide ends, though its model place is outside.
+    spinner->removeAllAnimations();
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*root));
+    auto slide = CABasicAnimation::animationWithKeyPath("position");
+    slide->fromValue = CGPointMake(110, 50);
+    slide->toValue = CGPointMake(300, 50);
+    slide->duration = 0.5;
+    spinner->setPosition(CGPointMake(300, 50));
+    spinner->addAnimation(slide, "slide");
+    EXPECT_TRUE(CAAnimationRegistry::hasRunningAnimations(*root));
+    RunLoop::main().advance(0.6);
+    EXPECT_FALSE(CAAnimationRegistry::hasRunningAnimations(*root));
 }

@@ -2,6 +2,7 @@
 #include "platform/QuartzCore/CALayer.h"
 #include "platform/QuartzCore/CAShapeLayer.h"
 #include "platform/QuartzCore/LayerCompositor.h"
+#include "platform/QuartzCore/LayerRenderState.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
 #include "tests/support/TestSupport.h"
 
@@ -248,4 +249,39 @@ TEST_F(LayerRendering, RenderInContextMatchesTheCompositor) {
         }
     }
     cairo_surface_destroy(direct);
+}
+
+TEST_F(LayerRendering, ContentLargerThanTheImageIsDrawnWhereItShowsWithoutAKeptRaster) {
+    // A long column (as a long text in a scroll view) moved up by its scroll position.
+    auto root = rootLayer(10, 100);
+    auto scroller = CALayer::layer();
+    scroller->setFrame(CGRectMake(0, 0, 10, 100));
+    scroller->setMasksToBounds(true);
+    root->addSublayer(scroller);
+    auto column = CAGradientLayer::layer();
+    column->setFrame(CGRectMake(0, -300, 10, 400));
+    column->setColors({UIColor::blackColor(), UIColor::whiteColor()});
+    column->setStartPoint({0, 0});
+    column->setEndPoint({0, 1});
+    scroller->addSublayer(column);
+    auto badge = CAGradientLayer::layer();
+    badge->setFrame(CGRectMake(0, 0, 10, 10));
+    badge->setColors({UIColor::redColor(), UIColor::redColor()});
+    root->addSublayer(badge);
+    LayerCompositor compositor(20, 200, 2);
+    compositor.render(*root);
+
+    EXPECT_EQ(column->renderState().content, nullptr)
+        << "a raster of 20 x 800 pixels for an image of 20 x 200";
+    EXPECT_NE(badge->renderState().content, nullptr) << "small content stays kept";
+    // The column's lowest quarter shows: 11 points down is 311 of its 400 towards white.
+    EXPECT_NEAR(pixelAt(compositor.surface(), 10, 22).r, 198, 5);
+    EXPECT_GT(pixelAt(compositor.surface(), 10, 199).r, 250);
+    EXPECT_EQ(pixelAt(compositor.surface(), 10, 10).g, 0) << "the badge is drawn above";
+
+    // Scrolled, it is drawn again where it shows now.
+    column->setFrame(CGRectMake(0, 0, 10, 400));
+    compositor.render(*root);
+    EXPECT_EQ(column->renderState().content, nullptr);
+    EXPECT_LT(pixelAt(compositor.surface(), 10, 199).r, 70);
 }

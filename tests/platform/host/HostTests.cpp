@@ -19,7 +19,11 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -262,6 +266,33 @@ TEST_F(Hosts, WorkPostedFromAnotherThreadWakesTheWindowLoop) {
     for (int i = 0; i < 20 && !ran; ++i) {
         host.pumpOnce();
     }
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(Hosts, ALoopWaitingWithoutEndWakesForWorkPostedMeanwhile) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    auto window = buildScreen();
+    SDLWindowHost host({"Orvex test", 1, false});
+    ASSERT_TRUE(host.isOpen());
+    while (host.pumpOnce(0)) {
+    }
+    // The loop's thread as the scheduler sees it: 'S' while it sleeps in its wait.
+    const std::string stat = "/proc/self/task/" + std::to_string(gettid()) + "/stat";
+    auto asleep = [&stat] {
+        std::ifstream file(stat);
+        const std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const auto end = line.rfind(')');
+        return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'S';
+    };
+    std::atomic<bool> ran{false};
+    std::thread worker([&] {
+        while (!asleep()) {
+            std::this_thread::yield();
+        }
+        RunLoop::main().post([&] { ran = true; });
+    });
+    EXPECT_FALSE(host.pumpOnce(-1)) << "nothing on screen changed";
+    worker.join();
     EXPECT_TRUE(ran);
 }
 

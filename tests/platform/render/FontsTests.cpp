@@ -1,3 +1,4 @@
+#include "platform/render/FontFilePages.h"
 #include "platform/render/Fonts.h"
 #include "platform/render/TextLayout.h"
 #include "tests/platform/render/RenderTestSupport.h"
@@ -7,6 +8,9 @@
 #include <pango/pangofc-font.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -161,3 +165,63 @@ TEST(Fonts, GlyphsStayInsideTheirLine) {
 }
 
 } // namespace
+
+namespace {
+
+// Resident KiB of the process's mappings of font files.
+long residentFontFileKiB() {
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line;
+    bool font = false;
+    long total = 0;
+    while (std::getline(smaps, line)) {
+        unsigned long first = 0;
+        unsigned long last = 0;
+        char permissions[5] = {};
+        if (std::sscanf(line.c_str(), "%lx-%lx %4s", &first, &last, permissions) == 3) {
+            font = permissions[1] != 'w' &&
+                   (line.ends_with(".ttc") || line.ends_with(".ttf") || line.ends_with(".otf"));
+            continue;
+        }
+        long kib = 0;
+        if (font && std::sscanf(line.c_str(), "Rss: %ld kB", &kib) == 1) {
+            total += kib;
+        }
+    }
+    return total;
+}
+
+// The picture of `text` drawn in a fresh layout (new glyphs are looked up in the font).
+rendertest::Surface drawn(const std::string& text) {
+    render::TextSpec spec;
+    spec.text = text;
+    spec.baseFont.size = 24;
+    auto surface = rendertest::makeSurface(400, 60);
+    auto cr = rendertest::makeContext(surface.get());
+    render::layoutText(spec)->draw(cr.get(), {0, 0});
+    cairo_surface_flush(surface.get());
+    return surface;
+}
+
+bool samePixels(cairo_surface_t* a, cairo_surface_t* b) {
+    const int size = cairo_image_surface_get_stride(a) * cairo_image_surface_get_height(a);
+    return size == cairo_image_surface_get_stride(b) * cairo_image_surface_get_height(b) &&
+           std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b), size) == 0;
+}
+
+} // namespace
+
+TEST(Fonts, FontFilePagesHandedBackAreReadAgainForNewText) {
+    const auto before = drawn("影视推荐 热门电影 1080P");
+    ASSERT_GT(residentFontFileKiB(), 0) << "shaping and drawing read the font file";
+    EXPECT_GT(render::releaseFontFilePages(), 0u);
+    EXPECT_LT(residentFontFileKiB(), 64) << "the pages went back";
+
+    // Text drawn again, and text with characters not drawn before, look as they would have.
+    const auto again = drawn("影视推荐 热门电影 1080P");
+    EXPECT_TRUE(samePixels(before.get(), again.get()));
+    const auto fresh = drawn("龘靐齉 鬱 灩");
+    EXPECT_GT(rendertest::inkedPixels(fresh.get()), 100);
+    render::releaseFontFilePages();
+    EXPECT_TRUE(samePixels(drawn("龘靐齉 鬱 灩").get(), fresh.get()));
+}
