@@ -103,11 +103,12 @@ void PagedListBase::request(int page) {
     page_ = page;
     inFlight_ = true;
     const unsigned generation = generation_;
-    fetch_(page, [weak = weak_from_this(), page, generation](std::optional<JSON> answer, std::optional<NSError>) {
-        if (const auto list = weak.lock()) {
-            list->answered(page, generation, answer);
-        }
-    });
+    fetch_(page,
+           [weak = weak_from_this(), page, generation](std::optional<JSON> answer, std::optional<NSError>) {
+               if (const auto list = weak.lock()) {
+                   list->answered(page, generation, answer);
+               }
+           });
 }
 
 void PagedListBase::answered(int page, unsigned generation, const std::optional<JSON>& answer) {
@@ -175,8 +176,7 @@ void PagedListBase::showRowsState() {
     if (!host || style_.emptyView == PagedListStyle::EmptyView::never) {
         return;
     }
-    const bool shows =
-        empty && (answered_ || style_.emptyView == PagedListStyle::EmptyView::whenNoRows);
+    const bool shows = empty && (answered_ || style_.emptyView == PagedListStyle::EmptyView::whenNoRows);
     if (shows) {
         host->showEmptyView();
     } else {

@@ -72,8 +72,10 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
 
     // Puts the style's header and footer on `view`, whose data source reads
     // the rows; `page` shows the empty view. Both are held weakly.
-    void attach(const std::shared_ptr<UICollectionView>& view, const std::shared_ptr<QMUICommonViewController>& page);
-    void attach(const std::shared_ptr<UITableView>& view, const std::shared_ptr<QMUICommonViewController>& page);
+    void attach(const std::shared_ptr<UICollectionView>& view,
+                const std::shared_ptr<QMUICommonViewController>& page);
+    void attach(const std::shared_ptr<UITableView>& view,
+                const std::shared_ptr<QMUICommonViewController>& page);
     void setListener(Listener listener) { listener_ = std::move(listener); }
     // Runs whenever the header or the footer asks a page, before the request leaves.
     void setControlAction(std::function<void()> action) { controlAction_ = std::move(action); }
@@ -103,7 +105,8 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     virtual bool hasRows() const = 0;
 
   private:
-    void attachControls(const std::shared_ptr<UIScrollView>& view, const std::shared_ptr<QMUICommonViewController>& page);
+    void attachControls(const std::shared_ptr<UIScrollView>& view,
+                        const std::shared_ptr<QMUICommonViewController>& page);
     void request(int page);
     void answered(int page, unsigned generation, const std::optional<JSON>& answer);
     void succeeded(int page, const JSON& answer);
@@ -141,7 +144,8 @@ template <class Item> class PagedList final : public PagedListBase {
         return rows;
     }
 
-    static std::shared_ptr<PagedList> make(Fetch fetch, PagedListStyle style = {}, Parse parse = eachElement) {
+    static std::shared_ptr<PagedList> make(Fetch fetch, PagedListStyle style = {},
+                                           Parse parse = eachElement) {
         return std::make_shared<PagedList>(std::move(fetch), style, std::move(parse));
     }
     PagedList(Fetch fetch, PagedListStyle style, Parse parse)
@@ -152,8 +156,9 @@ template <class Item> class PagedList final : public PagedListBase {
     std::size_t size() const { return items_.size(); }
     // The row at `index`; none past the rows (a view may ask before it reloads).
     const Item* at(long index) const {
-        return index >= 0 && static_cast<std::size_t>(index) < items_.size() ? &items_[static_cast<std::size_t>(index)]
-                                                                             : nullptr;
+        return index >= 0 && static_cast<std::size_t>(index) < items_.size()
+                   ? &items_[static_cast<std::size_t>(index)]
+                   : nullptr;
     }
 
   protected:
@@ -163,7 +168,8 @@ template <class Item> class PagedList final : public PagedListBase {
         if (replace) {
             items_ = std::move(rows);
         } else {
-            items_.insert(items_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+            items_.insert(items_.end(), std::make_move_iterator(rows.begin()),
+                          std::make_move_iterator(rows.end()));
         }
         return count;
     }

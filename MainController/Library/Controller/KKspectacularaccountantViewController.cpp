@@ -84,16 +84,6 @@ const std::shared_ptr<UICollectionView>& KKspectacularaccountantViewController::
 }
 
 void KKspectacularaccountantViewController::setupUI() {
-    PagedListStyle style;
-    style.hidesFooterWhenEmpty = true;
-    style.emptyView = PagedListStyle::EmptyView::onceAnswered;
-    films_ = PagedList<KKfinancerub>::make(
-        [weak = weakSelf()](int page, PagedListBase::Completion completion) {
-            if (auto self = weak.lock()) {
-                self->loadList(page, std::move(completion));
-            }
-        },
-        style);
     const auto& root = view();
     root->addSubview(kkexemptconvention());
     kkexemptconvention_->addSubview(kkconverselyregulation());
@@ -192,7 +182,7 @@ void KKspectacularaccountantViewController::assignFilterCallbacks(KKtyrepuzzle& 
 }
 
 long KKspectacularaccountantViewController::numberOfItemsInSection(UICollectionView&, long) {
-    return films_ ? static_cast<long>(films_->size()) : 0;
+    return static_cast<long>(films_->size());
 }
 
 std::shared_ptr<UICollectionViewCell>

@@ -75,7 +75,10 @@ class KKspectacularaccountantViewController : public BaseViewController,
     std::shared_ptr<QMUIButton> kkregulationmaintain_;
     std::shared_ptr<UICollectionView> collectionView_;
     std::shared_ptr<KKtyrepuzzle> kkgrapeleap_;
-    std::shared_ptr<PagedList<KKfinancerub>> films_;
+    // The films belong to this page alone: they ask a page only while the page exists.
+    std::shared_ptr<PagedList<KKfinancerub>> films_ = PagedList<KKfinancerub>::make(
+        [this](int page, PagedListBase::Completion completion) { loadList(page, std::move(completion)); },
+        {.hidesFooterWhenEmpty = true, .emptyView = PagedListStyle::EmptyView::onceAnswered});
     LibraryFilters filters_;
     std::optional<std::vector<JSON>> tagList_;
 };

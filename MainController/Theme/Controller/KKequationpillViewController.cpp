@@ -70,13 +70,7 @@ const std::shared_ptr<UITableView>& KKequationpillViewController::tableView() {
 }
 
 void KKequationpillViewController::setupUI() {
-    // The films shown stay until the first page's answer replaces them; each answer also
-    // carries the topic for the header.
-    films_ = PagedList<KKfinancerub>::make(
-        [topicId = topic_id](int page, PagedListBase::Completion completion) {
-            apiClient.themeInfo(page, topicId, kPageSize, std::move(completion));
-        },
-        {}, &KKequationpillViewController::filmsOf);
+    // Each answer also carries the topic for the header.
     films_->setListener([weak = weakSelf()](const PagedListBase::Update& update) {
         auto self = weak.lock();
         if (self && update.answer) {
@@ -101,6 +95,10 @@ void KKequationpillViewController::setupUI() {
     films_->attach(tableView_, std::static_pointer_cast<QMUICommonViewController>(sharedController()));
 }
 
+void KKequationpillViewController::fetchFilms(int page, PagedListBase::Completion completion) {
+    apiClient.themeInfo(page, topic_id, kPageSize, std::move(completion));
+}
+
 std::vector<KKfinancerub> KKequationpillViewController::filmsOf(const JSON& answer) {
     return PagedList<KKfinancerub>::eachElement(answer["vod_list"]);
 }
@@ -121,7 +119,7 @@ void KKequationpillViewController::updateHeader(const JSON& answer) {
 }
 
 long KKequationpillViewController::numberOfRowsInSection(UITableView&, long) {
-    return films_ ? static_cast<long>(films_->size()) : 0;
+    return static_cast<long>(films_->size());
 }
 
 std::shared_ptr<UITableViewCell> KKequationpillViewController::cellForRowAt(UITableView& tableView,
@@ -147,7 +145,7 @@ std::shared_ptr<UIView> KKequationpillViewController::viewForHeaderInSection(UIT
 }
 
 std::optional<CGFloat> KKequationpillViewController::heightForHeaderInSection(UITableView& tableView, long) {
-    if (!films_ || films_->empty()) {
+    if (films_->empty()) {
         return kEmptyHeaderHeight;
     }
     // The introduction wraps at the table's width; its caption's bottom decides the height.

@@ -54,6 +54,7 @@ class KKequationpillViewController : public BaseViewController,
 
   private:
     std::weak_ptr<KKequationpillViewController> weakSelf();
+    void fetchFilms(int page, PagedListBase::Completion completion);
     // The films of one answer: its "vod_list".
     static std::vector<KKfinancerub> filmsOf(const JSON& answer);
 
@@ -61,5 +62,9 @@ class KKequationpillViewController : public BaseViewController,
     std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
     std::shared_ptr<KKgazecriticize> kkgrapeleap_;
     std::shared_ptr<UITableView> tableView_;
-    std::shared_ptr<PagedList<KKfinancerub>> films_;
+    // The films shown stay until the first page's answer replaces them. They belong to this
+    // page alone: they ask a page only while the page exists.
+    std::shared_ptr<PagedList<KKfinancerub>> films_ = PagedList<KKfinancerub>::make(
+        [this](int page, PagedListBase::Completion completion) { fetchFilms(page, std::move(completion)); },
+        {}, &KKequationpillViewController::filmsOf);
 };

@@ -16,6 +16,7 @@
 #include "app/Models/KKrearinfluence.h"
 #include "platform/JXBanner/JXBanner.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
+#include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
@@ -265,6 +266,34 @@ TEST_F(HomeJourney, AFailedLoadMoreAsksTheSamePageAgain) {
     EXPECT_EQ(requestedPages(apiRequests("/api/indexVodList")).substr(0, 5), "1,2,2")
         << "the page that failed is asked again, none is skipped";
     ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 20; }));
+}
+
+TEST_F(HomeJourney, AFailedFirstPageIsAskedAgainByTheFooter) {
+    ASSERT_TRUE(waitForText("电视剧"));
+    closeNotice();
+    const auto home = this->home();
+    const auto askedBefore = apiRequests("/api/indexVodList").size();
+    service().setFault("api/indexVodList", {.status = 500, .times = 1});
+    tapTab("综艺");
+    playFrames(1);
+    const auto category = tabPage<KKleapkeyboardViewController>(home, 3);
+    ASSERT_TRUE(category);
+    const auto grid = category->collectionView();
+    ASSERT_TRUE(waitFor([&] {
+        return apiRequests("/api/indexVodList").size() > askedBefore && !grid->mj_header()->isRefreshing();
+    }));
+    EXPECT_TRUE(category->films()->items().empty());
+    EXPECT_NE(grid->mj_footer()->state(), MJRefreshState::noMoreData)
+        << "a failure is not the end of the list";
+
+    // The footer under no films asks the first page again, not a page after one never shown.
+    if (apiRequests("/api/indexVodList").size() == askedBefore + 1) {
+        ui().tap(grid->mj_footer());
+    }
+    ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 15; }));
+    const auto asked = apiRequests("/api/indexVodList");
+    EXPECT_EQ(requestedPages({asked.begin() + static_cast<long>(askedBefore), asked.end()}), "1,1");
+    EXPECT_EQ(grid->numberOfItemsInSection(0), 15);
 }
 
 TEST_F(HomeJourney, MoreListShowsItsBackdropAndFadesItsBarWhileScrolling) {

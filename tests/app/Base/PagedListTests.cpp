@@ -45,9 +45,11 @@ class PagedListTest : public testing::Test {
     };
 
     void make(PagedListStyle style) {
-        rows = Rows::make([this](int page, PagedListBase::Completion completion) {
-            asked.push_back({page, std::move(completion)});
-        }, style);
+        rows = Rows::make(
+            [this](int page, PagedListBase::Completion completion) {
+                asked.push_back({page, std::move(completion)});
+            },
+            style);
         rows->setListener([this](const PagedListBase::Update& update) { updates.push_back(update); });
         page = std::make_shared<BaseViewController>();
         page->loadViewIfNeeded();
