@@ -99,6 +99,16 @@ void PagedListBase::cancel() {
     showRowsState();
 }
 
+void PagedListBase::rowsReplaced() {
+    ++generation_;
+    inFlight_ = false;
+    loaded_ = 1;
+    answered_ = true;
+    stopControls();
+    reload();
+    showRowsState();
+}
+
 void PagedListBase::request(int page) {
     page_ = page;
     inFlight_ = true;

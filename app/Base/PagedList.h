@@ -98,6 +98,9 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     bool hasAnswered() const { return answered_; }
 
   protected:
+    // Rows came from elsewhere than a request: requests on their way are dropped and the
+    // view shows the new rows as it would a first page.
+    void rowsReplaced();
     // Takes the rows of `answer`, replacing the rows when `replace`, else appending them;
     // answers how many rows the page brought.
     virtual std::size_t take(const JSON& answer, bool replace) = 0;
@@ -152,6 +155,12 @@ template <class Item> class PagedList final : public PagedListBase {
         : PagedListBase(std::move(fetch), style), parse_(std::move(parse)) {}
 
     const std::vector<Item>& items() const { return items_; }
+    // Shows rows read on the device in place of the rows; a list filled only this way needs
+    // neither fetch nor parse.
+    void show(std::vector<Item> rows) {
+        items_ = std::move(rows);
+        rowsReplaced();
+    }
     bool empty() const { return items_.empty(); }
     std::size_t size() const { return items_.size(); }
     // The row at `index`; none past the rows (a view may ask before it reloads).

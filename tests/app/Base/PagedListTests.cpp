@@ -288,6 +288,20 @@ TEST_F(PagedListTest, TheControlsRunThePagesOwnActionAndTheListenerSeesTheAnswer
     EXPECT_EQ(seen, "7/1") << "the listener runs with the answer once the rows are taken";
 }
 
+TEST_F(PagedListTest, RowsReadOnTheDeviceReplaceTheRowsAndAnyAnswerOnItsWay) {
+    make({.emptyView = PagedListStyle::EmptyView::onceAnswered});
+    rows->refresh();
+    rows->show({Row(JSON(JSON::Storage{{"id", "a"}})), Row(JSON(JSON::Storage{{"id", "b"}}))});
+    EXPECT_EQ(shown(), 2);
+    EXPECT_FALSE(page->isEmptyViewShowing());
+    EXPECT_FALSE(rows->isLoading());
+    answer(0, page_of(1, 5));
+    EXPECT_EQ(ids(), (std::vector<std::string>{"a", "b"})) << "the rows shown are newer than the answer";
+    rows->show({});
+    EXPECT_EQ(shown(), 0);
+    EXPECT_TRUE(page->isEmptyViewShowing()) << "the last row deleted brings the empty view";
+}
+
 TEST_F(PagedListTest, AnAnswerAfterTheListIsGoneIsIgnored) {
     make({});
     rows->refresh();
