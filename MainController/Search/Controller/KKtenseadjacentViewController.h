@@ -25,8 +25,8 @@
 //
 // A search is committed by the return key, a hot, history or suggestion line, or the
 // `text` an opener hands in (searched at once). Only answers to the latest request count:
-// a results page asked for an older keyword or page, or suggestions for an older text, are
-// dropped when they arrive.
+// a results page asked for an older keyword, or suggestions for an older text, are dropped
+// when they arrive.
 class KKtenseadjacentViewController : public BaseViewController,
                                       public UITableViewDataSource,
                                       public UITableViewDelegate,
