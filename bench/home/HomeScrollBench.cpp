@@ -13,7 +13,6 @@
 
 #include "MainController/Home/Controller/KKdomaingrapeViewController.h"
 #include "MainController/Home/Helpers/FilmGrid.h"
-#include "MainController/Home/Helpers/FilmPages.h"
 #include "Startup/ApplicationSetup.h"
 #include "app/Network/ServiceConfiguration.h"
 #include "app/Network/appLink.h"
@@ -173,21 +172,19 @@ benchscroll::FrameTimes scrollCategoryGrid(long count, const std::vector<std::st
     window->makeKeyAndVisible();
     auto grid = makeFilmGrid({10, 15, 0, 15});
     grid->setFrame(window->bounds());
-    auto pages = FilmPages::make(
-        [count, &posters](int, KKriplog::Completion completion) {
-            JSON::Storage films = JSON::Storage::array();
-            for (long i = 0; i < count; ++i) {
-                films.push_back(
-                    {{"vod_id", std::to_string(100000 + i)},
-                     {"vod_name", "影片 " + std::to_string(i) + " 第" + std::to_string(i % 40 + 1) + "集"},
-                     {"vod_pic", posters[static_cast<std::size_t>(i) % posters.size()]}});
-            }
-            completion(JSON(films), std::nullopt);
-        },
-        [](const FilmPages::Update&) {});
-    auto source = std::make_shared<FilmGridDataSource>(pages);
+    auto films = FilmList::make([count, &posters](int, PagedListBase::Completion completion) {
+        JSON::Storage rows = JSON::Storage::array();
+        for (long i = 0; i < count; ++i) {
+            rows.push_back(
+                {{"vod_id", std::to_string(100000 + i)},
+                 {"vod_name", "影片 " + std::to_string(i) + " 第" + std::to_string(i % 40 + 1) + "集"},
+                 {"vod_pic", posters[static_cast<std::size_t>(i) % posters.size()]}});
+        }
+        completion(JSON(rows), std::nullopt);
+    });
+    auto source = std::make_shared<FilmGridDataSource>(films);
     grid->setDataSource(source);
-    pages->refresh();
+    films->refresh();
     window->addSubview(grid);
     HeadlessHost host;
     return benchscroll::scroll(*grid, host, benchscroll::Motion::turning, 0);

@@ -1,10 +1,10 @@
 #include "MainController/Home/Controller/KKkeyboardexplicitViewController.h"
 
 #include "MainController/Home/Cell/PosterImage.h"
-#include "MainController/Home/Helpers/FilmGrid.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/AZGradientView.h"
 #include "app/Extensions/UIColorExtensions.h"
+#include "app/Network/KKriplog.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/SnapKit/ConstraintMaker.h"
@@ -49,16 +49,16 @@ void KKkeyboardexplicitViewController::setupUI() {
     titleLabel_->setTextColor(UIColor::whiteColor());
     titleLabel_->setFont(UIFont::systemFontOfSize(18));
 
-    pages_ = FilmPages::make(
-        [typeId = std::to_string(type_id)](int page, KKriplog::Completion completion) {
-            apiClient.indexVodRecList(page, typeId, FilmPages::pageSize, std::move(completion));
-        },
-        [weak](const FilmPages::Update& update) {
-            if (auto self = weak.lock()) {
-                self->showUpdate(update);
-            }
-        });
-    gridSource_ = std::make_shared<FilmGridDataSource>(pages_);
+    films_ = FilmList::make([typeId = std::to_string(type_id)](int page, KKriplog::Completion completion) {
+        apiClient.indexVodRecList(page, typeId, kFilmPageSize, std::move(completion));
+    });
+    films_->setListener([weak](const FilmList::Update& update) {
+        const auto self = weak.lock();
+        if (self && update.succeeded) {
+            self->showAnswer();
+        }
+    });
+    gridSource_ = std::make_shared<FilmGridDataSource>(films_);
     collectionView_ = makeFilmGrid({80, 15, 20, 15});
     collectionView_->setScrollIndicatorInsets({0, 0, 20, 0});
     collectionView_->setDataSource(gridSource_);
@@ -89,16 +89,12 @@ void KKkeyboardexplicitViewController::setupUI() {
         make.centerX.equalToSuperview();
         make.centerY.equalTo(kkdilemmaspectacular_->snp.centerY);
     });
-    attachFilmRefreshControls(*collectionView_, pages_);
+    films_->attach(collectionView_, weak.lock());
 }
 
-void KKkeyboardexplicitViewController::showUpdate(const FilmPages::Update& update) {
-    showFilmPagesUpdate(*collectionView_, update);
-    if (!update.succeeded) {
-        return;
-    }
+void KKkeyboardexplicitViewController::showAnswer() {
     titleLabel_->setText(title());
-    const auto& films = pages_->list();
+    const auto& films = films_->items();
     if (!films.empty() && films.front().vodPic && isWebAddress(*films.front().vodPic)) {
         sd_setImageWithURL(backgroundView_, *films.front().vodPic);
     }
@@ -115,5 +111,5 @@ void KKkeyboardexplicitViewController::updateHeaderFade(CGFloat offsetY) {
 }
 
 void KKkeyboardexplicitViewController::didSelectItemAt(UICollectionView&, const NSIndexPath& indexPath) {
-    openFilm(*pages_, indexPath.item, *this);
+    openFilm(*films_, indexPath.item, *this);
 }

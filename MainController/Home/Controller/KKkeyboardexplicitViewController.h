@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainController/Home/Helpers/FilmPages.h"
+#include "MainController/Home/Helpers/FilmGrid.h"
 #include "app/Base/BaseViewController.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/Controls/QMUILabel.h"
@@ -26,8 +26,8 @@ class KKkeyboardexplicitViewController : public BaseViewController, public UICol
     const std::shared_ptr<QMUIButton>& kkdilemmaspectacular() const { return kkdilemmaspectacular_; }
     const std::shared_ptr<QMUILabel>& titleLabel() const { return titleLabel_; }
     const std::shared_ptr<UICollectionView>& collectionView() const { return collectionView_; }
-    const std::shared_ptr<FilmPages>& pages() const { return pages_; }
-    int page() const { return pages_ ? pages_->page() : 1; }
+    const std::shared_ptr<FilmList>& films() const { return films_; }
+    int page() const { return films_ ? films_->page() : 1; }
 
     bool preferredNavigationBarHidden() const override { return true; }
     void viewDidLoad() override;
@@ -40,13 +40,14 @@ class KKkeyboardexplicitViewController : public BaseViewController, public UICol
 
   private:
     void setupUI();
-    void showUpdate(const FilmPages::Update& update);
+    // The title and the first film's poster as the backdrop, after each answer.
+    void showAnswer();
 
     std::shared_ptr<UIImageView> backgroundView_;
     std::shared_ptr<UIView> kkexemptconvention_;
     std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
     std::shared_ptr<QMUILabel> titleLabel_;
     std::shared_ptr<UICollectionView> collectionView_;
-    std::shared_ptr<FilmPages> pages_;
+    std::shared_ptr<FilmList> films_;
     std::shared_ptr<FilmGridDataSource> gridSource_;
 };

@@ -1,6 +1,6 @@
 #include "MainController/Home/Controller/KKleapkeyboardViewController.h"
 
-#include "MainController/Home/Helpers/FilmGrid.h"
+#include "app/Network/KKriplog.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 
@@ -11,29 +11,21 @@ void KKleapkeyboardViewController::viewDidLoad() {
 }
 
 void KKleapkeyboardViewController::setupUI() {
-    std::weak_ptr<KKleapkeyboardViewController> weak =
-        std::static_pointer_cast<KKleapkeyboardViewController>(sharedController());
-    const std::string typeId = std::to_string(type_id);
-    pages_ = FilmPages::make(
-        [typeId](int page, KKriplog::Completion completion) {
-            apiClient.indexVodList(page, typeId, FilmPages::pageSize, std::move(completion));
-        },
-        [weak](const FilmPages::Update& update) {
-            if (auto self = weak.lock()) {
-                showFilmPagesUpdate(*self->collectionView_, update);
-            }
-        });
-    gridSource_ = std::make_shared<FilmGridDataSource>(pages_);
+    const auto self = std::static_pointer_cast<KKleapkeyboardViewController>(sharedController());
+    films_ = FilmList::make([typeId = std::to_string(type_id)](int page, KKriplog::Completion completion) {
+        apiClient.indexVodList(page, typeId, kFilmPageSize, std::move(completion));
+    });
+    gridSource_ = std::make_shared<FilmGridDataSource>(films_);
     collectionView_ = makeFilmGrid({10, 15, 0, 15});
     collectionView_->setContentInset({0, 0, 70, 0});
     collectionView_->setScrollIndicatorInsets({0, 0, 50, 0});
     collectionView_->setDataSource(gridSource_);
-    collectionView_->setDelegate(weak.lock());
+    collectionView_->setDelegate(self);
     view()->addSubview(collectionView_);
     collectionView_->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
-    attachFilmRefreshControls(*collectionView_, pages_);
+    films_->attach(collectionView_, self);
 }
 
 void KKleapkeyboardViewController::didSelectItemAt(UICollectionView&, const NSIndexPath& indexPath) {
-    openFilm(*pages_, indexPath.item, *this);
+    openFilm(*films_, indexPath.item, *this);
 }

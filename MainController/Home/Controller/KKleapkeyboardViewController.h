@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainController/Home/Helpers/FilmPages.h"
+#include "MainController/Home/Helpers/FilmGrid.h"
 #include "app/Base/BaseViewController.h"
 #include "platform/JXSegmentedView/JXSegmentedListContainerView.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
@@ -21,8 +21,8 @@ class KKleapkeyboardViewController : public BaseViewController,
     std::int64_t type_id = 0;
 
     // The page asked last (1 after each pull-down).
-    int page() const { return pages_ ? pages_->page() : 1; }
-    const std::shared_ptr<FilmPages>& pages() const { return pages_; }
+    int page() const { return films_ ? films_->page() : 1; }
+    const std::shared_ptr<FilmList>& films() const { return films_; }
     const std::shared_ptr<UICollectionView>& collectionView() const { return collectionView_; }
 
     void viewDidLoad() override;
@@ -32,7 +32,7 @@ class KKleapkeyboardViewController : public BaseViewController,
   private:
     void setupUI();
 
-    std::shared_ptr<FilmPages> pages_;
+    std::shared_ptr<FilmList> films_;
     std::shared_ptr<FilmGridDataSource> gridSource_;
     std::shared_ptr<UICollectionView> collectionView_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "MainController/Home/Helpers/FilmPages.h"
+#include "app/Base/PagedList.h"
+#include "app/Models/KKfinancerub.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
 
 #include <memory>
@@ -8,8 +9,12 @@
 class UIViewController;
 
 // What the category page and the more-list page share: a three-column grid of poster
-// cells (four columns on a tablet) over the films of a FilmPages, with a pull-down refresh
-// and a load-more footer.
+// cells (four columns on a tablet) over a paged list of films.
+
+using FilmList = PagedList<KKfinancerub>;
+
+// The page size every paged film list sends.
+inline constexpr const char* kFilmPageSize = "15";
 
 // The grid's item: a third of the width left between the insets and gaps (a quarter on a
 // tablet), 16:9 upright.
@@ -17,24 +22,18 @@ CGSize filmGridItemSize();
 // A vertical grid of KKcreatesymphony cells with the given section insets.
 std::shared_ptr<UICollectionView> makeFilmGrid(const UIEdgeInsets& sectionInset);
 
-// The grid's cells: one poster cell per film of the pages, in order.
+// The grid's cells: one poster cell per film of the list, in order.
 class FilmGridDataSource : public UICollectionViewDataSource {
   public:
-    explicit FilmGridDataSource(std::weak_ptr<FilmPages> pages) : pages_(std::move(pages)) {}
+    explicit FilmGridDataSource(std::weak_ptr<FilmList> films) : films_(std::move(films)) {}
 
     long numberOfItemsInSection(UICollectionView& collectionView, long section) override;
     std::shared_ptr<UICollectionViewCell> cellForItemAt(UICollectionView& collectionView,
                                                         const NSIndexPath& indexPath) override;
 
   private:
-    std::weak_ptr<FilmPages> pages_;
+    std::weak_ptr<FilmList> films_;
 };
 
-// Puts the pull-down header (asks page 1 again, leaving the footer's no-more-data state)
-// and the load-more footer (asks the next page) on the grid; both hold the pages weakly.
-void attachFilmRefreshControls(UICollectionView& grid, const std::shared_ptr<FilmPages>& pages);
-// Shows an answer of the pages: both controls stop, the footer says when there is no more,
-// and the grid shows the films.
-void showFilmPagesUpdate(UICollectionView& grid, const FilmPages::Update& update);
 // Opens the resource list of the film at `item` from `from`; nothing past the films.
-void openFilm(const FilmPages& pages, long item, UIViewController& from);
+void openFilm(const FilmList& films, long item, UIViewController& from);

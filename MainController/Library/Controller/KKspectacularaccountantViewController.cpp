@@ -9,7 +9,6 @@
 #include "app/Extensions/ListExtensions.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
-#include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/QMUIKit/Controllers/QMUIEmptyView.h"
 #include "platform/QMUIKit/QMUITips.h"
@@ -109,20 +108,13 @@ void KKspectacularaccountantViewController::setupUI() {
         make.left.right().equalToSuperview();
     });
 
-    collectionView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weak = weakSelf()] {
+    films_->attach(collectionView_, std::static_pointer_cast<QMUICommonViewController>(sharedController()));
+    // Each page the controls ask also brings the filter tree again.
+    films_->setControlAction([weak = weakSelf()] {
         if (auto self = weak.lock()) {
-            self->current_ = self->list_.firstPage();
-            self->loadData();
-            self->collectionView_->mj_footer()->resetNoMoreData();
-        }
-    }));
-    collectionView_->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->current_ = self->list_.nextPage();
             self->loadData();
         }
-    }));
-    collectionView_->mj_footer()->setHidden(true);
+    });
     emptyView()->setVerticalOffset(60);
 }
 
@@ -137,7 +129,6 @@ void KKspectacularaccountantViewController::loadData() {
                                   self->handleTagList(json);
                               }
                           });
-    loadList();
 }
 
 void KKspectacularaccountantViewController::handleTagList(const std::optional<JSON>& json) {
@@ -153,69 +144,15 @@ void KKspectacularaccountantViewController::handleTagList(const std::optional<JS
     LibraryFilterTree::store(*json);
 }
 
-void KKspectacularaccountantViewController::loadList() {
-    const Request request = current_;
-    apiClient.vodList(request.page, filters_.typeId, kPageSize, filters_.area, filters_.lang, filters_.year,
-                      filters_.classtype,
-                      [weak = weakSelf(), request](std::optional<JSON> json, std::optional<NSError>) {
-                          if (auto self = weak.lock()) {
-                              self->handleFilmPage(request, json);
-                          }
-                      });
-}
-
-void KKspectacularaccountantViewController::handleFilmPage(const Request& request,
-                                                           const std::optional<JSON>& json) {
-    if (!json) {
-        // The service's message is shown by the client; the same page is asked again by
-        // the next load-more, and the controls stop spinning.
-        if (list_.fail(request)) {
-            endRefreshing();
-        }
-        return;
-    }
-    std::vector<KKfinancerub> films;
-    const std::vector<JSON> elements = json->arrayValue();
-    films.reserve(elements.size());
-    for (const JSON& element : elements) {
-        films.emplace_back(element);
-    }
-    if (!list_.accept(request, std::move(films))) {
-        return;
-    }
-    const auto& footer = collectionView()->mj_footer();
-    footer->setHidden(list_.empty());
-    endRefreshing();
-    if (elements.empty()) {
-        footer->endRefreshingWithNoMoreData();
-    }
-    isLoad_ = true;
-    collectionView_->reloadData();
-    updateEmptyView();
-}
-
-void KKspectacularaccountantViewController::endRefreshing() {
-    collectionView()->mj_header()->endRefreshing();
-    collectionView_->mj_footer()->endRefreshing();
-}
-
-void KKspectacularaccountantViewController::updateEmptyView() {
-    if (list_.empty() && isLoad_) {
-        showEmptyView();
-    } else {
-        hideEmptyView();
-    }
+void KKspectacularaccountantViewController::loadList(int page, PagedListBase::Completion completion) {
+    apiClient.vodList(page, filters_.typeId, kPageSize, filters_.area, filters_.lang, filters_.year,
+                      filters_.classtype, std::move(completion));
 }
 
 void KKspectacularaccountantViewController::filtersChanged() {
-    current_ = list_.firstPage();
-    loadList();
     // The old films go at once; until the new ones arrive the page shows its loading tip
     // rather than the empty view.
-    list_.clear();
-    isLoad_ = false;
-    collectionView()->reloadData();
-    updateEmptyView();
+    films_->startOver();
     QMUITips::showLoadingInView(view());
 }
 
@@ -245,15 +182,16 @@ void KKspectacularaccountantViewController::assignFilterCallbacks(KKtyrepuzzle& 
 }
 
 long KKspectacularaccountantViewController::numberOfItemsInSection(UICollectionView&, long) {
-    return static_cast<long>(list_.size());
+    return static_cast<long>(films_->size());
 }
 
 std::shared_ptr<UICollectionViewCell>
 KKspectacularaccountantViewController::cellForItemAt(UICollectionView& collectionView,
                                                      const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKcreatesymphony>(collectionView, indexPath);
-    const KKfinancerub& film = list_.items().at(static_cast<std::size_t>(indexPath.item));
-    cell->configure(film);
+    if (const KKfinancerub* film = films_->at(indexPath.item)) {
+        cell->configure(*film);
+    }
     return cell;
 }
 
@@ -288,12 +226,12 @@ KKspectacularaccountantViewController::referenceSizeForHeaderInSection(UICollect
 }
 
 void KKspectacularaccountantViewController::didSelectItemAt(UICollectionView&, const NSIndexPath& indexPath) {
-    const auto index = static_cast<std::size_t>(indexPath.item);
-    if (index >= list_.size()) {
+    const KKfinancerub* film = films_->at(indexPath.item);
+    if (!film) {
         return;
     }
     auto resources = std::make_shared<KKgiganticgloomy>();
-    resources->vod_id = list_.items()[index].vodId.value_or("");
+    resources->vod_id = film->vodId.value_or("");
     showViewController(resources, nullptr);
 }
 

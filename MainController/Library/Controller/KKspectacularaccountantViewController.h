@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MainController/Library/Model/LibraryFilters.h"
-#include "MainController/Library/Model/PagedList.h"
 #include "MainController/Library/View/KKtyrepuzzle.h"
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "app/Models/KKfinancerub.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
@@ -37,16 +37,18 @@ class KKspectacularaccountantViewController : public BaseViewController,
     // The filter header, once the grid has asked for it with a tree at hand.
     const std::shared_ptr<KKtyrepuzzle>& kkgrapeleap() const { return kkgrapeleap_; }
 
-    const std::vector<KKfinancerub>& list() const { return list_.items(); }
+    const std::vector<KKfinancerub>& list() const { return films_->items(); }
     const LibraryFilters& filters() const { return filters_; }
     const std::optional<std::vector<JSON>>& tagList() const { return tagList_; }
-    int page() const { return list_.page(); }
-    bool isLoad() const { return isLoad_; }
+    int page() const { return films_->page(); }
+    bool isLoad() const { return films_->hasAnswered(); }
 
     void setupUI();
-    // The filter tree (the stored one at once, then the service's), and the current page.
+    // The filter tree: the stored one at once, then the service's. The pull-down and the
+    // footer run it before their page leaves.
     void loadData();
-    void loadList();
+    // Asks `page` of the films with the filters as they now are.
+    void loadList(int page, PagedListBase::Completion completion);
 
     // Grid.
     long numberOfItemsInSection(UICollectionView& collectionView, long section) override;
@@ -61,16 +63,11 @@ class KKspectacularaccountantViewController : public BaseViewController,
     void didSelectItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) override;
 
   private:
-    using Request = PagedList<KKfinancerub>::Request;
-
     std::weak_ptr<KKspectacularaccountantViewController> weakSelf();
     void handleTagList(const std::optional<JSON>& json);
-    void handleFilmPage(const Request& request, const std::optional<JSON>& json);
     // Starts over with the filters as they now are.
     void filtersChanged();
     void assignFilterCallbacks(KKtyrepuzzle& header);
-    void endRefreshing();
-    void updateEmptyView();
     void openTopics();
 
     std::shared_ptr<UIView> kkexemptconvention_;
@@ -78,10 +75,10 @@ class KKspectacularaccountantViewController : public BaseViewController,
     std::shared_ptr<QMUIButton> kkregulationmaintain_;
     std::shared_ptr<UICollectionView> collectionView_;
     std::shared_ptr<KKtyrepuzzle> kkgrapeleap_;
-    PagedList<KKfinancerub> list_;
+    // The films belong to this page alone: they ask a page only while the page exists.
+    std::shared_ptr<PagedList<KKfinancerub>> films_ = PagedList<KKfinancerub>::make(
+        [this](int page, PagedListBase::Completion completion) { loadList(page, std::move(completion)); },
+        {.hidesFooterWhenEmpty = true, .emptyView = PagedListStyle::EmptyView::onceAnswered});
     LibraryFilters filters_;
     std::optional<std::vector<JSON>> tagList_;
-    // The request whose answer the grid waits for.
-    Request current_;
-    bool isLoad_ = false;
 };

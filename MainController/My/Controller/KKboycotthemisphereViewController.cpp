@@ -71,43 +71,21 @@ void KKboycotthemisphereViewController::setupUI() {
         make.left.right().bottom().equalToSuperview();
     });
 
-    tableView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weakSelf] {
-        if (auto page = weakSelf.lock()) {
-            page->load();
-        }
-    }));
+    notices_->attach(tableView_, self);
     tableView_->mj_header()->beginRefreshing();
 }
 
-void KKboycotthemisphereViewController::load() {
-    // The list on screen stays until an answer replaces it, so that the table never asks
-    // for rows of a list that is gone.
-    std::weak_ptr<KKboycotthemisphereViewController> weakSelf =
-        std::static_pointer_cast<KKboycotthemisphereViewController>(sharedController());
-    apiClient.sendRequest(HTTPMethod::post, "api/getNotice", {},
-                          [weakSelf](std::optional<JSON> json, std::optional<NSError>) {
-                              auto self = weakSelf.lock();
-                              if (!self) {
-                                  return;
-                              }
-                              if (json) {
-                                  self->list_ = json->arrayValue();
-                                  self->tableView_->reloadData();
-                              }
-                              // A failed request ends the refresh too: the client has shown its message.
-                              self->tableView_->mj_header()->endRefreshing();
-                          });
+void KKboycotthemisphereViewController::fetchNotices(int, PagedListBase::Completion completion) {
+    apiClient.sendRequest(HTTPMethod::post, "api/getNotice", {}, std::move(completion));
 }
 
 JSON KKboycotthemisphereViewController::notice(long row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= list_.size()) {
-        return JSON::absent();
-    }
-    return list_[static_cast<std::size_t>(row)];
+    const JSON* found = notices_->at(row);
+    return found ? *found : JSON::absent();
 }
 
 long KKboycotthemisphereViewController::numberOfRowsInSection(UITableView&, long) {
-    return static_cast<long>(list_.size());
+    return static_cast<long>(notices_->size());
 }
 
 std::optional<CGFloat> KKboycotthemisphereViewController::heightForRowAt(UITableView&,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/UIKit/Controls/UITableView.h"
 
@@ -28,11 +29,11 @@ class KKboycotthemisphereViewController : public BaseViewController,
     const std::shared_ptr<UITableView>& tableView() const { return tableView_; }
     const std::shared_ptr<QMUIButton>& backButton() const { return kkdilemmaspectacular_; }
     // The notices of the last answer.
-    const std::vector<JSON>& list() const { return list_; }
+    const std::vector<JSON>& list() const { return notices_->items(); }
 
   private:
     void setupUI();
-    void load();
+    static void fetchNotices(int page, PagedListBase::Completion completion);
     // The notice of a row; an absent value for a row outside the list.
     JSON notice(long row) const;
 
@@ -40,5 +41,7 @@ class KKboycotthemisphereViewController : public BaseViewController,
     std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
     std::shared_ptr<QMUILabel> titleLabel_;
     std::shared_ptr<UITableView> tableView_;
-    std::vector<JSON> list_;
+    // One page: the pull-down asks it again, and the notices shown stay until its answer.
+    std::shared_ptr<PagedList<JSON>> notices_ =
+        PagedList<JSON>::make(&KKboycotthemisphereViewController::fetchNotices, {.loadMoreFooter = false});
 };

@@ -14,7 +14,7 @@
 void KKhemispherecommonplaceViewController::viewDidLoad() {
     BaseViewController::viewDidLoad();
     setupUI();
-    requestList();
+    films_->refresh();
 }
 
 void KKhemispherecommonplaceViewController::setupUI() {
@@ -29,23 +29,11 @@ void KKhemispherecommonplaceViewController::setupUI() {
     // The page's own view: the page that opened this one is still on top at this moment.
     QMUITips::showLoadingInView(view());
     pinBelowSafeArea(tableView_, view());
+    films_->attach(tableView_, self);
 }
 
-void KKhemispherecommonplaceViewController::requestList() {
-    std::weak_ptr<KKhemispherecommonplaceViewController> weakSelf =
-        std::static_pointer_cast<KKhemispherecommonplaceViewController>(sharedController());
-    apiClient.sendRequest(HTTPMethod::get, "api/getCollectionList", {},
-                          [weakSelf](std::optional<JSON> json, std::optional<NSError>) {
-                              auto self = weakSelf.lock();
-                              if (!self || !json) {
-                                  return;
-                              }
-                              self->list_.clear();
-                              for (const auto& film : json->arrayValue()) {
-                                  self->list_.emplace_back(film);
-                              }
-                              self->tableView_->reloadData();
-                          });
+void KKhemispherecommonplaceViewController::fetchFilms(int, PagedListBase::Completion completion) {
+    apiClient.sendRequest(HTTPMethod::get, "api/getCollectionList", {}, std::move(completion));
 }
 
 void KKhemispherecommonplaceViewController::remove(const KKfinancerub& film) {
@@ -58,18 +46,13 @@ void KKhemispherecommonplaceViewController::remove(const KKfinancerub& film) {
                               [weakSelf](std::optional<JSON> json, std::optional<NSError>) {
                                   auto self = weakSelf.lock();
                                   if (self && json) {
-                                      self->requestList();
+                                      self->films_->refresh();
                                   }
                               });
 }
 
 long KKhemispherecommonplaceViewController::numberOfRowsInSection(UITableView&, long) {
-    if (list_.empty()) {
-        showEmptyView();
-    } else {
-        hideEmptyView();
-    }
-    return static_cast<long>(list_.size());
+    return static_cast<long>(films_->size());
 }
 
 std::optional<CGFloat> KKhemispherecommonplaceViewController::heightForRowAt(UITableView&,
@@ -80,11 +63,11 @@ std::optional<CGFloat> KKhemispherecommonplaceViewController::heightForRowAt(UIT
 std::shared_ptr<UITableViewCell>
 KKhemispherecommonplaceViewController::cellForRowAt(UITableView& tableView, const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKcrippleconscientious>(tableView, indexPath);
-    const auto row = static_cast<std::size_t>(indexPath.row());
-    if (row >= list_.size()) {
+    const KKfinancerub* row = films_->at(indexPath.row());
+    if (!row) {
         return cell;
     }
-    const KKfinancerub& film = list_[row];
+    const KKfinancerub& film = *row;
     cell->name()->setText(film.vodName.value_or(""));
     cell->classType()->setText(film.year.value_or("") + "/" + film.area.value_or("") + "/" +
                                film.classTypeName.value_or(""));
@@ -106,12 +89,12 @@ KKhemispherecommonplaceViewController::cellForRowAt(UITableView& tableView, cons
 }
 
 void KKhemispherecommonplaceViewController::didSelectRowAt(UITableView&, const NSIndexPath& indexPath) {
-    const auto row = static_cast<std::size_t>(indexPath.row());
-    if (row >= list_.size()) {
+    const KKfinancerub* film = films_->at(indexPath.row());
+    if (!film) {
         return;
     }
     auto page = std::make_shared<KKgiganticgloomy>();
-    if (const auto& id = list_[row].vodId) {
+    if (const auto& id = film->vodId) {
         page->vod_id = *id;
     }
     showViewController(page, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "app/Models/KKfinancerub.h"
 #include "platform/UIKit/Controls/UITableView.h"
 
@@ -24,13 +25,18 @@ class KKhemispherecommonplaceViewController : public BaseViewController,
     void didSelectRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
 
     const std::shared_ptr<UITableView>& tableView() const { return tableView_; }
-    const std::vector<KKfinancerub>& list() const { return list_; }
+    const std::vector<KKfinancerub>& list() const { return films_->items(); }
 
   private:
     void setupUI();
-    void requestList();
+    static void fetchFilms(int page, PagedListBase::Completion completion);
     void remove(const KKfinancerub& film);
 
     std::shared_ptr<UITableView> tableView_;
-    std::vector<KKfinancerub> list_;
+    // One page, asked again after each removal; the empty view follows the rows.
+    std::shared_ptr<PagedList<KKfinancerub>> films_ =
+        PagedList<KKfinancerub>::make(&KKhemispherecommonplaceViewController::fetchFilms,
+                                      {.pullDownHeader = false,
+                                       .loadMoreFooter = false,
+                                       .emptyView = PagedListStyle::EmptyView::whenNoRows});
 };

@@ -44,6 +44,7 @@ void KKinterfereboycottViewController::setupUI() {
 
     view()->addSubview(tableView_);
     pinBelowSafeArea(tableView_, view());
+    records_->attach(tableView_, self);
 
     auto clear =
         std::make_shared<UIBarButtonItem>("清空", UIBarButtonItemStyle::plain, [weakSelf](UIBarButtonItem&) {
@@ -58,14 +59,7 @@ void KKinterfereboycottViewController::setupUI() {
 void KKinterfereboycottViewController::loadRecords() {
     const auto records = SJPlaybackHistoryController::shared().recordsForConditions(
         {}, {SJSQLite3ColumnOrder::orderWithColumn("updatedTime", false)});
-    list_ = records ? newestPerTitle(*records) : std::vector<std::shared_ptr<SJPlaybackRecord>>();
-    // The empty view follows the list, also after a clearing or the last deletion.
-    if (list_.empty()) {
-        showEmptyView();
-    } else {
-        hideEmptyView();
-    }
-    tableView_->reloadData();
+    records_->show(records ? newestPerTitle(*records) : std::vector<std::shared_ptr<SJPlaybackRecord>>());
 }
 
 void KKinterfereboycottViewController::remove(const SJPlaybackRecord& record) {
@@ -113,7 +107,7 @@ void KKinterfereboycottViewController::confirmClearAll() {
 }
 
 long KKinterfereboycottViewController::numberOfRowsInSection(UITableView&, long) {
-    return static_cast<long>(list_.size());
+    return static_cast<long>(records_->size());
 }
 
 std::optional<CGFloat> KKinterfereboycottViewController::heightForRowAt(UITableView&, const NSIndexPath&) {
@@ -123,11 +117,11 @@ std::optional<CGFloat> KKinterfereboycottViewController::heightForRowAt(UITableV
 std::shared_ptr<UITableViewCell>
 KKinterfereboycottViewController::cellForRowAt(UITableView& tableView, const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKconscientiousacre>(tableView, indexPath);
-    const auto row = static_cast<std::size_t>(indexPath.row());
-    if (row >= list_.size()) {
+    const auto* row = records_->at(indexPath.row());
+    if (!row) {
         return cell;
     }
-    const auto record = list_[row];
+    const auto record = *row;
     cell->name()->setText(record->title.value_or(""));
     // A reused cell never keeps the line of the row it showed before.
     cell->classType()->setText(progressText(*record).value_or(""));
@@ -151,12 +145,12 @@ KKinterfereboycottViewController::cellForRowAt(UITableView& tableView, const NSI
 }
 
 void KKinterfereboycottViewController::didSelectRowAt(UITableView&, const NSIndexPath& indexPath) {
-    const auto row = static_cast<std::size_t>(indexPath.row());
-    if (row >= list_.size()) {
+    const auto* record = records_->at(indexPath.row());
+    if (!record) {
         return;
     }
     auto page = std::make_shared<KKgiganticgloomy>();
-    if (const auto& id = list_[row]->vodId) {
+    if (const auto& id = (*record)->vodId) {
         page->vod_id = *id;
     }
     showViewController(page, nullptr);

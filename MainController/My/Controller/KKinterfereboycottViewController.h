@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackRecord.h"
 #include "platform/UIKit/Controls/UITableView.h"
 
@@ -25,7 +26,7 @@ class KKinterfereboycottViewController : public BaseViewController,
     void didSelectRowAt(UITableView& tableView, const NSIndexPath& indexPath) override;
 
     const std::shared_ptr<UITableView>& tableView() const { return tableView_; }
-    const std::vector<std::shared_ptr<SJPlaybackRecord>>& list() const { return list_; }
+    const std::vector<std::shared_ptr<SJPlaybackRecord>>& list() const { return records_->items(); }
 
   private:
     void setupUI();
@@ -36,5 +37,13 @@ class KKinterfereboycottViewController : public BaseViewController,
     void kksurvivaladequate();
 
     std::shared_ptr<UITableView> tableView_;
-    std::vector<std::shared_ptr<SJPlaybackRecord>> list_;
+    // Read from the store, not asked: one page, and the empty view follows the rows, also
+    // after a clearing or the last deletion.
+    std::shared_ptr<PagedList<std::shared_ptr<SJPlaybackRecord>>> records_ =
+        PagedList<std::shared_ptr<SJPlaybackRecord>>::make(
+            nullptr,
+            {.pullDownHeader = false,
+             .loadMoreFooter = false,
+             .emptyView = PagedListStyle::EmptyView::onceAnswered},
+            nullptr);
 };

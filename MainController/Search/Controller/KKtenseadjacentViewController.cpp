@@ -11,7 +11,6 @@
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Extensions/UIViewExtensions.h"
 #include "app/Network/KKriplog.h"
-#include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SDWebImage/UIImageView+WebCache.h"
 #include "platform/SnapKit/ConstraintMaker.h"
@@ -57,7 +56,16 @@ std::shared_ptr<UITableView> plainTable(const UIColor& background) {
 
 } // namespace
 
-KKtenseadjacentViewController::KKtenseadjacentViewController() = default;
+KKtenseadjacentViewController::KKtenseadjacentViewController() {
+    // The results belong to this page alone: they ask a page only while the page exists.
+    results_ = PagedList<KKfinancerub>::make(
+        [this](int page, PagedListBase::Completion completion) {
+            requestResults(page, std::move(completion));
+        },
+        {.pullDownHeader = false,
+         .hidesFooterWhenEmpty = true,
+         .emptyView = PagedListStyle::EmptyView::onceAnswered});
+}
 
 std::weak_ptr<KKtenseadjacentViewController> KKtenseadjacentViewController::weakSelf() {
     return std::static_pointer_cast<KKtenseadjacentViewController>(shared_from_this());
@@ -264,13 +272,7 @@ void KKtenseadjacentViewController::setupUI() {
         make.height.equalTo(400);
     });
 
-    auto footer = MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->loadMore();
-        }
-    });
-    footer->setHidden(true);
-    tableView()->setMj_footer(footer);
+    results_->attach(tableView(), std::static_pointer_cast<QMUICommonViewController>(sharedController()));
 }
 
 void KKtenseadjacentViewController::touchesBegan(const std::vector<std::shared_ptr<UITouch>>& touches,
@@ -333,8 +335,7 @@ bool KKtenseadjacentViewController::shouldReturn(UITextField& textField) {
     const std::string typed = textField.text();
     if (typed.empty()) {
         // Back to the start: the results of the last keyword are no longer wanted.
-        ++resultGeneration_;
-        hideEmptyView();
+        results_->cancel();
         tableView()->setHidden(true);
         return true;
     }
@@ -355,20 +356,13 @@ void KKtenseadjacentViewController::commitSearch(const std::string& newKeyword, 
     }
     // Suggestions still on their way belong to a text the user has moved on from.
     ++suggestionSequence_;
-    list.clear();
-    tableView()->reloadData();
     keyword = newKeyword;
     if (writesFieldFirst) {
         writeField(keyword);
     }
-    QMUITips::showLoadingInView(view());
-    page = 1;
     // A new keyword pages again from its first page; the footer stays hidden until it has
     // results.
-    const auto& footer = tableView()->mj_footer();
-    footer->endRefreshing();
-    footer->setHidden(true);
-    requestResults();
+    results_->startOver();
     if (trigger == Trigger::presetText) {
         writeField(keyword);
     }
@@ -444,58 +438,19 @@ std::shared_ptr<UITableViewCell> KKtenseadjacentViewController::suggestionCell(l
 
 // ---- Results --------------------------------------------------------------------------------
 
-void KKtenseadjacentViewController::requestResults() {
-    const std::uint64_t generation = ++resultGeneration_;
-    KKriplog::shared().searchList(
-        page, keyword, kPageSize,
-        [weak = weakSelf(), generation](std::optional<JSON> answer, std::optional<NSError>) {
-            if (auto self = weak.lock()) {
-                self->resultsArrived(generation, answer);
-            }
-        });
-}
-
-void KKtenseadjacentViewController::loadMore() {
-    page += 1;
+void KKtenseadjacentViewController::requestResults(int page, PagedListBase::Completion completion) {
     QMUITips::showLoadingInView(view());
-    requestResults();
-}
-
-void KKtenseadjacentViewController::resultsArrived(std::uint64_t generation,
-                                                   const std::optional<JSON>& answer) {
-    if (generation != resultGeneration_) {
-        return; // asked for a keyword or page that is no longer wanted
-    }
-    const auto& footer = tableView()->mj_footer();
-    if (!answer) {
-        // The request layer has said what failed. A further page is asked for again at the
-        // next scroll to the end.
-        if (page > 1) {
-            page -= 1;
-            footer->endRefreshing();
-        }
-        return;
-    }
-    const std::vector<JSON> items = answer->arrayValue();
-    for (const JSON& item : items) {
-        list.emplace_back(item);
-    }
-    footer->endRefreshing();
-    if (items.empty()) {
-        footer->endRefreshingWithNoMoreData();
-    }
-    tableView()->reloadData();
-    footer->setHidden(list.empty());
-    list.empty() ? showEmptyView() : hideEmptyView();
+    KKriplog::shared().searchList(page, keyword, kPageSize, std::move(completion));
 }
 
 std::shared_ptr<UITableViewCell> KKtenseadjacentViewController::resultCell(UITableView& table,
                                                                            const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKditchgaze>(table, indexPath);
-    if (indexPath.row() < 0 || static_cast<std::size_t>(indexPath.row()) >= list.size()) {
+    const KKfinancerub* result = results_->at(indexPath.row());
+    if (!result) {
         return cell;
     }
-    const KKfinancerub& film = list[static_cast<std::size_t>(indexPath.row())];
+    const KKfinancerub& film = *result;
     cell->name()->setTextColor(UIColor::whiteColor());
     cell->name()->setText(film.vodName.value_or(""));
     cell->kkdecoratevirtue()->setHidden(true);
@@ -512,7 +467,7 @@ std::shared_ptr<UITableViewCell> KKtenseadjacentViewController::resultCell(UITab
 // ---- Tables ---------------------------------------------------------------------------------
 
 long KKtenseadjacentViewController::numberOfRowsInSection(UITableView& table, long) {
-    return static_cast<long>(&table == searchTableView_.get() ? relation.size() : list.size());
+    return static_cast<long>(&table == searchTableView_.get() ? relation.size() : results_->size());
 }
 
 std::optional<CGFloat> KKtenseadjacentViewController::heightForRowAt(UITableView& table, const NSIndexPath&) {
@@ -532,9 +487,9 @@ void KKtenseadjacentViewController::didSelectRowAt(UITableView& table, const NSI
         }
         return;
     }
-    if (row < list.size()) {
+    if (const KKfinancerub* film = results_->at(indexPath.row())) {
         auto resources = std::make_shared<KKgiganticgloomy>();
-        resources->vod_id = list[row].vodId.value_or("");
+        resources->vod_id = film->vodId.value_or("");
         showViewController(resources, nullptr);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "app/Models/KKfinancerub.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
@@ -24,8 +25,8 @@
 //
 // A search is committed by the return key, a hot, history or suggestion line, or the
 // `text` an opener hands in (searched at once). Only answers to the latest request count:
-// a results page asked for an older keyword or page, or suggestions for an older text, are
-// dropped when they arrive.
+// a results page asked for an older keyword, or suggestions for an older text, are dropped
+// when they arrive.
 class KKtenseadjacentViewController : public BaseViewController,
                                       public UITableViewDataSource,
                                       public UITableViewDelegate,
@@ -48,8 +49,6 @@ class KKtenseadjacentViewController : public BaseViewController,
 
     // A keyword handed in by the opener before the page loads.
     std::optional<std::string> text;
-    // The results page last asked for.
-    int page = 1;
     // Set just while the page writes a keyword into the search field itself, so that the
     // field's editing-changed event for that write is not taken for the user's edit.
     bool isClick = false;
@@ -57,10 +56,13 @@ class KKtenseadjacentViewController : public BaseViewController,
     std::string keyword;
     // The suggestions of the latest answer for the field's text.
     std::vector<JSON> relation;
-    // Every results page loaded for `keyword` so far.
-    std::vector<KKfinancerub> list;
     // The hot searches.
     std::vector<KKfinancerub> kkpoliticianuniverse;
+
+    // Every results page loaded for `keyword` so far.
+    const std::vector<KKfinancerub>& list() const { return results_->items(); }
+    // The results page last asked for.
+    int page() const { return results_->page(); }
 
     void viewDidLoad() override;
     bool preferredNavigationBarHidden() const override { return true; }
@@ -89,14 +91,11 @@ class KKtenseadjacentViewController : public BaseViewController,
     void commitSearch(const std::string& keyword, Trigger trigger);
     // Writes `keyword` into the field without it counting as the user's edit.
     void writeField(const std::string& keyword);
-    void requestResults();
-    void loadMore();
-    void resultsArrived(std::uint64_t generation, const std::optional<JSON>& answer);
+    // Asks `page` of the results for `keyword`, under the loading tip.
+    void requestResults(int page, PagedListBase::Completion completion);
     void suggestionsArrived(std::uint64_t sequence, const std::optional<JSON>& answer);
     std::shared_ptr<UITableViewCell> suggestionCell(long row);
     std::shared_ptr<UITableViewCell> resultCell(UITableView& table, const NSIndexPath& indexPath);
-    // Ends the footer's refreshing and, on the page's first results, its no-more-data state.
-    void settleFooter(bool reachedEnd);
     std::weak_ptr<KKtenseadjacentViewController> weakSelf();
 
     std::shared_ptr<UIView> kkexemptconvention_;
@@ -111,9 +110,9 @@ class KKtenseadjacentViewController : public BaseViewController,
     std::shared_ptr<UITableView> tableView_;
     std::shared_ptr<UITableView> searchTableView_;
 
-    // Raised by every new keyword and every further page: a results answer counts only
-    // while its request is the latest.
-    std::uint64_t resultGeneration_ = 0;
+    // The results: a new keyword starts them over, and answers for an earlier keyword are
+    // dropped.
+    std::shared_ptr<PagedList<KKfinancerub>> results_;
     // Raised by every suggestion request and whenever suggestions stop being wanted.
     std::uint64_t suggestionSequence_ = 0;
 };

@@ -7,7 +7,6 @@
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
 #include "app/Network/KKriplog.h"
-#include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 
@@ -71,6 +70,13 @@ const std::shared_ptr<UITableView>& KKequationpillViewController::tableView() {
 }
 
 void KKequationpillViewController::setupUI() {
+    // Each answer also carries the topic for the header.
+    films_->setListener([weak = weakSelf()](const PagedListBase::Update& update) {
+        auto self = weak.lock();
+        if (self && update.answer) {
+            self->updateHeader(*update.answer);
+        }
+    });
     const auto& root = view();
     root->addSubview(tableView());
     root->addSubview(kkexemptconvention());
@@ -86,59 +92,15 @@ void KKequationpillViewController::setupUI() {
         make.size.equalTo(CGSizeMake(44, 44));
     });
 
-    tableView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->load(self->list_.firstPage());
-            self->tableView_->mj_footer()->resetNoMoreData();
-        }
-    }));
-    tableView_->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->load(self->list_.nextPage());
-        }
-    }));
+    films_->attach(tableView_, std::static_pointer_cast<QMUICommonViewController>(sharedController()));
 }
 
-void KKequationpillViewController::load(const Request& request) {
-    // The films shown stay until the first page's answer replaces them, so the table never
-    // asks for a row the list no longer holds.
-    apiClient.themeInfo(request.page, topic_id, kPageSize,
-                        [weak = weakSelf(), request](std::optional<JSON> json, std::optional<NSError>) {
-                            if (auto self = weak.lock()) {
-                                self->handleAnswer(request, json);
-                            }
-                        });
+void KKequationpillViewController::fetchFilms(int page, PagedListBase::Completion completion) {
+    apiClient.themeInfo(page, topic_id, kPageSize, std::move(completion));
 }
 
-void KKequationpillViewController::handleAnswer(const Request& request, const std::optional<JSON>& json) {
-    if (!json) {
-        // The client shows the service's message; the controls stop, and the next
-        // load-more asks for the same page again.
-        if (list_.fail(request)) {
-            endRefreshing();
-        }
-        return;
-    }
-    std::vector<KKfinancerub> films;
-    const std::vector<JSON> elements = (*json)["vod_list"].arrayValue();
-    films.reserve(elements.size());
-    for (const JSON& element : elements) {
-        films.emplace_back(element);
-    }
-    if (!list_.accept(request, std::move(films))) {
-        return;
-    }
-    updateHeader(*json);
-    endRefreshing();
-    if (elements.empty()) {
-        tableView()->mj_footer()->endRefreshingWithNoMoreData();
-    }
-    tableView()->reloadData();
-}
-
-void KKequationpillViewController::endRefreshing() {
-    tableView()->mj_header()->endRefreshing();
-    tableView_->mj_footer()->endRefreshing();
+std::vector<KKfinancerub> KKequationpillViewController::filmsOf(const JSON& answer) {
+    return PagedList<KKfinancerub>::eachElement(answer["vod_list"]);
 }
 
 void KKequationpillViewController::updateHeader(const JSON& answer) {
@@ -157,17 +119,20 @@ void KKequationpillViewController::updateHeader(const JSON& answer) {
 }
 
 long KKequationpillViewController::numberOfRowsInSection(UITableView&, long) {
-    return static_cast<long>(list_.size());
+    return static_cast<long>(films_->size());
 }
 
 std::shared_ptr<UITableViewCell> KKequationpillViewController::cellForRowAt(UITableView& tableView,
                                                                             const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKditchgaze>(tableView, indexPath);
-    const KKfinancerub& film = list_.items().at(static_cast<std::size_t>(indexPath.row()));
-    loadPoster(cell->kkdrainexempt(), film.vodPic);
-    cell->desc()->setText(film.blurb.value_or(""));
-    cell->name()->setText(film.vodName.value_or(""));
-    cell->classType()->setText(film.classTypeName.value_or(""));
+    const KKfinancerub* film = films_->at(indexPath.row());
+    if (!film) {
+        return cell;
+    }
+    loadPoster(cell->kkdrainexempt(), film->vodPic);
+    cell->desc()->setText(film->blurb.value_or(""));
+    cell->name()->setText(film->vodName.value_or(""));
+    cell->classType()->setText(film->classTypeName.value_or(""));
     return cell;
 }
 
@@ -180,7 +145,7 @@ std::shared_ptr<UIView> KKequationpillViewController::viewForHeaderInSection(UIT
 }
 
 std::optional<CGFloat> KKequationpillViewController::heightForHeaderInSection(UITableView& tableView, long) {
-    if (list_.empty()) {
+    if (films_->empty()) {
         return kEmptyHeaderHeight;
     }
     // The introduction wraps at the table's width; its caption's bottom decides the height.
@@ -192,12 +157,12 @@ std::optional<CGFloat> KKequationpillViewController::heightForFooterInSection(UI
 }
 
 void KKequationpillViewController::didSelectRowAt(UITableView&, const NSIndexPath& indexPath) {
-    const auto index = static_cast<std::size_t>(indexPath.row());
-    if (index >= list_.size()) {
+    const KKfinancerub* film = films_->at(indexPath.row());
+    if (!film) {
         return;
     }
     auto resources = std::make_shared<KKgiganticgloomy>();
-    resources->vod_id = list_.items()[index].vodId.value_or("");
+    resources->vod_id = film->vodId.value_or("");
     showViewController(resources, nullptr);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MainController/Library/Model/PagedList.h"
 #include "MainController/Theme/View/KKgazecriticize.h"
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "app/Models/KKfinancerub.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
@@ -35,8 +35,8 @@ class KKequationpillViewController : public BaseViewController,
     const std::shared_ptr<KKgazecriticize>& kkgrapeleap();
     const std::shared_ptr<UITableView>& tableView();
 
-    const std::vector<KKfinancerub>& list() const { return list_.items(); }
-    int page() const { return list_.page(); }
+    const std::vector<KKfinancerub>& list() const { return films_->items(); }
+    int page() const { return films_->page(); }
 
     void setupUI();
     // Writes one answer's topic into the header.
@@ -53,16 +53,18 @@ class KKequationpillViewController : public BaseViewController,
     void didScroll(UIScrollView& scrollView) override;
 
   private:
-    using Request = PagedList<KKfinancerub>::Request;
-
     std::weak_ptr<KKequationpillViewController> weakSelf();
-    void load(const Request& request);
-    void handleAnswer(const Request& request, const std::optional<JSON>& json);
-    void endRefreshing();
+    void fetchFilms(int page, PagedListBase::Completion completion);
+    // The films of one answer: its "vod_list".
+    static std::vector<KKfinancerub> filmsOf(const JSON& answer);
 
     std::shared_ptr<UIView> kkexemptconvention_;
     std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
     std::shared_ptr<KKgazecriticize> kkgrapeleap_;
     std::shared_ptr<UITableView> tableView_;
-    PagedList<KKfinancerub> list_;
+    // The films shown stay until the first page's answer replaces them. They belong to this
+    // page alone: they ask a page only while the page exists.
+    std::shared_ptr<PagedList<KKfinancerub>> films_ = PagedList<KKfinancerub>::make(
+        [this](int page, PagedListBase::Completion completion) { fetchFilms(page, std::move(completion)); },
+        {}, &KKequationpillViewController::filmsOf);
 };

@@ -7,7 +7,6 @@
 #include "app/Extensions/ListExtensions.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
-#include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 
@@ -102,75 +101,33 @@ void KKpillleakViewController::setupUI() {
         make.centerY.equalTo(kkdilemmaspectacular_->snp.centerY);
     });
 
-    collectionView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->load(self->list_.firstPage());
-            self->collectionView_->mj_footer()->resetNoMoreData();
-        }
-    }));
-    collectionView_->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->load(self->list_.nextPage());
-        }
-    }));
-    collectionView_->mj_footer()->setHidden(true);
+    topics_->attach(collectionView_, std::static_pointer_cast<QMUICommonViewController>(sharedController()));
 }
 
-void KKpillleakViewController::load(const Request& request) {
-    apiClient.themeList(request.page, kPageSize,
-                        [weak = weakSelf(), request](std::optional<JSON> json, std::optional<NSError>) {
-                            if (auto self = weak.lock()) {
-                                self->handleAnswer(request, json);
-                            }
-                        });
-}
-
-void KKpillleakViewController::handleAnswer(const Request& request, const std::optional<JSON>& json) {
-    if (!json) {
-        // The client shows the service's message; the controls stop, and the next
-        // load-more asks for the same page again.
-        if (list_.fail(request)) {
-            endRefreshing();
-        }
-        return;
-    }
-    std::vector<JSON> topics = json->arrayValue();
-    const bool emptyPage = topics.empty();
-    if (!list_.accept(request, std::move(topics))) {
-        return;
-    }
-    const auto& footer = collectionView()->mj_footer();
-    footer->setHidden(list_.empty());
-    endRefreshing();
-    if (emptyPage) {
-        footer->endRefreshingWithNoMoreData();
-    }
-    collectionView_->reloadData();
-}
-
-void KKpillleakViewController::endRefreshing() {
-    collectionView()->mj_header()->endRefreshing();
-    collectionView_->mj_footer()->endRefreshing();
+void KKpillleakViewController::fetchTopics(int page, PagedListBase::Completion completion) {
+    apiClient.themeList(page, kPageSize, std::move(completion));
 }
 
 long KKpillleakViewController::numberOfItemsInSection(UICollectionView&, long) {
-    return static_cast<long>(list_.size());
+    return static_cast<long>(topics_->size());
 }
 
 std::shared_ptr<UICollectionViewCell>
 KKpillleakViewController::cellForItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKtrulyditch>(collectionView, indexPath);
-    cell->configure(list_.items().at(static_cast<std::size_t>(indexPath.item)));
+    if (const JSON* topic = topics_->at(indexPath.item)) {
+        cell->configure(*topic);
+    }
     return cell;
 }
 
 void KKpillleakViewController::didSelectItemAt(UICollectionView&, const NSIndexPath& indexPath) {
-    const auto index = static_cast<std::size_t>(indexPath.item);
-    if (index >= list_.size()) {
+    const JSON* chosen = topics_->at(indexPath.item);
+    if (!chosen) {
         return;
     }
     auto topic = std::make_shared<KKequationpillViewController>();
-    topic->topic_id = list_.items()[index]["topic_id"].stringValue();
+    topic->topic_id = (*chosen)["topic_id"].stringValue();
     showViewController(topic, nullptr);
 }
 

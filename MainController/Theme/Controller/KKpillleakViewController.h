@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MainController/Library/Model/PagedList.h"
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/Controls/QMUILabel.h"
@@ -32,8 +32,8 @@ class KKpillleakViewController : public BaseViewController,
     const std::shared_ptr<UICollectionView>& collectionView();
 
     // The topics shown, as the service sent them, all pages appended.
-    const std::vector<JSON>& list() const { return list_.items(); }
-    int page() const { return list_.page(); }
+    const std::vector<JSON>& list() const { return topics_->items(); }
+    int page() const { return topics_->page(); }
 
     void setupUI();
 
@@ -44,17 +44,14 @@ class KKpillleakViewController : public BaseViewController,
     void didScroll(UIScrollView& scrollView) override;
 
   private:
-    using Request = PagedList<JSON>::Request;
-
     std::weak_ptr<KKpillleakViewController> weakSelf();
-    void load(const Request& request);
-    void handleAnswer(const Request& request, const std::optional<JSON>& json);
-    void endRefreshing();
+    static void fetchTopics(int page, PagedListBase::Completion completion);
 
     std::shared_ptr<UIImageView> backgroundView_;
     std::shared_ptr<UIView> kkexemptconvention_;
     std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
     std::shared_ptr<QMUILabel> titleLabel_;
     std::shared_ptr<UICollectionView> collectionView_;
-    PagedList<JSON> list_;
+    std::shared_ptr<PagedList<JSON>> topics_ =
+        PagedList<JSON>::make(&KKpillleakViewController::fetchTopics, {.hidesFooterWhenEmpty = true});
 };

@@ -5,7 +5,7 @@
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/ListExtensions.h"
 #include "app/Extensions/UIColorExtensions.h"
-#include "platform/MJRefresh/MJRefreshFooter.h"
+#include "app/Network/KKriplog.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
@@ -42,16 +42,7 @@ void KKleanceaseViewController::setupUI() {
     collectionView_->setDataSource(self());
     collectionView_->registerClass([] { return KKcontaminatesuggestion::create(); },
                                    classNameOf<KKcontaminatesuggestion>());
-    collectionView_->setMj_header(MJRefreshNormalHeader::headerWithRefreshingBlock([weakSelf] {
-        if (const auto page = weakSelf.lock()) {
-            page->refresh();
-        }
-    }));
-    collectionView_->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weakSelf] {
-        if (const auto page = weakSelf.lock()) {
-            page->loadMore();
-        }
-    }));
+    tiles_->attach(collectionView_, self());
     view->addSubview(collectionView_);
 
     kkexemptconvention_ = std::make_shared<UIView>();
@@ -92,53 +83,19 @@ void KKleanceaseViewController::setupUI() {
     });
 }
 
-void KKleanceaseViewController::refresh() {
-    // A refresh starts afresh: the answer of a load-more still on its way is dropped.
-    loader_.reset();
-    std::weak_ptr<KKleanceaseViewController> weakSelf = self();
-    loader_.load([weakSelf](std::optional<ShortVideoItems> items) {
-        if (const auto page = weakSelf.lock()) {
-            page->appendItems(items);
-        }
-    });
-    list.clear();
-    collectionView_->reloadData();
-    collectionView_->mj_footer()->resetNoMoreData();
-}
-
-void KKleanceaseViewController::loadMore() {
-    std::weak_ptr<KKleanceaseViewController> weakSelf = self();
-    const bool sent = loader_.load([weakSelf](std::optional<ShortVideoItems> items) {
-        if (const auto page = weakSelf.lock()) {
-            page->appendItems(items);
-        }
-    });
-    if (!sent) {
-        // The refresh under way brings the tiles.
-        collectionView_->mj_footer()->endRefreshing();
-    }
-}
-
-void KKleanceaseViewController::appendItems(const std::optional<ShortVideoItems>& items) {
-    collectionView_->mj_header()->endRefreshing();
-    collectionView_->mj_footer()->endRefreshing();
-    if (!items || items->empty()) {
-        return;
-    }
-    // Every answer is appended as it came, repeats included.
-    list.insert(list.end(), items->begin(), items->end());
-    collectionView_->reloadData();
+void KKleanceaseViewController::fetchTiles(int, PagedListBase::Completion completion) {
+    apiClient.videoDisplay(1, std::move(completion));
 }
 
 long KKleanceaseViewController::numberOfItemsInSection(UICollectionView&, long) {
-    return static_cast<long>(list.size());
+    return static_cast<long>(tiles_->size());
 }
 
 std::shared_ptr<UICollectionViewCell>
 KKleanceaseViewController::cellForItemAt(UICollectionView& collectionView, const NSIndexPath& indexPath) {
     auto cell = dequeueReusableCell<KKcontaminatesuggestion>(collectionView, indexPath);
-    if (indexPath.item >= 0 && indexPath.item < static_cast<long>(list.size())) {
-        cell->configure(*list[static_cast<std::size_t>(indexPath.item)]);
+    if (const auto* tile = tiles_->at(indexPath.item)) {
+        cell->configure(**tile);
     }
     return cell;
 }
@@ -147,6 +104,6 @@ void KKleanceaseViewController::didSelectItemAt(UICollectionView&, const NSIndex
     auto feed = std::make_shared<KKcandyleanViewController>();
     feed->index = indexPath.item;
     feed->isShowFull = true;
-    feed->list = list;
+    feed->list = tiles_->items();
     showViewController(feed, nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include "MainController/Video/Model/ShortVideoLoader.h"
 #include "app/Base/BaseViewController.h"
+#include "app/Base/PagedList.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
 #include "platform/QMUIKit/Controls/QMUILabel.h"
 #include "platform/UIKit/Controls/UICollectionView.h"
@@ -16,7 +17,8 @@ class KKleanceaseViewController : public BaseViewController,
                                   public UICollectionViewDataSource,
                                   public UICollectionViewDelegateFlowLayout {
   public:
-    ShortVideoItems list;
+    // The tiles in display order: every answer appended as it came, repeats included.
+    const ShortVideoItems& list() const { return tiles_->items(); }
 
     const std::shared_ptr<UICollectionView>& collectionView() const { return collectionView_; }
     const std::shared_ptr<QMUIButton>& kkdilemmaspectacular() const { return kkdilemmaspectacular_; }
@@ -35,13 +37,16 @@ class KKleanceaseViewController : public BaseViewController,
 
   private:
     std::shared_ptr<KKleanceaseViewController> self();
-    void refresh();
-    void loadMore();
-    void appendItems(const std::optional<ShortVideoItems>& items);
+    // The service has one page of short videos: the pull-down and the footer both ask it,
+    // the footer appending its answer.
+    static void fetchTiles(int page, PagedListBase::Completion completion);
 
     std::shared_ptr<UIView> kkexemptconvention_;
     std::shared_ptr<QMUIButton> kkdilemmaspectacular_;
     std::shared_ptr<QMUILabel> titleLabel_;
     std::shared_ptr<UICollectionView> collectionView_;
-    ShortVideoLoader loader_;
+    std::shared_ptr<PagedList<std::shared_ptr<KKcontrastpierce>>> tiles_ =
+        PagedList<std::shared_ptr<KKcontrastpierce>>::make(
+            &KKleanceaseViewController::fetchTiles, {.pullDownEmptiesRows = true, .endsAtEmptyPage = false},
+            &shortVideoItems);
 };

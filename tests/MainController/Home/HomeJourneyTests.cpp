@@ -16,6 +16,7 @@
 #include "app/Models/KKrearinfluence.h"
 #include "platform/JXBanner/JXBanner.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
+#include "platform/MJRefresh/MJRefreshHeader.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
@@ -191,7 +192,7 @@ TEST_F(HomeJourney, CategoryTabPagesRefreshesAndEndsWithoutDuplicates) {
     const auto category = tabPage<KKleapkeyboardViewController>(home, 1);
     ASSERT_TRUE(category);
     EXPECT_EQ(category->type_id, 1);
-    ASSERT_TRUE(waitFor([&] { return category->pages()->list().size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 15; }));
     const auto first = apiRequests("/api/indexVodList").front();
     EXPECT_EQ(first.parameters.at("type_id"), "1");
     EXPECT_EQ(first.parameters.at("pageSize"), "15");
@@ -207,14 +208,14 @@ TEST_F(HomeJourney, CategoryTabPagesRefreshesAndEndsWithoutDuplicates) {
     // Scrolling to the end asks the next pages until one comes back empty.
     for (int i = 0; i < 40 && grid->mj_footer()->state() != MJRefreshState::noMoreData; ++i) {
         ui().scroll(grid, 0, 400);
-        waitFor([&] { return !category->pages()->isLoading(); });
+        waitFor([&] { return !category->films()->isLoading(); });
         playFrames(0.5);
     }
     EXPECT_EQ(grid->mj_footer()->state(), MJRefreshState::noMoreData);
     EXPECT_TRUE(ui().findByText("没有更多了"));
     EXPECT_EQ(requestedPages(apiRequests("/api/indexVodList")), "1,2,3");
     std::set<std::string> ids;
-    for (const auto& film : category->pages()->list()) {
+    for (const auto& film : category->films()->items()) {
         EXPECT_TRUE(ids.insert(film.vodId.value_or("")).second) << "twice: " << film.vodId.value_or("");
     }
     EXPECT_EQ(ids.size(), 20u) << "every film of the category once";
@@ -227,17 +228,17 @@ TEST_F(HomeJourney, CategoryTabPagesRefreshesAndEndsWithoutDuplicates) {
     ui().drag({frame.origin.x + 100, frame.origin.y + 40}, {frame.origin.x + 100, frame.origin.y + 440}, 0.6,
               30);
     ASSERT_TRUE(waitFor([&] { return apiRequests("/api/indexVodList").size() == 4; }));
-    ASSERT_TRUE(waitFor([&] { return !category->pages()->isLoading(); }));
+    ASSERT_TRUE(waitFor([&] { return !category->films()->isLoading(); }));
     playFrames(1);
     EXPECT_EQ(requestedPages(apiRequests("/api/indexVodList")), "1,2,3,1");
-    EXPECT_EQ(category->pages()->list().size(), 15u) << "page 1 replaces the list";
+    EXPECT_EQ(category->films()->items().size(), 15u) << "page 1 replaces the list";
     EXPECT_NE(grid->mj_footer()->state(), MJRefreshState::noMoreData);
 
     ui().tap(grid->cellForItemAtIndexPath({0, 0}));
     playFrames(1);
     const auto film = topPageAs<KKgiganticgloomy>();
     ASSERT_TRUE(film);
-    EXPECT_EQ(film->vod_id, category->pages()->list().front().vodId);
+    EXPECT_EQ(film->vod_id, category->films()->items().front().vodId);
 }
 
 TEST_F(HomeJourney, AFailedLoadMoreAsksTheSamePageAgain) {
@@ -248,7 +249,7 @@ TEST_F(HomeJourney, AFailedLoadMoreAsksTheSamePageAgain) {
     playFrames(1);
     const auto category = tabPage<KKleapkeyboardViewController>(home, 3);
     ASSERT_TRUE(category);
-    ASSERT_TRUE(waitFor([&] { return category->pages()->list().size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 15; }));
     devservice::Fault refused;
     refused.dropConnection = true;
     refused.times = 1;
@@ -259,12 +260,40 @@ TEST_F(HomeJourney, AFailedLoadMoreAsksTheSamePageAgain) {
         // Dragging up at the end of the grid brings the footer into sight again.
         ui().drag({frame.origin.x + 100, frame.origin.y + 500}, {frame.origin.x + 100, frame.origin.y + 100},
                   0.3, 12);
-        waitFor([&] { return !category->pages()->isLoading(); });
+        waitFor([&] { return !category->films()->isLoading(); });
         playFrames(0.5);
     }
     EXPECT_EQ(requestedPages(apiRequests("/api/indexVodList")).substr(0, 5), "1,2,2")
         << "the page that failed is asked again, none is skipped";
-    ASSERT_TRUE(waitFor([&] { return category->pages()->list().size() == 20; }));
+    ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 20; }));
+}
+
+TEST_F(HomeJourney, AFailedFirstPageIsAskedAgainByTheFooter) {
+    ASSERT_TRUE(waitForText("电视剧"));
+    closeNotice();
+    const auto home = this->home();
+    const auto askedBefore = apiRequests("/api/indexVodList").size();
+    service().setFault("api/indexVodList", {.status = 500, .times = 1});
+    tapTab("综艺");
+    playFrames(1);
+    const auto category = tabPage<KKleapkeyboardViewController>(home, 3);
+    ASSERT_TRUE(category);
+    const auto grid = category->collectionView();
+    ASSERT_TRUE(waitFor([&] {
+        return apiRequests("/api/indexVodList").size() > askedBefore && !grid->mj_header()->isRefreshing();
+    }));
+    EXPECT_TRUE(category->films()->items().empty());
+    EXPECT_NE(grid->mj_footer()->state(), MJRefreshState::noMoreData)
+        << "a failure is not the end of the list";
+
+    // The footer under no films asks the first page again, not a page after one never shown.
+    if (apiRequests("/api/indexVodList").size() == askedBefore + 1) {
+        ui().tap(grid->mj_footer());
+    }
+    ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 15; }));
+    const auto asked = apiRequests("/api/indexVodList");
+    EXPECT_EQ(requestedPages({asked.begin() + static_cast<long>(askedBefore), asked.end()}), "1,1");
+    EXPECT_EQ(grid->numberOfItemsInSection(0), 15);
 }
 
 TEST_F(HomeJourney, MoreListShowsItsBackdropAndFadesItsBarWhileScrolling) {
@@ -276,7 +305,7 @@ TEST_F(HomeJourney, MoreListShowsItsBackdropAndFadesItsBarWhileScrolling) {
     const auto more = topPageAs<KKkeyboardexplicitViewController>();
     ASSERT_TRUE(more) << "更多> opens the shelf's full list";
     EXPECT_EQ(more->type_id, 1);
-    ASSERT_TRUE(waitFor([&] { return more->pages()->list().size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return more->films()->items().size() == 15; }));
     EXPECT_EQ(apiRequests("/api/indexVodRecList").front().parameters.at("type_id"), "1");
     EXPECT_EQ(more->titleLabel()->text(), "热门电影");
     ASSERT_TRUE(waitFor([&] { return more->backgroundView()->image() != nullptr; }))
@@ -533,7 +562,7 @@ TEST_F(HomeTabletJourney, TheRecommendPageSpansTheScreenAndThePosterGridsShowFou
     tapTab("电影");
     const auto category = tabPage<KKleapkeyboardViewController>(home, 1);
     ASSERT_TRUE(category);
-    ASSERT_TRUE(waitFor([&] { return category->pages()->list().size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return category->films()->items().size() == 15; }));
     playFrames(0.5);
     galleryWithPosters("tablet-home-category-grid");
     expectPosterGrid(category->collectionView());
@@ -543,7 +572,7 @@ TEST_F(HomeTabletJourney, TheRecommendPageSpansTheScreenAndThePosterGridsShowFou
     playFrames(1);
     const auto more = topPageAs<KKkeyboardexplicitViewController>();
     ASSERT_TRUE(more);
-    ASSERT_TRUE(waitFor([&] { return more->pages()->list().size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return more->films()->items().size() == 15; }));
     playFrames(0.5);
     galleryWithPosters("tablet-home-morelist");
     expectPosterGrid(more->collectionView());

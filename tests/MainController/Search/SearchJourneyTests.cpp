@@ -89,7 +89,7 @@ class SearchJourney : public testsupport::app::AppJourneyTest {
 
     std::vector<std::string> resultNames(const Page& page) const {
         std::vector<std::string> names;
-        for (const auto& film : page.list) {
+        for (const auto& film : page.list()) {
             names.push_back(film.vodName.value_or(""));
         }
         return names;
@@ -231,7 +231,7 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     ui().pressKey(UIKeyCommand::returnKey);
     EXPECT_TRUE(page->searchTableView()->isHidden());
     EXPECT_FALSE(page->kkcommonplaceremedy()->isFirstResponder());
-    ASSERT_TRUE(waitFor([&] { return page->list.size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return page->list().size() == 15; }));
     playFrames(0.3);
     EXPECT_FALSE(page->tableView()->isHidden());
     EXPECT_FALSE(page->tableView()->mj_footer()->isHidden());
@@ -244,7 +244,7 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     // Scrolling to the end loads the short second page, then the empty third one ends it.
     const auto& footer = page->tableView()->mj_footer();
     ASSERT_TRUE(dragResultsUntil(*page, [&] { return footer->state() == MJRefreshState::noMoreData; }));
-    EXPECT_EQ(page->list.size(), 20u);
+    EXPECT_EQ(page->list().size(), 20u);
     EXPECT_EQ(sent("/api/searchList", "page"), (std::vector<std::string>{"1", "2", "3"}));
     // Nothing more is asked for once the end is reported.
     for (int i = 0; i < 3; ++i) {
@@ -260,7 +260,7 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     const auto visible = page->tableView()->indexPathsForVisibleRows();
     ASSERT_GE(visible.size(), 2u);
     const NSIndexPath chosen = visible[visible.size() / 2];
-    const std::string vodId = page->list[static_cast<std::size_t>(chosen.row())].vodId.value_or("");
+    const std::string vodId = page->list()[static_cast<std::size_t>(chosen.row())].vodId.value_or("");
     ui().tap(page->tableView()->cellForRowAtIndexPath(chosen));
     playFrames(0.6);
     auto resources = topPageAs<KKgiganticgloomy>();
@@ -291,7 +291,7 @@ TEST_F(SearchJourney, HotListSuggestionsPagedResultsAndHistory) {
     const auto suggestionsAsked = sent("/api/searchText").size();
     ui().tap(lineIn(*page->kkiriintrigue(), "天"));
     EXPECT_EQ(page->kkcommonplaceremedy()->text(), "天");
-    ASSERT_TRUE(waitFor([&] { return page->list.size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return page->list().size() == 15; }));
     EXPECT_EQ(titlesIn(*page->kkiriintrigue()), (std::vector<std::string>{"天", "Island"}));
     EXPECT_EQ(userDefaults().stringArrayForKey("history"), (std::vector<std::string>{"天", "Island"}));
     EXPECT_EQ(sent("/api/searchText").size(), suggestionsAsked);
@@ -321,7 +321,7 @@ TEST_F(SearchJourney, OnlyAnswersForTheLatestTextAndKeywordAreShown) {
     answerSomethingElse();
     typeInto(*page, "b");
     ui().pressKey(UIKeyCommand::returnKey);
-    ASSERT_TRUE(waitFor([&] { return !page->list.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !page->list().empty(); }));
     EXPECT_EQ(resultNames(*page), std::vector<std::string>{"山海之约 A Fable of Mountains and Seas"});
 
     // Both late answers arrive and are handled: they change nothing.
@@ -370,7 +370,7 @@ TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {
     ui().pressKey(UIKeyCommand::returnKey);
     ASSERT_TRUE(waitFor([&] { return page->isEmptyViewShowing(); }));
     playFrames(0.3);
-    EXPECT_TRUE(page->list.empty());
+    EXPECT_TRUE(page->list().empty());
     EXPECT_TRUE(page->tableView()->mj_footer()->isHidden());
     EXPECT_NE(ui().findByText("暂无数据"), nullptr);
     // The history starts below the empty hot area, not over the bar.
@@ -405,7 +405,7 @@ TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {
 TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
     auto page = openSearchFor("天");
     EXPECT_EQ(page->kkcommonplaceremedy()->text(), "天");
-    ASSERT_TRUE(waitFor([&] { return page->list.size() == 15; }));
+    ASSERT_TRUE(waitFor([&] { return page->list().size() == 15; }));
     EXPECT_TRUE(sent("/api/searchText").empty());
     EXPECT_EQ(userDefaults().stringArrayForKey("history"), std::vector<std::string>{"天"});
 
@@ -416,12 +416,12 @@ TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
     ASSERT_TRUE(dragResultsUntil(
         *page, [&] { return sent("/api/searchList").size() >= 2 && !footer->isRefreshing(); }));
     if (sent("/api/searchList").size() == 2) { // not yet asked again on its own
-        EXPECT_EQ(page->list.size(), 15u);
-        EXPECT_EQ(page->page, 1);
+        EXPECT_EQ(page->list().size(), 15u);
+        EXPECT_EQ(page->page(), 1);
         EXPECT_EQ(footer->state(), MJRefreshState::idle);
     }
     ASSERT_TRUE(dragResultsUntil(*page, [&] { return footer->state() == MJRefreshState::noMoreData; }));
-    EXPECT_EQ(page->list.size(), 20u);
+    EXPECT_EQ(page->list().size(), 20u);
     EXPECT_EQ(sent("/api/searchList", "page"), (std::vector<std::string>{"1", "2", "2", "3"}));
 
     // A new keyword pages again from its first page (once the failure's message has gone).
@@ -429,7 +429,7 @@ TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
     clearField(*page);
     typeInto(*page, "剑");
     ui().pressKey(UIKeyCommand::returnKey);
-    ASSERT_TRUE(waitFor([&] { return !page->list.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !page->list().empty(); }));
     EXPECT_EQ(page->tableView()->mj_footer()->state(), MJRefreshState::idle);
     EXPECT_EQ(sent("/api/searchList", "page").back(), "1");
     EXPECT_EQ(resultNames(*page), (std::vector<std::string>{"剑啸江湖", "少年剑仙"}));
@@ -462,7 +462,7 @@ TEST_F(SearchJourney, ComposedInputAsksForTheCommittedTextOnly) {
     EXPECT_FALSE(page->kkcommonplaceremedy()->isFirstResponder());
     EXPECT_TRUE(page->searchTableView()->isHidden());
     EXPECT_TRUE(page->relation.empty());
-    ASSERT_TRUE(waitFor([&] { return !page->list.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !page->list().empty(); }));
     EXPECT_EQ(resultNames(*page).front(), chosen);
     EXPECT_EQ(sent("/api/searchList"), std::vector<std::string>{chosen});
     EXPECT_EQ(sent("/api/searchText").size(), 1u);

@@ -100,10 +100,10 @@ TEST_F(EmptyListJourney, AShelfWithoutFilmsOpensAnEmptyMoreListThatAsksNoFurther
     ASSERT_NE(more, nullptr);
     const auto& grid = more->collectionView();
     ASSERT_TRUE(waitFor([&] { return grid->mj_footer()->state() == MJRefreshState::noMoreData; }));
-    EXPECT_TRUE(more->pages()->list().empty());
+    EXPECT_TRUE(more->films()->items().empty());
     EXPECT_EQ(grid->numberOfItemsInSection(0), 0);
     EXPECT_EQ(more->titleLabel()->text(), "即将上线");
-    EXPECT_FALSE(more->pages()->isLoading());
+    EXPECT_FALSE(more->films()->isLoading());
     gallery("home-morelist-empty");
 
     dragUp(grid);

@@ -27,7 +27,7 @@ std::shared_ptr<KKleanceaseViewController> ShortsJourneyTest::openGrid() {
         return nullptr;
     }
     auto grid = topPageAs<KKleanceaseViewController>();
-    EXPECT_TRUE(waitFor([&] { return grid->list.size() == 16 && ui().findByText("短视频"); }));
+    EXPECT_TRUE(waitFor([&] { return grid->list().size() == 16 && ui().findByText("短视频"); }));
     EXPECT_TRUE(waitFor([&] { return coversShown(*grid); })) << "the covers of the tiles did not load";
     playFrames(1);
     return grid;

@@ -232,8 +232,8 @@ TEST_F(ShortsJourney, LeftSwipeOpensTheGridAndATileOpensTheFeedAtItsVideo) {
     ASSERT_TRUE(waitFor([&] { return topPageAs<KKleanceaseViewController>() != nullptr; })) << "no grid";
     EXPECT_TRUE(playing->isPaused()) << "leaving the feed pauses its video";
     const auto grid = topPageAs<KKleanceaseViewController>();
-    ASSERT_TRUE(waitFor([&] { return grid->list.size() == 16 && ui().findByText("短视频"); }));
-    ASSERT_TRUE(waitForText(grid->list[0]->desc.value_or("")));
+    ASSERT_TRUE(waitFor([&] { return grid->list().size() == 16 && ui().findByText("短视频"); }));
+    ASSERT_TRUE(waitForText(grid->list()[0]->desc.value_or("")));
     ASSERT_TRUE(waitFor([&] { return coversShown(*grid); })) << "the covers of the tiles did not load";
     playFrames(1);
     gallery("shorts-grid");
@@ -253,7 +253,7 @@ TEST_F(ShortsJourney, LeftSwipeOpensTheGridAndATileOpensTheFeedAtItsVideo) {
         return full && full->isShowFull && settledItem() == 5 && cellAt(5) && showsPicture(*cellAt(5));
     })) << "the feed does not open at the tapped video";
     const auto full = feed();
-    EXPECT_EQ(full->list[5], grid->list[5]);
+    EXPECT_EQ(full->list[5], grid->list()[5]);
     EXPECT_EQ(full->curPlayer(), cellAt(5)->player());
     EXPECT_EQ(apiRequests("/api/v1/video/display").size(), requestsBefore)
         << "the full-screen feed asks for nothing";

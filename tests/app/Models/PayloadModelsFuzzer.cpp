@@ -5,7 +5,6 @@
 // films. No input may crash, leak or hit undefined behaviour, and what is stored must read
 // back as it was given. The seeds are the development service's own payloads.
 #include "MainController/Home/Helpers/AdItem.h"
-#include "MainController/Home/Helpers/FilmPages.h"
 #include "MainController/Home/Helpers/FilmStars.h"
 #include "MainController/Home/Helpers/HomeTabs.h"
 #include "MainController/Library/Model/LibraryFilters.h"
@@ -13,6 +12,7 @@
 #include "MainController/Video/Model/EpisodeStartRules.h"
 #include "MainController/Video/Model/KKcontrastpierce.h"
 #include "MainController/Video/Model/ShortVideoLoader.h"
+#include "app/Base/PagedList.h"
 #include "app/Crypto/MIUAES.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Models/KKfinancerub.h"
@@ -124,16 +124,15 @@ void readLists(const JSON& answer) {
     }
 
     // A paged film list that gets this answer for its first and its second page.
-    FilmPages::Update last;
-    const auto pages =
-        FilmPages::make([&answer](int, KKriplog::Completion completion) { completion(answer, std::nullopt); },
-                        [&last](const FilmPages::Update& update) { last = update; });
+    PagedListBase::Update last;
+    const auto pages = PagedList<KKfinancerub>::make(
+        [&answer](int, PagedListBase::Completion completion) { completion(answer, std::nullopt); });
+    pages->setListener([&last](const PagedListBase::Update& update) { last = update; });
     pages->refresh();
     const std::size_t films = answer.arrayValue().size();
-    require(pages->list().size() == films && last.reachedEnd == (films == 0),
-            "page 1 was not taken as it came");
+    require(pages->size() == films && last.reachedEnd == (films == 0), "page 1 was not taken as it came");
     pages->loadMore();
-    require(pages->list().size() == 2 * films, "page 2 was not appended");
+    require(pages->size() == 2 * films, "page 2 was not appended");
 
     const auto shorts = shortVideoItems(answer);
     require(shorts.size() <= answer["list"].arrayValue().size(), "short videos appeared from nothing");
