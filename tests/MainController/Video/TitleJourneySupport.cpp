@@ -67,6 +67,9 @@ bool TitleJourneyTest::waitForPlayback(KKrallymultitudeViewController& page, dou
 
 void TitleJourneyTest::tapEpisode(KKrallymultitudeViewController& page, long item) {
     auto& grid = *page.collectionView();
+    // The player may start before the episode list has arrived and filled the grid.
+    ASSERT_TRUE(waitFor([&] { return grid.numberOfItemsInSection(0) > item; }))
+        << "episode tile " << item << " never listed";
     grid.scrollToItemAtIndexPath(NSIndexPath::indexPathForItem(item, 0),
                                  UICollectionViewScrollPositionCenteredVertically, false);
     playFrames(0.1);
