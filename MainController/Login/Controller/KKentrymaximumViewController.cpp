@@ -2,6 +2,7 @@
 
 #include "MainController/Login/Controller/KKimportentryViewController.h"
 #include "MainController/Login/Controller/KKmaximumdefyViewController.h"
+#include "MainController/Login/Helpers/LoginChecks.h"
 #include "MainController/Login/View/LoginFormParts.h"
 #include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
@@ -15,9 +16,16 @@ std::weak_ptr<KKentrymaximumViewController> KKentrymaximumViewController::weakSe
     return std::static_pointer_cast<KKentrymaximumViewController>(shared_from_this());
 }
 
-CodeRequest& KKentrymaximumViewController::codeRequest() {
-    kkevokefade();
-    return *codeRequest_;
+CodeFormPart& KKentrymaximumViewController::codeForm() {
+    if (!codeForm_) {
+        const auto purpose = isLogin ? CodePurpose::signIn : CodePurpose::registration;
+        codeForm_ = std::make_shared<CodeFormPart>(purpose, [weak = weakSelf()] {
+            if (const auto self = weak.lock()) {
+                self->requestCode();
+            }
+        });
+    }
+    return *codeForm_;
 }
 
 const std::shared_ptr<UIStackView>& KKentrymaximumViewController::kkloungecandy() {
@@ -28,10 +36,7 @@ const std::shared_ptr<UIStackView>& KKentrymaximumViewController::kkloungecandy(
 }
 
 const std::shared_ptr<QMUITextField>& KKentrymaximumViewController::kkabolishdoctrine() {
-    if (!kkabolishdoctrine_) {
-        kkabolishdoctrine_ = loginparts::textField("手机号", false);
-    }
-    return kkabolishdoctrine_;
+    return codeForm().numberField();
 }
 
 const std::shared_ptr<QMUITextField>& KKentrymaximumViewController::kkdoctrinepalm() {
@@ -49,29 +54,15 @@ const std::shared_ptr<QMUITextField>& KKentrymaximumViewController::kkworshiptho
 }
 
 const std::shared_ptr<UIStackView>& KKentrymaximumViewController::kkpalmflour() {
-    if (!kkpalmflour_) {
-        kkpalmflour_ = loginparts::stack(UILayoutConstraintAxis::horizontal, 12);
-    }
-    return kkpalmflour_;
+    return codeForm().codeRow();
 }
 
 const std::shared_ptr<QMUITextField>& KKentrymaximumViewController::kkflourevoke() {
-    if (!kkflourevoke_) {
-        kkflourevoke_ = loginparts::textField("输入验证码", false);
-    }
-    return kkflourevoke_;
+    return codeForm().codeField();
 }
 
 const std::shared_ptr<QMUIButton>& KKentrymaximumViewController::kkevokefade() {
-    if (!kkevokefade_) {
-        kkevokefade_ = loginparts::codeButton([weak = weakSelf()] {
-            if (const auto self = weak.lock()) {
-                self->requestCode();
-            }
-        });
-        codeRequest_ = std::make_shared<CodeRequest>(kkevokefade_);
-    }
-    return kkevokefade_;
+    return codeForm().codeButton();
 }
 
 const std::shared_ptr<QMUIButton>& KKentrymaximumViewController::kkthoroughyacht() {
@@ -147,9 +138,6 @@ void KKentrymaximumViewController::constrainFields() {
         make.left.equalToSuperview().inset(32);
     });
     loginparts::constrainRows(kkloungecandy());
-    if (kkpalmflour()->superview()) {
-        loginparts::constrainCodeRow(kkpalmflour(), kkevokefade());
-    }
 }
 
 void KKentrymaximumViewController::setupLoginUI() {
@@ -160,8 +148,6 @@ void KKentrymaximumViewController::setupLoginUI() {
     } else {
         kkthoroughyacht()->setHidden(true);
         kkloungecandy()->addArrangedSubview(kkpalmflour());
-        kkpalmflour()->addArrangedSubview(kkflourevoke());
-        kkpalmflour()->addArrangedSubview(kkevokefade());
     }
     view()->addSubview(kkthoroughyacht());
     view()->addSubview(kkinferiortribe());
@@ -184,8 +170,6 @@ void KKentrymaximumViewController::setupRegisterUI() {
     view()->addSubview(kkloungecandy());
     kkloungecandy()->addArrangedSubview(kkabolishdoctrine());
     kkloungecandy()->addArrangedSubview(kkpalmflour());
-    kkpalmflour()->addArrangedSubview(kkflourevoke());
-    kkpalmflour()->addArrangedSubview(kkevokefade());
     kkloungecandy()->addArrangedSubview(kkdoctrinepalm());
     kkloungecandy()->addArrangedSubview(kkworshipthorough());
     view()->addSubview(kktribenaval());
@@ -199,7 +183,7 @@ void KKentrymaximumViewController::setupRegisterUI() {
 }
 
 void KKentrymaximumViewController::requestCode() {
-    codeRequest().showCaptcha(view(), kkabolishdoctrine()->text(), [weak = weakSelf()](const JSON& captcha) {
+    codeForm().requestCode(view(), [weak = weakSelf()](const JSON& captcha) {
         if (const auto self = weak.lock()) {
             self->sendCode(captcha);
         }
@@ -207,7 +191,7 @@ void KKentrymaximumViewController::requestCode() {
 }
 
 void KKentrymaximumViewController::sendCode(const JSON& captcha) {
-    codeRequest().send(view(), kkabolishdoctrine()->text(), captcha, isLogin ? "loginMailCode" : "register");
+    codeForm().sendCode(view(), captcha);
 }
 
 void KKentrymaximumViewController::showResetPassword() {

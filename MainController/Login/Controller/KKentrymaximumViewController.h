@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainController/Login/Helpers/CodeRequest.h"
+#include "MainController/Login/View/CodeFormPart.h"
 #include "app/Base/BaseViewController.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/Foundation/NSError.h"
@@ -42,7 +42,7 @@ class KKentrymaximumViewController : public BaseViewController,
     std::weak_ptr<KKmaximumdefyViewController> container;
 
     // The running code countdown's timer, if any.
-    std::shared_ptr<Timer> timer() const { return codeRequest_ ? codeRequest_->timer() : nullptr; }
+    std::shared_ptr<Timer> timer() const { return codeForm_ ? codeForm_->timer() : nullptr; }
 
     void viewDidLoad() override;
     void setupLoginUI();
@@ -58,25 +58,22 @@ class KKentrymaximumViewController : public BaseViewController,
 
   private:
     std::weak_ptr<KKentrymaximumViewController> weakSelf();
-    // The code button's request and countdown, made with the button.
-    CodeRequest& codeRequest();
+    // The number field, the code row and the code request: made on first use, once the
+    // container has set `isLogin`, which decides what the code is for.
+    CodeFormPart& codeForm();
     void finish(const std::optional<JSON>& json);
     void switchMode(bool toLogin);
     void constrainFields();
 
     std::shared_ptr<UIStackView> kkloungecandy_;
-    std::shared_ptr<QMUITextField> kkabolishdoctrine_;
     std::shared_ptr<QMUITextField> kkdoctrinepalm_;
     std::shared_ptr<QMUITextField> kkworshipthorough_;
-    std::shared_ptr<UIStackView> kkpalmflour_;
-    std::shared_ptr<QMUITextField> kkflourevoke_;
-    std::shared_ptr<QMUIButton> kkevokefade_;
     std::shared_ptr<QMUIButton> kkthoroughyacht_;
     std::shared_ptr<QMUIButton> kkinferiortribe_;
     std::shared_ptr<QMUIButton> kktribenaval_;
     std::shared_ptr<QMUIButton> kknavalbeyond_;
     std::shared_ptr<QMUIButton> kkrivalmerchant_;
-    std::shared_ptr<CodeRequest> codeRequest_;
+    std::shared_ptr<CodeFormPart> codeForm_;
     // A sign-in or registration request is on its way: a second tap sends nothing.
     bool submitInFlight_ = false;
     bool finished_ = false;

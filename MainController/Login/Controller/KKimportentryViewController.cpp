@@ -1,7 +1,7 @@
 #include "MainController/Login/Controller/KKimportentryViewController.h"
 
+#include "MainController/Login/Helpers/LoginChecks.h"
 #include "MainController/Login/View/LoginFormParts.h"
-#include "app/Constants/ModuleConstants.h"
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
 #include "platform/QMUIKit/QMUITips.h"
@@ -11,9 +11,15 @@ std::weak_ptr<KKimportentryViewController> KKimportentryViewController::weakSelf
     return std::static_pointer_cast<KKimportentryViewController>(shared_from_this());
 }
 
-CodeRequest& KKimportentryViewController::codeRequest() {
-    kkevokefade();
-    return *codeRequest_;
+CodeFormPart& KKimportentryViewController::codeForm() {
+    if (!codeForm_) {
+        codeForm_ = std::make_shared<CodeFormPart>(CodePurpose::passwordReset, [weak = weakSelf()] {
+            if (const auto self = weak.lock()) {
+                self->requestCode();
+            }
+        });
+    }
+    return *codeForm_;
 }
 
 const std::shared_ptr<QMUILabel>& KKimportentryViewController::kkjeopardizegallon() {
@@ -36,10 +42,7 @@ const std::shared_ptr<UIStackView>& KKimportentryViewController::kkloungecandy()
 }
 
 const std::shared_ptr<QMUITextField>& KKimportentryViewController::kkabolishdoctrine() {
-    if (!kkabolishdoctrine_) {
-        kkabolishdoctrine_ = loginparts::textField("手机号", false);
-    }
-    return kkabolishdoctrine_;
+    return codeForm().numberField();
 }
 
 const std::shared_ptr<QMUITextField>& KKimportentryViewController::kkdoctrinepalm() {
@@ -50,29 +53,15 @@ const std::shared_ptr<QMUITextField>& KKimportentryViewController::kkdoctrinepal
 }
 
 const std::shared_ptr<UIStackView>& KKimportentryViewController::kkpalmflour() {
-    if (!kkpalmflour_) {
-        kkpalmflour_ = loginparts::stack(UILayoutConstraintAxis::horizontal, 12);
-    }
-    return kkpalmflour_;
+    return codeForm().codeRow();
 }
 
 const std::shared_ptr<QMUITextField>& KKimportentryViewController::kkflourevoke() {
-    if (!kkflourevoke_) {
-        kkflourevoke_ = loginparts::textField("输入验证码", false);
-    }
-    return kkflourevoke_;
+    return codeForm().codeField();
 }
 
 const std::shared_ptr<QMUIButton>& KKimportentryViewController::kkevokefade() {
-    if (!kkevokefade_) {
-        kkevokefade_ = loginparts::codeButton([weak = weakSelf()] {
-            if (const auto self = weak.lock()) {
-                self->requestCode();
-            }
-        });
-        codeRequest_ = std::make_shared<CodeRequest>(kkevokefade_);
-    }
-    return kkevokefade_;
+    return codeForm().codeButton();
 }
 
 const std::shared_ptr<QMUIButton>& KKimportentryViewController::kkreignunion() {
@@ -98,8 +87,6 @@ void KKimportentryViewController::setupUI() {
     view()->addSubview(kkloungecandy());
     kkloungecandy()->addArrangedSubview(kkabolishdoctrine());
     kkloungecandy()->addArrangedSubview(kkpalmflour());
-    kkpalmflour()->addArrangedSubview(kkflourevoke());
-    kkpalmflour()->addArrangedSubview(kkevokefade());
     kkloungecandy()->addArrangedSubview(kkdoctrinepalm());
     view()->addSubview(kkreignunion());
 
@@ -113,12 +100,11 @@ void KKimportentryViewController::setupUI() {
         make.left.equalToSuperview().inset(32);
     });
     loginparts::constrainRows(kkloungecandy());
-    loginparts::constrainCodeRow(kkpalmflour(), kkevokefade());
     loginparts::constrainPrimaryButton(kkreignunion(), kkloungecandy()->snp.bottom, 32);
 }
 
 void KKimportentryViewController::requestCode() {
-    codeRequest().showCaptcha(view(), kkabolishdoctrine()->text(), [weak = weakSelf()](const JSON& captcha) {
+    codeForm().requestCode(view(), [weak = weakSelf()](const JSON& captcha) {
         if (const auto self = weak.lock()) {
             self->sendCode(captcha);
         }
@@ -126,7 +112,7 @@ void KKimportentryViewController::requestCode() {
 }
 
 void KKimportentryViewController::sendCode(const JSON& captcha) {
-    codeRequest().send(view(), kkabolishdoctrine()->text(), captcha, "forgotPwd");
+    codeForm().sendCode(view(), captcha);
 }
 
 void KKimportentryViewController::submit() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainController/Login/Helpers/CodeRequest.h"
+#include "MainController/Login/View/CodeFormPart.h"
 #include "app/Base/BaseViewController.h"
 #include "platform/Foundation/JSON.h"
 #include "platform/QMUIKit/Controls/QMUIButton.h"
@@ -22,7 +22,7 @@ class KKimportentryViewController : public BaseViewController {
     const std::shared_ptr<QMUITextField>& kkflourevoke();
     const std::shared_ptr<QMUIButton>& kkevokefade();
     const std::shared_ptr<QMUIButton>& kkreignunion();
-    std::shared_ptr<Timer> timer() const { return codeRequest_ ? codeRequest_->timer() : nullptr; }
+    std::shared_ptr<Timer> timer() const { return codeForm_ ? codeForm_->timer() : nullptr; }
 
     void viewDidLoad() override;
     void setupUI();
@@ -32,17 +32,13 @@ class KKimportentryViewController : public BaseViewController {
 
   private:
     std::weak_ptr<KKimportentryViewController> weakSelf();
-    // The code button's request and countdown, made with the button.
-    CodeRequest& codeRequest();
+    // The number field, the code row and the code request for a password reset.
+    CodeFormPart& codeForm();
 
     std::shared_ptr<QMUILabel> kkjeopardizegallon_;
     std::shared_ptr<UIStackView> kkloungecandy_;
-    std::shared_ptr<QMUITextField> kkabolishdoctrine_;
     std::shared_ptr<QMUITextField> kkdoctrinepalm_;
-    std::shared_ptr<UIStackView> kkpalmflour_;
-    std::shared_ptr<QMUITextField> kkflourevoke_;
-    std::shared_ptr<QMUIButton> kkevokefade_;
     std::shared_ptr<QMUIButton> kkreignunion_;
-    std::shared_ptr<CodeRequest> codeRequest_;
+    std::shared_ptr<CodeFormPart> codeForm_;
     bool submitInFlight_ = false;
 };

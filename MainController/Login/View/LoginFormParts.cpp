@@ -31,16 +31,6 @@ std::shared_ptr<QMUITextField> textField(const std::string& placeholder, bool se
     return field;
 }
 
-std::shared_ptr<QMUIButton> codeButton(std::function<void()> action) {
-    auto made = button("发送验证码", std::move(action));
-    made->titleLabel()->setFont(UIFont::systemFontOfSize(16, UIFontWeightMedium));
-    made->setTitleColor(hexColor("D73F3F"), UIControlStateNormal);
-    made->setBackgroundColor(hexColor("#28272C"));
-    made->layer()->setCornerRadius(10);
-    made->setClipsToBounds(true);
-    return made;
-}
-
 std::shared_ptr<QMUIButton> primaryButton(const std::string& title, std::function<void()> action) {
     auto made = button(title, std::move(action));
     made->titleLabel()->setFont(UIFont::systemFontOfSize(16, UIFontWeightBold));
@@ -71,14 +61,6 @@ void constrainRows(const std::shared_ptr<UIStackView>& column) {
             make.height.equalTo(54);
             make.width.equalTo(screenWidth() - 64);
         });
-    }
-}
-
-void constrainCodeRow(const std::shared_ptr<UIStackView>& row,
-                      const std::shared_ptr<QMUIButton>& codeButton) {
-    codeButton->snp.makeConstraints([](ConstraintMaker& make) { make.width.equalTo(112); });
-    for (const auto& arranged : row->arrangedSubviews()) {
-        arranged->snp.makeConstraints([](ConstraintMaker& make) { make.height.equalTo(54); });
     }
 }
 

@@ -9,13 +9,11 @@
 #include <memory>
 #include <string>
 
-// The parts that the sign-in form and the password reset page share: the dark rounded
-// input fields, the code row's button, the red pill buttons and the faint link buttons.
+// The pieces the accounts forms are made of: the dark rounded input fields, the red pill
+// buttons and the faint link buttons, and the column of 54-point rows they stand in.
 namespace loginparts {
 
 std::shared_ptr<QMUITextField> textField(const std::string& placeholder, bool secure);
-// "发送验证码" in the accent colour on a panel, disabled while its countdown runs.
-std::shared_ptr<QMUIButton> codeButton(std::function<void()> action);
 // A white bold title on the accent colour with round ends.
 std::shared_ptr<QMUIButton> primaryButton(const std::string& title, std::function<void()> action);
 // A white title at 60% for switching between sign-in and registration.
@@ -24,8 +22,6 @@ std::shared_ptr<UIStackView> stack(UILayoutConstraintAxis axis, CGFloat spacing)
 
 // Every row of the field column is 54 high and spans the screen less the 32-point margins.
 void constrainRows(const std::shared_ptr<UIStackView>& column);
-// The code row: the field takes what the 112-point code button leaves, both 54 high.
-void constrainCodeRow(const std::shared_ptr<UIStackView>& row, const std::shared_ptr<QMUIButton>& codeButton);
 // A pill button of 214 by 54, centred, `offset` below `top`.
 void constrainPrimaryButton(const std::shared_ptr<QMUIButton>& button, const ConstraintItem& top,
                             CGFloat offset);

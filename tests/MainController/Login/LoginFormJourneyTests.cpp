@@ -1,5 +1,8 @@
 #include "MainController/Login/Controller/KKimportentryViewController.h"
+#include "app/Base/NavigationController.h"
+#include "app/Helpers/KKpresentationdisease.h"
 #include "app/Models/KKrearinfluence.h"
+#include "platform/Foundation/UserDefaults.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/MainController/Login/LoginJourneySupport.h"
@@ -156,6 +159,39 @@ TEST_F(LoginFormJourney, AFormClosedMidCountdownLeavesNoTimerBehind) {
     EXPECT_TRUE(timer.expired()) << "its countdown went with it";
     // The rest of the minute passes without anything firing into the closed form.
     ui().advance(65);
+}
+
+// The form's code variant (a container page at an index other than 0) asks for a sign-in
+// code and signs in with it; the reset link is hidden there.
+TEST_F(LoginFormJourney, TheCodeVariantSignsInWithASignInCode) {
+    presentLogin();
+    registerMember(kNumber, "secret");
+    const JSON member = storedLogin();
+    playFrames(3); // the success tip fades
+    UserDefaults::standard().removeObject(KKrearinfluence::loginDefaultsKey);
+    auto form = std::make_shared<KKentrymaximumViewController>();
+    form->type = 1;
+    auto navigation = std::make_shared<NavigationController>(form);
+    navigation->setModalPresentationStyle(UIModalPresentationStyle::fullScreen);
+    KKpresentationdisease::getCurrentVC()->presentViewController(navigation, true);
+    ASSERT_TRUE(waitFor([&] { return topPage() == form; }));
+    playFrames(0.5);
+    EXPECT_TRUE(form->kkthoroughyacht()->isHidden());
+    EXPECT_EQ(form->kkdoctrinepalm()->window(), nullptr) << "no password field";
+
+    fill(form->kkabolishdoctrine(), kNumber);
+    ui().tap(form->kkinferiortribe());
+    EXPECT_TRUE(tipShown("请先输入验证码"));
+    ui().tap(form->kkevokefade());
+    answerCaptcha();
+    ASSERT_TRUE(waitFor([&] { return tipShown("验证码获取成功"); }));
+    EXPECT_EQ(apiRequests("/api/mail").back().parameters.at("type"), "loginMailCode");
+    EXPECT_FALSE(form->kkevokefade()->isEnabled());
+    fill(form->kkflourevoke(), *service().lastSmsCode(kNumber));
+    ui().tap(form->kkinferiortribe());
+    ASSERT_TRUE(waitFor([&] { return topPage() != form && tipShown("登录成功！"); }));
+    EXPECT_EQ(requestsTo("/api/login"), 0u);
+    EXPECT_EQ(storedLogin()["id"], member["id"]);
 }
 
 TEST_F(LoginFormJourney, ResetsAPasswordWithoutSigningIn) {
