@@ -80,14 +80,25 @@ const std::string& appVersion() {
 }
 
 std::shared_ptr<UIWindow> keyWindow() {
-    // Held weakly: the constant names the window, the application owns it.
-    return once<std::weak_ptr<UIWindow>>([]() -> std::weak_ptr<UIWindow> {
-               for (const auto& window : UIWindow::windows()) {
-                   if (window->isKeyWindow()) {
-                       return window;
-                   }
-               }
-               return {};
-           })
-        .lock();
+    // The key window at first use, held weakly: the application owns it. Once that window has
+    // gone (closed, and the application's window made anew) the key window is looked up again,
+    // instead of naming nothing for the rest of the process.
+    static bool lookedUp = false;
+    static bool found = false;
+    static std::weak_ptr<UIWindow> remembered;
+    if (auto window = remembered.lock()) {
+        return window;
+    }
+    if (lookedUp && !found) {
+        return nullptr;
+    }
+    lookedUp = true;
+    for (const auto& window : UIWindow::windows()) {
+        if (window->isKeyWindow()) {
+            found = true;
+            remembered = window;
+            return window;
+        }
+    }
+    return nullptr;
 }

@@ -62,6 +62,20 @@ TEST(ModuleConstants, KeyWindowIsTheOneKeyAtFirstUse) {
         testing::ExitedWithCode(0), "");
 }
 
+TEST(ModuleConstants, AKeyWindowThatHasGoneGivesWayToTheNewOne) {
+    EXPECT_EXIT(
+        {
+            auto first = std::make_shared<UIWindow>();
+            first->makeKeyAndVisible();
+            const bool firstNamed = keyWindow() == first;
+            first.reset();
+            auto second = std::make_shared<UIWindow>();
+            second->makeKeyAndVisible();
+            std::exit(firstNamed && keyWindow() == second ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 TEST(ModuleConstants, SharedObjectsAndResources) {
     EXPECT_EQ(appVersion(), "1.0.0");
     EXPECT_EQ(&userDefaults(), &UserDefaults::standard());
