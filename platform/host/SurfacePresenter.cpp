@@ -27,8 +27,8 @@ SurfacePresenter::~SurfacePresenter() {
 
 cairo_surface_t* SurfacePresenter::drawingSurface(SDL_Surface* pixels) {
     if (isCairoLayout(pixels)) {
-        return cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels->pixels), CAIRO_FORMAT_RGB24,
-                                                   pixels->w, pixels->h, pixels->pitch);
+        return cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels->pixels),
+                                                   CAIRO_FORMAT_RGB24, pixels->w, pixels->h, pixels->pitch);
     }
     if (staging_ == nullptr || cairo_image_surface_get_width(staging_) != pixels->w ||
         cairo_image_surface_get_height(staging_) != pixels->h) {
@@ -71,7 +71,8 @@ bool SurfacePresenter::present(cairo_surface_t* image, const std::vector<cairo_r
     // Premultiplied colour bytes copied as they are: the image over black.
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     if (scaled) {
-        cairo_scale(cr, static_cast<double>(pixels->w) / imageWidth, static_cast<double>(pixels->h) / imageHeight);
+        cairo_scale(cr, static_cast<double>(pixels->w) / imageWidth,
+                    static_cast<double>(pixels->h) / imageHeight);
         cairo_set_source_surface(cr, image, 0, 0);
         cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);

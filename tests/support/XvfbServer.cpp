@@ -34,9 +34,9 @@ XvfbServer::XvfbServer(const std::string& screen) {
     posix_spawn_file_actions_addclose(&actions, pipe[0]);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> arguments = {"Xvfb",   "-displayfd", std::to_string(pipe[1]), "-screen",
-                                          "0",      screen,       "-nolisten",             "tcp",
-                                          "-noreset"};
+    std::vector<std::string> arguments = {"Xvfb",      "-displayfd", std::to_string(pipe[1]),
+                                          "-screen",   "0",          screen,
+                                          "-nolisten", "tcp",        "-noreset"};
     std::vector<char*> argv;
     for (auto& argument : arguments) {
         argv.push_back(argument.data());
