@@ -40,7 +40,8 @@ void presentFrames(benchmark::State& state, bool openGL) {
     int frame = 0;
     for (auto _ : state) {
         const auto colour = UIColor::colorWithWhite((frame++ % 2) != 0 ? 0.2 : 0.8, 1);
-        (change == smallControl ? square : std::static_pointer_cast<UIView>(window))->setBackgroundColor(colour);
+        (change == smallControl ? square : std::static_pointer_cast<UIView>(window))
+            ->setBackgroundColor(colour);
         if (!host.pumpOnce(0)) {
             state.SkipWithError("the change was not shown");
             return;
@@ -79,8 +80,8 @@ int main(int argc, char** argv) {
             met = false;
             continue;
         }
-        std::printf("%s changed: window's pixels %.3f ms, OpenGL %.3f ms, ratio %.2f (target: 1.0 or less)\n", name,
-                    pixels, gl, pixels / gl);
+        std::printf("%s changed: window's pixels %.3f ms, OpenGL %.3f ms, ratio %.2f (target: 1.0 or less)\n",
+                    name, pixels, gl, pixels / gl);
         met = met && pixels <= gl;
     }
     printVerdict("a frame shown through the window's pixels against through OpenGL", met);

@@ -73,9 +73,13 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     }
     windowScale_ = scale;
     windowSize_ = sizeForScreen();
-    // The window's pixels in plain memory: SDL would otherwise show them through a
-    // renderer of its own, loading a graphics driver.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Where the display takes the window's pixels from memory (X11's shared memory), they
+    // are shown from there: SDL would otherwise show them through a renderer of its own,
+    // loading a graphics driver. Drivers without such a path (Wayland) keep SDL's renderer.
+    const std::string_view videoDriver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (videoDriver == "x11" || videoDriver == "offscreen" || videoDriver == "dummy") {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (options.openGL) {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -105,9 +109,7 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     // Text input starts switched on in SDL; it is only wanted while a text field edits.
     SDL_StopTextInput();
     wakeEvent_ = SDL_RegisterEvents(1);
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr &&
-        (std::string_view(driver) == "offscreen" || std::string_view(driver) == "dummy")) {
+    if (videoDriver == "offscreen" || videoDriver == "dummy") {
         wakeSignal_ = std::make_shared<WakeSignal>();
     }
     const std::uint32_t wakeEvent = wakeEvent_;
