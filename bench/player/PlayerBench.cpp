@@ -132,7 +132,7 @@ WindowRun playInWindow(SDLWindowHost& host, const std::shared_ptr<VideoFrameLaye
 
 void benchmarkWindow(const std::string& clipURL, int runs) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    SDLWindowHost host({"Orvex player benchmark", 2, false});
+    SDLWindowHost host({"Orvex player benchmark", 2, false, true});
     if (!host.isOpen()) {
         std::fprintf(stderr, "no window\n");
         std::exit(1);

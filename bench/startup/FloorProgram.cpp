@@ -1,6 +1,7 @@
 // The floor of the start-up benchmark: the least a program of our kind does before its
-// first frame. It opens an SDL2 window of the phone's size through OpenGL, draws a page
-// with Cairo (background, a bar, a few rectangles and a line of text), shows it, then
+// first frame. It opens an SDL2 window of the phone's size, draws a page with Cairo
+// (background, a bar, a few rectangles and a line of text) into the window's own pixels
+// (no OpenGL, as the application's window), shows it, then
 // idles for a second. It prints "first-frame <seconds since 1970>" once the first frame
 // is shown and "idle-rss-kib <resident KiB>" after the idle second.
 //
@@ -68,30 +69,27 @@ int main(int argc, char** argv) {
     const int pixelWidth = int(width * scale);
     const int pixelHeight = int(height * scale);
 
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "startup_floor: %s\n", SDL_GetError());
         return 1;
     }
-    SDL_Window* window = SDL_CreateWindow("floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, pixelWidth,
-                                          pixelHeight, SDL_WINDOW_OPENGL);
-    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
-    if (renderer == nullptr) {
-        std::fprintf(stderr, "startup_floor: %s\n", SDL_GetError());
+    SDL_Window* window =
+        SDL_CreateWindow("floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, pixelWidth, pixelHeight, 0);
+    SDL_Surface* pixels = window ? SDL_GetWindowSurface(window) : nullptr;
+    if (pixels == nullptr || pixels->format->BytesPerPixel != 4) {
+        std::fprintf(stderr, "startup_floor: %s\n",
+                     pixels ? "the window's pixels are not 32-bit" : SDL_GetError());
         return 1;
     }
-    SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                             pixelWidth, pixelHeight);
 
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(pixels->pixels), CAIRO_FORMAT_RGB24, pixels->w, pixels->h, pixels->pitch);
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, scale, scale);
     drawPage(cr, width, height);
     cairo_surface_flush(surface);
-    SDL_UpdateTexture(texture, nullptr, cairo_image_surface_get_data(surface),
-                      cairo_image_surface_get_stride(surface));
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-    SDL_RenderPresent(renderer);
+    SDL_UpdateWindowSurface(window);
     std::printf("first-frame %.6f\n", secondsSince1970());
     std::fflush(stdout);
 
@@ -109,8 +107,6 @@ int main(int argc, char** argv) {
 
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
-    SDL_DestroyTexture(texture);
-    SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);
     SDL_Quit();
     return 0;

@@ -14,8 +14,8 @@
 # Then one run idles IDLE seconds (30 by default) on the loaded home page and reports the
 # wake-ups of all its threads per second and its CPU, in all (the banner turns every five
 # seconds) and between the banner's turns; with Xvfb installed and no display, the same
-# idle run again in a real X window under Xvfb. With the memory map of the first
-# application run, where the resident memory goes.
+# idle run again in a real X window under Xvfb. With the memory maps of the first
+# application run and of each idle run, where the resident memory goes.
 #
 # Targets: idle resident memory on the loaded home page at most 150 MiB (offscreen and
 # under Xvfb); between the banner's turns at most 5 wake-ups per second.
@@ -103,6 +103,7 @@ breakdown() { # smaps-file
   awk '
     function kind(name) {
       if (name ~ /(libGL|libGLX|libEGL|libgbm|libglapi|dri\.so|libLLVM|libdrm|libxcb|libX11|libXext|libwayland|libxshmfence|libelf|libsensors|libz3|mesa_shader_cache)/) return "GL, Mesa, X (libraries)";
+      if (name ~ /^\/SYSV/) return "shared memory (window pixels the X server shows)";
       if (name ~ /\.(ttc|ttf|otf)$/) return "font files";
       if (name ~ /fontconfig|\.cache-[0-9]/) return "fontconfig caches";
       if (name ~ /lib(pango|cairo|pixman|harfbuzz|freetype|fontconfig|fribidi|thai|datrie|graphite|png|jpeg|webp|gif|rsvg|gdk_pixbuf|xml2)/) return "Pango, Cairo, fonts, images (libraries)";
@@ -169,8 +170,8 @@ printf 'target: idle memory on the loaded home page at most 150 MiB: %s\n' "$mem
 idle_run() { # label
   local out="$work/idle-$1.txt" home
   home=$(fresh_home "idle-$1")
-  ORVEX_RESOURCES="$root/resources" ORVEX_HOME="$home" "$build/bench/startup/startup_bench" --home --idle "$idle" \
-    >"$out" 2>/dev/null
+  ORVEX_RESOURCES="$root/resources" ORVEX_HOME="$home" ORVEX_SMAPS_FILE="$work/idle-$1.smaps" \
+    "$build/bench/startup/startup_bench" --home --idle "$idle" >"$out" 2>/dev/null
   local rss activity
   rss=$(awk '/^idle-rss-kib / {print $2}' "$out")
   activity=$(awk '/^idle-activity/' "$out")
@@ -185,6 +186,8 @@ idle_run() { # label
   printf '%s, over %s s: %.1f wake-ups per second, %.2f %% of a core, %s frames (the banner turns)\n' "$1" \
     "$seconds" "$wakeups" "$cpu" "$frames"
   printf '%s, between the banner turns (%s s in all): %.1f wake-ups per second\n' "$1" "$quiet_seconds" "$quiet_wakeups"
+  echo "$1, where the resident memory goes once settled:"
+  breakdown "$work/idle-$1.smaps"
   printf 'target: %s idle memory at most 150 MiB: %s\n' "$1" "$(verdict "$rss <= $memory_target_kib")"
   printf 'target: %s at most %s wake-ups per second between the banner turns: %s\n' "$1" "$quiet_wakeups_target" \
     "$(verdict "$quiet_wakeups <= $quiet_wakeups_target")"

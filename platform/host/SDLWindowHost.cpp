@@ -73,31 +73,43 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     }
     windowScale_ = scale;
     windowSize_ = sizeForScreen();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window_ =
-        SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                         windowSize_.first, windowSize_.second, SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
+    // Where the display takes the window's pixels from memory (X11's shared memory), they
+    // are shown from there: SDL would otherwise show them through a renderer of its own,
+    // loading a graphics driver. Drivers without such a path (Wayland) keep SDL's renderer.
+    const std::string_view videoDriver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (videoDriver == "x11" || videoDriver == "offscreen" || videoDriver == "dummy") {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+    Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
+    if (options.openGL) {
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        flags |= SDL_WINDOW_OPENGL;
+    }
+    window_ = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               windowSize_.first, windowSize_.second, flags);
     if (window_ == nullptr) {
         consoleLog(std::string("[Host] The window could not be made: ") + SDL_GetError());
         return;
     }
-    context_ = SDL_GL_CreateContext(window_);
-    if (context_ == nullptr) {
-        consoleLog(std::string("[Host] No OpenGL context: ") + SDL_GetError());
-        return;
+    if (options.openGL) {
+        context_ = SDL_GL_CreateContext(window_);
+        if (context_ == nullptr) {
+            consoleLog(std::string("[Host] No OpenGL context: ") + SDL_GetError());
+            return;
+        }
+        SDL_GL_MakeCurrent(window_, context_);
+        SDL_GL_SetSwapInterval(options.vsync ? 1 : 0);
+        presenter_ = std::make_unique<GLPresenter>(renderer_.pixelWidth(), renderer_.pixelHeight());
+        videoContext_ =
+            std::make_shared<VideoGLContext>([](const char* name) { return SDL_GL_GetProcAddress(name); });
+        VideoGLContext::lend(videoContext_);
+    } else {
+        surfacePresenter_ = std::make_unique<SurfacePresenter>(window_);
     }
-    SDL_GL_MakeCurrent(window_, context_);
-    SDL_GL_SetSwapInterval(options.vsync ? 1 : 0);
-    presenter_ = std::make_unique<GLPresenter>(renderer_.pixelWidth(), renderer_.pixelHeight());
-    videoContext_ =
-        std::make_shared<VideoGLContext>([](const char* name) { return SDL_GL_GetProcAddress(name); });
-    VideoGLContext::lend(videoContext_);
     // Text input starts switched on in SDL; it is only wanted while a text field edits.
     SDL_StopTextInput();
     wakeEvent_ = SDL_RegisterEvents(1);
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr &&
-        (std::string_view(driver) == "offscreen" || std::string_view(driver) == "dummy")) {
+    if (videoDriver == "offscreen" || videoDriver == "dummy") {
         wakeSignal_ = std::make_shared<WakeSignal>();
     }
     const std::uint32_t wakeEvent = wakeEvent_;
@@ -126,6 +138,7 @@ SDLWindowHost::~SDLWindowHost() {
         videoContext_->withdraw();
     }
     presenter_.reset();
+    surfacePresenter_.reset();
     if (context_ != nullptr) {
         SDL_GL_DeleteContext(context_);
     }
@@ -133,6 +146,10 @@ SDLWindowHost::~SDLWindowHost() {
         SDL_DestroyWindow(window_);
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+bool SDLWindowHost::isOpen() const {
+    return window_ != nullptr && ((presenter_ && presenter_->isReady()) || surfacePresenter_);
 }
 
 std::pair<int, int> SDLWindowHost::sizeForScreen() const {
@@ -211,6 +228,8 @@ void SDLWindowHost::handleEvent(const SDL_Event& event) {
         // Looked at once the window has been asked for the screen's size: a report of an
         // earlier size may come after the screen turned.
         windowSizeChanged_ = windowSizeChanged_ || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED;
+        // The display kept nothing of a part of the window that was covered.
+        exposed_ = exposed_ || event.window.event == SDL_WINDOWEVENT_EXPOSED;
         break;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT && window) {
@@ -338,6 +357,11 @@ bool SDLWindowHost::presentFrame(bool force) {
         adoptWindowSize();
     }
     const auto changed = renderer_.renderFrame();
+    force = force || exposed_;
+    exposed_ = false;
+    if (surfacePresenter_) {
+        return surfacePresenter_->present(renderer_.surface(), changed, force);
+    }
     // A turned or resized screen is drawn whole into a texture of its new size.
     presenter_->resize(renderer_.pixelWidth(), renderer_.pixelHeight());
     const std::uint64_t pictureChanges = CAExternalPictures::changeCount();
@@ -408,7 +432,7 @@ bool SDLWindowHost::pumpOnce(double maxWaitSeconds) {
     frameStarted_ = seconds();
     const bool presented = presentFrame(false);
     busySinceRelease_ = busySinceRelease_ || worked || presented;
-    if (presented) {
+    if (presented && presenter_) {
         SDL_GL_SwapWindow(window_);
     }
     return presented;
@@ -426,13 +450,24 @@ bool SDLWindowHost::writeScreenshot(const std::string& path) {
         return false;
     }
     RunLoop::main().runPending();
-    presentFrame(true);
-    int width = 0;
-    int height = 0;
-    SDL_GL_GetDrawableSize(window_, &width, &height);
-    cairo_surface_t* frame = presenter_->readFrame(width, height);
+    // The window's pixels keep what was shown; a frame through OpenGL is drawn whole again.
+    presentFrame(presenter_ != nullptr);
+    cairo_surface_t* frame = nullptr;
+    if (surfacePresenter_) {
+        frame = surfacePresenter_->readFrame();
+    } else {
+        int width = 0;
+        int height = 0;
+        SDL_GL_GetDrawableSize(window_, &width, &height);
+        frame = presenter_->readFrame(width, height);
+    }
+    if (frame == nullptr) {
+        return false;
+    }
     const bool written = cairo_surface_write_to_png(frame, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(frame);
-    SDL_GL_SwapWindow(window_);
+    if (presenter_) {
+        SDL_GL_SwapWindow(window_);
+    }
     return written;
 }

@@ -3,6 +3,7 @@
 #include "platform/AVFoundation/Media/VideoGLContext.h"
 #include "platform/host/GLPresenter.h"
 #include "platform/host/ScreenRenderer.h"
+#include "platform/host/SurfacePresenter.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -18,11 +19,14 @@ union SDL_Event;
 // The interface in a phone-shaped desktop window. The main run loop runs here: SDL
 // events become touches (mouse), scrolling (wheel), text and keys; run-loop work posted
 // from other threads wakes the loop through an SDL event; frames are drawn when
-// something changed and paced by the display while animations that show run; with nothing
-// due and nothing moving on screen the loop sleeps until input or posted work arrives. The screen image is
-// shown through OpenGL, and only its changed parts are uploaded. The window's OpenGL
-// context is lent to the playback engines, which draw video into textures of it; the host
-// draws those textures in their layers' places beneath the interface, at every new picture.
+// due and nothing moving on screen the loop sleeps until input or posted work arrives.
+// Only the changed parts of the screen image are shown again. By default the image is
+// copied into the window's own pixels and no graphics driver is loaded (a driver, once
+// loaded, stays mapped for the life of the process: some 60 MiB with Mesa's llvmpipe);
+// playback engines then draw video into memory, painted with the interface. A window made
+// with OpenGL shows the image through a texture instead and lends its context to the
+// playback engines, which draw video into textures of it; the host draws those textures in
+// their layers' places beneath the interface, at every new picture.
 //
 // The window follows the screen: when the interface turns, its sides swap at the same
 // scale, moved if need be so that it stays within the display's usable area. When the
@@ -37,6 +41,9 @@ class SDLWindowHost {
         // the screen's scale.
         double windowScale = 0;
         bool vsync = true;
+        // Whether the window shows the interface through OpenGL and lends its context to
+        // the playback engines for video pictures in textures.
+        bool openGL = false;
     };
 
     explicit SDLWindowHost(const Options& options);
@@ -44,8 +51,9 @@ class SDLWindowHost {
     SDLWindowHost(const SDLWindowHost&) = delete;
     SDLWindowHost& operator=(const SDLWindowHost&) = delete;
 
-    // Whether the window and its OpenGL context were made (the reason is logged if not).
-    bool isOpen() const { return window_ != nullptr && presenter_ && presenter_->isReady(); }
+    // Whether the window (and its OpenGL context, when asked for) were made (the reason is
+    // logged if not).
+    bool isOpen() const;
     // Runs until the window is closed or stop() is called.
     void run();
     void stop() { running_ = false; }
@@ -71,6 +79,8 @@ class SDLWindowHost {
     // After the window reported a new size: the screen takes the size the window has when
     // that is not the one asked for (the window manager's choice).
     void adoptWindowSize();
+    // Draws what changed and brings the window up to date (all of it when `force`); answers
+    // whether a new frame is to be shown (in software, it is shown already).
     bool presentFrame(bool force);
     // Waits up to `seconds` (forever when negative) for an event; answers whether one came.
     bool waitForEvent(SDL_Event& event, double seconds);
@@ -85,6 +95,7 @@ class SDLWindowHost {
     std::pair<int, int> windowSize_;
     void* context_ = nullptr;
     std::unique_ptr<GLPresenter> presenter_;
+    std::unique_ptr<SurfacePresenter> surfacePresenter_;
     std::shared_ptr<VideoGLContext> videoContext_;
     // The count of external picture changes last drawn.
     std::uint64_t drawnPictureChanges_ = 0;
@@ -102,6 +113,8 @@ class SDLWindowHost {
     bool pointerDown_ = false;
     bool textInputOn_ = false;
     bool windowSizeChanged_ = false;
+    // Whether the window is to be shown whole again.
+    bool exposed_ = false;
     CGPoint pointer_;
     double frameStarted_ = 0;
     // Whether the loop did any work since it last handed free memory back.

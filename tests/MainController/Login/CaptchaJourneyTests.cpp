@@ -6,7 +6,7 @@
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/Controllers/UIAlertController.h"
 #include "tests/MainController/Login/LoginJourneySupport.h"
-#include "tests/platform/WebKit/XvfbDisplay.h"
+#include "tests/support/XvfbServer.h"
 #include "tools/devservice/CaptchaPages.h"
 
 #include <nlohmann/json.hpp>
@@ -20,7 +20,7 @@ class CaptchaJourney : public LoginJourneyTest {
   protected:
     void SetUp() override {
         LoginJourneyTest::SetUp();
-        display_ = std::make_unique<XvfbDisplay>();
+        display_ = std::make_unique<testsupport::XvfbServer>("800x1000x24");
         ASSERT_TRUE(display_->isRunning()) << display_->error();
     }
     void TearDown() override {
@@ -78,7 +78,7 @@ class CaptchaJourney : public LoginJourneyTest {
         ui().drag(CGPoint{frame.origin.x + 55, y}, CGPoint{frame.origin.x + 300, y}, 0.5, 16);
     }
 
-    std::unique_ptr<XvfbDisplay> display_;
+    std::unique_ptr<testsupport::XvfbServer> display_;
 };
 
 TEST_F(CaptchaJourney, RegistersThroughTheRealCaptchaThenSignsOutSignsInAndRenames) {

@@ -25,7 +25,7 @@ TEST(EngineUnloadWindow, ThePlayerAfterTheUnloadDrawsIntoTheWindowsContextAgain)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     UIScreen::configureMainScreen({{200, 300}, 2, 20, 10});
     MediaEngineSettings::setAudioOutputEnabled(false);
-    SDLWindowHost host(SDLWindowHost::Options{"Orvex engine unload test", 2, false});
+    SDLWindowHost host(SDLWindowHost::Options{"Orvex engine unload test", 2, false, true});
     ASSERT_TRUE(host.isOpen());
     auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
     window->makeKeyAndVisible();

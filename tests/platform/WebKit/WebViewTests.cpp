@@ -3,8 +3,8 @@
 #include "platform/UIKit/UIWindow.h"
 #include "platform/WebKit/DWKWebView.h"
 #include "tests/platform/WebKit/TestSite.h"
-#include "tests/platform/WebKit/XvfbDisplay.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/XvfbServer.h"
 #include "tests/support/ui/UIDriver.h"
 
 #include <gtest/gtest.h>
@@ -192,7 +192,7 @@ parent.postMessage("same:" + own + ":" + answer, "*");
         return driver->waitUntil([&] { return reports().size() >= count; }, 60);
     }
 
-    XvfbDisplay display;
+    testsupport::XvfbServer display{"800x1000x24"};
     TestSite site{testsupport::freshFolder("webview-site"), {kPageHost, kWidgetHost}};
     std::shared_ptr<UIWindow> window;
     std::optional<testsupport::ui::UIDriver> driver;

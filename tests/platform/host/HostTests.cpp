@@ -10,8 +10,8 @@
 #include "platform/host/SDLWindowHost.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
 #include "tests/platform/host/PumpUntil.h"
-#include "tests/platform/host/XvfbServer.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/XvfbServer.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -78,6 +78,16 @@ void expectSameAsHeadless(SDLWindowHost& host, const std::filesystem::path& fold
     EXPECT_EQ(differing, 0) << "pictures in " << folder;
     cairo_surface_destroy(expected);
     cairo_surface_destroy(actual);
+}
+
+// The pixel the window shows at (x, y).
+Pixel shownAt(SDLWindowHost& host, int x, int y) {
+    const auto path = testsupport::freshFolder("shown") / "window.png";
+    EXPECT_TRUE(host.writeScreenshot(path.string()));
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+    const Pixel pixel = pixelAt(image, x, y);
+    cairo_surface_destroy(image);
+    return pixel;
 }
 
 void pushMouse(Uint32 type, int x, int y) {
@@ -157,20 +167,84 @@ TEST_F(Hosts, ScreenshotsTakenMeanwhileLeaveTheHostsPictureWhole) {
     EXPECT_EQ(pixelAt(host.screen().surface(), 42, 82).a, 255);
 }
 
-TEST_F(Hosts, OffscreenWindowShowsTheSamePictureAsTheHeadlessHost) {
+TEST_F(Hosts, OffscreenWindowShowsTheSamePictureAsTheHeadlessHostInItsPixelsAndThroughOpenGL) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    auto window = buildScreen();
+    for (const bool openGL : {false, true}) {
+        SDLWindowHost host({"Orvex test", 2, false, openGL});
+        ASSERT_TRUE(host.isOpen());
+        expectSameAsHeadless(host, testsupport::freshFolder(openGL ? "offscreen-gl" : "offscreen"));
+        host.pumpOnce(0);
+        // What changed is shown again, and what did not stays as it was shown.
+        const Pixel underSpot = shownAt(host, 320, 520);
+        auto spot = std::make_shared<UIView>(CGRectMake(150, 250, 20, 20));
+        spot->setBackgroundColor(UIColor::redColor());
+        window->addSubview(spot);
+        EXPECT_TRUE(host.pumpOnce(0));
+        EXPECT_EQ(shownAt(host, 320, 520).r, 255) << "the spot";
+        EXPECT_EQ(shownAt(host, 5, 5).r, 28) << "the window's background";
+        spot->removeFromSuperview();
+        EXPECT_TRUE(host.pumpOnce(0));
+        EXPECT_EQ(shownAt(host, 320, 520).r, underSpot.r) << "the veil where the spot was";
+        EXPECT_EQ(shownAt(host, 5, 5).r, 28) << "the window's background";
+    }
+}
+
+// Whether a graphics driver (Mesa's OpenGL or its compiler) is mapped into the process.
+bool graphicsDriverLoaded() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("_dri.so") != std::string::npos || line.find("libLLVM") != std::string::npos ||
+            line.find("libGLX") != std::string::npos || line.find("libEGL") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(Hosts, AWindowWithoutOpenGLLoadsNoGraphicsDriver) {
+    if (graphicsDriverLoaded()) {
+        GTEST_SKIP() << "an earlier test of this process loaded a graphics driver";
+    }
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     auto window = buildScreen();
     SDLWindowHost host({"Orvex test", 2, false});
     ASSERT_TRUE(host.isOpen());
-    expectSameAsHeadless(host, testsupport::freshFolder("offscreen"));
+    EXPECT_TRUE(host.pumpOnce(0));
+    EXPECT_FALSE(graphicsDriverLoaded());
+}
+
+TEST_F(Hosts, AWindowOfFewerPixelsThanTheScreenShowsThePictureScaledDown) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    auto window = buildScreen();
+    HeadlessHost headless;
+    headless.renderFrame();
+    // One window pixel per point: half the screen's pixels each way.
+    SDLWindowHost host({"Orvex test", 1, false});
+    ASSERT_TRUE(host.isOpen());
+    const auto path = testsupport::freshFolder("scaled") / "window.png";
+    ASSERT_TRUE(host.writeScreenshot(path.string()));
+    cairo_surface_t* shown = cairo_image_surface_create_from_png(path.c_str());
+    EXPECT_EQ(cairo_image_surface_get_width(shown), 200);
+    EXPECT_EQ(cairo_image_surface_get_height(shown), 300);
+    // Inside areas of one colour: the window's background, the card's gradient's end, the
+    // half-white veil over it.
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{5, 5}, {170, 130}, {100, 250}}) {
+        const Pixel expected = pixelAt(headless.screen().surface(), x * 2, y * 2);
+        const Pixel actual = pixelAt(shown, x, y);
+        EXPECT_NEAR(actual.r, expected.r, 3) << x << ", " << y;
+        EXPECT_NEAR(actual.g, expected.g, 3) << x << ", " << y;
+        EXPECT_NEAR(actual.b, expected.b, 3) << x << ", " << y;
+    }
+    cairo_surface_destroy(shown);
 }
 
 TEST_F(Hosts, DesktopWindowUnderXvfbShowsTheSamePictureAndTakesInput) {
-    hosttest::XvfbServer server;
-    if (server.display().empty()) {
-        GTEST_SKIP() << "Xvfb could not start";
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
     }
-    setenv("DISPLAY", server.display().c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     auto window = buildScreen();
     SDLWindowHost host({"Orvex test", 2, false});
@@ -297,11 +371,10 @@ TEST_F(Hosts, ALoopWaitingWithoutEndWakesForWorkPostedMeanwhile) {
 }
 
 TEST_F(Hosts, ATabletScreenOnASmallerDisplayGetsAWindowThatFitsAndTakesInputWhereItShows) {
-    hosttest::XvfbServer server;
-    if (server.display().empty()) {
-        GTEST_SKIP() << "Xvfb could not start";
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
     }
-    setenv("DISPLAY", server.display().c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     UIScreen::configureMainScreen(UIScreen::Metrics::tablet());
     auto window = std::make_shared<UIWindow>();
@@ -332,11 +405,10 @@ TEST_F(Hosts, ATabletScreenOnASmallerDisplayGetsAWindowThatFitsAndTakesInputWher
 }
 
 TEST_F(Hosts, TheWindowTurnsWithTheScreenStaysOnTheDisplayAndLaysOutTheSizeItGets) {
-    hosttest::XvfbServer server;
-    if (server.display().empty()) {
-        GTEST_SKIP() << "Xvfb could not start";
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
     }
-    setenv("DISPLAY", server.display().c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     auto window = std::make_shared<UIWindow>();
     auto page = std::make_shared<UIViewController>();

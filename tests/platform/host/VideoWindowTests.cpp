@@ -71,7 +71,7 @@ class VideoWindow : public testing::Test {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         UIScreen::configureMainScreen({{200, 300}, 2, 20, 10});
         MediaEngineSettings::setAudioOutputEnabled(false);
-        host = std::make_unique<SDLWindowHost>(SDLWindowHost::Options{"Orvex video test", 2, false});
+        host = std::make_unique<SDLWindowHost>(SDLWindowHost::Options{"Orvex video test", 2, false, openGL});
         ASSERT_TRUE(host->isOpen());
 
         window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
@@ -79,7 +79,8 @@ class VideoWindow : public testing::Test {
         holder = std::make_shared<UIView>(kPlayerFrame);
         holder->setBackgroundColor(UIColor::blackColor());
         window->addSubview(holder);
-        // The engine is made while the window lends its context: pictures go into textures.
+        // The engine is made while the window lends its context (if it has one): pictures go
+        // into textures.
         const auto clip = testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4";
         player = AVPlayer::playerWithPlayerItem(AVPlayerItem::playerItemWithURL("file://" + clip.string()));
         videoLayer = AVPlayerLayer::playerLayerWithPlayer(player);
@@ -110,6 +111,7 @@ class VideoWindow : public testing::Test {
         EXPECT_EQ(player->latestFrame()->width(), 320);
     }
 
+    bool openGL = true;
     std::unique_ptr<SDLWindowHost> host;
     std::shared_ptr<UIWindow> window;
     std::shared_ptr<UIView> holder;
@@ -180,6 +182,33 @@ TEST_F(VideoWindow, EnginesLetGoOfTheirTexturesWhenTheWindowCloses) {
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return later->latestFrame() != nullptr; }, 20));
     EXPECT_EQ(later->latestFrame()->texture(), 0u);
     EXPECT_FALSE(later->latestFrame()->isBlank());
+}
+
+// A window without OpenGL lends nothing: the engine draws its pictures into memory, and
+// they are painted in the player's place with the interface over them.
+class VideoWindowWithoutOpenGL : public VideoWindow {
+  protected:
+    void SetUp() override {
+        openGL = false;
+        VideoWindow::SetUp();
+    }
+};
+
+TEST_F(VideoWindowWithoutOpenGL, ShowsThePictureDrawnInMemoryInThePlayersPlaceUnderTheInterface) {
+    EXPECT_EQ(VideoGLContext::current(), nullptr);
+    ASSERT_TRUE(pumpUntil(*host, [&] { return player->latestFrame() && player->currentTime() > 0.5; }))
+        << player->currentItem()->errorDescription();
+    EXPECT_EQ(player->latestFrame()->texture(), 0u);
+    ASSERT_NE(player->latestFrame()->surface(), nullptr);
+    EXPECT_FALSE(player->latestFrame()->isBlank());
+    host->pumpOnce();
+
+    const Screenshot shot(*host, "memory");
+    ASSERT_TRUE(shot.isValid());
+    EXPECT_GT(shot.litFraction({{42, 82}, {116, 66}}), 0.5) << "video pixels";
+    EXPECT_TRUE(isRed(shot.at(76, 62))) << "the badge over the picture";
+    EXPECT_LT(shot.litFraction({{21, 61}, {18, 88}}), 0.01) << "the bar beside the picture";
+    EXPECT_LT(shot.litFraction({{0, 20}, {200, 39}}), 0.01) << "the window above the player";
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "platform/host/SDLWindowHost.h"
 #include "tests/platform/QuartzCore/PixelProbe.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
-#include "tests/platform/host/XvfbServer.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/XvfbServer.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -43,15 +43,14 @@ double litFraction(SDLWindowHost& host, const CGRect& rect) {
 // turns to landscape with the picture upright.
 TEST(PlayerInAWindow, ShowsThePictureInPlaceAndUprightInTheLandscapeWindowOfFullScreen) {
     // A desktop display: SDL's offscreen driver cannot change the size of its drawing surface.
-    hosttest::XvfbServer server("1920x1080x24");
-    if (server.display().empty()) {
-        GTEST_SKIP() << "Xvfb could not start";
+    testsupport::XvfbServer server("1920x1080x24");
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
     }
-    setenv("DISPLAY", server.display().c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     testsupport::useVirtualClock();
     UIScreen::configureMainScreen(UIScreen::Metrics::modern());
-    SDLWindowHost host({"Orvex player test", 1, false});
+    SDLWindowHost host({"Orvex player test", 1, false, true});
     ASSERT_TRUE(host.isOpen());
     auto player = SJBaseVideoPlayer::player();
     auto window = playerviewtest::showInWindow(*player, kPlayerFrame);

@@ -2,65 +2,17 @@
 #include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UIViewController.h"
 #include "platform/UIKit/UIWindow.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <chrono>
-#include <csignal>
-#include <filesystem>
-#include <thread>
-
-extern char** environ;
+#include <string>
+#include <vector>
 
 namespace {
-
-// A private X server for the duration of a test.
-class XServer {
-  public:
-    XServer() {
-        for (int number = 290; number < 390 && display_.empty(); ++number) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            if (std::filesystem::exists(socket) ||
-                std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-                continue;
-            }
-            const std::string name = ":" + std::to_string(number);
-            const char* argv[] = {"Xvfb",         name.c_str(), "-screen", "0",
-                                  "1024x1024x24", "-nolisten",  "tcp",     nullptr};
-            if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-                pid_ = 0;
-                return;
-            }
-            for (int wait = 0; wait < 500 && !std::filesystem::exists(socket); ++wait) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            if (std::filesystem::exists(socket)) {
-                display_ = name;
-            } else {
-                stop();
-            }
-        }
-    }
-    ~XServer() { stop(); }
-    const std::string& display() const { return display_; }
-
-  private:
-    void stop() {
-        if (pid_ != 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = 0;
-        }
-    }
-    pid_t pid_ = 0;
-    std::string display_;
-};
 
 std::vector<std::string>& calls() {
     static std::vector<std::string> log;
@@ -101,11 +53,10 @@ class Delegate : public UIApplicationDelegate {
 } // namespace
 
 TEST(ApplicationWindow, FocusAndMinimisingBecomeTheApplicationsStates) {
-    XServer server;
-    if (server.display().empty()) {
-        GTEST_SKIP() << "Xvfb could not start";
+    testsupport::XvfbServer server("1024x1024x24");
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
     }
-    setenv("DISPLAY", server.display().c_str(), 1);
     std::string program = "orvex";
     char* argv[] = {program.data(), nullptr};
     ASSERT_EQ(UIApplicationMain(1, argv, [] { return std::make_shared<Delegate>(); }), 0);
