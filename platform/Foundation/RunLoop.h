@@ -84,7 +84,7 @@ class RunLoop {
     // The loop thread sleeps in a poll of this event counter; one write to it wakes the
     // thread (a futex wake-up under a condition variable costs about twice as much).
     int wakeFd_ = -1;
-    // The loop thread is sleeping (or about to), and whether a byte is on its way to it.
+    // The loop thread is sleeping (or about to), and whether a wake-up is on its way to it.
     bool sleeping_ = false;
     bool wakeSent_ = false;
     std::map<Key, Task> tasks_;
