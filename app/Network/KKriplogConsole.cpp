@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string_view>
@@ -32,6 +33,7 @@ class ConsoleWriter {
             std::lock_guard lock(mutex_);
             idle = !writing_;
             lines_.push_back(std::move(line));
+            ++handedOver_;
         }
         // Only a sleeping writer is woken: a writer at work (or lingering after a batch)
         // takes this line up with the next one, so a burst of answers costs the main
@@ -39,6 +41,12 @@ class ConsoleWriter {
         if (idle) {
             wake_.notify_one();
         }
+    }
+
+    void waitUntilWritten() {
+        std::unique_lock lock(mutex_);
+        const std::uint64_t target = handedOver_;
+        allWritten_.wait(lock, [&] { return written_ >= target; });
     }
 
     ~ConsoleWriter() {
@@ -80,8 +88,11 @@ class ConsoleWriter {
                     }
                 }
                 consoleLogLines(texts);
+                const std::size_t count = batch.size();
                 batch.clear(); // responses are let go off the lock too
                 lock.lock();
+                written_ += count;
+                allWritten_.notify_all();
                 // Lines of the same burst gather meanwhile, without waking anyone.
                 wake_.wait_for(lock, kLinger, [this] { return stopping_; });
             } while (!lines_.empty());
@@ -94,7 +105,11 @@ class ConsoleWriter {
 
     std::mutex mutex_;
     std::condition_variable wake_;
+    std::condition_variable allWritten_;
     std::deque<Line> lines_;
+    // Lines handed over and lines written so far.
+    std::uint64_t handedOver_ = 0;
+    std::uint64_t written_ = 0;
     bool stopping_ = false;
     // The writer is writing, or lingering for more lines before it sleeps.
     bool writing_ = false;
@@ -109,4 +124,8 @@ void KKriplogConsole::write(std::string line) {
 
 void KKriplogConsole::writeBody(std::shared_ptr<const AFDataResponse> response) {
     ConsoleWriter::shared().add(std::move(response));
+}
+
+void KKriplogConsole::waitUntilWritten() {
+    ConsoleWriter::shared().waitUntilWritten();
 }

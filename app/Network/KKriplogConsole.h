@@ -16,5 +16,7 @@ namespace KKriplogConsole {
 void write(std::string line);
 // Writes the body of `response` (a successful one).
 void writeBody(std::shared_ptr<const AFDataResponse> response);
+// Returns once every line handed over before the call has been written.
+void waitUntilWritten();
 
 } // namespace KKriplogConsole

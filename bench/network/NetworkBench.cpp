@@ -19,8 +19,15 @@
 // service's name through the DNS-over-HTTPS resolver (a TLS handshake with the resolver)
 // and shake hands with the service; run.sh runs each in processes of their own.
 //
+// With --only client|session|libcurl REQUESTS, the process makes the warm-up requests,
+// then that many through one side alone, and prints nothing: callgrind.sh counts the
+// instructions of two such processes and divides their difference by the difference of
+// their requests, which leaves the instructions of one request (all threads, the
+// development service's included).
+//
 // Usage: network_bench [REQUESTS [ROUNDS]]   (results on standard error; the client's
 //        network_bench --first client|libcurl   console lines on standard output)
+//        network_bench --only client|session|libcurl REQUESTS
 
 #include "app/Crypto/MIUAES.h"
 #include "app/Helpers/KKpresentationdisease.h"
@@ -216,11 +223,16 @@ bool timeFirstRequest(bool throughClient) {
 int main(int argc, char** argv) {
     const bool firstRequest = argc > 2 && std::string(argv[1]) == "--first";
     const bool firstThroughClient = firstRequest && std::string(argv[2]) == "client";
-    const int requests = !firstRequest && argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int rounds = !firstRequest && argc > 2 ? std::atoi(argv[2]) : 5;
+    const std::string onlySide = argc > 3 && std::string(argv[1]) == "--only" ? argv[2] : "";
+    const int requests = !onlySide.empty()           ? std::atoi(argv[3])
+                         : !firstRequest && argc > 1 ? std::atoi(argv[1])
+                                                     : 1000;
+    const int rounds = !firstRequest && onlySide.empty() && argc > 2 ? std::atoi(argv[2]) : 5;
     if (requests <= 0 || rounds <= 0 ||
-        (firstRequest && !firstThroughClient && std::string(argv[2]) != "libcurl")) {
-        std::fprintf(stderr, "usage: network_bench [REQUESTS [ROUNDS]] | --first client|libcurl\n");
+        (firstRequest && !firstThroughClient && std::string(argv[2]) != "libcurl") ||
+        (!onlySide.empty() && onlySide != "client" && onlySide != "session" && onlySide != "libcurl")) {
+        std::fprintf(stderr, "usage: network_bench [REQUESTS [ROUNDS]] | --first client|libcurl | --only "
+                             "client|session|libcurl REQUESTS\n");
         return 2;
     }
 
@@ -280,6 +292,14 @@ int main(int argc, char** argv) {
     runClient(20);
     runSession(plain, 20);
     runBaseline(plain, 20);
+    if (!onlySide.empty()) {
+        const Run run = onlySide == "client"    ? runClient(requests)
+                        : onlySide == "session" ? runSession(plain, requests)
+                                                : runBaseline(plain, requests);
+        service.stop();
+        std::filesystem::remove_all(home);
+        return run.failures == 0 ? 0 : 1;
+    }
 
     std::vector<double> clientTimes;
     std::vector<double> sessionTimes;

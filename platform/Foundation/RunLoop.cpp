@@ -1,7 +1,12 @@
 #include "platform/Foundation/RunLoop.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+
 #include <cassert>
+#include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <stdexcept>
 
 RunLoop& RunLoop::main() {
@@ -11,11 +16,52 @@ RunLoop& RunLoop::main() {
     return *loop;
 }
 
-RunLoop::RunLoop() : clock_(std::make_shared<SystemClock>()), owner_(std::this_thread::get_id()) {}
+RunLoop::RunLoop() : clock_(std::make_shared<SystemClock>()), owner_(std::this_thread::get_id()) {
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd_ < 0) {
+        throw std::runtime_error("the run loop could not make its wake-up event counter");
+    }
+}
+
+bool RunLoop::takeWakeUp() {
+    if (!sleeping_ || wakeSent_) {
+        return false;
+    }
+    wakeSent_ = true;
+    return true;
+}
+
+void RunLoop::wake() const {
+    while (::eventfd_write(wakeFd_, 1) < 0 && errno == EINTR) {
+    }
+}
+
+void RunLoop::sleepUntil(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline,
+                         const std::function<bool()>& ready) {
+    while (!ready()) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            return;
+        }
+        sleeping_ = true;
+        lock.unlock();
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000),
+                               static_cast<long>(nanoseconds % 1000000000)};
+        pollfd wakeUp{wakeFd_, POLLIN, 0};
+        ::ppoll(&wakeUp, 1, &timeout, nullptr);
+        eventfd_t count;
+        ::eventfd_read(wakeFd_, &count);
+        lock.lock();
+        sleeping_ = false;
+        wakeSent_ = false;
+    }
+}
 
 RunLoop::TaskId RunLoop::post(Task task, double delaySeconds) {
     std::function<void()> wakeUp;
     TaskId id;
+    bool wakeLoop;
     {
         std::lock_guard lock(mutex_);
         id = nextSequence_++;
@@ -23,8 +69,11 @@ RunLoop::TaskId RunLoop::post(Task task, double delaySeconds) {
         tasks_.emplace(key, std::move(task));
         keysById_.emplace(id, key);
         wakeUp = wakeUp_;
+        wakeLoop = takeWakeUp();
     }
-    posted_.notify_all();
+    if (wakeLoop) {
+        wake();
+    }
     if (wakeUp) {
         wakeUp();
     }
@@ -67,16 +116,20 @@ std::size_t RunLoop::runPending() {
 
 void RunLoop::runOnce(double maxWaitSeconds) {
     if (!clock_->isVirtual()) {
+        const auto start = std::chrono::steady_clock::now();
         std::unique_lock lock(mutex_);
         double wait = maxWaitSeconds;
         if (!tasks_.empty()) {
             wait = std::min(wait, tasks_.begin()->first.due - clock_->monotonic());
         }
         if (wait > 0) {
-            posted_.wait_for(lock, std::chrono::duration<double>(wait), [&] {
-                return stopRequested_ ||
-                       (!tasks_.empty() && tasks_.begin()->first.due <= clock_->monotonic());
-            });
+            sleepUntil(lock,
+                       start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                   std::chrono::duration<double>(wait)),
+                       [&] {
+                           return stopRequested_ ||
+                                  (!tasks_.empty() && tasks_.begin()->first.due <= clock_->monotonic());
+                       });
         }
     }
     runPending();
@@ -100,11 +153,15 @@ void RunLoop::run() {
 }
 
 void RunLoop::stop() {
+    bool wakeLoop;
     {
         std::lock_guard lock(mutex_);
         stopRequested_ = true;
+        wakeLoop = takeWakeUp();
     }
-    posted_.notify_all();
+    if (wakeLoop) {
+        wake();
+    }
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& done, double realTimeoutSeconds) {
@@ -116,9 +173,8 @@ bool RunLoop::runUntil(const std::function<bool()>& done, double realTimeoutSeco
         if (clock_->isVirtual()) {
             // Other threads post with a delay of 0 from the virtual now; wait for them in real time.
             std::unique_lock lock(mutex_);
-            posted_.wait_for(lock, std::chrono::milliseconds(5), [&] {
-                return !tasks_.empty() && tasks_.begin()->first.due <= clock_->monotonic();
-            });
+            sleepUntil(lock, std::chrono::steady_clock::now() + std::chrono::milliseconds(5),
+                       [&] { return !tasks_.empty() && tasks_.begin()->first.due <= clock_->monotonic(); });
             lock.unlock();
             runPending();
         } else {

@@ -2,7 +2,7 @@
 
 #include "platform/Foundation/Clock.h"
 
-#include <condition_variable>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -61,6 +61,14 @@ class RunLoop {
   private:
     RunLoop();
     bool runOneDueTask(double now);
+    // On the loop thread, with `lock` held: sleeps (without the lock) until `ready()`
+    // answers true, or until `deadline` of real time passes.
+    void sleepUntil(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline,
+                    const std::function<bool()>& ready);
+    // With the lock held: whether the sleeping loop thread is to be woken (by the caller,
+    // after letting go of the lock, with wake()).
+    bool takeWakeUp();
+    void wake() const;
 
     struct Key {
         double due;
@@ -73,7 +81,12 @@ class RunLoop {
     std::shared_ptr<Clock> clock_;
     std::thread::id owner_;
     mutable std::mutex mutex_;
-    std::condition_variable posted_;
+    // The loop thread sleeps in a poll of this event counter; one write to it wakes the
+    // thread (a futex wake-up under a condition variable costs about twice as much).
+    int wakeFd_ = -1;
+    // The loop thread is sleeping (or about to), and whether a wake-up is on its way to it.
+    bool sleeping_ = false;
+    bool wakeSent_ = false;
     std::map<Key, Task> tasks_;
     std::map<TaskId, Key> keysById_;
     std::uint64_t nextSequence_ = 1;

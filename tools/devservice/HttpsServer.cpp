@@ -244,6 +244,11 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
                 break;
             }
         }
+        // Counted before the close goes out: a client that sees its connection end (and
+        // answers its caller) finds it counted already.
+        if (closeNotice) {
+            ++endedWithCloseNotice_;
+        }
         if (closeNotice || (served && !idle)) {
             SSL_shutdown(ssl);
         }
@@ -251,9 +256,6 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
     SSL_free(ssl);
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
-    if (closeNotice) {
-        ++endedWithCloseNotice_;
-    }
     return served;
 }
 

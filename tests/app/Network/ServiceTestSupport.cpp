@@ -1,5 +1,6 @@
 #include "tests/app/Network/ServiceTestSupport.h"
 
+#include "app/Network/KKriplogConsole.h"
 #include "app/Network/ServiceConfiguration.h"
 #include "app/Network/appLink.h"
 #include "platform/Foundation/RunLoop.h"
@@ -33,6 +34,8 @@ void ServiceTest::SetUp() {
 }
 
 void ServiceTest::TearDown() {
+    // The client's console lines go out before the next test, never into its capture.
+    KKriplogConsole::waitUntilWritten();
     service_->stop();
     QMUITips::hideAllTips();
 }

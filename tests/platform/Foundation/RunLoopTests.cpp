@@ -87,6 +87,27 @@ TEST_F(RunLoopTest, WorkFromOtherThreadsRunsOnTheLoopThread) {
     EXPECT_TRUE(allOnLoop);
 }
 
+// A loop waiting (in real time) for work is woken by work posted from another thread and
+// by stop(), however the post falls against the moment the loop goes to sleep: a lost
+// wake-up would leave it waiting the hour out.
+TEST_F(RunLoopTest, AWaitingLoopWakesForWorkFromAnotherThreadAndForStop) {
+    loop.setClock(std::make_shared<SystemClock>());
+    for (int i = 0; i < 200; ++i) {
+        bool ran = false;
+        std::thread poster([&] { DispatchQueue::main().async([&] { ran = true; }); });
+        while (!ran) {
+            loop.runOnce(3600);
+        }
+        poster.join();
+    }
+    for (int i = 0; i < 20; ++i) {
+        std::thread stopper;
+        loop.post([&] { stopper = std::thread([&] { loop.stop(); }); });
+        loop.run();
+        stopper.join();
+    }
+}
+
 TEST_F(RunLoopTest, RepeatingTimerFiresEveryIntervalUntilInvalidated) {
     std::vector<double> fires;
     auto timer = Timer::scheduledTimer(0.5, true, [&](Timer& self) {
