@@ -2,6 +2,7 @@
 
 #include "platform/Foundation/DispatchQueue.h"
 #include "platform/SJMediaCacheServer/AssetNaming.h"
+#include "platform/SJMediaCacheServer/FileSyncer.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
 #include <atomic>
@@ -379,12 +380,13 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
     // export's cap and to what the process's exports may use together (the first one is
     // always granted, so that every export makes progress). Each piece is fetched by one
     // worker, on one connection at a time; connections are kept alive from piece to piece.
-    // Pieces are not synced one by one: the cache syncs the files that changed and then
-    // records them in batches, off the transfers, and once more at the end below.
+    // A piece's file is synced by the syncer's thread, in batches, off the transfers; the
+    // cache records what is synced every second, and once more at the end below.
     const int cap =
         std::min<int>(std::max(1, core.options().exportConnections), static_cast<int>(items.size()));
     std::atomic<std::size_t> nextItem{0};
     int workersLeft = 0;
+    mcs::FileSyncer syncer(cache);
     std::vector<std::thread> workers;
     const auto addWorker = [&] {
         if (workers.empty()) {
@@ -405,7 +407,9 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                 const auto& item = items[index];
                 const auto result = withRetries(
                     core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
-                if (result.kind != mcs::WaitResult::Ready && result.kind != mcs::WaitResult::Cancelled) {
+                if (result.kind == mcs::WaitResult::Ready) {
+                    syncer.add(item.resource);
+                } else if (result.kind != mcs::WaitResult::Cancelled) {
                     core.log("export of asset " + name_ + ": a resource failed with status " +
                              std::to_string(result.httpStatus));
                     fail(errorOf(result));
@@ -434,6 +438,12 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
     }
     for (auto& worker : workers) {
         worker.join();
+    }
+    // A file that cannot be made durable is no finished copy.
+    if (!syncer.finish()) {
+        core.log("export of asset " + name_ + ": a file could not be synced");
+        fail(exportError(MCSAssetExportErrorStorage));
+        return false;
     }
     if (cancelled_ || failed) {
         return false;

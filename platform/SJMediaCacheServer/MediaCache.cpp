@@ -867,6 +867,15 @@ bool MediaCache::flush() {
     return durable;
 }
 
+bool MediaCache::syncFile(Resource& resource) {
+    int fd;
+    {
+        std::lock_guard lock(mutex_);
+        fd = openFileLocked(resource);
+    }
+    return fd >= 0 && ::fdatasync(fd) == 0;
+}
+
 void MediaCache::housekeepingLoop() {
     std::unique_lock lock(housekeepingMutex_);
     while (!stopping_) {

@@ -138,6 +138,8 @@ class MediaCache {
     // crash loses at most the last second's bytes). False when a file could not be
     // synced or the rows could not be written.
     bool flush();
+    // Makes the bytes written to a resource's file durable now; false when they are not.
+    bool syncFile(Resource& resource);
 
   private:
     friend class ReadSession;

@@ -52,7 +52,7 @@ struct Fault {
     bool held = false;
     bool samePage = false;
     CloseNotice closeNotice = CloseNotice::none;
-    std::optional<std::size_t> resetAfterBytes;
+    std::optional<std::size_t> resetAfterBytes = std::nullopt;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading
