@@ -5,6 +5,7 @@
 #include "platform/SJMediaCacheServer/FileSyncer.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -382,8 +383,10 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
     // worker, on one connection at a time; connections are kept alive from piece to piece.
     // A piece's file is synced by the syncer's thread, in batches, off the transfers; the
     // cache records what is synced every second, and once more at the end below.
-    const int cap =
-        std::min<int>(std::max(1, core.options().exportConnections), static_cast<int>(items.size()));
+    const auto needed = std::count_if(items.begin(), items.end(),
+                                      [&](const ExportItem& item) { return itemFraction(item) < 1.0; });
+    const int cap = static_cast<int>(
+        std::clamp<std::ptrdiff_t>(needed, 1, std::max(1, core.options().exportConnections)));
     std::atomic<std::size_t> nextItem{0};
     int workersLeft = 0;
     mcs::FileSyncer syncer(cache);
