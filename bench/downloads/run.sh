@@ -2,8 +2,9 @@
 # Download benchmark, all on this machine against one loopback origin that adds 50 ms per
 # request and sends at most 4 MiB/s per connection: a 150-segment HLS stream downloaded
 # through the download picker's path (the download coordinator, its records and the media
-# cache proxy's export), against aria2c -j16 fetching the same segments, in the same run.
-# Prints both times and their ratio (below 1: the download is faster).
+# cache proxy's export), against aria2c -j16 -x1 fetching the same segments, in the same
+# run, three runs each, interleaved. Prints the medians, their ratio and the verdict; the
+# target is a median below aria2c's.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${ORVEX_BENCH_BUILD_DIR:-$root/build/bench-mediacache}"
@@ -33,8 +34,9 @@ for _ in $(seq 600); do [ -s "$work/origin.url" ] && break; sleep 0.1; done
 read -r origin < "$work/origin.url"
 url="$origin/stream/index.m3u8"
 
+median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 runs=${RUNS:-3}
-ours_best=""; aria_best=""
+ours_runs=(); aria_runs=()
 for run in $(seq "$runs"); do
   # Timed from outside, process start included, like aria2c.
   t=$(now); out=$("$bench" download "$url" "$work/root$run"); rc=$?; ours=$(elapsed "$t")
@@ -46,8 +48,10 @@ for run in $(seq "$runs"); do
     aria2c -q -j 16 -x 1 --allow-overwrite=true -d "$work/aria$run" -i "$work/list$run.txt"; rc=$?
   aria=$(elapsed "$t")
   [ $rc -eq 0 ] || { echo "aria2c failed"; exit 1; }
-  echo "run $run: download ${ours}s ($out), aria2c -j16 ${aria}s"
-  if [ -z "$ours_best" ] || [ "$(echo "$ours < $ours_best" | bc)" -eq 1 ]; then ours_best=$ours; fi
-  if [ -z "$aria_best" ] || [ "$(echo "$aria < $aria_best" | bc)" -eq 1 ]; then aria_best=$aria; fi
+  echo "run $run: download ${ours}s ($out), aria2c -j16 -x1 ${aria}s"
+  ours_runs+=("$ours"); aria_runs+=("$aria")
 done
-echo "best: download ${ours_best}s, aria2c -j16 ${aria_best}s, ratio $(echo "scale=2; $ours_best / $aria_best" | bc)"
+ours=$(median "${ours_runs[@]}"); aria=$(median "${aria_runs[@]}")
+if [ "$(echo "$ours < $aria" | bc)" -eq 1 ]; then verdict=met; else verdict=missed; fi
+echo "median of $runs: download ${ours}s, aria2c -j16 -x1 ${aria}s, ratio $(echo "scale=3; $ours / $aria" | bc)" \
+  "(target < 1: faster than aria2c -j16): $verdict"

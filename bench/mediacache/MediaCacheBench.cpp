@@ -6,6 +6,9 @@
 //   export URL CACHE                    exports URL into CACHE; prints status and seconds
 //   serve URL CACHE                     exports URL, prints its playback address, serves
 //                                       until SIGTERM
+//   concat URL CACHE                    writes the segments of URL's finished export in
+//                                       CACHE to standard output, in playlist order, as
+//                                       the proxy serves them
 #include "platform/Foundation/RunLoop.h"
 #include "platform/SJMediaCacheServer/MCSAssetExporter.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
@@ -16,7 +19,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <curl/curl.h>
+#include <optional>
 #include <pthread.h>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -35,7 +41,6 @@ int exportAsset(const std::string& url, const std::string& cache, bool serveAfte
     RunLoop::main();
     auto options = SJMediaCacheServer::defaultOptions();
     options.cacheRoot = cache;
-    options.exportRetryDelaySeconds = 0.2;
     SJMediaCacheServer server(options);
     const auto exporter = server.exportAssetWithURL(url);
     if (!exporter) {
@@ -62,6 +67,53 @@ int exportAsset(const std::string& url, const std::string& cache, bool serveAfte
     std::printf("%s\n", server.playbackURLWithURL(url)->c_str());
     std::fflush(stdout);
     waitForTermination();
+    return 0;
+}
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+std::optional<std::string> fetch(const std::string& url) {
+    CURL* curl = curl_easy_init();
+    std::string body;
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+    const bool ok = curl_easy_perform(curl) == CURLE_OK;
+    curl_easy_cleanup(curl);
+    return ok ? std::optional(std::move(body)) : std::nullopt;
+}
+
+int concatenate(const std::string& url, const std::string& cache) {
+    RunLoop::main();
+    auto options = SJMediaCacheServer::defaultOptions();
+    options.cacheRoot = cache;
+    SJMediaCacheServer server(options);
+    const auto exporter = server.exportAssetWithURL(url);
+    if (!exporter || exporter->status() != MCSAssetExportStatusFinished) {
+        std::fprintf(stderr, "no finished export of %s\n", url.c_str());
+        return 1;
+    }
+    const auto playlist = fetch(*server.playbackURLWithURL(url));
+    if (!playlist) {
+        return 1;
+    }
+    std::istringstream lines(*playlist);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        const auto segment = fetch(line);
+        if (!segment) {
+            std::fprintf(stderr, "cannot read %s\n", line.c_str());
+            return 1;
+        }
+        std::fwrite(segment->data(), 1, segment->size(), stdout);
+    }
     return 0;
 }
 
@@ -97,6 +149,9 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         waitForTermination();
         return 0;
+    }
+    if (command == "concat" && argc == 4) {
+        return concatenate(argv[2], argv[3]);
     }
     if ((command == "export" || command == "serve") && argc == 4) {
         return exportAsset(argv[2], argv[3], command == "serve");

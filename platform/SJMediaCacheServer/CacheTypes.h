@@ -83,9 +83,10 @@ struct Transfer {
     // Guarded by the cache's lock.
     State state = State::Running;
     int httpStatus = 0;
-    bool transient = false;     // worth trying again
-    bool storageFailed = false; // its file could not be opened or written
-    int waiters = 0;            // readers relying on it; cancelled when the last one leaves
+    bool transient = false;                                 // worth trying again
+    std::optional<double> retryAfterSeconds = std::nullopt; // the origin's Retry-After with a failure
+    bool storageFailed = false;                             // its file could not be opened or written
+    int waiters = 0; // readers relying on it; cancelled when the last one leaves
     std::atomic<bool> cancelRequested{false};
 
     // Used by the fetcher thread only.
@@ -96,6 +97,7 @@ struct Transfer {
     std::uint64_t skip = 0; // bytes of a full answer before `start`
     std::vector<std::string> responseHeaders;
     std::string errorText;
+    bool refusedPeer = false; // the only addresses of its host are ones it may not reach
 };
 
 } // namespace mcs

@@ -2,8 +2,10 @@
 
 #include "platform/Foundation/DispatchQueue.h"
 #include "platform/SJMediaCacheServer/AssetNaming.h"
+#include "platform/SJMediaCacheServer/FileSyncer.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -26,11 +28,8 @@ NSError errorOf(const mcs::WaitResult& result) {
     return exportError(result.httpStatus != 0 ? result.httpStatus : MCSAssetExportErrorNetwork);
 }
 
-// Connections an export starts with; it doubles them each growth period while the
-// aggregate rate grows by a worthwhile part.
-constexpr int kFirstExportConnections = 4;
-constexpr auto kGrowthPeriod = std::chrono::milliseconds(150);
-constexpr double kWorthwhileGrowth = 1.15;
+// How often a running export reports its progress.
+constexpr auto kProgressPeriod = std::chrono::milliseconds(150);
 
 // Upstream connections of all exports of the process.
 class ExportConnections {
@@ -208,25 +207,12 @@ void MCSAssetExporter::run(mcs::ProxyCore& core) {
 }
 
 template <typename Operation>
-auto MCSAssetExporter::withRetries(mcs::ProxyCore& core, Operation&& operation) {
-    double delay = core.options().exportRetryDelaySeconds;
-    for (int attempt = 1;; ++attempt) {
-        const mcs::WaitResult result = operation();
-        if (result.kind == mcs::WaitResult::Ready || result.kind == mcs::WaitResult::Cancelled) {
-            return result;
-        }
-        const bool transient = result.kind == mcs::WaitResult::TimedOut ||
-                               (result.kind == mcs::WaitResult::Failed && result.transient);
-        if (!transient || attempt >= core.options().exportAttempts) {
-            return result;
-        }
+mcs::WaitResult MCSAssetExporter::withRetries(mcs::ProxyCore& core, Operation&& operation) {
+    return mcs::retrying(core.retryPolicy(), operation, [&](double seconds) {
         std::unique_lock lock(jobMutex_);
-        if (jobWake_.wait_for(lock, std::chrono::duration<double>(delay),
-                              [&] { return cancelled_.load(); })) {
-            return mcs::WaitResult{mcs::WaitResult::Cancelled};
-        }
-        delay *= 2;
-    }
+        return !jobWake_.wait_for(lock, std::chrono::duration<double>(seconds),
+                                  [&] { return cancelled_.load(); });
+    });
 }
 
 bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
@@ -391,23 +377,25 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
         return static_cast<float>(sum / static_cast<double>(items.size()));
     };
 
-    // Upstream connections: a few to start with, more while the bytes per second of all of
-    // them grow (an origin that limits each connection gives more to more of them, one that
-    // limits the whole gives nothing more), up to the export's cap and to what the process's
-    // exports may use together. Each piece is fetched by one worker, on one connection at
-    // a time; connections are kept alive from piece to piece.
-    const int cap =
-        std::min<int>(std::max(1, core.options().exportConnections), static_cast<int>(items.size()));
+    // Upstream connections: one per piece still needed, all opened at once, up to the
+    // export's cap and to what the process's exports may use together (the first one is
+    // always granted, so that every export makes progress). Each piece is fetched by one
+    // worker, on one connection at a time; connections are kept alive from piece to piece.
+    // A piece's file is synced by the syncer's thread, in batches, off the transfers; the
+    // cache records what is synced every second, and once more at the end below.
+    const auto needed = std::count_if(items.begin(), items.end(),
+                                      [&](const ExportItem& item) { return itemFraction(item) < 1.0; });
+    const int cap = static_cast<int>(
+        std::clamp<std::ptrdiff_t>(needed, 1, std::max(1, core.options().exportConnections)));
     std::atomic<std::size_t> nextItem{0};
-    std::atomic<std::uint64_t> bytesDone{0};
     int workersLeft = 0;
+    mcs::FileSyncer syncer(cache);
     std::vector<std::thread> workers;
     const auto addWorker = [&] {
-        if (!workers.empty() && !ExportConnections::take(core.options().exportConnectionsInAll)) {
-            return false;
-        }
         if (workers.empty()) {
-            ExportConnections::takeAnyway(); // every export makes progress
+            ExportConnections::takeAnyway();
+        } else if (!ExportConnections::take(core.options().exportConnectionsInAll)) {
+            return false;
         }
         {
             std::lock_guard lock(jobMutex_);
@@ -423,15 +411,7 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
                 const auto result = withRetries(
                     core, [&] { return cache.fill(*asset, item.resource, item.start, item.stop, abandon); });
                 if (result.kind == mcs::WaitResult::Ready) {
-                    const auto stop = item.stop ? item.stop : cache.totalOf(*item.resource);
-                    bytesDone += stop && *stop > item.start ? *stop - item.start : 0;
-                    // Durable now, in parallel with the other transfers, not all at the end. A
-                    // file that cannot be made durable is no finished copy.
-                    if (!cache.syncFile(*item.resource)) {
-                        core.log("export of asset " + name_ + ": a file could not be synced");
-                        fail(exportError(MCSAssetExportErrorStorage));
-                        failed = true;
-                    }
+                    syncer.add(item.resource);
                 } else if (result.kind != mcs::WaitResult::Cancelled) {
                     core.log("export of asset " + name_ + ": a resource failed with status " +
                              std::to_string(result.httpStatus));
@@ -448,39 +428,25 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
         });
         return true;
     };
-    while (static_cast<int>(workers.size()) < std::min(cap, kFirstExportConnections) && addWorker()) {
+    while (static_cast<int>(workers.size()) < cap && addWorker()) {
     }
     {
-        // The rate of the last period, and whether adding connections still pays.
-        double lastRate = 0;
-        bool growing = true;
-        std::uint64_t lastBytes = 0;
-        auto lastTick = std::chrono::steady_clock::now();
         std::unique_lock lock(jobMutex_);
         while (workersLeft > 0) {
-            jobWake_.wait_for(lock, kGrowthPeriod, [&] { return workersLeft == 0; });
+            jobWake_.wait_for(lock, kProgressPeriod, [&] { return workersLeft == 0; });
             lock.unlock();
             setProgress(computeProgress());
-            const auto now = std::chrono::steady_clock::now();
-            // A period counts once a piece has finished in it (its bytes are counted then).
-            if (const std::uint64_t bytes = bytesDone;
-                growing && now - lastTick >= kGrowthPeriod && bytes > lastBytes && nextItem < items.size()) {
-                const double rate = static_cast<double>(bytes - lastBytes) /
-                                    std::chrono::duration<double>(now - lastTick).count();
-                growing = rate > lastRate * kWorthwhileGrowth && static_cast<int>(workers.size()) < cap;
-                for (int add = static_cast<int>(workers.size());
-                     growing && add > 0 && static_cast<int>(workers.size()) < cap; --add) {
-                    growing = addWorker();
-                }
-                lastRate = rate;
-                lastBytes = bytes;
-                lastTick = now;
-            }
             lock.lock();
         }
     }
     for (auto& worker : workers) {
         worker.join();
+    }
+    // A file that cannot be made durable is no finished copy.
+    if (!syncer.finish()) {
+        core.log("export of asset " + name_ + ": a file could not be synced");
+        fail(exportError(MCSAssetExportErrorStorage));
+        return false;
     }
     if (cancelled_ || failed) {
         return false;
@@ -491,7 +457,13 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
             return false;
         }
     }
-    cache.flush();
+    // And synced and recorded. A second try covers a row of another asset removed while
+    // the first was written (its batch is written again without it).
+    if (!cache.flush() && !cache.flush()) {
+        core.log("export of asset " + name_ + ": its files could not be synced or recorded");
+        fail(exportError(MCSAssetExportErrorStorage));
+        return false;
+    }
     return true;
 }
 

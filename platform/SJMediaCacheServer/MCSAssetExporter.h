@@ -13,7 +13,8 @@
 
 namespace mcs {
 class ProxyCore;
-}
+struct WaitResult;
+} // namespace mcs
 
 // Codes of export errors that are not the origin's HTTP status.
 enum MCSAssetExportError : int {
@@ -74,8 +75,8 @@ class MCSAssetExporter : public std::enable_shared_from_this<MCSAssetExporter> {
     void run(mcs::ProxyCore& core);
     bool exportItems(mcs::ProxyCore& core);
     // Runs `operation` until it succeeds, is cancelled, fails for good or runs out of
-    // attempts, pausing longer after each transient failure.
-    template <typename Operation> auto withRetries(mcs::ProxyCore& core, Operation&& operation);
+    // attempts, pausing longer after each transient failure (see mcs::RetryPolicy).
+    template <typename Operation> mcs::WaitResult withRetries(mcs::ProxyCore& core, Operation&& operation);
     void setRequestHeaders(std::shared_ptr<const std::map<std::string, std::string>> headers);
     void fail(NSError error);
     void setStatus(int status);

@@ -4,6 +4,7 @@
 #include "platform/SJMediaCacheServer/AssetNaming.h"
 #include "platform/SJMediaCacheServer/ProxyCore.h"
 
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -23,7 +24,20 @@ MCSPrefetchTask::MCSPrefetchTask(std::weak_ptr<mcs::ProxyCore> core, std::string
       completed_(std::move(completed)) {}
 
 void MCSPrefetchTask::cancel() {
-    cancelled_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+    }
+    cancelWake_.notify_all();
+}
+
+template <typename Operation>
+mcs::WaitResult MCSPrefetchTask::withRetries(mcs::ProxyCore& core, Operation&& operation) {
+    return mcs::retrying(core.retryPolicy(), operation, [&](double seconds) {
+        std::unique_lock lock(mutex_);
+        return !cancelWake_.wait_for(lock, std::chrono::duration<double>(seconds),
+                                     [&] { return cancelled_.load(); });
+    });
 }
 
 void MCSPrefetchTask::start() {
@@ -61,15 +75,18 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
 
     // An address that does not say it is a playlist may still be one: its answer decides.
     mcs::ReadSession kindSession(cache); // keeps that first transfer going for the prefetch to join
-    const auto kind = cache.decideKind(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep),
-                                       kindSession, abandon);
+    const auto kind = withRetries(core, [&] {
+        return cache.decideKind(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep), kindSession,
+                                abandon);
+    });
     if (kind.kind != mcs::WaitResult::Ready) {
         if (kind.kind != mcs::WaitResult::Cancelled) {
             error = prefetchError(kind);
         }
     } else if (asset->playlist) {
         std::string text;
-        auto loaded = cache.loadWhole(*asset, entry, text, mcs::hls::kMaxPlaylistBytes, abandon);
+        auto loaded = withRetries(
+            core, [&] { return cache.loadWhole(*asset, entry, text, mcs::hls::kMaxPlaylistBytes, abandon); });
         auto playlist = mcs::hls::parsePlaylist(text);
         auto media = entry;
         if (loaded.kind == mcs::WaitResult::Ready && playlist.isMaster) {
@@ -85,7 +102,9 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
                 loaded = {mcs::WaitResult::Failed};
             } else {
                 media = cache.addResource(*asset, *variant, true);
-                loaded = cache.loadWhole(*asset, media, text, mcs::hls::kMaxPlaylistBytes, abandon);
+                loaded = withRetries(core, [&] {
+                    return cache.loadWhole(*asset, media, text, mcs::hls::kMaxPlaylistBytes, abandon);
+                });
                 playlist = mcs::hls::parsePlaylist(text);
             }
         }
@@ -111,7 +130,8 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
                 if (reference.rangeLength) {
                     stop = start + *reference.rangeLength;
                 }
-                const auto filled = cache.fill(*asset, resource, start, stop, abandon);
+                const auto filled =
+                    withRetries(core, [&] { return cache.fill(*asset, resource, start, stop, abandon); });
                 if (filled.kind != mcs::WaitResult::Ready) {
                     if (filled.kind != mcs::WaitResult::Cancelled) {
                         error = prefetchError(filled);
@@ -125,11 +145,11 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
         }
     } else {
         mcs::WaitResult known;
-        {
+        known = withRetries(core, [&] {
             mcs::ReadSession session(cache);
-            known = cache.waitForLength(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep),
-                                        session, abandon);
-        }
+            return cache.waitForLength(*asset, entry, 0, std::min<std::uint64_t>(preloadSize_, kStep),
+                                       session, abandon);
+        });
         if (known.kind != mcs::WaitResult::Ready) {
             if (known.kind != mcs::WaitResult::Cancelled) {
                 error = prefetchError(known);
@@ -137,8 +157,9 @@ void MCSPrefetchTask::run(mcs::ProxyCore& core) {
         } else {
             const auto limit = std::min(preloadSize_, cache.totalOf(*entry).value_or(0));
             for (std::uint64_t position = 0; position < limit && !cancelled_; position += kStep) {
-                const auto filled =
-                    cache.fill(*asset, entry, position, std::min(position + kStep, limit), abandon);
+                const auto filled = withRetries(core, [&] {
+                    return cache.fill(*asset, entry, position, std::min(position + kStep, limit), abandon);
+                });
                 if (filled.kind != mcs::WaitResult::Ready) {
                     if (filled.kind != mcs::WaitResult::Cancelled) {
                         error = prefetchError(filled);

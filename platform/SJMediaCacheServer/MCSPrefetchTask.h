@@ -13,7 +13,8 @@
 
 namespace mcs {
 class ProxyCore;
-}
+struct WaitResult;
+} // namespace mcs
 
 // Caches the first bytes of an address in the background (for HLS: the playlists and
 // the first segments of the first variant) up to a size.
@@ -32,6 +33,8 @@ class MCSPrefetchTask : public std::enable_shared_from_this<MCSPrefetchTask> {
     void start();
     void waitUntilDone();
     void run(mcs::ProxyCore& core);
+    // Runs `operation` again after transient failures, as exports do (see mcs::RetryPolicy).
+    template <typename Operation> mcs::WaitResult withRetries(mcs::ProxyCore& core, Operation&& operation);
     void reportProgress(float progress);
     void finish(std::optional<NSError> error);
 
@@ -44,5 +47,6 @@ class MCSPrefetchTask : public std::enable_shared_from_this<MCSPrefetchTask> {
     std::atomic<bool> finished_{false};
     std::mutex mutex_;
     std::condition_variable done_;
+    std::condition_variable cancelWake_; // ends a pause between attempts
     bool running_ = false;
 };

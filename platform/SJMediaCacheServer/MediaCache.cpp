@@ -2,12 +2,14 @@
 
 #include "platform/SJMediaCacheServer/AssetNaming.h"
 #include "platform/SJMediaCacheServer/Playlist.h"
+#include "platform/SJMediaCacheServer/RetryPolicy.h"
 #include "platform/SJMediaCacheServer/http/HttpMessage.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
 #include <chrono>
+#include <ctime>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -85,13 +87,46 @@ bool isLoopbackPort(const sockaddr* address, std::uint16_t port) {
 // Refuses peers that an upstream request must never reach: the proxy itself, and for
 // addresses found in remote playlists, loopback and link-local hosts.
 curl_socket_t openSocket(void* context, curlsocktype, curl_sockaddr* address) {
-    const auto* transfer = static_cast<const Transfer*>(context);
+    auto* transfer = static_cast<Transfer*>(context);
     const auto* peer = &address->addr;
     if ((transfer->refusedPort != 0 && isLoopbackPort(peer, transfer->refusedPort)) ||
         (transfer->restrictLocal && isLocalAddress(peer))) {
+        transfer->refusedPeer = true;
         return CURL_SOCKET_BAD;
     }
     return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
+// Failures of a transfer that another attempt may not meet: no connection, a connection
+// reset or closed early, a timeout, a TLS handshake cut short, an answer cut short.
+bool isTransientCurlError(CURLcode code) {
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_HTTP2:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_AGAIN:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_HTTP3:
+    case CURLE_QUIC_CONNECT_ERROR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What a reader learns from a transfer that failed or was cancelled (under the lock).
+WaitResult failureOf(const Transfer& transfer) {
+    WaitResult result{WaitResult::Failed, 0, transfer.httpStatus,
+                      transfer.state == Transfer::State::Cancelled || transfer.transient,
+                      transfer.storageFailed};
+    result.retryAfterSeconds = transfer.retryAfterSeconds;
+    return result;
 }
 
 void releaseEasyHandle(Transfer& transfer) {
@@ -389,10 +424,7 @@ WaitResult MediaCache::waitForBytes(const Asset& asset, const std::shared_ptr<Re
         }
         if (session.joined_ && (session.joined_->state == Transfer::State::Failed ||
                                 session.joined_->state == Transfer::State::Cancelled)) {
-            WaitResult failed{WaitResult::Failed, 0, session.joined_->httpStatus,
-                              session.joined_->state == Transfer::State::Cancelled ||
-                                  session.joined_->transient,
-                              session.joined_->storageFailed};
+            const WaitResult failed = failureOf(*session.joined_);
             releaseLocked(session);
             return failed;
         }
@@ -438,10 +470,7 @@ WaitResult MediaCache::waitForLength(const Asset& asset, const std::shared_ptr<R
         }
         if (session.joined_ && (session.joined_->state == Transfer::State::Failed ||
                                 session.joined_->state == Transfer::State::Cancelled)) {
-            WaitResult failed{WaitResult::Failed, 0, session.joined_->httpStatus,
-                              session.joined_->state == Transfer::State::Cancelled ||
-                                  session.joined_->transient,
-                              session.joined_->storageFailed};
+            const WaitResult failed = failureOf(*session.joined_);
             releaseLocked(session);
             return failed;
         }
@@ -782,7 +811,7 @@ void MediaCache::enforceLimit(const std::set<std::string>& keep) {
     }
 }
 
-void MediaCache::flush() {
+bool MediaCache::flush() {
     std::lock_guard flushing(flushMutex_);
     std::vector<ResourceRow> rows;
     std::vector<std::shared_ptr<Resource>> synced;
@@ -807,14 +836,35 @@ void MediaCache::flush() {
         }
     }
     // The bytes recorded in the rows were written before the snapshot: make them
-    // durable first, so the database never claims bytes a crash could lose.
-    for (const auto& resource : synced) {
-        if (resource->fd >= 0) {
-            ::fdatasync(resource->fd);
+    // durable first, so the database never claims bytes a crash could lose. A file that
+    // cannot be synced keeps its old row and is tried again at the next flush.
+    bool durable = true;
+    std::vector<ResourceRow> durableRows;
+    std::vector<std::shared_ptr<Resource>> recorded;
+    for (std::size_t i = 0; i < synced.size(); ++i) {
+        int fd;
+        {
+            std::lock_guard lock(mutex_);
+            fd = synced[i]->fd;
+        }
+        if (fd >= 0 && ::fdatasync(fd) != 0) {
+            durable = false;
+            std::lock_guard lock(mutex_);
+            synced[i]->dirty = true;
+            continue;
+        }
+        durableRows.push_back(std::move(rows[i]));
+        recorded.push_back(synced[i]);
+    }
+    if (!database_.saveResources(durableRows)) {
+        durable = false;
+        std::lock_guard lock(mutex_);
+        for (const auto& resource : recorded) {
+            resource->dirty = true;
         }
     }
-    database_.saveResources(rows);
     database_.touchAssets(accesses);
+    return durable;
 }
 
 bool MediaCache::syncFile(Resource& resource) {
@@ -887,7 +937,10 @@ bool MediaCache::acceptResponse(Transfer& transfer) {
         }
     } else {
         transfer.httpStatus = static_cast<int>(code);
-        transfer.transient = code == 408 || code == 429 || code >= 500;
+        transfer.transient = isTransientStatus(transfer.httpStatus);
+        if (const auto retryAfter = headerValue(transfer.responseHeaders, "Retry-After")) {
+            transfer.retryAfterSeconds = parseRetryAfter(*retryAfter, std::time(nullptr));
+        }
         return false;
     }
     const auto etag = headerValue(transfer.responseHeaders, "ETag").value_or("");
@@ -1040,8 +1093,8 @@ void MediaCache::finishTransfer(const std::shared_ptr<Transfer>& transfer, CURLc
         (code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer->reachedStop))) {
         succeeded = transfer->checkedHeaders || (transfer->checkedHeaders = true, acceptResponse(*transfer));
     } else if (transfer->httpStatus == 0 && !transfer->cancelRequested) {
-        transfer->transient = code != CURLE_UNSUPPORTED_PROTOCOL && code != CURLE_URL_MALFORMAT &&
-                              code != CURLE_TOO_MANY_REDIRECTS && transfer->errorText.empty();
+        transfer->transient =
+            isTransientCurlError(code) && !transfer->refusedPeer && transfer->errorText.empty();
         transfer->errorText = curl_easy_strerror(code);
     }
     std::lock_guard lock(mutex_);

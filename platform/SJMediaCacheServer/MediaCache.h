@@ -32,6 +32,7 @@ struct WaitResult {
     int httpStatus = 0;          // Failed: upstream status (0: no answer)
     bool transient = false;      // Failed: worth trying again
     bool storage = false;        // Failed: the cache file could not be opened or written
+    std::optional<double> retryAfterSeconds = std::nullopt; // Failed: the pause the origin asked for
 };
 
 class MediaCache;
@@ -132,8 +133,11 @@ class MediaCache {
     std::size_t removeRemovable(const std::set<std::string>& keep);
     // Evicts least recently used removable assets while they exceed the limit.
     void enforceLimit(const std::set<std::string>& keep);
-    // Writes present byte runs to the database (after syncing the files).
-    void flush();
+    // Syncs the files of every resource whose bytes changed, then records their present
+    // byte runs in the database (the housekeeping thread does this every second, so a
+    // crash loses at most the last second's bytes). False when a file could not be
+    // synced or the rows could not be written.
+    bool flush();
     // Makes the bytes written to a resource's file durable now; false when they are not.
     bool syncFile(Resource& resource);
 

@@ -52,6 +52,8 @@ class Statement {
     void bind(int index, std::int64_t value) { sqlite3_bind_int64(statement_, index, value); }
     void bindNull(int index) { sqlite3_bind_null(statement_, index); }
     bool step() { return sqlite3_step(statement_) == SQLITE_ROW; }
+    // Runs a statement that answers no rows; false when it failed.
+    bool run() { return sqlite3_step(statement_) == SQLITE_DONE; }
     void reset() {
         sqlite3_reset(statement_);
         sqlite3_clear_bindings(statement_);
@@ -217,17 +219,20 @@ void MetadataDatabase::deleteResources(const std::string& folder) {
     executeWithKey(db_, "DELETE FROM resource WHERE folder = ?", folder);
 }
 
-void MetadataDatabase::saveResources(const std::vector<ResourceRow>& rows) {
+bool MetadataDatabase::saveResources(const std::vector<ResourceRow>& rows) {
     std::lock_guard lock(mutex_);
-    if (db_ == nullptr || rows.empty()) {
-        return;
+    if (rows.empty()) {
+        return true;
     }
-    execute("BEGIN");
+    if (db_ == nullptr || !execute("BEGIN")) {
+        return false;
+    }
     Statement statement(
         db_, "INSERT INTO resource (folder, rid, url, effective_url, ext, total, content_type, etag, ranges) "
              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(folder, rid) DO UPDATE SET "
              "effective_url = excluded.effective_url, total = excluded.total, "
              "content_type = excluded.content_type, etag = excluded.etag, ranges = excluded.ranges");
+    bool written = statement.valid();
     for (const auto& row : rows) {
         statement.bind(1, row.folder);
         statement.bind(2, row.rid);
@@ -242,10 +247,14 @@ void MetadataDatabase::saveResources(const std::vector<ResourceRow>& rows) {
         statement.bind(7, row.contentType);
         statement.bind(8, row.etag);
         statement.bind(9, row.ranges);
-        statement.step();
+        written = statement.run() && written;
         statement.reset();
     }
-    execute("COMMIT");
+    if (!written || !execute("COMMIT")) {
+        execute("ROLLBACK");
+        return false;
+    }
+    return true;
 }
 
 void MetadataDatabase::saveExporter(const ExporterRow& row) {

@@ -60,7 +60,8 @@ class MetadataDatabase {
     void deleteAsset(const std::string& folder);
     // Deletes the asset's resources (it stays known).
     void deleteResources(const std::string& folder);
-    void saveResources(const std::vector<ResourceRow>& rows);
+    // False when the rows could not be written.
+    bool saveResources(const std::vector<ResourceRow>& rows);
     void saveExporter(const ExporterRow& row);
     void deleteExporter(const std::string& urlString);
 

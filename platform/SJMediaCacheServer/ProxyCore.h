@@ -4,6 +4,7 @@
 #include "platform/SJMediaCacheServer/MCSPrefetchTask.h"
 #include "platform/SJMediaCacheServer/MediaCache.h"
 #include "platform/SJMediaCacheServer/Playlist.h"
+#include "platform/SJMediaCacheServer/RetryPolicy.h"
 #include "platform/SJMediaCacheServer/SJMediaCacheServer.h"
 #include "platform/SJMediaCacheServer/http/LoopbackHttpServer.h"
 
@@ -49,6 +50,10 @@ class ProxyCore : public std::enable_shared_from_this<ProxyCore> {
     // Used by the tasks.
     MediaCache& cache() { return *cache_; }
     const SJMediaCacheServer::Options& options() const { return options_; }
+    // How exports and prefetches try a failed fetch again.
+    RetryPolicy retryPolicy() const {
+        return {options_.fetchAttempts, options_.retryDelaySeconds, options_.longestRetryDelaySeconds};
+    }
     // The asset of an address (in `folder` when given), registered if new.
     std::shared_ptr<Asset> assetFor(const std::string& url, const std::string& folder = {});
     void log(const std::string& line) const;

@@ -30,13 +30,14 @@ class SJMediaCacheServer {
         // Cached bytes that are not exports are kept up to this size (least recently used
         // assets go first).
         std::uint64_t removableCacheLimit = 2ull << 30;
-        // Attempts per resource of an export before it fails, and the first pause
-        // between attempts (doubled after each).
-        int exportAttempts = 4;
-        double exportRetryDelaySeconds = 1.0;
-        // Upstream connections of one export at most (it starts with a few and adds more
-        // while they bring more bytes per second), of all exports together at most, and
-        // exports running at once.
+        // Attempts per resource of an export or a prefetch before it fails for a passing
+        // fault (no connection, a reset, a timeout, 408, 429, 5xx), the first pause between
+        // attempts (doubled after each, or the origin's longer Retry-After) and the longest.
+        int fetchAttempts = 5;
+        double retryDelaySeconds = 0.5;
+        double longestRetryDelaySeconds = 30;
+        // Upstream connections of one export at most (one per resource it still needs,
+        // opened at once), of all exports together at most, and exports running at once.
         int exportConnections = 16;
         int exportConnectionsInAll = 24;
         int concurrentExports = 2;

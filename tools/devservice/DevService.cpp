@@ -247,6 +247,12 @@ bool DevService::Running::applyFault(const std::optional<Fault>& fault, const st
         response.status = 503;
         return true;
     }
+    if (fault->resetAfterBytes) {
+        HttpsServer::resetAfter(*fault->resetAfterBytes);
+        if (*fault->resetAfterBytes == 0) {
+            return true;
+        }
+    }
     if (fault->dropConnection) {
         // A provider that fails at once makes the server close the connection before any
         // byte of the body: the client sees its transfer end early.
@@ -616,6 +622,16 @@ int DevService::connectionsEndedWithCloseNotice() const {
     return running_ ? running_->servers[0]->connectionsEndedWithCloseNotice() +
                           running_->servers[1]->connectionsEndedWithCloseNotice()
                     : 0;
+}
+
+void DevService::dropMediaConnections(int count) {
+    if (running_) {
+        running_->servers[0]->dropConnections(std::string(kMediaHost), count);
+    }
+}
+
+int DevService::droppedConnections() const {
+    return running_ ? running_->servers[0]->droppedConnections() : 0;
 }
 
 void DevService::clearFault(const std::string& pathPattern) {

@@ -61,6 +61,11 @@ class DevService {
     // Connections ended by a fault's close notice so far, on both ports.
     int connectionsEndedWithCloseNotice() const;
     void clearFaults();
+    // The next `count` connections to the media host ("media.orvex.test") are reset right
+    // after their TLS handshake, before a request is read, as a loaded server drops
+    // connection attempts; `droppedConnections` counts those dropped so far.
+    void dropMediaConnections(int count);
+    int droppedConnections() const;
     // Lets through the requests that `held` faults are holding, and those they hit later
     // (clearing faults does too).
     void releaseHeldRequests();

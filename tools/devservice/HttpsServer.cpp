@@ -6,6 +6,7 @@
 #include <csignal>
 #include <netinet/in.h>
 #include <openssl/ssl.h>
+#include <optional>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -21,6 +22,14 @@ constexpr std::size_t kLongestRequestLine = 8192;
 // Set by a request handler, read by the connection loop on the same thread (cpp-httplib
 // runs a connection's requests on the thread that accepted it).
 thread_local CloseNotice requestedCloseNotice = CloseNotice::none;
+// Bytes of the answer still to be written before the connection is reset, when it is to be.
+thread_local std::optional<std::size_t> resetBudget;
+
+// Closing the socket then sends a reset instead of an orderly end.
+void abortOnClose(socket_t sock) {
+    const linger abort{1, 0};
+    ::setsockopt(sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+}
 
 int millisecondsOf(time_t seconds, time_t microseconds) {
     return static_cast<int>(seconds * 1000 + microseconds / 1000);
@@ -82,16 +91,20 @@ class TlsStream final : public httplib::Stream {
     }
 
     ssize_t write(const char* ptr, size_t size) override {
-        if (requestedCloseNotice == CloseNotice::insteadOfAnswer) {
-            return -1; // the answer is never written
+        if (requestedCloseNotice == CloseNotice::insteadOfAnswer || resetBudget == std::size_t{0}) {
+            return -1; // the answer is never written, or no more of it
         }
-        const int wanted = static_cast<int>(std::min<size_t>(size, INT_MAX));
+        const int wanted =
+            static_cast<int>(std::min<size_t>(resetBudget.value_or(size), std::min<size_t>(size, INT_MAX)));
         while (true) {
             if (!is_writable()) {
                 return -1;
             }
             const int n = SSL_write(ssl_, ptr, wanted);
             if (n > 0) {
+                if (resetBudget) {
+                    *resetBudget -= static_cast<std::size_t>(n);
+                }
                 return n;
             }
             const int error = SSL_get_error(ssl_, n);
@@ -192,6 +205,26 @@ void HttpsServer::endWithCloseNotice(CloseNotice when) {
     requestedCloseNotice = when;
 }
 
+void HttpsServer::resetAfter(std::size_t bytes) {
+    resetBudget = bytes;
+}
+
+void HttpsServer::dropConnections(const std::string& host, int count) {
+    std::lock_guard lock(dropMutex_);
+    dropHost_ = host;
+    dropsLeft_ = count;
+}
+
+bool HttpsServer::takeDrop(const char* serverName) {
+    std::lock_guard lock(dropMutex_);
+    if (dropsLeft_ <= 0 || serverName == nullptr || dropHost_ != serverName) {
+        return false;
+    }
+    --dropsLeft_;
+    ++droppedConnections_;
+    return true;
+}
+
 void HttpsServer::widenBacklog() {
     ::listen(svr_sock_, 256);
 }
@@ -216,8 +249,12 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
     bool served = false;
     bool idle = false;
     bool closeNotice = false;
+    bool reset = false;
     SSL* ssl = SSL_new(ssl_context());
-    if (ssl != nullptr && SSL_set_fd(ssl, sock) == 1 && SSL_accept(ssl) == 1) {
+    if (ssl != nullptr && SSL_set_fd(ssl, sock) == 1 && SSL_accept(ssl) == 1 &&
+        takeDrop(SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name))) {
+        reset = true;
+    } else if (ssl != nullptr && SSL_is_init_finished(ssl) == 1) {
         TlsStream stream(sock, ssl, readMilliseconds, writeMilliseconds);
         const auto keepAlive = std::chrono::seconds(keep_alive_timeout_sec_);
         for (std::size_t count = keep_alive_max_count_; count > 0 && svr_sock_ != INVALID_SOCKET; --count) {
@@ -237,23 +274,30 @@ bool HttpsServer::process_and_close_socket(socket_t sock) {
             RequestLineStream request(stream);
             bool closed = false;
             requestedCloseNotice = CloseNotice::none;
+            resetBudget.reset();
             served =
                 process_request(request, count == 1, closed, [ssl](httplib::Request& req) { req.ssl = ssl; });
             closeNotice = std::exchange(requestedCloseNotice, CloseNotice::none) != CloseNotice::none;
-            if (closeNotice || !served || closed) {
+            reset = std::exchange(resetBudget, std::nullopt).has_value();
+            if (reset || closeNotice || !served || closed) {
                 break;
             }
         }
         // Counted before the close goes out: a client that sees its connection end (and
         // answers its caller) finds it counted already.
-        if (closeNotice) {
+        if (closeNotice && !reset) {
             ++endedWithCloseNotice_;
         }
-        if (closeNotice || (served && !idle)) {
+        if (!reset && (closeNotice || (served && !idle))) {
             SSL_shutdown(ssl);
         }
     }
     SSL_free(ssl);
+    if (reset) {
+        abortOnClose(sock);
+        ::close(sock);
+        return false;
+    }
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
     return served;

@@ -5,6 +5,8 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cstddef>
+#include <mutex>
 
 #include <string>
 #include <string_view>
@@ -33,11 +35,26 @@ class HttpsServer : public httplib::SSLServer {
     static void endWithCloseNotice(CloseNotice when);
     // How many connections have been ended that way so far.
     int connectionsEndedWithCloseNotice() const { return endedWithCloseNotice_.load(); }
+    // Called from a request handler: the connection of the request being handled is reset
+    // once `bytes` bytes of the answer have been written (0: at once, unanswered).
+    static void resetAfter(std::size_t bytes);
+    // The next `count` connections whose TLS server name is `host` are reset right after
+    // their handshake, before any request is read, as a loaded server drops connections.
+    void dropConnections(const std::string& host, int count);
+    // How many connections have been dropped that way so far.
+    int droppedConnections() const { return droppedConnections_.load(); }
 
   private:
     bool process_and_close_socket(socket_t sock) override;
 
+    // Whether a connection to `serverName` is to be dropped (counted as dropped if so).
+    bool takeDrop(const char* serverName);
+
     std::atomic<int> endedWithCloseNotice_{0};
+    std::mutex dropMutex_;
+    std::string dropHost_;
+    int dropsLeft_ = 0;
+    std::atomic<int> droppedConnections_{0};
 };
 
 // The request line with every "?" after the first one of its target escaped as "%3F";

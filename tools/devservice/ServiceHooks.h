@@ -38,6 +38,9 @@ struct RecordedRequest {
 // once the answer has been written (the client finds the connection closed before it
 // asks again), `insteadOfAnswer` once the request has been read and recorded, unanswered
 // (the timeout fired while the request was on its way; the client cannot have known).
+// `resetAfterBytes` resets the connection (TCP RST, no close notice) once that many bytes
+// of the answer, head included, have been written; 0 resets it unanswered as soon as the
+// request has been read, as a dropped connection looks to the client.
 enum class CloseNotice { none, afterAnswer, insteadOfAnswer };
 
 struct Fault {
@@ -49,6 +52,7 @@ struct Fault {
     bool held = false;
     bool samePage = false;
     CloseNotice closeNotice = CloseNotice::none;
+    std::optional<std::size_t> resetAfterBytes = std::nullopt;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading

@@ -80,6 +80,12 @@ bool ResponseWriter::respond(int status, const std::vector<std::pair<std::string
     return headRequest_ || sendBody(body.data(), body.size());
 }
 
+void ResponseWriter::resetConnection() {
+    const linger abort{1, 0}; // closing then sends a reset
+    ::setsockopt(socket_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    close_ = true;
+}
+
 bool ResponseWriter::respondError(int status) {
     return respond(status, {}, {}, true);
 }

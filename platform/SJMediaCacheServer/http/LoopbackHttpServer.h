@@ -40,6 +40,9 @@ class ResponseWriter {
     // The connection closes after this exchange (set by error answers, body failures).
     bool closeRequested() const { return close_; }
     void requestClose() { close_ = true; }
+    // Ends the connection after this exchange with a reset (TCP RST) instead of an orderly
+    // close: the peer loses what it has not read yet.
+    void resetConnection();
 
   private:
     bool sendAll(const char* data, std::size_t size);

@@ -200,6 +200,49 @@ TEST_F(DownloadJourney, AnExportWithFailingSegmentsEndsFailedAndARetryFromThePic
     EXPECT_EQ(mediaRequests("/media/ffm3u8/1021/1/v0/seg000.ts"), firstSegmentFetches);
 }
 
+// A loaded service: it drops the first two connections to its media host, resets a
+// segment's connection halfway and another's before answering, and answers one segment
+// "busy" once. The download rides all of it out, asking for each faulty segment once more,
+// and its copy plays offline.
+TEST_F(DownloadJourney, ADownloadFromALoadedServiceThatDropsAndResetsConnectionsFinishes) {
+    const std::string episode = "media/ffm3u8/1021/3/";
+    service().setFault(episode + "v0/seg001.ts", devservice::Fault{.times = 1, .resetAfterBytes = 4096});
+    service().setFault(episode + "v0/seg000.ts", devservice::Fault{.times = 1, .resetAfterBytes = 0});
+    service().setFault(episode + "v0/seg002.ts", devservice::Fault{.status = 503, .times = 1});
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    openPicker();
+    const int droppedBefore = service().droppedConnections();
+    service().dropMediaConnections(2);
+    tapTile(2);
+    ASSERT_TRUE(waitForState("1021", 2, "finish", 60))
+        << (record("1021", 2) ? record("1021", 2)->state : "no record");
+    service().dropMediaConnections(0);
+    EXPECT_EQ(service().droppedConnections() - droppedBefore, 2);
+    EXPECT_EQ(record("1021", 2)->progress, 1.0);
+    for (const char* segment : {"v0/seg000.ts", "v0/seg001.ts", "v0/seg002.ts"}) {
+        EXPECT_EQ(mediaRequests("/" + episode + segment), 2u) << segment;
+    }
+    closePicker();
+
+    stopService();
+    const auto exported = SJMediaCacheServer::shared().exportAssetWithURL(record("1021", 2)->url);
+    ASSERT_NE(exported, nullptr);
+    EXPECT_EQ(exported->status(), MCSAssetExportStatusFinished);
+    auto manager = openManager();
+    ui().tap(manager->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 1)));
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKceremonyinflictViewController>() != nullptr; }));
+    playFrames(0.5);
+    auto episodes = topPageAs<KKceremonyinflictViewController>();
+    ASSERT_EQ(episodes->list.size(), 1u);
+    ui().tap(episodes->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)));
+    ASSERT_TRUE(waitFor([&] { return topPageAs<KKrallymultitudeViewController>() != nullptr; }));
+    auto player = topPageAs<KKrallymultitudeViewController>();
+    page.reset();
+    ASSERT_TRUE(waitForPlayback(*player, 0.5, 90))
+        << player->player()->playbackController()->errorDescription();
+}
+
 // Deleting a downloaded title removes its records and frees the bytes the storage line
 // counted.
 TEST_F(DownloadJourney, DeletingADownloadedTitleFreesItsBytes) {

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     auto options = SJMediaCacheServer::defaultOptions();
     options.cacheRoot = argv[1];
     options.exportConnections = 2;
-    options.exportRetryDelaySeconds = 0.05;
+    options.retryDelaySeconds = 0.05;
     SJMediaCacheServer server(options);
     const auto exporter = server.exportAssetWithURL(argv[2]);
     if (!exporter) {

@@ -31,8 +31,9 @@ class ProxyFixture : public testing::Test {
         auto options = SJMediaCacheServer::defaultOptions();
         options.removableCacheLimit = removableCacheLimit;
         options.cacheRoot = cacheRoot_;
-        options.exportRetryDelaySeconds = 0.05;
-        options.exportAttempts = 3;
+        options.retryDelaySeconds = 0.05;
+        options.longestRetryDelaySeconds = 0.2;
+        options.fetchAttempts = 3;
         options.stallTimeoutSeconds = 10;
         return std::make_unique<SJMediaCacheServer>(options);
     }

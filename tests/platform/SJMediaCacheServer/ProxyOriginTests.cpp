@@ -180,7 +180,7 @@ TEST_F(ProxyFixture, CacheFolderThatCannotBeWrittenServesNothingAndFailsExports)
         SCOPED_TRACE(root.string());
         auto options = SJMediaCacheServer::defaultOptions();
         options.cacheRoot = root;
-        options.exportAttempts = 1;
+        options.fetchAttempts = 1;
         std::unique_ptr<SJMediaCacheServer> server;
         ASSERT_NO_THROW(server = std::make_unique<SJMediaCacheServer>(options));
         EXPECT_FALSE(server->playbackURLWithURL(origin_->url("showcase/master.m3u8")))

@@ -73,14 +73,24 @@ void TestOrigin::setBytesPerSecond(std::uint64_t bytesPerSecond) {
     bytesPerSecond_ = bytesPerSecond;
 }
 
-void TestOrigin::failPath(const std::string& path, int status, int times) {
+void TestOrigin::failPath(const std::string& path, int status, int times, const std::string& retryAfter) {
     std::lock_guard lock(mutex_);
-    failures_[normalizedPath(path)] = Failure{status, 0, false, times};
+    failures_[normalizedPath(path)] = {Failure{Failure::Status, status, retryAfter, 0, times}};
 }
 
 void TestOrigin::cutPath(const std::string& path, std::uint64_t bytes, int times) {
     std::lock_guard lock(mutex_);
-    failures_[normalizedPath(path)] = Failure{200, bytes, true, times};
+    failures_[normalizedPath(path)] = {Failure{Failure::Cut, 200, {}, bytes, times}};
+}
+
+void TestOrigin::dropPath(const std::string& path, int times) {
+    std::lock_guard lock(mutex_);
+    failures_[normalizedPath(path)].push_back(Failure{Failure::Drop, 0, {}, 0, times});
+}
+
+void TestOrigin::resetPath(const std::string& path, std::uint64_t bytes, int times) {
+    std::lock_guard lock(mutex_);
+    failures_[normalizedPath(path)].push_back(Failure{Failure::Reset, 200, {}, bytes, times});
 }
 
 void TestOrigin::clearFailures() {
@@ -137,12 +147,19 @@ void TestOrigin::clearLog() {
 bool TestOrigin::takeFailure(const std::string& path, Failure& failure) {
     std::lock_guard lock(mutex_);
     const auto found = failures_.find(path);
-    if (found == failures_.end() || found->second.remaining == 0) {
+    if (found == failures_.end()) {
         return false;
     }
-    failure = found->second;
-    if (found->second.remaining > 0) {
-        --found->second.remaining;
+    auto& queue = found->second;
+    while (!queue.empty() && queue.front().remaining == 0) {
+        queue.pop_front();
+    }
+    if (queue.empty()) {
+        return false;
+    }
+    failure = queue.front();
+    if (queue.front().remaining > 0) {
+        --queue.front().remaining;
     }
     return true;
 }
@@ -230,8 +247,16 @@ void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::Respon
     }
     Failure failure;
     const bool failing = takeFailure(path, failure);
-    if (failing && !failure.cut) {
-        writer.respond(failure.status, {});
+    if (failing && failure.kind == Failure::Drop) {
+        writer.resetConnection();
+        return;
+    }
+    if (failing && failure.kind == Failure::Status) {
+        std::vector<std::pair<std::string, std::string>> fields;
+        if (!failure.retryAfter.empty()) {
+            fields.emplace_back("Retry-After", failure.retryAfter);
+        }
+        writer.respond(failure.status, fields);
         return;
     }
     if (path.find("..") != std::string::npos) {
@@ -299,6 +324,9 @@ void TestOrigin::handle(const mcs::http::HttpRequest& request, mcs::http::Respon
         const auto toSend = failing ? std::min(count, failure.cutAfter) : count;
         if (!sendThrottled(writer, fd, playlist ? &memory : nullptr, first, toSend) || toSend < count) {
             writer.requestClose();
+        }
+        if (failing && failure.kind == Failure::Reset) {
+            writer.resetConnection();
         }
     }
     if (fd >= 0) {

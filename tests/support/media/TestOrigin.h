@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -46,10 +47,17 @@ class TestOrigin {
     // Sends at most this many bytes per second on each connection (0: unlimited).
     void setBytesPerSecond(std::uint64_t bytesPerSecond);
     // Answers `status` (with an empty body) to the next `times` requests of `path`
-    // (-1: every request from now on).
-    void failPath(const std::string& path, int status, int times = -1);
+    // (-1: every request from now on), with a Retry-After of `retryAfter` when not empty.
+    void failPath(const std::string& path, int status, int times = -1, const std::string& retryAfter = {});
     // Announces the whole body of `path` but closes the connection after `bytes` bytes.
     void cutPath(const std::string& path, std::uint64_t bytes, int times = -1);
+    // The two above replace the faults of `path`; these two add one after those it has.
+    // Resets the connection of the next `times` requests of `path` as soon as they are
+    // read, unanswered (as a dropped connection attempt looks to the client).
+    void dropPath(const std::string& path, int times = 1);
+    // Announces the whole body of `path`, sends `bytes` bytes of it and resets the
+    // connection.
+    void resetPath(const std::string& path, std::uint64_t bytes, int times = 1);
     void clearFailures();
     // Serves the file at `file` (below the root) also at `path`, with `contentType` as its
     // Content-Type (none when empty).
@@ -70,9 +78,10 @@ class TestOrigin {
 
   private:
     struct Failure {
+        enum Kind { Status, Cut, Drop, Reset } kind = Status;
         int status = 500;
+        std::string retryAfter;
         std::uint64_t cutAfter = 0;
-        bool cut = false;
         int remaining = -1;
     };
 
@@ -87,7 +96,7 @@ class TestOrigin {
     mutable std::mutex mutex_;
     double latency_ = 0;
     std::uint64_t bytesPerSecond_ = 0;
-    std::map<std::string, Failure> failures_;
+    std::map<std::string, std::deque<Failure>> failures_;                // taken front first
     std::map<std::string, std::pair<std::string, std::string>> aliases_; // path -> file, Content-Type
     std::map<std::string, std::string> redirects_;
     std::vector<std::pair<std::string, std::string>> requiredHeaders_;
