@@ -10,6 +10,7 @@
 #include "platform/Foundation/JSON.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/MJRefresh/MJRefreshHeader.h"
+#include "tests/MainController/Theme/TopicListJourney.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/app/AppJourney.h"
 
@@ -22,7 +23,7 @@ namespace {
 
 // The service's sample catalogue with a shelf of a category that has no films, first on
 // the recommend page, and topics that a test chooses.
-class EmptyListJourney : public testsupport::app::AppJourneyTest {
+class EmptyListJourney : public TopicListJourney {
   protected:
     void configureService(DevService::Options& options) override {
         const auto catalogue = testsupport::freshFolder("catalogue");
@@ -46,22 +47,9 @@ class EmptyListJourney : public testsupport::app::AppJourneyTest {
 
     // From the library's "主题" button to the topic list, once its first answer is shown.
     std::shared_ptr<KKpillleakViewController> openTopics() {
-        selectTab(1);
-        auto library = topPageAs<KKspectacularaccountantViewController>();
-        EXPECT_NE(library, nullptr);
-        if (!library) {
-            return nullptr;
-        }
-        EXPECT_TRUE(waitFor([&] { return !library->list().empty(); }));
-        ui().tap(library->kkregulationmaintain());
-        auto topics = topPageAs<KKpillleakViewController>();
-        EXPECT_NE(topics, nullptr);
-        if (topics) {
-            EXPECT_TRUE(waitFor(
-                [&] { return apiRequests("/api/themeList").size() == 1 && answered("api/themeList"); }));
-            playFrames(0.6);
-        }
-        return topics;
+        return openTopicList([&](KKpillleakViewController&) {
+            return apiRequests("/api/themeList").size() == 1 && answered("api/themeList");
+        });
     }
 
     // Whether an answer for `path` has been handled (each answer logs its path then).

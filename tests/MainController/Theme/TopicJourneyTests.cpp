@@ -7,6 +7,7 @@
 #include "app/Constants/ModuleConstants.h"
 #include "platform/MJRefresh/MJRefreshFooter.h"
 #include "platform/QuartzCore/CAGradientLayer.h"
+#include "tests/MainController/Theme/TopicListJourney.h"
 #include "tests/support/app/AppJourney.h"
 #include "tests/support/app/GridShape.h"
 
@@ -15,25 +16,11 @@
 
 namespace {
 
-class TopicJourney : public testsupport::app::AppJourneyTest {
+class TopicJourney : public TopicListJourney {
   protected:
     // From the library's "主题" button to the loaded topic list.
     std::shared_ptr<KKpillleakViewController> openTopics() {
-        selectTab(1);
-        auto library = topPageAs<KKspectacularaccountantViewController>();
-        EXPECT_NE(library, nullptr);
-        if (!library) {
-            return nullptr;
-        }
-        EXPECT_TRUE(waitFor([&] { return !library->list().empty(); }));
-        ui().tap(library->kkregulationmaintain());
-        auto topics = topPageAs<KKpillleakViewController>();
-        EXPECT_NE(topics, nullptr);
-        if (topics) {
-            EXPECT_TRUE(waitFor([&] { return !topics->list().empty(); }));
-            playFrames(0.6);
-        }
-        return topics;
+        return openTopicList([](KKpillleakViewController& topics) { return !topics.list().empty(); });
     }
 
     // Scrolls `list` with the wheel by `points` (positive: towards the end), a step at a time.
