@@ -3,6 +3,7 @@
 #include "platform/Foundation/Bundle.h"
 #include "platform/Foundation/Log.h"
 #include "platform/Network/CurlWorker.h"
+#include "platform/Network/MainLoopCurl.h"
 #include "platform/Network/NetworkPolicy.h"
 
 #include <algorithm>
@@ -280,7 +281,7 @@ void DataRequest::start() {
         std::lock_guard lock(mutex_);
         transfer_ = transfer;
     }
-    session_.worker_.start(std::move(transfer));
+    session_.driver_.start(std::move(transfer));
 }
 
 void DataRequest::cancel() {
@@ -294,7 +295,7 @@ void DataRequest::cancel() {
         transfer = transfer_.lock();
     }
     if (transfer) {
-        session_.worker_.cancel(transfer);
+        session_.driver_.cancel(transfer);
     }
 }
 
@@ -347,14 +348,14 @@ DataRequest::SharedResponse DataRequest::serialized(const SharedResponse& raw) c
 }
 
 Session& Session::defaultSession() {
-    static Session session(Configuration{});
+    static Session session(Configuration{}, MainLoopCurl::shared());
     return session;
 }
 
 Session::Session(Configuration configuration) : Session(configuration, CurlWorker::shared()) {}
 
-Session::Session(Configuration configuration, CurlWorker& worker)
-    : configuration_(configuration), worker_(worker) {}
+Session::Session(Configuration configuration, CurlDriver& driver)
+    : configuration_(configuration), driver_(driver) {}
 
 std::shared_ptr<DataRequest> Session::request(const std::string& url, HTTPMethod method,
                                               const Parameters& parameters, const HTTPHeaders& headers) {

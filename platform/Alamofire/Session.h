@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-class CurlWorker;
+class CurlDriver;
 class CurlTransfer;
 class Session;
 
@@ -76,13 +76,14 @@ class DataRequest : public std::enable_shared_from_this<DataRequest> {
     bool cancelled_ = false;
     SharedResponse outcome_;
     std::vector<PendingHandler> handlers_;
-    // Held by the worker while it runs (and the transfer holds this request).
+    // Held by the driver while it runs (and the transfer holds this request).
     std::weak_ptr<CurlTransfer> transfer_;
 };
 
-// HTTP(S) requests over the process's curl worker: form parameters encoded by the default
-// form encoder, peers verified and names resolved as the network policy says, connections
-// kept alive and reused between requests to the same host.
+// HTTP(S) requests over a curl driver (the process's curl worker unless given another):
+// form parameters encoded by the default form encoder, peers verified and names resolved
+// as the network policy says, connections kept alive and reused between requests to the
+// same host.
 class Session {
   public:
     struct Configuration {
@@ -91,11 +92,12 @@ class Session {
         double timeoutIntervalForRequest = 60;
     };
 
-    // The framework's default session.
+    // The framework's default session, for the API's small requests: its transfers run
+    // on the main thread's run loop.
     static Session& defaultSession();
 
     explicit Session(Configuration configuration);
-    Session(Configuration configuration, CurlWorker& worker);
+    Session(Configuration configuration, CurlDriver& driver);
 
     const Configuration& configuration() const { return configuration_; }
 
@@ -114,7 +116,7 @@ class Session {
     friend class DataRequest;
     friend class HTTPTransfer;
     Configuration configuration_;
-    CurlWorker& worker_;
+    CurlDriver& driver_;
     std::atomic<std::uint64_t> connectionsOpened_{0};
 };
 

@@ -3,7 +3,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 
-#include <cassert>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -36,30 +36,111 @@ void RunLoop::wake() const {
     }
 }
 
-void RunLoop::sleepUntil(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline,
-                         const std::function<bool()>& ready) {
-    while (!ready()) {
-        const auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::steady_clock::duration::zero()) {
-            return;
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+SteadyClock::duration realSeconds(double seconds) {
+    return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+}
+
+} // namespace
+
+void RunLoop::waitForWork(double maxWaitSeconds, int hostDescriptor) {
+    const auto start = SteadyClock::now();
+    std::optional<SteadyClock::time_point> deadline;
+    if (maxWaitSeconds >= 0) {
+        deadline = start + realSeconds(maxWaitSeconds);
+    }
+    descriptors_.clear();
+    sourceEnds_.clear();
+    descriptors_.push_back(pollfd{wakeFd_, POLLIN, 0});
+    if (hostDescriptor >= 0) {
+        descriptors_.push_back(pollfd{hostDescriptor, POLLIN, 0});
+    }
+    const std::size_t firstOfSources = descriptors_.size();
+    for (RunLoopSource* source : sources_) {
+        source->addDescriptors(descriptors_);
+        sourceEnds_.push_back(descriptors_.size());
+        if (const auto due = source->deadline(); due && (!deadline || *due < *deadline)) {
+            deadline = *due;
         }
-        sleeping_ = true;
-        lock.unlock();
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (!tasks_.empty()) {
+            const double due = tasks_.begin()->first.due - clock_->monotonic();
+            if (due <= 0) {
+                deadline = start;
+            } else if (!clock_->isVirtual() && (!deadline || start + realSeconds(due) < *deadline)) {
+                deadline = start + realSeconds(due);
+            }
+        }
+        if (stopRequested_) {
+            deadline = start;
+        }
+        sleeping_ = !deadline || *deadline > start;
+    }
+    timespec timeout{};
+    if (deadline) {
+        const auto left = std::max(*deadline - start, SteadyClock::duration::zero());
         const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000),
-                               static_cast<long>(nanoseconds % 1000000000)};
-        pollfd wakeUp{wakeFd_, POLLIN, 0};
-        ::ppoll(&wakeUp, 1, &timeout, nullptr);
+        timeout = timespec{static_cast<time_t>(nanoseconds / 1000000000),
+                           static_cast<long>(nanoseconds % 1000000000)};
+    }
+    while (::ppoll(descriptors_.data(), descriptors_.size(), deadline ? &timeout : nullptr, nullptr) < 0 &&
+           errno == EINTR) {
+    }
+    if ((descriptors_[0].revents & POLLIN) != 0) {
         eventfd_t count;
         ::eventfd_read(wakeFd_, &count);
-        lock.lock();
+    }
+    {
+        std::lock_guard lock(mutex_);
         sleeping_ = false;
         wakeSent_ = false;
     }
+    if (sources_.empty()) {
+        return;
+    }
+    const auto now = SteadyClock::now();
+    // Sources added or removed by a source's work take part from the next wait.
+    const std::vector<RunLoopSource*> sources = sources_;
+    std::size_t begin = firstOfSources;
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const std::span<const pollfd> own(descriptors_.data() + begin, sourceEnds_[index] - begin);
+        begin = sourceEnds_[index];
+        const auto due = sources[index]->deadline();
+        const bool ready =
+            std::any_of(own.begin(), own.end(), [](const pollfd& item) { return item.revents != 0; });
+        if (ready || (due && *due <= now)) {
+            sources[index]->perform(own);
+        }
+    }
+}
+
+void RunLoop::wakeUp() {
+    bool wakeLoop;
+    {
+        std::lock_guard lock(mutex_);
+        wakeLoop = takeWakeUp();
+    }
+    if (wakeLoop) {
+        wake();
+    }
+}
+
+void RunLoop::addSource(RunLoopSource& source) {
+    if (std::find(sources_.begin(), sources_.end(), &source) == sources_.end()) {
+        sources_.push_back(&source);
+    }
+}
+
+void RunLoop::removeSource(RunLoopSource& source) {
+    std::erase(sources_, &source);
 }
 
 RunLoop::TaskId RunLoop::post(Task task, double delaySeconds) {
-    std::function<void()> wakeUp;
     TaskId id;
     bool wakeLoop;
     {
@@ -68,14 +149,10 @@ RunLoop::TaskId RunLoop::post(Task task, double delaySeconds) {
         Key key{clock_->monotonic() + (delaySeconds > 0 ? delaySeconds : 0), id};
         tasks_.emplace(key, std::move(task));
         keysById_.emplace(id, key);
-        wakeUp = wakeUp_;
         wakeLoop = takeWakeUp();
     }
     if (wakeLoop) {
         wake();
-    }
-    if (wakeUp) {
-        wakeUp();
     }
     return id;
 }
@@ -107,6 +184,13 @@ bool RunLoop::runOneDueTask(double now) {
 }
 
 std::size_t RunLoop::runPending() {
+    if (!sources_.empty()) {
+        waitForWork(0);
+    }
+    return runDueTasks();
+}
+
+std::size_t RunLoop::runDueTasks() {
     std::size_t count = 0;
     while (runOneDueTask(clock_->monotonic())) {
         ++count;
@@ -115,24 +199,8 @@ std::size_t RunLoop::runPending() {
 }
 
 void RunLoop::runOnce(double maxWaitSeconds) {
-    if (!clock_->isVirtual()) {
-        const auto start = std::chrono::steady_clock::now();
-        std::unique_lock lock(mutex_);
-        double wait = maxWaitSeconds;
-        if (!tasks_.empty()) {
-            wait = std::min(wait, tasks_.begin()->first.due - clock_->monotonic());
-        }
-        if (wait > 0) {
-            sleepUntil(lock,
-                       start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                   std::chrono::duration<double>(wait)),
-                       [&] {
-                           return stopRequested_ ||
-                                  (!tasks_.empty() && tasks_.begin()->first.due <= clock_->monotonic());
-                       });
-        }
-    }
-    runPending();
+    waitForWork(clock_->isVirtual() ? 0 : maxWaitSeconds);
+    runDueTasks();
 }
 
 void RunLoop::run() {
@@ -165,21 +233,15 @@ void RunLoop::stop() {
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& done, double realTimeoutSeconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(realTimeoutSeconds);
+    const auto deadline = SteadyClock::now() + realSeconds(realTimeoutSeconds);
     while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (SteadyClock::now() >= deadline) {
             return false;
         }
-        if (clock_->isVirtual()) {
-            // Other threads post with a delay of 0 from the virtual now; wait for them in real time.
-            std::unique_lock lock(mutex_);
-            sleepUntil(lock, std::chrono::steady_clock::now() + std::chrono::milliseconds(5),
-                       [&] { return !tasks_.empty() && tasks_.begin()->first.due <= clock_->monotonic(); });
-            lock.unlock();
-            runPending();
-        } else {
-            runOnce(0.01);
-        }
+        // Under a virtual clock, other threads post with a delay of 0 from the virtual
+        // now: their work is waited for in real time, in short steps.
+        waitForWork(clock_->isVirtual() ? 0.005 : 0.01);
+        runDueTasks();
     }
     return true;
 }
@@ -235,11 +297,6 @@ double RunLoop::secondsUntilNextTask() const {
 bool RunLoop::hasPendingTasks() const {
     std::lock_guard lock(mutex_);
     return !tasks_.empty();
-}
-
-void RunLoop::setWakeUpHandler(std::function<void()> handler) {
-    std::lock_guard lock(mutex_);
-    wakeUp_ = std::move(handler);
 }
 
 double Date::timeIntervalSince1970() {

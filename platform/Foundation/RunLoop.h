@@ -2,13 +2,32 @@
 
 #include "platform/Foundation/Clock.h"
 
+#include <poll.h>
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <thread>
+#include <vector>
+
+// Work the loop thread waits for besides its tasks: descriptors to poll and a moment of
+// real time. Its members are called on the loop thread only.
+class RunLoopSource {
+  public:
+    virtual ~RunLoopSource() = default;
+    // Appends the descriptors the source waits on now.
+    virtual void addDescriptors(std::vector<pollfd>& descriptors) = 0;
+    // When the source is to run even if none of its descriptors is ready; nothing: never.
+    virtual std::optional<std::chrono::steady_clock::time_point> deadline() = 0;
+    // Does the source's work: it has a descriptor ready or its deadline has come.
+    // `descriptors` are the ones it added, with what the poll found.
+    virtual void perform(std::span<const pollfd> descriptors) = 0;
+};
 
 // The main thread's run loop: the main queue, delayed work and timers, all ordered by
 // the loop's clock. Work may be posted from any thread; it always runs on the thread
@@ -26,12 +45,23 @@ class RunLoop {
     // Forgets a queued task that has not run yet. Thread-safe.
     void cancel(TaskId id);
 
-    // Runs every task that is due now, including tasks those tasks post for now.
-    // Returns how many ran.
+    // Runs the sources that are ready, then every task that is due now, including tasks
+    // those tasks post for now. Returns how many tasks ran.
     std::size_t runPending();
     // Waits, in real time and at most `maxWaitSeconds`, until work is due (never with a
     // virtual clock), then runs what is due.
     void runOnce(double maxWaitSeconds);
+    // For a host that handles input of its own between tasks: waits in real time until a
+    // task is due, a source is to run, `hostDescriptor` (when not negative) has input, or
+    // `maxWaitSeconds` pass (negative: without limit), then runs the sources that are to
+    // run, but no task. With a virtual clock only tasks due already end the wait.
+    void waitForWork(double maxWaitSeconds, int hostDescriptor = -1);
+    // Wakes the loop thread from its wait, so that its sources look again. Thread-safe.
+    void wakeUp();
+
+    // Sources are added and removed on the loop thread; a source stays valid while added.
+    void addSource(RunLoopSource& source);
+    void removeSource(RunLoopSource& source);
     // Runs until `stop()`.
     void run();
     void stop();
@@ -52,19 +82,12 @@ class RunLoop {
     double secondsUntilNextTask() const;
     bool hasPendingTasks() const;
 
-    // Called (from any thread) whenever work is posted, so that a host blocked in its
-    // own event wait can wake up and call runPending().
-    void setWakeUpHandler(std::function<void()> handler);
-
     bool isLoopThread() const { return std::this_thread::get_id() == owner_; }
 
   private:
     RunLoop();
     bool runOneDueTask(double now);
-    // On the loop thread, with `lock` held: sleeps (without the lock) until `ready()`
-    // answers true, or until `deadline` of real time passes.
-    void sleepUntil(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point deadline,
-                    const std::function<bool()>& ready);
+    std::size_t runDueTasks();
     // With the lock held: whether the sleeping loop thread is to be woken (by the caller,
     // after letting go of the lock, with wake()).
     bool takeWakeUp();
@@ -90,8 +113,11 @@ class RunLoop {
     std::map<Key, Task> tasks_;
     std::map<TaskId, Key> keysById_;
     std::uint64_t nextSequence_ = 1;
-    std::function<void()> wakeUp_;
     bool stopRequested_ = false;
+    // Loop thread only: the sources, and the descriptors of the current wait.
+    std::vector<RunLoopSource*> sources_;
+    std::vector<pollfd> descriptors_;
+    std::vector<std::size_t> sourceEnds_;
 };
 
 // The platform's notion of "now" in seconds since 1970, read from the run loop's clock.

@@ -1,89 +1,19 @@
 #include "platform/Network/CurlWorker.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <stdexcept>
-
-namespace {
-
-void initialiseCurlOnce() {
-    static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
-    if (result != CURLE_OK) {
-        throw std::runtime_error("curl_global_init failed");
-    }
-}
-
-// The ends of `socket` as curl names them; nothing when the socket is gone.
-std::optional<CurlTransfer::Endpoint> endpointOf(curl_socket_t socket) {
-    sockaddr_storage local{};
-    sockaddr_storage peer{};
-    socklen_t localLength = sizeof local;
-    socklen_t peerLength = sizeof peer;
-    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
-        ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0 ||
-        local.ss_family != peer.ss_family) {
-        return std::nullopt;
-    }
-    char address[INET6_ADDRSTRLEN] = {};
-    if (peer.ss_family == AF_INET) {
-        const auto& in = reinterpret_cast<const sockaddr_in&>(peer);
-        ::inet_ntop(AF_INET, &in.sin_addr, address, sizeof address);
-        return CurlTransfer::Endpoint{ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port), address,
-                                      ntohs(in.sin_port)};
-    }
-    if (peer.ss_family == AF_INET6) {
-        const auto& in = reinterpret_cast<const sockaddr_in6&>(peer);
-        ::inet_ntop(AF_INET6, &in.sin6_addr, address, sizeof address);
-        return CurlTransfer::Endpoint{ntohs(reinterpret_cast<const sockaddr_in6&>(local).sin6_port), address,
-                                      ntohs(in.sin6_port)};
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-CurlTransfer::CurlTransfer() {
-    initialiseCurlOnce();
-    handle_ = curl_easy_init();
-    if (handle_ == nullptr) {
-        throw std::runtime_error("curl_easy_init failed");
-    }
-}
-
-CurlTransfer::~CurlTransfer() {
-    if (handle_ != nullptr) {
-        curl_easy_cleanup(handle_);
-    }
-}
-
 CurlWorker& CurlWorker::shared() {
     static CurlWorker worker;
     return worker;
 }
 
-CurlWorker::CurlWorker() {
-    initialiseCurlOnce();
-    multi_ = curl_multi_init();
-    if (multi_ == nullptr) {
-        throw std::runtime_error("curl_multi_init failed");
-    }
-    // Idle connections to a few hosts (service, resolver, images) stay open for reuse.
-    curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 32L);
-    thread_ = std::thread([this] { run(); });
-}
+CurlWorker::CurlWorker() : thread_([this] { run(); }) {}
 
 CurlWorker::~CurlWorker() {
     {
         std::lock_guard lock(mutex_);
         stopRequested_ = true;
     }
-    curl_multi_wakeup(multi_);
+    curl_multi_wakeup(transfers_.multi());
     thread_.join();
-    curl_multi_cleanup(multi_);
 }
 
 void CurlWorker::start(std::shared_ptr<CurlTransfer> transfer) {
@@ -91,7 +21,7 @@ void CurlWorker::start(std::shared_ptr<CurlTransfer> transfer) {
         std::lock_guard lock(mutex_);
         startRequests_.push_back(std::move(transfer));
     }
-    curl_multi_wakeup(multi_);
+    curl_multi_wakeup(transfers_.multi());
 }
 
 void CurlWorker::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
@@ -99,82 +29,7 @@ void CurlWorker::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
         std::lock_guard lock(mutex_);
         cancelRequests_.push_back(transfer);
     }
-    curl_multi_wakeup(multi_);
-}
-
-int CurlWorker::requestGoesOut(void* context, char* peerAddress, char*, int peerPort, int localPort) {
-    auto* transfer = static_cast<CurlTransfer*>(context);
-    if (!transfer->requestMayGoOut()) {
-        return CURL_PREREQFUNC_ABORT;
-    }
-    transfer->sentOn_ =
-        CurlTransfer::Endpoint{localPort, peerAddress != nullptr ? peerAddress : "", peerPort};
-    return CURL_PREREQFUNC_OK;
-}
-
-int CurlWorker::closeSocket(void* worker, curl_socket_t socket) {
-    static_cast<CurlWorker*>(worker)->idle_.erase(socket);
-    return ::close(socket);
-}
-
-void CurlWorker::keepIdle(CurlTransfer& transfer) {
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    long version = 0;
-    CURL* handle = transfer.handle_;
-    // The socket of the connection the transfer left in the cache (none when curl closed it).
-    if (!transfer.sentOn_ || curl_easy_getinfo(handle, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK ||
-        socket == CURL_SOCKET_BAD || curl_easy_getinfo(handle, CURLINFO_HTTP_VERSION, &version) != CURLE_OK ||
-        (version != CURL_HTTP_VERSION_1_0 && version != CURL_HTTP_VERSION_1_1)) {
-        return;
-    }
-    idle_[socket] = *transfer.sentOn_;
-}
-
-bool CurlWorker::inUse(const CurlTransfer::Endpoint& endpoint) const {
-    for (const auto& [handle, transfer] : active_) {
-        if (transfer->sentOn_ == endpoint) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void CurlWorker::dropClosedIdleConnections() {
-    for (auto entry = idle_.begin(); entry != idle_.end();) {
-        const curl_socket_t socket = entry->first;
-        pollfd item{socket, POLLIN, 0};
-        if (inUse(entry->second) || ::poll(&item, 1, 0) <= 0) {
-            ++entry;
-            continue;
-        }
-        // The number may name another socket by now if curl closed this one without its
-        // close callback: only the same connection is touched.
-        if (endpointOf(socket) == entry->second) {
-            // What waits is the peer's goodbye. Read away, with the socket shut, curl's own
-            // check (a peek at the socket) finds the connection closed and opens another.
-            char discarded[512];
-            while (::recv(socket, discarded, sizeof discarded, MSG_DONTWAIT) > 0) {
-            }
-            ::shutdown(socket, SHUT_RDWR);
-        }
-        entry = idle_.erase(entry);
-    }
-}
-
-void CurlWorker::finish(CURL* handle, CURLcode result, bool cancelled) {
-    auto found = active_.find(handle);
-    if (found == active_.end()) {
-        return;
-    }
-    std::shared_ptr<CurlTransfer> transfer = std::move(found->second);
-    active_.erase(found);
-    if (result == CURLE_OK && !cancelled) {
-        keepIdle(*transfer);
-    }
-    curl_multi_remove_handle(multi_, handle);
-    transfer->finished(result, cancelled);
-    curl_easy_cleanup(transfer->handle_);
-    transfer->handle_ = nullptr;
+    curl_multi_wakeup(transfers_.multi());
 }
 
 void CurlWorker::takeRequests(bool& stopping) {
@@ -187,30 +42,13 @@ void CurlWorker::takeRequests(bool& stopping) {
         stopping = stopRequested_;
     }
     if (!starts.empty()) {
-        dropClosedIdleConnections();
+        transfers_.dropClosedIdleConnections();
     }
     for (auto& transfer : starts) {
-        CURL* handle = transfer->handle_;
-        if (handle == nullptr || active_.count(handle) != 0) {
-            continue;
-        }
-        curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &CurlWorker::requestGoesOut);
-        curl_easy_setopt(handle, CURLOPT_PREREQDATA, transfer.get());
-        curl_easy_setopt(handle, CURLOPT_CLOSESOCKETFUNCTION, &CurlWorker::closeSocket);
-        curl_easy_setopt(handle, CURLOPT_CLOSESOCKETDATA, this);
-        active_.emplace(handle, transfer);
-        const CURLMcode added = curl_multi_add_handle(multi_, handle);
-        if (added != CURLM_OK) {
-            active_.erase(handle);
-            transfer->finished(CURLE_FAILED_INIT, false);
-            curl_easy_cleanup(transfer->handle_);
-            transfer->handle_ = nullptr;
-        }
+        transfers_.add(std::move(transfer));
     }
     for (auto& transfer : cancels) {
-        if (transfer->handle_ != nullptr) {
-            finish(transfer->handle_, CURLE_ABORTED_BY_CALLBACK, true);
-        }
+        transfers_.cancel(transfer);
     }
 }
 
@@ -222,20 +60,10 @@ void CurlWorker::run() {
             break;
         }
         int running = 0;
-        curl_multi_perform(multi_, &running);
-        int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
-            if (message->msg == CURLMSG_DONE) {
-                finish(message->easy_handle, message->data.result, false);
-            }
-        }
-        curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        curl_multi_perform(transfers_.multi(), &running);
+        transfers_.finishDone();
+        curl_multi_poll(transfers_.multi(), nullptr, 0, 1000, nullptr);
     }
     // Shutting down with the process: transfers still running are dropped unanswered.
-    for (auto& [handle, transfer] : active_) {
-        curl_multi_remove_handle(multi_, handle);
-        curl_easy_cleanup(transfer->handle_);
-        transfer->handle_ = nullptr;
-    }
-    active_.clear();
+    transfers_.abandonAll();
 }

@@ -9,6 +9,7 @@
 #include "platform/render/FontFilePages.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +23,8 @@ constexpr CGFloat kWheelStep = 40;
 constexpr double kFrameInterval = 1.0 / 60;
 // A wait this long or longer (in seconds) means the interface has settled.
 constexpr double kSettledWait = 1;
+// How long the loop waits at a time where it cannot wait for the display's input.
+constexpr double kStepWait = 0.01;
 
 double seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -108,31 +111,17 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     }
     // Text input starts switched on in SDL; it is only wanted while a text field edits.
     SDL_StopTextInput();
-    wakeEvent_ = SDL_RegisterEvents(1);
-    if (videoDriver == "offscreen" || videoDriver == "dummy") {
-        wakeSignal_ = std::make_shared<WakeSignal>();
+    // The loop waits for the display's input together with its own work; drivers with no
+    // input of their own (offscreen) have nothing to add.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (videoDriver == "x11" && SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+        displayDescriptor_ = ConnectionNumber(info.info.x11.display);
     }
-    const std::uint32_t wakeEvent = wakeEvent_;
-    // One wake-up event in the queue at a time, however often work is posted.
-    auto pending = wakePending_;
-    RunLoop::main().setWakeUpHandler([wakeEvent, pending, signal = wakeSignal_] {
-        if (signal) {
-            std::lock_guard lock(signal->mutex);
-            signal->pending = true;
-            signal->raised.notify_one();
-            return;
-        }
-        if (pending->exchange(true)) {
-            return;
-        }
-        SDL_Event event{};
-        event.type = wakeEvent;
-        SDL_PushEvent(&event);
-    });
+    waitsInSteps_ = displayDescriptor_ < 0 && videoDriver != "offscreen" && videoDriver != "dummy";
 }
 
 SDLWindowHost::~SDLWindowHost() {
-    RunLoop::main().setWakeUpHandler(nullptr);
     // Engines let go of their textures while the context is still there.
     if (videoContext_) {
         videoContext_->withdraw();
@@ -214,10 +203,6 @@ CGPoint SDLWindowHost::toPoints(int x, int y) const {
 }
 
 void SDLWindowHost::handleEvent(const SDL_Event& event) {
-    if (event.type == wakeEvent_) {
-        wakePending_->store(false);
-        return;
-    }
     auto window = inputWindow();
     const double now = RunLoop::main().now();
     switch (event.type) {
@@ -378,23 +363,17 @@ bool SDLWindowHost::presentFrame(bool force) {
 }
 
 bool SDLWindowHost::waitForEvent(SDL_Event& event, double seconds) {
-    if (!wakeSignal_) {
-        return seconds < 0 ? SDL_WaitEvent(&event) != 0
-                           : SDL_WaitEventTimeout(&event, static_cast<int>(std::ceil(seconds * 1000))) != 0;
-    }
+    // SDL has read everything the display sent when it has no event left, so the display's
+    // descriptor says when more comes.
     if (SDL_PollEvent(&event) != 0) {
         return true;
     }
-    {
-        std::unique_lock lock(wakeSignal_->mutex);
-        const auto woken = [this] { return wakeSignal_->pending; };
-        if (seconds < 0) {
-            wakeSignal_->raised.wait(lock, woken);
-        } else {
-            wakeSignal_->raised.wait_for(lock, std::chrono::duration<double>(seconds), woken);
-        }
-        wakeSignal_->pending = false;
+    if (waitsInSteps_) {
+        // Other drivers (Wayland) read their input under a protocol of their own: their
+        // events are looked at in steps, the loop's work waited for in between.
+        seconds = seconds < 0 ? kStepWait : std::min(seconds, kStepWait);
     }
+    RunLoop::main().waitForWork(seconds, displayDescriptor_);
     return SDL_PollEvent(&event) != 0;
 }
 

@@ -5,11 +5,8 @@
 #include "platform/host/ScreenRenderer.h"
 #include "platform/host/SurfacePresenter.h"
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 
@@ -17,9 +14,10 @@ struct SDL_Window;
 union SDL_Event;
 
 // The interface in a phone-shaped desktop window. The main run loop runs here: SDL
-// events become touches (mouse), scrolling (wheel), text and keys; run-loop work posted
-// from other threads wakes the loop through an SDL event; frames are drawn when
-// due and nothing moving on screen the loop sleeps until input or posted work arrives.
+// events become touches (mouse), scrolling (wheel), text and keys; the loop waits for the
+// display's input, work posted from other threads and its sources (the main thread's
+// transfers) at once; frames are drawn when due and nothing moving on screen the loop
+// sleeps until input, posted work or a transfer's data arrives.
 // Only the changed parts of the screen image are shown again. By default the image is
 // copied into the window's own pixels and no graphics driver is loaded (a driver, once
 // loaded, stays mapped for the life of the process: some 60 MiB with Mesa's llvmpipe);
@@ -99,16 +97,10 @@ class SDLWindowHost {
     std::shared_ptr<VideoGLContext> videoContext_;
     // The count of external picture changes last drawn.
     std::uint64_t drawnPictureChanges_ = 0;
-    std::uint32_t wakeEvent_ = 0;
-    std::shared_ptr<std::atomic<bool>> wakePending_ = std::make_shared<std::atomic<bool>>(false);
-    // Drivers without input of their own (offscreen) have no blocking wait: SDL would poll
-    // every millisecond. There the loop sleeps on this signal, raised with each wake-up.
-    struct WakeSignal {
-        std::mutex mutex;
-        std::condition_variable raised;
-        bool pending = false;
-    };
-    std::shared_ptr<WakeSignal> wakeSignal_;
+    // The display connection's descriptor, which the loop waits on; -1 when the driver
+    // has none (offscreen) or waits in steps.
+    int displayDescriptor_ = -1;
+    bool waitsInSteps_ = false;
     bool running_ = false;
     bool pointerDown_ = false;
     bool textInputOn_ = false;

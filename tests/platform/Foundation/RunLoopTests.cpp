@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -13,6 +15,43 @@
 #include <vector>
 
 namespace {
+
+// A pipe, closed at the end.
+struct Pipe {
+    Pipe() { EXPECT_EQ(::pipe(ends), 0); }
+    ~Pipe() {
+        ::close(ends[0]);
+        ::close(ends[1]);
+    }
+    void write() const { EXPECT_EQ(::write(ends[1], "x", 1), 1); }
+    int ends[2] = {-1, -1};
+};
+
+// A source waiting on a pipe's reading end and, when given one, a moment; it records
+// the threads it ran on and reads what came.
+class PipeSource final : public RunLoopSource {
+  public:
+    explicit PipeSource(int descriptor) : descriptor_(descriptor) {}
+    void addDescriptors(std::vector<pollfd>& descriptors) override {
+        descriptors.push_back(pollfd{descriptor_, POLLIN, 0});
+    }
+    std::optional<std::chrono::steady_clock::time_point> deadline() override { return due; }
+    void perform(std::span<const pollfd> descriptors) override {
+        ASSERT_EQ(descriptors.size(), 1u);
+        if ((descriptors[0].revents & POLLIN) != 0) {
+            char byte;
+            bytesRead += static_cast<int>(::read(descriptor_, &byte, 1));
+        }
+        due.reset();
+        threads.push_back(std::this_thread::get_id());
+    }
+    std::optional<std::chrono::steady_clock::time_point> due;
+    int bytesRead = 0;
+    std::vector<std::thread::id> threads;
+
+  private:
+    int descriptor_;
+};
 
 class RunLoopTest : public testing::Test {
   protected:
@@ -106,6 +145,40 @@ TEST_F(RunLoopTest, AWaitingLoopWakesForWorkFromAnotherThreadAndForStop) {
         loop.run();
         stopper.join();
     }
+}
+
+// A source runs on the loop thread when its descriptor has input (the loop waiting
+// without end wakes for it), when its moment comes, and from runPending when ready;
+// never once removed. A host's descriptor ends a wait too.
+TEST_F(RunLoopTest, SourcesRunWhenTheirDescriptorIsReadyOrTheirMomentComes) {
+    loop.setClock(std::make_shared<SystemClock>());
+    Pipe pipe;
+    PipeSource source(pipe.ends[0]);
+    loop.addSource(source);
+    std::thread writer([&] { pipe.write(); });
+    while (source.bytesRead == 0) {
+        loop.runOnce(3600);
+    }
+    writer.join();
+    EXPECT_EQ(source.threads, std::vector{std::this_thread::get_id()});
+
+    source.due = std::chrono::steady_clock::now();
+    loop.runOnce(3600);
+    EXPECT_EQ(source.threads.size(), 2u);
+    EXPECT_EQ(source.bytesRead, 1);
+
+    pipe.write();
+    loop.runPending();
+    EXPECT_EQ(source.bytesRead, 2);
+
+    loop.removeSource(source);
+    pipe.write();
+    loop.runOnce(0.01);
+    EXPECT_EQ(source.bytesRead, 2);
+
+    Pipe host;
+    host.write();
+    loop.waitForWork(-1, host.ends[0]); // returns at once: the host's input is there
 }
 
 TEST_F(RunLoopTest, RepeatingTimerFiresEveryIntervalUntilInvalidated) {

@@ -1,4 +1,6 @@
+#include "platform/Foundation/RunLoop.h"
 #include "platform/Network/CurlWorker.h"
+#include "platform/Network/MainLoopCurl.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -106,25 +108,56 @@ class RecordingTransfer final : public CurlTransfer {
     CURLcode result_ = CURLE_OK;
 };
 
-bool waitUntil(const std::function<bool()>& done, double seconds = 60) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
+// The two drivers: a worker thread of the test's own, and the main thread's run loop
+// (this thread's: the test waits by running it).
+class CurlDrivers : public testing::TestWithParam<std::string> {
+  protected:
+    bool onMainLoop() const { return GetParam() == "mainLoop"; }
+
+    CurlDriver& driver() {
+        if (onMainLoop()) {
+            return MainLoopCurl::shared();
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (!worker_) {
+            worker_ = std::make_unique<CurlWorker>();
+        }
+        return *worker_;
     }
-    return true;
-}
+
+    bool waitUntil(const std::function<bool()>& done, double seconds = 60) {
+        if (onMainLoop()) {
+            return RunLoop::main().runUntil(done, seconds);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+
+    void SetUp() override {
+        if (onMainLoop()) {
+            ASSERT_TRUE(RunLoop::main().isLoopThread());
+        }
+    }
+
+  private:
+    std::unique_ptr<CurlWorker> worker_;
+};
 
 } // namespace
 
-// Transfers started from several threads at once, each while the others run on the
-// worker (so that some start on their own thread and some are left to the worker), all
-// end once, with their own answers, reported on the worker's thread.
-TEST(CurlWorker, TransfersStartedFromSeveralThreadsAtOnceEachEndOnceWithTheirAnswer) {
+INSTANTIATE_TEST_SUITE_P(Drivers, CurlDrivers, testing::Values("worker", "mainLoop"));
+
+// Transfers started from several threads at once, each while the others run (so that some
+// start on their own thread and some are left to the driver), all end once, with their
+// own answers, reported on the driver's thread: the worker's, or the main loop's.
+TEST_P(CurlDrivers, TransfersStartedFromSeveralThreadsAtOnceEachEndOnceWithTheirAnswer) {
     EchoServer server;
-    CurlWorker worker;
+    CurlDriver& worker = driver();
     RecordingTransfer::Log log;
     constexpr int threads = 4;
     constexpr int perThread = 15;
@@ -150,7 +183,7 @@ TEST(CurlWorker, TransfersStartedFromSeveralThreadsAtOnceEachEndOnceWithTheirAns
         thread.join();
     }
     ASSERT_TRUE(waitUntil([&] { return log.total == threads * perThread; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // no second end arrives late
+    waitUntil([] { return false; }, 0.05); // no second end arrives late
     std::lock_guard lock(log.mutex);
     EXPECT_EQ(log.total, threads * perThread);
     for (int n = 0; n < threads * perThread; ++n) {
@@ -160,16 +193,16 @@ TEST(CurlWorker, TransfersStartedFromSeveralThreadsAtOnceEachEndOnceWithTheirAns
     }
     for (const auto& finisher : log.finishingThreads) {
         EXPECT_EQ(std::count(starters.begin(), starters.end(), finisher), 0);
-        EXPECT_NE(finisher, std::this_thread::get_id());
+        EXPECT_EQ(finisher == std::this_thread::get_id(), onMainLoop());
     }
     EXPECT_EQ(log.cancelled, 0);
 }
 
-// Running transfers that are cancelled end once, as cancelled; the worker goes on with
+// Running transfers that are cancelled end once, as cancelled; the driver goes on with
 // the others, and a transfer started after them runs.
-TEST(CurlWorker, CancelledTransfersEndOnceAndTheOthersGoOn) {
+TEST_P(CurlDrivers, CancelledTransfersEndOnceAndTheOthersGoOn) {
     EchoServer server;
-    CurlWorker worker;
+    CurlDriver& worker = driver();
     RecordingTransfer::Log log;
     std::vector<std::shared_ptr<RecordingTransfer>> slow;
     for (int i = 0; i < 5; ++i) {
@@ -197,13 +230,13 @@ TEST(CurlWorker, CancelledTransfersEndOnceAndTheOthersGoOn) {
 }
 
 // A transfer whose end starts another (as a completion that sends the next request would)
-// does not stall the worker.
-TEST(CurlWorker, ATransferMayStartTheNextFromItsEnd) {
+// does not stall the driver.
+TEST_P(CurlDrivers, ATransferMayStartTheNextFromItsEnd) {
     EchoServer server;
-    CurlWorker worker;
+    CurlDriver& worker = driver();
     std::atomic<int> ended{0};
     struct Chained final : CurlTransfer {
-        Chained(EchoServer& server, CurlWorker& worker, std::atomic<int>& ended, int left)
+        Chained(EchoServer& server, CurlDriver& worker, std::atomic<int>& ended, int left)
             : server_(server), worker_(worker), ended_(ended), left_(left), url_(server.url("/n/1")) {
             curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
             curl_easy_setopt(handle(), CURLOPT_NOSIGNAL, 1L);
@@ -218,11 +251,23 @@ TEST(CurlWorker, ATransferMayStartTheNextFromItsEnd) {
             }
         }
         EchoServer& server_;
-        CurlWorker& worker_;
+        CurlDriver& worker_;
         std::atomic<int>& ended_;
         int left_;
         std::string url_;
     };
     worker.start(std::make_shared<Chained>(server, worker, ended, 9));
     EXPECT_TRUE(waitUntil([&] { return ended == 10; }));
+}
+
+// A transfer that waits for an answer that does not come ends when its time is up: the
+// driver wakes for curl's timers, not only for its sockets.
+TEST_P(CurlDrivers, ATransferWithoutAnAnswerEndsWhenItsTimeIsUp) {
+    EchoServer server;
+    RecordingTransfer::Log log;
+    auto waiting = std::make_shared<RecordingTransfer>(server.url("/slow"), log);
+    curl_easy_setopt(waiting->handle(), CURLOPT_TIMEOUT_MS, 300L);
+    driver().start(waiting);
+    ASSERT_TRUE(waitUntil([&] { return log.total == 1; }));
+    EXPECT_EQ(waiting->result(), CURLE_OPERATION_TIMEDOUT);
 }

@@ -1,0 +1,194 @@
+// The window loop waiting without end (nothing on screen moves) wakes for what it waits
+// on besides posted work: the display's input and the answers of the main thread's
+// transfers. A watchdog ends a wait that nothing else ends, so that a loop that misses
+// its wake-up fails the test instead of hanging it.
+#include "platform/Foundation/RunLoop.h"
+#include "platform/Network/MainLoopCurl.h"
+#include "platform/UIKit/UIScreen.h"
+#include "platform/UIKit/UIWindow.h"
+#include "platform/host/SDLWindowHost.h"
+#include "tests/support/XvfbServer.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <unistd.h>
+// Xlib's macros (None, Bool, Status) would break the headers above: it comes last.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Whether the calling thread of `threadId` sleeps ('S' in its scheduler state).
+bool asleep(pid_t threadId) {
+    std::ifstream file("/proc/self/task/" + std::to_string(threadId) + "/stat");
+    const std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const auto end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'S';
+}
+
+// Posts work that ends the loop's wait if nothing else has within a minute.
+class Watchdog {
+  public:
+    Watchdog()
+        : thread_([this] {
+              std::unique_lock lock(mutex_);
+              if (!done_.wait_for(lock, std::chrono::seconds(60), [this] { return finished_; })) {
+                  fired = true;
+                  RunLoop::main().post([] {});
+              }
+          }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_one();
+        thread_.join();
+    }
+    std::atomic<bool> fired{false};
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+class SettledWindow {
+  public:
+    SettledWindow() : window_(std::make_shared<UIWindow>()), host_({"Orvex test", 1, false}) {
+        window_->makeKeyAndVisible();
+        while (host_.isOpen() && host_.pumpOnce(0)) {
+        }
+    }
+    SDLWindowHost& host() { return host_; }
+
+  private:
+    std::shared_ptr<UIWindow> window_;
+    SDLWindowHost host_;
+};
+
+// One transfer whose answer the server gives only once the loop thread sleeps.
+class LateAnswer final : public CurlTransfer {
+  public:
+    explicit LateAnswer(const std::string& url) : url_(url) {
+        curl_easy_setopt(handle(), CURLOPT_URL, url_.c_str());
+        curl_easy_setopt(handle(), CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle(), CURLOPT_FORBID_REUSE, 1L); // the server stops at once
+        curl_easy_setopt(handle(), CURLOPT_WRITEFUNCTION, &LateAnswer::receive);
+        curl_easy_setopt(handle(), CURLOPT_WRITEDATA, this);
+    }
+    void finished(CURLcode result, bool) override {
+        result_ = result;
+        ended = true;
+    }
+    std::string body;
+    CURLcode result_ = CURLE_OK;
+    bool ended = false;
+
+  private:
+    static size_t receive(char* data, size_t size, size_t count, void* context) {
+        static_cast<LateAnswer*>(context)->body.append(data, size * count);
+        return size * count;
+    }
+    std::string url_;
+};
+
+void expectATransfersAnswerWakesTheLoop() {
+    SettledWindow window;
+    ASSERT_TRUE(window.host().isOpen());
+    const pid_t loopThread = gettid();
+    httplib::Server server;
+    server.Get("/late", [&](const httplib::Request&, httplib::Response& response) {
+        while (!asleep(loopThread)) {
+            std::this_thread::yield();
+        }
+        response.set_content("late answer", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { server.listen_after_bind(); });
+    auto transfer = std::make_shared<LateAnswer>("http://127.0.0.1:" + std::to_string(port) + "/late");
+    MainLoopCurl::shared().start(transfer);
+    {
+        Watchdog watchdog;
+        while (!transfer->ended && !watchdog.fired) {
+            window.host().pumpOnce(-1);
+        }
+        EXPECT_FALSE(watchdog.fired) << "the loop slept through the answer";
+    }
+    EXPECT_EQ(transfer->result_, CURLE_OK);
+    EXPECT_EQ(transfer->body, "late answer");
+    server.stop();
+    serving.join();
+}
+
+class WindowLoopWake : public testing::Test {
+  protected:
+    void SetUp() override {
+        RunLoop::main().setClock(std::make_shared<SystemClock>());
+        UIScreen::configureMainScreen({{200, 300}, 1, 20, 10});
+    }
+};
+
+} // namespace
+
+TEST_F(WindowLoopWake, ATransfersAnswerWakesAnOffscreenWindowsLoop) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    expectATransfersAnswerWakesTheLoop();
+}
+
+TEST_F(WindowLoopWake, ATransfersAnswerAndTheDisplaysInputWakeADesktopWindowsLoop) {
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    expectATransfersAnswerWakesTheLoop();
+
+    // A message from another client of the display, sent once the loop sleeps (the loop
+    // may wake for other input of the display before).
+    SettledWindow window;
+    ASSERT_TRUE(window.host().isOpen());
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(window.host().window(), &info));
+    const ::Window target = info.info.x11.window;
+    const pid_t loopThread = gettid();
+    std::atomic<bool> sent{false};
+    std::thread other([&] {
+        Display* display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        while (!asleep(loopThread)) {
+            std::this_thread::yield();
+        }
+        sent = true;
+        XEvent message{};
+        message.xclient.type = ClientMessage;
+        message.xclient.window = target;
+        message.xclient.format = 32;
+        message.xclient.message_type = XInternAtom(display, "ORVEX_TEST_PING", False);
+        XSendEvent(display, target, False, NoEventMask, &message);
+        XFlush(display);
+        XCloseDisplay(display);
+    });
+    {
+        Watchdog watchdog;
+        while (!sent && !watchdog.fired) {
+            window.host().pumpOnce(-1);
+        }
+        EXPECT_FALSE(watchdog.fired) << "the loop slept through the display's input";
+    }
+    other.join();
+    EXPECT_TRUE(sent);
+}
