@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr long kConnectionsPerHost = 6;
+
 void initialiseCurlOnce() {
     static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
     if (result != CURLE_OK) {
@@ -68,6 +70,10 @@ CurlTransfers::CurlTransfers() {
     }
     // Idle connections to a few hosts (service, resolver, images) stay open for reuse.
     curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 32L);
+    // A burst of requests to one host (a page's answers, a screen of posters) shares six
+    // connections, as the platform's sessions do, instead of opening one each: the rest
+    // wait for one of them to come free.
+    curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, kConnectionsPerHost);
 }
 
 CurlTransfers::~CurlTransfers() {
