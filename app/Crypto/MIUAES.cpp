@@ -331,6 +331,15 @@ std::string MIUAES::MIUAESDecrypt(std::string_view text) {
 }
 
 bool MIUAES::MIUAESDecryptInto(std::string_view text, std::string& plain) {
+    if (!decryptPayloadBytesInto(text, plain) ||
+        !isValidUTF8(reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size())) {
+        plain.clear();
+        return false;
+    }
+    return true;
+}
+
+bool MIUAES::decryptPayloadBytesInto(std::string_view text, std::string& plain) {
     // This is hex2bin, then decodeBase64WithString, in one buffer and mostly in one
     // pass. The Base64 text is not checked to be UTF-8 on the way: any byte above 0x7F
     // makes it invalid Base64 just as surely.
@@ -355,7 +364,7 @@ bool MIUAES::MIUAESDecryptInto(std::string_view text, std::string& plain) {
     const std::optional<std::size_t> plainLength =
         runAES(kCCDecrypt, kCCModeCBC, std::string(responseKey), kCCKeySizeAES128, std::string(responseIV),
                pkcs7Padding, bytes, cipherLength, bytes, cipherLength);
-    if (!plainLength || !isValidUTF8(bytes, *plainLength)) {
+    if (!plainLength) {
         plain.clear();
         return false;
     }
