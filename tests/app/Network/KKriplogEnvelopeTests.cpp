@@ -56,12 +56,13 @@ const std::string kHex = "3a4b5c6d7e8f90a1b2c3d4e5f60718293a4b5c6d7e8f90a1b2c3d4
 } // namespace
 
 TEST(KKriplogEnvelope, TheUsualEnvelopeIsReadWhereItLies) {
-    for (const std::string& body : std::vector<std::string>{
-             R"({"code":20000,"message":"成功","data":")" + kHex + "\"}",
-             " \r\n\t{ \"data\" : \"" + kHex + "\" ,\n\"code\"\t:\t20000 , \"message\":\"\" } \n",
-             R"({"code":20000,"n":-12,"m":0,"o":-0,"p":123456789012345678,"t":true,"f":false,"z":null,"data":"é"})",
-             R"({"":"","code":20000,"data":"a b"})",
-         }) {
+    for (
+        const std::string& body : std::vector<std::string>{
+            R"({"code":20000,"message":"成功","data":")" + kHex + "\"}",
+            " \r\n\t{ \"data\" : \"" + kHex + "\" ,\n\"code\"\t:\t20000 , \"message\":\"\" } \n",
+            R"({"code":20000,"n":-12,"m":0,"o":-0,"p":123456789012345678,"t":true,"f":false,"z":null,"data":"é"})",
+            R"({"":"","code":20000,"data":"a b"})",
+        }) {
         expectAgreesWithFullParse(body);
         const auto text = KKriplogEnvelope::successPayloadText(body);
         ASSERT_TRUE(text.has_value()) << body;
@@ -98,21 +99,36 @@ TEST(KKriplogEnvelope, OtherSpellingsAreLeftToTheParserWhichReadsThemAlike) {
 TEST(KKriplogEnvelope, AnyOtherBodyGivesNoText) {
     const std::string data = "\"" + kHex + "\"";
     for (const std::string& body : std::vector<std::string>{
-             std::string(), std::string("[]"), std::string("\"x\""), std::string("{}"),
-             R"({"code":20000})", R"({"data":)" + data + "}", R"({"code":20000,"data":""})",
-             R"({"code":20000.0,"data":)" + data + "}", R"({"code":2e4,"data":)" + data + "}",
-             R"({"code":"20000","data":)" + data + "}", R"({"code":020000,"data":)" + data + "}",
-             R"({"code":-20000,"data":)" + data + "}", R"({"code":200000,"data":)" + data + "}",
-             R"({"code":20000x,"data":)" + data + "}", R"({"code":20000,"code":20000,"data":)" + data + "}",
+             std::string(),
+             std::string("[]"),
+             std::string("\"x\""),
+             std::string("{}"),
+             R"({"code":20000})",
+             R"({"data":)" + data + "}",
+             R"({"code":20000,"data":""})",
+             R"({"code":20000.0,"data":)" + data + "}",
+             R"({"code":2e4,"data":)" + data + "}",
+             R"({"code":"20000","data":)" + data + "}",
+             R"({"code":020000,"data":)" + data + "}",
+             R"({"code":-20000,"data":)" + data + "}",
+             R"({"code":200000,"data":)" + data + "}",
+             R"({"code":20000x,"data":)" + data + "}",
+             R"({"code":20000,"code":20000,"data":)" + data + "}",
              R"({"code":20000,"data":)" + data + ",\"data\":" + data + "}",
-             R"({"code":20000,"data":)" + data + "} x", R"({"code":20000,"data":)" + data + "}}",
-             R"({"code":20000,"data":)" + data + ",}", R"({"code":20000,,"data":)" + data + "}",
-             R"({"code":20000,"n":01,"data":)" + data + "}", R"({"code":20000,"n":-,"data":)" + data + "}",
-             R"({"code":20000,"t":tru,"data":)" + data + "}", R"({"code":20000,"t":truex,"data":)" + data + "}",
+             R"({"code":20000,"data":)" + data + "} x",
+             R"({"code":20000,"data":)" + data + "}}",
+             R"({"code":20000,"data":)" + data + ",}",
+             R"({"code":20000,,"data":)" + data + "}",
+             R"({"code":20000,"n":01,"data":)" + data + "}",
+             R"({"code":20000,"n":-,"data":)" + data + "}",
+             R"({"code":20000,"t":tru,"data":)" + data + "}",
+             R"({"code":20000,"t":truex,"data":)" + data + "}",
              R"({"code":20000,"n":12345678901234567890123,"data":)" + data + "}",
              "{\"code\":20000,\"message\":\"\xc3\",\"data\":" + data + "}",
-             "{\"code\":20000,\"data\":\"ab\xff\"}", "{\"code\":20000,\"data\":\"ab\x01\"}",
-             "{\"code\":20000,\"data\":\"ab\xed\xa0\x80\"}", "\xef\xbb\xbf{\"code\":20000,\"data\":\"ab\"}",
+             "{\"code\":20000,\"data\":\"ab\xff\"}",
+             "{\"code\":20000,\"data\":\"ab\x01\"}",
+             "{\"code\":20000,\"data\":\"ab\xed\xa0\x80\"}",
+             "\xef\xbb\xbf{\"code\":20000,\"data\":\"ab\"}",
          }) {
         EXPECT_FALSE(KKriplogEnvelope::successPayloadText(body).has_value()) << body;
     }
