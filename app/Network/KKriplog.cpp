@@ -169,11 +169,16 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
 }
 
 std::optional<std::string> KKriplog::storedToken() {
-    auto text = UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey);
+    auto& defaults = UserDefaults::standard();
+    if (UserDefaults::changeCount() == loginChangeCount_) {
+        return loginToken_;
+    }
+    auto text = defaults.stringForKey(KKrearinfluence::loginDefaultsKey);
     if (text != loginText_) {
         loginToken_ = text ? KKrearinfluence(JSON::parse(*text)).token : std::nullopt;
         loginText_ = std::move(text);
     }
+    loginChangeCount_ = UserDefaults::changeCount();
     return loginToken_;
 }
 
