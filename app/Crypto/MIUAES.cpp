@@ -100,6 +100,42 @@ std::optional<std::size_t> runAES(int operation, int mode, const std::string& ke
     return written;
 }
 
+// Payload decryption (AES-128-CBC with PKCS7 under the response key and IV) of
+// `length` bytes at `in` into `out` (which may be `in`, with room for `length` bytes):
+// the length of the plain text, or nothing when the cipher refuses (the status logged).
+// The cryptor is made once per thread and reset for each payload, so that its key
+// schedule is not built again for every answer.
+std::optional<std::size_t> decryptPayloadCipher(const std::uint8_t* in, std::size_t length,
+                                                std::uint8_t* out) {
+    using Cryptor = std::unique_ptr<CCCryptor, decltype(&CCCryptorRelease)>;
+    // Their bytes are the key and IV as they are (keyMaterial and ivMaterial would copy them).
+    static_assert(MIUAES::responseKey.size() == kCCKeySizeAES128 && MIUAES::responseIV.size() == kBlockSize);
+    thread_local Cryptor cryptor(nullptr, CCCryptorRelease);
+    CCCryptorStatus status = kCCSuccess;
+    if (cryptor == nullptr) {
+        CCCryptorRef created = nullptr;
+        status = CCCryptorCreateWithMode(kCCDecrypt, kCCModeCBC, kCCAlgorithmAES, ccPKCS7Padding,
+                                         MIUAES::responseIV.data(), MIUAES::responseKey.data(),
+                                         MIUAES::responseKey.size(), nullptr, 0, 0, 0, &created);
+        cryptor.reset(created);
+    } else {
+        status = CCCryptorReset(cryptor.get(), MIUAES::responseIV.data());
+    }
+    std::size_t updated = 0;
+    if (status == kCCSuccess) {
+        status = CCCryptorUpdate(cryptor.get(), in, length, out, length, &updated);
+    }
+    std::size_t finished = 0;
+    if (status == kCCSuccess) {
+        status = CCCryptorFinal(cryptor.get(), out + updated, length - updated, &finished);
+    }
+    if (status != kCCSuccess) {
+        logCipherFailure(status);
+        return std::nullopt;
+    }
+    return updated + finished;
+}
+
 // The lenient Base64 decoder; `out` (room for 3/4 of the length plus 3 bytes) may be
 // `in`, as no byte is written before it has been read. Answers the decoded length.
 std::optional<std::size_t> decodeLenientBase64(const std::uint8_t* in, std::size_t length,
@@ -331,6 +367,15 @@ std::string MIUAES::MIUAESDecrypt(std::string_view text) {
 }
 
 bool MIUAES::MIUAESDecryptInto(std::string_view text, std::string& plain) {
+    if (!decryptPayloadBytesInto(text, plain) ||
+        !isValidUTF8(reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size())) {
+        plain.clear();
+        return false;
+    }
+    return true;
+}
+
+bool MIUAES::decryptPayloadBytesInto(std::string_view text, std::string& plain) {
     // This is hex2bin, then decodeBase64WithString, in one buffer and mostly in one
     // pass. The Base64 text is not checked to be UTF-8 on the way: any byte above 0x7F
     // makes it invalid Base64 just as surely.
@@ -352,10 +397,8 @@ bool MIUAES::MIUAESDecryptInto(std::string_view text, std::string& plain) {
         return false;
     }
     const std::size_t cipherLength = decodedStart + *restLength;
-    const std::optional<std::size_t> plainLength =
-        runAES(kCCDecrypt, kCCModeCBC, std::string(responseKey), kCCKeySizeAES128, std::string(responseIV),
-               pkcs7Padding, bytes, cipherLength, bytes, cipherLength);
-    if (!plainLength || !isValidUTF8(bytes, *plainLength)) {
+    const std::optional<std::size_t> plainLength = decryptPayloadCipher(bytes, cipherLength, bytes);
+    if (!plainLength) {
         plain.clear();
         return false;
     }

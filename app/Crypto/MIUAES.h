@@ -32,6 +32,9 @@ class MIUAES {
     // The same into `plain`, whose storage is reused: a caller decoding one payload after
     // another keeps one buffer. False, with `plain` empty, when the payload gives nothing.
     static bool MIUAESDecryptInto(std::string_view text, std::string& plain);
+    // The same without the final check that the plain text is UTF-8, for a caller that
+    // parses it as JSON at once: the parser refuses text that is not UTF-8 itself.
+    static bool decryptPayloadBytesInto(std::string_view text, std::string& plain);
 
     // What the service does to a payload, and the exact inverse of MIUAESDecrypt for
     // any UTF-8 text: AES-128-CBC with PKCS7 under the response key and IV, standard

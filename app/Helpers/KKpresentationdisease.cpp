@@ -55,7 +55,12 @@ std::string KKpresentationdisease::formatSize(double kilobytes) {
 }
 
 std::string KKpresentationdisease::signParameters(const std::map<std::string, std::string>& parameters) {
+    std::size_t length = std::char_traits<char>::length(kSigningSalt);
+    for (const auto& [key, value] : parameters) {
+        length += key.size() + value.size();
+    }
     std::string text;
+    text.reserve(length);
     for (const auto& [key, value] : parameters) {
         text += key;
         text += value;

@@ -4,6 +4,7 @@
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Models/KKrearinfluence.h"
 #include "app/Network/KKriplogConsole.h"
+#include "app/Network/KKriplogEnvelope.h"
 #include "app/Network/ServiceConfiguration.h"
 #include "platform/Alamofire/Session.h"
 #include "platform/Foundation/RunLoop.h"
@@ -17,41 +18,6 @@ namespace {
 constexpr const char* missingVideoMessage = "视频不存在";
 // The largest decrypted payload buffer kept for the next answer.
 constexpr std::size_t kKeptPayloadBufferBytes = 1 << 20;
-
-// The payload text of the common answer, read where the body lies: an envelope object
-// whose "code" is the success code as a number and whose "data" is a text that is not
-// empty. Nothing for any other answer (or one naming either key twice), which goes the
-// general way through a parsed envelope. A body that parses is valid UTF-8. The text
-// lies in the parser's buffer: valid until the next answer is read.
-std::optional<std::string_view> successPayloadText(const std::string& body) {
-    // Main thread only, like the client: its buffers are kept from answer to answer.
-    static simdjson::dom::parser parser;
-    simdjson::dom::object envelope;
-    if (parser.parse(body).get(envelope) != simdjson::SUCCESS) {
-        return std::nullopt;
-    }
-    std::optional<std::int64_t> code;
-    std::optional<std::string_view> text;
-    for (const simdjson::dom::key_value_pair field : envelope) {
-        if (field.key == "code") {
-            std::int64_t value = 0;
-            if (code || field.value.get_int64().get(value) != simdjson::SUCCESS) {
-                return std::nullopt;
-            }
-            code = value;
-        } else if (field.key == "data") {
-            std::string_view value;
-            if (text || field.value.get_string().get(value) != simdjson::SUCCESS) {
-                return std::nullopt;
-            }
-            text = value;
-        }
-    }
-    if (code != KKriplog::successCode || !text || text->empty()) {
-        return std::nullopt;
-    }
-    return text;
-}
 
 } // namespace
 
@@ -99,7 +65,7 @@ void KKriplog::send(HTTPMethod method, const std::string& path, Parameters param
             [this, path, completion = std::move(completion), origin,
              sentToken = std::move(sentToken)](const std::shared_ptr<const AFDataResponse>& response) {
                 if (const std::string* body = response->value()) {
-                    if (auto text = successPayloadText(*body)) {
+                    if (auto text = KKriplogEnvelope::successPayloadText(*body)) {
                         QMUITips::hideAllTips();
                         KKriplogConsole::writeBody(response);
                         handleSuccessPayload(*text, path, completion);
@@ -125,7 +91,8 @@ void KKriplog::handleSuccessPayload(std::string_view text, const std::string& pa
     // every answer (a completion that waits for another answer finds it free again).
     // Main thread only, like the client.
     static std::string plain;
-    MIUAES::MIUAESDecryptInto(text, plain);
+    // Text that is not UTF-8 does not parse: the parse checks it once for both steps.
+    MIUAES::decryptPayloadBytesInto(text, plain);
     JSON payload = JSON::parse(plain);
     if (plain.capacity() > kKeptPayloadBufferBytes) {
         std::string().swap(plain);
@@ -202,11 +169,16 @@ void KKriplog::handleResponse(const std::optional<JSON>& object, const std::stri
 }
 
 std::optional<std::string> KKriplog::storedToken() {
-    auto text = UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey);
+    auto& defaults = UserDefaults::standard();
+    if (UserDefaults::changeCount() == loginChangeCount_) {
+        return loginToken_;
+    }
+    auto text = defaults.stringForKey(KKrearinfluence::loginDefaultsKey);
     if (text != loginText_) {
         loginToken_ = text ? KKrearinfluence(JSON::parse(*text)).token : std::nullopt;
         loginText_ = std::move(text);
     }
+    loginChangeCount_ = UserDefaults::changeCount();
     return loginToken_;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Foundation/JSON.h"
 #include "platform/Foundation/NSError.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -119,6 +120,8 @@ class KKriplog {
     bool renewalInFlight_ = false;
     std::optional<std::string> loginText_;
     std::optional<std::string> loginToken_;
+    // The defaults' change count when the login text was last read.
+    std::optional<std::uint64_t> loginChangeCount_;
 };
 
 // The process's API client.

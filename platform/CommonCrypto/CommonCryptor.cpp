@@ -17,6 +17,7 @@ struct CCCryptor {
     bool blockMode = false; // ECB or CBC: whole blocks only, optionally padded
     bool pkcs7 = false;
     std::size_t blockSize = 0;
+    bool usesIV = false; // OpenSSL's context takes the IV (not ECB, not CTR by hand)
     std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context{nullptr, EVP_CIPHER_CTX_free};
 
     // DES in CTR mode: `context` encrypts the counter blocks in ECB mode; the bytes of
@@ -167,12 +168,35 @@ CCCryptorStatus CCCryptorCreateWithMode(CCOperation op, CCMode mode, CCAlgorithm
         encrypting = 1; // the key stream is always made by encryption
     }
     const bool usesIV = mode != kCCModeECB && !choice.counterModeByHand;
+    cryptor->usesIV = usesIV;
     if (EVP_CipherInit_ex2(cryptor->context.get(), choice.cipher, bytesOf(key), usesIV ? ivBytes : nullptr,
                            encrypting, nullptr) != 1 ||
         EVP_CIPHER_CTX_set_padding(cryptor->context.get(), 0) != 1) {
         return kCCUnspecifiedError;
     }
     *cryptorRef = cryptor.release();
+    return kCCSuccess;
+}
+
+CCCryptorStatus CCCryptorReset(CCCryptorRef cryptorRef, const void* iv) {
+    if (cryptorRef == nullptr) {
+        return kCCParamError;
+    }
+    CCCryptor& cryptor = *cryptorRef;
+    const std::array<std::uint8_t, kCCBlockSizeAES128> zeroIV{};
+    const std::uint8_t* ivBytes = iv != nullptr ? bytesOf(iv) : zeroIV.data();
+    cryptor.pendingLength = 0;
+    if (cryptor.counterModeByHand) {
+        std::memcpy(cryptor.counter.data(), ivBytes, cryptor.blockSize);
+        cryptor.keyStreamUsed = cryptor.blockSize;
+        return kCCSuccess;
+    }
+    // Without a cipher or key the context keeps its key schedule and direction.
+    if (EVP_CipherInit_ex2(cryptor.context.get(), nullptr, nullptr, cryptor.usesIV ? ivBytes : nullptr, -1,
+                           nullptr) != 1 ||
+        EVP_CIPHER_CTX_set_padding(cryptor.context.get(), 0) != 1) {
+        return kCCUnspecifiedError;
+    }
     return kCCSuccess;
 }
 

@@ -111,6 +111,11 @@ CCCryptorStatus CCCryptorFinal(CCCryptorRef cryptorRef, void* dataOut, std::size
 // The output room needed for inputLength more bytes, with the final step when `final`.
 std::size_t CCCryptorGetOutputLength(CCCryptorRef cryptorRef, std::size_t inputLength, bool final);
 
+// Returns the cryptor to the state it was created in, with `iv` (null: zero bytes) as
+// its initialisation vector or CTR counter and the same key: input kept back is
+// dropped. Cheaper than a new cryptor, as the key schedule is kept.
+CCCryptorStatus CCCryptorReset(CCCryptorRef cryptorRef, const void* iv);
+
 CCCryptorStatus CCCryptorRelease(CCCryptorRef cryptorRef);
 
 // One-shot encryption or decryption (create, update, final, release). When the

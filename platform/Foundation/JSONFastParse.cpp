@@ -4,28 +4,67 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <tuple>
 
 namespace {
 
 using Members = JSON::Storage::object_t;
+using Items = JSON::Storage::array_t;
+using Kind = JSON::Storage::value_t;
 
-// A cheap hash of a key: one bit of a 64-bit mask of the keys seen so far in an object.
-std::uint64_t keyBit(std::string_view key) {
-    std::uint64_t hash = key.size();
-    for (const char c : key) {
-        hash = hash * 31 + static_cast<unsigned char>(c);
-    }
-    return std::uint64_t{1} << ((hash ^ (hash >> 6)) & 63);
+std::uint64_t load64(const char* bytes) {
+    std::uint64_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
 }
 
-JSON::Storage convert(simdjson::dom::element element);
+// A cheap hash of a key: one bit of a 64-bit mask of the keys seen so far in an object.
+// Read from the key's length and its first and last 8 bytes (a shorter key whole), so
+// that a key costs a few instructions whatever its length; longer keys that differ only
+// in between share a bit, which costs a search, never a wrong value.
+std::uint64_t keyBit(std::string_view key) {
+    const std::size_t size = key.size();
+    std::uint64_t head = size;
+    std::uint64_t tail = 0;
+    if (size >= 8) {
+        head ^= load64(key.data());
+        tail = load64(key.data() + size - 8);
+    } else {
+        for (const char c : key) {
+            head = head << 8 | static_cast<unsigned char>(c);
+        }
+    }
+    const std::uint64_t hash = ((head * 0x9E3779B97F4A7C15u) ^ tail) * 0xC2B2AE3D27D4EB4Fu;
+    return std::uint64_t{1} << (hash >> 58);
+}
 
-// An object's members in text order, appended in place. A key named again keeps its
+template <typename Emplace> void emplaceConverted(simdjson::dom::element element, const Emplace& emplace);
+
+// An array's items, built where they lie.
+void fillArray(simdjson::dom::array children, JSON::Storage& array) {
+    auto& items = array.get_ref<Items&>();
+    items.reserve(children.size());
+    for (const simdjson::dom::element child : children) {
+        emplaceConverted(child, [&items](auto&&... value) -> JSON::Storage& {
+            return items.emplace_back(std::forward<decltype(value)>(value)...);
+        });
+    }
+}
+
+JSON::Storage convert(simdjson::dom::element element) {
+    JSON::Storage value;
+    emplaceConverted(element, [&value](auto&&... converted) -> JSON::Storage& {
+        value = JSON::Storage(std::forward<decltype(converted)>(converted)...);
+        return value;
+    });
+    return value;
+}
+
+// An object's members in text order, built where they lie. A key named again keeps its
 // first place and takes the later value; only a key whose bit is already set is looked
 // for among the members so far, so that an object's keys cost no quadratic search.
-JSON::Storage convertObject(simdjson::dom::object fields) {
-    JSON::Storage object = JSON::Storage::object();
+void fillObject(simdjson::dom::object fields, JSON::Storage& object) {
     auto& members = object.get_ref<Members&>();
     members.reserve(fields.size());
     std::uint64_t seen = 0;
@@ -43,46 +82,53 @@ JSON::Storage convertObject(simdjson::dom::object fields) {
         }
         seen |= bit;
         // The vector's own emplace_back: the ordered map's would search and copy the key.
-        members.Members::Container::emplace_back(std::piecewise_construct, std::forward_as_tuple(key),
-                                                 std::forward_as_tuple(convert(field.value)));
+        emplaceConverted(field.value, [&members, key](auto&&... value) -> JSON::Storage& {
+            return members
+                .Members::Container::emplace_back(
+                    std::piecewise_construct, std::forward_as_tuple(key),
+                    std::forward_as_tuple(std::forward<decltype(value)>(value)...))
+                .second;
+        });
     }
-    return object;
 }
 
-JSON::Storage convert(simdjson::dom::element element) {
+// Builds the value of `element` through `emplace`, which constructs a value from the
+// arguments it is given where the value belongs and returns it: scalars directly, and
+// containers empty first, then filled in place, so that no value is built twice.
+template <typename Emplace> void emplaceConverted(simdjson::dom::element element, const Emplace& emplace) {
     using Type = simdjson::dom::element_type;
     switch (element.type()) {
-    case Type::ARRAY: {
-        JSON::Storage array = JSON::Storage::array();
-        auto& items = array.get_ref<JSON::Storage::array_t&>();
-        const simdjson::dom::array children = element.get_array().value_unsafe();
-        items.reserve(children.size());
-        for (simdjson::dom::element child : children) {
-            items.emplace_back(convert(child));
-        }
-        return array;
-    }
+    case Type::ARRAY:
+        fillArray(element.get_array().value_unsafe(), emplace(Kind::array));
+        return;
     case Type::OBJECT:
-        return convertObject(element.get_object().value_unsafe());
+        fillObject(element.get_object().value_unsafe(), emplace(Kind::object));
+        return;
     case Type::INT64: {
         const std::int64_t value = element.get_int64().value_unsafe();
         if (value >= 0) {
-            return JSON::Storage(static_cast<std::uint64_t>(value));
+            emplace(static_cast<std::uint64_t>(value));
+        } else {
+            emplace(value);
         }
-        return JSON::Storage(value);
+        return;
     }
     case Type::UINT64:
-        return JSON::Storage(element.get_uint64().value_unsafe());
+        emplace(element.get_uint64().value_unsafe());
+        return;
     case Type::DOUBLE:
-        return JSON::Storage(element.get_double().value_unsafe());
+        emplace(element.get_double().value_unsafe());
+        return;
     case Type::STRING:
-        return JSON::Storage(element.get_string().value_unsafe());
+        emplace(element.get_string().value_unsafe());
+        return;
     case Type::BOOL:
-        return JSON::Storage(element.get_bool().value_unsafe());
+        emplace(element.get_bool().value_unsafe());
+        return;
     case Type::NULL_VALUE:
         break;
     }
-    return JSON::Storage(nullptr);
+    emplace(nullptr);
 }
 
 } // namespace

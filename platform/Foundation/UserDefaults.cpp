@@ -66,7 +66,10 @@ void UserDefaults::resetStandard() {
     standardInstance().reset();
 }
 
+std::uint64_t UserDefaults::changes_ = 0;
+
 UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
+    ++changes_; // values read from another file, or at another address
     std::error_code error;
     if (!std::filesystem::exists(file_, error)) {
         return;
@@ -92,6 +95,7 @@ const JSON::Storage* UserDefaults::find(const std::string& key) const {
 
 void UserDefaults::store(const std::string& key, JSON::Storage value) {
     values_[key] = std::move(value);
+    ++changes_;
     write();
 }
 
@@ -132,6 +136,7 @@ void UserDefaults::setObject(const std::string& key, const JSON& value) {
 
 void UserDefaults::removeObject(const std::string& key) {
     if (values_.erase(key) > 0) {
+        ++changes_;
         write();
     }
 }

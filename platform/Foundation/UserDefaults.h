@@ -49,6 +49,11 @@ class UserDefaults {
     bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
     const std::filesystem::path& file() const { return file_; }
 
+    // Moves with every change to any defaults and every defaults made (the standard
+    // instance included): a reader that keeps what it derived from a value reads the
+    // value again only when the count has moved.
+    static std::uint64_t changeCount() { return changes_; }
+
   private:
     void store(const std::string& key, JSON::Storage value);
     void write();
@@ -57,4 +62,5 @@ class UserDefaults {
     std::filesystem::path file_;
     JSON::Storage values_ = JSON::Storage::object();
     bool lastWriteSucceeded_ = true;
+    static std::uint64_t changes_;
 };

@@ -70,6 +70,19 @@ TEST(MIUAES, OneBufferServesPayloadsOfAnySizeInTurn) {
     EXPECT_EQ(MIUAES::MIUAESDecrypt(MIUAES::encryptPayload("\xff\xfe")), "");
 }
 
+TEST(MIUAES, PayloadBytesAreThePlainTextWithoutItsUTF8Check) {
+    std::string plain = "left over";
+    EXPECT_TRUE(MIUAES::decryptPayloadBytesInto(MIUAES::encryptPayload(sampleJSON(3000)), plain));
+    EXPECT_EQ(plain, sampleJSON(3000));
+    EXPECT_TRUE(MIUAES::decryptPayloadBytesInto(MIUAES::encryptPayload("\xff\xfe"), plain));
+    EXPECT_EQ(plain, "\xff\xfe");
+    for (const std::string& payload :
+         {std::string("7a7a"), std::string("not hexadecimal"), std::string(), MIUAES::encryptPayload("")}) {
+        EXPECT_FALSE(MIUAES::decryptPayloadBytesInto(payload, plain)) << payload;
+        EXPECT_EQ(plain, "") << payload;
+    }
+}
+
 TEST(MIUAES, LineFeedsInsideTheBase64AreIgnored) {
     const std::string json = sampleJSON(400);
     const std::string payload = payloadFromOpenSSL(json, true);

@@ -1,6 +1,7 @@
 // Any reply body through the response and envelope steps: no crash, exactly one
 // completion, and an answer carries either a value or an error.
 #include "app/Network/KKriplog.h"
+#include "app/Network/KKriplogEnvelope.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/QMUIKit/QMUITips.h"
 
@@ -18,7 +19,23 @@ std::filesystem::path& dataRoot() {
     return root;
 }
 
+// A payload text taken from a body is the "data" text of a success envelope that a
+// full parse reads alike.
+void checkPayloadText(const std::string& body) {
+    const auto text = KKriplogEnvelope::successPayloadText(body);
+    if (!text) {
+        return;
+    }
+    const auto parsed = JSON::Storage::parse(body, nullptr, false);
+    if (parsed.is_discarded() || !parsed.is_object() || !parsed.contains("code") ||
+        !parsed.contains("data") || parsed["code"] != KKriplog::successCode ||
+        !parsed["code"].is_number_integer() || parsed["data"] != *text) {
+        std::abort();
+    }
+}
+
 void answer(const std::string& body) {
+    checkPayloadText(body);
     AFDataResponse response;
     response.response = HTTPURLResponse{"https://api.orvex.test:8083/api/indexList", 200, {}};
     response.result = body;

@@ -2,6 +2,7 @@
 // method and the base URL chosen by path.
 
 #include "app/Crypto/MIUAES.h"
+#include "platform/Foundation/UserDefaults.h"
 #include "tests/app/Network/ServiceTestSupport.h"
 
 #include <openssl/evp.h>
@@ -87,6 +88,18 @@ TEST_F(RequestBuilderTest, SendsTheMediaTypeAlwaysAndTheBearerWhenTheStoredUserH
     const auto signedIn = sendOne(HTTPMethod::get, "api/indexList", {});
     EXPECT_EQ(signedIn.header("Authorization"), "Bearer " + user["token"].stringValue());
     EXPECT_EQ(signedIn.header("Accept"), "application/prs.Orvex.v2+json");
+
+    // The stored login is followed however it changes: removed, or read from the file
+    // again by new defaults.
+    UserDefaults::standard().removeObject("login");
+    EXPECT_EQ(sendOne(HTTPMethod::get, "api/indexList", {}).headers.count("Authorization"), 0u);
+    {
+        UserDefaults elsewhere(UserDefaults::standard().file());
+        elsewhere.setString("login", user.rawString());
+    }
+    UserDefaults::resetStandard();
+    EXPECT_EQ(sendOne(HTTPMethod::get, "api/indexList", {}).header("Authorization"),
+              "Bearer " + user["token"].stringValue());
 }
 
 TEST_F(RequestBuilderTest, OnlyTheExactDisplayPathGoesToTheSecondBaseURL) {

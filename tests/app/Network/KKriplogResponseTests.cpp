@@ -103,8 +103,13 @@ TEST_F(ResponseTest, AnEmptyDataTextOrCleartextDataIsHandedOnAsItCame) {
 }
 
 TEST_F(ResponseTest, APayloadThatDoesNotDecryptToJSONIsAnError) {
-    for (const std::string& data : {std::string("\"zz-not-hex\""), std::string("12345"),
-                                    JSON(JSON::Storage(MIUAES::encryptPayload("not json"))).rawString()}) {
+    const auto encrypted = [](const std::string& plain) {
+        return JSON(JSON::Storage(MIUAES::encryptPayload(plain))).rawString();
+    };
+    // Plain text that would be JSON but for a byte that is not UTF-8 is no JSON either.
+    for (const std::string& data :
+         {std::string("\"zz-not-hex\""), std::string("12345"), encrypted("not json"),
+          encrypted("{\"a\":\"\xff\"}"), encrypted("[\"\xc3\"]"), encrypted("\"\xed\xa0\x80\"")}) {
         answer(path, envelope(20000, "ok", data));
         const Answer answer = get();
         EXPECT_FALSE(answer.json.has_value()) << data;

@@ -107,6 +107,40 @@ TEST_P(KnownAnswerTest, EncryptsAndDecryptsWholeAndInPieces) {
     }
 }
 
+// A reset cryptor forgets the input it was given (a piece that leaves part of a block
+// waiting, or a whole message) and starts over from its IV with the same key.
+TEST_P(KnownAnswerTest, AResetCryptorStartsOverWithItsKey) {
+    const KnownAnswer& vector = GetParam();
+    const Bytes key = fromHex(vector.key);
+    const Bytes iv = fromHex(vector.iv);
+    for (const CCOperation operation : {kCCEncrypt, kCCDecrypt}) {
+        const Bytes input = fromHex(operation == kCCEncrypt ? vector.plain : vector.cipher);
+        CCCryptorRef cryptor = nullptr;
+        ASSERT_EQ(CCCryptorCreateWithMode(operation, vector.mode, vector.algorithm, ccNoPadding,
+                                          iv.empty() ? nullptr : iv.data(), key.data(), key.size(), nullptr,
+                                          0, 0, 0, &cryptor),
+                  kCCSuccess);
+        for (const std::size_t given : {std::size_t{5}, input.size()}) {
+            Bytes output(input.size() + kCCBlockSizeAES128);
+            std::size_t moved = 0;
+            ASSERT_EQ(CCCryptorUpdate(cryptor, input.data(), given, output.data(), output.size(), &moved),
+                      kCCSuccess);
+            ASSERT_EQ(CCCryptorReset(cryptor, iv.empty() ? nullptr : iv.data()), kCCSuccess);
+            std::size_t written = 0;
+            ASSERT_EQ(
+                CCCryptorUpdate(cryptor, input.data(), input.size(), output.data(), output.size(), &written),
+                kCCSuccess);
+            ASSERT_EQ(CCCryptorFinal(cryptor, output.data() + written, output.size() - written, &moved),
+                      kCCSuccess);
+            output.resize(written + moved);
+            EXPECT_EQ(toHex(output), operation == kCCEncrypt ? vector.cipher : vector.plain)
+                << "after " << given << " bytes";
+        }
+        CCCryptorRelease(cryptor);
+    }
+    EXPECT_EQ(CCCryptorReset(nullptr, nullptr), kCCParamError);
+}
+
 INSTANTIATE_TEST_SUITE_P(Vectors, KnownAnswerTest, testing::ValuesIn(kKnownAnswers),
                          [](const testing::TestParamInfo<KnownAnswer>& info) {
                              return std::string(info.param.name);

@@ -36,6 +36,30 @@ TEST(UserDefaults, ValuesOfEveryKindSurviveAReload) {
     EXPECT_EQ(defaults.dataForKey("blob"), (UserDefaults::Data{0, 1, 254, 255}));
 }
 
+TEST(UserDefaults, TheChangeCountMovesWithEveryChangeAndEveryNewDefaults) {
+    const auto file = defaultsFile("changes");
+    UserDefaults defaults(file);
+    std::uint64_t count = UserDefaults::changeCount();
+    const auto moved = [&count] {
+        const bool changed = UserDefaults::changeCount() != count;
+        count = UserDefaults::changeCount();
+        return changed;
+    };
+    defaults.setString("login", "a");
+    EXPECT_TRUE(moved());
+    defaults.setString("login", "a"); // written again: readers simply read it again
+    EXPECT_TRUE(moved());
+    EXPECT_EQ(defaults.stringForKey("login"), "a");
+    defaults.removeObject("missing");
+    EXPECT_FALSE(moved());
+    defaults.removeObject("login");
+    EXPECT_TRUE(moved());
+    defaults.setObject("object", JSON::parse(R"({"a":1})"));
+    EXPECT_TRUE(moved());
+    UserDefaults again(file);
+    EXPECT_TRUE(moved());
+}
+
 TEST(UserDefaults, ReadsConvertBetweenKindsAndMissingKeysReadEmpty) {
     UserDefaults defaults(defaultsFile("convert"));
     defaults.setString("yes", "YES");
