@@ -66,7 +66,7 @@ void UserDefaults::resetStandard() {
     standardInstance().reset();
 }
 
-std::uint64_t UserDefaults::changes_ = 0;
+std::atomic<std::uint64_t> UserDefaults::changes_{0};
 
 UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
     ++changes_; // values read from another file, or at another address

@@ -2,6 +2,7 @@
 
 #include "platform/Foundation/JSON.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -52,7 +53,7 @@ class UserDefaults {
     // Moves with every change to any defaults and every defaults made (the standard
     // instance included): a reader that keeps what it derived from a value reads the
     // value again only when the count has moved.
-    static std::uint64_t changeCount() { return changes_; }
+    static std::uint64_t changeCount() { return changes_.load(std::memory_order_relaxed); }
 
   private:
     void store(const std::string& key, JSON::Storage value);
@@ -62,5 +63,5 @@ class UserDefaults {
     std::filesystem::path file_;
     JSON::Storage values_ = JSON::Storage::object();
     bool lastWriteSucceeded_ = true;
-    static std::uint64_t changes_;
+    static std::atomic<std::uint64_t> changes_;
 };
