@@ -10,7 +10,7 @@ packages=(
   libcpp-httplib-dev libsimdjson-dev libqrencode-dev
   libcairo2-dev libpango1.0-dev librsvg2-dev libgdk-pixbuf-2.0-dev fonts-noto-cjk
   fonts-noto-cjk-extra fonts-noto-color-emoji webp-pixbuf-loader libgif-dev
-  libsdl2-dev libgl1-mesa-dri libegl-dev libgl-dev xvfb xauth libwebkit2gtk-4.1-dev
+  libsdl2-dev libx11-dev libgl1-mesa-dri libegl-dev libgl-dev xvfb xauth libwebkit2gtk-4.1-dev
   libmpv-dev ffmpeg
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav

@@ -114,7 +114,7 @@ struct PlainRequest {
 };
 
 // The HTTP session alone (the client's transport): the same prepared request through
-// the session's worker thread and back on the main loop, no decryption.
+// the session's transfers on the main loop, no decryption.
 Run runSession(const PlainRequest& request, int requests) {
     Run run;
     const std::uint64_t connectionsBefore = AF().connectionsOpened();
