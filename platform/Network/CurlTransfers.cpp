@@ -140,6 +140,40 @@ void CurlTransfers::dropClosedIdleConnections() {
     }
 }
 
+void CurlTransfers::requestStart(std::shared_ptr<CurlTransfer> transfer) {
+    std::lock_guard lock(mutex_);
+    startRequests_.push_back(std::move(transfer));
+}
+
+void CurlTransfers::requestCancel(const std::shared_ptr<CurlTransfer>& transfer) {
+    std::lock_guard lock(mutex_);
+    cancelRequests_.push_back(transfer);
+}
+
+bool CurlTransfers::hasRequests() {
+    std::lock_guard lock(mutex_);
+    return !startRequests_.empty() || !cancelRequests_.empty();
+}
+
+void CurlTransfers::takeRequests() {
+    std::vector<std::shared_ptr<CurlTransfer>> starts;
+    std::vector<std::shared_ptr<CurlTransfer>> cancels;
+    {
+        std::lock_guard lock(mutex_);
+        starts.swap(startRequests_);
+        cancels.swap(cancelRequests_);
+    }
+    if (!starts.empty()) {
+        dropClosedIdleConnections();
+    }
+    for (auto& transfer : starts) {
+        add(std::move(transfer));
+    }
+    for (auto& transfer : cancels) {
+        cancel(transfer);
+    }
+}
+
 void CurlTransfers::add(std::shared_ptr<CurlTransfer> transfer) {
     CURL* handle = transfer->handle_;
     if (handle == nullptr || active_.count(handle) != 0) {

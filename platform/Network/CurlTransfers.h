@@ -3,9 +3,11 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // One curl transfer run by a CurlDriver. Subclasses configure `handle()` before handing
 // the transfer to the driver and read the outcome in `finished`.
@@ -58,9 +60,10 @@ class CurlDriver {
     virtual void cancel(const std::shared_ptr<CurlTransfer>& transfer) = 0;
 };
 
-// The transfers of one multi handle, used from one thread at a time (the driver's), so
-// that they share its connection cache (one handshake per host, kept alive between
-// requests) and its name cache.
+// The transfers of one multi handle, run on one thread (the driver's), so that they
+// share its connection cache (one handshake per host, kept alive between requests) and
+// its name cache. Starts and cancels are asked for from any thread and carried out on
+// the driver's thread, in the order asked, when it takes them.
 //
 // A kept HTTP/1.x connection says nothing until it is asked something: input on an idle
 // one is the peer closing it (a TLS close notice, a close, a reset). curl takes a
@@ -75,17 +78,24 @@ class CurlTransfers {
     CurlTransfers& operator=(const CurlTransfers&) = delete;
 
     CURLM* multi() const { return multi_; }
-    bool empty() const { return active_.empty(); }
 
-    void dropClosedIdleConnections();
-    void add(std::shared_ptr<CurlTransfer> transfer);
-    void cancel(const std::shared_ptr<CurlTransfer>& transfer);
+    // Thread-safe.
+    void requestStart(std::shared_ptr<CurlTransfer> transfer);
+    void requestCancel(const std::shared_ptr<CurlTransfer>& transfer);
+    bool hasRequests();
+
+    // The driver's thread: adds the transfers asked for (after dropping the idle
+    // connections their peers closed) and ends those asked to be cancelled.
+    void takeRequests();
     // Ends the transfers curl reports done.
     void finishDone();
     // Drops the transfers still running unanswered (the process is ending).
     void abandonAll();
 
   private:
+    void dropClosedIdleConnections();
+    void add(std::shared_ptr<CurlTransfer> transfer);
+    void cancel(const std::shared_ptr<CurlTransfer>& transfer);
     void finish(CURL* handle, CURLcode result, bool cancelled);
     // Remembers the connection a successful transfer leaves in curl's cache, if HTTP/1.x.
     void keepIdle(CurlTransfer& transfer);
@@ -95,6 +105,10 @@ class CurlTransfers {
     static int closeSocket(void* transfers, curl_socket_t socket);
 
     CURLM* multi_;
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<CurlTransfer>> startRequests_;
+    std::vector<std::shared_ptr<CurlTransfer>> cancelRequests_;
+    // The driver's thread only.
     std::unordered_map<CURL*, std::shared_ptr<CurlTransfer>> active_;
     // Sockets of HTTP/1.x connections that finished transfers left in curl's cache, with
     // their ends; one may have been taken by a running transfer since (see inUse).

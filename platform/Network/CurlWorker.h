@@ -2,10 +2,9 @@
 
 #include "platform/Network/CurlTransfers.h"
 
+#include <atomic>
 #include <memory>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 // Runs curl transfers on a thread of its own with one multi handle: for transfers whose
 // work (large bodies, many connections) is not to take the main thread's time.
@@ -24,13 +23,8 @@ class CurlWorker final : public CurlDriver {
 
   private:
     void run();
-    void takeRequests(bool& stopping);
 
-    // Worker thread only.
     CurlTransfers transfers_;
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<CurlTransfer>> startRequests_;
-    std::vector<std::shared_ptr<CurlTransfer>> cancelRequests_;
-    bool stopRequested_ = false;
+    std::atomic<bool> stopRequested_{false};
     std::thread thread_;
 };

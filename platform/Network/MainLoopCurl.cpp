@@ -21,20 +21,12 @@ MainLoopCurl::MainLoopCurl() {
 }
 
 void MainLoopCurl::start(std::shared_ptr<CurlTransfer> transfer) {
-    {
-        std::lock_guard lock(mutex_);
-        startRequests_.push_back(std::move(transfer));
-        requestsWaiting_ = true;
-    }
+    transfers_.requestStart(std::move(transfer));
     RunLoop::main().wakeUp();
 }
 
 void MainLoopCurl::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
-    {
-        std::lock_guard lock(mutex_);
-        cancelRequests_.push_back(transfer);
-        requestsWaiting_ = true;
-    }
+    transfers_.requestCancel(transfer);
     RunLoop::main().wakeUp();
 }
 
@@ -72,35 +64,14 @@ void MainLoopCurl::addDescriptors(std::vector<pollfd>& descriptors) {
 }
 
 std::optional<std::chrono::steady_clock::time_point> MainLoopCurl::deadline() {
-    std::lock_guard lock(mutex_);
-    if (requestsWaiting_) {
+    if (transfers_.hasRequests()) {
         return std::chrono::steady_clock::time_point(); // at once
     }
     return timer_;
 }
 
-void MainLoopCurl::takeRequests() {
-    std::vector<std::shared_ptr<CurlTransfer>> starts;
-    std::vector<std::shared_ptr<CurlTransfer>> cancels;
-    {
-        std::lock_guard lock(mutex_);
-        starts.swap(startRequests_);
-        cancels.swap(cancelRequests_);
-        requestsWaiting_ = false;
-    }
-    if (!starts.empty()) {
-        transfers_.dropClosedIdleConnections();
-    }
-    for (auto& transfer : starts) {
-        transfers_.add(std::move(transfer));
-    }
-    for (auto& transfer : cancels) {
-        transfers_.cancel(transfer);
-    }
-}
-
 void MainLoopCurl::perform(std::span<const pollfd> descriptors) {
-    takeRequests();
+    transfers_.takeRequests();
     int running = 0;
     for (const pollfd& item : descriptors) {
         if (item.revents == 0) {

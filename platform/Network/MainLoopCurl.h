@@ -6,7 +6,6 @@
 #include <chrono>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -31,7 +30,6 @@ class MainLoopCurl final : public CurlDriver, private RunLoopSource {
     std::optional<std::chrono::steady_clock::time_point> deadline() override;
     void perform(std::span<const pollfd> descriptors) override;
 
-    void takeRequests();
     static int watchSocket(CURL* easy, curl_socket_t socket, int what, void* driver, void* socketData);
     static int setTimer(CURLM* multi, long milliseconds, void* driver);
 
@@ -40,10 +38,4 @@ class MainLoopCurl final : public CurlDriver, private RunLoopSource {
     // The sockets curl waits on, with the poll events it waits for.
     std::map<curl_socket_t, short> sockets_;
     std::optional<std::chrono::steady_clock::time_point> timer_;
-
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<CurlTransfer>> startRequests_;
-    std::vector<std::shared_ptr<CurlTransfer>> cancelRequests_;
-    // Whether requests wait to be taken.
-    bool requestsWaiting_ = false;
 };
