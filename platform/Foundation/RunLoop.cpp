@@ -104,17 +104,18 @@ void RunLoop::waitForWork(double maxWaitSeconds, int hostDescriptor) {
         return;
     }
     const auto now = SteadyClock::now();
-    // Sources added or removed by a source's work take part from the next wait.
-    const std::vector<RunLoopSource*> sources = sources_;
+    // A source's work may add or remove sources: the others then wait for the next turn.
+    const std::uint64_t sourcesAsPolled = sourcesChanges_;
     std::size_t begin = firstOfSources;
-    for (std::size_t index = 0; index < sources.size(); ++index) {
+    for (std::size_t index = 0; index < sourceEnds_.size() && sourcesChanges_ == sourcesAsPolled; ++index) {
         const std::span<const pollfd> own(descriptors_.data() + begin, sourceEnds_[index] - begin);
         begin = sourceEnds_[index];
-        const auto due = sources[index]->deadline();
+        RunLoopSource* source = sources_[index];
+        const auto due = source->deadline();
         const bool ready =
             std::any_of(own.begin(), own.end(), [](const pollfd& item) { return item.revents != 0; });
         if (ready || (due && *due <= now)) {
-            sources[index]->perform(own);
+            source->perform(own);
         }
     }
 }
@@ -133,11 +134,14 @@ void RunLoop::wakeUp() {
 void RunLoop::addSource(RunLoopSource& source) {
     if (std::find(sources_.begin(), sources_.end(), &source) == sources_.end()) {
         sources_.push_back(&source);
+        ++sourcesChanges_;
     }
 }
 
 void RunLoop::removeSource(RunLoopSource& source) {
-    std::erase(sources_, &source);
+    if (std::erase(sources_, &source) > 0) {
+        ++sourcesChanges_;
+    }
 }
 
 RunLoop::TaskId RunLoop::post(Task task, double delaySeconds) {

@@ -116,6 +116,8 @@ class RunLoop {
     bool stopRequested_ = false;
     // Loop thread only: the sources, and the descriptors of the current wait.
     std::vector<RunLoopSource*> sources_;
+    // Counts the additions and removals of sources.
+    std::uint64_t sourcesChanges_ = 0;
     std::vector<pollfd> descriptors_;
     std::vector<std::size_t> sourceEnds_;
 };
