@@ -47,14 +47,8 @@ fi
 echo "== cold start (video driver: ${SDL_VIDEODRIVER:-that of the display})"
 
 # One service for every run.
-"$build/tools/devservice/orvex-devservice" --data "$work/service" --port1 0 --port2 0 \
-  --client-config "$work/service.json" >"$work/service.log" 2>&1 &
-service_pid=$!
-for _ in $(seq 300); do
-  grep -q '^orvex-devservice ready' "$work/service.log" && break
-  sleep 0.1
-done
-grep -q '^orvex-devservice ready' "$work/service.log" || { echo "the service did not start"; cat "$work/service.log"; exit 1; }
+source "$root/bench/support/devservice.sh"
+start_devservice "$build" "$work"
 
 # Runs a program once with a fresh data root: prints the milliseconds to its first frame.
 measure() { # program run-name

@@ -49,14 +49,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 echo "video driver: ${SDL_VIDEODRIVER:-that of the display}"
 
-"$build/tools/devservice/orvex-devservice" --data "$work/service" --port1 0 --port2 0 \
-  --client-config "$work/service.json" >"$work/service.log" 2>&1 &
-service_pid=$!
-for _ in $(seq 600); do
-  grep -q '^orvex-devservice ready' "$work/service.log" && break
-  sleep 0.1
-done
-grep -q '^orvex-devservice ready' "$work/service.log" || { echo "the service did not start"; cat "$work/service.log"; exit 1; }
+source "$root/bench/support/devservice.sh"
+start_devservice "$build" "$work"
 
 # A fresh data root that uses the service.
 fresh_home() { # name
