@@ -149,7 +149,7 @@ void LoopbackHttpServer::stop() {
     acceptThread_.join();
     {
         std::unique_lock lock(mutex_);
-        for (int connection : connections_) {
+        for (const auto& [connection, state] : connections_) {
             ::shutdown(connection, SHUT_RDWR);
         }
         drained_.wait(lock, [&] { return activeThreads_ == 0; });
@@ -180,21 +180,101 @@ void LoopbackHttpServer::acceptLoop() {
         const int yes = 1;
         ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         std::lock_guard lock(mutex_);
-        if (activeThreads_ >= options_.maxConnections) {
-            ::close(socket); // over the limit: refuse rather than queue
+        if (liveConnections_ >= options_.maxConnections && !evictLongestWaiting()) {
+            ::close(socket); // every slot answers a request: refuse rather than queue
             continue;
         }
-        connections_.insert(socket);
+        connections_[socket] = Connection{false, false, Clock::now()};
+        ++liveConnections_;
         ++activeThreads_;
         std::thread([this, socket] {
             serveConnection(socket);
             std::lock_guard done(mutex_);
-            connections_.erase(socket);
+            const auto found = connections_.find(socket);
+            if (!found->second.evicted) {
+                --liveConnections_;
+            }
+            connections_.erase(found);
             ::close(socket);
             --activeThreads_;
             drained_.notify_all();
         }).detach();
     }
+}
+
+bool LoopbackHttpServer::evictLongestWaiting() {
+    auto longest = connections_.end();
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        const auto& connection = it->second;
+        if (!connection.answering && !connection.evicted &&
+            (longest == connections_.end() || connection.waitingSince < longest->second.waitingSince)) {
+            longest = it;
+        }
+    }
+    if (longest == connections_.end()) {
+        return false;
+    }
+    // Its thread sees the end of the stream and lets go of the socket.
+    ::shutdown(longest->first, SHUT_RDWR);
+    longest->second.evicted = true;
+    --liveConnections_;
+    return true;
+}
+
+bool LoopbackHttpServer::beginAnswering(int socket) {
+    std::lock_guard lock(mutex_);
+    auto& connection = connections_.at(socket);
+    connection.answering = !connection.evicted;
+    return connection.answering;
+}
+
+void LoopbackHttpServer::endAnswering(int socket) {
+    std::lock_guard lock(mutex_);
+    auto& connection = connections_.at(socket);
+    connection.answering = false;
+    connection.waitingSince = Clock::now();
+}
+
+std::optional<ParseStatus> LoopbackHttpServer::receiveHead(int socket, std::string& buffer, bool firstRequest,
+                                                           HttpRequest& request, std::size_t& consumed) {
+    const auto headTime = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(options_.headTimeoutSeconds));
+    const auto idleTime = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(options_.idleTimeoutSeconds));
+    // A new connection owes its head at once; a kept one may rest until its next request
+    // starts, which must then arrive whole as quickly.
+    bool headStarted = firstRequest || !buffer.empty();
+    auto deadline = Clock::now() + (headStarted ? headTime : idleTime);
+    char chunk[4096];
+    auto status = parseRequestHead(buffer, request, consumed);
+    while (status == ParseStatus::Incomplete) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return std::nullopt;
+        }
+        pollfd item{socket, POLLIN, 0};
+        const int ready = ::poll(&item, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready < 0 || stopping_) {
+            return std::nullopt;
+        }
+        if (ready == 0) {
+            continue; // the deadline is checked above
+        }
+        const auto received = ::recv(socket, chunk, sizeof chunk, 0);
+        if (received <= 0) {
+            return std::nullopt;
+        }
+        if (!headStarted) {
+            headStarted = true;
+            deadline = Clock::now() + headTime;
+        }
+        buffer.append(chunk, static_cast<std::size_t>(received));
+        status = parseRequestHead(buffer, request, consumed);
+    }
+    return status;
 }
 
 void LoopbackHttpServer::serveConnection(int socket) {
@@ -205,31 +285,19 @@ void LoopbackHttpServer::serveConnection(int socket) {
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     std::string buffer;
-    char chunk[4096];
-    const int idleMillis = static_cast<int>(options_.idleTimeoutSeconds * 1000);
-    while (!stopping_) {
+    for (bool firstRequest = true; !stopping_; firstRequest = false) {
         HttpRequest request;
         std::size_t consumed = 0;
-        auto status = parseRequestHead(buffer, request, consumed);
-        while (status == ParseStatus::Incomplete) {
-            pollfd item{socket, POLLIN, 0};
-            const int ready = ::poll(&item, 1, idleMillis);
-            if (ready <= 0 || stopping_) {
-                return; // idle timeout, error or shutdown
-            }
-            const auto received = ::recv(socket, chunk, sizeof chunk, 0);
-            if (received <= 0) {
-                return;
-            }
-            buffer.append(chunk, static_cast<std::size_t>(received));
-            status = parseRequestHead(buffer, request, consumed);
+        const auto status = receiveHead(socket, buffer, firstRequest, request, consumed);
+        if (!status) {
+            return; // closed, too slow, evicted or shutting down
         }
         ResponseWriter writer(socket, request.method == "HEAD");
-        if (status == ParseStatus::TooLarge) {
+        if (*status == ParseStatus::TooLarge) {
             writer.respondError(431);
             return;
         }
-        if (status == ParseStatus::Invalid) {
+        if (*status == ParseStatus::Invalid) {
             writer.respondError(400);
             return;
         }
@@ -242,7 +310,11 @@ void LoopbackHttpServer::serveConnection(int socket) {
         if (!request.wantsKeepAlive()) {
             writer.requestClose();
         }
+        if (!beginAnswering(socket)) {
+            return;
+        }
         handler_(request, writer);
+        endAnswering(socket);
         if (writer.closeRequested()) {
             return;
         }

@@ -3,11 +3,13 @@
 #include "platform/SJMediaCacheServer/http/HttpMessage.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
-#include <set>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -55,12 +57,20 @@ class ResponseWriter {
 // A small HTTP/1.1 server bound to 127.0.0.1: one accepting thread and one thread per
 // connection, persistent connections with an idle timeout, request heads parsed
 // strictly (see parseRequestHead). Requests with a body are refused.
+//
+// Any local program can connect, so connections that only hold a slot never keep its
+// own clients out: a request head must arrive whole within `headTimeoutSeconds` (of the
+// connection's opening, or of its first byte on a kept connection), and once every slot
+// is taken a new connection replaces the one that has waited longest for a request. A
+// request being answered is never cut.
 class LoopbackHttpServer {
   public:
     using Handler = std::function<void(const HttpRequest&, ResponseWriter&)>;
 
     struct Options {
         int maxConnections = 64;
+        double headTimeoutSeconds = 5;
+        // How long a kept connection waits for its next request.
         double idleTimeoutSeconds = 30;
     };
 
@@ -78,8 +88,26 @@ class LoopbackHttpServer {
     bool running() const { return listener_ >= 0; }
 
   private:
+    using Clock = std::chrono::steady_clock;
+    struct Connection {
+        bool answering = false; // a request head has arrived and is being answered
+        bool evicted = false;   // shut down to make room; its thread is ending
+        Clock::time_point waitingSince;
+    };
+
     void acceptLoop();
+    // Shuts down the connection that has waited longest for a request head; false when
+    // every connection is answering a request.
+    bool evictLongestWaiting();
     void serveConnection(int socket);
+    // Receives into `buffer` until it holds a whole request head (or a bad one) and
+    // answers how it parsed; nothing when the peer closed, the deadline passed or the
+    // server stops.
+    std::optional<ParseStatus> receiveHead(int socket, std::string& buffer, bool firstRequest,
+                                           HttpRequest& request, std::size_t& consumed);
+    // Marks `socket` as answering a request; false when it was evicted meanwhile.
+    bool beginAnswering(int socket);
+    void endAnswering(int socket);
 
     Options options_;
     Handler handler_;
@@ -89,7 +117,8 @@ class LoopbackHttpServer {
     std::thread acceptThread_;
     std::mutex mutex_;
     std::condition_variable drained_;
-    std::set<int> connections_;
+    std::map<int, Connection> connections_;
+    int liveConnections_ = 0; // connections that are not evicted
     int activeThreads_ = 0;
     std::atomic<bool> stopping_{false};
 };

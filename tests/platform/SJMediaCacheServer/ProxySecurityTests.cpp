@@ -1,9 +1,13 @@
 #include "platform/Network/NetworkPolicy.h"
 #include "tests/platform/SJMediaCacheServer/ProxyFixture.h"
 #include "tests/platform/SJMediaCacheServer/ProxyTestClient.h"
+#include "tests/support/SlotHolders.h"
 #include "tools/devservice/DevService.h"
 
+#include <chrono>
 #include <fstream>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -175,4 +179,44 @@ TEST_F(ProxyFixture, KeepsItsFilesPrivateAndNamedByItself) {
                 << name;
         }
     }
+}
+
+// Any local program can open connections to the proxy. Holding more of them than it
+// serves never keeps the player out nor cuts a request being answered, and a connection
+// that does not send its request soon is closed.
+TEST_F(ProxyFixture, ConnectionsThatOnlyHoldASlotNeverKeepThePlayerOut) {
+    const auto master = origin_->url("showcase/master.m3u8");
+    const auto direct = proxytest::ffmpegFrameDigests(master);
+    ASSERT_FALSE(direct.empty());
+    const auto playback = *server_->playbackURLWithURL(master);
+    const auto port = portOf(playback);
+
+    const auto closed = testsupport::watchSlowClients(port, 15);
+    EXPECT_TRUE(closed.silent) << "a connection that sends nothing is still open after 15 s";
+    EXPECT_TRUE(closed.trickling) << "a head that never ends is still being read after 15 s";
+
+    origin_->setLatency(1);
+    const auto clip = *server_->playbackURLWithURL(origin_->url("plain/clip.mp4"));
+    auto answering = std::async(std::launch::async, [&] { return proxytest::get(clip); });
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (origin_->requestCount("/plain/clip.mp4") == 0 && std::chrono::steady_clock::now() < patience) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_GT(origin_->requestCount("/plain/clip.mp4"), 0u);
+
+    std::vector<std::unique_ptr<testsupport::SlotHolder>> holders;
+    for (int i = 0; i < 70; ++i) {
+        holders.push_back(std::make_unique<testsupport::SlotHolder>(port));
+        ASSERT_TRUE(holders.back()->connected());
+    }
+    const auto playlist = proxytest::get(playback);
+    ASSERT_EQ(playlist.status, 200);
+    EXPECT_EQ(playlist.body.rfind("#EXTM3U", 0), 0u);
+    const auto answered = answering.get();
+    EXPECT_EQ(answered.status, 200);
+    EXPECT_EQ(answered.body,
+              testmedia::readFile(testmedia::MediaFixtures::shared().root() / "plain" / "clip.mp4"));
+
+    origin_->setLatency(0);
+    EXPECT_TRUE(proxytest::ffmpegFrameDigests(playback) == direct);
 }
