@@ -30,12 +30,17 @@ using tunnelrelay::Wait;
 
 namespace {
 
-constexpr int kHeaderTimeoutMs = 30000;
+// A request's header arrives whole within this time (the engine sends it at once), so
+// that a connection that only holds a slot soon gives it back.
+constexpr int kHeaderTimeoutMs = 5000;
+constexpr int kSendTimeoutMs = 30000;
 constexpr std::size_t kLargestHeader = 8192;
 // Requests a connection may make before one is served (a client that learns of the
 // credentials from a 407 asks again on the same connection).
 constexpr int kAttemptsPerConnection = 4;
-// The engine opens a handful of connections a host; more at once are refused.
+// The engine opens a handful of connections a host. When this many are open, a new one
+// takes the place of the one that has waited longest for a header; when all of them
+// carry tunnels, it is refused.
 constexpr std::size_t kMostConnections = 64;
 
 std::string hexOf(const unsigned char* bytes, std::size_t size) {
@@ -110,7 +115,7 @@ bool sendAll(int fd, const std::string& text, int stopFd) {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (tunnelrelay::waitFor(fd, POLLOUT, stopFd, kHeaderTimeoutMs) != Wait::ready) {
+            if (tunnelrelay::waitFor(fd, POLLOUT, stopFd, kSendTimeoutMs) != Wait::ready) {
                 return false;
             }
         } else {
@@ -166,12 +171,16 @@ struct WebViewTunnel::Shared {
     std::string expectedAuthorization;
     tunnelrelay::ServerContext context;
 
+    // One connection and the thread that serves it; guarded by `mutex`.
     struct Worker {
+        int client = -1;       // closed (and -1) once the thread is done with it
+        bool carrying = false; // an authorized tunnel is being opened or relayed
+        bool evicted = false;
+        std::chrono::steady_clock::time_point waitingSince; // for its next header
         std::thread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
     };
     std::mutex mutex;
-    std::vector<Worker> workers;
+    std::vector<std::unique_ptr<Worker>> workers;
     std::thread acceptor;
 
     ~Shared() {
@@ -190,7 +199,13 @@ struct WebViewTunnel::Shared {
     }
 
     void acceptConnections();
-    void serve(int client);
+    // Shuts down the open connection that has waited longest for a header; false when
+    // every open connection carries a tunnel. Called with `mutex` held.
+    bool evictLongestWaiting();
+    void serve(Worker& worker, int client);
+    void markWaitingForHeader(Worker& worker);
+    // Marks the worker as carrying a tunnel; false when it was evicted meanwhile.
+    bool beginCarrying(Worker& worker);
 };
 
 void WebViewTunnel::Shared::acceptConnections() {
@@ -203,28 +218,63 @@ void WebViewTunnel::Shared::acceptConnections() {
             continue;
         }
         std::lock_guard lock(mutex);
-        std::erase_if(workers, [](Worker& worker) {
-            if (!*worker.finished) {
+        std::erase_if(workers, [](const std::unique_ptr<Worker>& worker) {
+            if (worker->client >= 0) {
                 return false;
             }
-            worker.thread.join();
+            worker->thread.join();
             return true;
         });
-        if (workers.size() >= kMostConnections) {
+        const auto open =
+            std::count_if(workers.begin(), workers.end(),
+                          [](const std::unique_ptr<Worker>& worker) { return !worker->evicted; });
+        if (static_cast<std::size_t>(open) >= kMostConnections && !evictLongestWaiting()) {
             ::close(client);
             continue;
         }
-        auto finished = std::make_shared<std::atomic<bool>>(false);
-        workers.push_back(Worker{std::thread([this, client, finished] {
-                                     serve(client);
-                                     ::close(client);
-                                     *finished = true;
-                                 }),
-                                 finished});
+        auto worker = std::make_unique<Worker>();
+        worker->client = client;
+        worker->waitingSince = std::chrono::steady_clock::now();
+        Worker* served = worker.get();
+        worker->thread = std::thread([this, served, client] {
+            serve(*served, client);
+            std::lock_guard done(mutex);
+            ::close(served->client);
+            served->client = -1;
+        });
+        workers.push_back(std::move(worker));
     }
 }
 
-void WebViewTunnel::Shared::serve(int client) {
+bool WebViewTunnel::Shared::evictLongestWaiting() {
+    Worker* longest = nullptr;
+    for (const auto& worker : workers) {
+        if (worker->client >= 0 && !worker->carrying && !worker->evicted &&
+            (longest == nullptr || worker->waitingSince < longest->waitingSince)) {
+            longest = worker.get();
+        }
+    }
+    if (longest == nullptr) {
+        return false;
+    }
+    // Its thread sees the end of the stream and lets go of the socket.
+    ::shutdown(longest->client, SHUT_RDWR);
+    longest->evicted = true;
+    return true;
+}
+
+void WebViewTunnel::Shared::markWaitingForHeader(Worker& worker) {
+    std::lock_guard lock(mutex);
+    worker.waitingSince = std::chrono::steady_clock::now();
+}
+
+bool WebViewTunnel::Shared::beginCarrying(Worker& worker) {
+    std::lock_guard lock(mutex);
+    worker.carrying = !worker.evicted;
+    return worker.carrying;
+}
+
+void WebViewTunnel::Shared::serve(Worker& worker, int client) {
     for (int attempt = 0; attempt < kAttemptsPerConnection; ++attempt) {
         const auto header = readHeader(client, stopFd);
         if (!header) {
@@ -239,6 +289,7 @@ void WebViewTunnel::Shared::serve(int client) {
                          stopFd)) {
                 return;
             }
+            markWaitingForHeader(worker);
             continue;
         }
         if (request.method != "CONNECT" || !isTunnelAuthority(request.target)) {
@@ -247,6 +298,9 @@ void WebViewTunnel::Shared::serve(int client) {
             sendAll(client,
                     answer("403 Forbidden", "Connection: close\r\n", "only https peers are reached\n"),
                     stopFd);
+            return;
+        }
+        if (!beginCarrying(worker)) {
             return;
         }
         std::string error;
@@ -306,11 +360,15 @@ WebViewTunnel::~WebViewTunnel() {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(shared_->stopFd, &one, sizeof one);
     shared_->acceptor.join();
-    std::lock_guard lock(shared_->mutex);
-    for (auto& worker : shared_->workers) {
-        worker.thread.join();
+    // No worker starts any more; each takes the lock once as it ends.
+    std::vector<std::unique_ptr<Shared::Worker>> workers;
+    {
+        std::lock_guard lock(shared_->mutex);
+        workers.swap(shared_->workers);
     }
-    shared_->workers.clear();
+    for (auto& worker : workers) {
+        worker->thread.join();
+    }
 }
 
 int WebViewTunnel::port() const {

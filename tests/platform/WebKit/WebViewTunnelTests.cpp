@@ -1,10 +1,12 @@
 #include "platform/WebKit/TunnelRequestFilter.h"
 #include "platform/WebKit/WebViewTunnel.h"
 #include "tests/platform/WebKit/TestSite.h"
+#include "tests/support/SlotHolders.h"
 #include "tests/support/TestSupport.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 
 namespace {
 
@@ -105,6 +107,97 @@ TEST_F(Tunnel, ReachesOnlyHttpsPeersThatVerify) {
         credentials());
     EXPECT_EQ(plain.status, 403);
     EXPECT_TRUE(site.requests().empty());
+}
+
+// A tunnel opened through `tunnel` to the peer of `url` and left idle, as the engine keeps
+// one between requests.
+struct HeldTunnel {
+    HeldTunnel(const WebViewTunnel& tunnel, const std::string& url, const std::string& credentials)
+        : handle(curl_easy_init()) {
+        curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROXY,
+                         ("http://127.0.0.1:" + std::to_string(tunnel.port())).c_str());
+        curl_easy_setopt(handle, CURLOPT_PROXYUSERPWD, credentials.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
+        curl_easy_setopt(handle, CURLOPT_CONNECT_ONLY, 1L);
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+        opened = curl_easy_perform(handle);
+    }
+    ~HeldTunnel() { curl_easy_cleanup(handle); }
+
+    // Sends `request` and answers everything the peer sends until it closes.
+    std::string exchange(const std::string& request) {
+        std::size_t sent = 0;
+        while (sent < request.size()) {
+            std::size_t n = 0;
+            const CURLcode code = curl_easy_send(handle, request.data() + sent, request.size() - sent, &n);
+            if (code != CURLE_OK && code != CURLE_AGAIN) {
+                return {};
+            }
+            sent += n;
+            if (code == CURLE_AGAIN) {
+                waitFor(POLLOUT);
+            }
+        }
+        std::string reply;
+        for (;;) {
+            char buffer[4096];
+            std::size_t n = 0;
+            const CURLcode code = curl_easy_recv(handle, buffer, sizeof buffer, &n);
+            if (code == CURLE_AGAIN) {
+                if (!waitFor(POLLIN)) {
+                    return reply;
+                }
+                continue;
+            }
+            if (code != CURLE_OK || n == 0) {
+                return reply;
+            }
+            reply.append(buffer, n);
+        }
+    }
+
+    bool waitFor(short events) {
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        curl_easy_getinfo(handle, CURLINFO_ACTIVESOCKET, &socket);
+        pollfd item{socket, events, 0};
+        return ::poll(&item, 1, 30000) > 0;
+    }
+
+    CURL* handle;
+    CURLcode opened;
+};
+
+// Any local program can open connections to the tunnel. Holding more of them than it
+// serves never keeps the engine out nor cuts a tunnel it uses, and a connection that does
+// not send its request soon is closed.
+TEST_F(Tunnel, ConnectionsThatOnlyHoldASlotNeverKeepTheEngineOut) {
+    const auto closed = testsupport::watchSlowClients(tunnel->port(), 15);
+    EXPECT_TRUE(closed.silent) << "a connection that sends nothing is still open after 15 s";
+    EXPECT_TRUE(closed.trickling) << "a header that never ends is still being read after 15 s";
+
+    HeldTunnel held(*tunnel, site.url(kHost, "/"), credentials());
+    ASSERT_EQ(held.opened, CURLE_OK) << curl_easy_strerror(held.opened);
+
+    std::vector<std::unique_ptr<testsupport::SlotHolder>> holders;
+    for (int i = 0; i < 70; ++i) {
+        holders.push_back(std::make_unique<testsupport::SlotHolder>(tunnel->port()));
+        ASSERT_TRUE(holders.back()->connected());
+        if (i % 5 == 0) {
+            // Turned away for want of the secret, it may ask again on the same connection.
+            holders.back()->send("CONNECT " + std::string(kHost) + ":443 HTTP/1.1\r\n\r\n");
+        }
+    }
+    const Fetched helper = fetchThrough(*tunnel, site.url(kHost, "/hello.txt"), credentials());
+    ASSERT_EQ(helper.code, CURLE_OK) << curl_easy_strerror(helper.code);
+    EXPECT_EQ(helper.body, "hello through the tunnel");
+
+    const std::string reply = held.exchange("GET /hello.txt HTTP/1.1\r\nHost: " + std::string(kHost) +
+                                            "\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u) << reply;
+    EXPECT_NE(reply.find("hello through the tunnel"), std::string::npos) << reply;
 }
 
 } // namespace
