@@ -12,6 +12,7 @@
 #include "platform/UIKit/Controllers/UINavigationController.h"
 
 #include "tests/MainController/My/DownloadJourneySupport.h"
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <map>
@@ -241,6 +242,33 @@ TEST_F(DownloadJourney, ADownloadFromALoadedServiceThatDropsAndResetsConnections
     page.reset();
     ASSERT_TRUE(waitForPlayback(*player, 0.5, 90))
         << player->player()->playbackController()->errorDescription();
+}
+
+// An episode asked for again once its export has finished (as after a restart that
+// submits the downloads it had once more) is finished at once: nothing is left to fetch,
+// so nothing else would ever move it on from "waiting".
+TEST_F(DownloadJourney, AnEpisodeAskedForAgainAfterItsExportFinishedIsFinishedAtOnce) {
+    KKcommenthumble episode;
+    episode.url = service().origin() + "/media/ffm3u8/1021/1/master.m3u8";
+    episode.vod_id = "1021";
+    episode.index = "0";
+    episode.name = "锦绣长安";
+    // What the source's parse answer asks its media requests to carry.
+    const std::map<std::string, std::string> headers{{"User-Agent", "OrvexPlayer/2.0 (ffm3u8)"},
+                                                     {"Referer", "https://ff.orvex.test/"}};
+    auto& coordinator = DownloadCoordinator::shared();
+    ASSERT_TRUE(coordinator.startDownload(episode, headers));
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    const size_t segmentFetches = mediaRequests("/media/ffm3u8/1021/1/");
+
+    ASSERT_EQ(episode.state, "waiting");
+    ASSERT_TRUE(coordinator.startDownload(episode, headers));
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+    EXPECT_EQ(record("1021", 0)->progress, 1.0);
+    playFrames(1);
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+    EXPECT_EQ(mediaRequests("/media/ffm3u8/1021/1/"), segmentFetches);
 }
 
 // Deleting a downloaded title removes its records and frees the bytes the storage line
