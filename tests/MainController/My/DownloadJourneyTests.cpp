@@ -19,6 +19,7 @@
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -269,6 +270,54 @@ TEST_F(DownloadJourney, AnEpisodeAskedForAgainAfterItsExportFinishedIsFinishedAt
     playFrames(1);
     EXPECT_EQ(record("1021", 0)->state, "finish");
     EXPECT_EQ(mediaRequests("/media/ffm3u8/1021/1/"), segmentFetches);
+}
+
+// The application run with the usual umask (022): what it stores tells what was watched
+// and downloaded, and none of it may be read by another user of the machine.
+class PrivateDataJourney : public downloadtest::DownloadJourneyTest {
+  protected:
+    PrivateDataJourney() { ::umask(022); }
+};
+
+TEST_F(PrivateDataJourney, NothingTheApplicationStoresIsReadableByOthers) {
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(waitForPlayback(*page, 0.5));
+    openPicker();
+    tapTile(0);
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    closePicker();
+    goBack(); // stores the playback record
+    playFrames(0.5);
+
+    const auto root = Paths::dataRoot();
+    std::vector<std::string> stored;
+    std::vector<std::string> readable;
+    struct stat status {};
+    ASSERT_EQ(::stat(root.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 077, 0u) << "the data root";
+    std::error_code error;
+    for (auto entry = std::filesystem::recursive_directory_iterator(root, error);
+         entry != std::filesystem::recursive_directory_iterator(); entry.increment(error)) {
+        const auto relative = std::filesystem::relative(entry->path(), root).string();
+        if (relative.rfind("devservice", 0) == 0 || relative.rfind("console", 0) == 0) {
+            entry.disable_recursion_pending(); // the test's service and console, not the application
+            continue;
+        }
+        stored.push_back(relative);
+        if (::lstat(entry->path().c_str(), &status) == 0 && !S_ISLNK(status.st_mode) &&
+            (status.st_mode & 077) != 0) {
+            readable.push_back(relative);
+        }
+    }
+    EXPECT_TRUE(readable.empty()) << testing::PrintToString(readable);
+    // What is looked at above: the records, the playback history, the media cache's files
+    // and database, the posters and the user defaults.
+    for (const char* expected : {"Documents/fflist.db", "Library/SJPlaybackHistory/playback-history.db",
+                                 "Documents/com.SJMediaCacheServer.cache/mcs.db", "Library/Caches/WebImages",
+                                 "Library/Preferences/orvex.defaults.json"}) {
+        EXPECT_NE(std::find(stored.begin(), stored.end(), expected), stored.end()) << expected;
+    }
 }
 
 // Deleting a downloaded title removes its records and frees the bytes the storage line
