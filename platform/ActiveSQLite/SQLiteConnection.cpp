@@ -1,6 +1,9 @@
 #include "platform/ActiveSQLite/SQLiteConnection.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -16,6 +19,19 @@ Error errorOf(sqlite3* db, int code) {
 
 // How long a statement waits for another connection's lock before it fails.
 constexpr int busyTimeoutMilliseconds = 5000;
+
+// Creates a missing database file for its owner alone, whatever the umask: SQLite would
+// make it readable by all, and gives its journals the database's own mode.
+void createPrivately(const std::filesystem::path& path) {
+    if (path.empty() || path == ":memory:") {
+        return;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
 
 } // namespace
 
@@ -141,6 +157,7 @@ Connection::~Connection() {
 }
 
 Result<std::unique_ptr<Connection>> Connection::open(const std::filesystem::path& path) {
+    createPrivately(path);
     sqlite3* handle = nullptr;
     const int code =
         sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

@@ -60,7 +60,7 @@ class Statement {
 // codes and a cache of prepared statements. Used from one thread at a time.
 class Connection {
   public:
-    // Opens (creating when missing) the database at `path`. Fails when the file cannot
+    // Opens the database at `path`, creating it for its owner alone when missing. Fails when the file cannot
     // be opened or is not a database. A file that may only be read opens read-only:
     // reads work and every write reports SQLITE_READONLY.
     static Result<std::unique_ptr<Connection>> open(const std::filesystem::path& path);

@@ -1,13 +1,16 @@
 #include "platform/Foundation/Paths.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
 std::mutex rootMutex;
 std::optional<std::filesystem::path> overriddenRoot;
+std::optional<std::filesystem::path> privateRoot; // the root already made private
 
 std::filesystem::path defaultRoot() {
     if (const char* home = std::getenv("ORVEX_HOME"); home != nullptr && *home != '\0') {
@@ -23,8 +26,7 @@ std::filesystem::path defaultRoot() {
 }
 
 std::filesystem::path ensured(std::filesystem::path path) {
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
+    Paths::createPrivateFolder(path);
     return path;
 }
 
@@ -34,7 +36,14 @@ namespace Paths {
 
 std::filesystem::path dataRoot() {
     std::lock_guard lock(rootMutex);
-    return ensured(overriddenRoot ? *overriddenRoot : defaultRoot());
+    auto root = ensured(overriddenRoot ? *overriddenRoot : defaultRoot());
+    if (privateRoot != root) {
+        // Folders that older versions made readable by all lie in it: closing the root
+        // closes them too.
+        ::chmod(root.c_str(), 0700);
+        privateRoot = root;
+    }
+    return root;
 }
 
 std::filesystem::path documents() {
@@ -59,6 +68,22 @@ std::filesystem::path temporary() {
 void setDataRoot(const std::filesystem::path& root) {
     std::lock_guard lock(rootMutex);
     overriddenRoot = root;
+}
+
+bool createPrivateFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) {
+        return true;
+    }
+    const auto parent = folder.parent_path();
+    if (!parent.empty() && parent != folder && !createPrivateFolder(parent)) {
+        return false;
+    }
+    if (::mkdir(folder.c_str(), 0700) == 0) {
+        ::chmod(folder.c_str(), 0700); // a umask may have taken the owner's bits too
+        return true;
+    }
+    return errno == EEXIST && std::filesystem::is_directory(folder, error);
 }
 
 } // namespace Paths

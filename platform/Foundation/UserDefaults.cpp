@@ -100,8 +100,7 @@ void UserDefaults::store(const std::string& key, JSON::Storage value) {
 }
 
 void UserDefaults::write() {
-    std::error_code error;
-    std::filesystem::create_directories(file_.parent_path(), error);
+    Paths::createPrivateFolder(file_.parent_path());
     lastWriteSucceeded_ = writeFileAtomically(file_, values_.dump());
     if (!lastWriteSucceeded_) {
         std::fprintf(stderr, "UserDefaults: could not write %s\n", file_.c_str());

@@ -1,6 +1,7 @@
 #include "platform/SDWebImage/SDDiskCache.h"
 
 #include "platform/CommonCrypto/CommonDigest.h"
+#include "platform/Foundation/Paths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -77,17 +78,18 @@ std::optional<std::string> SDDiskCache::dataForKey(const std::string& key) const
 }
 
 bool SDDiskCache::setData(std::string_view data, const std::string& key) {
-    std::error_code error;
-    fs::create_directories(directory_, error);
-    if (error) {
+    if (!Paths::createPrivateFolder(directory_)) {
         return false;
     }
+    std::error_code error;
     const fs::path temporary = directory_ / temporaryName();
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out.write(data.data(), static_cast<std::streamsize>(data.size()));
         out.close();
-        if (!out) {
+        // The pictures a person looked at are theirs alone to see.
+        fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write, error);
+        if (!out || error) {
             fs::remove(temporary, error);
             return false;
         }

@@ -457,8 +457,9 @@ bool MCSAssetExporter::exportItems(mcs::ProxyCore& core) {
             return false;
         }
     }
-    // And synced and recorded. A second try covers a row of another asset removed while
-    // the first was written (its batch is written again without it).
+    // And synced, with the folders that name its files, and recorded, before the finished
+    // status is stored. A second try covers a row of another asset removed while the
+    // first was written (its batch is written again without it).
     if (!cache.flush() && !cache.flush()) {
         core.log("export of asset " + name_ + ": its files could not be synced or recorded");
         fail(exportError(MCSAssetExportErrorStorage));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <fcntl.h>
@@ -15,6 +16,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace mcs {
 
@@ -143,11 +145,25 @@ void ensureCurl() {
 
 // Makes the cache folder and proves it writable; a folder that is not leaves the cache
 // unable to serve (callers then use the original addresses) instead of failing later.
-bool prepareRoot(const std::filesystem::path& root) {
+// The folders that name the ones it created go into `unsyncedFolders`.
+bool prepareRoot(const std::filesystem::path& root, std::set<std::filesystem::path>& unsyncedFolders) {
+    std::vector<std::filesystem::path> missing;
+    for (auto folder = root.lexically_normal(); folder.has_relative_path(); folder = folder.parent_path()) {
+        if (folder.has_filename()) {
+            std::error_code error;
+            if (std::filesystem::exists(folder, error) || error) {
+                break;
+            }
+            missing.push_back(folder);
+        }
+    }
     std::error_code error;
     std::filesystem::create_directories(root, error);
     if (error) {
         return false;
+    }
+    for (const auto& folder : missing) {
+        unsyncedFolders.insert(folder.has_parent_path() ? folder.parent_path() : ".");
     }
     ::chmod(root.c_str(), 0700);
     const auto probe = root / ".write-probe";
@@ -159,6 +175,18 @@ bool prepareRoot(const std::filesystem::path& root) {
     ::close(fd);
     ::unlink(probe.c_str());
     return written;
+}
+
+// Makes the names in a folder durable. A folder that is gone names nothing any more, and
+// a filesystem that cannot sync folders (EINVAL) offers nothing better.
+bool syncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT;
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
 }
 
 std::optional<std::string> headerValue(const std::vector<std::string>& headers, std::string_view name) {
@@ -186,7 +214,7 @@ ReadSession::~ReadSession() {
 }
 
 MediaCache::MediaCache(CacheOptions options)
-    : options_(std::move(options)), writable_(prepareRoot(options_.root)),
+    : options_(std::move(options)), writable_(prepareRoot(options_.root, unsyncedFolders_)),
       database_(options_.root / "mcs.db") {
     ensureCurl();
     usable_ = writable_ && database_.isOpen();
@@ -330,10 +358,18 @@ std::shared_ptr<Resource> MediaCache::addResource(Asset& asset, const std::strin
 
 int MediaCache::openFileLocked(Resource& resource) {
     if (resource.fd < 0) {
+        const auto folder = resource.file.parent_path();
         std::error_code error;
-        std::filesystem::create_directories(resource.file.parent_path(), error);
-        ::chmod(resource.file.parent_path().c_str(), 0700);
-        resource.fd = ::open(resource.file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (std::filesystem::create_directories(folder, error)) {
+            unsyncedFolders_.insert(folder.parent_path());
+        }
+        ::chmod(folder.c_str(), 0700);
+        resource.fd = ::open(resource.file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (resource.fd >= 0) {
+            unsyncedFolders_.insert(folder);
+        } else if (errno == EEXIST) {
+            resource.fd = ::open(resource.file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        }
     }
     return resource.fd;
 }
@@ -816,8 +852,12 @@ bool MediaCache::flush() {
     std::vector<ResourceRow> rows;
     std::vector<std::shared_ptr<Resource>> synced;
     std::vector<std::pair<std::string, double>> accesses;
+    std::set<std::filesystem::path> folders;
     {
         std::lock_guard lock(mutex_);
+        // Every file of the rows below was created before this: its folder is here, or
+        // was synced by an earlier flush.
+        folders.swap(unsyncedFolders_);
         for (const auto& [folder, asset] : assets_) {
             if (asset->accessChanged) {
                 accesses.emplace_back(folder, asset->lastAccess);
@@ -853,8 +893,31 @@ bool MediaCache::flush() {
             synced[i]->dirty = true;
             continue;
         }
+        if (fd >= 0) {
+            reportSynced(synced[i]->file);
+        }
         durableRows.push_back(std::move(rows[i]));
         recorded.push_back(synced[i]);
+    }
+    // Nor does it record a file whose name a crash could lose: the folders that hold the
+    // new files, and those that hold new folders, are synced first. Until they are, no row
+    // is written.
+    std::set<std::filesystem::path> unsynced;
+    for (const auto& folder : folders) {
+        if (syncFolder(folder)) {
+            reportSynced(folder);
+        } else {
+            unsynced.insert(folder);
+        }
+    }
+    if (!unsynced.empty()) {
+        std::lock_guard lock(mutex_);
+        unsyncedFolders_.merge(unsynced);
+        for (const auto& resource : recorded) {
+            resource->dirty = true;
+        }
+        database_.touchAssets(accesses);
+        return false;
     }
     if (!database_.saveResources(durableRows)) {
         durable = false;
@@ -873,7 +936,17 @@ bool MediaCache::syncFile(Resource& resource) {
         std::lock_guard lock(mutex_);
         fd = openFileLocked(resource);
     }
-    return fd >= 0 && ::fdatasync(fd) == 0;
+    if (fd < 0 || ::fdatasync(fd) != 0) {
+        return false;
+    }
+    reportSynced(resource.file);
+    return true;
+}
+
+void MediaCache::reportSynced(const std::filesystem::path& path) {
+    if (options_.didSync) {
+        options_.didSync(path);
+    }
 }
 
 void MediaCache::housekeepingLoop() {

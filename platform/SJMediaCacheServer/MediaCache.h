@@ -23,6 +23,8 @@ struct CacheOptions {
     // Readers that received nothing for this long give up.
     double stallTimeoutSeconds = 30;
     std::function<void(CURL*)> upstreamConfigurator;
+    // Told of each file and folder made durable, on the thread that synced it (tests).
+    std::function<void(const std::filesystem::path&)> didSync;
 };
 
 // What a wait for bytes found.
@@ -133,10 +135,10 @@ class MediaCache {
     std::size_t removeRemovable(const std::set<std::string>& keep);
     // Evicts least recently used removable assets while they exceed the limit.
     void enforceLimit(const std::set<std::string>& keep);
-    // Syncs the files of every resource whose bytes changed, then records their present
-    // byte runs in the database (the housekeeping thread does this every second, so a
-    // crash loses at most the last second's bytes). False when a file could not be
-    // synced or the rows could not be written.
+    // Syncs the files of every resource whose bytes changed, and the folders whose names
+    // changed, then records their present byte runs in the database (the housekeeping
+    // thread does this every second, so a crash loses at most the last second's bytes).
+    // False when a file or folder could not be synced or the rows could not be written.
     bool flush();
     // Makes the bytes written to a resource's file durable now; false when they are not.
     bool syncFile(Resource& resource);
@@ -147,6 +149,7 @@ class MediaCache {
     static std::size_t headerCallback(char* data, std::size_t size, std::size_t count, void* context);
 
     void loadFromDatabase();
+    void reportSynced(const std::filesystem::path& path);
     WaitResult fill(const Asset& asset, const std::shared_ptr<Resource>& resource, std::uint64_t start,
                     std::optional<std::uint64_t> stop, ReadSession& session,
                     const std::function<bool()>& abandon);
@@ -171,6 +174,9 @@ class MediaCache {
     std::size_t onData(Transfer& transfer, const char* data, std::size_t size);
 
     CacheOptions options_;
+    // Folders whose new entries (files, folders) are not known to be durable yet; synced
+    // by the next flush before it writes any row. Guarded by mutex_ once the threads run.
+    std::set<std::filesystem::path> unsyncedFolders_;
     bool writable_ = false;
     MetadataDatabase database_;
     bool usable_ = false;

@@ -112,13 +112,20 @@ FcConfig* makeConfiguration() {
                    "); install fonts-noto-color-emoji with tools/setup.sh. Emoji will show as boxes.");
     }
     std::filesystem::path cacheFolder = Paths::caches() / "fontconfig";
-    std::error_code error;
-    std::filesystem::create_directories(cacheFolder, error);
+    Paths::createPrivateFolder(cacheFolder);
     FcConfig* config = FcConfigCreate();
     const std::string xml = configurationXML(cacheFolder);
     if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(xml.c_str()), FcTrue) ||
         !FcConfigBuildFonts(config)) {
         consoleLog("render: the private font configuration could not be loaded");
+    }
+    // Fontconfig writes its caches as the umask allows; everything in the data root is
+    // for its owner alone.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(cacheFolder, error)) {
+        std::filesystem::permissions(entry.path(),
+                                     std::filesystem::perms::group_all | std::filesystem::perms::others_all,
+                                     std::filesystem::perm_options::remove, error);
     }
     return config;
 }

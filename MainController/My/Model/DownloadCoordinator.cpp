@@ -72,6 +72,12 @@ bool DownloadCoordinator::startDownload(KKcommenthumble record,
         return false;
     }
     follow(record.url);
+    if (exporter->status() == MCSAssetExportStatusFinished) {
+        // Its files are all there already (an episode asked for again): resuming would
+        // change nothing, and the record just saved as waiting would stay so.
+        setState(record.url, "finish", 1.0f);
+        return true;
+    }
     exporter->resume();
     return true;
 }

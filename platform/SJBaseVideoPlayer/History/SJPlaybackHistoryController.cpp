@@ -103,8 +103,7 @@ SQLite::Result<SQLite::Connection*> SJPlaybackHistoryController::connection() {
     if (connection_) {
         return connection_.get();
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(path_.parent_path(), ignored);
+    Paths::createPrivateFolder(path_.parent_path());
     auto opened = Connection::open(path_);
     if (!opened) {
         return opened.error();

@@ -12,12 +12,14 @@
 #include "platform/UIKit/Controllers/UINavigationController.h"
 
 #include "tests/MainController/My/DownloadJourneySupport.h"
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <map>
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -241,6 +243,81 @@ TEST_F(DownloadJourney, ADownloadFromALoadedServiceThatDropsAndResetsConnections
     page.reset();
     ASSERT_TRUE(waitForPlayback(*player, 0.5, 90))
         << player->player()->playbackController()->errorDescription();
+}
+
+// An episode asked for again once its export has finished (as after a restart that
+// submits the downloads it had once more) is finished at once: nothing is left to fetch,
+// so nothing else would ever move it on from "waiting".
+TEST_F(DownloadJourney, AnEpisodeAskedForAgainAfterItsExportFinishedIsFinishedAtOnce) {
+    KKcommenthumble episode;
+    episode.url = service().origin() + "/media/ffm3u8/1021/1/master.m3u8";
+    episode.vod_id = "1021";
+    episode.index = "0";
+    episode.name = "锦绣长安";
+    // What the source's parse answer asks its media requests to carry.
+    const std::map<std::string, std::string> headers{{"User-Agent", "OrvexPlayer/2.0 (ffm3u8)"},
+                                                     {"Referer", "https://ff.orvex.test/"}};
+    auto& coordinator = DownloadCoordinator::shared();
+    ASSERT_TRUE(coordinator.startDownload(episode, headers));
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    const size_t segmentFetches = mediaRequests("/media/ffm3u8/1021/1/");
+
+    ASSERT_EQ(episode.state, "waiting");
+    ASSERT_TRUE(coordinator.startDownload(episode, headers));
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+    EXPECT_EQ(record("1021", 0)->progress, 1.0);
+    playFrames(1);
+    EXPECT_EQ(record("1021", 0)->state, "finish");
+    EXPECT_EQ(mediaRequests("/media/ffm3u8/1021/1/"), segmentFetches);
+}
+
+// The application run with the usual umask (022): what it stores tells what was watched
+// and downloaded, and none of it may be read by another user of the machine.
+class PrivateDataJourney : public downloadtest::DownloadJourneyTest {
+  protected:
+    PrivateDataJourney() { ::umask(022); }
+};
+
+TEST_F(PrivateDataJourney, NothingTheApplicationStoresIsReadableByOthers) {
+    auto page = openTitle("1021", 1);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(waitForPlayback(*page, 0.5));
+    openPicker();
+    tapTile(0);
+    ASSERT_TRUE(waitForState("1021", 0, "finish"));
+    closePicker();
+    goBack(); // stores the playback record
+    playFrames(0.5);
+
+    const auto root = Paths::dataRoot();
+    std::vector<std::string> stored;
+    std::vector<std::string> readable;
+    struct stat status {};
+    ASSERT_EQ(::stat(root.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 077, 0u) << "the data root";
+    std::error_code error;
+    for (auto entry = std::filesystem::recursive_directory_iterator(root, error);
+         entry != std::filesystem::recursive_directory_iterator(); entry.increment(error)) {
+        const auto relative = std::filesystem::relative(entry->path(), root).string();
+        if (relative.rfind("devservice", 0) == 0 || relative.rfind("console", 0) == 0) {
+            entry.disable_recursion_pending(); // the test's service and console, not the application
+            continue;
+        }
+        stored.push_back(relative);
+        if (::lstat(entry->path().c_str(), &status) == 0 && !S_ISLNK(status.st_mode) &&
+            (status.st_mode & 077) != 0) {
+            readable.push_back(relative);
+        }
+    }
+    EXPECT_TRUE(readable.empty()) << testing::PrintToString(readable);
+    // What is looked at above: the records, the playback history, the media cache's files
+    // and database, the posters and the user defaults.
+    for (const char* expected : {"Documents/fflist.db", "Library/SJPlaybackHistory/playback-history.db",
+                                 "Documents/com.SJMediaCacheServer.cache/mcs.db", "Library/Caches/WebImages",
+                                 "Library/Preferences/orvex.defaults.json"}) {
+        EXPECT_NE(std::find(stored.begin(), stored.end(), expected), stored.end()) << expected;
+    }
 }
 
 // Deleting a downloaded title removes its records and frees the bytes the storage line

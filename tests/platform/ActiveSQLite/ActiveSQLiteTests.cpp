@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -324,6 +325,24 @@ TEST(ActiveSQLiteConfiguration, AFileThatIsNotADatabaseIsRefusedAndLeftAlone) {
     Note note;
     EXPECT_TRUE(note.save());
     ASConfigration::closeDefaultDB();
+}
+
+// A new database and its journals are for their owner alone, whatever the umask: what the
+// records tell (what was watched and downloaded) is nobody else's to read.
+TEST(ActiveSQLiteConfiguration, ANewDatabaseAndItsJournalsAreReadableByTheirOwnerAlone) {
+    const mode_t previous = ::umask(022);
+    const auto path = testsupport::freshFolder("private") / "fflist.db";
+    ASSERT_TRUE(ASConfigration::setDefaultDB(path, "fflist.db"));
+    Note note;
+    ASSERT_TRUE(note.save());
+    for (const auto& file : {path, std::filesystem::path(path.string() + "-wal"),
+                             std::filesystem::path(path.string() + "-shm")}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0) << file;
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << file;
+    }
+    ASConfigration::closeDefaultDB();
+    ::umask(previous);
 }
 
 } // namespace
