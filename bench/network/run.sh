@@ -8,6 +8,12 @@
 #
 # Verdict: "met" when a request through the client (median of the rounds, its console
 # lines written) costs at most TARGET times a plain libcurl request, else "missed".
+#
+# Then the main thread's time for a burst of new TLS connections verified against the
+# system's certificate store, against the same burst with the store read for every
+# connection (CertificateStoreBench.cpp, with its own target and verdict). It runs in a
+# private mount namespace (unshare) whose system bundle also holds the development
+# service's authority, so that the service's connections verify against the system store.
 set -euo pipefail
 TARGET=1.3
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -15,7 +21,7 @@ build="${ORVEX_BENCH_BUILD_DIR:-$root/build/bench-network}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_SANITIZE=OFF -DORVEX_FUZZ=OFF \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-cmake --build "$build" -j3 --target network_bench >/dev/null
+cmake --build "$build" -j3 --target network_bench certificate_store_bench >/dev/null
 mkdir -p "$build/bench-media"
 # The client's console lines (every response body) go to a file, as on a device.
 ORVEX_BENCH_MEDIA_DIR="$build/bench-media" "$build/bench/network/network_bench" "$@" \
@@ -44,3 +50,12 @@ printf 'first request of a process (median of %s): client %.1f ms, plain libcurl
   "${FIRST_RUNS:-10}" "$c" "$l" "$(echo "$c / $l" | bc -l)" >&2
 if [ "$(echo "$ratio <= $TARGET" | bc -l)" = 1 ]; then verdict=met; else verdict=missed; fi
 printf 'verdict: %s (client / plain libcurl %s per request, target <= %s)\n' "$verdict" "$ratio" "$TARGET" >&2
+
+store_dir="$build/certificate-store"
+mkdir -p "$store_dir"
+read -r system_bundle service_ca < <(ORVEX_BENCH_MEDIA_DIR="$build/bench-media" \
+  "$build/bench/network/certificate_store_bench" --prepare "$store_dir/service")
+cat "$system_bundle" "$service_ca" >"$store_dir/system-and-service.crt"
+ORVEX_BENCH_MEDIA_DIR="$build/bench-media" unshare --map-root-user --mount \
+  sh -c 'mount --bind "$1" "$2" && exec "$3" "$4"' - "$store_dir/system-and-service.crt" "$system_bundle" \
+  "$build/bench/network/certificate_store_bench" "$store_dir/service" >&2

@@ -197,7 +197,9 @@ std::optional<Answer> readAnswer(std::string_view message, std::string_view name
         (i < answerCount ? answers : authority).push_back(std::move(*record));
     }
 
+    // A failure is the asked name's: it keeps its name, with no alias followed.
     Answer answer;
+    answer.canonicalName = asked;
     const int rcode = flags & 0xF;
     if (rcode != kRcodeNoError && rcode != kRcodeNameError) {
         return answer; // failed
@@ -219,6 +221,9 @@ std::optional<Answer> readAnswer(std::string_view message, std::string_view name
         auto next = readName(message, dataAt);
         if (!next || dataAt != alias->dataStart + alias->dataLength) {
             return std::nullopt;
+        }
+        if (next->empty()) {
+            return answer; // failed: an alias to the root name leads to no host
         }
         ttl = std::min(ttl, alias->ttl);
         target = std::move(*next);

@@ -32,7 +32,8 @@ struct Answer {
     };
     Outcome outcome = Outcome::failed;
     std::vector<Address> addresses;
-    // The name the addresses belong to, after the answer's aliases (lower case, no trailing dot).
+    // The name the addresses belong to, after the answer's aliases (lower case, no trailing
+    // dot); never empty. A failed answer keeps the asked name.
     std::string canonicalName;
     // How long the answer may be kept: the smallest TTL of the records used, or for a
     // negative answer what its authority's SOA allows; 0 when it may not be kept.
@@ -41,7 +42,9 @@ struct Answer {
 
 // Reads the answer to a query made by makeQuery(name, type). Nothing when the message is
 // not a well-formed response to that question; addresses are taken only from records
-// that belong to the name or to the aliases (CNAME) the answer leads it through.
+// that belong to the name or to the aliases (CNAME) the answer leads it through. An
+// answer whose aliases lead to the root name, or run longer than any resolver gives, is
+// failed like an answer with an error code.
 std::optional<Answer> readAnswer(std::string_view message, std::string_view name, RecordType type);
 
 // `name` in lower case without its trailing dot: the form names are compared in.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,10 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint32_t kLongestKept = 600; // seconds an answer is kept at most
 constexpr std::size_t kKeptAnswers = 512;   // answers kept at most
 constexpr std::size_t kIdleChannels = 4;    // idle channels (with their connections) kept
+// How long a question whose query failed is answered "failed" at once: lookups
+// made meanwhile (a player's retries, the next picture) do not each wait for a resolver
+// that is unreachable or slow again.
+constexpr auto kFailureKept = std::chrono::seconds(5);
 constexpr long kConnectTimeoutMs = 10000;
 constexpr long kQueryTimeoutMs = 15000;
 constexpr std::size_t kLargestAnswer = 65535; // a DNS message's size limit
@@ -148,17 +153,34 @@ struct KeptAnswer {
     Clock::time_point expiry;
 };
 
+using Question = std::pair<std::string, dns::RecordType>;
+
+// A query that one lookup is sending: the lookups that want its answer meanwhile wait for
+// it rather than ask again.
+struct PendingQuery {
+    bool settled = false;
+    bool noResolver = false;           // the resolver was no longer required
+    std::optional<dns::Answer> answer; // nothing: the query failed
+};
+
 struct State {
     std::mutex mutex;
+    std::condition_variable querySettled;
     std::uint64_t generation = 0;
-    std::map<std::pair<std::string, dns::RecordType>, KeptAnswer> answers;
+    std::map<Question, KeptAnswer> answers;
+    // Until when a question whose query failed is answered "failed" without asking.
+    std::map<Question, Clock::time_point> failures;
+    std::map<Question, std::shared_ptr<PendingQuery>> inFlight;
     std::vector<std::unique_ptr<Channel>> idle;
 
-    // Forgets what an earlier resolver answered. Called with the mutex held.
+    // Forgets what an earlier resolver answered. Called with the mutex held. Lookups that
+    // wait for a query sent to it still get its outcome.
     void follow(std::uint64_t current) {
         if (current != generation) {
             generation = current;
             answers.clear();
+            failures.clear();
+            inFlight.clear();
             idle.clear();
         }
     }
@@ -204,6 +226,74 @@ std::string describe(const Query& query) {
     return "the resolver's answer is no DNS message for the question";
 }
 
+// What the queries of one lookup came to, in their order.
+struct Replies {
+    bool noResolver = false;
+    std::vector<std::optional<dns::Answer>> answers; // nothing for a failed query
+};
+
+// Sends the queries for `name` to the resolver of `generation` and reads the answers; a
+// failed or unusable one is logged and given as nothing.
+Replies ask(std::vector<Query>& queries, const std::string& name, std::uint64_t generation) {
+    Replies replies;
+    replies.answers.resize(queries.size());
+    auto channel = takeChannel(generation);
+    if (!channel->usable()) {
+        return replies;
+    }
+    if (!channel->run(queries)) {
+        replies.noResolver = true;
+        return replies;
+    }
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        const Query& query = queries[i];
+        long status = 0;
+        curl_easy_getinfo(query.easy, CURLINFO_RESPONSE_CODE, &status);
+        auto answer = query.result == CURLE_OK && status == 200
+                          ? dns::readAnswer(query.body, name, query.type)
+                          : std::nullopt;
+        if (!answer || answer->outcome == dns::Answer::Outcome::failed) {
+            consoleLog(NetworkPolicy::resolutionFailureHint(name) + ": " +
+                       (answer ? std::string("the resolver failed to answer") : describe(query)));
+            continue;
+        }
+        replies.answers[i] = std::move(answer);
+    }
+    returnChannel(std::move(channel));
+    return replies;
+}
+
+// Hands what a query came to over to the lookups that wait for it, and keeps it for the
+// next ones: an answer as long as its TTL allows, a failure for kFailureKept.
+void settle(const Question& question, PendingQuery& pending, std::optional<dns::Answer> answer,
+            bool noResolver, std::uint64_t generation) {
+    auto& shared = state();
+    std::lock_guard lock(shared.mutex);
+    if (shared.generation == generation) {
+        const auto now = Clock::now();
+        const auto registered = shared.inFlight.find(question);
+        if (registered != shared.inFlight.end() && registered->second.get() == &pending) {
+            shared.inFlight.erase(registered);
+        }
+        const std::uint32_t keep = answer ? std::min(answer->ttlSeconds, kLongestKept) : 0;
+        if (keep > 0) {
+            if (shared.answers.size() >= kKeptAnswers) {
+                shared.answers.clear();
+            }
+            shared.answers[question] = KeptAnswer{*answer, now + std::chrono::seconds(keep)};
+        } else if (!answer && !noResolver) {
+            if (shared.failures.size() >= kKeptAnswers) {
+                shared.failures.clear();
+            }
+            shared.failures[question] = now + kFailureKept;
+        }
+    }
+    pending.answer = std::move(answer);
+    pending.noResolver = noResolver;
+    pending.settled = true;
+    shared.querySettled.notify_all();
+}
+
 } // namespace
 
 Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
@@ -216,65 +306,72 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
     if (ipv6) {
         wanted.push_back(dns::RecordType::aaaa);
     }
+    if (!dns::makeQuery(lookup.canonicalName, dns::RecordType::a)) {
+        lookup.outcome = Lookup::Outcome::noName;
+        return lookup;
+    }
     const std::uint64_t generation = NetworkPolicy::resolverGeneration();
     std::map<dns::RecordType, dns::Answer> answers;
+    // The queries this lookup sends, each with the entry other lookups wait on.
     std::vector<Query> queries;
+    std::vector<std::shared_ptr<PendingQuery>> sent;
+    // Queries other lookups are sending.
+    std::vector<std::pair<dns::RecordType, std::shared_ptr<PendingQuery>>> awaited;
+    auto& shared = state();
     {
-        auto& shared = state();
         std::lock_guard lock(shared.mutex);
         shared.follow(generation);
         const auto now = Clock::now();
         for (const auto type : wanted) {
-            const auto kept = shared.answers.find({lookup.canonicalName, type});
+            const Question question{lookup.canonicalName, type};
+            const auto kept = shared.answers.find(question);
             if (kept != shared.answers.end() && kept->second.expiry > now) {
                 answers[type] = kept->second.answer;
                 continue;
             }
-            auto message = dns::makeQuery(lookup.canonicalName, type);
-            if (!message) {
-                lookup.outcome = Lookup::Outcome::noName;
-                return lookup;
+            const auto failure = shared.failures.find(question);
+            if (failure != shared.failures.end() && failure->second > now) {
+                continue; // failed a moment ago: failed again at once
             }
-            queries.push_back(Query{nullptr, type, std::move(*message), {}, CURLE_OK});
+            if (const auto pending = shared.inFlight.find(question); pending != shared.inFlight.end()) {
+                awaited.emplace_back(type, pending->second);
+                continue;
+            }
+            sent.push_back(std::make_shared<PendingQuery>());
+            shared.inFlight[question] = sent.back();
+            queries.push_back(
+                Query{nullptr, type, *dns::makeQuery(lookup.canonicalName, type), {}, CURLE_OK});
         }
     }
 
+    bool noResolver = false;
     if (!queries.empty()) {
-        auto channel = takeChannel(generation);
-        if (!channel->usable()) {
-            return lookup; // failed
-        }
-        if (!channel->run(queries)) {
-            lookup.outcome = Lookup::Outcome::noResolver;
-            return lookup;
-        }
-        const auto now = Clock::now();
-        for (const Query& query : queries) {
-            long status = 0;
-            curl_easy_getinfo(query.easy, CURLINFO_RESPONSE_CODE, &status);
-            const auto answer = query.result == CURLE_OK && status == 200
-                                    ? dns::readAnswer(query.body, lookup.canonicalName, query.type)
-                                    : std::nullopt;
-            if (!answer || answer->outcome == dns::Answer::Outcome::failed) {
-                consoleLog(NetworkPolicy::resolutionFailureHint(lookup.canonicalName) + ": " +
-                           (answer ? std::string("the resolver failed to answer") : describe(query)));
-                continue;
+        Replies replies = ask(queries, lookup.canonicalName, generation);
+        noResolver = replies.noResolver;
+        for (std::size_t i = 0; i < queries.size(); ++i) {
+            if (replies.answers[i]) {
+                answers[queries[i].type] = *replies.answers[i];
             }
-            answers[query.type] = *answer;
-            const std::uint32_t keep = std::min(answer->ttlSeconds, kLongestKept);
-            if (keep > 0) {
-                auto& shared = state();
-                std::lock_guard lock(shared.mutex);
-                if (shared.generation == generation) {
-                    if (shared.answers.size() >= kKeptAnswers) {
-                        shared.answers.clear();
-                    }
-                    shared.answers[{lookup.canonicalName, query.type}] =
-                        KeptAnswer{*answer, now + std::chrono::seconds(keep)};
-                }
+            settle({lookup.canonicalName, queries[i].type}, *sent[i], std::move(replies.answers[i]),
+                   replies.noResolver, generation);
+        }
+    }
+    if (!awaited.empty()) {
+        std::unique_lock lock(shared.mutex);
+        shared.querySettled.wait(lock, [&] {
+            return std::all_of(awaited.begin(), awaited.end(),
+                               [](const auto& entry) { return entry.second->settled; });
+        });
+        for (const auto& [type, pending] : awaited) {
+            noResolver = noResolver || pending->noResolver;
+            if (pending->answer) {
+                answers[type] = *pending->answer;
             }
         }
-        returnChannel(std::move(channel));
+    }
+    if (noResolver) {
+        lookup.outcome = Lookup::Outcome::noResolver;
+        return lookup;
     }
 
     bool anyFailed = false;

@@ -10,8 +10,11 @@
 // entry). Queries go out as RFC 8484 POSTs over verified HTTPS to the resolver's pinned
 // addresses, the A and AAAA queries of one lookup at once; connections to the resolver
 // are kept for the next lookup. Answers are kept as long as their TTL allows (at most ten
-// minutes) and forgotten when the resolver changes.
-// Thread-safe: lookups on several threads run at the same time.
+// minutes), a failed query (resolver unreachable, slow past its time, no usable answer)
+// for a few seconds, during which the same question fails at once; both are forgotten
+// when the resolver changes.
+// Thread-safe: lookups on several threads run at the same time. A lookup that wants an
+// answer another lookup is already asking for waits for that answer instead of asking too.
 namespace EncryptedNameResolver {
 
 struct Lookup {

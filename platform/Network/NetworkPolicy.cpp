@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace NetworkPolicy {
@@ -94,6 +96,23 @@ std::optional<NWParameters::PrivacyContext::ResolverConfiguration> encryptedReso
 
 namespace {
 
+// The system's certificate bundle as libcurl names it, when that file exists. libcurl
+// keeps the store it builds per multi handle for the next connections only when the
+// store comes from a file alone: with its default certificate folder as well, every new
+// connection reads the whole bundle again (some 20 ms of the handshake). The folder
+// holds the authorities of the bundle (update-ca-certificates makes both from one list),
+// so naming the bundle alone trusts the same peers.
+const char* systemBundle() {
+    static const std::string bundle = [] {
+        const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+        std::error_code error;
+        return info->cainfo != nullptr && std::filesystem::is_regular_file(info->cainfo, error)
+                   ? std::string(info->cainfo)
+                   : std::string();
+    }();
+    return bundle.empty() ? nullptr : bundle.c_str();
+}
+
 void applyVerification(const Settings& state, CURL* handle) {
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -103,6 +122,9 @@ void applyVerification(const Settings& state, CURL* handle) {
     // requests inherit the transfer's CA settings, so one file serves both peers.
     if (!state.caFile.empty()) {
         curl_easy_setopt(handle, CURLOPT_CAINFO, state.caFile.c_str());
+        curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
+    } else if (const char* bundle = systemBundle()) {
+        curl_easy_setopt(handle, CURLOPT_CAINFO, bundle);
         curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
     }
 }

@@ -13,7 +13,8 @@
 // What every HTTPS transfer of the process carries, whoever makes it (the HTTP session,
 // the probe connection, the media cache proxy's upstream fetches):
 // - peers are always verified, name included, against the configured certificate
-//   authority file or, when none is configured, the system store;
+//   authority file or, when none is configured, the system store (its bundle file, which
+//   each multi handle then reads once for all its connections);
 // - while encrypted name resolution is required, host names are resolved only through
 //   the DNS-over-HTTPS resolver (curl never falls back to the system resolver then; the
 //   process's own name lookup does the same for the engines and libraries that resolve

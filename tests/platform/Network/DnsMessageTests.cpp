@@ -128,12 +128,40 @@ TEST(DnsMessage, NegativeAnswersAreKeptOnlyAsLongAsTheirAuthoritySays) {
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->outcome, Answer::Outcome::noData);
     EXPECT_EQ(answer->ttlSeconds, 0u);
+}
 
-    Response failing;
-    failing.flags = 0x8182; // SERVFAIL
-    answer = dns::readAnswer(failing.message(), "media.example", RecordType::a);
+TEST(DnsMessage, FailedAndUnusableAnswersAreFailuresOfTheAskedName) {
+    // SERVFAIL, REFUSED and NOTAUTH, with and without records: the resolver could not answer.
+    for (const std::uint16_t flags : {0x8182, 0x8185, 0x8189}) {
+        Response failing;
+        failing.flags = flags;
+        ASSERT_EQ(failing.message().size(), 31u);
+        auto answer = dns::readAnswer(failing.message(), "Media.Example.", RecordType::a);
+        ASSERT_TRUE(answer.has_value()) << flags;
+        EXPECT_EQ(answer->outcome, Answer::Outcome::failed) << flags;
+        EXPECT_TRUE(answer->addresses.empty()) << flags;
+        EXPECT_EQ(answer->canonicalName, "media.example") << flags;
+        failing.answers = {record(kQuestionName, 1, 60, std::string("\x7F\x00\x00\x01", 4))};
+        answer = dns::readAnswer(failing.message(), "media.example", RecordType::a);
+        ASSERT_TRUE(answer.has_value()) << flags;
+        EXPECT_EQ(answer->outcome, Answer::Outcome::failed) << flags;
+        EXPECT_TRUE(answer->addresses.empty()) << flags;
+    }
+
+    // An alias to the root name leads nowhere, also when the answer gives the root an address.
+    Response toRoot;
+    toRoot.answers = {record(kQuestionName, 5, 60, std::string(1, '\0'))};
+    ASSERT_EQ(toRoot.message().size(), 44u);
+    auto answer = dns::readAnswer(toRoot.message(), "media.example", RecordType::a);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->outcome, Answer::Outcome::failed);
+    EXPECT_EQ(answer->canonicalName, "media.example");
+    toRoot.answers.push_back(record(std::string(1, '\0'), 1, 60, std::string("\x7F\x00\x00\x01", 4)));
+    answer = dns::readAnswer(toRoot.message(), "media.example", RecordType::a);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->outcome, Answer::Outcome::failed);
+    EXPECT_TRUE(answer->addresses.empty());
+    EXPECT_EQ(answer->canonicalName, "media.example");
 }
 
 TEST(DnsMessage, RefusesWhatIsNoAnswerToTheQuestion) {
@@ -174,4 +202,6 @@ TEST(DnsMessage, RefusesWhatIsNoAnswerToTheQuestion) {
     const auto answer = dns::readAnswer(chain.message(), "media.example", RecordType::a);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->outcome, Answer::Outcome::failed);
+    EXPECT_TRUE(answer->addresses.empty());
+    EXPECT_EQ(answer->canonicalName, "media.example");
 }

@@ -1,0 +1,152 @@
+// Lookups through the DNS-over-HTTPS resolver when it is slow or fails: what one lookup
+// asks, the lookups made meanwhile and right afterwards wait for or take, instead of each
+// waiting for the resolver on its own. The development service's resolver holds or
+// refuses its queries on demand and records them.
+
+#include "platform/Network/EncryptedNameResolver.h"
+#include "platform/Network/NWParameters.h"
+#include "platform/Network/NetworkPolicy.h"
+#include "tests/support/TestSupport.h"
+#include "tools/devservice/DevService.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using EncryptedNameResolver::Lookup;
+using ResolverConfiguration = NWParameters::PrivacyContext::ResolverConfiguration;
+
+class EncryptedNameResolverTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        DevService::Options options;
+        options.dataDir = testsupport::freshFolder("encrypted-resolver-service");
+        options.mediaDir = testsupport::sharedMediaDir();
+        service_ = new DevService(options);
+        ASSERT_TRUE(service_->start()) << service_->lastError();
+    }
+    static void TearDownTestSuite() {
+        service_->stop();
+        delete service_;
+        service_ = nullptr;
+    }
+    void SetUp() override {
+        NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
+        useServiceResolver();
+    }
+    void TearDown() override {
+        service_->clearFaults();
+        NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(false, std::nullopt);
+        NetworkPolicy::setCertificateAuthorityFile({});
+    }
+
+    // Sets the service's resolver again: what the previous setting resolved is forgotten.
+    static void useServiceResolver() {
+        const int port = service_->port1();
+        NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
+            true,
+            ResolverConfiguration::https("https://dns.orvex.test:" + std::to_string(port) + "/dns-query",
+                                         {NWEndpoint::hostPort("127.0.0.1", port)}));
+    }
+
+    static std::size_t queriesSent() {
+        const auto requests = service_->requests();
+        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
+                                                      [](const auto& r) { return r.path == "/dns-query"; }));
+    }
+
+    // Runs `count` lookups of `name` at once (every second one for IPv4 alone) while the
+    // resolver holds its queries; lets them through once every lookup has started and the
+    // first queries have arrived.
+    static std::vector<Lookup> lookUpAtOnceWhileHeld(const std::string& name, int count) {
+        const std::size_t before = queriesSent();
+        std::vector<Lookup> lookups(static_cast<std::size_t>(count));
+        std::atomic<int> started{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < count; ++i) {
+            threads.emplace_back([&, i] {
+                ++started;
+                lookups[static_cast<std::size_t>(i)] = EncryptedNameResolver::resolve(name, true, i % 2 == 0);
+            });
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while ((started < count || queriesSent() == before) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        // Time for lookups that would send queries of their own to send them.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        service_->releaseHeldRequests();
+        for (auto& thread : threads) {
+            thread.join();
+        }
+        return lookups;
+    }
+
+    static DevService& service() { return *service_; }
+
+  private:
+    static DevService* service_;
+};
+
+DevService* EncryptedNameResolverTest::service_ = nullptr;
+
+// Queries wait until the test lets them through (held), then are answered normally or
+// with `status`.
+devservice::Fault resolverFault(std::optional<int> status, bool held) {
+    devservice::Fault fault;
+    fault.held = held;
+    fault.status = status;
+    return fault;
+}
+
+} // namespace
+
+TEST_F(EncryptedNameResolverTest, LookupsOfANameMadeWhileItIsAskedForWaitForTheSameQueries) {
+    service().setFault("dns-query", resolverFault(std::nullopt, true));
+    const auto lookups = lookUpAtOnceWhileHeld("shared.orvex.test", 6);
+    for (const auto& lookup : lookups) {
+        ASSERT_EQ(lookup.outcome, Lookup::Outcome::addresses);
+        ASSERT_EQ(lookup.addresses.size(), 1u);
+        EXPECT_EQ(lookup.addresses[0].bytes[0], 127);
+        EXPECT_EQ(lookup.canonicalName, "shared.orvex.test");
+    }
+    EXPECT_EQ(service().resolverQueries("shared.orvex.test"), 2u) << "one A and one AAAA query for all";
+}
+
+TEST_F(EncryptedNameResolverTest, AFailedQueryFailsTheLookupsWaitingForItAndTheNextForAFewSeconds) {
+    service().setFault("dns-query", resolverFault(503, true));
+    const std::size_t before = queriesSent();
+    for (const auto& lookup : lookUpAtOnceWhileHeld("down.orvex.test", 4)) {
+        EXPECT_EQ(lookup.outcome, Lookup::Outcome::failed);
+    }
+    EXPECT_EQ(queriesSent(), before + 2) << "one A and one AAAA query for all";
+
+    // Right afterwards the same questions fail without asking; another name is asked.
+    EXPECT_EQ(EncryptedNameResolver::resolve("down.orvex.test", true, true).outcome, Lookup::Outcome::failed);
+    EXPECT_EQ(EncryptedNameResolver::resolve("DOWN.orvex.test.", true, false).outcome,
+              Lookup::Outcome::failed);
+    EXPECT_EQ(queriesSent(), before + 2);
+    service().clearFaults();
+    EXPECT_EQ(EncryptedNameResolver::resolve("up.orvex.test", true, false).outcome,
+              Lookup::Outcome::addresses);
+    EXPECT_EQ(queriesSent(), before + 3);
+
+    // The failure is forgotten after a few seconds, and at once when the resolver changes.
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    EXPECT_EQ(EncryptedNameResolver::resolve("down.orvex.test", true, false).outcome,
+              Lookup::Outcome::addresses);
+    EXPECT_EQ(queriesSent(), before + 4);
+    service().setFault("dns-query", resolverFault(503, false));
+    EXPECT_EQ(EncryptedNameResolver::resolve("gone.orvex.test", true, false).outcome,
+              Lookup::Outcome::failed);
+    service().clearFaults();
+    useServiceResolver();
+    EXPECT_EQ(EncryptedNameResolver::resolve("gone.orvex.test", true, false).outcome,
+              Lookup::Outcome::addresses);
+    EXPECT_EQ(queriesSent(), before + 6);
+}
