@@ -32,6 +32,13 @@ Settings& settings() {
     return instance;
 }
 
+// Connections go straight to their peers, whatever proxy the environment names: reaching
+// a proxy by its name would need a lookup through the very resolver whose queries the
+// proxy carries.
+void connectDirectly(CURL* handle) {
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
+}
+
 std::string bracketed(const std::string& address) {
     return address.find(':') != std::string::npos ? "[" + address + "]" : address;
 }
@@ -110,6 +117,7 @@ void applyVerification(const Settings& state, CURL* handle) {
 } // namespace
 
 void applyTo(CURL* handle) {
+    connectDirectly(handle);
     auto& state = settings();
     std::lock_guard lock(state.mutex);
     applyVerification(state, handle);
@@ -128,6 +136,7 @@ bool applyToResolverQuery(CURL* handle) {
     if (!state.resolver) {
         return false;
     }
+    connectDirectly(handle);
     applyVerification(state, handle);
     curl_easy_setopt(handle, CURLOPT_URL, state.resolver->url().c_str());
     curl_easy_setopt(handle, CURLOPT_DOH_URL, nullptr);

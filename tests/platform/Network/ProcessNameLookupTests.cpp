@@ -8,6 +8,7 @@
 #include "platform/Network/ProcessNameLookup.h"
 #include "tests/support/ConsoleCapture.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WatchedChild.h"
 #include "tools/devservice/DevService.h"
 
 #include <arpa/inet.h>
@@ -15,6 +16,7 @@
 #include <dlfcn.h>
 #include <netdb.h>
 #include <strings.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -298,4 +300,22 @@ TEST_F(ProcessNameLookupTest, AResolverGivenWithoutAddressesIsFoundByTheSystem) 
     EXPECT_EQ(status, 200);
     EXPECT_GT(service().resolverQueries("api.orvex.test"), apiQueries);
     EXPECT_GE(systemAskedForTheResolver.load(), 2);
+}
+
+// A proxy named in the environment, as corporate desktops set one, in a process that did
+// not go through the application's entry (which drops such variables): the resolver's
+// queries never go through it, so no lookup needs itself. The request ends too, whatever
+// its outcome: curl's own queries to the resolver take the environment's proxy, which
+// here nobody drops, and fail at once on its unknown name.
+TEST_F(ProcessNameLookupTest, BehindAProxyNamedInTheEnvironmentLookupsAndRequestsEndPromptly) {
+    const auto child = testsupport::runWatchedChild(
+        {ORVEX_NAME_LOOKUP_CHILD, "look-up-and-request", std::to_string(service().port1()),
+         service().caFile().string()},
+        {"https_proxy=http://proxy.invalid:3128", "HTTPS_PROXY=http://proxy.invalid:3128",
+         "http_proxy=http://proxy.invalid:3128", "all_proxy=http://proxy.invalid:3128"},
+        100, 60);
+    EXPECT_TRUE(child.exitedCleanly()) << "threads at most: " << child.mostThreads << "\n" << child.output;
+    EXPECT_LT(child.mostThreads, 100u);
+    EXPECT_NE(child.output.find("lookup 0 127.0.0.1\n"), std::string::npos) << child.output;
+    EXPECT_NE(child.output.find("request "), std::string::npos) << child.output;
 }
