@@ -27,9 +27,11 @@ struct Settings {
     std::uint64_t generation = 0;
 };
 
+// Lives for the process: transfers and lookups may run on other threads while the
+// process ends.
 Settings& settings() {
-    static Settings instance;
-    return instance;
+    static auto* instance = new Settings;
+    return *instance;
 }
 
 // Connections go straight to their peers, whatever proxy the environment names: reaching

@@ -6,6 +6,10 @@
 //     a picture as the API's requests are made (a curl handle under the network policy).
 //     Prints "lookup <getaddrinfo's error> <first address>" and
 //     "request <curl's result> <HTTP status>".
+//   name_lookup_child exit-while-in-use CA_FILE
+//     Sets the CA file and ends the process (static destructors and all) while threads
+//     keep configuring transfers and looking names up, as the engines' threads may while
+//     the application quits.
 
 #include "platform/Network/NWParameters.h"
 #include "platform/Network/NetworkPolicy.h"
@@ -14,9 +18,11 @@
 #include <curl/curl.h>
 #include <netdb.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -62,6 +68,30 @@ int lookUpAndRequest(int resolverPort, const std::string& caFile) {
     return 0;
 }
 
+int exitWhileInUse(const std::string& caFile) {
+    // Registered before the settings are first used, this runs after anything destroyed
+    // at exit that they made: the threads get a moment to meet such a destroyed state.
+    std::atexit([] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+    NetworkPolicy::setCertificateAuthorityFile(caFile);
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    for (int i = 0; i < 4; ++i) {
+        std::thread([] {
+            CURL* handle = curl_easy_init();
+            addrinfo hints{};
+            hints.ai_family = AF_INET;
+            while (true) {
+                NetworkPolicy::applyTo(handle);
+                addrinfo* list = nullptr;
+                if (getaddrinfo("localhost", "80", &hints, &list) == 0) {
+                    freeaddrinfo(list);
+                }
+            }
+        }).detach();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +99,10 @@ int main(int argc, char** argv) {
     if (mode == "look-up-and-request" && argc == 4) {
         return lookUpAndRequest(std::atoi(argv[2]), argv[3]);
     }
-    std::fprintf(stderr, "usage: name_lookup_child look-up-and-request PORT CA_FILE\n");
+    if (mode == "exit-while-in-use" && argc == 3) {
+        return exitWhileInUse(argv[2]);
+    }
+    std::fprintf(stderr,
+                 "usage: name_lookup_child look-up-and-request PORT CA_FILE | exit-while-in-use CA_FILE\n");
     return 2;
 }

@@ -319,3 +319,12 @@ TEST_F(ProcessNameLookupTest, BehindAProxyNamedInTheEnvironmentLookupsAndRequest
     EXPECT_NE(child.output.find("lookup 0 127.0.0.1\n"), std::string::npos) << child.output;
     EXPECT_NE(child.output.find("request "), std::string::npos) << child.output;
 }
+
+// Engines and transfers may still configure handles and look names up on their threads
+// while the process ends; the settings they read are still there. (The fault shows as a
+// use after free under AddressSanitizer.)
+TEST_F(ProcessNameLookupTest, TheSettingsOutliveTheEndOfTheProcess) {
+    const auto child = testsupport::runWatchedChild(
+        {ORVEX_NAME_LOOKUP_CHILD, "exit-while-in-use", service().caFile().string()}, {}, 100, 60);
+    EXPECT_TRUE(child.exitedCleanly()) << "wait status " << child.waitStatus << "\n" << child.output;
+}
