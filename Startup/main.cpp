@@ -1,10 +1,12 @@
 // The process entry: reads the options of the window (CommandLine.h), prepares the
 // application and hands control to the platform's main loop with AppDelegate.
 // --screenshot writes a PNG of the screen once launch has settled and ends the program.
+// Proxies named in the environment are ignored (ProxyEnvironment.h).
 
 #include "Startup/AppDelegate.h"
 #include "Startup/ApplicationSetup.h"
 #include "Startup/CommandLine.h"
+#include "Startup/ProxyEnvironment.h"
 #include "Startup/SettledScreenshot.h"
 #include "platform/UIKit/UIScreen.h"
 
@@ -13,6 +15,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    ignoreProxyEnvironment();
     const auto options = parseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     if (!options) {
         std::fprintf(stderr, "usage: %s %s\n", argc > 0 ? argv[0] : "orvex", kCommandLineUsage);

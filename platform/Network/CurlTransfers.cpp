@@ -54,6 +54,10 @@ CurlTransfer::CurlTransfer() {
     if (handle_ == nullptr) {
         throw std::runtime_error("curl_easy_init failed");
     }
+    // A transfer ended while the system still looks its host up leaves the lookup's thread
+    // to finish on its own: the driver's thread (the main thread, for MainLoopCurl) never
+    // waits for a slow system resolver when it cancels or times a transfer out.
+    curl_easy_setopt(handle_, CURLOPT_QUICK_EXIT, 1L);
 }
 
 CurlTransfer::~CurlTransfer() {

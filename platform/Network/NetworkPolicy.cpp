@@ -29,9 +29,18 @@ struct Settings {
     std::uint64_t generation = 0;
 };
 
+// Lives for the process: transfers and lookups may run on other threads while the
+// process ends.
 Settings& settings() {
-    static Settings instance;
-    return instance;
+    static auto* instance = new Settings;
+    return *instance;
+}
+
+// Connections go straight to their peers, whatever proxy the environment names: reaching
+// a proxy by its name would need a lookup through the very resolver whose queries the
+// proxy carries.
+void connectDirectly(CURL* handle) {
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
 }
 
 std::string bracketed(const std::string& address) {
@@ -132,6 +141,7 @@ void applyVerification(const Settings& state, CURL* handle) {
 } // namespace
 
 void applyTo(CURL* handle) {
+    connectDirectly(handle);
     auto& state = settings();
     std::lock_guard lock(state.mutex);
     applyVerification(state, handle);
@@ -150,6 +160,7 @@ bool applyToResolverQuery(CURL* handle) {
     if (!state.resolver) {
         return false;
     }
+    connectDirectly(handle);
     applyVerification(state, handle);
     curl_easy_setopt(handle, CURLOPT_URL, state.resolver->url().c_str());
     curl_easy_setopt(handle, CURLOPT_DOH_URL, nullptr);

@@ -20,8 +20,10 @@
 //   process's own name lookup does the same for the engines and libraries that resolve
 //   names themselves, see ProcessNameLookup.h), and
 //   the resolver's own host is pinned to its configured addresses so that finding the
-//   resolver needs no plain lookup. Resolver requests are verified with the same
-//   certificate authorities.
+//   resolver needs no plain lookup (with no addresses configured, the system finds it).
+//   Resolver requests are verified with the same certificate authorities;
+// - connections go straight to their peers: proxies named in the environment
+//   (https_proxy and the like) are never used, for the resolver's queries least of all.
 // All functions are thread-safe.
 namespace NetworkPolicy {
 

@@ -8,6 +8,7 @@
 #include <netdb.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,17 @@ const SystemEntries& systemEntries() {
         return found;
     }();
     return entries;
+}
+
+std::atomic<ProcessNameLookup::SystemLookup> replacedSystemLookup{nullptr};
+
+// Hands a name to the system's resolver (or to what a test put in its place).
+int lookUpBySystem(const char* node, const char* service, const struct addrinfo* hints,
+                   struct addrinfo** result) {
+    if (const auto replaced = replacedSystemLookup.load()) {
+        return replaced(node, service, hints, result);
+    }
+    return systemEntries().getaddrinfo(node, service, hints, result);
 }
 
 bool isLoopbackName(const std::string& name) {
@@ -69,6 +81,7 @@ struct Found {
     std::vector<dns::Address> addresses;
     std::string canonicalName;
     int error = 0;
+    bool leftToTheSystem = false; // only the system's resolver can find the name
 };
 
 Found find(const std::string& name, const NWParameters::PrivacyContext::ResolverConfiguration& resolver,
@@ -82,6 +95,8 @@ Found find(const std::string& name, const NWParameters::PrivacyContext::Resolver
         return found;
     }
     if (name == dns::canonicalForm(resolver.urlHost())) {
+        // Asking the resolver for its own name would need the resolver first.
+        found.leftToTheSystem = resolver.serverAddresses().empty();
         for (const auto& endpoint : resolver.serverAddresses()) {
             if (const auto address = parseAddress(endpoint.host)) {
                 found.addresses.push_back(*address);
@@ -171,6 +186,10 @@ bool isInstalled() {
            reinterpret_cast<void*>(&::getaddrinfo);
 }
 
+void replaceSystemLookupForTesting(SystemLookup lookup) {
+    replacedSystemLookup.store(lookup);
+}
+
 } // namespace ProcessNameLookup
 
 extern "C" int getaddrinfo(const char* node, const char* service, const struct addrinfo* hints,
@@ -185,7 +204,7 @@ extern "C" int getaddrinfo(const char* node, const char* service, const struct a
     }
     const auto resolver = NetworkPolicy::encryptedResolver();
     if (!resolver) {
-        return entries.getaddrinfo(node, service, hints, result);
+        return lookUpBySystem(node, service, hints, result);
     }
     // The C library's defaults when no hints are given.
     struct addrinfo asked {};
@@ -213,6 +232,9 @@ extern "C" int getaddrinfo(const char* node, const char* service, const struct a
     const bool ipv4 = asked.ai_family != AF_INET6 || (asked.ai_flags & AI_V4MAPPED) != 0;
     const bool ipv6 = asked.ai_family != AF_INET;
     const Found found = find(name, *resolver, ipv4, ipv6);
+    if (found.leftToTheSystem) {
+        return lookUpBySystem(node, service, hints, result);
+    }
     if (found.error != 0) {
         return found.error;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netdb.h>
+
 // The process's own name lookup entry. The playback engines and the libraries beside
 // them (FFmpeg under mpv, GLib under GStreamer) resolve host names themselves, through
 // getaddrinfo. An executable that links this library defines getaddrinfo and
@@ -24,5 +26,16 @@ void prepare();
 
 // Whether the process's getaddrinfo is this one (the executable exports it).
 bool isInstalled();
+
+// getaddrinfo's signature.
+using SystemLookup = int (*)(const char* node, const char* service, const struct addrinfo* hints,
+                             struct addrinfo** result);
+
+// Puts `lookup` in the place of the system's for the names this entry hands to the system
+// (every name while no resolver is required, the resolver's own name when no addresses
+// are configured for it); address literals still go to the C library. For tests that need
+// a name only the system knows, or a system that answers slowly. Nothing puts the
+// system's back. Thread-safe.
+void replaceSystemLookupForTesting(SystemLookup lookup);
 
 } // namespace ProcessNameLookup

@@ -1117,6 +1117,7 @@ void MediaCache::addEasyHandle(const std::shared_ptr<Transfer>& transfer) {
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1024L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 30L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROXY, ""); // origins directly, whatever the environment names
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Orvex-MediaCache/1");
     // An HTTPS origin that speaks HTTP/2 carries every transfer to it on one connection:
     // a transfer waits for the first connection's protocol rather than opening another.

@@ -8,16 +8,21 @@
 #include "platform/Network/ProcessNameLookup.h"
 #include "tests/support/ConsoleCapture.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WatchedChild.h"
 #include "tools/devservice/DevService.h"
 
 #include <arpa/inet.h>
+#include <curl/curl.h>
 #include <dlfcn.h>
 #include <netdb.h>
+#include <strings.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -84,6 +89,26 @@ int systemLookUp(const char* node) {
     return error;
 }
 
+// The system's resolver as these tests have it: it also knows the resolver's own name
+// (the real one does not), and counts how often it was asked for it.
+std::atomic<int> systemAskedForTheResolver{0};
+
+int systemThatKnowsTheResolver(const char* node, const char* service, const addrinfo* hints,
+                               addrinfo** result) {
+    if (node == nullptr || strcasecmp(node, "dns.orvex.test") != 0) {
+        using GetAddrInfo = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+        return reinterpret_cast<GetAddrInfo>(dlsym(RTLD_NEXT, "getaddrinfo"))(node, service, hints, result);
+    }
+    ++systemAskedForTheResolver;
+    addrinfo numeric = hints != nullptr ? *hints : addrinfo{};
+    numeric.ai_flags |= AI_NUMERICHOST;
+    return getaddrinfo("127.0.0.1", service, &numeric, result);
+}
+
+std::size_t discard(char*, std::size_t size, std::size_t count, void*) {
+    return size * count;
+}
+
 class ProcessNameLookupTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -105,6 +130,7 @@ class ProcessNameLookupTest : public testing::Test {
     void TearDown() override {
         NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(false, std::nullopt);
         NetworkPolicy::setCertificateAuthorityFile({});
+        ProcessNameLookup::replaceSystemLookupForTesting(nullptr);
     }
 
     static void useServiceResolver(int port = 0) {
@@ -238,4 +264,67 @@ TEST_F(ProcessNameLookupTest, ThreadsLookUpAtTheSameTime) {
     }
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(service().resolverQueries("host79.orvex.test"), 2u);
+}
+
+TEST_F(ProcessNameLookupTest, AResolverGivenWithoutAddressesIsFoundByTheSystem) {
+    EXPECT_NE(systemLookUp("dns.orvex.test"), 0) << "only the test's system may know the resolver's name";
+    ProcessNameLookup::replaceSystemLookupForTesting(&systemThatKnowsTheResolver);
+    const std::string port = std::to_string(service().port1());
+    NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
+        true, ResolverConfiguration::https("https://dns.orvex.test:" + port + "/dns-query", {}));
+
+    // The engines' lookups: the resolver's name by the system, every other through it.
+    const Result found = lookUp("Dns.Orvex.Test", "443", AF_INET);
+    ASSERT_EQ(found.error, 0) << gai_strerror(found.error);
+    EXPECT_EQ(found.entries.at(0).address, "127.0.0.1");
+    const Result media = lookUp(kMediaHost, "443", AF_INET);
+    ASSERT_EQ(media.error, 0) << gai_strerror(media.error);
+    EXPECT_EQ(media.entries.at(0).address, "127.0.0.1");
+    EXPECT_GT(service().resolverQueries(kMediaHost), 0u);
+
+    // A request made as the API's are: curl finds the resolver through the process's
+    // lookup, and the service's name through the resolver.
+    const std::size_t apiQueries = service().resolverQueries("api.orvex.test");
+    CURL* handle = curl_easy_init();
+    const std::string url = "https://api.orvex.test:" + port + "/images/poster/1001.png";
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, 30L);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, discard);
+    NetworkPolicy::applyTo(handle);
+    const CURLcode result = curl_easy_perform(handle);
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(handle);
+    EXPECT_EQ(result, CURLE_OK) << curl_easy_strerror(result);
+    EXPECT_EQ(status, 200);
+    EXPECT_GT(service().resolverQueries("api.orvex.test"), apiQueries);
+    EXPECT_GE(systemAskedForTheResolver.load(), 2);
+}
+
+// A proxy named in the environment, as corporate desktops set one, in a process that did
+// not go through the application's entry (which drops such variables): the resolver's
+// queries never go through it, so no lookup needs itself. The request ends too, whatever
+// its outcome: curl's own queries to the resolver take the environment's proxy, which
+// here nobody drops, and fail at once on its unknown name.
+TEST_F(ProcessNameLookupTest, BehindAProxyNamedInTheEnvironmentLookupsAndRequestsEndPromptly) {
+    const auto child = testsupport::runWatchedChild(
+        {ORVEX_NAME_LOOKUP_CHILD, "look-up-and-request", std::to_string(service().port1()),
+         service().caFile().string()},
+        {"https_proxy=http://proxy.invalid:3128", "HTTPS_PROXY=http://proxy.invalid:3128",
+         "http_proxy=http://proxy.invalid:3128", "all_proxy=http://proxy.invalid:3128"},
+        100, 60);
+    EXPECT_TRUE(child.exitedCleanly()) << "threads at most: " << child.mostThreads << "\n" << child.output;
+    EXPECT_LT(child.mostThreads, 100u);
+    EXPECT_NE(child.output.find("lookup 0 127.0.0.1\n"), std::string::npos) << child.output;
+    EXPECT_NE(child.output.find("request "), std::string::npos) << child.output;
+}
+
+// Engines and transfers may still configure handles and look names up on their threads
+// while the process ends; the settings they read are still there. (The fault shows as a
+// use after free under AddressSanitizer.)
+TEST_F(ProcessNameLookupTest, TheSettingsOutliveTheEndOfTheProcess) {
+    const auto child = testsupport::runWatchedChild(
+        {ORVEX_NAME_LOOKUP_CHILD, "exit-while-in-use", service().caFile().string()}, {}, 100, 60);
+    EXPECT_TRUE(child.exitedCleanly()) << "wait status " << child.waitStatus << "\n" << child.output;
 }

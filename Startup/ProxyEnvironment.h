@@ -1,0 +1,8 @@
+#pragma once
+
+// Proxies named in the environment (http_proxy, https_proxy, all_proxy, in either case)
+// are not used: every connection of the process goes straight to its peer. Removes those
+// variables, so that no library of the process (curl, the engines' HTTP clients) and no
+// child (the web helper) finds them, and says on the console which were ignored. Called
+// first in main, before any thread starts: changing the environment is not thread-safe.
+void ignoreProxyEnvironment();
