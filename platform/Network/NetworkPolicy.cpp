@@ -111,15 +111,15 @@ namespace {
 // connection reads the whole bundle again (some 20 ms of the handshake). The folder
 // holds the authorities of the bundle (update-ca-certificates makes both from one list),
 // so naming the bundle alone trusts the same peers.
+// The name is libcurl's own text, which stays valid while other threads use it at exit.
 const char* systemBundle() {
-    static const std::string bundle = [] {
+    static const char* const bundle = []() -> const char* {
         const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
         std::error_code error;
-        return info->cainfo != nullptr && std::filesystem::is_regular_file(info->cainfo, error)
-                   ? std::string(info->cainfo)
-                   : std::string();
+        return info->cainfo != nullptr && std::filesystem::is_regular_file(info->cainfo, error) ? info->cainfo
+                                                                                                : nullptr;
     }();
-    return bundle.empty() ? nullptr : bundle.c_str();
+    return bundle;
 }
 
 void applyVerification(const Settings& state, CURL* handle) {
