@@ -1,5 +1,6 @@
 #include "platform/SJBaseVideoPlayer/Player/SJBaseVideoPlayer.h"
 #include "platform/SJBaseVideoPlayer/Player/UIView+SJBaseVideoPlayerExtended.h"
+#include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UITapGestureRecognizer.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
@@ -181,6 +182,28 @@ TEST_F(PlayerInteraction, GoesFullScreenUprightInALandscapeWindowOfItsOwnAndBack
     EXPECT_EQ(UIScreen::mainScreen().interfaceOrientation(), UIInterfaceOrientation::portrait);
     EXPECT_TRUE(gone.expired());
     EXPECT_TRUE(window->isKeyWindow());
+}
+
+// A view in the player that goes while the player grows into full screen (its controls
+// are rebuilt as playback changes) does not leave the turn unfinished: the player can go
+// back at once.
+TEST_F(PlayerInteraction, AViewThatGoesDuringTheTurnDoesNotKeepThePlayerTurning) {
+    auto content = player->presentView()->superview();
+    auto passing = std::make_shared<UIView>();
+    content->addSubview(passing);
+    passing->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
+    content->layoutIfNeeded();
+    SJRotationManager& rotation = player->rotationManager();
+    rotation.rotate();
+    driver.advance(SJRotationManager::animationDuration / 2);
+    passing->removeFromSuperview();
+    passing.reset();
+    driver.advance(SJRotationManager::animationDuration);
+    EXPECT_FALSE(rotation.isTransitioning());
+    rotation.rotate();
+    EXPECT_FALSE(player->isFullscreen()) << "the request to leave full screen was heard";
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_EQ(rotation.fullscreenWindow(), nullptr);
 }
 
 TEST_F(PlayerInteraction, StaysInPlaceWithoutAWindowOrWhileThePageIsAway) {
