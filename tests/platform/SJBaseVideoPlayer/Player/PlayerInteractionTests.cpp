@@ -1,6 +1,5 @@
 #include "platform/SJBaseVideoPlayer/Player/SJBaseVideoPlayer.h"
 #include "platform/SJBaseVideoPlayer/Player/UIView+SJBaseVideoPlayerExtended.h"
-#include "platform/SnapKit/ConstraintMaker.h"
 #include "platform/UIKit/UILabel.h"
 #include "platform/UIKit/UITapGestureRecognizer.h"
 #include "tests/platform/SJBaseVideoPlayer/Player/PlayerViewTestSupport.h"
@@ -184,21 +183,14 @@ TEST_F(PlayerInteraction, GoesFullScreenUprightInALandscapeWindowOfItsOwnAndBack
     EXPECT_TRUE(window->isKeyWindow());
 }
 
-// A view in the player that goes while the player grows into full screen (its controls
-// are rebuilt as playback changes) does not leave the turn unfinished: the player can go
-// back at once.
-TEST_F(PlayerInteraction, AViewThatGoesDuringTheTurnDoesNotKeepThePlayerTurning) {
-    auto content = player->presentView()->superview();
-    auto passing = std::make_shared<UIView>();
-    content->addSubview(passing);
-    passing->snp.makeConstraints([](ConstraintMaker& make) { make.edges.equalToSuperview(); });
-    content->layoutIfNeeded();
+// A prompt that runs out just as the player starts to grow into full screen fades and goes
+// before the player has grown: the turn still ends, and the player can go back at once.
+TEST_F(PlayerInteraction, APromptThatGoesDuringTheTurnDoesNotKeepThePlayerTurning) {
+    player->promptingPopupController().show(NSAttributedString("设置开启跳过片头片尾"), 0.02);
     SJRotationManager& rotation = player->rotationManager();
     rotation.rotate();
-    driver.advance(SJRotationManager::animationDuration / 2);
-    passing->removeFromSuperview();
-    passing.reset();
-    driver.advance(SJRotationManager::animationDuration);
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_TRUE(player->promptingPopupController().displayingViews().empty());
     EXPECT_FALSE(rotation.isTransitioning());
     rotation.rotate();
     EXPECT_FALSE(player->isFullscreen()) << "the request to leave full screen was heard";
