@@ -32,6 +32,17 @@ CAActionRecorder* current() {
 
 } // namespace CAActions
 
+namespace {
+
+// Whether the delegate of an animation still on its layer has yet to hear that it stopped:
+// one removed on completion leaves the layer before its delegate is told, and one that
+// stays is told once it has ended.
+bool stopUnreported(const CAAnimation& animation, double now) {
+    return animation.delegate && (animation.removedOnCompletion || !animation.isFinishedAt(now));
+}
+
+} // namespace
+
 CALayer::CALayer() = default;
 
 CALayer::CALayer(const CALayer& other)
@@ -45,7 +56,20 @@ CALayer::CALayer(const CALayer& other)
       shadowPath_(other.shadowPath_), contents_(other.contents_), contentsGravity_(other.contentsGravity_),
       contentsTintColor_(other.contentsTintColor_), name_(other.name_), delegate_(other.delegate_) {}
 
-CALayer::~CALayer() = default;
+CALayer::~CALayer() {
+    // The animations end with the layer. Their delegates (a view animation's completion,
+    // which waits for all of its animations) hear it on the next turn of the main loop, not
+    // in the middle of whatever let the layer go.
+    const double now = CACurrentMediaTime();
+    for (const auto& entry : animations_) {
+        const auto& animation = entry.second;
+        if (stopUnreported(*animation, now)) {
+            RunLoop::main().post([animation, finished = animation->isFinishedAt(now)] {
+                animation->delegate->animationDidStop(*animation, finished);
+            });
+        }
+    }
+}
 
 std::shared_ptr<CALayer> CALayer::clone() const {
     return std::make_shared<CALayer>(*this);
@@ -403,8 +427,9 @@ void CALayer::removeAnimationForKey(const std::string& key) {
     auto removed = found->second;
     animations_.erase(found);
     invalidateContent();
-    if (removed->delegate && !removed->isFinishedAt(CACurrentMediaTime())) {
-        removed->delegate->animationDidStop(*removed, false);
+    const double now = CACurrentMediaTime();
+    if (stopUnreported(*removed, now)) {
+        removed->delegate->animationDidStop(*removed, removed->isFinishedAt(now));
     }
 }
 
@@ -416,8 +441,8 @@ void CALayer::removeAllAnimations() {
     invalidateContent();
     const double now = CACurrentMediaTime();
     for (auto& [key, animation] : removed) {
-        if (animation->delegate && !animation->isFinishedAt(now)) {
-            animation->delegate->animationDidStop(*animation, false);
+        if (stopUnreported(*animation, now)) {
+            animation->delegate->animationDidStop(*animation, animation->isFinishedAt(now));
         }
     }
 }

@@ -7,7 +7,9 @@
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/UIKit/UIControl.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 void LoginJourneyTest::SetUp() {
     AppJourneyTest::SetUp();
@@ -15,6 +17,17 @@ void LoginJourneyTest::SetUp() {
     ASSERT_TRUE(waitFor([] { return UserDefaults::standard().stringForKey("login").has_value(); }))
         << "the home page signs a tourist in at load";
     UserDefaults::standard().removeObject("login");
+    // The API client hides every tip when it handles an answer, so an answer to the home
+    // page that came in while a form shows its tip would take that tip away: the journeys
+    // start once every request of the home page's load has been answered.
+    ASSERT_TRUE(waitFor([&] { return homeLoadAnswered(); }));
+}
+
+bool LoginJourneyTest::homeLoadAnswered() const {
+    const auto lines = consoleLines();
+    return std::all_of(std::begin(kHomeLoadPaths), std::end(kHomeLoadPaths), [&](const char* path) {
+        return std::find(lines.begin(), lines.end(), path) != lines.end();
+    });
 }
 
 void LoginJourneyTest::beforeLaunch() {

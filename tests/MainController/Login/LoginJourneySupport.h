@@ -31,6 +31,12 @@ class LoginJourneyTest : public testsupport::app::AppJourneyTest {
     static bool tipShown(const std::string& text);
     // No loading tip is shown: every answer the pages waited for has been handled.
     static bool answered();
+    // The requests the home page sends as the application launches.
+    static constexpr const char* kHomeLoadPaths[] = {"api/indexLabelList", "api/indexList", "api/getNotice",
+                                                     "api/touristLogin"};
+    // The API client has handled the answers to all of them (it names each answer's path
+    // on the console).
+    bool homeLoadAnswered() const;
     std::shared_ptr<KKfigurerip> overlay();
     // Answers the captcha overlay on screen as the captcha page would.
     void answerCaptcha();

@@ -15,8 +15,11 @@ std::shared_ptr<KKrallymultitudeViewController> DownloadJourneyTest::openTitle(c
     if (!page) {
         return nullptr;
     }
+    // The episode's parse answer has started the player and taken the loading tip away:
+    // until then the tip covers the page and takes the taps meant for its buttons.
     waitFor([&] {
-        return !page->list.empty() && ui().findByAccessibilityIdentifier("detail.download") != nullptr;
+        return !page->list.empty() && ui().findByAccessibilityIdentifier("detail.download") != nullptr &&
+               page->player()->URLAsset() != nullptr && !loadingTipShown();
     });
     return page;
 }

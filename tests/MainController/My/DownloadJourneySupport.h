@@ -17,7 +17,7 @@ namespace downloadtest {
 class DownloadJourneyTest : public titletest::TitleJourneyTest {
   protected:
     // Opens title `vodId`'s resource `resource` on the player page and waits for its
-    // episode list.
+    // episode list and for its first episode's address, with no loading tip left.
     std::shared_ptr<KKrallymultitudeViewController> openTitle(const std::string& vodId, size_t resource);
     // Taps the page's download button and waits for the picker's tiles.
     void openPicker();

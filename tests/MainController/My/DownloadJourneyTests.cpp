@@ -202,12 +202,15 @@ TEST_F(DownloadJourney, AnExportWithFailingSegmentsEndsFailedAndARetryFromThePic
     EXPECT_EQ(mediaRequests("/media/ffm3u8/1021/1/v0/seg000.ts"), firstSegmentFetches);
 }
 
-// A loaded service: it drops the first two connections to its media host, resets a
-// segment's connection halfway and another's before answering, and answers one segment
-// "busy" once. The download rides all of it out, asking for each faulty segment once more,
-// and its copy plays offline.
+// A loaded service: it answers the title's detail after its episode list and the first
+// episode's address later still (the page's loading tip stays meanwhile), drops the first
+// two connections to its media host, resets a segment's connection halfway and another's
+// before answering, and answers one segment "busy" once. The download rides all of it out,
+// asking for each faulty segment once more, and its copy plays offline.
 TEST_F(DownloadJourney, ADownloadFromALoadedServiceThatDropsAndResetsConnectionsFinishes) {
     const std::string episode = "media/ffm3u8/1021/3/";
+    service().setFault("api/getVideoInfo", devservice::Fault{.delaySeconds = 1, .times = 1});
+    service().setFault("api/getParse", devservice::Fault{.delaySeconds = 1.5, .times = 1});
     service().setFault(episode + "v0/seg001.ts", devservice::Fault{.times = 1, .resetAfterBytes = 4096});
     service().setFault(episode + "v0/seg000.ts", devservice::Fault{.times = 1, .resetAfterBytes = 0});
     service().setFault(episode + "v0/seg002.ts", devservice::Fault{.status = 503, .times = 1});

@@ -12,7 +12,6 @@
 #include "app/Extensions/UIColorExtensions.h"
 #include "app/Network/KKriplog.h"
 #include "app/Records/KKreapedit.h"
-#include "platform/QMUIKit/Controllers/QMUIToastView.h"
 #include "platform/SJBaseVideoPlayer/Playback/SJAVMediaPlaybackController.h"
 #include "platform/UIKit/Controls/UIPasteboard.h"
 #include "tests/MainController/Video/TitleJourneySupport.h"
@@ -76,12 +75,6 @@ class ActionsJourney : public titletest::TitleJourneyTest {
                    : nullptr;
     }
 
-    // A loading tip covers the page and takes its taps until the answer it waits for.
-    bool loadingTipShown() {
-        const auto tips = ui().findAllOfClass<QMUIToastView>();
-        return std::any_of(tips.begin(), tips.end(),
-                           [](const auto& tip) { return tip->isUserInteractionEnabled(); });
-    }
     void waitForNoLoadingTip() {
         EXPECT_TRUE(waitFor([&] { return !loadingTipShown(); }));
     }

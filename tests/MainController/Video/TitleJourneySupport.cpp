@@ -3,6 +3,7 @@
 #include "MainController/Detail/Cell/KKcompatibleenthusiastic.h"
 #include "MainController/Video/Cell/KKintegratecompatible.h"
 #include "app/Helpers/KKpresentationdisease.h"
+#include "platform/QMUIKit/Controllers/QMUIToastView.h"
 #include "platform/QMUIKit/QMUITips.h"
 #include "platform/SJBaseVideoPlayer/History/SJPlaybackHistoryController.h"
 #include "platform/host/ScreenRenderer.h"
@@ -179,6 +180,12 @@ bool TitleJourneyTest::shows(const std::string& text) {
     }
     const auto& tips = QMUITips::shownTips();
     return std::any_of(tips.begin(), tips.end(), [&](const QMUITips::Tip& tip) { return tip.text == text; });
+}
+
+bool TitleJourneyTest::loadingTipShown() {
+    const auto tips = ui().findAllOfClass<QMUIToastView>();
+    return std::any_of(tips.begin(), tips.end(),
+                       [](const auto& tip) { return tip->isUserInteractionEnabled(); });
 }
 
 } // namespace titletest

@@ -47,6 +47,8 @@ class TitleJourneyTest : public testsupport::app::AppJourneyTest {
     std::shared_ptr<SJPlaybackRecord> latestRecord(const std::string& vodId);
     // True when a shown prompt of the page's player or a toast reads `text`.
     bool shows(const std::string& text);
+    // A loading tip covers the page and takes its taps until the answer it waits for.
+    bool loadingTipShown();
 };
 
 } // namespace titletest

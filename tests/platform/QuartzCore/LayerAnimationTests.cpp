@@ -83,6 +83,41 @@ TEST_F(LayerAnimation, AddingUnderTheSameKeyStopsThePreviousAnimationUnfinished)
     EXPECT_EQ(firstDelegate->stops.size(), 1u) << "a replaced animation never reports again";
 }
 
+// Every animation tells its delegate once that it stopped, also when its layer goes first
+// or when it is replaced after its end but before that end was reported: a view
+// animation's completion waits for all of its animations.
+TEST_F(LayerAnimation, AnimationsReportTheirStopWhenTheirLayerGoesOrTheyAreReplacedAtTheirEnd) {
+    auto fadeOn = [](CALayer& layer, const std::shared_ptr<RecordingDelegate>& delegate) {
+        auto fade = CABasicAnimation::animationWithKeyPath("opacity");
+        fade->toValue = 0.0;
+        fade->duration = 0.3;
+        fade->delegate = delegate;
+        layer.addAnimation(fade, "opacity");
+    };
+    auto goneEarly = std::make_shared<RecordingDelegate>();
+    auto goneLate = std::make_shared<RecordingDelegate>();
+    auto early = CALayer::layer();
+    auto late = CALayer::layer();
+    fadeOn(*early, goneEarly);
+    fadeOn(*late, goneLate);
+    RunLoop::main().advance(0.1);
+    early.reset();
+    RunLoop::main().advance(0.2 - 8e-10);
+    // At its end (within the clock's tolerance), before its end was reported.
+    late.reset();
+    RunLoop::main().advance(1);
+    EXPECT_EQ(goneEarly->stops, std::vector<bool>{false});
+    EXPECT_EQ(goneLate->stops, std::vector<bool>{true});
+
+    auto replaced = std::make_shared<RecordingDelegate>();
+    auto layer = CALayer::layer();
+    fadeOn(*layer, replaced);
+    RunLoop::main().advance(0.3 - 8e-10);
+    fadeOn(*layer, std::make_shared<RecordingDelegate>());
+    RunLoop::main().advance(1);
+    EXPECT_EQ(replaced->stops, std::vector<bool>{true});
+}
+
 TEST_F(LayerAnimation, KeyframesFollowTheirKeyTimesAndTimingFunctions) {
     auto layer = CALayer::layer();
     auto keyframes = CAKeyframeAnimation::animationWithKeyPath("position.x");

@@ -84,9 +84,16 @@ TEST_F(ProxyFixture, ExportFinishesThenPlaysOfflineAlsoAfterARestart) {
     ASSERT_FALSE(progresses.empty());
     EXPECT_FLOAT_EQ(progresses.back(), 1.0f);
     EXPECT_TRUE(std::is_sorted(progresses.begin(), progresses.end()));
+    // The blocks are given the task and read its status when they run: an export that
+    // ends before the main queue runs its first block is seen finished from the start.
+    // Whatever they read is a step on the way to the end, and the last one is the end.
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back(), MCSAssetExportStatusFinished);
-    EXPECT_NE(std::find(statuses.begin(), statuses.end(), MCSAssetExportStatusExporting), statuses.end());
+    EXPECT_TRUE(std::all_of(statuses.begin(), statuses.end(), [](int status) {
+        return status == MCSAssetExportStatusWaiting || status == MCSAssetExportStatusExporting ||
+               status == MCSAssetExportStatusFinished;
+    }));
+    EXPECT_TRUE(std::is_sorted(statuses.begin(), statuses.end()));
 
     // The table other readers use: the caller's exact text and the asset's folder.
     const auto rows = exporterRows(cacheRoot_);

@@ -183,6 +183,21 @@ TEST_F(PlayerInteraction, GoesFullScreenUprightInALandscapeWindowOfItsOwnAndBack
     EXPECT_TRUE(window->isKeyWindow());
 }
 
+// A prompt that runs out just as the player starts to grow into full screen fades and goes
+// before the player has grown: the turn still ends, and the player can go back at once.
+TEST_F(PlayerInteraction, APromptThatGoesDuringTheTurnDoesNotKeepThePlayerTurning) {
+    player->promptingPopupController().show(NSAttributedString("设置开启跳过片头片尾"), 0.02);
+    SJRotationManager& rotation = player->rotationManager();
+    rotation.rotate();
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_TRUE(player->promptingPopupController().displayingViews().empty());
+    EXPECT_FALSE(rotation.isTransitioning());
+    rotation.rotate();
+    EXPECT_FALSE(player->isFullscreen()) << "the request to leave full screen was heard";
+    driver.advance(SJRotationManager::animationDuration + 0.05);
+    EXPECT_EQ(rotation.fullscreenWindow(), nullptr);
+}
+
 TEST_F(PlayerInteraction, StaysInPlaceWithoutAWindowOrWhileThePageIsAway) {
     player->vc_viewWillDisappear();
     player->rotationManager().rotate();
