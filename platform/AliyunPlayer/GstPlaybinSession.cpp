@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -20,6 +21,10 @@ constexpr guint playSoftVolume = 0x10;
 // A load that has not become ready by then has failed (a demuxer that refuses a
 // segment address may stay silent rather than report an error).
 constexpr std::chrono::seconds loadTimeout{30};
+
+// How long after its start a demuxer may be stopped: its download thread has entered
+// its loop by then (it takes moments, even on a busy machine).
+constexpr std::chrono::milliseconds downloadLoopWait{1000};
 
 std::string& initialisationError() {
     static std::string error;
@@ -132,15 +137,40 @@ void GstPlaybinSession::tearDown() {
     if (pipeline_ == nullptr) {
         return;
     }
-    // Stopping joins the streaming threads, so nothing calls into `pictures_` after it.
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
-    gst_object_unref(bus_);
-    gst_object_unref(pipeline_);
-    bus_ = nullptr;
+    // From here on the pipeline tells the session nothing: its streaming threads keep only
+    // what is handed over with it.
+    g_signal_handlers_disconnect_by_data(pipeline_, this);
+    gst_bus_set_sync_handler(
+        bus_,
+        [](GstBus*, GstMessage* message, gpointer gate) {
+            static_cast<AdaptiveDemuxerGate*>(gate)->notePosted(message);
+            return GST_BUS_PASS;
+        },
+        demuxerGate_.get(), nullptr);
+    retirePipeline(pipeline_, bus_, std::move(pictures_), std::move(demuxerGate_));
     pipeline_ = nullptr;
-    pictures_.reset();
-    demuxerGate_.reset();
+    bus_ = nullptr;
+}
+
+// Stopping a pipeline waits for its threads, and GStreamer's HLS demuxer can keep that
+// waiting for a long time or for ever (see AdaptiveDemuxerGate::prepareToStop; a segment
+// download also ends only at the network's pace). The pipeline is stopped and freed on a
+// thread of its own, so that the engine goes on with its next load at once and nothing
+// else ever waits for it.
+void GstPlaybinSession::retirePipeline(GstElement* pipeline, GstBus* bus,
+                                       std::unique_ptr<PictureSink> pictures,
+                                       std::unique_ptr<AdaptiveDemuxerGate> demuxerGate) {
+    std::thread([pipeline, bus, pictures = std::move(pictures),
+                 demuxerGate = std::move(demuxerGate)]() mutable {
+        demuxerGate->prepareToStop(downloadLoopWait);
+        // Stopping joins the streaming threads, so nothing calls into `pictures` after it.
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        gst_object_unref(pipeline);
+        pictures.reset();
+        demuxerGate.reset();
+    }).detach();
 }
 
 bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
@@ -187,11 +217,13 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     bus_ = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(
         bus_,
-        [](GstBus*, GstMessage*, gpointer context) {
-            (*static_cast<std::function<void()>*>(context))();
+        [](GstBus*, GstMessage* message, gpointer context) {
+            auto* session = static_cast<GstPlaybinSession*>(context);
+            session->demuxerGate_->notePosted(message);
+            session->wakeUp_();
             return GST_BUS_PASS;
         },
-        &wakeUp_, nullptr);
+        this, nullptr);
     return true;
 }
 
@@ -435,9 +467,7 @@ void GstPlaybinSession::readPosition() {
 void GstPlaybinSession::fail(const std::string& reason) {
     report_.endSeek(false);
     markFailed(state_, reason);
-    if (pipeline_ != nullptr) {
-        gst_element_set_state(pipeline_, GST_STATE_NULL);
-    }
+    tearDown();
 }
 
 void GstPlaybinSession::publish() {

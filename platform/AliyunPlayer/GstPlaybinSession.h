@@ -47,7 +47,10 @@ class GstPlaybinSession {
     struct PictureSink;
 
   private:
+    // Hands the pipeline over to be stopped and freed (see retirePipeline).
     void tearDown();
+    static void retirePipeline(GstElement* pipeline, GstBus* bus, std::unique_ptr<PictureSink> pictures,
+                               std::unique_ptr<AdaptiveDemuxerGate> demuxerGate);
     bool buildPipeline(const MediaRequest& request);
     void configureSource(GstElement* source);
     void handle(GstMessage* message);
