@@ -22,6 +22,15 @@ constexpr guint playSoftVolume = 0x10;
 // segment address may stay silent rather than report an error).
 constexpr std::chrono::seconds loadTimeout{30};
 
+// How far before the start position a load may stand when it becomes ready (an accurate
+// seek lands on it; a position a segment early means the seek has not landed), and how
+// often the seek is sent again when the pipeline settled elsewhere.
+constexpr double startPositionTolerance = 0.5;
+constexpr int maximumStartSeekRetries = 2;
+// How often a refused start seek is sent again, and for how long.
+constexpr std::chrono::milliseconds startSeekInterval{200};
+constexpr std::chrono::seconds startSeekPatience{5};
+
 // How long after its start a demuxer may be stopped: its download thread has entered
 // its loop by then (it takes moments, even on a busy machine).
 constexpr std::chrono::milliseconds downloadLoopWait{1000};
@@ -262,7 +271,8 @@ void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& reque
     request_ = request;
     paused_ = paused;
     prerolled_ = false;
-    startSeekPending_ = false;
+    startSeek_ = StartSeek::None;
+    startSeekRetries_ = 0;
     rateSeekPending_ = false;
     bufferingMessage_ = false;
     loadStarted_ = std::chrono::steady_clock::now();
@@ -349,6 +359,17 @@ void GstPlaybinSession::step() {
         publish();
         return;
     }
+    if (startSeek_ == StartSeek::Wanted && state_.phase == MediaEnginePhase::Loading) {
+        // The pipeline refused the start seek (a stream not ready for it yet): it is sent
+        // again now and then, and after a while the load is ready where it stands.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - prerolledAt_ > startSeekPatience) {
+            startSeek_ = StartSeek::None;
+            becomeReady();
+        } else if (now - startSeekSentAt_ > startSeekInterval) {
+            sendStartSeek();
+        }
+    }
     while (GstMessage* message = gst_bus_pop(bus_)) {
         handle(message);
         gst_message_unref(message);
@@ -410,18 +431,24 @@ void GstPlaybinSession::handleAsyncDone() {
     }
     if (!prerolled_) {
         prerolled_ = true;
+        prerolledAt_ = std::chrono::steady_clock::now();
         if (request_.startPosition > 0 || rate_ != 1) {
-            startSeekPending_ = seekPipeline(request_.startPosition);
-            if (startSeekPending_) {
-                return;
-            }
+            sendStartSeek();
+            return;
         }
         becomeReady();
         return;
     }
-    if (startSeekPending_) {
-        startSeekPending_ = false;
-        becomeReady();
+    if (startSeek_ == StartSeek::Sent) {
+        // The pipeline may settle for other reasons before the seek lands (a stream
+        // exposed late, on a busy machine): ready only where the title was to start.
+        if (standsAtStartPosition() || startSeekRetries_ == maximumStartSeekRetries) {
+            startSeek_ = StartSeek::None;
+            becomeReady();
+        } else {
+            ++startSeekRetries_;
+            sendStartSeek();
+        }
         return;
     }
     if (rateSeekPending_) {
@@ -429,6 +456,34 @@ void GstPlaybinSession::handleAsyncDone() {
         return;
     }
     report_.endSeek(true);
+}
+
+void GstPlaybinSession::sendStartSeek() {
+    startSeekSentAt_ = std::chrono::steady_clock::now();
+    if (seekPipeline(request_.startPosition)) {
+        startSeek_ = StartSeek::Sent;
+        return;
+    }
+    // playbin answers false when one of its streams refused the seek though the others
+    // took it: those flush, and the pipeline settles again where they landed.
+    GstState state = GST_STATE_VOID_PENDING;
+    GstState pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(pipeline_, &state, &pending, 0);
+    startSeek_ = pending != GST_STATE_VOID_PENDING ? StartSeek::Sent : StartSeek::Wanted;
+}
+
+bool GstPlaybinSession::standsAtStartPosition() {
+    gint64 position = 0;
+    if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) || position < 0) {
+        return true; // nothing says otherwise
+    }
+    // A start at (or past) the end lands wherever the media ends.
+    gint64 duration = 0;
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0 &&
+        request_.startPosition > seconds(duration) - 1) {
+        return true;
+    }
+    return seconds(position) > request_.startPosition - startPositionTolerance;
 }
 
 void GstPlaybinSession::becomeReady() {

@@ -55,6 +55,8 @@ class GstPlaybinSession {
     void configureSource(GstElement* source);
     void handle(GstMessage* message);
     void handleAsyncDone();
+    void sendStartSeek();
+    bool standsAtStartPosition();
     void becomeReady();
     void readPosition();
     bool seekPipeline(double seconds);
@@ -76,7 +78,13 @@ class GstPlaybinSession {
     MediaRequest request_;
     std::chrono::steady_clock::time_point loadStarted_;
     bool prerolled_ = false;
-    bool startSeekPending_ = false;
+    // The seek to the start position (or to the rate) that makes a load ready: wanted
+    // while the pipeline refuses it, sent until it lands.
+    enum class StartSeek { None, Wanted, Sent };
+    StartSeek startSeek_ = StartSeek::None;
+    int startSeekRetries_ = 0;
+    std::chrono::steady_clock::time_point prerolledAt_;
+    std::chrono::steady_clock::time_point startSeekSentAt_;
     bool rateSeekPending_ = false;
     bool paused_ = true;
     bool bufferingMessage_ = false;

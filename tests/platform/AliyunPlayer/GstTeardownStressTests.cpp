@@ -1,8 +1,9 @@
 #include "platform/AliyunPlayer/GstPlaybinEngine.h"
 #include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
+#include "tests/platform/AliyunPlayer/FirstReady.h"
+#include "tests/platform/AliyunPlayer/SlowOrigin.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <atomic>
 #include <chrono>
@@ -16,59 +17,6 @@
 namespace {
 
 using playertest::waitFor;
-
-// Serves a folder on loopback, segments slowly (a few hundred kilobytes a second), so
-// that at almost any moment of playback some segment is on its way.
-class SlowOrigin {
-  public:
-    explicit SlowOrigin(std::filesystem::path root) : root_(std::move(root)) {
-        server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
-        server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            serve(request.path, response);
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-
-    ~SlowOrigin() {
-        server_.stop();
-        thread_.join();
-    }
-
-    std::string url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/" + path;
-    }
-
-  private:
-    void serve(const std::string& path, httplib::Response& response) {
-        std::ifstream file(root_ / path.substr(1), std::ios::binary);
-        if (path.find("..") != std::string::npos || !file) {
-            response.status = 404;
-            return;
-        }
-        auto body = std::make_shared<std::string>(std::istreambuf_iterator<char>(file),
-                                                  std::istreambuf_iterator<char>());
-        if (!path.ends_with(".ts")) {
-            response.set_content(*body, "application/vnd.apple.mpegurl");
-            return;
-        }
-        response.set_content_provider(
-            body->size(), "video/mp2t",
-            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                constexpr std::size_t chunk = 4096;
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                return sink.write(body->data() + offset, std::min(length, chunk));
-            });
-    }
-
-    std::filesystem::path root_;
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
-};
 
 // Aborts the process, saying why, when the test makes no progress for a while: a
 // teardown waited for on the main thread that never ends would otherwise hang the run
@@ -141,7 +89,7 @@ TEST(GstTeardownStressTest, TearsDownAtRandomMomentsWhileSegmentsDownload) {
     const auto four = playertest::hlsStream("four", 4);
     ASSERT_FALSE(eight.empty());
     ASSERT_FALSE(four.empty());
-    SlowOrigin origin(eight.parent_path());
+    playertest::SlowOrigin origin(eight.parent_path());
     const std::string urls[] = {origin.url(eight.filename().string() + "/index.m3u8"),
                                 origin.url(four.filename().string() + "/index.m3u8")};
     const double startPositions[] = {0, 0, 2.5, 5};
@@ -167,14 +115,22 @@ TEST(GstTeardownStressTest, TearsDownAtRandomMomentsWhileSegmentsDownload) {
             engine = std::make_unique<GstPlaybinEngine>();
         }
         MediaRequest request;
-        request.url = urls[chance(3) ? 1 : 0];
+        const bool short4 = chance(3);
+        request.url = urls[short4 ? 1 : 0];
         request.startPosition = startPositions[std::uniform_int_distribution<int>(0, 3)(random)];
+        auto client = std::make_shared<playertest::FirstReady>();
+        engine->setClient(client);
         engine->setPaused(chance(2));
         engine->load(request);
         if (chance(4)) {
             ASSERT_TRUE(waitFor([&] { return engine->state().phase != MediaEnginePhase::Loading; }, 30))
                 << "the engine never opened its media";
             ASSERT_EQ(engine->state().phase, MediaEnginePhase::Ready) << engine->state().errorDescription;
+            if (request.startPosition < (short4 ? 4 : 8) - 1) {
+                ASSERT_TRUE(client->position.has_value());
+                EXPECT_GT(*client->position, request.startPosition - 0.5)
+                    << "ready before the start seek landed";
+            }
         } else {
             pause(400);
         }
