@@ -31,6 +31,9 @@ constexpr int maximumStartSeekRetries = 2;
 constexpr std::chrono::milliseconds startSeekInterval{200};
 constexpr std::chrono::seconds startSeekPatience{5};
 
+// How long a pipeline being retired may take to settle a seek under way.
+constexpr GstClockTime settleTimeout = 2 * GST_SECOND;
+
 // How long after its start a demuxer may be stopped: its download thread has entered
 // its loop by then (it takes moments, even on a busy machine).
 constexpr std::chrono::milliseconds downloadLoopWait{1000};
@@ -171,6 +174,9 @@ void GstPlaybinSession::retirePipeline(GstElement* pipeline, GstBus* bus,
                                        std::unique_ptr<AdaptiveDemuxerGate> demuxerGate) {
     std::thread([pipeline, bus, pictures = std::move(pictures),
                  demuxerGate = std::move(demuxerGate)]() mutable {
+        // A seek under way settles first: the demuxer is not stopped while it restarts
+        // its downloads.
+        gst_element_get_state(pipeline, nullptr, nullptr, settleTimeout);
         demuxerGate->prepareToStop(downloadLoopWait);
         // Stopping joins the streaming threads, so nothing calls into `pictures` after it.
         gst_element_set_state(pipeline, GST_STATE_NULL);
