@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 // A thread that runs queued tasks in order and, between them, a step of its owner's
 // own work whenever it is woken or `idleSeconds` pass. Used by the playback engines,
@@ -50,4 +51,6 @@ class WorkerThread {
 
     std::shared_ptr<Queue> queue_ = std::make_shared<Queue>();
     double idleSeconds_;
+    // Joined on a thread of its own once this object is gone.
+    std::thread thread_;
 };
