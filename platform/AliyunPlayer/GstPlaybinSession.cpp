@@ -202,6 +202,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         return false;
     }
     demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
+    busGate_ = demuxerGate_.get();
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
     gst_caps_unref(caps);
@@ -234,7 +235,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         bus_,
         [](GstBus*, GstMessage* message, gpointer context) {
             auto* session = static_cast<GstPlaybinSession*>(context);
-            session->demuxerGate_->notePosted(message);
+            session->busGate_.load()->notePosted(message);
             session->wakeUp_();
             return GST_BUS_PASS;
         },
