@@ -1,6 +1,9 @@
 #include "platform/AliyunPlayer/AdaptiveDemuxerGate.h"
 
+#include "platform/AliyunPlayer/AdaptiveDownloadLoops.h"
+
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -76,6 +79,33 @@ void AdaptiveDemuxerGate::watchOutput(GstPad* pad) {
             return GST_PAD_PROBE_REMOVE;
         },
         this, nullptr);
+}
+
+void AdaptiveDemuxerGate::notePosted(GstMessage* message) {
+    if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_STATE_CHANGED) {
+        return;
+    }
+    GstState previous = GST_STATE_VOID_PENDING;
+    GstState current = GST_STATE_VOID_PENDING;
+    gst_message_parse_state_changed(message, &previous, &current, nullptr);
+    std::lock_guard lock(mutex_);
+    if (demuxer_ != nullptr && GST_MESSAGE_SRC(message) == GST_OBJECT(demuxer_) &&
+        previous == GST_STATE_READY && current == GST_STATE_PAUSED) {
+        started_ = std::chrono::steady_clock::now();
+    }
+}
+
+void AdaptiveDemuxerGate::prepareToStop(std::chrono::milliseconds settle) {
+    open();
+    std::optional<std::chrono::steady_clock::time_point> started;
+    {
+        std::lock_guard lock(mutex_);
+        started = started_;
+    }
+    if (started) {
+        std::this_thread::sleep_until(*started + settle);
+        waitForAdaptiveDownloadLoops(settle);
+    }
 }
 
 void AdaptiveDemuxerGate::open() {

@@ -2,7 +2,9 @@
 
 #include <gst/gst.h>
 
+#include <chrono>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,20 @@ class AdaptiveDemuxerGate {
     AdaptiveDemuxerGate(const AdaptiveDemuxerGate&) = delete;
     AdaptiveDemuxerGate& operator=(const AdaptiveDemuxerGate&) = delete;
 
+    // Called for every message the pipeline posts, on the posting thread.
+    void notePosted(GstMessage* message);
+
+    // Readies the demuxer to be stopped with its pipeline, which waits for its threads:
+    // lets everything held here pass, now and from now on, and waits until the demuxer
+    // has been running for `settle` and its download thread waits in its loop.
+    //
+    // The demuxers (1.22) start a download thread as they start and, as they stop, ask
+    // its event loop to quit and wait for the thread. A quit asked for before the new
+    // thread has entered its loop is lost (the loop clears it as it starts), so a demuxer
+    // stopped within moments of its start, as a quick switch does on a busy machine,
+    // waits for ever. Call it once nothing can start the demuxer any more.
+    void prepareToStop(std::chrono::milliseconds settle);
+
   private:
     void elementAdded(GstBin* parent, GstElement* element);
     void hold(GstPad* pad);
@@ -35,6 +51,8 @@ class AdaptiveDemuxerGate {
     std::mutex mutex_;
     GstElement* demuxer_ = nullptr;
     bool open_ = false;
+    // When the demuxer started (its download thread with it).
+    std::optional<std::chrono::steady_clock::time_point> started_;
     // The parser's outputs held back, each with its blocking probe.
     std::vector<std::pair<GstPad*, gulong>> held_;
 };

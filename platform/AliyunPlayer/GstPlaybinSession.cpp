@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -20,6 +21,22 @@ constexpr guint playSoftVolume = 0x10;
 // A load that has not become ready by then has failed (a demuxer that refuses a
 // segment address may stay silent rather than report an error).
 constexpr std::chrono::seconds loadTimeout{30};
+
+// How far before the start position a load may stand when it becomes ready (an accurate
+// seek lands on it; a position a segment early means the seek has not landed), and how
+// often the seek is sent again when the pipeline settled elsewhere.
+constexpr double startPositionTolerance = 0.5;
+constexpr int maximumStartSeekRetries = 2;
+// How often a refused start seek is sent again, and for how long.
+constexpr std::chrono::milliseconds startSeekInterval{200};
+constexpr std::chrono::seconds startSeekPatience{5};
+
+// How long a pipeline being retired may take to settle a seek under way.
+constexpr GstClockTime settleTimeout = 2 * GST_SECOND;
+
+// How long after its start a demuxer may be stopped: its download thread has entered
+// its loop by then (it takes moments, even on a busy machine).
+constexpr std::chrono::milliseconds downloadLoopWait{1000};
 
 std::string& initialisationError() {
     static std::string error;
@@ -132,15 +149,43 @@ void GstPlaybinSession::tearDown() {
     if (pipeline_ == nullptr) {
         return;
     }
-    // Stopping joins the streaming threads, so nothing calls into `pictures_` after it.
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
-    gst_object_unref(bus_);
-    gst_object_unref(pipeline_);
-    bus_ = nullptr;
+    // From here on the pipeline tells the session nothing: its streaming threads keep only
+    // what is handed over with it.
+    g_signal_handlers_disconnect_by_data(pipeline_, this);
+    gst_bus_set_sync_handler(
+        bus_,
+        [](GstBus*, GstMessage* message, gpointer gate) {
+            static_cast<AdaptiveDemuxerGate*>(gate)->notePosted(message);
+            return GST_BUS_PASS;
+        },
+        demuxerGate_.get(), nullptr);
+    retirePipeline(pipeline_, bus_, std::move(pictures_), std::move(demuxerGate_));
     pipeline_ = nullptr;
-    pictures_.reset();
-    demuxerGate_.reset();
+    bus_ = nullptr;
+}
+
+// Stopping a pipeline waits for its threads, and GStreamer's HLS demuxer can keep that
+// waiting for a long time or for ever (see AdaptiveDemuxerGate::prepareToStop; a segment
+// download also ends only at the network's pace). The pipeline is stopped and freed on a
+// thread of its own, so that the engine goes on with its next load at once and nothing
+// else ever waits for it.
+void GstPlaybinSession::retirePipeline(GstElement* pipeline, GstBus* bus,
+                                       std::unique_ptr<PictureSink> pictures,
+                                       std::unique_ptr<AdaptiveDemuxerGate> demuxerGate) {
+    std::thread([pipeline, bus, pictures = std::move(pictures),
+                 demuxerGate = std::move(demuxerGate)]() mutable {
+        // A seek under way settles first: the demuxer is not stopped while it restarts
+        // its downloads.
+        gst_element_get_state(pipeline, nullptr, nullptr, settleTimeout);
+        demuxerGate->prepareToStop(downloadLoopWait);
+        // Stopping joins the streaming threads, so nothing calls into `pictures` after it.
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        gst_object_unref(pipeline);
+        pictures.reset();
+        demuxerGate.reset();
+    }).detach();
 }
 
 bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
@@ -157,6 +202,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         return false;
     }
     demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
+    busGate_ = demuxerGate_.get();
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
     gst_caps_unref(caps);
@@ -187,11 +233,13 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
     bus_ = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(
         bus_,
-        [](GstBus*, GstMessage*, gpointer context) {
-            (*static_cast<std::function<void()>*>(context))();
+        [](GstBus*, GstMessage* message, gpointer context) {
+            auto* session = static_cast<GstPlaybinSession*>(context);
+            session->busGate_.load()->notePosted(message);
+            session->wakeUp_();
             return GST_BUS_PASS;
         },
-        &wakeUp_, nullptr);
+        this, nullptr);
     return true;
 }
 
@@ -230,7 +278,8 @@ void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& reque
     request_ = request;
     paused_ = paused;
     prerolled_ = false;
-    startSeekPending_ = false;
+    startSeek_ = StartSeek::None;
+    startSeekRetries_ = 0;
     rateSeekPending_ = false;
     bufferingMessage_ = false;
     loadStarted_ = std::chrono::steady_clock::now();
@@ -317,6 +366,17 @@ void GstPlaybinSession::step() {
         publish();
         return;
     }
+    if (startSeek_ == StartSeek::Wanted && state_.phase == MediaEnginePhase::Loading) {
+        // The pipeline refused the start seek (a stream not ready for it yet): it is sent
+        // again now and then, and after a while the load is ready where it stands.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - prerolledAt_ > startSeekPatience) {
+            startSeek_ = StartSeek::None;
+            becomeReady();
+        } else if (now - startSeekSentAt_ > startSeekInterval) {
+            sendStartSeek();
+        }
+    }
     while (GstMessage* message = gst_bus_pop(bus_)) {
         handle(message);
         gst_message_unref(message);
@@ -378,18 +438,24 @@ void GstPlaybinSession::handleAsyncDone() {
     }
     if (!prerolled_) {
         prerolled_ = true;
+        prerolledAt_ = std::chrono::steady_clock::now();
         if (request_.startPosition > 0 || rate_ != 1) {
-            startSeekPending_ = seekPipeline(request_.startPosition);
-            if (startSeekPending_) {
-                return;
-            }
+            sendStartSeek();
+            return;
         }
         becomeReady();
         return;
     }
-    if (startSeekPending_) {
-        startSeekPending_ = false;
-        becomeReady();
+    if (startSeek_ == StartSeek::Sent) {
+        // The pipeline may settle for other reasons before the seek lands (a stream
+        // exposed late, on a busy machine): ready only where the title was to start.
+        if (standsAtStartPosition() || startSeekRetries_ == maximumStartSeekRetries) {
+            startSeek_ = StartSeek::None;
+            becomeReady();
+        } else {
+            ++startSeekRetries_;
+            sendStartSeek();
+        }
         return;
     }
     if (rateSeekPending_) {
@@ -397,6 +463,34 @@ void GstPlaybinSession::handleAsyncDone() {
         return;
     }
     report_.endSeek(true);
+}
+
+void GstPlaybinSession::sendStartSeek() {
+    startSeekSentAt_ = std::chrono::steady_clock::now();
+    if (seekPipeline(request_.startPosition)) {
+        startSeek_ = StartSeek::Sent;
+        return;
+    }
+    // playbin answers false when one of its streams refused the seek though the others
+    // took it: those flush, and the pipeline settles again where they landed.
+    GstState state = GST_STATE_VOID_PENDING;
+    GstState pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(pipeline_, &state, &pending, 0);
+    startSeek_ = pending != GST_STATE_VOID_PENDING ? StartSeek::Sent : StartSeek::Wanted;
+}
+
+bool GstPlaybinSession::standsAtStartPosition() {
+    gint64 position = 0;
+    if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) || position < 0) {
+        return true; // nothing says otherwise
+    }
+    // A start at (or past) the end lands wherever the media ends.
+    gint64 duration = 0;
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0 &&
+        request_.startPosition > seconds(duration) - 1) {
+        return true;
+    }
+    return seconds(position) > request_.startPosition - startPositionTolerance;
 }
 
 void GstPlaybinSession::becomeReady() {
@@ -435,9 +529,7 @@ void GstPlaybinSession::readPosition() {
 void GstPlaybinSession::fail(const std::string& reason) {
     report_.endSeek(false);
     markFailed(state_, reason);
-    if (pipeline_ != nullptr) {
-        gst_element_set_state(pipeline_, GST_STATE_NULL);
-    }
+    tearDown();
 }
 
 void GstPlaybinSession::publish() {

@@ -7,6 +7,7 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -47,11 +48,16 @@ class GstPlaybinSession {
     struct PictureSink;
 
   private:
+    // Hands the pipeline over to be stopped and freed (see retirePipeline).
     void tearDown();
+    static void retirePipeline(GstElement* pipeline, GstBus* bus, std::unique_ptr<PictureSink> pictures,
+                               std::unique_ptr<AdaptiveDemuxerGate> demuxerGate);
     bool buildPipeline(const MediaRequest& request);
     void configureSource(GstElement* source);
     void handle(GstMessage* message);
     void handleAsyncDone();
+    void sendStartSeek();
+    bool standsAtStartPosition();
     void becomeReady();
     void readPosition();
     bool seekPipeline(double seconds);
@@ -68,12 +74,22 @@ class GstPlaybinSession {
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
     std::unique_ptr<AdaptiveDemuxerGate> demuxerGate_;
+    // The gate the bus handler tells of messages: it stays set after the pipeline is
+    // handed over, for a streaming thread that took up the handler just before (the gate
+    // outlives the pipeline's streaming threads).
+    std::atomic<AdaptiveDemuxerGate*> busGate_{nullptr};
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;
     std::chrono::steady_clock::time_point loadStarted_;
     bool prerolled_ = false;
-    bool startSeekPending_ = false;
+    // The seek to the start position (or to the rate) that makes a load ready: wanted
+    // while the pipeline refuses it, sent until it lands.
+    enum class StartSeek { None, Wanted, Sent };
+    StartSeek startSeek_ = StartSeek::None;
+    int startSeekRetries_ = 0;
+    std::chrono::steady_clock::time_point prerolledAt_;
+    std::chrono::steady_clock::time_point startSeekSentAt_;
     bool rateSeekPending_ = false;
     bool paused_ = true;
     bool bufferingMessage_ = false;

@@ -14,28 +14,27 @@
 // setVolume and seek.
 template <class Session> class WorkerSessionEngine : public MediaEngine {
   public:
-    // Runs the queued commands and the session's finish, then joins the worker.
+    // Has the worker run the queued commands and the session's finish, and returns at
+    // once: the session's teardown may wait on the network (a name lookup, a download
+    // ending), and an engine is let go on the main thread. The worker keeps the session
+    // until it ends.
     ~WorkerSessionEngine() override { worker_.reset(); }
 
   protected:
     // `idleSeconds`: how often the worker steps the session without being woken.
     explicit WorkerSessionEngine(double idleSeconds) : worker_(std::make_unique<WorkerThread>(idleSeconds)) {}
 
-    // Wakes the worker so that it steps the session (any thread). The worker outlives the
-    // library's handle (the session tears it down there), so the library's callbacks may
-    // call it.
-    std::function<void()> wakeUp() const {
-        WorkerThread* worker = worker_.get();
-        return [worker] { worker->wake(); };
-    }
+    // Wakes the worker so that it steps the session (any thread). It works until the
+    // worker ends, after the library's handle is gone (the session tears it down there),
+    // so the library's callbacks may call it.
+    std::function<void()> wakeUp() const { return worker_->waker(); }
 
     // Hands `session` this engine's outlets and starts it on the worker.
     void launch(std::shared_ptr<Session> session) {
         session_ = std::move(session);
         session_->setOutlets(outlets());
-        Session* running = session_.get();
-        worker_->launch([running] { running->start(); }, [running] { running->step(); },
-                        [running] { running->finish(); });
+        worker_->launch([running = session_] { running->start(); }, [running = session_] { running->step(); },
+                        [running = session_] { running->finish(); });
     }
 
     std::shared_ptr<Session> session_;

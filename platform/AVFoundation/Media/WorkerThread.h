@@ -15,7 +15,10 @@ class WorkerThread {
     using Task = std::function<void()>;
 
     explicit WorkerThread(double idleSeconds);
-    // Runs the queued tasks, then `finish`, then joins the thread.
+    // Has the thread run the queued tasks, then `finish`, and end; returns at once. The
+    // thread keeps what it needs (its tasks own what they use): a library's teardown may
+    // wait on the network, and whoever lets the worker go (the main thread, as a player
+    // closes) must never wait for that.
     ~WorkerThread();
 
     // Starts the thread: `start` first, then `step` after every wake-up (or idle
@@ -28,15 +31,26 @@ class WorkerThread {
     void enqueue(Task task);
     // Makes the thread run its step soon (any thread; safe from library callbacks).
     void wake();
+    // Does what wake() does, also after this object is gone, until the thread ends (for
+    // library callbacks, which may run until the thread's `finish` is done).
+    std::function<void()> waker() const;
 
   private:
-    void run(Task start, Task step, Task finish);
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable condition;
+        std::deque<Task> tasks;
+        bool woken = false;
+        bool quit = false;
 
-    std::mutex mutex_;
-    std::condition_variable condition_;
-    std::deque<Task> tasks_;
-    bool woken_ = false;
-    bool quit_ = false;
+        void wake();
+    };
+
+    static void run(const std::shared_ptr<Queue>& queue, double idleSeconds, const Task& start,
+                    const Task& step, const Task& finish);
+
+    std::shared_ptr<Queue> queue_ = std::make_shared<Queue>();
     double idleSeconds_;
+    // Joined on a thread of its own once this object is gone.
     std::thread thread_;
 };

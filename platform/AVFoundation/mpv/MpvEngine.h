@@ -25,8 +25,8 @@ class MpvSession;
 class MpvEngine final : public WorkerSessionEngine<MpvSession> {
   public:
     MpvEngine();
-    // Frees mpv's OpenGL renderer, then waits for mpv to shut down (it aborts its network
-    // reads first).
+    // Frees mpv's OpenGL renderer, then lets mpv shut down on the worker (never waited
+    // for: it aborts its network reads first, but a name lookup runs to its end).
     ~MpvEngine() override;
 
   private:
