@@ -116,6 +116,11 @@ void PagedListBase::rowsReplaced() {
     showRowsState();
 }
 
+void PagedListBase::rowsRemoved() {
+    reload();
+    showRowsState();
+}
+
 void PagedListBase::request(int page) {
     page_ = page;
     inFlight_ = true;

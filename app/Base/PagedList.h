@@ -104,6 +104,8 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     // Rows came from elsewhere than a request: requests on their way are dropped and the
     // view shows the new rows as it would a first page.
     void rowsReplaced();
+    // Rows were taken off: the view shows what is left, and requests on their way still count.
+    void rowsRemoved();
     // Takes the rows of `answer`, replacing the rows when `replace`, else appending them;
     // answers how many rows the page brought.
     virtual std::size_t take(const JSON& answer, bool replace) = 0;
@@ -166,6 +168,11 @@ template <class Item> class PagedList final : public PagedListBase {
     void show(std::vector<Item> rows) {
         items_ = std::move(rows);
         rowsReplaced();
+    }
+    // Takes the rows `gone` picks off the list at once (the service confirmed they are gone).
+    template <class Predicate> void removeRows(Predicate gone) {
+        std::erase_if(items_, gone);
+        rowsRemoved();
     }
     bool empty() const { return items_.empty(); }
     std::size_t size() const { return items_.size(); }
