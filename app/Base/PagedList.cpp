@@ -50,6 +50,8 @@ void PagedListBase::attachControls(const std::shared_ptr<UIScrollView>& view,
     if (style_.loadMoreFooter) {
         view->setMj_footer(MJRefreshAutoNormalFooter::footerWithRefreshingBlock([weak] {
             if (const auto list = weak.lock()) {
+                // A pull-up while a page is on its way asks nothing: that page's answer ends
+                // the footer too.
                 if (!list->inFlight_ && list->controlAction_) {
                     list->controlAction_();
                 }
@@ -61,7 +63,7 @@ void PagedListBase::attachControls(const std::shared_ptr<UIScrollView>& view,
 }
 
 void PagedListBase::refresh() {
-    // The pages shown stay counted: after a failed refresh the footer asks the page after them.
+    // The rows shown stay until the answer; should it fail, the next load-more asks page 1.
     ++generation_;
     if (const auto view = view_.lock(); view && view->mj_footer()) {
         view->mj_footer()->resetNoMoreData();
@@ -79,13 +81,18 @@ void PagedListBase::startOver() {
         // Ending the footer also leaves its no-more-data state: the new list pages again.
         view->mj_footer()->endRefreshing();
     }
-    showRowsState();
+    hideFooterUnderNoRows();
+    // Whether the list is empty is known from the answer: until then the empty view says
+    // what the last answer left (a failure leaves it so).
+    if (style_.emptyView == PagedListStyle::EmptyView::whenNoRows) {
+        showRowsState();
+    }
     request(1);
 }
 
 void PagedListBase::loadMore() {
     if (inFlight_) {
-        // The answer on its way ends the footer too.
+        // Nothing is asked: the answer on its way ends the footer too.
         return;
     }
     request(loaded_ + 1);
@@ -109,19 +116,25 @@ void PagedListBase::rowsReplaced() {
     showRowsState();
 }
 
+void PagedListBase::rowsRemoved() {
+    reload();
+    showRowsState();
+}
+
 void PagedListBase::request(int page) {
     page_ = page;
     inFlight_ = true;
     const unsigned generation = generation_;
-    fetch_(page,
-           [weak = weak_from_this(), page, generation](std::optional<JSON> answer, std::optional<NSError>) {
-               if (const auto list = weak.lock()) {
-                   list->answered(page, generation, answer);
-               }
-           });
+    fetch_(page, [weak = weak_from_this(), page, generation](std::optional<JSON> answer,
+                                                             std::optional<NSError> error) {
+        if (const auto list = weak.lock()) {
+            list->answered(page, generation, answer, error);
+        }
+    });
 }
 
-void PagedListBase::answered(int page, unsigned generation, const std::optional<JSON>& answer) {
+void PagedListBase::answered(int page, unsigned generation, const std::optional<JSON>& answer,
+                             const std::optional<NSError>& error) {
     if (generation != generation_) {
         return;
     }
@@ -129,7 +142,7 @@ void PagedListBase::answered(int page, unsigned generation, const std::optional<
     if (answer) {
         succeeded(page, *answer);
     } else {
-        failed(page);
+        failed(page, error);
     }
 }
 
@@ -155,14 +168,18 @@ void PagedListBase::succeeded(int page, const JSON& answer) {
     showRowsState();
 }
 
-void PagedListBase::failed(int page) {
-    // The next load-more asks the page after the rows shown: the failed one again.
+void PagedListBase::failed(int page, const std::optional<NSError>& error) {
+    // The next load-more asks the failed page again. After a first page that is page 1: the
+    // rows shown are those the failed pull-down meant to replace, and counting on from them
+    // would skip what the list holds now.
+    if (page == 1) {
+        loaded_ = 0;
+    }
     page_ = std::max(loaded_, 1);
     if (listener_) {
-        listener_({});
+        listener_({.error = error ? &*error : nullptr});
     }
     stopControls();
-    showRowsState();
 }
 
 void PagedListBase::stopControls() {
@@ -177,11 +194,15 @@ void PagedListBase::stopControls() {
     }
 }
 
+void PagedListBase::hideFooterUnderNoRows() {
+    if (const auto view = view_.lock(); view && view->mj_footer() && style_.hidesFooterWhenEmpty) {
+        view->mj_footer()->setHidden(!hasRows());
+    }
+}
+
 void PagedListBase::showRowsState() {
     const bool empty = !hasRows();
-    if (const auto view = view_.lock(); view && view->mj_footer() && style_.hidesFooterWhenEmpty) {
-        view->mj_footer()->setHidden(empty);
-    }
+    hideFooterUnderNoRows();
     const auto host = host_.lock();
     if (!host || style_.emptyView == PagedListStyle::EmptyView::never) {
         return;

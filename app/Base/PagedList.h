@@ -46,10 +46,12 @@ struct PagedListStyle {
 // load-more footer, reloads the view after each answer and shows the page's empty view.
 //
 // Every answer is matched to the request that asked for it: starting again (a pull-down, a
-// new filter or keyword) drops the answers of every earlier request; a load-more waits for a
-// first page still on its way; a failed page is asked again by the next load-more (page 1
-// when no page is shown). A failed request changes no row and stops the controls; the
-// API client has shown its message. An answer whose list is not an array is an empty page.
+// new filter or keyword) drops the answers of every earlier request; a load-more while a
+// request is on its way asks nothing (the footer spins until that answer ends it); a failed
+// page is asked again by the next load-more, so after a failed first page (a pull-down too)
+// that is page 1, which replaces the rows. A failed request changes no row, leaves the empty
+// view as it was and stops the controls; the listener learns why (the API client has shown
+// a service's message). An answer whose list is not an array is an empty page.
 class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
   public:
     using Completion = std::function<void(std::optional<JSON> answer, std::optional<NSError> error)>;
@@ -57,9 +59,10 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     using Fetch = std::function<void(int page, Completion completion)>;
 
     struct Update {
-        bool succeeded = false;       // the answer carried JSON (the rows may have changed)
-        bool reachedEnd = false;      // the page came back empty
-        const JSON* answer = nullptr; // the answer, while the listener runs
+        bool succeeded = false;         // the answer carried JSON (the rows may have changed)
+        bool reachedEnd = false;        // the page came back empty
+        const JSON* answer = nullptr;   // the answer, while the listener runs
+        const NSError* error = nullptr; // why the request failed, while the listener runs
     };
     // Runs once per answer that is not dropped, after the rows are taken and before the
     // view reloads.
@@ -82,16 +85,16 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
 
     // Asks page 1 again; the rows shown stay until its answer replaces them.
     void refresh();
-    // Drops the rows at once (the view shows none, the empty view waits for the answer) and
-    // asks page 1.
+    // Drops the rows at once (the view shows none; the empty view stays as the last answer
+    // left it until the new one) and asks page 1.
     void startOver();
-    // Asks the next page, unless a request is on its way.
+    // Asks the next page, unless a request is on its way: then it asks nothing.
     void loadMore();
     // Drops the answers still on their way and stops the controls; the rows stay, and the
     // empty view waits for a new answer.
     void cancel();
 
-    // The page asked last (stepped back after a failed later page).
+    // The page asked last (stepped back after a failed page).
     int page() const { return page_; }
     bool isLoading() const { return inFlight_; }
     // Whether an answer with JSON arrived since the list last started over.
@@ -101,6 +104,8 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     // Rows came from elsewhere than a request: requests on their way are dropped and the
     // view shows the new rows as it would a first page.
     void rowsReplaced();
+    // Rows were taken off: the view shows what is left, and requests on their way still count.
+    void rowsRemoved();
     // Takes the rows of `answer`, replacing the rows when `replace`, else appending them;
     // answers how many rows the page brought.
     virtual std::size_t take(const JSON& answer, bool replace) = 0;
@@ -111,10 +116,12 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     void attachControls(const std::shared_ptr<UIScrollView>& view,
                         const std::shared_ptr<QMUICommonViewController>& page);
     void request(int page);
-    void answered(int page, unsigned generation, const std::optional<JSON>& answer);
+    void answered(int page, unsigned generation, const std::optional<JSON>& answer,
+                  const std::optional<NSError>& error);
     void succeeded(int page, const JSON& answer);
-    void failed(int page);
+    void failed(int page, const std::optional<NSError>& error);
     void stopControls();
+    void hideFooterUnderNoRows();
     void showRowsState();
     void reload();
 
@@ -126,7 +133,8 @@ class PagedListBase : public std::enable_shared_from_this<PagedListBase> {
     std::function<void()> reload_;
     std::weak_ptr<QMUICommonViewController> host_;
     int page_ = 1;
-    // The pages whose rows are shown (0: none yet).
+    // The pages whose rows are shown and count for paging (0: none, or a failed first page
+    // left them to be replaced).
     int loaded_ = 0;
     unsigned generation_ = 0;
     bool inFlight_ = false;
@@ -160,6 +168,11 @@ template <class Item> class PagedList final : public PagedListBase {
     void show(std::vector<Item> rows) {
         items_ = std::move(rows);
         rowsReplaced();
+    }
+    // Takes the rows `gone` picks off the list at once (the service confirmed they are gone).
+    template <class Predicate> void removeRows(Predicate gone) {
+        std::erase_if(items_, gone);
+        rowsRemoved();
     }
     bool empty() const { return items_.empty(); }
     std::size_t size() const { return items_.size(); }

@@ -13,6 +13,8 @@
 
 #include <simdjson.h>
 
+#include <utility>
+
 namespace {
 
 constexpr const char* missingVideoMessage = "视频不存在";
@@ -25,10 +27,13 @@ bool KKriplog::isLoginNoLongerValid(std::int64_t code) {
     return code >= 70001 && code <= 79999;
 }
 
+bool KKriplog::isLocalError(const NSError& error) {
+    return error.code == localErrorCode &&
+           (error.domain == transportErrorDomain || error.domain == notJSONErrorDomain);
+}
+
 bool KKriplog::showsErrorItself(const NSError& error) {
-    const bool local = error.code == localErrorCode &&
-                       (error.domain == transportErrorDomain || error.domain == notJSONErrorDomain);
-    if (local || error.domain.empty()) {
+    if (isLocalError(error) || error.domain.empty()) {
         return false;
     }
     return isLoginNoLongerValid(error.code) || error.domain.find(missingVideoMessage) == std::string::npos;
@@ -201,8 +206,19 @@ void KKriplog::renewLogin() {
             if (UserDefaults::standard().stringForKey(KKrearinfluence::loginDefaultsKey) == renewed) {
                 storeLoginJSON(std::move(json), std::move(error));
             }
+            for (const auto& action : std::exchange(afterRenewal_, {})) {
+                action();
+            }
         },
         Origin::renewal);
+}
+
+void KKriplog::whenRenewalEnds(std::function<void()> action) {
+    if (renewalInFlight_) {
+        afterRenewal_.push_back(std::move(action));
+    } else {
+        action();
+    }
 }
 
 void KKriplog::storeLoginJSON(std::optional<JSON> json, std::optional<NSError> error) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The single client of the service's HTTP API. Every request is stamped and signed,
 // carries the media-type header and, for a stored user with a token, the bearer header,
@@ -32,6 +33,8 @@ class KKriplog {
 
     // Whether an envelope's code says the login is no longer valid (70001 to 79999).
     static bool isLoginNoLongerValid(std::int64_t code);
+    // Whether the client made the error itself because no envelope came (it shows none).
+    static bool isLocalError(const NSError& error);
     // Whether the client has shown the error to the person itself (a service's message),
     // so that a caller shows its own text only for the others.
     static bool showsErrorItself(const NSError& error);
@@ -56,6 +59,9 @@ class KKriplog {
     void storeLoginJSON(std::optional<JSON> json, std::optional<NSError> error);
     // Whether an automatic tourist sign-in is on its way (at most one is).
     bool isRenewingLogin() const { return renewalInFlight_; }
+    // Runs `action` once no automatic tourist sign-in is on its way: at once when none is,
+    // else when it has answered and whatever it answered has been stored.
+    void whenRenewalEnds(std::function<void()> action);
 
     // Endpoints.
     void getParse(const std::string& type, const std::string& url, Completion completion);
@@ -118,6 +124,7 @@ class KKriplog {
                            const std::string& code, Completion completion);
 
     bool renewalInFlight_ = false;
+    std::vector<std::function<void()>> afterRenewal_;
     std::optional<std::string> loginText_;
     std::optional<std::string> loginToken_;
     // The defaults' change count when the login text was last read.

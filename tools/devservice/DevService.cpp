@@ -202,7 +202,7 @@ void DevService::Running::serve(int service, const httplib::Request& request, ht
     record.headers.insert(request.headers.begin(), request.headers.end());
     requestLog.add(std::move(record));
 
-    const auto fault = faults.take(request.path);
+    const auto fault = faults.take(request.path, parameters.value_or(FormParameters()));
     if (applyFault(fault, request.path, response)) {
         return;
     }

@@ -47,12 +47,18 @@ void FaultTable::clearAll() {
     faults_.clear();
 }
 
-std::optional<Fault> FaultTable::take(const std::string& path) {
+std::optional<Fault> FaultTable::take(const std::string& path, const FormParameters& parameters) {
     const std::string wanted = withoutLeadingSlash(path);
     std::lock_guard lock(mutex_);
     for (auto entry = faults_.begin(); entry != faults_.end(); ++entry) {
         if (!matches(entry->first, wanted)) {
             continue;
+        }
+        if (const auto& parameter = entry->second.withParameter) {
+            const auto found = parameters.find(parameter->first);
+            if (found == parameters.end() || found->second != parameter->second) {
+                continue;
+            }
         }
         const Fault fault = entry->second;
         if (entry->second.times > 0 && --entry->second.times == 0) {

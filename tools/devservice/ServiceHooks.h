@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace devservice {
@@ -53,6 +54,8 @@ struct Fault {
     bool samePage = false;
     CloseNotice closeNotice = CloseNotice::none;
     std::optional<std::size_t> resetAfterBytes = std::nullopt;
+    // When set, hits only requests whose form carries this parameter with this value.
+    std::optional<std::pair<std::string, std::string>> withParameter = std::nullopt;
 };
 
 // Faults by path pattern: the path as the client names it, with or without the leading
@@ -62,8 +65,8 @@ class FaultTable {
     void set(const std::string& pattern, const Fault& fault);
     void clear(const std::string& pattern);
     void clearAll();
-    // The fault that hits a request for `path`, counted as used.
-    std::optional<Fault> take(const std::string& path);
+    // The fault that hits a request for `path` with `parameters`, counted as used.
+    std::optional<Fault> take(const std::string& path, const FormParameters& parameters);
 
   private:
     std::mutex mutex_;

@@ -229,6 +229,7 @@ void KKinterimspatialViewController::logout() {
         signInAsTourist();
         return;
     }
+    member_ = userDefaults().stringForKey(KKrearinfluence::loginDefaultsKey);
     QMUITips::showLoadingInView(view());
     apiClient.sendRequest(HTTPMethod::post, "api/logout", {},
                           [weak = weakSelf()](std::optional<JSON> json, std::optional<NSError> error) {
@@ -266,25 +267,54 @@ void KKinterimspatialViewController::signInAsTourist() {
     // The client hid the loading tip when the sign-out answered; the page is still busy
     // (and ignores another sign-out) until the tourist answers, so it says so again.
     QMUITips::showLoadingInView(view());
-    apiClient.touristLogin(
-        "0", [weak = weakSelf()](std::optional<JSON> tourist, std::optional<NSError> error) {
-            const bool stored = storeTourist(std::move(tourist), error);
-            const auto self = weak.lock();
-            if (!self) {
-                return;
-            }
-            self->loggingOut_ = false;
-            if (stored) {
-                self->sessionEnded_ = false;
-                if (const auto navigation = self->navigationController()) {
-                    navigation->popToRootViewControllerAnimated(true);
-                }
-                return;
-            }
-            // The member is still stored and may sign out again. The client has shown a
-            // service's own message; any other failure the page shows itself.
-            if (!error || !KKriplog::showsErrorItself(*error)) {
-                QMUITips::showError(error ? error->domain : KKriplog::notJSONErrorDomain, self->view());
-            }
-        });
+    apiClient.touristLogin("0",
+                           [weak = weakSelf()](std::optional<JSON> tourist, std::optional<NSError> error) {
+                               const bool stored = storeTourist(std::move(tourist), error);
+                               const auto self = weak.lock();
+                               if (!self) {
+                                   return;
+                               }
+                               if (stored) {
+                                   self->signedOut();
+                                   return;
+                               }
+                               // A sign-out refused as an expired login has the client renew that login too:
+                               // what it stores decides what the page says.
+                               apiClient.whenRenewalEnds([weak, error] {
+                                   if (const auto self = weak.lock()) {
+                                       self->touristFailed(error);
+                                   }
+                               });
+                           });
+}
+
+void KKinterimspatialViewController::signedOut() {
+    loggingOut_ = false;
+    sessionEnded_ = false;
+    if (const auto navigation = navigationController()) {
+        navigation->popToRootViewControllerAnimated(true);
+    }
+}
+
+void KKinterimspatialViewController::touristFailed(const std::optional<NSError>& error) {
+    const auto stored = userDefaults().stringForKey(KKrearinfluence::loginDefaultsKey);
+    if (stored != member_) {
+        const auto user = KKrearinfluence::storedUser();
+        const auto memberId = member_ ? KKrearinfluence(JSON::parse(*member_)).id : std::nullopt;
+        if (!user || user->id != memberId) {
+            // The client's renewal stored a tourist in the member's place: signed out.
+            signedOut();
+            return;
+        }
+        // The renewal signed the member in again: that new session is the one the next
+        // sign-out ends.
+        member_ = stored;
+        sessionEnded_ = false;
+    }
+    loggingOut_ = false;
+    // The member is still stored and may sign out again. The client has shown a service's
+    // own message; any other failure the page shows itself.
+    if (!error || !KKriplog::showsErrorItself(*error)) {
+        QMUITips::showError(error ? error->domain : KKriplog::notJSONErrorDomain, view());
+    }
 }

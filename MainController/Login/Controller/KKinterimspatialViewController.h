@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 // "个人信息": the signed-in member's avatar, nickname (a tap opens the nickname page) and
 // username, and "退出登录". Filled from the stored "login" whenever it appears. Signing out
@@ -37,6 +38,11 @@ class KKinterimspatialViewController : public BaseViewController {
     void fill();
     void logout();
     void signInAsTourist();
+    // The tourist replaced the member: back to the root.
+    void signedOut();
+    // No tourist came for the sign-out; once the client's own renewal has ended, the page
+    // says what is stored: signed out when a tourist replaced the member, else the failure.
+    void touristFailed(const std::optional<NSError>& error);
     // Stores a tourist's answer under "login" (replacing the member); false when the
     // answer is no user.
     static bool storeTourist(std::optional<JSON> tourist, std::optional<NSError> error);
@@ -53,4 +59,6 @@ class KKinterimspatialViewController : public BaseViewController {
     bool loggingOut_ = false;
     // The service ended the member's session; the tourist that replaces it has not come.
     bool sessionEnded_ = false;
+    // The stored login of the member signing out.
+    std::optional<std::string> member_;
 };

@@ -42,13 +42,17 @@ void KKhemispherecommonplaceViewController::remove(const KKfinancerub& film) {
     }
     std::weak_ptr<KKhemispherecommonplaceViewController> weakSelf =
         std::static_pointer_cast<KKhemispherecommonplaceViewController>(sharedController());
-    apiClient.collectionState(*film.vodId, false,
-                              [weakSelf](std::optional<JSON> json, std::optional<NSError>) {
-                                  auto self = weakSelf.lock();
-                                  if (self && json) {
-                                      self->films_->refresh();
-                                  }
-                              });
+    apiClient.collectionState(
+        *film.vodId, false, [weakSelf, id = *film.vodId](std::optional<JSON> json, std::optional<NSError>) {
+            auto self = weakSelf.lock();
+            if (!self || !json) {
+                return;
+            }
+            // The service has let the title go: its row goes now, whatever becomes of the
+            // list asked next (a later removal drops this one's answer, and it may fail).
+            self->films_->removeRows([&id](const KKfinancerub& row) { return row.vodId == id; });
+            self->films_->refresh();
+        });
 }
 
 long KKhemispherecommonplaceViewController::numberOfRowsInSection(UITableView&, long) {

@@ -9,9 +9,9 @@
 #include <vector>
 
 // The titles the signed-in member keeps on the service ("api/getCollectionList"), in the
-// service's order. A row's collect button takes the title off the service's list and the
-// list is asked again; a row opens the title. The list is asked when the page loads and
-// after each removal.
+// service's order. A row's collect button takes the title off the service's list; once the
+// service confirms, the row goes and the list is asked again. A row opens the title. The
+// list is asked when the page loads and after each removal.
 class KKhemispherecommonplaceViewController : public BaseViewController,
                                               public UITableViewDataSource,
                                               public UITableViewDelegate {

@@ -272,6 +272,11 @@ void KKtenseadjacentViewController::setupUI() {
         make.height.equalTo(400);
     });
 
+    results_->setListener([weak = weakSelf()](const PagedListBase::Update& update) {
+        if (const auto self = weak.lock()) {
+            self->resultsFailed(update);
+        }
+    });
     results_->attach(tableView(), std::static_pointer_cast<QMUICommonViewController>(sharedController()));
 }
 
@@ -441,6 +446,15 @@ std::shared_ptr<UITableViewCell> KKtenseadjacentViewController::suggestionCell(l
 void KKtenseadjacentViewController::requestResults(int page, PagedListBase::Completion completion) {
     QMUITips::showLoadingInView(view());
     KKriplog::shared().searchList(page, keyword, kPageSize, std::move(completion));
+}
+
+void KKtenseadjacentViewController::resultsFailed(const PagedListBase::Update& update) {
+    // The results and the empty view stay as they were. The client shows the service's
+    // message; when no envelope came (a dropped connection) it shows none, so the page does.
+    if (update.succeeded || !update.error || !KKriplog::isLocalError(*update.error)) {
+        return;
+    }
+    QMUITips::showError(update.error->domain, view());
 }
 
 std::shared_ptr<UITableViewCell> KKtenseadjacentViewController::resultCell(UITableView& table,

@@ -26,7 +26,8 @@
 // A search is committed by the return key, a hot, history or suggestion line, or the
 // `text` an opener hands in (searched at once). Only answers to the latest request count:
 // a results page asked for an older keyword, or suggestions for an older text, are dropped
-// when they arrive.
+// when they arrive. Whether a keyword found nothing ("暂无数据") changes with its answer; a
+// failed search keeps what the page said and shows why it failed.
 class KKtenseadjacentViewController : public BaseViewController,
                                       public UITableViewDataSource,
                                       public UITableViewDelegate,
@@ -93,6 +94,8 @@ class KKtenseadjacentViewController : public BaseViewController,
     void writeField(const std::string& keyword);
     // Asks `page` of the results for `keyword`, under the loading tip.
     void requestResults(int page, PagedListBase::Completion completion);
+    // Says why a results page for the keyword on screen did not come.
+    void resultsFailed(const PagedListBase::Update& update);
     void suggestionsArrived(std::uint64_t sequence, const std::optional<JSON>& answer);
     std::shared_ptr<UITableViewCell> suggestionCell(long row);
     std::shared_ptr<UITableViewCell> resultCell(UITableView& table, const NSIndexPath& indexPath);

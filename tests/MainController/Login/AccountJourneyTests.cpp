@@ -136,6 +136,71 @@ TEST_F(AccountJourney, AMemberKeptAfterAFailedSignOutCanSignOutFromANewAccountPa
     EXPECT_EQ(storedLogin()["group_id"].stringValue(), "1");
 }
 
+// A sign-out answered as an expired login also has the client renew that login itself;
+// when only one of the two sign-ins succeeds, what the page says follows what is stored.
+class AccountRenewalJourney : public AccountJourney {
+  protected:
+    // The page's own tourist (id "0") fails once; the client's renewal (the member's id) does not.
+    void failPagesTourist() {
+        service().setFault(
+            "api/touristLogin",
+            devservice::Fault{
+                .status = 500, .times = 1, .withParameter = std::pair<std::string, std::string>{"id", "0"}});
+    }
+};
+
+TEST_F(AccountRenewalJourney, WhenOnlyTheClientsRenewalBringsATouristThePageGoesBackSignedOut) {
+    const auto account = openAccount();
+    ASSERT_NE(account, nullptr);
+    const JSON member = storedLogin();
+    // The member's session ended elsewhere: the service no longer knows the stored login.
+    std::optional<bool> endedElsewhere;
+    apiClient.sendRequest(
+        HTTPMethod::post, "api/logout", {},
+        [&](std::optional<JSON> json, std::optional<NSError>) { endedElsewhere = json.has_value(); });
+    ASSERT_TRUE(waitFor([&] { return endedElsewhere.has_value(); }));
+    ASSERT_TRUE(*endedElsewhere);
+    EXPECT_EQ(storedLogin(), member);
+
+    // The sign-out is refused as unknown; the client's renewal brings a tourist while the
+    // page's own tourist fails: the member is signed out, and the page goes back.
+    failPagesTourist();
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return storedLogin()["group_id"].stringValue() == "1"; }));
+    EXPECT_TRUE(waitFor([&] { return topPage() == root_ && answered(); }));
+    EXPECT_EQ(requestsTo("/api/logout"), 2u);
+    EXPECT_FALSE(tipShown(KKriplog::transportErrorDomain));
+    EXPECT_NE(storedLogin()["id"], member["id"]);
+}
+
+TEST_F(AccountRenewalJourney,
+       WhenTheRenewalSignsTheMemberInAgainTheFailureShowsAndTheNextSignOutEndsThatSession) {
+    const auto account = openAccount();
+    ASSERT_NE(account, nullptr);
+    const JSON member = storedLogin();
+
+    // The member's login expired: the client renews it (the service signs the member in
+    // again) while the page's own tourist fails. The member is stored, and the page says
+    // the sign-out failed once the renewal has answered (its answer would take the tip away).
+    service().expireToken(member["token"].stringValue());
+    failPagesTourist();
+    const std::size_t tourists = requestsTo("/api/touristLogin");
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return storedLogin()["token"] != member["token"]; }));
+    EXPECT_TRUE(waitFor([&] { return tipShown(KKriplog::transportErrorDomain) && answered(); }));
+    EXPECT_EQ(requestsTo("/api/touristLogin"), tourists + 2);
+    EXPECT_EQ(storedLogin()["id"], member["id"]);
+    EXPECT_EQ(storedLogin()["group_id"].stringValue(), "2");
+    EXPECT_EQ(topPage(), account);
+
+    // That renewed login is a session of its own: signing out again ends it on the service
+    // before the tourist is asked.
+    confirmLogout("确认");
+    ASSERT_TRUE(waitFor([&] { return topPage() == root_ && answered(); }));
+    EXPECT_EQ(requestsTo("/api/logout"), 2u);
+    EXPECT_EQ(storedLogin()["group_id"].stringValue(), "1");
+}
+
 TEST_F(AccountJourney, NicknameIsTrimmedRefusedWhenBlankAndKeptOnFailure) {
     const auto account = openAccount();
     ASSERT_NE(account, nullptr);

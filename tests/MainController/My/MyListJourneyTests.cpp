@@ -234,6 +234,62 @@ TEST_F(MyListJourney, FavouritesListTheMembersTitlesAndRemoveThemOnTheService) {
     gallery("my-favourites-empty");
 }
 
+TEST_F(MyListJourney, RemovalsTheServiceConfirmedLeaveTheListWhenTheListAskedAfterThemFails) {
+    signInMember("13900139001");
+    for (const char* id : {"1030", "1020", "1010"}) {
+        ASSERT_TRUE(
+            answer([&](auto completion) { apiClient.collectionState(id, true, completion); }).has_value());
+    }
+    openMyTab();
+    tapText("我的收藏");
+    const auto favourites = topPageAs<KKhemispherecommonplaceViewController>();
+    ASSERT_NE(favourites, nullptr);
+    ASSERT_TRUE(waitFor([&] { return favourites->list().size() == 3; }));
+    playFrames(0.5);
+    const auto table = favourites->tableView();
+    const auto ids = [&] {
+        std::vector<std::string> found;
+        for (const auto& film : favourites->list()) {
+            found.push_back(film.vodId.value_or(""));
+        }
+        return found;
+    };
+    const auto tapCollectButtonOf = [&](const std::string& id) {
+        const auto rows = favourites->list();
+        const auto row =
+            std::find_if(rows.begin(), rows.end(), [&](const auto& film) { return film.vodId == id; });
+        ASSERT_NE(row, rows.end()) << id;
+        const auto cell = std::dynamic_pointer_cast<KKcrippleconscientious>(
+            table->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(row - rows.begin(), 0)));
+        ASSERT_NE(cell, nullptr);
+        ui().tap(cell->kkpettyverdict());
+    };
+    const auto listsAsked = [&] { return apiRequests("/api/getCollectionList").size(); };
+    const auto listsAnswered = [&] {
+        const auto lines = consoleLines();
+        return std::count(lines.begin(), lines.end(), "api/getCollectionList");
+    };
+
+    // Two quick removals: the list asked after the first is slow, so the second one's
+    // request drops its answer; the list asked after the second fails.
+    service().setFault("api/getCollectionList", devservice::Fault{.delaySeconds = 1.5, .times = 1});
+    tapCollectButtonOf("1010");
+    ASSERT_TRUE(waitFor([&] { return listsAsked() == 2; }));
+    service().setFault("api/getCollectionList", devservice::Fault{.dropConnection = true, .times = 1});
+    tapCollectButtonOf("1020");
+    ASSERT_TRUE(waitFor([&] { return listsAsked() == 3 && listsAnswered() == 2; }));
+    playFrames(0.5);
+    EXPECT_EQ(ids(), std::vector<std::string>{"1030"}) << "both removals were confirmed";
+    EXPECT_EQ(table->numberOfRowsInSection(0), 1);
+    EXPECT_FALSE(favourites->isEmptyViewShowing());
+    const auto remaining = answer([](auto completion) {
+        apiClient.sendRequest(HTTPMethod::get, "api/getCollectionList", {}, completion);
+    });
+    ASSERT_TRUE(remaining.has_value());
+    ASSERT_EQ(remaining->arrayValue().size(), 1u);
+    EXPECT_EQ(remaining->arrayValue()[0]["vod_id"].stringValue(), "1030");
+}
+
 // A member without favourites: the first answer is empty, the page says so and asks no
 // further, also when pulled.
 TEST_F(MyListJourney, AMemberWithoutFavouritesSeesTheEmptyStateAndNothingMoreIsAsked) {

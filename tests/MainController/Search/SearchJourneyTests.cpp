@@ -402,6 +402,65 @@ TEST_F(SearchJourney, EmptyResultsAFailedHotListAndReturnOnAnEmptyField) {
               (std::vector<std::string>{"熊猫日记", "没有这部电影"}));
 }
 
+TEST_F(SearchJourney, ANewKeywordKeepsWhatThePageSaidUntilItsAnswerAndAFailedSearchSaysWhy) {
+    auto page = openSearch();
+    const auto tipShown = [](const std::string& text) {
+        const auto& tips = QMUITips::shownTips();
+        return std::any_of(tips.begin(), tips.end(), [&](const auto& tip) { return tip.text == text; });
+    };
+    // Every answer takes the tips away, so no suggestion is asked for: each keyword is
+    // written into the field as the page writes a tapped line, then searched with return.
+    const auto searchFor = [&](const std::string& keyword) {
+        if (!page->kkcommonplaceremedy()->isEditing()) {
+            ui().tap(page->kkcommonplaceremedy());
+        }
+        page->isClick = true;
+        page->kkcommonplaceremedy()->setText(keyword);
+        page->isClick = false;
+        ui().pressKey(UIKeyCommand::returnKey);
+    };
+    ASSERT_TRUE(waitFor([&] { return page->kkpoliticianuniverse.size() == kHotNames.size(); }));
+    searchFor("没有这部电影");
+    ASSERT_TRUE(waitFor([&] { return page->isEmptyViewShowing(); }));
+    EXPECT_TRUE(sent("/api/searchText").empty());
+
+    // The next keyword's search is slow and its connection drops: "暂无数据" stays while it
+    // is out and after it failed, and the page says why nothing new came.
+    service().setFault("api/searchList", {.delaySeconds = 1, .dropConnection = true, .times = 1});
+    searchFor("也没有这部");
+    playFrames(0.2);
+    EXPECT_TRUE(page->isEmptyViewShowing()) << "the empty view changes on the answer";
+    ASSERT_TRUE(waitFor([&] { return tipShown(KKriplog::transportErrorDomain); }));
+    playFrames(0.3);
+    EXPECT_TRUE(page->list().empty());
+    EXPECT_TRUE(page->isEmptyViewShowing());
+    EXPECT_NE(ui().findByText("暂无数据"), nullptr);
+    gallery("search-failed-after-empty");
+
+    // After results, a failed new keyword leaves the table empty without the empty view,
+    // as the list was before its answer, and says why.
+    ASSERT_TRUE(waitFor([&] { return QMUITips::shownTips().empty(); }));
+    searchFor("熊猫日记");
+    ASSERT_TRUE(waitFor([&] { return resultNames(*page) == std::vector<std::string>{"熊猫日记"}; }));
+    EXPECT_FALSE(page->isEmptyViewShowing());
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
+    service().setFault("api/searchList", {.dropConnection = true, .times = 1});
+    searchFor("天");
+    ASSERT_TRUE(waitFor([&] { return tipShown(KKriplog::transportErrorDomain); }));
+    EXPECT_TRUE(page->list().empty());
+    EXPECT_FALSE(page->isEmptyViewShowing());
+    gallery("search-failed");
+
+    // A failure the service explains shows the service's message only.
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
+    service().setFault("api/searchList",
+                       {.rawBody = R"({"code":50000,"message":"服务繁忙","data":""})", .times = 1});
+    searchFor("剑");
+    ASSERT_TRUE(waitFor([&] { return tipShown("服务繁忙"); }));
+    playFrames(0.3);
+    EXPECT_FALSE(tipShown(KKriplog::transportErrorDomain) || tipShown(KKriplog::notJSONErrorDomain));
+}
+
 TEST_F(SearchJourney, APresetTextIsSearchedAtOnceAndAFailedPageIsAskedAgain) {
     auto page = openSearchFor("天");
     EXPECT_EQ(page->kkcommonplaceremedy()->text(), "天");

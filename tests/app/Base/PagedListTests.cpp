@@ -155,7 +155,7 @@ TEST_F(PagedListTest, LateAnswersToEarlierRequestsAreDropped) {
     EXPECT_FALSE(rows->isLoading());
 }
 
-TEST_F(PagedListTest, ALoadMoreWaitsForTheFirstPageOnItsWay) {
+TEST_F(PagedListTest, APullUpDuringAPullDownAsksNothingAndEndsWithItsAnswer) {
     make({});
     grid->mj_header()->beginRefreshing();
     grid->mj_footer()->beginRefreshing();
@@ -186,8 +186,34 @@ TEST_F(PagedListTest, AFailedPageChangesNoRowStopsTheControlsAndIsAskedAgain) {
     answer(3, std::nullopt);
     EXPECT_EQ(rows->size(), 30u);
     EXPECT_FALSE(grid->mj_header()->isRefreshing());
-    rows->loadMore();
-    EXPECT_EQ(asked.back().page, 3) << "the page after the rows shown, not page 1 or 2 again";
+    EXPECT_EQ(rows->page(), 1);
+    grid->mj_footer()->beginRefreshing();
+    EXPECT_EQ(asked.back().page, 1) << "the failed pull-down is asked again";
+    answer(4, page_of(50, 15));
+    EXPECT_EQ(rows->size(), 15u) << "and its answer replaces the rows";
+    grid->mj_footer()->beginRefreshing();
+    EXPECT_EQ(asked.back().page, 2);
+}
+
+TEST_F(PagedListTest, AfterTheEndAFailedPullDownThenAPullUpAsksPageOne) {
+    make({.hidesFooterWhenEmpty = true, .emptyView = PagedListStyle::EmptyView::onceAnswered});
+    rows->startOver();
+    answer(0, page_of(1, 15));
+    grid->mj_footer()->beginRefreshing();
+    answer(1, page_of(16, 4));
+    grid->mj_footer()->beginRefreshing();
+    answer(2, page_of(0, 0));
+    ASSERT_EQ(footerState(), MJRefreshState::noMoreData);
+
+    grid->mj_header()->beginRefreshing();
+    answer(3, std::nullopt);
+    EXPECT_EQ(shown(), 19) << "the rows stay";
+    EXPECT_EQ(footerState(), MJRefreshState::idle);
+    grid->mj_footer()->beginRefreshing();
+    EXPECT_EQ(asked.back().page, 1) << "not page 4, after the empty page 3";
+    answer(4, page_of(100, 15));
+    EXPECT_EQ(ids().front(), "100");
+    EXPECT_EQ(shown(), 15);
 }
 
 TEST_F(PagedListTest, AfterAFailedFirstPageTheFooterAsksPageOneAgain) {
@@ -215,11 +241,15 @@ TEST_F(PagedListTest, AnEmptyFirstPageShowsTheEmptyViewOnlyOnceAnswered) {
     EXPECT_TRUE(grid->mj_footer()->isHidden());
     EXPECT_EQ(footerState(), MJRefreshState::noMoreData);
 
-    // Starting over (a new filter or keyword) hides it until the new answer.
+    // Starting over (a new filter or keyword) leaves it to the new answer: a failure keeps
+    // it, rows hide it.
     rows->startOver();
-    EXPECT_FALSE(page->isEmptyViewShowing());
+    EXPECT_TRUE(page->isEmptyViewShowing());
     EXPECT_EQ(footerState(), MJRefreshState::idle);
-    answer(1, page_of(1, 3));
+    answer(1, std::nullopt);
+    EXPECT_TRUE(page->isEmptyViewShowing()) << "a failed new list says what the page said before";
+    rows->startOver();
+    answer(2, page_of(1, 3));
     EXPECT_FALSE(page->isEmptyViewShowing());
     EXPECT_FALSE(grid->mj_footer()->isHidden());
 
@@ -276,7 +306,7 @@ TEST_F(PagedListTest, TheControlsRunThePagesOwnActionAndTheListenerSeesTheAnswer
     rows->setControlAction([&] { ++actions; });
     grid->mj_header()->beginRefreshing();
     EXPECT_EQ(actions, 1);
-    grid->mj_footer()->beginRefreshing(); // waits for page 1: no action either
+    grid->mj_footer()->beginRefreshing(); // asks nothing while page 1 is on its way: no action either
     EXPECT_EQ(actions, 1);
     rows->refresh(); // the page's own refresh (a filter) runs no action
     EXPECT_EQ(actions, 1);
