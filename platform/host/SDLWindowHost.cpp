@@ -62,6 +62,8 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     // Compositions and commits longer than SDL's fixed event buffers (31 bytes, about ten
     // Chinese characters) come whole instead of cut.
     SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+    // Quit signals are the host's own (QuitSignals), so that they also end a wait.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         consoleLog(std::string("[Host] SDL could not start: ") + SDL_GetError());
         return;
@@ -405,6 +407,9 @@ bool SDLWindowHost::pumpOnce(double maxWaitSeconds) {
         while (SDL_PollEvent(&event) != 0) {
             handleEvent(event);
         }
+    }
+    if (quitSignals_.takeRequest()) {
+        running_ = false;
     }
     worked = RunLoop::main().runPending() > 0 || worked;
     updateTextInput();

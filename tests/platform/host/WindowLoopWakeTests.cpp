@@ -1,7 +1,7 @@
 // The window loop waiting without end (nothing on screen moves) wakes for what it waits
-// on besides posted work: the display's input and the answers of the main thread's
-// transfers. A watchdog ends a wait that nothing else ends, so that a loop that misses
-// its wake-up fails the test instead of hanging it.
+// on besides posted work: the display's input, the answers of the main thread's
+// transfers and quit signals. A watchdog ends a wait that nothing else ends, so that a loop that misses its
+// wake-up fails the test instead of hanging it.
 #include "platform/Foundation/RunLoop.h"
 #include "platform/Network/MainLoopCurl.h"
 #include "platform/UIKit/UIScreen.h"
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <signal.h>
 #include <unistd.h>
 // Xlib's macros (None, Bool, Status) would break the headers above: it comes last.
 #include <SDL2/SDL.h>
@@ -37,15 +38,17 @@ bool asleep(pid_t threadId) {
     return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'S';
 }
 
-// Posts work that ends the loop's wait if nothing else has within a minute.
+// Posts work that ends the loop's wait (`task`, or nothing) if nothing else has within
+// `seconds`.
 class Watchdog {
   public:
-    Watchdog()
-        : thread_([this] {
+    explicit Watchdog(
+        std::function<void()> task = [] {}, int seconds = 60)
+        : thread_([this, task = std::move(task), seconds] {
               std::unique_lock lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::seconds(60), [this] { return finished_; })) {
+              if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
                   fired = true;
-                  RunLoop::main().post([] {});
+                  RunLoop::main().post(task);
               }
           }) {}
     ~Watchdog() {
@@ -73,6 +76,7 @@ class SettledWindow {
         }
     }
     SDLWindowHost& host() { return host_; }
+    UIWindow& window() { return *window_; }
 
   private:
     std::shared_ptr<UIWindow> window_;
@@ -133,6 +137,27 @@ void expectATransfersAnswerWakesTheLoop() {
     serving.join();
 }
 
+// A quit signal sent to the process once the window's loop sleeps ends run().
+void expectAQuitSignalEndsAnIdleWindowsRun(int signal) {
+    SettledWindow window;
+    ASSERT_TRUE(window.host().isOpen());
+    const pid_t loopThread = gettid();
+    std::thread sender([&] {
+        while (!asleep(loopThread)) {
+            std::this_thread::yield();
+        }
+        ::kill(::getpid(), signal);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    {
+        Watchdog watchdog([&window] { window.host().stop(); }, 20);
+        window.host().run();
+    }
+    const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - started;
+    sender.join();
+    EXPECT_LT(ran.count(), 5) << "signal " << signal << " did not end the window's run";
+}
+
 class WindowLoopWake : public testing::Test {
   protected:
     void SetUp() override {
@@ -191,4 +216,20 @@ TEST_F(WindowLoopWake, ATransfersAnswerAndTheDisplaysInputWakeADesktopWindowsLoo
     }
     other.join();
     EXPECT_TRUE(sent);
+}
+
+TEST_F(WindowLoopWake, QuitSignalsEndAnIdleOffscreenWindowsRun) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGTERM);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGINT);
+}
+
+TEST_F(WindowLoopWake, QuitSignalsEndAnIdleDesktopWindowsRun) {
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGTERM);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGINT);
 }
