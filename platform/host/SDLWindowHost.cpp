@@ -25,6 +25,8 @@ constexpr double kFrameInterval = 1.0 / 60;
 constexpr double kSettledWait = 1;
 // How long the loop waits at a time where it cannot wait for the display's input.
 constexpr double kStepWait = 0.01;
+// How long the loop waits at a time while text input is on.
+constexpr double kInputMethodStepWait = 0.02;
 
 double seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -374,6 +376,11 @@ bool SDLWindowHost::waitForEvent(SDL_Event& event, double seconds) {
         // Other drivers (Wayland) read their input under a protocol of their own: their
         // events are looked at in steps, the loop's work waited for in between.
         seconds = seconds < 0 ? kStepWait : std::min(seconds, kStepWait);
+    } else if (textInputOn_ && displayDescriptor_ >= 0) {
+        // An input method (IBus, Fcitx) talks to SDL over a connection of its own that SDL
+        // reads only as it pumps events: text it commits with no input on the display (a
+        // candidate picked in its own window) is looked for in steps.
+        seconds = seconds < 0 ? kInputMethodStepWait : std::min(seconds, kInputMethodStepWait);
     }
     RunLoop::main().waitForWork(seconds, displayDescriptor_);
     return SDL_PollEvent(&event) != 0;

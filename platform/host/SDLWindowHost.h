@@ -28,7 +28,9 @@ union SDL_Event;
 // their layers' places beneath the interface, at every new picture.
 //
 // SIGINT and SIGTERM close the window, as closing it on the desktop does, also while it
-// sleeps (QuitSignals).
+// sleeps (QuitSignals). While a text field edits, an input method may commit text over a
+// connection of its own, which SDL reads only when its events are pumped: the loop then
+// looks for it in short steps instead of sleeping until input comes.
 //
 // The window follows the screen: when the interface turns, its sides swap at the same
 // scale, moved if need be so that it stays within the display's usable area. When the

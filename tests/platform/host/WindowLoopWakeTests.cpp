@@ -1,6 +1,7 @@
 // The window loop waiting without end (nothing on screen moves) wakes for what it waits
 // on besides posted work: the display's input, the answers of the main thread's
-// transfers and quit signals. A watchdog ends a wait that nothing else ends, so that a loop that misses its
+// transfers and quit signals; while text input is on, it looks for what an input method
+// commits. A watchdog ends a wait that nothing else ends, so that a loop that misses its
 // wake-up fails the test instead of hanging it.
 #include "platform/Foundation/RunLoop.h"
 #include "platform/Network/MainLoopCurl.h"
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -158,6 +160,15 @@ void expectAQuitSignalEndsAnIdleWindowsRun(int signal) {
     EXPECT_LT(ran.count(), 5) << "signal " << signal << " did not end the window's run";
 }
 
+// A view that edits text and keeps what it is given.
+class TextSink final : public UIView {
+  public:
+    bool canBecomeFirstResponder() const override { return true; }
+    bool acceptsTextInput() const override { return true; }
+    void insertText(const std::string& text) override { received += text; }
+    std::string received;
+};
+
 class WindowLoopWake : public testing::Test {
   protected:
     void SetUp() override {
@@ -232,4 +243,44 @@ TEST_F(WindowLoopWake, QuitSignalsEndAnIdleDesktopWindowsRun) {
     setenv("SDL_VIDEODRIVER", "x11", 1);
     expectAQuitSignalEndsAnIdleWindowsRun(SIGTERM);
     expectAQuitSignalEndsAnIdleWindowsRun(SIGINT);
+}
+
+// An input method hands SDL what it commits over a connection of its own, read as SDL
+// pumps its events; a candidate picked in the input method's window leaves nothing on the
+// display. Such text (here put into SDL's queue from another thread once the loop sleeps)
+// reaches the field being edited without other input.
+TEST_F(WindowLoopWake, TextCommittedWithoutDisplayInputReachesTheFieldOfAnIdleDesktopWindow) {
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    SettledWindow window;
+    ASSERT_TRUE(window.host().isOpen());
+    auto field = std::make_shared<TextSink>();
+    field->setFrame(CGRectMake(10, 10, 100, 30));
+    window.window().addSubview(field);
+    ASSERT_TRUE(field->becomeFirstResponder());
+    while (window.host().pumpOnce(0)) {
+    }
+    const pid_t loopThread = gettid();
+    std::thread inputMethod([&] {
+        while (!asleep(loopThread)) {
+            std::this_thread::yield();
+        }
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        std::strncpy(event.text.text, "你好", sizeof(event.text.text) - 1);
+        SDL_PushEvent(&event);
+    });
+    {
+        Watchdog watchdog([] {}, 20);
+        while (field->received.empty() && !watchdog.fired) {
+            window.host().pumpOnce(-1);
+        }
+        EXPECT_FALSE(watchdog.fired) << "the committed text waited for other input";
+    }
+    inputMethod.join();
+    EXPECT_EQ(field->received, "你好");
+    field->resignFirstResponder();
 }
