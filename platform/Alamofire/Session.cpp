@@ -255,10 +255,19 @@ std::shared_ptr<DataRequest> DataRequest::responseSharedData(DispatchQueue& queu
 }
 
 void DataRequest::start() {
+    std::shared_ptr<HTTPTransfer> transfer;
+    if (parsesAsURL(url_)) {
+        transfer = std::make_shared<HTTPTransfer>(shared_from_this(), session_.configuration_);
+    }
     bool cancelled;
     {
+        // Looked at while the transfer is made known to cancel(): a cancel from another
+        // thread either comes before (and the request never starts) or finds the transfer.
         std::lock_guard lock(mutex_);
         cancelled = cancelled_;
+        if (!cancelled) {
+            transfer_ = transfer;
+        }
     }
     if (cancelled) {
         AFDataResponse raw;
@@ -268,18 +277,13 @@ void DataRequest::start() {
         complete(std::move(raw));
         return;
     }
-    if (!parsesAsURL(url_)) {
+    if (!transfer) {
         AFDataResponse raw;
         raw.requestURL = url_;
         raw.method = method_;
         raw.result = AFError{AFError::Kind::invalidURL, 0, 0, "Not a valid URL: " + url_};
         complete(std::move(raw));
         return;
-    }
-    auto transfer = std::make_shared<HTTPTransfer>(shared_from_this(), session_.configuration_);
-    {
-        std::lock_guard lock(mutex_);
-        transfer_ = transfer;
     }
     session_.driver_.start(std::move(transfer));
 }

@@ -36,6 +36,12 @@ void RunLoop::wake() const {
     }
 }
 
+void RunLoop::wakeUpFromSignalHandler() const {
+    const int savedErrno = errno;
+    wake();
+    errno = savedErrno;
+}
+
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -51,6 +57,13 @@ void RunLoop::waitForWork(double maxWaitSeconds, int hostDescriptor) {
     std::optional<SteadyClock::time_point> deadline;
     if (maxWaitSeconds >= 0) {
         deadline = start + realSeconds(maxWaitSeconds);
+    }
+    // Counted as sleeping before the sources are asked: a source's work asked for from
+    // another thread while they answer (wakeUp()) then reaches the wait below, which
+    // would otherwise sleep without it.
+    {
+        std::lock_guard lock(mutex_);
+        sleeping_ = true;
     }
     descriptors_.clear();
     sourceEnds_.clear();
@@ -81,15 +94,20 @@ void RunLoop::waitForWork(double maxWaitSeconds, int hostDescriptor) {
         }
         sleeping_ = !deadline || *deadline > start;
     }
-    timespec timeout{};
-    if (deadline) {
-        const auto left = std::max(*deadline - start, SteadyClock::duration::zero());
-        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        timeout = timespec{static_cast<time_t>(nanoseconds / 1000000000),
-                           static_cast<long>(nanoseconds % 1000000000)};
-    }
-    while (::ppoll(descriptors_.data(), descriptors_.size(), deadline ? &timeout : nullptr, nullptr) < 0 &&
-           errno == EINTR) {
+    // A signal's handler interrupts the wait; the wait goes on for what is left of its
+    // time (a handler with work for the loop wakes it with wakeUpFromSignalHandler()).
+    while (true) {
+        timespec timeout{};
+        if (deadline) {
+            const auto left = std::max(*deadline - SteadyClock::now(), SteadyClock::duration::zero());
+            const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout = timespec{static_cast<time_t>(nanoseconds / 1000000000),
+                               static_cast<long>(nanoseconds % 1000000000)};
+        }
+        if (::ppoll(descriptors_.data(), descriptors_.size(), deadline ? &timeout : nullptr, nullptr) >= 0 ||
+            errno != EINTR) {
+            break;
+        }
     }
     if ((descriptors_[0].revents & POLLIN) != 0) {
         eventfd_t count;

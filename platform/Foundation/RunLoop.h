@@ -58,6 +58,9 @@ class RunLoop {
     void waitForWork(double maxWaitSeconds, int hostDescriptor = -1);
     // Wakes the loop thread from its wait, so that its sources look again. Thread-safe.
     void wakeUp();
+    // The same from a signal handler (async-signal-safe): other signals only interrupt
+    // the wait, which then goes on for the rest of its time.
+    void wakeUpFromSignalHandler() const;
 
     // Sources are added and removed on the loop thread; a source stays valid while added.
     void addSource(RunLoopSource& source);

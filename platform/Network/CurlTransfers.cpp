@@ -183,6 +183,10 @@ void CurlTransfers::add(std::shared_ptr<CurlTransfer> transfer) {
     if (handle == nullptr || active_.count(handle) != 0) {
         return;
     }
+    if (takeCancelBeforeStart(transfer)) {
+        end(*transfer, CURLE_ABORTED_BY_CALLBACK, true);
+        return;
+    }
     curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &CurlTransfers::requestGoesOut);
     curl_easy_setopt(handle, CURLOPT_PREREQDATA, transfer.get());
     curl_easy_setopt(handle, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransfers::closeSocket);
@@ -190,16 +194,27 @@ void CurlTransfers::add(std::shared_ptr<CurlTransfer> transfer) {
     active_.emplace(handle, transfer);
     if (curl_multi_add_handle(multi_, handle) != CURLM_OK) {
         active_.erase(handle);
-        transfer->finished(CURLE_FAILED_INIT, false);
-        curl_easy_cleanup(transfer->handle_);
-        transfer->handle_ = nullptr;
+        end(*transfer, CURLE_FAILED_INIT, false);
     }
 }
 
 void CurlTransfers::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
-    if (transfer->handle_ != nullptr) {
-        finish(transfer->handle_, CURLE_ABORTED_BY_CALLBACK, true);
+    CURL* handle = transfer->handle_;
+    if (handle == nullptr) {
+        return; // it has ended
     }
+    if (active_.count(handle) != 0) {
+        finish(handle, CURLE_ABORTED_BY_CALLBACK, true);
+        return;
+    }
+    // Not started yet: its start, asked for on another thread, may come in a later turn.
+    std::erase_if(cancelsBeforeStart_, [](const auto& cancelled) { return cancelled.expired(); });
+    cancelsBeforeStart_.push_back(transfer);
+}
+
+bool CurlTransfers::takeCancelBeforeStart(const std::shared_ptr<CurlTransfer>& transfer) {
+    return std::erase_if(cancelsBeforeStart_,
+                         [&](const auto& cancelled) { return cancelled.lock() == transfer; }) > 0;
 }
 
 void CurlTransfers::finish(CURL* handle, CURLcode result, bool cancelled) {
@@ -213,9 +228,13 @@ void CurlTransfers::finish(CURL* handle, CURLcode result, bool cancelled) {
         keepIdle(*transfer);
     }
     curl_multi_remove_handle(multi_, handle);
-    transfer->finished(result, cancelled);
-    curl_easy_cleanup(transfer->handle_);
-    transfer->handle_ = nullptr;
+    end(*transfer, result, cancelled);
+}
+
+void CurlTransfers::end(CurlTransfer& transfer, CURLcode result, bool cancelled) {
+    transfer.finished(result, cancelled);
+    curl_easy_cleanup(transfer.handle_);
+    transfer.handle_ = nullptr;
 }
 
 void CurlTransfers::finishDone() {

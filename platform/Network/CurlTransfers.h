@@ -63,7 +63,9 @@ class CurlDriver {
 // The transfers of one multi handle, run on one thread (the driver's), so that they
 // share its connection cache (one handshake per host, kept alive between requests) and
 // its name cache. Starts and cancels are asked for from any thread and carried out on
-// the driver's thread, in the order asked, when it takes them.
+// the driver's thread, in the order asked, when it takes them. A cancel taken before the
+// transfer's start (asked for from other threads, the two may be taken in different turns)
+// is kept: the transfer then ends as cancelled when its start is taken.
 //
 // A kept HTTP/1.x connection says nothing until it is asked something: input on an idle
 // one is the peer closing it (a TLS close notice, a close, a reset). curl takes a
@@ -96,7 +98,12 @@ class CurlTransfers {
     void dropClosedIdleConnections();
     void add(std::shared_ptr<CurlTransfer> transfer);
     void cancel(const std::shared_ptr<CurlTransfer>& transfer);
+    // Whether `transfer` was cancelled before its start (forgetting the cancel).
+    bool takeCancelBeforeStart(const std::shared_ptr<CurlTransfer>& transfer);
     void finish(CURL* handle, CURLcode result, bool cancelled);
+    // Reports the end of a transfer that is not (or no longer) in the multi handle and
+    // releases its handle.
+    static void end(CurlTransfer& transfer, CURLcode result, bool cancelled);
     // Remembers the connection a successful transfer leaves in curl's cache, if HTTP/1.x.
     void keepIdle(CurlTransfer& transfer);
     bool inUse(const CurlTransfer::Endpoint& endpoint) const;
@@ -110,6 +117,8 @@ class CurlTransfers {
     std::vector<std::shared_ptr<CurlTransfer>> cancelRequests_;
     // The driver's thread only.
     std::unordered_map<CURL*, std::shared_ptr<CurlTransfer>> active_;
+    // Transfers cancelled before they started; one dropped by its owner is forgotten.
+    std::vector<std::weak_ptr<CurlTransfer>> cancelsBeforeStart_;
     // Sockets of HTTP/1.x connections that finished transfers left in curl's cache, with
     // their ends; one may have been taken by a running transfer since (see inUse).
     std::unordered_map<curl_socket_t, CurlTransfer::Endpoint> idle_;

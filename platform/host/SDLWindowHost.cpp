@@ -25,6 +25,8 @@ constexpr double kFrameInterval = 1.0 / 60;
 constexpr double kSettledWait = 1;
 // How long the loop waits at a time where it cannot wait for the display's input.
 constexpr double kStepWait = 0.01;
+// How long the loop waits at a time while text input is on.
+constexpr double kInputMethodStepWait = 0.02;
 
 double seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -62,6 +64,8 @@ SDLWindowHost::SDLWindowHost(const Options& options) {
     // Compositions and commits longer than SDL's fixed event buffers (31 bytes, about ten
     // Chinese characters) come whole instead of cut.
     SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+    // Quit signals are the host's own (QuitSignals), so that they also end a wait.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         consoleLog(std::string("[Host] SDL could not start: ") + SDL_GetError());
         return;
@@ -372,6 +376,11 @@ bool SDLWindowHost::waitForEvent(SDL_Event& event, double seconds) {
         // Other drivers (Wayland) read their input under a protocol of their own: their
         // events are looked at in steps, the loop's work waited for in between.
         seconds = seconds < 0 ? kStepWait : std::min(seconds, kStepWait);
+    } else if (textInputOn_ && displayDescriptor_ >= 0) {
+        // An input method (IBus, Fcitx) talks to SDL over a connection of its own that SDL
+        // reads only as it pumps events: text it commits with no input on the display (a
+        // candidate picked in its own window) is looked for in steps.
+        seconds = seconds < 0 ? kInputMethodStepWait : std::min(seconds, kInputMethodStepWait);
     }
     RunLoop::main().waitForWork(seconds, displayDescriptor_);
     return SDL_PollEvent(&event) != 0;
@@ -405,6 +414,9 @@ bool SDLWindowHost::pumpOnce(double maxWaitSeconds) {
         while (SDL_PollEvent(&event) != 0) {
             handleEvent(event);
         }
+    }
+    if (quitSignals_.takeRequest()) {
+        running_ = false;
     }
     worked = RunLoop::main().runPending() > 0 || worked;
     updateTextInput();

@@ -2,6 +2,7 @@
 
 #include "platform/AVFoundation/Media/VideoGLContext.h"
 #include "platform/host/GLPresenter.h"
+#include "platform/host/QuitSignals.h"
 #include "platform/host/ScreenRenderer.h"
 #include "platform/host/SurfacePresenter.h"
 
@@ -25,6 +26,11 @@ union SDL_Event;
 // with OpenGL shows the image through a texture instead and lends its context to the
 // playback engines, which draw video into textures of it; the host draws those textures in
 // their layers' places beneath the interface, at every new picture.
+//
+// SIGINT and SIGTERM close the window, as closing it on the desktop does, also while it
+// sleeps (QuitSignals). While a text field edits, an input method may commit text over a
+// connection of its own, which SDL reads only when its events are pumped: the loop then
+// looks for it in short steps instead of sleeping until input comes.
 //
 // The window follows the screen: when the interface turns, its sides swap at the same
 // scale, moved if need be so that it stays within the display's usable area. When the
@@ -86,6 +92,7 @@ class SDLWindowHost {
     CGPoint toPoints(int x, int y) const;
 
     ScreenRenderer renderer_;
+    QuitSignals quitSignals_;
     SDL_Window* window_ = nullptr;
     // Window units per point.
     double windowScale_ = 1;

@@ -1,16 +1,21 @@
 #include "platform/Alamofire/Session.h"
 
 #include "platform/Foundation/RunLoop.h"
+#include "platform/Network/MainLoopCurl.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -118,6 +123,47 @@ AFDataResponse await(const std::shared_ptr<DataRequest>& request, bool* delivere
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return response.has_value(); }, 30));
     return response.value_or(AFDataResponse{});
 }
+
+// Runs transfers on the main loop's driver, each start only when released.
+class HeldStartDriver final : public CurlDriver {
+  public:
+    void start(std::shared_ptr<CurlTransfer> transfer) override { held.push_back(std::move(transfer)); }
+    void cancel(const std::shared_ptr<CurlTransfer>& transfer) override {
+        MainLoopCurl::shared().cancel(transfer);
+    }
+    void releaseStarts() {
+        for (auto& transfer : held) {
+            MainLoopCurl::shared().start(std::move(transfer));
+        }
+        held.clear();
+    }
+    std::vector<std::shared_ptr<CurlTransfer>> held;
+};
+
+// Records the starts and cancels a session asks of it, and runs nothing.
+class RecordingDriver final : public CurlDriver {
+  public:
+    void start(std::shared_ptr<CurlTransfer> transfer) override {
+        std::lock_guard lock(mutex_);
+        started_.push_back(std::move(transfer));
+    }
+    void cancel(const std::shared_ptr<CurlTransfer>& transfer) override {
+        std::lock_guard lock(mutex_);
+        cancelled_.insert(transfer.get());
+    }
+    // How many transfers were started and never cancelled.
+    int uncancelledStarts() {
+        std::lock_guard lock(mutex_);
+        return static_cast<int>(std::count_if(started_.begin(), started_.end(), [this](const auto& transfer) {
+            return cancelled_.count(transfer.get()) == 0;
+        }));
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<CurlTransfer>> started_;
+    std::set<const CurlTransfer*> cancelled_;
+};
 
 class SessionTest : public testing::Test {
   protected:
@@ -283,4 +329,49 @@ TEST_F(SessionTest, CancelEndsARunningRequestWithACancellationError) {
     // A handler added after the end gets the same outcome.
     const auto again = await(request);
     EXPECT_EQ(again.error()->kind, AFError::Kind::explicitlyCancelled);
+}
+
+// A cancel that reaches the driver before the request's transfer starts there (the driver
+// takes it in a turn of its own) still ends the request as cancelled: nothing goes out.
+TEST_F(SessionTest, ACancelTakenBeforeTheTransferStartsEndsTheRequestAsCancelled) {
+    HeldStartDriver driver;
+    Session session(Session::Configuration{}, driver);
+    auto request = session.request(server.url("/echo"));
+    std::optional<AFDataResponse> response;
+    request->responseData(DispatchQueue::main(),
+                          [&](const AFDataResponse& delivered) { response = delivered; });
+    ASSERT_EQ(driver.held.size(), 1u);
+    request->cancel();
+    RunLoop::main().runUntil([] { return false; }, 0.05);
+    driver.releaseStarts();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return response.has_value(); }, 30));
+    ASSERT_FALSE(response->isSuccess());
+    EXPECT_EQ(response->error()->kind, AFError::Kind::explicitlyCancelled);
+    EXPECT_TRUE(server.received().empty());
+}
+
+// A cancel from another thread at any moment of the start either stops the request before
+// a transfer starts or reaches the transfer: it is never lost between the two.
+TEST_F(SessionTest, ACancelFromAnotherThreadDuringTheStartIsNeverLost) {
+    RecordingDriver driver;
+    Session session(Session::Configuration{}, driver);
+    for (int attempt = 0; attempt < 400; ++attempt) {
+        auto request = session.request(server.url("/echo"));
+        std::atomic<bool> go{false};
+        std::thread canceller([&] {
+            while (!go) {
+            }
+            // A few microseconds later each time, to meet the start at its different moments.
+            const auto at =
+                std::chrono::steady_clock::now() + std::chrono::nanoseconds(200 * (attempt % 100));
+            while (std::chrono::steady_clock::now() < at) {
+            }
+            request->cancel();
+        });
+        go = true;
+        request->responseData(DispatchQueue::main(), [](const AFDataResponse&) {});
+        canceller.join();
+    }
+    RunLoop::main().runPending();
+    EXPECT_EQ(driver.uncancelledStarts(), 0);
 }

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <atomic>
 #include <chrono>
@@ -179,6 +182,70 @@ TEST_F(RunLoopTest, SourcesRunWhenTheirDescriptorIsReadyOrTheirMomentComes) {
     Pipe host;
     host.write();
     loop.waitForWork(-1, host.ends[0]); // returns at once: the host's input is there
+}
+
+// A source's work asked for from another thread, with the loop woken, at the moment the
+// loop asks its sources what they wait for (here: from within that question), is not
+// lost: the wait that follows ends at once instead of sleeping its time out.
+TEST_F(RunLoopTest, AWakeUpAskedForWhileTheSourcesAreAskedEndsTheWait) {
+    loop.setClock(std::make_shared<SystemClock>());
+    class AskedFromAnotherThread final : public RunLoopSource {
+      public:
+        void addDescriptors(std::vector<pollfd>&) override {}
+        std::optional<std::chrono::steady_clock::time_point> deadline() override {
+            if (asked_) {
+                return std::chrono::steady_clock::time_point(); // at once
+            }
+            std::thread([this] {
+                asked_ = true;
+                RunLoop::main().wakeUp();
+            }).join();
+            return std::nullopt;
+        }
+        void perform(std::span<const pollfd>) override {
+            asked_ = false;
+            ++performed;
+        }
+        int performed = 0;
+
+      private:
+        std::atomic<bool> asked_{false};
+    } source;
+    loop.addSource(source);
+    const auto started = std::chrono::steady_clock::now();
+    loop.waitForWork(10);
+    const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - started;
+    loop.removeSource(source);
+    EXPECT_EQ(source.performed, 1);
+    EXPECT_LT(waited.count(), 5) << "the wake-up was lost";
+}
+
+// Signals that interrupt a timed wait (and ask nothing of the loop) neither end it early
+// nor start its time again: it ends at its deadline.
+TEST_F(RunLoopTest, ATimedWaitInterruptedBySignalsEndsAtItsDeadline) {
+    loop.setClock(std::make_shared<SystemClock>());
+    struct sigaction ignore {};
+    ignore.sa_handler = [](int) {};
+    sigemptyset(&ignore.sa_mask);
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGUSR1, &ignore, &previous), 0);
+    const pthread_t loopThread = ::pthread_self();
+    std::atomic<bool> waited{false};
+    std::thread interrupter([&] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(6);
+        while (!waited && std::chrono::steady_clock::now() < giveUp) {
+            ::pthread_kill(loopThread, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const auto started = std::chrono::steady_clock::now();
+    loop.waitForWork(0.5);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+    waited = true;
+    interrupter.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_GE(elapsed.count(), 0.499);
+    EXPECT_LT(elapsed.count(), 4) << "each signal started the wait's time again";
 }
 
 TEST_F(RunLoopTest, RepeatingTimerFiresEveryIntervalUntilInvalidated) {

@@ -229,6 +229,34 @@ TEST_P(CurlDrivers, CancelledTransfersEndOnceAndTheOthersGoOn) {
     }
 }
 
+// A cancel the driver takes before the transfer's start (asked for from different
+// threads, the two can be taken in different turns) ends the transfer as cancelled when
+// the start comes; nothing goes out. A transfer cancelled and never started is not kept.
+TEST_P(CurlDrivers, ACancelTakenBeforeTheStartEndsTheTransferAsCancelled) {
+    EchoServer server;
+    CurlDriver& worker = driver();
+    RecordingTransfer::Log log;
+    auto transfer = std::make_shared<RecordingTransfer>(server.url("/n/3"), log);
+    worker.cancel(transfer);
+    waitUntil([] { return false; }, 0.1); // the driver takes the cancel alone
+    worker.start(transfer);
+    ASSERT_TRUE(waitUntil([&] { return log.total == 1; }));
+    waitUntil([] { return false; }, 0.05); // no second end arrives late
+    {
+        std::lock_guard lock(log.mutex);
+        EXPECT_EQ(log.cancelled, 1);
+        EXPECT_EQ(log.ends[transfer.get()], 1);
+        EXPECT_EQ(transfer->result(), CURLE_ABORTED_BY_CALLBACK);
+        EXPECT_EQ(transfer->body(), "");
+    }
+
+    auto neverStarted = std::make_shared<RecordingTransfer>(server.url("/n/4"), log);
+    const std::weak_ptr<RecordingTransfer> watched = neverStarted;
+    worker.cancel(neverStarted);
+    neverStarted.reset();
+    EXPECT_TRUE(waitUntil([&] { return watched.expired(); }));
+}
+
 // A transfer whose end starts another (as a completion that sends the next request would)
 // does not stall the driver.
 TEST_P(CurlDrivers, ATransferMayStartTheNextFromItsEnd) {

@@ -1,7 +1,8 @@
 // The window loop waiting without end (nothing on screen moves) wakes for what it waits
-// on besides posted work: the display's input and the answers of the main thread's
-// transfers. A watchdog ends a wait that nothing else ends, so that a loop that misses
-// its wake-up fails the test instead of hanging it.
+// on besides posted work: the display's input, the answers of the main thread's
+// transfers and quit signals; while text input is on, it looks for what an input method
+// commits. A watchdog ends a wait that nothing else ends, so that a loop that misses its
+// wake-up fails the test instead of hanging it.
 #include "platform/Foundation/RunLoop.h"
 #include "platform/Network/MainLoopCurl.h"
 #include "platform/UIKit/UIScreen.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <signal.h>
 #include <unistd.h>
 // Xlib's macros (None, Bool, Status) would break the headers above: it comes last.
 #include <SDL2/SDL.h>
@@ -20,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -37,15 +40,17 @@ bool asleep(pid_t threadId) {
     return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'S';
 }
 
-// Posts work that ends the loop's wait if nothing else has within a minute.
+// Posts work that ends the loop's wait (`task`, or nothing) if nothing else has within
+// `seconds`.
 class Watchdog {
   public:
-    Watchdog()
-        : thread_([this] {
+    explicit Watchdog(
+        std::function<void()> task = [] {}, int seconds = 60)
+        : thread_([this, task = std::move(task), seconds] {
               std::unique_lock lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::seconds(60), [this] { return finished_; })) {
+              if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
                   fired = true;
-                  RunLoop::main().post([] {});
+                  RunLoop::main().post(task);
               }
           }) {}
     ~Watchdog() {
@@ -73,6 +78,7 @@ class SettledWindow {
         }
     }
     SDLWindowHost& host() { return host_; }
+    UIWindow& window() { return *window_; }
 
   private:
     std::shared_ptr<UIWindow> window_;
@@ -133,6 +139,36 @@ void expectATransfersAnswerWakesTheLoop() {
     serving.join();
 }
 
+// A quit signal sent to the process once the window's loop sleeps ends run().
+void expectAQuitSignalEndsAnIdleWindowsRun(int signal) {
+    SettledWindow window;
+    ASSERT_TRUE(window.host().isOpen());
+    const pid_t loopThread = gettid();
+    std::thread sender([&] {
+        while (!asleep(loopThread)) {
+            std::this_thread::yield();
+        }
+        ::kill(::getpid(), signal);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    {
+        Watchdog watchdog([&window] { window.host().stop(); }, 20);
+        window.host().run();
+    }
+    const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - started;
+    sender.join();
+    EXPECT_LT(ran.count(), 5) << "signal " << signal << " did not end the window's run";
+}
+
+// A view that edits text and keeps what it is given.
+class TextSink final : public UIView {
+  public:
+    bool canBecomeFirstResponder() const override { return true; }
+    bool acceptsTextInput() const override { return true; }
+    void insertText(const std::string& text) override { received += text; }
+    std::string received;
+};
+
 class WindowLoopWake : public testing::Test {
   protected:
     void SetUp() override {
@@ -191,4 +227,60 @@ TEST_F(WindowLoopWake, ATransfersAnswerAndTheDisplaysInputWakeADesktopWindowsLoo
     }
     other.join();
     EXPECT_TRUE(sent);
+}
+
+TEST_F(WindowLoopWake, QuitSignalsEndAnIdleOffscreenWindowsRun) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGTERM);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGINT);
+}
+
+TEST_F(WindowLoopWake, QuitSignalsEndAnIdleDesktopWindowsRun) {
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGTERM);
+    expectAQuitSignalEndsAnIdleWindowsRun(SIGINT);
+}
+
+// An input method hands SDL what it commits over a connection of its own, read as SDL
+// pumps its events; a candidate picked in the input method's window leaves nothing on the
+// display. Such text (here put into SDL's queue from another thread once the loop sleeps)
+// reaches the field being edited without other input.
+TEST_F(WindowLoopWake, TextCommittedWithoutDisplayInputReachesTheFieldOfAnIdleDesktopWindow) {
+    testsupport::XvfbServer server;
+    if (!server.isRunning()) {
+        GTEST_SKIP() << server.error();
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    SettledWindow window;
+    ASSERT_TRUE(window.host().isOpen());
+    auto field = std::make_shared<TextSink>();
+    field->setFrame(CGRectMake(10, 10, 100, 30));
+    window.window().addSubview(field);
+    ASSERT_TRUE(field->becomeFirstResponder());
+    while (window.host().pumpOnce(0)) {
+    }
+    const pid_t loopThread = gettid();
+    std::thread inputMethod([&] {
+        while (!asleep(loopThread)) {
+            std::this_thread::yield();
+        }
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        std::strncpy(event.text.text, "你好", sizeof(event.text.text) - 1);
+        SDL_PushEvent(&event);
+    });
+    {
+        Watchdog watchdog([] {}, 20);
+        while (field->received.empty() && !watchdog.fired) {
+            window.host().pumpOnce(-1);
+        }
+        EXPECT_FALSE(watchdog.fired) << "the committed text waited for other input";
+    }
+    inputMethod.join();
+    EXPECT_EQ(field->received, "你好");
+    field->resignFirstResponder();
 }
