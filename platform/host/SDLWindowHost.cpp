@@ -323,6 +323,7 @@ void SDLWindowHost::updateTextInput() {
     const bool wanted = responder && responder->acceptsTextInput();
     if (wanted != textInputOn_) {
         textInputOn_ = wanted;
+        toldTextInputPlace_.reset();
         wanted ? SDL_StartTextInput() : SDL_StopTextInput();
     }
     if (wanted) {
@@ -335,6 +336,12 @@ void SDLWindowHost::updateTextInput() {
         const double scale = width / UIScreen::mainScreen().bounds().size.width;
         SDL_Rect rect{static_cast<int>(origin.x * scale), static_cast<int>(origin.y * scale),
                       static_cast<int>(area.size.width * scale), static_cast<int>(area.size.height * scale)};
+        TextInputPlace place{rect.x, rect.y, rect.w, rect.h, 0, 0};
+        SDL_GetWindowPosition(window_, &place.windowX, &place.windowY);
+        if (place == toldTextInputPlace_) {
+            return;
+        }
+        toldTextInputPlace_ = place;
         SDL_SetTextInputRect(&rect);
     }
 }

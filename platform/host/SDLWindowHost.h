@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -111,6 +112,14 @@ class SDLWindowHost {
     bool running_ = false;
     bool pointerDown_ = false;
     bool textInputOn_ = false;
+    // Where the input method was last told the edited text is, with the window's origin
+    // then: telling it costs a display round trip and a message to the input method, and
+    // while text input is on the loop turns every few milliseconds.
+    struct TextInputPlace {
+        int x, y, width, height, windowX, windowY;
+        bool operator==(const TextInputPlace&) const = default;
+    };
+    std::optional<TextInputPlace> toldTextInputPlace_;
     bool windowSizeChanged_ = false;
     // Whether the window is to be shown whole again.
     bool exposed_ = false;
