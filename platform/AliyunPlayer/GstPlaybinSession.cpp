@@ -150,15 +150,8 @@ void GstPlaybinSession::tearDown() {
         return;
     }
     // From here on the pipeline tells the session nothing: its streaming threads keep only
-    // what is handed over with it.
+    // what is handed over with it (the bus handler owns what it reaches).
     g_signal_handlers_disconnect_by_data(pipeline_, this);
-    gst_bus_set_sync_handler(
-        bus_,
-        [](GstBus*, GstMessage* message, gpointer gate) {
-            static_cast<AdaptiveDemuxerGate*>(gate)->notePosted(message);
-            return GST_BUS_PASS;
-        },
-        demuxerGate_.get(), nullptr);
     retirePipeline(pipeline_, bus_, std::move(pictures_), std::move(demuxerGate_));
     pipeline_ = nullptr;
     bus_ = nullptr;
@@ -202,7 +195,6 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         return false;
     }
     demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
-    busGate_ = demuxerGate_.get();
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
     gst_caps_unref(caps);
@@ -231,15 +223,23 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
                      }),
                      this);
     bus_ = gst_element_get_bus(pipeline_);
+    // A streaming thread may be inside the handler while the session goes, so the handler
+    // reaches nothing of the session's: it owns a way to wake the worker, and the gate
+    // outlives every call (the bus frees the handler once it is cleared and no call runs).
+    struct BusHandler {
+        AdaptiveDemuxerGate* gate;
+        std::function<void()> wakeUp;
+    };
     gst_bus_set_sync_handler(
         bus_,
         [](GstBus*, GstMessage* message, gpointer context) {
-            auto* session = static_cast<GstPlaybinSession*>(context);
-            session->busGate_.load()->notePosted(message);
-            session->wakeUp_();
+            const auto* handler = static_cast<const BusHandler*>(context);
+            handler->gate->notePosted(message);
+            handler->wakeUp();
             return GST_BUS_PASS;
         },
-        this, nullptr);
+        new BusHandler{demuxerGate_.get(), wakeUp_},
+        [](gpointer context) { delete static_cast<BusHandler*>(context); });
     return true;
 }
 

@@ -74,10 +74,6 @@ class GstPlaybinSession {
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
     std::unique_ptr<AdaptiveDemuxerGate> demuxerGate_;
-    // The gate the bus handler tells of messages: it stays set after the pipeline is
-    // handed over, for a streaming thread that took up the handler just before (the gate
-    // outlives the pipeline's streaming threads).
-    std::atomic<AdaptiveDemuxerGate*> busGate_{nullptr};
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;
