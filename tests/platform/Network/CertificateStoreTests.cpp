@@ -7,8 +7,7 @@
 #include "platform/Network/CurlWorker.h"
 #include "platform/Network/MainLoopCurl.h"
 #include "platform/Network/NetworkPolicy.h"
-#include "tests/support/TestSupport.h"
-#include "tools/devservice/DevService.h"
+#include "tests/platform/Network/SuiteService.h"
 
 #include <gtest/gtest.h>
 
@@ -57,20 +56,8 @@ class StoreCountingTransfer final : public CurlTransfer {
     CURLcode result_ = CURLE_OK;
 };
 
-class CertificateStoreTest : public testing::Test {
+class CertificateStoreTest : public SuiteServiceTest<CertificateStoreTest> {
   protected:
-    static void SetUpTestSuite() {
-        DevService::Options options;
-        options.dataDir = testsupport::freshFolder("certificate-store-service");
-        options.mediaDir = testsupport::sharedMediaDir();
-        service_ = new DevService(options);
-        ASSERT_TRUE(service_->start()) << service_->lastError();
-    }
-    static void TearDownTestSuite() {
-        service_->stop();
-        delete service_;
-        service_ = nullptr;
-    }
     void TearDown() override { NetworkPolicy::setCertificateAuthorityFile({}); }
 
     struct Burst {
@@ -103,11 +90,7 @@ class CertificateStoreTest : public testing::Test {
         }
         return burst;
     }
-
-    static DevService* service_;
 };
-
-DevService* CertificateStoreTest::service_ = nullptr;
 
 } // namespace
 

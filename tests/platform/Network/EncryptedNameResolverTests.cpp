@@ -6,8 +6,7 @@
 #include "platform/Network/EncryptedNameResolver.h"
 #include "platform/Network/NWParameters.h"
 #include "platform/Network/NetworkPolicy.h"
-#include "tests/support/TestSupport.h"
-#include "tools/devservice/DevService.h"
+#include "tests/platform/Network/SuiteService.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +18,9 @@
 namespace {
 
 using EncryptedNameResolver::Lookup;
-using ResolverConfiguration = NWParameters::PrivacyContext::ResolverConfiguration;
 
-class EncryptedNameResolverTest : public testing::Test {
+class EncryptedNameResolverTest : public SuiteServiceTest<EncryptedNameResolverTest> {
   protected:
-    static void SetUpTestSuite() {
-        DevService::Options options;
-        options.dataDir = testsupport::freshFolder("encrypted-resolver-service");
-        options.mediaDir = testsupport::sharedMediaDir();
-        service_ = new DevService(options);
-        ASSERT_TRUE(service_->start()) << service_->lastError();
-    }
-    static void TearDownTestSuite() {
-        service_->stop();
-        delete service_;
-        service_ = nullptr;
-    }
     void SetUp() override {
         NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
         useServiceResolver();
@@ -43,21 +29,6 @@ class EncryptedNameResolverTest : public testing::Test {
         service_->clearFaults();
         NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(false, std::nullopt);
         NetworkPolicy::setCertificateAuthorityFile({});
-    }
-
-    // Sets the service's resolver again: what the previous setting resolved is forgotten.
-    static void useServiceResolver() {
-        const int port = service_->port1();
-        NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
-            true,
-            ResolverConfiguration::https("https://dns.orvex.test:" + std::to_string(port) + "/dns-query",
-                                         {NWEndpoint::hostPort("127.0.0.1", port)}));
-    }
-
-    static std::size_t queriesSent() {
-        const auto requests = service_->requests();
-        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
-                                                      [](const auto& r) { return r.path == "/dns-query"; }));
     }
 
     // Runs `count` lookups of `name` at once (every second one for IPv4 alone) while the
@@ -86,14 +57,7 @@ class EncryptedNameResolverTest : public testing::Test {
         }
         return lookups;
     }
-
-    static DevService& service() { return *service_; }
-
-  private:
-    static DevService* service_;
 };
-
-DevService* EncryptedNameResolverTest::service_ = nullptr;
 
 // Queries wait until the test lets them through (held), then are answered normally or
 // with `status`.

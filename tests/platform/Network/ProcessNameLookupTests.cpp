@@ -6,10 +6,9 @@
 #include "platform/Network/NWParameters.h"
 #include "platform/Network/NetworkPolicy.h"
 #include "platform/Network/ProcessNameLookup.h"
+#include "tests/platform/Network/SuiteService.h"
 #include "tests/support/ConsoleCapture.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/WatchedChild.h"
-#include "tools/devservice/DevService.h"
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -109,20 +108,8 @@ std::size_t discard(char*, std::size_t size, std::size_t count, void*) {
     return size * count;
 }
 
-class ProcessNameLookupTest : public testing::Test {
+class ProcessNameLookupTest : public SuiteServiceTest<ProcessNameLookupTest> {
   protected:
-    static void SetUpTestSuite() {
-        DevService::Options options;
-        options.dataDir = testsupport::freshFolder("name-lookup-service");
-        options.mediaDir = testsupport::sharedMediaDir();
-        service_ = new DevService(options);
-        ASSERT_TRUE(service_->start()) << service_->lastError();
-    }
-    static void TearDownTestSuite() {
-        service_->stop();
-        delete service_;
-        service_ = nullptr;
-    }
     void SetUp() override {
         NetworkPolicy::setCertificateAuthorityFile(service_->caFile());
         useServiceResolver();
@@ -132,28 +119,7 @@ class ProcessNameLookupTest : public testing::Test {
         NetworkPolicy::setCertificateAuthorityFile({});
         ProcessNameLookup::replaceSystemLookupForTesting(nullptr);
     }
-
-    static void useServiceResolver(int port = 0) {
-        const int resolverPort = port == 0 ? service_->port1() : port;
-        NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
-            true, ResolverConfiguration::https("https://dns.orvex.test:" + std::to_string(resolverPort) +
-                                                   "/dns-query",
-                                               {NWEndpoint::hostPort("127.0.0.1", resolverPort)}));
-    }
-
-    static std::size_t allQueries() {
-        const auto requests = service_->requests();
-        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
-                                                      [](const auto& r) { return r.path == "/dns-query"; }));
-    }
-
-    static DevService& service() { return *service_; }
-
-  private:
-    static DevService* service_;
 };
-
-DevService* ProcessNameLookupTest::service_ = nullptr;
 
 } // namespace
 
@@ -196,7 +162,7 @@ TEST_F(ProcessNameLookupTest, TheServiceNamesAreFoundOnlyThroughTheResolver) {
 }
 
 TEST_F(ProcessNameLookupTest, LiteralsLoopbackAndTheResolversOwnNameNeedNoQuery) {
-    const std::size_t before = allQueries();
+    const std::size_t before = queriesSent();
     Result found = lookUp("127.0.0.1", "80");
     ASSERT_EQ(found.error, 0);
     EXPECT_EQ(found.entries.at(0).address, "127.0.0.1");
@@ -218,7 +184,7 @@ TEST_F(ProcessNameLookupTest, LiteralsLoopbackAndTheResolversOwnNameNeedNoQuery)
     ASSERT_EQ(found.error, 0);
     EXPECT_GE(found.entries.size(), 2u);
     EXPECT_EQ(lookUp("localhost", "no-such-service", AF_INET).error, EAI_SERVICE);
-    EXPECT_EQ(allQueries(), before);
+    EXPECT_EQ(queriesSent(), before);
 
     // Addresses are never turned back into names.
     sockaddr_in address{};
