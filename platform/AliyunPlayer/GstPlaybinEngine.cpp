@@ -1,23 +1,61 @@
 #include "platform/AliyunPlayer/GstPlaybinEngine.h"
 
-#include "platform/AVFoundation/mpv/MpvLibrary.h"
-#include "platform/AliyunPlayer/GstPlaybinSession.h"
+#include "platform/AVFoundation/Media/MediaSessionReport.h"
+#include "platform/AliyunPlayer/PlaybinHelperLink.h"
 
-namespace {
-
-// How often the worker reads the playing position (GStreamer reports it only when asked).
-constexpr double idleSeconds = 0.1;
-
-} // namespace
-
-GstPlaybinEngine::GstPlaybinEngine() : WorkerSessionEngine(idleSeconds) {
-    // GStreamer's FFmpeg plugin shares FFmpeg's libraries with the first engine's libmpv;
-    // once this engine runs, libmpv must no longer be unloaded under it.
-    MpvLibrary::keepLoaded();
-    GstPlaybinSession::Options options;
-    options.certificateAuthorityFile = MediaEngineSettings::certificateAuthorityFile();
-    options.audioOutput = MediaEngineSettings::audioOutputEnabled();
-    launch(std::make_shared<GstPlaybinSession>(std::move(options), wakeUp()));
+GstPlaybinEngine::GstPlaybinEngine() {
+    PlaybinHelperProcess::prepareNext();
 }
 
 GstPlaybinEngine::~GstPlaybinEngine() = default;
+
+pid_t GstPlaybinEngine::helperProcessForTesting() const {
+    return link_ ? link_->helperPid() : 0;
+}
+
+void GstPlaybinEngine::performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) {
+    link_.reset();
+    std::string error;
+    auto helper = PlaybinHelperProcess::take(error);
+    if (!helper) {
+        MediaEngineState failed;
+        failed.position = request.startPosition;
+        markFailed(failed, error);
+        outlets().state(generation, failed);
+        return;
+    }
+    link_ = std::make_unique<PlaybinHelperLink>(
+        std::move(helper), outlets(),
+        PlaybinMessages::Load{generation, request, paused, rate(), volume(), isMuted()});
+}
+
+void GstPlaybinEngine::performStop(std::uint64_t generation) {
+    link_.reset();
+    outlets().state(generation, MediaEngineState{});
+}
+
+void GstPlaybinEngine::performSetPaused(bool paused) {
+    if (link_) {
+        link_->setPaused(paused);
+    }
+}
+
+void GstPlaybinEngine::performSetRate(double rate) {
+    if (link_) {
+        link_->setRate(rate);
+    }
+}
+
+void GstPlaybinEngine::performSetVolume(double volume, bool muted) {
+    if (link_) {
+        link_->setVolume(volume, muted);
+    }
+}
+
+void GstPlaybinEngine::performSeek(std::uint64_t generation, std::uint64_t seekId, double seconds) {
+    if (link_) {
+        link_->seek(generation, seekId, seconds);
+    } else {
+        outlets().seekEnd(seekId, false);
+    }
+}

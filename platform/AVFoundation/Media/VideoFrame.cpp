@@ -26,6 +26,17 @@ std::shared_ptr<VideoFrame> VideoFrame::make(int width, int height) {
         new VideoFrame(width, height, stride, static_cast<std::uint8_t*>(memory)));
 }
 
+std::shared_ptr<VideoFrame> VideoFrame::wrap(int width, int height, std::size_t stride, std::uint8_t* pixels,
+                                             std::function<void()> release) {
+    if (width <= 0 || height <= 0 || width > maximumSide || height > maximumSide || pixels == nullptr ||
+        stride < static_cast<std::size_t>(width) * 4 || stride % 4 != 0) {
+        return nullptr;
+    }
+    std::shared_ptr<VideoFrame> frame(new VideoFrame(width, height, stride, pixels));
+    frame->releasePixels_ = std::move(release);
+    return frame;
+}
+
 VideoFrame::VideoFrame(int width, int height, std::size_t stride, std::uint8_t* pixels)
     : width_(width), height_(height), stride_(stride), pixels_(pixels),
       surface_(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height,
@@ -50,7 +61,11 @@ VideoFrame::~VideoFrame() {
     if (surface_ != nullptr) {
         cairo_surface_destroy(surface_);
     }
-    std::free(pixels_);
+    if (releasePixels_) {
+        releasePixels_();
+    } else {
+        std::free(pixels_);
+    }
     if (deleteTexture_ && hasLiveTexture()) {
         deleteTexture_();
     }

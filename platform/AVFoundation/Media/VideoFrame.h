@@ -22,6 +22,11 @@ class VideoFrame {
     // (a multiple of 64, so that decoders may write whole vectors), or a null pointer
     // when the size is not positive or the memory cannot be had.
     static std::shared_ptr<VideoFrame> make(int width, int height);
+    // A frame over pixels owned elsewhere (memory shared with another process, say):
+    // `release` runs when the frame goes, and the pixels stay untouched until then. Null
+    // when the size is not positive or `stride` is too short for a row.
+    static std::shared_ptr<VideoFrame> wrap(int width, int height, std::size_t stride, std::uint8_t* pixels,
+                                            std::function<void()> release);
     // A frame whose picture is the OpenGL texture `texture` of `context`, `width` x
     // `height` pixels (first row at the top); `deleteTexture` runs when the frame goes,
     // unless the context went first (and the texture with it). Texture frames are made,
@@ -65,6 +70,8 @@ class VideoFrame {
     unsigned texture_ = 0;
     std::weak_ptr<VideoGLContext> context_;
     std::function<void()> deleteTexture_;
+    // Set for a frame over pixels owned elsewhere, which are then not freed here.
+    std::function<void()> releasePixels_;
 };
 
 // The frames a decoder thread writes into, reused once nobody but the pool holds them,

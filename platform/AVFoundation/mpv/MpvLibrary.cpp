@@ -120,14 +120,6 @@ bool MpvLibrary::isLoaded() {
     return true;
 }
 
-void MpvLibrary::keepLoaded() {
-    static const auto kept = [] {
-        std::string error;
-        return new std::shared_ptr<const MpvLibrary>(acquire(error));
-    }();
-    (void)kept;
-}
-
 MpvLibrary::~MpvLibrary() {
     LoadState& loadState = state();
     {

@@ -24,11 +24,6 @@ class MpvLibrary {
     // Whether libmpv is in the process now (an unload finishes shortly after half a second
     // without holders).
     static bool isLoaded();
-    // Loads the library, if it can be, and never lets it go. For users of FFmpeg's
-    // libraries outside libmpv: libmpv registers libavdevice's devices inside libavformat,
-    // and unloading libmpv's tree while another holder keeps libavformat would leave
-    // libavformat pointing into the unloaded libavdevice.
-    static void keepLoaded();
 
     ~MpvLibrary();
     MpvLibrary(const MpvLibrary&) = delete;

@@ -1,4 +1,4 @@
-#include "platform/AliyunPlayer/GstPlaybinSession.h"
+#include "platform/AliyunPlayer/helper/GstPlaybinSession.h"
 
 #include <gio/gio.h>
 #include <gst/app/gstappsink.h>
@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -30,13 +29,6 @@ constexpr int maximumStartSeekRetries = 2;
 // How often a refused start seek is sent again, and for how long.
 constexpr std::chrono::milliseconds startSeekInterval{200};
 constexpr std::chrono::seconds startSeekPatience{5};
-
-// How long a pipeline being retired may take to settle a seek under way.
-constexpr GstClockTime settleTimeout = 2 * GST_SECOND;
-
-// How long after its start a demuxer may be stopped: its download thread has entered
-// its loop by then (it takes moments, even on a busy machine).
-constexpr std::chrono::milliseconds downloadLoopWait{1000};
 
 std::string& initialisationError() {
     static std::string error;
@@ -74,8 +66,7 @@ double seconds(gint64 time) {
 
 struct GstPlaybinSession::PictureSink {
     std::uint64_t generation = 0;
-    std::function<void(std::uint64_t, std::shared_ptr<VideoFrame>)> postFrame;
-    VideoFramePool pool; // streaming thread only
+    PictureHandler handler;
     std::atomic<int> width{0};
     std::atomic<int> height{0};
 
@@ -94,13 +85,13 @@ struct GstPlaybinSession::PictureSink {
         GstBuffer* buffer = gst_sample_get_buffer(sample);
         GstCaps* caps = gst_sample_get_caps(sample);
         if (buffer != nullptr && caps != nullptr && gst_video_info_from_caps(&info, caps)) {
-            copy(info, buffer);
+            hand(info, buffer);
         }
         gst_sample_unref(sample);
         return GST_FLOW_OK;
     }
 
-    void copy(GstVideoInfo& info, GstBuffer* buffer) {
+    void hand(GstVideoInfo& info, GstBuffer* buffer) {
         GstVideoFrame mapped;
         if (!gst_video_frame_map(&mapped, &info, buffer, GST_MAP_READ)) {
             return;
@@ -112,73 +103,21 @@ struct GstPlaybinSession::PictureSink {
         width = static_cast<int>(
             std::lround(static_cast<double>(frameWidth) * aspectNumerator / aspectDenominator));
         height = frameHeight;
-        if (auto frame = pool.frame(frameWidth, frameHeight)) {
-            const auto* source = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
-            const std::size_t sourceStride =
-                static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0));
-            cairo_surface_flush(frame->surface());
-            for (int y = 0; y < frameHeight; ++y) {
-                std::memcpy(frame->pixels() + frame->stride() * static_cast<std::size_t>(y),
-                            source + sourceStride * static_cast<std::size_t>(y),
-                            static_cast<std::size_t>(frameWidth) * 4);
-            }
-            cairo_surface_mark_dirty(frame->surface());
-            postFrame(generation, std::move(frame));
-        }
+        handler(generation, frameWidth, frameHeight,
+                static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0)),
+                static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0)));
         gst_video_frame_unmap(&mapped);
     }
 };
 
-GstPlaybinSession::GstPlaybinSession(Options options, std::function<void()> wakeUp)
-    : options_(std::move(options)), wakeUp_(std::move(wakeUp)) {}
+GstPlaybinSession::GstPlaybinSession(Options options, std::function<void()> wakeUp, PictureHandler pictures)
+    : options_(std::move(options)), wakeUp_(std::move(wakeUp)), pictureHandler_(std::move(pictures)) {}
 
-GstPlaybinSession::~GstPlaybinSession() {
-    tearDown();
-}
+GstPlaybinSession::~GstPlaybinSession() = default;
 
 void GstPlaybinSession::start() {
     initialiseGStreamer();
     startError_ = initialisationError();
-}
-
-void GstPlaybinSession::finish() {
-    tearDown();
-}
-
-void GstPlaybinSession::tearDown() {
-    if (pipeline_ == nullptr) {
-        return;
-    }
-    // From here on the pipeline tells the session nothing: its streaming threads keep only
-    // what is handed over with it (the bus handler owns what it reaches).
-    g_signal_handlers_disconnect_by_data(pipeline_, this);
-    retirePipeline(pipeline_, bus_, std::move(pictures_), std::move(demuxerGate_));
-    pipeline_ = nullptr;
-    bus_ = nullptr;
-}
-
-// Stopping a pipeline waits for its threads, and GStreamer's HLS demuxer can keep that
-// waiting for a long time or for ever (see AdaptiveDemuxerGate::prepareToStop; a segment
-// download also ends only at the network's pace). The pipeline is stopped and freed on a
-// thread of its own, so that the engine goes on with its next load at once and nothing
-// else ever waits for it.
-void GstPlaybinSession::retirePipeline(GstElement* pipeline, GstBus* bus,
-                                       std::unique_ptr<PictureSink> pictures,
-                                       std::unique_ptr<AdaptiveDemuxerGate> demuxerGate) {
-    std::thread([pipeline, bus, pictures = std::move(pictures),
-                 demuxerGate = std::move(demuxerGate)]() mutable {
-        // A seek under way settles first: the demuxer is not stopped while it restarts
-        // its downloads.
-        gst_element_get_state(pipeline, nullptr, nullptr, settleTimeout);
-        demuxerGate->prepareToStop(downloadLoopWait);
-        // Stopping joins the streaming threads, so nothing calls into `pictures` after it.
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        gst_object_unref(bus);
-        gst_object_unref(pipeline);
-        pictures.reset();
-        demuxerGate.reset();
-    }).detach();
 }
 
 bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
@@ -194,13 +133,12 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
         }
         return false;
     }
-    demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(videoSink, "caps", caps, "sync", TRUE, "max-buffers", 2u, "drop", TRUE, nullptr);
     gst_caps_unref(caps);
     pictures_ = std::make_unique<PictureSink>();
     pictures_->generation = generation_;
-    pictures_->postFrame = report_.outlets().frame;
+    pictures_->handler = pictureHandler_;
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &PictureSink::preroll;
     callbacks.new_sample = &PictureSink::sample;
@@ -223,23 +161,14 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
                      }),
                      this);
     bus_ = gst_element_get_bus(pipeline_);
-    // A streaming thread may be inside the handler while the session goes, so the handler
-    // reaches nothing of the session's: it owns a way to wake the worker, and the gate
-    // outlives every call (the bus frees the handler once it is cleared and no call runs).
-    struct BusHandler {
-        AdaptiveDemuxerGate* gate;
-        std::function<void()> wakeUp;
-    };
+    // Streaming threads post messages: each wakes the loop, which handles them.
     gst_bus_set_sync_handler(
         bus_,
-        [](GstBus*, GstMessage* message, gpointer context) {
-            const auto* handler = static_cast<const BusHandler*>(context);
-            handler->gate->notePosted(message);
-            handler->wakeUp();
+        [](GstBus*, GstMessage*, gpointer context) {
+            (*static_cast<const std::function<void()>*>(context))();
             return GST_BUS_PASS;
         },
-        new BusHandler{demuxerGate_.get(), wakeUp_},
-        [](gpointer context) { delete static_cast<BusHandler*>(context); });
+        &wakeUp_, nullptr);
     return true;
 }
 
@@ -272,8 +201,9 @@ void GstPlaybinSession::configureSource(GstElement* source) {
 }
 
 void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& request, bool paused) {
-    report_.endSeek(false);
-    tearDown();
+    if (pipeline_ != nullptr || finished_) {
+        return; // one pipeline a helper
+    }
     generation_ = generation;
     request_ = request;
     paused_ = paused;
@@ -297,13 +227,6 @@ void GstPlaybinSession::load(std::uint64_t generation, const MediaRequest& reque
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         fail("the media could not be opened");
     }
-}
-
-void GstPlaybinSession::stop(std::uint64_t generation) {
-    report_.endSeek(false);
-    tearDown();
-    generation_ = generation;
-    state_ = MediaEngineState{};
 }
 
 void GstPlaybinSession::setPaused(bool paused) {
@@ -362,7 +285,7 @@ void GstPlaybinSession::applyPlayState() {
 }
 
 void GstPlaybinSession::step() {
-    if (pipeline_ == nullptr) {
+    if (pipeline_ == nullptr || finished_) {
         publish();
         return;
     }
@@ -380,7 +303,7 @@ void GstPlaybinSession::step() {
     while (GstMessage* message = gst_bus_pop(bus_)) {
         handle(message);
         gst_message_unref(message);
-        if (pipeline_ == nullptr) {
+        if (finished_) {
             break;
         }
     }
@@ -529,7 +452,8 @@ void GstPlaybinSession::readPosition() {
 void GstPlaybinSession::fail(const std::string& reason) {
     report_.endSeek(false);
     markFailed(state_, reason);
-    tearDown();
+    // The pipeline is never stopped here: the helper ends once the failure is reported.
+    finished_ = true;
 }
 
 void GstPlaybinSession::publish() {

@@ -2,12 +2,9 @@
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
-#include "platform/AVFoundation/Media/VideoFrame.h"
-#include "platform/AliyunPlayer/AdaptiveDemuxerGate.h"
 
 #include <gst/gst.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -15,43 +12,53 @@
 #include <memory>
 #include <string>
 
-// The pipeline of one GstPlaybinEngine and everything known about it, used on the
-// engine's worker thread only (except `wakeUp` and the appsink's picture callbacks,
-// which GStreamer calls from its streaming threads).
+// The one pipeline of a second-engine helper process (GStreamer's playbin3, whose HLS
+// demuxer follows only network segment addresses) and everything known about it, driven
+// by the helper's loop. Pictures arrive through an appsink as BGRx and go to the picture
+// handler, on a streaming thread. A pipeline is never stopped: the helper's process ends
+// with it, so no teardown of GStreamer's can crash or hang anything else.
+//
+// Header fields reach only the first request (the playlist); the user agent reaches
+// every request, segments included: that is as far as GStreamer's HLS demuxer passes
+// them on.
 class GstPlaybinSession {
   public:
     struct Options {
         std::filesystem::path certificateAuthorityFile;
         bool audioOutput = true;
     };
+    // A picture of the load of `generation`: `width` x `height` BGRx pixels, rows
+    // `stride` bytes apart, valid during the call only.
+    using PictureHandler = std::function<void(std::uint64_t generation, int width, int height,
+                                              const std::uint8_t* pixels, std::size_t stride)>;
 
-    GstPlaybinSession(Options options, std::function<void()> wakeUp);
+    // `wakeUp` makes the loop step soon; streaming threads call it.
+    GstPlaybinSession(Options options, std::function<void()> wakeUp, PictureHandler pictures);
+    // Leaves the pipeline as it is: a session lasts as long as its helper's process.
     ~GstPlaybinSession();
+    GstPlaybinSession(const GstPlaybinSession&) = delete;
+    GstPlaybinSession& operator=(const GstPlaybinSession&) = delete;
 
     void setOutlets(MediaEngineOutlets outlets) { report_.setOutlets(std::move(outlets)); }
 
-    // Makes sure GStreamer is initialised; on failure every later load fails.
+    // Makes sure GStreamer is initialised; on failure the load fails.
     void start();
-    // Tears the pipeline down.
-    void finish();
     // Handles the pipeline's messages and reads its position.
     void step();
+    // Whether the load has failed and been reported: nothing more will happen.
+    bool finished() const { return finished_; }
 
+    // Opens `request`; a helper opens one request only.
     void load(std::uint64_t generation, const MediaRequest& request, bool paused);
-    void stop(std::uint64_t generation);
     void setPaused(bool paused);
     void setRate(double rate);
     void setVolume(double volume, bool muted);
     void seek(std::uint64_t generation, std::uint64_t seekId, double seconds);
 
-    // What the streaming threads need of one pipeline; lives as long as the pipeline.
+    // What the streaming threads need of the pipeline.
     struct PictureSink;
 
   private:
-    // Hands the pipeline over to be stopped and freed (see retirePipeline).
-    void tearDown();
-    static void retirePipeline(GstElement* pipeline, GstBus* bus, std::unique_ptr<PictureSink> pictures,
-                               std::unique_ptr<AdaptiveDemuxerGate> demuxerGate);
     bool buildPipeline(const MediaRequest& request);
     void configureSource(GstElement* source);
     void handle(GstMessage* message);
@@ -67,13 +74,14 @@ class GstPlaybinSession {
 
     Options options_;
     std::function<void()> wakeUp_;
+    PictureHandler pictureHandler_;
     MediaSessionReport report_;
     std::string startError_;
+    bool finished_ = false;
 
     GstElement* pipeline_ = nullptr;
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
-    std::unique_ptr<AdaptiveDemuxerGate> demuxerGate_;
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;
