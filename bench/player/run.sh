@@ -2,10 +2,13 @@
 # Player benchmark: time from setting an asset to the first rendered picture of a local
 # HLS stream (served on loopback), for both playback engines, against the mpv
 # command-line player's own time to its first picture of the same stream (run with the
-# platform engine's settings), with the verdict (target: within 1.2 times); then, in a window
-# on SDL's offscreen driver, the platform engine's OpenGL picture path against its
-# software path: time to the first picture shown and processor time per second of
-# playing a 720p clip.
+# platform engine's settings), with a verdict for each engine (target: within 1.2 times);
+# the second engine's loads each take the helper process started ahead for them (as an
+# episode switch does), and its cold first load is printed apart. Then processor time per
+# second of playing a 720p clip on each engine, pictures into memory (the second engine's
+# with its helper process's). Then, in a window on SDL's offscreen driver, the platform
+# engine's OpenGL picture path against its software path: time to the first picture
+# shown and processor time per second of playing the 720p clip.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${ORVEX_BENCH_BUILD_DIR:-$root/build/bench-player}"
