@@ -106,6 +106,7 @@ TEST_F(SecondEngineProcessTest, AHelperThatStopsAnsweringFailsItsLoad) {
     engine.load(makeMediaRequest(url(), 0, {}));
     ASSERT_TRUE(showsAPicture(engine)) << engine.state().errorDescription;
     const pid_t helper = engine.helperProcessForTesting();
+    ASSERT_GT(helper, 0);
     ::kill(helper, SIGSTOP);
     EXPECT_TRUE(waitFor([&] { return engine.state().phase == MediaEnginePhase::Failed; }, 60));
     engine.stop();
