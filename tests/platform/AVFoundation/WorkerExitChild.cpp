@@ -9,8 +9,14 @@
 //     once the exit's wait is over and the process destroys its static objects, and the
 //     worker finishes and is joined then. Prints "finished", "gone" and "joined" as the
 //     worker gets there.
+//   worker_exit_child media-library
+//     An engine's worker loads the media library (libmpv, and libsrt with it, whose load
+//     leaves an object in the loading thread's specific data); the engine is let go while
+//     the worker waits in a call that returns as the process exits, after the libraries'
+//     static objects are destroyed, and the worker finishes within the exit's wait.
 
 #include "platform/AVFoundation/Media/WorkerSessionEngine.h"
+#include "platform/AVFoundation/mpv/MpvLibrary.h"
 
 #include <unistd.h>
 
@@ -54,7 +60,8 @@ struct Gate {
 // A session whose load waits (as on a network that does not answer) until its gate opens.
 class GatedSession {
   public:
-    GatedSession(Gate* gate, std::function<void()> wake) : gate_(gate), wake_(std::move(wake)) {}
+    GatedSession(Gate* gate, bool loadsMediaLibrary, std::function<void()> wake)
+        : gate_(gate), loadsMediaLibrary_(loadsMediaLibrary), wake_(std::move(wake)) {}
     ~GatedSession() {
         // The worker's queue, through the waker, as library callbacks still reach it.
         wake_();
@@ -63,7 +70,12 @@ class GatedSession {
     }
 
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
-    void start() {}
+    void start() {
+        if (loadsMediaLibrary_) {
+            // On this worker's thread, as an engine's session loads it.
+            MpvLibrary::keepLoaded();
+        }
+    }
     void step() {
         if (outlets_.state) {
             outlets_.state(generation_, MediaEngineState{});
@@ -86,6 +98,7 @@ class GatedSession {
 
   private:
     Gate* gate_;
+    bool loadsMediaLibrary_;
     std::function<void()> wake_;
     MediaEngineOutlets outlets_;
     std::uint64_t generation_ = 0;
@@ -93,8 +106,8 @@ class GatedSession {
 
 class GatedEngine final : public WorkerSessionEngine<GatedSession> {
   public:
-    explicit GatedEngine(Gate* gate) : WorkerSessionEngine(0.02) {
-        launch(std::make_shared<GatedSession>(gate, wakeUp()));
+    GatedEngine(Gate* gate, bool loadsMediaLibrary) : WorkerSessionEngine(0.02) {
+        launch(std::make_shared<GatedSession>(gate, loadsMediaLibrary, wakeUp()));
     }
 };
 
@@ -157,9 +170,9 @@ int finished() {
     registerAfterTheWait();
     // Never let go: its worker is still running at exit, and nobody waits for it.
     heldGate = new Gate;
-    heldEngine = new GatedEngine(heldGate);
+    heldEngine = new GatedEngine(heldGate, false);
     letGoGate = new Gate;
-    auto engine = std::make_unique<GatedEngine>(letGoGate);
+    auto engine = std::make_unique<GatedEngine>(letGoGate, false);
     engine.reset();
     if (!letGoGate->waitFor(&Gate::gone, std::chrono::seconds(20))) {
         say("the worker let go did not finish");
@@ -172,11 +185,32 @@ int finished() {
 int pastTheWait() {
     registerAfterTheWait();
     auto* gate = new Gate;
-    auto engine = std::make_unique<GatedEngine>(gate);
+    auto engine = std::make_unique<GatedEngine>(gate, false);
     startLoading(*engine, *gate);
     engine.reset();
     registerBeforeTheWait();
     openedAtStaticDestruction = gate;
+    return 0;
+}
+
+// The gate of the worker that an exit handler lets go on.
+Gate* openedAtExit = nullptr;
+
+int mediaLibrary() {
+    // The exit's wait exists before the libraries load (as once an earlier engine was let
+    // go), so that it runs after their static objects are destroyed...
+    (void)WorkerThread::unjoinedCount();
+    auto* gate = new Gate;
+    openedAtExit = gate;
+    // ...and the worker's call returns between the two.
+    std::atexit([] { openedAtExit->set(&Gate::open); });
+    auto engine = std::make_unique<GatedEngine>(gate, true);
+    startLoading(*engine, *gate);
+    if (!MpvLibrary::isLoaded()) {
+        say("the media library could not be loaded");
+        return 3;
+    }
+    engine.reset();
     return 0;
 }
 
@@ -190,6 +224,9 @@ int main(int argc, char** argv) {
     if (mode == "past-the-wait") {
         return pastTheWait();
     }
-    say("usage: worker_exit_child finished|past-the-wait");
+    if (mode == "media-library") {
+        return mediaLibrary();
+    }
+    say("usage: worker_exit_child finished|past-the-wait|media-library");
     return 2;
 }
