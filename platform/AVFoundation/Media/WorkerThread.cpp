@@ -1,8 +1,12 @@
 #include "platform/AVFoundation/Media/WorkerThread.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -10,8 +14,26 @@ namespace {
 // teardown would otherwise run while the process takes itself apart).
 constexpr std::chrono::seconds exitWait{5};
 
-// Joins the threads of workers that were let go, one after the other, on a thread of its
-// own. Never destroyed: a worker may still end while the process ends.
+// The number of the last worker launched.
+std::atomic<std::uint64_t> lastWorkerId{0};
+
+// Joins the threads of workers that were let go, each as soon as it has finished, in
+// whatever order they finish, on a thread of its own: a worker whose library's teardown
+// waits on the network holds back no other. As the process exits, waits at most
+// `exitWait` for the workers let go that are still finishing, and not at all when none is.
+//
+// A worker may still run after that wait, while the process destroys its static objects
+// and the leak check runs. What its thread touches outlives all of that:
+// - its queue (mutex, condition variable, tasks), and its start, step and finish with the
+//   session they own: on the heap, owned by the thread itself (the queue also by wakers
+//   that library callbacks hold), never by a static object;
+// - this Reaper, which the worker tells that it has finished as its last act, with its
+//   mutex, condition variable and the threads it keeps: allocated once and never
+//   destroyed, so nothing in it is freed either;
+// - `lastWorkerId`: an atomic integer, which exit leaves alone (no destructor).
+// Nothing else of this file is static. The reaper thread touches this Reaper only.
+// (A session's library is another matter: its own static objects may be destroyed while
+// a worker still tears it down; see MpvLibrary.cpp on libsrt's.)
 class Reaper {
   public:
     static Reaper& shared() {
@@ -19,42 +41,78 @@ class Reaper {
         return *reaper;
     }
 
-    void adopt(std::thread thread) {
+    // Worker `id`, whose thread is `thread`, was let go: its thread is joined once the
+    // worker has finished.
+    void adopt(std::uint64_t id, std::thread thread) {
         {
             std::lock_guard lock(mutex_);
-            threads_.push_back(std::move(thread));
-            ++unfinished_;
+            ++unjoined_;
+            if (finishedEarly_.erase(id) == 0) {
+                running_.emplace(id, std::move(thread));
+                return;
+            }
+            finished_.push_back(std::move(thread));
         }
         condition_.notify_all();
     }
 
+    // Worker `id` has finished: its thread does nothing more than end.
+    void finished(std::uint64_t id) {
+        {
+            std::lock_guard lock(mutex_);
+            const auto running = running_.find(id);
+            if (running == running_.end()) {
+                // Not handed over yet: its owner is letting it go at this moment.
+                finishedEarly_.insert(id);
+                return;
+            }
+            finished_.push_back(std::move(running->second));
+            running_.erase(running);
+        }
+        condition_.notify_all();
+    }
+
+    std::size_t unjoined() {
+        std::lock_guard lock(mutex_);
+        return unjoined_;
+    }
+
   private:
-    Reaper()
-        : thread_([this] {
-              for (;;) {
-                  std::unique_lock lock(mutex_);
-                  condition_.wait(lock, [&] { return !threads_.empty(); });
-                  std::thread next = std::move(threads_.front());
-                  threads_.pop_front();
-                  lock.unlock();
-                  next.join();
-                  lock.lock();
-                  --unfinished_;
-                  condition_.notify_all();
-              }
-          }) {
+    Reaper() : thread_([this] { reap(); }) {
         std::atexit([] { shared().waitAtExit(); });
+    }
+
+    void reap() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            condition_.wait(lock, [&] { return !finished_.empty(); });
+            std::vector<std::thread> threads;
+            threads.swap(finished_);
+            lock.unlock();
+            for (auto& thread : threads) {
+                thread.join();
+            }
+            lock.lock();
+            unjoined_ -= threads.size();
+            condition_.notify_all();
+        }
     }
 
     void waitAtExit() {
         std::unique_lock lock(mutex_);
-        condition_.wait_for(lock, exitWait, [&] { return unfinished_ == 0; });
+        condition_.wait_for(lock, exitWait, [&] { return unjoined_ == 0; });
     }
 
     std::mutex mutex_;
     std::condition_variable condition_;
-    std::deque<std::thread> threads_;
-    int unfinished_ = 0;
+    // Let go and still working, by number.
+    std::unordered_map<std::uint64_t, std::thread> running_;
+    // Finished while being let go, before their threads were handed over.
+    std::unordered_set<std::uint64_t> finishedEarly_;
+    // Let go and finished: to be joined.
+    std::vector<std::thread> finished_;
+    // Let go and not joined yet.
+    std::size_t unjoined_ = 0;
     std::thread thread_;
 };
 
@@ -63,9 +121,19 @@ class Reaper {
 WorkerThread::WorkerThread(double idleSeconds) : idleSeconds_(idleSeconds) {}
 
 void WorkerThread::launch(Task start, Task step, Task finish) {
-    thread_ = std::thread([queue = queue_, idleSeconds = idleSeconds_, start = std::move(start),
-                           step = std::move(step),
-                           finish = std::move(finish)] { run(queue, idleSeconds, start, step, finish); });
+    id_ = ++lastWorkerId;
+    thread_ = std::thread([queue = queue_, idleSeconds = idleSeconds_, id = id_, start = std::move(start),
+                           step = std::move(step), finish = std::move(finish)]() mutable {
+        run(queue, idleSeconds, start, step, finish);
+        // What the tasks own (the session, and its hold on its library) goes here, as
+        // part of the finishing that the exit waits for.
+        start = nullptr;
+        step = nullptr;
+        finish = nullptr;
+        queue.reset();
+        // The last act: from here on the thread only ends.
+        Reaper::shared().finished(id);
+    });
 }
 
 WorkerThread::~WorkerThread() {
@@ -75,7 +143,7 @@ WorkerThread::~WorkerThread() {
     }
     queue_->condition.notify_one();
     if (thread_.joinable()) {
-        Reaper::shared().adopt(std::move(thread_));
+        Reaper::shared().adopt(id_, std::move(thread_));
     }
 }
 
@@ -93,6 +161,10 @@ void WorkerThread::wake() {
 
 std::function<void()> WorkerThread::waker() const {
     return [queue = queue_] { queue->wake(); };
+}
+
+std::size_t WorkerThread::unjoinedCount() {
+    return Reaper::shared().unjoined();
 }
 
 void WorkerThread::Queue::wake() {

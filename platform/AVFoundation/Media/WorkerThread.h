@@ -1,6 +1,8 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -18,7 +20,10 @@ class WorkerThread {
     // Has the thread run the queued tasks, then `finish`, and end; returns at once. The
     // thread keeps what it needs (its tasks own what they use): a library's teardown may
     // wait on the network, and whoever lets the worker go (the main thread, as a player
-    // closes) must never wait for that.
+    // closes) must never wait for that. The thread is joined as soon as it has finished,
+    // also while workers let go before it are still finishing; the process, as it exits,
+    // waits a few seconds for workers let go that are still finishing (and not at all
+    // when none is).
     ~WorkerThread();
 
     // Starts the thread: `start` first, then `step` after every wake-up (or idle
@@ -34,6 +39,9 @@ class WorkerThread {
     // Does what wake() does, also after this object is gone, until the thread ends (for
     // library callbacks, which may run until the thread's `finish` is done).
     std::function<void()> waker() const;
+
+    // How many workers were let go whose threads are not joined yet (for tests).
+    static std::size_t unjoinedCount();
 
   private:
     struct Queue {
@@ -51,6 +59,8 @@ class WorkerThread {
 
     std::shared_ptr<Queue> queue_ = std::make_shared<Queue>();
     double idleSeconds_;
-    // Joined on a thread of its own once this object is gone.
+    // The thread's number, by which it tells that it has finished.
+    std::uint64_t id_ = 0;
+    // Joined on a thread of its own once this object is gone and the thread has finished.
     std::thread thread_;
 };
