@@ -26,7 +26,8 @@ TEST(ProxyEnvironment, TheApplicationIgnoresAProxyNamedInItsEnvironmentAndReache
          "ALL_PROXY=" + proxy},
         100, 120);
     EXPECT_TRUE(application.exitedCleanly())
-        << "wait status " << application.waitStatus << ", threads at most " << application.mostThreads;
+        << application.startError << "\nwait status " << application.waitStatus << ", threads at most "
+        << application.mostThreads;
     EXPECT_LT(application.mostThreads, 100u);
     EXPECT_NE(application.output.find("Ignoring the proxy that the environment names (http_proxy, "
                                       "https_proxy, HTTPS_PROXY, ALL_PROXY)"),
