@@ -1,6 +1,7 @@
 #include "Startup/ProxyEnvironment.h"
 
 #include "platform/Foundation/Log.h"
+#include "platform/Foundation/UserProgramEnvironment.h"
 
 #include <cstdlib>
 #include <string>
@@ -22,6 +23,7 @@ void ignoreProxyEnvironment() {
         if (*value != '\0') {
             ignored += (ignored.empty() ? "" : ", ") + std::string(variable);
         }
+        UserProgramEnvironment::handBack(variable, value);
         ::unsetenv(variable);
     }
     if (!ignored.empty()) {

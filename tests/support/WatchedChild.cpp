@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -66,18 +68,27 @@ WatchedChild runWatchedChild(const std::vector<std::string>& arguments,
     std::vector<std::string> environmentTexts = mergedEnvironment(environment);
     const auto argv = pointersTo(argumentTexts);
     const auto envp = pointersTo(environmentTexts);
+    WatchedChild watched;
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0) {
-        return {};
+        const int error = errno;
+        watched.startError = "no pipe for the output of " + arguments[0] + ": " + std::strerror(error);
+        return watched;
     }
     const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int error = errno;
+        watched.startError = "could not start " + arguments[0] + ": " + std::strerror(error);
+        ::close(output[0]);
+        ::close(output[1]);
+        return watched;
+    }
     if (pid == 0) {
         ::dup2(output[1], STDOUT_FILENO);
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(output[1]);
-    WatchedChild watched;
     // Reads what the child has written so far, waiting at most `milliseconds` for it.
     const auto readOutput = [&](int milliseconds) {
         pollfd readable{output[0], POLLIN, 0};

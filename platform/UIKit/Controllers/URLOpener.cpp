@@ -2,6 +2,7 @@
 
 #include "platform/Foundation/Log.h"
 #include "platform/Foundation/RunLoop.h"
+#include "platform/Foundation/UserProgramEnvironment.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -13,8 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
-
-extern char** environ;
+#include <vector>
 
 bool isOpenableWebAddress(const std::string& url) {
     if (std::any_of(url.begin(), url.end(), [](char c) {
@@ -68,8 +68,17 @@ void runOpener(const std::string& program, const std::string& argument,
     std::string programArgument = program;
     std::string addressArgument = argument;
     char* arguments[] = {programArgument.data(), addressArgument.data(), nullptr};
+    // The program works for the user: it gets what the process kept out of its own
+    // environment for itself (a proxy the user set).
+    std::vector<std::string> environment = UserProgramEnvironment::entries();
+    std::vector<char*> environmentPointers;
+    for (auto& entry : environment) {
+        environmentPointers.push_back(entry.data());
+    }
+    environmentPointers.push_back(nullptr);
     pid_t child = 0;
-    const int error = posix_spawnp(&child, program.c_str(), &actions, &attributes, arguments, environ);
+    const int error =
+        posix_spawnp(&child, program.c_str(), &actions, &attributes, arguments, environmentPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {

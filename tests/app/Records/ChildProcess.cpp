@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace childprocess {
 
@@ -20,11 +21,11 @@ void report(const std::string& line) {
 }
 
 bool Outcome::killed() const {
-    return WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGKILL;
+    return startError.empty() && WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGKILL;
 }
 
 bool Outcome::exitedCleanly() const {
-    return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0;
+    return startError.empty() && WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0;
 }
 
 Outcome run(const std::function<void()>& body,
@@ -33,7 +34,15 @@ Outcome run(const std::function<void()>& body,
     if (::pipe(fds) != 0) {
         std::abort();
     }
+    Outcome outcome;
     const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int error = errno;
+        outcome.startError = std::string("fork failed: ") + std::strerror(error);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return outcome;
+    }
     if (pid == 0) {
         ::close(fds[0]);
         reportFd = fds[1];
@@ -41,7 +50,6 @@ Outcome run(const std::function<void()>& body,
         ::_exit(0);
     }
     ::close(fds[1]);
-    Outcome outcome;
     std::string pending;
     bool killSent = false;
     char buffer[4096];

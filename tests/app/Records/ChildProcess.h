@@ -13,6 +13,7 @@ namespace childprocess {
 void report(const std::string& line);
 
 struct Outcome {
+    std::string startError; // why the child could not be forked; empty when it was
     int waitStatus = 0;
     std::vector<std::string> lines;
     bool killed() const;
@@ -20,7 +21,8 @@ struct Outcome {
 };
 
 // Forks; the child runs `body` and exits. The parent reads the child's lines and, as
-// soon as `killWhen(lines so far)` answers true, kills the child with SIGKILL.
+// soon as `killWhen(lines so far)` answers true, kills the child with SIGKILL. When no
+// child can be forked, `startError` says so and nothing is waited for or signalled.
 Outcome run(const std::function<void()>& body,
             const std::function<bool(const std::vector<std::string>&)>& killWhen = nullptr);
 

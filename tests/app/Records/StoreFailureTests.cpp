@@ -163,7 +163,7 @@ TEST_F(StoreFailures, AWriterKilledMidLoopLeavesBothStoresIntactWithEveryReporte
         },
         [](const std::vector<std::string>& lines) { return lines.size() >= 450; });
 
-    ASSERT_TRUE(outcome.killed()) << "the child stopped by itself: "
+    ASSERT_TRUE(outcome.killed()) << outcome.startError << "\nthe child stopped by itself: "
                                   << (outcome.lines.empty() ? "" : outcome.lines.back());
     EXPECT_FALSE(contains(outcome.lines, "finished"));
     EXPECT_EQ(integrityCheck(fflist_), (std::vector<std::string>{"ok"}));
@@ -238,7 +238,7 @@ TEST_F(StoreFailures, ReadOnlyFilesAreReadAndEveryWriteIsRefused) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::filesystem::permissions(history_,
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    ASSERT_TRUE(outcome.exitedCleanly());
+    ASSERT_TRUE(outcome.exitedCleanly()) << outcome.startError;
     const std::string readOnly = std::to_string(SQLITE_READONLY);
     EXPECT_EQ(outcome.lines, (std::vector<std::string>{
                                  "read ok",
@@ -301,7 +301,7 @@ TEST_F(StoreFailures, AFullDiskFailsWritesWithAnErrorAndKeepsWhatWasStored) {
         report(records ? "historyread " + std::to_string(records->size()) : "historyread failed");
     });
 
-    ASSERT_TRUE(outcome.exitedCleanly());
+    ASSERT_TRUE(outcome.exitedCleanly()) << outcome.startError;
     auto reported = numbersByWord(outcome.lines);
     ASSERT_EQ(reported["full"].size(), 1u) << "the limit was never reached";
     ASSERT_EQ(reported["historyfull"].size(), 1u) << "the limit was never reached";

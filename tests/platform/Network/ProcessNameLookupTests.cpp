@@ -280,7 +280,9 @@ TEST_F(ProcessNameLookupTest, BehindAProxyNamedInTheEnvironmentLookupsAndRequest
         {"https_proxy=http://proxy.invalid:3128", "HTTPS_PROXY=http://proxy.invalid:3128",
          "http_proxy=http://proxy.invalid:3128", "all_proxy=http://proxy.invalid:3128"},
         100, 60);
-    EXPECT_TRUE(child.exitedCleanly()) << "threads at most: " << child.mostThreads << "\n" << child.output;
+    EXPECT_TRUE(child.exitedCleanly())
+        << child.startError << "\nthreads at most: " << child.mostThreads << "\n"
+        << child.output;
     EXPECT_LT(child.mostThreads, 100u);
     EXPECT_NE(child.output.find("lookup 0 127.0.0.1\n"), std::string::npos) << child.output;
     EXPECT_NE(child.output.find("request "), std::string::npos) << child.output;
@@ -292,5 +294,6 @@ TEST_F(ProcessNameLookupTest, BehindAProxyNamedInTheEnvironmentLookupsAndRequest
 TEST_F(ProcessNameLookupTest, TheSettingsOutliveTheEndOfTheProcess) {
     const auto child = testsupport::runWatchedChild(
         {ORVEX_NAME_LOOKUP_CHILD, "exit-while-in-use", service().caFile().string()}, {}, 100, 60);
-    EXPECT_TRUE(child.exitedCleanly()) << "wait status " << child.waitStatus << "\n" << child.output;
+    EXPECT_TRUE(child.exitedCleanly()) << child.startError << "\nwait status " << child.waitStatus << "\n"
+                                       << child.output;
 }
