@@ -263,6 +263,20 @@ Replies ask(std::vector<Query>& queries, const std::string& name, std::uint64_t 
     return replies;
 }
 
+// Hands what a query came to over to the lookups that wait for it; the next ones ask
+// again. Called with the mutex held.
+void handOver(State& shared, const Question& question, PendingQuery& pending,
+              std::optional<dns::Answer> answer, bool noResolver) noexcept {
+    const auto registered = shared.inFlight.find(question);
+    if (registered != shared.inFlight.end() && registered->second.get() == &pending) {
+        shared.inFlight.erase(registered);
+    }
+    pending.answer = std::move(answer);
+    pending.noResolver = noResolver;
+    pending.settled = true;
+    shared.querySettled.notify_all();
+}
+
 // Hands what a query came to over to the lookups that wait for it, and keeps it for the
 // next ones: an answer as long as its TTL allows, a failure for kFailureKept.
 void settle(const Question& question, PendingQuery& pending, std::optional<dns::Answer> answer,
@@ -271,10 +285,6 @@ void settle(const Question& question, PendingQuery& pending, std::optional<dns::
     std::lock_guard lock(shared.mutex);
     if (shared.generation == generation) {
         const auto now = Clock::now();
-        const auto registered = shared.inFlight.find(question);
-        if (registered != shared.inFlight.end() && registered->second.get() == &pending) {
-            shared.inFlight.erase(registered);
-        }
         const std::uint32_t keep = answer ? std::min(answer->ttlSeconds, kLongestKept) : 0;
         if (keep > 0) {
             if (shared.answers.size() >= kKeptAnswers) {
@@ -288,11 +298,41 @@ void settle(const Question& question, PendingQuery& pending, std::optional<dns::
             shared.failures[question] = now + kFailureKept;
         }
     }
-    pending.answer = std::move(answer);
-    pending.noResolver = noResolver;
-    pending.settled = true;
-    shared.querySettled.notify_all();
+    handOver(shared, question, pending, std::move(answer), noResolver);
 }
+
+// The queries one lookup sends, each with the entry other lookups wait on. Whichever way
+// the lookup leaves (an exception on the way included), the entries it did not settle
+// are settled as failed, so that no lookup waits on them and the next ones ask again.
+class SentQueries {
+  public:
+    SentQueries() = default;
+    SentQueries(const SentQueries&) = delete;
+    SentQueries& operator=(const SentQueries&) = delete;
+    ~SentQueries() {
+        if (entries_.empty()) {
+            return;
+        }
+        auto& shared = state();
+        std::lock_guard lock(shared.mutex);
+        for (auto& [question, pending] : entries_) {
+            if (!pending->settled) {
+                handOver(shared, question, *pending, std::nullopt, false);
+            }
+        }
+    }
+
+    // Registers a query for `question` that other lookups wait on. Called with the mutex held.
+    void add(State& shared, Question question) {
+        auto pending = std::make_shared<PendingQuery>();
+        entries_.emplace_back(std::move(question), pending);
+        shared.inFlight[entries_.back().first] = std::move(pending);
+    }
+    PendingQuery& operator[](std::size_t index) { return *entries_[index].second; }
+
+  private:
+    std::vector<std::pair<Question, std::shared_ptr<PendingQuery>>> entries_;
+};
 
 } // namespace
 
@@ -312,9 +352,9 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
     }
     const std::uint64_t generation = NetworkPolicy::resolverGeneration();
     std::map<dns::RecordType, dns::Answer> answers;
-    // The queries this lookup sends, each with the entry other lookups wait on.
+    // The queries this lookup sends.
     std::vector<Query> queries;
-    std::vector<std::shared_ptr<PendingQuery>> sent;
+    SentQueries sent;
     // Queries other lookups are sending.
     std::vector<std::pair<dns::RecordType, std::shared_ptr<PendingQuery>>> awaited;
     auto& shared = state();
@@ -337,8 +377,7 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
                 awaited.emplace_back(type, pending->second);
                 continue;
             }
-            sent.push_back(std::make_shared<PendingQuery>());
-            shared.inFlight[question] = sent.back();
+            sent.add(shared, question);
             queries.push_back(
                 Query{nullptr, type, *dns::makeQuery(lookup.canonicalName, type), {}, CURLE_OK});
         }
@@ -352,7 +391,7 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
             if (replies.answers[i]) {
                 answers[queries[i].type] = *replies.answers[i];
             }
-            settle({lookup.canonicalName, queries[i].type}, *sent[i], std::move(replies.answers[i]),
+            settle({lookup.canonicalName, queries[i].type}, sent[i], std::move(replies.answers[i]),
                    replies.noResolver, generation);
         }
     }
