@@ -27,6 +27,10 @@ constexpr std::size_t kIdleChannels = 4;    // idle channels (with their connect
 constexpr auto kFailureKept = std::chrono::seconds(5);
 constexpr long kConnectTimeoutMs = 10000;
 constexpr long kQueryTimeoutMs = 15000;
+// How long a lookup waits for a query another lookup sends: curl ends the query within its
+// timeout, and the sender then needs a moment to read and hand over the answer. Bounds the
+// wait should the sender never hand it over.
+constexpr auto kQueryAwaited = std::chrono::milliseconds(kQueryTimeoutMs) + std::chrono::seconds(2);
 constexpr std::size_t kLargestAnswer = 65535; // a DNS message's size limit
 
 struct SlistDeleter {
@@ -156,8 +160,9 @@ struct KeptAnswer {
 using Question = std::pair<std::string, dns::RecordType>;
 
 // A query that one lookup is sending: the lookups that want its answer meanwhile wait for
-// it rather than ask again.
+// it rather than ask again, until it is settled or `due`.
 struct PendingQuery {
+    Clock::time_point due;
     bool settled = false;
     bool noResolver = false;           // the resolver was no longer required
     std::optional<dns::Answer> answer; // nothing: the query failed
@@ -323,8 +328,9 @@ class SentQueries {
     }
 
     // Registers a query for `question` that other lookups wait on. Called with the mutex held.
-    void add(State& shared, Question question) {
+    void add(State& shared, Question question, Clock::time_point now) {
         auto pending = std::make_shared<PendingQuery>();
+        pending->due = now + kQueryAwaited;
         entries_.emplace_back(std::move(question), pending);
         shared.inFlight[entries_.back().first] = std::move(pending);
     }
@@ -373,11 +379,13 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
             if (failure != shared.failures.end() && failure->second > now) {
                 continue; // failed a moment ago: failed again at once
             }
-            if (const auto pending = shared.inFlight.find(question); pending != shared.inFlight.end()) {
+            // A query past its time whose sender never settled it is asked again.
+            if (const auto pending = shared.inFlight.find(question);
+                pending != shared.inFlight.end() && pending->second->due > now) {
                 awaited.emplace_back(type, pending->second);
                 continue;
             }
-            sent.add(shared, question);
+            sent.add(shared, question, now);
             queries.push_back(
                 Query{nullptr, type, *dns::makeQuery(lookup.canonicalName, type), {}, CURLE_OK});
         }
@@ -397,14 +405,15 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
     }
     if (!awaited.empty()) {
         std::unique_lock lock(shared.mutex);
-        shared.querySettled.wait(lock, [&] {
-            return std::all_of(awaited.begin(), awaited.end(),
-                               [](const auto& entry) { return entry.second->settled; });
-        });
-        for (const auto& [type, pending] : awaited) {
-            noResolver = noResolver || pending->noResolver;
-            if (pending->answer) {
-                answers[type] = *pending->answer;
+        for (const auto& [type, entry] : awaited) {
+            const PendingQuery& pending = *entry;
+            // A query not settled by its time counts as failed.
+            if (!shared.querySettled.wait_until(lock, pending.due, [&pending] { return pending.settled; })) {
+                continue;
+            }
+            noResolver = noResolver || pending.noResolver;
+            if (pending.answer) {
+                answers[type] = *pending.answer;
             }
         }
     }

@@ -1,8 +1,8 @@
 // Lookups through the DNS-over-HTTPS resolver when it is slow or fails: what one lookup
 // asks, the lookups made meanwhile and right afterwards wait for or take, instead of each
-// waiting for the resolver on its own, and a lookup that leaves without its answer does
-// not hold up the lookups waiting for it. The development service's resolver holds or
-// refuses its queries on demand and records them.
+// waiting for the resolver on its own, and a lookup that leaves without its answer or is
+// held up past its query's time does not hold up the lookups waiting for it. The
+// development service's resolver holds or refuses its queries on demand and records them.
 
 #include "platform/Network/EncryptedNameResolver.h"
 #include "platform/Network/NWParameters.h"
@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <new>
 #include <thread>
@@ -85,6 +86,16 @@ std::future<Lookup> lookUpAside(const std::string& name, bool ipv4, bool ipv6) {
     }).detach();
     return lookup;
 }
+
+// Holds standard output while it lives: a thread that writes a line meanwhile waits, as it
+// does when the output is a pipe nobody reads.
+class HeldStandardOutput {
+  public:
+    HeldStandardOutput() { flockfile(stdout); }
+    ~HeldStandardOutput() { funlockfile(stdout); }
+    HeldStandardOutput(const HeldStandardOutput&) = delete;
+    HeldStandardOutput& operator=(const HeldStandardOutput&) = delete;
+};
 
 // Queries wait until the test lets them through (held), then are answered normally or
 // with `status`.
@@ -175,4 +186,30 @@ TEST_F(EncryptedNameResolverTest, ALookupThatLeavesByAnExceptionFailsTheLookupsW
     EXPECT_EQ(EncryptedNameResolver::resolve("abandoned.orvex.test", true, false).outcome,
               Lookup::Outcome::addresses);
     EXPECT_EQ(queriesSent(), before + 3);
+}
+
+TEST_F(EncryptedNameResolverTest, ALookupWaitsForAnotherLookupsQueryNoLongerThanTheQueryMayTake) {
+    service().setFault("dns-query", resolverFault(503, false));
+    const std::size_t before = queriesSent();
+    std::future<Lookup> sending;
+    {
+        // The lookup that sends the query cannot log its failure, and so not settle the
+        // query, while standard output is held.
+        HeldStandardOutput held;
+        sending = lookUpAside("stuck.orvex.test", true, false);
+        ASSERT_TRUE(waitForQueries(before + 1));
+        auto waiting = lookUpAside("stuck.orvex.test", true, false);
+        ASSERT_EQ(waiting.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+            << "the lookup still waits for a query past its time";
+        EXPECT_EQ(waiting.get().outcome, Lookup::Outcome::failed);
+        EXPECT_EQ(sending.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+
+        // A lookup made now asks again instead of waiting for the query past its time.
+        service().clearFaults();
+        EXPECT_EQ(EncryptedNameResolver::resolve("stuck.orvex.test", true, false).outcome,
+                  Lookup::Outcome::addresses);
+        EXPECT_EQ(queriesSent(), before + 2);
+    }
+    ASSERT_EQ(sending.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(sending.get().outcome, Lookup::Outcome::failed);
 }
