@@ -27,6 +27,10 @@ constexpr std::size_t kIdleChannels = 4;    // idle channels (with their connect
 constexpr auto kFailureKept = std::chrono::seconds(5);
 constexpr long kConnectTimeoutMs = 10000;
 constexpr long kQueryTimeoutMs = 15000;
+// How long a lookup waits for a query another lookup sends: curl ends the query within its
+// timeout, and the sender then needs a moment to read and hand over the answer. Bounds the
+// wait should the sender never hand it over.
+constexpr auto kQueryAwaited = std::chrono::milliseconds(kQueryTimeoutMs) + std::chrono::seconds(2);
 constexpr std::size_t kLargestAnswer = 65535; // a DNS message's size limit
 
 struct SlistDeleter {
@@ -156,8 +160,9 @@ struct KeptAnswer {
 using Question = std::pair<std::string, dns::RecordType>;
 
 // A query that one lookup is sending: the lookups that want its answer meanwhile wait for
-// it rather than ask again.
+// it rather than ask again, until it is settled or `due`.
 struct PendingQuery {
+    Clock::time_point due;
     bool settled = false;
     bool noResolver = false;           // the resolver was no longer required
     std::optional<dns::Answer> answer; // nothing: the query failed
@@ -263,6 +268,20 @@ Replies ask(std::vector<Query>& queries, const std::string& name, std::uint64_t 
     return replies;
 }
 
+// Hands what a query came to over to the lookups that wait for it; the next ones ask
+// again. Called with the mutex held.
+void handOver(State& shared, const Question& question, PendingQuery& pending,
+              std::optional<dns::Answer> answer, bool noResolver) noexcept {
+    const auto registered = shared.inFlight.find(question);
+    if (registered != shared.inFlight.end() && registered->second.get() == &pending) {
+        shared.inFlight.erase(registered);
+    }
+    pending.answer = std::move(answer);
+    pending.noResolver = noResolver;
+    pending.settled = true;
+    shared.querySettled.notify_all();
+}
+
 // Hands what a query came to over to the lookups that wait for it, and keeps it for the
 // next ones: an answer as long as its TTL allows, a failure for kFailureKept.
 void settle(const Question& question, PendingQuery& pending, std::optional<dns::Answer> answer,
@@ -271,10 +290,6 @@ void settle(const Question& question, PendingQuery& pending, std::optional<dns::
     std::lock_guard lock(shared.mutex);
     if (shared.generation == generation) {
         const auto now = Clock::now();
-        const auto registered = shared.inFlight.find(question);
-        if (registered != shared.inFlight.end() && registered->second.get() == &pending) {
-            shared.inFlight.erase(registered);
-        }
         const std::uint32_t keep = answer ? std::min(answer->ttlSeconds, kLongestKept) : 0;
         if (keep > 0) {
             if (shared.answers.size() >= kKeptAnswers) {
@@ -288,11 +303,42 @@ void settle(const Question& question, PendingQuery& pending, std::optional<dns::
             shared.failures[question] = now + kFailureKept;
         }
     }
-    pending.answer = std::move(answer);
-    pending.noResolver = noResolver;
-    pending.settled = true;
-    shared.querySettled.notify_all();
+    handOver(shared, question, pending, std::move(answer), noResolver);
 }
+
+// The queries one lookup sends, each with the entry other lookups wait on. Whichever way
+// the lookup leaves (an exception on the way included), the entries it did not settle
+// are settled as failed, so that no lookup waits on them and the next ones ask again.
+class SentQueries {
+  public:
+    SentQueries() = default;
+    SentQueries(const SentQueries&) = delete;
+    SentQueries& operator=(const SentQueries&) = delete;
+    ~SentQueries() {
+        if (entries_.empty()) {
+            return;
+        }
+        auto& shared = state();
+        std::lock_guard lock(shared.mutex);
+        for (auto& [question, pending] : entries_) {
+            if (!pending->settled) {
+                handOver(shared, question, *pending, std::nullopt, false);
+            }
+        }
+    }
+
+    // Registers a query for `question` that other lookups wait on. Called with the mutex held.
+    void add(State& shared, Question question, Clock::time_point now) {
+        auto pending = std::make_shared<PendingQuery>();
+        pending->due = now + kQueryAwaited;
+        entries_.emplace_back(std::move(question), pending);
+        shared.inFlight[entries_.back().first] = std::move(pending);
+    }
+    PendingQuery& operator[](std::size_t index) { return *entries_[index].second; }
+
+  private:
+    std::vector<std::pair<Question, std::shared_ptr<PendingQuery>>> entries_;
+};
 
 } // namespace
 
@@ -312,9 +358,9 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
     }
     const std::uint64_t generation = NetworkPolicy::resolverGeneration();
     std::map<dns::RecordType, dns::Answer> answers;
-    // The queries this lookup sends, each with the entry other lookups wait on.
+    // The queries this lookup sends.
     std::vector<Query> queries;
-    std::vector<std::shared_ptr<PendingQuery>> sent;
+    SentQueries sent;
     // Queries other lookups are sending.
     std::vector<std::pair<dns::RecordType, std::shared_ptr<PendingQuery>>> awaited;
     auto& shared = state();
@@ -333,12 +379,13 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
             if (failure != shared.failures.end() && failure->second > now) {
                 continue; // failed a moment ago: failed again at once
             }
-            if (const auto pending = shared.inFlight.find(question); pending != shared.inFlight.end()) {
+            // A query past its time whose sender never settled it is asked again.
+            if (const auto pending = shared.inFlight.find(question);
+                pending != shared.inFlight.end() && pending->second->due > now) {
                 awaited.emplace_back(type, pending->second);
                 continue;
             }
-            sent.push_back(std::make_shared<PendingQuery>());
-            shared.inFlight[question] = sent.back();
+            sent.add(shared, question, now);
             queries.push_back(
                 Query{nullptr, type, *dns::makeQuery(lookup.canonicalName, type), {}, CURLE_OK});
         }
@@ -352,20 +399,21 @@ Lookup resolve(const std::string& name, bool ipv4, bool ipv6) {
             if (replies.answers[i]) {
                 answers[queries[i].type] = *replies.answers[i];
             }
-            settle({lookup.canonicalName, queries[i].type}, *sent[i], std::move(replies.answers[i]),
+            settle({lookup.canonicalName, queries[i].type}, sent[i], std::move(replies.answers[i]),
                    replies.noResolver, generation);
         }
     }
     if (!awaited.empty()) {
         std::unique_lock lock(shared.mutex);
-        shared.querySettled.wait(lock, [&] {
-            return std::all_of(awaited.begin(), awaited.end(),
-                               [](const auto& entry) { return entry.second->settled; });
-        });
-        for (const auto& [type, pending] : awaited) {
-            noResolver = noResolver || pending->noResolver;
-            if (pending->answer) {
-                answers[type] = *pending->answer;
+        for (const auto& [type, entry] : awaited) {
+            const PendingQuery& pending = *entry;
+            // A query not settled by its time counts as failed.
+            if (!shared.querySettled.wait_until(lock, pending.due, [&pending] { return pending.settled; })) {
+                continue;
+            }
+            noResolver = noResolver || pending.noResolver;
+            if (pending.answer) {
+                answers[type] = *pending.answer;
             }
         }
     }

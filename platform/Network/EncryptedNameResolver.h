@@ -14,7 +14,8 @@
 // for a few seconds, during which the same question fails at once; both are forgotten
 // when the resolver changes.
 // Thread-safe: lookups on several threads run at the same time. A lookup that wants an
-// answer another lookup is already asking for waits for that answer instead of asking too.
+// answer another lookup is already asking for waits for that answer instead of asking too,
+// no longer than that query may take.
 namespace EncryptedNameResolver {
 
 struct Lookup {

@@ -1,11 +1,13 @@
 // Lookups through the DNS-over-HTTPS resolver when it is slow or fails: what one lookup
 // asks, the lookups made meanwhile and right afterwards wait for or take, instead of each
-// waiting for the resolver on its own. The development service's resolver holds or
-// refuses its queries on demand and records them.
+// waiting for the resolver on its own, and a lookup that leaves without its answer or is
+// held up past its query's time does not hold up the lookups waiting for it. The
+// development service's resolver holds or refuses its queries on demand and records them.
 
 #include "platform/Network/EncryptedNameResolver.h"
 #include "platform/Network/NWParameters.h"
 #include "platform/Network/NetworkPolicy.h"
+#include "tests/platform/Network/FailingAllocations.h"
 #include "tests/platform/Network/SuiteService.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <future>
+#include <new>
 #include <thread>
 
 namespace {
@@ -57,6 +62,39 @@ class EncryptedNameResolverTest : public SuiteServiceTest<EncryptedNameResolverT
         }
         return lookups;
     }
+
+    // Waits until the resolver has received `count` queries in all; false after a while.
+    static bool waitForQueries(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (queriesSent() < count) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+};
+
+// Looks `name` up on a thread of its own, which is left to itself should the lookup never
+// end (a test then fails instead of hanging).
+std::future<Lookup> lookUpAside(const std::string& name, bool ipv4, bool ipv6) {
+    std::promise<Lookup> promise;
+    auto lookup = promise.get_future();
+    std::thread([name, ipv4, ipv6, promise = std::move(promise)]() mutable {
+        promise.set_value(EncryptedNameResolver::resolve(name, ipv4, ipv6));
+    }).detach();
+    return lookup;
+}
+
+// Holds standard output while it lives: a thread that writes a line meanwhile waits, as it
+// does when the output is a pipe nobody reads.
+class HeldStandardOutput {
+  public:
+    HeldStandardOutput() { flockfile(stdout); }
+    ~HeldStandardOutput() { funlockfile(stdout); }
+    HeldStandardOutput(const HeldStandardOutput&) = delete;
+    HeldStandardOutput& operator=(const HeldStandardOutput&) = delete;
 };
 
 // Queries wait until the test lets them through (held), then are answered normally or
@@ -113,4 +151,65 @@ TEST_F(EncryptedNameResolverTest, AFailedQueryFailsTheLookupsWaitingForItAndTheN
     EXPECT_EQ(EncryptedNameResolver::resolve("gone.orvex.test", true, false).outcome,
               Lookup::Outcome::addresses);
     EXPECT_EQ(queriesSent(), before + 6);
+}
+
+TEST_F(EncryptedNameResolverTest, ALookupThatLeavesByAnExceptionFailsTheLookupsWaitingForItsQuery) {
+    service().setFault("dns-query", resolverFault(503, true));
+    const std::size_t before = queriesSent();
+    std::atomic<bool> senderThrew{false};
+    std::thread sender([&] {
+        FailingAllocations::failOnThisThread();
+        try {
+            EncryptedNameResolver::resolve("abandoned.orvex.test", true, false);
+        } catch (const std::bad_alloc&) {
+            senderThrew = true;
+        }
+    });
+    const bool senderAsked = waitForQueries(before + 1);
+    // This lookup waits for the first one's A query and sends its own AAAA query.
+    auto waiting = lookUpAside("abandoned.orvex.test", true, true);
+    const bool waiterAsked = senderAsked && waitForQueries(before + 2);
+
+    // Memory runs out for the first lookup as its query comes back failed.
+    FailingAllocations::setOn(true);
+    service().releaseHeldRequests();
+    sender.join();
+    FailingAllocations::setOn(false);
+    ASSERT_TRUE(waiterAsked);
+    EXPECT_TRUE(senderThrew);
+    ASSERT_EQ(waiting.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the lookup waiting for the abandoned query still waits";
+    EXPECT_EQ(waiting.get().outcome, Lookup::Outcome::failed);
+
+    // The next lookup asks again.
+    service().clearFaults();
+    EXPECT_EQ(EncryptedNameResolver::resolve("abandoned.orvex.test", true, false).outcome,
+              Lookup::Outcome::addresses);
+    EXPECT_EQ(queriesSent(), before + 3);
+}
+
+TEST_F(EncryptedNameResolverTest, ALookupWaitsForAnotherLookupsQueryNoLongerThanTheQueryMayTake) {
+    service().setFault("dns-query", resolverFault(503, false));
+    const std::size_t before = queriesSent();
+    std::future<Lookup> sending;
+    {
+        // The lookup that sends the query cannot log its failure, and so not settle the
+        // query, while standard output is held.
+        HeldStandardOutput held;
+        sending = lookUpAside("stuck.orvex.test", true, false);
+        ASSERT_TRUE(waitForQueries(before + 1));
+        auto waiting = lookUpAside("stuck.orvex.test", true, false);
+        ASSERT_EQ(waiting.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+            << "the lookup still waits for a query past its time";
+        EXPECT_EQ(waiting.get().outcome, Lookup::Outcome::failed);
+        EXPECT_EQ(sending.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+
+        // A lookup made now asks again instead of waiting for the query past its time.
+        service().clearFaults();
+        EXPECT_EQ(EncryptedNameResolver::resolve("stuck.orvex.test", true, false).outcome,
+                  Lookup::Outcome::addresses);
+        EXPECT_EQ(queriesSent(), before + 2);
+    }
+    ASSERT_EQ(sending.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(sending.get().outcome, Lookup::Outcome::failed);
 }
