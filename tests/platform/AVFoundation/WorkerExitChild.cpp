@@ -72,8 +72,11 @@ class GatedSession {
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
     void start() {
         if (loadsMediaLibrary_) {
-            // On this worker's thread, as an engine's session loads it.
-            MpvLibrary::keepLoaded();
+            // On this worker's thread, as an engine's session loads it; kept to the end,
+            // so that the library is still there as the process exits.
+            std::string error;
+            static const auto* kept = new std::shared_ptr<const MpvLibrary>(MpvLibrary::acquire(error));
+            (void)kept;
         }
     }
     void step() {
