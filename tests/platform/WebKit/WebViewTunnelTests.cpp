@@ -1,12 +1,18 @@
+#include "platform/Network/NetworkPolicy.h"
 #include "platform/WebKit/TunnelRequestFilter.h"
 #include "platform/WebKit/WebViewTunnel.h"
 #include "tests/platform/WebKit/TestSite.h"
+#include "tests/support/HeldLookups.h"
 #include "tests/support/SlotHolders.h"
 #include "tests/support/TestSupport.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 #include <poll.h>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -198,6 +204,50 @@ TEST_F(Tunnel, ConnectionsThatOnlyHoldASlotNeverKeepTheEngineOut) {
                                             "\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u) << reply;
     EXPECT_NE(reply.find("hello through the tunnel"), std::string::npos) << reply;
+}
+
+// A tunnel in a process without an encrypted resolver, where the system holds every
+// lookup of a name under "held." until the test lets it go (first, as the fixture ends).
+class TunnelWithHeldLookups : public testing::Test {
+  protected:
+    void SetUp() override {
+        NetworkPolicy::setEncryptedResolver(std::nullopt);
+        std::string error;
+        tunnel = WebViewTunnel::start(error);
+        ASSERT_NE(tunnel, nullptr) << error;
+        lookups = std::make_unique<testsupport::HeldLookups>();
+    }
+
+    // A tunnel request as the engine makes it, with the tunnel's secret.
+    std::string tunnelRequest(const std::string& authority) const {
+        const std::string credentials = WebViewTunnel::user() + ":" + tunnel->secret();
+        std::string encoded(4 * ((credentials.size() + 2) / 3) + 1, '\0');
+        encoded.resize(static_cast<std::size_t>(
+            EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                            reinterpret_cast<const unsigned char*>(credentials.data()),
+                            static_cast<int>(credentials.size()))));
+        return "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority +
+               "\r\nProxy-Authorization: Basic " + encoded + "\r\n\r\n";
+    }
+
+    std::unique_ptr<WebViewTunnel> tunnel;
+    std::unique_ptr<testsupport::HeldLookups> lookups;
+};
+
+// A tunnel that ends while the system looks its peer's name up gives the peer up at once,
+// without waiting for the lookup.
+TEST_F(TunnelWithHeldLookups, EndingTheTunnelDoesNotWaitForAPeersLookup) {
+    testsupport::SlotHolder engine(tunnel->port());
+    ASSERT_TRUE(engine.connected());
+    engine.send(tunnelRequest("held.peer.test:443"));
+    ASSERT_TRUE(lookups->awaitHeld(1, 30)) << "the peer's name was never looked up";
+    auto ended = std::async(std::launch::async, [&] { tunnel.reset(); });
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+        << "the tunnel waited for the lookup of a peer it gave up";
+    EXPECT_EQ(lookups->held(), 1);
+    lookups->release();
+    ended.get();
+    EXPECT_TRUE(engine.closedByServer());
 }
 
 } // namespace
