@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -33,6 +35,20 @@ SlotHolder::~SlotHolder() {
 
 void SlotHolder::send(std::string_view bytes) {
     [[maybe_unused]] const auto sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+bool SlotHolder::awaitDelivered(double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    // What is not acknowledged yet; the server's side acknowledges bytes once they are in
+    // its socket.
+    int pending = 0;
+    while (::ioctl(fd_, SIOCOUTQ, &pending) == 0 && pending > 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return pending == 0;
 }
 
 void SlotHolder::endSending() {

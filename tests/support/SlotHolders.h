@@ -17,6 +17,9 @@ class SlotHolder {
 
     bool connected() const { return fd_ >= 0; }
     void send(std::string_view bytes);
+    // Waits at most `seconds` until the server's side has received everything sent: the
+    // bytes wait in its socket, or the server has read them.
+    bool awaitDelivered(double seconds);
     // Ends what the test sends: the server reads the end of the stream.
     void endSending();
     // Whether the server has closed or reset the connection (what it sent is dropped).

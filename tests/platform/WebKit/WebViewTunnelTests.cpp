@@ -234,6 +234,32 @@ class TunnelWithHeldLookups : public testing::Test {
     std::unique_ptr<testsupport::HeldLookups> lookups;
 };
 
+// Every slot but one carries a tunnel still being opened (its peer's name is being looked
+// up); the last one's request has just arrived whole, a long one that takes the tunnel a
+// while to read. A connection that comes then finds none to replace, and that request is
+// answered (without the secret, with how to authenticate).
+TEST_F(TunnelWithHeldLookups, ANewConnectionNeverReplacesOneWhoseRequestHasArrived) {
+    constexpr int kSlots = 64; // as many connections as the tunnel serves at once
+    std::vector<std::unique_ptr<testsupport::SlotHolder>> opening;
+    for (int i = 0; i < kSlots - 1; ++i) {
+        opening.push_back(std::make_unique<testsupport::SlotHolder>(tunnel->port()));
+        ASSERT_TRUE(opening.back()->connected());
+        opening.back()->send(tunnelRequest("held.peer" + std::to_string(i) + ".test:443"));
+    }
+    ASSERT_TRUE(lookups->awaitHeld(kSlots - 1, 30)) << lookups->held() << " peers are being looked up";
+
+    testsupport::SlotHolder asking(tunnel->port());
+    ASSERT_TRUE(asking.connected());
+    asking.send("CONNECT " + std::string(kHost) + ":443 HTTP/1.1\r\nHost: " + kHost +
+                ":443\r\nX-Padding: " + std::string(8000, 'p') + "\r\n\r\n");
+    ASSERT_TRUE(asking.awaitDelivered(30));
+    testsupport::SlotHolder newcomer(tunnel->port());
+    ASSERT_TRUE(newcomer.connected());
+    const std::string answer = asking.receive(30, "\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.1 407", 0), 0u) << answer;
+    EXPECT_EQ(lookups->held(), kSlots - 1) << "a tunnel being opened was cut";
+}
+
 // A tunnel that ends while the system looks its peer's name up gives the peer up at once,
 // without waiting for the lookup.
 TEST_F(TunnelWithHeldLookups, EndingTheTunnelDoesNotWaitForAPeersLookup) {
