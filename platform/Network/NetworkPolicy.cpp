@@ -142,6 +142,10 @@ void applyVerification(const Settings& state, CURL* handle) {
 
 void applyTo(CURL* handle) {
     connectDirectly(handle);
+    // A transfer ended while the system still looks its host up (cancelled, timed out)
+    // leaves that lookup's thread to finish on its own: the thread that ends it never
+    // waits for a slow system resolver.
+    curl_easy_setopt(handle, CURLOPT_QUICK_EXIT, 1L);
     auto& state = settings();
     std::lock_guard lock(state.mutex);
     applyVerification(state, handle);

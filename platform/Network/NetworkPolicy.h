@@ -23,7 +23,8 @@
 //   resolver needs no plain lookup (with no addresses configured, the system finds it).
 //   Resolver requests are verified with the same certificate authorities;
 // - connections go straight to their peers: proxies named in the environment
-//   (https_proxy and the like) are never used, for the resolver's queries least of all.
+//   (https_proxy and the like) are never used, for the resolver's queries least of all;
+// - ending a transfer never waits for a system lookup of its host still under way.
 // All functions are thread-safe.
 namespace NetworkPolicy {
 

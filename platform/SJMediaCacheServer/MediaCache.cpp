@@ -1117,6 +1117,10 @@ void MediaCache::addEasyHandle(const std::shared_ptr<Transfer>& transfer) {
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1024L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 30L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A transfer cancelled or timed out while the system still looks its host up leaves
+    // the lookup's thread to finish on its own: this thread drives every other transfer
+    // and must not wait for a slow resolver, with or without a configurator.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     curl_easy_setopt(easy, CURLOPT_PROXY, ""); // origins directly, whatever the environment names
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Orvex-MediaCache/1");
     // An HTTPS origin that speaks HTTP/2 carries every transfer to it on one connection:

@@ -24,6 +24,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using tunnelrelay::Wait;
@@ -39,8 +40,9 @@ constexpr std::size_t kLargestHeader = 8192;
 // credentials from a 407 asks again on the same connection).
 constexpr int kAttemptsPerConnection = 4;
 // The engine opens a handful of connections a host. When this many are open, a new one
-// takes the place of the one that has waited longest for a header; when all of them
-// carry tunnels, it is refused.
+// takes the place of the one that has waited longest for a header that has not arrived
+// whole; when every one has its header (being answered, or carrying a tunnel), it is
+// refused.
 constexpr std::size_t kMostConnections = 64;
 
 std::string hexOf(const unsigned char* bytes, std::size_t size) {
@@ -125,31 +127,26 @@ bool sendAll(int fd, const std::string& text, int stopFd) {
     return true;
 }
 
-// The next request's header, read a byte at a time so that nothing after it is taken.
-std::optional<std::string> readHeader(int fd, int stopFd) {
-    std::string header;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeaderTimeoutMs);
-    while (header.size() < kLargestHeader && !header.ends_with("\r\n\r\n")) {
-        char c;
-        const ssize_t n = ::recv(fd, &c, 1, 0);
-        if (n == 1) {
-            header += c;
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
-            return std::nullopt;
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-                .count();
-        if (left <= 0 || tunnelrelay::waitFor(fd, POLLIN, stopFd, static_cast<int>(left)) != Wait::ready) {
-            return std::nullopt;
-        }
+// The bytes of a connection's next header so far: `read` (taken from the socket already)
+// followed by what the socket holds, up to the largest header. Nothing when the peer has
+// closed or the socket failed.
+std::optional<std::string> headerSoFar(int fd, const std::string& read) {
+    std::string bytes = read;
+    bytes.resize(std::max(read.size(), kLargestHeader));
+    const ssize_t peeked =
+        ::recv(fd, bytes.data() + read.size(), bytes.size() - read.size(), MSG_PEEK | MSG_DONTWAIT);
+    if (peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        return std::nullopt;
     }
-    return header.ends_with("\r\n\r\n") ? std::optional(header) : std::nullopt;
+    bytes.resize(read.size() + static_cast<std::size_t>(std::max<ssize_t>(peeked, 0)));
+    return bytes;
+}
+
+// The length of the header that starts `bytes`, its empty line included; npos while it
+// has not ended.
+std::size_t headerLength(const std::string& bytes) {
+    const auto end = bytes.find("\r\n\r\n");
+    return end == std::string::npos ? end : end + 4;
 }
 
 std::string answer(const std::string& status, const std::string& extraFields, const std::string& body = {}) {
@@ -173,11 +170,18 @@ struct WebViewTunnel::Shared {
 
     // One connection and the thread that serves it; guarded by `mutex`.
     struct Worker {
-        int client = -1;       // closed (and -1) once the thread is done with it
-        bool carrying = false; // an authorized tunnel is being opened or relayed
+        int client = -1; // closed (and -1) once the thread is done with it
+        // A whole header has arrived: it is being answered, or its tunnel opened or relayed.
+        bool answering = false;
         bool evicted = false;
         std::chrono::steady_clock::time_point waitingSince; // for its next header
+        std::string header; // the bytes of its next header taken from the socket so far
         std::thread thread;
+    };
+    // What a look at a connection's socket found.
+    struct Taken {
+        bool open = true;                    // false: closed, failed, evicted or too long
+        std::optional<std::string> header{}; // a header that has arrived whole
     };
     std::mutex mutex;
     std::vector<std::unique_ptr<Worker>> workers;
@@ -199,13 +203,18 @@ struct WebViewTunnel::Shared {
     }
 
     void acceptConnections();
-    // Shuts down the open connection that has waited longest for a header; false when
-    // every open connection carries a tunnel. Called with `mutex` held.
+    // Shuts down, among the open connections whose header has not arrived whole (taken,
+    // or waiting in the socket), the one that has waited longest; false when there is
+    // none. Called with `mutex` held.
     bool evictLongestWaiting();
     void serve(Worker& worker, int client);
+    // The next request's header, once it has arrived whole; nothing when the peer closed,
+    // the time for it passed, the connection was evicted or the tunnel stops.
+    std::optional<std::string> readHeader(Worker& worker, int client);
+    // Takes what the socket holds of the next header, and nothing after it; a header
+    // that has arrived whole marks the worker as answering in the same hold of the lock.
+    Taken takeHeader(Worker& worker, int client);
     void markWaitingForHeader(Worker& worker);
-    // Marks the worker as carrying a tunnel; false when it was evicted meanwhile.
-    bool beginCarrying(Worker& worker);
 };
 
 void WebViewTunnel::Shared::acceptConnections() {
@@ -247,36 +256,78 @@ void WebViewTunnel::Shared::acceptConnections() {
 }
 
 bool WebViewTunnel::Shared::evictLongestWaiting() {
-    Worker* longest = nullptr;
+    std::vector<Worker*> waiting;
     for (const auto& worker : workers) {
-        if (worker->client >= 0 && !worker->carrying && !worker->evicted &&
-            (longest == nullptr || worker->waitingSince < longest->waitingSince)) {
-            longest = worker.get();
+        if (worker->client >= 0 && !worker->answering && !worker->evicted) {
+            waiting.push_back(worker.get());
         }
     }
-    if (longest == nullptr) {
-        return false;
+    std::sort(waiting.begin(), waiting.end(),
+              [](const Worker* a, const Worker* b) { return a->waitingSince < b->waitingSince; });
+    for (Worker* worker : waiting) {
+        // A header that has arrived whole is answered once its thread takes it.
+        const auto bytes = headerSoFar(worker->client, worker->header);
+        if (bytes && headerLength(*bytes) != std::string::npos) {
+            continue;
+        }
+        // Its thread sees the end of the stream and lets go of the socket.
+        ::shutdown(worker->client, SHUT_RDWR);
+        worker->evicted = true;
+        return true;
     }
-    // Its thread sees the end of the stream and lets go of the socket.
-    ::shutdown(longest->client, SHUT_RDWR);
-    longest->evicted = true;
-    return true;
+    return false;
 }
 
 void WebViewTunnel::Shared::markWaitingForHeader(Worker& worker) {
     std::lock_guard lock(mutex);
+    worker.answering = false;
     worker.waitingSince = std::chrono::steady_clock::now();
 }
 
-bool WebViewTunnel::Shared::beginCarrying(Worker& worker) {
+WebViewTunnel::Shared::Taken WebViewTunnel::Shared::takeHeader(Worker& worker, int client) {
     std::lock_guard lock(mutex);
-    worker.carrying = !worker.evicted;
-    return worker.carrying;
+    if (worker.evicted) {
+        return {false};
+    }
+    const auto bytes = headerSoFar(client, worker.header);
+    if (!bytes) {
+        return {false};
+    }
+    const std::size_t length = std::min(headerLength(*bytes), bytes->size());
+    const std::size_t wanted = length - worker.header.size();
+    std::string discarded(wanted, '\0');
+    if (wanted > 0 &&
+        ::recv(client, discarded.data(), wanted, MSG_DONTWAIT) != static_cast<ssize_t>(wanted)) {
+        return {false};
+    }
+    worker.header = bytes->substr(0, length);
+    if (headerLength(worker.header) == std::string::npos) {
+        return {worker.header.size() < kLargestHeader};
+    }
+    worker.answering = true;
+    return {true, std::exchange(worker.header, {})};
+}
+
+std::optional<std::string> WebViewTunnel::Shared::readHeader(Worker& worker, int client) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeaderTimeoutMs);
+    for (;;) {
+        Taken taken = takeHeader(worker, client);
+        if (!taken.open || taken.header) {
+            return std::move(taken.header);
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0 ||
+            tunnelrelay::waitFor(client, POLLIN, stopFd, static_cast<int>(left)) != Wait::ready) {
+            return std::nullopt;
+        }
+    }
 }
 
 void WebViewTunnel::Shared::serve(Worker& worker, int client) {
     for (int attempt = 0; attempt < kAttemptsPerConnection; ++attempt) {
-        const auto header = readHeader(client, stopFd);
+        const auto header = readHeader(worker, client);
         if (!header) {
             return;
         }
@@ -298,9 +349,6 @@ void WebViewTunnel::Shared::serve(Worker& worker, int client) {
             sendAll(client,
                     answer("403 Forbidden", "Connection: close\r\n", "only https peers are reached\n"),
                     stopFd);
-            return;
-        }
-        if (!beginCarrying(worker)) {
             return;
         }
         std::string error;

@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -33,6 +35,45 @@ SlotHolder::~SlotHolder() {
 
 void SlotHolder::send(std::string_view bytes) {
     [[maybe_unused]] const auto sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+bool SlotHolder::awaitDelivered(double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    // What is not acknowledged yet; the server's side acknowledges bytes once they are in
+    // its socket.
+    int pending = 0;
+    while (::ioctl(fd_, SIOCOUTQ, &pending) == 0 && pending > 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return pending == 0;
+}
+
+void SlotHolder::endSending() {
+    ::shutdown(fd_, SHUT_WR);
+}
+
+std::string SlotHolder::receive(double seconds, std::string_view until) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    std::string received;
+    while (until.empty() || received.find(until) == std::string::npos) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                .count();
+        pollfd item{fd_, POLLIN, 0};
+        if (left <= 0 || ::poll(&item, 1, static_cast<int>(left)) <= 0) {
+            break;
+        }
+        char buffer[4096];
+        const auto n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            break;
+        }
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    return received;
 }
 
 bool SlotHolder::closedByServer() {

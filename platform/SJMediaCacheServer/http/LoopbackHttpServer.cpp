@@ -1,5 +1,6 @@
 #include "platform/SJMediaCacheServer/http/LoopbackHttpServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -14,6 +15,23 @@
 #include <unistd.h>
 
 namespace mcs::http {
+
+namespace {
+
+// Whether a whole request head (or a bad one, answered with an error) is there for a
+// connection: `received` (what its thread has read) followed by what the socket holds.
+bool headArrived(int socket, const std::string& received) {
+    std::string bytes = received;
+    const std::size_t read = bytes.size();
+    bytes.resize(std::max(read, kMaxRequestHead + 1));
+    const auto peeked = ::recv(socket, bytes.data() + read, bytes.size() - read, MSG_PEEK | MSG_DONTWAIT);
+    bytes.resize(read + static_cast<std::size_t>(std::max<ssize_t>(peeked, 0)));
+    HttpRequest request;
+    std::size_t consumed = 0;
+    return parseRequestHead(bytes, request, consumed) != ParseStatus::Incomplete;
+}
+
+} // namespace
 
 bool ResponseWriter::sendAll(const char* data, std::size_t size) {
     while (size > 0) {
@@ -181,10 +199,10 @@ void LoopbackHttpServer::acceptLoop() {
         ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         std::lock_guard lock(mutex_);
         if (liveConnections_ >= options_.maxConnections && !evictLongestWaiting()) {
-            ::close(socket); // every slot answers a request: refuse rather than queue
+            ::close(socket); // every slot has a request to answer: refuse rather than queue
             continue;
         }
-        connections_[socket] = Connection{false, false, Clock::now()};
+        connections_[socket].waitingSince = Clock::now();
         ++liveConnections_;
         ++activeThreads_;
         std::thread([this, socket] {
@@ -203,29 +221,26 @@ void LoopbackHttpServer::acceptLoop() {
 }
 
 bool LoopbackHttpServer::evictLongestWaiting() {
-    auto longest = connections_.end();
+    std::vector<std::map<int, Connection>::iterator> waiting;
     for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-        const auto& connection = it->second;
-        if (!connection.answering && !connection.evicted &&
-            (longest == connections_.end() || connection.waitingSince < longest->second.waitingSince)) {
-            longest = it;
+        if (!it->second.answering && !it->second.evicted) {
+            waiting.push_back(it);
         }
     }
-    if (longest == connections_.end()) {
-        return false;
+    std::sort(waiting.begin(), waiting.end(),
+              [](const auto& a, const auto& b) { return a->second.waitingSince < b->second.waitingSince; });
+    for (const auto& it : waiting) {
+        // A head that has arrived whole is answered once its thread takes it.
+        if (headArrived(it->first, it->second.received)) {
+            continue;
+        }
+        // Its thread sees the end of the stream and lets go of the socket.
+        ::shutdown(it->first, SHUT_RDWR);
+        it->second.evicted = true;
+        --liveConnections_;
+        return true;
     }
-    // Its thread sees the end of the stream and lets go of the socket.
-    ::shutdown(longest->first, SHUT_RDWR);
-    longest->second.evicted = true;
-    --liveConnections_;
-    return true;
-}
-
-bool LoopbackHttpServer::beginAnswering(int socket) {
-    std::lock_guard lock(mutex_);
-    auto& connection = connections_.at(socket);
-    connection.answering = !connection.evicted;
-    return connection.answering;
+    return false;
 }
 
 void LoopbackHttpServer::endAnswering(int socket) {
@@ -235,19 +250,45 @@ void LoopbackHttpServer::endAnswering(int socket) {
     connection.waitingSince = Clock::now();
 }
 
-std::optional<ParseStatus> LoopbackHttpServer::receiveHead(int socket, std::string& buffer, bool firstRequest,
-                                                           HttpRequest& request, std::size_t& consumed) {
+LoopbackHttpServer::Taken LoopbackHttpServer::takeHead(int socket, bool readSocket, HttpRequest& request) {
+    std::lock_guard lock(mutex_);
+    auto& connection = connections_.at(socket);
+    if (connection.evicted) {
+        return {false};
+    }
+    if (readSocket) {
+        char chunk[4096];
+        const auto received = ::recv(socket, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (received == 0 || (received < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+            return {false};
+        }
+        if (received > 0) {
+            connection.received.append(chunk, static_cast<std::size_t>(received));
+        }
+    }
+    Taken taken{true, !connection.received.empty()};
+    std::size_t consumed = 0;
+    taken.status = parseRequestHead(connection.received, request, consumed);
+    if (taken.status != ParseStatus::Incomplete) {
+        connection.answering = true;
+        connection.received.erase(0, consumed);
+    }
+    return taken;
+}
+
+std::optional<ParseStatus> LoopbackHttpServer::receiveHead(int socket, bool firstRequest,
+                                                           HttpRequest& request) {
     const auto headTime = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(options_.headTimeoutSeconds));
     const auto idleTime = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(options_.idleTimeoutSeconds));
+    // What came with the last request may hold the next one already.
+    auto taken = takeHead(socket, false, request);
     // A new connection owes its head at once; a kept one may rest until its next request
     // starts, which must then arrive whole as quickly.
-    bool headStarted = firstRequest || !buffer.empty();
+    bool headStarted = firstRequest || taken.started;
     auto deadline = Clock::now() + (headStarted ? headTime : idleTime);
-    char chunk[4096];
-    auto status = parseRequestHead(buffer, request, consumed);
-    while (status == ParseStatus::Incomplete) {
+    while (taken.open && taken.status == ParseStatus::Incomplete) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
             return std::nullopt;
@@ -263,18 +304,16 @@ std::optional<ParseStatus> LoopbackHttpServer::receiveHead(int socket, std::stri
         if (ready == 0) {
             continue; // the deadline is checked above
         }
-        const auto received = ::recv(socket, chunk, sizeof chunk, 0);
-        if (received <= 0) {
-            return std::nullopt;
-        }
-        if (!headStarted) {
+        taken = takeHead(socket, true, request);
+        if (!headStarted && taken.started) {
             headStarted = true;
             deadline = Clock::now() + headTime;
         }
-        buffer.append(chunk, static_cast<std::size_t>(received));
-        status = parseRequestHead(buffer, request, consumed);
     }
-    return status;
+    if (!taken.open) {
+        return std::nullopt;
+    }
+    return taken.status;
 }
 
 void LoopbackHttpServer::serveConnection(int socket) {
@@ -284,11 +323,9 @@ void LoopbackHttpServer::serveConnection(int socket) {
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
-    std::string buffer;
     for (bool firstRequest = true; !stopping_; firstRequest = false) {
         HttpRequest request;
-        std::size_t consumed = 0;
-        const auto status = receiveHead(socket, buffer, firstRequest, request, consumed);
+        const auto status = receiveHead(socket, firstRequest, request);
         if (!status) {
             return; // closed, too slow, evicted or shutting down
         }
@@ -301,7 +338,6 @@ void LoopbackHttpServer::serveConnection(int socket) {
             writer.respondError(400);
             return;
         }
-        buffer.erase(0, consumed);
         const auto contentLength = request.header("Content-Length");
         if (request.header("Transfer-Encoding") || (contentLength && trimWhitespace(*contentLength) != "0")) {
             writer.respondError(400); // no request carries a body here
@@ -309,9 +345,6 @@ void LoopbackHttpServer::serveConnection(int socket) {
         }
         if (!request.wantsKeepAlive()) {
             writer.requestClose();
-        }
-        if (!beginAnswering(socket)) {
-            return;
         }
         handler_(request, writer);
         endAnswering(socket);

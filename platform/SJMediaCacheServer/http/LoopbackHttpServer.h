@@ -61,8 +61,9 @@ class ResponseWriter {
 // Any local program can connect, so connections that only hold a slot never keep its
 // own clients out: a request head must arrive whole within `headTimeoutSeconds` (of the
 // connection's opening, or of its first byte on a kept connection), and once every slot
-// is taken a new connection replaces the one that has waited longest for a request. A
-// request being answered is never cut.
+// is taken a new connection replaces the one that has waited longest for a request head
+// that has not arrived whole. A request whose head has arrived (read, or waiting in the
+// socket) is answered, never cut.
 class LoopbackHttpServer {
   public:
     using Handler = std::function<void(const HttpRequest&, ResponseWriter&)>;
@@ -90,23 +91,33 @@ class LoopbackHttpServer {
   private:
     using Clock = std::chrono::steady_clock;
     struct Connection {
-        bool answering = false; // a request head has arrived and is being answered
+        bool answering = false; // a request head has arrived whole and is being answered
         bool evicted = false;   // shut down to make room; its thread is ending
         Clock::time_point waitingSince;
+        // Bytes read from the socket and not yet taken as a request head. Read and
+        // written under the lock, so that eviction sees them with what the socket holds.
+        std::string received;
+    };
+    // What a look at a connection's bytes found.
+    struct Taken {
+        bool open = true;     // false: the peer closed, reading failed or it was evicted
+        bool started = false; // bytes of a request head are there
+        ParseStatus status = ParseStatus::Incomplete;
     };
 
     void acceptLoop();
-    // Shuts down the connection that has waited longest for a request head; false when
-    // every connection is answering a request.
+    // Shuts down, among the connections whose request head has not arrived whole, the
+    // one that has waited longest; false when there is none.
     bool evictLongestWaiting();
     void serveConnection(int socket);
-    // Receives into `buffer` until it holds a whole request head (or a bad one) and
-    // answers how it parsed; nothing when the peer closed, the deadline passed or the
-    // server stops.
-    std::optional<ParseStatus> receiveHead(int socket, std::string& buffer, bool firstRequest,
-                                           HttpRequest& request, std::size_t& consumed);
-    // Marks `socket` as answering a request; false when it was evicted meanwhile.
-    bool beginAnswering(int socket);
+    // Receives until a whole request head (or a bad one) has arrived and answers how it
+    // parsed, the connection marked as answering; nothing when the peer closed, the
+    // deadline passed, the connection was evicted or the server stops.
+    std::optional<ParseStatus> receiveHead(int socket, bool firstRequest, HttpRequest& request);
+    // Parses the connection's bytes, after reading what the socket holds when
+    // `readSocket`; a head that has arrived whole is taken from them and the connection
+    // marked as answering in the same hold of the lock.
+    Taken takeHead(int socket, bool readSocket, HttpRequest& request);
     void endAnswering(int socket);
 
     Options options_;

@@ -1,12 +1,18 @@
+#include "platform/Network/NetworkPolicy.h"
 #include "platform/WebKit/TunnelRequestFilter.h"
 #include "platform/WebKit/WebViewTunnel.h"
 #include "tests/platform/WebKit/TestSite.h"
+#include "tests/support/HeldLookups.h"
 #include "tests/support/SlotHolders.h"
 #include "tests/support/TestSupport.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 #include <poll.h>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -198,6 +204,76 @@ TEST_F(Tunnel, ConnectionsThatOnlyHoldASlotNeverKeepTheEngineOut) {
                                             "\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u) << reply;
     EXPECT_NE(reply.find("hello through the tunnel"), std::string::npos) << reply;
+}
+
+// A tunnel in a process without an encrypted resolver, where the system holds every
+// lookup of a name under "held." until the test lets it go (first, as the fixture ends).
+class TunnelWithHeldLookups : public testing::Test {
+  protected:
+    void SetUp() override {
+        NetworkPolicy::setEncryptedResolver(std::nullopt);
+        std::string error;
+        tunnel = WebViewTunnel::start(error);
+        ASSERT_NE(tunnel, nullptr) << error;
+        lookups = std::make_unique<testsupport::HeldLookups>();
+    }
+
+    // A tunnel request as the engine makes it, with the tunnel's secret.
+    std::string tunnelRequest(const std::string& authority) const {
+        const std::string credentials = WebViewTunnel::user() + ":" + tunnel->secret();
+        std::string encoded(4 * ((credentials.size() + 2) / 3) + 1, '\0');
+        encoded.resize(static_cast<std::size_t>(
+            EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                            reinterpret_cast<const unsigned char*>(credentials.data()),
+                            static_cast<int>(credentials.size()))));
+        return "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority +
+               "\r\nProxy-Authorization: Basic " + encoded + "\r\n\r\n";
+    }
+
+    std::unique_ptr<WebViewTunnel> tunnel;
+    std::unique_ptr<testsupport::HeldLookups> lookups;
+};
+
+// Every slot but one carries a tunnel still being opened (its peer's name is being looked
+// up); the last one's request has just arrived whole, a long one that takes the tunnel a
+// while to read. A connection that comes then finds none to replace, and that request is
+// answered (without the secret, with how to authenticate).
+TEST_F(TunnelWithHeldLookups, ANewConnectionNeverReplacesOneWhoseRequestHasArrived) {
+    constexpr int kSlots = 64; // as many connections as the tunnel serves at once
+    std::vector<std::unique_ptr<testsupport::SlotHolder>> opening;
+    for (int i = 0; i < kSlots - 1; ++i) {
+        opening.push_back(std::make_unique<testsupport::SlotHolder>(tunnel->port()));
+        ASSERT_TRUE(opening.back()->connected());
+        opening.back()->send(tunnelRequest("held.peer" + std::to_string(i) + ".test:443"));
+    }
+    ASSERT_TRUE(lookups->awaitHeld(kSlots - 1, 30)) << lookups->held() << " peers are being looked up";
+
+    testsupport::SlotHolder asking(tunnel->port());
+    ASSERT_TRUE(asking.connected());
+    asking.send("CONNECT " + std::string(kHost) + ":443 HTTP/1.1\r\nHost: " + kHost +
+                ":443\r\nX-Padding: " + std::string(8000, 'p') + "\r\n\r\n");
+    ASSERT_TRUE(asking.awaitDelivered(30));
+    testsupport::SlotHolder newcomer(tunnel->port());
+    ASSERT_TRUE(newcomer.connected());
+    const std::string answer = asking.receive(30, "\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.1 407", 0), 0u) << answer;
+    EXPECT_EQ(lookups->held(), kSlots - 1) << "a tunnel being opened was cut";
+}
+
+// A tunnel that ends while the system looks its peer's name up gives the peer up at once,
+// without waiting for the lookup.
+TEST_F(TunnelWithHeldLookups, EndingTheTunnelDoesNotWaitForAPeersLookup) {
+    testsupport::SlotHolder engine(tunnel->port());
+    ASSERT_TRUE(engine.connected());
+    engine.send(tunnelRequest("held.peer.test:443"));
+    ASSERT_TRUE(lookups->awaitHeld(1, 30)) << "the peer's name was never looked up";
+    auto ended = std::async(std::launch::async, [&] { tunnel.reset(); });
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+        << "the tunnel waited for the lookup of a peer it gave up";
+    EXPECT_EQ(lookups->held(), 1);
+    lookups->release();
+    ended.get();
+    EXPECT_TRUE(engine.closedByServer());
 }
 
 } // namespace
