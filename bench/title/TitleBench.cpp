@@ -11,20 +11,15 @@
 // verdict against the target: the application within 1.3 times mpv.
 
 #include "MainController/Video/Controller/KKrallymultitudeViewController.h"
-#include "Startup/AppDelegate.h"
-#include "Startup/ApplicationSetup.h"
 #include "Startup/KKdilemmaspectacularViewController.h"
 #include "app/Helpers/KKpresentationdisease.h"
 #include "app/Network/ServiceConfiguration.h"
+#include "bench/support/HeadlessLaunch.h"
 #include "bench/support/MpvCommandLine.h"
 #include "bench/support/Verdict.h"
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/Paths.h"
 #include "platform/Foundation/RunLoop.h"
-#include "platform/UIKit/Controllers/UIApplication.h"
-#include "platform/UIKit/Controllers/UIWindowRoot.h"
-#include "platform/UIKit/UIScreen.h"
-#include "platform/UIKit/UIWindow.h"
 #include "platform/host/ScreenRenderer.h"
 #include "tools/devservice/DevService.h"
 
@@ -70,26 +65,17 @@ int main(int argc, char** argv) {
     }
     service.writeClientConfiguration(ServiceConfiguration::file());
     ServiceConfiguration::setCurrent(ServiceConfiguration::load());
-    setUpApplication();
     MediaEngineSettings::setAudioOutputEnabled(false);
     MediaEngineSettings::setCertificateAuthorityFile(ServiceConfiguration::current().caFile);
 
-    auto& application = *UIApplication::sharedApplication();
-    auto delegate = std::make_shared<AppDelegate>();
-    application.setDelegate(delegate);
-    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
-    delegate->window = window;
-    delegate->didFinishLaunchingWithOptions(application, {});
-    window->makeKeyAndVisible();
-    UIWindowDidBecomeVisible(*window);
-    application.hostStateChanged(UIApplicationState::active);
+    HeadlessLaunch launch;
     auto& loop = RunLoop::main();
     loop.runPending();
-    if (auto splash =
-            std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(window->rootViewController())) {
+    if (auto splash = std::dynamic_pointer_cast<KKdilemmaspectacularViewController>(
+            launch.window->rootViewController())) {
         splash->kknickelcharacteristic();
     }
-    ScreenRenderer renderer;
+    ScreenRenderer& renderer = *launch.renderer;
     renderer.renderFrame();
 
     auto page = std::make_shared<KKrallymultitudeViewController>();
@@ -159,7 +145,5 @@ int main(int argc, char** argv) {
     std::printf("median: app %.1f ms, mpv %.1f ms, ratio %.2f (target %.2f or less)\n", appMedian, mpvMedian,
                 appMedian / mpvMedian, target);
     printVerdict("episode start against mpv's first picture", appMedian / mpvMedian <= target);
-    application.setDelegate(nullptr);
-    service.stop();
     return 0;
 }
