@@ -35,6 +35,27 @@ std::string& initialisationError() {
     return error;
 }
 
+// The elements a playback of an HLS or progressive stream is made of. GStreamer loads a
+// plugin (FFmpeg's codecs among them) and sets its classes up the first time one of its
+// elements is made; a helper makes each once as it starts, while it waits for its load,
+// so that the load's elements come up at once. GStreamer 1.22's HLS demuxer fails a
+// stream whose segments have all arrived before its outputs were set up ("Couldn't
+// download fragments"), which a slow first set-up makes likely for short media.
+constexpr const char* warmElements[] = {
+    "playbin3",  "uridecodebin3", "urisourcebin",  "decodebin3",    "parsebin",     "typefind",
+    "queue2",    "multiqueue",    "souphttpsrc",   "hlsdemux2",     "tsdemux",      "qtdemux",
+    "h264parse", "avdec_h264",    "aacparse",      "avdec_aac",     "videoconvert", "appsink",
+    "volume",    "audioconvert",  "audioresample", "autoaudiosink", "fakesink",
+};
+
+void warmUp() {
+    for (const char* name : warmElements) {
+        if (GstElement* element = gst_element_factory_make(name, nullptr)) {
+            gst_object_unref(element);
+        }
+    }
+}
+
 void initialiseGStreamer() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -51,6 +72,7 @@ void initialiseGStreamer() {
             gst_plugin_feature_set_rank(legacy, GST_RANK_NONE);
             gst_object_unref(legacy);
         }
+        warmUp();
     });
 }
 
