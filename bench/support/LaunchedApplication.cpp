@@ -1,11 +1,11 @@
-#include "bench/support/HeadlessLaunch.h"
+#include "bench/support/LaunchedApplication.h"
 
 #include "Startup/ApplicationSetup.h"
 #include "platform/UIKit/Controllers/UIApplication.h"
 #include "platform/UIKit/Controllers/UIWindowRoot.h"
 #include "platform/UIKit/UIScreen.h"
 
-HeadlessLaunch::HeadlessLaunch() {
+LaunchedApplication::LaunchedApplication() {
     setUpApplication();
     auto& application = *UIApplication::sharedApplication();
     delegate = std::make_shared<AppDelegate>();
@@ -16,10 +16,8 @@ HeadlessLaunch::HeadlessLaunch() {
     window->makeKeyAndVisible();
     UIWindowDidBecomeVisible(*window);
     application.hostStateChanged(UIApplicationState::active);
-    renderer = std::make_unique<ScreenRenderer>();
 }
 
-HeadlessLaunch::~HeadlessLaunch() {
-    renderer.reset();
+LaunchedApplication::~LaunchedApplication() {
     UIApplication::sharedApplication()->setDelegate(nullptr);
 }
