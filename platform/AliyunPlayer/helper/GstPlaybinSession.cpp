@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 #include <gst/app/gstappsink.h>
+#include <gst/base/gsttypefindhelper.h>
 #include <gst/video/video.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -53,6 +55,16 @@ void warmUp() {
         if (GstElement* element = gst_element_factory_make(name, nullptr)) {
             gst_object_unref(element);
         }
+    }
+    // Finding a stream's type asks every type finder, each loading its plugin the first
+    // time: asked once here, about the start of an MPEG transport stream.
+    std::vector<guint8> transportStream(188 * 4, 0xff);
+    for (std::size_t packet = 0; packet < transportStream.size(); packet += 188) {
+        transportStream[packet] = 0x47;
+    }
+    if (GstCaps* caps =
+            gst_type_find_helper_for_data(nullptr, transportStream.data(), transportStream.size(), nullptr)) {
+        gst_caps_unref(caps);
     }
 }
 
