@@ -79,9 +79,10 @@ class HelperReaper {
     std::vector<Ending> ending_;
 };
 
-// What a helper is started with, but for its socket and this process's id.
+// What a helper is started with, but for its socket and this process's id: the program,
+// then its settings.
 std::vector<std::string> currentSettings() {
-    std::vector<std::string> settings;
+    std::vector<std::string> settings = {PlaybinHelperProcess::helperPath()};
     if (const auto file = MediaEngineSettings::certificateAuthorityFile(); !file.empty()) {
         settings.push_back("--media-ca-file=" + file.string());
     }
@@ -132,10 +133,10 @@ std::unique_ptr<PlaybinHelperProcess> PlaybinHelperProcess::start(std::string& e
         }
     }
     std::vector<std::string> settings = currentSettings();
-    const std::string helper = helperPath();
+    const std::string helper = settings.front();
     std::vector<std::string> arguments = {helper, "--socket=" + std::to_string(helperSocket),
                                           "--parent=" + std::to_string(::getpid())};
-    arguments.insert(arguments.end(), settings.begin(), settings.end());
+    arguments.insert(arguments.end(), settings.begin() + 1, settings.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) {
         argv.push_back(argument.data());

@@ -43,7 +43,7 @@ class PlaybinHelperProcess {
 
     pid_t pid_;
     PlaybinChannel channel_;
-    // What it was started with, but for its socket: a helper kept waiting serves a load
-    // only under the settings it was started with.
+    // What it was started with, but for its socket and this process's id: a helper kept
+    // waiting serves a load only if it is the program and has the settings a new one would.
     std::vector<std::string> settings_;
 };

@@ -40,9 +40,7 @@ std::string& initialisationError() {
 // The elements a playback of an HLS or progressive stream is made of. GStreamer loads a
 // plugin (FFmpeg's codecs among them) and sets its classes up the first time one of its
 // elements is made; a helper makes each once as it starts, while it waits for its load,
-// so that the load's elements come up at once. GStreamer 1.22's HLS demuxer fails a
-// stream whose segments have all arrived before its outputs were set up ("Couldn't
-// download fragments"), which a slow first set-up makes likely for short media.
+// so that the load's elements come up at once and its first picture comes sooner.
 constexpr const char* warmElements[] = {
     "playbin3",  "uridecodebin3", "urisourcebin",  "decodebin3",    "parsebin",     "typefind",
     "queue2",    "multiqueue",    "souphttpsrc",   "hlsdemux2",     "tsdemux",      "qtdemux",
@@ -194,6 +192,7 @@ bool GstPlaybinSession::buildPipeline(const MediaRequest& request) {
                          static_cast<GstPlaybinSession*>(context)->configureSource(source);
                      }),
                      this);
+    demuxerGate_ = std::make_unique<AdaptiveDemuxerGate>(pipeline_);
     bus_ = gst_element_get_bus(pipeline_);
     // Streaming threads post messages: each wakes the loop, which handles them.
     gst_bus_set_sync_handler(

@@ -2,6 +2,7 @@
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
+#include "platform/AliyunPlayer/helper/AdaptiveDemuxerGate.h"
 
 #include <gst/gst.h>
 
@@ -82,6 +83,7 @@ class GstPlaybinSession {
     GstElement* pipeline_ = nullptr;
     GstBus* bus_ = nullptr;
     std::unique_ptr<PictureSink> pictures_;
+    std::unique_ptr<AdaptiveDemuxerGate> demuxerGate_;
 
     std::uint64_t generation_ = 0;
     MediaRequest request_;

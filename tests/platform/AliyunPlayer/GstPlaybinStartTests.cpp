@@ -1,6 +1,7 @@
 #include "platform/AliyunPlayer/GstPlaybinEngine.h"
 #include "tests/platform/AVFoundation/support/PlayerTestMedia.h"
 #include "tests/platform/AliyunPlayer/FirstReady.h"
+#include "tests/platform/AliyunPlayer/HelperProgram.h"
 #include "tests/platform/AliyunPlayer/SlowOrigin.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,24 @@ TEST(GstPlaybinStartTest, IsReadyOnlyOnceTheStartPositionIsReached) {
         EXPECT_GT(*client->position, start - 0.5);
         EXPECT_LT(*client->position, start + 1.5);
     }
+}
+
+// A short stream starts even when every one of its segments arrives before the HLS
+// demuxer has any output: its helper here runs the demuxer's output thread late, as a busy
+// machine does (helpers/LateDemuxerOutputs.cpp).
+TEST(GstPlaybinStartTest, AShortStreamStartsWhenAllItsSegmentsArriveBeforeTheDemuxerHasOutputs) {
+    MediaEngineSettings::setAudioOutputEnabled(false);
+    const auto three = playertest::hlsStream("three", 3);
+    ASSERT_FALSE(three.empty());
+    playertest::MediaOrigin origin(three.parent_path());
+    playertest::HelperProgram lateOutputs(ORVEX_LATE_OUTPUTS_PLAYBIN_HELPER);
+    GstPlaybinEngine engine;
+    engine.load(makeMediaRequest(origin.url(three.filename().string() + "/index.m3u8"), 0, {}));
+    ASSERT_TRUE(waitFor([&] {
+        return (engine.latestFrame() != nullptr && engine.state().phase == MediaEnginePhase::Ready) ||
+               engine.state().phase == MediaEnginePhase::Failed;
+    }));
+    EXPECT_EQ(engine.state().phase, MediaEnginePhase::Ready) << engine.state().errorDescription;
 }
 
 } // namespace
