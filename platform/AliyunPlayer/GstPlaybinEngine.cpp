@@ -15,8 +15,9 @@ pid_t GstPlaybinEngine::helperProcessForTesting() const {
 
 void GstPlaybinEngine::performLoad(std::uint64_t generation, const MediaRequest& request, bool paused) {
     link_.reset();
-    std::string error;
-    auto helper = PlaybinHelperProcess::take(error);
+    const PlaybinMessages::Load load{generation, request, paused, rate(), volume(), isMuted()};
+    std::string error = PlaybinMessages::loadRefusal(load).value_or("");
+    auto helper = error.empty() ? PlaybinHelperProcess::take(error) : nullptr;
     if (!helper) {
         MediaEngineState failed;
         failed.position = request.startPosition;
@@ -24,9 +25,7 @@ void GstPlaybinEngine::performLoad(std::uint64_t generation, const MediaRequest&
         outlets().state(generation, failed);
         return;
     }
-    link_ = std::make_unique<PlaybinHelperLink>(
-        std::move(helper), outlets(),
-        PlaybinMessages::Load{generation, request, paused, rate(), volume(), isMuted()});
+    link_ = std::make_unique<PlaybinHelperLink>(std::move(helper), outlets(), load);
 }
 
 void GstPlaybinEngine::performStop(std::uint64_t generation) {

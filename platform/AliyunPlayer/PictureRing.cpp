@@ -1,6 +1,7 @@
 #include "platform/AliyunPlayer/PictureRing.h"
 
 #include <atomic>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,9 @@ constexpr std::size_t pageBytes = 4096;
 constexpr std::size_t rowAlignment = 64;
 constexpr int maximumSide = 8192;
 constexpr int maximumSlots = 16;
+
+// The memory can neither shrink nor grow, and no seal can be taken away or added.
+constexpr int ringSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL;
 
 constexpr std::uint32_t freeSlotValue = 0;
 constexpr std::uint32_t heldByApplication = 1;
@@ -40,11 +44,12 @@ std::optional<PictureRingLayout> PictureRingLayout::of(int width, int height, in
 }
 
 std::unique_ptr<PictureRingWriter> PictureRingWriter::create(const PictureRingLayout& layout) {
-    const int descriptor = ::memfd_create("orvex-pictures", MFD_CLOEXEC);
+    const int descriptor = ::memfd_create("orvex-pictures", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (descriptor < 0) {
         return nullptr;
     }
-    if (::ftruncate(descriptor, static_cast<off_t>(layout.totalBytes())) != 0) {
+    if (::ftruncate(descriptor, static_cast<off_t>(layout.totalBytes())) != 0 ||
+        ::fcntl(descriptor, F_ADD_SEALS, ringSeals) != 0) {
         ::close(descriptor);
         return nullptr;
     }
@@ -82,13 +87,21 @@ void PictureRingWriter::handOver(int slot) {
     holderAt(memory_, layout_, slot).store(heldByApplication, std::memory_order_release);
 }
 
+void PictureRingWriter::takeBack(int slot) {
+    holderAt(memory_, layout_, slot).store(freeSlotValue, std::memory_order_release);
+}
+
 std::shared_ptr<PictureRingReader> PictureRingReader::map(int descriptor, const PictureRingLayout& layout) {
+    // Only memory sealed at its announced size: memory the helper could shrink under the
+    // mapping would fault here wherever a picture of it is read or given back.
     struct stat status {};
-    const bool fits = ::fstat(descriptor, &status) == 0 && status.st_size >= 0 &&
-                      static_cast<std::size_t>(status.st_size) >= layout.totalBytes();
+    const int seals = ::fcntl(descriptor, F_GET_SEALS);
+    const bool sound = seals >= 0 && (seals & ringSeals) == ringSeals && ::fstat(descriptor, &status) == 0 &&
+                       S_ISREG(status.st_mode) && status.st_size >= 0 &&
+                       static_cast<std::size_t>(status.st_size) == layout.totalBytes();
     void* memory =
-        fits ? ::mmap(nullptr, layout.totalBytes(), PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0)
-             : MAP_FAILED;
+        sound ? ::mmap(nullptr, layout.totalBytes(), PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0)
+              : MAP_FAILED;
     ::close(descriptor);
     if (memory == MAP_FAILED) {
         return nullptr;

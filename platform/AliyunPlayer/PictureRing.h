@@ -26,7 +26,7 @@ struct PictureRingLayout {
     bool operator==(const PictureRingLayout&) const = default;
 };
 
-// The helper's side: creates the shared memory.
+// The helper's side: creates the shared memory, sealed at its size.
 class PictureRingWriter {
   public:
     static std::unique_ptr<PictureRingWriter> create(const PictureRingLayout& layout);
@@ -44,6 +44,8 @@ class PictureRingWriter {
     std::uint8_t* pixels(int slot);
     // Hands `slot`, written, to the application.
     void handOver(int slot);
+    // Takes `slot` back, handed over but never announced to the application.
+    void takeBack(int slot);
 
   private:
     PictureRingWriter(const PictureRingLayout& layout, int descriptor, std::uint8_t* memory);
@@ -57,7 +59,8 @@ class PictureRingWriter {
 // The application's side: the helper's memory, mapped.
 class PictureRingReader : public std::enable_shared_from_this<PictureRingReader> {
   public:
-    // Maps `descriptor` (taken over) when it holds `layout`; null otherwise.
+    // Maps `descriptor` (taken over) when it is memory sealed at the size of `layout`
+    // (neither shrinking nor growing, its seals fixed); null otherwise.
     static std::shared_ptr<PictureRingReader> map(int descriptor, const PictureRingLayout& layout);
     ~PictureRingReader();
     PictureRingReader(const PictureRingReader&) = delete;

@@ -7,8 +7,9 @@
 
 namespace {
 
-// Larger than any message either side sends (the largest is a load with its headers).
-constexpr std::size_t maximumPacket = 64 * 1024;
+// Room for more descriptors than a packet may carry, so that extra ones are seen (and
+// closed) rather than cut off.
+constexpr std::size_t descriptorRoom = 8;
 
 } // namespace
 
@@ -20,8 +21,20 @@ PlaybinChannel::~PlaybinChannel() {
     }
 }
 
+PlaybinChannel::Encoding PlaybinChannel::encode(const nlohmann::json& message, std::string& text) {
+    try {
+        text = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+    } catch (const nlohmann::json::type_error&) {
+        return Encoding::NotUTF8;
+    }
+    return text.size() > maximumPacket ? Encoding::TooLarge : Encoding::Fits;
+}
+
 bool PlaybinChannel::send(const nlohmann::json& message, int descriptor) {
-    const std::string text = message.dump();
+    const std::string text = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (text.size() > maximumPacket) {
+        return false;
+    }
     iovec part{const_cast<char*>(text.data()), text.size()};
     msghdr header{};
     header.msg_iov = &part;
@@ -52,45 +65,56 @@ PlaybinChannel::Outcome PlaybinChannel::receive(Received& received) {
     thread_local std::string buffer(maximumPacket, '\0');
     iovec part{buffer.data(), buffer.size()};
     msghdr header{};
-    header.msg_iov = &part;
-    header.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * descriptorRoom)];
     ssize_t length;
-    do {
+    for (;;) {
+        header = msghdr{};
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = sizeof control;
         length = ::recvmsg(socket_, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-    } while (length < 0 && errno == EINTR);
+        // A peer that ended with our packets unread leaves a reset to be reported once;
+        // what it sent before it ended is still there to be read.
+        if (length < 0 && (errno == EINTR || errno == ECONNRESET)) {
+            continue;
+        }
+        break;
+    }
     if (length < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
         return Outcome::Nothing;
     }
+    if (length <= 0) {
+        return Outcome::Closed;
+    }
     received.descriptor = -1;
-    for (cmsghdr* part = CMSG_FIRSTHDR(&header); part != nullptr; part = CMSG_NXTHDR(&header, part)) {
-        if (part->cmsg_level == SOL_SOCKET && part->cmsg_type == SCM_RIGHTS) {
-            const std::size_t count = (part->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-            for (std::size_t index = 0; index < count; ++index) {
-                int descriptor;
-                std::memcpy(&descriptor, CMSG_DATA(part) + index * sizeof(int), sizeof(int));
-                if (received.descriptor < 0) {
-                    received.descriptor = descriptor;
-                } else {
-                    ::close(descriptor);
-                }
+    int descriptors = 0;
+    for (cmsghdr* item = CMSG_FIRSTHDR(&header); item != nullptr; item = CMSG_NXTHDR(&header, item)) {
+        if (item->cmsg_level != SOL_SOCKET || item->cmsg_type != SCM_RIGHTS) {
+            continue;
+        }
+        const std::size_t count = (item->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (std::size_t index = 0; index < count; ++index) {
+            int descriptor;
+            std::memcpy(&descriptor, CMSG_DATA(item) + index * sizeof(int), sizeof(int));
+            if (++descriptors == 1) {
+                received.descriptor = descriptor;
+            } else {
+                ::close(descriptor);
             }
         }
     }
-    const bool whole = length > 0 && (header.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) == 0;
-    if (whole) {
+    if ((header.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) == 0 && descriptors <= 1) {
         received.message = nlohmann::json::parse(buffer.data(), buffer.data() + length, nullptr, false);
-    }
-    if (!whole || !received.message.is_object()) {
-        if (received.descriptor >= 0) {
-            ::close(received.descriptor);
-            received.descriptor = -1;
+        if (received.message.is_object()) {
+            return Outcome::Message;
         }
-        return Outcome::Closed;
     }
-    return Outcome::Message;
+    if (received.descriptor >= 0) {
+        ::close(received.descriptor);
+        received.descriptor = -1;
+    }
+    return Outcome::Malformed;
 }
 
 void PlaybinChannel::shutDown() {

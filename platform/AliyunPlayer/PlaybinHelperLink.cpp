@@ -1,35 +1,57 @@
 #include "platform/AliyunPlayer/PlaybinHelperLink.h"
 
 #include "platform/AVFoundation/Media/MediaSessionReport.h"
+#include "platform/AliyunPlayer/PictureRing.h"
+#include "platform/AliyunPlayer/PlaybinReports.h"
 
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // A playing helper says it is alive every second; one silent this long is hung.
 constexpr std::chrono::seconds silenceLimit{15};
+// A helper's first word is its "ready", once GStreamer has started in it and loaded its
+// plugins, which a cold or busy machine may take long over (GStreamer rebuilds its plugin
+// registry after an upgrade): until then the silence limit does not apply, this does.
+constexpr std::chrono::seconds startLimit{60};
 constexpr int pollMilliseconds = 500;
+
+// The helper's picture memory as the link's thread holds it.
+struct Pictures {
+    std::shared_ptr<PictureRingReader> ring;
+    std::uint64_t ringId = 0;
+};
 
 } // namespace
 
 // What the main thread and the link's thread share.
 struct PlaybinHelperLink::Shared {
-    PlaybinChannel& channel;
+    PlaybinHelperProcess& helper;
     MediaEngineOutlets outlets;
 
     std::mutex mutex;
-    // The newest generation the helper was given, and the seek it has under way.
+    // The load's generation, the newest generation the helper was given, the seek it has
+    // under way and the newest seek it was asked for.
+    std::uint64_t loadGeneration = 0;
     std::uint64_t generation = 0;
     std::uint64_t seekId = 0;
+    std::uint64_t newestSeekId = 0;
     // The last state the helper reported (the load's first state until then).
     MediaEngineState state;
     // The link was let go, or the helper's load failed: nothing more is reported.
     bool over = false;
 
-    explicit Shared(PlaybinChannel& channel) : channel(channel) {}
+    explicit Shared(PlaybinHelperProcess& helper) : helper(helper) {}
 
     // Fails the load for `reason` unless it is over already, and ends the helper.
     void fail(const std::string& reason) {
@@ -50,14 +72,64 @@ struct PlaybinHelperLink::Shared {
         if (seekToEnd != 0) {
             outlets.seekEnd(seekToEnd, false);
         }
-        channel.shutDown();
+        helper.end();
+    }
+
+    // Checks one message of the helper's and carries it out; false, saying why in
+    // `problem`, when it is not a well-formed report.
+    bool take(PlaybinChannel::Received& received, Pictures& pictures, std::string& problem) {
+        const int descriptor = std::exchange(received.descriptor, -1);
+        PlaybinReports::Expectations expected;
+        {
+            std::lock_guard lock(mutex);
+            expected.loadGeneration = loadGeneration;
+            expected.newestGeneration = generation;
+            expected.newestSeekId = newestSeekId;
+        }
+        expected.ring = pictures.ringId;
+        expected.ringSlots = pictures.ring ? pictures.ring->layout().slots : 0;
+        const auto report = PlaybinReports::read(received.message, descriptor >= 0, expected, problem);
+        if (!report) {
+            if (descriptor >= 0) {
+                ::close(descriptor);
+            }
+            return false;
+        }
+        if (const auto* ring = std::get_if<PlaybinReports::Ring>(&*report)) {
+            pictures.ring = PictureRingReader::map(descriptor, ring->layout);
+            pictures.ringId = ring->ring;
+            if (!pictures.ring) {
+                problem = "picture memory that is not sealed at its announced size";
+                return false;
+            }
+        } else if (const auto* frame = std::get_if<PlaybinReports::Frame>(&*report)) {
+            if (auto picture = pictures.ring->frame(frame->slot)) {
+                outlets.frame(frame->generation, std::move(picture));
+            }
+        } else if (const auto* reported = std::get_if<PlaybinReports::State>(&*report)) {
+            std::lock_guard lock(mutex);
+            if (!over) {
+                state = reported->state;
+                outlets.state(reported->generation, reported->state);
+            }
+        } else if (const auto* seekEnd = std::get_if<PlaybinReports::SeekEnd>(&*report)) {
+            {
+                std::lock_guard lock(mutex);
+                if (seekId == seekEnd->seekId) {
+                    seekId = 0;
+                }
+            }
+            outlets.seekEnd(seekEnd->seekId, seekEnd->finished);
+        }
+        return true;
     }
 };
 
 PlaybinHelperLink::PlaybinHelperLink(std::unique_ptr<PlaybinHelperProcess> helper, MediaEngineOutlets outlets,
                                      const PlaybinMessages::Load& load)
-    : helper_(std::move(helper)), shared_(std::make_shared<Shared>(helper_->channel())) {
+    : helper_(std::move(helper)), shared_(std::make_shared<Shared>(*helper_)) {
     shared_->outlets = std::move(outlets);
+    shared_->loadGeneration = load.generation;
     shared_->generation = load.generation;
     shared_->state.phase = MediaEnginePhase::Loading;
     shared_->state.position = load.request.startPosition;
@@ -70,13 +142,14 @@ PlaybinHelperLink::~PlaybinHelperLink() {
         std::lock_guard lock(shared_->mutex);
         shared_->over = true;
     }
-    shared_->channel.shutDown();
+    helper_->end();
     reader_.join();
 }
 
 void PlaybinHelperLink::send(const nlohmann::json& command) {
-    // A helper whose socket has no room for a command has not read for a long while.
-    if (!shared_->channel.send(command)) {
+    // A helper whose socket has no room for a command has not read for a long while. One
+    // that has ended is left to the link's thread, which reads what it sent before.
+    if (!helper_->channel().send(command) && helper_->isRunning()) {
         shared_->fail("the second playback engine's process is not answering");
     }
 }
@@ -104,6 +177,7 @@ void PlaybinHelperLink::seek(std::uint64_t generation, std::uint64_t seekId, dou
             state = shared_->state;
         } else {
             shared_->seekId = seekId;
+            shared_->newestSeekId = std::max(shared_->newestSeekId, seekId);
         }
     }
     if (!over) {
@@ -117,63 +191,37 @@ void PlaybinHelperLink::seek(std::uint64_t generation, std::uint64_t seekId, dou
 }
 
 void PlaybinHelperLink::read(const std::shared_ptr<Shared>& shared) {
-    std::shared_ptr<PictureRingReader> ring;
-    std::uint64_t ringId = 0;
-    auto lastHeard = std::chrono::steady_clock::now();
+    PlaybinChannel& channel = shared->helper.channel();
+    Pictures pictures;
+    const auto started = Clock::now();
+    std::optional<Clock::time_point> lastHeard;
     for (;;) {
-        pollfd watched{shared->channel.socket(), POLLIN, 0};
+        pollfd watched{channel.socket(), POLLIN, 0};
         ::poll(&watched, 1, pollMilliseconds);
         PlaybinChannel::Received received;
         PlaybinChannel::Outcome outcome;
-        while ((outcome = shared->channel.receive(received)) == PlaybinChannel::Outcome::Message) {
-            lastHeard = std::chrono::steady_clock::now();
-            const auto& message = received.message;
-            const std::string event = message.value("event", "");
-            if (event == "ring") {
-                const auto layout =
-                    PictureRingLayout::of(static_cast<int>(PlaybinMessages::number(message, "width")),
-                                          static_cast<int>(PlaybinMessages::number(message, "height")),
-                                          static_cast<int>(PlaybinMessages::number(message, "slots")));
-                if (layout && received.descriptor >= 0) {
-                    ring = PictureRingReader::map(received.descriptor, *layout);
-                    ringId = PlaybinMessages::count(message, "ring");
-                    received.descriptor = -1;
-                }
-            } else if (event == "frame") {
-                if (ring && PlaybinMessages::count(message, "ring") == ringId) {
-                    const auto slot = static_cast<int>(PlaybinMessages::number(message, "slot", -1));
-                    if (auto frame = ring->frame(slot)) {
-                        shared->outlets.frame(PlaybinMessages::count(message, "generation"),
-                                              std::move(frame));
-                    }
-                }
-            } else if (event == "state") {
-                if (auto state = PlaybinMessages::readState(message)) {
-                    std::lock_guard lock(shared->mutex);
-                    if (!shared->over) {
-                        shared->state = state->second;
-                        shared->outlets.state(state->first, state->second);
-                    }
-                }
-            } else if (event == "seekEnd") {
-                const std::uint64_t seekId = PlaybinMessages::count(message, "seekId");
-                {
-                    std::lock_guard lock(shared->mutex);
-                    if (shared->seekId == seekId) {
-                        shared->seekId = 0;
-                    }
-                }
-                shared->outlets.seekEnd(seekId, PlaybinMessages::flag(message, "finished"));
+        while ((outcome = channel.receive(received)) == PlaybinChannel::Outcome::Message) {
+            lastHeard = Clock::now();
+            std::string problem;
+            if (!shared->take(received, pictures, problem)) {
+                shared->fail("the second playback engine's process sent " + problem);
+                return;
             }
-            if (received.descriptor >= 0) {
-                ::close(received.descriptor);
-            }
+        }
+        if (outcome == PlaybinChannel::Outcome::Malformed) {
+            shared->fail("the second playback engine's process sent a malformed message");
+            return;
         }
         if (outcome == PlaybinChannel::Outcome::Closed) {
             shared->fail("the second playback engine's process ended");
             return;
         }
-        if (std::chrono::steady_clock::now() - lastHeard > silenceLimit) {
+        const auto now = Clock::now();
+        if (!lastHeard && now - started > startLimit) {
+            shared->fail("the second playback engine's process did not start");
+            return;
+        }
+        if (lastHeard && now - *lastHeard > silenceLimit) {
             shared->fail("the second playback engine's process stopped answering");
             return;
         }

@@ -1,23 +1,19 @@
 #pragma once
 
 #include "platform/AVFoundation/Media/MediaEngine.h"
-#include "platform/AliyunPlayer/PictureRing.h"
 #include "platform/AliyunPlayer/PlaybinHelperProcess.h"
 #include "platform/AliyunPlayer/PlaybinMessages.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <string>
 #include <thread>
 
 // The application's side of one load played by a helper process: the commands go to the
-// helper from the main thread, and a thread of the link reads what the helper reports and
-// hands it to the engine's outlets. A helper that ends by itself (it crashed, aborted or
-// was killed) or stops answering fails its load like any load that cannot be played, and
-// nothing else: the application goes on.
+// helper from the main thread, and a thread of the link reads what the helper reports,
+// checks it (PlaybinReports.h) and hands it to the engine's outlets. A helper that ends by
+// itself (it crashed, aborted or was killed), stops answering or sends anything that is
+// not a well-formed report fails its load like any load that cannot be played, and is
+// ended at once; nothing else: the application goes on.
 class PlaybinHelperLink {
   public:
     PlaybinHelperLink(std::unique_ptr<PlaybinHelperProcess> helper, MediaEngineOutlets outlets,

@@ -186,6 +186,13 @@ PlaybinHelperProcess::PlaybinHelperProcess(pid_t pid, int socket, std::vector<st
     : pid_(pid), channel_(socket), settings_(std::move(settings)) {}
 
 PlaybinHelperProcess::~PlaybinHelperProcess() {
+    end();
+}
+
+void PlaybinHelperProcess::end() {
+    if (ended_.exchange(true)) {
+        return;
+    }
     channel_.shutDown();
     HelperReaper::shared().adopt(pid_);
 }

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,11 +25,16 @@ class PlaybinHelperProcess {
     // Starts the helper that waits for the next load, if none waits. Main thread only.
     static void prepareNext();
 
-    // Closes the socket, which ends the helper, and has a thread of the process make sure it
-    // ended: a helper still there after a short grace is killed. Never waits.
+    // Ends the helper, unless end() did.
     ~PlaybinHelperProcess();
     PlaybinHelperProcess(const PlaybinHelperProcess&) = delete;
     PlaybinHelperProcess& operator=(const PlaybinHelperProcess&) = delete;
+
+    // Closes the socket, which ends the helper, and has a thread of the process make sure it
+    // ended: a helper still there after a short grace is killed, and its process is waited
+    // for, so that no signal ever goes to its id after that. Never waits; from any thread;
+    // only the first call does anything.
+    void end();
 
     PlaybinChannel& channel() { return channel_; }
     pid_t pid() const { return pid_; }
@@ -43,6 +49,7 @@ class PlaybinHelperProcess {
 
     pid_t pid_;
     PlaybinChannel channel_;
+    std::atomic<bool> ended_{false};
     // What it was started with, but for its socket and this process's id: a helper kept
     // waiting serves a load only if it is the program and has the settings a new one would.
     std::vector<std::string> settings_;

@@ -1,9 +1,36 @@
 #include "platform/AliyunPlayer/PlaybinMessages.h"
 
+#include "platform/AliyunPlayer/PlaybinChannel.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace PlaybinMessages {
+
+namespace {
+
+// Longer error descriptions say nothing more to the user, and must leave the state event
+// well within a packet.
+constexpr std::size_t maximumErrorDescription = 2048;
+
+std::string text(const nlohmann::json& message, const char* key) {
+    const auto found = message.find(key);
+    return found != message.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+// `text` cut to at most `limit` bytes, never inside a character.
+std::string shortened(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+} // namespace
 
 double number(const nlohmann::json& message, const char* key, double fallback) {
     const auto found = message.find(key);
@@ -24,15 +51,6 @@ bool flag(const nlohmann::json& message, const char* key) {
     return found != message.end() && found->is_boolean() && found->get<bool>();
 }
 
-namespace {
-
-std::string text(const nlohmann::json& message, const char* key) {
-    const auto found = message.find(key);
-    return found != message.end() && found->is_string() ? found->get<std::string>() : std::string();
-}
-
-} // namespace
-
 nlohmann::json loadCommand(const Load& load) {
     nlohmann::json headers = nlohmann::json::array();
     for (const auto& [name, value] : load.request.headerFields) {
@@ -50,6 +68,22 @@ nlohmann::json loadCommand(const Load& load) {
             {"muted", load.muted}};
 }
 
+std::optional<std::string> loadRefusal(const Load& load) {
+    std::string text;
+    switch (PlaybinChannel::encode(loadCommand(load), text)) {
+    case PlaybinChannel::Encoding::Fits:
+        return std::nullopt;
+    case PlaybinChannel::Encoding::NotUTF8:
+        return "the media address or a header field is not valid UTF-8, which the second playback engine "
+               "cannot take";
+    case PlaybinChannel::Encoding::TooLarge:
+        break;
+    }
+    return "the media address and header fields take " + std::to_string(text.size()) +
+           " bytes, more than the second playback engine takes (" +
+           std::to_string(PlaybinChannel::maximumPacket) + ")";
+}
+
 std::optional<Load> readLoad(const nlohmann::json& message) {
     Load load;
     load.generation = count(message, "generation");
@@ -57,7 +91,7 @@ std::optional<Load> readLoad(const nlohmann::json& message) {
     if (load.generation == 0 || load.request.url.empty()) {
         return std::nullopt;
     }
-    load.request.startPosition = number(message, "startPosition");
+    load.request.startPosition = std::max(0.0, number(message, "startPosition"));
     load.request.userAgent = text(message, "userAgent");
     if (const auto headers = message.find("headerFields"); headers != message.end() && headers->is_array()) {
         for (const auto& field : *headers) {
@@ -85,29 +119,7 @@ nlohmann::json stateEvent(std::uint64_t generation, const MediaEngineState& stat
             {"bufferedPosition", state.bufferedPosition},
             {"presentationWidth", state.presentationWidth},
             {"presentationHeight", state.presentationHeight},
-            {"errorDescription", state.errorDescription}};
-}
-
-std::optional<std::pair<std::uint64_t, MediaEngineState>> readState(const nlohmann::json& message) {
-    const std::uint64_t generation = count(message, "generation");
-    const double phase = number(message, "phase", -1);
-    if (generation == 0 || phase < static_cast<int>(MediaEnginePhase::Idle) ||
-        phase > static_cast<int>(MediaEnginePhase::Failed)) {
-        return std::nullopt;
-    }
-    MediaEngineState state;
-    state.phase = static_cast<MediaEnginePhase>(static_cast<int>(phase));
-    state.buffering = flag(message, "buffering");
-    state.ended = flag(message, "ended");
-    state.duration = number(message, "duration");
-    state.position = number(message, "position");
-    state.bufferedPosition = number(message, "bufferedPosition");
-    state.presentationWidth =
-        static_cast<int>(std::clamp(number(message, "presentationWidth"), 0.0, 65536.0));
-    state.presentationHeight =
-        static_cast<int>(std::clamp(number(message, "presentationHeight"), 0.0, 65536.0));
-    state.errorDescription = text(message, "errorDescription");
-    return std::make_pair(generation, std::move(state));
+            {"errorDescription", shortened(state.errorDescription, maximumErrorDescription)}};
 }
 
 } // namespace PlaybinMessages

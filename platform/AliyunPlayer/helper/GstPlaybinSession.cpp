@@ -490,6 +490,10 @@ void GstPlaybinSession::fail(const std::string& reason) {
 }
 
 void GstPlaybinSession::publish() {
+    // Before its load a helper has nothing to report, and no generation to report it under.
+    if (generation_ == 0) {
+        return;
+    }
     updateBuffering(state_, paused_, bufferingMessage_);
     report_.sendState(generation_, state_);
 }

@@ -5,7 +5,7 @@
 void PicturePublisher::publish(std::uint64_t generation, int width, int height, const std::uint8_t* pixels,
                                std::size_t stride) {
     std::lock_guard lock(mutex_);
-    if (!ensureRing(width, height)) {
+    if (!ensureRing(width, height) || !announceRing()) {
         return;
     }
     const auto slot = ring_->freeSlot();
@@ -20,7 +20,10 @@ void PicturePublisher::publish(std::uint64_t generation, int width, int height, 
                     pixels + stride * static_cast<std::size_t>(row), rowBytes);
     }
     ring_->handOver(*slot);
-    channel_.send({{"event", "frame"}, {"generation", generation}, {"ring", ringId_}, {"slot", *slot}});
+    if (!channel_.send(
+            {{"event", "frame"}, {"generation", generation}, {"ring", ringId_}, {"slot", *slot}})) {
+        ring_->takeBack(*slot);
+    }
 }
 
 bool PicturePublisher::ensureRing(int width, int height) {
@@ -37,8 +40,18 @@ bool PicturePublisher::ensureRing(int width, int height) {
         return false;
     }
     ++ringId_;
-    channel_.send(
-        {{"event", "ring"}, {"ring", ringId_}, {"width", width}, {"height", height}, {"slots", ringSlots}},
-        ring_->descriptor());
+    ringAnnounced_ = false;
     return true;
+}
+
+bool PicturePublisher::announceRing() {
+    if (!ringAnnounced_) {
+        ringAnnounced_ = channel_.send({{"event", "ring"},
+                                        {"ring", ringId_},
+                                        {"width", ring_->layout().width},
+                                        {"height", ring_->layout().height},
+                                        {"slots", ringSlots}},
+                                       ring_->descriptor());
+    }
+    return ringAnnounced_;
 }

@@ -7,6 +7,7 @@
 #include "platform/AliyunPlayer/PlaybinChannel.h"
 #include "platform/AliyunPlayer/PlaybinMessages.h"
 #include "platform/AliyunPlayer/helper/GstPlaybinSession.h"
+#include "platform/AliyunPlayer/helper/PendingReports.h"
 #include "platform/AliyunPlayer/helper/PicturePublisher.h"
 #include "platform/Network/NetworkPolicy.h"
 
@@ -152,16 +153,19 @@ int main(int argc, char** argv) {
         },
         [&pictures](std::uint64_t generation, int width, int height, const std::uint8_t* pixels,
                     std::size_t stride) { pictures.publish(generation, width, height, pixels, stride); });
+    PendingReports reports(channel);
     MediaEngineOutlets outlets;
-    outlets.state = [&channel](std::uint64_t generation, const MediaEngineState& state) {
-        channel.send(PlaybinMessages::stateEvent(generation, state));
+    outlets.state = [&reports](std::uint64_t generation, const MediaEngineState& state) {
+        reports.add(PlaybinMessages::stateEvent(generation, state));
     };
-    outlets.seekEnd = [&channel](std::uint64_t seekId, bool finished) {
-        channel.send({{"event", "seekEnd"}, {"seekId", seekId}, {"finished", finished}});
+    outlets.seekEnd = [&reports](std::uint64_t seekId, bool finished) {
+        reports.add({{"event", "seekEnd"}, {"seekId", seekId}, {"finished", finished}});
     };
     outlets.frame = [](std::uint64_t, std::shared_ptr<VideoFrame>) {};
     session.setOutlets(std::move(outlets));
     session.start();
+    // The application counts the helper's silence from its first word on.
+    reports.add({{"event", "ready"}});
 
     // A helper waiting for its load is watched by nobody; once it plays, the application
     // hears from it at least every second, or takes it for hung.
@@ -182,11 +186,13 @@ int main(int argc, char** argv) {
         }
         // The application stopped this playback or has gone: the process ends here,
         // GStreamer's threads with it, whatever they are doing.
-        if (outcome == PlaybinChannel::Outcome::Closed) {
+        if (outcome != PlaybinChannel::Outcome::Nothing) {
             ::_exit(0);
         }
         session.step();
-        if (session.finished()) {
+        reports.flush();
+        // A failed load ends its helper once the failure is reported.
+        if ((session.finished() && reports.empty()) || reports.stuck()) {
             ::_exit(0);
         }
         const auto now = std::chrono::steady_clock::now();
