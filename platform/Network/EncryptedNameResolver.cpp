@@ -115,6 +115,11 @@ class Channel {
             curl_easy_setopt(query.easy, CURLOPT_WRITEFUNCTION, collect);
             curl_easy_setopt(query.easy, CURLOPT_WRITEDATA, &query.body);
             curl_easy_setopt(query.easy, CURLOPT_NOSIGNAL, 1L);
+            // A query that ends (past its time) while the system still looks the
+            // resolver's name up leaves that lookup's thread to finish on its own: the
+            // lookup that sent it returns at the query's time, not when a slow system
+            // resolver does.
+            curl_easy_setopt(query.easy, CURLOPT_QUICK_EXIT, 1L);
             curl_easy_setopt(query.easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
             curl_easy_setopt(query.easy, CURLOPT_TIMEOUT_MS, kQueryTimeoutMs);
             curl_easy_setopt(query.easy, CURLOPT_PRIVATE, &query);

@@ -33,6 +33,44 @@ bool showsAPicture(const GstPlaybinEngine& engine) {
         30);
 }
 
+// Starts this program running the tests `filter` names, with `variable` set and its
+// standard output into `output`.
+pid_t startThisProgram(const std::string& filter, const std::string& variable, int output) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string filterArgument = "--gtest_filter=" + filter;
+    char* argv[] = {const_cast<char*>(program.c_str()), filterArgument.data(), nullptr};
+    std::string setting = variable + "=1";
+    std::vector<char*> environment = {setting.data()};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        environment.push_back(*entry);
+    }
+    environment.push_back(nullptr);
+    pid_t child = -1;
+    if (::posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environment.data()) != 0) {
+        child = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+// While it lives, orphaned descendants of this process come to it rather than to init,
+// so that it can tell when they are gone; the tests after it adopt none.
+class AdoptingOrphans {
+  public:
+    AdoptingOrphans() : adopting_(::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0) {}
+    ~AdoptingOrphans() { ::prctl(PR_SET_CHILD_SUBREAPER, 0); }
+    AdoptingOrphans(const AdoptingOrphans&) = delete;
+    AdoptingOrphans& operator=(const AdoptingOrphans&) = delete;
+
+    bool adopting() const { return adopting_; }
+
+  private:
+    bool adopting_;
+};
+
 class SecondEngineProcessTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -131,27 +169,14 @@ TEST_F(SecondEngineProcessTest, PlaysUntilKilled) {
 // SIGKILL of the application while the second engine plays leaves no helper: neither the
 // playing one nor the one waiting for a next load.
 TEST(SecondEngineProcess, AKilledApplicationLeavesNoHelperBehind) {
-    // Orphaned helpers come to this process, which can then tell when they are gone.
-    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const AdoptingOrphans adopting;
+    ASSERT_TRUE(adopting.adopting());
     int output[2];
     ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string filter = "--gtest_filter=SecondEngineProcessTest.PlaysUntilKilled";
-    char* argv[] = {const_cast<char*>(program.c_str()), filter.data(), nullptr};
-    std::vector<std::string> variables = {"ORVEX_PLAY_UNTIL_KILLED=1"};
-    std::vector<char*> environment = {variables[0].data()};
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        environment.push_back(*variable);
-    }
-    environment.push_back(nullptr);
-    pid_t child = -1;
-    ASSERT_EQ(::posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environment.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_GT(child, 0);
+    const pid_t child =
+        startThisProgram("SecondEngineProcessTest.PlaysUntilKilled", "ORVEX_PLAY_UNTIL_KILLED", output[1]);
     ::close(output[1]);
+    ASSERT_GT(child, 0);
     std::string said;
     char buffer[256];
     ssize_t length;
@@ -176,6 +201,36 @@ TEST(SecondEngineProcess, AKilledApplicationLeavesNoHelperBehind) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - killedAt).count();
     EXPECT_TRUE(left.empty()) << left.size() << " helpers outlived the application";
     std::printf("the helpers ended %.3f s after the application was killed\n", seconds);
+}
+
+// The test above leaves the process as it found it: run after it in the same process (a
+// run of the whole program, or a repeat), this test finds the process adopting no orphans.
+// Run on its own, it starts such a process.
+TEST(SecondEngineProcess, TheTestsAfterAKilledApplicationAdoptNoOrphans) {
+    if (std::getenv("ORVEX_AFTER_KILLED_APPLICATION") != nullptr) {
+        int adopting = -1;
+        ASSERT_EQ(::prctl(PR_GET_CHILD_SUBREAPER, &adopting), 0);
+        EXPECT_EQ(adopting, 0) << "the process still adopts orphans";
+        return;
+    }
+    int output[2];
+    ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
+    const pid_t child = startThisProgram("SecondEngineProcess.AKilledApplicationLeavesNoHelperBehind:"
+                                         "SecondEngineProcess.TheTestsAfterAKilledApplicationAdoptNoOrphans",
+                                         "ORVEX_AFTER_KILLED_APPLICATION", output[1]);
+    ::close(output[1]);
+    ASSERT_GT(child, 0);
+    std::string said;
+    char buffer[4096];
+    ssize_t length;
+    while ((length = ::read(output[0], buffer, sizeof buffer)) > 0) {
+        said.append(buffer, static_cast<std::size_t>(length));
+    }
+    ::close(output[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
+    EXPECT_NE(said.find("[  PASSED  ] 2 tests."), std::string::npos) << said;
 }
 
 } // namespace

@@ -1,14 +1,16 @@
 // Lookups through the DNS-over-HTTPS resolver when it is slow or fails: what one lookup
 // asks, the lookups made meanwhile and right afterwards wait for or take, instead of each
 // waiting for the resolver on its own, and a lookup that leaves without its answer or is
-// held up past its query's time does not hold up the lookups waiting for it. The
-// development service's resolver holds or refuses its queries on demand and records them.
+// held up past its query's time does not hold up the lookups waiting for it; nor does a
+// system resolver slow to find the resolver itself. The development service's resolver
+// holds or refuses its queries on demand and records them.
 
 #include "platform/Network/EncryptedNameResolver.h"
 #include "platform/Network/NWParameters.h"
 #include "platform/Network/NetworkPolicy.h"
 #include "tests/platform/Network/FailingAllocations.h"
 #include "tests/platform/Network/SuiteService.h"
+#include "tests/support/HeldLookups.h"
 
 #include <gtest/gtest.h>
 
@@ -212,4 +214,21 @@ TEST_F(EncryptedNameResolverTest, ALookupWaitsForAnotherLookupsQueryNoLongerThan
     }
     ASSERT_EQ(sending.wait_for(std::chrono::seconds(20)), std::future_status::ready);
     EXPECT_EQ(sending.get().outcome, Lookup::Outcome::failed);
+}
+
+// The resolver is given by its name alone, which only the system's resolver can find, and
+// finds slowly: the query ends at its connection timeout and its lookup fails while the
+// system's lookup of the resolver still goes on.
+TEST_F(EncryptedNameResolverTest, AQueryEndsAtItsTimeWhileTheSystemStillLooksTheResolverUp) {
+    testsupport::HeldLookups lookups;
+    NWParameters::PrivacyContext::defaultContext().requireEncryptedNameResolution(
+        true,
+        NWParameters::PrivacyContext::ResolverConfiguration::https(
+            "https://held.resolver.orvex.test:" + std::to_string(service().port1()) + "/dns-query", {}));
+    auto lookup = lookUpAside("unfound.orvex.test", true, false);
+    ASSERT_TRUE(lookups.awaitHeld(1, 30)) << "the resolver's name was never looked up";
+    ASSERT_EQ(lookup.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+        << "the query's end waits for the system's lookup of the resolver";
+    EXPECT_EQ(lookup.get().outcome, Lookup::Outcome::failed);
+    EXPECT_EQ(lookups.held(), 1);
 }
