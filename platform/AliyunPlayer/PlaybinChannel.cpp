@@ -32,9 +32,10 @@ PlaybinChannel::Encoding PlaybinChannel::encode(const nlohmann::json& message, s
 
 bool PlaybinChannel::send(const nlohmann::json& message, int descriptor) {
     const std::string text = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (text.size() > maximumPacket) {
-        return false;
-    }
+    return text.size() <= maximumPacket && sendPacket(text, descriptor);
+}
+
+bool PlaybinChannel::sendPacket(const std::string& text, int descriptor) {
     iovec part{const_cast<char*>(text.data()), text.size()};
     msghdr header{};
     header.msg_iov = &part;

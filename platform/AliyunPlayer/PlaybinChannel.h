@@ -32,6 +32,8 @@ class PlaybinChannel {
     // throws: text that is not UTF-8 goes with replacement characters. False when the
     // message could not be sent (no room, too large, the peer gone).
     bool send(const nlohmann::json& message, int descriptor = -1);
+    // Sends `packet` as it stands, in the same way.
+    bool sendPacket(const std::string& packet, int descriptor = -1);
 
     struct Received {
         nlohmann::json message;

@@ -9,7 +9,6 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -22,7 +21,7 @@ namespace {
 constexpr int ringSlots = 5;
 
 struct Boundary {
-    int helperEnd = -1;
+    PlaybinChannel* helper = nullptr;
     PlaybinChannel* application = nullptr;
     // A ring the application already holds, for pictures to come from.
     std::unique_ptr<PictureRingWriter> writer;
@@ -33,7 +32,7 @@ struct Boundary {
         if (!makePlaybinSocketPair(sockets)) {
             std::abort();
         }
-        helperEnd = sockets[1];
+        helper = new PlaybinChannel(sockets[1]);
         application = new PlaybinChannel(sockets[0]);
         const auto layout = *PictureRingLayout::of(16, 16, ringSlots);
         writer = PictureRingWriter::create(layout);
@@ -59,30 +58,6 @@ int sealedMemory() {
     return memory;
 }
 
-void sendPacket(int socket, const std::uint8_t* data, std::size_t size, bool withMemory) {
-    iovec part{const_cast<std::uint8_t*>(data), size};
-    msghdr header{};
-    header.msg_iov = &part;
-    header.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    const int memory = withMemory ? sealedMemory() : -1;
-    if (memory >= 0) {
-        header.msg_control = control;
-        header.msg_controllen = sizeof control;
-        cmsghdr* rights = CMSG_FIRSTHDR(&header);
-        rights->cmsg_level = SOL_SOCKET;
-        rights->cmsg_type = SCM_RIGHTS;
-        rights->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(rights), &memory, sizeof(int));
-    }
-    if (::sendmsg(socket, &header, MSG_DONTWAIT) < 0) {
-        std::abort();
-    }
-    if (memory >= 0) {
-        ::close(memory);
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -91,7 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Boundary& shared = boundary();
     const std::uint8_t choice = data[0];
-    sendPacket(shared.helperEnd, data + 1, size - 1, (choice & 1) != 0);
+    const int memory = (choice & 1) != 0 ? sealedMemory() : -1;
+    if (!shared.helper->sendPacket(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), memory)) {
+        std::abort();
+    }
+    if (memory >= 0) {
+        ::close(memory);
+    }
 
     PlaybinChannel::Received received;
     if (shared.application->receive(received) != PlaybinChannel::Outcome::Message) {

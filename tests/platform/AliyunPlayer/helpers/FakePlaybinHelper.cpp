@@ -41,25 +41,6 @@ PlaybinChannel channel(helperSocket);
     }
 }
 
-// Sends `text` as it stands, with `descriptor` when one is given.
-void sendRaw(const std::string& text, int descriptor = -1) {
-    iovec part{const_cast<char*>(text.data()), text.size()};
-    msghdr header{};
-    header.msg_iov = &part;
-    header.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    if (descriptor >= 0) {
-        header.msg_control = control;
-        header.msg_controllen = sizeof control;
-        cmsghdr* rights = CMSG_FIRSTHDR(&header);
-        rights->cmsg_level = SOL_SOCKET;
-        rights->cmsg_type = SCM_RIGHTS;
-        rights->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(rights), &descriptor, sizeof(int));
-    }
-    ::sendmsg(helperSocket, &header, MSG_NOSIGNAL);
-}
-
 nlohmann::json ringEvent(int width, int height) {
     return {{"event", "ring"}, {"ring", 1}, {"width", width}, {"height", height}, {"slots", slots}};
 }
@@ -214,11 +195,11 @@ const std::map<std::string, std::function<void(std::uint64_t generation)>>& beha
              }
              channel.send(ringEvent(64, 36), ends[0]);
          }},
-        {"packet-cut-short", [](std::uint64_t) { sendRaw(R"({"event":"state","generation":)"); }},
+        {"packet-cut-short", [](std::uint64_t) { channel.sendPacket(R"({"event":"state","generation":)"); }},
         {"packet-larger-than-any-message",
          [](std::uint64_t) {
-             sendRaw(R"({"event":"alive","padding":")" + std::string(PlaybinChannel::maximumPacket, 'x') +
-                     R"("})");
+             channel.sendPacket(R"({"event":"alive","padding":")" +
+                                std::string(PlaybinChannel::maximumPacket, 'x') + R"("})");
          }},
         {"two-descriptors",
          [](std::uint64_t) {
