@@ -6,6 +6,7 @@
 #include "tools/devservice/CaptchaPages.h"
 #include "tools/devservice/Catalogue.h"
 #include "tools/devservice/CertificateAuthority.h"
+#include "tools/devservice/ConnectionThreads.h"
 #include "tools/devservice/DnsAnswer.h"
 #include "tools/devservice/HttpsServer.h"
 #include "tools/devservice/MediaFixtures.h"
@@ -24,7 +25,6 @@ using namespace devservice;
 namespace {
 
 constexpr const char* kLoopback = "127.0.0.1";
-constexpr std::size_t kWorkerThreads = 24;
 constexpr std::size_t kLargestBody = 1 << 20;
 constexpr double kLongestMediaWait = 180;
 constexpr std::size_t kCachedImages = 512;
@@ -492,10 +492,10 @@ bool DevService::start() {
             lastError_ = "cannot load the server certificate " + running->tls.serverCertificate.string();
             return false;
         }
-        server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+        server->new_task_queue = [] { return new ConnectionThreads; };
         server->set_payload_max_length(kLargestBody);
-        // An idle keep-alive connection holds a worker, and stop() waits for it: keep the
-        // idle time short and let a busy connection serve many requests.
+        // stop() waits for every connection, an idle keep-alive one too: keep the idle time
+        // short and let a busy connection serve many requests.
         server->set_keep_alive_timeout(options_.keepAliveSeconds);
         server->set_keep_alive_max_count(1000);
         // Small answers must leave at once rather than wait for the peer's delayed ACK.

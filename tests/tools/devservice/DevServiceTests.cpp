@@ -568,6 +568,31 @@ TEST(DevServiceFaults, AHeldRequestIsAnsweredOnlyOnceReleased) {
         << "the fault still answers, no longer held";
 }
 
+// A client keeps many connections busy at once (a player's segments, a page's posters, the
+// name lookups, the API): a connection past any fixed number is served all the same, not
+// left waiting until a busy one ends.
+TEST(DevServiceConnections, EveryConnectionIsServedHoweverManyOthersAreBusy) {
+    constexpr std::size_t kBusy = 40;
+    ServiceFixture fixture;
+    fixture.service().clearRequests();
+    fixture.service().setFault("api/getParse", {.status = 200, .rawBody = std::string("{}"), .held = true});
+    std::vector<std::thread> callers;
+    for (std::size_t i = 0; i < kBusy; ++i) {
+        callers.emplace_back([&fixture] { fixture.call("POST", "api/getParse", {{"url", "x"}}); });
+    }
+    for (int wait = 0; wait < 6000 && fixture.service().requests().size() < kBusy; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const std::size_t arrived = fixture.service().requests().size();
+    const int otherCode = arrived == kBusy ? fixture.api("GET", "api/indexLabelList").value("code", 0) : 0;
+    fixture.service().releaseHeldRequests();
+    for (auto& caller : callers) {
+        caller.join();
+    }
+    EXPECT_EQ(arrived, kBusy) << "every busy connection reached the service";
+    EXPECT_EQ(otherCode, 20000) << "a further connection is answered while they are busy";
+}
+
 TEST(DevServiceLog, RecordsEveryRequestWithItsPortMethodHeadersAndParameters) {
     ServiceFixture fixture;
     fixture.service().clearRequests();
