@@ -3,8 +3,11 @@
 #include "MainController/My/Controller/KKstimulateinterfereViewController.h"
 #include "MainController/Video/Controller/KKcandyleanViewController.h"
 #include "app/Network/KKriplog.h"
+#include "app/Network/KKriplogConsole.h"
 #include "platform/UIKit/Controllers/UINavigationController.h"
 #include "tests/support/app/AppJourney.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -44,6 +47,18 @@ TEST_F(ShellJourney, TheServiceAnswersTheLaunchedApplication) {
     });
     ASSERT_TRUE(waitFor([&] { return answered; }));
     EXPECT_EQ(apiRequests("/api/touristLogin").size(), before + 1);
+}
+
+// Journeys count the answers the application has logged to tell a held answer from the
+// others: a line the application has written is among the console lines at once, however
+// late its console writer gets to it.
+TEST_F(ShellJourney, TheConsoleLinesHoldEveryLineTheApplicationHasWritten) {
+    for (int i = 0; i < 20; ++i) {
+        const std::string line = "console line " + std::to_string(i);
+        KKriplogConsole::write(line);
+        const auto lines = consoleLines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
 }
 
 } // namespace

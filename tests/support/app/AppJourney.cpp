@@ -5,6 +5,7 @@
 #include "Startup/ApplicationSetup.h"
 #include "Startup/KKdilemmaspectacularViewController.h"
 #include "app/Helpers/KKpresentationdisease.h"
+#include "app/Network/KKriplogConsole.h"
 #include "app/Network/ServiceConfiguration.h"
 #include "platform/AVFoundation/Media/MediaEngine.h"
 #include "platform/Foundation/AtomicFile.h"
@@ -69,6 +70,14 @@ void AppJourneyTest::SetUp() {
     }
     beforeLaunch();
     launch();
+}
+
+std::vector<std::string> AppJourneyTest::consoleLines() const {
+    if (!console_) {
+        return {};
+    }
+    KKriplogConsole::waitUntilWritten();
+    return console_->lines();
 }
 
 void AppJourneyTest::TearDown() {

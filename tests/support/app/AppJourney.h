@@ -66,10 +66,9 @@ class AppJourneyTest : public testing::Test {
     // the resolver's queries left out, oldest first.
     std::vector<devservice::RecordedRequest> apiRequests(const std::string& path = "") const;
 
-    // The application's console lines so far.
-    std::vector<std::string> consoleLines() const {
-        return console_ ? console_->lines() : std::vector<std::string>();
-    }
+    // The application's console lines so far: every line it has handed to its console
+    // writer, which writes them on a thread of its own (seconds late on a busy machine).
+    std::vector<std::string> consoleLines() const;
 
     testsupport::ui::UIDriver& ui() { return *driver_; }
     const std::shared_ptr<UIWindow>& window() const { return window_; }
