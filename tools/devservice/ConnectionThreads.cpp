@@ -14,9 +14,9 @@ void ConnectionThreads::enqueue(std::function<void()> serve) {
     joinEnded();
     Connection& connection = connections_.emplace_back();
     try {
-        connection.thread = std::thread([serve, ended = connection.ended] {
+        connection.thread = std::thread([serve, &ended = connection.ended] {
             serve();
-            *ended = true;
+            ended = true;
         });
     } catch (const std::system_error&) {
         // No thread to be had: the connection is served on the accepting thread, which
@@ -39,7 +39,7 @@ void ConnectionThreads::shutdown() {
 
 void ConnectionThreads::joinEnded() {
     for (auto connection = connections_.begin(); connection != connections_.end();) {
-        if (*connection->ended) {
+        if (connection->ended) {
             connection->thread.join();
             connection = connections_.erase(connection);
         } else {

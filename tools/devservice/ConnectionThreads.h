@@ -5,7 +5,6 @@
 #include <atomic>
 #include <functional>
 #include <list>
-#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,9 +27,11 @@ class ConnectionThreads final : public httplib::TaskQueue {
     void shutdown() override;
 
   private:
+    // A list node stays where it is until its thread has been joined, so the thread may
+    // mark its own node ended.
     struct Connection {
         std::thread thread;
-        std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
+        std::atomic<bool> ended{false};
     };
 
     // Joins the threads whose connections have ended. Called with the mutex held.
