@@ -199,6 +199,10 @@ TEST_F(MyListJourney, FavouritesListTheMembersTitlesAndRemoveThemOnTheService) {
     EXPECT_EQ(topPageAs<KKgiganticgloomy>()->vod_id, "1010");
     goBack();
     EXPECT_EQ(apiRequests("/api/getCollectionList").size(), 1u);
+    // The title's page asked for its resources and showed a loading tip until they come.
+    // Every answer hides every tip: the refusal below is asked for once that answer is in,
+    // so that it cannot take the refusal's tip away in the same turn of the loop.
+    ASSERT_TRUE(waitFor([] { return QMUITips::shownTips().empty(); }));
 
     // A removal the service refuses leaves the row and asks nothing more.
     service().setFault("api/collectionState",
