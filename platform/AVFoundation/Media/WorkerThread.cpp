@@ -1,8 +1,11 @@
 #include "platform/AVFoundation/Media/WorkerThread.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -20,7 +23,16 @@ std::atomic<std::uint64_t> lastWorkerId{0};
 // Joins the threads of workers that were let go, each as soon as it has finished, in
 // whatever order they finish, on a thread of its own: a worker whose library's teardown
 // waits on the network holds back no other. As the process exits, waits at most
-// `exitWait` for the workers let go that are still finishing, and not at all when none is.
+// `exitWait` in all for the workers let go that are still finishing, and not at all when
+// none is: first as the main thread's thread-local objects are destroyed (when a worker
+// was let go there), which the exit does before anything else, and otherwise in an exit
+// handler. The exit runs its handlers and destroys the static objects of the program and
+// of its libraries last-registered first, and a library registers its own as it loads: the
+// libraries a worker loads after this Reaper's handler was registered (libmpv brings two
+// hundred) would be taken apart before that handler waited, while the worker still used
+// them: the launch video's worker, let go as the application quit while it still loaded
+// libmpv, then crashed as it ended (in libEGL's teardown of its per-thread state) or
+// leaked libsrt's per-thread object.
 //
 // A worker may still run after that wait, while the process destroys its static objects
 // and the leak check runs. What its thread touches outlives all of that:
@@ -77,6 +89,16 @@ class Reaper {
         return unjoined_;
     }
 
+    // Waits for the workers let go that are still finishing, at most until `exitWait`
+    // after the exit's first wait began.
+    void waitAtExit() {
+        std::unique_lock lock(mutex_);
+        if (!exitDeadline_) {
+            exitDeadline_ = std::chrono::steady_clock::now() + exitWait;
+        }
+        condition_.wait_until(lock, *exitDeadline_, [&] { return unjoined_ == 0; });
+    }
+
   private:
     Reaper() : thread_([this] { reap(); }) {
         std::atexit([] { shared().waitAtExit(); });
@@ -98,11 +120,6 @@ class Reaper {
         }
     }
 
-    void waitAtExit() {
-        std::unique_lock lock(mutex_);
-        condition_.wait_for(lock, exitWait, [&] { return unjoined_ == 0; });
-    }
-
     std::mutex mutex_;
     std::condition_variable condition_;
     // Let go and still working, by number.
@@ -113,8 +130,25 @@ class Reaper {
     std::vector<std::thread> finished_;
     // Let go and not joined yet.
     std::size_t unjoined_ = 0;
+    // When the exit stops waiting, from its first wait on.
+    std::optional<std::chrono::steady_clock::time_point> exitDeadline_;
     std::thread thread_;
 };
+
+// The main thread's part of the exit's wait: destroyed with the main thread's thread-local
+// objects, the first thing the process's exit does.
+struct MainThreadExitWait {
+    ~MainThreadExitWait() { Reaper::shared().waitAtExit(); }
+};
+
+// Has the exit wait before anything else when the calling thread is the main thread.
+void waitFirstAtExitIfOnTheMainThread() {
+    if (::gettid() != ::getpid()) {
+        return;
+    }
+    static thread_local MainThreadExitWait wait;
+    (void)wait;
+}
 
 } // namespace
 
@@ -143,6 +177,7 @@ WorkerThread::~WorkerThread() {
     }
     queue_->condition.notify_one();
     if (thread_.joinable()) {
+        waitFirstAtExitIfOnTheMainThread();
         Reaper::shared().adopt(id_, std::move(thread_));
     }
 }

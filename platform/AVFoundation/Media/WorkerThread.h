@@ -23,7 +23,8 @@ class WorkerThread {
     // closes) must never wait for that. The thread is joined as soon as it has finished,
     // also while workers let go before it are still finishing; the process, as it exits,
     // waits a few seconds for workers let go that are still finishing (and not at all
-    // when none is).
+    // when none is), before anything else of the exit when they were let go on the main
+    // thread.
     ~WorkerThread();
 
     // Starts the thread: `start` first, then `step` after every wake-up (or idle

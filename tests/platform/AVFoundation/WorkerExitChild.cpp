@@ -14,6 +14,11 @@
 //     leaves an object in the loading thread's specific data); the engine is let go while
 //     the worker waits in a call that returns as the process exits, after the libraries'
 //     static objects are destroyed, and the worker finishes within the exit's wait.
+//   worker_exit_child library-of-a-worker
+//     An engine's worker loads a library that registers its teardown with the exit as it
+//     loads, after the exit's wait was registered; the engine is let go on the main thread
+//     and its worker's finish still uses the library. Prints "intact" when the worker
+//     finished before the library was taken apart, "taken apart under its worker" if not.
 
 #include "platform/AVFoundation/Media/WorkerSessionEngine.h"
 #include "platform/AVFoundation/mpv/MpvLibrary.h"
@@ -45,6 +50,8 @@ struct Gate {
     bool loading = false;
     bool open = false;
     bool gone = false;
+    bool libraryLoaded = false;
+    bool libraryTakenApart = false;
 
     void set(bool Gate::*flag) {
         std::lock_guard lock(mutex);
@@ -57,11 +64,18 @@ struct Gate {
     }
 };
 
+// The gate of the session whose library registers its teardown with the exit.
+Gate* libraryGate = nullptr;
+
 // A session whose load waits (as on a network that does not answer) until its gate opens.
 class GatedSession {
   public:
-    GatedSession(Gate* gate, bool loadsMediaLibrary, std::function<void()> wake)
-        : gate_(gate), loadsMediaLibrary_(loadsMediaLibrary), wake_(std::move(wake)) {}
+    // The library the session's start loads: none, the media library (kept to the end), or
+    // one that registers its teardown with the exit and that the session's finish uses.
+    enum class Library { none, media, registeringItsTeardown };
+
+    GatedSession(Gate* gate, Library library, std::function<void()> wake)
+        : gate_(gate), library_(library), wake_(std::move(wake)) {}
     ~GatedSession() {
         // The worker's queue, through the waker, as library callbacks still reach it.
         wake_();
@@ -71,7 +85,12 @@ class GatedSession {
 
     void setOutlets(MediaEngineOutlets outlets) { outlets_ = std::move(outlets); }
     void start() {
-        if (loadsMediaLibrary_) {
+        if (library_ == Library::registeringItsTeardown) {
+            // As a library's static objects register their destructors as it loads.
+            std::atexit([] { libraryGate->set(&Gate::libraryTakenApart); });
+            gate_->set(&Gate::libraryLoaded);
+        }
+        if (library_ == Library::media) {
             // On this worker's thread, as an engine's session loads it; kept to the end,
             // so that the library is still there as the process exits.
             std::string error;
@@ -86,6 +105,10 @@ class GatedSession {
     }
     void finish() {
         wake_();
+        if (library_ == Library::registeringItsTeardown) {
+            const bool takenApart = gate_->waitFor(&Gate::libraryTakenApart, std::chrono::seconds(1));
+            say(takenApart ? "taken apart under its worker" : "intact");
+        }
         say("finished");
     }
     void load(std::uint64_t generation, const MediaRequest&, bool) {
@@ -101,7 +124,7 @@ class GatedSession {
 
   private:
     Gate* gate_;
-    bool loadsMediaLibrary_;
+    Library library_;
     std::function<void()> wake_;
     MediaEngineOutlets outlets_;
     std::uint64_t generation_ = 0;
@@ -109,8 +132,8 @@ class GatedSession {
 
 class GatedEngine final : public WorkerSessionEngine<GatedSession> {
   public:
-    GatedEngine(Gate* gate, bool loadsMediaLibrary) : WorkerSessionEngine(0.02) {
-        launch(std::make_shared<GatedSession>(gate, loadsMediaLibrary, wakeUp()));
+    GatedEngine(Gate* gate, GatedSession::Library library) : WorkerSessionEngine(0.02) {
+        launch(std::make_shared<GatedSession>(gate, library, wakeUp()));
     }
 };
 
@@ -126,9 +149,14 @@ void registerAfterTheWait() {
     });
 }
 
-// ...and this once it exists (it runs before it).
+// ...and this once it exists: made on the main thread after a worker was let go there,
+// this thread-local object is destroyed just before the wait's own (the exit's first act).
 void registerBeforeTheWait() {
-    std::atexit([] { exitBegan = Clock::now(); });
+    struct MarksTheWaitsBeginning {
+        ~MarksTheWaitsBeginning() { exitBegan = Clock::now(); }
+    };
+    static thread_local MarksTheWaitsBeginning marker;
+    (void)marker;
 }
 
 // The gate of the worker that the static object below lets go on, as it is destroyed.
@@ -173,9 +201,9 @@ int finished() {
     registerAfterTheWait();
     // Never let go: its worker is still running at exit, and nobody waits for it.
     heldGate = new Gate;
-    heldEngine = new GatedEngine(heldGate, false);
+    heldEngine = new GatedEngine(heldGate, GatedSession::Library::none);
     letGoGate = new Gate;
-    auto engine = std::make_unique<GatedEngine>(letGoGate, false);
+    auto engine = std::make_unique<GatedEngine>(letGoGate, GatedSession::Library::none);
     engine.reset();
     if (!letGoGate->waitFor(&Gate::gone, std::chrono::seconds(20))) {
         say("the worker let go did not finish");
@@ -188,7 +216,7 @@ int finished() {
 int pastTheWait() {
     registerAfterTheWait();
     auto* gate = new Gate;
-    auto engine = std::make_unique<GatedEngine>(gate, false);
+    auto engine = std::make_unique<GatedEngine>(gate, GatedSession::Library::none);
     startLoading(*engine, *gate);
     engine.reset();
     registerBeforeTheWait();
@@ -207,10 +235,26 @@ int mediaLibrary() {
     openedAtExit = gate;
     // ...and the worker's call returns between the two.
     std::atexit([] { openedAtExit->set(&Gate::open); });
-    auto engine = std::make_unique<GatedEngine>(gate, true);
+    auto engine = std::make_unique<GatedEngine>(gate, GatedSession::Library::media);
     startLoading(*engine, *gate);
     if (!MpvLibrary::isLoaded()) {
         say("the media library could not be loaded");
+        return 3;
+    }
+    // Let go on another thread: the main thread's exit then does not wait for the worker
+    // first, which finishes only after the libraries' static objects are destroyed, as one
+    // still running past the exit's wait does.
+    std::thread([&engine] { engine.reset(); }).join();
+    return 0;
+}
+
+int libraryOfAWorker() {
+    // The exit's wait exists before the library loads, as once an earlier engine was let go.
+    (void)WorkerThread::unjoinedCount();
+    libraryGate = new Gate;
+    auto engine = std::make_unique<GatedEngine>(libraryGate, GatedSession::Library::registeringItsTeardown);
+    if (!libraryGate->waitFor(&Gate::libraryLoaded, std::chrono::seconds(20))) {
+        say("the worker did not load its library");
         return 3;
     }
     engine.reset();
@@ -230,6 +274,9 @@ int main(int argc, char** argv) {
     if (mode == "media-library") {
         return mediaLibrary();
     }
-    say("usage: worker_exit_child finished|past-the-wait|media-library");
+    if (mode == "library-of-a-worker") {
+        return libraryOfAWorker();
+    }
+    say("usage: worker_exit_child finished|past-the-wait|media-library|library-of-a-worker");
     return 2;
 }

@@ -185,6 +185,18 @@ TEST(WorkerSessionEngine, TheExitDoesNotWaitWhenNoWorkerLetGoIsStillFinishing) {
     EXPECT_LT(waited, 1000) << child.output;
 }
 
+// A library that a worker let go on the main thread loads registers its teardown with the
+// exit as it loads (as every library's static objects do), after the exit's wait was
+// registered (when an earlier worker was let go). The exit runs its handlers last-registered
+// first, and would take the library apart before that wait, while the worker still uses
+// it: the exit waits for the worker before anything else.
+TEST(WorkerSessionEngine, TheExitWaitsForAWorkerLetGoBeforeTakingItsLibrariesApart) {
+    const auto child =
+        testsupport::runWatchedChild({ORVEX_WORKER_EXIT_CHILD, "library-of-a-worker"}, {}, 100, 60);
+    EXPECT_TRUE(child.exitedCleanly()) << "wait status " << child.waitStatus << "\n" << child.output;
+    EXPECT_NE(child.output.find("intact"), std::string::npos) << child.output;
+}
+
 // A worker let go while its library waits on the network, past the exit's wait: the call
 // returns while the process destroys its static objects, and the worker finishes, frees
 // its session and is joined then. Nothing it reaches has been destroyed (the fault shows
