@@ -10,20 +10,23 @@ ConnectionThreads::~ConnectionThreads() {
 }
 
 void ConnectionThreads::enqueue(std::function<void()> serve) {
-    std::lock_guard lock(mutex_);
-    joinEnded();
-    Connection& connection = connections_.emplace_back();
-    try {
-        connection.thread = std::thread([serve, &ended = connection.ended] {
-            serve();
-            ended = true;
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the connection is served on the accepting thread, which
-        // holds the next connections back rather than dropping this one.
-        connections_.pop_back();
-        serve();
+    {
+        std::lock_guard lock(mutex_);
+        joinEnded();
+        Connection& connection = connections_.emplace_back();
+        try {
+            connection.thread = std::thread([serve, &ended = connection.ended] {
+                serve();
+                ended = true;
+            });
+            return;
+        } catch (const std::system_error&) {
+            connections_.pop_back();
+        }
     }
+    // No thread to be had: the connection is served on the accepting thread, which holds
+    // the next connections back rather than dropping this one.
+    serve();
 }
 
 void ConnectionThreads::shutdown() {
